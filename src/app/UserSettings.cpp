@@ -1,0 +1,68 @@
+#include "app/UserSettings.h"
+
+#include "ui/MsgBox.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+QString g_folder;
+
+QString fileFor(const QString& appName)
+{
+    return UserSettings::Folder() + QLatin1Char('/') + appName + QStringLiteral(".ini");
+}
+} // namespace
+
+namespace UserSettings {
+void SetFolder(const QString& folder)
+{
+    g_folder = folder;
+}
+
+QString Folder()
+{
+    if (!g_folder.isEmpty())
+        return g_folder;
+    const QString env = qEnvironmentVariable("ZELKOVA_SETTINGS");
+    if (!env.isEmpty())
+        return env;
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/zelkova");
+}
+
+QString GetSetting(const QString& appName, const QString& section, const QString& key, const QString& defaultValue)
+{
+    QSettings s(fileFor(appName), QSettings::IniFormat);
+    const QVariant v = s.value(section + QLatin1Char('/') + key);
+    return v.isValid() ? v.toString() : defaultValue;
+}
+
+void SaveSetting(const QString& appName, const QString& section, const QString& key, const QString& value)
+{
+    QDir().mkpath(Folder());
+    QSettings s(fileFor(appName), QSettings::IniFormat);
+    s.setValue(section + QLatin1Char('/') + key, value);
+    s.sync();
+}
+
+void DeleteSetting(const QString& appName, const QString& section, const QString& key)
+{
+    QSettings s(fileFor(appName), QSettings::IniFormat);
+    s.remove(section + QLatin1Char('/') + key);
+    s.sync();
+}
+
+QString Get(const QString& key, const QString& defaultValue)
+{
+    return GetSetting(AppTitle(), QStringLiteral("환경설정"), key, defaultValue);
+}
+
+void Save(const QString& key, const QString& value)
+{
+    SaveSetting(AppTitle(), QStringLiteral("환경설정"), key, value);
+}
+} // namespace UserSettings

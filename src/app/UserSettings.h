@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// Per-user settings store: text values by application name, section and key (the registry of the original).
+//
+// Each application name is one INI file in the settings folder: $ZELKOVA_SETTINGS when set, otherwise
+// ~/.config/zelkova. Tests point the folder at a throwaway directory.
+namespace UserSettings {
+void SetFolder(const QString& folder);
+QString Folder();
+QString GetSetting(const QString& appName, const QString& section, const QString& key,
+                   const QString& defaultValue = {});
+void SaveSetting(const QString& appName, const QString& section, const QString& key, const QString& value);
+void DeleteSetting(const QString& appName, const QString& section, const QString& key);
+
+// Shortcuts for the program's own section "환경설정" under the program's title.
+QString Get(const QString& key, const QString& defaultValue = {});
+void Save(const QString& key, const QString& value);
+} // namespace UserSettings

@@ -1,0 +1,93 @@
+#include "ui/MsgBox.h"
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+const QString& AppTitle()
+{
+    static const QString title = QStringLiteral("Zelkova");
+    return title;
+}
+
+namespace {
+QString titleOr(const QString& title)
+{
+    return title.isEmpty() ? AppTitle() : title;
+}
+
+MsgAnswer show(MsgIcon icon, MsgButtons buttons, MsgAnswer def, const QString& text, const QString& title)
+{
+    MsgRequest request;
+    request.icon = icon;
+    request.buttons = buttons;
+    request.defaultAnswer = def;
+    request.text = text;
+    request.title = titleOr(title);
+    return CurrentPrompter().message(request);
+}
+} // namespace
+
+QString FormatMessage(const QString& templ, const QVariantList& values)
+{
+    QString text = templ;
+    for (int i = 0; i < values.size(); ++i)
+        text.replace(QLatin1Char('%') + QString::number(i), values.at(i).toString());
+    return text;
+}
+
+void ShowInfo(const QString& message, const QString& title)
+{
+    show(MsgIcon::Information, MsgButtons::Ok, MsgAnswer::Ok, message, title);
+}
+
+void ShowWarning(const QString& message, const QString& title)
+{
+    show(MsgIcon::Warning, MsgButtons::Ok, MsgAnswer::Ok, message, title);
+}
+
+void ShowPlain(const QString& message, const QString& title)
+{
+    show(MsgIcon::None, MsgButtons::Ok, MsgAnswer::Ok, message, title);
+}
+
+MsgAnswer AskYesNo(const QString& message, const QString& title, bool yesIsDefault)
+{
+    return show(MsgIcon::Question, MsgButtons::YesNo, yesIsDefault ? MsgAnswer::Yes : MsgAnswer::No, message,
+                title);
+}
+
+MsgAnswer AskYesNoCancel(const QString& message, const QString& title, MsgAnswer defaultAnswer)
+{
+    return show(MsgIcon::Question, MsgButtons::YesNoCancel, defaultAnswer, message, title);
+}
+
+QString InputBox(const QString& prompt, const QString& title, const QString& defaultText)
+{
+    return CurrentPrompter().input(prompt, titleOr(title), defaultText).value_or(QString());
+}
+
+bool ShowErrorInfo(const QString& context, const ErrInfo& error)
+{
+    ShowWarning(context + kCrLf + QStringLiteral("오류번호 : ") + QString::number(error.number) + kCrLf +
+                    QStringLiteral("오류내용 : ") + error.description,
+                QStringLiteral("오류"));
+    return false;
+}
+
+QString StandardErrorText(const ErrInfo& error, const QString& procedure, const QString& owner, ErrOwner kind)
+{
+    const char* ownerWord = kind == ErrOwner::Form          ? " of Form "
+                            : kind == ErrOwner::ClassModule ? " of Class Module "
+                                                            : " of Module ";
+    return QStringLiteral("Error ") + QString::number(error.number) + QStringLiteral(" (") + error.description +
+           QStringLiteral(") in procedure ") + procedure + QLatin1String(ownerWord) + owner;
+}
+
+void ShowStdError(const ErrInfo& error, const QString& procedure, const QString& owner, ErrOwner kind)
+{
+    ShowPlain(StandardErrorText(error, procedure, owner, kind));
+}
+
+void MyFloatMsg(const QString& text, int, int, int)
+{
+    CurrentPrompter().floatNotice(text);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ui/Prompter.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// Message helpers every screen uses; an empty title means the program's title.
+
+const QString& AppTitle();
+extern const QString kCrLf; // "\r\n" as the messages write it
+
+QString FormatMessage(const QString& templ, const QVariantList& values);
+
+void ShowInfo(const QString& message, const QString& title = {});
+void ShowWarning(const QString& message, const QString& title = {});
+// Yes/No with the question icon; Yes is the default button when yesIsDefault.
+MsgAnswer AskYesNo(const QString& message, const QString& title = {}, bool yesIsDefault = false);
+// Yes/No/Cancel; defaultAnswer picks the default button (the box style of the original).
+MsgAnswer AskYesNoCancel(const QString& message, const QString& title = {},
+                         MsgAnswer defaultAnswer = MsgAnswer::Yes);
+// Plain OK box without icon.
+void ShowPlain(const QString& message, const QString& title = {});
+// Input box; returns "" when cancelled, like the original input box.
+QString InputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {});
+
+struct ErrInfo
+{
+    qint64 number = 0;
+    QString description;
+};
+
+// Korean error box titled "오류"; always returns false.
+bool ShowErrorInfo(const QString& context, const ErrInfo& error);
+
+enum class ErrOwner { Module, Form, ClassModule };
+QString StandardErrorText(const ErrInfo& error, const QString& procedure, const QString& owner,
+                          ErrOwner kind = ErrOwner::Module);
+// "Error n (desc) in procedure p of Module m" in an OK box without icon.
+void ShowStdError(const ErrInfo& error, const QString& procedure, const QString& owner,
+                  ErrOwner kind = ErrOwner::Module);
+
+// Short-lived floating notice; the display, mode and colour arguments of the original are accepted and ignored.
+void MyFloatMsg(const QString& text, int display = 500, int mode = 1, int backColor = 0);

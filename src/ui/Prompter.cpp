@@ -1,0 +1,38 @@
+#include "ui/Prompter.h"
+
+#include <cstdio>
+
+namespace {
+HeadlessPrompter g_headless;
+Prompter* g_current = nullptr;
+} // namespace
+
+MsgAnswer HeadlessPrompter::message(const MsgRequest& request)
+{
+    std::fprintf(stderr, "[%s] %s\n", qUtf8Printable(request.title), qUtf8Printable(request.text));
+    return request.defaultAnswer;
+}
+
+std::optional<QString> HeadlessPrompter::input(const QString& prompt, const QString& title,
+                                               const QString& defaultText)
+{
+    std::fprintf(stderr, "[%s] %s\n", qUtf8Printable(title), qUtf8Printable(prompt));
+    return defaultText;
+}
+
+void HeadlessPrompter::floatNotice(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+}
+
+Prompter& CurrentPrompter()
+{
+    return g_current ? *g_current : static_cast<Prompter&>(g_headless);
+}
+
+Prompter* SetPrompter(Prompter* prompter)
+{
+    Prompter* previous = g_current;
+    g_current = prompter;
+    return previous;
+}
