@@ -1,0 +1,13 @@
+#include "app/Globals.h"
+
+QString gDBPath;
+QString gMainDBFile;
+QString gReportDBFile;
+QString gTerminalID = QStringLiteral("0");
+int gCSType = 0;
+bool gIsNT = true;
+QString gAdminPWD;
+int gPointUnit = 100;
+QString gDDD = QStringLiteral("02");
+double gGridRowHeight = 14;
+int gGridFontSize = 10;

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// Process-wide values set at start-up and read everywhere (the connections live in db/MduAdoDB.h).
+extern QString gDBPath;       // database folder, no trailing separator
+extern QString gMainDBFile;   // full path of the main database file
+extern QString gReportDBFile; // the seat's working copy of the report database
+extern QString gTerminalID;   // terminal number of this seat, "0" when never set
+extern int gCSType;           // 0 stand-alone, 1 network client
+extern bool gIsNT;
+extern QString gAdminPWD;     // administrator password, "" = none
+extern int gPointUnit;        // money per point (setting 금액대포인트)
+extern QString gDDD;          // default area code
+extern double gGridRowHeight; // grid row height given to grids when laid out
+extern int gGridFontSize;     // grid font size given to grids when laid out
