@@ -1,0 +1,200 @@
+#include "order/SeeIdDevice.h"
+
+#include "order/SeeIdPort.h"
+
+#include <QPointer>
+
+const QByteArray SeeIdDevice::kInitCommand = QByteArrayLiteral("AT+VCID=1\r");
+
+namespace {
+constexpr int kMaxDialDigits = 40;
+
+struct LineSettings
+{
+    qint32 baud = 9600;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+};
+
+// Reads the "9600,N,8,1" form of serial settings; missing trailing fields keep their defaults.
+bool parseSettings(const QString& text, LineSettings& out)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return true;
+    const QStringList parts = trimmed.split(QLatin1Char(','));
+    if (parts.size() > 4)
+        return false;
+    bool ok = true;
+    out.baud = parts.at(0).trimmed().toInt(&ok);
+    if (!ok || out.baud <= 0)
+        return false;
+    if (parts.size() > 1) {
+        const QString p = parts.at(1).trimmed().toUpper();
+        if (p == QLatin1String("N"))
+            out.parity = QSerialPort::NoParity;
+        else if (p == QLatin1String("E"))
+            out.parity = QSerialPort::EvenParity;
+        else if (p == QLatin1String("O"))
+            out.parity = QSerialPort::OddParity;
+        else if (p == QLatin1String("M"))
+            out.parity = QSerialPort::MarkParity;
+        else if (p == QLatin1String("S"))
+            out.parity = QSerialPort::SpaceParity;
+        else
+            return false;
+    }
+    if (parts.size() > 2) {
+        const int bits = parts.at(2).trimmed().toInt(&ok);
+        if (!ok || bits < 5 || bits > 8)
+            return false;
+        out.dataBits = static_cast<QSerialPort::DataBits>(bits);
+    }
+    if (parts.size() > 3) {
+        const QString s = parts.at(3).trimmed();
+        if (s == QLatin1String("1"))
+            out.stopBits = QSerialPort::OneStop;
+        else if (s == QLatin1String("1.5"))
+            out.stopBits = QSerialPort::OneAndHalfStop;
+        else if (s == QLatin1String("2"))
+            out.stopBits = QSerialPort::TwoStop;
+        else
+            return false;
+    }
+    return true;
+}
+
+// Only dial characters reach the modem, so a stored telephone number cannot smuggle in another command.
+QByteArray dialDigits(const QString& digits)
+{
+    QByteArray out;
+    for (const QChar c : digits) {
+        if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('*') || c == QLatin1Char('#'))
+            out.append(static_cast<char>(c.unicode()));
+        else if (c == QLatin1Char('-') || c == QLatin1Char(' ') || c == QLatin1Char('(') || c == QLatin1Char(')'))
+            continue;
+        else
+            return {};
+    }
+    return out.size() > kMaxDialDigits ? QByteArray() : out;
+}
+} // namespace
+
+SeeIdDevice::SeeIdDevice(int index, QObject* parent)
+    : QObject(parent)
+    , m_index(index)
+    , m_port(new QSerialPort(this))
+{
+    m_clock.start();
+    connect(m_port, &QSerialPort::readyRead, this, &SeeIdDevice::onReadyRead);
+    connect(m_port, &QSerialPort::errorOccurred, this, &SeeIdDevice::onErrorOccurred);
+}
+
+SeeIdDevice::~SeeIdDevice()
+{
+    if (m_port->isOpen())
+        m_port->close();
+}
+
+bool SeeIdDevice::IsOpened() const
+{
+    return m_port->isOpen();
+}
+
+qint16 SeeIdDevice::OpenPort(const QString& portName, const QString& settings)
+{
+    if (m_port->isOpen())
+        return AlreadyOpen;
+    const QString path = SeeIdPort::DevicePath(portName.trimmed());
+    if (path.isEmpty())
+        return NoPortName;
+    LineSettings line;
+    if (!parseSettings(settings, line))
+        return BadSettings;
+
+    m_port->setPortName(path);
+    m_port->setBaudRate(line.baud);
+    m_port->setParity(line.parity);
+    m_port->setDataBits(line.dataBits);
+    m_port->setStopBits(line.stopBits);
+    m_port->setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port->open(QIODevice::ReadWrite)) {
+        m_lastError = m_port->errorString();
+        return OpenFailed;
+    }
+    // Modems ignore the caller-ID lines unless the terminal is ready; pseudo-terminals have no such line.
+    m_port->setDataTerminalReady(true);
+    m_portName = portName.trimmed();
+    m_lastError.clear();
+    m_parser.reset();
+    m_pending.clear();
+    m_port->write(kInitCommand);
+    m_port->flush();
+    return Ok;
+}
+
+qint16 SeeIdDevice::ClosePort(const QString& portName, const QString& settings)
+{
+    Q_UNUSED(portName)
+    Q_UNUSED(settings)
+    if (!m_port->isOpen())
+        return NotOpen;
+    m_port->flush();
+    m_port->close();
+    m_portName.clear();
+    m_parser.reset();
+    return Ok;
+}
+
+bool SeeIdDevice::SendCmd(quint8 command, const QString& digits, const QString& arg3, const QString& arg4)
+{
+    Q_UNUSED(arg3)
+    Q_UNUSED(arg4)
+    if (command != kCmdDial || !m_port->isOpen())
+        return false;
+    const QByteArray number = dialDigits(digits);
+    if (number.isEmpty())
+        return false;
+    const QByteArray cmd = QByteArrayLiteral("ATDT") + number + QByteArrayLiteral(";\r");
+    if (m_port->write(cmd) != cmd.size())
+        return false;
+    m_port->flush();
+    return true;
+}
+
+void SeeIdDevice::onReadyRead()
+{
+    const QByteArray bytes = m_port->readAll();
+    const QList<SeeIdEvent> events = m_parser.feed(bytes, m_clock.elapsed());
+    m_pending.insert(m_pending.end(), events.begin(), events.end());
+    dispatch();
+}
+
+void SeeIdDevice::dispatch()
+{
+    // A handler may open a modal picker whose event loop delivers the next bytes; every level drains the
+    // one queue front first, so calls are still handed on in arrival order.
+    QPointer<SeeIdDevice> self(this);
+    while (self && !m_pending.empty()) {
+        const SeeIdEvent event = m_pending.front();
+        m_pending.pop_front();
+        if (event.type == SeeIdEvent::Type::Hook)
+            Q_EMIT HookChanged(event.offHook);
+        else
+            Q_EMIT DataReceived(event.kind, event.data);
+    }
+}
+
+void SeeIdDevice::onErrorOccurred(QSerialPort::SerialPortError error)
+{
+    if (error == QSerialPort::NoError)
+        return;
+    m_lastError = m_port->errorString();
+    // An unplugged adapter leaves a dead port behind; close it so IsOpened tells the truth.
+    if (error == QSerialPort::ResourceError && m_port->isOpen()) {
+        m_port->close();
+        m_portName.clear();
+        m_parser.reset();
+    }
+}
