@@ -1,0 +1,244 @@
+#include "db/DbConnection.h"
+
+#include "db/DbError.h"
+
+#include <QAtomicInt>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <sqlite3.h>
+
+namespace {
+QAtomicInt g_counter;
+}
+
+DbConnection::DbConnection()
+    : m_name(QStringLiteral("zk_conn_%1").arg(g_counter.fetchAndAddRelaxed(1)))
+    , m_dialect(DefaultDialect())
+{
+}
+
+DbConnection::~DbConnection()
+{
+    // The process-wide connections outlive Qt's connection registry at exit; DestroyApp closes them in time.
+    if (m_registered && QCoreApplication::instance())
+        close();
+}
+
+ErrInfo DbConnection::errorFrom(const QSqlError& e)
+{
+    ErrInfo info;
+    info.description = e.text().trimmed();
+    if (info.description.isEmpty())
+        info.description = QStringLiteral("알 수 없는 데이터베이스 오류");
+    const int native = e.nativeErrorCode().toInt();
+    switch (native & 0xff) {
+    case SQLITE_ERROR: info.number = DbErr::kSyntax; break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: info.number = DbErr::kLocked; break;
+    default: info.number = DbErr::kUnspecified; break;
+    }
+    return info;
+}
+
+bool DbConnection::open(const QString& path, bool readOnly, ErrInfo* error)
+{
+    close();
+    if (!QFileInfo(path).isFile()) {
+        if (error)
+            *error = {DbErr::kUnspecified, QStringLiteral("파일을 찾을 수 없습니다: ") + path};
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(m_dialect->driverName(), m_name);
+    m_registered = true;
+    db.setDatabaseName(path);
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(SqliteDialect::kBusyTimeoutMs);
+    if (readOnly)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    db.setConnectOptions(options);
+    if (!db.open()) {
+        if (error)
+            *error = errorFrom(db.lastError());
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        m_registered = false;
+        return false;
+    }
+    QString prepError;
+    if (!m_dialect->prepareConnection(db, &prepError)) {
+        if (error)
+            *error = {DbErr::kUnspecified, prepError};
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        m_registered = false;
+        return false;
+    }
+    m_path = path;
+    m_depth = 0;
+    m_doomed = false;
+    return true;
+}
+
+void DbConnection::close()
+{
+    if (!m_registered)
+        return;
+    m_registered = false;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        if (db.isOpen()) {
+            if (m_depth > 0)
+                db.rollback();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(m_name);
+    m_depth = 0;
+    m_path.clear();
+}
+
+bool DbConnection::isOpen() const
+{
+    return m_registered && QSqlDatabase::database(m_name, false).isOpen();
+}
+
+QSqlDatabase DbConnection::database() const
+{
+    return QSqlDatabase::database(m_name, false);
+}
+
+DbConnection::ExecResult DbConnection::exec(const QString& jetSql)
+{
+    ExecResult r;
+    if (!isOpen()) {
+        r.error = {91, QStringLiteral("데이터베이스가 열려 있지 않습니다.")};
+        return r;
+    }
+    if (m_fault) {
+        if (auto injected = m_fault(jetSql)) {
+            r.error = *injected;
+            return r;
+        }
+    }
+    QSqlQuery q(database());
+    if (!q.exec(m_dialect->translate(jetSql))) {
+        r.error = errorFrom(q.lastError());
+        return r;
+    }
+    r.ok = true;
+    r.rowsAffected = q.numRowsAffected();
+    return r;
+}
+
+bool DbConnection::query(const QString& jetSql, QSqlQuery& q, ErrInfo* error)
+{
+    if (!isOpen()) {
+        if (error)
+            *error = {91, QStringLiteral("데이터베이스가 열려 있지 않습니다.")};
+        return false;
+    }
+    if (m_fault) {
+        if (auto injected = m_fault(jetSql)) {
+            if (error)
+                *error = *injected;
+            return false;
+        }
+    }
+    q = QSqlQuery(database());
+    q.setForwardOnly(true);
+    if (!q.exec(m_dialect->translate(jetSql))) {
+        if (error)
+            *error = errorFrom(q.lastError());
+        return false;
+    }
+    return true;
+}
+
+bool DbConnection::runRaw(const QString& sql, ErrInfo* error)
+{
+    QSqlQuery q(database());
+    if (!q.exec(sql)) {
+        if (error)
+            *error = errorFrom(q.lastError());
+        return false;
+    }
+    return true;
+}
+
+bool DbConnection::beginTrans(ErrInfo* error)
+{
+    if (m_depth == 0) {
+        if (!isOpen()) {
+            if (error)
+                *error = {91, QStringLiteral("데이터베이스가 열려 있지 않습니다.")};
+            return false;
+        }
+        if (!runRaw(m_dialect->beginTransactionSql(), error))
+            return false;
+        m_doomed = false;
+    }
+    ++m_depth;
+    return true;
+}
+
+bool DbConnection::commitTrans(ErrInfo* error)
+{
+    if (m_depth <= 0)
+        return false;
+    if (--m_depth > 0)
+        return !m_doomed;
+    if (m_doomed) {
+        runRaw(QStringLiteral("ROLLBACK"), nullptr);
+        if (error)
+            *error = {DbErr::kUnspecified, QStringLiteral("트랜잭션이 취소되었습니다.")};
+        return false;
+    }
+    if (!runRaw(QStringLiteral("COMMIT"), error)) {
+        runRaw(QStringLiteral("ROLLBACK"), nullptr);
+        return false;
+    }
+    return true;
+}
+
+void DbConnection::rollbackTrans()
+{
+    if (m_depth <= 0)
+        return;
+    if (--m_depth > 0) {
+        m_doomed = true;
+        return;
+    }
+    runRaw(QStringLiteral("ROLLBACK"), nullptr);
+    m_doomed = false;
+}
+
+DbTransaction::DbTransaction(DbConnection& conn)
+    : m_conn(conn)
+{
+    m_active = m_conn.beginTrans(&m_error);
+}
+
+DbTransaction::~DbTransaction()
+{
+    if (m_active)
+        m_conn.rollbackTrans();
+}
+
+bool DbTransaction::commit()
+{
+    if (!m_active)
+        return false;
+    m_active = false;
+    return m_conn.commitTrans(&m_error);
+}
+
+void DbTransaction::rollback()
+{
+    if (!m_active)
+        return;
+    m_active = false;
+    m_conn.rollbackTrans();
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "db/SqlDialect.h"
+#include "ui/MsgBox.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QSqlQuery;
+
+// One open database file (the "connection object"): its Qt connection, its dialect and its transaction depth.
+class DbConnection
+{
+public:
+    enum State { Closed = 0, Open = 1 };
+    struct ExecResult
+    {
+        bool ok = false;
+        int rowsAffected = 0;
+        ErrInfo error;
+    };
+    // Lets tests make chosen statements fail: return an error to fail the statement before it runs.
+    using FaultInjector = std::function<std::optional<ErrInfo>(const QString& sql)>;
+
+    DbConnection();
+    ~DbConnection();
+    DbConnection(const DbConnection&) = delete;
+    DbConnection& operator=(const DbConnection&) = delete;
+
+    // Opens an existing database file; never creates one.
+    bool open(const QString& path, bool readOnly, ErrInfo* error);
+    void close();
+    int state() const { return isOpen() ? Open : Closed; }
+    bool isOpen() const;
+    QString path() const { return m_path; }
+    QSqlDatabase database() const;
+    const SqlDialect& dialect() const { return *m_dialect; }
+
+    // Runs an action statement written in Jet SQL.
+    ExecResult exec(const QString& jetSql);
+    // Prepares and runs a Jet SQL query; the query is forward-only.
+    bool query(const QString& jetSql, QSqlQuery& q, ErrInfo* error);
+
+    // Nested transactions: only the outermost begin/commit reach the engine; a rollback at any depth
+    // rolls back the whole unit.
+    bool beginTrans(ErrInfo* error = nullptr);
+    bool commitTrans(ErrInfo* error = nullptr);
+    void rollbackTrans();
+    int transactionDepth() const { return m_depth; }
+
+    void setFaultInjector(FaultInjector injector) { m_fault = std::move(injector); }
+
+    static ErrInfo errorFrom(const class QSqlError& e);
+
+private:
+    bool runRaw(const QString& sql, ErrInfo* error);
+
+    QString m_name;
+    QString m_path;
+    std::shared_ptr<const SqlDialect> m_dialect;
+    FaultInjector m_fault;
+    bool m_registered = false;
+    int m_depth = 0;
+    bool m_doomed = false;
+};
+
+// Keeps a write and the postings that belong to it in one unit: rolled back unless commit() succeeds.
+class DbTransaction
+{
+public:
+    explicit DbTransaction(DbConnection& conn);
+    ~DbTransaction();
+    DbTransaction(const DbTransaction&) = delete;
+    DbTransaction& operator=(const DbTransaction&) = delete;
+    bool active() const { return m_active; }
+    const ErrInfo& error() const { return m_error; }
+    bool commit();
+    void rollback();
+
+private:
+    DbConnection& m_conn;
+    bool m_active = false;
+    ErrInfo m_error;
+};

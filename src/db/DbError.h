@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ui/MsgBox.h"
+
+#include <QString>
+
+#include <stdexcept>
+
+// Error numbers the screens test for, as the original data engine reported them.
+namespace DbErr {
+// Generic engine failure; also a delete or insert refused by a relationship or a key.
+constexpr qint64 kUnspecified = -2147467259; // 0x80004005
+// The statement could not be understood (syntax, unknown table or column).
+constexpr qint64 kSyntax = -2147217900; // 0x80040E14
+// Another seat held the database longer than the busy timeout.
+constexpr qint64 kLocked = -2147217887;
+} // namespace DbErr
+
+// An engine error raised by the query helpers that leave reporting to their callers.
+class DbException : public std::runtime_error
+{
+public:
+    explicit DbException(ErrInfo info)
+        : std::runtime_error(info.description.toStdString()), m_info(std::move(info))
+    {
+    }
+    const ErrInfo& info() const { return m_info; }
+
+private:
+    ErrInfo m_info;
+};

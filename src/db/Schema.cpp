@@ -1,0 +1,298 @@
+#include "db/Schema.h"
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+#include <QVariant>
+
+namespace Schema {
+
+const QString kMainFileName = QStringLiteral("dbMain.mdb");
+const QString kReportTemplate = QStringLiteral("DBS/dbReport_SRC.mdb");
+const QString kReportWorkCopy = QStringLiteral("DBS/dbReport.mdb");
+const QString kPostFile = QStringLiteral("dbs/dbPost.mdb");
+
+namespace {
+using T = ColType;
+
+Column c(const char* name, ColType type)
+{
+    return {QString::fromUtf8(name), type};
+}
+
+QStringList l(std::initializer_list<const char*> names)
+{
+    QStringList out;
+    for (const char* n : names)
+        out << QString::fromUtf8(n);
+    return out;
+}
+
+ForeignKey fk(std::initializer_list<const char*> cols, const char* table, std::initializer_list<const char*> refs,
+              bool cascade = false)
+{
+    return {l(cols), QString::fromUtf8(table), l(refs), cascade};
+}
+
+std::vector<Table> buildMain()
+{
+    std::vector<Table> t;
+    t.push_back({QStringLiteral("고객"),
+                 {c("코드", T::Text), c("전화1", T::Text), c("전화2", T::Text), c("전화3", T::Text),
+                  c("전화4", T::Text), c("우편번호", T::Text), c("주소1", T::Text), c("주소2", T::Text),
+                  c("현포인트", T::Integer), c("기초포인트", T::Integer), c("메모", T::Text)},
+                 l({"코드"}),
+                 {},
+                 {l({"전화1"}), l({"전화2"}), l({"전화3"}), l({"전화4"}), l({"주소1", "주소2"})}});
+    t.push_back({QStringLiteral("가맹점"),
+                 {c("코드", T::Text), c("상호", T::Text), c("전화1", T::Text), c("전화2", T::Text),
+                  c("전화3", T::Text), c("전화4", T::Text), c("우편번호", T::Text), c("주소1", T::Text),
+                  c("주소2", T::Text), c("수수료율", T::Real), c("현잔액", T::Real), c("기초잔액", T::Real),
+                  c("메모", T::Text), c("영업시작", T::Text), c("영업종료", T::Text)},
+                 l({"코드"}),
+                 {},
+                 {l({"상호"})}});
+    t.push_back({QStringLiteral("취급메뉴"),
+                 {c("코드", T::Counter), c("메뉴명", T::Text), c("가맹점코드", T::Text), c("판매단가", T::Integer),
+                  c("메모", T::Text)},
+                 {},
+                 {fk({"가맹점코드"}, "가맹점", {"코드"})},
+                 {l({"가맹점코드", "메뉴명"})}});
+    t.push_back({QStringLiteral("주문"),
+                 {c("주문번호", T::Text), c("고객코드", T::Text), c("주문시전화", T::Text), c("가맹점코드", T::Text),
+                  c("주문일자", T::Text), c("주문시간", T::Text), c("통보시간", T::Text)},
+                 l({"주문번호"}),
+                 {fk({"고객코드"}, "고객", {"코드"}), fk({"가맹점코드"}, "가맹점", {"코드"})},
+                 {l({"주문일자", "주문시간"}), l({"고객코드"}), l({"가맹점코드", "주문일자"})}});
+    t.push_back({QStringLiteral("주문내역"),
+                 {c("주문번호", T::Text), c("순번", T::Integer), c("주문메뉴", T::Integer), c("수량", T::Integer),
+                  c("단가", T::Integer), c("금액", T::Integer), c("수수료", T::Real), c("메모", T::Text),
+                  c("포인트", T::Integer)},
+                 l({"주문번호", "순번"}),
+                 {fk({"주문번호"}, "주문", {"주문번호"}, true), fk({"주문메뉴"}, "취급메뉴", {"코드"})},
+                 {l({"주문메뉴"})}});
+    t.push_back({QStringLiteral("입금"),
+                 {c("처리순번", T::Counter), c("가맹점코드", T::Text), c("입금일자", T::Text), c("입금액", T::Integer),
+                  c("할인액", T::Integer), c("메모", T::Text)},
+                 {},
+                 {fk({"가맹점코드"}, "가맹점", {"코드"})},
+                 {l({"가맹점코드"}), l({"입금일자"})}});
+    t.push_back({QStringLiteral("서비스"),
+                 {c("처리순번", T::Counter), c("고객코드", T::Text), c("서비스일", T::Text), c("차감포인트", T::Integer),
+                  c("메모", T::Text)},
+                 {},
+                 {fk({"고객코드"}, "고객", {"코드"})},
+                 {l({"고객코드"}), l({"서비스일"})}});
+    t.push_back({QStringLiteral("가맹점휴일"),
+                 {c("순번", T::Counter), c("가맹점코드", T::Text), c("일자", T::Text), c("반복구분", T::Integer),
+                  c("메모", T::Text)},
+                 {},
+                 {fk({"가맹점코드"}, "가맹점", {"코드"})},
+                 {l({"가맹점코드"})}});
+    t.push_back({QStringLiteral("환경설정"), {c("구분", T::Text), c("설정값", T::Text)}, l({"구분"}), {}, {}});
+    t.push_back({QStringLiteral("보안설정"),
+                 {c("폼이름", T::Text), c("폼설명", T::Text), c("사용권한", T::Integer), c("메모", T::Text)},
+                 l({"폼이름"}),
+                 {},
+                 {}});
+    t.push_back({QStringLiteral("사용자정보"),
+                 {c("상호명", T::Text), c("대표자명", T::Text), c("사업자번호", T::Text), c("우편번호", T::Text),
+                  c("주소일반", T::Text), c("주소상세", T::Text), c("전화번호", T::Text), c("팩스번호", T::Text),
+                  c("업태", T::Text), c("종목", T::Text), c("자료등록일자", T::Text), c("최종수정일", T::Text)},
+                 {},
+                 {},
+                 {}});
+    return t;
+}
+
+std::vector<Table> buildReport()
+{
+    return {{QStringLiteral("매출대입금"),
+             {c("순번", T::Counter), c("가맹점코드", T::Text), c("상호", T::Text), c("일자", T::Text),
+              c("메뉴명", T::Text), c("수량", T::Integer), c("단가", T::Integer), c("할인액", T::Integer),
+              c("수수료", T::Real), c("입금액", T::Integer), c("잔액", T::Real)},
+             {},
+             {},
+             {l({"가맹점코드", "일자"})}}};
+}
+
+std::vector<Table> buildPost()
+{
+    return {{QStringLiteral("Post"),
+             {c("ZIPCODE", T::Text), c("SIDO", T::Text), c("GUGUN", T::Text), c("DONG", T::Text),
+              c("BUNJI", T::Text)},
+             {},
+             {},
+             {l({"DONG"}), l({"ZIPCODE"})}}};
+}
+
+QString quoted(const QString& ident)
+{
+    return QLatin1Char('"') + ident + QLatin1Char('"');
+}
+
+QString joinQuoted(const QStringList& idents)
+{
+    QStringList q;
+    for (const QString& i : idents)
+        q << quoted(i);
+    return q.join(QStringLiteral(", "));
+}
+
+bool runAll(QSqlDatabase& db, const QStringList& statements, QString* error)
+{
+    QSqlQuery q(db);
+    for (const QString& s : statements) {
+        if (!q.exec(s)) {
+            if (error)
+                *error = q.lastError().text() + QStringLiteral(" — ") + s;
+            return false;
+        }
+    }
+    return true;
+}
+
+// A private connection for schema work, removed again when the scope ends.
+class SchemaConnection
+{
+public:
+    explicit SchemaConnection(const QString& path)
+        : m_name(QStringLiteral("zk_schema_") + QUuid::createUuid().toString(QUuid::Id128))
+    {
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        m_db.setDatabaseName(path);
+        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
+    }
+    ~SchemaConnection()
+    {
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    QSqlDatabase& db() { return m_db; }
+
+private:
+    QString m_name;
+    QSqlDatabase m_db;
+};
+} // namespace
+
+const std::vector<Table>& MainTables()
+{
+    static const std::vector<Table> t = buildMain();
+    return t;
+}
+
+const std::vector<Table>& ReportTables()
+{
+    static const std::vector<Table> t = buildReport();
+    return t;
+}
+
+const std::vector<Table>& PostTables()
+{
+    static const std::vector<Table> t = buildPost();
+    return t;
+}
+
+QStringList CreateStatements(const Table& table)
+{
+    QStringList defs;
+    for (const Column& col : table.columns) {
+        QString d = quoted(col.name) + QLatin1Char(' ');
+        switch (col.type) {
+        // Text compares without regard to letter case, as the screens' searches expect.
+        case ColType::Text: d += QStringLiteral("TEXT COLLATE NOCASE DEFAULT ''"); break;
+        case ColType::Integer: d += QStringLiteral("INTEGER DEFAULT 0"); break;
+        case ColType::Real: d += QStringLiteral("REAL DEFAULT 0"); break;
+        case ColType::Counter: d += QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"); break;
+        }
+        if (table.primaryKey.size() == 1 && table.primaryKey.first() == col.name)
+            d += QStringLiteral(" NOT NULL PRIMARY KEY");
+        defs << d;
+    }
+    if (table.primaryKey.size() > 1)
+        defs << QStringLiteral("PRIMARY KEY (") + joinQuoted(table.primaryKey) + QLatin1Char(')');
+    for (const ForeignKey& f : table.foreignKeys) {
+        defs << QStringLiteral("FOREIGN KEY (") + joinQuoted(f.columns) + QStringLiteral(") REFERENCES ") +
+                    quoted(f.refTable) + QStringLiteral(" (") + joinQuoted(f.refColumns) + QLatin1Char(')') +
+                    (f.cascadeDelete ? QStringLiteral(" ON DELETE CASCADE") : QString());
+    }
+    QStringList out;
+    out << QStringLiteral("CREATE TABLE ") + quoted(table.name) + QStringLiteral(" (\n  ") +
+               defs.join(QStringLiteral(",\n  ")) + QStringLiteral("\n)");
+    int n = 0;
+    for (const QStringList& idx : table.indexes) {
+        out << QStringLiteral("CREATE INDEX ") + quoted(QStringLiteral("ix_%1_%2").arg(table.name).arg(++n)) +
+                   QStringLiteral(" ON ") + quoted(table.name) + QStringLiteral(" (") + joinQuoted(idx) +
+                   QLatin1Char(')');
+    }
+    return out;
+}
+
+bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, int version, QString* error)
+{
+    if (QFileInfo::exists(path)) {
+        if (error)
+            *error = QStringLiteral("이미 있는 파일입니다: ") + path;
+        return false;
+    }
+    SchemaConnection conn(path);
+    if (!conn.db().open()) {
+        if (error)
+            *error = conn.db().lastError().text();
+        return false;
+    }
+    QStringList statements = {QStringLiteral("PRAGMA journal_mode = WAL"), QStringLiteral("BEGIN")};
+    for (const Table& t : tables)
+        statements << CreateStatements(t);
+    if (version > 0) {
+        statements << QStringLiteral("CREATE TABLE zk_schema (version INTEGER NOT NULL)")
+                   << QStringLiteral("INSERT INTO zk_schema (version) VALUES (%1)").arg(version);
+    }
+    statements << QStringLiteral("COMMIT");
+    return runAll(conn.db(), statements, error);
+}
+
+int StoredVersion(const QString& path, QString* error)
+{
+    SchemaConnection conn(path);
+    if (!conn.db().open()) {
+        if (error)
+            *error = conn.db().lastError().text();
+        return -1;
+    }
+    QSqlQuery q(conn.db());
+    if (!q.exec(QStringLiteral("SELECT version FROM zk_schema")) || !q.next())
+        return 0;
+    return q.value(0).toInt();
+}
+
+bool Upgrade(const QString& path, QString* error)
+{
+    const int stored = StoredVersion(path, error);
+    if (stored < 0)
+        return false;
+    if (stored >= kCurrentVersion)
+        return true;
+    SchemaConnection conn(path);
+    if (!conn.db().open()) {
+        if (error)
+            *error = conn.db().lastError().text();
+        return false;
+    }
+    QStringList steps = {QStringLiteral("BEGIN IMMEDIATE")};
+    if (stored == 0) // a file made before the version table existed
+        steps << QStringLiteral("CREATE TABLE IF NOT EXISTS zk_schema (version INTEGER NOT NULL)")
+              << QStringLiteral("DELETE FROM zk_schema") << QStringLiteral("INSERT INTO zk_schema VALUES (0)");
+    // Later layouts add their steps here, each ending with the version it reaches.
+    steps << QStringLiteral("UPDATE zk_schema SET version = %1").arg(kCurrentVersion) << QStringLiteral("COMMIT");
+    if (!runAll(conn.db(), steps, error)) {
+        QSqlQuery(conn.db()).exec(QStringLiteral("ROLLBACK"));
+        return false;
+    }
+    return true;
+}
+} // namespace Schema

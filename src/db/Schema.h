@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+// The three database files of an installation and how to create or upgrade them.
+namespace Schema {
+
+enum class ColType { Text, Integer, Real, Counter };
+
+struct Column
+{
+    QString name;
+    ColType type;
+};
+
+struct ForeignKey
+{
+    QStringList columns;
+    QString refTable;
+    QStringList refColumns;
+    bool cascadeDelete = false;
+};
+
+struct Table
+{
+    QString name;
+    std::vector<Column> columns;
+    QStringList primaryKey; // empty when a Counter column is the key
+    std::vector<ForeignKey> foreignKeys;
+    std::vector<QStringList> indexes;
+};
+
+// Version of the main database layout this program writes; stored in the zk_schema table.
+constexpr int kCurrentVersion = 1;
+
+const std::vector<Table>& MainTables();
+const std::vector<Table>& ReportTables();
+const std::vector<Table>& PostTables();
+
+// SQLite DDL for one table and its indexes.
+QStringList CreateStatements(const Table& table);
+
+// Creates a new database file with the given tables; false with *error when the file exists or fails.
+bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, int version, QString* error);
+
+// Version stored in a main database file (0 when it has none).
+int StoredVersion(const QString& path, QString* error);
+// Brings an older main database file up to kCurrentVersion.
+bool Upgrade(const QString& path, QString* error);
+
+// File names below the program folder.
+extern const QString kMainFileName;     // "dbMain.mdb" in the database folder
+extern const QString kReportTemplate;   // "DBS/dbReport_SRC.mdb"
+extern const QString kReportWorkCopy;   // "DBS/dbReport.mdb"
+extern const QString kPostFile;         // "dbs/dbPost.mdb"
+} // namespace Schema

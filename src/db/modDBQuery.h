@@ -1,0 +1,43 @@
+#pragma once
+
+#include "db/MduAdoDB.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// Query helpers on the main connection. GetFirstValue, CountRows, NextNumber and NextCode throw DbException
+// on an engine error, leaving the report to their callers; the others report errors themselves.
+
+// Opens a read-only result on gMainConn and returns its exact row count (-1 when the query failed).
+int OpenQuery(Recordset& rs, const QString& sql);
+// First column of the first row, or Null when there is no row.
+QVariant GetFirstValue(const QString& sql);
+QVariant GetFirstValue(DbConnection& conn, const QString& sql);
+// Rows affected by an action statement; on an engine error shows "Error n: desc" and returns -1.
+int ExecSQL(const QString& sql);
+int ExecSQL(DbConnection& conn, const QString& sql);
+int CountRows(const QString& table, const QString& condition = {});
+int NextNumber(const QString& table, const QString& column, const QString& condition = {});
+// Next fixed-width code: prefix + zero-padded running number; "" with a message when the space is exhausted.
+QString NextCode(const QString& table, const QString& column, int width, const QString& prefix,
+                 const QString& condition = {});
+
+// Duplicate checks: true = a duplicate exists and the caller stops (or, when asking, the user said No).
+bool CheckDupValue(const QString& table, const QString& column, const QString& value, const QString& condition,
+                   bool ask, const QString& itemName, const QString& shownValue = {});
+bool CheckDupAny(const QString& table, const QStringList& columns, const QString& value, const QString& condition,
+                 bool ask, const QString& itemName, const QString& shownValue = {});
+bool CheckDupJoined(const QString& table, const QStringList& columns, const QString& value,
+                    const QString& condition, bool ask, const QString& itemName, const QString& shownValue = {});
+
+QString SQLQuote(const QString& text);
+QString MakeLikeClause(const QString& mode, const QString& text);
+QString MakeSearchWhere(const QString& columns, const QString& modeItem, const QString& text);
+QString NullToStr(const QVariant& value);
+
+// Leading number of a text, as the original's Val: blanks skipped, stops at the first character that
+// cannot continue a number ("12ab" → 12, "" → 0).
+double Val(const QString& text);
+// A number as SQL text: plain decimal with "." and no exponent, whatever the locale.
+QString SqlNumber(double value);

@@ -1,0 +1,188 @@
+#include "DbTool.h"
+
+#include "app/AppPaths.h"
+#include "db/Schema.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace DbTool {
+
+namespace {
+QString dbsFolder(const QString& home)
+{
+    return AppPaths::ResolveCaseInsensitive(home, QStringLiteral("DBS"));
+}
+
+int intOption(const QStringList& args, const QString& name, int fallback)
+{
+    const int i = args.indexOf(name);
+    if (i >= 0 && i + 1 < args.size())
+        return args.at(i + 1).toInt();
+    return fallback;
+}
+
+void out(const QString& text)
+{
+    std::fprintf(stdout, "%s\n", qUtf8Printable(text));
+}
+
+void err(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+}
+} // namespace
+
+QString Usage()
+{
+    return QStringLiteral(
+        "사용법: zelkova-db <명령> [옵션] [--home DIR | DIR]\n"
+        "\n"
+        "명령:\n"
+        "  create [--demo] DIR        프로그램 폴더 DIR 아래 DBS에 dbMain.mdb, dbReport_SRC.mdb, dbPost.mdb를 만듭니다.\n"
+        "         --customers N --stores N --days N --orders-per-day N --seed N\n"
+        "                              (--demo와 함께) 생성할 자료의 양을 정합니다.\n"
+        "  upgrade DIR                메인 DB를 현재 프로그램의 구조로 올립니다.\n"
+        "  import-post CSV DIR        우편번호 목록(CSV: ZIPCODE,SIDO,GUGUN,DONG,BUNJI)을 dbPost.mdb로 가져옵니다.\n"
+        "  version DIR                메인 DB의 구조 버전을 보여 줍니다.\n"
+        "\n"
+        "DIR 대신 --home DIR 또는 환경변수 ZELKOVA_HOME을 쓸 수 있습니다.\n");
+}
+
+bool Create(const QString& home, const DemoOptions& options, QString* error)
+{
+    QDir root(home);
+    if (!root.mkpath(QStringLiteral("."))) {
+        *error = QStringLiteral("폴더를 만들 수 없습니다: ") + home;
+        return false;
+    }
+    for (const char* sub : {"DBS", "FormIni", "Image", "doc", "ExpExcel"}) {
+        const QString p = AppPaths::ResolveCaseInsensitive(home, QString::fromLatin1(sub));
+        if (!QDir().mkpath(p)) {
+            *error = QStringLiteral("폴더를 만들 수 없습니다: ") + p;
+            return false;
+        }
+    }
+    const QString dbs = dbsFolder(home);
+    const QString mainFile = dbs + QLatin1Char('/') + Schema::kMainFileName;
+    const QString reportFile = AppPaths::ResolveCaseInsensitive(home, Schema::kReportTemplate);
+    const QString postFile = AppPaths::ResolveCaseInsensitive(home, Schema::kPostFile);
+    if (!Schema::CreateDatabaseFile(mainFile, Schema::MainTables(), Schema::kCurrentVersion, error))
+        return false;
+    if (!QFileInfo::exists(reportFile) && !Schema::CreateDatabaseFile(reportFile, Schema::ReportTables(), 0, error))
+        return false;
+    if (!QFileInfo::exists(postFile)) {
+        if (!Schema::CreateDatabaseFile(postFile, Schema::PostTables(), 0, error))
+            return false;
+        if (!DemoData::FillPostSample(postFile, error))
+            return false;
+    }
+    if (options.demo && !DemoData::Fill(mainFile, options, error))
+        return false;
+    return true;
+}
+
+bool Upgrade(const QString& home, QString* error)
+{
+    const QString mainFile = dbsFolder(home) + QLatin1Char('/') + Schema::kMainFileName;
+    if (!QFileInfo::exists(mainFile)) {
+        *error = QStringLiteral("메인DB파일이 없습니다: ") + mainFile;
+        return false;
+    }
+    return Schema::Upgrade(mainFile, error);
+}
+
+int Run(const QStringList& argsIn)
+{
+    QStringList args = argsIn;
+    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+        out(Usage());
+        return args.isEmpty() ? 1 : 0;
+    }
+    const QString command = args.takeFirst();
+    QString home;
+    if (const int i = args.indexOf(QStringLiteral("--home")); i >= 0 && i + 1 < args.size()) {
+        home = args.at(i + 1);
+        args.remove(i, 2);
+    }
+    // The last argument that is not an option or an option's value names the program folder.
+    QStringList positional;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        if (a == QLatin1String("--demo"))
+            continue;
+        if (a.startsWith(QLatin1String("--"))) {
+            ++i;
+            continue;
+        }
+        positional << a;
+    }
+    if (home.isEmpty() && !positional.isEmpty() && command != QLatin1String("import-post"))
+        home = positional.last();
+    if (command == QLatin1String("import-post") && positional.size() >= 2)
+        home = positional.at(1);
+    if (home.isEmpty())
+        home = qEnvironmentVariable("ZELKOVA_HOME");
+    if (home.isEmpty()) {
+        err(QStringLiteral("프로그램 폴더를 지정하세요.\n") + Usage());
+        return 1;
+    }
+    home = QFileInfo(home).absoluteFilePath();
+    QString error;
+    if (command == QLatin1String("create")) {
+        DemoOptions o;
+        o.demo = args.contains(QStringLiteral("--demo"));
+        o.customers = intOption(args, QStringLiteral("--customers"), 0);
+        o.stores = intOption(args, QStringLiteral("--stores"), 0);
+        o.days = intOption(args, QStringLiteral("--days"), 0);
+        o.ordersPerDay = intOption(args, QStringLiteral("--orders-per-day"), 0);
+        o.seed = quint32(intOption(args, QStringLiteral("--seed"), int(o.seed)));
+        if (!Create(home, o, &error)) {
+            err(error);
+            return 2;
+        }
+        out(QStringLiteral("만들었습니다: ") + dbsFolder(home));
+        return 0;
+    }
+    if (command == QLatin1String("upgrade")) {
+        if (!Upgrade(home, &error)) {
+            err(error);
+            return 2;
+        }
+        out(QStringLiteral("구조 버전 %1").arg(Schema::kCurrentVersion));
+        return 0;
+    }
+    if (command == QLatin1String("version")) {
+        const int v = Schema::StoredVersion(dbsFolder(home) + QLatin1Char('/') + Schema::kMainFileName, &error);
+        if (v < 0) {
+            err(error);
+            return 2;
+        }
+        out(QString::number(v));
+        return 0;
+    }
+    if (command == QLatin1String("import-post")) {
+        if (positional.isEmpty()) {
+            err(Usage());
+            return 1;
+        }
+        const QString postFile = AppPaths::ResolveCaseInsensitive(home, Schema::kPostFile);
+        if (!QFileInfo::exists(postFile) &&
+            !Schema::CreateDatabaseFile(postFile, Schema::PostTables(), 0, &error)) {
+            err(error);
+            return 2;
+        }
+        int n = 0;
+        if (!DemoData::ImportPostCsv(postFile, positional.first(), &n, &error)) {
+            err(error);
+            return 2;
+        }
+        out(QStringLiteral("%1건을 가져왔습니다.").arg(n));
+        return 0;
+    }
+    err(QStringLiteral("알 수 없는 명령: ") + command + QLatin1Char('\n') + Usage());
+    return 1;
+}
+} // namespace DbTool

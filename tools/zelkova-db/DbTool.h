@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Commands of the database tool, callable from tests and the benchmark as well as from its main().
+namespace DbTool {
+
+struct DemoOptions
+{
+    bool demo = false;
+    int customers = 0;     // 0 = the demo's own size
+    int stores = 0;
+    int days = 0;
+    int ordersPerDay = 0;
+    quint32 seed = 20261208;
+};
+
+// Creates DBS/dbMain.mdb, DBS/dbReport_SRC.mdb and DBS/dbPost.mdb under the program folder `home`
+// (and the FormIni, Image, doc and ExpExcel folders); with options.demo fills a demo installation.
+bool Create(const QString& home, const DemoOptions& options, QString* error);
+// Brings the main database of `home` up to the current layout.
+bool Upgrade(const QString& home, QString* error);
+
+// Runs the tool with its command line (without the program name); returns the process exit code.
+int Run(const QStringList& args);
+QString Usage();
+} // namespace DbTool
+
+// Filled by the demo generator.
+namespace DemoData {
+bool Fill(const QString& mainDbFile, const DbTool::DemoOptions& options, QString* error);
+bool FillPostSample(const QString& postDbFile, QString* error);
+// Imports a postal-code list (CSV: ZIPCODE,SIDO,GUGUN,DONG,BUNJI; header line optional) into dbPost.
+bool ImportPostCsv(const QString& postDbFile, const QString& csvFile, int* imported, QString* error);
+} // namespace DemoData
