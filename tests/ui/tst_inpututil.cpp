@@ -1,0 +1,285 @@
+#include "support/ScriptedPrompter.h"
+#include "ui/ByteLimitedLineEdit.h"
+#include "ui/InputUtil.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QUrl>
+#include <QVBoxLayout>
+
+// A window with three line edits and a plain text edit in tab order, shown and active.
+class FieldWindow
+{
+public:
+    FieldWindow()
+    {
+        auto* layout = new QVBoxLayout(&window);
+        for (int i = 0; i < 3; ++i) {
+            edits[i] = new QLineEdit(&window);
+            layout->addWidget(edits[i]);
+        }
+        memo = new QPlainTextEdit(&window);
+        layout->addWidget(memo);
+        window.show();
+        window.activateWindow();
+    }
+    bool ready() { return QTest::qWaitForWindowActive(&window); }
+
+    QWidget window;
+    QLineEdit* edits[3] = {};
+    QPlainTextEdit* memo = nullptr;
+};
+
+class TestInputUtil : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void checkRequired_data();
+    void checkRequired();
+    void checkRequiredLeavesHiddenFocus();
+    void maxByteLength();
+    void byteLimitedEdit();
+    void enterNextField_data();
+    void enterNextField();
+    void selectAllText();
+    void optionIndex();
+    void hangulHint();
+    void shellOpenUrl();
+};
+
+void TestInputUtil::checkRequired_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<bool>("zeroIsEmpty");
+    QTest::addColumn<QString>("message"); // empty: nothing missing
+
+    const QString labelled = QStringLiteral("[상호]은(는) 필수 입력 사항입니다.");
+    const QString unlabelled = QStringLiteral("필수 입력사항을 입력하지 않았습니다.");
+    QTest::newRow("empty") << "edit" << "" << "상호" << false << labelled;
+    QTest::newRow("blanks only") << "edit" << "   " << "상호" << false << labelled;
+    QTest::newRow("no label") << "edit" << "" << "" << false << unlabelled;
+    QTest::newRow("value") << "edit" << "김밥천국" << "상호" << false << "";
+    QTest::newRow("zero is a value") << "edit" << "0" << "상호" << false << "";
+    QTest::newRow("zero is missing") << "edit" << "0" << "상호" << true << labelled;
+    QTest::newRow("ten is not zero") << "edit" << "10" << "상호" << true << "";
+    QTest::newRow("combo empty") << "combo" << "" << "상호" << false << labelled;
+    QTest::newRow("combo value") << "combo" << "중식" << "상호" << false << "";
+    QTest::newRow("memo empty") << "memo" << "" << "상호" << false << labelled;
+    QTest::newRow("memo value") << "memo" << "메모" << "상호" << false << "";
+}
+
+void TestInputUtil::checkRequired()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, text);
+    QFETCH(QString, label);
+    QFETCH(bool, zeroIsEmpty);
+    QFETCH(QString, message);
+
+    FieldWindow w;
+    QVERIFY(w.ready());
+    QWidget* control = nullptr;
+    if (kind == QLatin1String("edit")) {
+        control = w.edits[2];
+        w.edits[2]->setText(text);
+    } else if (kind == QLatin1String("combo")) {
+        auto* combo = new QComboBox(&w.window);
+        combo->setEditable(true);
+        combo->setEditText(text);
+        w.window.layout()->addWidget(combo);
+        combo->show();
+        control = combo;
+    } else {
+        control = w.memo;
+        w.memo->setPlainText(text);
+    }
+    w.edits[0]->setFocus();
+
+    ScriptedPrompter prompter;
+    const bool missing = CheckRequired(control, label, zeroIsEmpty);
+    QCOMPARE(missing, !message.isEmpty());
+    if (missing) {
+        QCOMPARE(prompter.count(), 1);
+        QCOMPARE(prompter.lastText(), message);
+        QCOMPARE(prompter.lastTitle(), QStringLiteral("필수입력"));
+        QCOMPARE(prompter.shown().first().request.icon, MsgIcon::Information);
+        QTRY_VERIFY(control->hasFocus());
+    } else {
+        QCOMPARE(prompter.count(), 0);
+        QVERIFY(w.edits[0]->hasFocus());
+    }
+}
+
+void TestInputUtil::checkRequiredLeavesHiddenFocus()
+{
+    FieldWindow w;
+    QVERIFY(w.ready());
+    w.edits[0]->setFocus();
+    w.edits[1]->setEnabled(false);
+    w.edits[2]->hide();
+    ScriptedPrompter prompter;
+    QVERIFY(CheckRequired(w.edits[1], QStringLiteral("전화")));
+    QVERIFY(CheckRequired(w.edits[2], QStringLiteral("전화")));
+    QCOMPARE(prompter.count(), 2);
+    QVERIFY(w.edits[0]->hasFocus());
+}
+
+void TestInputUtil::maxByteLength()
+{
+    FieldWindow w;
+    QVERIFY(w.ready());
+    w.edits[0]->setFocus();
+    ScriptedPrompter prompter;
+
+    w.edits[1]->setText(QStringLiteral("가나다"));
+    QVERIFY(CheckMaxByteLength(w.edits[1], 6));
+    QVERIFY(CheckMaxByteLength(w.edits[1], 0)); // no limit
+    QCOMPARE(prompter.count(), 0);
+
+    QVERIFY(!CheckMaxByteLength(w.edits[1], 5));
+    QCOMPARE(prompter.lastText(), QStringLiteral("최대입력길이를 넘었습니다.\r\n최대입력길이는 5입니다.\r\n"
+                                                 "한글은 한 글자당 길이가 2입니다."));
+    QCOMPARE(prompter.shown().last().request.icon, MsgIcon::Information);
+    QVERIFY(w.edits[1]->hasFocus());
+}
+
+void TestInputUtil::byteLimitedEdit()
+{
+    FieldWindow w;
+    QVERIFY(w.ready());
+    ByteLimitedLineEdit edit(5, &w.window);
+    edit.show();
+    edit.setFocus();
+    QVERIFY(edit.hasFocus());
+
+    QTest::keyClicks(&edit, QStringLiteral("ab"));
+    edit.insert(QStringLiteral("가"));
+    QCOMPARE(edit.text(), QStringLiteral("ab가"));
+    edit.insert(QStringLiteral("나")); // would make 6 bytes
+    QCOMPARE(edit.text(), QStringLiteral("ab가"));
+    QTest::keyClicks(&edit, QStringLiteral("c"));
+    QCOMPARE(edit.text(), QStringLiteral("ab가c"));
+    QTest::keyClicks(&edit, QStringLiteral("d"));
+    QCOMPARE(edit.text(), QStringLiteral("ab가c"));
+
+    // A text loaded beyond the limit is kept; it can be shortened, but not lengthened.
+    w.edits[0]->setFocus();
+    edit.setText(QStringLiteral("가나다"));
+    QCOMPARE(edit.text(), QStringLiteral("가나다"));
+    QVERIFY(edit.hasAcceptableInput()); // or editingFinished would never come
+    edit.setFocus();
+    edit.end(false);
+    QTest::keyClicks(&edit, QStringLiteral("x"));
+    QCOMPARE(edit.text(), QStringLiteral("가나다"));
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    QCOMPARE(edit.text(), QStringLiteral("가나"));
+    QVERIFY(edit.checkLength());
+
+    ScriptedPrompter prompter;
+    edit.setText(QStringLiteral("가나다"));
+    QVERIFY(!edit.checkLength());
+    QCOMPARE(prompter.count(), 1);
+
+    edit.setMaxBytes(0);
+    QTest::keyClicks(&edit, QStringLiteral("xyz"));
+    QCOMPARE(edit.text(), QStringLiteral("가나다xyz"));
+}
+
+void TestInputUtil::enterNextField_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("leftRight");
+    QTest::addColumn<bool>("handled");
+    QTest::addColumn<int>("focusAfter"); // index of the edit, starting from edit 1
+
+    QTest::newRow("Enter") << int(Qt::Key_Return) << false << true << 2;
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << false << true << 2;
+    QTest::newRow("Down") << int(Qt::Key_Down) << false << true << 2;
+    QTest::newRow("Up") << int(Qt::Key_Up) << false << true << 0;
+    QTest::newRow("Right ignored") << int(Qt::Key_Right) << false << false << 1;
+    QTest::newRow("letter ignored") << int(Qt::Key_A) << false << false << 1;
+    QTest::newRow("LR Enter") << int(Qt::Key_Return) << true << true << 2;
+    QTest::newRow("LR Right") << int(Qt::Key_Right) << true << true << 2;
+    QTest::newRow("LR Left") << int(Qt::Key_Left) << true << true << 0;
+    QTest::newRow("LR Down ignored") << int(Qt::Key_Down) << true << false << 1;
+}
+
+void TestInputUtil::enterNextField()
+{
+    QFETCH(int, key);
+    QFETCH(bool, leftRight);
+    QFETCH(bool, handled);
+    QFETCH(int, focusAfter);
+
+    FieldWindow w;
+    QVERIFY(w.ready());
+    w.edits[1]->setFocus();
+    QVERIFY(w.edits[1]->hasFocus());
+    QCOMPARE(leftRight ? EnterNextFieldLR(key) : EnterNextField(key), handled);
+    QVERIFY(w.edits[focusAfter]->hasFocus());
+}
+
+void TestInputUtil::selectAllText()
+{
+    FieldWindow w;
+    QVERIFY(w.ready());
+    w.edits[2]->setText(QStringLiteral("홍길동"));
+    w.edits[2]->setFocus();
+    w.edits[2]->deselect();
+    SelectAllText();
+    QCOMPARE(w.edits[2]->selectedText(), QStringLiteral("홍길동"));
+
+    // Enter from the last line edit reaches the memo without a tab being typed into it.
+    EnterNextField(Qt::Key_Return);
+    QVERIFY(w.memo->hasFocus());
+    QVERIFY(w.memo->toPlainText().isEmpty());
+}
+
+void TestInputUtil::optionIndex()
+{
+    QWidget box;
+    QList<QRadioButton*> options;
+    for (int i = 0; i < 3; ++i)
+        options.append(new QRadioButton(&box));
+    QCOMPARE(GetSelOptionIdx(options), 0);
+    options[2]->setChecked(true);
+    QCOMPARE(GetSelOptionIdx(options), 2);
+    options[1] = nullptr; // a gap in the control array
+    QCOMPARE(GetSelOptionIdx(options), 2);
+    QCOMPARE(GetSelOptionIdx({}), 0);
+}
+
+void TestInputUtil::hangulHint()
+{
+    QLineEdit edit;
+    edit.setInputMethodHints(Qt::ImhNoPredictiveText);
+    SetHangulModeOf(false, &edit);
+    QCOMPARE(edit.inputMethodHints(), Qt::ImhNoPredictiveText | Qt::ImhPreferLatin);
+    SetHangulModeOf(true, &edit);
+    QCOMPARE(edit.inputMethodHints(), Qt::InputMethodHints(Qt::ImhNoPredictiveText));
+
+    QComboBox combo;
+    combo.setEditable(true);
+    SetHangulModeOf(false, &combo);
+    QVERIFY(combo.lineEdit()->inputMethodHints() & Qt::ImhPreferLatin);
+    SetHangulModeOf(false, nullptr); // no control, nothing happens
+}
+
+void TestInputUtil::shellOpenUrl()
+{
+    QCOMPARE(ShellOpenUrl(QStringLiteral("www.example.co.kr")), QUrl(QStringLiteral("http://www.example.co.kr")));
+    QCOMPARE(ShellOpenUrl(QStringLiteral("https://example.com/a?b=1")),
+             QUrl(QStringLiteral("https://example.com/a?b=1")));
+    const QString self = QApplication::applicationFilePath();
+    QCOMPARE(ShellOpenUrl(self), QUrl::fromLocalFile(self));
+    QVERIFY(ShellOpenUrl(QStringLiteral("  ")).isEmpty());
+}
+
+QTEST_MAIN(TestInputUtil)
+#include "tst_inpututil.moc"
