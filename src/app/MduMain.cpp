@@ -1,0 +1,162 @@
+#include "app/MduMain.h"
+
+#include "admin/NetDrive.h"
+#include "app/AppPaths.h"
+#include "app/Globals.h"
+#include "app/UserSettings.h"
+#include "db/MduAdoDB.h"
+#include "db/Schema.h"
+#include "db/modMain_SQL.h"
+#include "reports/MduReportDB.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
+
+#include <exception>
+#include <memory>
+
+namespace {
+const QString kModule = QStringLiteral("MduMain");
+AdminPasswordPrompt g_adminPrompt;
+std::unique_ptr<QLockFile> g_instanceLock;
+
+QString lockPath()
+{
+    const QByteArray key =
+        QCryptographicHash::hash(AppPaths::ProgramFolder().toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    return QDir::tempPath() + QStringLiteral("/zelkova-") + QString::fromLatin1(key) + QStringLiteral(".lock");
+}
+} // namespace
+
+void SetAdminPasswordPrompt(AdminPasswordPrompt prompt)
+{
+    g_adminPrompt = std::move(prompt);
+}
+
+bool AdminPWDConfirm()
+{
+    if (gAdminPWD.isEmpty())
+        return true;
+    return g_adminPrompt ? g_adminPrompt(gAdminPWD) : false;
+}
+
+bool AcquireSingleInstance()
+{
+    // Keyed by the program folder: two installations on one machine run side by side, one installation once.
+    auto lock = std::make_unique<QLockFile>(lockPath());
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0))
+        return false;
+    g_instanceLock = std::move(lock);
+    return true;
+}
+
+void ReleaseSingleInstance()
+{
+    g_instanceLock.reset();
+}
+
+void SetDBPath(const QString& folder)
+{
+    gDBPath = AppPaths::Native(folder);
+    UserSettings::Save(QStringLiteral("DB경로"), gDBPath);
+    gMainDBFile = gDBPath + QLatin1Char('/') + Schema::kMainFileName;
+    UserSettings::Save(QStringLiteral("DataBaseMain"), gMainDBFile);
+}
+
+bool ReadOptions()
+{
+    try {
+        gAdminPWD = GetConfig(QStringLiteral("관리자암호"), QString());
+        gPointUnit = GetConfig(QStringLiteral("금액대포인트"), QStringLiteral("100")).toInt();
+        gDDD = GetConfig(QStringLiteral("DDD"), QStringLiteral("02"));
+        return true;
+    } catch (const std::exception& e) {
+        ShowStdError({0, QString::fromUtf8(e.what())}, QStringLiteral("ReadOptions"), kModule);
+        return false;
+    }
+}
+
+bool InitApp()
+{
+    try {
+        gIsNT = true;
+        gGridRowHeight = UserSettings::Get(QStringLiteral("그리드줄높이"), QStringLiteral("14")).toDouble();
+        gGridFontSize = UserSettings::Get(QStringLiteral("그리드글자크기"), QStringLiteral("10")).toInt();
+        if (gGridRowHeight <= 0)
+            gGridRowHeight = 14;
+        if (gGridFontSize <= 0)
+            gGridFontSize = 10;
+        gTerminalID = UserSettings::Get(QStringLiteral("Terminal_ID"), QStringLiteral("0")).left(1);
+        if (gTerminalID.isEmpty())
+            gTerminalID = QStringLiteral("0");
+        gCSType = UserSettings::Get(QStringLiteral("CSType"), QStringLiteral("0")).toInt();
+
+        gDBPath = AppPaths::Native(UserSettings::Get(QStringLiteral("DB경로")));
+        if (gDBPath.isEmpty())
+            SetDBPath(AppPaths::ProgramPath(QStringLiteral("DBS")));
+        else
+            gMainDBFile = AppPaths::Native(UserSettings::Get(QStringLiteral("DataBaseMain")));
+
+        if (!QFileInfo(gDBPath).isDir()) {
+            bool found = false;
+            if (gCSType == 1) {
+                const QString share = UserSettings::Get(QStringLiteral("네트웍경로"));
+                const QString drive = UserSettings::Get(QStringLiteral("네트웍드라이브"));
+                if (!share.isEmpty() && !drive.isEmpty()) {
+                    const QString connected = ConnectNetworkDrive(share, QString());
+                    if (!connected.isEmpty()) {
+                        found = true;
+                        if (connected != drive) {
+                            SetDBPath(AppPaths::ResolveCaseInsensitive(connected, QStringLiteral("DBS")));
+                            UserSettings::Save(QStringLiteral("네트웍드라이브"), connected);
+                        }
+                    }
+                }
+            }
+            if (!found) {
+                ShowWarning(QStringLiteral("데이터베이스 파일 경로가 없어졌거나 옮겨졌습니다.") + kCrLf +
+                                QStringLiteral("데이터베이스 파일 경로를 확인하세요.") + kCrLf + gDBPath,
+                            QStringLiteral("파일 경로 오류"));
+                return false;
+            }
+        }
+
+        gReportDBFile = AppPaths::ProgramPath(Schema::kReportWorkCopy);
+        if (gMainDBFile.isEmpty()) {
+            gMainDBFile = gDBPath + QLatin1Char('/') + Schema::kMainFileName;
+            UserSettings::Save(QStringLiteral("DataBaseMain"), gMainDBFile);
+        }
+        if (!QFileInfo(gMainDBFile).isFile()) {
+            // "\dbMain.mdb" and "\DBMAIN.MDB" are one file, as on the original platform.
+            const QString resolved = AppPaths::ResolveCaseInsensitive(QFileInfo(gMainDBFile).path(),
+                                                                      QFileInfo(gMainDBFile).fileName());
+            if (QFileInfo(resolved).isFile())
+                gMainDBFile = resolved;
+        }
+        if (!QFileInfo(gMainDBFile).isFile()) {
+            ShowWarning(QStringLiteral("메인DB파일이 없어졌거나 옮겨졌습니다.") + kCrLf +
+                            QStringLiteral("메인DB파일을 확인하세요.") + kCrLf + gMainDBFile,
+                        QStringLiteral("파일 오류"));
+            return false;
+        }
+        if (!CreateRPTFile())
+            return false;
+        UserSettings::SaveSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"),
+                                  gDBPath + QLatin1Char('/'));
+        if (!OpenConnection(gMainConn, gMainDBFile, kMainDbPassword))
+            return false;
+        return ReadOptions();
+    } catch (const std::exception& e) {
+        ShowStdError({0, QString::fromUtf8(e.what())}, QStringLiteral("InitApp"), kModule);
+        return false;
+    }
+}
+
+void DestroyApp()
+{
+    CloseObject(gMainConn);
+    CloseRPTFile();
+}

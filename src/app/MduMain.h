@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// Start-up and shutdown of the program and the settings it loads into the process-wide globals.
+
+bool InitApp();
+void DestroyApp();
+bool ReadOptions();
+// Sets gDBPath and gMainDBFile and saves both per-user settings.
+void SetDBPath(const QString& folder);
+// True at once when no administrator password is set; otherwise asks through the installed prompt.
+bool AdminPWDConfirm();
+
+// The administrator-password prompt (a screen) is installed by the widget side; it receives the
+// password to match and returns whether the operator typed it.
+using AdminPasswordPrompt = std::function<bool(const QString& correctPassword)>;
+void SetAdminPasswordPrompt(AdminPasswordPrompt prompt);
+
+// Refuses a second running copy per program folder: true when this process is the only one.
+bool AcquireSingleInstance();
+void ReleaseSingleInstance();

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// Record operations shared by many screens: permission gate, settings table, company name,
+// running-total postings and order deletion. All work on gMainConn.
+
+// True when the screen may open; adds the screen's permission row on its first opening.
+bool PassAuthority(const QString& formName, const QString& formDescription, int defaultLevel = 0);
+// A setting of table 환경설정; a missing row is inserted with the default.
+QString GetConfig(const QString& name, const QString& defaultValue);
+bool SaveConfig(const QString& name, const QString& value);
+// First 상호명 of 사용자정보, or "테스Soft".
+QString GetCompanyName();
+
+// Relative postings; they join the caller's transaction when one is open.
+bool AdjustPoints(const QString& customerCode, qint64 difference);
+bool AdjustBalance(const QString& storeCode, double difference);
+
+// Deletes an order with its lines and reverses their commission and points, all in one transaction.
+bool DeleteOrder(const QString& orderNumber);

@@ -1,0 +1,150 @@
+#include "db/modMain_SQLPick.h"
+
+#include "db/RecordScreens.h"
+#include "ui/ModalSeam.h"
+#include "ui/MsgBox.h"
+
+#include <QDialog>
+#include <QHash>
+
+namespace {
+QHash<QString, PickerFactory>& pickers()
+{
+    static QHash<QString, PickerFactory> h;
+    return h;
+}
+
+QHash<QString, EditorFactory>& editors()
+{
+    static QHash<QString, EditorFactory> h;
+    return h;
+}
+
+SalesReportOpener g_salesOpener = nullptr;
+
+void placeAt(QDialog* dialog, QPoint anchor)
+{
+    if (dialog && !anchor.isNull())
+        dialog->move(anchor);
+}
+
+QString splitResult(const QString& result, QString& code)
+{
+    const QStringList parts = result.split(kNul);
+    code = parts.value(0);
+    return parts.value(1);
+}
+} // namespace
+
+void RegisterPicker(const QString& name, PickerFactory factory)
+{
+    pickers().insert(name, std::move(factory));
+}
+
+void RegisterEditor(const QString& name, EditorFactory factory)
+{
+    editors().insert(name, std::move(factory));
+}
+
+std::unique_ptr<RecordPicker> CreatePicker(const QString& name)
+{
+    const auto f = pickers().value(name);
+    return f ? f() : nullptr;
+}
+
+std::unique_ptr<RecordEditor> CreateEditor(const QString& name)
+{
+    const auto f = editors().value(name);
+    return f ? f() : nullptr;
+}
+
+QString PickRecord(const QString& itemName, const QString& pickerName, const QString& editorName,
+                   const QString& searchText, QString& code, QPoint anchor, bool allowRegister,
+                   const QString& extra)
+{
+    std::unique_ptr<RecordPicker> picker = CreatePicker(pickerName);
+    if (!picker)
+        return QString();
+    const int n = picker->FindRecords(searchText, extra);
+    const QString title = itemName + QStringLiteral(" 검색");
+    const QString sentence = searchText.isEmpty()
+                                 ? QStringLiteral("등록된 ") + itemName + QStringLiteral("이 없습니다.")
+                                 : QStringLiteral("검색한 ") + itemName + QStringLiteral("이 등록되어 있지 않습니다.");
+    if (n <= 0) {
+        if (!allowRegister) {
+            ShowInfo(sentence, title);
+            return QString();
+        }
+        if (AskYesNo(sentence + kCrLf + QStringLiteral("신규 등록하겠습니까?"), title, true) != MsgAnswer::Yes)
+            return QString();
+        std::unique_ptr<RecordEditor> editor = CreateEditor(editorName);
+        if (!editor)
+            return QString();
+        editor->Init(1, nullptr, searchText);
+        placeAt(editor->dialog(), anchor);
+        ExecModal(editor->dialog());
+        const QString added = editor->AddedRec();
+        if (added.isEmpty())
+            return QString();
+        return splitResult(added, code);
+    }
+    if (n >= 2) {
+        placeAt(picker->dialog(), anchor);
+        ExecModal(picker->dialog());
+    }
+    const QString result = picker->result();
+    if (result.isEmpty())
+        return QString();
+    return splitResult(result, code);
+}
+
+QString PickCustomer(const QString& searchText, QString& code, QPoint anchor, bool allowRegister, bool extraFlag)
+{
+    return PickRecord(QStringLiteral("고객"), QStringLiteral("FrmCust_sel"), QStringLiteral("FrmCust_save"),
+                      searchText, code, anchor, allowRegister,
+                      extraFlag ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
+QString PickStore(const QString& searchText, QString& code, QPoint anchor, bool allowRegister)
+{
+    return PickRecord(QStringLiteral("가맹점"), QStringLiteral("FrmMemb_sel"), QStringLiteral("FrmMemb_save"),
+                      searchText, code, anchor, allowRegister);
+}
+
+QString PickMenu(const QString& storeArg1, const QString& storeArg2, const QString& searchText, QString& code,
+                 QPoint anchor, bool multiple)
+{
+    std::unique_ptr<RecordPicker> picker = CreatePicker(QStringLiteral("FrmMenu_sel"));
+    if (!picker)
+        return QString();
+    if (multiple)
+        picker->SetMultyMode();
+    const int n = picker->FindRecords(searchText, storeArg1 + kNul + storeArg2);
+    if (n <= 0) {
+        ShowInfo((searchText.isEmpty() ? QStringLiteral("등록된 메뉴가 없습니다.")
+                                       : QStringLiteral("검색한 메뉴가 등록되어 있지 않습니다.")) +
+                     kCrLf + QStringLiteral("가맹점관리에서 메뉴를 먼저 등록하세요."),
+                 QStringLiteral("메뉴 검색"));
+        return QString();
+    }
+    if (n >= 2) {
+        placeAt(picker->dialog(), anchor);
+        ExecModal(picker->dialog());
+    }
+    const QString result = picker->result();
+    if (result.isEmpty())
+        return QString();
+    const QString name = splitResult(result.mid(1), code);
+    return multiple ? result : name;
+}
+
+void SetSalesReportOpener(SalesReportOpener opener)
+{
+    g_salesOpener = opener;
+}
+
+void ShowSalesFor(const QString& code, const QString& name, int kind)
+{
+    if ((kind == 1 || kind == 2) && g_salesOpener)
+        g_salesOpener(code, name, kind);
+}

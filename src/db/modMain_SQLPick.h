@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+
+// The find-or-register flow of the record operations over the picker and editor screens.
+
+// Second field of the chosen record ("" when nothing was chosen); its code goes to `code`.
+QString PickRecord(const QString& itemName, const QString& pickerName, const QString& editorName,
+                   const QString& searchText, QString& code, QPoint anchor, bool allowRegister,
+                   const QString& extra = {});
+// The chosen customer's telephone number.
+QString PickCustomer(const QString& searchText, QString& code, QPoint anchor, bool allowRegister,
+                     bool extraFlag = false);
+// The chosen store's name.
+QString PickStore(const QString& searchText, QString& code, QPoint anchor, bool allowRegister);
+// The chosen menu's name, or with `multiple` the whole multiple-choice result.
+QString PickMenu(const QString& storeArg1, const QString& storeArg2, const QString& searchText, QString& code,
+                 QPoint anchor, bool multiple);
+
+// Opens the sales report for one store (kind 1) or customer (kind 2); other kinds do nothing.
+void ShowSalesFor(const QString& code, const QString& name, int kind);
+using SalesReportOpener = void (*)(const QString& code, const QString& name, int kind);
+void SetSalesReportOpener(SalesReportOpener opener);

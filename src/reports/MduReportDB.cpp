@@ -1,0 +1,89 @@
+#include "reports/MduReportDB.h"
+
+#include "app/AppPaths.h"
+#include "app/Globals.h"
+#include "db/DbError.h"
+#include "db/MduAdoDB.h"
+#include "db/Schema.h"
+#include "db/modDBQuery.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+const QString kModule = QStringLiteral("MduReportDB");
+}
+
+bool CreateRPTFile()
+{
+    const QString source = AppPaths::ProgramPath(Schema::kReportTemplate);
+    if (!QFileInfo::exists(source)) {
+        ShowWarning(QStringLiteral("원본 레포트DB파일이 없어졌거나 옮겨졌습니다.") + kCrLf +
+                        QStringLiteral("원본 레포트DB파일을 확인하세요.") + kCrLf + source,
+                    QStringLiteral("파일 오류"));
+        return false;
+    }
+    CloseObject(gReportConn);
+    const QString target = AppPaths::ProgramPath(Schema::kReportWorkCopy);
+    // A copy left by a crashed run, with its journal files, is replaced as a whole.
+    for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+        QFile::remove(target + suffix);
+    const bool copied = QFile::copy(source, target);
+    gReportDBFile = target;
+    if (!copied || !QFileInfo::exists(target)) {
+        ShowWarning(QStringLiteral("레포트DB파일이 없어졌거나 옮겨졌습니다.") + kCrLf +
+                        QStringLiteral("레포트DB파일을 확인하세요.") + kCrLf + target,
+                    QStringLiteral("파일 오류"));
+        return false;
+    }
+    QFile::setPermissions(target, QFile::permissions(target) | QFile::WriteOwner);
+    return OpenConnection(gReportConn, target, QString());
+}
+
+void CloseRPTFile()
+{
+    CloseObject(gReportConn);
+    if (!gReportDBFile.isEmpty()) {
+        for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QFile::remove(gReportDBFile + suffix);
+    }
+}
+
+bool ClearTable(const QString& table)
+{
+    DbTransaction t(gReportConn);
+    const DbConnection::ExecResult r = gReportConn.exec(QStringLiteral("DELETE * FROM ") + table);
+    if (!r.ok || !t.commit()) {
+        ShowStdError(r.ok ? t.error() : r.error, QStringLiteral("ClearTable"), kModule);
+        return false;
+    }
+    return true;
+}
+
+bool RPTUpdate_strcode(const QString& sql, const QString& table, const QString& field, int valueIndex,
+                       const QString& keyField, int keyIndex, const QString& field2, int value2Index)
+{
+    Recordset rs;
+    if (!OpenRecordset(gMainConn, rs, sql))
+        return false;
+    DbTransaction t(gReportConn);
+    for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext()) {
+        QString stmt = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + field + QStringLiteral(" = ") +
+                       field + QStringLiteral("+") + SqlNumber(rs.value(valueIndex).toDouble());
+        if (!field2.isEmpty())
+            stmt += QStringLiteral(", ") + field2 + QStringLiteral(" = ") + field2 + QStringLiteral("+") +
+                    SqlNumber(rs.value(value2Index).toDouble());
+        stmt += QStringLiteral(" WHERE ") + keyField + QStringLiteral(" = '") +
+                SQLQuote(NullToStr(rs.value(keyIndex))) + QLatin1Char('\'');
+        const DbConnection::ExecResult r = gReportConn.exec(stmt);
+        if (!r.ok) {
+            ShowStdError(r.error, QStringLiteral("RPTUpdate_strcode"), kModule);
+            return false;
+        }
+    }
+    if (!t.commit()) {
+        ShowStdError(t.error(), QStringLiteral("RPTUpdate_strcode"), kModule);
+        return false;
+    }
+    return true;
+}
