@@ -125,6 +125,7 @@ qint16 SeeIdDevice::OpenPort(const QString& portName, const QString& settings)
     }
     // Modems ignore the caller-ID lines unless the terminal is ready; pseudo-terminals have no such line.
     m_port->setDataTerminalReady(true);
+    ++m_openCount;
     m_portName = portName.trimmed();
     m_lastError.clear();
     m_parser.reset();
@@ -144,6 +145,7 @@ qint16 SeeIdDevice::ClosePort(const QString& portName, const QString& settings)
     m_port->close();
     m_portName.clear();
     m_parser.reset();
+    m_pending.clear();
     return Ok;
 }
 
@@ -167,14 +169,22 @@ void SeeIdDevice::onReadyRead()
 {
     const QByteArray bytes = m_port->readAll();
     const QList<SeeIdEvent> events = m_parser.feed(bytes, m_clock.elapsed());
+    if (events.isEmpty())
+        return;
     m_pending.insert(m_pending.end(), events.begin(), events.end());
-    dispatch();
+    // Handlers run outside the serial port's notification: it does not announce data that arrives while
+    // its readyRead is still being handled, and a handler may well open a modal picker.
+    if (!m_dispatchPosted) {
+        m_dispatchPosted = true;
+        QMetaObject::invokeMethod(this, &SeeIdDevice::dispatch, Qt::QueuedConnection);
+    }
 }
 
 void SeeIdDevice::dispatch()
 {
-    // A handler may open a modal picker whose event loop delivers the next bytes; every level drains the
-    // one queue front first, so calls are still handed on in arrival order.
+    // When a handler's nested event loop delivers the next call, that level drains the one queue from the
+    // front, so calls are still handed on in arrival order.
+    m_dispatchPosted = false;
     QPointer<SeeIdDevice> self(this);
     while (self && !m_pending.empty()) {
         const SeeIdEvent event = m_pending.front();
@@ -188,13 +198,26 @@ void SeeIdDevice::dispatch()
 
 void SeeIdDevice::onErrorOccurred(QSerialPort::SerialPortError error)
 {
-    if (error == QSerialPort::NoError)
+    if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
         return;
     m_lastError = m_port->errorString();
-    // An unplugged adapter leaves a dead port behind; close it so IsOpened tells the truth.
-    if (error == QSerialPort::ResourceError && m_port->isOpen()) {
-        m_port->close();
-        m_portName.clear();
-        m_parser.reset();
+    // An unplugged adapter or a vanished terminal fails every read from now on; close the port (after the
+    // serial port has finished its own notification) so IsOpened tells the truth and nothing spins.
+    if (!m_closePosted) {
+        m_closePosted = true;
+        QMetaObject::invokeMethod(
+            this, [this, opening = m_openCount] { closeDeadPort(opening); }, Qt::QueuedConnection);
     }
+}
+
+void SeeIdDevice::closeDeadPort(int opening)
+{
+    m_closePosted = false;
+    // The port may have been closed and opened again meanwhile; that one is not dead.
+    if (opening != m_openCount || !m_port->isOpen())
+        return;
+    m_port->close();
+    m_portName.clear();
+    m_parser.reset();
+    m_pending.clear();
 }

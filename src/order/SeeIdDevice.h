@@ -53,6 +53,7 @@ private:
     void onReadyRead();
     void onErrorOccurred(QSerialPort::SerialPortError error);
     void dispatch();
+    void closeDeadPort(int opening);
 
     int m_index;
     QSerialPort* m_port;
@@ -61,6 +62,9 @@ private:
     std::deque<SeeIdEvent> m_pending;
     QString m_portName;
     QString m_lastError;
+    bool m_dispatchPosted = false;
+    bool m_closePosted = false;
+    int m_openCount = 0;
 };
 
 // The main screen's control array `seeid`, index 0 and 1.
