@@ -1,0 +1,102 @@
+#include "app/AppMain.h"
+
+#include "admin/AdminPrompt.h"
+#include "app/AppPaths.h"
+#include "app/FrmInitMsg.h"
+#include "app/FrmLogin.h"
+#include "app/MduMain.h"
+#include "app/UserSettings.h"
+#include "db/modMain_SQL.h"
+#include "ui/ModalSeam.h"
+#include "ui/MsgBox.h"
+#include "ui/WidgetPrompter.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMainWindow>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace {
+void chooseFont()
+{
+    // Korean text needs a Hangul font; NanumGothic is the one the installation script brings.
+    const QStringList families = QFontDatabase::families();
+    for (const char* name : {"NanumGothic", "나눔고딕", "Noto Sans CJK KR", "UnDotum"}) {
+        if (families.contains(QString::fromUtf8(name))) {
+            QFont f(QString::fromUtf8(name));
+            f.setPointSize(10);
+            QApplication::setFont(f);
+            return;
+        }
+    }
+}
+
+// Stand-in main window until the order screen is part of the program.
+class StartWindow : public QMainWindow
+{
+public:
+    StartWindow()
+    {
+        setWindowTitle(AppTitle());
+        auto* label = new QLabel(GetCompanyName(), this);
+        label->setAlignment(Qt::AlignCenter);
+        QFont f = label->font();
+        f.setPointSize(20);
+        label->setFont(f);
+        setCentralWidget(label);
+        resize(640, 360);
+    }
+};
+} // namespace
+
+int RunApplication(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(AppTitle());
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(ZELKOVA_VERSION_MAJOR)
+                                            .arg(ZELKOVA_VERSION_MINOR)
+                                            .arg(ZELKOVA_VERSION_PATCH));
+    chooseFont();
+    QStringList args = QApplication::arguments();
+    AppPaths::InitFromArgs(args);
+    WidgetPrompter prompter;
+    SetPrompter(&prompter);
+
+    if (!AcquireSingleInstance()) {
+        ShowInfo(QStringLiteral("이미 프로그램이 실행 중입니다."));
+        return 0;
+    }
+    InstallAdminPasswordPrompt();
+    if (!InitApp()) {
+        DestroyApp();
+        return 1;
+    }
+    bool loggedIn = false;
+    {
+        FrmLogin login;
+        ExecModal(&login);
+        loggedIn = login.bSucc;
+    }
+    if (!loggedIn) {
+        DestroyApp();
+        return 0;
+    }
+    if (UserSettings::Get(QStringLiteral("NoMsg"), QStringLiteral("0")) == QLatin1String("0")) {
+        FrmInitMsg notice;
+        ExecModal(&notice);
+    }
+    int rc = 0;
+    {
+        auto window = std::make_unique<StartWindow>();
+        window->show();
+        rc = app.exec();
+    }
+    DestroyApp();
+    ReleaseSingleInstance();
+    SetPrompter(nullptr);
+    return rc;
+}
