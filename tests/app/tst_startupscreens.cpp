@@ -1,0 +1,303 @@
+#include "DbTool.h"
+#include "admin/frmPWDInput.h"
+#include "app/AppPaths.h"
+#include "app/FrmInitMsg.h"
+#include "app/FrmLogin.h"
+#include "app/MduMainUi.h"
+#include "app/UserSettings.h"
+#include "db/MduAdoDB.h"
+#include "db/modMain_SQL.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestHome.h"
+#include "ui/ModalSeam.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+// The login, notice and administrator-password screens and the shared window operations.
+class TestStartupScreens : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+
+    void loginWithoutPassword();
+    void loginAttempts_data();
+    void loginAttempts();
+    void loginEscape_data();
+    void loginEscape();
+
+    void adminPrompt_data();
+    void adminPrompt();
+    void adminPromptCancel();
+    void adminPromptThroughModalSeam();
+
+    void noticeCheckBoxSavesNoMsg();
+
+    void fillFindModeCombo_data();
+    void fillFindModeCombo();
+    void centerFormSizesAndCentres();
+
+private:
+    TestHome* m_home = nullptr;
+};
+
+void TestStartupScreens::initTestCase()
+{
+    m_home = new TestHome;
+    QString error;
+    QVERIFY2(DbTool::Create(m_home->programFolder(), {}, &error), qPrintable(error));
+    ErrInfo e;
+    QVERIFY2(gMainConn.open(AppPaths::ProgramPath(QStringLiteral("DBS/dbMain.mdb")), false, &e),
+             qPrintable(e.description));
+}
+
+void TestStartupScreens::cleanupTestCase()
+{
+    gMainConn.close();
+    delete m_home;
+}
+
+void TestStartupScreens::init()
+{
+    QVERIFY(SaveConfig(QStringLiteral("로그인암호"), QString()));
+}
+
+void TestStartupScreens::loginWithoutPassword()
+{
+    ScriptedPrompter prompter;
+    FrmLogin login;
+    QCOMPARE(login.windowTitle(), QStringLiteral("사용자 로그인"));
+    QCOMPARE(login.txtUser->text(), GetCompanyName());
+    QVERIFY(login.txtUser->isReadOnly());
+    QCOMPARE(login.txtPass->echoMode(), QLineEdit::Password);
+
+    login.show();
+    QCOMPARE(login.windowTitle(), QStringLiteral("일반 사용자 로그인"));
+    QCOMPARE(login.txtPass->echoMode(), QLineEdit::Normal);
+    QCOMPARE(login.txtPass->text(), QStringLiteral("엔터 치세요"));
+
+    QTest::keyClick(login.txtPass, Qt::Key_Return);
+    QVERIFY(login.bSucc);
+    QVERIFY(!login.isVisible());
+    QCOMPARE(login.result(), int(QDialog::Accepted));
+    QCOMPARE(prompter.count(), 0);
+}
+
+void TestStartupScreens::loginAttempts_data()
+{
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<bool>("success");
+    QTest::addColumn<int>("messages");
+    QTest::addColumn<bool>("closed");
+
+    QTest::newRow("right at once") << QStringList{"s3cret"} << true << 0 << true;
+    QTest::newRow("wrong twice then right") << QStringList{"x", "S3CRET", "s3cret"} << true << 2 << true;
+    QTest::newRow("three wrong") << QStringList{"a", "b", ""} << false << 3 << true;
+    QTest::newRow("two wrong stays open") << QStringList{"a", "b"} << false << 2 << false;
+    QTest::newRow("hint is no password") << QStringList{"엔터 치세요"} << false << 1 << false;
+}
+
+void TestStartupScreens::loginAttempts()
+{
+    QFETCH(QStringList, typed);
+    QFETCH(bool, success);
+    QFETCH(int, messages);
+    QFETCH(bool, closed);
+
+    QVERIFY(SaveConfig(QStringLiteral("로그인암호"), QStringLiteral("s3cret")));
+    ScriptedPrompter prompter;
+    FrmLogin login;
+    login.show();
+    QCOMPARE(login.txtPass->echoMode(), QLineEdit::Password);
+    QVERIFY(login.txtPass->text().isEmpty());
+
+    for (const QString& text : typed) {
+        QVERIFY(login.isVisible());
+        login.txtPass->setText(text);
+        QTest::keyClick(login.txtPass, Qt::Key_Return);
+    }
+    QCOMPARE(login.bSucc, success);
+    QCOMPARE(!login.isVisible(), closed);
+    QCOMPARE(prompter.count(), messages);
+    for (const QString& shown : prompter.texts())
+        QCOMPARE(shown, QStringLiteral("암호를 잘못 입력하였습니다.\r\n암호를 확인하여 주십시요."));
+    QCOMPARE(prompter.unexpected(), 0);
+}
+
+void TestStartupScreens::loginEscape_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("no keeps the form") << int(MsgAnswer::No) << false;
+    QTest::newRow("yes ends") << int(MsgAnswer::Yes) << true;
+}
+
+void TestStartupScreens::loginEscape()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, closed);
+
+    ScriptedPrompter prompter;
+    prompter.answer(MsgAnswer(answer));
+    FrmLogin login;
+    login.show();
+    QTest::keyClick(login.txtPass, Qt::Key_Escape);
+
+    QCOMPARE(prompter.count(), 1);
+    QCOMPARE(prompter.lastText(), QStringLiteral("프로그램을 종료하시겠습니까?"));
+    QCOMPARE(prompter.shown().first().request.buttons, MsgButtons::YesNo);
+    QCOMPARE(prompter.shown().first().request.defaultAnswer, MsgAnswer::Yes);
+    QCOMPARE(!login.isVisible(), closed);
+    QVERIFY(!login.bSucc);
+}
+
+void TestStartupScreens::adminPrompt_data()
+{
+    QTest::addColumn<QString>("correct");
+    QTest::addColumn<QStringList>("typed");
+    QTest::addColumn<bool>("success");
+    QTest::addColumn<QStringList>("messages");
+
+    const QString again = QStringLiteral("암호가 정확하지 않습니다.\r\n다시 입력하세요.");
+    const QString over = QStringLiteral("암호가 정확하지 않습니다.\r\n암호입력횟수를 초과 했습니다.");
+    QTest::newRow("other letter case") << "Admin1" << QStringList{"aDMIN1"} << true << QStringList{};
+    QTest::newRow("third try") << "pw" << QStringList{"x", "y", "PW"} << true << QStringList{again, again};
+    QTest::newRow("three wrong") << "pw" << QStringList{"x", "y", "z"} << false
+                                 << QStringList{again, again, over};
+    QTest::newRow("hangul") << "관리자" << QStringList{"관리자"} << true << QStringList{};
+}
+
+void TestStartupScreens::adminPrompt()
+{
+    QFETCH(QString, correct);
+    QFETCH(QStringList, typed);
+    QFETCH(bool, success);
+    QFETCH(QStringList, messages);
+
+    ScriptedPrompter prompter;
+    frmPWDInput prompt;
+    QCOMPARE(prompt.ConfirmCount, qint16(3));
+    QCOMPARE(prompt.txtPWD->echoMode(), QLineEdit::Password);
+    prompt.CorrectPWD = correct;
+    prompt.show();
+    for (const QString& text : typed) {
+        QVERIFY(prompt.isVisible());
+        prompt.txtPWD->setText(text);
+        prompt.cmdOK->click();
+    }
+    QCOMPARE(prompt.Success, success);
+    QVERIFY(!prompt.isVisible());
+    QCOMPARE(prompter.texts(), messages);
+}
+
+void TestStartupScreens::adminPromptCancel()
+{
+    ScriptedPrompter prompter;
+    frmPWDInput prompt;
+    prompt.CorrectPWD = QStringLiteral("pw");
+    prompt.show();
+    prompt.txtPWD->setText(QStringLiteral("pw"));
+    prompt.cmdCancel->click();
+    QVERIFY(!prompt.Success);
+    QVERIFY(!prompt.isVisible());
+    QCOMPARE(prompter.count(), 0);
+}
+
+void TestStartupScreens::adminPromptThroughModalSeam()
+{
+    ScriptedPrompter prompter;
+    QString caption;
+    const ModalHandler previous = SetModalHandler([&caption](QDialog* dialog) {
+        auto* prompt = qobject_cast<frmPWDInput*>(dialog);
+        if (!prompt)
+            return int(QDialog::Rejected);
+        caption = prompt->windowTitle();
+        prompt->show();
+        QApplication::setActiveWindow(prompt);
+        prompt->txtPWD->setFocus();
+        QTest::keyClicks(prompt->txtPWD, QStringLiteral("SECRET"));
+        // Enter moves on to the confirm button, where the next Enter presses it.
+        QTest::keyClick(prompt->txtPWD, Qt::Key_Return);
+        if (QApplication::focusWidget() != prompt->cmdOK)
+            return int(QDialog::Rejected);
+        QTest::keyClick(prompt->cmdOK, Qt::Key_Return);
+        return prompt->result();
+    });
+    const bool ok = RunAdminPasswordPrompt(QStringLiteral("secret"));
+    SetModalHandler(previous);
+    QCOMPARE(caption, QStringLiteral("관리자 암호확인"));
+    QVERIFY(ok);
+    QCOMPARE(prompter.count(), 0);
+}
+
+void TestStartupScreens::noticeCheckBoxSavesNoMsg()
+{
+    UserSettings::Save(QStringLiteral("NoMsg"), QStringLiteral("0"));
+    FrmInitMsg notice;
+    QCOMPARE(notice.windowTitle(), QStringLiteral("안내 메세지"));
+    QVERIFY(!notice.ChkCheck->isChecked());
+    notice.show();
+
+    QTest::mouseClick(notice.ChkCheck, Qt::LeftButton);
+    QCOMPARE(UserSettings::Get(QStringLiteral("NoMsg")), QStringLiteral("1"));
+    QTest::mouseClick(notice.ChkCheck, Qt::LeftButton);
+    QCOMPARE(UserSettings::Get(QStringLiteral("NoMsg")), QStringLiteral("0"));
+    QTest::mouseClick(notice.ChkCheck, Qt::LeftButton);
+
+    FrmInitMsg again;
+    QVERIFY(again.ChkCheck->isChecked());
+    notice.Command1->click();
+    QVERIFY(!notice.isVisible());
+}
+
+void TestStartupScreens::fillFindModeCombo_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("first") << 0 << 0;
+    QTest::newRow("last") << 3 << 3;
+    QTest::newRow("beyond the count") << 4 << 0;
+    QTest::newRow("negative") << -1 << 0;
+}
+
+void TestStartupScreens::fillFindModeCombo()
+{
+    QFETCH(int, index);
+    QFETCH(int, selected);
+
+    QComboBox combo;
+    combo.addItem(QStringLiteral("left over"));
+    FillFindModeCombo(&combo, index);
+    QStringList items;
+    for (int i = 0; i < combo.count(); ++i)
+        items << combo.itemText(i);
+    QCOMPARE(items, (QStringList{QStringLiteral("*s*: 검색어를 포함"), QStringLiteral("s* : 검색어로 시작"),
+                                 QStringLiteral("*s : 검색어로 종료"), QStringLiteral("=  : 검색어와 일치")}));
+    QCOMPARE(combo.currentIndex(), selected);
+    QCOMPARE(combo.view()->minimumWidth(), 2500 / 15);
+}
+
+void TestStartupScreens::centerFormSizesAndCentres()
+{
+    QWidget form;
+    form.resize(100, 100);
+    CenterForm(&form, false, 6000, 4500);
+    QCOMPARE(form.size(), QSize(400, 300));
+    const QRect screen = form.screen()->geometry();
+    QCOMPARE(form.x(), screen.x() + (screen.width() - 400) / 2);
+    QCOMPARE(form.y(), screen.y() + (screen.height() - 500 / 15 - 300) / 2);
+
+    CenterForm(&form, false, 0, 0);
+    QCOMPARE(form.size(), QSize(400, 300));
+}
+
+QTEST_MAIN(TestStartupScreens)
+#include "tst_startupscreens.moc"
