@@ -168,6 +168,8 @@ void FrmLogin::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     if (!m_background.isNull()) {
         painter.drawPixmap(rect(), m_background);
+        // A darker veil keeps the white company name readable on any picture.
+        painter.fillRect(rect(), QColor(0, 0, 0, 90));
         return;
     }
     QLinearGradient sky(rect().topLeft(), rect().bottomLeft());
