@@ -1,0 +1,62 @@
+#include "masters/CustPhone.h"
+
+#include "db/modDBQuery.h"
+#include "masters/CustomerPhoneIndex.h"
+#include "ui/TextUtil.h"
+
+#include <algorithm>
+
+QString CanonicalPhone(const QString& typed)
+{
+    const QString t = typed.trimmed();
+    if (t.isEmpty())
+        return t;
+    static const QString separators = QStringLiteral("-() .");
+    bool digitsOnly = true;
+    for (const QChar c : t) {
+        if (!(c >= u'0' && c <= u'9') && !separators.contains(c)) {
+            digitsOnly = false;
+            break;
+        }
+    }
+    return digitsOnly ? FormatPhone(t) : t;
+}
+
+QString WithoutHyphens(const QString& text)
+{
+    QString out = text;
+    out.remove(QLatin1Char('-'));
+    return out;
+}
+
+QStringList MatchingPhones(const QStringList& rowNumbers, const QString& searchedDigits)
+{
+    QStringList out;
+    for (const QString& n : rowNumbers) {
+        const QString digits = WithoutHyphens(n);
+        if (!digits.isEmpty() && searchedDigits.contains(digits))
+            out << n;
+    }
+    return out;
+}
+
+QString PhoneSearchSuffix(const QString& searchText)
+{
+    return searchText.size() < 5 ? searchText : FormatPhone(searchText);
+}
+
+QString PhoneSuffixCondition(const QString& suffix, bool useIndex)
+{
+    const QString q = SQLQuote(suffix);
+    // A "%" inside the text can match more characters than the index keeps, so only plain texts go there.
+    const bool indexable = useIndex && !suffix.isEmpty() && !suffix.contains(QLatin1Char('%')) &&
+                           suffix.toUcs4().size() <= kPhoneIndexChars;
+    if (indexable) {
+        return QStringLiteral("코드 IN (SELECT 코드 FROM ") + kPhoneIndexTable +
+               QStringLiteral(" WHERE 역순 LIKE '") + SQLQuote(ReversedText(suffix)) + QStringLiteral("%')");
+    }
+    QStringList tests;
+    for (int i = 1; i <= 4; ++i)
+        tests << QStringLiteral("전화%1 LIKE '%").arg(i) + q + QLatin1Char('\'');
+    return tests.join(QStringLiteral(" OR "));
+}

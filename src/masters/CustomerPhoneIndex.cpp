@@ -1,0 +1,109 @@
+#include "masters/CustomerPhoneIndex.h"
+
+#include "db/DbConnection.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <algorithm>
+
+const QString kPhoneIndexTable = QStringLiteral("고객전화역순");
+
+namespace {
+// SQLite has no REVERSE(); the last kPhoneIndexChars characters taken from the end one by one give it.
+QString reversedExpr(const QString& column)
+{
+    QStringList parts;
+    for (int k = 1; k <= kPhoneIndexChars; ++k)
+        parts << QStringLiteral("SUBSTR(%1, -%2, 1)").arg(column).arg(k);
+    return parts.join(QStringLiteral(" || "));
+}
+
+// Rows of the table for the four numbers of one customer row (`row` is NEW, or 고객 for the fill).
+QString selectNumbers(const QString& row, bool fromTable)
+{
+    QStringList selects;
+    for (int i = 1; i <= 4; ++i) {
+        const QString col = row + QStringLiteral(".전화%1").arg(i);
+        QString s = QStringLiteral("SELECT ") + row + QStringLiteral(".코드, ") + reversedExpr(col);
+        if (fromTable)
+            s += QStringLiteral(" FROM 고객");
+        s += QStringLiteral(" WHERE IFNULL(") + col + QStringLiteral(", '') <> ''");
+        selects << s;
+    }
+    return selects.join(QStringLiteral(" UNION ALL "));
+}
+} // namespace
+
+QStringList CustomerPhoneIndexDdl()
+{
+    const QString t = kPhoneIndexTable;
+    const QString insertNew = QStringLiteral("INSERT INTO ") + t + QStringLiteral(" (코드, 역순) ") +
+                              selectNumbers(QStringLiteral("NEW"), false) + QStringLiteral(";");
+    return {
+        // NOCASE matches LIKE's own case rule, which is what lets LIKE 'prefix%' use the index.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS ") + t +
+            QStringLiteral(" (코드 TEXT NOT NULL, 역순 TEXT COLLATE NOCASE NOT NULL)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ") + t + QStringLiteral("_역순 ON ") + t +
+            QStringLiteral(" (역순, 코드)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ") + t + QStringLiteral("_코드 ON ") + t +
+            QStringLiteral(" (코드)"),
+        QStringLiteral("DROP TRIGGER IF EXISTS ") + t + QStringLiteral("_ai"),
+        QStringLiteral("DROP TRIGGER IF EXISTS ") + t + QStringLiteral("_au"),
+        QStringLiteral("DROP TRIGGER IF EXISTS ") + t + QStringLiteral("_ad"),
+        QStringLiteral("CREATE TRIGGER ") + t + QStringLiteral("_ai AFTER INSERT ON 고객 BEGIN ") + insertNew +
+            QStringLiteral(" END"),
+        QStringLiteral("CREATE TRIGGER ") + t +
+            QStringLiteral("_au AFTER UPDATE OF 코드, 전화1, 전화2, 전화3, 전화4 ON 고객 BEGIN DELETE FROM ") + t +
+            QStringLiteral(" WHERE 코드 = OLD.코드; ") + insertNew + QStringLiteral(" END"),
+        QStringLiteral("CREATE TRIGGER ") + t + QStringLiteral("_ad AFTER DELETE ON 고객 BEGIN DELETE FROM ") + t +
+            QStringLiteral(" WHERE 코드 = OLD.코드; END"),
+        QStringLiteral("DELETE FROM ") + t,
+        QStringLiteral("INSERT INTO ") + t + QStringLiteral(" (코드, 역순) ") +
+            selectNumbers(QStringLiteral("고객"), true),
+    };
+}
+
+bool ApplyCustomerPhoneIndex(DbConnection& conn, QString* error)
+{
+    QSqlDatabase db = conn.database();
+    QSqlQuery q(db);
+    if (!db.transaction()) {
+        if (error)
+            *error = db.lastError().text();
+        return false;
+    }
+    for (const QString& sql : CustomerPhoneIndexDdl()) {
+        if (!q.exec(sql)) {
+            if (error)
+                *error = q.lastError().text() + QStringLiteral("\n") + sql;
+            db.rollback();
+            return false;
+        }
+    }
+    if (!db.commit()) {
+        if (error)
+            *error = db.lastError().text();
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+bool HasCustomerPhoneIndex(DbConnection& conn)
+{
+    if (!conn.isOpen())
+        return false;
+    QSqlQuery q(conn.database());
+    q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    q.addBindValue(kPhoneIndexTable);
+    return q.exec() && q.next();
+}
+
+QString ReversedText(const QString& text)
+{
+    QList<uint> chars = text.toUcs4();
+    std::reverse(chars.begin(), chars.end());
+    return QString::fromUcs4(reinterpret_cast<const char32_t*>(chars.constData()), chars.size());
+}
