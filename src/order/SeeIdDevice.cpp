@@ -70,9 +70,11 @@ QByteArray dialDigits(const QString& digits)
 {
     QByteArray out;
     for (const QChar c : digits) {
-        if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('*') || c == QLatin1Char('#'))
+        if ((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('*') ||
+            c == QLatin1Char('#'))
             out.append(static_cast<char>(c.unicode()));
-        else if (c == QLatin1Char('-') || c == QLatin1Char(' ') || c == QLatin1Char('(') || c == QLatin1Char(')'))
+        else if (c == QLatin1Char('-') || c == QLatin1Char(' ') || c == QLatin1Char('(') ||
+                 c == QLatin1Char(')'))
             continue;
         else
             return {};
@@ -82,9 +84,7 @@ QByteArray dialDigits(const QString& digits)
 } // namespace
 
 SeeIdDevice::SeeIdDevice(int index, QObject* parent)
-    : QObject(parent)
-    , m_index(index)
-    , m_port(new QSerialPort(this))
+    : QObject(parent), m_index(index), m_port(new QSerialPort(this))
 {
     m_clock.start();
     connect(m_port, &QSerialPort::readyRead, this, &SeeIdDevice::onReadyRead);

@@ -17,7 +17,8 @@ class SeeIdDevice : public QObject
 
 public:
     // Results of OpenPort and ClosePort; 0 is success as the callers expect.
-    enum Result : qint16 {
+    enum Result : qint16
+    {
         Ok = 0,
         NoPortName = 1,
         AlreadyOpen = 2,

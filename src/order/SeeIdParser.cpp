@@ -22,17 +22,23 @@ QString decodeLine(const QByteArray& bytes)
     return QString::fromLatin1(bytes);
 }
 
-enum class Marker { None, Withheld, Unavailable };
+enum class Marker
+{
+    None,
+    Withheld,
+    Unavailable
+};
 
 // The single letters are the North American MDMF reasons (P private, O out of area); A is "anonymous".
 Marker absenceMarker(const QString& value)
 {
     const QString v = value.toUpper();
-    if (v == QLatin1String("P") || v == QLatin1String("A") || v == QLatin1String("PRIVATE")
-        || v == QLatin1String("ANONYMOUS") || v == QLatin1String("WITHHELD") || v == QLatin1String("RESTRICTED"))
+    if (v == QLatin1String("P") || v == QLatin1String("A") || v == QLatin1String("PRIVATE") ||
+        v == QLatin1String("ANONYMOUS") || v == QLatin1String("WITHHELD") || v == QLatin1String("RESTRICTED"))
         return Marker::Withheld;
-    if (v.isEmpty() || v == QLatin1String("O") || v == QLatin1String("OUT OF AREA")
-        || v == QLatin1String("OUT-OF-AREA") || v == QLatin1String("UNAVAILABLE") || v == QLatin1String("UNKNOWN"))
+    if (v.isEmpty() || v == QLatin1String("O") || v == QLatin1String("OUT OF AREA") ||
+        v == QLatin1String("OUT-OF-AREA") || v == QLatin1String("UNAVAILABLE") ||
+        v == QLatin1String("UNKNOWN"))
         return Marker::Unavailable;
     return Marker::None;
 }
@@ -44,8 +50,8 @@ QString normalisedNumber(const QString& value)
     for (const QChar c : value) {
         if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
             digits.append(c);
-        else if (c == QLatin1Char(' ') || c == QLatin1Char('-') || c == QLatin1Char('(') || c == QLatin1Char(')')
-                 || c == QLatin1Char('.'))
+        else if (c == QLatin1Char(' ') || c == QLatin1Char('-') || c == QLatin1Char('(') ||
+                 c == QLatin1Char(')') || c == QLatin1Char('.'))
             continue;
         else
             return {};
@@ -57,13 +63,14 @@ QString normalisedNumber(const QString& value)
 
 bool isOffHookLine(const QString& upper)
 {
-    return upper == QLatin1String("OFFHOOK") || upper == QLatin1String("OFF HOOK")
-           || upper == QLatin1String("OFF-HOOK");
+    return upper == QLatin1String("OFFHOOK") || upper == QLatin1String("OFF HOOK") ||
+           upper == QLatin1String("OFF-HOOK");
 }
 
 bool isOnHookLine(const QString& upper)
 {
-    return upper == QLatin1String("ONHOOK") || upper == QLatin1String("ON HOOK") || upper == QLatin1String("ON-HOOK");
+    return upper == QLatin1String("ONHOOK") || upper == QLatin1String("ON HOOK") ||
+           upper == QLatin1String("ON-HOOK");
 }
 } // namespace
 

@@ -16,7 +16,11 @@ constexpr int CallerName = 5;    // number + " " + name, for display only
 // One thing the device reported: a data event or a change of the handset.
 struct SeeIdEvent
 {
-    enum class Type { Data, Hook };
+    enum class Type
+    {
+        Data,
+        Hook
+    };
 
     Type type = Type::Data;
     int kind = 0;

@@ -36,7 +36,10 @@ public:
         m_fd = -1;
     }
 
-    bool send(const QByteArray& bytes) { return ::write(m_fd, bytes.constData(), bytes.size()) == bytes.size(); }
+    bool send(const QByteArray& bytes)
+    {
+        return ::write(m_fd, bytes.constData(), bytes.size()) == bytes.size();
+    }
 
     // Reads what the program sent until `until` appears or the time runs out; keeps the event loop going.
     QByteArray receive(const QByteArray& until, int timeoutMs = 3000)
@@ -96,6 +99,7 @@ void TestSeeIdDevice::portNames_data()
     QTest::addColumn<QString>("setting");
     QTest::addColumn<QString>("portName");
     QTest::addColumn<QString>("devicePath");
+    // clang-format off
     QTest::newRow("unused") << "0" << "" << "";
     QTest::newRow("empty") << "" << "" << "";
     QTest::newRow("negative") << "-1" << "" << "";
@@ -105,6 +109,7 @@ void TestSeeIdDevice::portNames_data()
     QTest::newRow("typed COM name") << "com4" << "COM4" << "/dev/ttyS3";
     QTest::newRow("device path") << "/dev/ttyUSB0" << "/dev/ttyUSB0" << "/dev/ttyUSB0";
     QTest::newRow("pseudo-terminal") << "/dev/pts/7" << "/dev/pts/7" << "/dev/pts/7";
+    // clang-format on
 }
 
 void TestSeeIdDevice::portNames()
@@ -172,8 +177,10 @@ void TestSeeIdDevice::openAndCloseResults()
     QVERIFY(modem.isValid());
     SeeIdDevice device;
     QCOMPARE(device.OpenPort(QString(), QString()), qint16(SeeIdDevice::NoPortName));
-    QCOMPARE(device.OpenPort(modem.slavePath(), QStringLiteral("9600,X,8,1")), qint16(SeeIdDevice::BadSettings));
-    QCOMPARE(device.OpenPort(QStringLiteral("/nonexistent/ttyS0"), QString()), qint16(SeeIdDevice::OpenFailed));
+    QCOMPARE(device.OpenPort(modem.slavePath(), QStringLiteral("9600,X,8,1")),
+             qint16(SeeIdDevice::BadSettings));
+    QCOMPARE(device.OpenPort(QStringLiteral("/nonexistent/ttyS0"), QString()),
+             qint16(SeeIdDevice::OpenFailed));
     QVERIFY(!device.IsOpened());
     QVERIFY(!device.LastErrorText().isEmpty());
 
@@ -249,8 +256,9 @@ void TestSeeIdDevice::simulatorDrivesDevice()
     QCOMPARE(device.OpenPort(path, QString()), qint16(SeeIdDevice::Ok));
     sim.write("ring 0212345678\nring 0212345678\nsleep 50\nwithheld\nlift\n");
     QTRY_COMPARE(hook.size(), 1);
-    QCOMPARE(dataOf(data), (QStringList{QStringLiteral("4 전화벨 울림"), QStringLiteral("1 0212345678"),
-                                        QStringLiteral("1 0212345678"), QStringLiteral("3 발신번호 표시제한")}));
+    QCOMPARE(dataOf(data),
+             (QStringList{QStringLiteral("4 전화벨 울림"), QStringLiteral("1 0212345678"),
+                          QStringLiteral("1 0212345678"), QStringLiteral("3 발신번호 표시제한")}));
 
     QVERIFY(device.SendCmd(SeeIdDevice::kCmdDial, QStringLiteral("0212345678")));
     QTRY_VERIFY(sim.canReadLine());

@@ -80,7 +80,9 @@ void TestSeeIdParser::lines_data()
         << QStringList{kRing, num};
     QTest::newRow("separators in the number") << QStringList{"NMBR = (02) 1234-5678\r\n"} << QStringList{num};
     QTest::newRow("NUL and control bytes inside a line")
-        << QStringList{QString::fromLatin1("NM\x01" "BR = 02\x7f" "12345678\r\n")} << QStringList{num};
+        << QStringList{QString::fromLatin1(QByteArrayLiteral("NM\0BR = 02\x7f\x01"
+                                                             "12345678\r\n"))}
+        << QStringList{num};
     QTest::newRow("letters in the number: ignored") << QStringList{"NMBR = 02X2345678\r\n"} << QStringList{};
     QTest::newRow("too many digits: ignored")
         << QStringList{"NMBR = 012345678901234567890\r\n"} << QStringList{};
@@ -93,16 +95,18 @@ void TestSeeIdParser::lines_data()
                                 << QStringList{kRing, QStringLiteral("D3 발신번호 표시제한")};
     QTest::newRow("withheld PRIVATE, lower case")
         << QStringList{"nmbr = private\r\n"} << QStringList{QStringLiteral("D3 발신번호 표시제한")};
-    QTest::newRow("unavailable O") << QStringList{"NMBR=O\r\n"} << QStringList{QStringLiteral("D3 발신번호 알수없음")};
-    QTest::newRow("empty number") << QStringList{"NMBR =\r\n"} << QStringList{QStringLiteral("D3 발신번호 알수없음")};
-    QTest::newRow("withheld name is not shown")
-        << QStringList{"NMBR = P\r\nNAME = P\r\nNAME = 홍길동\r\n"} << QStringList{QStringLiteral("D3 발신번호 표시제한")};
+    QTest::newRow("unavailable O") << QStringList{"NMBR=O\r\n"}
+                                   << QStringList{QStringLiteral("D3 발신번호 알수없음")};
+    QTest::newRow("empty number") << QStringList{"NMBR =\r\n"}
+                                  << QStringList{QStringLiteral("D3 발신번호 알수없음")};
+    QTest::newRow("withheld name is not shown") << QStringList{"NMBR = P\r\nNAME = P\r\nNAME = 홍길동\r\n"}
+                                                << QStringList{QStringLiteral("D3 발신번호 표시제한")};
 
     QTest::newRow("name after number")
         << QStringList{"NMBR = 0212345678\r\nNAME = 홍길동\r\nNAME = 홍길동\r\n"}
         << QStringList{num, QStringLiteral("D5 0212345678 홍길동")};
-    QTest::newRow("name before number")
-        << QStringList{"NAME=홍길동\r\nNMBR=0212345678\r\n"} << QStringList{num, QStringLiteral("D5 0212345678 홍길동")};
+    QTest::newRow("name before number") << QStringList{"NAME=홍길동\r\nNMBR=0212345678\r\n"}
+                                        << QStringList{num, QStringLiteral("D5 0212345678 홍길동")};
 
     QTest::newRow("same number after the quiet period is a new call")
         << QStringList{"@0 NMBR = 0212345678\r\n", "@9000 RING\r\nNMBR = 0212345678\r\n"}
@@ -115,9 +119,11 @@ void TestSeeIdParser::lines_data()
         << QStringList{"DATE=0314\r\nNMBR=0212345678\r\nDATE=0314\r\nNMBR=0212345678\r\n"}
         << QStringList{num, num};
     QTest::newRow("different number without a boundary is still reported")
-        << QStringList{"NMBR=0212345678\r\nNMBR=0311112222\r\n"} << QStringList{num, QStringLiteral("D1 0311112222")};
+        << QStringList{"NMBR=0212345678\r\nNMBR=0311112222\r\n"}
+        << QStringList{num, QStringLiteral("D1 0311112222")};
     QTest::newRow("number after withheld in one block is reported")
-        << QStringList{"NMBR=P\r\nNMBR=0212345678\r\n"} << QStringList{QStringLiteral("D3 발신번호 표시제한"), num};
+        << QStringList{"NMBR=P\r\nNMBR=0212345678\r\n"}
+        << QStringList{QStringLiteral("D3 발신번호 표시제한"), num};
 
     QTest::newRow("hook lines end the call")
         << QStringList{"NMBR=0212345678\r\nOFFHOOK\r\nONHOOK\r\nNMBR=0212345678\r\n"}
@@ -152,7 +158,8 @@ void TestSeeIdParser::overlongLineIsDropped()
     QByteArray noise(SeeIdParser::kMaxLineBytes + 1, 'X');
     QVERIFY(parser.feed(noise + "NMBR = 0212345678\r\n", 0).isEmpty());
     const QList<SeeIdEvent> events = parser.feed(QByteArray(5000, '7') + "\r\nNMBR = 0311112222\r\n", 0);
-    QCOMPARE(events, QList<SeeIdEvent>{SeeIdEvent::Data(SeeIdKind::CallerNumber, QStringLiteral("0311112222"))});
+    QCOMPARE(events,
+             QList<SeeIdEvent>{SeeIdEvent::Data(SeeIdKind::CallerNumber, QStringLiteral("0311112222"))});
 }
 
 void TestSeeIdParser::nationalCodePageName()
@@ -170,7 +177,9 @@ void TestSeeIdParser::nationalCodePageName()
 void TestSeeIdParser::fuzzReportsEachCallOnce()
 {
     QRandomGenerator rng(20240314);
-    const auto pick = [&rng](const QStringList& options) { return options.at(rng.bounded(int(options.size()))); };
+    const auto pick = [&rng](const QStringList& options) {
+        return options.at(rng.bounded(int(options.size())));
+    };
     const auto garbage = [&rng]() {
         // The leading '~' keeps junk from ever spelling a keyword.
         QByteArray g("~");

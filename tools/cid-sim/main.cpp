@@ -13,8 +13,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #include <vector>
