@@ -1,0 +1,12 @@
+# Customers: telephone helpers and index, postal-code search, editor and pickers.
+foreach(t tst_custphone tst_zipcode tst_custeditor tst_custpicker)
+    if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/${t}.cpp)
+        if(t STREQUAL "tst_custphone")
+            zelkova_add_test(${t} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}.cpp)
+        else()
+            zelkova_add_test(${t} SOURCES ${CMAKE_CURRENT_LIST_DIR}/${t}.cpp GUI)
+        endif()
+        target_link_libraries(${t} PRIVATE zelkova_dbtool)
+        target_include_directories(${t} PRIVATE ${CMAKE_SOURCE_DIR}/tests/db)
+    endif()
+endforeach()

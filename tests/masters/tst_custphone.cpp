@@ -1,0 +1,162 @@
+#include "DbFixture.h"
+#include "db/modDBQuery.h"
+#include "masters/CustPhone.h"
+#include "masters/CustomerPhoneIndex.h"
+
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QTest>
+
+// Telephone forms, the caller's-number match and the reversed-number index against the plain scan.
+class TestCustPhone : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void canonical_data();
+    void canonical();
+    void matching_data();
+    void matching();
+    void indexMatchesScan();
+    void triggersFollowWrites();
+    void ddlRunsTwice();
+
+private:
+    static QStringList codes(const QString& condition);
+};
+
+void TestCustPhone::canonical_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("seoul digits") << "0212345678" << "02-1234-5678";
+    QTest::newRow("already dashed") << "02-1234-5678" << "02-1234-5678";
+    QTest::newRow("mobile") << "01012345678" << "010-1234-5678";
+    QTest::newRow("brackets and blanks") << " 031) 123 4567 " << "031-123-4567";
+    QTest::newRow("local only") << "1234567" << "123-4567";
+    QTest::newRow("short kept") << "5678" << "5678";
+    QTest::newRow("with a note kept") << "010-1234-5678 집" << "010-1234-5678 집";
+    QTest::newRow("empty") << "   " << "";
+}
+
+void TestCustPhone::canonical()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QCOMPARE(CanonicalPhone(typed), stored);
+    QCOMPARE(CanonicalPhone(stored), stored); // a stored number stays as it is
+}
+
+void TestCustPhone::matching_data()
+{
+    QTest::addColumn<QStringList>("numbers");
+    QTest::addColumn<QString>("searched");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("only the second") << QStringList{"02-111-2222", "02-1234-5678", ""} << "0212345678"
+                                     << QStringList{"02-1234-5678"};
+    QTest::newRow("local part inside") << QStringList{"1234-5678"} << "0212345678" << QStringList{"1234-5678"};
+    QTest::newRow("none") << QStringList{"02-111-2222", "031-222-3333"} << "0212345678" << QStringList{};
+    QTest::newRow("two") << QStringList{"1234-5678", "02-1234-5678"} << "0212345678"
+                         << QStringList{"1234-5678", "02-1234-5678"};
+    QTest::newRow("empty search") << QStringList{"1234-5678"} << "" << QStringList{};
+}
+
+void TestCustPhone::matching()
+{
+    QFETCH(QStringList, numbers);
+    QFETCH(QString, searched);
+    QFETCH(QStringList, expected);
+    QCOMPARE(MatchingPhones(numbers, searched), expected);
+}
+
+QStringList TestCustPhone::codes(const QString& condition)
+{
+    QSqlQuery q;
+    ErrInfo e;
+    if (!gMainConn.query(QStringLiteral("SELECT 코드 FROM 고객 WHERE ") + condition + QStringLiteral(" ORDER BY 코드"),
+                         q, &e))
+        qFatal("query failed: %s", qPrintable(e.description));
+    QStringList out;
+    while (q.next())
+        out << q.value(0).toString();
+    return out;
+}
+
+void TestCustPhone::indexMatchesScan()
+{
+    DbFixture db;
+    QString error;
+    QVERIFY2(ApplyCustomerPhoneIndex(gMainConn, &error), qPrintable(error));
+    // Numbers of every shape the search meets: dashed, raw, with letters, quotes, Hangul and very long ones.
+    QRandomGenerator rng(7);
+    const QStringList extras = {"1234-5678 (집)", "02-9999-5678", "x'5678", "AB5678", "ab5678", "가나5678",
+                                QString(40, QLatin1Char('7')) + "5678", "5678", "15678"};
+    for (int i = 0; i < 400; ++i) {
+        QStringList tels;
+        for (int k = 0; k < 4; ++k) {
+            const quint32 r = rng.bounded(100);
+            if (k > 0 && r < 45)
+                tels << QString();
+            else if (r < 60)
+                tels << CanonicalPhone(QStringLiteral("02%1").arg(rng.bounded(10000000, 99999999)));
+            else if (r < 75)
+                tels << extras.at(int(rng.bounded(extras.size())));
+            else
+                tels << QString::number(rng.bounded(1000, 99999999));
+        }
+        QString sql = QStringLiteral("INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 현포인트, 기초포인트) VALUES ('%1'")
+                          .arg(10000000 + i);
+        for (const QString& t : tels)
+            sql += t.isEmpty() && rng.bounded(2) ? QStringLiteral(", NULL") : QStringLiteral(", '") + SQLQuote(t) + "'";
+        sql += QStringLiteral(", 0, 0)");
+        QCOMPARE(ExecSQL(sql), 1);
+    }
+    const QStringList searches = {"5678", "78", "8", "0212345678", "02-9999-5678", "AB5678", "ab5678", "가나5678",
+                                  "x'5678", "_678", "5%8", "(집)", QString(40, QLatin1Char('7')) + "5678", "0000"};
+    for (const QString& s : searches) {
+        const QString suffix = PhoneSearchSuffix(s);
+        QCOMPARE(codes(PhoneSuffixCondition(suffix, true)), codes(PhoneSuffixCondition(suffix, false)));
+    }
+    QVERIFY(!codes(PhoneSuffixCondition("5678", true)).isEmpty());
+}
+
+void TestCustPhone::triggersFollowWrites()
+{
+    DbFixture db;
+    QString error;
+    QCOMPARE(ExecSQL("INSERT INTO 고객 (코드, 전화1, 현포인트, 기초포인트) VALUES ('10000001', '02-111-2222', 0, 0)"), 1);
+    QVERIFY2(ApplyCustomerPhoneIndex(gMainConn, &error), qPrintable(error)); // fills what was there before
+    const auto find = [](const QString& text) { return codes(PhoneSuffixCondition(PhoneSearchSuffix(text), true)); };
+    QCOMPARE(find("2222"), QStringList{"10000001"});
+    QCOMPARE(ExecSQL("UPDATE 고객 SET 전화1 = '02-333-4444', 전화3 = '010-5555-2222' WHERE 코드 = '10000001'"), 1);
+    QCOMPARE(find("4444"), QStringList{"10000001"});
+    QCOMPARE(find("111-2222"), QStringList{});
+    QCOMPARE(find("5555-2222"), QStringList{"10000001"});
+    QCOMPARE(ExecSQL("UPDATE 고객 SET 메모 = 'x' WHERE 코드 = '10000001'"), 1);
+    QCOMPARE(find("4444"), QStringList{"10000001"});
+    QCOMPARE(ExecSQL("DELETE FROM 고객 WHERE 코드 = '10000001'"), 1);
+    QCOMPARE(find("4444"), QStringList{});
+    QCOMPARE(GetFirstValue("SELECT COUNT(*) FROM 고객전화역순").toInt(), 0);
+}
+
+void TestCustPhone::ddlRunsTwice()
+{
+    DbFixture db;
+    QString error;
+    QVERIFY(!HasCustomerPhoneIndex(gMainConn));
+    QVERIFY2(ApplyCustomerPhoneIndex(gMainConn, &error), qPrintable(error));
+    QCOMPARE(ExecSQL("INSERT INTO 고객 (코드, 전화1, 전화2, 현포인트, 기초포인트) VALUES ('1', '02-111-2222', '02-111-2222', 0, 0)"), 1);
+    QVERIFY2(ApplyCustomerPhoneIndex(gMainConn, &error), qPrintable(error));
+    QVERIFY(HasCustomerPhoneIndex(gMainConn));
+    QCOMPARE(GetFirstValue("SELECT COUNT(*) FROM 고객전화역순").toInt(), 2);
+    // The planner reaches the numbers through the index, not by reading every row.
+    QSqlQuery q(gMainConn.database());
+    QVERIFY(q.exec("EXPLAIN QUERY PLAN SELECT * FROM 고객 WHERE " + PhoneSuffixCondition("5678", true)));
+    QString plan;
+    while (q.next())
+        plan += q.value(3).toString() + "\n";
+    QVERIFY2(plan.contains("고객전화역순_역순"), qPrintable(plan));
+    QVERIFY2(!plan.contains("SCAN 고객\n"), qPrintable(plan));
+}
+
+QTEST_GUILESS_MAIN(TestCustPhone)
+#include "tst_custphone.moc"
