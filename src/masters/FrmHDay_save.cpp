@@ -1,0 +1,177 @@
+#include "masters/FrmHDay_save.h"
+
+#include "app/Clock.h"
+#include "app/MduMainUi.h"
+#include "db/modDBQuery.h"
+#include "masters/HolidayRules.h"
+#include "ui/ByteLimitedLineEdit.h"
+#include "ui/InputUtil.h"
+#include "ui/MsgBox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+namespace {
+QString quoted(const QString& text)
+{
+    return QLatin1Char('\'') + SQLQuote(text) + QLatin1Char('\'');
+}
+} // namespace
+
+FrmHDay_save::FrmHDay_save(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FrmHDay_save"));
+    setWindowTitle(QStringLiteral("가맹점 휴일 - 『추가』"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    const QLocale korean(QLocale::Korean, QLocale::SouthKorea);
+
+    m_cmbType = new QComboBox(this);
+    m_cmbType->setObjectName(QStringLiteral("cmbType"));
+    m_cmbType->addItems(HolidayKindNames());
+    m_cmbType->installEventFilter(this);
+
+    m_hdDate = new QDateEdit(this);
+    m_hdDate->setObjectName(QStringLiteral("hdDate"));
+    m_hdDate->setLocale(korean);
+    m_hdDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    m_hdDate->setCalendarPopup(true);
+    m_hdDate->setDate(Clock::Today());
+
+    m_cmbWeek = new QComboBox(this);
+    m_cmbWeek->setObjectName(QStringLiteral("cmbWeek"));
+    m_cmbWeek->addItems(WeekdayNames());
+
+    m_memo = new ByteLimitedLineEdit(50, this);
+    m_memo->setObjectName(QStringLiteral("htField_0"));
+
+    m_chkContinueAdd = new QCheckBox(QStringLiteral("계속 등록하기(&N)"), this);
+    m_chkContinueAdd->setObjectName(QStringLiteral("chkContinueAdd"));
+    m_btnSave = new QPushButton(QStringLiteral("저장 F2"), this);
+    m_btnSave->setObjectName(QStringLiteral("btnSave"));
+    m_btnSave->setAutoDefault(false);
+    m_btnClose = new QPushButton(QStringLiteral("닫기 &C"), this);
+    m_btnClose->setObjectName(QStringLiteral("btnClose"));
+    m_btnClose->setAutoDefault(false);
+
+    // The weekday list sits where the date input is; the kind decides which of the two shows.
+    auto* dayPlace = new QStackedLayout;
+    dayPlace->addWidget(m_hdDate);
+    dayPlace->addWidget(m_cmbWeek);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("구  분"), this), 0, 0);
+    grid->addWidget(m_cmbType, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("일  자"), this), 1, 0);
+    grid->addLayout(dayPlace, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("메  모"), this), 2, 0);
+    grid->addWidget(m_memo, 2, 1, 1, 2);
+    grid->setColumnStretch(2, 1);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(m_chkContinueAdd);
+    bottom->addStretch(1);
+    bottom->addWidget(m_btnSave);
+    bottom->addWidget(m_btnClose);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(bottom);
+
+    connect(m_cmbType, &QComboBox::currentIndexChanged, this, &FrmHDay_save::typeChanged);
+    connect(m_btnSave, &QPushButton::clicked, this, &FrmHDay_save::Save);
+    connect(m_btnClose, &QPushButton::clicked, this, &QDialog::reject);
+
+    m_cmbType->setCurrentIndex(HolidayOnce);
+    m_cmbWeek->setCurrentIndex(0);
+    typeChanged(HolidayOnce);
+    CenterForm(this);
+}
+
+void FrmHDay_save::Init(const QString& storeCode, QWidget* opener)
+{
+    m_storeCode = storeCode;
+    m_opener = opener;
+}
+
+void FrmHDay_save::typeChanged(int kind)
+{
+    const bool weekly = kind == HolidayWeekly;
+    m_cmbWeek->setVisible(weekly);
+    m_hdDate->setVisible(!weekly);
+}
+
+QString FrmHDay_save::StoredDay() const
+{
+    const int kind = m_cmbType->currentIndex();
+    if (kind == HolidayWeekly)
+        return WeeklyStoredForm(m_cmbWeek->currentIndex());
+    return HolidayStoredForm(kind, m_hdDate->date());
+}
+
+bool FrmHDay_save::Save()
+{
+    const int kind = m_cmbType->currentIndex();
+    const QString day = StoredDay();
+    if (day.isEmpty() || m_storeCode.isEmpty())
+        return false;
+    if (!m_memo->checkLength())
+        return false;
+    const QString sql = QStringLiteral("INSERT INTO 가맹점휴일") + QStringLiteral(" (가맹점코드, 일자, 반복구분, 메모)") +
+                        QStringLiteral(" VALUES") + QStringLiteral(" ( ") + quoted(m_storeCode) + QLatin1Char(',') +
+                        quoted(day) + QStringLiteral(", ") + QString::number(kind) + QLatin1Char(',') +
+                        quoted(m_memo->text()) + QStringLiteral(" )");
+    const int affected = ExecSQL(sql);
+    if (affected == 0)
+        ShowInfo(QStringLiteral("수정된 내용이 없거나, 자료저장을 실패하였습니다."));
+    if (affected <= 0)
+        return false;
+    MyFloatMsg(QStringLiteral("자료가 저장되었습니다."), 500);
+    if (m_chkContinueAdd->isChecked()) {
+        m_memo->clear();
+        m_cmbType->setFocus();
+    } else {
+        accept();
+    }
+    return true;
+}
+
+bool FrmHDay_save::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_cmbType) {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Up || key == Qt::Key_Down)
+                return EnterNextField(key);
+        } else if (event->type() == QEvent::FocusIn) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::OtherFocusReason)
+                m_cmbType->showPopup();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FrmHDay_save::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier) {
+        Save();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void FrmHDay_save::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    m_cmbType->setFocus();
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+class ByteLimitedLineEdit;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QPushButton;
+
+// Modal dialog that adds one holiday (a single date or a weekly, monthly or yearly day) to a store.
+class FrmHDay_save : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit FrmHDay_save(QWidget* parent = nullptr);
+
+    // Remembers the store the holidays are for and the screen that opened the dialog.
+    void Init(const QString& storeCode, QWidget* opener);
+    // Runs the save as btnSave does; true when the row was written.
+    bool Save();
+    // The 일자 text the current inputs would store.
+    QString StoredDay() const;
+
+    QString storeCode() const { return m_storeCode; }
+    QComboBox* cmbType() const { return m_cmbType; }
+    QComboBox* cmbWeek() const { return m_cmbWeek; }
+    QDateEdit* hdDate() const { return m_hdDate; }
+    ByteLimitedLineEdit* htField(int index) const { return index == 0 ? m_memo : nullptr; }
+    QCheckBox* chkContinueAdd() const { return m_chkContinueAdd; }
+    QPushButton* btnSave() const { return m_btnSave; }
+    QPushButton* btnClose() const { return m_btnClose; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void typeChanged(int kind);
+
+    QComboBox* m_cmbType = nullptr;
+    QComboBox* m_cmbWeek = nullptr;
+    QDateEdit* m_hdDate = nullptr;
+    ByteLimitedLineEdit* m_memo = nullptr;
+    QCheckBox* m_chkContinueAdd = nullptr;
+    QPushButton* m_btnSave = nullptr;
+    QPushButton* m_btnClose = nullptr;
+
+    QString m_storeCode;
+    QPointer<QWidget> m_opener;
+};

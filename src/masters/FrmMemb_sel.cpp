@@ -1,0 +1,243 @@
+#include "masters/FrmMemb_sel.h"
+
+#include "app/MduMainUi.h"
+#include "app/UserSettings.h"
+#include "db/modDBQuery.h"
+#include "ui/InputUtil.h"
+#include "ui/MsgBox.h"
+#include "ui/SpreadGrid.h"
+#include "ui/modFormIni.h"
+#include "ui/modSpread60.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+const QString kScopeKey = QStringLiteral("MembFindFld_");
+
+struct Scope
+{
+    const char* caption;
+    const char* column;
+    bool startsWith;
+    bool tickedByDefault;
+};
+
+constexpr Scope kScopes[FrmMemb_sel::kScopeCount] = {
+    {"코드(&1)", "코드", true, true},
+    {"상호(&2)", "상호", false, false},
+    {"주소(&3)", "주소1", false, false},
+    {"메모(&4)", "메모", false, false},
+};
+} // namespace
+
+FrmMemb_sel::FrmMemb_sel(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("FrmMemb_sel"));
+    setWindowTitle(QStringLiteral("가맹점 검색"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    resize(640, 420);
+
+    m_txtinput = new QLineEdit(this);
+    m_txtinput->setObjectName(QStringLiteral("txtinput"));
+    m_txtinput->installEventFilter(this);
+
+    auto* top = new QHBoxLayout;
+    auto* inputLabel = new QLabel(QStringLiteral("검색어(F3)"), this);
+    inputLabel->setBuddy(m_txtinput);
+    top->addWidget(inputLabel);
+    top->addWidget(m_txtinput, 1);
+    top->addSpacing(10);
+    top->addWidget(new QLabel(QStringLiteral("검색범위:"), this));
+    m_loading = true;
+    for (int i = 0; i < kScopeCount; ++i) {
+        auto* box = new QCheckBox(QString::fromUtf8(kScopes[i].caption), this);
+        box->setObjectName(QStringLiteral("chkFindFld_%1").arg(i));
+        const QString stored =
+            UserSettings::Get(kScopeKey + QString::number(i), kScopes[i].tickedByDefault ? QStringLiteral("1")
+                                                                                          : QStringLiteral("0"));
+        box->setChecked(stored.trimmed().toInt() != 0);
+        connect(box, &QCheckBox::toggled, this, [this, i](bool on) {
+            if (!m_loading)
+                UserSettings::Save(kScopeKey + QString::number(i), on ? QStringLiteral("1") : QStringLiteral("0"));
+        });
+        m_chkFindFld[i] = box;
+        top->addWidget(box);
+    }
+    m_loading = false;
+
+    m_spList = new SpreadGrid(this);
+    m_spList->setObjectName(QStringLiteral("spList"));
+    m_spList->SetMaxCols(ColCount);
+    m_spList->SetColHeaders({QStringLiteral("코드"), QStringLiteral("상호"), QStringLiteral("전화번호"),
+                             QStringLiteral("주소"), QStringLiteral("메모")});
+    m_spList->SetColWidth(ColCode, 8);
+    m_spList->SetColWidth(ColName, 16);
+    m_spList->SetColWidth(ColTel, 12);
+    m_spList->SetColWidth(ColAddr, 26);
+    m_spList->SetColWidth(ColMemo, 14);
+    CommonSpreadDesign(m_spList, true, true, false, true);
+    m_spList->installEventFilter(this);
+    connect(m_spList, &SpreadGrid::KeyDown, this, [this](int& key, int shift) {
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && shift == 0) {
+            key = 0;
+            SelectActive();
+        }
+    });
+    connect(m_spList, &SpreadGrid::DblClick, this, [this](int, int row) {
+        if (row > 0)
+            SelectActive();
+    });
+
+    m_btnSel = new QPushButton(QStringLiteral("선택 &S"), this);
+    m_btnSel->setObjectName(QStringLiteral("btnSel"));
+    m_btnSel->setAutoDefault(false);
+    m_btnClose = new QPushButton(QStringLiteral("닫기 &C"), this);
+    m_btnClose->setObjectName(QStringLiteral("btnClose"));
+    m_btnClose->setAutoDefault(false);
+    connect(m_btnSel, &QPushButton::clicked, this, &FrmMemb_sel::SelectActive);
+    connect(m_btnClose, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(m_btnSel);
+    bottom->addWidget(m_btnClose);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(m_spList, 1);
+    layout->addLayout(bottom);
+
+    CenterForm(this);
+    LoadFormIni(this);
+    WatchColWidths(this, m_spList);
+    ConnectGridMenu(this, m_spList);
+}
+
+FrmMemb_sel::~FrmMemb_sel() = default;
+
+QCheckBox* FrmMemb_sel::chkFindFld(int index) const
+{
+    return index >= 0 && index < kScopeCount ? m_chkFindFld[index] : nullptr;
+}
+
+int FrmMemb_sel::FindRecords(const QString& searchText, const QString& /*extra*/)
+{
+    m_result.clear();
+    if (searchText.isEmpty())
+        return 2;
+    m_txtinput->setText(searchText);
+    const int n = Refresh_Sheet();
+    if (n == 1)
+        m_result = m_spList->CellText(ColCode, 1) + kNul + m_spList->CellText(ColName, 1);
+    return n;
+}
+
+int FrmMemb_sel::Refresh_Sheet()
+{
+    const QString text = m_txtinput->text();
+    QString sql = QStringLiteral("SELECT * FROM 가맹점");
+    if (!text.isEmpty()) {
+        const QString t = SQLQuote(text);
+        QString where;
+        for (int i = 0; i < kScopeCount; ++i) {
+            if (!m_chkFindFld[i]->isChecked())
+                continue;
+            where += where.isEmpty() ? QStringLiteral(" WHERE (") : QStringLiteral(" OR ");
+            where += QString::fromUtf8(kScopes[i].column) + QStringLiteral(" LIKE '") +
+                     (kScopes[i].startsWith ? QString() : QStringLiteral("%")) + t + QStringLiteral("%'");
+        }
+        if (!where.isEmpty())
+            sql += where + QLatin1Char(')');
+    }
+    sql += QStringLiteral(" ORDER BY 코드");
+    m_lastQuery = sql;
+
+    m_spList->SetReDraw(false);
+    m_spList->SetMaxRows(0);
+    Recordset rs;
+    const int n = OpenQuery(rs, sql);
+    if (n > 0) {
+        QList<QVariantList> rows;
+        rows.reserve(n);
+        for (; !rs.EOF_(); rs.MoveNext()) {
+            rows.append({rs.text(QStringLiteral("코드")), rs.text(QStringLiteral("상호")),
+                         rs.text(QStringLiteral("전화1")),
+                         rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') + rs.text(QStringLiteral("주소2")),
+                         rs.text(QStringLiteral("메모"))});
+        }
+        m_spList->SetMaxRows(n);
+        m_spList->SetBlockValues(1, rows);
+        m_spList->SetActiveCell(ColCode, 1);
+    }
+    rs.close();
+    m_spList->SetReDraw(true);
+    return qMax(n, 0);
+}
+
+bool FrmMemb_sel::SelectActive()
+{
+    const int row = m_spList->ActiveRow();
+    if (m_spList->MaxRows() < 1 || row < 1) {
+        ShowInfo(QStringLiteral("리스트에서 자료를 선택하세요."));
+        return false;
+    }
+    m_result = m_spList->CellText(ColCode, row) + kNul + m_spList->CellText(ColName, row);
+    accept();
+    return true;
+}
+
+void FrmMemb_sel::searchFromInput()
+{
+    if (Refresh_Sheet() > 0)
+        m_spList->setFocus();
+    else
+        ShowInfo(QStringLiteral("검색된 자료가 없습니다."));
+}
+
+bool FrmMemb_sel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_txtinput) {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                searchFromInput();
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusIn) {
+            SelectAllText();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void FrmMemb_sel::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F3 && event->modifiers() == Qt::NoModifier) {
+        m_txtinput->setFocus();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void FrmMemb_sel::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_spList->MaxRows() > 0)
+        m_spList->setFocus();
+}
+
+void FrmMemb_sel::done(int r)
+{
+    if (r != QDialog::Accepted)
+        m_result.clear();
+    SaveFormIni(this);
+    QDialog::done(r);
+}

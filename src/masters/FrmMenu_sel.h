@@ -1,0 +1,65 @@
+#pragma once
+
+#include "db/RecordScreens.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class SpreadGrid;
+
+// Modal picker over one store's menus; in multi-select mode several menus are chosen with quantities.
+class FrmMenu_sel : public QDialog, public RecordPicker
+{
+    Q_OBJECT
+public:
+    enum Column { ColName = 1, ColMemo = 2, ColPrice = 3, ColQty = 4, ColMark = 5, ColCode = 6, ColCount = 6 };
+
+    explicit FrmMenu_sel(QWidget* parent = nullptr);
+    ~FrmMenu_sel() override;
+
+    void SetMultyMode() override;
+    bool multyMode() const { return m_multy; }
+    // extra carries the store code and the store name separated by NUL.
+    int FindRecords(const QString& searchText, const QString& extra = {}) override;
+    int FindRecords(const QString& searchText, const QString& storeCode, const QString& storeName);
+    QString result() const override { return m_result; }
+    QDialog* dialog() override { return this; }
+
+    // Lists the store's menus whose name holds the text in txtinput; returns the number of rows.
+    int Refresh_Sheet();
+    // Builds the result from the marked quantities (or the active row) and closes; false with a message
+    // when the list is empty.
+    bool SelectRows();
+
+    QString storeCode() const { return m_storeCode; }
+    SpreadGrid* spList() const { return m_spList; }
+    QLineEdit* txtinput() const { return m_txtinput; }
+    QLabel* lblMBName() const { return m_lblMBName; }
+    QPushButton* btnSel() const { return m_btnSel; }
+    QPushButton* btnClose() const { return m_btnClose; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void done(int r) override;
+
+private:
+    void markClicked(int row);
+    void quantityEdited(int row);
+    void toggleMark(int row);
+    void markAndSelect(int row);
+    void searchFromInput();
+
+    SpreadGrid* m_spList = nullptr;
+    QLineEdit* m_txtinput = nullptr;
+    QLabel* m_lblMBName = nullptr;
+    QPushButton* m_btnSel = nullptr;
+    QPushButton* m_btnClose = nullptr;
+
+    QString m_storeCode;
+    QString m_result;
+    bool m_multy = false;
+};

@@ -1,0 +1,3 @@
+# Stores: holiday rules, menu picker results, the store editor, the holiday dialog and the pickers.
+zelkova_add_test(tst_holidayrules SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_holidayrules.cpp)
+zelkova_add_test(tst_menupickresult SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_menupickresult.cpp)
