@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 #include <QVariant>
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -178,11 +179,11 @@ bool insertRows(DemoSqlConnection& conn, const std::vector<PostRow>& rows, QStri
     QSqlError failure = ok ? QSqlError() : (del.lastError().isValid() ? del.lastError() : ins.lastError());
     for (size_t i = 0; ok && i < rows.size(); ++i) {
         const PostRow& r = rows[i];
-        ins.bindValue(0, r.zipcode);
-        ins.bindValue(1, r.sido);
-        ins.bindValue(2, r.gugun);
-        ins.bindValue(3, r.dong);
-        ins.bindValue(4, r.bunji);
+        int column = 0;
+        for (const QString* v : {&r.zipcode, &r.sido, &r.gugun, &r.dong, &r.bunji}) {
+            // A missing value is an empty text, never Null: the search screen shows and compares texts.
+            ins.bindValue(column++, v->isNull() ? QStringLiteral("") : *v);
+        }
         if (!ins.exec()) {
             ok = false;
             failure = ins.lastError();
@@ -294,7 +295,23 @@ bool parseCsv(const QString& text, std::vector<std::pair<int, QStringList>>* rec
     return true;
 }
 
-const char* const kColumnNames[] = {"ZIPCODE", "SIDO", "GUGUN", "DONG", "BUNJI"};
+// Which column a header name stands for (0 ZIPCODE … 4 BUNJI), -1 for an unknown name.
+int headerColumn(const QString& name)
+{
+    static const char* const names[5][4] = {{"ZIPCODE", "우편번호", "ZIP", nullptr},
+                                            {"SIDO", "시도", "시/도", nullptr},
+                                            {"GUGUN", "구군", "시군구", "구/군"},
+                                            {"DONG", "동", "읍면동", "동/면"},
+                                            {"BUNJI", "번지", nullptr, nullptr}};
+    const QString n = name.trimmed();
+    for (int k = 0; k < 5; ++k) {
+        for (const char* alias : names[k]) {
+            if (alias && n.compare(QString::fromUtf8(alias), Qt::CaseInsensitive) == 0)
+                return k;
+        }
+    }
+    return -1;
+}
 } // namespace
 
 const std::vector<PostRow>& PostSampleRows()
@@ -333,14 +350,21 @@ bool ImportPostCsv(const QString& postDbFile, const QString& csvFile, int* impor
     size_t first = 0;
     if (!records.empty()) {
         const QStringList& head = records.front().second;
-        const QString h0 = head.value(0).trimmed();
-        if (h0.compare(QLatin1String("ZIPCODE"), Qt::CaseInsensitive) == 0 || h0 == QStringLiteral("우편번호")) {
+        int named[5] = {-1, -1, -1, -1, -1};
+        int matches = 0;
+        for (int j = 0; j < head.size(); ++j) {
+            const int k = headerColumn(head.at(j));
+            if (k >= 0 && named[k] < 0) {
+                named[k] = j;
+                ++matches;
+            }
+        }
+        // A data line starts with a postal code, so two known names can only be a header.
+        if (matches >= 2) {
             first = 1;
-            for (int k = 0; k < 5; ++k) {
-                for (int j = 0; j < head.size(); ++j) {
-                    if (head.at(j).trimmed().compare(QLatin1String(kColumnNames[k]), Qt::CaseInsensitive) == 0)
-                        column[k] = j;
-                }
+            if (matches == 5 || (matches == 4 && named[4] < 0)) {
+                for (int k = 0; k < 5; ++k)
+                    column[k] = named[k]; // -1 for a list without BUNJI: empty lot ranges
             }
         }
     }
@@ -348,7 +372,8 @@ bool ImportPostCsv(const QString& postDbFile, const QString& csvFile, int* impor
     rows.reserve(records.size());
     for (size_t i = first; i < records.size(); ++i) {
         const auto& [line, fields] = records[i];
-        if (fields.size() < 4) {
+        const int needed = std::max({column[0], column[1], column[2], column[3]}) + 1;
+        if (fields.size() < needed) {
             *error = QStringLiteral("%1번째 줄: 항목이 %2개뿐입니다 (ZIPCODE,SIDO,GUGUN,DONG,BUNJI).")
                          .arg(line)
                          .arg(fields.size());
