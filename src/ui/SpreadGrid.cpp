@@ -1034,21 +1034,19 @@ bool SpreadGrid::beginEdit(const QString* typed)
     pal.setColor(QPalette::Base, m_selBack);
     pal.setColor(QPalette::Text, CellForeColor(col, row));
     m_editor->setPalette(pal);
-    if (typed) {
-        m_editor->setText(*typed);
-        m_editor->end(false);
-    } else {
-        m_editor->setText(m_editOrig);
-        if (m_editModeReplace)
-            m_editor->selectAll();
-        else
-            m_editor->end(false);
-    }
+    m_editor->setText(typed ? *typed : m_editOrig);
     placeEditor();
     m_editor->show();
+    // Focusing the grid during the edit lands in the editor, keeping its text selection.
+    setFocusProxy(m_editor);
     m_internalFocus = true;
     m_editor->setFocus(Qt::OtherFocusReason);
     m_internalFocus = false;
+    // Replace mode: the first key typed replaces the whole text.
+    if (!typed && m_editModeReplace)
+        m_editor->selectAll();
+    else
+        m_editor->end(false);
     return true;
 }
 
@@ -1070,6 +1068,7 @@ void SpreadGrid::endEdit(bool commit)
     const int row = m_editRow;
     QString typed = m_editor->isVisible() ? m_editor->text() : m_editOrig;
     m_internalFocus = true;
+    setFocusProxy(m_view);
     if (m_editor->hasFocus())
         m_view->setFocus(Qt::OtherFocusReason);
     m_editor->hide();
@@ -1110,6 +1109,7 @@ void SpreadGrid::abortEdit()
         return;
     m_editing = false;
     m_internalFocus = true;
+    setFocusProxy(m_view);
     if (m_editor->hasFocus())
         m_view->setFocus(Qt::OtherFocusReason);
     m_editor->hide();
