@@ -5,3 +5,5 @@ zelkova_add_test(tst_storeeditor SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_storeedit
 target_link_libraries(tst_storeeditor PRIVATE zelkova_dbtool)
 zelkova_add_test(tst_holidaydialog SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_holidaydialog.cpp GUI)
 target_link_libraries(tst_holidaydialog PRIVATE zelkova_dbtool)
+zelkova_add_test(tst_storepickers SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_storepickers.cpp GUI)
+target_link_libraries(tst_storepickers PRIVATE zelkova_dbtool)
