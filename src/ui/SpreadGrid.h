@@ -250,7 +250,7 @@ private:
     bool m_autoCellTypes = true;
     int m_backColorStyle = 0;
     QColor m_selBack = QColor(254, 254, 186);
-    QColor m_grayArea = QColor(128, 128, 128);
+    QColor m_grayArea = QColor(212, 212, 212);
     bool m_rowHeadersShow = true;
     bool m_colHeadersShow = true;
     double m_rowHeight = 14;       // points, every row
