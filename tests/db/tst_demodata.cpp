@@ -305,6 +305,10 @@ void TestDemoData::scaledInstallation()
     QCOMPARE(db.value("SELECT COUNT(DISTINCT SUBSTR(주문번호, 7, 1)) FROM 주문").toInt(), terminals);
     QVERIFY(db.value("SELECT MAX(SUBSTR(주문번호, 8, 3)) FROM 주문").toInt() <= 999);
     QCOMPARE(db.value("SELECT COUNT(*) FROM 주문 WHERE SUBSTR(주문번호, 7, 1) = '0'").toInt(), 0);
+    // The indexes set aside for the bulk load are all back.
+    TestHome empty;
+    const QString indexes = QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' ORDER BY name");
+    QCOMPARE(db.rows(indexes), FileDb(create(empty, DbTool::DemoOptions())).rows(indexes));
 }
 
 void TestDemoData::checkFindsTampering_data()
