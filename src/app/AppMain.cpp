@@ -7,15 +7,13 @@
 #include "app/MduMain.h"
 #include "app/UserSettings.h"
 #include "db/modMain_SQL.h"
+#include "order/FrmMain.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
 #include "ui/WidgetPrompter.h"
 
 #include <QApplication>
 #include <QFontDatabase>
-#include <QLabel>
-#include <QMainWindow>
-#include <QVBoxLayout>
 
 #include <memory>
 
@@ -34,22 +32,6 @@ void chooseFont()
     }
 }
 
-// Stand-in main window until the order screen is part of the program.
-class StartWindow : public QMainWindow
-{
-public:
-    StartWindow()
-    {
-        setWindowTitle(AppTitle());
-        auto* label = new QLabel(GetCompanyName(), this);
-        label->setAlignment(Qt::AlignCenter);
-        QFont f = label->font();
-        f.setPointSize(20);
-        label->setFont(f);
-        setCentralWidget(label);
-        resize(640, 360);
-    }
-};
 } // namespace
 
 int RunApplication(int argc, char* argv[])
@@ -91,7 +73,7 @@ int RunApplication(int argc, char* argv[])
     }
     int rc = 0;
     {
-        auto window = std::make_unique<StartWindow>();
+        auto window = std::make_unique<FrmMain>();
         window->show();
         rc = app.exec();
     }

@@ -19,6 +19,8 @@ struct DemoOptions
 // Creates DBS/dbMain.mdb, DBS/dbReport_SRC.mdb and DBS/dbPost.mdb under the program folder `home`
 // (and the FormIni, Image, doc and ExpExcel folders); with options.demo fills a demo installation.
 bool Create(const QString& home, const DemoOptions& options, QString* error);
+// Writes the notice page and help texts of a new installation (existing files are kept).
+bool WriteInstallationFiles(const QString& home, QString* error);
 // Brings the main database of `home` up to the current layout.
 bool Upgrade(const QString& home, QString* error);
 
@@ -33,4 +35,7 @@ bool Fill(const QString& mainDbFile, const DbTool::DemoOptions& options, QString
 bool FillPostSample(const QString& postDbFile, QString* error);
 // Imports a postal-code list (CSV: ZIPCODE,SIDO,GUGUN,DONG,BUNJI; header line optional) into dbPost.
 bool ImportPostCsv(const QString& postDbFile, const QString& csvFile, int* imported, QString* error);
+// Rewrites every 전화1..4 of 고객 and 가맹점 in the form the telephone search looks for (CanonicalPhone);
+// *changed counts the numbers rewritten.
+bool NormalizePhones(const QString& mainDbFile, int* changed, QString* error);
 } // namespace DemoData

@@ -1,0 +1,133 @@
+#pragma once
+
+#include "order/SeeIdDevice.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QRect>
+
+#include <functional>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTextBrowser;
+class QTimer;
+class QWidget;
+class SpreadGrid;
+
+// The window the operator works in all day: today's orders, the lines of the selected one, customer and store.
+class FrmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // How the menus open a screen that lives in another part of the program.
+    struct ScreenEntry
+    {
+        std::function<QWidget*(QWidget* parent)> create;
+        bool modal = false;
+    };
+    // Screens register themselves by name; a menu entry whose screen is not registered stays disabled.
+    static void RegisterScreen(const QString& name, ScreenEntry entry);
+
+    explicit FrmMain(QWidget* parent = nullptr);
+    ~FrmMain() override;
+    // The process-wide instance (nullptr before the first one is made).
+    static FrmMain* Instance();
+
+    // Reloads today's order headers, keeps the cursor on the remembered row, and loads the lines.
+    void RefreshList();
+    // Loads the lines of an order into spDList ("" = none) and recomputes the sums.
+    void LoadLines(const QString& orderNumber);
+    void ShowCustomer(const QString& code);
+    void ShowStore(const QString& code);
+    void RefreshCustPoint(const QString& code);
+    void RefreshStoreBalance(const QString& code);
+    void ClearCustomer();
+    void ClearStore();
+    // Opens a registered screen through the permission gate.
+    bool OpenScreen(const QString& name, const QString& description, bool guarded = true);
+    QString Caption() const;
+
+    // Store dialling entry used by this window and by the reception screen.
+    void AutoDialReady(const QString& phone);
+    bool DeviceReady() const { return m_deviceReady; }
+
+    // Controls, named as the operators' manual knows them.
+    QLineEdit* htFilter[2] = {};
+    QPushButton* btnRefresh = nullptr;
+    QLabel* pnlUserName = nullptr;
+    QWidget* pnlTop = nullptr;
+    QWidget* pnlLeft = nullptr;
+    QWidget* pnlList = nullptr;
+    QLineEdit* txtCustID = nullptr;
+    QLabel* pnlCustTel[4] = {};
+    QLabel* pnlCustPost = nullptr;
+    QLabel* pnlCustAddr = nullptr;
+    QLabel* pnlCustMemo = nullptr;
+    QLabel* pnlCustPoint = nullptr;
+    QLabel* pnlMembCode = nullptr;
+    QLabel* pnlMembName = nullptr;
+    QLabel* pnlMembTel[4] = {};
+    QLabel* pnlMembPost = nullptr;
+    QLabel* pnlMembAddr = nullptr;
+    QLabel* pnlMembMemo = nullptr;
+    QLabel* pnlMembFee = nullptr;
+    QLabel* pnlMembBaln = nullptr;
+    QPushButton* cmdAutoDial = nullptr;
+    QPushButton* cmdFinish = nullptr;
+    QLabel* pnlSeeIDDisp = nullptr;
+    QPushButton* btnShortCut[5] = {};
+    QPushButton* btnExit = nullptr;
+    QTextBrowser* WebBrowser = nullptr;
+    QLabel* picLogo = nullptr;
+    SpreadGrid* spMList = nullptr;
+    SpreadGrid* spDList = nullptr;
+    SpreadGrid* spTotal = nullptr;
+    QTimer* timerHook = nullptr;
+    SeeIdArray seeid = {};
+
+    QString filterCustCode() const { return m_filterCustCode; }
+
+Q_SIGNALS:
+    // Text shown in pnlSeeIDDisp changed (a caller-ID event arrived).
+    void callerIdShown(const QString& text);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildUi();
+    void buildMenus();
+    QAction* addScreenAction(QMenu* menu, const QString& objectName, const QString& caption,
+                             const QString& screen, const QString& description);
+    void layoutGrids();
+    void showNotice();
+    void openPorts();
+    void closePorts();
+    void onDeviceData(int index, int kind, const QString& data);
+    void onHookChanged(int index, bool offHook);
+
+    void spMList_LeaveCell(int col, int row, int newCol, int newRow, bool& cancel);
+    void spDList_FormulaChange(int col, int row);
+    void htFilter_Return(int index);
+    void cmdAutoDial_Click();
+    void dataFileEntry(int kind);
+    void openHomePage();
+
+    static QString amountText(double value);
+
+    QString m_filterCustCode;
+    bool m_filterEdited = false;
+    bool m_deviceReady = false;
+    QString m_dialNumber;
+    int m_tickCount = 0;
+    int m_dialIndex = -1;
+    QRect m_startGeometry;
+    bool m_closing = false;
+    QList<QPair<QAction*, QString>> m_screenActions;
+    QMap<QString, QPointer<QWidget>> m_openScreens;
+};

@@ -1,0 +1,3 @@
+target_sources(zelkova_gui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/FrmMain.cpp ${CMAKE_CURRENT_LIST_DIR}/FrmMain.h
+)
