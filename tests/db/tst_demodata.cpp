@@ -199,6 +199,10 @@ void TestDemoData::demoInstallationHoldsTogether()
     QVERIFY(db.value("SELECT COUNT(*) FROM 주문 WHERE 주문일자 = '2027-03-14' AND 통보시간 <> ''").toInt() > 0);
     QCOMPARE(db.value("SELECT COUNT(*) FROM 주문 WHERE 주문일자 = '2027-03-14' AND 주문시간 > '19:30'").toInt(), 0);
     QCOMPARE(db.value("SELECT COUNT(*) FROM 주문 WHERE 주문일자 < '2027-03-14' AND 통보시간 = ''").toInt(), 0);
+    // Orders come in while their store is open, also for the store that closes after midnight.
+    QCOMPARE(db.value("SELECT COUNT(*) FROM 주문 o JOIN 가맹점 m ON m.코드 = o.가맹점코드 WHERE NOT CASE "
+                      "WHEN m.영업종료 > m.영업시작 THEN o.주문시간 >= m.영업시작 AND o.주문시간 < m.영업종료 "
+                      "ELSE o.주문시간 >= m.영업시작 OR o.주문시간 < m.영업종료 END").toInt(), 0);
 
     // Order numbers: yymmdd + terminal 1 + 001, 002, ... without gaps, in the order of their times.
     const auto orders = db.rows("SELECT 주문번호, 주문일자, 주문시간 FROM 주문 ORDER BY 주문번호");

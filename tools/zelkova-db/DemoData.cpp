@@ -506,15 +506,29 @@ private:
         return true;
     }
 
-    int orderMinute(const Store& s, bool today)
+    static bool isOpenAt(const Store& s, int minute)
     {
-        if (today) {
-            // Orders of today lie in the last ten hours before now.
-            const int lo = std::max(0, m_now - 600);
-            return m_draw.between(lo, m_now);
+        return s.close > s.open ? minute >= s.open && minute < s.close : minute >= s.open || minute < s.close;
+    }
+
+    // A store and a time at which it takes orders; today's orders lie in the last ten hours before now.
+    OrderDraft draftOrder(bool today)
+    {
+        OrderDraft d{m_draw.skewed(m_storeCount, 1.4), m_draw.skewed(m_customers, 2.0), 0};
+        if (!today) {
+            const Store& s = m_stores[size_t(d.store)];
+            const int span = s.close > s.open ? s.close - s.open : s.close + 1440 - s.open;
+            d.minute = (s.open + m_draw.between(0, span - 1)) % 1440;
+            return d;
         }
-        const int span = s.close > s.open ? s.close - s.open : s.close + 1440 - s.open;
-        return (s.open + m_draw.between(0, span - 1)) % 1440;
+        const int lo = std::max(0, m_now - 600);
+        for (int attempt = 0; attempt < 30; ++attempt) {
+            d.minute = m_draw.between(lo, m_now);
+            if (isOpenAt(m_stores[size_t(d.store)], d.minute))
+                break;
+            d.store = m_draw.skewed(m_storeCount, 1.4);
+        }
+        return d;
     }
 
     bool insertOrders()
@@ -531,10 +545,8 @@ private:
             const bool today = day == m_today;
             const int count = m_perDay > 0 ? m_perDay : today ? m_draw.between(20, 40) : m_draw.between(25, 40);
             drafts.clear();
-            for (int i = 0; i < count; ++i) {
-                const int store = m_draw.skewed(m_storeCount, 1.4);
-                drafts.push_back({store, m_draw.skewed(m_customers, 2.0), orderMinute(m_stores[size_t(store)], today)});
-            }
+            for (int i = 0; i < count; ++i)
+                drafts.push_back(draftOrder(today));
             std::stable_sort(drafts.begin(), drafts.end(),
                              [](const OrderDraft& a, const OrderDraft& b) { return a.minute < b.minute; });
             // Beyond 999 orders a day the orders are spread over further terminals, as several seats would.
