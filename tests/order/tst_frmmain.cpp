@@ -1,0 +1,219 @@
+#include "MainFixture.h"
+#include "app/UserSettings.h"
+#include "db/RecordScreens.h"
+#include "order/FrmMain.h"
+#include "support/ScriptedPrompter.h"
+#include "ui/SpreadGrid.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+// A customer picker that finds nobody.
+class NobodyPicker : public RecordPicker
+{
+public:
+    int FindRecords(const QString&, const QString&) override { return 0; }
+    QString result() const override { return {}; }
+    QDialog* dialog() override { return &m_dialog; }
+    QDialog m_dialog;
+};
+} // namespace
+
+// The main order screen on a real installation: loading, refresh, row changes and panels.
+class TestFrmMain : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void emptyDay();
+    void ordersAndLinesShown();
+    void refreshKeepsRowOrFallsBack();
+    void entryRowForcesPhoneColumn();
+    void customerSearchNotFound();
+    void storeWithSecondNumberDials();
+    void portOpenFailureNamesPort();
+    void captionAndMenus();
+};
+
+void TestFrmMain::emptyDay()
+{
+    MainFixture f;
+    ScriptedPrompter p;
+    FrmMain w;
+    QCOMPARE(w.spMList->MaxRows(), 1);
+    QCOMPARE(w.spDList->MaxRows(), 1);
+    QCOMPARE(w.spMList->ActiveRow(), 1);
+    QCOMPARE(w.spMList->ActiveCol(), 2);
+    for (int c : {3, 5, 6})
+        QCOMPARE(w.spTotal->CellText(c, 1).toDouble(), 0.0);
+    QCOMPARE(w.pnlCustPoint->text(), QStringLiteral("0 "));
+    QVERIFY(!w.cmdAutoDial->isEnabled());
+    QCOMPARE(p.count(), 0);
+}
+
+void TestFrmMain::ordersAndLinesShown()
+{
+    MainFixture f;
+    MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
+    MainFixture::addOrder("2612071001", "10000001", "1001", "11:00", "2026-12-07"); // yesterday: not shown
+    MainFixture::exec("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) VALUES "
+                      "('2612081001', 1, 1, 2, 6175, 12350, 432, '', 124)");
+    MainFixture::exec("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) VALUES "
+                      "('2612081001', 3, 2, 1, 10000, 10000, 350, '맵게', 100)");
+    ScriptedPrompter p;
+    FrmMain w;
+    QCOMPARE(w.spMList->MaxRows(), 2);
+    // The cursor rests on the entry row; moving to the order shows its lines and parties.
+    w.RefreshList();
+    w.spMList->SetActiveCell(2, 1);
+    bool cancel = false;
+    Q_EMIT w.spMList->LeaveCell(2, 2, 2, 1, cancel);
+    QVERIFY(!cancel);
+    QCOMPARE(w.spDList->MaxRows(), 3);
+    QCOMPARE(w.spDList->CellText(2, 1), QStringLiteral("후라이드"));
+    QCOMPARE(w.spDList->CellText(9, 2), QStringLiteral("3"));
+    QCOMPARE(w.spDList->CellText(5, 1).toDouble(), 12350.0);
+    QCOMPARE(w.spTotal->CellText(3, 1).toDouble(), 3.0);
+    QCOMPARE(w.spTotal->CellText(5, 1).toDouble(), 22350.0);
+    QCOMPARE(w.spTotal->CellText(6, 1).toDouble(), 224.0);
+    QCOMPARE(w.txtCustID->text(), QStringLiteral("10000001"));
+    QCOMPARE(w.pnlCustTel[1]->text(), QStringLiteral("010-1111-2222"));
+    QCOMPARE(w.pnlCustAddr->text(), QStringLiteral("서울특별시 강남구 역삼동 1층"));
+    QCOMPARE(w.pnlCustPoint->text(), QStringLiteral("500 "));
+    QCOMPARE(w.pnlMembName->text(), QStringLiteral("느티골치킨"));
+    QCOMPARE(w.pnlMembFee->text(), QStringLiteral("3.5 "));
+    QVERIFY(w.cmdAutoDial->isEnabled());
+    // Editing a quantity recomputes the amount and the totals.
+    w.spDList->SetText(3, 2, QStringLiteral("4"));
+    QCOMPARE(w.spDList->CellText(5, 2).toDouble(), 40000.0);
+    QCOMPARE(w.spTotal->CellText(5, 1).toDouble(), 52350.0);
+    QCOMPARE(p.count(), 0);
+}
+
+void TestFrmMain::refreshKeepsRowOrFallsBack()
+{
+    MainFixture f;
+    MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
+    MainFixture::addOrder("2612081002", "10000002", "1002", "11:10");
+    MainFixture::addOrder("2612081003", "10000001", "1001", "11:20");
+    ScriptedPrompter p;
+    FrmMain w;
+    QCOMPARE(w.spMList->MaxRows(), 4);
+    w.spMList->SetActiveCell(2, 2);
+    w.RefreshList();
+    QCOMPARE(w.spMList->ActiveRow(), 2);
+    QCOMPARE(w.spMList->ActiveCol(), 2);
+    // The remembered row vanished (two orders deleted elsewhere): back to the entry row.
+    w.spMList->SetActiveCell(2, 3);
+    MainFixture::exec("DELETE FROM 주문 WHERE 주문번호 = '2612081003'");
+    MainFixture::exec("DELETE FROM 주문 WHERE 주문번호 = '2612081002'");
+    w.RefreshList();
+    QCOMPARE(w.spMList->MaxRows(), 2);
+    QCOMPARE(w.spMList->ActiveRow(), 2);
+    // Filter by order number.
+    w.htFilter[0]->setText(QStringLiteral("1001"));
+    w.RefreshList();
+    QCOMPARE(w.spMList->MaxRows(), 2);
+    w.htFilter[0]->setText(QStringLiteral("9999"));
+    w.RefreshList();
+    QCOMPARE(w.spMList->MaxRows(), 1);
+}
+
+void TestFrmMain::entryRowForcesPhoneColumn()
+{
+    MainFixture f;
+    MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
+    ScriptedPrompter p;
+    FrmMain w;
+    w.spMList->SetActiveCell(3, 1);
+    bool cancel = false;
+    Q_EMIT w.spMList->LeaveCell(3, 1, 3, 2, cancel);
+    QVERIFY(cancel);
+    QTRY_COMPARE(w.spMList->ActiveCol(), 2);
+    QCOMPARE(w.spMList->ActiveRow(), 2);
+    // With a number already typed the move is allowed.
+    w.spMList->SetText(2, 2, QStringLiteral("02-1234-5678"));
+    w.spMList->SetActiveCell(3, 1);
+    cancel = false;
+    Q_EMIT w.spMList->LeaveCell(3, 1, 3, 2, cancel);
+    QVERIFY(!cancel);
+}
+
+void TestFrmMain::customerSearchNotFound()
+{
+    MainFixture f;
+    MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
+    RegisterPicker("FrmCust_sel", [] { return std::make_unique<NobodyPicker>(); });
+    ScriptedPrompter p;
+    FrmMain w;
+    w.htFilter[1]->setText(QStringLiteral("7777"));
+    Q_EMIT w.htFilter[1]->textEdited(QStringLiteral("7777"));
+    Q_EMIT w.htFilter[1]->returnPressed();
+    QCOMPARE(p.lastText(), QStringLiteral("검색한 고객이 등록되어 있지 않습니다."));
+    QCOMPARE(p.lastTitle(), QStringLiteral("고객 검색"));
+    QVERIFY(w.filterCustCode().isEmpty());
+    QCOMPARE(w.spMList->MaxRows(), 2);
+}
+
+void TestFrmMain::storeWithSecondNumberDials()
+{
+    MainFixture f;
+    ScriptedPrompter p;
+    FrmMain w;
+    w.ShowStore(QStringLiteral("1002"));
+    QVERIFY(w.cmdAutoDial->isEnabled());
+    QCOMPARE(w.pnlMembTel[1]->text(), QStringLiteral("031-123-4567"));
+    w.ShowStore(QStringLiteral("1001"));
+    QCOMPARE(w.pnlMembCode->text(), QStringLiteral("1001"));
+    MainFixture::exec("UPDATE 가맹점 SET 전화1 = '' WHERE 코드 = '1001'");
+    w.ClearStore();
+    w.ShowStore(QStringLiteral("1001"));
+    QVERIFY(!w.cmdAutoDial->isEnabled());
+    w.cmdAutoDial->setEnabled(true);
+    w.cmdAutoDial->click();
+    QCOMPARE(p.lastText(), QStringLiteral("가맹점에 전화번호가 입력되어 있지 않습니다."));
+}
+
+void TestFrmMain::portOpenFailureNamesPort()
+{
+    MainFixture f;
+    UserSettings::Save(QStringLiteral("OpenSeeIDPort1"), QStringLiteral("/nonexistent/ttyZ9"));
+    ScriptedPrompter p;
+    FrmMain w;
+    QVERIFY(!w.DeviceReady());
+    QCOMPARE(p.count(), 1);
+    QCOMPARE(p.lastText(), QStringLiteral("포트 /nonexistent/ttyZ9으로 SEE ID OPEN에 실패했습니다."));
+    UserSettings::Save(QStringLiteral("OpenSeeIDPort1"), QStringLiteral("0"));
+}
+
+void TestFrmMain::captionAndMenus()
+{
+    MainFixture f;
+    ScriptedPrompter p;
+    FrmMain w;
+    QVERIFY(w.windowTitle().startsWith(QStringLiteral("테스Soft - Zelkova v1.00.0 홈페이지 - ")));
+    QVERIFY(w.windowTitle().endsWith(QStringLiteral(" 『 DB: ") + gDBPath + QStringLiteral(" 』")));
+    // Entries of screens that are not part of the program stay disabled; their buttons follow.
+    auto* options = w.findChild<QAction*>(QStringLiteral("mnuBasic_Option"));
+    QVERIFY(options);
+    QVERIFY(!options->isEnabled());
+    FrmMain::RegisterScreen(QStringLiteral("FrmRecv_admin"), {[](QWidget*) { return new QWidget; }, false});
+    QVERIFY(w.findChild<QAction*>(QStringLiteral("mnuBasic_Recv"))->isEnabled());
+    QVERIFY(w.btnShortCut[4]->isEnabled());
+    w.btnShortCut[4]->click();
+    QCOMPARE(CountRows("보안설정", "폼이름 = 'FrmRecv_admin'"), 1);
+    // Data-file entries stop after the question on a stand-alone seat.
+    p.answer(MsgAnswer::No);
+    w.findChild<QAction*>(QStringLiteral("mnuFile_BackUp"))->trigger();
+    QCOMPARE(p.lastText(), QStringLiteral("모든 클라이언트를 종료후 처리하세요.\r\n모두 종료하였습니까?"));
+    gCSType = 1;
+    w.findChild<QAction*>(QStringLiteral("mnuFile_Restore"))->trigger();
+    QCOMPARE(p.lastText(), QStringLiteral("이기능은 서버에서만 가능합니다."));
+    gCSType = 0;
+}
+
+QTEST_MAIN(TestFrmMain)
+#include "tst_frmmain.moc"
