@@ -64,15 +64,15 @@ FrmHDay_save::FrmHDay_save(QWidget* parent)
     m_btnClose->setAutoDefault(false);
 
     // The weekday list sits where the date input is; the kind decides which of the two shows.
-    auto* dayPlace = new QStackedLayout;
-    dayPlace->addWidget(m_hdDate);
-    dayPlace->addWidget(m_cmbWeek);
+    m_dayPlace = new QStackedLayout;
+    m_dayPlace->addWidget(m_hdDate);
+    m_dayPlace->addWidget(m_cmbWeek);
 
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("구  분"), this), 0, 0);
     grid->addWidget(m_cmbType, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("일  자"), this), 1, 0);
-    grid->addLayout(dayPlace, 1, 1);
+    grid->addLayout(m_dayPlace, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("메  모"), this), 2, 0);
     grid->addWidget(m_memo, 2, 1, 1, 2);
     grid->setColumnStretch(2, 1);
@@ -94,6 +94,7 @@ FrmHDay_save::FrmHDay_save(QWidget* parent)
     m_cmbType->setCurrentIndex(HolidayOnce);
     m_cmbWeek->setCurrentIndex(0);
     typeChanged(HolidayOnce);
+    resize(360, sizeHint().height());
     CenterForm(this);
 }
 
@@ -105,9 +106,7 @@ void FrmHDay_save::Init(const QString& storeCode, QWidget* opener)
 
 void FrmHDay_save::typeChanged(int kind)
 {
-    const bool weekly = kind == HolidayWeekly;
-    m_cmbWeek->setVisible(weekly);
-    m_hdDate->setVisible(!weekly);
+    m_dayPlace->setCurrentWidget(kind == HolidayWeekly ? static_cast<QWidget*>(m_cmbWeek) : m_hdDate);
 }
 
 QString FrmHDay_save::StoredDay() const

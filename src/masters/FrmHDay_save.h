@@ -8,6 +8,7 @@ class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QPushButton;
+class QStackedLayout;
 
 // Modal dialog that adds one holiday (a single date or a weekly, monthly or yearly day) to a store.
 class FrmHDay_save : public QDialog
@@ -43,6 +44,7 @@ private:
     QComboBox* m_cmbType = nullptr;
     QComboBox* m_cmbWeek = nullptr;
     QDateEdit* m_hdDate = nullptr;
+    QStackedLayout* m_dayPlace = nullptr;
     ByteLimitedLineEdit* m_memo = nullptr;
     QCheckBox* m_chkContinueAdd = nullptr;
     QPushButton* m_btnSave = nullptr;

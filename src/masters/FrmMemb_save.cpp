@@ -90,8 +90,10 @@ void FrmMemb_save::buildUi()
         edit->installEventFilter(this);
         m_fields[f.index] = edit;
     }
-    m_fields[FldOpen]->setMaxLength(5);
-    m_fields[FldClose]->setMaxLength(5);
+    for (int i : {FldOpen, FldClose}) {
+        m_fields[i]->setMaxLength(5);
+        m_fields[i]->setMaximumWidth(m_fields[i]->fontMetrics().horizontalAdvance(QStringLiteral("000:000")) + 12);
+    }
     m_fields[FldBalance]->setReadOnly(true);
     m_fields[FldBalance]->setFocusPolicy(Qt::NoFocus);
     m_fields[FldBalance]->setToolTip(QStringLiteral("현잔액"));

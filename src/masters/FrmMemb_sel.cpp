@@ -80,7 +80,7 @@ FrmMemb_sel::FrmMemb_sel(QWidget* parent)
                              QStringLiteral("주소"), QStringLiteral("메모")});
     m_spList->SetColWidth(ColCode, 8);
     m_spList->SetColWidth(ColName, 16);
-    m_spList->SetColWidth(ColTel, 12);
+    m_spList->SetColWidth(ColTel, 14);
     m_spList->SetColWidth(ColAddr, 26);
     m_spList->SetColWidth(ColMemo, 14);
     CommonSpreadDesign(m_spList, true, true, false, true);

@@ -7,3 +7,5 @@ zelkova_add_test(tst_holidaydialog SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_holiday
 target_link_libraries(tst_holidaydialog PRIVATE zelkova_dbtool)
 zelkova_add_test(tst_storepickers SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_storepickers.cpp GUI)
 target_link_libraries(tst_storepickers PRIVATE zelkova_dbtool)
+zelkova_add_test(tst_storeworkflow SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_storeworkflow.cpp GUI)
+target_link_libraries(tst_storeworkflow PRIVATE zelkova_dbtool)
