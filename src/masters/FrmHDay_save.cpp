@@ -27,8 +27,7 @@ QString quoted(const QString& text)
 }
 } // namespace
 
-FrmHDay_save::FrmHDay_save(QWidget* parent)
-    : QDialog(parent)
+FrmHDay_save::FrmHDay_save(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FrmHDay_save"));
     setWindowTitle(QStringLiteral("가맹점 휴일 - 『추가』"));
@@ -125,9 +124,10 @@ bool FrmHDay_save::Save()
         return false;
     if (!m_memo->checkLength())
         return false;
-    const QString sql = QStringLiteral("INSERT INTO 가맹점휴일") + QStringLiteral(" (가맹점코드, 일자, 반복구분, 메모)") +
-                        QStringLiteral(" VALUES") + QStringLiteral(" ( ") + quoted(m_storeCode) + QLatin1Char(',') +
-                        quoted(day) + QStringLiteral(", ") + QString::number(kind) + QLatin1Char(',') +
+    const QString sql = QStringLiteral("INSERT INTO 가맹점휴일") +
+                        QStringLiteral(" (가맹점코드, 일자, 반복구분, 메모)") + QStringLiteral(" VALUES") +
+                        QStringLiteral(" ( ") + quoted(m_storeCode) + QLatin1Char(',') + quoted(day) +
+                        QStringLiteral(", ") + QString::number(kind) + QLatin1Char(',') +
                         quoted(m_memo->text()) + QStringLiteral(" )");
     const int affected = ExecSQL(sql);
     if (affected == 0)
@@ -153,7 +153,8 @@ bool FrmHDay_save::eventFilter(QObject* watched, QEvent* event)
                 return EnterNextField(key);
         } else if (event->type() == QEvent::FocusIn) {
             const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::OtherFocusReason)
+            if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+                reason == Qt::OtherFocusReason)
                 m_cmbType->showPopup();
         }
     }

@@ -10,7 +10,6 @@
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
 
-
 #include <QCheckBox>
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -35,13 +34,13 @@ struct FieldSpec
 
 // Byte limits are those of the 가맹점 columns.
 constexpr FieldSpec kFields[] = {
-    {FrmMemb_save::FldCode, "코드", 8, false},       {FrmMemb_save::FldName, "상호", 40, false},
-    {FrmMemb_save::FldTel1, "전화1", 14, false},     {FrmMemb_save::FldTel2, "전화2", 14, false},
-    {FrmMemb_save::FldTel3, "전화3", 14, false},     {FrmMemb_save::FldTel4, "전화4", 14, false},
-    {FrmMemb_save::FldOpen, "영업시작", 5, false},   {FrmMemb_save::FldClose, "영업종료", 5, false},
-    {FrmMemb_save::FldRate, "수수료율", 0, true},    {FrmMemb_save::FldPost, "우편번호", 0, false},
-    {FrmMemb_save::FldAddr1, "주소1", 60, false},    {FrmMemb_save::FldAddr2, "주소2", 40, false},
-    {FrmMemb_save::FldMemo, "메모", 50, false},      {FrmMemb_save::FldBase, "기초잔액", 0, true},
+    {FrmMemb_save::FldCode, "코드", 8, false},     {FrmMemb_save::FldName, "상호", 40, false},
+    {FrmMemb_save::FldTel1, "전화1", 14, false},   {FrmMemb_save::FldTel2, "전화2", 14, false},
+    {FrmMemb_save::FldTel3, "전화3", 14, false},   {FrmMemb_save::FldTel4, "전화4", 14, false},
+    {FrmMemb_save::FldOpen, "영업시작", 5, false}, {FrmMemb_save::FldClose, "영업종료", 5, false},
+    {FrmMemb_save::FldRate, "수수료율", 0, true},  {FrmMemb_save::FldPost, "우편번호", 0, false},
+    {FrmMemb_save::FldAddr1, "주소1", 60, false},  {FrmMemb_save::FldAddr2, "주소2", 40, false},
+    {FrmMemb_save::FldMemo, "메모", 50, false},    {FrmMemb_save::FldBase, "기초잔액", 0, true},
     {FrmMemb_save::FldBalance, "현잔액", 0, true},
 };
 
@@ -67,8 +66,7 @@ bool isEnter(int key)
 }
 } // namespace
 
-FrmMemb_save::FrmMemb_save(QWidget* parent)
-    : QDialog(parent)
+FrmMemb_save::FrmMemb_save(QWidget* parent) : QDialog(parent)
 {
     setObjectName(kFormName);
     setWindowTitle(QStringLiteral("가맹점 추가, 수정"));
@@ -92,7 +90,8 @@ void FrmMemb_save::buildUi()
     }
     for (int i : {FldOpen, FldClose}) {
         m_fields[i]->setMaxLength(5);
-        m_fields[i]->setMaximumWidth(m_fields[i]->fontMetrics().horizontalAdvance(QStringLiteral("000:000")) + 12);
+        m_fields[i]->setMaximumWidth(m_fields[i]->fontMetrics().horizontalAdvance(QStringLiteral("000:000")) +
+                                     12);
     }
     m_fields[FldBalance]->setReadOnly(true);
     m_fields[FldBalance]->setFocusPolicy(Qt::NoFocus);
@@ -186,12 +185,12 @@ void FrmMemb_save::buildUi()
     layout->addLayout(bottom);
 
     setTabOrder(m_fields[FldCode], m_fields[FldName]);
-    for (int i : {FldName, FldTel1, FldTel2, FldTel3, FldTel4, FldOpen, FldClose, FldRate, FldPost, FldAddr1, FldAddr2,
-                  FldMemo}) {
-        const int next = i == FldTel4 ? FldOpen
+    for (int i : {FldName, FldTel1, FldTel2, FldTel3, FldTel4, FldOpen, FldClose, FldRate, FldPost, FldAddr1,
+                  FldAddr2, FldMemo}) {
+        const int next = i == FldTel4    ? FldOpen
                          : i == FldClose ? FldRate
-                         : i == FldRate ? FldPost
-                         : i == FldMemo ? FldBase
+                         : i == FldRate  ? FldPost
+                         : i == FldMemo  ? FldBase
                                          : i + 1;
         setTabOrder(m_fields[i], m_fields[next]);
     }
@@ -305,8 +304,8 @@ bool FrmMemb_save::acceptTime(QLineEdit* field)
     if (text.size() == 3 || text.size() > 5) {
         // CheckTime refuses these without a word; the operator still has to learn why the field holds on.
         ShowInfo(QStringLiteral("[") + text + QStringLiteral("]는 시간형식이 아닙니다.") + kCrLf +
-                 QStringLiteral("시:분 방식으로 입력하세요.") + kCrLf + QStringLiteral("예) 14:25 또는 1425") + kCrLf +
-                 QStringLiteral("     01:05 또는 0105"));
+                 QStringLiteral("시:분 방식으로 입력하세요.") + kCrLf +
+                 QStringLiteral("예) 14:25 또는 1425") + kCrLf + QStringLiteral("     01:05 또는 0105"));
     }
     QTimer::singleShot(0, field, [field] { field->setFocus(); });
     return false;
@@ -326,7 +325,8 @@ bool FrmMemb_save::acceptNewCode()
     }
     if (!exists)
         return true;
-    ShowInfo(QStringLiteral("『") + code + QStringLiteral("』") + QStringLiteral("는 이미 존재하는 코드입니다."));
+    ShowInfo(QStringLiteral("『") + code + QStringLiteral("』") +
+             QStringLiteral("는 이미 존재하는 코드입니다."));
     QTimer::singleShot(0, m_fields[FldCode], [this] { m_fields[FldCode]->setFocus(); });
     return false;
 }
@@ -396,7 +396,8 @@ bool FrmMemb_save::Save()
             return false;
         if (m_mode == 1 &&
             CheckDupValue(QStringLiteral("가맹점"), QStringLiteral("코드"), code, {}, false, QString())) {
-            ShowInfo(QStringLiteral("『") + code + QStringLiteral("』") + QStringLiteral("는 이미 존재하는 코드입니다."));
+            ShowInfo(QStringLiteral("『") + code + QStringLiteral("』") +
+                     QStringLiteral("는 이미 존재하는 코드입니다."));
             m_fields[FldCode]->setFocus();
             return false;
         }
@@ -409,24 +410,26 @@ bool FrmMemb_save::Save()
     const QString baseSql = SqlNumber(*base);
     QString sql;
     if (m_mode == 2) {
-        sql = QStringLiteral("UPDATE 가맹점") + QStringLiteral(" SET") + QStringLiteral(" 상호 = ") + quoted(name) +
-              QStringLiteral(",전화1 = ") + quoted(fieldText(FldTel1)) + QStringLiteral(",전화2 = ") +
-              quoted(fieldText(FldTel2)) + QStringLiteral(",전화3 = ") + quoted(fieldText(FldTel3)) +
-              QStringLiteral(",전화4 = ") + quoted(fieldText(FldTel4)) + QStringLiteral(",우편번호 = ") +
-              quoted(fieldText(FldPost)) + QStringLiteral(",주소1 = ") + quoted(fieldText(FldAddr1)) +
-              QStringLiteral(",주소2 = ") + quoted(fieldText(FldAddr2)) +
-              QStringLiteral(",현잔액 = 현잔액 - 기초잔액 + ") + baseSql + QStringLiteral(",기초잔액 = ") + baseSql +
-              QStringLiteral(",수수료율 = ") + SqlNumber(*rate) + QStringLiteral(",메모 = ") + quoted(fieldText(FldMemo)) +
-              QStringLiteral(",영업시작 = ") + quoted(fieldText(FldOpen)) + QStringLiteral(",영업종료 = ") +
-              quoted(fieldText(FldClose)) + QStringLiteral(" WHERE 코드 = ") + quoted(code);
+        sql = QStringLiteral("UPDATE 가맹점") + QStringLiteral(" SET") + QStringLiteral(" 상호 = ") +
+              quoted(name) + QStringLiteral(",전화1 = ") + quoted(fieldText(FldTel1)) +
+              QStringLiteral(",전화2 = ") + quoted(fieldText(FldTel2)) + QStringLiteral(",전화3 = ") +
+              quoted(fieldText(FldTel3)) + QStringLiteral(",전화4 = ") + quoted(fieldText(FldTel4)) +
+              QStringLiteral(",우편번호 = ") + quoted(fieldText(FldPost)) + QStringLiteral(",주소1 = ") +
+              quoted(fieldText(FldAddr1)) + QStringLiteral(",주소2 = ") + quoted(fieldText(FldAddr2)) +
+              QStringLiteral(",현잔액 = 현잔액 - 기초잔액 + ") + baseSql + QStringLiteral(",기초잔액 = ") +
+              baseSql + QStringLiteral(",수수료율 = ") + SqlNumber(*rate) + QStringLiteral(",메모 = ") +
+              quoted(fieldText(FldMemo)) + QStringLiteral(",영업시작 = ") + quoted(fieldText(FldOpen)) +
+              QStringLiteral(",영업종료 = ") + quoted(fieldText(FldClose)) +
+              QStringLiteral(" WHERE 코드 = ") + quoted(code);
     } else {
         sql = QStringLiteral("INSERT INTO 가맹점") +
               QStringLiteral(" (코드, 상호, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, 주소2") +
-              QStringLiteral(", 수수료율, 현잔액, 기초잔액, 메모, 영업시작, 영업종료)") + QStringLiteral(" VALUES") +
-              QStringLiteral(" ( ") + quoted(code);
+              QStringLiteral(", 수수료율, 현잔액, 기초잔액, 메모, 영업시작, 영업종료)") +
+              QStringLiteral(" VALUES") + QStringLiteral(" ( ") + quoted(code);
         for (int i : {FldName, FldTel1, FldTel2, FldTel3, FldTel4, FldPost, FldAddr1, FldAddr2})
             sql += QLatin1Char(',') + quoted(fieldText(i));
-        sql += QStringLiteral(", ") + SqlNumber(*rate) + QStringLiteral(", ") + baseSql + QStringLiteral(", ") + baseSql;
+        sql += QStringLiteral(", ") + SqlNumber(*rate) + QStringLiteral(", ") + baseSql +
+               QStringLiteral(", ") + baseSql;
         for (int i : {FldMemo, FldOpen, FldClose})
             sql += QLatin1Char(',') + quoted(fieldText(i));
         sql += QStringLiteral(" )");

@@ -19,7 +19,8 @@ class FrmMemb_save : public QDialog, public RecordEditor
     Q_OBJECT
 public:
     // Indexes of htField; the gaps are the original layout's.
-    enum Field {
+    enum Field
+    {
         FldCode = 0,
         FldName = 1,
         FldTel1 = 2,

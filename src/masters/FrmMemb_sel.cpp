@@ -37,8 +37,7 @@ constexpr Scope kScopes[FrmMemb_sel::kScopeCount] = {
 };
 } // namespace
 
-FrmMemb_sel::FrmMemb_sel(QWidget* parent)
-    : QDialog(parent)
+FrmMemb_sel::FrmMemb_sel(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FrmMemb_sel"));
     setWindowTitle(QStringLiteral("가맹점 검색"));
@@ -61,12 +60,13 @@ FrmMemb_sel::FrmMemb_sel(QWidget* parent)
         auto* box = new QCheckBox(QString::fromUtf8(kScopes[i].caption), this);
         box->setObjectName(QStringLiteral("chkFindFld_%1").arg(i));
         const QString stored =
-            UserSettings::Get(kScopeKey + QString::number(i), kScopes[i].tickedByDefault ? QStringLiteral("1")
-                                                                                          : QStringLiteral("0"));
+            UserSettings::Get(kScopeKey + QString::number(i),
+                              kScopes[i].tickedByDefault ? QStringLiteral("1") : QStringLiteral("0"));
         box->setChecked(stored.trimmed().toInt() != 0);
         connect(box, &QCheckBox::toggled, this, [this, i](bool on) {
             if (!m_loading)
-                UserSettings::Save(kScopeKey + QString::number(i), on ? QStringLiteral("1") : QStringLiteral("0"));
+                UserSettings::Save(kScopeKey + QString::number(i),
+                                   on ? QStringLiteral("1") : QStringLiteral("0"));
         });
         m_chkFindFld[i] = box;
         top->addWidget(box);
@@ -168,10 +168,11 @@ int FrmMemb_sel::Refresh_Sheet()
         QList<QVariantList> rows;
         rows.reserve(n);
         for (; !rs.EOF_(); rs.MoveNext()) {
-            rows.append({rs.text(QStringLiteral("코드")), rs.text(QStringLiteral("상호")),
-                         rs.text(QStringLiteral("전화1")),
-                         rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') + rs.text(QStringLiteral("주소2")),
-                         rs.text(QStringLiteral("메모"))});
+            rows.append(
+                {rs.text(QStringLiteral("코드")), rs.text(QStringLiteral("상호")),
+                 rs.text(QStringLiteral("전화1")),
+                 rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') + rs.text(QStringLiteral("주소2")),
+                 rs.text(QStringLiteral("메모"))});
         }
         m_spList->SetMaxRows(n);
         m_spList->SetBlockValues(1, rows);

@@ -14,7 +14,15 @@ class FrmMemb_sel : public QDialog, public RecordPicker, public EditorSyncTarget
 {
     Q_OBJECT
 public:
-    enum Column { ColCode = 1, ColName = 2, ColTel = 3, ColAddr = 4, ColMemo = 5, ColCount = 5 };
+    enum Column
+    {
+        ColCode = 1,
+        ColName = 2,
+        ColTel = 3,
+        ColAddr = 4,
+        ColMemo = 5,
+        ColCount = 5
+    };
     static constexpr int kScopeCount = 4;
 
     explicit FrmMemb_sel(QWidget* parent = nullptr);

@@ -26,8 +26,7 @@ bool isEnter(int key)
 }
 } // namespace
 
-FrmMenu_sel::FrmMenu_sel(QWidget* parent)
-    : QDialog(parent)
+FrmMenu_sel::FrmMenu_sel(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FrmMenu_sel"));
     setWindowTitle(QStringLiteral("메뉴선택"));
@@ -140,7 +139,8 @@ void FrmMenu_sel::SetMultyMode()
     m_spList->SetLock(false);
     m_spList->SetCol(1);
     m_spList->SetRow(1);
-    const double narrowed = m_spList->ColWidth(ColMemo) - m_spList->ColWidth(ColQty) - m_spList->ColWidth(ColMark);
+    const double narrowed =
+        m_spList->ColWidth(ColMemo) - m_spList->ColWidth(ColQty) - m_spList->ColWidth(ColMark);
     m_spList->SetColWidth(ColMemo, qMax(4.0, narrowed));
 }
 

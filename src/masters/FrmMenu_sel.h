@@ -14,7 +14,16 @@ class FrmMenu_sel : public QDialog, public RecordPicker
 {
     Q_OBJECT
 public:
-    enum Column { ColName = 1, ColMemo = 2, ColPrice = 3, ColQty = 4, ColMark = 5, ColCode = 6, ColCount = 6 };
+    enum Column
+    {
+        ColName = 1,
+        ColMemo = 2,
+        ColPrice = 3,
+        ColQty = 4,
+        ColMark = 5,
+        ColCode = 6,
+        ColCount = 6
+    };
 
     explicit FrmMenu_sel(QWidget* parent = nullptr);
     ~FrmMenu_sel() override;

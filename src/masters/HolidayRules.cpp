@@ -102,5 +102,8 @@ QString AmPmTime(const QString& hhmm)
         return QString();
     const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
     const QString word = t.hour() < 12 ? korean().amText() : korean().pmText();
-    return word + QLatin1Char(' ') + QStringLiteral("%1:%2").arg(hour12, 2, 10, QLatin1Char('0')).arg(t.minute(), 2, 10, QLatin1Char('0'));
+    return word + QLatin1Char(' ') +
+           QStringLiteral("%1:%2")
+               .arg(hour12, 2, 10, QLatin1Char('0'))
+               .arg(t.minute(), 2, 10, QLatin1Char('0'));
 }

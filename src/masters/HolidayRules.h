@@ -9,7 +9,8 @@
 // machine's locale: weekday names and the morning/afternoon words come from the Korean locale.
 
 // 반복구분 of 가맹점휴일.
-enum HolidayKind : int {
+enum HolidayKind : int
+{
     HolidayOnce = 0,    // 당일: one date, "yyyy-MM-dd"
     HolidayWeekly = 1,  // 매주: weekday number "1" (Sunday) to "7" (Saturday)
     HolidayMonthly = 2, // 매월: day of the month "dd"

@@ -23,5 +23,6 @@ QString MenuPickRecord(const QString& code, const QString& name, const QString& 
 
 // Every row with an ordered quantity contributes its record (the quantity written as a plain whole
 // number); when none does, the active row (1-based index into rows) alone contributes, with its
-// quantity when it has one and an empty quantity otherwise. "" when there are no rows or the active row is out of range and none contributed.
+// quantity when it has one and an empty quantity otherwise. "" when there are no rows or the active row is
+// out of range and none contributed.
 QString BuildMenuPickResult(const QList<MenuPickRow>& rows, int activeRow);

@@ -55,12 +55,12 @@ void TestHolidayDialog::savedForm_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QDate>("fallsOn");
     QTest::addColumn<QDate>("notOn");
-    QTest::newRow("one date") << int(HolidayOnce) << QDate(2026, 5, 5) << -1 << "2026-05-05" << QDate(2026, 5, 5)
-                              << QDate(2027, 5, 5);
+    QTest::newRow("one date") << int(HolidayOnce) << QDate(2026, 5, 5) << -1 << "2026-05-05"
+                              << QDate(2026, 5, 5) << QDate(2027, 5, 5);
     QTest::newRow("weekly saturday") << int(HolidayWeekly) << QDate() << 6 << "7" << QDate(2026, 8, 15)
                                      << QDate(2026, 8, 16);
-    QTest::newRow("monthly third") << int(HolidayMonthly) << QDate(2026, 9, 3) << -1 << "03" << QDate(2027, 2, 3)
-                                   << QDate(2026, 9, 13);
+    QTest::newRow("monthly third") << int(HolidayMonthly) << QDate(2026, 9, 3) << -1 << "03"
+                                   << QDate(2027, 2, 3) << QDate(2026, 9, 13);
     QTest::newRow("yearly new year") << int(HolidayYearly) << QDate(2027, 1, 1) << -1 << "01-01"
                                      << QDate(2030, 1, 1) << QDate(2030, 1, 2);
 }
@@ -86,9 +86,11 @@ void TestHolidayDialog::savedForm()
     QCOMPARE(m_prompter->lastText(), QStringLiteral("자료가 저장되었습니다."));
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
 
-    QCOMPARE(GetFirstValue(QStringLiteral("SELECT 일자 FROM 가맹점휴일 WHERE 가맹점코드 = 'S1'")).toString(), stored);
+    QCOMPARE(GetFirstValue(QStringLiteral("SELECT 일자 FROM 가맹점휴일 WHERE 가맹점코드 = 'S1'")).toString(),
+             stored);
     QCOMPARE(GetFirstValue(QStringLiteral("SELECT 반복구분 FROM 가맹점휴일")).toInt(), kind);
-    QCOMPARE(GetFirstValue(QStringLiteral("SELECT 메모 FROM 가맹점휴일")).toString(), QStringLiteral("사장님's 휴가"));
+    QCOMPARE(GetFirstValue(QStringLiteral("SELECT 메모 FROM 가맹점휴일")).toString(),
+             QStringLiteral("사장님's 휴가"));
     const QString store = QStringLiteral("가맹점코드 = 'S1' AND ");
     QCOMPARE(CountRows(QStringLiteral("가맹점휴일"), store + HolidayMatchCondition(fallsOn)), 1);
     QCOMPARE(CountRows(QStringLiteral("가맹점휴일"), store + HolidayMatchCondition(notOn)), 0);

@@ -78,10 +78,14 @@ void TestHolidayRules::shownDay_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("once") << int(HolidayOnce) << "2026-05-05" << "2026-05-05";
-    QTest::newRow("weekly") << int(HolidayWeekly) << "7" << "토요일";
-    QTest::newRow("monthly") << int(HolidayMonthly) << "05" << "05일";
-    QTest::newRow("yearly") << int(HolidayYearly) << "12-25" << "12-25";
+    QTest::newRow("once") << int(HolidayOnce) << "2026-05-05"
+                          << "2026-05-05";
+    QTest::newRow("weekly") << int(HolidayWeekly) << "7"
+                            << "토요일";
+    QTest::newRow("monthly") << int(HolidayMonthly) << "05"
+                             << "05일";
+    QTest::newRow("yearly") << int(HolidayYearly) << "12-25"
+                            << "12-25";
 }
 
 void TestHolidayRules::shownDay()
@@ -105,14 +109,22 @@ void TestHolidayRules::amPm_data()
 {
     QTest::addColumn<QString>("time");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("afternoon") << "14:00" << "오후 02:00";
-    QTest::newRow("midnight") << "00:00" << "오전 12:00";
-    QTest::newRow("noon") << "12:00" << "오후 12:00";
-    QTest::newRow("last minute") << "23:59" << "오후 11:59";
-    QTest::newRow("after midnight") << "02:00" << "오전 02:00";
-    QTest::newRow("not reshaped yet") << "1425" << "";
-    QTest::newRow("no time of day") << "25:00" << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("afternoon") << "14:00"
+                               << "오후 02:00";
+    QTest::newRow("midnight") << "00:00"
+                              << "오전 12:00";
+    QTest::newRow("noon") << "12:00"
+                          << "오후 12:00";
+    QTest::newRow("last minute") << "23:59"
+                                 << "오후 11:59";
+    QTest::newRow("after midnight") << "02:00"
+                                    << "오전 02:00";
+    QTest::newRow("not reshaped yet") << "1425"
+                                      << "";
+    QTest::newRow("no time of day") << "25:00"
+                                    << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestHolidayRules::amPm()

@@ -25,16 +25,16 @@ void TestMenuPickResult::result_data()
     QTest::addColumn<int>("active");
     QTest::addColumn<QString>("expected");
     // Rows: 7 후라이드, 8 양념's, 9 반반.
-    QTest::newRow("two quantities in grid order") << QStringList{"2", "", "3"} << 2
-                                                  << rec("7", "후라이드", "2") + rec("9", "반반", "3");
+    QTest::newRow("two quantities in grid order")
+        << QStringList{"2", "", "3"} << 2 << rec("7", "후라이드", "2") + rec("9", "반반", "3");
     QTest::newRow("no quantities: active row only") << QStringList{"", "", ""} << 2 << rec("8", "양념's", "");
     QTest::newRow("zero counts as none") << QStringList{"0", "0", ""} << 1 << rec("7", "후라이드", "");
-    QTest::newRow("formatted quantity read as number") << QStringList{"", "1,000", ""} << 1
-                                                       << rec("8", "양념's", "1000");
-    QTest::newRow("negative and fractional order nothing") << QStringList{"-2", "1.5", "1"} << 1
-                                                           << rec("9", "반반", "1");
-    QTest::newRow("active row keeps only a real quantity") << QStringList{"-1", "", ""} << 1
-                                                           << rec("7", "후라이드", "");
+    QTest::newRow("formatted quantity read as number")
+        << QStringList{"", "1,000", ""} << 1 << rec("8", "양념's", "1000");
+    QTest::newRow("negative and fractional order nothing")
+        << QStringList{"-2", "1.5", "1"} << 1 << rec("9", "반반", "1");
+    QTest::newRow("active row keeps only a real quantity")
+        << QStringList{"-1", "", ""} << 1 << rec("7", "후라이드", "");
     QTest::newRow("active row out of range") << QStringList{"", "", ""} << 0 << "";
 }
 

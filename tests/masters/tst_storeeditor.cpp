@@ -28,8 +28,9 @@ public:
 
 void addStore(const QString& code, const QString& name, double balance = 0, double base = 0)
 {
-    QVERIFY(ExecSQL(QStringLiteral("INSERT INTO 가맹점 (코드, 상호, 수수료율, 현잔액, 기초잔액, 영업시작, 영업종료) "
-                                   "VALUES ('%1', '%2', 10, %3, %4, '00:00', '23:59')")
+    QVERIFY(ExecSQL(QStringLiteral(
+                        "INSERT INTO 가맹점 (코드, 상호, 수수료율, 현잔액, 기초잔액, 영업시작, 영업종료) "
+                        "VALUES ('%1', '%2', 10, %3, %4, '00:00', '23:59')")
                         .arg(code, SQLQuote(name))
                         .arg(balance)
                         .arg(base)) == 1);
@@ -113,11 +114,16 @@ void TestStoreEditor::rateRefused_data()
 {
     QTest::addColumn<QString>("rate");
     QTest::addColumn<QString>("message");
-    QTest::newRow("zero") << "0" << "[수수료율]은(는) 필수 입력 사항입니다.";
-    QTest::newRow("zero with decimals") << "0.0" << "[수수료율]은(는) 필수 입력 사항입니다.";
-    QTest::newRow("empty") << "" << "[수수료율]은(는) 필수 입력 사항입니다.";
-    QTest::newRow("not a number") << "3%" << "[수수료율]에는 숫자만 입력할 수 있습니다.";
-    QTest::newRow("misplaced separator") << "1,5" << "[수수료율]에는 숫자만 입력할 수 있습니다.";
+    QTest::newRow("zero") << "0"
+                          << "[수수료율]은(는) 필수 입력 사항입니다.";
+    QTest::newRow("zero with decimals") << "0.0"
+                                        << "[수수료율]은(는) 필수 입력 사항입니다.";
+    QTest::newRow("empty") << ""
+                           << "[수수료율]은(는) 필수 입력 사항입니다.";
+    QTest::newRow("not a number") << "3%"
+                                  << "[수수료율]에는 숫자만 입력할 수 있습니다.";
+    QTest::newRow("misplaced separator") << "1,5"
+                                         << "[수수료율]에는 숫자만 입력할 수 있습니다.";
 }
 
 void TestStoreEditor::rateRefused()
@@ -139,11 +145,21 @@ void TestStoreEditor::timeOnLeaving_data()
     QTest::addColumn<bool>("keepsFocus");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("four digits") << "1425" << "14:25" << false << "" << "오후 02:25";
-    QTest::newRow("hour only") << "9" << "09:00" << false << "" << "오전 09:00";
-    QTest::newRow("dot") << "14.25" << "14:25" << false << "" << "오후 02:25";
-    QTest::newRow("no hour 25") << "25" << "25" << true << "[25:00]는 시간형식이 아닙니다." << "";
-    QTest::newRow("three digits") << "930" << "930" << true << "[930]는 시간형식이 아닙니다." << "";
+    QTest::newRow("four digits") << "1425"
+                                 << "14:25" << false << ""
+                                 << "오후 02:25";
+    QTest::newRow("hour only") << "9"
+                               << "09:00" << false << ""
+                               << "오전 09:00";
+    QTest::newRow("dot") << "14.25"
+                         << "14:25" << false << ""
+                         << "오후 02:25";
+    QTest::newRow("no hour 25") << "25"
+                                << "25" << true << "[25:00]는 시간형식이 아닙니다."
+                                << "";
+    QTest::newRow("three digits") << "930"
+                                  << "930" << true << "[930]는 시간형식이 아닙니다."
+                                  << "";
 }
 
 void TestStoreEditor::timeOnLeaving()

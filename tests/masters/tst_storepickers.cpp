@@ -27,15 +27,18 @@ QString rec(const QString& code, const QString& name, const QString& qty)
 
 void addStore(const QString& code, const QString& name, const QString& memo = {})
 {
-    QCOMPARE(ExecSQL(QStringLiteral("INSERT INTO 가맹점 (코드, 상호, 수수료율, 현잔액, 기초잔액, 메모, 영업시작, 영업종료) "
-                                    "VALUES ('%1', '%2', 10, 0, 0, '%3', '00:00', '23:59')")
-                         .arg(code, SQLQuote(name), SQLQuote(memo))),
-             1);
+    QCOMPARE(
+        ExecSQL(QStringLiteral(
+                    "INSERT INTO 가맹점 (코드, 상호, 수수료율, 현잔액, 기초잔액, 메모, 영업시작, 영업종료) "
+                    "VALUES ('%1', '%2', 10, 0, 0, '%3', '00:00', '23:59')")
+                    .arg(code, SQLQuote(name), SQLQuote(memo))),
+        1);
 }
 
 QString addMenu(const QString& store, const QString& name, int price)
 {
-    ExecSQL(QStringLiteral("INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가, 메모) VALUES ('%1', '%2', %3, '')")
+    ExecSQL(QStringLiteral(
+                "INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가, 메모) VALUES ('%1', '%2', %3, '')")
                 .arg(SQLQuote(name), store)
                 .arg(price));
     return GetFirstValue(QStringLiteral("SELECT MAX(코드) FROM 취급메뉴")).toString();
@@ -135,10 +138,11 @@ void TestStorePickers::storeSearch_data()
     QTest::newRow("code and name") << QList<bool>{true, true, false, false} << "12"
                                    << QStringList{"12", "120", "1234", "312"};
     QTest::newRow("memo") << QList<bool>{false, false, false, true} << "12" << QStringList{"A1"};
-    QTest::newRow("name with a quote") << QList<bool>{false, true, false, false} << "김's" << QStringList{"A1"};
+    QTest::newRow("name with a quote")
+        << QList<bool>{false, true, false, false} << "김's" << QStringList{"A1"};
     QTest::newRow("quote in a code search") << codeOnly << "1'" << QStringList{};
-    QTest::newRow("no scope lists every store") << QList<bool>{false, false, false, false} << "zz"
-                                                << QStringList{"12", "120", "1234", "312", "A1"};
+    QTest::newRow("no scope lists every store")
+        << QList<bool>{false, false, false, false} << "zz" << QStringList{"12", "120", "1234", "312", "A1"};
 }
 
 void TestStorePickers::storeSearch()
@@ -192,9 +196,12 @@ void TestStorePickers::pickStore_data()
     QTest::addColumn<bool>("shown");
     QTest::addColumn<QString>("code");
     QTest::addColumn<QString>("name");
-    QTest::newRow("several: the operator picks") << "12" << 2 << true << "120" << "다라피자";
-    QTest::newRow("single: taken unseen") << "31" << 0 << false << "312" << "사아 12호점";
-    QTest::newRow("several: closed without a choice") << "12" << 0 << true << "" << "";
+    QTest::newRow("several: the operator picks") << "12" << 2 << true << "120"
+                                                 << "다라피자";
+    QTest::newRow("single: taken unseen") << "31" << 0 << false << "312"
+                                          << "사아 12호점";
+    QTest::newRow("several: closed without a choice") << "12" << 0 << true << ""
+                                                      << "";
 }
 
 void TestStorePickers::pickStore()
@@ -245,7 +252,9 @@ void TestStorePickers::menuSingleMatchTakesQuantityOne()
 {
     FrmMenu_sel picker;
     picker.SetMultyMode();
-    QCOMPARE(picker.FindRecords(QStringLiteral("양념'"), QStringLiteral("A1") + nul + QStringLiteral("김's 치킨")), 1);
+    QCOMPARE(
+        picker.FindRecords(QStringLiteral("양념'"), QStringLiteral("A1") + nul + QStringLiteral("김's 치킨")),
+        1);
     QCOMPARE(picker.storeCode(), QStringLiteral("A1"));
     QCOMPARE(picker.lblMBName()->text(), QStringLiteral("김's 치킨"));
     QCOMPARE(picker.result(), rec(m_menuCodes.at(1), QStringLiteral("양념's"), QStringLiteral("1")));
@@ -262,13 +271,14 @@ void TestStorePickers::menuMultiSelect_data()
     QTest::addColumn<int>("active");
     QTest::addColumn<QList<int>>("rows");
     QTest::addColumn<QStringList>("expectedQty");
-    QTest::newRow("two quantities in grid order") << true << QStringList{"", "2", "", "3"} << 1 << QList<int>{1, 3}
-                                                  << QStringList{"2", "3"};
-    QTest::newRow("three with 2, 3 and 1") << true << QStringList{"2", "", "3", "1"} << 2 << QList<int>{0, 2, 3}
-                                           << QStringList{"2", "3", "1"};
-    QTest::newRow("no quantities: active row only") << true << QStringList{"", "", "", ""} << 3 << QList<int>{2}
-                                                    << QStringList{""};
-    QTest::newRow("single mode: the active row") << false << QStringList{} << 4 << QList<int>{3} << QStringList{""};
+    QTest::newRow("two quantities in grid order")
+        << true << QStringList{"", "2", "", "3"} << 1 << QList<int>{1, 3} << QStringList{"2", "3"};
+    QTest::newRow("three with 2, 3 and 1")
+        << true << QStringList{"2", "", "3", "1"} << 2 << QList<int>{0, 2, 3} << QStringList{"2", "3", "1"};
+    QTest::newRow("no quantities: active row only")
+        << true << QStringList{"", "", "", ""} << 3 << QList<int>{2} << QStringList{""};
+    QTest::newRow("single mode: the active row")
+        << false << QStringList{} << 4 << QList<int>{3} << QStringList{""};
 }
 
 void TestStorePickers::menuMultiSelect()
@@ -358,7 +368,8 @@ void TestStorePickers::pickMenu()
         return int(QDialog::Accepted);
     });
     QString code;
-    const QString all = PickMenu(QStringLiteral("A1"), QStringLiteral("김's 치킨"), QString(), code, {}, true);
+    const QString all =
+        PickMenu(QStringLiteral("A1"), QStringLiteral("김's 치킨"), QString(), code, {}, true);
     QCOMPARE(all, rec(m_menuCodes.at(1), QStringLiteral("양념's"), QStringLiteral("2")) +
                       rec(m_menuCodes.at(3), QStringLiteral("후라이드"), QStringLiteral("1")));
     QCOMPARE(code, m_menuCodes.at(1));
@@ -370,8 +381,10 @@ void TestStorePickers::pickMenu()
 void TestStorePickers::pickMenuWithoutMenus()
 {
     QString code;
-    QCOMPARE(PickMenu(QStringLiteral("12"), QStringLiteral("가나치킨"), QString(), code, {}, true), QString());
-    QCOMPARE(m_prompter->lastText(), QStringLiteral("등록된 메뉴가 없습니다.\r\n가맹점관리에서 메뉴를 먼저 등록하세요."));
+    QCOMPARE(PickMenu(QStringLiteral("12"), QStringLiteral("가나치킨"), QString(), code, {}, true),
+             QString());
+    QCOMPARE(m_prompter->lastText(),
+             QStringLiteral("등록된 메뉴가 없습니다.\r\n가맹점관리에서 메뉴를 먼저 등록하세요."));
     QCOMPARE(m_prompter->lastTitle(), QStringLiteral("메뉴 검색"));
 }
 

@@ -58,7 +58,8 @@ void typeInto(QLineEdit* field, const QString& text)
 }
 } // namespace
 
-// One store from registration to an order's menu choice, driven through the keyboard where the operator would.
+// One store from registration to an order's menu choice, driven through the keyboard where the operator
+// would.
 class TestStoreWorkflow : public QObject
 {
     Q_OBJECT
@@ -78,10 +79,12 @@ void TestStoreWorkflow::initTestCase()
     m_prompter = new ScriptedPrompter;
     RegisterStoreScreens();
     for (const char* code : {"12", "120", "312"}) {
-        QCOMPARE(ExecSQL(QStringLiteral("INSERT INTO 가맹점 (코드, 상호, 수수료율, 현잔액, 기초잔액, 영업시작, 영업종료) "
-                                        "VALUES ('%1', '%1번 치킨', 10, 0, 0, '10:00', '22:00')")
-                             .arg(QLatin1String(code))),
-                 1);
+        QCOMPARE(
+            ExecSQL(QStringLiteral(
+                        "INSERT INTO 가맹점 (코드, 상호, 수수료율, 현잔액, 기초잔액, 영업시작, 영업종료) "
+                        "VALUES ('%1', '%1번 치킨', 10, 0, 0, '10:00', '22:00')")
+                        .arg(QLatin1String(code))),
+            1);
     }
 }
 
@@ -116,7 +119,8 @@ void TestStoreWorkflow::registerPickAndChooseMenus()
         QTest::keyClick(editor.htField(FrmMemb_save::FldBase), Qt::Key_F2);
         QCOMPARE(editor.result(), int(QDialog::Accepted));
     }
-    QCOMPARE(GetFirstValue(QStringLiteral("SELECT 영업시작 & '~' & 영업종료 FROM 가맹점 WHERE 코드 = '1234'")).toString(),
+    QCOMPARE(GetFirstValue(QStringLiteral("SELECT 영업시작 & '~' & 영업종료 FROM 가맹점 WHERE 코드 = '1234'"))
+                 .toString(),
              QStringLiteral("17:00~02:00"));
     QCOMPARE(GetFirstValue(QStringLiteral("SELECT 전화1 FROM 가맹점 WHERE 코드 = '1234'")).toString(),
              QStringLiteral("02-1234-5678"));
@@ -136,7 +140,8 @@ void TestStoreWorkflow::registerPickAndChooseMenus()
         QTest::mouseClick(holiday.btnSave(), Qt::LeftButton);
         QCOMPARE(holiday.result(), int(QDialog::Accepted));
     }
-    QCOMPARE(GetFirstValue(QStringLiteral("SELECT 일자 & '/' & 반복구분 FROM 가맹점휴일 WHERE 가맹점코드 = '1234'"))
+    QCOMPARE(GetFirstValue(
+                 QStringLiteral("SELECT 일자 & '/' & 반복구분 FROM 가맹점휴일 WHERE 가맹점코드 = '1234'"))
                  .toString(),
              QStringLiteral("7/1"));
 
@@ -165,8 +170,10 @@ void TestStoreWorkflow::registerPickAndChooseMenus()
     // Three menus at once: 2, 3 and 1 of them.
     QStringList codes;
     for (const char* menu : {"보쌈", "족발 대", "족발 중", "쟁반국수"}) {
-        ExecSQL(QStringLiteral("INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가, 메모) VALUES ('%1', '1234', 30000, '')")
-                    .arg(QString::fromUtf8(menu)));
+        ExecSQL(
+            QStringLiteral(
+                "INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가, 메모) VALUES ('%1', '1234', 30000, '')")
+                .arg(QString::fromUtf8(menu)));
     }
     SetModalHandler([&](QDialog* d) {
         auto* picker = qobject_cast<FrmMenu_sel*>(d);
@@ -175,7 +182,8 @@ void TestStoreWorkflow::registerPickAndChooseMenus()
         activate(picker);
         SpreadGrid* g = picker->spList();
         for (int r = 1; r <= g->MaxRows(); ++r)
-            codes << g->CellText(FrmMenu_sel::ColCode, r) + QLatin1Char(' ') + g->CellText(FrmMenu_sel::ColName, r);
+            codes << g->CellText(FrmMenu_sel::ColCode, r) + QLatin1Char(' ') +
+                         g->CellText(FrmMenu_sel::ColName, r);
         g->setFocus();
         const QList<QPair<int, QString>> typed{{1, "2"}, {3, "3"}, {4, "1"}};
         for (const auto& [row, qty] : typed) {
