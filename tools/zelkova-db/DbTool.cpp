@@ -48,7 +48,6 @@ QString Usage()
         "  import-post CSV DIR        우편번호 목록(CSV: ZIPCODE,SIDO,GUGUN,DONG,BUNJI)을 dbPost.mdb로 가져옵니다.\n"
         "  version DIR                메인 DB의 구조 버전을 보여 줍니다.\n"
         "  normalize-phones DIR       고객과 가맹점의 전화1~4를 검색이 찾는 한 가지 형식(02-1234-5678)으로 고칩니다.\n"
-        "  normalize-phones DIR       고객과 가맹점의 전화1~4를 검색이 찾는 한 가지 형식(02-1234-5678)으로 고칩니다.\n"
         "\n"
         "DIR 대신 --home DIR 또는 환경변수 ZELKOVA_HOME을 쓸 수 있습니다.\n");
 }
@@ -184,15 +183,6 @@ int Run(const QStringList& argsIn)
             return 2;
         }
         out(QStringLiteral("%1건을 가져왔습니다.").arg(n));
-        return 0;
-    }
-    if (command == QLatin1String("normalize-phones")) {
-        int changed = 0;
-        if (!DemoData::NormalizePhones(dbsFolder(home) + QLatin1Char('/') + Schema::kMainFileName, &changed, &error)) {
-            err(error);
-            return 2;
-        }
-        out(QStringLiteral("전화번호 %1건을 고쳤습니다.").arg(changed));
         return 0;
     }
     if (command == QLatin1String("normalize-phones")) {

@@ -38,7 +38,4 @@ bool ImportPostCsv(const QString& postDbFile, const QString& csvFile, int* impor
 // Rewrites every 전화1..4 of 고객 and 가맹점 in the form the telephone search looks for (CanonicalPhone);
 // *changed counts the numbers rewritten.
 bool NormalizePhones(const QString& mainDbFile, int* changed, QString* error);
-// Rewrites every 전화1..4 of 고객 and 가맹점 in the form the telephone search looks for (CanonicalPhone);
-// *changed counts the numbers rewritten.
-bool NormalizePhones(const QString& mainDbFile, int* changed, QString* error);
 } // namespace DemoData
