@@ -52,12 +52,14 @@ QStringList CustomerPhoneIndexDdl()
         QStringLiteral("DROP TRIGGER IF EXISTS ") + t + QStringLiteral("_ai"),
         QStringLiteral("DROP TRIGGER IF EXISTS ") + t + QStringLiteral("_au"),
         QStringLiteral("DROP TRIGGER IF EXISTS ") + t + QStringLiteral("_ad"),
-        QStringLiteral("CREATE TRIGGER ") + t + QStringLiteral("_ai AFTER INSERT ON 고객 BEGIN ") + insertNew +
-            QStringLiteral(" END"),
+        QStringLiteral("CREATE TRIGGER ") + t + QStringLiteral("_ai AFTER INSERT ON 고객 BEGIN ") +
+            insertNew + QStringLiteral(" END"),
         QStringLiteral("CREATE TRIGGER ") + t +
-            QStringLiteral("_au AFTER UPDATE OF 코드, 전화1, 전화2, 전화3, 전화4 ON 고객 BEGIN DELETE FROM ") + t +
-            QStringLiteral(" WHERE 코드 = OLD.코드; ") + insertNew + QStringLiteral(" END"),
-        QStringLiteral("CREATE TRIGGER ") + t + QStringLiteral("_ad AFTER DELETE ON 고객 BEGIN DELETE FROM ") + t +
+            QStringLiteral(
+                "_au AFTER UPDATE OF 코드, 전화1, 전화2, 전화3, 전화4 ON 고객 BEGIN DELETE FROM ") +
+            t + QStringLiteral(" WHERE 코드 = OLD.코드; ") + insertNew + QStringLiteral(" END"),
+        QStringLiteral("CREATE TRIGGER ") + t +
+            QStringLiteral("_ad AFTER DELETE ON 고객 BEGIN DELETE FROM ") + t +
             QStringLiteral(" WHERE 코드 = OLD.코드; END"),
         QStringLiteral("DELETE FROM ") + t,
         QStringLiteral("INSERT INTO ") + t + QStringLiteral(" (코드, 역순) ") +

@@ -63,15 +63,14 @@ QString quoted(const QString& text)
 }
 } // namespace
 
-FrmCust_save::FrmCust_save(QWidget* parent)
-    : QDialog(parent)
+FrmCust_save::FrmCust_save(QWidget* parent) : QDialog(parent)
 {
     setObjectName(kForm);
     setWindowTitle(QStringLiteral("고객 추가, 수정"));
 
-    const std::pair<int, int> limits[] = {{FCode, 8},   {FTel1, 14},  {FTel2, 14}, {FTel3, 14}, {FTel4, 14},
-                                          {FPost, 0},   {FAddr1, 60}, {FAddr2, 40}, {FMemo, 50},
-                                          {FBasePoints, 0}, {FCurPoints, 0}};
+    const std::pair<int, int> limits[] = {{FCode, 8},  {FTel1, 14},      {FTel2, 14},    {FTel3, 14},
+                                          {FTel4, 14}, {FPost, 0},       {FAddr1, 60},   {FAddr2, 40},
+                                          {FMemo, 50}, {FBasePoints, 0}, {FCurPoints, 0}};
     for (const auto& [index, max] : limits) {
         auto* e = new ByteLimitedLineEdit(max, this);
         e->setObjectName(QStringLiteral("htField_%1").arg(index));
@@ -276,8 +275,8 @@ bool FrmCust_save::saveSteps()
     const QString exclusion = m_mode == 2 ? QStringLiteral("코드 <> ") + quoted(code) : QString();
     for (int i = FTel1; i <= FTel4; ++i) {
         const QString tel = FieldText(i);
-        if (!tel.isEmpty() &&
-            CheckDupAny(QStringLiteral("고객"), kTelColumns, tel, exclusion, true, QStringLiteral("전화번호")))
+        if (!tel.isEmpty() && CheckDupAny(QStringLiteral("고객"), kTelColumns, tel, exclusion, true,
+                                          QStringLiteral("전화번호")))
             return false;
     }
     if (!FieldText(FAddr2).isEmpty() &&
@@ -290,25 +289,29 @@ bool FrmCust_save::saveSteps()
     const QString base = QString::number(*newBase);
     QString sql;
     if (m_mode == 1) {
-        if (CheckDupValue(QStringLiteral("고객"), QStringLiteral("코드"), code, QString(), false, QString())) {
-            ShowInfo(QStringLiteral("『") + code + QStringLiteral("』") + QStringLiteral("는 이미 존재하는 코드입니다."));
+        if (CheckDupValue(QStringLiteral("고객"), QStringLiteral("코드"), code, QString(), false,
+                          QString())) {
+            ShowInfo(QStringLiteral("『") + code + QStringLiteral("』") +
+                     QStringLiteral("는 이미 존재하는 코드입니다."));
             return false;
         }
-        sql = QStringLiteral("INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, 주소2, 현포인트, "
-                             "기초포인트, 메모) VALUES ( ") +
+        sql = QStringLiteral(
+                  "INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, 주소2, 현포인트, "
+                  "기초포인트, 메모) VALUES ( ") +
               quoted(code);
         for (int i : {int(FTel1), int(FTel2), int(FTel3), int(FTel4), int(FPost), int(FAddr1), int(FAddr2)})
             sql += QLatin1Char(',') + quoted(FieldText(i));
-        sql += QStringLiteral(", ") + base + QStringLiteral(", ") + base + QLatin1Char(',') + quoted(FieldText(FMemo)) +
-               QStringLiteral(" )");
+        sql += QStringLiteral(", ") + base + QStringLiteral(", ") + base + QLatin1Char(',') +
+               quoted(FieldText(FMemo)) + QStringLiteral(" )");
     } else {
         sql = QStringLiteral("UPDATE 고객 SET 전화1 = ") + quoted(FieldText(FTel1)) +
               QStringLiteral(",전화2 = ") + quoted(FieldText(FTel2)) + QStringLiteral(",전화3 = ") +
               quoted(FieldText(FTel3)) + QStringLiteral(",전화4 = ") + quoted(FieldText(FTel4)) +
               QStringLiteral(",우편번호 = ") + quoted(FieldText(FPost)) + QStringLiteral(",주소1= ") +
               quoted(FieldText(FAddr1)) + QStringLiteral(",주소2 = ") + quoted(FieldText(FAddr2)) +
-              QStringLiteral(",현포인트 = 현포인트 - 기초포인트 + ") + base + QStringLiteral(",기초포인트 = ") + base +
-              QStringLiteral(",메모 = ") + quoted(FieldText(FMemo)) + QStringLiteral(" WHERE 코드 = ") + quoted(code);
+              QStringLiteral(",현포인트 = 현포인트 - 기초포인트 + ") + base +
+              QStringLiteral(",기초포인트 = ") + base + QStringLiteral(",메모 = ") +
+              quoted(FieldText(FMemo)) + QStringLiteral(" WHERE 코드 = ") + quoted(code);
     }
     const int affected = ExecSQL(sql);
     if (affected < 0) // the engine's error has been shown

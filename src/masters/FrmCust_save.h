@@ -18,7 +18,8 @@ class FrmCust_save : public QDialog, public RecordEditor
     Q_OBJECT
 public:
     // Indexes of htField.
-    enum Field {
+    enum Field
+    {
         FCode = 0,
         FTel1 = 2,
         FTel2 = 3,

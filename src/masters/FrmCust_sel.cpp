@@ -33,8 +33,7 @@ QString scopeKey(int index)
 }
 } // namespace
 
-FrmCust_sel::FrmCust_sel(QWidget* parent)
-    : QDialog(parent)
+FrmCust_sel::FrmCust_sel(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FrmCust_sel"));
     setWindowTitle(QStringLiteral("고객 검색"));
@@ -45,7 +44,8 @@ FrmCust_sel::FrmCust_sel(QWidget* parent)
     m_pnlTop->setFrameShape(QFrame::StyledPanel);
     auto* top = new QHBoxLayout(m_pnlTop);
     top->addWidget(new QLabel(QStringLiteral("검색범위:"), m_pnlTop));
-    const QString captions[] = {QStringLiteral("전화(&1)"), QStringLiteral("번지(&2)"), QStringLiteral("메모(&3)")};
+    const QString captions[] = {QStringLiteral("전화(&1)"), QStringLiteral("번지(&2)"),
+                                QStringLiteral("메모(&3)")};
     for (int i = 0; i < 3; ++i) {
         auto* box = new QCheckBox(captions[i], m_pnlTop);
         box->setObjectName(QStringLiteral("chkFindFld_%1").arg(i));
@@ -67,9 +67,9 @@ FrmCust_sel::FrmCust_sel(QWidget* parent)
     m_spList->setObjectName(QStringLiteral("spList"));
     m_spList->SetMaxCols(ColCount);
     CommonSpreadDesign(m_spList, true, true, false, true);
-    m_spList->SetColHeaders({QStringLiteral("전화번호1"), QStringLiteral("전화번호2"), QStringLiteral("전화번호3"),
-                             QStringLiteral("전화번호4"), QStringLiteral("주소"), QStringLiteral("메모"),
-                             QStringLiteral("코드")});
+    m_spList->SetColHeaders({QStringLiteral("전화번호1"), QStringLiteral("전화번호2"),
+                             QStringLiteral("전화번호3"), QStringLiteral("전화번호4"), QStringLiteral("주소"),
+                             QStringLiteral("메모"), QStringLiteral("코드")});
     const double widths[] = {13, 13, 13, 13, 30, 16, 10};
     for (int c = 1; c <= ColCount; ++c)
         m_spList->SetColWidth(c, widths[c - 1]);
@@ -121,8 +121,8 @@ FrmCust_sel::FrmCust_sel(QWidget* parent)
     m_loadingScopes = true;
     const char* defaults[] = {"1", "0", "0"};
     for (int i = 0; i < 3; ++i)
-        m_chkFindFld.at(size_t(i))->setChecked(UserSettings::Get(scopeKey(i), QString::fromLatin1(defaults[i])) ==
-                                               QLatin1String("1"));
+        m_chkFindFld.at(size_t(i))->setChecked(
+            UserSettings::Get(scopeKey(i), QString::fromLatin1(defaults[i])) == QLatin1String("1"));
     m_loadingScopes = false;
 }
 
@@ -134,7 +134,8 @@ QString FrmCust_sel::SearchSql(const QString& text, bool tel, bool bunji, bool m
     if (!text.isEmpty()) {
         const QString q = SQLQuote(text);
         if (tel)
-            condition = QStringLiteral(" WHERE (") + PhoneSuffixCondition(PhoneSearchSuffix(text), phoneIndex);
+            condition =
+                QStringLiteral(" WHERE (") + PhoneSuffixCondition(PhoneSearchSuffix(text), phoneIndex);
         if (bunji)
             condition += (condition.isEmpty() ? QStringLiteral(" WHERE (") : QStringLiteral(" OR")) +
                          QStringLiteral(" 주소2 LIKE '%") + q + QStringLiteral("%'");
@@ -150,8 +151,9 @@ QString FrmCust_sel::SearchSql(const QString& text, bool tel, bool bunji, bool m
 int FrmCust_sel::Refresh_Sheet()
 {
     m_spList->SetMaxRows(0);
-    const QString sql = SearchSql(m_txtinput->text(), m_chkFindFld[0]->isChecked(), m_chkFindFld[1]->isChecked(),
-                                  m_chkFindFld[2]->isChecked(), HasCustomerPhoneIndex(gMainConn));
+    const QString sql =
+        SearchSql(m_txtinput->text(), m_chkFindFld[0]->isChecked(), m_chkFindFld[1]->isChecked(),
+                  m_chkFindFld[2]->isChecked(), HasCustomerPhoneIndex(gMainConn));
     Recordset rs;
     if (OpenQuery(rs, sql) < 0)
         return 0;
@@ -182,7 +184,8 @@ int FrmCust_sel::Refresh_Sheet()
 int FrmCust_sel::FindRecords(const QString& searchText, const QString& extra)
 {
     m_searched = WithoutHyphens(searchText);
-    m_firstNumber = extra.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 || extra == QLatin1String("1");
+    m_firstNumber =
+        extra.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 || extra == QLatin1String("1");
     m_result.clear();
     if (searchText.isEmpty())
         return 2;
@@ -270,8 +273,8 @@ void FrmCust_sel::DeleteRecord()
                                {m_spList->CellText(ColAddr, row)}),
                  {}, true) != MsgAnswer::Yes)
         return;
-    const DbConnection::ExecResult r =
-        gMainConn.exec(QStringLiteral("DELETE FROM 고객 WHERE 코드 = '") + SQLQuote(code) + QLatin1Char('\''));
+    const DbConnection::ExecResult r = gMainConn.exec(QStringLiteral("DELETE FROM 고객 WHERE 코드 = '") +
+                                                      SQLQuote(code) + QLatin1Char('\''));
     if (!r.ok) {
         // The engine refuses the delete while orders or services still name the customer.
         if (r.error.number == DbErr::kUnspecified)
@@ -298,11 +301,11 @@ void FrmCust_sel::SyncUpdateCust(RecordEditor* editor, int mode)
         row = m_spList->MaxRows() + 1;
         m_spList->SetMaxRows(row);
     }
-    m_spList->SetRowValues(row, {ed->FieldText(FrmCust_save::FTel1), ed->FieldText(FrmCust_save::FTel2),
-                                 ed->FieldText(FrmCust_save::FTel3), ed->FieldText(FrmCust_save::FTel4),
-                                 ed->FieldText(FrmCust_save::FAddr1) + QLatin1Char(' ') +
-                                     ed->FieldText(FrmCust_save::FAddr2),
-                                 ed->FieldText(FrmCust_save::FMemo), ed->FieldText(FrmCust_save::FCode)});
+    m_spList->SetRowValues(
+        row, {ed->FieldText(FrmCust_save::FTel1), ed->FieldText(FrmCust_save::FTel2),
+              ed->FieldText(FrmCust_save::FTel3), ed->FieldText(FrmCust_save::FTel4),
+              ed->FieldText(FrmCust_save::FAddr1) + QLatin1Char(' ') + ed->FieldText(FrmCust_save::FAddr2),
+              ed->FieldText(FrmCust_save::FMemo), ed->FieldText(FrmCust_save::FCode)});
     m_spList->SetActiveCell(qMax(m_spList->ActiveCol(), 1), row);
 }
 

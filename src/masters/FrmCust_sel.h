@@ -18,7 +18,17 @@ class FrmCust_sel : public QDialog, public RecordPicker, public EditorSyncTarget
 {
     Q_OBJECT
 public:
-    enum Col { ColTel1 = 1, ColTel2, ColTel3, ColTel4, ColAddr, ColMemo, ColCode, ColCount = ColCode };
+    enum Col
+    {
+        ColTel1 = 1,
+        ColTel2,
+        ColTel3,
+        ColTel4,
+        ColAddr,
+        ColMemo,
+        ColCode,
+        ColCount = ColCode
+    };
 
     explicit FrmCust_sel(QWidget* parent = nullptr);
     ~FrmCust_sel() override;

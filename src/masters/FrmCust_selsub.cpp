@@ -9,8 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-FrmCust_selsub::FrmCust_selsub(QWidget* parent)
-    : QDialog(parent)
+FrmCust_selsub::FrmCust_selsub(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FrmCust_selsub"));
     setWindowTitle(QStringLiteral("걸려온 전화번호 선택"));

@@ -44,8 +44,7 @@ bool isDigits(const QString& text)
 }
 } // namespace
 
-frmZipcode::frmZipcode(QWidget* parent)
-    : QDialog(parent)
+frmZipcode::frmZipcode(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmZipcode"));
     setWindowTitle(QStringLiteral("우편번호 검색"));
@@ -116,8 +115,9 @@ void frmZipcode::openDatabase()
 {
     const QString path = AppPaths::ProgramPath(Schema::kPostFile);
     if (!QFileInfo(path).isFile()) {
-        ShowWarning(QStringLiteral("우편번호파일이 없어졌거나 옮겨졌습니다.\r\n\r\n우편번호파일을 확인하세요.") + kCrLf +
-                    path);
+        ShowWarning(
+            QStringLiteral("우편번호파일이 없어졌거나 옮겨졌습니다.\r\n\r\n우편번호파일을 확인하세요.") +
+            kCrLf + path);
         return;
     }
     OpenConnection(m_conn, path, QString(), true);
@@ -180,10 +180,9 @@ int frmZipcode::InitForm(const QString& searchText)
 void frmZipcode::searchAction()
 {
     const QString text = m_txtInput->text();
-    if (text.isEmpty() &&
-        AskYesNo(QStringLiteral("우편번호 전체 검색을 하시겠습니까?") + kCrLf +
-                     QStringLiteral("※시스템에 따라 시간이 다소 걸릴 수도 있습니다."),
-                 QStringLiteral("우편번호 검색"), false) != MsgAnswer::Yes)
+    if (text.isEmpty() && AskYesNo(QStringLiteral("우편번호 전체 검색을 하시겠습니까?") + kCrLf +
+                                       QStringLiteral("※시스템에 따라 시간이 다소 걸릴 수도 있습니다."),
+                                   QStringLiteral("우편번호 검색"), false) != MsgAnswer::Yes)
         return;
     if (RefreshSheet() == 0) {
         ShowInfo(QLatin1Char('\'') + text + QStringLiteral("' 를 찾을 수 없습니다."));

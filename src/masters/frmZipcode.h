@@ -60,4 +60,5 @@ private:
 // The postal search as the editors run it: nothing found shows "해당하는 주소가 검색되지 않습니다.", a single
 // row is taken at once, several show the window. True with post and addr set when an address was taken;
 // *nothingFound tells the opener to empty its postal-code field (the search found no row).
-bool RunZipSearch(QWidget* parent, const QString& text, QString& post, QString& addr, bool* nothingFound = nullptr);
+bool RunZipSearch(QWidget* parent, const QString& text, QString& post, QString& addr,
+                  bool* nothingFound = nullptr);

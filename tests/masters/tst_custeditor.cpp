@@ -91,13 +91,15 @@ void TestCustEditor::cleanup()
 void TestCustEditor::addCustomer(const QString& code, const QString& tel1, const QString& tel3, int base,
                                  int current)
 {
-    QCOMPARE(ExecSQL(QString("INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, 주소2, 현포인트, "
-                             "기초포인트, 메모) VALUES ('%1', '%2', '', '%3', '', '110-030', '서울 종로구', '1번지', "
-                             "%4, %5, '')")
-                         .arg(code, tel1, tel3)
-                         .arg(current)
-                         .arg(base)),
-             1);
+    QCOMPARE(
+        ExecSQL(
+            QString("INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, 주소2, 현포인트, "
+                    "기초포인트, 메모) VALUES ('%1', '%2', '', '%3', '', '110-030', '서울 종로구', '1번지', "
+                    "%4, %5, '')")
+                .arg(code, tel1, tel3)
+                .arg(current)
+                .arg(base)),
+        1);
 }
 
 void TestCustEditor::byteLimits_data()
@@ -105,12 +107,14 @@ void TestCustEditor::byteLimits_data()
     QTest::addColumn<int>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
-    QTest::newRow("telephone 14") << int(FrmCust_save::FTel1) << "0212345678901234" << "02123456789012";
-    QTest::newRow("address 60 in Hangul") << int(FrmCust_save::FAddr1) << QString(35, QChar(u'가'))
-                                          << QString(30, QChar(u'가'));
-    QTest::newRow("street 40, mixed") << int(FrmCust_save::FAddr2) << "1" + QString(25, QChar(u'번'))
-                                      << "1" + QString(19, QChar(u'번'));
-    QTest::newRow("memo 50") << int(FrmCust_save::FMemo) << QString(30, QChar(u'메')) << QString(25, QChar(u'메'));
+    QTest::newRow("telephone 14") << int(FrmCust_save::FTel1) << "0212345678901234"
+                                  << "02123456789012";
+    QTest::newRow("address 60 in Hangul")
+        << int(FrmCust_save::FAddr1) << QString(35, QChar(u'가')) << QString(30, QChar(u'가'));
+    QTest::newRow("street 40, mixed")
+        << int(FrmCust_save::FAddr2) << "1" + QString(25, QChar(u'번')) << "1" + QString(19, QChar(u'번'));
+    QTest::newRow("memo 50") << int(FrmCust_save::FMemo) << QString(30, QChar(u'메'))
+                             << QString(25, QChar(u'메'));
 }
 
 void TestCustEditor::byteLimits()
@@ -140,7 +144,9 @@ void TestCustEditor::insertCodesAndCanonicalPhones()
         ed.htField(FrmCust_save::FAddr1)->setText("서울 종로구 삼청동");
         QVERIFY(ed.SaveRecord());
     }
-    QCOMPARE(GetFirstValue("SELECT COUNT(*) FROM 고객 WHERE 코드 IN ('10000001', '10000002', '20000001')").toInt(), 3);
+    QCOMPARE(
+        GetFirstValue("SELECT COUNT(*) FROM 고객 WHERE 코드 IN ('10000001', '10000002', '20000001')").toInt(),
+        3);
     QCOMPARE(stored("10000001", "전화1"), QString("031-111-1000"));
     QCOMPARE(stored("10000001", "현포인트"), QString("0"));
 

@@ -29,14 +29,22 @@ void TestCustPhone::canonical_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("stored");
-    QTest::newRow("seoul digits") << "0212345678" << "02-1234-5678";
-    QTest::newRow("already dashed") << "02-1234-5678" << "02-1234-5678";
-    QTest::newRow("mobile") << "01012345678" << "010-1234-5678";
-    QTest::newRow("brackets and blanks") << " 031) 123 4567 " << "031-123-4567";
-    QTest::newRow("local only") << "1234567" << "123-4567";
-    QTest::newRow("short kept") << "5678" << "5678";
-    QTest::newRow("with a note kept") << "010-1234-5678 집" << "010-1234-5678 집";
-    QTest::newRow("empty") << "   " << "";
+    QTest::newRow("seoul digits") << "0212345678"
+                                  << "02-1234-5678";
+    QTest::newRow("already dashed") << "02-1234-5678"
+                                    << "02-1234-5678";
+    QTest::newRow("mobile") << "01012345678"
+                            << "010-1234-5678";
+    QTest::newRow("brackets and blanks") << " 031) 123 4567 "
+                                         << "031-123-4567";
+    QTest::newRow("local only") << "1234567"
+                                << "123-4567";
+    QTest::newRow("short kept") << "5678"
+                                << "5678";
+    QTest::newRow("with a note kept") << "010-1234-5678 집"
+                                      << "010-1234-5678 집";
+    QTest::newRow("empty") << "   "
+                           << "";
 }
 
 void TestCustPhone::canonical()
@@ -54,7 +62,8 @@ void TestCustPhone::matching_data()
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("only the second") << QStringList{"02-111-2222", "02-1234-5678", ""} << "0212345678"
                                      << QStringList{"02-1234-5678"};
-    QTest::newRow("local part inside") << QStringList{"1234-5678"} << "0212345678" << QStringList{"1234-5678"};
+    QTest::newRow("local part inside")
+        << QStringList{"1234-5678"} << "0212345678" << QStringList{"1234-5678"};
     QTest::newRow("none") << QStringList{"02-111-2222", "031-222-3333"} << "0212345678" << QStringList{};
     QTest::newRow("two") << QStringList{"1234-5678", "02-1234-5678"} << "0212345678"
                          << QStringList{"1234-5678", "02-1234-5678"};
@@ -73,7 +82,8 @@ QStringList TestCustPhone::codes(const QString& condition)
 {
     QSqlQuery q;
     ErrInfo e;
-    if (!gMainConn.query(QStringLiteral("SELECT 코드 FROM 고객 WHERE ") + condition + QStringLiteral(" ORDER BY 코드"),
+    if (!gMainConn.query(QStringLiteral("SELECT 코드 FROM 고객 WHERE ") + condition +
+                             QStringLiteral(" ORDER BY 코드"),
                          q, &e))
         qFatal("query failed: %s", qPrintable(e.description));
     QStringList out;
@@ -89,8 +99,15 @@ void TestCustPhone::indexMatchesScan()
     QVERIFY2(ApplyCustomerPhoneIndex(gMainConn, &error), qPrintable(error));
     // Numbers of every shape the search meets: dashed, raw, with letters, quotes, Hangul and very long ones.
     QRandomGenerator rng(7);
-    const QStringList extras = {"1234-5678 (집)", "02-9999-5678", "x'5678", "AB5678", "ab5678", "가나5678",
-                                QString(40, QLatin1Char('7')) + "5678", "5678", "15678"};
+    const QStringList extras = {"1234-5678 (집)",
+                                "02-9999-5678",
+                                "x'5678",
+                                "AB5678",
+                                "ab5678",
+                                "가나5678",
+                                QString(40, QLatin1Char('7')) + "5678",
+                                "5678",
+                                "15678"};
     for (int i = 0; i < 400; ++i) {
         QStringList tels;
         for (int k = 0; k < 4; ++k) {
@@ -104,15 +121,30 @@ void TestCustPhone::indexMatchesScan()
             else
                 tels << QString::number(rng.bounded(1000, 99999999));
         }
-        QString sql = QStringLiteral("INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 현포인트, 기초포인트) VALUES ('%1'")
-                          .arg(10000000 + i);
+        QString sql =
+            QStringLiteral(
+                "INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 현포인트, 기초포인트) VALUES ('%1'")
+                .arg(10000000 + i);
         for (const QString& t : tels)
-            sql += t.isEmpty() && rng.bounded(2) ? QStringLiteral(", NULL") : QStringLiteral(", '") + SQLQuote(t) + "'";
+            sql += t.isEmpty() && rng.bounded(2) ? QStringLiteral(", NULL")
+                                                 : QStringLiteral(", '") + SQLQuote(t) + "'";
         sql += QStringLiteral(", 0, 0)");
         QCOMPARE(ExecSQL(sql), 1);
     }
-    const QStringList searches = {"5678", "78", "8", "0212345678", "02-9999-5678", "AB5678", "ab5678", "가나5678",
-                                  "x'5678", "_678", "5%8", "(집)", QString(40, QLatin1Char('7')) + "5678", "0000"};
+    const QStringList searches = {"5678",
+                                  "78",
+                                  "8",
+                                  "0212345678",
+                                  "02-9999-5678",
+                                  "AB5678",
+                                  "ab5678",
+                                  "가나5678",
+                                  "x'5678",
+                                  "_678",
+                                  "5%8",
+                                  "(집)",
+                                  QString(40, QLatin1Char('7')) + "5678",
+                                  "0000"};
     for (const QString& s : searches) {
         const QString suffix = PhoneSearchSuffix(s);
         QCOMPARE(codes(PhoneSuffixCondition(suffix, true)), codes(PhoneSuffixCondition(suffix, false)));
@@ -124,11 +156,17 @@ void TestCustPhone::triggersFollowWrites()
 {
     DbFixture db;
     QString error;
-    QCOMPARE(ExecSQL("INSERT INTO 고객 (코드, 전화1, 현포인트, 기초포인트) VALUES ('10000001', '02-111-2222', 0, 0)"), 1);
+    QCOMPARE(
+        ExecSQL(
+            "INSERT INTO 고객 (코드, 전화1, 현포인트, 기초포인트) VALUES ('10000001', '02-111-2222', 0, 0)"),
+        1);
     QVERIFY2(ApplyCustomerPhoneIndex(gMainConn, &error), qPrintable(error)); // fills what was there before
-    const auto find = [](const QString& text) { return codes(PhoneSuffixCondition(PhoneSearchSuffix(text), true)); };
+    const auto find = [](const QString& text) {
+        return codes(PhoneSuffixCondition(PhoneSearchSuffix(text), true));
+    };
     QCOMPARE(find("2222"), QStringList{"10000001"});
-    QCOMPARE(ExecSQL("UPDATE 고객 SET 전화1 = '02-333-4444', 전화3 = '010-5555-2222' WHERE 코드 = '10000001'"), 1);
+    QCOMPARE(
+        ExecSQL("UPDATE 고객 SET 전화1 = '02-333-4444', 전화3 = '010-5555-2222' WHERE 코드 = '10000001'"), 1);
     QCOMPARE(find("4444"), QStringList{"10000001"});
     QCOMPARE(find("111-2222"), QStringList{});
     QCOMPARE(find("5555-2222"), QStringList{"10000001"});
@@ -145,7 +183,9 @@ void TestCustPhone::ddlRunsTwice()
     QString error;
     QVERIFY(!HasCustomerPhoneIndex(gMainConn));
     QVERIFY2(ApplyCustomerPhoneIndex(gMainConn, &error), qPrintable(error));
-    QCOMPARE(ExecSQL("INSERT INTO 고객 (코드, 전화1, 전화2, 현포인트, 기초포인트) VALUES ('1', '02-111-2222', '02-111-2222', 0, 0)"), 1);
+    QCOMPARE(ExecSQL("INSERT INTO 고객 (코드, 전화1, 전화2, 현포인트, 기초포인트) VALUES ('1', "
+                     "'02-111-2222', '02-111-2222', 0, 0)"),
+             1);
     QVERIFY2(ApplyCustomerPhoneIndex(gMainConn, &error), qPrintable(error));
     QVERIFY(HasCustomerPhoneIndex(gMainConn));
     QCOMPARE(GetFirstValue("SELECT COUNT(*) FROM 고객전화역순").toInt(), 2);
@@ -165,8 +205,11 @@ void TestCustPhone::normalizeStoredPhones()
     QString error;
     QVERIFY2(ApplyCustomerPhoneIndex(gMainConn, &error), qPrintable(error));
     QCOMPARE(ExecSQL("INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 현포인트, 기초포인트) "
-                     "VALUES ('10000001', '0212345678', '02-111-2222', '010 1234 5678 집', 0, 0)"), 1);
-    QCOMPARE(ExecSQL("INSERT INTO 가맹점 (코드, 상호, 전화1, 현잔액, 기초잔액, 수수료율) VALUES ('S1', '가게', '0311234567', 0, 0, 0)"), 1);
+                     "VALUES ('10000001', '0212345678', '02-111-2222', '010 1234 5678 집', 0, 0)"),
+             1);
+    QCOMPARE(ExecSQL("INSERT INTO 가맹점 (코드, 상호, 전화1, 현잔액, 기초잔액, 수수료율) VALUES ('S1', "
+                     "'가게', '0311234567', 0, 0, 0)"),
+             1);
     // A number registered raw is missed by the search for the dashed form until it is rewritten.
     const auto find = [] { return codes(PhoneSuffixCondition(PhoneSearchSuffix("0212345678"), true)); };
     QCOMPARE(find(), QStringList{});

@@ -86,7 +86,8 @@ void TestCustPicker::init()
         {"10000005", "8888-1111", "02-123-4567", "02-8888-1111", "", "서울 용산구 후암동", "5번지", ""},
     };
     for (const auto& r : rows) {
-        QString sql = "INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 주소1, 주소2, 메모, 현포인트, 기초포인트) VALUES (";
+        QString sql = "INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 주소1, 주소2, 메모, 현포인트, "
+                      "기초포인트) VALUES (";
         for (int i = 0; i < 8; ++i)
             sql += (i ? ", '" : "'") + SQLQuote(QString::fromUtf8(r[i])) + "'";
         QCOMPARE(ExecSQL(sql + ", 0, 0)"), 1);
@@ -111,20 +112,27 @@ void TestCustPicker::findRecords_data()
     QTest::addColumn<QStringList>("listed"); // numbers offered in the number list, empty = not shown
 
     const QChar nul(0);
-    QTest::newRow("empty text") << "" << "False" << -1 << 2 << "" << QStringList{};
-    QTest::newRow("none") << "0299990000" << "False" << -1 << 0 << "" << QStringList{};
-    QTest::newRow("several") << "5678" << "False" << -1 << 2 << "" << QStringList{};
-    QTest::newRow("one, its second number") << "0277771234" << "False" << -1 << 1
-                                            << QString("10000003") + nul + "02-7777-1234" << QStringList{};
-    QTest::newRow("one, first-number flag") << "0277771234" << "True" << -1 << 1
-                                            << QString("10000003") + nul + "02-1234-9999" << QStringList{};
-    QTest::newRow("one, no number inside, picked") << "5555-6666" << "False" << 1 << 1
-                                                   << QString("10000004") + nul + "02-5555-6666"
-                                                   << QStringList{"010-5555-6666", "02-5555-6666"};
-    QTest::newRow("one, no number inside, closed") << "5555-6666" << "False" << -1 << 2 << ""
-                                                   << QStringList{"010-5555-6666", "02-5555-6666"};
-    QTest::newRow("one, two numbers inside") << "0288881111" << "False" << 0 << 1
-                                             << QString("10000005") + nul + "8888-1111"
+    QTest::newRow("empty text") << ""
+                                << "False" << -1 << 2 << "" << QStringList{};
+    QTest::newRow("none") << "0299990000"
+                          << "False" << -1 << 0 << "" << QStringList{};
+    QTest::newRow("several") << "5678"
+                             << "False" << -1 << 2 << "" << QStringList{};
+    QTest::newRow("one, its second number")
+        << "0277771234"
+        << "False" << -1 << 1 << QString("10000003") + nul + "02-7777-1234" << QStringList{};
+    QTest::newRow("one, first-number flag")
+        << "0277771234"
+        << "True" << -1 << 1 << QString("10000003") + nul + "02-1234-9999" << QStringList{};
+    QTest::newRow("one, no number inside, picked")
+        << "5555-6666"
+        << "False" << 1 << 1 << QString("10000004") + nul + "02-5555-6666"
+        << QStringList{"010-5555-6666", "02-5555-6666"};
+    QTest::newRow("one, no number inside, closed")
+        << "5555-6666"
+        << "False" << -1 << 2 << "" << QStringList{"010-5555-6666", "02-5555-6666"};
+    QTest::newRow("one, two numbers inside") << "0288881111"
+                                             << "False" << 0 << 1 << QString("10000005") + nul + "8888-1111"
                                              << QStringList{"8888-1111", "02-8888-1111"};
 }
 
@@ -167,13 +175,13 @@ void TestCustPicker::searchScopes_data()
     QTest::newRow("last four in any column") << "5678" << tel << QStringList{"10000001", "10000002"};
     QTest::newRow("full number typed with hyphens") << "02-111-5678" << tel << QStringList{"10000001"};
     QTest::newRow("full number as digits, fourth column") << "0313335678" << tel << QStringList{"10000002"};
-    QTest::newRow("street number with quote") << "12'3" << QList<bool>{false, true, false}
-                                               << QStringList{"10000004"};
-    QTest::newRow("memo with quote, telephone too") << "O'Neil" << QList<bool>{true, false, true}
-                                                     << QStringList{"10000004"};
-    QTest::newRow("nothing ticked lists all") << "5678" << QList<bool>{false, false, false}
-                                              << QStringList{"10000001", "10000002", "10000003", "10000004",
-                                                             "10000005"};
+    QTest::newRow("street number with quote")
+        << "12'3" << QList<bool>{false, true, false} << QStringList{"10000004"};
+    QTest::newRow("memo with quote, telephone too")
+        << "O'Neil" << QList<bool>{true, false, true} << QStringList{"10000004"};
+    QTest::newRow("nothing ticked lists all")
+        << "5678" << QList<bool>{false, false, false}
+        << QStringList{"10000001", "10000002", "10000003", "10000004", "10000005"};
 }
 
 void TestCustPicker::searchScopes()
@@ -192,8 +200,9 @@ void TestCustPicker::searchScopes()
     // The index and the plain scan of the four columns agree.
     for (bool useIndex : {true, false}) {
         Recordset rs;
-        QCOMPARE(OpenQuery(rs, FrmCust_sel::SearchSql(text, scopes.at(0), scopes.at(1), scopes.at(2), useIndex)),
-                 int(codes.size()));
+        QCOMPARE(
+            OpenQuery(rs, FrmCust_sel::SearchSql(text, scopes.at(0), scopes.at(1), scopes.at(2), useIndex)),
+            int(codes.size()));
     }
 }
 
@@ -278,7 +287,9 @@ void TestCustPicker::addAndEditShowInGrid()
 
 void TestCustPicker::deleting()
 {
-    QCOMPARE(ExecSQL("INSERT INTO 가맹점 (코드, 상호, 현잔액, 기초잔액, 수수료율) VALUES ('S1', '가게', 0, 0, 0)"), 1);
+    QCOMPARE(
+        ExecSQL("INSERT INTO 가맹점 (코드, 상호, 현잔액, 기초잔액, 수수료율) VALUES ('S1', '가게', 0, 0, 0)"),
+        1);
     QCOMPARE(ExecSQL("INSERT INTO 주문 (주문번호, 고객코드, 가맹점코드, 주문일자, 주문시간, 통보시간) "
                      "VALUES ('2501011001', '10000004', 'S1', '2025-01-01', '12:00', '')"),
              1);
@@ -299,7 +310,8 @@ void TestCustPicker::deleting()
     picker.spList()->SetActiveCell(1, rowOf("10000004"));
     prompter.answer(MsgAnswer::Yes);
     QTest::keyClick(&picker, Qt::Key_F4);
-    QCOMPARE(prompter.texts().at(prompter.count() - 2), QString("선택된『 서울 중구 필동 12'3번지 』자료를 정말로 삭제 하시겠습니까?"));
+    QCOMPARE(prompter.texts().at(prompter.count() - 2),
+             QString("선택된『 서울 중구 필동 12'3번지 』자료를 정말로 삭제 하시겠습니까?"));
     QCOMPARE(prompter.lastText(), QString("해당 자료가 다른자료와 연결되어 있어 삭제할 수 없습니다."));
     QCOMPARE(picker.spList()->MaxRows(), 5);
     QCOMPARE(CountRows("고객"), 5);
@@ -364,7 +376,8 @@ void TestCustPicker::pickCustomer()
     code.clear();
     QCOMPARE(PickCustomer("0212340000", code, {}, true), QString("02-1234-0000"));
     QCOMPARE(code, QString("10000006"));
-    QCOMPARE(prompter.texts().first(), QString("검색한 고객이 등록되어 있지 않습니다.\r\n신규 등록하겠습니까?"));
+    QCOMPARE(prompter.texts().first(),
+             QString("검색한 고객이 등록되어 있지 않습니다.\r\n신규 등록하겠습니까?"));
     shown = 0;
     code.clear();
     QCOMPARE(PickCustomer("0212340000", code, {}, true), QString("02-1234-0000"));

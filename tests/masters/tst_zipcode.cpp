@@ -104,12 +104,23 @@ void TestZipcode::initForm_data()
     QTest::addColumn<QString>("post");
     QTest::addColumn<QString>("addr");
     QTest::addColumn<QString>("message");
-    QTest::newRow("empty shows the window") << "" << 2 << "" << "" << "";
-    QTest::newRow("single town") << "삼청동" << 1 << "110-030" << "서울특별시 종로구 삼청동" << "";
-    QTest::newRow("six digits get the hyphen") << "123456" << 1 << "123-456" << "경기도 수원시 영통동" << "";
-    QTest::newRow("several") << "역삼" << 2 << "" << "" << "";
-    QTest::newRow("none") << "없는동" << 0 << "" << "" << "";
-    QTest::newRow("row without code") << "신갈" << 0 << "" << ""
+    QTest::newRow("empty shows the window") << "" << 2 << ""
+                                            << ""
+                                            << "";
+    QTest::newRow("single town") << "삼청동" << 1 << "110-030"
+                                 << "서울특별시 종로구 삼청동"
+                                 << "";
+    QTest::newRow("six digits get the hyphen") << "123456" << 1 << "123-456"
+                                               << "경기도 수원시 영통동"
+                                               << "";
+    QTest::newRow("several") << "역삼" << 2 << ""
+                             << ""
+                             << "";
+    QTest::newRow("none") << "없는동" << 0 << ""
+                          << ""
+                          << "";
+    QTest::newRow("row without code") << "신갈" << 0 << ""
+                                      << ""
                                       << "데이터에 문제가 있어 우편번호를 찾을 수 없습니다.";
 }
 
@@ -137,7 +148,8 @@ void TestZipcode::emptySearchAsks()
     prompter.answer(MsgAnswer::No);
     QTest::keyClick(w.txtInput(), Qt::Key_Return);
     QCOMPARE(prompter.lastTitle(), QString("우편번호 검색"));
-    QCOMPARE(prompter.lastText(), QString("우편번호 전체 검색을 하시겠습니까?\r\n※시스템에 따라 시간이 다소 걸릴 수도 있습니다."));
+    QCOMPARE(prompter.lastText(),
+             QString("우편번호 전체 검색을 하시겠습니까?\r\n※시스템에 따라 시간이 다소 걸릴 수도 있습니다."));
     QCOMPARE(prompter.shown().last().request.defaultAnswer, MsgAnswer::No);
     QCOMPARE(w.spList()->MaxRows(), 2);
     prompter.answer(MsgAnswer::Yes);
@@ -211,7 +223,8 @@ void TestZipcode::missingFile()
     QVERIFY(!RunZipSearch(nullptr, "삼청동", p, a));
     QCOMPARE(prompter.count(), 1);
     QCOMPARE(prompter.shown().first().request.icon, MsgIcon::Warning);
-    QVERIFY(prompter.lastText().startsWith("우편번호파일이 없어졌거나 옮겨졌습니다.\r\n\r\n우편번호파일을 확인하세요.\r\n"));
+    QVERIFY(prompter.lastText().startsWith(
+        "우편번호파일이 없어졌거나 옮겨졌습니다.\r\n\r\n우편번호파일을 확인하세요.\r\n"));
     QVERIFY(prompter.lastText().endsWith("dbPost.mdb"));
 }
 

@@ -45,11 +45,13 @@ bool generate(const QString& file, int n, QString* firstTel1, QString* error)
     sqlite3_exec(db, "PRAGMA journal_mode = WAL; BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db,
-                       "INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, 주소2, 현포인트, 기초포인트, 메모) "
+                       "INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, 주소2, "
+                       "현포인트, 기초포인트, 메모) "
                        "VALUES (?, ?, ?, ?, ?, '110-030', ?, ?, 0, 0, '')",
                        -1, &st, nullptr);
-    static const char* towns[] = {"서울특별시 종로구 삼청동", "서울특별시 중구 명동1가", "서울특별시 마포구 서교동",
-                                  "서울특별시 강남구 역삼동", "경기도 수원시 영통동"};
+    static const char* towns[] = {"서울특별시 종로구 삼청동", "서울특별시 중구 명동1가",
+                                  "서울특별시 마포구 서교동", "서울특별시 강남구 역삼동",
+                                  "경기도 수원시 영통동"};
     QRandomGenerator rng(20261208);
     for (int i = 1; i <= n; ++i) {
         const QByteArray code = QStringLiteral("1%1").arg(i, 7, 10, QLatin1Char('0')).toUtf8();
@@ -118,7 +120,8 @@ void measure(const QString& file, const QString& label, const QString& fullNumbe
         return;
     }
     BenchReport(QStringLiteral("전화역순 표 만들기 (%1)").arg(label), double(t.elapsed()));
-    // A single row whose number is not in the searched text would ask which number; the bench answers nothing.
+    // A single row whose number is not in the searched text would ask which number; the bench answers
+    // nothing.
     const ModalHandler previous = SetModalHandler([](QDialog*) { return int(QDialog::Rejected); });
 
     FrmCust_sel picker;
@@ -136,8 +139,8 @@ void measure(const QString& file, const QString& label, const QString& fullNumbe
     }
     // The four-column suffix scan the index replaces, for comparison.
     const QString scan = SqliteDialect().translate(FrmCust_sel::SearchSql(last4, true, false, false, false));
-    BenchReport(QStringLiteral("plain scan 전화1..4 LIKE '%%1' (%2)").arg(last4, label), rawMs(file, scan), -1,
-                QStringLiteral("engine only, without the index"));
+    BenchReport(QStringLiteral("plain scan 전화1..4 LIKE '%%1' (%2)").arg(last4, label), rawMs(file, scan),
+                -1, QStringLiteral("engine only, without the index"));
     SetModalHandler(previous);
     gMainConn.close();
 }
@@ -173,7 +176,8 @@ ZK_BENCH("customers: picker telephone search")
             DbConnection probe;
             if (probe.open(ctx.mainDbFile, true, &e)) {
                 QSqlQuery q;
-                if (probe.query(QStringLiteral("SELECT 전화1 FROM 고객 WHERE 전화1 <> ''"), q, &e) && q.next())
+                if (probe.query(QStringLiteral("SELECT 전화1 FROM 고객 WHERE 전화1 <> ''"), q, &e) &&
+                    q.next())
                     first = q.value(0).toString();
             }
         }
