@@ -9,12 +9,7 @@ class TestHolidayRules : public QObject
 private Q_SLOTS:
     void storedForm_data();
     void storedForm();
-    void weeklyFromList_data();
-    void weeklyFromList();
     void weekdayNamesAreKoreanSundayFirst();
-    void shownDay_data();
-    void shownDay();
-    void matchConditionNamesEveryKind();
     void amPm_data();
     void amPm();
 };
@@ -43,23 +38,6 @@ void TestHolidayRules::storedForm()
     QCOMPARE(HolidayStoredForm(kind, date), expected);
 }
 
-void TestHolidayRules::weeklyFromList_data()
-{
-    QTest::addColumn<int>("position");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("일요일") << 0 << "1";
-    QTest::newRow("토요일") << 6 << "7";
-    QTest::newRow("none chosen") << -1 << "";
-    QTest::newRow("past the list") << 7 << "";
-}
-
-void TestHolidayRules::weeklyFromList()
-{
-    QFETCH(int, position);
-    QFETCH(QString, expected);
-    QCOMPARE(WeeklyStoredForm(position), expected);
-}
-
 void TestHolidayRules::weekdayNamesAreKoreanSundayFirst()
 {
     // Whatever the machine's locale, the list and the stored numbers agree.
@@ -71,38 +49,6 @@ void TestHolidayRules::weekdayNamesAreKoreanSundayFirst()
     QCOMPARE(WeekdayName(0), QString());
     QCOMPARE(WeekdayName(WeekdayNumber(QDate(2026, 5, 9))), QStringLiteral("토요일"));
     QLocale::setDefault(QLocale::c());
-}
-
-void TestHolidayRules::shownDay_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("once") << int(HolidayOnce) << "2026-05-05"
-                          << "2026-05-05";
-    QTest::newRow("weekly") << int(HolidayWeekly) << "7"
-                            << "토요일";
-    QTest::newRow("monthly") << int(HolidayMonthly) << "05"
-                             << "05일";
-    QTest::newRow("yearly") << int(HolidayYearly) << "12-25"
-                            << "12-25";
-}
-
-void TestHolidayRules::shownDay()
-{
-    QFETCH(int, kind);
-    QFETCH(QString, stored);
-    QFETCH(QString, expected);
-    QCOMPARE(HolidayShownDay(kind, stored), expected);
-}
-
-void TestHolidayRules::matchConditionNamesEveryKind()
-{
-    const QString c = HolidayMatchCondition(QDate(2026, 5, 9));
-    QVERIFY(c.contains(QStringLiteral("(반복구분 = 0 AND 일자 = '2026-05-09')")));
-    QVERIFY(c.contains(QStringLiteral("(반복구분 = 1 AND 일자 = '7')")));
-    QVERIFY(c.contains(QStringLiteral("(반복구분 = 2 AND 일자 = '09')")));
-    QVERIFY(c.contains(QStringLiteral("(반복구분 = 3 AND 일자 = '05-09')")));
 }
 
 void TestHolidayRules::amPm_data()

@@ -90,7 +90,6 @@ private Q_SLOTS:
     void menuMarkAndQuantityFollowEachOther();
     void menuEnterFinishesWithTypedQuantity();
     void pickMenu();
-    void pickMenuWithoutMenus();
 
 private:
     DbFixture* m_db = nullptr;
@@ -273,8 +272,6 @@ void TestStorePickers::menuMultiSelect_data()
     QTest::addColumn<QStringList>("expectedQty");
     QTest::newRow("two quantities in grid order")
         << true << QStringList{"", "2", "", "3"} << 1 << QList<int>{1, 3} << QStringList{"2", "3"};
-    QTest::newRow("three with 2, 3 and 1")
-        << true << QStringList{"2", "", "3", "1"} << 2 << QList<int>{0, 2, 3} << QStringList{"2", "3", "1"};
     QTest::newRow("no quantities: active row only")
         << true << QStringList{"", "", "", ""} << 3 << QList<int>{2} << QStringList{""};
     QTest::newRow("single mode: the active row")
@@ -376,16 +373,6 @@ void TestStorePickers::pickMenu()
     QCOMPARE(PickMenu(QStringLiteral("A1"), QStringLiteral("김's 치킨"), QString(), code, {}, false),
              QStringLiteral("콜라"));
     QCOMPARE(code, m_menuCodes.at(2));
-}
-
-void TestStorePickers::pickMenuWithoutMenus()
-{
-    QString code;
-    QCOMPARE(PickMenu(QStringLiteral("12"), QStringLiteral("가나치킨"), QString(), code, {}, true),
-             QString());
-    QCOMPARE(m_prompter->lastText(),
-             QStringLiteral("등록된 메뉴가 없습니다.\r\n가맹점관리에서 메뉴를 먼저 등록하세요."));
-    QCOMPARE(m_prompter->lastTitle(), QStringLiteral("메뉴 검색"));
 }
 
 QTEST_MAIN(TestStorePickers)
