@@ -178,13 +178,19 @@ void TestDemoData::demoInstallationHoldsTogether()
 
     QCOMPARE(db.value("SELECT COUNT(*) FROM 가맹점").toInt(), 12);
     QCOMPARE(db.value("SELECT COUNT(*) FROM 고객").toInt(), 300);
-    QCOMPARE(db.value("SELECT COUNT(*) FROM 가맹점 WHERE (SELECT COUNT(*) FROM 취급메뉴 t WHERE t.가맹점코드 = 가맹점.코드) "
-                      "NOT BETWEEN 5 AND 12").toInt(), 0);
+    QCOMPARE(db.value("SELECT COUNT(*) FROM 가맹점 WHERE (SELECT COUNT(*) FROM 취급메뉴 t WHERE t.가맹점코드 "
+                      "= 가맹점.코드) "
+                      "NOT BETWEEN 5 AND 12")
+                 .toInt(),
+             0);
     QCOMPARE(db.value("SELECT COUNT(*) FROM 가맹점 WHERE 영업종료 < 영업시작").toInt(), 1);
     QVERIFY(db.value("SELECT COUNT(*) FROM 가맹점 WHERE 수수료율 <> CAST(수수료율 AS INTEGER)").toInt() >= 1);
     QVERIFY(db.value("SELECT COUNT(*) FROM 입금").toInt() > 0);
     QVERIFY(db.value("SELECT COUNT(*) FROM 서비스").toInt() > 0);
-    QCOMPARE(db.value("SELECT COUNT(*) FROM 사용자정보 WHERE 상호명 <> '' AND 자료등록일자 <> '' AND 최종수정일 <> ''").toInt(), 1);
+    QCOMPARE(db.value("SELECT COUNT(*) FROM 사용자정보 WHERE 상호명 <> '' AND 자료등록일자 <> '' AND "
+                      "최종수정일 <> ''")
+                 .toInt(),
+             1);
     // The program writes its settings rows with their defaults on first read.
     QCOMPARE(db.value("SELECT COUNT(*) FROM 환경설정").toInt(), 0);
     QCOMPARE(db.value("SELECT COUNT(*) FROM 보안설정").toInt(), 0);
@@ -195,14 +201,22 @@ void TestDemoData::demoInstallationHoldsTogether()
     QCOMPARE(db.value("SELECT MAX(주문일자) FROM 주문"), QStringLiteral("2027-03-14"));
     const int today = db.value("SELECT COUNT(*) FROM 주문 WHERE 주문일자 = '2027-03-14'").toInt();
     QVERIFY2(today >= 20 && today <= 40, qPrintable(QString::number(today)));
-    QVERIFY(db.value("SELECT COUNT(*) FROM 주문 WHERE 주문일자 = '2027-03-14' AND 통보시간 = ''").toInt() > 0);
-    QVERIFY(db.value("SELECT COUNT(*) FROM 주문 WHERE 주문일자 = '2027-03-14' AND 통보시간 <> ''").toInt() > 0);
-    QCOMPARE(db.value("SELECT COUNT(*) FROM 주문 WHERE 주문일자 = '2027-03-14' AND 주문시간 > '19:30'").toInt(), 0);
-    QCOMPARE(db.value("SELECT COUNT(*) FROM 주문 WHERE 주문일자 < '2027-03-14' AND 통보시간 = ''").toInt(), 0);
+    QVERIFY(db.value("SELECT COUNT(*) FROM 주문 WHERE 주문일자 = '2027-03-14' AND 통보시간 = ''").toInt() >
+            0);
+    QVERIFY(db.value("SELECT COUNT(*) FROM 주문 WHERE 주문일자 = '2027-03-14' AND 통보시간 <> ''").toInt() >
+            0);
+    QCOMPARE(
+        db.value("SELECT COUNT(*) FROM 주문 WHERE 주문일자 = '2027-03-14' AND 주문시간 > '19:30'").toInt(),
+        0);
+    QCOMPARE(db.value("SELECT COUNT(*) FROM 주문 WHERE 주문일자 < '2027-03-14' AND 통보시간 = ''").toInt(),
+             0);
     // Orders come in while their store is open, also for the store that closes after midnight.
-    QCOMPARE(db.value("SELECT COUNT(*) FROM 주문 o JOIN 가맹점 m ON m.코드 = o.가맹점코드 WHERE NOT CASE "
-                      "WHEN m.영업종료 > m.영업시작 THEN o.주문시간 >= m.영업시작 AND o.주문시간 < m.영업종료 "
-                      "ELSE o.주문시간 >= m.영업시작 OR o.주문시간 < m.영업종료 END").toInt(), 0);
+    QCOMPARE(
+        db.value("SELECT COUNT(*) FROM 주문 o JOIN 가맹점 m ON m.코드 = o.가맹점코드 WHERE NOT CASE "
+                 "WHEN m.영업종료 > m.영업시작 THEN o.주문시간 >= m.영업시작 AND o.주문시간 < m.영업종료 "
+                 "ELSE o.주문시간 >= m.영업시작 OR o.주문시간 < m.영업종료 END")
+            .toInt(),
+        0);
 
     // Order numbers: yymmdd + terminal 1 + 001, 002, ... without gaps, in the order of their times.
     const auto orders = db.rows("SELECT 주문번호, 주문일자, 주문시간 FROM 주문 ORDER BY 주문번호");
@@ -222,8 +236,11 @@ void TestDemoData::demoInstallationHoldsTogether()
         QVERIFY(o[2] >= lastTime);
         lastTime = o[2];
     }
-    QCOMPARE(db.value("SELECT COUNT(*) FROM 주문 o WHERE NOT EXISTS (SELECT 1 FROM 주문내역 d WHERE d.주문번호 = o.주문번호)"
-                      " OR (SELECT COUNT(*) FROM 주문내역 d WHERE d.주문번호 = o.주문번호) > 4").toInt(), 0);
+    QCOMPARE(db.value("SELECT COUNT(*) FROM 주문 o WHERE NOT EXISTS (SELECT 1 FROM 주문내역 d WHERE "
+                      "d.주문번호 = o.주문번호)"
+                      " OR (SELECT COUNT(*) FROM 주문내역 d WHERE d.주문번호 = o.주문번호) > 4")
+                 .toInt(),
+             0);
 
     // Customer codes and telephone numbers.
     QCOMPARE(db.value("SELECT MIN(코드) || ' ' || MAX(코드) FROM 고객"), QStringLiteral("10000001 10000300"));
@@ -237,11 +254,12 @@ void TestDemoData::demoInstallationHoldsTogether()
     QCOMPARE(db.value("SELECT COUNT(*) FROM 고객 WHERE 전화2 IS NULL OR 메모 IS NULL").toInt(), 0);
 
     // Holidays of every kind, each in the form the availability check compares with.
-    const QRegularExpression forms[] = {QRegularExpression("^\\d{4}-\\d{2}-\\d{2}$"), QRegularExpression("^[1-7]$"),
-                                        QRegularExpression("^(0[1-9]|[12]\\d|3[01])$"),
-                                        QRegularExpression("^(0[1-9]|1[0-2])-\\d{2}$")};
+    const QRegularExpression forms[] = {
+        QRegularExpression("^\\d{4}-\\d{2}-\\d{2}$"), QRegularExpression("^[1-7]$"),
+        QRegularExpression("^(0[1-9]|[12]\\d|3[01])$"), QRegularExpression("^(0[1-9]|1[0-2])-\\d{2}$")};
     for (int kind = 0; kind < 4; ++kind) {
-        const auto days = db.rows(QStringLiteral("SELECT 일자 FROM 가맹점휴일 WHERE 반복구분 = %1").arg(kind));
+        const auto days =
+            db.rows(QStringLiteral("SELECT 일자 FROM 가맹점휴일 WHERE 반복구분 = %1").arg(kind));
         QVERIFY2(!days.isEmpty(), qPrintable(QString::number(kind)));
         for (const QStringList& d : days)
             QVERIFY2(forms[kind].match(d[0]).hasMatch(), qPrintable(d[0]));
@@ -253,10 +271,11 @@ void TestDemoData::demoIsRepeatable()
     auto digest = [](const QString& file) {
         FileDb db(file);
         QCryptographicHash h(QCryptographicHash::Sha256);
-        for (const char* sql : {"SELECT * FROM 가맹점 ORDER BY 코드", "SELECT * FROM 취급메뉴 ORDER BY 코드",
-                                "SELECT * FROM 고객 ORDER BY 코드", "SELECT * FROM 주문 ORDER BY 주문번호",
-                                "SELECT * FROM 주문내역 ORDER BY 주문번호, 순번", "SELECT * FROM 입금 ORDER BY 처리순번",
-                                "SELECT * FROM 서비스 ORDER BY 처리순번", "SELECT * FROM 가맹점휴일 ORDER BY 순번"}) {
+        for (const char* sql :
+             {"SELECT * FROM 가맹점 ORDER BY 코드", "SELECT * FROM 취급메뉴 ORDER BY 코드",
+              "SELECT * FROM 고객 ORDER BY 코드", "SELECT * FROM 주문 ORDER BY 주문번호",
+              "SELECT * FROM 주문내역 ORDER BY 주문번호, 순번", "SELECT * FROM 입금 ORDER BY 처리순번",
+              "SELECT * FROM 서비스 ORDER BY 처리순번", "SELECT * FROM 가맹점휴일 ORDER BY 순번"}) {
             for (const QStringList& row : db.rows(QString::fromUtf8(sql)))
                 h.addData(row.join(QLatin1Char('|')).toUtf8() + '\n');
         }
@@ -311,7 +330,8 @@ void TestDemoData::scaledInstallation()
     QCOMPARE(db.value("SELECT COUNT(*) FROM 주문 WHERE SUBSTR(주문번호, 7, 1) = '0'").toInt(), 0);
     // The indexes set aside for the bulk load are all back.
     TestHome empty;
-    const QString indexes = QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' ORDER BY name");
+    const QString indexes =
+        QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' ORDER BY name");
     QCOMPARE(db.rows(indexes), FileDb(create(empty, DbTool::DemoOptions())).rows(indexes));
 }
 
@@ -319,16 +339,23 @@ void TestDemoData::checkFindsTampering_data()
 {
     QTest::addColumn<QString>("tamper");
     QTest::addColumn<QString>("reported");
-    QTest::newRow("store balance") << "UPDATE 가맹점 SET 현잔액 = 현잔액 + 1 WHERE 코드 = '1003'" << "1003";
-    QTest::newRow("customer points") << "UPDATE 고객 SET 현포인트 = 현포인트 - 1 WHERE 코드 = '10000001'" << "10000001";
-    QTest::newRow("line commission") << "UPDATE 주문내역 SET 수수료 = 수수료 + 1 WHERE rowid = 1" << "주문내역 계산";
-    QTest::newRow("payment without balance") << "DELETE FROM 입금 WHERE 처리순번 = 1" << "가맹점 잔액";
+    QTest::newRow("store balance") << "UPDATE 가맹점 SET 현잔액 = 현잔액 + 1 WHERE 코드 = '1003'"
+                                   << "1003";
+    QTest::newRow("customer points") << "UPDATE 고객 SET 현포인트 = 현포인트 - 1 WHERE 코드 = '10000001'"
+                                     << "10000001";
+    QTest::newRow("line commission") << "UPDATE 주문내역 SET 수수료 = 수수료 + 1 WHERE rowid = 1"
+                                     << "주문내역 계산";
+    QTest::newRow("payment without balance") << "DELETE FROM 입금 WHERE 처리순번 = 1"
+                                             << "가맹점 잔액";
     QTest::newRow("phone without hyphens") << "UPDATE 고객 SET 전화1 = '01012345678' WHERE 코드 = '10000002'"
                                            << "10000002";
-    QTest::newRow("weekly holiday as a name") << "UPDATE 가맹점휴일 SET 일자 = '월' WHERE 반복구분 = 1" << "휴일 형식";
-    QTest::newRow("monthly holiday without zero") << "UPDATE 가맹점휴일 SET 일자 = '5' WHERE 반복구분 = 2" << "휴일 형식";
-    QTest::newRow("line of a missing order") << "DELETE FROM 주문 WHERE 주문번호 = (SELECT MIN(주문번호) FROM 주문)"
-                                             << "잔액";
+    QTest::newRow("weekly holiday as a name") << "UPDATE 가맹점휴일 SET 일자 = '월' WHERE 반복구분 = 1"
+                                              << "휴일 형식";
+    QTest::newRow("monthly holiday without zero") << "UPDATE 가맹점휴일 SET 일자 = '5' WHERE 반복구분 = 2"
+                                                  << "휴일 형식";
+    QTest::newRow("line of a missing order")
+        << "DELETE FROM 주문 WHERE 주문번호 = (SELECT MIN(주문번호) FROM 주문)"
+        << "잔액";
 }
 
 void TestDemoData::checkFindsTampering()
@@ -364,12 +391,16 @@ void TestDemoData::postSample()
     const auto first = db.rows("SELECT ZIPCODE, DONG FROM Post ORDER BY ZIPCODE LIMIT 1").value(0);
     QCOMPARE(first.value(0), QString());
     QVERIFY(first.value(1).contains(QStringLiteral("import-post")));
-    QCOMPARE(db.value("SELECT COUNT(*) FROM Post WHERE ZIPCODE <> '' AND ZIPCODE NOT GLOB '[0-9][0-9][0-9]-[0-9][0-9][0-9]'")
+    QCOMPARE(db.value("SELECT COUNT(*) FROM Post WHERE ZIPCODE <> '' AND ZIPCODE NOT GLOB "
+                      "'[0-9][0-9][0-9]-[0-9][0-9][0-9]'")
                  .toInt(),
              0);
     for (const char* sido : {"서울특별시", "부산광역시", "대구광역시", "인천광역시", "경기도"})
-        QVERIFY2(db.value(QStringLiteral("SELECT COUNT(*) FROM Post WHERE SIDO = '%1'").arg(QString::fromUtf8(sido))).toInt() > 10,
-                 sido);
+        QVERIFY2(
+            db.value(
+                  QStringLiteral("SELECT COUNT(*) FROM Post WHERE SIDO = '%1'").arg(QString::fromUtf8(sido)))
+                    .toInt() > 10,
+            sido);
     QCOMPARE(db.rows("SELECT ZIPCODE, SIDO, GUGUN FROM Post WHERE DONG LIKE '역삼%' AND BUNJI = ''"),
              (QList<QStringList>{{"135-080", "서울특별시", "강남구"}}));
     QVERIFY(db.value("SELECT COUNT(*) FROM Post WHERE BUNJI LIKE '%~%'").toInt() > 0);
@@ -381,13 +412,14 @@ void TestDemoData::importPostCsv_data()
     QTest::addColumn<QList<QStringList>>("expected");
     const QList<QStringList> two = {{"135-080", "서울특별시", "강남구", "역삼동", "1~100"},
                                     {"612-020", "부산광역시", "해운대구", "우동", ""}};
-    const QString plain = QStringLiteral("135-080,서울특별시,강남구,역삼동,1~100\n612-020,부산광역시,해운대구,우동,\n");
+    const QString plain =
+        QStringLiteral("135-080,서울특별시,강남구,역삼동,1~100\n612-020,부산광역시,해운대구,우동,\n");
     QTest::newRow("no header, no quotes") << plain.toUtf8() << two;
     QTest::newRow("header, BOM, quotes, CRLF")
-        << QByteArray("\xEF\xBB\xBF") +
-               QStringLiteral("ZIPCODE,SIDO,GUGUN,DONG,BUNJI\r\n\"135-080\",\"서울특별시\",\"강남구\",\"역삼동\",\"1~100\"\r\n"
-                              "612-020, 부산광역시 ,해운대구,\"우동\",\"\"\r\n")
-                   .toUtf8()
+        << QByteArray("\xEF\xBB\xBF") + QStringLiteral("ZIPCODE,SIDO,GUGUN,DONG,BUNJI\r\n\"135-080\","
+                                                       "\"서울특별시\",\"강남구\",\"역삼동\",\"1~100\"\r\n"
+                                                       "612-020, 부산광역시 ,해운대구,\"우동\",\"\"\r\n")
+                                            .toUtf8()
         << two;
     QTest::newRow("header in another order")
         << QStringLiteral("SIDO,ZIPCODE,DONG,GUGUN,BUNJI\n서울특별시,135-080,역삼동,강남구,1~100\n"
@@ -423,14 +455,16 @@ void TestDemoData::importPostCsv()
     QVERIFY2(DemoData::ImportPostCsv(post, csv, &imported, &error), qPrintable(error));
     QCOMPARE(imported, int(expected.size()));
     // The sample rows are replaced, not added to.
-    QCOMPARE(FileDb(post).rows("SELECT ZIPCODE, SIDO, GUGUN, DONG, BUNJI FROM Post ORDER BY rowid"), expected);
+    QCOMPARE(FileDb(post).rows("SELECT ZIPCODE, SIDO, GUGUN, DONG, BUNJI FROM Post ORDER BY rowid"),
+             expected);
 }
 
 void TestDemoData::importPostCsvRefusesBadInput_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("unclosed quote") << QStringLiteral("135-080,서울특별시,강남구,\"역삼동,\n").toUtf8();
-    QTest::newRow("too few columns") << QStringLiteral("135-080,서울특별시,강남구,역삼동\n135-090,서울특별시\n").toUtf8();
+    QTest::newRow("too few columns")
+        << QStringLiteral("135-080,서울특별시,강남구,역삼동\n135-090,서울특별시\n").toUtf8();
     QTest::newRow("header only") << QByteArray("ZIPCODE,SIDO,GUGUN,DONG,BUNJI\n");
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("neither UTF-8 nor CP949") << QByteArray("135-080,\xFF\xFF\xFF,a,b,c\n");

@@ -27,8 +27,9 @@
 namespace {
 
 constexpr int kOrdersPerDay = 3000;
-const QString kPhoneSql = QStringLiteral("SELECT * FROM 고객 WHERE (전화1 LIKE '%5678' OR 전화2 LIKE '%5678' OR "
-                                         "전화3 LIKE '%5678' OR 전화4 LIKE '%5678') ORDER BY 주소1, 주소2");
+const QString kPhoneSql =
+    QStringLiteral("SELECT * FROM 고객 WHERE (전화1 LIKE '%5678' OR 전화2 LIKE '%5678' OR "
+                   "전화3 LIKE '%5678' OR 전화4 LIKE '%5678') ORDER BY 주소1, 주소2");
 
 struct Installation
 {
@@ -83,7 +84,8 @@ const Installation* generated(int customers, int stores)
     QString report;
     const bool ok = DemoData::CheckInvariants(inst.mainFile, &report);
     BenchReport(QStringLiteral("  check running totals and line arithmetic"), t.nsecsElapsed() / 1e6, -1,
-                ok ? QStringLiteral("ok") : QStringLiteral("FAILED: ") + report.section(QLatin1Char('\n'), 0, 2));
+                ok ? QStringLiteral("ok")
+                   : QStringLiteral("FAILED: ") + report.section(QLatin1Char('\n'), 0, 2));
     return &(made[customers] = inst);
 }
 
@@ -136,10 +138,17 @@ public:
             const int n = sqlite3_column_count(st);
             for (int i = 0; i < n; ++i) {
                 switch (sqlite3_column_type(st, i)) {
-                case SQLITE_INTEGER: sink = sink + sqlite3_column_int64(st, i); break;
-                case SQLITE_FLOAT: sink = sink + qint64(sqlite3_column_double(st, i)); break;
-                case SQLITE_TEXT: sink = sink + sqlite3_column_bytes(st, i) + (sqlite3_column_text(st, i) != nullptr); break;
-                default: break;
+                case SQLITE_INTEGER:
+                    sink = sink + sqlite3_column_int64(st, i);
+                    break;
+                case SQLITE_FLOAT:
+                    sink = sink + qint64(sqlite3_column_double(st, i));
+                    break;
+                case SQLITE_TEXT:
+                    sink = sink + sqlite3_column_bytes(st, i) + (sqlite3_column_text(st, i) != nullptr);
+                    break;
+                default:
+                    break;
                 }
             }
         }
@@ -185,7 +194,9 @@ bool openMain(const QString& file)
 
 QString sizeLabel(const Installation& inst)
 {
-    const qint64 n = inst.customers >= 0 ? inst.customers : GetFirstValue(QStringLiteral("SELECT COUNT(*) FROM 고객")).toLongLong();
+    const qint64 n = inst.customers >= 0
+                         ? inst.customers
+                         : GetFirstValue(QStringLiteral("SELECT COUNT(*) FROM 고객")).toLongLong();
     return QStringLiteral("%L1 customers").arg(n);
 }
 } // namespace
@@ -225,19 +236,22 @@ ZK_BENCH("db: next order number")
             continue;
         // The busiest day of the installation; generated ones have 3,000 orders on each day.
         const QString day = GetFirstValue(QStringLiteral("SELECT 주문일자 FROM 주문 GROUP BY 주문일자 "
-                                                         "ORDER BY COUNT(*) DESC, 주문일자 DESC")).toString();
-        const int orders = GetFirstValue(QStringLiteral("SELECT COUNT(*) FROM 주문 WHERE 주문일자 = '") + day +
-                                         QLatin1Char('\'')).toInt();
-        const QString prefix = QDate::fromString(day, QStringLiteral("yyyy-MM-dd")).toString(QStringLiteral("yyMMdd")) +
-                               QLatin1Char('1');
+                                                         "ORDER BY COUNT(*) DESC, 주문일자 DESC"))
+                                .toString();
+        const int orders = GetFirstValue(QStringLiteral("SELECT COUNT(*) FROM 주문 WHERE 주문일자 = '") +
+                                         day + QLatin1Char('\''))
+                               .toInt();
+        const QString prefix =
+            QDate::fromString(day, QStringLiteral("yyyy-MM-dd")).toString(QStringLiteral("yyMMdd")) +
+            QLatin1Char('1');
         QString next;
-        const double ours = BenchMedianMs(201, [&] {
-            next = NextCode(QStringLiteral("주문"), QStringLiteral("주문번호"), 10, prefix);
-        });
-        const QByteArray sql = gMainConn.dialect()
-                                   .translate(QStringLiteral("SELECT MAX(주문번호) FROM 주문 WHERE 주문번호 LIKE '") +
-                                              prefix + QStringLiteral("%'"))
-                                   .toUtf8();
+        const double ours = BenchMedianMs(
+            201, [&] { next = NextCode(QStringLiteral("주문"), QStringLiteral("주문번호"), 10, prefix); });
+        const QByteArray sql =
+            gMainConn.dialect()
+                .translate(QStringLiteral("SELECT MAX(주문번호) FROM 주문 WHERE 주문번호 LIKE '") + prefix +
+                           QStringLiteral("%'"))
+                .toUtf8();
         gMainConn.close();
         RawDb raw(inst.mainFile);
         if (!raw.ok())
@@ -258,10 +272,11 @@ ZK_BENCH("db: relative balance update")
         if (!raw.ok())
             continue;
         const QString code = GetFirstValue(QStringLiteral("SELECT MIN(코드) FROM 가맹점")).toString();
-        const QString sql = QStringLiteral("UPDATE 가맹점 SET 현잔액 = 현잔액 + 7 WHERE 코드 = '") + SQLQuote(code) +
-                            QLatin1Char('\'');
+        const QString sql = QStringLiteral("UPDATE 가맹점 SET 현잔액 = 현잔액 + 7 WHERE 코드 = '") +
+                            SQLQuote(code) + QLatin1Char('\'');
         const QByteArray rawSql = gMainConn.dialect().translate(sql).toUtf8();
-        // Every commit waits for the disk, whose delay drifts; the three ways take turns so they meet the same disk.
+        // Every commit waits for the disk, whose delay drifts; the three ways take turns so they meet the
+        // same disk.
         std::vector<double> autocommit, wrapped, direct;
         auto timed = [](std::vector<double>& into, const std::function<void()>& fn) {
             QElapsedTimer t;
@@ -288,8 +303,9 @@ ZK_BENCH("db: relative balance update")
             std::sort(v.begin(), v.end());
             return v[v.size() / 2];
         };
-        BenchReport(QStringLiteral("ExecSQL balance += 7 (own transaction, synchronous=FULL)"), median(autocommit),
-                    median(direct), QStringLiteral("store %1").arg(code));
-        BenchReport(QStringLiteral("DbTransaction { ExecSQL balance += 7 } commit"), median(wrapped), median(direct));
+        BenchReport(QStringLiteral("ExecSQL balance += 7 (own transaction, synchronous=FULL)"),
+                    median(autocommit), median(direct), QStringLiteral("store %1").arg(code));
+        BenchReport(QStringLiteral("DbTransaction { ExecSQL balance += 7 } commit"), median(wrapped),
+                    median(direct));
     }
 }

@@ -18,10 +18,10 @@ struct StoreKind
 {
     const char* category;
     const char* name;
-    const char* branch;   // branch of the demo installation's store of this kind
-    double rate;          // commission rate in percent
-    const char* open;     // "HH:MM"
-    const char* close;    // "HH:MM"; earlier than open for a store that closes after midnight
+    const char* branch;          // branch of the demo installation's store of this kind
+    double rate;                 // commission rate in percent
+    const char* open;            // "HH:MM"
+    const char* close;           // "HH:MM"; earlier than open for a store that closes after midnight
     std::vector<MenuItem> menus; // the dishes every store of the kind sells come first
 };
 

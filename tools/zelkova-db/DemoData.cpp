@@ -33,7 +33,7 @@ namespace {
 
 constexpr int kDemoCustomers = 300;
 constexpr int kDemoDays = 7;
-constexpr int kPointUnit = 100;        // the default of 금액대포인트; the settings rows are left to the program
+constexpr int kPointUnit = 100; // the default of 금액대포인트; the settings rows are left to the program
 constexpr int kServiceThreshold = 100; // the default of 서비스대상점수
 constexpr int kMaxPerTerminalDay = 999;
 constexpr int kRowsPerTransaction = 200000;
@@ -53,7 +53,8 @@ struct SplitMix
     int percent() { return between(0, 99); }
 };
 
-// The main stream: a std::mt19937 with a few helpers whose results do not depend on the library's distributions.
+// The main stream: a std::mt19937 with a few helpers whose results do not depend on the library's
+// distributions.
 struct Draw
 {
     std::mt19937 rng;
@@ -63,8 +64,10 @@ struct Draw
     double unit() { return rng() / 4294967296.0; }
     // Index in [0, n) leaning towards the low end: the regular customers and the busy stores.
     int skewed(int n, double power) { return std::min(n - 1, int(n * std::pow(unit(), power))); }
-    template <class T>
-    const T& pick(const QList<T>& list) { return list.at(between(0, int(list.size()) - 1)); }
+    template <class T> const T& pick(const QList<T>& list)
+    {
+        return list.at(between(0, int(list.size()) - 1));
+    }
 };
 
 QString two(int v)
@@ -118,14 +121,16 @@ QString detailAddress(SplitMix& g)
         if (extra < 30)
             s += QLatin1Char(' ') + QString::number(g.between(1, 5)) + QStringLiteral("층");
         else if (extra < 55)
-            s += QLatin1Char(' ') + QString::number(g.between(1, 4) * 100 + g.between(1, 4)) + QStringLiteral("호");
+            s += QLatin1Char(' ') + QString::number(g.between(1, 4) * 100 + g.between(1, 4)) +
+                 QStringLiteral("호");
         return s;
     }
     const QStringList& names = DemoCatalog::BuildingNames();
     const QString name = names.at(g.between(0, int(names.size()) - 1));
     if (kind < 75)
-        return name + QStringLiteral("아파트 ") + QString::number(g.between(101, 115)) + QStringLiteral("동 ") +
-               QString::number(g.between(1, 25) * 100 + g.between(1, 4)) + QStringLiteral("호");
+        return name + QStringLiteral("아파트 ") + QString::number(g.between(101, 115)) +
+               QStringLiteral("동 ") + QString::number(g.between(1, 25) * 100 + g.between(1, 4)) +
+               QStringLiteral("호");
     if (kind < 92)
         return name + QStringLiteral("빌라 ") +
                (g.percent() < 15 ? QStringLiteral("B0") + QString::number(g.between(1, 2))
@@ -292,17 +297,13 @@ class Generator
 {
 public:
     Generator(const DbTool::DemoOptions& options, DemoSqlConnection& conn, QString* error)
-        : m_demo(options.customers <= 0 && options.stores <= 0 && options.days <= 0 && options.ordersPerDay <= 0)
-        , m_customers(options.customers > 0 ? options.customers : kDemoCustomers)
-        , m_storeCount(options.stores > 0 ? options.stores : int(DemoCatalog::StoreKinds().size()))
-        , m_days(options.days > 0 ? options.days : kDemoDays)
-        , m_perDay(options.ordersPerDay)
-        , m_draw(options.seed)
-        , m_load(conn, error)
-        , m_error(error)
-        , m_today(Clock::Today())
-        , m_now(Clock::Time().hour() * 60 + Clock::Time().minute())
-        , m_maker(0, {})
+        : m_demo(options.customers <= 0 && options.stores <= 0 && options.days <= 0 &&
+                 options.ordersPerDay <= 0),
+          m_customers(options.customers > 0 ? options.customers : kDemoCustomers),
+          m_storeCount(options.stores > 0 ? options.stores : int(DemoCatalog::StoreKinds().size())),
+          m_days(options.days > 0 ? options.days : kDemoDays), m_perDay(options.ordersPerDay),
+          m_draw(options.seed), m_load(conn, error), m_error(error), m_today(Clock::Today()),
+          m_now(Clock::Time().hour() * 60 + Clock::Time().minute()), m_maker(0, {})
     {
     }
 
@@ -335,9 +336,10 @@ public:
             // The demo centre serves its own neighbourhood; a benchmark installation all of Seoul.
             int weight = 1;
             if (m_demo)
-                weight = r.gugun == QStringLiteral("강남구") ? 4 : r.gugun == QStringLiteral("서초구") ? 2
-                         : r.gugun == QStringLiteral("송파구")                                      ? 1
-                                                                                                   : 0;
+                weight = r.gugun == QStringLiteral("강남구")   ? 4
+                         : r.gugun == QStringLiteral("서초구") ? 2
+                         : r.gugun == QStringLiteral("송파구") ? 1
+                                                               : 0;
             for (int i = 0; i < weight; ++i)
                 customerRegions.push_back(&r);
         }
@@ -366,8 +368,9 @@ private:
         if (m_demo)
             return true;
         QSqlQuery q;
-        if (!m_load.prepare(q, QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT "
-                                              "NULL AND tbl_name IN ('고객', '주문', '주문내역')")) ||
+        if (!m_load.prepare(
+                q, QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT "
+                                  "NULL AND tbl_name IN ('고객', '주문', '주문내역')")) ||
             !q.exec())
             return false;
         QStringList names;
@@ -395,13 +398,15 @@ private:
     bool insertStores()
     {
         QSqlQuery store, menu, holiday;
-        if (!m_load.prepare(store, QStringLiteral("INSERT INTO 가맹점 (코드, 상호, 전화1, 전화2, 전화3, 전화4, 우편번호, "
-                                                  "주소1, 주소2, 수수료율, 현잔액, 기초잔액, 메모, 영업시작, 영업종료) "
-                                                  "VALUES (?, ?, ?, ?, '', '', ?, ?, ?, ?, ?, ?, ?, ?, ?)")) ||
+        if (!m_load.prepare(
+                store, QStringLiteral("INSERT INTO 가맹점 (코드, 상호, 전화1, 전화2, 전화3, 전화4, 우편번호, "
+                                      "주소1, 주소2, 수수료율, 현잔액, 기초잔액, 메모, 영업시작, 영업종료) "
+                                      "VALUES (?, ?, ?, ?, '', '', ?, ?, ?, ?, ?, ?, ?, ?, ?)")) ||
             !m_load.prepare(menu, QStringLiteral("INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가, 메모) "
                                                  "VALUES (?, ?, ?, ?)")) ||
-            !m_load.prepare(holiday, QStringLiteral("INSERT INTO 가맹점휴일 (가맹점코드, 일자, 반복구분, 메모) "
-                                                    "VALUES (?, ?, ?, ?)")))
+            !m_load.prepare(holiday,
+                            QStringLiteral("INSERT INTO 가맹점휴일 (가맹점코드, 일자, 반복구분, 메모) "
+                                           "VALUES (?, ?, ?, ?)")))
             return false;
         const auto& kinds = DemoCatalog::StoreKinds();
         const std::vector<PostRow>& post = PostSampleRows();
@@ -411,8 +416,10 @@ private:
             s.code = QString::number(1001 + i);
             s.open = minutesOf(kind.open);
             s.close = minutesOf(kind.close);
-            s.rate = i < int(kinds.size()) ? kind.rate : DemoCatalog::ExtraRates().at(size_t(m_draw.between(
-                                                             0, int(DemoCatalog::ExtraRates().size()) - 1)));
+            s.rate = i < int(kinds.size())
+                         ? kind.rate
+                         : DemoCatalog::ExtraRates().at(
+                               size_t(m_draw.between(0, int(DemoCatalog::ExtraRates().size()) - 1)));
             const PostRow* region = nullptr;
             QString name = QString::fromUtf8(kind.name);
             if (i < int(kinds.size())) {
@@ -433,19 +440,21 @@ private:
                     dong.chop(1);
                 name += QLatin1Char(' ') + dong + QStringLiteral("%1점").arg(i / int(kinds.size()) + 1);
             }
-            s.openingBalance = m_draw.percent() < 40 ? 0 : m_draw.between(1, 30) * 5000 + (m_draw.percent() < 30 ? 500 : 0);
+            s.openingBalance =
+                m_draw.percent() < 40 ? 0 : m_draw.between(1, 30) * 5000 + (m_draw.percent() < 30 ? 500 : 0);
             SplitMix g{m_draw.rng()};
             const QString area = DemoCatalog::AreaCode(region->sido);
-            const QString phone1 = area + QLatin1Char('-') + digits(g, 3, true) + QLatin1Char('-') + digits(g, 4, false);
+            const QString phone1 =
+                area + QLatin1Char('-') + digits(g, 3, true) + QLatin1Char('-') + digits(g, 4, false);
             const QString phone2 = g.percent() < 50 ? mobile(g) : QString();
             const QStringList& memos = DemoCatalog::StoreMemos();
-            if (!m_load.run(store, {s.code, name, phone1, phone2, region->zipcode,
-                                    region->sido + QLatin1Char(' ') + region->gugun + QLatin1Char(' ') + region->dong,
-                                    QString::number(g.between(1, 999)) + QLatin1Char('-') +
-                                        QString::number(g.between(1, 30)) + QStringLiteral(" 1층"),
-                                    s.rate, double(s.openingBalance), double(s.openingBalance),
-                                    m_draw.pick(memos), QString::fromLatin1(kind.open),
-                                    QString::fromLatin1(kind.close)}))
+            if (!m_load.run(
+                    store, {s.code, name, phone1, phone2, region->zipcode,
+                            region->sido + QLatin1Char(' ') + region->gugun + QLatin1Char(' ') + region->dong,
+                            QString::number(g.between(1, 999)) + QLatin1Char('-') +
+                                QString::number(g.between(1, 30)) + QStringLiteral(" 1층"),
+                            s.rate, double(s.openingBalance), double(s.openingBalance), m_draw.pick(memos),
+                            QString::fromLatin1(kind.open), QString::fromLatin1(kind.close)}))
                 return false;
 
             // The dishes of the kind first, then a few of the extras.
@@ -469,30 +478,41 @@ private:
 
     bool insertHolidays(QSqlQuery& q, const QString& code, int index)
     {
-        static const char* const weekdays[] = {"일요일", "월요일", "화요일", "수요일", "목요일", "금요일", "토요일"};
+        static const char* const weekdays[] = {"일요일", "월요일", "화요일", "수요일",
+                                               "목요일", "금요일", "토요일"};
         auto add = [&](int kind, const QString& day, const QString& memo) {
             return m_load.run(q, {code, day, kind, memo});
         };
         if (m_demo) {
             // Every kind of repetition appears at least once in the demo installation.
             switch (index) {
-            case 2: return add(0, m_today.addDays(2).toString(QStringLiteral("yyyy-MM-dd")), QStringLiteral("내부 수리")) &&
-                           add(1, QStringLiteral("2"), QStringLiteral("매주 월요일 정기휴무"));
-            case 4: return add(1, QStringLiteral("1"), QStringLiteral("일요일 휴무")) &&
-                           add(3, QStringLiteral("01-01"), QStringLiteral("신정 휴무"));
-            case 5: return add(2, QStringLiteral("15"), QStringLiteral("매월 15일 휴무"));
-            case 6: return add(2, QStringLiteral("05"), QStringLiteral("정기 휴무"));
-            case 9: return add(0, firstDay().addDays(1).toString(QStringLiteral("yyyy-MM-dd")),
-                               QStringLiteral("개인 사정")) &&
-                           add(3, QStringLiteral("05-01"), QStringLiteral("근로자의 날"));
-            case 10: return add(1, QStringLiteral("2"), QString());
-            case 11: return add(3, QStringLiteral("12-25"), QStringLiteral("성탄절"));
-            default: return true;
+            case 2:
+                return add(0, m_today.addDays(2).toString(QStringLiteral("yyyy-MM-dd")),
+                           QStringLiteral("내부 수리")) &&
+                       add(1, QStringLiteral("2"), QStringLiteral("매주 월요일 정기휴무"));
+            case 4:
+                return add(1, QStringLiteral("1"), QStringLiteral("일요일 휴무")) &&
+                       add(3, QStringLiteral("01-01"), QStringLiteral("신정 휴무"));
+            case 5:
+                return add(2, QStringLiteral("15"), QStringLiteral("매월 15일 휴무"));
+            case 6:
+                return add(2, QStringLiteral("05"), QStringLiteral("정기 휴무"));
+            case 9:
+                return add(0, firstDay().addDays(1).toString(QStringLiteral("yyyy-MM-dd")),
+                           QStringLiteral("개인 사정")) &&
+                       add(3, QStringLiteral("05-01"), QStringLiteral("근로자의 날"));
+            case 10:
+                return add(1, QStringLiteral("2"), QString());
+            case 11:
+                return add(3, QStringLiteral("12-25"), QStringLiteral("성탄절"));
+            default:
+                return true;
             }
         }
         if (m_draw.percent() < 45) {
             const int day = m_draw.between(1, 7);
-            if (!add(1, QString::number(day), QString::fromUtf8(weekdays[day - 1]) + QStringLiteral(" 정기휴무")))
+            if (!add(1, QString::number(day),
+                     QString::fromUtf8(weekdays[day - 1]) + QStringLiteral(" 정기휴무")))
                 return false;
         }
         if (m_draw.percent() < 15 && !add(2, two(m_draw.between(1, 28)), QStringLiteral("월 정기휴무")))
@@ -534,16 +554,20 @@ private:
     bool insertOrders()
     {
         QSqlQuery order, line;
-        if (!m_load.prepare(order, QStringLiteral("INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, "
-                                                  "주문일자, 주문시간, 통보시간) VALUES (?, ?, ?, ?, ?, ?, ?)")) ||
-            !m_load.prepare(line, QStringLiteral("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, "
-                                                 "수수료, 메모, 포인트) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")))
+        if (!m_load.prepare(order,
+                            QStringLiteral("INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, "
+                                           "주문일자, 주문시간, 통보시간) VALUES (?, ?, ?, ?, ?, ?, ?)")) ||
+            !m_load.prepare(
+                line, QStringLiteral("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, "
+                                     "수수료, 메모, 포인트) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")))
             return false;
         const QStringList& lineMemos = DemoCatalog::LineMemos();
         std::vector<OrderDraft> drafts;
         for (QDate day = firstDay(); day <= m_today; day = day.addDays(1)) {
             const bool today = day == m_today;
-            const int count = m_perDay > 0 ? m_perDay : today ? m_draw.between(20, 40) : m_draw.between(25, 40);
+            const int count = m_perDay > 0 ? m_perDay
+                              : today      ? m_draw.between(20, 40)
+                                           : m_draw.between(25, 40);
             drafts.clear();
             for (int i = 0; i < count; ++i)
                 drafts.push_back(draftOrder(today));
@@ -558,17 +582,20 @@ private:
             for (int i = 0; i < count; ++i) {
                 const OrderDraft& d = drafts[size_t(i)];
                 const int terminal = 1 + i % terminals;
-                const QString number = prefix + QChar(u'0' + terminal) +
-                                       QStringLiteral("%1").arg(++sequence[terminal], 3, 10, QLatin1Char('0'));
+                const QString number =
+                    prefix + QChar(u'0' + terminal) +
+                    QStringLiteral("%1").arg(++sequence[terminal], 3, 10, QLatin1Char('0'));
                 const Customer c = m_maker.phones(d.customer);
-                const QString phone = m_draw.percent() < 80 ? c.phones[0] : c.phones[m_draw.between(0, c.phoneCount - 1)];
+                const QString phone =
+                    m_draw.percent() < 80 ? c.phones[0] : c.phones[m_draw.between(0, c.phoneCount - 1)];
                 QString passed;
                 if (!today)
                     passed = hhmm(d.minute + m_draw.between(2, 12));
                 else if (i < unpassedFrom)
                     passed = hhmm(std::min(d.minute + m_draw.between(2, 12), m_now));
                 Store& s = m_stores[size_t(d.store)];
-                if (!m_load.run(order, {number, customerCode(d.customer), phone, s.code, date, hhmm(d.minute), passed}))
+                if (!m_load.run(order, {number, customerCode(d.customer), phone, s.code, date, hhmm(d.minute),
+                                        passed}))
                     return false;
 
                 const int lines = [&] {
@@ -603,8 +630,9 @@ private:
     bool insertPayments()
     {
         QSqlQuery pay, balance;
-        if (!m_load.prepare(pay, QStringLiteral("INSERT INTO 입금 (가맹점코드, 입금일자, 입금액, 할인액, 메모) "
-                                                "VALUES (?, ?, ?, ?, ?)")) ||
+        if (!m_load.prepare(pay,
+                            QStringLiteral("INSERT INTO 입금 (가맹점코드, 입금일자, 입금액, 할인액, 메모) "
+                                           "VALUES (?, ?, ?, ?, ?)")) ||
             !m_load.prepare(balance, QStringLiteral("UPDATE 가맹점 SET 현잔액 = ? WHERE 코드 = ?")))
             return false;
         const QStringList& memos = DemoCatalog::PaymentMemos();
@@ -646,8 +674,9 @@ private:
             const qint64 have = m_maker.full(idx).basePoints + m_points[size_t(idx)] - m_spent[size_t(idx)];
             if (have < kServiceThreshold)
                 continue;
-            const qint64 deduct = have >= 3 * kServiceThreshold && m_draw.percent() < 30 ? 2 * kServiceThreshold
-                                                                                      : kServiceThreshold;
+            const qint64 deduct = have >= 3 * kServiceThreshold && m_draw.percent() < 30
+                                      ? 2 * kServiceThreshold
+                                      : kServiceThreshold;
             m_spent[size_t(idx)] += deduct;
             const QDate day = firstDay().addDays(m_draw.between(0, m_days - 1));
             if (!m_load.run(svc, {customerCode(idx), day.toString(QStringLiteral("yyyy-MM-dd")), deduct,
@@ -661,14 +690,17 @@ private:
     bool insertCustomers()
     {
         QSqlQuery q;
-        if (!m_load.prepare(q, QStringLiteral("INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, "
-                                              "주소2, 현포인트, 기초포인트, 메모) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")))
+        if (!m_load.prepare(
+                q, QStringLiteral(
+                       "INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, "
+                       "주소2, 현포인트, 기초포인트, 메모) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")))
             return false;
         for (int i = 0; i < m_customers; ++i) {
             const Customer c = m_maker.full(i);
             const qint64 current = c.basePoints + m_points[size_t(i)] - m_spent[size_t(i)];
             if (!m_load.run(q, {c.code, c.phones[0], c.phones[1], c.phones[2], c.phones[3], c.region->zipcode,
-                                c.region->sido + QLatin1Char(' ') + c.region->gugun + QLatin1Char(' ') + c.region->dong,
+                                c.region->sido + QLatin1Char(' ') + c.region->gugun + QLatin1Char(' ') +
+                                    c.region->dong,
                                 c.address2, current, c.basePoints, c.memo}))
                 return false;
         }
@@ -678,17 +710,19 @@ private:
     bool insertCompany()
     {
         QSqlQuery q;
-        if (!m_load.prepare(q, QStringLiteral("INSERT INTO 사용자정보 (상호명, 대표자명, 사업자번호, 우편번호, 주소일반, "
-                                              "주소상세, 전화번호, 팩스번호, 업태, 종목, 자료등록일자, 최종수정일) "
-                                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")))
+        if (!m_load.prepare(
+                q, QStringLiteral("INSERT INTO 사용자정보 (상호명, 대표자명, 사업자번호, 우편번호, 주소일반, "
+                                  "주소상세, 전화번호, 팩스번호, 업태, 종목, 자료등록일자, 최종수정일) "
+                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")))
             return false;
         const QDate registered = firstDay().addDays(-30);
-        return m_load.run(q, {QStringLiteral("느티나무 콜센터"), QStringLiteral("김민준"), QStringLiteral("214-86-31572"),
-                              QStringLiteral("135-080"), QStringLiteral("서울특별시 강남구 역삼동"),
-                              QStringLiteral("823-15 느티빌딩 3층"), QStringLiteral("02-555-7800"),
-                              QStringLiteral("02-555-7801"), QStringLiteral("서비스"), QStringLiteral("전화주문 대행"),
-                              registered.toString(QStringLiteral("yyyy-MM-dd")),
-                              Clock::Now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
+        return m_load.run(
+            q, {QStringLiteral("느티나무 콜센터"), QStringLiteral("김민준"), QStringLiteral("214-86-31572"),
+                QStringLiteral("135-080"), QStringLiteral("서울특별시 강남구 역삼동"),
+                QStringLiteral("823-15 느티빌딩 3층"), QStringLiteral("02-555-7800"),
+                QStringLiteral("02-555-7801"), QStringLiteral("서비스"), QStringLiteral("전화주문 대행"),
+                registered.toString(QStringLiteral("yyyy-MM-dd")),
+                Clock::Now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
     }
 
     static QString customerCode(int index)
