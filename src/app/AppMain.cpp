@@ -7,6 +7,8 @@
 #include "app/MduMain.h"
 #include "app/UserSettings.h"
 #include "db/modMain_SQL.h"
+#include "masters/CustomerScreens.h"
+#include "masters/StoreScreens.h"
 #include "order/FrmMain.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
@@ -53,6 +55,8 @@ int RunApplication(int argc, char* argv[])
         return 0;
     }
     InstallAdminPasswordPrompt();
+    RegisterCustomerScreens();
+    RegisterStoreScreens();
     if (!InitApp()) {
         DestroyApp();
         return 1;

@@ -337,6 +337,10 @@ void FrmMain::buildUi()
     spDList->installEventFilter(this);
     connect(spMList, &SpreadGrid::LeaveCell, this, &FrmMain::spMList_LeaveCell);
     connect(spDList, &SpreadGrid::FormulaChange, this, &FrmMain::spDList_FormulaChange);
+    connect(spMList, &SpreadGrid::EditMode, this, &FrmMain::spMList_EditMode);
+    connect(spDList, &SpreadGrid::EditMode, this, &FrmMain::spDList_EditMode);
+    connect(spMList, &SpreadGrid::KeyDown, this, &FrmMain::spMList_KeyDown);
+    connect(spDList, &SpreadGrid::KeyDown, this, &FrmMain::spDList_KeyDown);
     ConnectGridMenu(this, spMList);
     ConnectGridMenu(this, spDList);
     WatchColWidths(this, spMList);
@@ -486,6 +490,7 @@ void FrmMain::layoutGrids()
     for (int c = 1; c <= 8; ++c)
         spMList->SetColWidth(c, mWidths[c - 1]);
     LockColumns(spMList, {5, 6, 7, 4, 8});
+    spMList->SetEditEnterAction(SpreadGrid::EnterRight);
 
     spDList->SetMaxCols(12);
     CommonSpreadDesign(spDList, false, true, false, false);
@@ -497,6 +502,7 @@ void FrmMain::layoutGrids()
     for (int c = 1; c <= 12; ++c)
         spDList->SetColWidth(c, dWidths[c - 1]);
     LockColumns(spDList, {5, 6});
+    spDList->SetEditEnterAction(SpreadGrid::EnterRight);
     SetNumberColumn(spDList, dQty, true);
     SetMoneyColumn(spDList, dPrice, true);
     SetMoneyColumn(spDList, dAmount, true);

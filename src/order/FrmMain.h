@@ -90,6 +90,22 @@ public:
 
     QString filterCustCode() const { return m_filterCustCode; }
 
+    // Order entry in the grids.
+    void spMList_EditMode(int col, int row, int mode, bool changeMade);
+    void spDList_EditMode(int col, int row, int mode, bool changeMade);
+    // Inserts (mode 1) or updates (mode 2) the order header of a grid row; a new number goes to `number`.
+    bool SaveMst(QString& number, int col, int row, int mode);
+    // Inserts (mode 1) or updates (mode 2) one order line with its commission and points, in one transaction.
+    bool SaveDtl(const QString& storeCode, const QString& number, int& lineNo, int col, int row, int mode,
+                 const QString& customerCode);
+    // Adds lines from a multiple menu choice; true when menus were chosen.
+    bool AddMenuLines(const QString& number, const QString& storeCode, const QString& storeName,
+                      const QString& searchText, const QString& customerCode);
+    // Takes the next item of the menu choice list: code (-1 when none), name ("" when none), m_menuQty.
+    void NextMenuItem(qint64& code, QString& name);
+    void DeleteSelectedOrder();
+    void DeleteSelectedLine();
+
 Q_SIGNALS:
     // Text shown in pnlSeeIDDisp changed (a caller-ID event arrived).
     void callerIdShown(const QString& text);
@@ -120,6 +136,17 @@ private:
 
     static QString amountText(double value);
 
+    void restoreCell(SpreadGrid* grid, int col, int row);
+    QPoint pickerAnchor() const;
+    void spMList_KeyDown(int& keyCode, int shift);
+    void spDList_KeyDown(int& keyCode, int shift);
+
+    QString m_cellBefore;
+    QString m_storeNameBefore;
+    std::function<bool(const QString&)> m_processCaller;
+    bool m_enterPressed = false;
+    QString m_menuChoiceList;
+    double m_menuQty = 0;
     QString m_filterCustCode;
     bool m_filterEdited = false;
     bool m_deviceReady = false;
