@@ -28,8 +28,8 @@ void AutoDialer::Request(const QString& number)
     if (!m_deviceReady) {
         if (m_doNotAsk)
             return;
-        const QString question = QStringLiteral("SEE ID 장치가 준비상태에 있지 않아 전화를 걸수 없습니다.") + kCrLf +
-                                 QStringLiteral("다음부터 이 메시지를 띄우지 않겠습니까?");
+        const QString question = QStringLiteral("SEE ID 장치가 준비상태에 있지 않아 전화를 걸수 없습니다.") +
+                                 kCrLf + QStringLiteral("다음부터 이 메시지를 띄우지 않겠습니까?");
         if (AskYesNo(question, {}, false) == MsgAnswer::Yes)
             m_doNotAsk = true;
         return;
@@ -41,7 +41,8 @@ void AutoDialer::Request(const QString& number)
         return;
     }
 
-    ShowInfo(QStringLiteral("가맹점에 전화걸기를 시도하려고 합니다.") + kCrLf + kCrLf + QStringLiteral("수화기를 들어 주세요..."));
+    ShowInfo(QStringLiteral("가맹점에 전화걸기를 시도하려고 합니다.") + kCrLf + kCrLf +
+             QStringLiteral("수화기를 들어 주세요..."));
     m_tickCount = 0;
     m_waiting = true;
     if (m_hooks.startTimer)

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-// Dials a store through the caller-ID device once the operator has lifted the handset, waiting up to ten seconds.
+// Dials a store through the caller-ID device once the operator lifts the handset, waiting up to ten seconds.
 //
 // The owner wires the timer and the devices through Hooks: startTimer is called with the tick interval and
 // each timeout must call Tick(); HookChanged() forwards the devices' handset events. Nothing here blocks

@@ -8,13 +8,13 @@
 #include "ui/modFormIni.h"
 
 #include <QCloseEvent>
-#include <QShowEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -186,7 +186,8 @@ void FrmSeeIDStanbyList::cmdHelp_Click()
 
 void FrmSeeIDStanbyList::Command1_Click()
 {
-    const QString answer = InputBox(QStringLiteral("string"), QStringLiteral("test"), QStringLiteral("0111234567"));
+    const QString answer =
+        InputBox(QStringLiteral("string"), QStringLiteral("test"), QStringLiteral("0111234567"));
     // A cancelled box answers "", which is no number.
     if (answer.isEmpty())
         return;

@@ -8,7 +8,7 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 
-// Modeless queue of incoming numbers the operator could not take yet, oldest first; on screen while it holds any.
+// Modeless queue of incoming numbers not yet taken, oldest first; on screen while it holds any.
 //
 // Showing rule: every added number shows the window (restoring it when minimised) without taking the focus
 // from the main screen; the window stays up while numbers wait and hides by itself when the last one is

@@ -7,11 +7,11 @@
 namespace {
 // Spelt out: the program's own line-break constant may not be built yet when these are.
 const QString kCrLfText = QStringLiteral("\r\n");
-const QString kAskLift =
-    QStringLiteral("가맹점에 전화걸기를 시도하려고 합니다.") + kCrLfText + kCrLfText + QStringLiteral("수화기를 들어 주세요...");
+const QString kAskLift = QStringLiteral("가맹점에 전화걸기를 시도하려고 합니다.") + kCrLfText + kCrLfText +
+                         QStringLiteral("수화기를 들어 주세요...");
 const QString kGiveUp = QStringLiteral("10초 동안 수화기를 들지 않아서 전화걸기 시도를 중지 합니다.");
-const QString kNotReady = QStringLiteral("SEE ID 장치가 준비상태에 있지 않아 전화를 걸수 없습니다.") + kCrLfText +
-                          QStringLiteral("다음부터 이 메시지를 띄우지 않겠습니까?");
+const QString kNotReady = QStringLiteral("SEE ID 장치가 준비상태에 있지 않아 전화를 걸수 없습니다.") +
+                          kCrLfText + QStringLiteral("다음부터 이 메시지를 띄우지 않겠습니까?");
 
 // Stands in for the main screen's timer, devices and countdown panel, writing down every call.
 struct FakeScreen
@@ -30,7 +30,9 @@ struct FakeScreen
             timerRunning = false;
             calls << QStringLiteral("stop");
         };
-        h.send = [this](int index, const QString& digits) { calls << QStringLiteral("send %1 %2").arg(index).arg(digits); };
+        h.send = [this](int index, const QString& digits) {
+            calls << QStringLiteral("send %1 %2").arg(index).arg(digits);
+        };
         h.showCountdown = [this](const QString& text) { calls << QStringLiteral("show ") + text; };
         h.hideCountdown = [this] { calls << QStringLiteral("hide"); };
         return h;
