@@ -45,7 +45,9 @@ std::vector<Table> buildMain()
                   c("현포인트", T::Integer), c("기초포인트", T::Integer), c("메모", T::Text)},
                  l({"코드"}),
                  {},
-                 {l({"전화1"}), l({"전화2"}), l({"전화3"}), l({"전화4"}), l({"주소1", "주소2"})}});
+                 // No index on the address: the picker's sort by address would walk it instead of the
+                 // few rows a telephone search finds.
+                 {l({"전화1"}), l({"전화2"}), l({"전화3"}), l({"전화4"})}});
     t.push_back({QStringLiteral("가맹점"),
                  {c("코드", T::Text), c("상호", T::Text), c("전화1", T::Text), c("전화2", T::Text),
                   c("전화3", T::Text), c("전화4", T::Text), c("우편번호", T::Text), c("주소1", T::Text),

@@ -643,12 +643,11 @@ void FrmMain::DeleteSelectedLine()
             ShowErrorInfo(QStringLiteral("주문내역 자료저장을 실패하였습니다."), t.error());
             return;
         }
-        DeleteGridRow(spDList, -2, true, true);
-        spDList->SetMaxRows(spDList->DataRowCnt() + 1);
-        spDList->SetCol(dAmount);
-        spDList->SetRow(-1);
-        spDList->SetFormula(QStringLiteral("RC3*RC4"));
-        spDList->Recalc();
+        // The line's row goes; the grid is read back so the sums and the entry row follow.
+        const int keepRow = row;
+        LoadLines(number);
+        MyFloatMsg(QStringLiteral("자료를 삭제하였습니다."));
+        spDList->SetActiveCell(dMenuName, qMin(keepRow, spDList->MaxRows()));
         RefreshCustPoint(txtCustID->text());
         RefreshStoreBalance(pnlMembCode->text());
         spDList->Refresh();
