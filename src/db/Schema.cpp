@@ -1,5 +1,7 @@
 #include "db/Schema.h"
 
+#include "masters/CustomerPhoneIndex.h"
+
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -251,6 +253,8 @@ bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, i
     for (const Table& t : tables)
         statements << CreateStatements(t);
     if (version > 0) {
+        // The main database also carries the reversed telephone numbers the customer search runs on.
+        statements << CustomerPhoneIndexDdl();
         statements << QStringLiteral("CREATE TABLE zk_schema (version INTEGER NOT NULL)")
                    << QStringLiteral("INSERT INTO zk_schema (version) VALUES (%1)").arg(version);
     }
@@ -290,6 +294,8 @@ bool Upgrade(const QString& path, QString* error)
         steps << QStringLiteral("CREATE TABLE IF NOT EXISTS zk_schema (version INTEGER NOT NULL)")
               << QStringLiteral("DELETE FROM zk_schema") << QStringLiteral("INSERT INTO zk_schema VALUES (0)");
     // Later layouts add their steps here, each ending with the version it reaches.
+    if (stored < 2)
+        steps << CustomerPhoneIndexDdl();
     steps << QStringLiteral("UPDATE zk_schema SET version = %1").arg(kCurrentVersion) << QStringLiteral("COMMIT");
     if (!runAll(conn.db(), steps, error)) {
         QSqlQuery(conn.db()).exec(QStringLiteral("ROLLBACK"));

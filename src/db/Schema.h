@@ -34,7 +34,7 @@ struct Table
 };
 
 // Version of the main database layout this program writes; stored in the zk_schema table.
-constexpr int kCurrentVersion = 1;
+constexpr int kCurrentVersion = 2;
 
 const std::vector<Table>& MainTables();
 const std::vector<Table>& ReportTables();

@@ -10,6 +10,7 @@
 #include "db/modMain_SQL.h"
 #include "db/modMain_SQLPick.h"
 #include "order/SeeIdPort.h"
+#include "order/modSeeID.h"
 #include "ui/InputUtil.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
@@ -280,6 +281,15 @@ void FrmMain::buildUi()
     pnlSeeIDDisp->setMinimumHeight(28);
     seeIdRow->addWidget(pnlSeeIDDisp, 1);
     left->addLayout(seeIdRow, r++, 0, 1, 2);
+    // The dialling countdown shows right under the caller-ID display.
+    pnlAutoDialingmsg = new QLabel(pnlLeft);
+    pnlAutoDialingmsg->setObjectName(QStringLiteral("pnlAutoDialingmsg"));
+    pnlAutoDialingmsg->setAlignment(Qt::AlignCenter);
+    pnlAutoDialingmsg->setMinimumHeight(26);
+    pnlAutoDialingmsg->setStyleSheet(
+        QStringLiteral("QLabel { background: #fff4c2; color: #a0261c; font-weight: bold; border: 1px solid #e0b040; }"));
+    pnlAutoDialingmsg->setVisible(false);
+    left->addWidget(pnlAutoDialingmsg, r++, 0, 1, 2);
 
     const char* shortcuts[5] = {"가맹점 관리", "고객 관리", "서 비 스", "접수 관리 F9", "입금 관리"};
     auto* shortcutGrid = new QGridLayout;
@@ -348,14 +358,9 @@ void FrmMain::buildUi()
 
     timerHook = new QTimer(this);
     timerHook->setObjectName(QStringLiteral("timerHook"));
-    timerHook->setInterval(500);
+    timerHook->setInterval(AutoDialer::kTickMs);
+    wireCallerId();
 
-    for (int i = 0; i < 2; ++i) {
-        seeid[i] = new SeeIdDevice(i, this);
-        connect(seeid[i], &SeeIdDevice::DataReceived, this,
-                [this, i](int kind, const QString& data) { onDeviceData(i, kind, data); });
-        connect(seeid[i], &SeeIdDevice::HookChanged, this, [this, i](bool off) { onHookChanged(i, off); });
-    }
 
     // Keep the window at least 5000 × 5000 twips.
     const int minPx = int(5000 / TwipsPerPixel(this));
@@ -547,8 +552,10 @@ void FrmMain::openPorts()
         const QString port = SeeIdPort::PortName(value);
         if (port.isEmpty() || seeid[i]->IsOpened())
             continue;
-        if (seeid[i]->OpenPort(port, QString()) == 0)
+        if (seeid[i]->OpenPort(port, QString()) == 0) {
             m_deviceReady = true;
+            m_dialer.SetDeviceReady(true);
+        }
         else
             ShowWarning(SeeIdPort::OpenFailedText(port));
     }
@@ -563,26 +570,15 @@ void FrmMain::closePorts()
         const QString port = SeeIdPort::PortName(value);
         if (port.isEmpty() || !seeid[i]->IsOpened())
             continue;
-        if (seeid[i]->ClosePort(port, QString()) == 0)
+        if (seeid[i]->ClosePort(port, QString()) == 0) {
             m_deviceReady = false;
+            m_dialer.SetDeviceReady(false);
+        }
         else
             ShowWarning(SeeIdPort::CloseFailedText(port));
     }
 }
 
-void FrmMain::onDeviceData(int index, int kind, const QString& data)
-{
-    Q_UNUSED(index);
-    Q_UNUSED(kind);
-    pnlSeeIDDisp->setText(data);
-    Q_EMIT callerIdShown(data);
-}
-
-void FrmMain::onHookChanged(int index, bool offHook)
-{
-    if (offHook)
-        m_dialIndex = index;
-}
 
 QString FrmMain::amountText(double value)
 {
@@ -849,10 +845,6 @@ void FrmMain::cmdAutoDial_Click()
     AutoDialReady(number);
 }
 
-void FrmMain::AutoDialReady(const QString& phone)
-{
-    m_dialNumber = phone;
-}
 
 void FrmMain::dataFileEntry(int kind)
 {
@@ -885,11 +877,7 @@ void FrmMain::keyPressEvent(QKeyEvent* event)
 bool FrmMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_F5 && key->modifiers() == Qt::NoModifier) {
-            RefreshList();
-            return true;
-        }
+        Q_UNUSED(watched);
     } else if (event->type() == QEvent::FocusIn) {
         if (watched == spDList)
             SetHangulModeOf(true, spDList);
@@ -909,7 +897,9 @@ void FrmMain::closeEvent(QCloseEvent* event)
     if (geometry() != m_startGeometry || isMaximized())
         SaveFormIni(this);
     timerHook->stop();
+    m_dialer.Stop();
     closePorts();
+    UnloadSeeIdWindows();
     CloseOtherForms(kForm);
     event->accept();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "order/AutoDialer.h"
 #include "order/SeeIdDevice.h"
 
 #include <QMainWindow>
@@ -53,6 +54,16 @@ public:
     // Store dialling entry used by this window and by the reception screen.
     void AutoDialReady(const QString& phone);
     bool DeviceReady() const { return m_deviceReady; }
+    AutoDialer& Dialer() { return m_dialer; }
+    // Places a calling number into the empty calling-number cell the operator waits on; "" takes the oldest
+    // waiting number. False when the number cannot be placed now.
+    bool ProcessCallerNumber(const QString& number);
+    // A number from the device or the caller-ID test: placed, or queued in the standby list.
+    void HandleCallerNumber(const QString& number);
+    // The caller-ID test (Ctrl+Shift+F12) while the device is ready.
+    void CallerIdTest();
+    // Where the dialling countdown shows while the reception screen is closed.
+    QLabel* pnlAutoDialingmsg = nullptr;
 
     // Controls, named as the operators' manual knows them.
     QLineEdit* htFilter[2] = {};
@@ -124,8 +135,8 @@ private:
     void showNotice();
     void openPorts();
     void closePorts();
+    void wireCallerId();
     void onDeviceData(int index, int kind, const QString& data);
-    void onHookChanged(int index, bool offHook);
 
     void spMList_LeaveCell(int col, int row, int newCol, int newRow, bool& cancel);
     void spDList_FormulaChange(int col, int row);
@@ -143,16 +154,13 @@ private:
 
     QString m_cellBefore;
     QString m_storeNameBefore;
-    std::function<bool(const QString&)> m_processCaller;
+    AutoDialer m_dialer;
     bool m_enterPressed = false;
     QString m_menuChoiceList;
     double m_menuQty = 0;
     QString m_filterCustCode;
     bool m_filterEdited = false;
     bool m_deviceReady = false;
-    QString m_dialNumber;
-    int m_tickCount = 0;
-    int m_dialIndex = -1;
     QRect m_startGeometry;
     bool m_closing = false;
     QList<QPair<QAction*, QString>> m_screenActions;

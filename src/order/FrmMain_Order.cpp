@@ -9,6 +9,7 @@
 #include "db/modMain_SQLPick.h"
 #include "order/CheckStoreOpen.h"
 #include "order/OrderCharges.h"
+#include "order/modSeeID.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
 #include "ui/TextUtil.h"
@@ -16,6 +17,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace {
 const QString kForm = QStringLiteral("FrmMain");
@@ -92,8 +94,10 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
             m_cellBefore = GetCellText(spMList, col, row);
             m_storeNameBefore = GetCellText(spMList, mStoreName, row);
             m_enterPressed = false;
-            if (m_cellBefore.isEmpty() && col == mPhone && m_deviceReady && m_processCaller)
-                m_processCaller(QString());
+            if (m_cellBefore.isEmpty() && col == mPhone && m_deviceReady && StandbyCount() > 0) {
+                // The oldest waiting call fills the cell once this edit has properly begun.
+                QTimer::singleShot(0, this, [this] { ProcessCallerNumber(QString()); });
+            }
             return;
         }
         const int entryRow = spMList->MaxRows();

@@ -181,7 +181,8 @@ void TestCustPhone::ddlRunsTwice()
 {
     DbFixture db;
     QString error;
-    QVERIFY(!HasCustomerPhoneIndex(gMainConn));
+    // New installations carry the table from the start; applying it again changes nothing.
+    QVERIFY(HasCustomerPhoneIndex(gMainConn));
     QVERIFY2(ApplyCustomerPhoneIndex(gMainConn, &error), qPrintable(error));
     QCOMPARE(ExecSQL("INSERT INTO 고객 (코드, 전화1, 전화2, 현포인트, 기초포인트) VALUES ('1', "
                      "'02-111-2222', '02-111-2222', 0, 0)"),
