@@ -77,7 +77,10 @@ bool FrmMain::ProcessCallerNumber(const QString& number)
                QLocale(QLocale::Korean).toString(Clock::Now(), QLocale::ShortFormat) + QLatin1Char(']'));
     // Placement is decided before a waiting number is taken, so a number that cannot be placed stays queued.
     const int row = spMList->ActiveRow();
-    const bool ready = QApplication::activeWindow() == this && QApplication::activeModalWidget() == nullptr &&
+    // The standby and log windows belong to this window: being active there still means waiting here.
+    QWidget* active = QApplication::activeWindow();
+    const bool mainActive = active == this || (active && active->parentWidget() == this && !active->isModal());
+    const bool ready = mainActive && QApplication::activeModalWidget() == nullptr &&
                        spMList->ActiveCol() == mPhone && row >= 1 &&
                        (spMList->IsEditing() ? spMList->editor()->text().isEmpty()
                                              : GetCellText(spMList, mPhone, row).isEmpty());

@@ -1,0 +1,177 @@
+#include "MainFixture.h"
+#include "PtyModem.h"
+#include "app/UserSettings.h"
+#include "db/RecordScreens.h"
+#include "order/FrmMain.h"
+#include "order/FrmSeeIDStanbyList.h"
+#include "order/FrmSeeidList.h"
+#include "order/modSeeID.h"
+#include "support/ScriptedPrompter.h"
+#include "ui/ModalSeam.h"
+#include "ui/SpreadGrid.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+namespace {
+// Customer picker stand-in: the customer with the searched number, found without showing the picker.
+class NumberPicker : public RecordPicker
+{
+public:
+    static inline QStringList searches;
+    int FindRecords(const QString& text, const QString&) override
+    {
+        searches << text;
+        m_text = text;
+        return 1;
+    }
+    QString result() const override { return QStringLiteral("10000001") + QChar(0) + QStringLiteral("02-1234-5678"); }
+    QDialog* dialog() override { return &m_dialog; }
+    QDialog m_dialog;
+    QString m_text;
+};
+} // namespace
+
+// Calls from the caller-ID device reaching the order grid, the standby queue, and dialling a store.
+class TestIncomingCalls : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void placedWhenWaitingOnEntryRow();
+    void queuedWhenBusyThenTakenInOrder();
+    void withheldNeverPlaced();
+    void deviceEndToEnd();
+
+private:
+    static bool activate(QWidget& w);
+};
+
+void TestIncomingCalls::initTestCase()
+{
+    RegisterPicker(QStringLiteral("FrmCust_sel"), [] { return std::make_unique<NumberPicker>(); });
+}
+
+void TestIncomingCalls::init()
+{
+    NumberPicker::searches.clear();
+}
+
+bool TestIncomingCalls::activate(QWidget& w)
+{
+    w.show();
+    w.activateWindow();
+    QApplication::setActiveWindow(&w);
+    return QTest::qWaitForWindowActive(&w);
+}
+
+void TestIncomingCalls::placedWhenWaitingOnEntryRow()
+{
+    MainFixture f;
+    ScriptedPrompter p;
+    FrmMain w;
+    QVERIFY(activate(w));
+    QCOMPARE(w.spMList->ActiveCol(), 2);
+    w.HandleCallerNumber(QStringLiteral("0212345678"));
+    QCOMPARE(NumberPicker::searches, QStringList{QStringLiteral("0212345678")});
+    QCOMPARE(w.spMList->CellText(1, 1), QStringLiteral("10000001"));
+    QCOMPARE(w.spMList->CellText(2, 1), QStringLiteral("02-1234-5678"));
+    QCOMPARE(w.txtCustID->text(), QStringLiteral("10000001"));
+    QCOMPARE(w.spMList->ActiveCol(), 3);
+    QCOMPARE(StandbyCount(), 0);
+    QVERIFY(CallerLog()->Text().contains(QStringLiteral("0212345678 [")));
+    UnloadSeeIdWindows();
+}
+
+void TestIncomingCalls::queuedWhenBusyThenTakenInOrder()
+{
+    MainFixture f;
+    MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
+    ScriptedPrompter p;
+    FrmMain w;
+    QVERIFY(activate(w));
+    // The cursor stands on a saved order: both calls wait, and the standby window shows them.
+    w.spMList->SetActiveCell(3, 1);
+    w.HandleCallerNumber(QStringLiteral("0211112222"));
+    w.HandleCallerNumber(QStringLiteral("0233334444"));
+    QCOMPARE(StandbyCount(), 2);
+    QVERIFY(StandbyWindow()->isVisible());
+    QVERIFY(NumberPicker::searches.isEmpty());
+    // Back on the entry row's empty number cell, the oldest waiting number is taken first.
+    w.spMList->SetActiveCell(2, 2);
+    QVERIFY(w.ProcessCallerNumber(QString()));
+    QCOMPARE(NumberPicker::searches.value(0), QStringLiteral("0211112222"));
+    QCOMPARE(StandbyCount(), 1);
+    // The next order's entry row takes the second number.
+    w.spMList->SetActiveCell(2, w.spMList->MaxRows());
+    w.spMList->SetText(2, w.spMList->MaxRows(), QString());
+    w.spMList->SetText(1, w.spMList->MaxRows(), QString());
+    QVERIFY(w.ProcessCallerNumber(QString()));
+    QCOMPARE(NumberPicker::searches.value(1), QStringLiteral("0233334444"));
+    QCOMPARE(StandbyCount(), 0);
+    QVERIFY(!StandbyWindow()->isVisible());
+    QVERIFY(!w.ProcessCallerNumber(QString()));
+    UnloadSeeIdWindows();
+}
+
+void TestIncomingCalls::withheldNeverPlaced()
+{
+    MainFixture f;
+    ScriptedPrompter p;
+    FrmMain w;
+    QVERIFY(activate(w));
+    w.HandleCallerNumber(QString());
+    w.HandleCallerNumber(QStringLiteral("   "));
+    QCOMPARE(StandbyCount(), 0);
+    QVERIFY(NumberPicker::searches.isEmpty());
+    QCOMPARE(w.spMList->CellText(2, 1), QString());
+    UnloadSeeIdWindows();
+}
+
+void TestIncomingCalls::deviceEndToEnd()
+{
+    MainFixture f;
+    PtyModem modem;
+    QVERIFY(modem.isValid());
+    UserSettings::Save(QStringLiteral("OpenSeeIDPort1"), modem.slavePath());
+    gDDD = QStringLiteral("02");
+    ScriptedPrompter p;
+    FrmMain w;
+    QVERIFY(w.DeviceReady());
+    QVERIFY(activate(w));
+    // A withheld call is shown and nothing more; a ringing number lands in the entry row once.
+    QVERIFY(modem.send("RING\r\nDATE = 1208\r\nTIME = 1230\r\nNMBR = P\r\n"));
+    QTRY_COMPARE(w.pnlSeeIDDisp->text(), QStringLiteral("발신번호 표시제한"));
+    QVERIFY(modem.send("RING\r\nDATE = 1208\r\nTIME = 1231\r\nNMBR = 0212345678\r\nRING\r\nNMBR = 0212345678\r\n"));
+    QTRY_COMPARE(w.spMList->CellText(2, 1), QStringLiteral("02-1234-5678"));
+    QTest::qWait(100);
+    QCOMPARE(NumberPicker::searches, QStringList{QStringLiteral("0212345678")});
+    QCOMPARE(StandbyCount(), 0);
+    // A call while the cursor is elsewhere waits; beginning an edit of an empty number cell takes it.
+    w.spMList->SetActiveCell(3, 1);
+    QVERIFY(modem.send("ONHOOK\r\nRING\r\nNMBR = 0299990000\r\n"));
+    QTRY_COMPARE(StandbyCount(), 1);
+    w.spMList->SetText(1, 1, QString());
+    w.spMList->SetText(2, 1, QString());
+    w.spMList->SetActiveCell(2, 1);
+    w.spMList_EditMode(2, 1, 1, false);
+    QTRY_COMPARE(StandbyCount(), 0);
+    QCOMPARE(NumberPicker::searches.value(1), QStringLiteral("0299990000"));
+    // Dialling a store: asked to lift the handset, then the digits go out without the own area code.
+    QVERIFY(modem.send("ONHOOK\r\n"));
+    w.AutoDialReady(QStringLiteral("02-555-1001"));
+    QCOMPARE(p.lastText(), QStringLiteral("가맹점에 전화걸기를 시도하려고 합니다.\r\n\r\n수화기를 들어 주세요..."));
+    QTRY_VERIFY(w.pnlAutoDialingmsg->isVisible());
+    QVERIFY(w.pnlAutoDialingmsg->text().startsWith(QStringLiteral("수화기를 들어 주세요...(남은 대기시간: ")));
+    QVERIFY(modem.send("OFFHOOK\r\n"));
+    QVERIFY(!modem.receive("ATDT5551001;\r", 5000).isEmpty());
+    QTRY_VERIFY(!w.pnlAutoDialingmsg->isVisible());
+    w.close();
+    UserSettings::Save(QStringLiteral("OpenSeeIDPort1"), QStringLiteral("0"));
+}
+
+QTEST_MAIN(TestIncomingCalls)
+#include "tst_incomingcalls.moc"
