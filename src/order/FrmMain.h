@@ -151,6 +151,8 @@ private:
     QPoint pickerAnchor() const;
     void spMList_KeyDown(int& keyCode, int shift);
     void spDList_KeyDown(int& keyCode, int shift);
+    // Enter marks the edit as confirmed; F4 deletes the selected order or line.
+    void gridKeyDown(int& keyCode, int shift, void (FrmMain::*deleteSelected)());
 
     QString m_cellBefore;
     QString m_storeNameBefore;

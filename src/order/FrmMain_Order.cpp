@@ -69,21 +69,21 @@ QPoint FrmMain::pickerAnchor() const
 
 void FrmMain::spMList_KeyDown(int& keyCode, int shift)
 {
-    if (keyCode == Qt::Key_Return || keyCode == Qt::Key_Enter) {
-        m_enterPressed = true;
-    } else if (keyCode == Qt::Key_F4 && shift == 0) {
-        keyCode = 0;
-        DeleteSelectedOrder();
-    }
+    gridKeyDown(keyCode, shift, &FrmMain::DeleteSelectedOrder);
 }
 
 void FrmMain::spDList_KeyDown(int& keyCode, int shift)
+{
+    gridKeyDown(keyCode, shift, &FrmMain::DeleteSelectedLine);
+}
+
+void FrmMain::gridKeyDown(int& keyCode, int shift, void (FrmMain::*deleteSelected)())
 {
     if (keyCode == Qt::Key_Return || keyCode == Qt::Key_Enter) {
         m_enterPressed = true;
     } else if (keyCode == Qt::Key_F4 && shift == 0) {
         keyCode = 0;
-        DeleteSelectedLine();
+        (this->*deleteSelected)();
     }
 }
 
