@@ -35,6 +35,15 @@ struct DepthGuard
     ~DepthGuard() { --depth; }
     int& depth;
 };
+// A style delta that sets just one property.
+template <typename T, typename V>
+GridStyle singleField(GridStyle::Field field, T GridStyle::*member, const V& value)
+{
+    GridStyle d;
+    d.mask = field;
+    d.*member = value;
+    return d;
+}
 } // namespace
 
 SpreadGrid::SpreadGrid(QWidget* parent)
@@ -491,50 +500,32 @@ int SpreadGrid::CellType() const
 
 void SpreadGrid::SetCellType(int type)
 {
-    GridStyle d;
-    d.mask = GridStyle::Type;
-    d.type = type;
-    applyStyle(d);
+    applyStyle(singleField(GridStyle::Type, &GridStyle::type, type));
 }
 
 void SpreadGrid::SetTypeNumberDecPlaces(int places)
 {
-    GridStyle d;
-    d.mask = GridStyle::DecPlaces;
-    d.decPlaces = places;
-    applyStyle(d);
+    applyStyle(singleField(GridStyle::DecPlaces, &GridStyle::decPlaces, places));
 }
 
 void SpreadGrid::SetTypeNumberShowSep(bool on)
 {
-    GridStyle d;
-    d.mask = GridStyle::ShowSep;
-    d.showSep = on;
-    applyStyle(d);
+    applyStyle(singleField(GridStyle::ShowSep, &GridStyle::showSep, on));
 }
 
 void SpreadGrid::SetTypeCurrencyMax(double value)
 {
-    GridStyle d;
-    d.mask = GridStyle::MaxValue;
-    d.maxValue = value;
-    applyStyle(d);
+    applyStyle(singleField(GridStyle::MaxValue, &GridStyle::maxValue, value));
 }
 
 void SpreadGrid::SetTypeCurrencyMin(double value)
 {
-    GridStyle d;
-    d.mask = GridStyle::MinValue;
-    d.minValue = value;
-    applyStyle(d);
+    applyStyle(singleField(GridStyle::MinValue, &GridStyle::minValue, value));
 }
 
 void SpreadGrid::SetTypeCurrencyShowSymbol(bool on)
 {
-    GridStyle d;
-    d.mask = GridStyle::ShowSymbol;
-    d.showSymbol = on;
-    applyStyle(d);
+    applyStyle(singleField(GridStyle::ShowSymbol, &GridStyle::showSymbol, on));
 }
 
 void SpreadGrid::SetTypeCurrencyDecPlaces(int places)
@@ -549,18 +540,12 @@ void SpreadGrid::SetTypeCurrencyShowSep(bool on)
 
 void SpreadGrid::SetTypeHAlign(int align)
 {
-    GridStyle d;
-    d.mask = GridStyle::HAlign;
-    d.hAlign = align;
-    applyStyle(d);
+    applyStyle(singleField(GridStyle::HAlign, &GridStyle::hAlign, align));
 }
 
 void SpreadGrid::SetTypeVAlign(int align)
 {
-    GridStyle d;
-    d.mask = GridStyle::VAlign;
-    d.vAlign = align;
-    applyStyle(d);
+    applyStyle(singleField(GridStyle::VAlign, &GridStyle::vAlign, align));
 }
 
 bool SpreadGrid::Lock() const
@@ -570,10 +555,7 @@ bool SpreadGrid::Lock() const
 
 void SpreadGrid::SetLock(bool on)
 {
-    GridStyle d;
-    d.mask = GridStyle::Lock;
-    d.lock = on;
-    applyStyle(d);
+    applyStyle(singleField(GridStyle::Lock, &GridStyle::lock, on));
 }
 
 bool SpreadGrid::IsLocked(int col, int row) const
@@ -590,10 +572,7 @@ void SpreadGrid::SetFontSize(double points)
 {
     if (points <= 0)
         return;
-    GridStyle d;
-    d.mask = GridStyle::FontSize;
-    d.fontSize = points;
-    applyStyle(d);
+    applyStyle(singleField(GridStyle::FontSize, &GridStyle::fontSize, points));
 }
 
 QString SpreadGrid::FontName() const
@@ -604,10 +583,7 @@ QString SpreadGrid::FontName() const
 
 void SpreadGrid::SetFontName(const QString& name)
 {
-    GridStyle d;
-    d.mask = GridStyle::FontName;
-    d.fontName = name;
-    applyStyle(d);
+    applyStyle(singleField(GridStyle::FontName, &GridStyle::fontName, name));
 }
 
 bool SpreadGrid::FontBold() const
@@ -617,10 +593,7 @@ bool SpreadGrid::FontBold() const
 
 void SpreadGrid::SetFontBold(bool on)
 {
-    GridStyle d;
-    d.mask = GridStyle::FontBold;
-    d.fontBold = on;
-    applyStyle(d);
+    applyStyle(singleField(GridStyle::FontBold, &GridStyle::fontBold, on));
 }
 
 QColor SpreadGrid::BackColor() const
@@ -632,10 +605,7 @@ QColor SpreadGrid::BackColor() const
 
 void SpreadGrid::SetBackColor(const QColor& color)
 {
-    GridStyle d;
-    d.mask = GridStyle::Back;
-    d.back = color.rgb();
-    applyStyle(d);
+    applyStyle(singleField(GridStyle::Back, &GridStyle::back, color.rgb()));
 }
 
 QColor SpreadGrid::ForeColor() const
@@ -647,10 +617,7 @@ QColor SpreadGrid::ForeColor() const
 
 void SpreadGrid::SetForeColor(const QColor& color)
 {
-    GridStyle d;
-    d.mask = GridStyle::Fore;
-    d.fore = color.rgb();
-    applyStyle(d);
+    applyStyle(singleField(GridStyle::Fore, &GridStyle::fore, color.rgb()));
 }
 
 QColor SpreadGrid::CellBackColor(int col, int row) const
