@@ -1,5 +1,7 @@
 #include "masters/FrmMemb_sel.h"
 
+#include "masters/PickerWindow.h"
+
 #include "app/MduMainUi.h"
 #include "app/UserSettings.h"
 #include "db/modDBQuery.h"
@@ -44,16 +46,9 @@ FrmMemb_sel::FrmMemb_sel(QWidget* parent) : QDialog(parent)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     resize(640, 420);
 
-    m_txtinput = new QLineEdit(this);
-    m_txtinput->setObjectName(QStringLiteral("txtinput"));
-    m_txtinput->installEventFilter(this);
+    m_txtinput = MakePickerInput(this, QStringLiteral("txtinput"));
 
-    auto* top = new QHBoxLayout;
-    auto* inputLabel = new QLabel(QStringLiteral("검색어(F3)"), this);
-    inputLabel->setBuddy(m_txtinput);
-    top->addWidget(inputLabel);
-    top->addWidget(m_txtinput, 1);
-    top->addSpacing(10);
+    auto* top = MakePickerSearchRow(this, m_txtinput);
     top->addWidget(new QLabel(QStringLiteral("검색범위:"), this));
     m_loading = true;
     for (int i = 0; i < kScopeCount; ++i) {
@@ -96,12 +91,8 @@ FrmMemb_sel::FrmMemb_sel(QWidget* parent) : QDialog(parent)
             SelectActive();
     });
 
-    m_btnSel = new QPushButton(QStringLiteral("선택 &S"), this);
-    m_btnSel->setObjectName(QStringLiteral("btnSel"));
-    m_btnSel->setAutoDefault(false);
-    m_btnClose = new QPushButton(QStringLiteral("닫기 &C"), this);
-    m_btnClose->setObjectName(QStringLiteral("btnClose"));
-    m_btnClose->setAutoDefault(false);
+    m_btnSel = MakePickerButton(this, QStringLiteral("선택 &S"), QStringLiteral("btnSel"));
+    m_btnClose = MakePickerButton(this, QStringLiteral("닫기 &C"), QStringLiteral("btnClose"));
     connect(m_btnSel, &QPushButton::clicked, this, &FrmMemb_sel::SelectActive);
     connect(m_btnClose, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -109,16 +100,7 @@ FrmMemb_sel::FrmMemb_sel(QWidget* parent) : QDialog(parent)
     bottom->addStretch(1);
     bottom->addWidget(m_btnSel);
     bottom->addWidget(m_btnClose);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(m_spList, 1);
-    layout->addLayout(bottom);
-
-    CenterForm(this);
-    LoadFormIni(this);
-    WatchColWidths(this, m_spList);
-    ConnectGridMenu(this, m_spList);
+    FinishPickerLayout(this, top, m_spList, bottom);
 }
 
 FrmMemb_sel::~FrmMemb_sel() = default;
@@ -160,27 +142,11 @@ int FrmMemb_sel::Refresh_Sheet()
     sql += QStringLiteral(" ORDER BY 코드");
     m_lastQuery = sql;
 
-    m_spList->SetReDraw(false);
-    m_spList->SetMaxRows(0);
-    Recordset rs;
-    const int n = OpenQuery(rs, sql);
-    if (n > 0) {
-        QList<QVariantList> rows;
-        rows.reserve(n);
-        for (; !rs.EOF_(); rs.MoveNext()) {
-            rows.append(
-                {rs.text(QStringLiteral("코드")), rs.text(QStringLiteral("상호")),
-                 rs.text(QStringLiteral("전화1")),
-                 rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') + rs.text(QStringLiteral("주소2")),
-                 rs.text(QStringLiteral("메모"))});
-        }
-        m_spList->SetMaxRows(n);
-        m_spList->SetBlockValues(1, rows);
-        m_spList->SetActiveCell(ColCode, 1);
-    }
-    rs.close();
-    m_spList->SetReDraw(true);
-    return qMax(n, 0);
+    return FillPickerList(m_spList, sql, ColCode, [](const Recordset& rs) -> QVariantList {
+        return {rs.text(QStringLiteral("코드")), rs.text(QStringLiteral("상호")), rs.text(QStringLiteral("전화1")),
+                rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') + rs.text(QStringLiteral("주소2")),
+                rs.text(QStringLiteral("메모"))};
+    });
 }
 
 bool FrmMemb_sel::SelectActive()
@@ -195,50 +161,28 @@ bool FrmMemb_sel::SelectActive()
     return true;
 }
 
-void FrmMemb_sel::searchFromInput()
-{
-    if (Refresh_Sheet() > 0)
-        m_spList->setFocus();
-    else
-        ShowInfo(QStringLiteral("검색된 자료가 없습니다."));
-}
-
 bool FrmMemb_sel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_txtinput) {
-        if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                searchFromInput();
-                return true;
-            }
-        } else if (event->type() == QEvent::FocusIn) {
-            SelectAllText();
-        }
-    }
+    if (watched == m_txtinput &&
+        HandlePickerInputEvent(event, [this] { ShowPickerSearchOutcome(Refresh_Sheet(), m_spList); }))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 
 void FrmMemb_sel::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_F3 && event->modifiers() == Qt::NoModifier) {
-        m_txtinput->setFocus();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!FocusPickerInputOnF3(event, m_txtinput))
+        QDialog::keyPressEvent(event);
 }
 
 void FrmMemb_sel::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_spList->MaxRows() > 0)
-        m_spList->setFocus();
+    FocusPickerListOnActivation(this, event, m_spList);
 }
 
 void FrmMemb_sel::done(int r)
 {
-    if (r != QDialog::Accepted)
-        m_result.clear();
-    SaveFormIni(this);
+    ClosePicker(this, r, m_result);
     QDialog::done(r);
 }

@@ -54,8 +54,6 @@ protected:
     void done(int r) override;
 
 private:
-    void searchFromInput();
-
     SpreadGrid* m_spList = nullptr;
     QLineEdit* m_txtinput = nullptr;
     QCheckBox* m_chkFindFld[kScopeCount] = {};

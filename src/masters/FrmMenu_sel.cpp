@@ -3,6 +3,7 @@
 #include "app/MduMainUi.h"
 #include "db/modDBQuery.h"
 #include "masters/MenuPickResult.h"
+#include "masters/PickerWindow.h"
 #include "ui/InputUtil.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
@@ -33,20 +34,13 @@ FrmMenu_sel::FrmMenu_sel(QWidget* parent) : QDialog(parent)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     resize(560, 420);
 
-    m_txtinput = new QLineEdit(this);
-    m_txtinput->setObjectName(QStringLiteral("txtinput"));
-    m_txtinput->installEventFilter(this);
+    m_txtinput = MakePickerInput(this, QStringLiteral("txtinput"));
     m_lblMBName = new QLabel(this);
     m_lblMBName->setObjectName(QStringLiteral("lblMBName"));
     m_lblMBName->setMinimumWidth(120);
     m_lblMBName->setFrameShape(QFrame::StyledPanel);
 
-    auto* top = new QHBoxLayout;
-    auto* inputLabel = new QLabel(QStringLiteral("검색어(F3)"), this);
-    inputLabel->setBuddy(m_txtinput);
-    top->addWidget(inputLabel);
-    top->addWidget(m_txtinput, 1);
-    top->addSpacing(10);
+    auto* top = MakePickerSearchRow(this, m_txtinput);
     top->addWidget(new QLabel(QStringLiteral("가맹점"), this));
     top->addWidget(m_lblMBName);
 
@@ -93,12 +87,8 @@ FrmMenu_sel::FrmMenu_sel(QWidget* parent) : QDialog(parent)
     });
 
     auto* hint = new QLabel(QStringLiteral("[엔터: 선택완료]"), this);
-    m_btnSel = new QPushButton(QStringLiteral("선택 &S"), this);
-    m_btnSel->setObjectName(QStringLiteral("btnSel"));
-    m_btnSel->setAutoDefault(false);
-    m_btnClose = new QPushButton(QStringLiteral("닫기 &C"), this);
-    m_btnClose->setObjectName(QStringLiteral("btnClose"));
-    m_btnClose->setAutoDefault(false);
+    m_btnSel = MakePickerButton(this, QStringLiteral("선택 &S"), QStringLiteral("btnSel"));
+    m_btnClose = MakePickerButton(this, QStringLiteral("닫기 &C"), QStringLiteral("btnClose"));
     connect(m_btnSel, &QPushButton::clicked, this, &FrmMenu_sel::SelectRows);
     connect(m_btnClose, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -107,16 +97,7 @@ FrmMenu_sel::FrmMenu_sel(QWidget* parent) : QDialog(parent)
     bottom->addStretch(1);
     bottom->addWidget(m_btnSel);
     bottom->addWidget(m_btnClose);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(m_spList, 1);
-    layout->addLayout(bottom);
-
-    CenterForm(this);
-    LoadFormIni(this);
-    WatchColWidths(this, m_spList);
-    ConnectGridMenu(this, m_spList);
+    FinishPickerLayout(this, top, m_spList, bottom);
 }
 
 FrmMenu_sel::~FrmMenu_sel() = default;
@@ -173,25 +154,10 @@ int FrmMenu_sel::Refresh_Sheet()
         sql += QStringLiteral(" AND 메뉴명 LIKE '%") + SQLQuote(text) + QStringLiteral("%'");
     sql += QStringLiteral(" ORDER BY 메뉴명");
 
-    m_spList->SetReDraw(false);
-    m_spList->SetMaxRows(0);
-    Recordset rs;
-    const int n = OpenQuery(rs, sql);
-    if (n > 0) {
-        QList<QVariantList> rows;
-        rows.reserve(n);
-        for (; !rs.EOF_(); rs.MoveNext()) {
-            rows.append({rs.text(QStringLiteral("메뉴명")), rs.text(QStringLiteral("메모")),
-                         rs.value(QStringLiteral("판매단가")), QString(), QString(),
-                         rs.text(QStringLiteral("코드"))});
-        }
-        m_spList->SetMaxRows(n);
-        m_spList->SetBlockValues(1, rows);
-        m_spList->SetActiveCell(ColName, 1);
-    }
-    rs.close();
-    m_spList->SetReDraw(true);
-    return qMax(n, 0);
+    return FillPickerList(m_spList, sql, ColName, [](const Recordset& rs) -> QVariantList {
+        return {rs.text(QStringLiteral("메뉴명")), rs.text(QStringLiteral("메모")), rs.value(QStringLiteral("판매단가")),
+                QString(), QString(), rs.text(QStringLiteral("코드"))};
+    });
 }
 
 bool FrmMenu_sel::SelectRows()
@@ -255,52 +221,34 @@ void FrmMenu_sel::markAndSelect(int row)
     SelectRows();
 }
 
-void FrmMenu_sel::searchFromInput()
-{
-    if (Refresh_Sheet() > 0)
-        m_spList->setFocus();
-    else
-        ShowInfo(QStringLiteral("검색된 자료가 없습니다."));
-}
-
 bool FrmMenu_sel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_txtinput) {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
-            if (isEnter(key)) {
-                searchFromInput();
-                return true;
-            }
             if (key == Qt::Key_Up || key == Qt::Key_Down)
                 return EnterNextField(key);
-        } else if (event->type() == QEvent::FocusIn) {
-            SelectAllText();
         }
+        if (HandlePickerInputEvent(event, [this] { ShowPickerSearchOutcome(Refresh_Sheet(), m_spList); }))
+            return true;
     }
     return QDialog::eventFilter(watched, event);
 }
 
 void FrmMenu_sel::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_F3 && event->modifiers() == Qt::NoModifier) {
-        m_txtinput->setFocus();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!FocusPickerInputOnF3(event, m_txtinput))
+        QDialog::keyPressEvent(event);
 }
 
 void FrmMenu_sel::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_spList->MaxRows() > 0)
-        m_spList->setFocus();
+    FocusPickerListOnActivation(this, event, m_spList);
 }
 
 void FrmMenu_sel::done(int r)
 {
-    if (r != QDialog::Accepted)
-        m_result.clear();
-    SaveFormIni(this);
+    ClosePicker(this, r, m_result);
     QDialog::done(r);
 }

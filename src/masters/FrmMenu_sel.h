@@ -60,7 +60,6 @@ private:
     void quantityEdited(int row);
     void toggleMark(int row);
     void markAndSelect(int row);
-    void searchFromInput();
 
     SpreadGrid* m_spList = nullptr;
     QLineEdit* m_txtinput = nullptr;

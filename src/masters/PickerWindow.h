@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+
+#include <functional>
+
+class QDialog;
+class QEvent;
+class QHBoxLayout;
+class QKeyEvent;
+class QLayout;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+class Recordset;
+class SpreadGrid;
+
+// Pieces shared by the search-and-pick windows: a search box above a result list with select/close buttons.
+
+// The search box, named objectName, whose key and focus events go to owner's event filter.
+QLineEdit* MakePickerInput(QDialog* owner, const QString& objectName);
+// The "검색어(F3)" label with input beside it, followed by a small gap.
+QHBoxLayout* MakePickerSearchRow(QWidget* owner, QLineEdit* input);
+// A button that Enter in the list or the search box never presses by accident.
+QPushButton* MakePickerButton(QWidget* owner, const QString& caption, const QString& objectName);
+// Stacks the rows, centres the window and restores its stored placement and column widths.
+void FinishPickerLayout(QDialog* owner, QLayout* top, SpreadGrid* list, QLayout* bottom);
+
+// Selects the box's text on focus and runs search on Enter; true when the event was used up.
+bool HandlePickerInputEvent(QEvent* event, const std::function<void()>& search);
+// After a search: into the list when rows were found, otherwise tells the operator nothing matched.
+void ShowPickerSearchOutcome(int rows, SpreadGrid* list);
+// F3 without modifiers goes back to the search box; true when the key was used.
+bool FocusPickerInputOnF3(QKeyEvent* event, QLineEdit* input);
+// Back to the list whenever the window is activated with rows in it.
+void FocusPickerListOnActivation(QDialog* owner, QEvent* event, SpreadGrid* list);
+// Forgets the result unless the window was accepted, and keeps the window's placement.
+void ClosePicker(QDialog* owner, int r, QString& result);
+
+// Replaces the list with the rows of sql, each built by makeRow, and puts the cursor on activeCol of
+// the first row; returns the number of rows.
+int FillPickerList(SpreadGrid* list, const QString& sql, int activeCol,
+                   const std::function<QVariantList(const Recordset&)>& makeRow);
