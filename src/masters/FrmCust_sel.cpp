@@ -9,6 +9,7 @@
 #include "masters/CustomerPhoneIndex.h"
 #include "masters/FrmCust_save.h"
 #include "masters/FrmCust_selsub.h"
+#include "masters/PickerWindow.h"
 #include "ui/InputUtil.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
@@ -309,27 +310,11 @@ void FrmCust_sel::SyncUpdateCust(RecordEditor* editor, int mode)
     m_spList->SetActiveCell(qMax(m_spList->ActiveCol(), 1), row);
 }
 
-void FrmCust_sel::searchFromInput()
-{
-    if (Refresh_Sheet() > 0)
-        m_spList->setFocus();
-    else
-        ShowInfo(QStringLiteral("검색된 자료가 없습니다."));
-}
-
 bool FrmCust_sel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_txtinput) {
-        if (event->type() == QEvent::FocusIn) {
-            SelectAllText();
-        } else if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                searchFromInput();
-                return true;
-            }
-        }
-    }
+    if (watched == m_txtinput &&
+        HandlePickerInputEvent(event, [this] { ShowPickerSearchOutcome(Refresh_Sheet(), m_spList); }))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 

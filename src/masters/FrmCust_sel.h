@@ -63,7 +63,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void searchFromInput();
     // Runs an editor for this picker: mode 1 adds, 2 changes the customer with this code.
     void runEditor(int mode, const QString& code);
 

@@ -7,6 +7,7 @@
 #include "db/Schema.h"
 #include "db/modDBQuery.h"
 #include "masters/CustPhone.h"
+#include "masters/PickerWindow.h"
 #include "ui/InputUtil.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
@@ -216,17 +217,8 @@ void frmZipcode::selectClicked()
 
 bool frmZipcode::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_txtInput) {
-        if (event->type() == QEvent::FocusIn) {
-            SelectAllText();
-        } else if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                searchAction();
-                return true;
-            }
-        }
-    }
+    if (watched == m_txtInput && HandlePickerInputEvent(event, [this] { searchAction(); }))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 
