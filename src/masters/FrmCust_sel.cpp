@@ -320,29 +320,16 @@ bool FrmCust_sel::eventFilter(QObject* watched, QEvent* event)
 
 void FrmCust_sel::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_F2:
+    if (event->key() == Qt::Key_F2)
         AddRecord();
-        return;
-    case Qt::Key_F3:
-        m_txtinput->setFocus();
-        return;
-    case Qt::Key_F4:
+    else if (event->key() == Qt::Key_F4)
         DeleteRecord();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return;
-    default:
+    else if (!HandlePickerKey(event, m_txtinput))
         QDialog::keyPressEvent(event);
-    }
 }
 
 void FrmCust_sel::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    QTimer::singleShot(0, this, [this] {
-        if (m_spList->MaxRows() > 0)
-            m_spList->setFocus();
-    });
+    FocusPickerListWhenShown(this, m_spList);
 }

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 QLineEdit* MakePickerInput(QDialog* owner, const QString& objectName)
@@ -85,6 +86,30 @@ bool FocusPickerInputOnF3(QKeyEvent* event, QLineEdit* input)
         return false;
     input->setFocus();
     return true;
+}
+
+bool HandlePickerKey(QKeyEvent* event, QLineEdit* input)
+{
+    switch (event->key()) {
+    case Qt::Key_F3:
+        input->setFocus();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void FocusPickerListWhenShown(QDialog* owner, SpreadGrid* list, QLineEdit* fallback)
+{
+    QTimer::singleShot(0, owner, [list, fallback] {
+        if (list->MaxRows() > 0)
+            list->setFocus();
+        else if (fallback)
+            fallback->setFocus();
+    });
 }
 
 void FocusPickerListOnActivation(QDialog* owner, QEvent* event, SpreadGrid* list)

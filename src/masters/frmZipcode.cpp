@@ -224,30 +224,16 @@ bool frmZipcode::eventFilter(QObject* watched, QEvent* event)
 
 void frmZipcode::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_F3:
-        m_txtInput->setFocus();
-        return;
-    case Qt::Key_F5:
+    if (event->key() == Qt::Key_F5)
         searchAction();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return;
-    default:
+    else if (!HandlePickerKey(event, m_txtInput))
         QDialog::keyPressEvent(event);
-    }
 }
 
 void frmZipcode::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    QTimer::singleShot(0, this, [this] {
-        if (m_spList->MaxRows() > 0)
-            m_spList->setFocus();
-        else
-            m_txtInput->setFocus();
-    });
+    FocusPickerListWhenShown(this, m_spList, m_txtInput);
 }
 
 bool RunZipSearch(QWidget* parent, const QString& text, QString& post, QString& addr, bool* nothingFound)
