@@ -1,10 +1,9 @@
 #include "masters/FrmMemb_sel.h"
 
-#include "masters/PickerWindow.h"
-
 #include "app/MduMainUi.h"
 #include "app/UserSettings.h"
 #include "db/modDBQuery.h"
+#include "masters/PickerWindow.h"
 #include "ui/InputUtil.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
