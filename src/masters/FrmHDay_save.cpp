@@ -3,6 +3,7 @@
 #include "app/Clock.h"
 #include "app/MduMainUi.h"
 #include "db/modDBQuery.h"
+#include "masters/EditorWindow.h"
 #include "masters/HolidayRules.h"
 #include "ui/ByteLimitedLineEdit.h"
 #include "ui/InputUtil.h"
@@ -163,11 +164,8 @@ bool FrmHDay_save::eventFilter(QObject* watched, QEvent* event)
 
 void FrmHDay_save::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier) {
-        Save();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!HandleSaveKey(event, [this] { Save(); }))
+        QDialog::keyPressEvent(event);
 }
 
 void FrmHDay_save::showEvent(QShowEvent* event)

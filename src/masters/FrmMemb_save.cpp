@@ -3,6 +3,7 @@
 #include "app/MduMainUi.h"
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
+#include "masters/EditorWindow.h"
 #include "masters/HolidayRules.h"
 #include "masters/frmZipcode.h"
 #include "ui/ByteLimitedLineEdit.h"
@@ -527,11 +528,8 @@ bool FrmMemb_save::eventFilter(QObject* watched, QEvent* event)
 
 void FrmMemb_save::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_F2 && event->modifiers() == Qt::NoModifier) {
-        Save();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!HandleSaveKey(event, [this] { Save(); }))
+        QDialog::keyPressEvent(event);
 }
 
 void FrmMemb_save::showEvent(QShowEvent* event)
