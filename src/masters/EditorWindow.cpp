@@ -1,6 +1,9 @@
 #include "masters/EditorWindow.h"
 
+#include <QCheckBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QPushButton>
 
 bool HandleSaveKey(QKeyEvent* event, const std::function<void()>& save)
 {
@@ -8,4 +11,14 @@ bool HandleSaveKey(QKeyEvent* event, const std::function<void()>& save)
         return false;
     save();
     return true;
+}
+
+QHBoxLayout* MakeEditorButtonRow(QCheckBox* continueAdd, QPushButton* save, QPushButton* close)
+{
+    auto* row = new QHBoxLayout;
+    row->addWidget(continueAdd);
+    row->addStretch(1);
+    row->addWidget(save);
+    row->addWidget(close);
+    return row;
 }

@@ -2,9 +2,14 @@
 
 #include <functional>
 
+class QCheckBox;
+class QHBoxLayout;
 class QKeyEvent;
+class QPushButton;
 
 // Pieces shared by the store-side editor windows.
 
 // F2 without modifiers saves; true when the key was used.
 bool HandleSaveKey(QKeyEvent* event, const std::function<void()>& save);
+// The bottom row: the keep-adding tick on the left, save and close on the right.
+QHBoxLayout* MakeEditorButtonRow(QCheckBox* continueAdd, QPushButton* save, QPushButton* close);

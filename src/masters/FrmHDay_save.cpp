@@ -77,11 +77,7 @@ FrmHDay_save::FrmHDay_save(QWidget* parent) : QDialog(parent)
     grid->addWidget(m_memo, 2, 1, 1, 2);
     grid->setColumnStretch(2, 1);
 
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(m_chkContinueAdd);
-    bottom->addStretch(1);
-    bottom->addWidget(m_btnSave);
-    bottom->addWidget(m_btnClose);
+    auto* bottom = MakeEditorButtonRow(m_chkContinueAdd, m_btnSave, m_btnClose);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

@@ -173,12 +173,9 @@ void FrmMemb_save::buildUi()
     grid->addWidget(m_fields[FldBalance], row, 2, 1, 3);
     grid->setColumnStretch(4, 1);
 
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(new QLabel(QStringLiteral("『 *는 필수입력』"), this));
-    bottom->addWidget(m_chkContinueAdd);
-    bottom->addStretch(1);
-    bottom->addWidget(m_btnSave);
-    bottom->addWidget(m_btnClose);
+    auto* required = new QLabel(QStringLiteral("『 *는 필수입력』"), this);
+    auto* bottom = MakeEditorButtonRow(m_chkContinueAdd, m_btnSave, m_btnClose);
+    bottom->insertWidget(0, required);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
