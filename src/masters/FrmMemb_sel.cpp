@@ -38,7 +38,7 @@ constexpr Scope kScopes[FrmMemb_sel::kScopeCount] = {
 };
 } // namespace
 
-FrmMemb_sel::FrmMemb_sel(QWidget* parent) : QDialog(parent)
+FrmMemb_sel::FrmMemb_sel(QWidget* parent) : PickerDialog(parent)
 {
     setObjectName(QStringLiteral("FrmMemb_sel"));
     setWindowTitle(QStringLiteral("가맹점 검색"));
@@ -158,30 +158,4 @@ bool FrmMemb_sel::SelectActive()
     m_result = m_spList->CellText(ColCode, row) + kNul + m_spList->CellText(ColName, row);
     accept();
     return true;
-}
-
-bool FrmMemb_sel::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_txtinput &&
-        HandlePickerInputEvent(event, [this] { ShowPickerSearchOutcome(Refresh_Sheet(), m_spList); }))
-        return true;
-    return QDialog::eventFilter(watched, event);
-}
-
-void FrmMemb_sel::keyPressEvent(QKeyEvent* event)
-{
-    if (!FocusPickerInputOnF3(event, m_txtinput))
-        QDialog::keyPressEvent(event);
-}
-
-void FrmMemb_sel::changeEvent(QEvent* event)
-{
-    QDialog::changeEvent(event);
-    FocusPickerListOnActivation(this, event, m_spList);
-}
-
-void FrmMemb_sel::done(int r)
-{
-    ClosePicker(this, r, m_result);
-    QDialog::done(r);
 }

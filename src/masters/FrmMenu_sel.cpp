@@ -27,7 +27,7 @@ bool isEnter(int key)
 }
 } // namespace
 
-FrmMenu_sel::FrmMenu_sel(QWidget* parent) : QDialog(parent)
+FrmMenu_sel::FrmMenu_sel(QWidget* parent) : PickerDialog(parent)
 {
     setObjectName(QStringLiteral("FrmMenu_sel"));
     setWindowTitle(QStringLiteral("메뉴선택"));
@@ -223,32 +223,10 @@ void FrmMenu_sel::markAndSelect(int row)
 
 bool FrmMenu_sel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_txtinput) {
-        if (event->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(event)->key();
-            if (key == Qt::Key_Up || key == Qt::Key_Down)
-                return EnterNextField(key);
-        }
-        if (HandlePickerInputEvent(event, [this] { ShowPickerSearchOutcome(Refresh_Sheet(), m_spList); }))
-            return true;
+    if (watched == m_txtinput && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down)
+            return EnterNextField(key);
     }
-    return QDialog::eventFilter(watched, event);
-}
-
-void FrmMenu_sel::keyPressEvent(QKeyEvent* event)
-{
-    if (!FocusPickerInputOnF3(event, m_txtinput))
-        QDialog::keyPressEvent(event);
-}
-
-void FrmMenu_sel::changeEvent(QEvent* event)
-{
-    QDialog::changeEvent(event);
-    FocusPickerListOnActivation(this, event, m_spList);
-}
-
-void FrmMenu_sel::done(int r)
-{
-    ClosePicker(this, r, m_result);
-    QDialog::done(r);
+    return PickerDialog::eventFilter(watched, event);
 }

@@ -1,16 +1,12 @@
 #pragma once
 
 #include "db/RecordScreens.h"
-
-#include <QDialog>
+#include "masters/PickerDialog.h"
 
 class QLabel;
-class QLineEdit;
-class QPushButton;
-class SpreadGrid;
 
 // Modal picker over one store's menus; in multi-select mode several menus are chosen with quantities.
-class FrmMenu_sel : public QDialog, public RecordPicker
+class FrmMenu_sel : public PickerDialog, public RecordPicker
 {
     Q_OBJECT
 public:
@@ -37,23 +33,16 @@ public:
     QDialog* dialog() override { return this; }
 
     // Lists the store's menus whose name holds the text in txtinput; returns the number of rows.
-    int Refresh_Sheet();
+    int Refresh_Sheet() override;
     // Builds the result from the marked quantities (or the active row) and closes; false with a message
     // when the list is empty.
     bool SelectRows();
 
     QString storeCode() const { return m_storeCode; }
-    SpreadGrid* spList() const { return m_spList; }
-    QLineEdit* txtinput() const { return m_txtinput; }
     QLabel* lblMBName() const { return m_lblMBName; }
-    QPushButton* btnSel() const { return m_btnSel; }
-    QPushButton* btnClose() const { return m_btnClose; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void done(int r) override;
 
 private:
     void markClicked(int row);
@@ -61,13 +50,7 @@ private:
     void toggleMark(int row);
     void markAndSelect(int row);
 
-    SpreadGrid* m_spList = nullptr;
-    QLineEdit* m_txtinput = nullptr;
     QLabel* m_lblMBName = nullptr;
-    QPushButton* m_btnSel = nullptr;
-    QPushButton* m_btnClose = nullptr;
-
     QString m_storeCode;
-    QString m_result;
     bool m_multy = false;
 };

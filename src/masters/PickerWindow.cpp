@@ -80,14 +80,6 @@ void ShowPickerSearchOutcome(int rows, SpreadGrid* list)
         ShowInfo(QStringLiteral("검색된 자료가 없습니다."));
 }
 
-bool FocusPickerInputOnF3(QKeyEvent* event, QLineEdit* input)
-{
-    if (event->key() != Qt::Key_F3 || event->modifiers() != Qt::NoModifier)
-        return false;
-    input->setFocus();
-    return true;
-}
-
 bool HandlePickerKey(QKeyEvent* event, QLineEdit* input)
 {
     switch (event->key()) {
@@ -110,19 +102,6 @@ void FocusPickerListWhenShown(QDialog* owner, SpreadGrid* list, QLineEdit* fallb
         else if (fallback)
             fallback->setFocus();
     });
-}
-
-void FocusPickerListOnActivation(QDialog* owner, QEvent* event, SpreadGrid* list)
-{
-    if (event->type() == QEvent::ActivationChange && owner->isActiveWindow() && list->MaxRows() > 0)
-        list->setFocus();
-}
-
-void ClosePicker(QDialog* owner, int r, QString& result)
-{
-    if (r != QDialog::Accepted)
-        result.clear();
-    SaveFormIni(owner);
 }
 
 int FillPickerList(SpreadGrid* list, const QString& sql, int activeCol,

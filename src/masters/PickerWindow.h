@@ -31,16 +31,10 @@ void FinishPickerLayout(QDialog* owner, QLayout* top, SpreadGrid* list, QLayout*
 bool HandlePickerInputEvent(QEvent* event, const std::function<void()>& search);
 // After a search: into the list when rows were found, otherwise tells the operator nothing matched.
 void ShowPickerSearchOutcome(int rows, SpreadGrid* list);
-// F3 without modifiers goes back to the search box; true when the key was used.
-bool FocusPickerInputOnF3(QKeyEvent* event, QLineEdit* input);
 // F3 (whatever the modifiers) goes back to the search box and Enter is swallowed; true when the key was used.
 bool HandlePickerKey(QKeyEvent* event, QLineEdit* input);
 // Once the window is up: into the list when it has rows, otherwise into fallback when given.
 void FocusPickerListWhenShown(QDialog* owner, SpreadGrid* list, QLineEdit* fallback = nullptr);
-// Back to the list whenever the window is activated with rows in it.
-void FocusPickerListOnActivation(QDialog* owner, QEvent* event, SpreadGrid* list);
-// Forgets the result unless the window was accepted, and keeps the window's placement.
-void ClosePicker(QDialog* owner, int r, QString& result);
 
 // Replaces the list with the rows of sql, each built by makeRow, and puts the cursor on activeCol of
 // the first row; returns the number of rows.

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+class SpreadGrid;
+
+// Base of the store and menu pickers: a search box above a result list, with their shared keys and closing.
+class PickerDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit PickerDialog(QWidget* parent = nullptr);
+    ~PickerDialog() override;
+
+    // Searches for the text in txtinput; returns the number of rows.
+    virtual int Refresh_Sheet() = 0;
+
+    SpreadGrid* spList() const { return m_spList; }
+    QLineEdit* txtinput() const { return m_txtinput; }
+    QPushButton* btnSel() const { return m_btnSel; }
+    QPushButton* btnClose() const { return m_btnClose; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void done(int r) override;
+
+    SpreadGrid* m_spList = nullptr;
+    QLineEdit* m_txtinput = nullptr;
+    QPushButton* m_btnSel = nullptr;
+    QPushButton* m_btnClose = nullptr;
+    QString m_result;
+};
