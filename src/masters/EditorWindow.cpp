@@ -22,3 +22,13 @@ QHBoxLayout* MakeEditorButtonRow(QCheckBox* continueAdd, QPushButton* save, QPus
     row->addWidget(close);
     return row;
 }
+
+void MakeEditorButtons(QWidget* owner, QPushButton*& save, QPushButton*& close)
+{
+    save = new QPushButton(QStringLiteral("저장 F2"), owner);
+    save->setObjectName(QStringLiteral("btnSave"));
+    save->setAutoDefault(false);
+    close = new QPushButton(QStringLiteral("닫기 &C"), owner);
+    close->setObjectName(QStringLiteral("btnClose"));
+    close->setAutoDefault(false);
+}

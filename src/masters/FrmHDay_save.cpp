@@ -56,12 +56,7 @@ FrmHDay_save::FrmHDay_save(QWidget* parent) : QDialog(parent)
 
     m_chkContinueAdd = new QCheckBox(QStringLiteral("계속 등록하기(&N)"), this);
     m_chkContinueAdd->setObjectName(QStringLiteral("chkContinueAdd"));
-    m_btnSave = new QPushButton(QStringLiteral("저장 F2"), this);
-    m_btnSave->setObjectName(QStringLiteral("btnSave"));
-    m_btnSave->setAutoDefault(false);
-    m_btnClose = new QPushButton(QStringLiteral("닫기 &C"), this);
-    m_btnClose->setObjectName(QStringLiteral("btnClose"));
-    m_btnClose->setAutoDefault(false);
+    MakeEditorButtons(this, m_btnSave, m_btnClose);
 
     // The weekday list sits where the date input is; the kind decides which of the two shows.
     m_dayPlace = new QStackedLayout;

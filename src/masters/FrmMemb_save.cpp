@@ -107,12 +107,7 @@ void FrmMemb_save::buildUi()
     m_btnZipcode->setObjectName(QStringLiteral("btnZipcode"));
     m_btnZipcode->setAutoDefault(false);
     m_btnZipcode->setFocusPolicy(Qt::TabFocus);
-    m_btnSave = new QPushButton(QStringLiteral("저장 F2"), this);
-    m_btnSave->setObjectName(QStringLiteral("btnSave"));
-    m_btnSave->setAutoDefault(false);
-    m_btnClose = new QPushButton(QStringLiteral("닫기 &C"), this);
-    m_btnClose->setObjectName(QStringLiteral("btnClose"));
-    m_btnClose->setAutoDefault(false);
+    MakeEditorButtons(this, m_btnSave, m_btnClose);
     // Closing must not first run the checks of the field being left.
     m_btnClose->setFocusPolicy(Qt::TabFocus);
     m_chkContinueAdd = new QCheckBox(QStringLiteral("계속 등록하기(&N)"), this);
