@@ -79,6 +79,9 @@ int RunApplication(int argc, char* argv[])
     {
         auto window = std::make_unique<FrmMain>();
         window->show();
+        // The operator types straight away: the order screen takes the keyboard from the closed login.
+        window->raise();
+        window->activateWindow();
         rc = app.exec();
     }
     DestroyApp();
