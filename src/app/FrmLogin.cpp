@@ -107,8 +107,13 @@ void FrmLogin::activateOnce()
         return;
     m_activated = true;
     setWindowTitle(QStringLiteral("일반 사용자 로그인"));
-    m_password = GetConfig(QStringLiteral("로그인암호"), QString());
-    if (m_password.isEmpty()) {
+    // A password that cannot be read locks the door instead of opening it.
+    const std::optional<QString> stored = ReadConfig(QStringLiteral("로그인암호"), QString());
+    m_unreadable = !stored.has_value();
+    m_password = stored.value_or(QString());
+    if (m_unreadable) {
+        pnlMsg->setText(QStringLiteral("로그인 암호를 읽을 수 없습니다. 데이터베이스를 확인하세요."));
+    } else if (m_password.isEmpty()) {
         txtPass->setEchoMode(QLineEdit::Normal);
         txtPass->setText(kHint);
         pnlMsg->setText(QStringLiteral("로그인 암호가 설정되어 있지 않습니다. 엔터를 누르면 시작합니다."));
@@ -124,7 +129,7 @@ void FrmLogin::txtPass_Return()
     // Enter may come before the window was ever activated (a key queued at start-up).
     activateOnce();
     ++m_attempts;
-    if (m_password.isEmpty() || txtPass->text() == m_password) {
+    if (!m_unreadable && (m_password.isEmpty() || txtPass->text() == m_password)) {
         finish(true);
         return;
     }

@@ -43,5 +43,6 @@ private:
     QPixmap m_background;
     QString m_password;
     bool m_activated = false;
+    bool m_unreadable = false;
     int m_attempts = 0;
 };

@@ -40,12 +40,17 @@ bool PassAuthority(const QString& formName, const QString& formDescription, int 
 
 QString GetConfig(const QString& name, const QString& defaultValue)
 {
+    return ReadConfig(name, defaultValue).value_or(defaultValue);
+}
+
+std::optional<QString> ReadConfig(const QString& name, const QString& defaultValue)
+{
     try {
         Recordset rs;
         if (!OpenRecordset(gMainConn, rs,
                            QStringLiteral("SELECT 설정값 FROM 환경설정 WHERE 구분 = '") + SQLQuote(name) +
                                QLatin1Char('\'')))
-            return defaultValue;
+            return std::nullopt;
         if (rs.RecordCount() == 0) {
             const DbConnection::ExecResult r = gMainConn.exec(QStringLiteral("INSERT INTO 환경설정 VALUES ('") +
                                                               SQLQuote(name) + QStringLiteral("','") +
@@ -57,7 +62,7 @@ QString GetConfig(const QString& name, const QString& defaultValue)
         return rs.text(QStringLiteral("설정값"));
     } catch (const DbException& e) {
         ShowErrorInfo(kRunError, e.info());
-        return defaultValue;
+        return std::nullopt;
     }
 }
 

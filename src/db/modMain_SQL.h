@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Record operations shared by many screens: permission gate, settings table, company name,
 // running-total postings and order deletion. All work on gMainConn.
 
@@ -9,6 +11,9 @@
 bool PassAuthority(const QString& formName, const QString& formDescription, int defaultLevel = 0);
 // A setting of table 환경설정; a missing row is inserted with the default.
 QString GetConfig(const QString& name, const QString& defaultValue);
+// The same, but nothing when the setting could not be read (the error was shown), so a caller guarding
+// something with the value never mistakes a failure for the default.
+std::optional<QString> ReadConfig(const QString& name, const QString& defaultValue);
 bool SaveConfig(const QString& name, const QString& value);
 // First 상호명 of 사용자정보, or "테스Soft".
 QString GetCompanyName();

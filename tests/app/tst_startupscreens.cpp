@@ -29,6 +29,7 @@ private Q_SLOTS:
     void init();
 
     void loginWithoutPassword();
+    void loginRefusedWhenPasswordUnreadable();
     void loginAttempts_data();
     void loginAttempts();
     void loginEscape_data();
@@ -89,6 +90,26 @@ void TestStartupScreens::loginWithoutPassword()
     QVERIFY(!login.isVisible());
     QCOMPARE(login.result(), int(QDialog::Accepted));
     QCOMPARE(prompter.count(), 0);
+}
+
+void TestStartupScreens::loginRefusedWhenPasswordUnreadable()
+{
+    ScriptedPrompter prompter;
+    gMainConn.setFaultInjector([](const QString& sql) -> std::optional<ErrInfo> {
+        if (sql.contains(QStringLiteral("환경설정")))
+            return ErrInfo{-2147467259, QStringLiteral("disk I/O error")};
+        return std::nullopt;
+    });
+    FrmLogin login;
+    login.show();
+    gMainConn.setFaultInjector({});
+    // An empty answer must not open the program when the password could not be read.
+    for (int i = 0; i < 3; ++i) {
+        login.txtPass->clear();
+        QTest::keyClick(login.txtPass, Qt::Key_Return);
+    }
+    QVERIFY(!login.bSucc);
+    QVERIFY(!login.isVisible());
 }
 
 void TestStartupScreens::loginAttempts_data()
