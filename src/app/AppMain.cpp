@@ -10,6 +10,7 @@
 #include "masters/CustomerScreens.h"
 #include "masters/StoreScreens.h"
 #include "order/FrmMain.h"
+#include "ui/GridPrinter.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
 #include "ui/WidgetPrompter.h"
@@ -54,6 +55,7 @@ int RunApplication(int argc, char* argv[])
         ShowInfo(QStringLiteral("이미 프로그램이 실행 중입니다."));
         return 0;
     }
+    gGridPrinter->SetAppTitle(AppTitle());
     InstallAdminPasswordPrompt();
     RegisterCustomerScreens();
     RegisterStoreScreens();

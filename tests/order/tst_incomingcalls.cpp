@@ -160,6 +160,17 @@ void TestIncomingCalls::deviceEndToEnd()
     w.spMList_EditMode(2, 1, 1, false);
     QTRY_COMPARE(StandbyCount(), 0);
     QCOMPARE(NumberPicker::searches.value(1), QStringLiteral("0299990000"));
+    // The caller-ID test takes a typed number like one from the device; with nothing typed nothing happens.
+    p.answerInput(QString());
+    w.CallerIdTest();
+    QCOMPARE(p.lastTitle(), QStringLiteral("발신번호 테스트"));
+    QCOMPARE(p.lastText(), QStringLiteral("발신번호 테스트! 테스트할 전화번호 입력( '-' 없이 숫자만 입력)"));
+    QCOMPARE(StandbyCount(), 0);
+    w.spMList->SetActiveCell(3, 1);
+    p.answerInput(QStringLiteral("0311234567"));
+    w.CallerIdTest();
+    QCOMPARE(StandbyCount(), 1);
+    QCOMPARE(PopStandbyNumber(), QStringLiteral("0311234567"));
     // Dialling a store: asked to lift the handset, then the digits go out without the own area code.
     QVERIFY(modem.send("ONHOOK\r\n"));
     w.AutoDialReady(QStringLiteral("02-555-1001"));
