@@ -11,8 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-FrmInitMsg::FrmInitMsg(QWidget* parent)
-    : QDialog(parent)
+FrmInitMsg::FrmInitMsg(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FrmInitMsg"));
     setWindowTitle(QStringLiteral("안내 메세지"));
@@ -41,7 +40,8 @@ FrmInitMsg::FrmInitMsg(QWidget* parent)
 
     ChkCheck = new QCheckBox(QStringLiteral("다음부터 이 화면을 띄우지 않음."), this);
     ChkCheck->setObjectName(QStringLiteral("ChkCheck"));
-    ChkCheck->setChecked(UserSettings::Get(QStringLiteral("NoMsg"), QStringLiteral("0")) == QLatin1String("1"));
+    ChkCheck->setChecked(UserSettings::Get(QStringLiteral("NoMsg"), QStringLiteral("0")) ==
+                         QLatin1String("1"));
 
     Command1 = new QPushButton(QStringLiteral("닫기(&C)"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
@@ -63,7 +63,8 @@ FrmInitMsg::FrmInitMsg(QWidget* parent)
 
 void FrmInitMsg::ChkCheck_Click()
 {
-    UserSettings::Save(QStringLiteral("NoMsg"), ChkCheck->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    UserSettings::Save(QStringLiteral("NoMsg"),
+                       ChkCheck->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void FrmInitMsg::Command1_Click()

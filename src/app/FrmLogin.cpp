@@ -18,8 +18,7 @@ namespace {
 const QString kHint = QStringLiteral("엔터 치세요");
 }
 
-FrmLogin::FrmLogin(QWidget* parent)
-    : QDialog(parent)
+FrmLogin::FrmLogin(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FrmLogin"));
     setWindowTitle(QStringLiteral("사용자 로그인"));
@@ -87,7 +86,8 @@ FrmLogin::FrmLogin(QWidget* parent)
 
 QString FrmLogin::wrongPasswordMessage()
 {
-    return QStringLiteral("암호를 잘못 입력하였습니다.") + kCrLf + QStringLiteral("암호를 확인하여 주십시요.");
+    return QStringLiteral("암호를 잘못 입력하였습니다.") + kCrLf +
+           QStringLiteral("암호를 확인하여 주십시요.");
 }
 
 QString FrmLogin::quitQuestion()
@@ -145,7 +145,8 @@ void FrmLogin::txtPass_Return()
 
 void FrmLogin::showAttemptsLeft()
 {
-    pnlMsg->setText(QStringLiteral("암호가 맞지 않습니다. 남은 입력 횟수: %1").arg(kMaxAttempts - m_attempts));
+    pnlMsg->setText(
+        QStringLiteral("암호가 맞지 않습니다. 남은 입력 횟수: %1").arg(kMaxAttempts - m_attempts));
 }
 
 void FrmLogin::reject()

@@ -25,8 +25,11 @@ std::unique_ptr<QLockFile> g_instanceLock;
 QString lockPath()
 {
     const QByteArray key =
-        QCryptographicHash::hash(AppPaths::ProgramFolder().toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    return QDir::tempPath() + QStringLiteral("/zelkova-") + QString::fromLatin1(key) + QStringLiteral(".lock");
+        QCryptographicHash::hash(AppPaths::ProgramFolder().toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16);
+    return QDir::tempPath() + QStringLiteral("/zelkova-") + QString::fromLatin1(key) +
+           QStringLiteral(".lock");
 }
 } // namespace
 

@@ -34,7 +34,8 @@ QString Folder()
     return base + QStringLiteral("/zelkova");
 }
 
-QString GetSetting(const QString& appName, const QString& section, const QString& key, const QString& defaultValue)
+QString GetSetting(const QString& appName, const QString& section, const QString& key,
+                   const QString& defaultValue)
 {
     QSettings s(fileFor(appName), QSettings::IniFormat);
     const QVariant v = s.value(section + QLatin1Char('/') + key);

@@ -11,8 +11,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-frmAbout::frmAbout(QWidget* parent)
-    : QDialog(parent)
+frmAbout::frmAbout(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(AppTitle() + QStringLiteral(" 정보"));

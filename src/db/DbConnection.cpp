@@ -15,8 +15,7 @@ QAtomicInt g_counter;
 }
 
 DbConnection::DbConnection()
-    : m_name(QStringLiteral("zk_conn_%1").arg(g_counter.fetchAndAddRelaxed(1)))
-    , m_dialect(DefaultDialect())
+    : m_name(QStringLiteral("zk_conn_%1").arg(g_counter.fetchAndAddRelaxed(1))), m_dialect(DefaultDialect())
 {
 }
 
@@ -35,10 +34,16 @@ ErrInfo DbConnection::errorFrom(const QSqlError& e)
         info.description = QStringLiteral("알 수 없는 데이터베이스 오류");
     const int native = e.nativeErrorCode().toInt();
     switch (native & 0xff) {
-    case SQLITE_ERROR: info.number = DbErr::kSyntax; break;
+    case SQLITE_ERROR:
+        info.number = DbErr::kSyntax;
+        break;
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: info.number = DbErr::kLocked; break;
-    default: info.number = DbErr::kUnspecified; break;
+    case SQLITE_LOCKED:
+        info.number = DbErr::kLocked;
+        break;
+    default:
+        info.number = DbErr::kUnspecified;
+        break;
     }
     return info;
 }
@@ -215,8 +220,7 @@ void DbConnection::rollbackTrans()
     m_doomed = false;
 }
 
-DbTransaction::DbTransaction(DbConnection& conn)
-    : m_conn(conn)
+DbTransaction::DbTransaction(DbConnection& conn) : m_conn(conn)
 {
     m_active = m_conn.beginTrans(&m_error);
 }

@@ -17,7 +17,11 @@ class QSqlQuery;
 class DbConnection
 {
 public:
-    enum State { Closed = 0, Open = 1 };
+    enum State
+    {
+        Closed = 0,
+        Open = 1
+    };
     struct ExecResult
     {
         bool ok = false;

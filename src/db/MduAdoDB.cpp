@@ -17,12 +17,13 @@ bool OpenConnection(DbConnection& conn, const QString& filePath, const QString& 
     ErrInfo error;
     if (conn.open(filePath, readOnly, &error))
         return true;
-    ShowWarning(QStringLiteral("DB 연결 실패") + kCrLf + QString::number(error.number) + QStringLiteral(" : ") +
-                    error.description,
+    ShowWarning(QStringLiteral("DB 연결 실패") + kCrLf + QString::number(error.number) +
+                    QStringLiteral(" : ") + error.description,
                 QStringLiteral("오류"));
     const MsgAnswer a = AskYesNo(
         QStringLiteral("MDAC(Microsoft Data Access Components)가 설치 되어 있지 않습니다. ") + kCrLf +
-            QStringLiteral("당사 홈페이지 자료실 8번[데이타전송/임대회원용 설치파일]에서 다운로드하여 설치하세요.") +
+            QStringLiteral(
+                "당사 홈페이지 자료실 8번[데이타전송/임대회원용 설치파일]에서 다운로드하여 설치하세요.") +
             kCrLf + QStringLiteral("지금 다운로드 하시겠습니까?"),
         QStringLiteral("MDAC누락"), false);
     if (a == MsgAnswer::Yes)
@@ -43,8 +44,8 @@ bool OpenRecordset(DbConnection& conn, Recordset& rs, const QString& sql, int, i
             text = QStringLiteral("Data Base MDB가 선언되지 않았습니다.") + QLatin1Char('\r') + sql;
         } else if (error.number == DbErr::kSyntax) {
             title = QStringLiteral("Query");
-            text = QStringLiteral("Jet Data Base Engine의 식을 확인하세요.") + QLatin1Char('\r') + sql + kCrLf +
-                   error.description;
+            text = QStringLiteral("Jet Data Base Engine의 식을 확인하세요.") + QLatin1Char('\r') + sql +
+                   kCrLf + error.description;
         }
         ShowInfo(text, title);
         return false;

@@ -10,13 +10,27 @@ extern DbConnection gReportConn;
 // The main database's password; SQLite files carry none, so it is accepted and not enforced.
 extern const QString kMainDbPassword;
 
-// ADO cursor and lock values the callers pass; the client-side result ignores them but keeps the call sites honest.
-enum CursorType { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
-enum LockType { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3, adLockBatchOptimistic = 4 };
+// ADO cursor and lock values the callers pass; the client-side result ignores them but keeps the call sites
+// honest.
+enum CursorType
+{
+    adOpenForwardOnly = 0,
+    adOpenKeyset = 1,
+    adOpenDynamic = 2,
+    adOpenStatic = 3
+};
+enum LockType
+{
+    adLockReadOnly = 1,
+    adLockPessimistic = 2,
+    adLockOptimistic = 3,
+    adLockBatchOptimistic = 4
+};
 constexpr int adCmdText = 1;
 
 // Opens a database file; on failure shows the connection failure messages and returns false.
-bool OpenConnection(DbConnection& conn, const QString& filePath, const QString& password, bool readOnly = false);
+bool OpenConnection(DbConnection& conn, const QString& filePath, const QString& password,
+                    bool readOnly = false);
 // Runs a query into rs (closing it first); on failure shows the message for the error and returns false.
 bool OpenRecordset(DbConnection& conn, Recordset& rs, const QString& sql, int cursorType = adOpenForwardOnly,
                    int lockType = adLockReadOnly, int options = adCmdText);

@@ -12,7 +12,11 @@ class QSqlQuery;
 class Recordset
 {
 public:
-    enum State { Closed = 0, Open = 1 };
+    enum State
+    {
+        Closed = 0,
+        Open = 1
+    };
 
     int state() const { return m_open ? Open : Closed; }
     bool isOpen() const { return m_open; }

@@ -32,8 +32,8 @@ QStringList l(std::initializer_list<const char*> names)
     return out;
 }
 
-ForeignKey fk(std::initializer_list<const char*> cols, const char* table, std::initializer_list<const char*> refs,
-              bool cascade = false)
+ForeignKey fk(std::initializer_list<const char*> cols, const char* table,
+              std::initializer_list<const char*> refs, bool cascade = false)
 {
     return {l(cols), QString::fromUtf8(table), l(refs), cascade};
 }
@@ -59,55 +59,58 @@ std::vector<Table> buildMain()
                  {},
                  {l({"상호"})}});
     t.push_back({QStringLiteral("취급메뉴"),
-                 {c("코드", T::Counter), c("메뉴명", T::Text), c("가맹점코드", T::Text), c("판매단가", T::Integer),
-                  c("메모", T::Text)},
+                 {c("코드", T::Counter), c("메뉴명", T::Text), c("가맹점코드", T::Text),
+                  c("판매단가", T::Integer), c("메모", T::Text)},
                  {},
                  {fk({"가맹점코드"}, "가맹점", {"코드"})},
                  {l({"가맹점코드", "메뉴명"})}});
-    t.push_back({QStringLiteral("주문"),
-                 {c("주문번호", T::Text), c("고객코드", T::Text), c("주문시전화", T::Text), c("가맹점코드", T::Text),
-                  c("주문일자", T::Text), c("주문시간", T::Text), c("통보시간", T::Text)},
-                 l({"주문번호"}),
-                 {fk({"고객코드"}, "고객", {"코드"}), fk({"가맹점코드"}, "가맹점", {"코드"})},
-                 {l({"주문일자", "주문시간"}), l({"고객코드"}), l({"가맹점코드", "주문일자"})}});
+    t.push_back(
+        {QStringLiteral("주문"),
+         {c("주문번호", T::Text), c("고객코드", T::Text), c("주문시전화", T::Text), c("가맹점코드", T::Text),
+          c("주문일자", T::Text), c("주문시간", T::Text), c("통보시간", T::Text)},
+         l({"주문번호"}),
+         {fk({"고객코드"}, "고객", {"코드"}), fk({"가맹점코드"}, "가맹점", {"코드"})},
+         {l({"주문일자", "주문시간"}), l({"고객코드"}), l({"가맹점코드", "주문일자"})}});
     t.push_back({QStringLiteral("주문내역"),
-                 {c("주문번호", T::Text), c("순번", T::Integer), c("주문메뉴", T::Integer), c("수량", T::Integer),
-                  c("단가", T::Integer), c("금액", T::Integer), c("수수료", T::Real), c("메모", T::Text),
-                  c("포인트", T::Integer)},
+                 {c("주문번호", T::Text), c("순번", T::Integer), c("주문메뉴", T::Integer),
+                  c("수량", T::Integer), c("단가", T::Integer), c("금액", T::Integer), c("수수료", T::Real),
+                  c("메모", T::Text), c("포인트", T::Integer)},
                  l({"주문번호", "순번"}),
                  {fk({"주문번호"}, "주문", {"주문번호"}, true), fk({"주문메뉴"}, "취급메뉴", {"코드"})},
                  {l({"주문메뉴"})}});
     t.push_back({QStringLiteral("입금"),
-                 {c("처리순번", T::Counter), c("가맹점코드", T::Text), c("입금일자", T::Text), c("입금액", T::Integer),
-                  c("할인액", T::Integer), c("메모", T::Text)},
+                 {c("처리순번", T::Counter), c("가맹점코드", T::Text), c("입금일자", T::Text),
+                  c("입금액", T::Integer), c("할인액", T::Integer), c("메모", T::Text)},
                  {},
                  {fk({"가맹점코드"}, "가맹점", {"코드"})},
                  {l({"가맹점코드"}), l({"입금일자"})}});
     t.push_back({QStringLiteral("서비스"),
-                 {c("처리순번", T::Counter), c("고객코드", T::Text), c("서비스일", T::Text), c("차감포인트", T::Integer),
-                  c("메모", T::Text)},
+                 {c("처리순번", T::Counter), c("고객코드", T::Text), c("서비스일", T::Text),
+                  c("차감포인트", T::Integer), c("메모", T::Text)},
                  {},
                  {fk({"고객코드"}, "고객", {"코드"})},
                  {l({"고객코드"}), l({"서비스일"})}});
     t.push_back({QStringLiteral("가맹점휴일"),
-                 {c("순번", T::Counter), c("가맹점코드", T::Text), c("일자", T::Text), c("반복구분", T::Integer),
-                  c("메모", T::Text)},
+                 {c("순번", T::Counter), c("가맹점코드", T::Text), c("일자", T::Text),
+                  c("반복구분", T::Integer), c("메모", T::Text)},
                  {},
                  {fk({"가맹점코드"}, "가맹점", {"코드"})},
                  {l({"가맹점코드"})}});
-    t.push_back({QStringLiteral("환경설정"), {c("구분", T::Text), c("설정값", T::Text)}, l({"구분"}), {}, {}});
+    t.push_back(
+        {QStringLiteral("환경설정"), {c("구분", T::Text), c("설정값", T::Text)}, l({"구분"}), {}, {}});
     t.push_back({QStringLiteral("보안설정"),
                  {c("폼이름", T::Text), c("폼설명", T::Text), c("사용권한", T::Integer), c("메모", T::Text)},
                  l({"폼이름"}),
                  {},
                  {}});
-    t.push_back({QStringLiteral("사용자정보"),
-                 {c("상호명", T::Text), c("대표자명", T::Text), c("사업자번호", T::Text), c("우편번호", T::Text),
-                  c("주소일반", T::Text), c("주소상세", T::Text), c("전화번호", T::Text), c("팩스번호", T::Text),
-                  c("업태", T::Text), c("종목", T::Text), c("자료등록일자", T::Text), c("최종수정일", T::Text)},
-                 {},
-                 {},
-                 {}});
+    t.push_back(
+        {QStringLiteral("사용자정보"),
+         {c("상호명", T::Text), c("대표자명", T::Text), c("사업자번호", T::Text), c("우편번호", T::Text),
+          c("주소일반", T::Text), c("주소상세", T::Text), c("전화번호", T::Text), c("팩스번호", T::Text),
+          c("업태", T::Text), c("종목", T::Text), c("자료등록일자", T::Text), c("최종수정일", T::Text)},
+         {},
+         {},
+         {}});
     return t;
 }
 
@@ -208,10 +211,18 @@ QStringList CreateStatements(const Table& table)
         QString d = quoted(col.name) + QLatin1Char(' ');
         switch (col.type) {
         // Text compares without regard to letter case, as the screens' searches expect.
-        case ColType::Text: d += QStringLiteral("TEXT COLLATE NOCASE DEFAULT ''"); break;
-        case ColType::Integer: d += QStringLiteral("INTEGER DEFAULT 0"); break;
-        case ColType::Real: d += QStringLiteral("REAL DEFAULT 0"); break;
-        case ColType::Counter: d += QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"); break;
+        case ColType::Text:
+            d += QStringLiteral("TEXT COLLATE NOCASE DEFAULT ''");
+            break;
+        case ColType::Integer:
+            d += QStringLiteral("INTEGER DEFAULT 0");
+            break;
+        case ColType::Real:
+            d += QStringLiteral("REAL DEFAULT 0");
+            break;
+        case ColType::Counter:
+            d += QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+            break;
         }
         if (table.primaryKey.size() == 1 && table.primaryKey.first() == col.name)
             d += QStringLiteral(" NOT NULL PRIMARY KEY");
@@ -292,11 +303,13 @@ bool Upgrade(const QString& path, QString* error)
     QStringList steps = {QStringLiteral("BEGIN IMMEDIATE")};
     if (stored == 0) // a file made before the version table existed
         steps << QStringLiteral("CREATE TABLE IF NOT EXISTS zk_schema (version INTEGER NOT NULL)")
-              << QStringLiteral("DELETE FROM zk_schema") << QStringLiteral("INSERT INTO zk_schema VALUES (0)");
+              << QStringLiteral("DELETE FROM zk_schema")
+              << QStringLiteral("INSERT INTO zk_schema VALUES (0)");
     // Later layouts add their steps here, each ending with the version it reaches.
     if (stored < 2)
         steps << CustomerPhoneIndexDdl();
-    steps << QStringLiteral("UPDATE zk_schema SET version = %1").arg(kCurrentVersion) << QStringLiteral("COMMIT");
+    steps << QStringLiteral("UPDATE zk_schema SET version = %1").arg(kCurrentVersion)
+          << QStringLiteral("COMMIT");
     if (!runAll(conn.db(), steps, error)) {
         QSqlQuery(conn.db()).exec(QStringLiteral("ROLLBACK"));
         return false;

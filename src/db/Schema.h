@@ -8,7 +8,13 @@
 // The three database files of an installation and how to create or upgrade them.
 namespace Schema {
 
-enum class ColType { Text, Integer, Real, Counter };
+enum class ColType
+{
+    Text,
+    Integer,
+    Real,
+    Counter
+};
 
 struct Column
 {
@@ -52,8 +58,8 @@ int StoredVersion(const QString& path, QString* error);
 bool Upgrade(const QString& path, QString* error);
 
 // File names below the program folder.
-extern const QString kMainFileName;     // "dbMain.mdb" in the database folder
-extern const QString kReportTemplate;   // "DBS/dbReport_SRC.mdb"
-extern const QString kReportWorkCopy;   // "DBS/dbReport.mdb"
-extern const QString kPostFile;         // "dbs/dbPost.mdb"
+extern const QString kMainFileName;   // "dbMain.mdb" in the database folder
+extern const QString kReportTemplate; // "DBS/dbReport_SRC.mdb"
+extern const QString kReportWorkCopy; // "DBS/dbReport.mdb"
+extern const QString kPostFile;       // "dbs/dbPost.mdb"
 } // namespace Schema

@@ -13,7 +13,15 @@
 
 namespace {
 
-enum class Tok { Space, String, Ident, QuotedIdent, Number, Punct };
+enum class Tok
+{
+    Space,
+    String,
+    Ident,
+    QuotedIdent,
+    Number,
+    Punct
+};
 
 struct Token
 {
@@ -85,8 +93,9 @@ std::vector<Token> tokenize(const QString& sql)
             out.push_back({Tok::Ident, sql.mid(i, j - i)});
             i = j;
         } else {
-            static const QStringList twoChar = {QStringLiteral("<>"), QStringLiteral("<="), QStringLiteral(">="),
-                                                QStringLiteral("!="), QStringLiteral("||")};
+            static const QStringList twoChar = {QStringLiteral("<>"), QStringLiteral("<="),
+                                                QStringLiteral(">="), QStringLiteral("!="),
+                                                QStringLiteral("||")};
             const QString two = sql.mid(i, 2);
             if (twoChar.contains(two)) {
                 out.push_back({Tok::Punct, two});
@@ -290,7 +299,8 @@ QString SqliteDialect::translate(const QString& jetSql) const
         for (const Span& s : {left, right}) {
             if (s.literal || s.end < s.start)
                 continue;
-            if (before[s.start].contains(QStringLiteral("IFNULL(")) && after[s.end].startsWith(QStringLiteral(",''")))
+            if (before[s.start].contains(QStringLiteral("IFNULL(")) &&
+                after[s.end].startsWith(QStringLiteral(",''")))
                 continue; // already wrapped as the other side of a previous &
             before[s.start] = QStringLiteral("IFNULL(") + before[s.start];
             after[s.end] += QStringLiteral(",'')");

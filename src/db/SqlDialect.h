@@ -6,7 +6,8 @@
 
 class QSqlDatabase;
 
-// Turns the Jet-style SQL text the screens build into one engine's dialect, and prepares that engine's connections.
+// Turns the Jet-style SQL text the screens build into one engine's dialect, and prepares that engine's
+// connections.
 class SqlDialect
 {
 public:

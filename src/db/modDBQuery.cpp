@@ -30,10 +30,10 @@ bool askDuplicate(int n, bool ask, const QString& itemName, const QString& value
     if (!ask)
         return true;
     const QString shown = shownValue.isEmpty() ? value : shownValue;
-    const MsgAnswer a = AskYesNo(QStringLiteral("『") + shown + QStringLiteral("』는 이미 등록된 ") + itemName +
-                                     QStringLiteral("입니다.") + kCrLf + kCrLf +
-                                     QStringLiteral("그래도, 등록하시겠습니까?"),
-                                 QStringLiteral("동일 ") + itemName + QStringLiteral(" 발견"), false);
+    const MsgAnswer a =
+        AskYesNo(QStringLiteral("『") + shown + QStringLiteral("』는 이미 등록된 ") + itemName +
+                     QStringLiteral("입니다.") + kCrLf + kCrLf + QStringLiteral("그래도, 등록하시겠습니까?"),
+                 QStringLiteral("동일 ") + itemName + QStringLiteral(" 발견"), false);
     return a == MsgAnswer::No;
 }
 
@@ -115,16 +115,16 @@ QString NextCode(const QString& table, const QString& column, int width, const Q
     return QString();
 }
 
-bool CheckDupValue(const QString& table, const QString& column, const QString& value, const QString& condition,
-                   bool ask, const QString& itemName, const QString& shownValue)
+bool CheckDupValue(const QString& table, const QString& column, const QString& value,
+                   const QString& condition, bool ask, const QString& itemName, const QString& shownValue)
 {
-    const QString where = withCondition(column + QStringLiteral("='") + SQLQuote(value) + QLatin1Char('\''),
-                                        condition);
+    const QString where =
+        withCondition(column + QStringLiteral("='") + SQLQuote(value) + QLatin1Char('\''), condition);
     return askDuplicate(CountRows(table, where), ask, itemName, value, shownValue);
 }
 
-bool CheckDupAny(const QString& table, const QStringList& columns, const QString& value, const QString& condition,
-                 bool ask, const QString& itemName, const QString& shownValue)
+bool CheckDupAny(const QString& table, const QStringList& columns, const QString& value,
+                 const QString& condition, bool ask, const QString& itemName, const QString& shownValue)
 {
     const QString quoted = QStringLiteral("='") + SQLQuote(value) + QLatin1Char('\'');
     QString where = QLatin1Char('(') + columns.value(0) + quoted;

@@ -24,12 +24,14 @@ QString NextCode(const QString& table, const QString& column, int width, const Q
                  const QString& condition = {});
 
 // Duplicate checks: true = a duplicate exists and the caller stops (or, when asking, the user said No).
-bool CheckDupValue(const QString& table, const QString& column, const QString& value, const QString& condition,
-                   bool ask, const QString& itemName, const QString& shownValue = {});
-bool CheckDupAny(const QString& table, const QStringList& columns, const QString& value, const QString& condition,
-                 bool ask, const QString& itemName, const QString& shownValue = {});
+bool CheckDupValue(const QString& table, const QString& column, const QString& value,
+                   const QString& condition, bool ask, const QString& itemName,
+                   const QString& shownValue = {});
+bool CheckDupAny(const QString& table, const QStringList& columns, const QString& value,
+                 const QString& condition, bool ask, const QString& itemName, const QString& shownValue = {});
 bool CheckDupJoined(const QString& table, const QStringList& columns, const QString& value,
-                    const QString& condition, bool ask, const QString& itemName, const QString& shownValue = {});
+                    const QString& condition, bool ask, const QString& itemName,
+                    const QString& shownValue = {});
 
 QString SQLQuote(const QString& text);
 QString MakeLikeClause(const QString& mode, const QString& text);

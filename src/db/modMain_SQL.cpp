@@ -14,15 +14,16 @@ bool PassAuthority(const QString& formName, const QString& formDescription, int 
     // The name column compares without regard to letter case, so "FRMOPTIONS" finds "frmOptions".
     Recordset rs;
     if (!OpenRecordset(gMainConn, rs,
-                       QStringLiteral("SELECT * FROM 보안설정 WHERE 폼이름 = '") + SQLQuote(formName.toUpper()) +
-                           QLatin1Char('\''),
+                       QStringLiteral("SELECT * FROM 보안설정 WHERE 폼이름 = '") +
+                           SQLQuote(formName.toUpper()) + QLatin1Char('\''),
                        adOpenStatic, adLockOptimistic))
         return false;
     int level = defaultLevel;
     if (rs.RecordCount() == 0) {
-        const int n = ExecSQL(QStringLiteral("INSERT INTO 보안설정 (폼이름, 폼설명, 사용권한, 메모) VALUES ('") +
-                              SQLQuote(formName) + QStringLiteral("', '") + SQLQuote(formDescription) +
-                              QStringLiteral("', ") + QString::number(defaultLevel) + QStringLiteral(", '')"));
+        const int n =
+            ExecSQL(QStringLiteral("INSERT INTO 보안설정 (폼이름, 폼설명, 사용권한, 메모) VALUES ('") +
+                    SQLQuote(formName) + QStringLiteral("', '") + SQLQuote(formDescription) +
+                    QStringLiteral("', ") + QString::number(defaultLevel) + QStringLiteral(", '')"));
         if (n < 0)
             return false;
     } else {
@@ -52,9 +53,9 @@ std::optional<QString> ReadConfig(const QString& name, const QString& defaultVal
                                QLatin1Char('\'')))
             return std::nullopt;
         if (rs.RecordCount() == 0) {
-            const DbConnection::ExecResult r = gMainConn.exec(QStringLiteral("INSERT INTO 환경설정 VALUES ('") +
-                                                              SQLQuote(name) + QStringLiteral("','") +
-                                                              SQLQuote(defaultValue) + QStringLiteral("')"));
+            const DbConnection::ExecResult r =
+                gMainConn.exec(QStringLiteral("INSERT INTO 환경설정 VALUES ('") + SQLQuote(name) +
+                               QStringLiteral("','") + SQLQuote(defaultValue) + QStringLiteral("')"));
             if (!r.ok)
                 throw DbException(r.error);
             return defaultValue;
@@ -98,11 +99,12 @@ bool AdjustPoints(const QString& customerCode, qint64 difference)
 {
     if (difference == 0)
         return true;
-    const int n = ExecSQL(QStringLiteral("UPDATE 고객 SET 현포인트 = 현포인트 + ") + QString::number(difference) +
-                          QStringLiteral(" WHERE 코드 = '") + SQLQuote(customerCode) + QLatin1Char('\''));
+    const int n =
+        ExecSQL(QStringLiteral("UPDATE 고객 SET 현포인트 = 현포인트 + ") + QString::number(difference) +
+                QStringLiteral(" WHERE 코드 = '") + SQLQuote(customerCode) + QLatin1Char('\''));
     if (n <= 0) {
-        ShowWarning(QStringLiteral("고객의 포인트 계산 중 오류가 발생하여 정상처리 되지 못했습니다.") + kCrLf +
-                    QStringLiteral("고객코드: ") + customerCode);
+        ShowWarning(QStringLiteral("고객의 포인트 계산 중 오류가 발생하여 정상처리 되지 못했습니다.") +
+                    kCrLf + QStringLiteral("고객코드: ") + customerCode);
         return false;
     }
     return true;
@@ -115,8 +117,8 @@ bool AdjustBalance(const QString& storeCode, double difference)
     const int n = ExecSQL(QStringLiteral("UPDATE 가맹점 SET 현잔액 = 현잔액 + ") + SqlNumber(difference) +
                           QStringLiteral(" WHERE 코드 = '") + SQLQuote(storeCode) + QLatin1Char('\''));
     if (n <= 0) {
-        ShowWarning(QStringLiteral("가맹점의 수수료 계산 중 오류가 발생하여 정상처리 되지 못했습니다.") + kCrLf +
-                    QStringLiteral("가맹점코드: ") + storeCode);
+        ShowWarning(QStringLiteral("가맹점의 수수료 계산 중 오류가 발생하여 정상처리 되지 못했습니다.") +
+                    kCrLf + QStringLiteral("가맹점코드: ") + storeCode);
         return false;
     }
     return true;
@@ -137,11 +139,12 @@ bool DeleteOrder(const QString& orderNumber)
         return false;
     }
     Recordset rs;
-    if (!OpenRecordset(gMainConn, rs,
-                       QStringLiteral("SELECT 가맹점코드, 고객코드, SUM(수수료) AS 수수료합, SUM(포인트) AS 포인트합") +
-                           QStringLiteral(" FROM 주문 LEFT JOIN 주문내역 ON 주문.주문번호 = 주문내역.주문번호") +
-                           QStringLiteral(" WHERE 주문.주문번호 = '") + number + QLatin1Char('\'') +
-                           QStringLiteral(" GROUP BY 가맹점코드, 고객코드")))
+    if (!OpenRecordset(
+            gMainConn, rs,
+            QStringLiteral("SELECT 가맹점코드, 고객코드, SUM(수수료) AS 수수료합, SUM(포인트) AS 포인트합") +
+                QStringLiteral(" FROM 주문 LEFT JOIN 주문내역 ON 주문.주문번호 = 주문내역.주문번호") +
+                QStringLiteral(" WHERE 주문.주문번호 = '") + number + QLatin1Char('\'') +
+                QStringLiteral(" GROUP BY 가맹점코드, 고객코드")))
         return false;
     if (rs.RecordCount() == 0) {
         ShowInfo(QStringLiteral("해당 주문은 이미 삭제 되었습니다."));
@@ -155,11 +158,13 @@ bool DeleteOrder(const QString& orderNumber)
 
     if (ExecSQL(QStringLiteral("DELETE FROM 주문내역 WHERE 주문번호 = '") + number + QLatin1Char('\'')) < 0)
         return false;
-    const int deleted = ExecSQL(QStringLiteral("DELETE FROM 주문 WHERE 주문번호 = '") + number + QLatin1Char('\''));
+    const int deleted =
+        ExecSQL(QStringLiteral("DELETE FROM 주문 WHERE 주문번호 = '") + number + QLatin1Char('\''));
     if (deleted < 0)
         return false;
     if (deleted == 0) {
-        ShowInfo(FormatMessage(QStringLiteral("코드『%0』에 해당하는 자료를 삭제 할 수 없습니다.") + kCrLf + kCrLf +
+        ShowInfo(FormatMessage(QStringLiteral("코드『%0』에 해당하는 자료를 삭제 할 수 없습니다.") + kCrLf +
+                                   kCrLf +
                                    QStringLiteral("이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."),
                                {orderNumber}));
         return false;

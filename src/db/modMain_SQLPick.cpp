@@ -67,15 +67,17 @@ QString PickRecord(const QString& itemName, const QString& pickerName, const QSt
         return QString();
     const int n = picker->FindRecords(searchText, extra);
     const QString title = itemName + QStringLiteral(" 검색");
-    const QString sentence = searchText.isEmpty()
-                                 ? QStringLiteral("등록된 ") + itemName + QStringLiteral("이 없습니다.")
-                                 : QStringLiteral("검색한 ") + itemName + QStringLiteral("이 등록되어 있지 않습니다.");
+    const QString sentence =
+        searchText.isEmpty()
+            ? QStringLiteral("등록된 ") + itemName + QStringLiteral("이 없습니다.")
+            : QStringLiteral("검색한 ") + itemName + QStringLiteral("이 등록되어 있지 않습니다.");
     if (n <= 0) {
         if (!allowRegister) {
             ShowInfo(sentence, title);
             return QString();
         }
-        if (AskYesNo(sentence + kCrLf + QStringLiteral("신규 등록하겠습니까?"), title, true) != MsgAnswer::Yes)
+        if (AskYesNo(sentence + kCrLf + QStringLiteral("신규 등록하겠습니까?"), title, true) !=
+            MsgAnswer::Yes)
             return QString();
         std::unique_ptr<RecordEditor> editor = CreateEditor(editorName);
         if (!editor)
@@ -98,7 +100,8 @@ QString PickRecord(const QString& itemName, const QString& pickerName, const QSt
     return splitResult(result, code);
 }
 
-QString PickCustomer(const QString& searchText, QString& code, QPoint anchor, bool allowRegister, bool extraFlag)
+QString PickCustomer(const QString& searchText, QString& code, QPoint anchor, bool allowRegister,
+                     bool extraFlag)
 {
     return PickRecord(QStringLiteral("고객"), QStringLiteral("FrmCust_sel"), QStringLiteral("FrmCust_save"),
                       searchText, code, anchor, allowRegister,

@@ -49,9 +49,32 @@ const QString kHomePage = QStringLiteral("https://zelkova.example.com");
 const QString kForm = QStringLiteral("FrmMain");
 
 // Order header columns and line columns, as the operators' manual numbers them.
-enum MCol { mCust = 1, mPhone = 2, mStore = 3, mStoreName = 4, mOrderNo = 5, mDate = 6, mTime = 7, mPassed = 8 };
-enum DCol { dMenu = 1, dMenuName = 2, dQty = 3, dPrice = 4, dAmount = 5, dPoint = 6, dMemo = 7, dOrderNo = 8,
-            dLineNo = 9, dSumQty = 10, dSumAmount = 11, dSumPoint = 12 };
+enum MCol
+{
+    mCust = 1,
+    mPhone = 2,
+    mStore = 3,
+    mStoreName = 4,
+    mOrderNo = 5,
+    mDate = 6,
+    mTime = 7,
+    mPassed = 8
+};
+enum DCol
+{
+    dMenu = 1,
+    dMenuName = 2,
+    dQty = 3,
+    dPrice = 4,
+    dAmount = 5,
+    dPoint = 6,
+    dMemo = 7,
+    dOrderNo = 8,
+    dLineNo = 9,
+    dSumQty = 10,
+    dSumAmount = 11,
+    dSumPoint = 12
+};
 
 QLabel* valuePanel(const QString& name, QWidget* parent, bool rightAlign = false)
 {
@@ -119,8 +142,7 @@ FrmMain* FrmMain::Instance()
     return g_instance;
 }
 
-FrmMain::FrmMain(QWidget* parent)
-    : QMainWindow(parent)
+FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent)
 {
     g_instance = this;
     setObjectName(kForm);
@@ -286,8 +308,8 @@ void FrmMain::buildUi()
     pnlAutoDialingmsg->setObjectName(QStringLiteral("pnlAutoDialingmsg"));
     pnlAutoDialingmsg->setAlignment(Qt::AlignCenter);
     pnlAutoDialingmsg->setMinimumHeight(26);
-    pnlAutoDialingmsg->setStyleSheet(
-        QStringLiteral("QLabel { background: #fff4c2; color: #a0261c; font-weight: bold; border: 1px solid #e0b040; }"));
+    pnlAutoDialingmsg->setStyleSheet(QStringLiteral(
+        "QLabel { background: #fff4c2; color: #a0261c; font-weight: bold; border: 1px solid #e0b040; }"));
     pnlAutoDialingmsg->setVisible(false);
     left->addWidget(pnlAutoDialingmsg, r++, 0, 1, 2);
 
@@ -361,14 +383,13 @@ void FrmMain::buildUi()
     timerHook->setInterval(AutoDialer::kTickMs);
     wireCallerId();
 
-
     // Keep the window at least 5000 × 5000 twips.
     const int minPx = int(5000 / TwipsPerPixel(this));
     setMinimumSize(qMax(minPx, 640), qMax(minPx, 480));
 }
 
-QAction* FrmMain::addScreenAction(QMenu* menu, const QString& objectName, const QString& text, const QString& screen,
-                                  const QString& description)
+QAction* FrmMain::addScreenAction(QMenu* menu, const QString& objectName, const QString& text,
+                                  const QString& screen, const QString& description)
 {
     QAction* a = menu->addAction(text);
     a->setObjectName(objectName);
@@ -392,8 +413,8 @@ void FrmMain::buildMenus()
         connect(a, &QAction::triggered, this, [this, i] { dataFileEntry(i); });
     }
     file->addSeparator();
-    addScreenAction(file, QStringLiteral("mnuFile_NetWork"), QStringLiteral("네트워크 설정"), QStringLiteral("FrmNTSetup"),
-                    QStringLiteral("네트워크설정"));
+    addScreenAction(file, QStringLiteral("mnuFile_NetWork"), QStringLiteral("네트워크 설정"),
+                    QStringLiteral("FrmNTSetup"), QStringLiteral("네트워크설정"));
     file->addSeparator();
     QAction* fileExit = file->addAction(QStringLiteral("종료(&X)"));
     fileExit->setObjectName(QStringLiteral("mnuFile_Exit"));
@@ -401,20 +422,23 @@ void FrmMain::buildMenus()
 
     QMenu* basic = bar->addMenu(QStringLiteral("  자료등록(&I)  "));
     basic->setObjectName(QStringLiteral("mnuBasic"));
-    QAction* member = addScreenAction(basic, QStringLiteral("mnuBasic_Member"), QStringLiteral("가맹점  등  록  관  리(&M)"),
+    QAction* member = addScreenAction(basic, QStringLiteral("mnuBasic_Member"),
+                                      QStringLiteral("가맹점  등  록  관  리(&M)"),
                                       QStringLiteral("FrmMemb_admin"), QStringLiteral("가맹점 관리"));
-    QAction* cust = addScreenAction(basic, QStringLiteral("mnuBasic_Cust"), QStringLiteral("고   객  등  록  관  리(&C)"),
-                                    QStringLiteral("FrmCust_admin"), QStringLiteral("고객 관리"));
+    QAction* cust =
+        addScreenAction(basic, QStringLiteral("mnuBasic_Cust"), QStringLiteral("고   객  등  록  관  리(&C)"),
+                        QStringLiteral("FrmCust_admin"), QStringLiteral("고객 관리"));
     basic->addSeparator();
     QAction* receipt = addScreenAction(basic, QStringLiteral("mnuBasic_Receipt"),
-                                       QStringLiteral("접   수            관  리(&R)"), QStringLiteral("FrmRcpt_admin"),
-                                       QStringLiteral("접수 관리"));
+                                       QStringLiteral("접   수            관  리(&R)"),
+                                       QStringLiteral("FrmRcpt_admin"), QStringLiteral("접수 관리"));
     receipt->setShortcut(QKeySequence(Qt::Key_F9));
     receipt->setShortcutContext(Qt::WindowShortcut);
     QAction* service = addScreenAction(basic, QStringLiteral("mnuBasic_Service"),
-                                       QStringLiteral("서비스            관  리(&S)"), QStringLiteral("FrmSvce_admin"),
-                                       QStringLiteral("서비스 관리"));
-    QAction* recv = addScreenAction(basic, QStringLiteral("mnuBasic_Recv"), QStringLiteral("입   금            관  리(&B)"),
+                                       QStringLiteral("서비스            관  리(&S)"),
+                                       QStringLiteral("FrmSvce_admin"), QStringLiteral("서비스 관리"));
+    QAction* recv = addScreenAction(basic, QStringLiteral("mnuBasic_Recv"),
+                                    QStringLiteral("입   금            관  리(&B)"),
                                     QStringLiteral("FrmRecv_admin"), QStringLiteral("입금 관리"));
     basic->addSeparator();
     addScreenAction(basic, QStringLiteral("mnuBasic_Option"), QStringLiteral("사용자등록/환경설정(&O)"),
@@ -455,7 +479,8 @@ void FrmMain::buildMenus()
     for (int i = 0; i < 5; ++i) {
         QAction* a = forButtons[i];
         btnShortCut[i]->setEnabled(a->isEnabled());
-        connect(a, &QAction::changed, btnShortCut[i], [b = btnShortCut[i], a] { b->setEnabled(a->isEnabled()); });
+        connect(a, &QAction::changed, btnShortCut[i],
+                [b = btnShortCut[i], a] { b->setEnabled(a->isEnabled()); });
         connect(btnShortCut[i], &QPushButton::clicked, a, &QAction::trigger);
     }
 }
@@ -488,9 +513,10 @@ void FrmMain::layoutGrids()
 {
     spMList->SetMaxCols(8);
     CommonSpreadDesign(spMList, false, true, false, false);
-    spMList->SetColHeaders({QStringLiteral("고객코드"), QStringLiteral("주문 전화번호"), QStringLiteral("가맹코드"),
-                            QStringLiteral("가맹점명"), QStringLiteral("주문번호"), QStringLiteral("주문일자"),
-                            QStringLiteral("시간"), QStringLiteral("접수T")});
+    spMList->SetColHeaders({QStringLiteral("고객코드"), QStringLiteral("주문 전화번호"),
+                            QStringLiteral("가맹코드"), QStringLiteral("가맹점명"),
+                            QStringLiteral("주문번호"), QStringLiteral("주문일자"), QStringLiteral("시간"),
+                            QStringLiteral("접수T")});
     const double mWidths[8] = {9, 14, 8, 20, 11, 10, 6, 6};
     for (int c = 1; c <= 8; ++c)
         spMList->SetColWidth(c, mWidths[c - 1]);
@@ -500,9 +526,10 @@ void FrmMain::layoutGrids()
     spDList->SetMaxCols(12);
     CommonSpreadDesign(spDList, false, true, false, false);
     spDList->SetColHeaders({QStringLiteral("메뉴코드"), QStringLiteral("메뉴명"), QStringLiteral("수량"),
-                            QStringLiteral("단가"), QStringLiteral("금액"), QStringLiteral("PT"), QStringLiteral("메모"),
-                            QStringLiteral("주문번호"), QStringLiteral("순번"), QStringLiteral("합계수량"),
-                            QStringLiteral("합계금액"), QStringLiteral("합계pt")});
+                            QStringLiteral("단가"), QStringLiteral("금액"), QStringLiteral("PT"),
+                            QStringLiteral("메모"), QStringLiteral("주문번호"), QStringLiteral("순번"),
+                            QStringLiteral("합계수량"), QStringLiteral("합계금액"),
+                            QStringLiteral("합계pt")});
     const double dWidths[12] = {8, 22, 6, 9, 10, 7, 22, 11, 5, 8, 10, 8};
     for (int c = 1; c <= 12; ++c)
         spDList->SetColWidth(c, dWidths[c - 1]);
@@ -555,8 +582,7 @@ void FrmMain::openPorts()
         if (seeid[i]->OpenPort(port, QString()) == 0) {
             m_deviceReady = true;
             m_dialer.SetDeviceReady(true);
-        }
-        else
+        } else
             ShowWarning(SeeIdPort::OpenFailedText(port));
     }
 }
@@ -573,12 +599,10 @@ void FrmMain::closePorts()
         if (seeid[i]->ClosePort(port, QString()) == 0) {
             m_deviceReady = false;
             m_dialer.SetDeviceReady(false);
-        }
-        else
+        } else
             ShowWarning(SeeIdPort::CloseFailedText(port));
     }
 }
-
 
 QString FrmMain::amountText(double value)
 {
@@ -616,13 +640,15 @@ void FrmMain::ShowCustomer(const QString& code)
         return;
     ClearCustomer();
     Recordset rs;
-    if (OpenQuery(rs, QStringLiteral("SELECT * FROM 고객 WHERE 코드 = '") + SQLQuote(code) + QLatin1Char('\'')) <= 0)
+    if (OpenQuery(rs, QStringLiteral("SELECT * FROM 고객 WHERE 코드 = '") + SQLQuote(code) +
+                          QLatin1Char('\'')) <= 0)
         return;
     txtCustID->setText(rs.text(QStringLiteral("코드")));
     for (int i = 0; i < 4; ++i)
         pnlCustTel[i]->setText(rs.text(QStringLiteral("전화%1").arg(i + 1)));
     pnlCustPost->setText(rs.text(QStringLiteral("우편번호")));
-    pnlCustAddr->setText(rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') + rs.text(QStringLiteral("주소2")));
+    pnlCustAddr->setText(rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') +
+                         rs.text(QStringLiteral("주소2")));
     pnlCustMemo->setText(rs.text(QStringLiteral("메모")));
     pnlCustPoint->setText(amountText(rs.value(QStringLiteral("현포인트")).toDouble()));
 }
@@ -633,8 +659,8 @@ void FrmMain::RefreshCustPoint(const QString& code)
         return;
     pnlCustPoint->setText(QStringLiteral("0 "));
     try {
-        const QVariant v =
-            GetFirstValue(QStringLiteral("SELECT 현포인트 FROM 고객 WHERE 코드 = '") + SQLQuote(code) + QLatin1Char('\''));
+        const QVariant v = GetFirstValue(QStringLiteral("SELECT 현포인트 FROM 고객 WHERE 코드 = '") +
+                                         SQLQuote(code) + QLatin1Char('\''));
         if (!v.isNull())
             pnlCustPoint->setText(amountText(v.toDouble()));
     } catch (const std::exception&) {
@@ -647,18 +673,21 @@ void FrmMain::ShowStore(const QString& code)
         return;
     ClearStore();
     Recordset rs;
-    if (OpenQuery(rs, QStringLiteral("SELECT * FROM 가맹점 WHERE 코드 = '") + SQLQuote(code) + QLatin1Char('\'')) <= 0)
+    if (OpenQuery(rs, QStringLiteral("SELECT * FROM 가맹점 WHERE 코드 = '") + SQLQuote(code) +
+                          QLatin1Char('\'')) <= 0)
         return;
     pnlMembCode->setText(rs.text(QStringLiteral("코드")));
     pnlMembName->setText(rs.text(QStringLiteral("상호")));
     for (int i = 0; i < 4; ++i)
         pnlMembTel[i]->setText(rs.text(QStringLiteral("전화%1").arg(i + 1)));
     pnlMembPost->setText(rs.text(QStringLiteral("우편번호")));
-    pnlMembAddr->setText(rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') + rs.text(QStringLiteral("주소2")));
+    pnlMembAddr->setText(rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') +
+                         rs.text(QStringLiteral("주소2")));
     pnlMembMemo->setText(rs.text(QStringLiteral("메모")));
     pnlMembFee->setText(rs.text(QStringLiteral("수수료율")) + QLatin1Char(' '));
     pnlMembBaln->setText(amountText(rs.value(QStringLiteral("현잔액")).toDouble()));
-    cmdAutoDial->setEnabled(!pnlMembTel[0]->text().trimmed().isEmpty() || !pnlMembTel[1]->text().trimmed().isEmpty());
+    cmdAutoDial->setEnabled(!pnlMembTel[0]->text().trimmed().isEmpty() ||
+                            !pnlMembTel[1]->text().trimmed().isEmpty());
 }
 
 void FrmMain::RefreshStoreBalance(const QString& code)
@@ -667,8 +696,8 @@ void FrmMain::RefreshStoreBalance(const QString& code)
         return;
     pnlMembBaln->setText(QStringLiteral("0 "));
     try {
-        const QVariant v =
-            GetFirstValue(QStringLiteral("SELECT 현잔액 FROM 가맹점 WHERE 코드 = '") + SQLQuote(code) + QLatin1Char('\''));
+        const QVariant v = GetFirstValue(QStringLiteral("SELECT 현잔액 FROM 가맹점 WHERE 코드 = '") +
+                                         SQLQuote(code) + QLatin1Char('\''));
         if (!v.isNull())
             pnlMembBaln->setText(amountText(v.toDouble()));
     } catch (const std::exception&) {
@@ -681,9 +710,10 @@ void FrmMain::RefreshList()
     spMList->SetReDraw(false);
     const int remembered = spMList->ActiveRow();
     spMList->SetMaxRows(0);
-    QString sql = QStringLiteral("SELECT o.*, m.상호 FROM 주문 AS o INNER JOIN 가맹점 AS m ON o.가맹점코드 = m.코드") +
-                  QStringLiteral(" WHERE 주문일자 = '") + Clock::Today().toString(QStringLiteral("yyyy-MM-dd")) +
-                  QLatin1Char('\'');
+    QString sql =
+        QStringLiteral("SELECT o.*, m.상호 FROM 주문 AS o INNER JOIN 가맹점 AS m ON o.가맹점코드 = m.코드") +
+        QStringLiteral(" WHERE 주문일자 = '") + Clock::Today().toString(QStringLiteral("yyyy-MM-dd")) +
+        QLatin1Char('\'');
     const QString numberFilter = htFilter[0]->text().trimmed();
     if (!numberFilter.isEmpty())
         sql += QStringLiteral(" AND 주문번호 LIKE '%") + SQLQuote(numberFilter) + QStringLiteral("%'");
@@ -694,10 +724,11 @@ void FrmMain::RefreshList()
     const int n = OpenQuery(rs, sql);
     QList<QVariantList> rows;
     if (n > 0) {
-        const int f[8] = {rs.fieldIndex(QStringLiteral("고객코드")), rs.fieldIndex(QStringLiteral("주문시전화")),
-                          rs.fieldIndex(QStringLiteral("가맹점코드")), rs.fieldIndex(QStringLiteral("상호")),
-                          rs.fieldIndex(QStringLiteral("주문번호")), rs.fieldIndex(QStringLiteral("주문일자")),
-                          rs.fieldIndex(QStringLiteral("주문시간")), rs.fieldIndex(QStringLiteral("통보시간"))};
+        const int f[8] = {
+            rs.fieldIndex(QStringLiteral("고객코드")),   rs.fieldIndex(QStringLiteral("주문시전화")),
+            rs.fieldIndex(QStringLiteral("가맹점코드")), rs.fieldIndex(QStringLiteral("상호")),
+            rs.fieldIndex(QStringLiteral("주문번호")),   rs.fieldIndex(QStringLiteral("주문일자")),
+            rs.fieldIndex(QStringLiteral("주문시간")),   rs.fieldIndex(QStringLiteral("통보시간"))};
         rows.reserve(n);
         for (const QVariantList& rec : rs.rows()) {
             QVariantList row;
@@ -731,15 +762,18 @@ void FrmMain::LoadLines(const QString& orderNumber)
     if (!orderNumber.isEmpty()) {
         Recordset rs;
         const int n = OpenQuery(
-            rs, QStringLiteral("SELECT o.*, m.메뉴명 FROM 주문내역 AS o INNER JOIN 취급메뉴 AS m ON o.주문메뉴 = m.코드") +
-                    QStringLiteral(" WHERE 주문번호 = '") + SQLQuote(orderNumber) + QLatin1Char('\'') +
-                    QStringLiteral(" ORDER BY 순번"));
+            rs,
+            QStringLiteral(
+                "SELECT o.*, m.메뉴명 FROM 주문내역 AS o INNER JOIN 취급메뉴 AS m ON o.주문메뉴 = m.코드") +
+                QStringLiteral(" WHERE 주문번호 = '") + SQLQuote(orderNumber) + QLatin1Char('\'') +
+                QStringLiteral(" ORDER BY 순번"));
         if (n > 0) {
-            const int f[9] = {rs.fieldIndex(QStringLiteral("주문메뉴")), rs.fieldIndex(QStringLiteral("메뉴명")),
-                              rs.fieldIndex(QStringLiteral("수량")),     rs.fieldIndex(QStringLiteral("단가")),
-                              rs.fieldIndex(QStringLiteral("금액")),     rs.fieldIndex(QStringLiteral("포인트")),
-                              rs.fieldIndex(QStringLiteral("메모")),     rs.fieldIndex(QStringLiteral("주문번호")),
-                              rs.fieldIndex(QStringLiteral("순번"))};
+            const int f[9] = {
+                rs.fieldIndex(QStringLiteral("주문메뉴")), rs.fieldIndex(QStringLiteral("메뉴명")),
+                rs.fieldIndex(QStringLiteral("수량")),     rs.fieldIndex(QStringLiteral("단가")),
+                rs.fieldIndex(QStringLiteral("금액")),     rs.fieldIndex(QStringLiteral("포인트")),
+                rs.fieldIndex(QStringLiteral("메모")),     rs.fieldIndex(QStringLiteral("주문번호")),
+                rs.fieldIndex(QStringLiteral("순번"))};
             for (const QVariantList& rec : rs.rows()) {
                 QVariantList row;
                 row.reserve(9);
@@ -822,8 +856,8 @@ void FrmMain::htFilter_Return(int index)
     }
     m_filterEdited = false;
     QString code;
-    const QString phone = PickCustomer(htFilter[1]->text(), code, pnlTop->mapToGlobal(QPoint(0, pnlTop->height())),
-                                       false, true);
+    const QString phone = PickCustomer(htFilter[1]->text(), code,
+                                       pnlTop->mapToGlobal(QPoint(0, pnlTop->height())), false, true);
     if (!code.isEmpty()) {
         htFilter[1]->setText(phone);
         m_filterCustCode = code;
@@ -845,7 +879,6 @@ void FrmMain::cmdAutoDial_Click()
     AutoDialReady(number);
 }
 
-
 void FrmMain::dataFileEntry(int kind)
 {
     Q_UNUSED(kind);
@@ -853,7 +886,8 @@ void FrmMain::dataFileEntry(int kind)
         ShowInfo(QStringLiteral("이기능은 서버에서만 가능합니다."));
         return;
     }
-    if (AskYesNo(QStringLiteral("모든 클라이언트를 종료후 처리하세요.") + kCrLf + QStringLiteral("모두 종료하였습니까?"),
+    if (AskYesNo(QStringLiteral("모든 클라이언트를 종료후 처리하세요.") + kCrLf +
+                     QStringLiteral("모두 종료하였습니까?"),
                  QString(), false) != MsgAnswer::Yes)
         return;
     // Backup and restore through the compression program arrive with the administration screens.
@@ -861,7 +895,8 @@ void FrmMain::dataFileEntry(int kind)
 
 void FrmMain::openHomePage()
 {
-    if (AskYesNo(QStringLiteral("고객지원센터 홈페이지로 이동하시겠습니까?"), QString(), true) == MsgAnswer::Yes)
+    if (AskYesNo(QStringLiteral("고객지원센터 홈페이지로 이동하시겠습니까?"), QString(), true) ==
+        MsgAnswer::Yes)
         ShellOpen(this, kHomePage);
 }
 

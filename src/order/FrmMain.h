@@ -18,7 +18,8 @@ class QTimer;
 class QWidget;
 class SpreadGrid;
 
-// The window the operator works in all day: today's orders, the lines of the selected one, customer and store.
+// The window the operator works in all day: today's orders, the lines of the selected one, customer and
+// store.
 class FrmMain : public QMainWindow
 {
     Q_OBJECT

@@ -2,8 +2,8 @@
 #include "order/FrmMain.h"
 
 #include "app/Clock.h"
-#include "order/modSeeID.h"
 #include "order/SeeIdParser.h"
+#include "order/modSeeID.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
 #include "ui/modSpread60.h"
@@ -16,7 +16,11 @@
 #include <QTimer>
 
 namespace {
-enum { mPhone = 2, mStore = 3 };
+enum
+{
+    mPhone = 2,
+    mStore = 3
+};
 }
 
 void FrmMain::wireCallerId()
@@ -79,7 +83,8 @@ bool FrmMain::ProcessCallerNumber(const QString& number)
     const int row = spMList->ActiveRow();
     // The standby and log windows belong to this window: being active there still means waiting here.
     QWidget* active = QApplication::activeWindow();
-    const bool mainActive = active == this || (active && active->parentWidget() == this && !active->isModal());
+    const bool mainActive =
+        active == this || (active && active->parentWidget() == this && !active->isModal());
     const bool ready = mainActive && QApplication::activeModalWidget() == nullptr &&
                        spMList->ActiveCol() == mPhone && row >= 1 &&
                        (spMList->IsEditing() ? spMList->editor()->text().isEmpty()
@@ -108,8 +113,9 @@ void FrmMain::CallerIdTest()
 {
     if (!m_deviceReady)
         return;
-    const QString number = InputBox(QStringLiteral("발신번호 테스트! 테스트할 전화번호 입력( '-' 없이 숫자만 입력)"),
-                                    QStringLiteral("발신번호 테스트"), QString());
+    const QString number =
+        InputBox(QStringLiteral("발신번호 테스트! 테스트할 전화번호 입력( '-' 없이 숫자만 입력)"),
+                 QStringLiteral("발신번호 테스트"), QString());
     if (!number.trimmed().isEmpty())
         HandleCallerNumber(number.trimmed());
 }

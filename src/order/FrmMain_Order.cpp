@@ -21,9 +21,29 @@
 
 namespace {
 const QString kForm = QStringLiteral("FrmMain");
-enum MCol { mCust = 1, mPhone = 2, mStore = 3, mStoreName = 4, mOrderNo = 5, mDate = 6, mTime = 7, mPassed = 8 };
-enum DCol { dMenu = 1, dMenuName = 2, dQty = 3, dPrice = 4, dAmount = 5, dPoint = 6, dMemo = 7, dOrderNo = 8,
-            dLineNo = 9 };
+enum MCol
+{
+    mCust = 1,
+    mPhone = 2,
+    mStore = 3,
+    mStoreName = 4,
+    mOrderNo = 5,
+    mDate = 6,
+    mTime = 7,
+    mPassed = 8
+};
+enum DCol
+{
+    dMenu = 1,
+    dMenuName = 2,
+    dQty = 3,
+    dPrice = 4,
+    dAmount = 5,
+    dPoint = 6,
+    dMemo = 7,
+    dOrderNo = 8,
+    dLineNo = 9
+};
 
 const QString kAlreadyDeleted = QStringLiteral("해당 주문메뉴는 이미 삭제 되었습니다.");
 const QString kRefreshHint = QStringLiteral("새로고침(F5)을 하여 화면을 갱신하세요.");
@@ -38,12 +58,12 @@ QString q(const QString& text)
 // The order's 통보시간; nullopt when the order is gone.
 std::optional<QString> passedTime(const QString& number)
 {
-    const QVariant v =
-        GetFirstValue(QStringLiteral("SELECT 통보시간 FROM 주문 WHERE 주문번호 = '") + q(number) + QLatin1Char('\''));
-    if (v.isNull())
-    {
+    const QVariant v = GetFirstValue(QStringLiteral("SELECT 통보시간 FROM 주문 WHERE 주문번호 = '") +
+                                     q(number) + QLatin1Char('\''));
+    if (v.isNull()) {
         // An existing order with a Null time counts as not passed on.
-        if (CountRows(QStringLiteral("주문"), QStringLiteral("주문번호 = '") + q(number) + QLatin1Char('\'')) == 0)
+        if (CountRows(QStringLiteral("주문"),
+                      QStringLiteral("주문번호 = '") + q(number) + QLatin1Char('\'')) == 0)
             return std::nullopt;
         return QString();
     }
@@ -115,7 +135,8 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
                     return;
                 const auto passed = passedTime(GetCellText(spMList, mOrderNo, row));
                 if (!passed || !passed->isEmpty()) {
-                    ShowInfo(!passed ? kAlreadyDeleted + kCrLf + kRefreshHint : kAlreadyPassed + kCrLf + kCancelFirst);
+                    ShowInfo(!passed ? kAlreadyDeleted + kCrLf + kRefreshHint
+                                     : kAlreadyPassed + kCrLf + kCancelFirst);
                     restoreCell(spMList, col, row);
                     spMList->setFocus();
                     return;
@@ -134,11 +155,16 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
                 answer = AskYesNoCancel(
                     QStringLiteral("검색창을 띄울까요?") + kCrLf + kCrLf + kCrLf +
                         QStringLiteral("[    예    ]: 검색창을 띄워 고객을 검색합니다.") + kCrLf +
-                        QStringLiteral("                즉, 고객을 잘못 선택한 경우이거나, 동일고객의 이미 저장된 ") +
-                        kCrLf + QStringLiteral("                다른 번호를 보면서 선택 할 경우에 응용가능합니다.") + kCrLf +
-                        kCrLf + QStringLiteral("[ 아니오 ]: 동일한 고객으로 인식하고,전화번호를 입력한 대로 수정합니다.") +
-                        kCrLf + QStringLiteral("                즉, 전화번호를 잘못 기입한 경우에 해당됩니다.") + kCrLf +
-                        kCrLf + QStringLiteral("[ 취   소 ]: 입력자체를 취소합니다."),
+                        QStringLiteral(
+                            "                즉, 고객을 잘못 선택한 경우이거나, 동일고객의 이미 저장된 ") +
+                        kCrLf +
+                        QStringLiteral("                다른 번호를 보면서 선택 할 경우에 응용가능합니다.") +
+                        kCrLf + kCrLf +
+                        QStringLiteral(
+                            "[ 아니오 ]: 동일한 고객으로 인식하고,전화번호를 입력한 대로 수정합니다.") +
+                        kCrLf +
+                        QStringLiteral("                즉, 전화번호를 잘못 기입한 경우에 해당됩니다.") +
+                        kCrLf + kCrLf + QStringLiteral("[ 취   소 ]: 입력자체를 취소합니다."),
                     QString(), MsgAnswer::No);
             }
             if (answer == MsgAnswer::Cancel) {
@@ -167,13 +193,15 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
                     bool replaced = false;
                     for (int i = 1; i <= 4 && !replaced; ++i) {
                         const int n = ExecSQL(QStringLiteral("UPDATE 고객 SET 전화") + QString::number(i) +
-                                              QStringLiteral("= '") + q(newNumber) + QStringLiteral("' WHERE 코드 = '") +
-                                              q(code) + QStringLiteral("' AND 전화") + QString::number(i) +
+                                              QStringLiteral("= '") + q(newNumber) +
+                                              QStringLiteral("' WHERE 코드 = '") + q(code) +
+                                              QStringLiteral("' AND 전화") + QString::number(i) +
                                               QStringLiteral(" = '") + q(m_cellBefore) + QLatin1Char('\''));
                         replaced = n == 1;
                     }
                     if (!replaced) {
-                        ShowInfo(QStringLiteral("해당 고객자료에서 수정전과 동일한 전화번호를 찾을 수 없습니다."));
+                        ShowInfo(
+                            QStringLiteral("해당 고객자료에서 수정전과 동일한 전화번호를 찾을 수 없습니다."));
                         cancel = true;
                     } else {
                         txtCustID->clear();
@@ -241,12 +269,14 @@ bool FrmMain::SaveMst(QString& number, int col, int row, int mode)
     try {
         const QString store = GetCellText(spMList, mStore, row);
         if (store.isEmpty()) {
-            ShowInfo(FormatMessage(QStringLiteral("%0은(는) 공백이 허용되지 않습니다."), {QStringLiteral("가맹점")}));
+            ShowInfo(FormatMessage(QStringLiteral("%0은(는) 공백이 허용되지 않습니다."),
+                                   {QStringLiteral("가맹점")}));
             return false;
         }
         const QString customer = GetCellText(spMList, mCust, row);
         if (customer.isEmpty()) {
-            ShowInfo(FormatMessage(QStringLiteral("%0은(는) 공백이 허용되지 않습니다."), {QStringLiteral("고객")}));
+            ShowInfo(FormatMessage(QStringLiteral("%0은(는) 공백이 허용되지 않습니다."),
+                                   {QStringLiteral("고객")}));
             return false;
         }
         const QString phone = GetCellText(spMList, mPhone, row);
@@ -255,8 +285,9 @@ bool FrmMain::SaveMst(QString& number, int col, int row, int mode)
         if (mode == 2) {
             if (col == mPhone) {
                 sql = QStringLiteral("UPDATE 주문 SET 주문시전화 = '") + q(phone) + QLatin1Char('\'');
-                previousCustomer = NullToStr(GetFirstValue(QStringLiteral("SELECT 고객코드 FROM 주문 WHERE 주문번호 = '") +
-                                                           q(number) + QLatin1Char('\'')));
+                previousCustomer =
+                    NullToStr(GetFirstValue(QStringLiteral("SELECT 고객코드 FROM 주문 WHERE 주문번호 = '") +
+                                            q(number) + QLatin1Char('\'')));
                 if (previousCustomer != customer)
                     sql += QStringLiteral(", 고객코드 = '") + q(customer) + QLatin1Char('\'');
                 else
@@ -277,11 +308,12 @@ bool FrmMain::SaveMst(QString& number, int col, int row, int mode)
                 return false;
             spMList->SetText(mDate, row, Clock::Today().toString(QStringLiteral("yyyy-MM-dd")));
             spMList->SetText(mTime, row, Clock::Time().toString(QStringLiteral("HH:mm")));
-            sql = QStringLiteral("INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, 주문시간, 통보시간)") +
+            sql = QStringLiteral("INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, "
+                                 "주문시간, 통보시간)") +
                   QStringLiteral(" VALUES ( '") + q(number) + QStringLiteral("','") + q(customer) +
-                  QStringLiteral("','") + q(phone) + QStringLiteral("','") + q(store) + QStringLiteral("','") +
-                  GetCellText(spMList, mDate, row) + QStringLiteral("','") + GetCellText(spMList, mTime, row) +
-                  QStringLiteral("','' )");
+                  QStringLiteral("','") + q(phone) + QStringLiteral("','") + q(store) +
+                  QStringLiteral("','") + GetCellText(spMList, mDate, row) + QStringLiteral("','") +
+                  GetCellText(spMList, mTime, row) + QStringLiteral("','' )");
         }
         // The header change and the transfer of the order's points to its new customer are one unit.
         DbTransaction t(gMainConn);
@@ -293,8 +325,9 @@ bool FrmMain::SaveMst(QString& number, int col, int row, int mode)
         }
         bool transferred = false;
         if (!previousCustomer.isEmpty()) {
-            const qint64 points = wholeNumber(NullToStr(GetFirstValue(
-                QStringLiteral("SELECT SUM(포인트) FROM 주문내역 WHERE 주문번호 = '") + q(number) + QLatin1Char('\''))));
+            const qint64 points = wholeNumber(NullToStr(
+                GetFirstValue(QStringLiteral("SELECT SUM(포인트) FROM 주문내역 WHERE 주문번호 = '") +
+                              q(number) + QLatin1Char('\''))));
             if (points != 0) {
                 if (!AdjustPoints(customer, points) || !AdjustPoints(previousCustomer, -points))
                     return false;
@@ -358,8 +391,8 @@ void FrmMain::spDList_EditMode(int col, int row, int mode, bool changeMade)
         }
         const int entryRow = spDList->MaxRows();
         const int headerRow = spMList->ActiveRow();
-        const QString number = row == entryRow ? GetCellText(spMList, mOrderNo, headerRow)
-                                               : GetCellText(spDList, dOrderNo, row);
+        const QString number =
+            row == entryRow ? GetCellText(spMList, mOrderNo, headerRow) : GetCellText(spDList, dOrderNo, row);
         if (changeMade || (col == dMenuName && m_enterPressed)) {
             if (headerRow < 1 || headerRow == spMList->MaxRows() || number.isEmpty()) {
                 ShowInfo(QStringLiteral("주문고객과 가맹점을 먼저 입력하세요."));
@@ -404,9 +437,10 @@ void FrmMain::spDList_EditMode(int col, int row, int mode, bool changeMade)
                 }
                 spDList->SetText(dMenu, row, code);
                 spDList->SetText(dMenuName, row, name);
-                spDList->SetValue(dPrice, row,
-                                  GetFirstValue(QStringLiteral("SELECT 판매단가 FROM 취급메뉴 WHERE 코드 = ") +
-                                                QString::number(code.toLongLong())));
+                spDList->SetValue(
+                    dPrice, row,
+                    GetFirstValue(QStringLiteral("SELECT 판매단가 FROM 취급메뉴 WHERE 코드 = ") +
+                                  QString::number(code.toLongLong())));
             }
             int lineNo = GetCellText(spDList, dLineNo, row).toInt();
             ok = SaveDtl(store, number, lineNo, col, row, 2, customer);
@@ -432,8 +466,8 @@ void FrmMain::spDList_EditMode(int col, int row, int mode, bool changeMade)
     }
 }
 
-bool FrmMain::SaveDtl(const QString& storeCode, const QString& number, int& lineNo, int col, int row, int mode,
-                      const QString& customerCode)
+bool FrmMain::SaveDtl(const QString& storeCode, const QString& number, int& lineNo, int col, int row,
+                      int mode, const QString& customerCode)
 {
     try {
         // Numbers typed into the grid reach SQL as numbers, never as the text typed.
@@ -458,9 +492,15 @@ bool FrmMain::SaveDtl(const QString& storeCode, const QString& number, int& line
                 sql += QStringLiteral(" 주문메뉴 = ") + QString::number(menu) + QStringLiteral(",단가 = ") +
                        QString::number(price);
                 break;
-            case dQty: sql += QStringLiteral(" 수량 = ") + QString::number(qty); break;
-            case dPrice: sql += QStringLiteral(" 단가 = ") + QString::number(price); break;
-            case dMemo: sql += QStringLiteral(" 메모 = '") + q(memo) + QLatin1Char('\''); break;
+            case dQty:
+                sql += QStringLiteral(" 수량 = ") + QString::number(qty);
+                break;
+            case dPrice:
+                sql += QStringLiteral(" 단가 = ") + QString::number(price);
+                break;
+            case dMemo:
+                sql += QStringLiteral(" 메모 = '") + q(memo) + QLatin1Char('\'');
+                break;
             default:
                 ShowErrorInfo(QStringLiteral("주문내역 자료저장을 실패하였습니다."),
                               {0, QStringLiteral("이 칸은 수정할 수 없습니다.")});
@@ -470,16 +510,18 @@ bool FrmMain::SaveDtl(const QString& storeCode, const QString& number, int& line
                 Recordset old;
                 double oldCommission = 0;
                 qint64 oldPoints = 0;
-                if (OpenQuery(old, QStringLiteral("SELECT 수수료, 포인트 FROM 주문내역") + QStringLiteral(" WHERE 주문번호 = '") +
-                                       q(number) + QStringLiteral("'   AND 순번 = ") + QString::number(lineNo)) > 0) {
+                if (OpenQuery(old, QStringLiteral("SELECT 수수료, 포인트 FROM 주문내역") +
+                                       QStringLiteral(" WHERE 주문번호 = '") + q(number) +
+                                       QStringLiteral("'   AND 순번 = ") + QString::number(lineNo)) > 0) {
                     oldCommission = old.value(0).toDouble();
                     oldPoints = old.value(1).toLongLong();
                 }
                 points = OrderCharges::LinePoints(amount, gPointUnit);
                 dP = points - oldPoints;
-                const double rate = GetFirstValue(QStringLiteral("SELECT 수수료율 FROM 가맹점 WHERE 코드 = '") +
-                                                  q(storeCode) + QLatin1Char('\''))
-                                        .toDouble();
+                const double rate =
+                    GetFirstValue(QStringLiteral("SELECT 수수료율 FROM 가맹점 WHERE 코드 = '") +
+                                  q(storeCode) + QLatin1Char('\''))
+                        .toDouble();
                 dC = double(OrderCharges::LineCommission(rate, amount)) - oldCommission;
                 sql += QStringLiteral(",금액 = ") + QString::number(amount);
                 if (dC != 0)
@@ -498,10 +540,12 @@ bool FrmMain::SaveDtl(const QString& storeCode, const QString& number, int& line
                                     .toDouble();
             dC = double(OrderCharges::LineCommission(rate, amount));
             dP = points;
-            sql = QStringLiteral("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트)") +
-                  QStringLiteral(" VALUES ( '") + q(number) + QStringLiteral("', ") + QString::number(lineNo) +
-                  QStringLiteral(", ") + QString::number(menu) + QStringLiteral(", ") + QString::number(qty) +
-                  QStringLiteral(", ") + QString::number(price) + QStringLiteral(", ") + QString::number(amount) +
+            sql = QStringLiteral("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, "
+                                 "메모, 포인트)") +
+                  QStringLiteral(" VALUES ( '") + q(number) + QStringLiteral("', ") +
+                  QString::number(lineNo) + QStringLiteral(", ") + QString::number(menu) +
+                  QStringLiteral(", ") + QString::number(qty) + QStringLiteral(", ") +
+                  QString::number(price) + QStringLiteral(", ") + QString::number(amount) +
                   QStringLiteral(", ") + SqlNumber(dC) + QStringLiteral(",'") + q(memo) +
                   QStringLiteral("', ") + QString::number(points) + QStringLiteral(" )");
         }
@@ -619,10 +663,11 @@ void FrmMain::DeleteSelectedLine()
             return;
         DbTransaction t(gMainConn);
         Recordset rs;
-        if (OpenQuery(rs, QStringLiteral("SELECT 가맹점코드, 수수료, 고객코드, 포인트") +
-                              QStringLiteral(" FROM 주문 LEFT JOIN 주문내역 ON 주문.주문번호 = 주문내역.주문번호") +
-                              QStringLiteral(" WHERE 주문내역.주문번호 = '") + q(number) + QLatin1Char('\'') +
-                              QStringLiteral(" AND 주문내역.순번 = ") + QString::number(lineNo)) <= 0) {
+        if (OpenQuery(
+                rs, QStringLiteral("SELECT 가맹점코드, 수수료, 고객코드, 포인트") +
+                        QStringLiteral(" FROM 주문 LEFT JOIN 주문내역 ON 주문.주문번호 = 주문내역.주문번호") +
+                        QStringLiteral(" WHERE 주문내역.주문번호 = '") + q(number) + QLatin1Char('\'') +
+                        QStringLiteral(" AND 주문내역.순번 = ") + QString::number(lineNo)) <= 0) {
             ShowInfo(kAlreadyDeleted);
             return;
         }
@@ -636,9 +681,10 @@ void FrmMain::DeleteSelectedLine()
         if (n < 0)
             return;
         if (n == 0) {
-            ShowInfo(FormatMessage(QStringLiteral("코드『%0』에 해당하는 자료를 삭제 할 수 없습니다.") + kCrLf + kCrLf +
-                                       QStringLiteral("이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."),
-                                   {number}));
+            ShowInfo(FormatMessage(
+                QStringLiteral("코드『%0』에 해당하는 자료를 삭제 할 수 없습니다.") + kCrLf + kCrLf +
+                    QStringLiteral("이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."),
+                {number}));
             return;
         }
         if (!AdjustBalance(store, -commission) || !AdjustPoints(customer, -points))

@@ -6,7 +6,8 @@
 // The arithmetic of orders: line charges and order numbers.
 namespace OrderCharges {
 
-// Points a line earns: amount ÷ point unit, rounded half away from zero; no points when the unit is not positive.
+// Points a line earns: amount ÷ point unit, rounded half away from zero; no points when the unit is not
+// positive.
 qint64 LinePoints(qint64 amount, qint64 pointUnit);
 
 // Commission of a line: rate % of the amount with the fraction cut toward zero. Computed on the rate in

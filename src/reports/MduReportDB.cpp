@@ -68,8 +68,9 @@ bool RPTUpdate_strcode(const QString& sql, const QString& table, const QString& 
         return false;
     DbTransaction t(gReportConn);
     for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext()) {
-        QString stmt = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + field + QStringLiteral(" = ") +
-                       field + QStringLiteral("+") + SqlNumber(rs.value(valueIndex).toDouble());
+        QString stmt = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + field +
+                       QStringLiteral(" = ") + field + QStringLiteral("+") +
+                       SqlNumber(rs.value(valueIndex).toDouble());
         if (!field2.isEmpty())
             stmt += QStringLiteral(", ") + field2 + QStringLiteral(" = ") + field2 + QStringLiteral("+") +
                     SqlNumber(rs.value(value2Index).toDouble());

@@ -10,4 +10,5 @@ void CloseRPTFile();
 bool ClearTable(const QString& table);
 // Adds values from a query on the main database into rows of a report table, matched by a key column.
 bool RPTUpdate_strcode(const QString& sql, const QString& table, const QString& field, int valueIndex,
-                       const QString& keyField, int keyIndex, const QString& field2 = {}, int value2Index = -1);
+                       const QString& keyField, int keyIndex, const QString& field2 = {},
+                       int value2Index = -1);

@@ -78,8 +78,9 @@ QString StandardErrorText(const ErrInfo& error, const QString& procedure, const 
     const char* ownerWord = kind == ErrOwner::Form          ? " of Form "
                             : kind == ErrOwner::ClassModule ? " of Class Module "
                                                             : " of Module ";
-    return QStringLiteral("Error ") + QString::number(error.number) + QStringLiteral(" (") + error.description +
-           QStringLiteral(") in procedure ") + procedure + QLatin1String(ownerWord) + owner;
+    return QStringLiteral("Error ") + QString::number(error.number) + QStringLiteral(" (") +
+           error.description + QStringLiteral(") in procedure ") + procedure + QLatin1String(ownerWord) +
+           owner;
 }
 
 void ShowStdError(const ErrInfo& error, const QString& procedure, const QString& owner, ErrOwner kind)

@@ -34,12 +34,18 @@ struct ErrInfo
 // Korean error box titled "오류"; always returns false.
 bool ShowErrorInfo(const QString& context, const ErrInfo& error);
 
-enum class ErrOwner { Module, Form, ClassModule };
+enum class ErrOwner
+{
+    Module,
+    Form,
+    ClassModule
+};
 QString StandardErrorText(const ErrInfo& error, const QString& procedure, const QString& owner,
                           ErrOwner kind = ErrOwner::Module);
 // "Error n (desc) in procedure p of Module m" in an OK box without icon.
 void ShowStdError(const ErrInfo& error, const QString& procedure, const QString& owner,
                   ErrOwner kind = ErrOwner::Module);
 
-// Short-lived floating notice; the display, mode and colour arguments of the original are accepted and ignored.
+// Short-lived floating notice; the display, mode and colour arguments of the original are accepted and
+// ignored.
 void MyFloatMsg(const QString& text, int display = 500, int mode = 1, int backColor = 0);

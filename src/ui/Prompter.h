@@ -4,9 +4,27 @@
 #include <optional>
 
 // Kinds of message box the program shows; every box goes through a Prompter.
-enum class MsgIcon { None, Information, Warning, Question, Critical };
-enum class MsgButtons { Ok, YesNo, YesNoCancel };
-enum class MsgAnswer { Ok, Yes, No, Cancel };
+enum class MsgIcon
+{
+    None,
+    Information,
+    Warning,
+    Question,
+    Critical
+};
+enum class MsgButtons
+{
+    Ok,
+    YesNo,
+    YesNoCancel
+};
+enum class MsgAnswer
+{
+    Ok,
+    Yes,
+    No,
+    Cancel
+};
 
 struct MsgRequest
 {
@@ -34,7 +52,8 @@ class HeadlessPrompter : public Prompter
 {
 public:
     MsgAnswer message(const MsgRequest& request) override;
-    std::optional<QString> input(const QString& prompt, const QString& title, const QString& defaultText) override;
+    std::optional<QString> input(const QString& prompt, const QString& title,
+                                 const QString& defaultText) override;
     void floatNotice(const QString& text) override;
 };
 

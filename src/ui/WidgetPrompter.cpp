@@ -15,18 +15,30 @@ MsgAnswer WidgetPrompter::message(const MsgRequest& request)
     box.setWindowTitle(request.title);
     box.setText(QString(request.text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     switch (request.icon) {
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     QPushButton* yes = nullptr;
     QPushButton* no = nullptr;
     QPushButton* cancel = nullptr;
     QPushButton* ok = nullptr;
     switch (request.buttons) {
-    case MsgButtons::Ok: ok = box.addButton(QStringLiteral("확인"), QMessageBox::AcceptRole); break;
+    case MsgButtons::Ok:
+        ok = box.addButton(QStringLiteral("확인"), QMessageBox::AcceptRole);
+        break;
     case MsgButtons::YesNoCancel:
         yes = box.addButton(QStringLiteral("예(&Y)"), QMessageBox::YesRole);
         no = box.addButton(QStringLiteral("아니오(&N)"), QMessageBox::NoRole);
@@ -65,7 +77,8 @@ MsgAnswer WidgetPrompter::message(const MsgRequest& request)
     return MsgAnswer::Ok;
 }
 
-std::optional<QString> WidgetPrompter::input(const QString& prompt, const QString& title, const QString& defaultText)
+std::optional<QString> WidgetPrompter::input(const QString& prompt, const QString& title,
+                                             const QString& defaultText)
 {
     bool ok = false;
     const QString text =
@@ -83,8 +96,9 @@ void WidgetPrompter::floatNotice(const QString& text)
     label->setAttribute(Qt::WA_DeleteOnClose);
     label->setAttribute(Qt::WA_ShowWithoutActivating);
     label->setMargin(14);
-    label->setStyleSheet(QStringLiteral("QLabel { background: palette(button); border: 1px solid palette(mid);"
-                                        " font-weight: bold; }"));
+    label->setStyleSheet(
+        QStringLiteral("QLabel { background: palette(button); border: 1px solid palette(mid);"
+                       " font-weight: bold; }"));
     label->adjustSize();
     QRect area;
     if (QWidget* w = QApplication::activeWindow())

@@ -7,6 +7,7 @@ class WidgetPrompter : public Prompter
 {
 public:
     MsgAnswer message(const MsgRequest& request) override;
-    std::optional<QString> input(const QString& prompt, const QString& title, const QString& defaultText) override;
+    std::optional<QString> input(const QString& prompt, const QString& title,
+                                 const QString& defaultText) override;
     void floatNotice(const QString& text) override;
 };

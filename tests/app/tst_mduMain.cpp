@@ -170,8 +170,9 @@ void TestMduMain::reportTemplateMissing()
     ScriptedPrompter p;
     QVERIFY(!InitApp());
     QCOMPARE(p.lastTitle(), QStringLiteral("파일 오류"));
-    QCOMPARE(p.lastText(), "원본 레포트DB파일이 없어졌거나 옮겨졌습니다.\r\n원본 레포트DB파일을 확인하세요.\r\n" +
-                               home.dbsFolder() + "/dbReport_SRC.mdb");
+    QCOMPARE(p.lastText(),
+             "원본 레포트DB파일이 없어졌거나 옮겨졌습니다.\r\n원본 레포트DB파일을 확인하세요.\r\n" +
+                 home.dbsFolder() + "/dbReport_SRC.mdb");
 }
 
 int main(int argc, char* argv[])

@@ -25,7 +25,8 @@ static int runChild(const QString& file, const QString& delta)
         DbTransaction t(gMainConn);
         if (!t.active())
             return 4;
-        if (gMainConn.exec("UPDATE 가맹점 SET 현잔액 = 현잔액 + " + delta + " WHERE 코드 = 'S1'").rowsAffected != 1)
+        if (gMainConn.exec("UPDATE 가맹점 SET 현잔액 = 현잔액 + " + delta + " WHERE 코드 = 'S1'")
+                .rowsAffected != 1)
             return 5;
         if (!gMainConn.exec(QStringLiteral("UPDATE 고객 SET 현포인트 = 현포인트 + 1 WHERE 코드 = 'C1'")).ok)
             return 6;
@@ -46,8 +47,8 @@ void TestConcurrentPostings::twoProcessesAddUp()
     QList<QProcess*> children;
     for (const char* delta : {"0.5", "2"}) {
         auto* p = new QProcess(this);
-        p->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), db.mainFile,
-                                                           QString::fromLatin1(delta)});
+        p->start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--child"), db.mainFile, QString::fromLatin1(delta)});
         children << p;
     }
     for (QProcess* p : children) {

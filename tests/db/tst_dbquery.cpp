@@ -49,15 +49,16 @@ void TestDbQuery::cleanup()
 static void addCustomer(const QString& code, const QString& phone, const QString& addr1 = {},
                         const QString& addr2 = {})
 {
-    QCOMPARE(ExecSQL("INSERT INTO 고객 (코드, 전화1, 주소1, 주소2, 현포인트, 기초포인트) VALUES ('" + code + "', '" +
-                     phone + "', '" + SQLQuote(addr1) + "', '" + SQLQuote(addr2) + "', 0, 0)"),
+    QCOMPARE(ExecSQL("INSERT INTO 고객 (코드, 전화1, 주소1, 주소2, 현포인트, 기초포인트) VALUES ('" + code +
+                     "', '" + phone + "', '" + SQLQuote(addr1) + "', '" + SQLQuote(addr2) + "', 0, 0)"),
              1);
 }
 
 void TestDbQuery::openQueryCountsExactly()
 {
     for (int i = 1; i <= 37; ++i)
-        addCustomer(QStringLiteral("0%1").arg(i, 7, 10, QLatin1Char('0')), QStringLiteral("02-111-%1").arg(i));
+        addCustomer(QStringLiteral("0%1").arg(i, 7, 10, QLatin1Char('0')),
+                    QStringLiteral("02-111-%1").arg(i));
     Recordset rs;
     QCOMPARE(OpenQuery(rs, "SELECT * FROM 고객 ORDER BY 코드"), 37);
     QCOMPARE(rs.text("코드"), QStringLiteral("00000001"));
@@ -108,7 +109,8 @@ void TestDbQuery::nextNumber()
     ExecSQL("INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가) VALUES ('m', '1', 1000)");
     ExecSQL("INSERT INTO 주문 (주문번호, 고객코드, 가맹점코드) VALUES ('2612080001', '00000001', '1')");
     for (int i : {1, 2, 7})
-        QCOMPARE(ExecSQL(QStringLiteral("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴) VALUES ('2612080001', %1, 1)")
+        QCOMPARE(ExecSQL(QStringLiteral(
+                             "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴) VALUES ('2612080001', %1, 1)")
                              .arg(i)),
                  1);
     QCOMPARE(NextNumber("주문내역", "순번", "주문번호 = '2612080001'"), 8);
@@ -122,16 +124,25 @@ void TestDbQuery::nextCode_data()
     QTest::addColumn<QString>("prefix");
     QTest::addColumn<QString>("condition");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("empty table") << QStringList{} << 8 << "1" << "" << "10000001";
-    QTest::newRow("empty prefix width 5") << QStringList{} << 5 << "" << "" << "00001";
-    QTest::newRow("next of terminal") << QStringList{"10000001", "10000009", "20000050"} << 8 << "1" << ""
+    QTest::newRow("empty table") << QStringList{} << 8 << "1"
+                                 << ""
+                                 << "10000001";
+    QTest::newRow("empty prefix width 5") << QStringList{} << 5 << ""
+                                          << ""
+                                          << "00001";
+    QTest::newRow("next of terminal") << QStringList{"10000001", "10000009", "20000050"} << 8 << "1"
+                                      << ""
                                       << "10000010";
-    QTest::newRow("other terminal untouched") << QStringList{"10000001", "20000050"} << 8 << "2" << ""
+    QTest::newRow("other terminal untouched") << QStringList{"10000001", "20000050"} << 8 << "2"
+                                              << ""
                                               << "20000051";
-    QTest::newRow("condition narrows") << QStringList{"10000001", "10000005"} << 8 << "1" << "메모 = 'keep'"
+    QTest::newRow("condition narrows") << QStringList{"10000001", "10000005"} << 8 << "1"
+                                       << "메모 = 'keep'"
                                        << "10000002";
     QTest::newRow("order number per date and terminal")
-        << QStringList{"26120810", "26120811"} << 8 << "261208" << "" << "26120812";
+        << QStringList{"26120810", "26120811"} << 8 << "261208"
+        << ""
+        << "26120812";
 }
 
 void TestDbQuery::nextCode()
@@ -166,7 +177,8 @@ void TestDbQuery::checkDup_data()
     QTest::addColumn<bool>("expected");
     QTest::newRow("value absent") << 0 << "02-999-9999" << true << -1 << false;
     QTest::newRow("value present no ask") << 0 << "02-555-1234" << false << -1 << true;
-    QTest::newRow("value present, Yes registers") << 0 << "02-555-1234" << true << int(MsgAnswer::Yes) << false;
+    QTest::newRow("value present, Yes registers")
+        << 0 << "02-555-1234" << true << int(MsgAnswer::Yes) << false;
     QTest::newRow("value present, No stops") << 0 << "02-555-1234" << true << int(MsgAnswer::No) << true;
     QTest::newRow("any column") << 1 << "010-1111-2222" << false << -1 << true;
     QTest::newRow("any column absent") << 1 << "010-0000-0000" << false << -1 << false;
@@ -197,7 +209,8 @@ void TestDbQuery::checkDup()
     QCOMPARE(p.count(), answer >= 0 ? 1 : 0);
     if (answer >= 0) {
         QCOMPARE(p.lastTitle(), QStringLiteral("동일 전화번호 발견"));
-        QCOMPARE(p.lastText(), "『" + value + "』는 이미 등록된 전화번호입니다.\r\n\r\n그래도, 등록하시겠습니까?");
+        QCOMPARE(p.lastText(),
+                 "『" + value + "』는 이미 등록된 전화번호입니다.\r\n\r\n그래도, 등록하시겠습니까?");
         QCOMPARE(p.shown().last().request.defaultAnswer, MsgAnswer::No);
     }
 }
@@ -208,12 +221,26 @@ void TestDbQuery::searchClauses_data()
     QTest::addColumn<QString>("mode");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("two columns contains") << "상호명,대표자명" << "*s*: 검색어를 포함" << "x"
+    QTest::newRow("two columns contains") << "상호명,대표자명"
+                                          << "*s*: 검색어를 포함"
+                                          << "x"
                                           << "(상호명 LIKE '%x%' OR 대표자명 LIKE '%x%')";
-    QTest::newRow("starts") << "상호" << "s* : 검색어로 시작" << "김" << "상호 LIKE '김%'";
-    QTest::newRow("ends") << "전화1" << "*s : 검색어로 종료" << "5678" << "전화1 LIKE '%5678'";
-    QTest::newRow("equals quoted") << "메모" << "=  : 검색어와 일치" << "it's" << "메모 = 'it''s'";
-    QTest::newRow("unknown mode") << "메모" << "??" << "x" << "메모";
+    QTest::newRow("starts") << "상호"
+                            << "s* : 검색어로 시작"
+                            << "김"
+                            << "상호 LIKE '김%'";
+    QTest::newRow("ends") << "전화1"
+                          << "*s : 검색어로 종료"
+                          << "5678"
+                          << "전화1 LIKE '%5678'";
+    QTest::newRow("equals quoted") << "메모"
+                                   << "=  : 검색어와 일치"
+                                   << "it's"
+                                   << "메모 = 'it''s'";
+    QTest::newRow("unknown mode") << "메모"
+                                  << "??"
+                                  << "x"
+                                  << "메모";
 }
 
 void TestDbQuery::searchClauses()
@@ -240,10 +267,14 @@ void TestDbQuery::relationshipRefusesDelete()
     ExecSQL("INSERT INTO 가맹점 (코드, 상호) VALUES ('1', 's')");
     addCustomer("10000001", "1");
     ExecSQL("INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가) VALUES ('m', '1', 1000)");
-    QCOMPARE(ExecSQL("INSERT INTO 주문 (주문번호, 고객코드, 가맹점코드) VALUES ('2612081001', '10000001', '1')"), 1);
+    QCOMPARE(
+        ExecSQL("INSERT INTO 주문 (주문번호, 고객코드, 가맹점코드) VALUES ('2612081001', '10000001', '1')"),
+        1);
     QCOMPARE(ExecSQL("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴) VALUES ('2612081001', 1, 1)"), 1);
     // An order for an unknown customer is refused too.
-    QCOMPARE(ExecSQL("INSERT INTO 주문 (주문번호, 고객코드, 가맹점코드) VALUES ('2612081002', 'nobody', '1')"), -1);
+    QCOMPARE(
+        ExecSQL("INSERT INTO 주문 (주문번호, 고객코드, 가맹점코드) VALUES ('2612081002', 'nobody', '1')"),
+        -1);
     const DbConnection::ExecResult r = gMainConn.exec("DELETE FROM 고객 WHERE 코드 = '10000001'");
     QVERIFY(!r.ok);
     QCOMPARE(r.error.number, DbErr::kUnspecified);
@@ -260,7 +291,8 @@ void TestDbQuery::openRecordsetErrorMessages()
     Recordset rs;
     QCOMPARE(OpenQuery(rs, "SELEC * FROM 고객"), -1);
     QCOMPARE(p.lastTitle(), QStringLiteral("Query"));
-    QVERIFY(p.lastText().startsWith(QStringLiteral("Jet Data Base Engine의 식을 확인하세요.\rSELEC * FROM 고객")));
+    QVERIFY(p.lastText().startsWith(
+        QStringLiteral("Jet Data Base Engine의 식을 확인하세요.\rSELEC * FROM 고객")));
     DbConnection closed;
     QVERIFY(!OpenRecordset(closed, rs, "SELECT 1"));
     QCOMPARE(p.lastTitle(), QStringLiteral("MDB 오류"));

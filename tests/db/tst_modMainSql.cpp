@@ -109,17 +109,21 @@ void TestModMainSql::cleanup()
 
 void TestModMainSql::seedOrder(const QString& number, bool withLines)
 {
-    QCOMPARE(ExecSQL("INSERT INTO 주문 (주문번호, 고객코드, 가맹점코드, 주문일자, 통보시간) VALUES ('" + number +
-                     "', '10000001', 'S1', '2026-12-08', '')"),
+    QCOMPARE(ExecSQL("INSERT INTO 주문 (주문번호, 고객코드, 가맹점코드, 주문일자, 통보시간) VALUES ('" +
+                     number + "', '10000001', 'S1', '2026-12-08', '')"),
              1);
     if (!withLines)
         return;
-    QCOMPARE(ExecSQL("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 포인트) VALUES ('" +
-                     number + "', 1, 1, 1, 12350, 12350, 432, 124)"),
-             1);
-    QCOMPARE(ExecSQL("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 포인트) VALUES ('" +
-                     number + "', 2, 1, 2, 12350, 24700, 864.5, 247)"),
-             1);
+    QCOMPARE(
+        ExecSQL(
+            "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 포인트) VALUES ('" +
+            number + "', 1, 1, 1, 12350, 12350, 432, 124)"),
+        1);
+    QCOMPARE(
+        ExecSQL(
+            "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 포인트) VALUES ('" +
+            number + "', 2, 1, 2, 12350, 24700, 864.5, 247)"),
+        1);
     ExecSQL("UPDATE 가맹점 SET 현잔액 = 현잔액 + 1296.5 WHERE 코드 = 'S1'");
     ExecSQL("UPDATE 고객 SET 현포인트 = 현포인트 + 371 WHERE 코드 = '10000001'");
 }
@@ -199,11 +203,13 @@ void TestModMainSql::adjustUnknownCodeWarns()
 {
     ScriptedPrompter p;
     QVERIFY(!AdjustPoints("nobody", 5));
-    QCOMPARE(p.lastText(), QStringLiteral("고객의 포인트 계산 중 오류가 발생하여 정상처리 되지 못했습니다.\r\n"
-                                          "고객코드: nobody"));
+    QCOMPARE(p.lastText(),
+             QStringLiteral("고객의 포인트 계산 중 오류가 발생하여 정상처리 되지 못했습니다.\r\n"
+                            "고객코드: nobody"));
     QVERIFY(!AdjustBalance("x'y", 5));
-    QCOMPARE(p.lastText(), QStringLiteral("가맹점의 수수료 계산 중 오류가 발생하여 정상처리 되지 못했습니다.\r\n"
-                                          "가맹점코드: x'y"));
+    QCOMPARE(p.lastText(),
+             QStringLiteral("가맹점의 수수료 계산 중 오류가 발생하여 정상처리 되지 못했습니다.\r\n"
+                            "가맹점코드: x'y"));
 }
 
 void TestModMainSql::adjustBalanceWritesPlainDecimal()
@@ -265,16 +271,23 @@ void TestModMainSql::pickRecord_data()
     QTest::addColumn<int>("modalRuns");
     QTest::addColumn<QString>("question");
     const QChar nul(0);
-    QTest::newRow("one match taken unseen") << 1 << "5678" << -1 << "" << "02-1234-5678" << "10000001" << 0 << "";
-    QTest::newRow("several shown") << 3 << "5678" << -1 << "" << "02-1234-5678" << "10000001" << 1 << "";
-    QTest::newRow("none, register yes") << 0 << "0212345678" << int(MsgAnswer::Yes)
-                                        << QString("10000002") + nul + "02-1234-5678" << "02-1234-5678"
-                                        << "10000002" << 1
-                                        << "검색한 고객이 등록되어 있지 않습니다.\r\n신규 등록하겠습니까?";
-    QTest::newRow("none, register no") << 0 << "" << int(MsgAnswer::No) << "" << "" << "" << 0
-                                       << "등록된 고객이 없습니다.\r\n신규 등록하겠습니까?";
-    QTest::newRow("none, editor closed unsaved") << 0 << "1" << int(MsgAnswer::Yes) << "" << "" << "" << 1
-                                                 << "검색한 고객이 등록되어 있지 않습니다.\r\n신규 등록하겠습니까?";
+    QTest::newRow("one match taken unseen") << 1 << "5678" << -1 << ""
+                                            << "02-1234-5678"
+                                            << "10000001" << 0 << "";
+    QTest::newRow("several shown") << 3 << "5678" << -1 << ""
+                                   << "02-1234-5678"
+                                   << "10000001" << 1 << "";
+    QTest::newRow("none, register yes")
+        << 0 << "0212345678" << int(MsgAnswer::Yes) << QString("10000002") + nul + "02-1234-5678"
+        << "02-1234-5678"
+        << "10000002" << 1 << "검색한 고객이 등록되어 있지 않습니다.\r\n신규 등록하겠습니까?";
+    QTest::newRow("none, register no") << 0 << "" << int(MsgAnswer::No) << ""
+                                       << ""
+                                       << "" << 0 << "등록된 고객이 없습니다.\r\n신규 등록하겠습니까?";
+    QTest::newRow("none, editor closed unsaved")
+        << 0 << "1" << int(MsgAnswer::Yes) << ""
+        << ""
+        << "" << 1 << "검색한 고객이 등록되어 있지 않습니다.\r\n신규 등록하겠습니까?";
 }
 
 void TestModMainSql::pickRecord()
@@ -325,7 +338,9 @@ void TestModMainSql::pickMenu()
     QVERIFY(FakePicker::multi);
     FakePicker::matches = 0;
     QCOMPARE(PickMenu("S1", "", "피자", code, {}, false), QString());
-    QCOMPARE(p.lastText(), QStringLiteral("검색한 메뉴가 등록되어 있지 않습니다.\r\n가맹점관리에서 메뉴를 먼저 등록하세요."));
+    QCOMPARE(
+        p.lastText(),
+        QStringLiteral("검색한 메뉴가 등록되어 있지 않습니다.\r\n가맹점관리에서 메뉴를 먼저 등록하세요."));
     QCOMPARE(p.lastTitle(), QStringLiteral("메뉴 검색"));
 }
 

@@ -21,8 +21,8 @@ private Q_SLOTS:
 void TestSchema::filesAndFolders()
 {
     DbFixture db;
-    for (const char* p : {"DBS/dbMain.mdb", "DBS/dbReport_SRC.mdb", "dbs/dbPost.mdb", "FormIni", "Image", "doc",
-                          "ExpExcel"})
+    for (const char* p :
+         {"DBS/dbMain.mdb", "DBS/dbReport_SRC.mdb", "dbs/dbPost.mdb", "FormIni", "Image", "doc", "ExpExcel"})
         QVERIFY2(QFileInfo::exists(AppPaths::ProgramPath(QString::fromLatin1(p))), p);
     // "\dbs" and "\DBS" are one folder.
     QCOMPARE(AppPaths::ProgramPath("dbs/dbpost.MDB"), db.home.dbsFolder() + "/dbPost.mdb");
@@ -36,37 +36,47 @@ void TestSchema::tablesAndColumnsInOrder_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("table");
     QTest::addColumn<QStringList>("columns");
-    QTest::newRow("고객") << "DBS/dbMain.mdb" << "고객"
-                        << QStringList{"코드", "전화1", "전화2", "전화3", "전화4", "우편번호", "주소1", "주소2",
-                                       "현포인트", "기초포인트", "메모"};
-    QTest::newRow("가맹점") << "DBS/dbMain.mdb" << "가맹점"
-                         << QStringList{"코드", "상호", "전화1", "전화2", "전화3", "전화4", "우편번호", "주소1",
-                                        "주소2", "수수료율", "현잔액", "기초잔액", "메모", "영업시작", "영업종료"};
-    QTest::newRow("취급메뉴") << "DBS/dbMain.mdb" << "취급메뉴"
-                          << QStringList{"코드", "메뉴명", "가맹점코드", "판매단가", "메모"};
-    QTest::newRow("주문") << "DBS/dbMain.mdb" << "주문"
-                        << QStringList{"주문번호", "고객코드", "주문시전화", "가맹점코드", "주문일자", "주문시간",
-                                       "통보시간"};
-    QTest::newRow("주문내역") << "DBS/dbMain.mdb" << "주문내역"
-                          << QStringList{"주문번호", "순번", "주문메뉴", "수량", "단가", "금액", "수수료", "메모",
-                                         "포인트"};
-    QTest::newRow("입금") << "DBS/dbMain.mdb" << "입금"
-                        << QStringList{"처리순번", "가맹점코드", "입금일자", "입금액", "할인액", "메모"};
-    QTest::newRow("서비스") << "DBS/dbMain.mdb" << "서비스"
-                         << QStringList{"처리순번", "고객코드", "서비스일", "차감포인트", "메모"};
-    QTest::newRow("가맹점휴일") << "DBS/dbMain.mdb" << "가맹점휴일"
-                           << QStringList{"순번", "가맹점코드", "일자", "반복구분", "메모"};
-    QTest::newRow("환경설정") << "DBS/dbMain.mdb" << "환경설정" << QStringList{"구분", "설정값"};
-    QTest::newRow("보안설정") << "DBS/dbMain.mdb" << "보안설정"
-                          << QStringList{"폼이름", "폼설명", "사용권한", "메모"};
-    QTest::newRow("사용자정보") << "DBS/dbMain.mdb" << "사용자정보"
-                           << QStringList{"상호명", "대표자명", "사업자번호", "우편번호", "주소일반", "주소상세",
-                                          "전화번호", "팩스번호", "업태", "종목", "자료등록일자", "최종수정일"};
-    QTest::newRow("매출대입금") << "DBS/dbReport_SRC.mdb" << "매출대입금"
-                           << QStringList{"순번", "가맹점코드", "상호", "일자", "메뉴명", "수량", "단가", "할인액",
-                                          "수수료", "입금액", "잔액"};
-    QTest::newRow("Post") << "DBS/dbPost.mdb" << "Post"
-                          << QStringList{"ZIPCODE", "SIDO", "GUGUN", "DONG", "BUNJI"};
+    QTest::newRow("고객") << "DBS/dbMain.mdb"
+                          << "고객"
+                          << QStringList{"코드",  "전화1", "전화2",    "전화3",      "전화4", "우편번호",
+                                         "주소1", "주소2", "현포인트", "기초포인트", "메모"};
+    QTest::newRow("가맹점") << "DBS/dbMain.mdb"
+                            << "가맹점" << QStringList{"코드",   "상호",     "전화1", "전화2",    "전화3",
+                                                       "전화4",  "우편번호", "주소1", "주소2",    "수수료율",
+                                                       "현잔액", "기초잔액", "메모",  "영업시작", "영업종료"};
+    QTest::newRow("취급메뉴") << "DBS/dbMain.mdb"
+                              << "취급메뉴"
+                              << QStringList{"코드", "메뉴명", "가맹점코드", "판매단가", "메모"};
+    QTest::newRow("주문") << "DBS/dbMain.mdb"
+                          << "주문" << QStringList{"주문번호", "고객코드", "주문시전화", "가맹점코드",
+                                                   "주문일자", "주문시간", "통보시간"};
+    QTest::newRow("주문내역") << "DBS/dbMain.mdb"
+                              << "주문내역" << QStringList{"주문번호", "순번",   "주문메뉴", "수량",  "단가",
+                                                           "금액",     "수수료", "메모",     "포인트"};
+    QTest::newRow("입금") << "DBS/dbMain.mdb"
+                          << "입금"
+                          << QStringList{"처리순번", "가맹점코드", "입금일자", "입금액", "할인액", "메모"};
+    QTest::newRow("서비스") << "DBS/dbMain.mdb"
+                            << "서비스"
+                            << QStringList{"처리순번", "고객코드", "서비스일", "차감포인트", "메모"};
+    QTest::newRow("가맹점휴일") << "DBS/dbMain.mdb"
+                                << "가맹점휴일"
+                                << QStringList{"순번", "가맹점코드", "일자", "반복구분", "메모"};
+    QTest::newRow("환경설정") << "DBS/dbMain.mdb"
+                              << "환경설정" << QStringList{"구분", "설정값"};
+    QTest::newRow("보안설정") << "DBS/dbMain.mdb"
+                              << "보안설정" << QStringList{"폼이름", "폼설명", "사용권한", "메모"};
+    QTest::newRow("사용자정보") << "DBS/dbMain.mdb"
+                                << "사용자정보"
+                                << QStringList{"상호명",   "대표자명", "사업자번호",   "우편번호",
+                                               "주소일반", "주소상세", "전화번호",     "팩스번호",
+                                               "업태",     "종목",     "자료등록일자", "최종수정일"};
+    QTest::newRow("매출대입금") << "DBS/dbReport_SRC.mdb"
+                                << "매출대입금"
+                                << QStringList{"순번", "가맹점코드", "상호",   "일자",   "메뉴명", "수량",
+                                               "단가", "할인액",     "수수료", "입금액", "잔액"};
+    QTest::newRow("Post") << "DBS/dbPost.mdb"
+                          << "Post" << QStringList{"ZIPCODE", "SIDO", "GUGUN", "DONG", "BUNJI"};
 }
 
 void TestSchema::tablesAndColumnsInOrder()
@@ -96,7 +106,8 @@ void TestSchema::settingsRowsStartMissing()
 void TestSchema::textKeepsLeadingZeros()
 {
     DbFixture db;
-    QCOMPARE(ExecSQL("INSERT INTO 고객 (코드, 전화1, 우편번호) VALUES ('00000001', '0212345678', '012345')"), 1);
+    QCOMPARE(ExecSQL("INSERT INTO 고객 (코드, 전화1, 우편번호) VALUES ('00000001', '0212345678', '012345')"),
+             1);
     QCOMPARE(GetFirstValue("SELECT 전화1 FROM 고객").toString(), QStringLiteral("0212345678"));
     QCOMPARE(GetFirstValue("SELECT 우편번호 FROM 고객 WHERE 코드 = '00000001'").toString(),
              QStringLiteral("012345"));

@@ -27,9 +27,11 @@ struct MainFixture
         gPointUnit = 100;
         gDBPath = home.dbsFolder();
         Clock::SetFixed(QDateTime(QDate(2026, 12, 8), QTime(12, 30)));
-        exec("INSERT INTO 가맹점 (코드, 상호, 전화1, 전화2, 수수료율, 현잔액, 기초잔액, 영업시작, 영업종료) VALUES "
+        exec("INSERT INTO 가맹점 (코드, 상호, 전화1, 전화2, 수수료율, 현잔액, 기초잔액, 영업시작, 영업종료) "
+             "VALUES "
              "('1001', '느티골치킨', '02-555-1001', '', 3.5, 0, 0, '10:00', '22:00')");
-        exec("INSERT INTO 가맹점 (코드, 상호, 전화1, 전화2, 수수료율, 현잔액, 기초잔액, 영업시작, 영업종료) VALUES "
+        exec("INSERT INTO 가맹점 (코드, 상호, 전화1, 전화2, 수수료율, 현잔액, 기초잔액, 영업시작, 영업종료) "
+             "VALUES "
              "('1002', '야식천국', '', '031-123-4567', 10, 0, 0, '17:00', '02:00')");
         exec("INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가) VALUES ('후라이드', '1001', 6175)");
         exec("INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가) VALUES ('양념', '1001', 10000)");
@@ -49,10 +51,12 @@ struct MainFixture
         if (ExecSQL(sql) != 1)
             qFatal("seed failed: %s", qPrintable(sql));
     }
-    static void addOrder(const QString& number, const QString& cust, const QString& store, const QString& time,
-                         const QString& date = QStringLiteral("2026-12-08"))
+    static void addOrder(const QString& number, const QString& cust, const QString& store,
+                         const QString& time, const QString& date = QStringLiteral("2026-12-08"))
     {
-        exec("INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, 주문시간, 통보시간) VALUES ('" +
-             number + "', '" + cust + "', '02-1234-5678', '" + store + "', '" + date + "', '" + time + "', '')");
+        exec("INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, 주문시간, 통보시간) "
+             "VALUES ('" +
+             number + "', '" + cust + "', '02-1234-5678', '" + store + "', '" + date + "', '" + time +
+             "', '')");
     }
 };

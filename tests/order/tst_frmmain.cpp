@@ -59,10 +59,12 @@ void TestFrmMain::ordersAndLinesShown()
     MainFixture f;
     MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
     MainFixture::addOrder("2612071001", "10000001", "1001", "11:00", "2026-12-07"); // yesterday: not shown
-    MainFixture::exec("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) VALUES "
-                      "('2612081001', 1, 1, 2, 6175, 12350, 432, '', 124)");
-    MainFixture::exec("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) VALUES "
-                      "('2612081001', 3, 2, 1, 10000, 10000, 350, '맵게', 100)");
+    MainFixture::exec(
+        "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) VALUES "
+        "('2612081001', 1, 1, 2, 6175, 12350, 432, '', 124)");
+    MainFixture::exec(
+        "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) VALUES "
+        "('2612081001', 3, 2, 1, 10000, 10000, 350, '맵게', 100)");
     ScriptedPrompter p;
     FrmMain w;
     QCOMPARE(w.spMList->MaxRows(), 2);

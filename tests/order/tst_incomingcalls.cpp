@@ -27,7 +27,10 @@ public:
         m_text = text;
         return 1;
     }
-    QString result() const override { return QStringLiteral("10000001") + QChar(0) + QStringLiteral("02-1234-5678"); }
+    QString result() const override
+    {
+        return QStringLiteral("10000001") + QChar(0) + QStringLiteral("02-1234-5678");
+    }
     QDialog* dialog() override { return &m_dialog; }
     QDialog m_dialog;
     QString m_text;
@@ -145,7 +148,8 @@ void TestIncomingCalls::deviceEndToEnd()
     // A withheld call is shown and nothing more; a ringing number lands in the entry row once.
     QVERIFY(modem.send("RING\r\nDATE = 1208\r\nTIME = 1230\r\nNMBR = P\r\n"));
     QTRY_COMPARE(w.pnlSeeIDDisp->text(), QStringLiteral("발신번호 표시제한"));
-    QVERIFY(modem.send("RING\r\nDATE = 1208\r\nTIME = 1231\r\nNMBR = 0212345678\r\nRING\r\nNMBR = 0212345678\r\n"));
+    QVERIFY(modem.send(
+        "RING\r\nDATE = 1208\r\nTIME = 1231\r\nNMBR = 0212345678\r\nRING\r\nNMBR = 0212345678\r\n"));
     QTRY_COMPARE(w.spMList->CellText(2, 1), QStringLiteral("02-1234-5678"));
     QTest::qWait(100);
     QCOMPARE(NumberPicker::searches, QStringList{QStringLiteral("0212345678")});
@@ -174,9 +178,11 @@ void TestIncomingCalls::deviceEndToEnd()
     // Dialling a store: asked to lift the handset, then the digits go out without the own area code.
     QVERIFY(modem.send("ONHOOK\r\n"));
     w.AutoDialReady(QStringLiteral("02-555-1001"));
-    QCOMPARE(p.lastText(), QStringLiteral("가맹점에 전화걸기를 시도하려고 합니다.\r\n\r\n수화기를 들어 주세요..."));
+    QCOMPARE(p.lastText(),
+             QStringLiteral("가맹점에 전화걸기를 시도하려고 합니다.\r\n\r\n수화기를 들어 주세요..."));
     QTRY_VERIFY(w.pnlAutoDialingmsg->isVisible());
-    QVERIFY(w.pnlAutoDialingmsg->text().startsWith(QStringLiteral("수화기를 들어 주세요...(남은 대기시간: ")));
+    QVERIFY(
+        w.pnlAutoDialingmsg->text().startsWith(QStringLiteral("수화기를 들어 주세요...(남은 대기시간: ")));
     QVERIFY(modem.send("OFFHOOK\r\n"));
     QVERIFY(!modem.receive("ATDT5551001;\r", 5000).isEmpty());
     QTRY_VERIFY(!w.pnlAutoDialingmsg->isVisible());

@@ -71,17 +71,39 @@ void TestOrderCharges::hours_data()
     QTest::addColumn<QString>("end");
     QTest::addColumn<QString>("now");
     QTest::addColumn<bool>("outside");
-    QTest::newRow("10-22 at 22:30") << "10:00" << "22:00" << "22:30" << true;
-    QTest::newRow("10-22 at 21:59") << "10:00" << "22:00" << "21:59" << false;
-    QTest::newRow("10-22 at closing minute") << "10:00" << "22:00" << "22:00" << false;
-    QTest::newRow("17-02 at 01:30") << "17:00" << "02:00" << "01:30" << false;
-    QTest::newRow("17-02 at 03:00") << "17:00" << "02:00" << "03:00" << true;
-    QTest::newRow("17-02 at 16:00") << "17:00" << "02:00" << "16:00" << true;
-    QTest::newRow("17-02 at 23:00") << "17:00" << "02:00" << "23:00" << false;
-    QTest::newRow("00:00-23:59 never") << "00:00" << "23:59" << "23:59" << false;
-    QTest::newRow("06-11 at 12:00 is closed") << "06:00" << "11:00" << "12:00" << true;
-    QTest::newRow("06-11 at 07:00 is open") << "06:00" << "11:00" << "07:00" << false;
-    QTest::newRow("empty hours never warn") << "" << "" << "03:00" << false;
+    QTest::newRow("10-22 at 22:30") << "10:00"
+                                    << "22:00"
+                                    << "22:30" << true;
+    QTest::newRow("10-22 at 21:59") << "10:00"
+                                    << "22:00"
+                                    << "21:59" << false;
+    QTest::newRow("10-22 at closing minute") << "10:00"
+                                             << "22:00"
+                                             << "22:00" << false;
+    QTest::newRow("17-02 at 01:30") << "17:00"
+                                    << "02:00"
+                                    << "01:30" << false;
+    QTest::newRow("17-02 at 03:00") << "17:00"
+                                    << "02:00"
+                                    << "03:00" << true;
+    QTest::newRow("17-02 at 16:00") << "17:00"
+                                    << "02:00"
+                                    << "16:00" << true;
+    QTest::newRow("17-02 at 23:00") << "17:00"
+                                    << "02:00"
+                                    << "23:00" << false;
+    QTest::newRow("00:00-23:59 never") << "00:00"
+                                       << "23:59"
+                                       << "23:59" << false;
+    QTest::newRow("06-11 at 12:00 is closed") << "06:00"
+                                              << "11:00"
+                                              << "12:00" << true;
+    QTest::newRow("06-11 at 07:00 is open") << "06:00"
+                                            << "11:00"
+                                            << "07:00" << false;
+    QTest::newRow("empty hours never warn") << ""
+                                            << ""
+                                            << "03:00" << false;
 }
 
 void TestOrderCharges::hours()

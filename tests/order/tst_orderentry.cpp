@@ -209,8 +209,9 @@ void TestOrderEntry::deleteReversesStoredCharges()
 {
     MainFixture f;
     MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
-    MainFixture::exec("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) VALUES "
-                      "('2612081001', 1, 1, 2, 6175, 12350, 432, '', 124)");
+    MainFixture::exec(
+        "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) VALUES "
+        "('2612081001', 1, 1, 2, 6175, 12350, 432, '', 124)");
     MainFixture::exec("UPDATE 가맹점 SET 현잔액 = 432 WHERE 코드 = '1001'");
     MainFixture::exec("UPDATE 고객 SET 현포인트 = 624 WHERE 코드 = '10000001'");
     // The rate changed since: the stored charges, not a recomputation, are reversed.
@@ -265,8 +266,9 @@ void TestOrderEntry::changedNumberRewritesOrMovesPoints()
 {
     MainFixture f;
     MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
-    MainFixture::exec("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) VALUES "
-                      "('2612081001', 1, 1, 1, 10000, 10000, 350, '', 100)");
+    MainFixture::exec(
+        "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) VALUES "
+        "('2612081001', 1, 1, 1, 10000, 10000, 350, '', 100)");
     ScriptedPrompter p;
     FrmMain w;
     // "아니오": same customer, the stored number of that customer is corrected.
@@ -317,14 +319,30 @@ void TestOrderEntry::availability_data()
     QTest::addColumn<QString>("end");
     QTest::addColumn<QString>("now");
     QTest::addColumn<bool>("asks");
-    QTest::newRow("10-22 at 22:30") << "10:00" << "22:00" << "22:30" << true;
-    QTest::newRow("10-22 at 21:59") << "10:00" << "22:00" << "21:59" << false;
-    QTest::newRow("17-02 at 01:30") << "17:00" << "02:00" << "01:30" << false;
-    QTest::newRow("17-02 at 03:00") << "17:00" << "02:00" << "03:00" << true;
-    QTest::newRow("17-02 at 16:00") << "17:00" << "02:00" << "16:00" << true;
-    QTest::newRow("17-02 at 23:00") << "17:00" << "02:00" << "23:00" << false;
-    QTest::newRow("00:00-23:59") << "00:00" << "23:59" << "23:59" << false;
-    QTest::newRow("06-11 at 12:00") << "06:00" << "11:00" << "12:00" << true;
+    QTest::newRow("10-22 at 22:30") << "10:00"
+                                    << "22:00"
+                                    << "22:30" << true;
+    QTest::newRow("10-22 at 21:59") << "10:00"
+                                    << "22:00"
+                                    << "21:59" << false;
+    QTest::newRow("17-02 at 01:30") << "17:00"
+                                    << "02:00"
+                                    << "01:30" << false;
+    QTest::newRow("17-02 at 03:00") << "17:00"
+                                    << "02:00"
+                                    << "03:00" << true;
+    QTest::newRow("17-02 at 16:00") << "17:00"
+                                    << "02:00"
+                                    << "16:00" << true;
+    QTest::newRow("17-02 at 23:00") << "17:00"
+                                    << "02:00"
+                                    << "23:00" << false;
+    QTest::newRow("00:00-23:59") << "00:00"
+                                 << "23:59"
+                                 << "23:59" << false;
+    QTest::newRow("06-11 at 12:00") << "06:00"
+                                    << "11:00"
+                                    << "12:00" << true;
 }
 
 void TestOrderEntry::availability()
@@ -334,7 +352,8 @@ void TestOrderEntry::availability()
     QFETCH(QString, now);
     QFETCH(bool, asks);
     MainFixture f;
-    MainFixture::exec("UPDATE 가맹점 SET 영업시작 = '" + start + "', 영업종료 = '" + end + "' WHERE 코드 = '1001'");
+    MainFixture::exec("UPDATE 가맹점 SET 영업시작 = '" + start + "', 영업종료 = '" + end +
+                      "' WHERE 코드 = '1001'");
     Clock::SetFixed(QDateTime(QDate(2026, 12, 8), QTime::fromString(now, "HH:mm")));
     ScriptedPrompter p;
     if (asks)
@@ -351,9 +370,12 @@ void TestOrderEntry::holidayAskedBeforeHours()
 {
     MainFixture f;
     // 2026-12-12 is a Saturday; the store is also closed at 23:30.
-    MainFixture::exec("INSERT INTO 가맹점휴일 (가맹점코드, 일자, 반복구분, 메모) VALUES ('1001', '7', 1, '정기휴무')");
-    MainFixture::exec("INSERT INTO 가맹점휴일 (가맹점코드, 일자, 반복구분, 메모) VALUES ('1002', '05', 2, '')");
-    MainFixture::exec("INSERT INTO 가맹점휴일 (가맹점코드, 일자, 반복구분, 메모) VALUES ('1002', '12-25', 3, '성탄절')");
+    MainFixture::exec(
+        "INSERT INTO 가맹점휴일 (가맹점코드, 일자, 반복구분, 메모) VALUES ('1001', '7', 1, '정기휴무')");
+    MainFixture::exec(
+        "INSERT INTO 가맹점휴일 (가맹점코드, 일자, 반복구분, 메모) VALUES ('1002', '05', 2, '')");
+    MainFixture::exec(
+        "INSERT INTO 가맹점휴일 (가맹점코드, 일자, 반복구분, 메모) VALUES ('1002', '12-25', 3, '성탄절')");
     Clock::SetFixed(QDateTime(QDate(2026, 12, 12), QTime(23, 30)));
     ScriptedPrompter p;
     p.answer(MsgAnswer::Yes);

@@ -25,10 +25,15 @@ public:
 
     void answer(MsgAnswer a) { m_answers.append(a); }
     void answerInput(const QString& text) { m_inputs.append(text); }
-    void cancelInput() { m_inputs.append(QString()); m_cancelNext.append(m_inputs.size() - 1); }
+    void cancelInput()
+    {
+        m_inputs.append(QString());
+        m_cancelNext.append(m_inputs.size() - 1);
+    }
 
     MsgAnswer message(const MsgRequest& request) override;
-    std::optional<QString> input(const QString& prompt, const QString& title, const QString& defaultText) override;
+    std::optional<QString> input(const QString& prompt, const QString& title,
+                                 const QString& defaultText) override;
     void floatNotice(const QString& text) override;
 
     const QList<Shown>& shown() const { return m_shown; }

@@ -37,19 +37,21 @@ void err(const QString& text)
 
 QString Usage()
 {
-    return QStringLiteral(
-        "사용법: zelkova-db <명령> [옵션] [--home DIR | DIR]\n"
-        "\n"
-        "명령:\n"
-        "  create [--demo] DIR        프로그램 폴더 DIR 아래 DBS에 dbMain.mdb, dbReport_SRC.mdb, dbPost.mdb를 만듭니다.\n"
-        "         --customers N --stores N --days N --orders-per-day N --seed N\n"
-        "                              (--demo와 함께) 생성할 자료의 양을 정합니다.\n"
-        "  upgrade DIR                메인 DB를 현재 프로그램의 구조로 올립니다.\n"
-        "  import-post CSV DIR        우편번호 목록(CSV: ZIPCODE,SIDO,GUGUN,DONG,BUNJI)을 dbPost.mdb로 가져옵니다.\n"
-        "  version DIR                메인 DB의 구조 버전을 보여 줍니다.\n"
-        "  normalize-phones DIR       고객과 가맹점의 전화1~4를 검색이 찾는 한 가지 형식(02-1234-5678)으로 고칩니다.\n"
-        "\n"
-        "DIR 대신 --home DIR 또는 환경변수 ZELKOVA_HOME을 쓸 수 있습니다.\n");
+    return QStringLiteral("사용법: zelkova-db <명령> [옵션] [--home DIR | DIR]\n"
+                          "\n"
+                          "명령:\n"
+                          "  create [--demo] DIR        프로그램 폴더 DIR 아래 DBS에 dbMain.mdb, "
+                          "dbReport_SRC.mdb, dbPost.mdb를 만듭니다.\n"
+                          "         --customers N --stores N --days N --orders-per-day N --seed N\n"
+                          "                              (--demo와 함께) 생성할 자료의 양을 정합니다.\n"
+                          "  upgrade DIR                메인 DB를 현재 프로그램의 구조로 올립니다.\n"
+                          "  import-post CSV DIR        우편번호 목록(CSV: ZIPCODE,SIDO,GUGUN,DONG,BUNJI)을 "
+                          "dbPost.mdb로 가져옵니다.\n"
+                          "  version DIR                메인 DB의 구조 버전을 보여 줍니다.\n"
+                          "  normalize-phones DIR       고객과 가맹점의 전화1~4를 검색이 찾는 한 가지 "
+                          "형식(02-1234-5678)으로 고칩니다.\n"
+                          "\n"
+                          "DIR 대신 --home DIR 또는 환경변수 ZELKOVA_HOME을 쓸 수 있습니다.\n");
 }
 
 bool Create(const QString& home, const DemoOptions& options, QString* error)
@@ -74,7 +76,8 @@ bool Create(const QString& home, const DemoOptions& options, QString* error)
     const QString postFile = AppPaths::ResolveCaseInsensitive(home, Schema::kPostFile);
     if (!Schema::CreateDatabaseFile(mainFile, Schema::MainTables(), Schema::kCurrentVersion, error))
         return false;
-    if (!QFileInfo::exists(reportFile) && !Schema::CreateDatabaseFile(reportFile, Schema::ReportTables(), 0, error))
+    if (!QFileInfo::exists(reportFile) &&
+        !Schema::CreateDatabaseFile(reportFile, Schema::ReportTables(), 0, error))
         return false;
     if (!QFileInfo::exists(postFile)) {
         if (!Schema::CreateDatabaseFile(postFile, Schema::PostTables(), 0, error))
@@ -158,7 +161,8 @@ int Run(const QStringList& argsIn)
         return 0;
     }
     if (command == QLatin1String("version")) {
-        const int v = Schema::StoredVersion(dbsFolder(home) + QLatin1Char('/') + Schema::kMainFileName, &error);
+        const int v =
+            Schema::StoredVersion(dbsFolder(home) + QLatin1Char('/') + Schema::kMainFileName, &error);
         if (v < 0) {
             err(error);
             return 2;
@@ -187,7 +191,8 @@ int Run(const QStringList& argsIn)
     }
     if (command == QLatin1String("normalize-phones")) {
         int changed = 0;
-        if (!DemoData::NormalizePhones(dbsFolder(home) + QLatin1Char('/') + Schema::kMainFileName, &changed, &error)) {
+        if (!DemoData::NormalizePhones(dbsFolder(home) + QLatin1Char('/') + Schema::kMainFileName, &changed,
+                                       &error)) {
             err(error);
             return 2;
         }

@@ -9,7 +9,7 @@ namespace DbTool {
 struct DemoOptions
 {
     bool demo = false;
-    int customers = 0;     // 0 = the demo's own size
+    int customers = 0; // 0 = the demo's own size
     int stores = 0;
     int days = 0;
     int ordersPerDay = 0;
