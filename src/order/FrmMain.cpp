@@ -1,5 +1,7 @@
 #include "order/FrmMain.h"
 
+#include "order/FrmMainColumns.h"
+
 #include "app/AppPaths.h"
 #include "app/Clock.h"
 #include "app/Globals.h"
@@ -36,6 +38,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+using namespace FrmMainCols;
+
 namespace {
 FrmMain* g_instance = nullptr;
 
@@ -47,34 +51,6 @@ QMap<QString, FrmMain::ScreenEntry>& screenRegistry()
 
 const QString kHomePage = QStringLiteral("https://zelkova.example.com");
 const QString kForm = QStringLiteral("FrmMain");
-
-// Order header columns and line columns, as the operators' manual numbers them.
-enum MCol
-{
-    mCust = 1,
-    mPhone = 2,
-    mStore = 3,
-    mStoreName = 4,
-    mOrderNo = 5,
-    mDate = 6,
-    mTime = 7,
-    mPassed = 8
-};
-enum DCol
-{
-    dMenu = 1,
-    dMenuName = 2,
-    dQty = 3,
-    dPrice = 4,
-    dAmount = 5,
-    dPoint = 6,
-    dMemo = 7,
-    dOrderNo = 8,
-    dLineNo = 9,
-    dSumQty = 10,
-    dSumAmount = 11,
-    dSumPoint = 12
-};
 
 QLabel* valuePanel(const QString& name, QWidget* parent, bool rightAlign = false)
 {

@@ -1,6 +1,8 @@
 // Incoming calls and store dialling on the main screen.
 #include "order/FrmMain.h"
 
+#include "order/FrmMainColumns.h"
+
 #include "app/Clock.h"
 #include "order/SeeIdParser.h"
 #include "order/modSeeID.h"
@@ -15,13 +17,7 @@
 #include <QShortcut>
 #include <QTimer>
 
-namespace {
-enum
-{
-    mPhone = 2,
-    mStore = 3
-};
-}
+using namespace FrmMainCols;
 
 void FrmMain::wireCallerId()
 {

@@ -1,6 +1,8 @@
 // Order entry on the main screen: headers in spMList, lines in spDList, and their deletion.
 #include "order/FrmMain.h"
 
+#include "order/FrmMainColumns.h"
+
 #include "app/Clock.h"
 #include "app/Globals.h"
 #include "db/DbError.h"
@@ -19,31 +21,10 @@
 #include <QLineEdit>
 #include <QTimer>
 
+using namespace FrmMainCols;
+
 namespace {
 const QString kForm = QStringLiteral("FrmMain");
-enum MCol
-{
-    mCust = 1,
-    mPhone = 2,
-    mStore = 3,
-    mStoreName = 4,
-    mOrderNo = 5,
-    mDate = 6,
-    mTime = 7,
-    mPassed = 8
-};
-enum DCol
-{
-    dMenu = 1,
-    dMenuName = 2,
-    dQty = 3,
-    dPrice = 4,
-    dAmount = 5,
-    dPoint = 6,
-    dMemo = 7,
-    dOrderNo = 8,
-    dLineNo = 9
-};
 
 const QString kAlreadyDeleted = QStringLiteral("해당 주문메뉴는 이미 삭제 되었습니다.");
 const QString kRefreshHint = QStringLiteral("새로고침(F5)을 하여 화면을 갱신하세요.");
