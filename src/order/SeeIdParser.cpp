@@ -1,6 +1,7 @@
 #include "order/SeeIdParser.h"
 
 #include <QStringDecoder>
+#include <QTextBoundaryFinder>
 
 namespace {
 constexpr int kMaxNumberDigits = 20;
@@ -20,6 +21,29 @@ QString decodeLine(const QByteArray& bytes)
             return text;
     }
     return QString::fromLatin1(bytes);
+}
+
+// Stray high bytes from line noise in front of a tag would otherwise pair up with the tag's first
+// letter into one national-code-page character and hide the tag. Tags and keywords are plain ASCII.
+QByteArray withoutLeadingNoise(const QByteArray& raw)
+{
+    qsizetype start = 0;
+    while (start < raw.size() && (static_cast<unsigned char>(raw.at(start)) >= 0x80 || raw.at(start) == ' '))
+        ++start;
+    return raw.mid(start);
+}
+
+// At most maxUnits UTF-16 units, cut where a character ends: half an emoji or a base letter without
+// its combining marks must never reach the screen.
+QString leftWholeCharacters(const QString& text, qsizetype maxUnits)
+{
+    if (text.size() <= maxUnits)
+        return text;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    finder.setPosition(maxUnits);
+    if (!finder.isAtBoundary() && finder.toPreviousBoundary() < 0)
+        return {};
+    return text.left(finder.position());
 }
 
 enum class Marker
@@ -144,7 +168,7 @@ void SeeIdParser::endCall()
 
 void SeeIdParser::handleLine(const QByteArray& raw, qint64 nowMs, QList<SeeIdEvent>& out)
 {
-    const QString line = decodeLine(raw).trimmed();
+    const QString line = decodeLine(withoutLeadingNoise(raw)).trimmed();
     if (line.isEmpty())
         return;
     const qsizetype eq = line.indexOf(QLatin1Char('='));
@@ -215,7 +239,9 @@ void SeeIdParser::handleName(const QString& value, QList<SeeIdEvent>& out)
 {
     if (absenceMarker(value) != Marker::None || m_nameReported || m_withheldReported)
         return;
-    const QString name = value.left(kMaxNameChars).trimmed();
+    const QString name = leftWholeCharacters(value, kMaxNameChars).trimmed();
+    if (name.isEmpty())
+        return;
     if (m_number.isEmpty()) {
         m_pendingName = name;
         return;

@@ -55,6 +55,8 @@ class TestSeeIdParser : public QObject
 private Q_SLOTS:
     void lines_data();
     void lines();
+    void noiseBeforeTag_data();
+    void noiseBeforeTag();
     void overlongLineIsDropped();
     void nationalCodePageName();
     void fuzzReportsEachCallOnce();
@@ -107,6 +109,14 @@ void TestSeeIdParser::lines_data()
         << QStringList{num, QStringLiteral("D5 0212345678 홍길동")};
     QTest::newRow("name before number") << QStringList{"NAME=홍길동\r\nNMBR=0212345678\r\n"}
                                         << QStringList{num, QStringLiteral("D5 0212345678 홍길동")};
+    QTest::newRow("long name is cut before an emoji, not inside it")
+        << QStringList{"NMBR=0212345678\r\nNAME=" + QString(39, u'가') + "😀끝\r\n"}
+        << QStringList{num, "D5 0212345678 " + QString(39, u'가')};
+    QTest::newRow("long name is cut before a letter with its combining mark")
+        << QStringList{"NMBR=0212345678\r\nNAME=" + QString(39, u'a') + "e\u0301\r\n"}
+        << QStringList{num, "D5 0212345678 " + QString(39, u'a')};
+    QTest::newRow("name of only one overlong character is not shown")
+        << QStringList{"NMBR=0212345678\r\nNAME=e" + QString(45, QChar(0x0301)) + "\r\n"} << QStringList{num};
 
     QTest::newRow("same number after the quiet period is a new call")
         << QStringList{"@0 NMBR = 0212345678\r\n", "@9000 RING\r\nNMBR = 0212345678\r\n"}
@@ -149,6 +159,30 @@ void TestSeeIdParser::lines()
         for (const char b : c.bytes)
             bytewise.append({c.time, QByteArray(1, b)});
     QCOMPARE(run(bytewise), expected);
+}
+
+void TestSeeIdParser::noiseBeforeTag_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("expected");
+    const QString num = QStringLiteral("D1 0212345678");
+
+    // A high byte can pair with the tag's first letter into one national-code-page character.
+    QTest::newRow("one high byte before NMBR") << QByteArray("\xb0NMBR=0212345678\r\n") << QStringList{num};
+    QTest::newRow("several high bytes and a blank before NMBR")
+        << QByteArray("\xff\xfe \xa1NMBR = 0212345678\r\n") << QStringList{num};
+    QTest::newRow("noise before RING") << QByteArray("\xb0RING\r\n") << QStringList{kRing};
+    QTest::newRow("noise before a UTF-8 NAME keeps the name readable")
+        << QByteArray("NMBR=0212345678\r\n\xc1NAME=") + QStringLiteral("홍길동").toUtf8() + "\r\n"
+        << QStringList{num, QStringLiteral("D5 0212345678 홍길동")};
+    QTest::newRow("noise before OFFHOOK") << QByteArray("\x80\x80OFFHOOK\r\n") << QStringList{"H1"};
+}
+
+void TestSeeIdParser::noiseBeforeTag()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, expected);
+    QCOMPARE(run({{0, bytes}}), expected);
 }
 
 void TestSeeIdParser::overlongLineIsDropped()
@@ -199,6 +233,7 @@ void TestSeeIdParser::fuzzReportsEachCallOnce()
     };
     QList<Line> lines;
     QStringList expected;
+    QStringList sentNames;
     bool offHook = false;
     qint64 t = 0;
 
@@ -206,7 +241,15 @@ void TestSeeIdParser::fuzzReportsEachCallOnce()
         const bool longGap = rng.bounded(2) == 0;
         t += longGap ? 9000 + rng.bounded(20000) : 50 + rng.bounded(500);
         const auto add = [&](const QByteArray& text) {
-            lines.append({t, text + pick({"\r\n", "\n", "\r"}).toLatin1(), false});
+            // Line noise: stray high bytes before a tag, control bytes anywhere in the line.
+            QByteArray bytes = text;
+            if (rng.bounded(4) == 0)
+                for (int n = 1 + rng.bounded(3); n > 0; --n)
+                    bytes.prepend(static_cast<char>(0x80 + rng.bounded(0x80)));
+            if (rng.bounded(6) == 0)
+                bytes.insert(rng.bounded(int(bytes.size()) + 1),
+                             pick({"\x01", "\x7f", "\x1b", QString()}).toLatin1());
+            lines.append({t, bytes + pick({"\r\n", "\n", "\r"}).toLatin1(), false});
             t += rng.bounded(300);
         };
         lines.append({t, "\r\n", longGap});
@@ -243,12 +286,27 @@ void TestSeeIdParser::fuzzReportsEachCallOnce()
             if (rng.bounded(2))
                 add("RING");
         }
-        if (rng.bounded(3) == 0)
-            add("NAME = " + QStringLiteral("김철수").toUtf8());
-        if (withheld)
+        QString name;
+        if (rng.bounded(3) == 0) {
+            // Up to twice the shown length, mixing Hangul, Latin, emoji and combining marks.
+            name = QStringLiteral("김");
+            for (int n = rng.bounded(80); n > 0; --n) {
+                const QString piece = pick({"철", "수", "a", " ", "😀", "👍🏽", "e\u0301", "ㄱ"});
+                if ((name + piece).toUtf8().size() > 200) // stays clear of the overlong-line limit
+                    break;
+                name += piece;
+            }
+            add("NAME = " + name.toUtf8());
+        }
+        if (withheld) {
             expected << QStringLiteral("withheld");
-        else
+        } else {
             expected << QStringLiteral("D%1 %2").arg(offHook ? 2 : 1).arg(number);
+            if (!name.isEmpty()) {
+                expected << QStringLiteral("D5 ") + number;
+                sentNames << name;
+            }
+        }
     }
 
     // Cut the stream at random places (never across a quiet gap: those bytes arrive apart).
@@ -272,15 +330,30 @@ void TestSeeIdParser::fuzzReportsEachCallOnce()
     }
     chunks.append({pendingTime, pending});
 
+    // In order, so every number is the one sent and sits with its own call, names included.
     QStringList actual;
+    QStringList shownNames;
     for (const QString& e : run(chunks)) {
-        if (e.startsWith(QLatin1String("D3 ")))
+        if (e.startsWith(QLatin1String("D3 "))) {
             actual << QStringLiteral("withheld");
-        else if (!e.startsWith(QLatin1String("D4 ")) && !e.startsWith(QLatin1String("D5 ")))
+        } else if (e.startsWith(QLatin1String("D5 "))) {
+            const qsizetype sp = e.indexOf(QLatin1Char(' '), 3);
+            actual << e.left(sp);
+            shownNames << e.mid(sp + 1);
+        } else if (!e.startsWith(QLatin1String("D4 "))) {
             actual << e;
+        }
     }
     QCOMPARE(actual.size(), expected.size());
     QCOMPARE(actual, expected);
+    QCOMPARE(shownNames.size(), sentNames.size());
+    for (qsizetype i = 0; i < shownNames.size(); ++i) {
+        const QString& shown = shownNames.at(i);
+        QVERIFY2(!shown.isEmpty() && shown.size() <= 40 && sentNames.at(i).startsWith(shown),
+                 qPrintable(shown));
+        const QString next = sentNames.at(i).mid(shown.size(), 1);
+        QVERIFY2(!shown.back().isHighSurrogate() && !next.startsWith(QChar(0x0301)), qPrintable(shown));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSeeIdParser)
