@@ -904,6 +904,15 @@ void SpreadGrid::syncViewCursor()
     m_view->viewport()->update();
 }
 
+void SpreadGrid::keepCursorInView()
+{
+    const QModelIndex idx = m_model->index(m_activeRow - 1, m_activeCol - 1);
+    if (!m_redraw || !idx.isValid())
+        return;
+    m_view->scrollTo(idx);
+    placeEditor();
+}
+
 void SpreadGrid::updateRow(int row)
 {
     if (row < 1 || row > MaxRows() || !m_redraw)
@@ -1312,6 +1321,9 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
             return true;
         case QEvent::Resize:
             placeEditor();
+            // A shrinking window must not push the cell being typed into (the entry row) out of sight; the view
+            // settles its scroll range after this event, so the cursor is brought back into view afterwards.
+            QMetaObject::invokeMethod(this, [this] { keepCursorInView(); }, Qt::QueuedConnection);
             break;
         default:
             break;
@@ -1367,8 +1379,11 @@ bool SpreadGrid::viewKey(QKeyEvent* e)
     if (key == 0)
         return true;
     if (m_editing && m_editor->isVisible()) {
-        // The edit opened inside the handler: the key belongs to it.
+        // The edit opened inside the handler: the key belongs to it, and the screen has seen it already.
+        m_keyForwarded = true;
         QCoreApplication::sendEvent(m_editor, e);
+        m_keyForwarded = false;
+        e->accept();
         return true;
     }
     switch (key) {
@@ -1405,19 +1420,23 @@ bool SpreadGrid::viewKey(QKeyEvent* e)
         beginEdit(&text);
         return true;
     }
-    return key != Qt::Key_Escape ? false : true;
+    if (key == Qt::Key_Escape) {
+        passKeyOutward(e);
+        e->accept();
+        return true;
+    }
+    return false;
 }
 
 bool SpreadGrid::editorKey(QKeyEvent* e)
 {
     int key = e->key();
-    {
+    if (!m_keyForwarded) {
         DepthGuard guard(m_depth);
         Q_EMIT KeyDown(key, shiftState(e->modifiers()));
     }
-    if (key == 0)
-        return true;
-    if (!m_editing)
+    e->accept();
+    if (key == 0 || !m_editing)
         return true;
     switch (key) {
     case Qt::Key_Return:
@@ -1431,6 +1450,13 @@ bool SpreadGrid::editorKey(QKeyEvent* e)
         return true;
     }
     case Qt::Key_Escape:
+        // A grid that is always editing has nothing to close: with nothing typed to undo, Escape belongs to
+        // the window (a picker closes on it).
+        if (m_editModePermanent && m_editor->text() == m_editOrig) {
+            passKeyOutward(e);
+            e->accept();
+            return true;
+        }
         m_editor->setText(m_editOrig);
         if (!m_editModePermanent)
             endEdit(false);
@@ -1459,7 +1485,20 @@ bool SpreadGrid::editorKey(QKeyEvent* e)
     default:
         break;
     }
-    // The line edit handles the rest itself; nothing climbs on to the view a second time.
+    // The line edit handles the rest itself. What it has no use for (a lone modifier, a function key, a menu
+    // mnemonic) goes on to the windows around the grid, once: handing it back to the view would bring it
+    // straight back to the editor.
     static_cast<QObject*>(m_editor)->event(e);
+    if (!e->isAccepted())
+        passKeyOutward(e);
+    e->accept();
     return true;
+}
+
+void SpreadGrid::passKeyOutward(QKeyEvent* e)
+{
+    if (isWindow() || !parentWidget())
+        return;
+    e->accept();
+    QCoreApplication::sendEvent(parentWidget(), e);
 }

@@ -210,6 +210,7 @@ private:
 
     bool viewKey(QKeyEvent* e);
     bool editorKey(QKeyEvent* e);
+    void passKeyOutward(QKeyEvent* e);
     bool viewportMouse(QMouseEvent* e);
     int shiftState(Qt::KeyboardModifiers m) const;
 
@@ -225,6 +226,7 @@ private:
     bool userMoveTo(int col, int row);
     void setActiveInternal(int col, int row);
     void syncViewCursor();
+    void keepCursorInView();
     void updateRow(int row);
     void toggleCheck(int col, int row);
     int nextVisibleCol(int col, int step) const;
@@ -279,4 +281,5 @@ private:
     int m_depth = 0;
     bool m_cursorMovedInHandler = false;
     bool m_applyingWidths = false;
+    bool m_keyForwarded = false;
 };
