@@ -14,6 +14,7 @@
 #include "order/SeeIdPort.h"
 #include "order/modSeeID.h"
 #include "ui/InputUtil.h"
+#include "ui/FitScrollArea.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
@@ -33,10 +34,13 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QTableView>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <utility>
 
 using namespace FrmMainCols;
 
@@ -177,7 +181,6 @@ void FrmMain::buildUi()
         htFilter[i] = new QLineEdit(pnlTop);
         htFilter[i]->setObjectName(QStringLiteral("htFilter_%1").arg(i));
         htFilter[i]->setMaximumWidth(150);
-        htFilter[i]->installEventFilter(this);
         top->addWidget(htFilter[i]);
         connect(htFilter[i], &QLineEdit::returnPressed, this, [this, i] { htFilter_Return(i); });
     }
@@ -211,7 +214,13 @@ void FrmMain::buildUi()
     pnlLeft = new QFrame(central);
     pnlLeft->setObjectName(QStringLiteral("pnlLeft"));
     pnlLeft->setFixedWidth(300);
-    auto* left = new QGridLayout(pnlLeft);
+    auto* leftColumn = new QVBoxLayout(pnlLeft);
+    leftColumn->setContentsMargins(0, 0, 0, 0);
+    leftColumn->setSpacing(2);
+    // On a small screen the two information blocks scroll; the buttons under them stay in reach.
+    auto* infoArea = new FitScrollArea(pnlLeft);
+    auto* info = new QWidget(infoArea);
+    auto* left = new QGridLayout(info);
     left->setContentsMargins(4, 4, 4, 4);
     left->setHorizontalSpacing(4);
     left->setVerticalSpacing(2);
@@ -260,7 +269,16 @@ void FrmMain::buildUi()
     addRow(QStringLiteral("메      모"), pnlMembMemo, QStringLiteral("pnlMembMemo"));
     addRow(QStringLiteral("수수료율"), pnlMembFee, QStringLiteral("pnlMembFee"), true);
     addRow(QStringLiteral("미 수 금"), pnlMembBaln, QStringLiteral("pnlMembBaln"), true);
+    left->setColumnStretch(1, 1);
+    infoArea->setWidget(info);
+    leftColumn->addWidget(infoArea);
 
+    auto* controls = new QWidget(pnlLeft);
+    left = new QGridLayout(controls);
+    left->setContentsMargins(4, 0, 4, 4);
+    left->setHorizontalSpacing(4);
+    left->setVerticalSpacing(2);
+    r = 0;
     auto* buttons = new QHBoxLayout;
     cmdAutoDial = new QPushButton(QStringLiteral("☎ 전화걸기(&T)"), pnlLeft);
     cmdAutoDial->setObjectName(QStringLiteral("cmdAutoDial"));
@@ -306,20 +324,21 @@ void FrmMain::buildUi()
     connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
     shortcutGrid->addWidget(btnExit, 1, 2);
     left->addLayout(shortcutGrid, r++, 0, 1, 2);
+    left->setColumnStretch(1, 1);
+    leftColumn->addWidget(controls);
 
+    // The notice takes what height is left and is the first to give it up.
     WebBrowser = new QTextBrowser(pnlLeft);
     WebBrowser->setObjectName(QStringLiteral("WebBrowser"));
     WebBrowser->setOpenExternalLinks(true);
-    WebBrowser->setMinimumHeight(100);
+    WebBrowser->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     picLogo = new QLabel(pnlLeft);
     picLogo->setObjectName(QStringLiteral("picLogo"));
     picLogo->setAlignment(Qt::AlignCenter);
-    picLogo->setMinimumHeight(100);
+    picLogo->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     picLogo->setVisible(false);
-    left->addWidget(WebBrowser, r, 0, 1, 2);
-    left->addWidget(picLogo, r++, 0, 1, 2);
-    left->setRowStretch(r - 1, 1);
-    left->setColumnStretch(1, 1);
+    leftColumn->addWidget(WebBrowser, 1);
+    leftColumn->addWidget(picLogo, 1);
     body->addWidget(pnlLeft);
 
     // List panel: order headers, lines, totals.
@@ -341,8 +360,9 @@ void FrmMain::buildUi()
     list->addWidget(spTotal);
     body->addWidget(pnlList, 1);
 
-    spMList->installEventFilter(this);
-    spDList->installEventFilter(this);
+    // The keyboard lands on a grid's view or cell editor, never on the grid itself: the input language
+    // follows the focus as the operator sees it.
+    connect(qApp, &QApplication::focusChanged, this, &FrmMain::followInputLanguage);
     connect(spMList, &SpreadGrid::LeaveCell, this, &FrmMain::spMList_LeaveCell);
     connect(spDList, &SpreadGrid::FormulaChange, this, &FrmMain::spDList_FormulaChange);
     connect(spMList, &SpreadGrid::EditMode, this, &FrmMain::spMList_EditMode);
@@ -764,17 +784,35 @@ void FrmMain::LoadLines(const QString& orderNumber)
     spDList->SetMaxRows(int(rows.size()) + 1);
     if (!rows.isEmpty())
         spDList->SetBlockValues(1, rows);
-    SetTotalGridSum(spDList, dQty, dSumQty);
-    SetTotalGridSum(spDList, dAmount, dSumAmount);
-    SetTotalGridSum(spDList, dPoint, dSumPoint);
     spDList->SetCol(dAmount);
     spDList->SetRow(-1);
     spDList->SetFormula(QStringLiteral("RC3*RC4"));
+    RecomputeLineSums();
+    spDList->SetActiveCell(dMenuName, spDList->MaxRows());
+    spDList->SetReDraw(true);
+}
+
+void FrmMain::RecomputeLineSums()
+{
+    // The sum formulas cover the rows the grid has now: every added or removed line widens or narrows them.
+    SetTotalGridSum(spDList, dQty, dSumQty);
+    SetTotalGridSum(spDList, dAmount, dSumAmount);
+    SetTotalGridSum(spDList, dPoint, dSumPoint);
     spDList->Recalc();
     for (int c : {dSumQty, dSumAmount, dSumPoint})
         spDList_FormulaChange(c, 1);
-    spDList->SetActiveCell(dMenuName, spDList->MaxRows());
-    spDList->SetReDraw(true);
+}
+
+void FrmMain::ShowActiveOrderPanels()
+{
+    const int row = spMList->ActiveRow();
+    if (row < 1 || row >= spMList->MaxRows()) {
+        ClearCustomer();
+        ClearStore();
+        return;
+    }
+    ShowCustomer(GetCellText(spMList, mCust, row));
+    ShowStore(GetCellText(spMList, mStore, row));
 }
 
 void FrmMain::spDList_FormulaChange(int col, int row)
@@ -885,17 +923,16 @@ void FrmMain::keyPressEvent(QKeyEvent* event)
     QMainWindow::keyPressEvent(event);
 }
 
-bool FrmMain::eventFilter(QObject* watched, QEvent* event)
+void FrmMain::followInputLanguage(QWidget* old, QWidget* now)
 {
-    if (event->type() == QEvent::KeyPress) {
-        Q_UNUSED(watched);
-    } else if (event->type() == QEvent::FocusIn) {
-        if (watched == spDList)
-            SetHangulModeOf(true, spDList);
-        else if (watched == spMList)
-            SetHangulModeOf(false, spMList);
+    const auto inside = [](SpreadGrid* grid, QWidget* w) { return w && (w == grid || grid->isAncestorOf(w)); };
+    // Menu names are typed in Hangul, numbers and codes in Latin letters.
+    for (auto [grid, hangul] : {std::pair{spDList, true}, std::pair{spMList, false}}) {
+        if (!inside(grid, now) || inside(grid, old))
+            continue;
+        SetHangulModeOf(hangul, grid->view());
+        SetHangulModeOf(hangul, grid->editor());
     }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 void FrmMain::closeEvent(QCloseEvent* event)

@@ -48,6 +48,10 @@ public:
     void RefreshStoreBalance(const QString& code);
     void ClearCustomer();
     void ClearStore();
+    // Shows the customer and store of the active order row; clears both panels on the entry row.
+    void ShowActiveOrderPanels();
+    // Sums of the line grid over its current rows, copied to the totals row.
+    void RecomputeLineSums();
     // Opens a registered screen through the permission gate.
     bool OpenScreen(const QString& name, const QString& description, bool guarded = true);
     QString Caption() const;
@@ -124,10 +128,10 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void followInputLanguage(QWidget* old, QWidget* now);
     void buildUi();
     void buildMenus();
     QAction* addScreenAction(QMenu* menu, const QString& objectName, const QString& caption,

@@ -352,6 +352,8 @@ void FrmMain::DeleteSelectedOrder()
             const int active = qBound(1, spMList->ActiveRow(), spMList->MaxRows());
             spMList->SetActiveCell(mPhone, active);
             LoadLines(GetCellText(spMList, mOrderNo, active));
+            // The panels follow the row the cursor lands on, not the order that is gone.
+            ShowActiveOrderPanels();
             RefreshCustPoint(txtCustID->text());
             RefreshStoreBalance(pnlMembCode->text());
         }
@@ -588,6 +590,7 @@ bool FrmMain::AddMenuLines(const QString& number, const QString& storeCode, cons
         spDList->SetCol(dAmount);
         spDList->SetRow(row + 1);
         spDList->SetFormula(QStringLiteral("RC3*RC4"));
+        RecomputeLineSums();
     }
     spDList->SetReDraw(true);
     spDList->Recalc();

@@ -9,6 +9,7 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 
 namespace {
 // Picker stand-in: hands back whatever the test put into `next` (one match, taken without showing).
@@ -91,7 +92,7 @@ void TestOrderEntry::newOrderNeedsNumberAndStore()
     QCOMPARE(w.spMList->CellText(1, 1), QStringLiteral("10000001"));
     QCOMPARE(w.spMList->CellText(2, 1), QStringLiteral("02-1234-5678"));
     QCOMPARE(CountRows("주문"), 0); // the store is still to come
-    // Store chosen: the order is saved and the menu picker offers its lines (two menus at once).
+    // Store chosen: the order is saved and the menu picker offers its lines (three menus at once).
     ScriptedPicker::next = rec({"1001", "느티골치킨"});
     w.spMList->SetActiveCell(3, 1);
     w.spMList_EditMode(3, 1, 1, false);
@@ -99,7 +100,8 @@ void TestOrderEntry::newOrderNeedsNumberAndStore()
     // Store picker answers first; the menu picker second.
     RegisterPicker("FrmMenu_sel", [] {
         auto picker = std::make_unique<ScriptedPicker>();
-        ScriptedPicker::next = QString(QChar(0)) + rec({"1", "후라이드", "2", "2", "양념", "1"});
+        ScriptedPicker::next =
+            QString(QChar(0)) + rec({"1", "후라이드", "2", "2", "양념", "1", "1", "후라이드", "1"});
         return picker;
     });
     w.spMList_EditMode(3, 1, 0, true);
@@ -109,14 +111,18 @@ void TestOrderEntry::newOrderNeedsNumberAndStore()
     QCOMPARE(GetFirstValue("SELECT 통보시간 FROM 주문").toString(), QString());
     QCOMPARE(GetFirstValue("SELECT 주문시간 FROM 주문").toString(), QStringLiteral("12:30"));
     QCOMPARE(w.spMList->MaxRows(), 2);
-    QCOMPARE(CountRows("주문내역", "주문번호 = '2612081001'"), 2);
-    // 2 × 6,175 = 12,350 at 3.5 %: 432 commission, 124 points; 1 × 10,000: 350 and 100.
-    QCOMPARE(balance("1001"), 782.0);
-    QCOMPARE(points("10000001"), qint64(500 + 224));
-    QCOMPARE(w.spDList->MaxRows(), 3);
-    QCOMPARE(w.spDList->CellText(9, 2), QStringLiteral("2"));
-    QCOMPARE(w.pnlCustPoint->text(), QStringLiteral("724 "));
-    QCOMPARE(w.pnlMembBaln->text(), QStringLiteral("782 "));
+    QCOMPARE(CountRows("주문내역", "주문번호 = '2612081001'"), 3);
+    // 2 × 6,175 = 12,350 at 3.5 %: 432 commission, 124 points; 1 × 10,000: 350 and 100; 1 × 6,175: 216, 62.
+    QCOMPARE(balance("1001"), 998.0);
+    QCOMPARE(points("10000001"), qint64(500 + 286));
+    QCOMPARE(w.spDList->MaxRows(), 4);
+    QCOMPARE(w.spDList->CellText(9, 3), QStringLiteral("3"));
+    QCOMPARE(w.pnlCustPoint->text(), QStringLiteral("786 "));
+    QCOMPARE(w.pnlMembBaln->text(), QStringLiteral("998 "));
+    // The totals row counts every line at once, without a refresh.
+    QCOMPARE(w.spTotal->CellText(3, 1).toDouble(), 4.0);
+    QCOMPARE(w.spTotal->CellText(5, 1).toDouble(), 28525.0);
+    QCOMPARE(w.spTotal->CellText(6, 1).toDouble(), 286.0);
 }
 
 void TestOrderEntry::numberingPerTerminalAndDay()
@@ -229,11 +235,15 @@ void TestOrderEntry::deleteReversesStoredCharges()
     QCOMPARE(balance("1001"), 0.0);
     QCOMPARE(points("10000001"), qint64(500));
     QCOMPARE(w.spDList->MaxRows(), 1);
-    // Whole order: the question defaults to No and F4 on it removes the row.
+    // Whole order: the question defaults to No and F4 on it removes the row; the panels no longer show it.
+    w.ShowCustomer("10000001");
+    w.ShowStore("1001");
     p.answer(MsgAnswer::Yes);
     w.DeleteSelectedOrder();
     QCOMPARE(CountRows("주문"), 0);
     QCOMPARE(w.spMList->MaxRows(), 1);
+    QCOMPARE(w.txtCustID->text(), QString());
+    QCOMPARE(w.pnlMembCode->text(), QString());
 }
 
 void TestOrderEntry::passedOnOrderRefused()
