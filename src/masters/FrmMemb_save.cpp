@@ -1,8 +1,11 @@
 #include "masters/FrmMemb_save.h"
 
+#include "masters/CustPhone.h"
+
 #include "app/MduMainUi.h"
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
+#include "masters/CustPhone.h"
 #include "masters/EditorWindow.h"
 #include "masters/HolidayRules.h"
 #include "masters/frmZipcode.h"
@@ -373,7 +376,9 @@ bool FrmMemb_save::Save()
     m_fields[FldCode]->setText(fieldText(FldCode).trimmed());
     for (int i = FldTel1; i <= FldTel4; ++i) {
         const QString tel = fieldText(i).trimmed();
-        m_fields[i]->setText(tel.isEmpty() ? tel : FormatPhone(tel));
+        // A number with a note ("02-123-4567 내선2") is kept as typed: squeezing the note's digits into
+        // the number would store, print and dial another number.
+        m_fields[i]->setText(CanonicalPhone(tel));
     }
     if (!fieldsFitLimits())
         return false;

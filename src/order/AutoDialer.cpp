@@ -128,8 +128,15 @@ void AutoDialer::hideCountdown()
 
 QString DialDigits(const QString& number, const QString& ddd)
 {
-    QString digits = number.trimmed();
-    digits.remove(QLatin1Char('-'));
+    // What follows the number ("02-123-4567 내선2") is a note for the operator, never dialled.
+    static const QString separators = QStringLiteral("-() .");
+    QString digits;
+    for (const QChar c : number.trimmed()) {
+        if (c >= u'0' && c <= u'9')
+            digits.append(c);
+        else if (!separators.contains(c))
+            break;
+    }
     QString area = ddd.trimmed();
     area.remove(QLatin1Char('-'));
     if (!area.isEmpty() && digits.startsWith(area))

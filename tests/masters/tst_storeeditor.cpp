@@ -195,6 +195,8 @@ void TestStoreEditor::insertWritesEveryField()
     fill(dlg, QStringLiteral(" S1 "), QStringLiteral("김's 치킨"), QStringLiteral("3.5"));
     dlg.htField(FrmMemb_save::FldTel1)->setText(QStringLiteral("0212345678"));
     dlg.htField(FrmMemb_save::FldTel2)->setText(QStringLiteral("031.123.4567"));
+    dlg.htField(FrmMemb_save::FldTel3)->setText(QStringLiteral("123-4567 내선2"));
+    dlg.htField(FrmMemb_save::FldTel4)->setText(QStringLiteral("1234-5678 ext9"));
     dlg.htField(FrmMemb_save::FldOpen)->setText(QStringLiteral("1700"));
     dlg.htField(FrmMemb_save::FldClose)->setText(QStringLiteral("02:00"));
     dlg.htField(FrmMemb_save::FldPost)->setText(QStringLiteral("123-4567"));
@@ -208,6 +210,8 @@ void TestStoreEditor::insertWritesEveryField()
     QCOMPARE(storeValue(code, "상호").toString(), QStringLiteral("김's 치킨"));
     QCOMPARE(storeValue(code, "전화1").toString(), QStringLiteral("02-1234-5678"));
     QCOMPARE(storeValue(code, "전화2").toString(), QStringLiteral("031-123-4567"));
+    QCOMPARE(storeValue(code, "전화3").toString(), QStringLiteral("123-4567 내선2"));
+    QCOMPARE(storeValue(code, "전화4").toString(), QStringLiteral("1234-5678 ext9"));
     QCOMPARE(storeValue(code, "영업시작").toString(), QStringLiteral("17:00"));
     QCOMPARE(storeValue(code, "영업종료").toString(), QStringLiteral("02:00"));
     QCOMPARE(storeValue(code, "우편번호").toString(), QStringLiteral("123-456"));
