@@ -119,6 +119,8 @@ FrmCust_sel::FrmCust_sel(QWidget* parent) : QDialog(parent)
     main->addLayout(buttons);
 
     CenterForm(this);
+    LoadFormIni(this);
+    WatchColWidths(this, m_spList);
     m_loadingScopes = true;
     const char* defaults[] = {"1", "0", "0"};
     for (int i = 0; i < 3; ++i)
@@ -326,6 +328,12 @@ void FrmCust_sel::keyPressEvent(QKeyEvent* event)
         DeleteRecord();
     else if (!HandlePickerKey(event, m_txtinput))
         QDialog::keyPressEvent(event);
+}
+
+void FrmCust_sel::done(int r)
+{
+    SaveFormIni(this);
+    QDialog::done(r);
 }
 
 void FrmCust_sel::showEvent(QShowEvent* event)

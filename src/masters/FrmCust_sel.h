@@ -61,6 +61,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void done(int r) override;
 
 private:
     // Runs an editor for this picker: mode 1 adds, 2 changes the customer with this code.

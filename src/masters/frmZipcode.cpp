@@ -12,6 +12,7 @@
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
+#include "ui/modFormIni.h"
 #include "ui/modSpread60.h"
 
 #include <QApplication>
@@ -103,6 +104,9 @@ frmZipcode::frmZipcode(QWidget* parent) : QDialog(parent)
     main->addLayout(buttons);
 
     CenterForm(this);
+    LoadFormIni(this);
+    WatchColWidths(this, m_spList);
+    ConnectGridMenu(this, m_spList);
     openDatabase();
 }
 
@@ -228,6 +232,12 @@ void frmZipcode::keyPressEvent(QKeyEvent* event)
         searchAction();
     else if (!HandlePickerKey(event, m_txtInput))
         QDialog::keyPressEvent(event);
+}
+
+void frmZipcode::done(int r)
+{
+    SaveFormIni(this);
+    QDialog::done(r);
 }
 
 void frmZipcode::showEvent(QShowEvent* event)

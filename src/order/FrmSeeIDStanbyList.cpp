@@ -32,11 +32,13 @@ double settingNumber(const QString& key)
 } // namespace
 
 FrmSeeIDStanbyList::FrmSeeIDStanbyList(QWidget* parent)
-    : QWidget(parent, Qt::Window)
+    : QWidget(parent, Qt::Window | Qt::WindowDoesNotAcceptFocus)
 {
     setObjectName(QStringLiteral("FrmSeeIDStanbyList"));
     setWindowTitle(QStringLiteral("수신전화 처리대기"));
-    // A queued call must not pull the cursor away from the order the operator is typing.
+    // A queued call must not pull the cursor away from the order the operator is typing, neither when it
+    // shows nor when a question box closes and the window manager looks for a window to activate: the
+    // window is worked with the mouse only.
     setAttribute(Qt::WA_ShowWithoutActivating);
     resize(300, 320);
 

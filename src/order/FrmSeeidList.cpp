@@ -8,9 +8,11 @@
 #include <QVBoxLayout>
 
 FrmSeeidList::FrmSeeidList(QWidget* parent)
-    : QWidget(parent, Qt::Window)
+    : QWidget(parent, Qt::Window | Qt::WindowDoesNotAcceptFocus)
 {
     setObjectName(QStringLiteral("FrmSeeidList"));
+    // A log to glance at: it never takes the keyboard from the window the operator types in.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("수신번호 내역"));
     resize(360, 420);
 
