@@ -14,3 +14,7 @@ extern int gPointUnit;        // money per point (setting 금액대포인트)
 extern QString gDDD;          // default area code
 extern double gGridRowHeight; // grid row height given to grids when laid out
 extern int gGridFontSize;     // grid font size given to grids when laid out
+
+// Row height and font size a grid may take, as the options screen and the grid menu allow them.
+constexpr double kGridSizeMin = 8;
+constexpr double kGridSizeMax = 20;

@@ -6,6 +6,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <cmath>
+
 namespace {
 QString g_folder;
 
@@ -65,5 +67,19 @@ QString Get(const QString& key, const QString& defaultValue)
 void Save(const QString& key, const QString& value)
 {
     SaveSetting(AppTitle(), QStringLiteral("환경설정"), key, value);
+}
+
+double NumberInRange(const QString& text, double lowest, double highest, double fallback)
+{
+    bool ok = false;
+    const double n = text.trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(n) || n < lowest || n > highest)
+        return fallback;
+    return n;
+}
+
+double GetNumber(const QString& key, double lowest, double highest, double fallback)
+{
+    return NumberInRange(Get(key), lowest, highest, fallback);
 }
 } // namespace UserSettings

@@ -17,4 +17,9 @@ void DeleteSetting(const QString& appName, const QString& section, const QString
 // Shortcuts for the program's own section "환경설정" under the program's title.
 QString Get(const QString& key, const QString& defaultValue = {});
 void Save(const QString& key, const QString& value);
+
+// A number kept as text, taken only when it is a finite number within [lowest, highest]; otherwise
+// fallback. Settings files are edited by hand and copied between seats, so nothing in them is trusted.
+double NumberInRange(const QString& text, double lowest, double highest, double fallback);
+double GetNumber(const QString& key, double lowest, double highest, double fallback);
 } // namespace UserSettings

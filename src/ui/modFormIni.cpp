@@ -1,6 +1,7 @@
 #include "ui/modFormIni.h"
 
 #include "app/AppPaths.h"
+#include "app/Globals.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
 
@@ -18,17 +19,42 @@
 namespace {
 const QString kPosition = QStringLiteral("FormPosition");
 
-std::optional<double> readNumber(const QSettings& ini, const QString& key)
+// A layout file is a text file anyone may have edited: positions beyond this are no place on any screen,
+// and the bound keeps the pixel arithmetic within an int.
+constexpr double kMaxTwips = 1000000;
+// The widest column a grid takes, in characters.
+constexpr double kMaxColWidth = 255;
+
+std::optional<double> readNumber(const QSettings& ini, const QString& key, double lowest, double highest)
 {
-    // Only a plain number counts; anything else leaves the property as it is.
+    // Only a plain number within its range counts; anything else leaves the property as designed.
     const QVariant v = ini.value(key);
     if (v.typeId() != QMetaType::QString)
         return std::nullopt;
     bool ok = false;
     const double n = v.toString().trimmed().toDouble(&ok);
-    if (!ok || std::isnan(n) || std::isinf(n))
+    if (!ok || !std::isfinite(n) || n < lowest || n > highest)
         return std::nullopt;
     return n;
+}
+
+QRect desktopArea()
+{
+    QRect area;
+    for (const QScreen* s : QGuiApplication::screens())
+        area = area.united(s->availableGeometry());
+    return area;
+}
+
+// The window's title bar must lie on a screen, or the operator could not reach the window to move it.
+bool titleBarVisible(const QRect& g)
+{
+    const QRect titleBar(g.topLeft(), QSize(g.width(), qMin(g.height(), 30)));
+    for (const QScreen* s : QGuiApplication::screens()) {
+        if (s->availableGeometry().intersected(titleBar).width() >= qMin(g.width(), 50))
+            return true;
+    }
+    return QGuiApplication::screens().isEmpty();
 }
 
 QString gridName(const SpreadGrid* grid)
@@ -87,22 +113,24 @@ void LoadFormIni(QWidget* screen)
         QSettings ini(file, QSettings::IniFormat);
         ini.beginGroup(kPosition);
         QRect g = screen->geometry();
-        if (const auto v = readNumber(ini, QStringLiteral("Left")))
+        if (const auto v = readNumber(ini, QStringLiteral("Left"), -kMaxTwips, kMaxTwips))
             g.moveLeft(int(std::lround(*v / tpp)));
-        if (const auto v = readNumber(ini, QStringLiteral("Top")))
+        if (const auto v = readNumber(ini, QStringLiteral("Top"), -kMaxTwips, kMaxTwips))
             g.moveTop(int(std::lround(*v / tpp)));
-        if (const auto v = readNumber(ini, QStringLiteral("Width")); v && *v > 0)
+        // No window is larger than all screens together: a bigger size would only cost memory.
+        const QRect desktop = desktopArea();
+        const bool anyScreen = !desktop.isEmpty();
+        if (const auto v = readNumber(ini, QStringLiteral("Width"), 1, kMaxTwips);
+            v && (!anyScreen || *v / tpp <= desktop.width()))
             g.setWidth(int(std::lround(*v / tpp)));
-        if (const auto v = readNumber(ini, QStringLiteral("Height")); v && *v > 0)
+        if (const auto v = readNumber(ini, QStringLiteral("Height"), 1, kMaxTwips);
+            v && (!anyScreen || *v / tpp <= desktop.height()))
             g.setHeight(int(std::lround(*v / tpp)));
         // A place saved on a screen this seat no longer has would hide the window: it keeps its size only.
-        bool visibleSomewhere = false;
-        for (const QScreen* s : QGuiApplication::screens())
-            visibleSomewhere = visibleSomewhere || s->availableGeometry().intersects(g);
-        if (visibleSomewhere || QGuiApplication::screens().isEmpty())
+        if (titleBarVisible(g))
             screen->move(g.topLeft());
         screen->resize(g.size());
-        if (const auto v = readNumber(ini, QStringLiteral("WindowState"))) {
+        if (const auto v = readNumber(ini, QStringLiteral("WindowState"), 0, 2)) {
             if (int(*v) == 2)
                 screen->setWindowState((screen->windowState() & ~Qt::WindowMinimized) | Qt::WindowMaximized);
             else if (int(*v) == 0)
@@ -123,14 +151,14 @@ void LoadSpreadIni(SpreadGrid* grid, const QString& iniFile)
     const QString name = gridName(grid);
     ini.beginGroup(name + QStringLiteral("_ColsWidth"));
     for (int c = 1; c <= grid->MaxCols(); ++c) {
-        if (const auto v = readNumber(ini, QString::number(c)); v && *v >= 0)
+        if (const auto v = readNumber(ini, QString::number(c), 0, kMaxColWidth))
             grid->SetColWidth(c, *v);
     }
     ini.endGroup();
     ini.beginGroup(name + QStringLiteral("_General"));
-    if (const auto v = readNumber(ini, QStringLiteral("FontSize")); v && *v > 0)
+    if (const auto v = readNumber(ini, QStringLiteral("FontSize"), kGridSizeMin, kGridSizeMax))
         applyFontSize(grid, *v);
-    if (const auto v = readNumber(ini, QStringLiteral("RowHeight")); v && *v > 0) {
+    if (const auto v = readNumber(ini, QStringLiteral("RowHeight"), kGridSizeMin, kGridSizeMax)) {
         grid->SetRowHeight(-1, *v);
         grid->SetRowHeight(0, *v + 2);
     }

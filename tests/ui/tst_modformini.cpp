@@ -5,10 +5,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QPointer>
-#include <QTableView>
 #include <QHeaderView>
+#include <QPointer>
 #include <QSettings>
+#include <QTableView>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -40,8 +40,8 @@ private Q_SLOTS:
     void maximisedKeepsNormalPlace();
     void minimisedSavesNothing();
     void gridLayoutRoundTrip();
-    void nonNumericValueIgnored_data();
-    void nonNumericValueIgnored();
+    void unusableValueIgnored_data();
+    void unusableValueIgnored();
     void delFormIni();
     void placeFormAt_data();
     void placeFormAt();
@@ -136,19 +136,39 @@ void TestModFormIni::gridLayoutRoundTrip()
     QCOMPARE(ini.value(QStringLiteral("spList_ColsWidth/1")).toDouble(), 15.0);
 }
 
-void TestModFormIni::nonNumericValueIgnored_data()
+void TestModFormIni::unusableValueIgnored_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("width with letters") << "spList_ColsWidth/1" << "12abc";
-    QTest::newRow("empty width") << "spList_ColsWidth/1" << "";
-    QTest::newRow("row height word") << "spList_General/RowHeight" << "high";
-    QTest::newRow("font size list") << "spList_General/FontSize" << "1,2";
-    QTest::newRow("left") << "FormPosition/Left" << "x";
-    QTest::newRow("width") << "FormPosition/Width" << "wide";
+    QTest::newRow("width with letters") << "spList_ColsWidth/1"
+                                        << "12abc";
+    QTest::newRow("empty width") << "spList_ColsWidth/1"
+                                 << "";
+    QTest::newRow("column width huge") << "spList_ColsWidth/1"
+                                       << "1e7";
+    QTest::newRow("row height word") << "spList_General/RowHeight"
+                                     << "high";
+    QTest::newRow("row height huge") << "spList_General/RowHeight"
+                                     << "1e7";
+    QTest::newRow("row height 1e308") << "spList_General/RowHeight"
+                                      << "1e308";
+    QTest::newRow("row height below 8") << "spList_General/RowHeight"
+                                        << "7";
+    QTest::newRow("font size list") << "spList_General/FontSize"
+                                    << "1,2";
+    QTest::newRow("font size above 20") << "spList_General/FontSize"
+                                        << "21";
+    QTest::newRow("left") << "FormPosition/Left"
+                          << "x";
+    QTest::newRow("width") << "FormPosition/Width"
+                           << "wide";
+    QTest::newRow("width 1e308") << "FormPosition/Width"
+                                 << "1e308";
+    QTest::newRow("height larger than every screen") << "FormPosition/Height"
+                                                     << "1e7";
 }
 
-void TestModFormIni::nonNumericValueIgnored()
+void TestModFormIni::unusableValueIgnored()
 {
     QFETCH(QString, key);
     QFETCH(QString, value);
