@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 
 #include <sqlite3.h>
 
@@ -58,8 +59,11 @@ bool DbConnection::open(const QString& path, bool readOnly, ErrInfo* error)
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(m_dialect->driverName(), m_name);
     m_registered = true;
-    db.setDatabaseName(path);
-    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(SqliteDialect::kBusyTimeoutMs);
+    // The engine would otherwise create an empty file where one vanished between the check and the open.
+    db.setDatabaseName(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                       (readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
+    QString options =
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(SqliteDialect::kBusyTimeoutMs);
     if (readOnly)
         options += QStringLiteral(";QSQLITE_OPEN_READONLY");
     db.setConnectOptions(options);

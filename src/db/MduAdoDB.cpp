@@ -3,6 +3,7 @@
 #include "db/DbError.h"
 
 #include <QProcess>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 
 DbConnection gMainConn;
@@ -20,6 +21,9 @@ bool OpenConnection(DbConnection& conn, const QString& filePath, const QString& 
     ShowWarning(QStringLiteral("DB 연결 실패") + kCrLf + QString::number(error.number) +
                     QStringLiteral(" : ") + error.description,
                 QStringLiteral("오류"));
+    // The download offer only helps when the database driver itself is missing.
+    if (QSqlDatabase::isDriverAvailable(conn.dialect().driverName()))
+        return false;
     const MsgAnswer a = AskYesNo(
         QStringLiteral("MDAC(Microsoft Data Access Components)가 설치 되어 있지 않습니다. ") + kCrLf +
             QStringLiteral(

@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 #include <QUuid>
 #include <QVariant>
 
@@ -165,12 +166,20 @@ bool runAll(QSqlDatabase& db, const QStringList& statements, QString* error)
 class SchemaConnection
 {
 public:
-    explicit SchemaConnection(const QString& path)
+    // Only a new file is created; an existing one is opened without the engine's create flag.
+    SchemaConnection(const QString& path, bool create)
         : m_name(QStringLiteral("zk_schema_") + QUuid::createUuid().toString(QUuid::Id128))
     {
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        m_db.setDatabaseName(path);
-        m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
+        if (create) {
+            m_db.setDatabaseName(path);
+            m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
+        } else {
+            m_db.setDatabaseName(
+                QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                QStringLiteral("?mode=rw"));
+            m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=15000"));
+        }
     }
     ~SchemaConnection()
     {
@@ -254,7 +263,7 @@ bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, i
             *error = QStringLiteral("이미 있는 파일입니다: ") + path;
         return false;
     }
-    SchemaConnection conn(path);
+    SchemaConnection conn(path, true);
     if (!conn.db().open()) {
         if (error)
             *error = conn.db().lastError().text();
@@ -275,7 +284,7 @@ bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, i
 
 int StoredVersion(const QString& path, QString* error)
 {
-    SchemaConnection conn(path);
+    SchemaConnection conn(path, false);
     if (!conn.db().open()) {
         if (error)
             *error = conn.db().lastError().text();
@@ -294,7 +303,7 @@ bool Upgrade(const QString& path, QString* error)
         return false;
     if (stored >= kCurrentVersion)
         return true;
-    SchemaConnection conn(path);
+    SchemaConnection conn(path, false);
     if (!conn.db().open()) {
         if (error)
             *error = conn.db().lastError().text();
