@@ -2,6 +2,7 @@
 
 #include "admin/AdminPrompt.h"
 #include "app/AppPaths.h"
+#include "app/FileModes.h"
 #include "app/FrmInitMsg.h"
 #include "app/FrmLogin.h"
 #include "app/MduMain.h"
@@ -39,6 +40,8 @@ void chooseFont()
 
 int RunApplication(int argc, char* argv[])
 {
+    // Before anything is written: settings, layouts, exports and logs are born readable by the user only.
+    FileModes::RestrictNewFiles();
     QApplication app(argc, argv);
     QApplication::setApplicationName(AppTitle());
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")

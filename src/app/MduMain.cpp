@@ -2,18 +2,24 @@
 
 #include "admin/NetDrive.h"
 #include "app/AppPaths.h"
+#include "app/FileModes.h"
 #include "app/Globals.h"
 #include "app/UserSettings.h"
+#include "db/DbCheck.h"
 #include "db/MduAdoDB.h"
 #include "db/Schema.h"
 #include "db/modMain_SQL.h"
 #include "reports/MduReportDB.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QStandardPaths>
 
+#include <cmath>
 #include <exception>
 #include <memory>
 
@@ -21,17 +27,57 @@ namespace {
 const QString kModule = QStringLiteral("MduMain");
 AdminPasswordPrompt g_adminPrompt;
 std::unique_ptr<QLockFile> g_instanceLock;
+bool g_runMarked = false;
 
-QString lockPath()
+// Marks a run in progress; still there at the next start, it tells of a run that did not end cleanly.
+QString runMarkerPath()
 {
+    return AppPaths::ProgramPath(QStringLiteral("DBS/zelkova.running"));
+}
+
+bool showCheck(const DbCheck::Result& r)
+{
+    if (r.ok())
+        return true;
+    ShowWarning(DbCheck::Message(r), DbCheck::Title(r));
+    return false;
+}
+
+// Everything the start needs before it writes anything: the folders, then the main database file.
+bool checkBeforeOpen()
+{
+    const QString reportFolder = QFileInfo(AppPaths::ProgramPath(Schema::kReportWorkCopy)).path();
+    for (const QString& folder : {gDBPath, reportFolder}) {
+        if (!showCheck(DbCheck::CheckFolder(folder)))
+            return false;
+    }
+    if (!showCheck(DbCheck::CheckMainFile(gMainDBFile)))
+        return false;
+    if (QFileInfo::exists(runMarkerPath()) && !showCheck(DbCheck::CheckIntegrity(gMainDBFile, false)))
+        return false;
+    return true;
+}
+
+void markRun()
+{
+    QFile marker(runMarkerPath());
+    g_runMarked = marker.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                  marker.write(QByteArray::number(QCoreApplication::applicationPid())) > 0;
+}
+} // namespace
+
+QString SingleInstanceLockPath()
+{
+    // The user's own runtime folder (0700): another local user can neither take nor block the lock there.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = AppPaths::ProgramFolder();
     const QByteArray key =
         QCryptographicHash::hash(AppPaths::ProgramFolder().toUtf8(), QCryptographicHash::Sha1)
             .toHex()
             .left(16);
-    return QDir::tempPath() + QStringLiteral("/zelkova-") + QString::fromLatin1(key) +
-           QStringLiteral(".lock");
+    return folder + QStringLiteral("/zelkova-") + QString::fromLatin1(key) + QStringLiteral(".lock");
 }
-} // namespace
 
 void SetAdminPasswordPrompt(AdminPasswordPrompt prompt)
 {
@@ -48,7 +94,8 @@ bool AdminPWDConfirm()
 bool AcquireSingleInstance()
 {
     // Keyed by the program folder: two installations on one machine run side by side, one installation once.
-    auto lock = std::make_unique<QLockFile>(lockPath());
+    auto lock = std::make_unique<QLockFile>(SingleInstanceLockPath());
+    // A lock whose process is gone (a crash) is stale and taken over; a live one is never broken by age.
     lock->setStaleLockTime(0);
     if (!lock->tryLock(0))
         return false;
@@ -85,17 +132,16 @@ bool ReadOptions()
 bool InitApp()
 {
     try {
+        FileModes::RestrictNewFiles();
         gIsNT = true;
-        gGridRowHeight = UserSettings::Get(QStringLiteral("그리드줄높이"), QStringLiteral("14")).toDouble();
-        gGridFontSize = UserSettings::Get(QStringLiteral("그리드글자크기"), QStringLiteral("10")).toInt();
-        if (gGridRowHeight <= 0)
-            gGridRowHeight = 14;
-        if (gGridFontSize <= 0)
-            gGridFontSize = 10;
+        gGridRowHeight =
+            UserSettings::GetNumber(QStringLiteral("그리드줄높이"), kGridSizeMin, kGridSizeMax, 14);
+        gGridFontSize = int(std::lround(
+            UserSettings::GetNumber(QStringLiteral("그리드글자크기"), kGridSizeMin, kGridSizeMax, 10)));
         gTerminalID = UserSettings::Get(QStringLiteral("Terminal_ID"), QStringLiteral("0")).left(1);
         if (gTerminalID.isEmpty())
             gTerminalID = QStringLiteral("0");
-        gCSType = UserSettings::Get(QStringLiteral("CSType"), QStringLiteral("0")).toInt();
+        gCSType = UserSettings::GetNumber(QStringLiteral("CSType"), 0, 1, 0) == 1 ? 1 : 0;
 
         gDBPath = AppPaths::Native(UserSettings::Get(QStringLiteral("DB경로")));
         if (gDBPath.isEmpty())
@@ -145,12 +191,13 @@ bool InitApp()
                         QStringLiteral("파일 오류"));
             return false;
         }
-        if (!CreateRPTFile())
+        if (!checkBeforeOpen() || !CreateRPTFile())
             return false;
         UserSettings::SaveSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"),
                                   gDBPath + QLatin1Char('/'));
         if (!OpenConnection(gMainConn, gMainDBFile, kMainDbPassword))
             return false;
+        markRun();
         return ReadOptions();
     } catch (const std::exception& e) {
         ShowStdError({0, QString::fromUtf8(e.what())}, QStringLiteral("InitApp"), kModule);
@@ -162,4 +209,7 @@ void DestroyApp()
 {
     CloseObject(gMainConn);
     CloseRPTFile();
+    if (g_runMarked)
+        QFile::remove(runMarkerPath());
+    g_runMarked = false;
 }

@@ -21,4 +21,5 @@ void SetAdminPasswordPrompt(AdminPasswordPrompt prompt);
 
 // Refuses a second running copy per program folder: true when this process is the only one.
 bool AcquireSingleInstance();
+QString SingleInstanceLockPath();
 void ReleaseSingleInstance();

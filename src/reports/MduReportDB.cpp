@@ -1,7 +1,9 @@
 #include "reports/MduReportDB.h"
 
 #include "app/AppPaths.h"
+#include "app/FileModes.h"
 #include "app/Globals.h"
+#include "db/DbCheck.h"
 #include "db/DbError.h"
 #include "db/MduAdoDB.h"
 #include "db/Schema.h"
@@ -31,12 +33,19 @@ bool CreateRPTFile()
     const bool copied = QFile::copy(source, target);
     gReportDBFile = target;
     if (!copied || !QFileInfo::exists(target)) {
+        // A full disk or a folder that turned read-only is named as such, not as a moved file.
+        QFile::remove(target);
+        if (const DbCheck::Result folder = DbCheck::CheckFolder(QFileInfo(target).path()); !folder.ok()) {
+            ShowWarning(DbCheck::Message(folder), DbCheck::Title(folder));
+            return false;
+        }
         ShowWarning(QStringLiteral("레포트DB파일이 없어졌거나 옮겨졌습니다.") + kCrLf +
                         QStringLiteral("레포트DB파일을 확인하세요.") + kCrLf + target,
                     QStringLiteral("파일 오류"));
         return false;
     }
-    QFile::setPermissions(target, QFile::permissions(target) | QFile::WriteOwner);
+    // The copy takes the template's shared mode; the seat's ledger data is for its own user only.
+    FileModes::MakePrivate(target);
     return OpenConnection(gReportConn, target, QString());
 }
 

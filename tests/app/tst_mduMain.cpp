@@ -1,16 +1,27 @@
 #include "DbTool.h"
 #include "app/AppPaths.h"
+#include "app/FileModes.h"
 #include "app/Globals.h"
 #include "app/MduMain.h"
 #include "app/UserSettings.h"
 #include "db/MduAdoDB.h"
+#include "db/Schema.h"
 #include "db/modDBQuery.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QLockFile>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSysInfo>
 #include <QTest>
+
+#include <unistd.h>
 
 // Start-up against temporary program folders and settings stores.
 class TestMduMain : public QObject
@@ -23,7 +34,17 @@ private Q_SLOTS:
     void missingFolderAndFile();
     void networkClientFindsMountedShare();
     void readOptionsInsertsMissingRows();
+    void gridSettingsRangeChecked_data();
+    void gridSettingsRangeChecked();
+    void damagedDatabaseStopsStart_data();
+    void damagedDatabaseStopsStart();
+    void unfinishedRunChecksEveryPage_data();
+    void unfinishedRunChecksEveryPage();
+    void filesKeptFromOtherUsers_data();
+    void filesKeptFromOtherUsers();
     void secondCopyRefused();
+    void singleCopyLockOutOfOthersReach_data();
+    void singleCopyLockOutOfOthersReach();
     void reportDatabaseRebuiltAndRemoved();
     void reportTemplateMissing();
 };
@@ -32,6 +53,40 @@ static bool createInstallation(const TestHome& home)
 {
     QString error;
     return DbTool::Create(home.programFolder(), {}, &error);
+}
+
+static QByteArray readAll(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+static bool writeAll(const QString& file, const QByteArray& bytes)
+{
+    QFile f(file);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Root writes into any folder whatever its mode: for root a read-only folder is a read-only mount.
+static bool run(const QString& program, const QStringList& args)
+{
+    return QProcess::execute(program, args) == 0;
+}
+
+static bool makeReadOnly(const QString& folder)
+{
+    if (geteuid() != 0)
+        return QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    return run("mount", {"--bind", folder, folder}) &&
+           run("mount", {"-o", "remount,bind,ro", folder, folder});
+}
+
+static void undoReadOnly(const QString& folder)
+{
+    if (geteuid() == 0)
+        run("umount", {folder});
+    else
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 void TestMduMain::cleanup()
@@ -123,6 +178,231 @@ void TestMduMain::readOptionsInsertsMissingRows()
     QCOMPARE(CountRows("환경설정"), 3);
 }
 
+void TestMduMain::gridSettingsRangeChecked_data()
+{
+    QTest::addColumn<QString>("rowHeight");
+    QTest::addColumn<QString>("fontSize");
+    QTest::addColumn<double>("expectedRowHeight");
+    QTest::addColumn<int>("expectedFontSize");
+    QTest::newRow("within 8~20") << "18"
+                                 << "12" << 18.0 << 12;
+    QTest::newRow("range edges") << "8"
+                                 << "20" << 8.0 << 20;
+    QTest::newRow("huge") << "1e308"
+                          << "1e7" << 14.0 << 10;
+    QTest::newRow("nan") << "nan"
+                         << "nan" << 14.0 << 10;
+    QTest::newRow("infinite") << "inf"
+                              << "-inf" << 14.0 << 10;
+    QTest::newRow("just outside") << "7.9"
+                                  << "21" << 14.0 << 10;
+    QTest::newRow("negative, words") << "-14"
+                                     << "big" << 14.0 << 10;
+}
+
+void TestMduMain::gridSettingsRangeChecked()
+{
+    QFETCH(QString, rowHeight);
+    QFETCH(QString, fontSize);
+    QFETCH(double, expectedRowHeight);
+    QFETCH(int, expectedFontSize);
+    TestHome home;
+    QVERIFY(createInstallation(home));
+    UserSettings::Save("그리드줄높이", rowHeight);
+    UserSettings::Save("그리드글자크기", fontSize);
+    QVERIFY(InitApp());
+    QCOMPARE(gGridRowHeight, expectedRowHeight);
+    QCOMPARE(gGridFontSize, expectedFontSize);
+}
+
+enum Damage
+{
+    ZeroBytes,
+    Truncated,
+    RandomBytes,
+    ForeignDatabase,
+    OlderLayout,
+    ReadOnlyFolder,
+    FullDisk
+};
+
+void TestMduMain::damagedDatabaseStopsStart_data()
+{
+    QTest::addColumn<int>("damage");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("firstLines"); // followed by the file or folder
+    const QString restore = "백업해 둔 메인DB파일로 복원하세요.\r\n";
+    QTest::newRow("zero bytes")
+        << int(ZeroBytes) << "파일 오류"
+        << "메인DB파일이 데이터베이스 파일이 아닙니다(빈 파일이거나 다른 형식의 파일).\r\n" + restore;
+    QTest::newRow("truncated") << int(Truncated) << "파일 오류"
+                               << "메인DB파일이 손상되었습니다.\r\n" + restore;
+    QTest::newRow("random bytes")
+        << int(RandomBytes) << "파일 오류"
+        << "메인DB파일이 데이터베이스 파일이 아닙니다(빈 파일이거나 다른 형식의 파일).\r\n" + restore;
+    QTest::newRow("another program's database")
+        << int(ForeignDatabase) << "파일 오류"
+        << "메인DB파일이 이 프로그램의 데이터베이스가 아닙니다.\r\n메인DB파일을 확인하세요.\r\n";
+    QTest::newRow("older layout") << int(OlderLayout) << "파일 오류"
+                                  << "메인DB파일이 이전 버전의 구조(버전 0)입니다.\r\n"
+                                     "zelkova-db upgrade 명령으로 구조를 올린 뒤 다시 시작하세요.\r\n";
+    QTest::newRow("read-only folder")
+        << int(ReadOnlyFolder) << "파일 경로 오류"
+        << "폴더에 쓸 수 없습니다(읽기 전용).\r\n폴더의 쓰기 권한을 확인하세요.\r\n";
+    QTest::newRow("full disk") << int(FullDisk) << "파일 경로 오류"
+                               << "디스크 공간이 부족합니다.\r\n디스크 공간을 확보한 뒤 다시 시작하세요.\r\n";
+}
+
+void TestMduMain::damagedDatabaseStopsStart()
+{
+    QFETCH(int, damage);
+    QFETCH(QString, title);
+    QFETCH(QString, firstLines);
+    TestHome home;
+    QVERIFY(createInstallation(home));
+    QString mainFile = home.dbsFolder() + "/dbMain.mdb";
+    QString named = mainFile;
+    QString mounted;
+    const QByteArray healthy = readAll(mainFile);
+    switch (damage) {
+    case ZeroBytes:
+        QVERIFY(writeAll(mainFile, {}));
+        break;
+    case Truncated:
+        QVERIFY(writeAll(mainFile, healthy.left(healthy.size() / 2)));
+        break;
+    case RandomBytes: {
+        QByteArray noise(8192, Qt::Uninitialized);
+        for (char& c : noise)
+            c = char(QRandomGenerator::global()->bounded(256));
+        QVERIFY(writeAll(mainFile, noise));
+        break;
+    }
+    case ForeignDatabase: {
+        QVERIFY(QFile::remove(mainFile));
+        QString error;
+        QVERIFY(Schema::CreateDatabaseFile(mainFile, Schema::PostTables(), 0, &error));
+        break;
+    }
+    case OlderLayout: {
+        QVERIFY(QFile::remove(mainFile));
+        QString error;
+        QVERIFY(Schema::CreateDatabaseFile(mainFile, Schema::MainTables(), 0, &error));
+        break;
+    }
+    case ReadOnlyFolder:
+        if (!makeReadOnly(home.dbsFolder()))
+            QSKIP("cannot make a read-only folder here");
+        mounted = home.dbsFolder();
+        named = home.dbsFolder();
+        break;
+    case FullDisk: {
+        // A small file system of its own, filled up, holds the database folder.
+        const QString full = home.path() + "/full";
+        QVERIFY(QDir().mkpath(full));
+        if (geteuid() != 0 || !run("mount", {"-t", "tmpfs", "-o", "size=512k", "tmpfs", full}))
+            QSKIP("mounting a small file system needs root");
+        mounted = full;
+        QVERIFY(QFile::copy(mainFile, full + "/dbMain.mdb"));
+        writeAll(full + "/filler", QByteArray(512 * 1024, 'x'));
+        UserSettings::Save("DB경로", full);
+        UserSettings::Save("DataBaseMain", full + "/dbMain.mdb");
+        mainFile = full + "/dbMain.mdb";
+        named = full;
+        break;
+    }
+    }
+    const QByteArray before = readAll(mainFile);
+    ScriptedPrompter p;
+    const bool started = InitApp();
+    const QByteArray after = readAll(mainFile);
+    const bool companions = QFileInfo::exists(mainFile + "-wal") || QFileInfo::exists(mainFile + "-shm");
+    if (!mounted.isEmpty())
+        undoReadOnly(mounted);
+    QVERIFY(!started);
+    QCOMPARE(p.count(), 1);
+    QCOMPARE(p.lastTitle(), title);
+    QCOMPARE(p.lastText(), firstLines + named);
+    QVERIFY(after == before);
+    QVERIFY(!companions);
+    QVERIFY(!gMainConn.isOpen());
+}
+
+void TestMduMain::unfinishedRunChecksEveryPage_data()
+{
+    QTest::addColumn<bool>("unfinishedRun");
+    // Only the page-by-page check finds a damaged table page below an intact header and schema.
+    QTest::newRow("after a clean exit") << false;
+    QTest::newRow("after a crash") << true;
+}
+
+void TestMduMain::unfinishedRunChecksEveryPage()
+{
+    QFETCH(bool, unfinishedRun);
+    TestHome home;
+    QVERIFY(createInstallation(home));
+    const QString mainFile = home.dbsFolder() + "/dbMain.mdb";
+    const QString marker = home.dbsFolder() + "/zelkova.running";
+    QVERIFY(InitApp());
+    QVERIFY(QFileInfo::exists(marker));
+    const int root = GetFirstValue("SELECT rootpage FROM sqlite_master WHERE name = '가맹점'").toInt();
+    const int pageSize = GetFirstValue("PRAGMA page_size").toInt();
+    DestroyApp();
+    QVERIFY(!QFileInfo::exists(marker));
+    QVERIFY(root > 1);
+    QByteArray bytes = readAll(mainFile);
+    bytes.replace(qsizetype(root - 1) * pageSize, 8, QByteArray(8, '\x77'));
+    QVERIFY(writeAll(mainFile, bytes));
+    if (unfinishedRun)
+        QVERIFY(writeAll(marker, "1234"));
+
+    ScriptedPrompter p;
+    QCOMPARE(InitApp(), !unfinishedRun);
+    if (unfinishedRun) {
+        QCOMPARE(p.lastText(),
+                 "메인DB파일이 손상되었습니다.\r\n백업해 둔 메인DB파일로 복원하세요.\r\n" + mainFile);
+        QVERIFY(QFileInfo::exists(marker)); // checked again at the next start
+    }
+    DestroyApp();
+    QString report;
+    QVERIFY(!DbTool::Check(home.programFolder(), &report));
+    QVERIFY(report.startsWith("메인DB파일이 손상되었습니다."));
+}
+
+void TestMduMain::filesKeptFromOtherUsers_data()
+{
+    QTest::addColumn<QString>("path"); // below the test folder: home/ is the program folder
+    QTest::addColumn<int>("mode");
+    QTest::newRow("settings") << "settings/Zelkova.ini" << 0600;
+    QTest::newRow("report database of the seat") << "home/DBS/dbReport.mdb" << 0600;
+    QTest::newRow("layout written later") << "home/FormIni/FrmMain.ini" << 0600;
+    QTest::newRow("layout folder") << "home/FormIni" << 0700;
+    QTest::newRow("export folder") << "home/ExpExcel" << 0700;
+    QTest::newRow("shared database folder") << "home/DBS" << 02770;
+    QTest::newRow("main database") << "home/DBS/dbMain.mdb" << 0660;
+    QTest::newRow("its write-ahead log") << "home/DBS/dbMain.mdb-wal" << 0660;
+    QTest::newRow("its shared memory") << "home/DBS/dbMain.mdb-shm" << 0660;
+    QTest::newRow("report template") << "home/DBS/dbReport_SRC.mdb" << 0660;
+}
+
+void TestMduMain::filesKeptFromOtherUsers()
+{
+    QFETCH(QString, path);
+    QFETCH(int, mode);
+    // The usual creation mask lets every user read new files.
+    const int previous = FileModes::SetCreationMask(022);
+    TestHome home;
+    const bool created = createInstallation(home);
+    const bool started = created && InitApp();
+    if (started) {
+        QSettings layout(home.programFolder() + "/FormIni/FrmMain.ini", QSettings::IniFormat);
+        layout.setValue("FormPosition/Left", "0");
+    }
+    FileModes::SetCreationMask(previous);
+    QVERIFY(started);
+    QCOMPARE(QString::number(FileModes::Mode(home.path() + "/" + path), 8), QString::number(mode, 8));
+}
+
 void TestMduMain::secondCopyRefused()
 {
     TestHome home;
@@ -173,6 +453,31 @@ void TestMduMain::reportTemplateMissing()
     QCOMPARE(p.lastText(),
              "원본 레포트DB파일이 없어졌거나 옮겨졌습니다.\r\n원본 레포트DB파일을 확인하세요.\r\n" +
                  home.dbsFolder() + "/dbReport_SRC.mdb");
+}
+
+void TestMduMain::singleCopyLockOutOfOthersReach_data()
+{
+    QTest::addColumn<bool>("staleLockLeft");
+    // Another local user holds a lock under the name the temporary folder used to get.
+    QTest::newRow("name taken in the temporary folder") << false;
+    QTest::newRow("lock left by a crashed run") << true;
+}
+
+void TestMduMain::singleCopyLockOutOfOthersReach()
+{
+    QFETCH(bool, staleLockLeft);
+    TestHome home;
+    const QByteArray key =
+        QCryptographicHash::hash(home.programFolder().toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    QLockFile squatter(QDir::tempPath() + "/zelkova-" + QString::fromLatin1(key) + ".lock");
+    QVERIFY(squatter.tryLock(0));
+    const QString lockPath = SingleInstanceLockPath();
+    if (staleLockLeft)
+        QVERIFY(writeAll(lockPath, "999999999\nzelkova\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
+    QVERIFY(AcquireSingleInstance());
+    ReleaseSingleInstance();
+    const QString folder = QFileInfo(lockPath).path();
+    QVERIFY(folder == home.programFolder() || FileModes::Mode(folder) == 0700);
 }
 
 int main(int argc, char* argv[])

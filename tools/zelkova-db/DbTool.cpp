@@ -1,6 +1,8 @@
 #include "DbTool.h"
 
 #include "app/AppPaths.h"
+#include "app/FileModes.h"
+#include "db/DbCheck.h"
 #include "db/Schema.h"
 
 #include <QDir>
@@ -37,24 +39,40 @@ void err(const QString& text)
 
 QString Usage()
 {
-    return QStringLiteral("사용법: zelkova-db <명령> [옵션] [--home DIR | DIR]\n"
-                          "\n"
-                          "명령:\n"
-                          "  create [--demo] DIR        프로그램 폴더 DIR 아래 DBS에 dbMain.mdb, "
-                          "dbReport_SRC.mdb, dbPost.mdb를 만듭니다.\n"
-                          "         --customers N --stores N --days N --orders-per-day N --seed N\n"
-                          "                              (--demo와 함께) 생성할 자료의 양을 정합니다.\n"
-                          "  upgrade DIR                메인 DB를 현재 프로그램의 구조로 올립니다.\n"
-                          "  import-post CSV DIR        우편번호 목록(CSV: ZIPCODE,SIDO,GUGUN,DONG,BUNJI)을 "
-                          "dbPost.mdb로 가져옵니다.\n"
-                          "  version DIR                메인 DB의 구조 버전을 보여 줍니다.\n"
-                          "  normalize-phones DIR       고객과 가맹점의 전화1~4를 검색이 찾는 한 가지 "
-                          "형식(02-1234-5678)으로 고칩니다.\n"
-                          "\n"
-                          "DIR 대신 --home DIR 또는 환경변수 ZELKOVA_HOME을 쓸 수 있습니다.\n");
+    return QStringLiteral(
+        "사용법: zelkova-db <명령> [옵션] [--home DIR | DIR]\n"
+        "\n"
+        "명령:\n"
+        "  create [--demo] DIR        프로그램 폴더 DIR 아래 DBS에 dbMain.mdb, "
+        "dbReport_SRC.mdb, dbPost.mdb를 만듭니다.\n"
+        "         --customers N --stores N --days N --orders-per-day N --seed N\n"
+        "                              (--demo와 함께) 생성할 자료의 양을 정합니다.\n"
+        "  upgrade DIR                메인 DB를 현재 프로그램의 구조로 올립니다.\n"
+        "  import-post CSV DIR        우편번호 목록(CSV: ZIPCODE,SIDO,GUGUN,DONG,BUNJI)을 "
+        "dbPost.mdb로 가져옵니다.\n"
+        "  version DIR                메인 DB의 구조 버전을 보여 줍니다.\n"
+        "  check DIR                  폴더와 메인 DB를 점검합니다(모든 페이지의 무결성 포함).\n"
+        "  normalize-phones DIR       고객과 가맹점의 전화1~4를 검색이 찾는 한 가지 "
+        "형식(02-1234-5678)으로 고칩니다.\n"
+        "\n"
+        "DIR 대신 --home DIR 또는 환경변수 ZELKOVA_HOME을 쓸 수 있습니다.\n");
 }
 
-bool Create(const QString& home, const DemoOptions& options, QString* error)
+namespace {
+// Restores the creation mask when the command ends.
+class CreationMask
+{
+public:
+    explicit CreationMask(int mask) : m_previous(FileModes::SetCreationMask(mask)) {}
+    ~CreationMask() { FileModes::SetCreationMask(m_previous); }
+    CreationMask(const CreationMask&) = delete;
+    CreationMask& operator=(const CreationMask&) = delete;
+
+private:
+    int m_previous;
+};
+
+bool createFiles(const QString& home, const DemoOptions& options, QString* error)
 {
     QDir root(home);
     if (!root.mkpath(QStringLiteral("."))) {
@@ -67,6 +85,11 @@ bool Create(const QString& home, const DemoOptions& options, QString* error)
             *error = QStringLiteral("폴더를 만들 수 없습니다: ") + p;
             return false;
         }
+        // The database folder is the seats' group's; layouts and exports are the user's alone.
+        if (qstrcmp(sub, "DBS") == 0)
+            FileModes::ShareWithGroup(p);
+        else if (qstrcmp(sub, "FormIni") == 0 || qstrcmp(sub, "ExpExcel") == 0)
+            FileModes::MakePrivate(p);
     }
     if (!WriteInstallationFiles(home, error))
         return false;
@@ -85,9 +108,19 @@ bool Create(const QString& home, const DemoOptions& options, QString* error)
         if (!DemoData::FillPostSample(postFile, error))
             return false;
     }
+    for (const QString& file : {mainFile, reportFile, postFile})
+        FileModes::ShareWithGroup(file);
     if (options.demo && !DemoData::Fill(mainFile, options, error))
         return false;
     return true;
+}
+} // namespace
+
+bool Create(const QString& home, const DemoOptions& options, QString* error)
+{
+    // The seats' accounts share the database through their group; nothing here is for other users.
+    CreationMask mask(007);
+    return createFiles(home, options, error);
 }
 
 bool Upgrade(const QString& home, QString* error)
@@ -97,7 +130,26 @@ bool Upgrade(const QString& home, QString* error)
         *error = QStringLiteral("메인DB파일이 없습니다: ") + mainFile;
         return false;
     }
+    // Only this program's own database in an older layout is upgraded; anything else stays untouched.
+    const DbCheck::Result r = DbCheck::CheckMainFile(mainFile);
+    if (r.fault != DbCheck::Fault::None && r.fault != DbCheck::Fault::OlderSchema) {
+        *error = DbCheck::Message(r);
+        return false;
+    }
     return Schema::Upgrade(mainFile, error);
+}
+
+bool Check(const QString& home, QString* report)
+{
+    const QString dbs = dbsFolder(home);
+    const QString mainFile = dbs + QLatin1Char('/') + Schema::kMainFileName;
+    DbCheck::Result r = DbCheck::CheckFolder(dbs);
+    if (r.ok())
+        r = DbCheck::CheckMainFile(mainFile);
+    if (r.ok())
+        r = DbCheck::CheckIntegrity(mainFile, true);
+    *report = r.ok() ? QStringLiteral("이상 없음: ") + mainFile : DbCheck::Message(r);
+    return r.ok();
 }
 
 int Run(const QStringList& argsIn)
@@ -159,6 +211,12 @@ int Run(const QStringList& argsIn)
         }
         out(QStringLiteral("구조 버전 %1").arg(Schema::kCurrentVersion));
         return 0;
+    }
+    if (command == QLatin1String("check")) {
+        QString report;
+        const bool ok = Check(home, &report);
+        (ok ? out : err)(report);
+        return ok ? 0 : 2;
     }
     if (command == QLatin1String("version")) {
         const int v =

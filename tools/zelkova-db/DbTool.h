@@ -23,6 +23,8 @@ bool Create(const QString& home, const DemoOptions& options, QString* error);
 bool WriteInstallationFiles(const QString& home, QString* error);
 // Brings the main database of `home` up to the current layout.
 bool Upgrade(const QString& home, QString* error);
+// Checks the database folder and the main database page by page; *report is the Korean result line.
+bool Check(const QString& home, QString* report);
 
 // Runs the tool with its command line (without the program name); returns the process exit code.
 int Run(const QStringList& args);

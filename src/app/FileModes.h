@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// Who may read the files this program writes.
+//
+// Telephone numbers and addresses of customers are personal data: everything a seat writes for itself
+// (settings, layouts, exports, its report database, logs) is for the seat's user only. The shared
+// database folder is for the user and the group the seats' accounts share, never for other users.
+namespace FileModes {
+// From now on files and folders this process creates are readable by the user only (umask 077).
+void RestrictNewFiles();
+// Sets the creation mask and returns the previous one (POSIX umask bits).
+int SetCreationMask(int mask);
+// A file 0600, a folder 0700.
+bool MakePrivate(const QString& path);
+// A file 0660, a folder 2770 (new files inherit the folder's group).
+bool ShareWithGroup(const QString& path);
+// Permission bits (07777) of a path, -1 when it cannot be read.
+int Mode(const QString& path);
+} // namespace FileModes
