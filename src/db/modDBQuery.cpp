@@ -100,8 +100,8 @@ QString NextCode(const QString& table, const QString& column, int width, const Q
 {
     const int digits = width - int(prefix.size());
     QString sql = QStringLiteral("SELECT MAX(") + column + QStringLiteral(") FROM ") + table +
-                  QStringLiteral(" WHERE ") + column + QStringLiteral(" LIKE '") + SQLQuote(prefix) +
-                  QStringLiteral("%'");
+                  QStringLiteral(" WHERE ") + column + QStringLiteral(" LIKE ") +
+                  SQLLikePattern(prefix, LikeMatch::StartsWith);
     if (!condition.isEmpty())
         sql += QStringLiteral(" AND ") + condition;
     const QVariant max = GetFirstValue(sql);
@@ -149,17 +149,35 @@ QString SQLQuote(const QString& text)
     return out;
 }
 
+QString SQLLikePattern(const QString& text, LikeMatch match)
+{
+    static const QString kSpecial = QStringLiteral("%_\\");
+    QString body = SQLQuote(text);
+    bool escaped = false;
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        if (kSpecial.contains(body.at(i))) {
+            body.insert(i++, QLatin1Char('\\'));
+            escaped = true;
+        }
+    }
+    const QString lead = match == LikeMatch::StartsWith ? QString() : QStringLiteral("%");
+    const QString tail = match == LikeMatch::EndsWith ? QString() : QStringLiteral("%");
+    QString pattern = QLatin1Char('\'') + lead + body + tail + QLatin1Char('\'');
+    if (escaped)
+        pattern += QStringLiteral(" ESCAPE '\\'");
+    return pattern;
+}
+
 QString MakeLikeClause(const QString& mode, const QString& text)
 {
-    const QString t = SQLQuote(text);
     if (mode == QLatin1String("*s*"))
-        return QStringLiteral(" LIKE '%") + t + QStringLiteral("%'");
+        return QStringLiteral(" LIKE ") + SQLLikePattern(text, LikeMatch::Contains);
     if (mode == QLatin1String("s*"))
-        return QStringLiteral(" LIKE '") + t + QStringLiteral("%'");
+        return QStringLiteral(" LIKE ") + SQLLikePattern(text, LikeMatch::StartsWith);
     if (mode == QLatin1String("*s"))
-        return QStringLiteral(" LIKE '%") + t + QStringLiteral("'");
+        return QStringLiteral(" LIKE ") + SQLLikePattern(text, LikeMatch::EndsWith);
     if (mode == QLatin1String("="))
-        return QStringLiteral(" = '") + t + QStringLiteral("'");
+        return QStringLiteral(" = '") + SQLQuote(text) + QStringLiteral("'");
     return QString();
 }
 

@@ -34,6 +34,20 @@ bool CheckDupJoined(const QString& table, const QStringList& columns, const QStr
                     const QString& shownValue = {});
 
 QString SQLQuote(const QString& text);
+
+// Where a searched text must stand in the column for a LIKE match.
+enum class LikeMatch
+{
+    Contains,
+    StartsWith,
+    EndsWith
+};
+// The quoted LIKE pattern (with its surrounding quotes) that finds the text as typed: quotes doubled as
+// SQLQuote does, and "%", "_" and "\" taken literally. Only a text holding one of those three gets them
+// escaped and " ESCAPE '\'" after the literal; every other text gives the plain pattern, so ordinary
+// searches keep their statement. Backslash is also PostgreSQL's own LIKE escape, so the plain pattern of
+// a text without one means the same there.
+QString SQLLikePattern(const QString& text, LikeMatch match);
 QString MakeLikeClause(const QString& mode, const QString& text);
 QString MakeSearchWhere(const QString& columns, const QString& modeItem, const QString& text);
 QString NullToStr(const QVariant& value);

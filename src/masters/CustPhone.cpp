@@ -47,16 +47,17 @@ QString PhoneSearchSuffix(const QString& searchText)
 
 QString PhoneSuffixCondition(const QString& suffix, bool useIndex)
 {
-    const QString q = SQLQuote(suffix);
-    // A "%" inside the text can match more characters than the index keeps, so only plain texts go there.
-    const bool indexable = useIndex && !suffix.isEmpty() && !suffix.contains(QLatin1Char('%')) &&
-                           suffix.toUcs4().size() <= kPhoneIndexChars;
+    // The index keeps only the last characters of a number, so a longer text needs the column scan.
+    const bool indexable = useIndex && !suffix.isEmpty() && suffix.toUcs4().size() <= kPhoneIndexChars;
     if (indexable) {
+        // Escaped after reversing: escaping first would leave each escape behind the character it guards.
         return QStringLiteral("코드 IN (SELECT 코드 FROM ") + kPhoneIndexTable +
-               QStringLiteral(" WHERE 역순 LIKE '") + SQLQuote(ReversedText(suffix)) + QStringLiteral("%')");
+               QStringLiteral(" WHERE 역순 LIKE ") +
+               SQLLikePattern(ReversedText(suffix), LikeMatch::StartsWith) + QLatin1Char(')');
     }
+    const QString pattern = SQLLikePattern(suffix, LikeMatch::EndsWith);
     QStringList tests;
     for (int i = 1; i <= 4; ++i)
-        tests << QStringLiteral("전화%1 LIKE '%").arg(i) + q + QLatin1Char('\'');
+        tests << QStringLiteral("전화%1 LIKE ").arg(i) + pattern;
     return tests.join(QStringLiteral(" OR "));
 }

@@ -139,6 +139,9 @@ void TestDbQuery::nextCode_data()
     QTest::newRow("condition narrows") << QStringList{"10000001", "10000005"} << 8 << "1"
                                        << "메모 = 'keep'"
                                        << "10000002";
+    QTest::newRow("underscore in a prefix is no wildcard") << QStringList{"1_000001", "1a000009"} << 8 << "1_"
+                                                           << ""
+                                                           << "1_000002";
     QTest::newRow("order number per date and terminal")
         << QStringList{"26120810", "26120811"} << 8 << "261208"
         << ""
@@ -237,6 +240,23 @@ void TestDbQuery::searchClauses_data()
                                    << "=  : 검색어와 일치"
                                    << "it's"
                                    << "메모 = 'it''s'";
+    QTest::newRow("percent and quote, two columns")
+        << "상호명,대표자명"
+        << "*s*: 검색어를 포함"
+        << "50%'s"
+        << "(상호명 LIKE '%50\\%''s%' ESCAPE '\\' OR 대표자명 LIKE '%50\\%''s%' ESCAPE '\\')";
+    QTest::newRow("underscore starts") << "상호"
+                                       << "s* : 검색어로 시작"
+                                       << "a_b"
+                                       << "상호 LIKE 'a\\_b%' ESCAPE '\\'";
+    QTest::newRow("backslash ends") << "전화1"
+                                    << "*s : 검색어로 종료"
+                                    << "1\\2"
+                                    << "전화1 LIKE '%1\\\\2' ESCAPE '\\'";
+    QTest::newRow("equals leaves wildcards alone") << "메모"
+                                                   << "=  : 검색어와 일치"
+                                                   << "5%_"
+                                                   << "메모 = '5%_'";
     QTest::newRow("unknown mode") << "메모"
                                   << "??"
                                   << "x"
