@@ -3,6 +3,7 @@
 #include "db/RecordScreens.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
+#include "ui/TextUtil.h"
 
 #include <QDialog>
 #include <QHash>
@@ -62,6 +63,8 @@ QString PickRecord(const QString& itemName, const QString& pickerName, const QSt
                    const QString& searchText, QString& code, QPoint anchor, bool allowRegister,
                    const QString& extra)
 {
+    if (!CheckSearchText(searchText))
+        return QString();
     std::unique_ptr<RecordPicker> picker = CreatePicker(pickerName);
     if (!picker)
         return QString();
@@ -117,6 +120,8 @@ QString PickStore(const QString& searchText, QString& code, QPoint anchor, bool 
 QString PickMenu(const QString& storeArg1, const QString& storeArg2, const QString& searchText, QString& code,
                  QPoint anchor, bool multiple)
 {
+    if (!CheckSearchText(searchText))
+        return QString();
     std::unique_ptr<RecordPicker> picker = CreatePicker(QStringLiteral("FrmMenu_sel"));
     if (!picker)
         return QString();

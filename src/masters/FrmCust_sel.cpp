@@ -14,6 +14,7 @@
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
+#include "ui/TextUtil.h"
 #include "ui/modFormIni.h"
 #include "ui/modSpread60.h"
 
@@ -135,16 +136,16 @@ QString FrmCust_sel::SearchSql(const QString& text, bool tel, bool bunji, bool m
 {
     QString condition;
     if (!text.isEmpty()) {
-        const QString q = SQLQuote(text);
+        const QString q = SQLLikePattern(text, LikeMatch::Contains);
         if (tel)
             condition =
                 QStringLiteral(" WHERE (") + PhoneSuffixCondition(PhoneSearchSuffix(text), phoneIndex);
         if (bunji)
             condition += (condition.isEmpty() ? QStringLiteral(" WHERE (") : QStringLiteral(" OR")) +
-                         QStringLiteral(" 주소2 LIKE '%") + q + QStringLiteral("%'");
+                         QStringLiteral(" 주소2 LIKE ") + q;
         if (memo)
             condition += (condition.isEmpty() ? QStringLiteral(" WHERE (") : QStringLiteral(" OR")) +
-                         QStringLiteral(" 메모 LIKE '%") + q + QStringLiteral("%'");
+                         QStringLiteral(" 메모 LIKE ") + q;
         if (!condition.isEmpty())
             condition += QLatin1Char(')');
     }
@@ -153,6 +154,8 @@ QString FrmCust_sel::SearchSql(const QString& text, bool tel, bool bunji, bool m
 
 int FrmCust_sel::Refresh_Sheet()
 {
+    if (!CheckSearchText(m_txtinput->text()))
+        return -1;
     m_spList->SetMaxRows(0);
     const QString sql =
         SearchSql(m_txtinput->text(), m_chkFindFld[0]->isChecked(), m_chkFindFld[1]->isChecked(),

@@ -40,7 +40,7 @@ public:
     QDialog* dialog() override { return this; }
     void SyncUpdateCust(RecordEditor* editor, int mode) override;
 
-    // Runs the search for txtinput and the ticked scopes; the number of rows.
+    // Runs the search for txtinput and the ticked scopes; the number of rows, -1 when the text was refused.
     int Refresh_Sheet();
     // The statement Refresh_Sheet runs for a text and the scopes (telephone, street number, memo).
     static QString SearchSql(const QString& text, bool tel, bool bunji, bool memo, bool phoneIndex);

@@ -7,6 +7,7 @@
 #include "ui/InputUtil.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
+#include "ui/TextUtil.h"
 #include "ui/modFormIni.h"
 #include "ui/modSpread60.h"
 
@@ -124,16 +125,18 @@ int FrmMemb_sel::FindRecords(const QString& searchText, const QString& /*extra*/
 int FrmMemb_sel::Refresh_Sheet()
 {
     const QString text = m_txtinput->text();
+    if (!CheckSearchText(text))
+        return -1;
     QString sql = QStringLiteral("SELECT * FROM 가맹점");
     if (!text.isEmpty()) {
-        const QString t = SQLQuote(text);
         QString where;
         for (int i = 0; i < kScopeCount; ++i) {
             if (!m_chkFindFld[i]->isChecked())
                 continue;
             where += where.isEmpty() ? QStringLiteral(" WHERE (") : QStringLiteral(" OR ");
-            where += QString::fromUtf8(kScopes[i].column) + QStringLiteral(" LIKE '") +
-                     (kScopes[i].startsWith ? QString() : QStringLiteral("%")) + t + QStringLiteral("%'");
+            where +=
+                QString::fromUtf8(kScopes[i].column) + QStringLiteral(" LIKE ") +
+                SQLLikePattern(text, kScopes[i].startsWith ? LikeMatch::StartsWith : LikeMatch::Contains);
         }
         if (!where.isEmpty())
             sql += where + QLatin1Char(')');
@@ -142,7 +145,8 @@ int FrmMemb_sel::Refresh_Sheet()
     m_lastQuery = sql;
 
     return FillPickerList(m_spList, sql, ColCode, [](const Recordset& rs) -> QVariantList {
-        return {rs.text(QStringLiteral("코드")), rs.text(QStringLiteral("상호")), rs.text(QStringLiteral("전화1")),
+        return {rs.text(QStringLiteral("코드")), rs.text(QStringLiteral("상호")),
+                rs.text(QStringLiteral("전화1")),
                 rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') + rs.text(QStringLiteral("주소2")),
                 rs.text(QStringLiteral("메모"))};
     });

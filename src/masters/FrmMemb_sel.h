@@ -30,7 +30,8 @@ public:
     // The picker has no editor of its own; saves elsewhere change nothing here.
     void SyncUpdateCust(RecordEditor*, int) override {}
 
-    // Searches for the text in txtinput with the ticked scopes; returns the number of rows.
+    // Searches for the text in txtinput with the ticked scopes; returns the number of rows (-1: text
+    // refused).
     int Refresh_Sheet() override;
     // Takes the active row as the result and closes; false with a message when the list is empty.
     bool SelectActive();

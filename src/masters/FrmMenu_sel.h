@@ -32,7 +32,8 @@ public:
     QString result() const override { return m_result; }
     QDialog* dialog() override { return this; }
 
-    // Lists the store's menus whose name holds the text in txtinput; returns the number of rows.
+    // Lists the store's menus whose name holds the text in txtinput; returns the number of rows (-1: text
+    // refused).
     int Refresh_Sheet() override;
     // Builds the result from the marked quantities (or the active row) and closes; false with a message
     // when the list is empty.

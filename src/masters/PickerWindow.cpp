@@ -74,6 +74,8 @@ bool HandlePickerInputEvent(QEvent* event, const std::function<void()>& search)
 
 void ShowPickerSearchOutcome(int rows, SpreadGrid* list)
 {
+    if (rows < 0) // the search text was refused, and the refusal said why
+        return;
     if (rows > 0)
         list->setFocus();
     else

@@ -29,7 +29,8 @@ void FinishPickerLayout(QDialog* owner, QLayout* top, SpreadGrid* list, QLayout*
 
 // Selects the box's text on focus and runs search on Enter; true when the event was used up.
 bool HandlePickerInputEvent(QEvent* event, const std::function<void()>& search);
-// After a search: into the list when rows were found, otherwise tells the operator nothing matched.
+// After a search: into the list when rows were found, otherwise tells the operator nothing matched; a
+// negative count (the text was refused with its own message) does neither.
 void ShowPickerSearchOutcome(int rows, SpreadGrid* list);
 // F3 (whatever the modifiers) goes back to the search box and Enter is swallowed; true when the key was used.
 bool HandlePickerKey(QKeyEvent* event, QLineEdit* input);

@@ -12,6 +12,7 @@
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
+#include "ui/TextUtil.h"
 #include "ui/modFormIni.h"
 #include "ui/modSpread60.h"
 
@@ -133,19 +134,19 @@ QString frmZipcode::SearchSql(const QString& text)
     QString sql = QStringLiteral("SELECT ZIPCODE, SIDO, GUGUN, DONG, BUNJI FROM Post");
     if (!text.isEmpty()) {
         sql += QStringLiteral(" WHERE");
-        const QString q = SQLQuote(text);
         if (isDigits(WithoutHyphens(text)))
-            sql += QStringLiteral(" ZIPCODE = '") + q + QLatin1Char('\'');
-        else if (gIsNT)
-            sql += QStringLiteral(" DONG LIKE '") + q + QStringLiteral("%'");
+            sql += QStringLiteral(" ZIPCODE = '") + SQLQuote(text) + QLatin1Char('\'');
         else
-            sql += QStringLiteral(" DONG LIKE '%") + q + QStringLiteral("%'");
+            sql += QStringLiteral(" DONG LIKE ") +
+                   SQLLikePattern(text, gIsNT ? LikeMatch::StartsWith : LikeMatch::Contains);
     }
     return sql + QStringLiteral(" ORDER BY ZIPCODE;");
 }
 
 int frmZipcode::RefreshSheet()
 {
+    if (!CheckSearchText(m_txtInput->text()))
+        return -1;
     WaitCursor wait;
     m_spList->SetMaxRows(0);
     if (!m_conn.isOpen())
@@ -189,7 +190,10 @@ void frmZipcode::searchAction()
                                        QStringLiteral("※시스템에 따라 시간이 다소 걸릴 수도 있습니다."),
                                    QStringLiteral("우편번호 검색"), false) != MsgAnswer::Yes)
         return;
-    if (RefreshSheet() == 0) {
+    const int rows = RefreshSheet();
+    if (rows < 0) {
+        m_txtInput->setFocus();
+    } else if (rows == 0) {
         ShowInfo(QLatin1Char('\'') + text + QStringLiteral("' 를 찾을 수 없습니다."));
         m_txtInput->setFocus();
     } else {
@@ -250,6 +254,8 @@ bool RunZipSearch(QWidget* parent, const QString& text, QString& post, QString& 
 {
     if (nothingFound)
         *nothingFound = false;
+    if (!CheckSearchText(text))
+        return false;
     frmZipcode window(parent);
     if (!window.isReady())
         return false;

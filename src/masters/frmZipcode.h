@@ -25,7 +25,8 @@ public:
     int InitForm(const QString& searchText);
     QString Post() const { return m_post; }
     QString Addr() const { return m_addr; }
-    // Runs the search for the current text of txtInput; the number of rows found.
+    // Runs the search for the current text of txtInput; the number of rows found, -1 when the text was
+    // refused.
     int RefreshSheet();
 
     // The search statement for a text (exposed for the tests of its rules).

@@ -17,11 +17,7 @@ namespace {
 class Cp949Codec
 {
 public:
-    Cp949Codec()
-        : m_toCp949(iconv_open("CP949", "UTF-32LE"))
-        , m_fromCp949(iconv_open("UTF-8", "CP949"))
-    {
-    }
+    Cp949Codec() : m_toCp949(iconv_open("CP949", "UTF-32LE")), m_fromCp949(iconv_open("UTF-8", "CP949")) {}
     ~Cp949Codec()
     {
         if (m_toCp949 != invalid())
@@ -98,8 +94,7 @@ Cp949Codec& codec()
 
 // Calls f(start, length in UTF-16 units, code point) for every character; stops when f returns false.
 // A lone surrogate is passed as itself and has no CP949 form.
-template <typename F>
-void forEachChar(const QString& text, F f)
+template <typename F> void forEachChar(const QString& text, F f)
 {
     const int size = int(text.size());
     for (int i = 0; i < size;) {
@@ -227,6 +222,27 @@ QString MaxByteLengthMessage(int maxBytes)
            QStringLiteral("한글은 한 글자당 길이가 2입니다.");
 }
 
+bool CheckSearchText(const QString& text, int maxBytes)
+{
+    QString problem;
+    for (qsizetype i = 0; i < text.size() && problem.isEmpty(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isNull()) {
+            problem = QStringLiteral("검색어에 입력할 수 없는 문자(NUL)가 들어 있습니다.");
+        } else if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            ++i;
+        } else if (c.isSurrogate()) {
+            problem = QStringLiteral("검색어에 깨진 문자가 들어 있습니다.");
+        }
+    }
+    if (problem.isEmpty() && LenByte(text) > maxBytes)
+        problem = MaxByteLengthMessage(maxBytes);
+    if (problem.isEmpty())
+        return true;
+    ShowInfo(problem + kCrLf + QStringLiteral("검색어를 고쳐서 다시 입력하세요."));
+    return false;
+}
+
 bool CheckTime(QString& text)
 {
     const int n = int(text.size());
@@ -235,8 +251,8 @@ bool CheckTime(QString& text)
 
     QString shaped = text;
     if (n <= 2) {
-        const QString hour = isAsciiDigits(text) ? QStringLiteral("%1").arg(text.toInt(), 2, 10, QLatin1Char('0'))
-                                                 : text;
+        const QString hour =
+            isAsciiDigits(text) ? QStringLiteral("%1").arg(text.toInt(), 2, 10, QLatin1Char('0')) : text;
         shaped = hour + QStringLiteral(":00");
     } else if (n == 4 && text.at(1) == QLatin1Char(':')) {
         // "9:30" already reads as a time; splitting it after two characters would make "9::30".
@@ -249,8 +265,8 @@ bool CheckTime(QString& text)
         return true;
     }
     ShowInfo(QLatin1Char('[') + shaped + QStringLiteral("]는 시간형식이 아닙니다.") + kCrLf +
-             QStringLiteral("시:분 방식으로 입력하세요.") + kCrLf + QStringLiteral("예) 14:25 또는 1425") + kCrLf +
-             QStringLiteral("     01:05 또는 0105"));
+             QStringLiteral("시:분 방식으로 입력하세요.") + kCrLf + QStringLiteral("예) 14:25 또는 1425") +
+             kCrLf + QStringLiteral("     01:05 또는 0105"));
     return false;
 }
 
@@ -305,7 +321,8 @@ double RoundHalfAway(double number, double places)
 
     // The shortest decimal digits that read back as this number: "d.ddde±x".
     char buf[64];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, std::fabs(number), std::chars_format::scientific);
+    const auto [end, ec] =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(number), std::chars_format::scientific);
     if (ec != std::errc())
         return number;
     const std::string text(buf, end);

@@ -26,6 +26,14 @@ QString LPad(const QString& text, int width, QChar fill = QLatin1Char(' '));
 // The byte-length message of text boxes ("최대입력길이를 넘었습니다." ...).
 QString MaxByteLengthMessage(int maxBytes);
 
+// The longest text a text column holds, in bytes; a longer search text can match nothing.
+constexpr int kMaxSearchBytes = 255;
+
+// The check every search box makes before its text goes into a statement: a text holding a NUL or half
+// of a surrogate pair, or longer than maxBytes, is refused with a message saying why (false). Such a
+// text never reaches the engine, whose error would show the statement to the operator.
+bool CheckSearchText(const QString& text, int maxBytes = kMaxSearchBytes);
+
 // Time-of-day entry: "9" -> "09:00", "1425" and "14.25" -> "14:25". On success the text is replaced by
 // "HH:MM" and true is returned. Lengths 0, 3 and over 5 return false silently; any other text that is
 // not a time shows the format help and returns false, leaving the text as it was.

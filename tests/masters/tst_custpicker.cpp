@@ -58,6 +58,7 @@ private Q_SLOTS:
     void searchScopes_data();
     void searchScopes();
     void scopesRemembered();
+    void badTextRefused();
     void selecting();
     void addAndEditShowInGrid();
     void deleting();
@@ -179,6 +180,8 @@ void TestCustPicker::searchScopes_data()
         << "12'3" << QList<bool>{false, true, false} << QStringList{"10000004"};
     QTest::newRow("memo with quote, telephone too")
         << "O'Neil" << QList<bool>{true, false, true} << QStringList{"10000004"};
+    QTest::newRow("percent and underscore are no wildcards")
+        << "%_" << QList<bool>{true, true, true} << QStringList{};
     QTest::newRow("nothing ticked lists all")
         << "5678" << QList<bool>{false, false, false}
         << QStringList{"10000001", "10000002", "10000003", "10000004", "10000005"};
@@ -196,7 +199,8 @@ void TestCustPicker::searchScopes()
     picker.txtinput()->setText(text);
     QTest::keyClick(picker.txtinput(), Qt::Key_Return);
     QCOMPARE(gridCodes(picker), codes);
-    QCOMPARE(prompter.count(), 0);
+    // No engine error; an empty list says so.
+    QCOMPARE(prompter.texts(), codes.isEmpty() ? QStringList{"검색된 자료가 없습니다."} : QStringList{});
     // The index and the plain scan of the four columns agree.
     for (bool useIndex : {true, false}) {
         Recordset rs;
@@ -204,6 +208,18 @@ void TestCustPicker::searchScopes()
             OpenQuery(rs, FrmCust_sel::SearchSql(text, scopes.at(0), scopes.at(1), scopes.at(2), useIndex)),
             int(codes.size()));
     }
+}
+
+void TestCustPicker::badTextRefused()
+{
+    ScriptedPrompter prompter;
+    FrmCust_sel picker;
+    picker.txtinput()->setText(QStringLiteral("5678") + QChar(0));
+    QTest::keyClick(picker.txtinput(), Qt::Key_Return);
+    QCOMPARE(prompter.count(), 1);
+    QVERIFY2(prompter.lastText().endsWith(QStringLiteral("검색어를 고쳐서 다시 입력하세요.")),
+             qPrintable(prompter.lastText()));
+    QCOMPARE(picker.spList()->MaxRows(), 0);
 }
 
 void TestCustPicker::scopesRemembered()

@@ -79,6 +79,8 @@ private Q_SLOTS:
     void storeSearch_data();
     void storeSearch();
     void storeScopesRemembered();
+    void badSearchTextRefused_data();
+    void badSearchTextRefused();
     void storeFindRecords();
     void pickStore_data();
     void pickStore();
@@ -140,6 +142,8 @@ void TestStorePickers::storeSearch_data()
     QTest::newRow("name with a quote")
         << QList<bool>{false, true, false, false} << "김's" << QStringList{"A1"};
     QTest::newRow("quote in a code search") << codeOnly << "1'" << QStringList{};
+    QTest::newRow("percent is no wildcard") << QList<bool>{false, true, false, true} << "%" << QStringList{};
+    QTest::newRow("underscore is no wildcard") << codeOnly << "1_3" << QStringList{};
     QTest::newRow("no scope lists every store")
         << QList<bool>{false, false, false, false} << "zz" << QStringList{"12", "120", "1234", "312", "A1"};
 }
@@ -155,6 +159,48 @@ void TestStorePickers::storeSearch()
     picker.txtinput()->setText(text);
     QCOMPARE(picker.Refresh_Sheet(), codes.size());
     QCOMPARE(gridColumn(picker.spList(), FrmMemb_sel::ColCode), codes);
+}
+
+void TestStorePickers::badSearchTextRefused_data()
+{
+    QTest::addColumn<int>("entry"); // 0 store search box, 1 menu search box, 2 PickStore, 3 PickMenu
+    QTest::addColumn<QString>("text");
+    QTest::newRow("store box, NUL") << 0 << QStringLiteral("12") + nul;
+    QTest::newRow("store box, overlong") << 0 << QString(150, u'가');
+    QTest::newRow("menu box, lone surrogate") << 1 << QStringLiteral("양") + QChar(0xD800);
+    QTest::newRow("PickStore, overlong") << 2 << QString(300, u'1');
+    QTest::newRow("PickMenu, NUL") << 3 << nul + QStringLiteral("반");
+}
+
+void TestStorePickers::badSearchTextRefused()
+{
+    QFETCH(int, entry);
+    QFETCH(QString, text);
+    bool windowShown = false;
+    SetModalHandler([&](QDialog*) {
+        windowShown = true;
+        return int(QDialog::Rejected);
+    });
+    QString code;
+    if (entry == 0 || entry == 1) {
+        FrmMemb_sel stores;
+        FrmMenu_sel menus;
+        menus.FindRecords(QString(), QStringLiteral("A1") + nul);
+        PickerDialog* picker = entry == 0 ? static_cast<PickerDialog*>(&stores) : &menus;
+        picker->txtinput()->setText(text);
+        QTest::keyClick(picker->txtinput(), Qt::Key_Return);
+        QCOMPARE(picker->spList()->MaxRows(), entry == 0 ? 0 : 4); // the list before the search stays
+    } else if (entry == 2) {
+        QCOMPARE(PickStore(text, code, {}, true), QString());
+    } else {
+        QCOMPARE(PickMenu(QStringLiteral("A1"), QStringLiteral("김's 치킨"), text, code, {}, false),
+                 QString());
+    }
+    // Only the refusal, never an engine error, a "nothing found" or an offer to register.
+    QCOMPARE(m_prompter->count(), 1);
+    QVERIFY2(m_prompter->lastText().endsWith(QStringLiteral("검색어를 고쳐서 다시 입력하세요.")),
+             qPrintable(m_prompter->lastText()));
+    QVERIFY(!windowShown);
 }
 
 void TestStorePickers::storeScopesRemembered()

@@ -24,6 +24,7 @@ private Q_SLOTS:
     void initForm();
     void emptySearchAsks();
     void notFoundMessage();
+    void badTextRefused();
     void runZipSearch_data();
     void runZipSearch();
     void missingFile();
@@ -80,6 +81,8 @@ void TestZipcode::searchRules_data()
     QTest::newRow("town middle on old systems") << "청동" << false << 1;
     QTest::newRow("two rows of one town") << "역삼동" << true << 2;
     QTest::newRow("quote in text") << "x'y" << true << 0;
+    QTest::newRow("percent is no wildcard") << "%" << true << 0;
+    QTest::newRow("underscore is no wildcard") << "역_동" << false << 0;
 }
 
 void TestZipcode::searchRules()
@@ -169,6 +172,27 @@ void TestZipcode::notFoundMessage()
     w.findChild<QPushButton*>("btnSel")->click();
     QCOMPARE(prompter.lastText(), QString("리스트에서 선택하세요."));
     QVERIFY(w.Post().isEmpty());
+}
+
+void TestZipcode::badTextRefused()
+{
+    ScriptedPrompter prompter;
+    bool windowShown = false;
+    SetModalHandler([&](QDialog*) {
+        windowShown = true;
+        return int(QDialog::Rejected);
+    });
+    frmZipcode w;
+    w.txtInput()->setText(QStringLiteral("역삼") + QChar(0));
+    QTest::keyClick(w.txtInput(), Qt::Key_Return);
+    QString p;
+    QString a;
+    QVERIFY(!RunZipSearch(nullptr, QString(200, u'동'), p, a));
+    // One refusal each, never an engine error or a "not found".
+    QCOMPARE(prompter.count(), 2);
+    for (const QString& text : prompter.texts())
+        QVERIFY2(text.endsWith(QStringLiteral("검색어를 고쳐서 다시 입력하세요.")), qPrintable(text));
+    QVERIFY(!windowShown);
 }
 
 void TestZipcode::runZipSearch_data()

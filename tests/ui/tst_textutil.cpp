@@ -14,6 +14,8 @@ private Q_SLOTS:
     void lpad_data();
     void lpad();
     void cp949RoundTrip();
+    void searchText_data();
+    void searchText();
     void checkTime_data();
     void checkTime();
     void formatPhone_data();
@@ -78,14 +80,21 @@ void TestTextUtil::lpad_data()
     QTest::addColumn<int>("width");
     QTest::addColumn<QString>("fill");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("two syllables to 6") << "김치" << 6 << " " << "  김치";
-    QTest::newRow("exact") << "김치" << 4 << " " << "김치";
-    QTest::newRow("number") << "1,500" << 8 << " " << "   1,500";
-    QTest::newRow("fill char") << "12" << 5 << "0" << "00012";
-    QTest::newRow("cut whole") << "김치찌개" << 4 << " " << "김치";
+    QTest::newRow("two syllables to 6") << "김치" << 6 << " "
+                                        << "  김치";
+    QTest::newRow("exact") << "김치" << 4 << " "
+                           << "김치";
+    QTest::newRow("number") << "1,500" << 8 << " "
+                            << "   1,500";
+    QTest::newRow("fill char") << "12" << 5 << "0"
+                               << "00012";
+    QTest::newRow("cut whole") << "김치찌개" << 4 << " "
+                               << "김치";
     // The cut drops half a syllable; the column must still be 5 bytes wide.
-    QTest::newRow("cut inside a syllable") << "김치찌개" << 5 << " " << " 김치";
-    QTest::newRow("double-byte fill, odd gap") << "a" << 4 << "ㅡ" << "ㅡ a";
+    QTest::newRow("cut inside a syllable") << "김치찌개" << 5 << " "
+                                           << " 김치";
+    QTest::newRow("double-byte fill, odd gap") << "a" << 4 << "ㅡ"
+                                               << "ㅡ a";
 }
 
 void TestTextUtil::lpad()
@@ -109,6 +118,40 @@ void TestTextUtil::cp949RoundTrip()
     QCOMPARE(FromCp949(bytes + "\xB0"), text);
 }
 
+void TestTextUtil::searchText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("refusal"); // first line of the message, empty = accepted
+    const QString broken = QStringLiteral("검색어에 깨진 문자가 들어 있습니다.");
+    const QString tooLong = QStringLiteral("최대입력길이를 넘었습니다.");
+    QTest::newRow("plain") << "홍길동 12-3"
+                           << "";
+    QTest::newRow("wildcards and quotes are ordinary text") << "50%_'\\"
+                                                            << "";
+    QTest::newRow("emoji pair") << QString::fromUtf8("a😀") << "";
+    QTest::newRow("NUL") << QStringLiteral("ab") + QChar(0) + "c"
+                         << QStringLiteral("검색어에 입력할 수 없는 문자(NUL)가 들어 있습니다.");
+    QTest::newRow("lone high surrogate at the end") << QStringLiteral("a") + QChar(0xD83D) << broken;
+    QTest::newRow("lone low surrogate") << QChar(0xDE00) + QStringLiteral("a") << broken;
+    QTest::newRow("two high surrogates") << QString(QChar(0xD83D)) + QChar(0xD83D) + QChar(0xDE00) << broken;
+    QTest::newRow("255 bytes: 127 syllables and a letter") << QString(127, u'가') + "a"
+                                                           << "";
+    QTest::newRow("256 bytes: 128 syllables") << QString(128, u'가') << tooLong;
+    QTest::newRow("256 letters") << QString(256, u'a') << tooLong;
+    QTest::newRow("a megabyte") << QString(1 << 20, u'a') << tooLong;
+}
+
+void TestTextUtil::searchText()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, refusal);
+    ScriptedPrompter prompter;
+    QCOMPARE(CheckSearchText(text), refusal.isEmpty());
+    QCOMPARE(prompter.count(), refusal.isEmpty() ? 0 : 1);
+    if (!refusal.isEmpty())
+        QCOMPARE(prompter.lastText().section(QStringLiteral("\r\n"), 0, 0), refusal);
+}
+
 void TestTextUtil::checkTime_data()
 {
     QTest::addColumn<QString>("text");
@@ -116,22 +159,38 @@ void TestTextUtil::checkTime_data()
     QTest::addColumn<QString>("after");
     QTest::addColumn<QString>("shown"); // the bracketed text of the message, empty when none
 
-    QTest::newRow("one digit") << "9" << true << "09:00" << "";
-    QTest::newRow("two digits") << "23" << true << "23:00" << "";
-    QTest::newRow("four digits") << "1425" << true << "14:25" << "";
-    QTest::newRow("midnight") << "0000" << true << "00:00" << "";
-    QTest::newRow("dot") << "14.25" << true << "14:25" << "";
-    QTest::newRow("colon") << "08:05" << true << "08:05" << "";
-    QTest::newRow("single-digit hour with colon") << "9:30" << true << "09:30" << "";
-    QTest::newRow("empty") << "" << false << "" << "";
-    QTest::newRow("three digits, silent") << "930" << false << "930" << "";
-    QTest::newRow("too long, silent") << "14:250" << false << "14:250" << "";
-    QTest::newRow("hour 25") << "25" << false << "25" << "25:00";
-    QTest::newRow("24:00") << "24:00" << false << "24:00" << "24:00";
-    QTest::newRow("minute 60") << "12:60" << false << "12:60" << "12:60";
-    QTest::newRow("four digits, minute 75") << "1275" << false << "1275" << "12:75";
-    QTest::newRow("letters") << "ab" << false << "ab" << "ab:00";
-    QTest::newRow("letters in minutes") << "12:3x" << false << "12:3x" << "12:3x";
+    QTest::newRow("one digit") << "9" << true << "09:00"
+                               << "";
+    QTest::newRow("two digits") << "23" << true << "23:00"
+                                << "";
+    QTest::newRow("four digits") << "1425" << true << "14:25"
+                                 << "";
+    QTest::newRow("midnight") << "0000" << true << "00:00"
+                              << "";
+    QTest::newRow("dot") << "14.25" << true << "14:25"
+                         << "";
+    QTest::newRow("colon") << "08:05" << true << "08:05"
+                           << "";
+    QTest::newRow("single-digit hour with colon") << "9:30" << true << "09:30"
+                                                  << "";
+    QTest::newRow("empty") << "" << false << ""
+                           << "";
+    QTest::newRow("three digits, silent") << "930" << false << "930"
+                                          << "";
+    QTest::newRow("too long, silent") << "14:250" << false << "14:250"
+                                      << "";
+    QTest::newRow("hour 25") << "25" << false << "25"
+                             << "25:00";
+    QTest::newRow("24:00") << "24:00" << false << "24:00"
+                           << "24:00";
+    QTest::newRow("minute 60") << "12:60" << false << "12:60"
+                               << "12:60";
+    QTest::newRow("four digits, minute 75") << "1275" << false << "1275"
+                                            << "12:75";
+    QTest::newRow("letters") << "ab" << false << "ab"
+                             << "ab:00";
+    QTest::newRow("letters in minutes") << "12:3x" << false << "12:3x"
+                                        << "12:3x";
 }
 
 void TestTextUtil::checkTime()
@@ -163,19 +222,45 @@ void TestTextUtil::formatPhone_data()
     QTest::addColumn<QString>("phone");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QString>("local");
-    QTest::newRow("Seoul 10 digits") << "0212345678" << "02-1234-5678" << "1234-5678";
-    QTest::newRow("Seoul 9 digits") << "021234567" << "02-123-4567" << "123-4567";
-    QTest::newRow("Seoul with dashes") << "02-123-4567" << "02-123-4567" << "123-4567";
-    QTest::newRow("province") << "0311234567" << "031-123-4567" << "123-4567";
-    QTest::newRow("mobile") << "01012345678" << "010-1234-5678" << "1234-5678";
-    QTest::newRow("mobile with blanks") << "010 1234 5678" << "010-1234-5678" << "1234-5678";
-    QTest::newRow("local only") << "1234567" << "123-4567" << "123-4567";
-    QTest::newRow("local 8 digits") << "12345678" << "1234-5678" << "1234-5678";
-    QTest::newRow("short") << "12345" << "12345" << "12345";
-    QTest::newRow("zero, short of 9 digits") << "03112345" << "0311-2345" << "0311-2345";
-    QTest::newRow("02 without a middle") << "021234" << "02-1234" << "02-1234";
-    QTest::newRow("02, too few digits") << "(02)1-2" << "(02)1-2" << "(02)1-2";
-    QTest::newRow("no digits") << "홍길동입니다" << "홍길동입니다" << "홍길동입니다";
+    QTest::newRow("Seoul 10 digits") << "0212345678"
+                                     << "02-1234-5678"
+                                     << "1234-5678";
+    QTest::newRow("Seoul 9 digits") << "021234567"
+                                    << "02-123-4567"
+                                    << "123-4567";
+    QTest::newRow("Seoul with dashes") << "02-123-4567"
+                                       << "02-123-4567"
+                                       << "123-4567";
+    QTest::newRow("province") << "0311234567"
+                              << "031-123-4567"
+                              << "123-4567";
+    QTest::newRow("mobile") << "01012345678"
+                            << "010-1234-5678"
+                            << "1234-5678";
+    QTest::newRow("mobile with blanks") << "010 1234 5678"
+                                        << "010-1234-5678"
+                                        << "1234-5678";
+    QTest::newRow("local only") << "1234567"
+                                << "123-4567"
+                                << "123-4567";
+    QTest::newRow("local 8 digits") << "12345678"
+                                    << "1234-5678"
+                                    << "1234-5678";
+    QTest::newRow("short") << "12345"
+                           << "12345"
+                           << "12345";
+    QTest::newRow("zero, short of 9 digits") << "03112345"
+                                             << "0311-2345"
+                                             << "0311-2345";
+    QTest::newRow("02 without a middle") << "021234"
+                                         << "02-1234"
+                                         << "02-1234";
+    QTest::newRow("02, too few digits") << "(02)1-2"
+                                        << "(02)1-2"
+                                        << "(02)1-2";
+    QTest::newRow("no digits") << "홍길동입니다"
+                               << "홍길동입니다"
+                               << "홍길동입니다";
 }
 
 void TestTextUtil::formatPhone()
