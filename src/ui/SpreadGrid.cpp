@@ -1267,9 +1267,11 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
                 break;
             const auto reason = static_cast<QFocusEvent*>(event)->reason();
             QWidget* next = QApplication::focusWidget();
-            // A dialog, a menu or another application taking the focus leaves the edit open, as does a click
-            // on the grid itself (the click decides where the cursor goes).
-            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason || !next ||
+            // A dialog, a menu (Alt alone hands the keyboard to the menu bar until Escape gives it back) or
+            // another application taking the focus leaves the edit open, as does a click on the grid itself
+            // (the click decides where the cursor goes).
+            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
+                reason == Qt::MenuBarFocusReason || !next ||
                 next == m_view || next == m_view->viewport())
                 break;
             endEdit(true);
