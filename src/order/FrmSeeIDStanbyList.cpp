@@ -4,6 +4,7 @@
 #include "app/Clock.h"
 #include "app/UserSettings.h"
 #include "ui/InputUtil.h"
+#include "ui/KeyboardShy.h"
 #include "ui/MsgBox.h"
 #include "ui/modFormIni.h"
 
@@ -32,14 +33,14 @@ double settingNumber(const QString& key)
 } // namespace
 
 FrmSeeIDStanbyList::FrmSeeIDStanbyList(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("FrmSeeIDStanbyList"));
     setWindowTitle(QStringLiteral("수신전화 처리대기"));
     // A queued call must not pull the cursor away from the order the operator is typing, neither when it
     // shows nor when a question box closes and the window manager looks for a window to activate: the
     // window is worked with the mouse only.
-    setAttribute(Qt::WA_ShowWithoutActivating);
+    new KeyboardShy(this);
     resize(300, 320);
 
     m_pnlTitle = new QLabel(QStringLiteral("수신전화 처리대기 목록"), this);

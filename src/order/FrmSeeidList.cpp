@@ -1,5 +1,6 @@
 #include "order/FrmSeeidList.h"
 
+#include "ui/KeyboardShy.h"
 #include "ui/MsgBox.h"
 
 #include <QCloseEvent>
@@ -8,11 +9,11 @@
 #include <QVBoxLayout>
 
 FrmSeeidList::FrmSeeidList(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("FrmSeeidList"));
     // A log to glance at: it never takes the keyboard from the window the operator types in.
-    setAttribute(Qt::WA_ShowWithoutActivating);
+    new KeyboardShy(this);
     setWindowTitle(QStringLiteral("수신번호 내역"));
     resize(360, 420);
 

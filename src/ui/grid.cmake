@@ -12,4 +12,5 @@ target_sources(zelkova_gui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/modFormIni.cpp ${CMAKE_CURRENT_LIST_DIR}/modFormIni.h
     ${CMAKE_CURRENT_LIST_DIR}/GridPrinter.cpp ${CMAKE_CURRENT_LIST_DIR}/GridPrinter.h
     ${CMAKE_CURRENT_LIST_DIR}/FitScrollArea.cpp ${CMAKE_CURRENT_LIST_DIR}/FitScrollArea.h
+    ${CMAKE_CURRENT_LIST_DIR}/KeyboardShy.cpp ${CMAKE_CURRENT_LIST_DIR}/KeyboardShy.h
 )

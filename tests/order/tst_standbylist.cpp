@@ -8,6 +8,7 @@
 #include "ui/MsgBox.h"
 #include "ui/modFormIni.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -81,9 +82,15 @@ void TestStandbyList::shownWhileNumbersWait()
 {
     FrmSeeIDStanbyList* w = StandbyWindow();
     QVERIFY(w->isHidden());
+    QWidget work;
+    work.show();
+    QVERIFY(QTest::qWaitForWindowActive(&work));
 
     AddStandbyNumber(QStringLiteral("0211112222"));
     QVERIFY(w->isVisible());
+    // The operator goes on typing where he was, even when something asks the window to the front.
+    w->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), &work);
     w->close(); // the operator closes it: hidden, not destroyed
     QVERIFY(w->isHidden());
     QCOMPARE(StandbyWindow(), w);
