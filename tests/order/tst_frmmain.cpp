@@ -9,7 +9,9 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QTableView>
 
 namespace {
 // A customer picker that finds nobody.
@@ -36,6 +38,8 @@ private Q_SLOTS:
     void storeWithSecondNumberDials();
     void portOpenFailureNamesPort();
     void captionAndMenus();
+    void smallestWindowKeepsButtonsAndEntryRow();
+    void inputLanguageFollowsGrid();
 };
 
 void TestFrmMain::emptyDay()
@@ -219,3 +223,45 @@ void TestFrmMain::captionAndMenus()
 
 QTEST_MAIN(TestFrmMain)
 #include "tst_frmmain.moc"
+
+void TestFrmMain::smallestWindowKeepsButtonsAndEntryRow()
+{
+    MainFixture f;
+    for (int i = 0; i < 40; ++i)
+        MainFixture::addOrder(QStringLiteral("26120810%1").arg(i + 10), "10000001", "1001", "11:00");
+    ScriptedPrompter p;
+    FrmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.resize(w.minimumSize());
+    QTRY_COMPARE(w.size(), w.minimumSize());
+    const QRect inside = w.centralWidget()->rect();
+    QList<QPushButton*> buttons(std::begin(w.btnShortCut), std::end(w.btnShortCut));
+    buttons << w.btnExit;
+    for (QPushButton* b : buttons) {
+        QVERIFY2(b->isVisible() && b->height() >= b->minimumSizeHint().height(), qPrintable(b->text()));
+        QVERIFY2(inside.contains(QRect(b->mapTo(w.centralWidget(), QPoint(0, 0)), b->size())),
+                 qPrintable(b->text()));
+    }
+    // The entry row the cursor rests on stays in sight after the window shrank.
+    QCOMPARE(w.spMList->ActiveRow(), w.spMList->MaxRows());
+    QTableView* view = w.spMList->view();
+    const QModelIndex entry = view->model()->index(w.spMList->MaxRows() - 1, 1);
+    QTRY_VERIFY(view->viewport()->rect().contains(view->visualRect(entry)));
+}
+
+void TestFrmMain::inputLanguageFollowsGrid()
+{
+    MainFixture f;
+    ScriptedPrompter p;
+    FrmMain w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    // Menu names are Hangul, numbers Latin: the hint sits on whatever part of the grid has the keyboard.
+    for (auto [grid, latin] : {std::pair{w.spDList, false}, std::pair{w.spMList, true}, std::pair{w.spDList, false}}) {
+        grid->setFocus();
+        QWidget* focused = QApplication::focusWidget();
+        QVERIFY(focused && grid->isAncestorOf(focused));
+        QCOMPARE(bool(focused->inputMethodHints() & Qt::ImhPreferLatin), latin);
+    }
+}

@@ -1,0 +1,305 @@
+#include "MainFixture.h"
+#include "masters/FrmCust_sel.h"
+#include "masters/FrmMemb_sel.h"
+#include "masters/FrmMenu_sel.h"
+#include "masters/frmZipcode.h"
+#include "order/FrmMain.h"
+#include "support/ScriptedPrompter.h"
+#include "ui/ModalSeam.h"
+#include "ui/SpreadGrid.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTableView>
+
+#include <functional>
+#include <memory>
+
+namespace {
+struct Key
+{
+    Qt::Key key;
+    Qt::KeyboardModifiers mods = Qt::NoModifier;
+};
+
+// Keys an operator presses without meaning to change the cell: they must leave a half-typed entry alone.
+const QList<Key> kIdleKeys = {
+    {Qt::Key_Shift, Qt::ShiftModifier}, {Qt::Key_Control, Qt::ControlModifier}, {Qt::Key_Alt, Qt::AltModifier},
+    {Qt::Key_Hangul},    {Qt::Key_Hangul_Hanja}, {Qt::Key_F1}, {Qt::Key_F12}, {Qt::Key_Insert},
+    {Qt::Key_S, Qt::ControlModifier},
+};
+
+// Then every other key of the habit list and the plain keys; those that act (save, delete, close) may.
+const QList<Key> kActionKeys = {
+    {Qt::Key_A, Qt::ShiftModifier},
+    {Qt::Key_F2},
+    {Qt::Key_F3},
+    {Qt::Key_F4},
+    {Qt::Key_F5},
+    {Qt::Key_F9},
+    {Qt::Key_Backtab, Qt::ShiftModifier},
+    {Qt::Key_F12, Qt::ControlModifier | Qt::ShiftModifier},
+    {Qt::Key_1},
+    {Qt::Key_Space},
+    {Qt::Key_Backspace},
+    {Qt::Key_Delete},
+    {Qt::Key_Left},
+    {Qt::Key_Right},
+    {Qt::Key_Up},
+    {Qt::Key_Down},
+    {Qt::Key_Home},
+    {Qt::Key_End},
+    {Qt::Key_PageUp},
+    {Qt::Key_PageDown},
+    {Qt::Key_Tab},
+    {Qt::Key_F, Qt::AltModifier},
+    {Qt::Key_Escape},
+    {Qt::Key_Escape},
+    {Qt::Key_Return},
+    {Qt::Key_Escape},
+};
+
+enum class GridState
+{
+    Resting,
+    Editing,
+    Empty
+};
+
+// One screen put on show with its grid in a given state; the window owns everything it opened.
+struct Scene
+{
+    std::unique_ptr<QWidget> window;
+    SpreadGrid* grid = nullptr;
+};
+
+using SceneFactory = std::function<Scene()>;
+
+Scene mainScreen(const char* gridName, int col, int row)
+{
+    Scene s;
+    auto* w = new FrmMain;
+    s.window.reset(w);
+    s.grid = w->findChild<SpreadGrid*>(QString::fromLatin1(gridName));
+    if (s.grid == w->spDList)
+        w->LoadLines(QStringLiteral("2612081001"));
+    if (row < 0)
+        row = s.grid->MaxRows();
+    s.grid->SetActiveCell(col, row);
+    return s;
+}
+
+template <typename Picker>
+Scene picker(const std::function<void(Picker*)>& fill)
+{
+    Scene s;
+    auto* p = new Picker;
+    s.window.reset(p);
+    fill(p);
+    s.grid = p->spList();
+    return s;
+}
+} // namespace
+
+Q_DECLARE_METATYPE(SceneFactory)
+Q_DECLARE_METATYPE(GridState)
+
+// Every grid of every screen, every habitual key, through the window's own input: nothing crashes.
+class TestKeySweep : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void sweep_data();
+    void sweep();
+    void escapeClosesPicker_data();
+    void escapeClosesPicker();
+
+private:
+    static void press(QWidget* window, const Key& k);
+    static void checkSane(SpreadGrid* grid);
+    std::unique_ptr<MainFixture> m_db;
+    ModalHandler m_previousModal;
+};
+
+void TestKeySweep::initTestCase()
+{
+    m_db = std::make_unique<MainFixture>();
+    MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
+    MainFixture::exec("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) "
+                      "VALUES ('2612081001', 1, 1, 1, 6175, 6175, 216, '', 62)");
+    // Dialogs opened by a key (an editor from F2, a picker from Enter) close at once.
+    m_previousModal = SetModalHandler([](QDialog*) { return int(QDialog::Rejected); });
+}
+
+void TestKeySweep::cleanupTestCase()
+{
+    SetModalHandler(m_previousModal);
+    m_db.reset();
+}
+
+void TestKeySweep::sweep_data()
+{
+    QTest::addColumn<SceneFactory>("scene");
+    QTest::addColumn<GridState>("state");
+
+    const auto headers = [](int col, int row) { return [=] { return mainScreen("spMList", col, row); }; };
+    const auto lines = [](int col, int row) { return [=] { return mainScreen("spDList", col, row); }; };
+    QTest::newRow("main headers, entry row") << SceneFactory(headers(2, -1)) << GridState::Resting;
+    QTest::newRow("main headers, typing a number") << SceneFactory(headers(2, -1)) << GridState::Editing;
+    QTest::newRow("main headers, order row") << SceneFactory(headers(3, 1)) << GridState::Resting;
+    QTest::newRow("main headers, locked cell") << SceneFactory(headers(5, 1)) << GridState::Resting;
+    QTest::newRow("main lines, entry row") << SceneFactory(lines(2, -1)) << GridState::Resting;
+    QTest::newRow("main lines, typing a menu") << SceneFactory(lines(2, -1)) << GridState::Editing;
+    QTest::newRow("main lines, saved line") << SceneFactory(lines(3, 1)) << GridState::Resting;
+    QTest::newRow("main lines, no order") << SceneFactory([] {
+        Scene s = mainScreen("spDList", 2, -1);
+        static_cast<FrmMain*>(s.window.get())->LoadLines(QString());
+        return s;
+    }) << GridState::Empty;
+    QTest::newRow("main totals")
+        << SceneFactory([] { return mainScreen("spTotal", 3, 1); }) << GridState::Resting;
+
+    QTest::newRow("customer picker")
+        << SceneFactory([] { return picker<FrmCust_sel>([](FrmCust_sel* p) { p->FindRecords("5678"); }); })
+        << GridState::Resting;
+    QTest::newRow("customer picker, nothing found")
+        << SceneFactory([] { return picker<FrmCust_sel>([](FrmCust_sel* p) { p->FindRecords("00000"); }); })
+        << GridState::Empty;
+    QTest::newRow("store picker")
+        << SceneFactory([] { return picker<FrmMemb_sel>([](FrmMemb_sel* p) { p->Refresh_Sheet(); }); })
+        << GridState::Resting;
+    QTest::newRow("menu picker, check-box cell") << SceneFactory([] {
+        return picker<FrmMenu_sel>([](FrmMenu_sel* p) {
+            p->SetMultyMode();
+            p->FindRecords("", "1001", "느티골치킨");
+            p->spList()->SetActiveCell(FrmMenu_sel::ColMark, 1);
+        });
+    }) << GridState::Resting;
+    QTest::newRow("menu picker, typing a quantity") << SceneFactory([] {
+        return picker<FrmMenu_sel>([](FrmMenu_sel* p) {
+            p->SetMultyMode();
+            p->FindRecords("", "1001", "느티골치킨");
+            p->spList()->SetActiveCell(FrmMenu_sel::ColQty, 1);
+        });
+    }) << GridState::Editing;
+    QTest::newRow("postal-code picker") << SceneFactory([] {
+        return picker<frmZipcode>([](frmZipcode* p) {
+            p->txtInput()->setText("동");
+            p->RefreshSheet();
+        });
+    }) << GridState::Resting;
+}
+
+void TestKeySweep::press(QWidget* window, const Key& k)
+{
+    QWindow* handle = window->windowHandle();
+    // A key can close a picker; what is still open takes the rest as the operator's keyboard would.
+    if (!window->isVisible())
+        handle = QGuiApplication::focusWindow();
+    if (!handle)
+        return;
+    // The keyboard sends text with printable keys only; Qt's helper knows no Hangul keys, so it is built here.
+    QString text;
+    if (!(k.mods & (Qt::ControlModifier | Qt::AltModifier))) {
+        if ((k.key >= Qt::Key_0 && k.key <= Qt::Key_9) || k.key == Qt::Key_Space)
+            text = QChar(char16_t(k.key));
+        else if (k.key >= Qt::Key_A && k.key <= Qt::Key_Z)
+            text = QChar(char16_t(k.mods & Qt::ShiftModifier ? k.key : k.key + 32));
+        else if (k.key == Qt::Key_Return)
+            text = QStringLiteral("\r");
+        else if (k.key == Qt::Key_Escape)
+            text = QChar(char16_t(27));
+        else if (k.key == Qt::Key_Tab)
+            text = QStringLiteral("\t");
+    }
+    QTest::sendKeyEvent(QTest::Click, handle, k.key, text, k.mods);
+    QCoreApplication::processEvents();
+}
+
+void TestKeySweep::checkSane(SpreadGrid* grid)
+{
+    QVERIFY(grid->ActiveRow() >= 0 && grid->ActiveRow() <= grid->MaxRows());
+    QVERIFY(grid->ActiveCol() >= 0 && grid->ActiveCol() <= grid->MaxCols());
+    if (grid->IsEditing() && grid->isVisible())
+        QVERIFY(grid->editor()->isVisible());
+}
+
+void TestKeySweep::sweep()
+{
+    QFETCH(SceneFactory, scene);
+    QFETCH(GridState, state);
+    ScriptedPrompter prompter;
+    Scene s = scene();
+    QPointer<SpreadGrid> grid = s.grid;
+    QVERIFY(grid);
+    s.window->show();
+    s.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.window.get()));
+    grid->setFocus();
+    QCoreApplication::processEvents();
+    if (state == GridState::Empty)
+        QVERIFY(grid->MaxRows() <= 1); // nothing but an entry row, if the grid has one
+
+    QString typed;
+    if (state == GridState::Editing) {
+        press(s.window.get(), {Qt::Key_2});
+        QVERIFY(grid->IsEditing());
+        typed = grid->editor()->text();
+        QVERIFY(typed.endsWith(QLatin1Char('2')));
+    }
+    for (const Key& k : kIdleKeys) {
+        press(s.window.get(), k);
+        QVERIFY(grid);
+        checkSane(grid);
+    }
+    if (state == GridState::Editing) {
+        QVERIFY(grid->IsEditing());
+        QCOMPARE(grid->editor()->text(), typed);
+    }
+    for (const Key& k : kActionKeys) {
+        press(s.window.get(), k);
+        QVERIFY(grid);
+        checkSane(grid);
+    }
+}
+
+void TestKeySweep::escapeClosesPicker_data()
+{
+    QTest::addColumn<SceneFactory>("scene");
+    QTest::newRow("customers") << SceneFactory(
+        [] { return picker<FrmCust_sel>([](FrmCust_sel* p) { p->FindRecords("5678"); }); });
+    QTest::newRow("stores") << SceneFactory(
+        [] { return picker<FrmMemb_sel>([](FrmMemb_sel* p) { p->Refresh_Sheet(); }); });
+    QTest::newRow("menus, several at once") << SceneFactory([] {
+        return picker<FrmMenu_sel>([](FrmMenu_sel* p) {
+            p->SetMultyMode();
+            p->FindRecords("", "1001", "느티골치킨");
+        });
+    });
+    QTest::newRow("postal codes") << SceneFactory([] {
+        return picker<frmZipcode>([](frmZipcode* p) {
+            p->txtInput()->setText("동");
+            p->RefreshSheet();
+        });
+    });
+}
+
+void TestKeySweep::escapeClosesPicker()
+{
+    QFETCH(SceneFactory, scene);
+    ScriptedPrompter prompter;
+    Scene s = scene();
+    QVERIFY(s.grid->MaxRows() > 0);
+    s.window->show();
+    QVERIFY(QTest::qWaitForWindowActive(s.window.get()));
+    s.grid->setFocus();
+    press(s.window.get(), {Qt::Key_Escape});
+    QVERIFY(s.window->isHidden());
+    QCOMPARE(static_cast<QDialog*>(s.window.get())->result(), int(QDialog::Rejected));
+}
+
+QTEST_MAIN(TestKeySweep)
+#include "tst_keysweep.moc"
