@@ -72,6 +72,9 @@ void TestSqlDialect::runsOnSqlite_data()
                                            << "1";
     QTest::newRow("LIKE ignores letter case") << "SELECT COUNT(*) FROM t WHERE a LIKE 'AB%'"
                                               << "1";
+    QTest::newRow("LIKE keeps its ESCAPE clause")
+        << "SELECT COUNT(*) FROM t WHERE c LIKE '2612\\083%' ESCAPE '\\'"
+        << "1";
     QTest::newRow("UCASE is Unicode-aware") << "SELECT UCASE(b) FROM t WHERE k = 1"
                                             << "ÄÖ가";
     QTest::newRow("MID") << "SELECT MID(c, 7, 1) FROM t WHERE k = 1"
