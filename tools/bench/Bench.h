@@ -9,8 +9,8 @@
 // Context handed to every benchmark: the generated installation to run on and the command line.
 struct BenchContext
 {
-    QString home;        // program folder of a generated installation (may be empty for self-contained benches)
-    QString mainDbFile;  // its main database file
+    QString home; // program folder of a generated installation (may be empty for self-contained benches)
+    QString mainDbFile; // its main database file
     QStringList args;
 };
 
@@ -26,6 +26,10 @@ void BenchReport(const QString& operation, double ourMs, double rawMs = -1, cons
 
 // Median of `runs` timings of fn in milliseconds.
 double BenchMedianMs(int runs, const std::function<void()>& fn);
+
+// Program folder of an installation generated once per run with that many customers and stores (and the
+// days of 3,000 orders the database benches use), shared by every bench that asks; empty on failure.
+QString BenchGeneratedHome(int customers, int stores);
 
 #define ZK_BENCH_CAT2(a, b) a##b
 #define ZK_BENCH_CAT(a, b) ZK_BENCH_CAT2(a, b)

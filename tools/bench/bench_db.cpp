@@ -35,6 +35,7 @@ struct Installation
 {
     QString mainFile;
     qint64 customers = 0;
+    QString home;
 };
 
 QTemporaryDir& scratch()
@@ -72,7 +73,7 @@ const Installation* generated(int customers, int stores)
         return nullptr;
     }
     const double genMs = t.nsecsElapsed() / 1e6;
-    Installation inst{home + QStringLiteral("/DBS/dbMain.mdb"), customers};
+    Installation inst{home + QStringLiteral("/DBS/dbMain.mdb"), customers, home};
     const qint64 bytes = QFileInfo(inst.mainFile).size();
     BenchReport(QStringLiteral("generate %L1 customers, %2 stores, %3 days x %L4 orders")
                     .arg(customers)
@@ -93,7 +94,7 @@ const Installation* generated(int customers, int stores)
 std::vector<Installation> installations(const BenchContext& ctx, bool both)
 {
     if (!ctx.mainDbFile.isEmpty())
-        return {Installation{ctx.mainDbFile, -1}};
+        return {Installation{ctx.mainDbFile, -1, ctx.home}};
     std::vector<Installation> out;
     if (const Installation* small = generated(100000, 50))
         out.push_back(*small);
@@ -200,6 +201,12 @@ QString sizeLabel(const Installation& inst)
     return QStringLiteral("%L1 customers").arg(n);
 }
 } // namespace
+
+QString BenchGeneratedHome(int customers, int stores)
+{
+    const Installation* inst = generated(customers, stores);
+    return inst ? inst->home : QString();
+}
 
 ZK_BENCH("db: customer telephone search")
 {
