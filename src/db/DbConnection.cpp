@@ -199,17 +199,19 @@ bool DbConnection::commitTrans(ErrInfo* error)
         return false;
     if (--m_depth > 0)
         return !m_doomed;
+    bool ok = true;
     if (m_doomed) {
         runRaw(QStringLiteral("ROLLBACK"), nullptr);
+        m_doomed = false;
         if (error)
             *error = {DbErr::kUnspecified, QStringLiteral("트랜잭션이 취소되었습니다.")};
-        return false;
-    }
-    if (!runRaw(QStringLiteral("COMMIT"), error)) {
+        ok = false;
+    } else if (!runRaw(QStringLiteral("COMMIT"), error)) {
         runRaw(QStringLiteral("ROLLBACK"), nullptr);
-        return false;
+        ok = false;
     }
-    return true;
+    runDeferred();
+    return ok;
 }
 
 void DbConnection::rollbackTrans()
@@ -222,6 +224,24 @@ void DbConnection::rollbackTrans()
     }
     runRaw(QStringLiteral("ROLLBACK"), nullptr);
     m_doomed = false;
+    runDeferred();
+}
+
+void DbConnection::whenUnlocked(std::function<void()> action)
+{
+    if (m_depth == 0)
+        action();
+    else
+        m_deferred.push_back(std::move(action));
+}
+
+void DbConnection::runDeferred()
+{
+    // An action may open a transaction of its own and defer again: take the list first.
+    std::vector<std::function<void()>> actions;
+    actions.swap(m_deferred);
+    for (auto& action : actions)
+        action();
 }
 
 DbTransaction::DbTransaction(DbConnection& conn) : m_conn(conn)

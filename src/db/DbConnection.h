@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QSqlQuery;
 
@@ -56,6 +57,9 @@ public:
     bool commitTrans(ErrInfo* error = nullptr);
     void rollbackTrans();
     int transactionDepth() const { return m_depth; }
+    // Runs action now when no transaction is open, otherwise as soon as the outermost one has ended (committed
+    // or rolled back): a message about a failed write must not hold the write lock while the operator reads it.
+    void whenUnlocked(std::function<void()> action);
 
     void setFaultInjector(FaultInjector injector) { m_fault = std::move(injector); }
 
@@ -63,6 +67,7 @@ public:
 
 private:
     bool runRaw(const QString& sql, ErrInfo* error);
+    void runDeferred();
 
     QString m_name;
     QString m_path;
@@ -71,6 +76,7 @@ private:
     bool m_registered = false;
     int m_depth = 0;
     bool m_doomed = false;
+    std::vector<std::function<void()>> m_deferred;
 };
 
 // Keeps a write and the postings that belong to it in one unit: rolled back unless commit() succeeds.

@@ -9,6 +9,14 @@
 DbConnection gMainConn;
 DbConnection gReportConn;
 
+namespace {
+// Only the shared database counts: the seat's own report database keeps no other seat waiting.
+const bool g_probeInstalled = [] {
+    SetWriteTransactionProbe([] { return gMainConn.transactionDepth() > 0; });
+    return true;
+}();
+} // namespace
+
 const QString kMainDbPassword = QStringLiteral("qz4815");
 const QString kDataAccessDownloadUrl = QStringLiteral("https://www.sqlite.org/download.html");
 

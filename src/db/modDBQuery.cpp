@@ -64,8 +64,9 @@ int ExecSQL(DbConnection& conn, const QString& sql)
 {
     const DbConnection::ExecResult r = conn.exec(sql);
     if (!r.ok) {
-        ShowPlain(QStringLiteral("Error ") + QString::number(r.error.number) + QStringLiteral(": ") +
-                  r.error.description);
+        const QString text =
+            QStringLiteral("Error ") + QString::number(r.error.number) + QStringLiteral(": ") + r.error.description;
+        conn.whenUnlocked([text] { ShowPlain(text); });
         return -1;
     }
     return r.rowsAffected;
@@ -111,7 +112,8 @@ QString NextCode(const QString& table, const QString& column, int width, const Q
     const QString code = prefix + QStringLiteral("%1").arg(next, qMax(digits, 0), 10, QLatin1Char('0'));
     if (code.size() <= width)
         return code;
-    ShowInfo(QStringLiteral("해당 순번이 최대값을 넘어 자동으로 값을 구할 수가 없습니다."));
+    // Numbers are taken inside the write that uses them: the caller's rollback comes before the message.
+    gMainConn.whenUnlocked([] { ShowInfo(QStringLiteral("해당 순번이 최대값을 넘어 자동으로 값을 구할 수가 없습니다.")); });
     return QString();
 }
 

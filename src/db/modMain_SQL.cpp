@@ -103,8 +103,11 @@ bool AdjustPoints(const QString& customerCode, qint64 difference)
         ExecSQL(QStringLiteral("UPDATE 고객 SET 현포인트 = 현포인트 + ") + QString::number(difference) +
                 QStringLiteral(" WHERE 코드 = '") + SQLQuote(customerCode) + QLatin1Char('\''));
     if (n <= 0) {
-        ShowWarning(QStringLiteral("고객의 포인트 계산 중 오류가 발생하여 정상처리 되지 못했습니다.") +
-                    kCrLf + QStringLiteral("고객코드: ") + customerCode);
+        // Postings run inside the caller's write: the warning waits for its rollback.
+        gMainConn.whenUnlocked([customerCode] {
+            ShowWarning(QStringLiteral("고객의 포인트 계산 중 오류가 발생하여 정상처리 되지 못했습니다.") + kCrLf +
+                        QStringLiteral("고객코드: ") + customerCode);
+        });
         return false;
     }
     return true;
@@ -117,8 +120,10 @@ bool AdjustBalance(const QString& storeCode, double difference)
     const int n = ExecSQL(QStringLiteral("UPDATE 가맹점 SET 현잔액 = 현잔액 + ") + SqlNumber(difference) +
                           QStringLiteral(" WHERE 코드 = '") + SQLQuote(storeCode) + QLatin1Char('\''));
     if (n <= 0) {
-        ShowWarning(QStringLiteral("가맹점의 수수료 계산 중 오류가 발생하여 정상처리 되지 못했습니다.") +
-                    kCrLf + QStringLiteral("가맹점코드: ") + storeCode);
+        gMainConn.whenUnlocked([storeCode] {
+            ShowWarning(QStringLiteral("가맹점의 수수료 계산 중 오류가 발생하여 정상처리 되지 못했습니다.") + kCrLf +
+                        QStringLiteral("가맹점코드: ") + storeCode);
+        });
         return false;
     }
     return true;
@@ -147,7 +152,7 @@ bool DeleteOrder(const QString& orderNumber)
                 QStringLiteral(" GROUP BY 가맹점코드, 고객코드")))
         return false;
     if (rs.RecordCount() == 0) {
-        ShowInfo(QStringLiteral("해당 주문은 이미 삭제 되었습니다."));
+        gMainConn.whenUnlocked([] { ShowInfo(QStringLiteral("해당 주문은 이미 삭제 되었습니다.")); });
         return false;
     }
     const QString storeCode = rs.text(QStringLiteral("가맹점코드"));
@@ -163,10 +168,12 @@ bool DeleteOrder(const QString& orderNumber)
     if (deleted < 0)
         return false;
     if (deleted == 0) {
-        ShowInfo(FormatMessage(QStringLiteral("코드『%0』에 해당하는 자료를 삭제 할 수 없습니다.") + kCrLf +
-                                   kCrLf +
-                                   QStringLiteral("이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."),
-                               {orderNumber}));
+        gMainConn.whenUnlocked([orderNumber] {
+            ShowInfo(FormatMessage(QStringLiteral("코드『%0』에 해당하는 자료를 삭제 할 수 없습니다.") + kCrLf +
+                                       kCrLf +
+                                       QStringLiteral("이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."),
+                                   {orderNumber}));
+        });
         return false;
     }
     if (!AdjustPoints(customerCode, -points) || !AdjustBalance(storeCode, -commission))

@@ -652,6 +652,7 @@ void FrmMain::DeleteSelectedLine()
                         QStringLiteral(" FROM 주문 LEFT JOIN 주문내역 ON 주문.주문번호 = 주문내역.주문번호") +
                         QStringLiteral(" WHERE 주문내역.주문번호 = '") + q(number) + QLatin1Char('\'') +
                         QStringLiteral(" AND 주문내역.순번 = ") + QString::number(lineNo)) <= 0) {
+            t.rollback();
             ShowInfo(kAlreadyDeleted);
             return;
         }
@@ -665,6 +666,7 @@ void FrmMain::DeleteSelectedLine()
         if (n < 0)
             return;
         if (n == 0) {
+            t.rollback();
             ShowInfo(FormatMessage(
                 QStringLiteral("코드『%0』에 해당하는 자료를 삭제 할 수 없습니다.") + kCrLf + kCrLf +
                     QStringLiteral("이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."),

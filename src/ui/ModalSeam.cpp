@@ -1,5 +1,7 @@
 #include "ui/ModalSeam.h"
 
+#include "ui/Prompter.h"
+
 #include <QDialog>
 
 namespace {
@@ -8,6 +10,7 @@ ModalHandler g_handler;
 
 int ExecModal(QDialog* dialog)
 {
+    CheckDialogAllowed(dialog->objectName());
     if (g_handler)
         return g_handler(dialog);
     return dialog->exec();

@@ -22,6 +22,7 @@ MsgAnswer show(MsgIcon icon, MsgButtons buttons, MsgAnswer def, const QString& t
     request.defaultAnswer = def;
     request.text = text;
     request.title = titleOr(title);
+    CheckDialogAllowed(text);
     return CurrentPrompter().message(request);
 }
 } // namespace
@@ -62,6 +63,7 @@ MsgAnswer AskYesNoCancel(const QString& message, const QString& title, MsgAnswer
 
 QString InputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
+    CheckDialogAllowed(prompt);
     return CurrentPrompter().input(prompt, titleOr(title), defaultText).value_or(QString());
 }
 
@@ -90,5 +92,6 @@ void ShowStdError(const ErrInfo& error, const QString& procedure, const QString&
 
 void MyFloatMsg(const QString& text, int, int, int)
 {
+    CheckDialogAllowed(text);
     CurrentPrompter().floatNotice(text);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+
+#include <functional>
 #include <optional>
 
 // Kinds of message box the program shows; every box goes through a Prompter.
@@ -60,3 +62,14 @@ public:
 Prompter& CurrentPrompter();
 // Installs a prompter (not owned); nullptr restores the headless one. Returns the previous one.
 Prompter* SetPrompter(Prompter* prompter);
+
+// The rule every box, input box, notice and modal window obeys: none is shown while this seat holds a write
+// transaction on the shared database, or every other seat waits on the operator. The database layer tells
+// whether one is open; a breach is reported to the handler (tests fail on it) and the dialog is still shown.
+using WriteTransactionProbe = std::function<bool()>;
+using DialogRuleBreachHandler = std::function<void(const QString& what)>;
+void SetWriteTransactionProbe(WriteTransactionProbe probe);
+// An empty handler restores the default (a line in the log); returns the previous handler.
+DialogRuleBreachHandler SetDialogRuleBreachHandler(DialogRuleBreachHandler handler);
+// Called by the seam before a dialog shows; what names it for the report.
+void CheckDialogAllowed(const QString& what);

@@ -12,6 +12,10 @@
 #include <QDialog>
 #include <QTest>
 
+#include <functional>
+
+Q_DECLARE_METATYPE(std::function<bool()>)
+
 namespace {
 // Picker stand-in: a fixed number of matches, and the record it hands back.
 class FakePicker : public RecordPicker
@@ -66,7 +70,9 @@ private Q_SLOTS:
     void configRoundTrip();
     void companyName();
     void adjustZeroTouchesNothing();
-    void adjustUnknownCodeWarns();
+    void failureInsideWriteWaitsForRollback_data();
+    void failureInsideWriteWaitsForRollback();
+    void dialogInsideWriteIsReported();
     void adjustBalanceWritesPlainDecimal();
     void deleteOrder();
     void deleteOrderIsAtomic();
@@ -199,17 +205,53 @@ void TestModMainSql::adjustZeroTouchesNothing()
     QCOMPARE(p.count(), 0);
 }
 
-void TestModMainSql::adjustUnknownCodeWarns()
+void TestModMainSql::failureInsideWriteWaitsForRollback_data()
 {
+    QTest::addColumn<std::function<bool()>>("step");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("points of an unknown customer")
+        << std::function<bool()>([] { return AdjustPoints("nobody", 5); })
+        << QStringLiteral("고객의 포인트 계산 중 오류가 발생하여 정상처리 되지 못했습니다.\r\n고객코드: nobody");
+    QTest::newRow("balance of an unknown store")
+        << std::function<bool()>([] { return AdjustBalance("x'y", 5); })
+        << QStringLiteral("가맹점의 수수료 계산 중 오류가 발생하여 정상처리 되지 못했습니다.\r\n가맹점코드: x'y");
+    QTest::newRow("engine error") << std::function<bool()>([] { return ExecSQL("UPDATE 없는표 SET a = 1") >= 0; })
+                                  << QStringLiteral("Error ");
+    QTest::newRow("numbers used up") << std::function<bool()>([] {
+        ExecSQL("INSERT INTO 고객 (코드, 전화1, 현포인트) VALUES ('19999999', '02-0000-0000', 0)");
+        return !NextCode("고객", "코드", 8, "1").isEmpty();
+    }) << QStringLiteral("해당 순번이 최대값을 넘어 자동으로 값을 구할 수가 없습니다.");
+}
+
+void TestModMainSql::failureInsideWriteWaitsForRollback()
+{
+    QFETCH(std::function<bool()>, step);
+    QFETCH(QString, message);
     ScriptedPrompter p;
-    QVERIFY(!AdjustPoints("nobody", 5));
-    QCOMPARE(p.lastText(),
-             QStringLiteral("고객의 포인트 계산 중 오류가 발생하여 정상처리 되지 못했습니다.\r\n"
-                            "고객코드: nobody"));
-    QVERIFY(!AdjustBalance("x'y", 5));
-    QCOMPARE(p.lastText(),
-             QStringLiteral("가맹점의 수수료 계산 중 오류가 발생하여 정상처리 되지 못했습니다.\r\n"
-                            "가맹점코드: x'y"));
+    {
+        DbTransaction t(gMainConn);
+        QVERIFY(!step());
+        QCOMPARE(p.count(), 0);
+    }
+    QCOMPARE(p.count(), 1);
+    QVERIFY(p.lastText().startsWith(message));
+    // The same step outside a write tells the operator at once.
+    QVERIFY(!step());
+    QCOMPARE(p.count(), 2);
+}
+
+void TestModMainSql::dialogInsideWriteIsReported()
+{
+    int breaches = 0;
+    const DialogRuleBreachHandler previous =
+        SetDialogRuleBreachHandler([&breaches](const QString&) { ++breaches; });
+    DbTransaction t(gMainConn);
+    ShowInfo("inside");
+    QCOMPARE(breaches, 1);
+    t.rollback();
+    ShowInfo("after");
+    QCOMPARE(breaches, 1);
+    SetDialogRuleBreachHandler(previous);
 }
 
 void TestModMainSql::adjustBalanceWritesPlainDecimal()

@@ -1,13 +1,21 @@
 #include "support/ScriptedPrompter.h"
 
+#include <QTest>
+
 ScriptedPrompter::ScriptedPrompter()
 {
     m_previous = SetPrompter(this);
+    // Every test that scripts answers also checks that nothing asks the operator while other seats wait.
+    m_previousBreach = SetDialogRuleBreachHandler([](const QString& what) {
+        QTest::qFail(qPrintable(QStringLiteral("dialog shown inside a write transaction: ") + what), __FILE__,
+                     __LINE__);
+    });
 }
 
 ScriptedPrompter::~ScriptedPrompter()
 {
     SetPrompter(m_previous);
+    SetDialogRuleBreachHandler(m_previousBreach);
 }
 
 MsgAnswer ScriptedPrompter::message(const MsgRequest& request)

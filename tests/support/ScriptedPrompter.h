@@ -53,4 +53,5 @@ private:
     int m_inputIndex = 0;
     int m_unexpected = 0;
     Prompter* m_previous = nullptr;
+    DialogRuleBreachHandler m_previousBreach;
 };
