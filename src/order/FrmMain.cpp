@@ -18,6 +18,7 @@
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
+#include "ui/TextUtil.h"
 #include "ui/modFormIni.h"
 #include "ui/modSpread60.h"
 
@@ -702,6 +703,9 @@ void FrmMain::RefreshStoreBalance(const QString& code)
 
 void FrmMain::RefreshList()
 {
+    const QString numberFilter = htFilter[0]->text().trimmed();
+    if (!CheckSearchText(numberFilter))
+        return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     spMList->SetReDraw(false);
     const int remembered = spMList->ActiveRow();
@@ -710,9 +714,8 @@ void FrmMain::RefreshList()
         QStringLiteral("SELECT o.*, m.상호 FROM 주문 AS o INNER JOIN 가맹점 AS m ON o.가맹점코드 = m.코드") +
         QStringLiteral(" WHERE 주문일자 = '") + Clock::Today().toString(QStringLiteral("yyyy-MM-dd")) +
         QLatin1Char('\'');
-    const QString numberFilter = htFilter[0]->text().trimmed();
     if (!numberFilter.isEmpty())
-        sql += QStringLiteral(" AND 주문번호 LIKE '%") + SQLQuote(numberFilter) + QStringLiteral("%'");
+        sql += QStringLiteral(" AND 주문번호 LIKE ") + SQLLikePattern(numberFilter, LikeMatch::Contains);
     if (!m_filterCustCode.isEmpty())
         sql += QStringLiteral(" AND 고객코드 = '") + SQLQuote(m_filterCustCode) + QLatin1Char('\'');
     sql += QStringLiteral(" ORDER BY 주문일자, 주문시간, 주문번호");
