@@ -7,6 +7,7 @@ QString gTerminalID = QStringLiteral("0");
 int gCSType = 0;
 bool gIsNT = true;
 QString gAdminPWD;
+bool gAdminPWDKnown = true;
 int gPointUnit = 100;
 QString gDDD = QStringLiteral("02");
 double gGridRowHeight = 14;

@@ -10,6 +10,7 @@ extern QString gTerminalID;   // terminal number of this seat, "0" when never se
 extern int gCSType;           // 0 stand-alone, 1 network client
 extern bool gIsNT;
 extern QString gAdminPWD;     // administrator password, "" = none
+extern bool gAdminPWDKnown;   // false until the password was read: the gate stays shut while it is unknown
 extern int gPointUnit;        // money per point (setting 금액대포인트)
 extern QString gDDD;          // default area code
 extern double gGridRowHeight; // grid row height given to grids when laid out

@@ -86,6 +86,9 @@ void SetAdminPasswordPrompt(AdminPasswordPrompt prompt)
 
 bool AdminPWDConfirm()
 {
+    // A password that could not be read is not "no password".
+    if (!gAdminPWDKnown)
+        return false;
     if (gAdminPWD.isEmpty())
         return true;
     return g_adminPrompt ? g_adminPrompt(gAdminPWD) : false;
@@ -119,8 +122,15 @@ void SetDBPath(const QString& folder)
 bool ReadOptions()
 {
     try {
-        gAdminPWD = GetConfig(QStringLiteral("관리자암호"), QString());
-        gPointUnit = GetConfig(QStringLiteral("금액대포인트"), QStringLiteral("100")).toInt();
+        const std::optional<QString> password = ReadConfig(QStringLiteral("관리자암호"), QString());
+        gAdminPWDKnown = password.has_value();
+        if (!password)
+            return false;
+        gAdminPWD = *password;
+        // A unit that is no whole number of won (or absurd) earns points at the usual rate.
+        bool ok = false;
+        const qint64 unit = GetConfig(QStringLiteral("금액대포인트"), QStringLiteral("100")).trimmed().toLongLong(&ok);
+        gPointUnit = ok && unit >= 0 && unit <= 1000000 ? int(unit) : 100;
         gDDD = GetConfig(QStringLiteral("DDD"), QStringLiteral("02"));
         return true;
     } catch (const std::exception& e) {

@@ -176,6 +176,22 @@ void TestMduMain::readOptionsInsertsMissingRows()
     QVERIFY(ReadOptions());
     QCOMPARE(gPointUnit, 50);
     QCOMPARE(CountRows("환경설정"), 3);
+    QCOMPARE(ExecSQL("UPDATE 환경설정 SET 설정값 = 'nan' WHERE 구분 = '금액대포인트'"), 1);
+    QVERIFY(ReadOptions());
+    QCOMPARE(gPointUnit, 100);
+
+    // An administrator password that cannot be read keeps every guarded screen shut, never open.
+    ScriptedPrompter p;
+    gMainConn.setFaultInjector([](const QString& sql) -> std::optional<ErrInfo> {
+        if (sql.contains(QStringLiteral("관리자암호")))
+            return ErrInfo{-2147467259, QStringLiteral("disk I/O error")};
+        return std::nullopt;
+    });
+    QVERIFY(!ReadOptions());
+    gMainConn.setFaultInjector({});
+    QVERIFY(!AdminPWDConfirm());
+    QVERIFY(ReadOptions());
+    QVERIFY(AdminPWDConfirm());
 }
 
 void TestMduMain::gridSettingsRangeChecked_data()
