@@ -260,18 +260,11 @@ bool FrmCust_save::saveSteps()
             MsgAnswer::Yes)
             return false;
     }
-    if (m_mode == 1) {
-        setFieldText(FCode, gTerminalID);
-        const QString code = NextCode(QStringLiteral("고객"), QStringLiteral("코드"), 8, gTerminalID);
-        if (code.isEmpty())
-            return false;
-        setFieldText(FCode, code);
-    }
     const QString post = LeftByte(FieldText(FPost), 7);
     if (post != FieldText(FPost))
         setFieldText(FPost, post);
 
-    const QString code = FieldText(FCode);
+    QString code = FieldText(FCode);
     const QString exclusion = m_mode == 2 ? QStringLiteral("코드 <> ") + quoted(code) : QString();
     for (int i = FTel1; i <= FTel4; ++i) {
         const QString tel = FieldText(i);
@@ -287,35 +280,52 @@ bool FrmCust_save::saveSteps()
 
     const qint64 difference = *newBase - m_loadedBase;
     const QString base = QString::number(*newBase);
-    QString sql;
+    int affected = 0;
     if (m_mode == 1) {
-        if (CheckDupValue(QStringLiteral("고객"), QStringLiteral("코드"), code, QString(), false,
-                          QString())) {
-            ShowInfo(QStringLiteral("『") + code + QStringLiteral("』") +
-                     QStringLiteral("는 이미 존재하는 코드입니다."));
+        const auto insertSql = [&](const QString& newCode) {
+            QString sql = QStringLiteral("INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, "
+                                         "주소2, 현포인트, 기초포인트, 메모) VALUES ( ") +
+                          quoted(newCode);
+            for (int i :
+                 {int(FTel1), int(FTel2), int(FTel3), int(FTel4), int(FPost), int(FAddr1), int(FAddr2)})
+                sql += QLatin1Char(',') + quoted(FieldText(i));
+            return sql + QStringLiteral(", ") + base + QStringLiteral(", ") + base + QLatin1Char(',') +
+                   quoted(FieldText(FMemo)) + QStringLiteral(" )");
+        };
+        // The code is read and used inside one write holding the write lock from its start, after every
+        // question: two seats sharing a terminal number never take the same code. Should it still be taken
+        // by the time the row goes in, the next one is tried.
+        for (int attempt = 0;; ++attempt) {
+            DbTransaction t(gMainConn);
+            code = NextCode(QStringLiteral("고객"), QStringLiteral("코드"), 8, gTerminalID);
+            if (code.isEmpty())
+                return false;
+            const DbConnection::ExecResult r = gMainConn.exec(insertSql(code));
+            if (r.ok && t.commit()) {
+                affected = r.rowsAffected;
+                break;
+            }
+            t.rollback();
+            if (attempt < 9 && CountRows(QStringLiteral("고객"), QStringLiteral("코드 = ") + quoted(code)) > 0)
+                continue;
+            ShowErrorInfo(QStringLiteral("자료저장을 실패하였습니다."), r.ok ? t.error() : r.error);
             return false;
         }
-        sql = QStringLiteral(
-                  "INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, 주소2, 현포인트, "
-                  "기초포인트, 메모) VALUES ( ") +
-              quoted(code);
-        for (int i : {int(FTel1), int(FTel2), int(FTel3), int(FTel4), int(FPost), int(FAddr1), int(FAddr2)})
-            sql += QLatin1Char(',') + quoted(FieldText(i));
-        sql += QStringLiteral(", ") + base + QStringLiteral(", ") + base + QLatin1Char(',') +
-               quoted(FieldText(FMemo)) + QStringLiteral(" )");
+        setFieldText(FCode, code);
     } else {
-        sql = QStringLiteral("UPDATE 고객 SET 전화1 = ") + quoted(FieldText(FTel1)) +
-              QStringLiteral(",전화2 = ") + quoted(FieldText(FTel2)) + QStringLiteral(",전화3 = ") +
-              quoted(FieldText(FTel3)) + QStringLiteral(",전화4 = ") + quoted(FieldText(FTel4)) +
-              QStringLiteral(",우편번호 = ") + quoted(FieldText(FPost)) + QStringLiteral(",주소1= ") +
-              quoted(FieldText(FAddr1)) + QStringLiteral(",주소2 = ") + quoted(FieldText(FAddr2)) +
-              QStringLiteral(",현포인트 = 현포인트 - 기초포인트 + ") + base +
-              QStringLiteral(",기초포인트 = ") + base + QStringLiteral(",메모 = ") +
-              quoted(FieldText(FMemo)) + QStringLiteral(" WHERE 코드 = ") + quoted(code);
+        const QString sql =
+            QStringLiteral("UPDATE 고객 SET 전화1 = ") + quoted(FieldText(FTel1)) + QStringLiteral(",전화2 = ") +
+            quoted(FieldText(FTel2)) + QStringLiteral(",전화3 = ") + quoted(FieldText(FTel3)) +
+            QStringLiteral(",전화4 = ") + quoted(FieldText(FTel4)) + QStringLiteral(",우편번호 = ") +
+            quoted(FieldText(FPost)) + QStringLiteral(",주소1= ") + quoted(FieldText(FAddr1)) +
+            QStringLiteral(",주소2 = ") + quoted(FieldText(FAddr2)) +
+            QStringLiteral(",현포인트 = 현포인트 - 기초포인트 + ") + base + QStringLiteral(",기초포인트 = ") +
+            base + QStringLiteral(",메모 = ") + quoted(FieldText(FMemo)) + QStringLiteral(" WHERE 코드 = ") +
+            quoted(code);
+        affected = ExecSQL(sql);
+        if (affected < 0) // the engine's error has been shown
+            return false;
     }
-    const int affected = ExecSQL(sql);
-    if (affected < 0) // the engine's error has been shown
-        return false;
     if (affected == 0) {
         ShowInfo(QStringLiteral("수정된 내용이 없거나, 자료저장을 실패하였습니다."));
         return false;

@@ -21,9 +21,13 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include <optional>
+
 using namespace FrmMainCols;
 
 namespace {
+// A number taken by another seat between reading and writing is retried this many times.
+constexpr int kNumberAttempts = 9;
 const QString kForm = QStringLiteral("FrmMain");
 
 const QString kAlreadyDeleted = QStringLiteral("해당 주문메뉴는 이미 삭제 되었습니다.");
@@ -283,25 +287,41 @@ bool FrmMain::SaveMst(QString& number, int col, int row, int mode)
             }
             sql += QStringLiteral(" WHERE 주문번호 = '") + q(number) + QLatin1Char('\'');
         } else {
-            number = NextCode(QStringLiteral("주문"), QStringLiteral("주문번호"), 10,
-                              OrderCharges::OrderNumberPrefix(Clock::Today(), gTerminalID));
-            if (number.isEmpty())
-                return false;
             spMList->SetText(mDate, row, Clock::Today().toString(QStringLiteral("yyyy-MM-dd")));
             spMList->SetText(mTime, row, Clock::Time().toString(QStringLiteral("HH:mm")));
-            sql = QStringLiteral("INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, "
-                                 "주문시간, 통보시간)") +
-                  QStringLiteral(" VALUES ( '") + q(number) + QStringLiteral("','") + q(customer) +
-                  QStringLiteral("','") + q(phone) + QStringLiteral("','") + q(store) +
-                  QStringLiteral("','") + GetCellText(spMList, mDate, row) + QStringLiteral("','") +
-                  GetCellText(spMList, mTime, row) + QStringLiteral("','' )");
         }
-        // The header change and the transfer of the order's points to its new customer are one unit.
-        DbTransaction t(gMainConn);
-        const DbConnection::ExecResult r = gMainConn.exec(sql);
-        if (!r.ok || r.rowsAffected == 0) {
-            ShowErrorInfo(QStringLiteral("주문 자료저장을 실패하였습니다."),
-                          r.ok ? ErrInfo{0, QStringLiteral("저장된 자료가 없습니다.")} : r.error);
+        const QString failed = QStringLiteral("주문 자료저장을 실패하였습니다.");
+        // The header change and the transfer of the order's points to its new customer are one unit. A new
+        // order's number is read inside the same write, which holds the write lock from its start: two seats
+        // sharing a terminal number never take the same one. Should the number still be taken by the time the
+        // row goes in, the next one is tried.
+        std::optional<DbTransaction> t;
+        for (int attempt = 0;; ++attempt) {
+            t.emplace(gMainConn);
+            if (!t->active()) {
+                ShowErrorInfo(failed, t->error());
+                return false;
+            }
+            if (mode != 2) {
+                number = NextCode(QStringLiteral("주문"), QStringLiteral("주문번호"), 10,
+                                  OrderCharges::OrderNumberPrefix(Clock::Today(), gTerminalID));
+                if (number.isEmpty())
+                    return false;
+                sql = QStringLiteral("INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, "
+                                     "주문시간, 통보시간)") +
+                      QStringLiteral(" VALUES ( '") + q(number) + QStringLiteral("','") + q(customer) +
+                      QStringLiteral("','") + q(phone) + QStringLiteral("','") + q(store) +
+                      QStringLiteral("','") + GetCellText(spMList, mDate, row) + QStringLiteral("','") +
+                      GetCellText(spMList, mTime, row) + QStringLiteral("','' )");
+            }
+            const DbConnection::ExecResult r = gMainConn.exec(sql);
+            if (r.ok && r.rowsAffected > 0)
+                break;
+            t->rollback();
+            if (mode != 2 && !r.ok && attempt < kNumberAttempts &&
+                CountRows(QStringLiteral("주문"), QStringLiteral("주문번호 = '") + q(number) + QLatin1Char('\'')) > 0)
+                continue;
+            ShowErrorInfo(failed, r.ok ? ErrInfo{0, QStringLiteral("저장된 자료가 없습니다.")} : r.error);
             return false;
         }
         bool transferred = false;
@@ -315,8 +335,8 @@ bool FrmMain::SaveMst(QString& number, int col, int row, int mode)
                 transferred = true;
             }
         }
-        if (!t.commit()) {
-            ShowErrorInfo(QStringLiteral("주문 자료저장을 실패하였습니다."), t.error());
+        if (!t->commit()) {
+            ShowErrorInfo(failed, t->error());
             return false;
         }
         if (transferred)
