@@ -1,2 +1,0 @@
-zelkova_add_test(tst_mduMain SOURCES tst_mduMain.cpp)
-target_link_libraries(tst_mduMain PRIVATE zelkova_dbtool)

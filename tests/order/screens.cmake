@@ -1,8 +1,0 @@
-zelkova_add_test(tst_frmmain SOURCES tst_frmmain.cpp MainFixture.h GUI)
-target_link_libraries(tst_frmmain PRIVATE zelkova_dbtool)
-zelkova_add_test(tst_orderentry SOURCES tst_orderentry.cpp MainFixture.h GUI)
-target_link_libraries(tst_orderentry PRIVATE zelkova_dbtool)
-zelkova_add_test(tst_incomingcalls SOURCES tst_incomingcalls.cpp MainFixture.h PtyModem.h GUI)
-target_link_libraries(tst_incomingcalls PRIVATE zelkova_dbtool)
-zelkova_add_test(tst_keysweep SOURCES tst_keysweep.cpp MainFixture.h GUI)
-target_link_libraries(tst_keysweep PRIVATE zelkova_dbtool)
