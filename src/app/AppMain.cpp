@@ -2,6 +2,7 @@
 
 #include "admin/AdminPrompt.h"
 #include "app/AppPaths.h"
+#include "app/AppScreens.h"
 #include "app/FileModes.h"
 #include "app/FrmInitMsg.h"
 #include "app/FrmLogin.h"
@@ -62,6 +63,7 @@ int RunApplication(int argc, char* argv[])
     InstallAdminPasswordPrompt();
     RegisterCustomerScreens();
     RegisterStoreScreens();
+    RegisterAppScreens();
     if (!InitApp()) {
         DestroyApp();
         return 1;

@@ -3,9 +3,6 @@
 #include <QPoint>
 #include <QString>
 
-#include <functional>
-#include <memory>
-
 class QDialog;
 class QWidget;
 
@@ -20,6 +17,13 @@ public:
     virtual QString result() const = 0;
     virtual void SetMultyMode() {}
     virtual QDialog* dialog() = 0;
+};
+
+// What an editor is opened for; the numbers are those Init and SyncUpdateCust carry.
+enum class EditorMode
+{
+    Add = 1,
+    Edit = 2
 };
 
 // Contract of an editor screen that registers or changes one record.
@@ -42,14 +46,6 @@ public:
     // mode 1 after an insert, 2 after an update.
     virtual void SyncUpdateCust(RecordEditor* editor, int mode) = 0;
 };
-
-// Screens are created by name so the record operations need not know the screen classes.
-using PickerFactory = std::function<std::unique_ptr<RecordPicker>()>;
-using EditorFactory = std::function<std::unique_ptr<RecordEditor>()>;
-void RegisterPicker(const QString& name, PickerFactory factory);
-void RegisterEditor(const QString& name, EditorFactory factory);
-std::unique_ptr<RecordPicker> CreatePicker(const QString& name);
-std::unique_ptr<RecordEditor> CreateEditor(const QString& name);
 
 // The record separator of picker and editor results.
 inline const QChar kNul = QChar(0);

@@ -1,11 +1,13 @@
 #include "masters/CustomerScreens.h"
 
-#include "db/RecordScreens.h"
 #include "masters/FrmCust_save.h"
 #include "masters/FrmCust_sel.h"
+#include "ui/ScreenCatalogue.h"
 
 void RegisterCustomerScreens()
 {
-    RegisterPicker(QStringLiteral("FrmCust_sel"), [] { return std::make_unique<FrmCust_sel>(); });
-    RegisterEditor(QStringLiteral("FrmCust_save"), [] { return std::make_unique<FrmCust_save>(); });
+    ScreenCatalogue::RegisterPicker(QStringLiteral("FrmCust_sel"),
+                                    [] { return std::make_unique<FrmCust_sel>(); });
+    ScreenCatalogue::RegisterEditor(QStringLiteral("FrmCust_save"),
+                                    [] { return std::make_unique<FrmCust_save>(); });
 }

@@ -1,4 +1,4 @@
 #pragma once
 
-// Registers the customer picker "FrmCust_sel" and editor "FrmCust_save" for the record operations.
+// Puts the customer picker "FrmCust_sel" and editor "FrmCust_save" in the screen catalogue for PickCustomer.
 void RegisterCustomerScreens();

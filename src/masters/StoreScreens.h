@@ -1,5 +1,5 @@
 #pragma once
 
-// Makes the store editor and the store and menu pickers available by name to PickStore and PickMenu:
+// Puts the store editor and the store and menu pickers in the screen catalogue for PickStore and PickMenu:
 // "FrmMemb_sel", "FrmMenu_sel" and "FrmMemb_save".
 void RegisterStoreScreens();

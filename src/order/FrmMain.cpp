@@ -7,16 +7,16 @@
 #include "app/Globals.h"
 #include "app/MduMainUi.h"
 #include "app/UserSettings.h"
-#include "app/frmAbout.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
-#include "db/modMain_SQLPick.h"
+#include "masters/Pick.h"
 #include "order/SeeIdPort.h"
 #include "order/modSeeID.h"
-#include "ui/InputUtil.h"
 #include "ui/FitScrollArea.h"
+#include "ui/InputUtil.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
+#include "ui/ScreenCatalogue.h"
 #include "ui/SpreadGrid.h"
 #include "ui/TextUtil.h"
 #include "ui/modFormIni.h"
@@ -47,12 +47,6 @@ using namespace FrmMainCols;
 
 namespace {
 FrmMain* g_instance = nullptr;
-
-QMap<QString, FrmMain::ScreenEntry>& screenRegistry()
-{
-    static QMap<QString, FrmMain::ScreenEntry> r;
-    return r;
-}
 
 const QString kHomePage = QStringLiteral("https://zelkova.example.com");
 const QString kForm = QStringLiteral("FrmMain");
@@ -108,15 +102,6 @@ QPixmap drawLogo(const QSize& size)
     return pm;
 }
 } // namespace
-
-void FrmMain::RegisterScreen(const QString& name, ScreenEntry entry)
-{
-    screenRegistry().insert(name.toLower(), std::move(entry));
-    if (g_instance) {
-        for (auto& [action, screen] : g_instance->m_screenActions)
-            action->setEnabled(screenRegistry().contains(screen.toLower()));
-    }
-}
 
 FrmMain* FrmMain::Instance()
 {
@@ -385,19 +370,31 @@ void FrmMain::buildUi()
     setMinimumSize(qMax(minPx, 640), qMax(minPx, 480));
 }
 
-QAction* FrmMain::addScreenAction(QMenu* menu, const QString& objectName, const QString& text,
-                                  const QString& screen, const QString& description)
+QAction* FrmMain::addScreenAction(QWidget* menu, const QString& objectName, const QString& text)
 {
-    QAction* a = menu->addAction(text);
+    auto* a = new QAction(text, menu);
     a->setObjectName(objectName);
-    connect(a, &QAction::triggered, this, [this, screen, description] { OpenScreen(screen, description); });
-    m_screenActions.append({a, screen});
-    a->setEnabled(screenRegistry().contains(screen.toLower()));
+    menu->addAction(a);
+    connect(a, &QAction::triggered, this, [this, objectName] { OpenScreen(objectName); });
+    m_screenActions.append(a);
+    a->setEnabled(ScreenCatalogue::Instance().FindByMenuEntry(objectName) != nullptr);
     return a;
+}
+
+void FrmMain::enableScreenActions()
+{
+    for (QAction* a : std::as_const(m_screenActions))
+        a->setEnabled(ScreenCatalogue::Instance().FindByMenuEntry(a->objectName()) != nullptr);
 }
 
 void FrmMain::buildMenus()
 {
+    // Each screen entry opens the catalogue screen that names it as its menu entry. The screens still to be
+    // built register as: mnuFile_NetWork FrmNTSetup "네트워크설정", mnuBasic_Member FrmMemb_admin
+    // "가맹점 관리", mnuBasic_Cust FrmCust_admin "고객 관리", mnuBasic_Receipt FrmRcpt_admin "접수 관리",
+    // mnuBasic_Service FrmSvce_admin "서비스 관리", mnuBasic_Recv FrmRecv_admin "입금 관리", mnuBasic_Option
+    // frmOptions "환경설정", mnuList_SalebyDate FrmRPT_sale "매출현황", mnuList_SaleReceive FrmRPT_ledger
+    // "가맹점원장", mnuSupport RemoteSupport (open to everyone).
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("  파일(&F)  "));
     file->setObjectName(QStringLiteral("mnuFile"));
@@ -410,8 +407,7 @@ void FrmMain::buildMenus()
         connect(a, &QAction::triggered, this, [this, i] { dataFileEntry(i); });
     }
     file->addSeparator();
-    addScreenAction(file, QStringLiteral("mnuFile_NetWork"), QStringLiteral("네트워크 설정"),
-                    QStringLiteral("FrmNTSetup"), QStringLiteral("네트워크설정"));
+    addScreenAction(file, QStringLiteral("mnuFile_NetWork"), QStringLiteral("네트워크 설정"));
     file->addSeparator();
     QAction* fileExit = file->addAction(QStringLiteral("종료(&X)"));
     fileExit->setObjectName(QStringLiteral("mnuFile_Exit"));
@@ -420,56 +416,40 @@ void FrmMain::buildMenus()
     QMenu* basic = bar->addMenu(QStringLiteral("  자료등록(&I)  "));
     basic->setObjectName(QStringLiteral("mnuBasic"));
     QAction* member = addScreenAction(basic, QStringLiteral("mnuBasic_Member"),
-                                      QStringLiteral("가맹점  등  록  관  리(&M)"),
-                                      QStringLiteral("FrmMemb_admin"), QStringLiteral("가맹점 관리"));
-    QAction* cust =
-        addScreenAction(basic, QStringLiteral("mnuBasic_Cust"), QStringLiteral("고   객  등  록  관  리(&C)"),
-                        QStringLiteral("FrmCust_admin"), QStringLiteral("고객 관리"));
+                                      QStringLiteral("가맹점  등  록  관  리(&M)"));
+    QAction* cust = addScreenAction(basic, QStringLiteral("mnuBasic_Cust"),
+                                    QStringLiteral("고   객  등  록  관  리(&C)"));
     basic->addSeparator();
     QAction* receipt = addScreenAction(basic, QStringLiteral("mnuBasic_Receipt"),
-                                       QStringLiteral("접   수            관  리(&R)"),
-                                       QStringLiteral("FrmRcpt_admin"), QStringLiteral("접수 관리"));
+                                       QStringLiteral("접   수            관  리(&R)"));
     receipt->setShortcut(QKeySequence(Qt::Key_F9));
     receipt->setShortcutContext(Qt::WindowShortcut);
     QAction* service = addScreenAction(basic, QStringLiteral("mnuBasic_Service"),
-                                       QStringLiteral("서비스            관  리(&S)"),
-                                       QStringLiteral("FrmSvce_admin"), QStringLiteral("서비스 관리"));
+                                       QStringLiteral("서비스            관  리(&S)"));
     QAction* recv = addScreenAction(basic, QStringLiteral("mnuBasic_Recv"),
-                                    QStringLiteral("입   금            관  리(&B)"),
-                                    QStringLiteral("FrmRecv_admin"), QStringLiteral("입금 관리"));
+                                    QStringLiteral("입   금            관  리(&B)"));
     basic->addSeparator();
-    addScreenAction(basic, QStringLiteral("mnuBasic_Option"), QStringLiteral("사용자등록/환경설정(&O)"),
-                    QStringLiteral("frmOptions"), QStringLiteral("환경설정"));
+    addScreenAction(basic, QStringLiteral("mnuBasic_Option"), QStringLiteral("사용자등록/환경설정(&O)"));
 
     QMenu* lists = bar->addMenu(QStringLiteral("  각종현황(&S)  "));
     lists->setObjectName(QStringLiteral("mnuList"));
-    addScreenAction(lists, QStringLiteral("mnuList_SalebyDate"), QStringLiteral("매   출  현 황(&1)"),
-                    QStringLiteral("FrmRPT_sale"), QStringLiteral("매출현황"));
-    addScreenAction(lists, QStringLiteral("mnuList_SaleReceive"), QStringLiteral("가맹점  원 장(&2)"),
-                    QStringLiteral("FrmRPT_ledger"), QStringLiteral("가맹점원장"));
+    addScreenAction(lists, QStringLiteral("mnuList_SalebyDate"), QStringLiteral("매   출  현 황(&1)"));
+    addScreenAction(lists, QStringLiteral("mnuList_SaleReceive"), QStringLiteral("가맹점  원 장(&2)"));
 
     QAction* home = bar->addAction(QStringLiteral("  홈페이지(&P)  "));
     home->setObjectName(QStringLiteral("mnuHomePage"));
     connect(home, &QAction::triggered, this, &FrmMain::openHomePage);
-    QAction* support = bar->addAction(QStringLiteral("  원격지원(&R)  "));
-    support->setObjectName(QStringLiteral("mnuSupport"));
-    m_screenActions.append({support, QStringLiteral("RemoteSupport")});
-    support->setEnabled(screenRegistry().contains(QStringLiteral("remotesupport")));
-    connect(support, &QAction::triggered, this,
-            [this] { OpenScreen(QStringLiteral("RemoteSupport"), QString(), false); });
+    addScreenAction(bar, QStringLiteral("mnuSupport"), QStringLiteral("  원격지원(&R)  "));
 
     QMenu* help = bar->addMenu(QStringLiteral("  도움말(&H)  "));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    QAction* about = help->addAction(QStringLiteral("젤코바에 대하여..."));
-    about->setObjectName(QStringLiteral("mnuHelp_About"));
-    connect(about, &QAction::triggered, this, [this] {
-        frmAbout dlg(this);
-        ExecModal(&dlg);
-    });
+    addScreenAction(help, QStringLiteral("mnuHelp_About"), QStringLiteral("젤코바에 대하여..."));
 
     QAction* exitAction = bar->addAction(QStringLiteral("  종료(&X)"));
     exitAction->setObjectName(QStringLiteral("mnuExit"));
     connect(exitAction, &QAction::triggered, this, &QWidget::close);
+
+    connect(&ScreenCatalogue::Instance(), &ScreenCatalogue::Registered, this, &FrmMain::enableScreenActions);
 
     // The shortcut buttons share their menu entries' gate and state.
     QAction* forButtons[5] = {member, cust, service, receipt, recv};
@@ -482,28 +462,10 @@ void FrmMain::buildMenus()
     }
 }
 
-bool FrmMain::OpenScreen(const QString& name, const QString& description, bool guarded)
+bool FrmMain::OpenScreen(const QString& menuEntry)
 {
-    const auto it = screenRegistry().constFind(name.toLower());
-    if (it == screenRegistry().constEnd())
-        return false;
-    if (guarded && !PassAuthority(name, description, 0))
-        return false;
-    if (it->modal) {
-        std::unique_ptr<QWidget> w(it->create(this));
-        if (auto* dlg = qobject_cast<QDialog*>(w.get()))
-            ExecModal(dlg);
-        return true;
-    }
-    QPointer<QWidget>& open = m_openScreens[name.toLower()];
-    if (!open) {
-        open = it->create(nullptr);
-        if (!open)
-            return false;
-        open->setAttribute(Qt::WA_DeleteOnClose);
-    }
-    ShowForm(open);
-    return true;
+    const ScreenEntry* entry = ScreenCatalogue::Instance().FindByMenuEntry(menuEntry);
+    return entry && ScreenCatalogue::Instance().Open(entry->name, this);
 }
 
 void FrmMain::layoutGrids()
@@ -928,7 +890,9 @@ void FrmMain::keyPressEvent(QKeyEvent* event)
 
 void FrmMain::followInputLanguage(QWidget* old, QWidget* now)
 {
-    const auto inside = [](SpreadGrid* grid, QWidget* w) { return w && (w == grid || grid->isAncestorOf(w)); };
+    const auto inside = [](SpreadGrid* grid, QWidget* w) {
+        return w && (w == grid || grid->isAncestorOf(w));
+    };
     // Menu names are typed in Hangul, numbers and codes in Latin letters.
     for (auto [grid, hangul] : {std::pair{spDList, true}, std::pair{spMList, false}}) {
         if (!inside(grid, now) || inside(grid, old))

@@ -24,15 +24,6 @@ class FrmMain : public QMainWindow
 {
     Q_OBJECT
 public:
-    // How the menus open a screen that lives in another part of the program.
-    struct ScreenEntry
-    {
-        std::function<QWidget*(QWidget* parent)> create;
-        bool modal = false;
-    };
-    // Screens register themselves by name; a menu entry whose screen is not registered stays disabled.
-    static void RegisterScreen(const QString& name, ScreenEntry entry);
-
     explicit FrmMain(QWidget* parent = nullptr);
     ~FrmMain() override;
     // The process-wide instance (nullptr before the first one is made).
@@ -52,8 +43,8 @@ public:
     void ShowActiveOrderPanels();
     // Sums of the line grid over its current rows, copied to the totals row.
     void RecomputeLineSums();
-    // Opens a registered screen through the permission gate.
-    bool OpenScreen(const QString& name, const QString& description, bool guarded = true);
+    // Opens the catalogue screen of a menu entry; false when none is registered or it was refused.
+    bool OpenScreen(const QString& menuEntry);
     QString Caption() const;
 
     // Store dialling entry used by this window and by the reception screen.
@@ -134,8 +125,9 @@ private:
     void followInputLanguage(QWidget* old, QWidget* now);
     void buildUi();
     void buildMenus();
-    QAction* addScreenAction(QMenu* menu, const QString& objectName, const QString& caption,
-                             const QString& screen, const QString& description);
+    // A menu entry that opens the catalogue screen registered for it; disabled while there is none.
+    QAction* addScreenAction(QWidget* menu, const QString& objectName, const QString& caption);
+    void enableScreenActions();
     void layoutGrids();
     void showNotice();
     void openPorts();
@@ -170,6 +162,5 @@ private:
     bool m_deviceReady = false;
     QRect m_startGeometry;
     bool m_closing = false;
-    QList<QPair<QAction*, QString>> m_screenActions;
-    QMap<QString, QPointer<QWidget>> m_openScreens;
+    QList<QAction*> m_screenActions;
 };

@@ -8,7 +8,7 @@
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
-#include "db/modMain_SQLPick.h"
+#include "masters/Pick.h"
 #include "order/CheckStoreOpen.h"
 #include "order/OrderCharges.h"
 #include "order/modSeeID.h"

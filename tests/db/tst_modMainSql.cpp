@@ -5,9 +5,10 @@
 #include "db/RecordScreens.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
-#include "db/modMain_SQLPick.h"
+#include "masters/Pick.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/ModalSeam.h"
+#include "ui/ScreenCatalogue.h"
 
 #include <QDialog>
 #include <QTest>
@@ -88,9 +89,9 @@ private:
 
 void TestModMainSql::initTestCase()
 {
-    RegisterPicker("FrmCust_sel", [] { return std::make_unique<FakePicker>(); });
-    RegisterPicker("FrmMenu_sel", [] { return std::make_unique<FakePicker>(); });
-    RegisterEditor("FrmCust_save", [] { return std::make_unique<FakeEditor>(); });
+    ScreenCatalogue::RegisterPicker("FrmCust_sel", [] { return std::make_unique<FakePicker>(); });
+    ScreenCatalogue::RegisterPicker("FrmMenu_sel", [] { return std::make_unique<FakePicker>(); });
+    ScreenCatalogue::RegisterEditor("FrmCust_save", [] { return std::make_unique<FakeEditor>(); });
     SetModalHandler([this](QDialog*) {
         ++m_modalRuns;
         return int(QDialog::Accepted);

@@ -3,6 +3,7 @@
 #include "db/RecordScreens.h"
 #include "order/FrmMain.h"
 #include "support/ScriptedPrompter.h"
+#include "ui/ScreenCatalogue.h"
 #include "ui/SpreadGrid.h"
 
 #include <QAction>
@@ -152,7 +153,7 @@ void TestFrmMain::customerSearchNotFound()
 {
     MainFixture f;
     MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
-    RegisterPicker("FrmCust_sel", [] { return std::make_unique<NobodyPicker>(); });
+    ScreenCatalogue::RegisterPicker("FrmCust_sel", [] { return std::make_unique<NobodyPicker>(); });
     ScriptedPrompter p;
     FrmMain w;
     w.htFilter[1]->setText(QStringLiteral("7777"));
@@ -206,7 +207,12 @@ void TestFrmMain::captionAndMenus()
     auto* options = w.findChild<QAction*>(QStringLiteral("mnuBasic_Option"));
     QVERIFY(options);
     QVERIFY(!options->isEnabled());
-    FrmMain::RegisterScreen(QStringLiteral("FrmRecv_admin"), {[](QWidget*) { return new QWidget; }, false});
+    ScreenEntry recv;
+    recv.name = QStringLiteral("FrmRecv_admin");
+    recv.description = QStringLiteral("입금 관리");
+    recv.menuEntry = QStringLiteral("mnuBasic_Recv");
+    recv.create = [](QWidget*) { return new QWidget; };
+    ScreenCatalogue::Register(recv);
     QVERIFY(w.findChild<QAction*>(QStringLiteral("mnuBasic_Recv"))->isEnabled());
     QVERIFY(w.btnShortCut[4]->isEnabled());
     w.btnShortCut[4]->click();
@@ -258,7 +264,8 @@ void TestFrmMain::inputLanguageFollowsGrid()
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     // Menu names are Hangul, numbers Latin: the hint sits on whatever part of the grid has the keyboard.
-    for (auto [grid, latin] : {std::pair{w.spDList, false}, std::pair{w.spMList, true}, std::pair{w.spDList, false}}) {
+    for (auto [grid, latin] :
+         {std::pair{w.spDList, false}, std::pair{w.spMList, true}, std::pair{w.spDList, false}}) {
         grid->setFocus();
         QWidget* focused = QApplication::focusWidget();
         QVERIFY(focused && grid->isAncestorOf(focused));

@@ -8,6 +8,7 @@
 #include "order/modSeeID.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/ModalSeam.h"
+#include "ui/ScreenCatalogue.h"
 #include "ui/SpreadGrid.h"
 
 #include <QDialog>
@@ -55,7 +56,8 @@ private:
 
 void TestIncomingCalls::initTestCase()
 {
-    RegisterPicker(QStringLiteral("FrmCust_sel"), [] { return std::make_unique<NumberPicker>(); });
+    ScreenCatalogue::RegisterPicker(QStringLiteral("FrmCust_sel"),
+                                    [] { return std::make_unique<NumberPicker>(); });
 }
 
 void TestIncomingCalls::init()

@@ -5,6 +5,7 @@
 #include "order/CheckStoreOpen.h"
 #include "order/FrmMain.h"
 #include "support/ScriptedPrompter.h"
+#include "ui/ScreenCatalogue.h"
 #include "ui/SpreadGrid.h"
 
 #include <QDialog>
@@ -69,7 +70,8 @@ private:
 void TestOrderEntry::initTestCase()
 {
     for (const char* name : {"FrmCust_sel", "FrmMemb_sel", "FrmMenu_sel"})
-        RegisterPicker(QString::fromLatin1(name), [] { return std::make_unique<ScriptedPicker>(); });
+        ScreenCatalogue::RegisterPicker(QString::fromLatin1(name),
+                                        [] { return std::make_unique<ScriptedPicker>(); });
 }
 
 void TestOrderEntry::typeCell(FrmMain& w, SpreadGrid* grid, int col, int row, const QString& text)
@@ -98,14 +100,14 @@ void TestOrderEntry::newOrderNeedsNumberAndStore()
     w.spMList_EditMode(3, 1, 1, false);
     w.spMList->SetText(3, 1, "1001");
     // Store picker answers first; the menu picker second.
-    RegisterPicker("FrmMenu_sel", [] {
+    ScreenCatalogue::RegisterPicker("FrmMenu_sel", [] {
         auto picker = std::make_unique<ScriptedPicker>();
         ScriptedPicker::next =
             QString(QChar(0)) + rec({"1", "후라이드", "2", "2", "양념", "1", "1", "후라이드", "1"});
         return picker;
     });
     w.spMList_EditMode(3, 1, 0, true);
-    RegisterPicker("FrmMenu_sel", [] { return std::make_unique<ScriptedPicker>(); });
+    ScreenCatalogue::RegisterPicker("FrmMenu_sel", [] { return std::make_unique<ScriptedPicker>(); });
     QCOMPARE(CountRows("주문"), 1);
     QCOMPARE(w.spMList->CellText(5, 1), QStringLiteral("2612081001"));
     QCOMPARE(GetFirstValue("SELECT 통보시간 FROM 주문").toString(), QString());

@@ -1,28 +1,14 @@
-#include "db/modMain_SQLPick.h"
+#include "masters/Pick.h"
 
 #include "db/RecordScreens.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
+#include "ui/ScreenCatalogue.h"
 #include "ui/TextUtil.h"
 
 #include <QDialog>
-#include <QHash>
 
 namespace {
-QHash<QString, PickerFactory>& pickers()
-{
-    static QHash<QString, PickerFactory> h;
-    return h;
-}
-
-QHash<QString, EditorFactory>& editors()
-{
-    static QHash<QString, EditorFactory> h;
-    return h;
-}
-
-SalesReportOpener g_salesOpener = nullptr;
-
 void placeAt(QDialog* dialog, QPoint anchor)
 {
     if (dialog && !anchor.isNull())
@@ -37,35 +23,13 @@ QString splitResult(const QString& result, QString& code)
 }
 } // namespace
 
-void RegisterPicker(const QString& name, PickerFactory factory)
-{
-    pickers().insert(name, std::move(factory));
-}
-
-void RegisterEditor(const QString& name, EditorFactory factory)
-{
-    editors().insert(name, std::move(factory));
-}
-
-std::unique_ptr<RecordPicker> CreatePicker(const QString& name)
-{
-    const auto f = pickers().value(name);
-    return f ? f() : nullptr;
-}
-
-std::unique_ptr<RecordEditor> CreateEditor(const QString& name)
-{
-    const auto f = editors().value(name);
-    return f ? f() : nullptr;
-}
-
 QString PickRecord(const QString& itemName, const QString& pickerName, const QString& editorName,
                    const QString& searchText, QString& code, QPoint anchor, bool allowRegister,
                    const QString& extra)
 {
     if (!CheckSearchText(searchText))
         return QString();
-    std::unique_ptr<RecordPicker> picker = CreatePicker(pickerName);
+    std::unique_ptr<RecordPicker> picker = ScreenCatalogue::Instance().CreatePicker(pickerName);
     if (!picker)
         return QString();
     const int n = picker->FindRecords(searchText, extra);
@@ -82,7 +46,7 @@ QString PickRecord(const QString& itemName, const QString& pickerName, const QSt
         if (AskYesNo(sentence + kCrLf + QStringLiteral("신규 등록하겠습니까?"), title, true) !=
             MsgAnswer::Yes)
             return QString();
-        std::unique_ptr<RecordEditor> editor = CreateEditor(editorName);
+        std::unique_ptr<RecordEditor> editor = ScreenCatalogue::Instance().CreateEditor(editorName);
         if (!editor)
             return QString();
         editor->Init(1, nullptr, searchText);
@@ -122,7 +86,8 @@ QString PickMenu(const QString& storeArg1, const QString& storeArg2, const QStri
 {
     if (!CheckSearchText(searchText))
         return QString();
-    std::unique_ptr<RecordPicker> picker = CreatePicker(QStringLiteral("FrmMenu_sel"));
+    std::unique_ptr<RecordPicker> picker =
+        ScreenCatalogue::Instance().CreatePicker(QStringLiteral("FrmMenu_sel"));
     if (!picker)
         return QString();
     if (multiple)
@@ -144,15 +109,4 @@ QString PickMenu(const QString& storeArg1, const QString& storeArg2, const QStri
         return QString();
     const QString name = splitResult(result.mid(1), code);
     return multiple ? result : name;
-}
-
-void SetSalesReportOpener(SalesReportOpener opener)
-{
-    g_salesOpener = opener;
-}
-
-void ShowSalesFor(const QString& code, const QString& name, int kind)
-{
-    if ((kind == 1 || kind == 2) && g_salesOpener)
-        g_salesOpener(code, name, kind);
 }

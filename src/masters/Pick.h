@@ -17,8 +17,3 @@ QString PickStore(const QString& searchText, QString& code, QPoint anchor, bool 
 // The chosen menu's name, or with `multiple` the whole multiple-choice result.
 QString PickMenu(const QString& storeArg1, const QString& storeArg2, const QString& searchText, QString& code,
                  QPoint anchor, bool multiple);
-
-// Opens the sales report for one store (kind 1) or customer (kind 2); other kinds do nothing.
-void ShowSalesFor(const QString& code, const QString& name, int kind);
-using SalesReportOpener = void (*)(const QString& code, const QString& name, int kind);
-void SetSalesReportOpener(SalesReportOpener opener);

@@ -1,0 +1,4 @@
+#pragma once
+
+// Puts the program's own windows in the screen catalogue: the about box "frmAbout".
+void RegisterAppScreens();
