@@ -13,6 +13,27 @@
 
 namespace {
 QAtomicInt g_counter;
+
+bool holdsUnusableChar(const QString& sql)
+{
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql.at(i);
+        if (c.isNull())
+            return true;
+        if (c.isHighSurrogate() && i + 1 < sql.size() && sql.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+QString UnusableTextMessage()
+{
+    return QStringLiteral(
+        "입력한 내용에 저장하거나 찾을 수 없는 문자(NUL 또는 깨진 문자)가 들어 있어 처리하지 "
+        "않았습니다.");
 }
 
 DbConnection::DbConnection()
@@ -132,6 +153,10 @@ DbConnection::ExecResult DbConnection::exec(const QString& jetSql)
             return r;
         }
     }
+    if (holdsUnusableChar(jetSql)) {
+        r.error = {DbErr::kUnusableText, UnusableTextMessage()};
+        return r;
+    }
     QSqlQuery q(database());
     if (!q.exec(m_dialect->translate(jetSql))) {
         r.error = errorFrom(q.lastError());
@@ -155,6 +180,11 @@ bool DbConnection::query(const QString& jetSql, QSqlQuery& q, ErrInfo* error)
                 *error = *injected;
             return false;
         }
+    }
+    if (holdsUnusableChar(jetSql)) {
+        if (error)
+            *error = {DbErr::kUnusableText, UnusableTextMessage()};
+        return false;
     }
     q = QSqlQuery(database());
     q.setForwardOnly(true);

@@ -14,6 +14,10 @@ constexpr qint64 kUnspecified = -2147467259; // 0x80004005
 constexpr qint64 kSyntax = -2147217900; // 0x80040E14
 // Another seat held the database longer than the busy timeout.
 constexpr qint64 kLocked = -2147217887;
+// The statement holds a NUL or half a surrogate pair and was not run: the engine would cut it short or let
+// the character swallow the quote after it. Its description is a plain sentence, shown without the statement.
+constexpr qint64 kUnusableText = -2147217913; // 0x80040E07
+QString UnusableTextMessage();
 } // namespace DbErr
 
 // An engine error raised by the query helpers that leave reporting to their callers.

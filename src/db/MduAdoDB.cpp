@@ -51,7 +51,10 @@ bool OpenRecordset(DbConnection& conn, Recordset& rs, const QString& sql, int, i
     if (!conn.query(sql, q, &error)) {
         QString title = QStringLiteral("ERROR");
         QString text = error.description + QLatin1Char('\r') + sql;
-        if (error.number == 91) {
+        if (error.number == DbErr::kUnusableText) {
+            title = QStringLiteral("입력 오류");
+            text = error.description;
+        } else if (error.number == 91) {
             title = QStringLiteral("MDB 오류");
             text = QStringLiteral("Data Base MDB가 선언되지 않았습니다.") + QLatin1Char('\r') + sql;
         } else if (error.number == DbErr::kSyntax) {

@@ -64,8 +64,10 @@ int ExecSQL(DbConnection& conn, const QString& sql)
 {
     const DbConnection::ExecResult r = conn.exec(sql);
     if (!r.ok) {
-        const QString text =
-            QStringLiteral("Error ") + QString::number(r.error.number) + QStringLiteral(": ") + r.error.description;
+        const QString text = r.error.number == DbErr::kUnusableText
+                                 ? r.error.description
+                                 : QStringLiteral("Error ") + QString::number(r.error.number) +
+                                       QStringLiteral(": ") + r.error.description;
         conn.whenUnlocked([text] { ShowPlain(text); });
         return -1;
     }

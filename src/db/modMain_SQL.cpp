@@ -11,11 +11,13 @@ const QString kRunError = QStringLiteral("프로그램 수행도중 오류가 �
 
 bool PassAuthority(const QString& formName, const QString& formDescription, int defaultLevel)
 {
-    // The name column compares without regard to letter case, so "FRMOPTIONS" finds "frmOptions".
+    // The name column compares without regard to letter case, so "FRMOPTIONS" finds "frmOptions". The name
+    // is not upper-cased here: the column folds only Latin letters, and a name it cannot fold back would
+    // never be found again, its row added anew at every opening.
     Recordset rs;
     if (!OpenRecordset(gMainConn, rs,
-                       QStringLiteral("SELECT * FROM 보안설정 WHERE 폼이름 = '") +
-                           SQLQuote(formName.toUpper()) + QLatin1Char('\''),
+                       QStringLiteral("SELECT * FROM 보안설정 WHERE 폼이름 = '") + SQLQuote(formName) +
+                           QLatin1Char('\''),
                        adOpenStatic, adLockOptimistic))
         return false;
     int level = defaultLevel;
@@ -78,7 +80,9 @@ bool SaveConfig(const QString& name, const QString& value)
         r = gMainConn.exec(QStringLiteral("INSERT INTO 환경설정 VALUES ('") + key + QStringLiteral("','") +
                            SQLQuote(value) + QStringLiteral("')"));
     if (!r.ok || !t.commit()) {
-        ShowErrorInfo(kRunError, r.ok ? t.error() : r.error);
+        const ErrInfo error = r.ok ? t.error() : r.error;
+        t.rollback(); // no message while this seat holds the write lock
+        ShowErrorInfo(kRunError, error);
         return false;
     }
     return true;

@@ -14,7 +14,8 @@ public:
     int maxBytes() const { return m_maxBytes; }
 
     // Shows the byte-length message and keeps the focus here when the text is too long (text set by
-    // the program is not cut); true when it fits.
+    // the program is not cut) or holds a character no column keeps (NUL, half a surrogate pair); true
+    // when it fits.
     bool checkLength();
 
 private:

@@ -222,24 +222,44 @@ QString MaxByteLengthMessage(int maxBytes)
            QStringLiteral("한글은 한 글자당 길이가 2입니다.");
 }
 
+namespace {
+// What in the text the engine cannot take as it is ("" when nothing): a NUL ends its statement early and
+// half a surrogate pair swallows the character after it.
+QString unusableChar(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isNull())
+            return QStringLiteral("입력할 수 없는 문자(NUL)");
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return QStringLiteral("깨진 문자");
+    }
+    return QString();
+}
+} // namespace
+
 bool CheckSearchText(const QString& text, int maxBytes)
 {
-    QString problem;
-    for (qsizetype i = 0; i < text.size() && problem.isEmpty(); ++i) {
-        const QChar c = text.at(i);
-        if (c.isNull()) {
-            problem = QStringLiteral("검색어에 입력할 수 없는 문자(NUL)가 들어 있습니다.");
-        } else if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-            ++i;
-        } else if (c.isSurrogate()) {
-            problem = QStringLiteral("검색어에 깨진 문자가 들어 있습니다.");
-        }
-    }
+    const QString bad = unusableChar(text);
+    QString problem =
+        bad.isEmpty() ? QString() : QStringLiteral("검색어에 ") + bad + QStringLiteral("가 들어 있습니다.");
     if (problem.isEmpty() && LenByte(text) > maxBytes)
         problem = MaxByteLengthMessage(maxBytes);
     if (problem.isEmpty())
         return true;
     ShowInfo(problem + kCrLf + QStringLiteral("검색어를 고쳐서 다시 입력하세요."));
+    return false;
+}
+
+bool CheckStorableText(const QString& text)
+{
+    const QString bad = unusableChar(text);
+    if (bad.isEmpty())
+        return true;
+    ShowInfo(QStringLiteral("입력한 내용에 ") + bad + QStringLiteral("가 들어 있어 저장할 수 없습니다.") +
+             kCrLf + QStringLiteral("내용을 고쳐서 다시 입력하세요."));
     return false;
 }
 

@@ -33,6 +33,9 @@ constexpr int kMaxSearchBytes = 255;
 // of a surrogate pair, or longer than maxBytes, is refused with a message saying why (false). Such a
 // text never reaches the engine, whose error would show the statement to the operator.
 bool CheckSearchText(const QString& text, int maxBytes = kMaxSearchBytes);
+// The same character check for a text about to be stored: a NUL or half of a surrogate pair cannot be kept
+// as typed, so the text is refused with a message (false).
+bool CheckStorableText(const QString& text);
 
 // Time-of-day entry: "9" -> "09:00", "1425" and "14.25" -> "14:25". On success the text is replaced by
 // "HH:MM" and true is returned. Lengths 0, 3 and over 5 return false silently; any other text that is
