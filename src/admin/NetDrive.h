@@ -4,7 +4,6 @@
 
 // Reaching the server share of a network client seat.
 //
-// On Linux a "drive" is the folder where the share is mounted. The share path saved for the seat is
-// either already a mounted folder, or a mount point that fstab/autofs knows, which `mount` is asked to
-// bring up; the folder found is returned, "" on failure.
+// The platform brings the share up (on Linux a mount point that fstab/autofs knows, asked of `mount`
+// unless already mounted); the folder found is returned, "" on failure.
 QString ConnectNetworkDrive(const QString& sharePath, const QString& password);

@@ -1,8 +1,9 @@
 #include "app/AppPaths.h"
 
+#include "app/Platform.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace {
 QString g_folder;
@@ -12,10 +13,7 @@ QString defaultFolder()
     const QString env = qEnvironmentVariable("ZELKOVA_HOME");
     if (!env.isEmpty())
         return env;
-    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.local/share");
-    return base + QStringLiteral("/zelkova");
+    return CurrentPlatform().DefaultProgramFolder();
 }
 } // namespace
 

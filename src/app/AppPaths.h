@@ -3,11 +3,11 @@
 #include <QString>
 #include <QStringList>
 
-// Where the program folder is and how the original's "\DBS\dbMain.mdb"-style paths map onto it.
+// Where the program folder is and how "\DBS\dbMain.mdb"-style paths map onto it.
 //
-// The program folder is taken from --home DIR, else from $ZELKOVA_HOME, else it is the per-user
-// data folder (~/.local/share/zelkova). Folder and file names below it are matched without regard
-// to letter case, so "\dbs\dbPost.mdb" and "\DBS\dbPost.mdb" name the same file.
+// The program folder is taken from --home DIR, else from $ZELKOVA_HOME, else it is the platform's
+// per-user data folder (on Linux ~/.local/share/zelkova). Folder and file names below it are matched without
+// regard to letter case, so "\dbs\dbPost.mdb" and "\DBS\dbPost.mdb" name the same file.
 namespace AppPaths {
 // Picks the program folder from the command line (removing --home DIR from args) or the environment.
 void InitFromArgs(QStringList& args);

@@ -12,9 +12,9 @@ namespace FileModes {
 void RestrictNewFiles();
 // Sets the creation mask and returns the previous one (POSIX umask bits).
 int SetCreationMask(int mask);
-// A file 0600, a folder 0700.
+// Owner only: on Linux a file 0600, a folder 0700.
 bool MakePrivate(const QString& path);
-// A file 0660, a folder 2770 (new files inherit the folder's group).
+// Owner and group: on Linux a file 0660, a folder 2770 (new files inherit the folder's group).
 bool ShareWithGroup(const QString& path);
 // Permission bits (07777) of a path, -1 when it cannot be read.
 int Mode(const QString& path);

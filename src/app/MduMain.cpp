@@ -4,6 +4,7 @@
 #include "app/AppPaths.h"
 #include "app/FileModes.h"
 #include "app/Globals.h"
+#include "app/Platform.h"
 #include "app/UserSettings.h"
 #include "db/DbCheck.h"
 #include "db/MduAdoDB.h"
@@ -17,7 +18,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QStandardPaths>
 
 #include <cmath>
 #include <exception>
@@ -68,8 +68,8 @@ void markRun()
 
 QString SingleInstanceLockPath()
 {
-    // The user's own runtime folder (0700): another local user can neither take nor block the lock there.
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    // A folder of the user's own: another local user can neither take nor block the lock there.
+    QString folder = CurrentPlatform().LockFolder();
     if (folder.isEmpty())
         folder = AppPaths::ProgramFolder();
     const QByteArray key =

@@ -1,19 +1,20 @@
 #include "app/UserSettings.h"
 
+#include "app/Platform.h"
 #include "ui/MsgBox.h"
 
 #include <QDir>
 #include <QSettings>
-#include <QStandardPaths>
 
 #include <cmath>
+#include <memory>
 
 namespace {
 QString g_folder;
 
-QString fileFor(const QString& appName)
+std::unique_ptr<QSettings> storeOf(const QString& appName)
 {
-    return UserSettings::Folder() + QLatin1Char('/') + appName + QStringLiteral(".ini");
+    return CurrentPlatform().OpenSettings(UserSettings::Folder(), appName);
 }
 } // namespace
 
@@ -30,33 +31,29 @@ QString Folder()
     const QString env = qEnvironmentVariable("ZELKOVA_SETTINGS");
     if (!env.isEmpty())
         return env;
-    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/zelkova");
+    return CurrentPlatform().DefaultSettingsFolder();
 }
 
 QString GetSetting(const QString& appName, const QString& section, const QString& key,
                    const QString& defaultValue)
 {
-    QSettings s(fileFor(appName), QSettings::IniFormat);
-    const QVariant v = s.value(section + QLatin1Char('/') + key);
+    const QVariant v = storeOf(appName)->value(section + QLatin1Char('/') + key);
     return v.isValid() ? v.toString() : defaultValue;
 }
 
 void SaveSetting(const QString& appName, const QString& section, const QString& key, const QString& value)
 {
     QDir().mkpath(Folder());
-    QSettings s(fileFor(appName), QSettings::IniFormat);
-    s.setValue(section + QLatin1Char('/') + key, value);
-    s.sync();
+    const std::unique_ptr<QSettings> s = storeOf(appName);
+    s->setValue(section + QLatin1Char('/') + key, value);
+    s->sync();
 }
 
 void DeleteSetting(const QString& appName, const QString& section, const QString& key)
 {
-    QSettings s(fileFor(appName), QSettings::IniFormat);
-    s.remove(section + QLatin1Char('/') + key);
-    s.sync();
+    const std::unique_ptr<QSettings> s = storeOf(appName);
+    s->remove(section + QLatin1Char('/') + key);
+    s->sync();
 }
 
 QString Get(const QString& key, const QString& defaultValue)

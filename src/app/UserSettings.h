@@ -2,10 +2,10 @@
 
 #include <QString>
 
-// Per-user settings store: text values by application name, section and key (the registry of the original).
+// Per-user settings store: text values by application name, section and key.
 //
-// Each application name is one INI file in the settings folder: $ZELKOVA_SETTINGS when set, otherwise
-// ~/.config/zelkova. Tests point the folder at a throwaway directory.
+// The settings folder is $ZELKOVA_SETTINGS when set, otherwise the platform's (on Linux ~/.config/zelkova,
+// one INI file per application name). Tests point the folder at a throwaway directory.
 namespace UserSettings {
 void SetFolder(const QString& folder);
 QString Folder();

@@ -1,5 +1,6 @@
 #include "app/frmAbout.h"
 
+#include "app/Platform.h"
 #include "ui/MsgBox.h"
 
 #include <QApplication>
@@ -7,7 +8,6 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -81,14 +81,7 @@ QString frmAbout::versionText()
 
 QString frmAbout::systemInfoProgram()
 {
-    static const char* const candidates[] = {"hardinfo", "kinfocenter", "gnome-system-monitor",
-                                             "mate-system-monitor", "xfce4-taskmanager"};
-    for (const char* name : candidates) {
-        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
-        if (!path.isEmpty())
-            return path;
-    }
-    return {};
+    return CurrentPlatform().SystemInfoProgram();
 }
 
 void frmAbout::cmdSysInfo_Click()

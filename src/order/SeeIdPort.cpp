@@ -1,5 +1,6 @@
 #include "order/SeeIdPort.h"
 
+#include "app/Platform.h"
 #include "app/UserSettings.h"
 
 #include <QRegularExpression>
@@ -14,12 +15,11 @@ int comNumber(const QString& portName)
     return m.hasMatch() ? m.captured(1).toInt() : 0;
 }
 
+// The seat's own device prefix, "" for the platform's usual one.
 QString serialPrefix()
 {
-    QString prefix = qEnvironmentVariable("ZELKOVA_SERIAL_PREFIX");
-    if (prefix.isEmpty())
-        prefix = UserSettings::Get(QStringLiteral("SeeIDPortPrefix"));
-    return prefix.isEmpty() ? QStringLiteral("/dev/ttyS") : prefix;
+    const QString prefix = qEnvironmentVariable("ZELKOVA_SERIAL_PREFIX");
+    return prefix.isEmpty() ? UserSettings::Get(QStringLiteral("SeeIDPortPrefix")) : prefix;
 }
 } // namespace
 
@@ -45,14 +45,10 @@ QString PortName(const QString& settingValue)
 
 QString DevicePath(const QString& portName)
 {
-#ifdef Q_OS_WIN
-    return portName;
-#else
     const int n = comNumber(portName);
     if (n <= 0)
         return portName;
-    return serialPrefix() + QString::number(n - 1);
-#endif
+    return CurrentPlatform().SerialDevicePath(n, serialPrefix());
 }
 
 QString OpenFailedText(const QString& portName)

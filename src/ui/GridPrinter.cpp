@@ -2,12 +2,12 @@
 
 #include "app/AppPaths.h"
 #include "app/Clock.h"
+#include "app/Platform.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
 #include "ui/SpreadGridModel.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QPageLayout>
@@ -200,7 +200,7 @@ bool GridPrinter::PrintSpread(SpreadGrid* grid, const GridPrintJob& job, QWidget
             return false;
         }
         ShowInfo(QStringLiteral("연결된 프린터가 없어 PDF 파일로 저장하였습니다.") + kCrLf + file);
-        QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+        CurrentPlatform().OpenExternally(QUrl::fromLocalFile(file));
         return true;
     }
     QPrinter printer(QPrinter::HighResolution);

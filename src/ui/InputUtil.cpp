@@ -1,5 +1,6 @@
 #include "ui/InputUtil.h"
 
+#include "app/Platform.h"
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
 
@@ -7,7 +8,6 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QInputMethod>
 #include <QKeyEvent>
@@ -246,5 +246,5 @@ QUrl ShellOpenUrl(const QString& target)
 bool ShellOpen(QWidget*, const QString& target)
 {
     const QUrl url = ShellOpenUrl(target);
-    return url.isValid() && QDesktopServices::openUrl(url);
+    return url.isValid() && CurrentPlatform().OpenExternally(url);
 }

@@ -1,0 +1,133 @@
+#include "app/PlatformLinux.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <sys/stat.h>
+
+namespace {
+bool setMode(const QString& path, int fileMode, int folderMode)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st
+    {
+    };
+    if (::stat(native.constData(), &st) != 0)
+        return false;
+    return ::chmod(native.constData(), mode_t(S_ISDIR(st.st_mode) ? folderMode : fileMode)) == 0;
+}
+
+QString underXdgFolder(QStandardPaths::StandardLocation location, const QString& fallbackBelowHome)
+{
+    QString base = QStandardPaths::writableLocation(location);
+    if (base.isEmpty())
+        base = QDir::homePath() + fallbackBelowHome;
+    return base + QStringLiteral("/zelkova");
+}
+} // namespace
+
+Platform& NativePlatform()
+{
+    static PlatformLinux platform;
+    return platform;
+}
+
+QString PlatformLinux::SerialDevicePath(int comNumber, const QString& prefix) const
+{
+    // COM1 is the first device: /dev/ttyS0, or /dev/ttyUSB0 under the prefix /dev/ttyUSB.
+    return (prefix.isEmpty() ? QStringLiteral("/dev/ttyS") : prefix) + QString::number(comNumber - 1);
+}
+
+QString PlatformLinux::ConnectShare(const QString& sharePath, const QString& password) const
+{
+    // A "drive" is the folder the share is mounted on; credentials belong to fstab or autofs.
+    Q_UNUSED(password);
+    const QString& path = sharePath;
+    if (path.isEmpty())
+        return QString();
+    auto reachable = [&path] {
+        const QFileInfo fi(path);
+        return fi.isDir() && !QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty();
+    };
+    if (reachable())
+        return path;
+    // A mount point listed in fstab (or handled by autofs) comes up with a plain `mount <dir>`.
+    if (QFileInfo(path).isDir()) {
+        QProcess mount;
+        mount.start(QStringLiteral("mount"), {path});
+        if (mount.waitForFinished(15000) && mount.exitCode() == 0 && reachable())
+            return path;
+    }
+    return QString();
+}
+
+int PlatformLinux::SetCreationMask(int mask) const
+{
+    return int(::umask(mode_t(mask)));
+}
+
+bool PlatformLinux::SetAccess(const QString& path, FileAccess access) const
+{
+    switch (access) {
+    case FileAccess::OwnerOnly:
+        return setMode(path, 0600, 0700);
+    case FileAccess::OwnerAndGroup:
+        // Setgid on the folder: files created in it take the folder's group, not the creator's.
+        return setMode(path, 0660, 02770);
+    }
+    return false;
+}
+
+int PlatformLinux::AccessBits(const QString& path) const
+{
+    struct stat st
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return -1;
+    return int(st.st_mode & 07777);
+}
+
+QString PlatformLinux::LockFolder() const
+{
+    // $XDG_RUNTIME_DIR is the user's own (0700): another local user can neither take nor block the lock.
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+}
+
+bool PlatformLinux::OpenExternally(const QUrl& url) const
+{
+    return QDesktopServices::openUrl(url);
+}
+
+QString PlatformLinux::SystemInfoProgram() const
+{
+    static const char* const candidates[] = {"hardinfo", "kinfocenter", "gnome-system-monitor",
+                                             "mate-system-monitor", "xfce4-taskmanager"};
+    for (const char* name : candidates) {
+        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (!path.isEmpty())
+            return path;
+    }
+    return {};
+}
+
+QString PlatformLinux::DefaultProgramFolder() const
+{
+    return underXdgFolder(QStandardPaths::GenericDataLocation, QStringLiteral("/.local/share"));
+}
+
+QString PlatformLinux::DefaultSettingsFolder() const
+{
+    return underXdgFolder(QStandardPaths::GenericConfigLocation, QStringLiteral("/.config"));
+}
+
+std::unique_ptr<QSettings> PlatformLinux::OpenSettings(const QString& folder, const QString& appName) const
+{
+    return std::make_unique<QSettings>(folder + QLatin1Char('/') + appName + QStringLiteral(".ini"),
+                                       QSettings::IniFormat);
+}
