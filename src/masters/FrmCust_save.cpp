@@ -63,7 +63,7 @@ QString quoted(const QString& text)
 }
 } // namespace
 
-FrmCust_save::FrmCust_save(QWidget* parent) : QDialog(parent)
+FrmCust_save::FrmCust_save(QWidget* parent) : EditorWindow(parent)
 {
     setObjectName(kForm);
     setWindowTitle(QStringLiteral("고객 추가, 수정"));
@@ -72,8 +72,7 @@ FrmCust_save::FrmCust_save(QWidget* parent) : QDialog(parent)
                                           {FTel4, 14}, {FPost, 0},       {FAddr1, 60},   {FAddr2, 40},
                                           {FMemo, 50}, {FBasePoints, 0}, {FCurPoints, 0}};
     for (const auto& [index, max] : limits) {
-        auto* e = new ByteLimitedLineEdit(max, this);
-        e->setObjectName(QStringLiteral("htField_%1").arg(index));
+        ByteLimitedLineEdit* e = MakeField(max, QStringLiteral("htField_%1").arg(index));
         e->installEventFilter(this);
         if (isNumeric(index))
             e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -90,20 +89,13 @@ FrmCust_save::FrmCust_save(QWidget* parent) : QDialog(parent)
 
     m_btnZipcode = new QPushButton(QStringLiteral("우편번호"), this);
     m_btnZipcode->setObjectName(QStringLiteral("btnZipcode"));
-    m_btnSave = new QPushButton(QStringLiteral("저장 F2"), this);
-    m_btnSave->setObjectName(QStringLiteral("btnSave"));
-    m_btnClose = new QPushButton(QStringLiteral("닫기 &C"), this);
-    m_btnClose->setObjectName(QStringLiteral("btnClose"));
+    MakeSaveCloseButtons();
     for (QPushButton* b : {m_btnZipcode, m_btnSave, m_btnClose}) {
         b->setAutoDefault(false);
         b->setFocusPolicy(Qt::TabFocus);
     }
     connect(m_btnZipcode, &QPushButton::clicked, this, &FrmCust_save::SearchZipcode);
-    connect(m_btnSave, &QPushButton::clicked, this, [this] { SaveRecord(); });
-    connect(m_btnClose, &QPushButton::clicked, this, &QDialog::reject);
-    m_chkContinueAdd = new QCheckBox(QStringLiteral("계속 등록하기(&N)"), this);
-    m_chkContinueAdd->setObjectName(QStringLiteral("chkContinueAdd"));
-    m_chkContinueAdd->setVisible(false);
+    MakeContinueAdd(false);
 
     auto* grid = new QGridLayout;
     int row = 0;
@@ -132,12 +124,8 @@ FrmCust_save::FrmCust_save(QWidget* parent) : QDialog(parent)
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
 
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(label(QStringLiteral("『 *는 필수입력』")));
-    bottom->addWidget(m_chkContinueAdd);
-    bottom->addStretch(1);
-    bottom->addWidget(m_btnSave);
-    bottom->addWidget(m_btnClose);
+    QHBoxLayout* bottom = MakeButtonRow();
+    bottom->insertWidget(0, label(QStringLiteral("『 *는 필수입력』")));
     auto* main = new QVBoxLayout(this);
     main->addLayout(grid);
     main->addLayout(bottom);
@@ -185,10 +173,10 @@ void FrmCust_save::ClearFields()
 
 void FrmCust_save::Init(int mode, QWidget* parentScreen, const QString& text)
 {
-    m_mode = mode;
+    m_mode = ModeFor(mode);
     m_parentScreen = parentScreen;
     m_added.clear();
-    if (mode == 1) {
+    if (m_mode == EditorMode::Add) {
         setWindowTitle(QStringLiteral("고객 - 『추가』"));
         if (!text.isEmpty())
             htField(FTel1)->setText(CanonicalPhone(text));
@@ -223,7 +211,7 @@ void FrmCust_save::DispRec(const QString& code)
     setFieldText(FCurPoints, thousands(qint64(q.value(QStringLiteral("현포인트")).toDouble())));
 }
 
-bool FrmCust_save::SaveRecord()
+bool FrmCust_save::Save()
 {
     try {
         return saveSteps();
@@ -243,10 +231,8 @@ bool FrmCust_save::saveSteps()
     }
     if (CheckRequired(htField(FTel1), QStringLiteral("전화번호")))
         return false;
-    for (int i = 0; i < FieldCount; ++i) {
-        if (m_fields.at(size_t(i)) && !htField(i)->checkLength())
-            return false;
-    }
+    if (!FieldsFitLimits())
+        return false;
     const std::optional<qint64> newBase = parsePoints(FieldText(FBasePoints));
     if (!newBase) {
         ShowInfo(QStringLiteral("[기초포인트]에는 숫자(정수)만 입력할 수 있습니다."));
@@ -265,7 +251,8 @@ bool FrmCust_save::saveSteps()
         setFieldText(FPost, post);
 
     QString code = FieldText(FCode);
-    const QString exclusion = m_mode == 2 ? QStringLiteral("코드 <> ") + quoted(code) : QString();
+    const QString exclusion =
+        m_mode == EditorMode::Edit ? QStringLiteral("코드 <> ") + quoted(code) : QString();
     for (int i = FTel1; i <= FTel4; ++i) {
         const QString tel = FieldText(i);
         if (!tel.isEmpty() && CheckDupAny(QStringLiteral("고객"), kTelColumns, tel, exclusion, true,
@@ -281,11 +268,12 @@ bool FrmCust_save::saveSteps()
     const qint64 difference = *newBase - m_loadedBase;
     const QString base = QString::number(*newBase);
     int affected = 0;
-    if (m_mode == 1) {
+    if (m_mode == EditorMode::Add) {
         const auto insertSql = [&](const QString& newCode) {
-            QString sql = QStringLiteral("INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, "
-                                         "주소2, 현포인트, 기초포인트, 메모) VALUES ( ") +
-                          quoted(newCode);
+            QString sql =
+                QStringLiteral("INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, "
+                               "주소2, 현포인트, 기초포인트, 메모) VALUES ( ") +
+                quoted(newCode);
             for (int i :
                  {int(FTel1), int(FTel2), int(FTel3), int(FTel4), int(FPost), int(FAddr1), int(FAddr2)})
                 sql += QLatin1Char(',') + quoted(FieldText(i));
@@ -306,7 +294,8 @@ bool FrmCust_save::saveSteps()
                 break;
             }
             t.rollback();
-            if (attempt < 9 && CountRows(QStringLiteral("고객"), QStringLiteral("코드 = ") + quoted(code)) > 0)
+            if (attempt < 9 &&
+                CountRows(QStringLiteral("고객"), QStringLiteral("코드 = ") + quoted(code)) > 0)
                 continue;
             ShowErrorInfo(QStringLiteral("자료저장을 실패하였습니다."), r.ok ? t.error() : r.error);
             return false;
@@ -314,11 +303,11 @@ bool FrmCust_save::saveSteps()
         setFieldText(FCode, code);
     } else {
         const QString sql =
-            QStringLiteral("UPDATE 고객 SET 전화1 = ") + quoted(FieldText(FTel1)) + QStringLiteral(",전화2 = ") +
-            quoted(FieldText(FTel2)) + QStringLiteral(",전화3 = ") + quoted(FieldText(FTel3)) +
-            QStringLiteral(",전화4 = ") + quoted(FieldText(FTel4)) + QStringLiteral(",우편번호 = ") +
-            quoted(FieldText(FPost)) + QStringLiteral(",주소1= ") + quoted(FieldText(FAddr1)) +
-            QStringLiteral(",주소2 = ") + quoted(FieldText(FAddr2)) +
+            QStringLiteral("UPDATE 고객 SET 전화1 = ") + quoted(FieldText(FTel1)) +
+            QStringLiteral(",전화2 = ") + quoted(FieldText(FTel2)) + QStringLiteral(",전화3 = ") +
+            quoted(FieldText(FTel3)) + QStringLiteral(",전화4 = ") + quoted(FieldText(FTel4)) +
+            QStringLiteral(",우편번호 = ") + quoted(FieldText(FPost)) + QStringLiteral(",주소1= ") +
+            quoted(FieldText(FAddr1)) + QStringLiteral(",주소2 = ") + quoted(FieldText(FAddr2)) +
             QStringLiteral(",현포인트 = 현포인트 - 기초포인트 + ") + base + QStringLiteral(",기초포인트 = ") +
             base + QStringLiteral(",메모 = ") + quoted(FieldText(FMemo)) + QStringLiteral(" WHERE 코드 = ") +
             quoted(code);
@@ -334,15 +323,11 @@ bool FrmCust_save::saveSteps()
     showCurrentPoints(shown.value_or(0) + difference);
     m_loadedBase = *newBase;
 
-    if (m_mode == 1)
+    if (m_mode == EditorMode::Add)
         m_added = code + kNul + FieldText(FTel1);
     if (auto* target = dynamic_cast<EditorSyncTarget*>(m_parentScreen.data()))
-        target->SyncUpdateCust(this, m_mode);
-    MyFloatMsg(QStringLiteral("자료가 저장되었습니다."), 500);
-    if (m_chkContinueAdd->isChecked())
-        ClearFields();
-    else
-        accept();
+        target->SyncUpdateCust(this, int(m_mode));
+    FinishSave();
     return true;
 }
 
@@ -414,16 +399,17 @@ bool FrmCust_save::eventFilter(QObject* watched, QEvent* event)
             }
         }
     }
-    return QDialog::eventFilter(watched, event);
+    return EditorWindow::eventFilter(watched, event);
 }
 
 void FrmCust_save::keyPressEvent(QKeyEvent* event)
 {
+    // F2 saves whatever modifier is held, and Enter outside the fields presses nothing.
     if (event->key() == Qt::Key_F2) {
-        SaveRecord();
+        Save();
         return;
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
         return;
-    QDialog::keyPressEvent(event);
+    EditorWindow::keyPressEvent(event);
 }

@@ -1,19 +1,15 @@
 #pragma once
 
 #include "db/RecordScreens.h"
-
-#include <QDialog>
-#include <QPointer>
+#include "masters/EditorWindow.h"
 
 #include <array>
 
 class ByteLimitedLineEdit;
-class QCheckBox;
-class QLabel;
 class QPushButton;
 
 // The modal editor in which one customer is registered or changed.
-class FrmCust_save : public QDialog, public RecordEditor
+class FrmCust_save : public EditorWindow, public RecordEditor
 {
     Q_OBJECT
 public:
@@ -44,16 +40,14 @@ public:
     // Loads the customer with this code; the fields keep what they had when there is none.
     void DispRec(const QString& code);
     // Runs the save (btnSave, F2); true when the record was written.
-    bool SaveRecord();
+    bool Save() override;
     // Empties the fields for the next customer ("0" in the number fields).
-    void ClearFields();
+    void ClearFields() override;
     // The postal-code search of btnZipcode.
     void SearchZipcode();
 
-    int mode() const { return m_mode; }
     ByteLimitedLineEdit* htField(int index) const { return m_fields.at(size_t(index)); }
     QString FieldText(int index) const;
-    QCheckBox* chkContinueAdd() const { return m_chkContinueAdd; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -66,12 +60,7 @@ private:
     void showCurrentPoints(qint64 fallback);
 
     std::array<ByteLimitedLineEdit*, FieldCount> m_fields{};
-    QCheckBox* m_chkContinueAdd = nullptr;
-    QPushButton* m_btnSave = nullptr;
-    QPushButton* m_btnClose = nullptr;
     QPushButton* m_btnZipcode = nullptr;
-    int m_mode = 1;
-    QPointer<QWidget> m_parentScreen;
     qint64 m_loadedBase = 0;
     QString m_added;
     bool m_settingPost = false;

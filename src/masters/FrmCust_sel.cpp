@@ -35,8 +35,10 @@ QString scopeKey(int index)
 }
 } // namespace
 
-FrmCust_sel::FrmCust_sel(QWidget* parent) : QDialog(parent)
+FrmCust_sel::FrmCust_sel(QWidget* parent) : PickerDialog(parent)
 {
+    // The list takes the focus when the window is shown and after each editor, not at every return to it.
+    m_focusListOnActivation = false;
     setObjectName(QStringLiteral("FrmCust_sel"));
     setWindowTitle(QStringLiteral("고객 검색"));
     resize(760, 440);
@@ -315,14 +317,6 @@ void FrmCust_sel::SyncUpdateCust(RecordEditor* editor, int mode)
     m_spList->SetActiveCell(qMax(m_spList->ActiveCol(), 1), row);
 }
 
-bool FrmCust_sel::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_txtinput &&
-        HandlePickerInputEvent(event, [this] { ShowPickerSearchOutcome(Refresh_Sheet(), m_spList); }))
-        return true;
-    return QDialog::eventFilter(watched, event);
-}
-
 void FrmCust_sel::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_F2)
@@ -330,17 +324,11 @@ void FrmCust_sel::keyPressEvent(QKeyEvent* event)
     else if (event->key() == Qt::Key_F4)
         DeleteRecord();
     else if (!HandlePickerKey(event, m_txtinput))
-        QDialog::keyPressEvent(event);
-}
-
-void FrmCust_sel::done(int r)
-{
-    SaveFormIni(this);
-    QDialog::done(r);
+        PickerDialog::keyPressEvent(event);
 }
 
 void FrmCust_sel::showEvent(QShowEvent* event)
 {
-    QDialog::showEvent(event);
+    PickerDialog::showEvent(event);
     FocusPickerListWhenShown(this, m_spList);
 }

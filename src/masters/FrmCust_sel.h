@@ -1,20 +1,16 @@
 #pragma once
 
 #include "db/RecordScreens.h"
-
-#include <QDialog>
+#include "masters/PickerDialog.h"
 
 #include <array>
 
 class QCheckBox;
 class QFrame;
-class QLineEdit;
-class QPushButton;
-class SpreadGrid;
 
 // The modal customer picker: finds customers by telephone, street number or memo and returns one with the
 // number the caller is using.
-class FrmCust_sel : public QDialog, public RecordPicker, public EditorSyncTarget
+class FrmCust_sel : public PickerDialog, public RecordPicker, public EditorSyncTarget
 {
     Q_OBJECT
 public:
@@ -41,7 +37,7 @@ public:
     void SyncUpdateCust(RecordEditor* editor, int mode) override;
 
     // Runs the search for txtinput and the ticked scopes; the number of rows, -1 when the text was refused.
-    int Refresh_Sheet();
+    int Refresh_Sheet() override;
     // The statement Refresh_Sheet runs for a text and the scopes (telephone, street number, memo).
     static QString SearchSql(const QString& text, bool tel, bool bunji, bool memo, bool phoneIndex);
 
@@ -53,15 +49,11 @@ public:
     void EditRecord();
     void DeleteRecord();
 
-    SpreadGrid* spList() const { return m_spList; }
-    QLineEdit* txtinput() const { return m_txtinput; }
     QCheckBox* chkFindFld(int index) const { return m_chkFindFld.at(size_t(index)); }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void done(int r) override;
 
 private:
     // Runs an editor for this picker: mode 1 adds, 2 changes the customer with this code.
@@ -69,14 +61,9 @@ private:
 
     QFrame* m_pnlTop = nullptr;
     std::array<QCheckBox*, 3> m_chkFindFld{};
-    QLineEdit* m_txtinput = nullptr;
-    SpreadGrid* m_spList = nullptr;
-    QPushButton* m_btnSel = nullptr;
     QPushButton* m_btnRecAdd = nullptr;
     QPushButton* m_btnRecEdit = nullptr;
     QPushButton* m_btnRecDel = nullptr;
-    QPushButton* m_btnClose = nullptr;
-    QString m_result;
     QString m_searched; // the searched number without "-"
     bool m_firstNumber = false;
     bool m_loadingScopes = false;

@@ -3,7 +3,6 @@
 #include "app/Clock.h"
 #include "app/MduMainUi.h"
 #include "db/modDBQuery.h"
-#include "masters/EditorWindow.h"
 #include "masters/HolidayRules.h"
 #include "ui/ByteLimitedLineEdit.h"
 #include "ui/InputUtil.h"
@@ -28,7 +27,7 @@ QString quoted(const QString& text)
 }
 } // namespace
 
-FrmHDay_save::FrmHDay_save(QWidget* parent) : QDialog(parent)
+FrmHDay_save::FrmHDay_save(QWidget* parent) : EditorWindow(parent)
 {
     setObjectName(QStringLiteral("FrmHDay_save"));
     setWindowTitle(QStringLiteral("가맹점 휴일 - 『추가』"));
@@ -51,12 +50,10 @@ FrmHDay_save::FrmHDay_save(QWidget* parent) : QDialog(parent)
     m_cmbWeek->setObjectName(QStringLiteral("cmbWeek"));
     m_cmbWeek->addItems(WeekdayNames());
 
-    m_memo = new ByteLimitedLineEdit(50, this);
-    m_memo->setObjectName(QStringLiteral("htField_0"));
+    m_memo = MakeField(50, QStringLiteral("htField_0"));
 
-    m_chkContinueAdd = new QCheckBox(QStringLiteral("계속 등록하기(&N)"), this);
-    m_chkContinueAdd->setObjectName(QStringLiteral("chkContinueAdd"));
-    MakeEditorButtons(this, m_btnSave, m_btnClose);
+    MakeContinueAdd(true);
+    MakeSaveCloseButtons();
 
     // The weekday list sits where the date input is; the kind decides which of the two shows.
     m_dayPlace = new QStackedLayout;
@@ -72,15 +69,13 @@ FrmHDay_save::FrmHDay_save(QWidget* parent) : QDialog(parent)
     grid->addWidget(m_memo, 2, 1, 1, 2);
     grid->setColumnStretch(2, 1);
 
-    auto* bottom = MakeEditorButtonRow(m_chkContinueAdd, m_btnSave, m_btnClose);
+    QHBoxLayout* bottom = MakeButtonRow();
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(bottom);
 
     connect(m_cmbType, &QComboBox::currentIndexChanged, this, &FrmHDay_save::typeChanged);
-    connect(m_btnSave, &QPushButton::clicked, this, &FrmHDay_save::Save);
-    connect(m_btnClose, &QPushButton::clicked, this, &QDialog::reject);
 
     m_cmbType->setCurrentIndex(HolidayOnce);
     m_cmbWeek->setCurrentIndex(0);
@@ -92,7 +87,7 @@ FrmHDay_save::FrmHDay_save(QWidget* parent) : QDialog(parent)
 void FrmHDay_save::Init(const QString& storeCode, QWidget* opener)
 {
     m_storeCode = storeCode;
-    m_opener = opener;
+    m_parentScreen = opener;
 }
 
 void FrmHDay_save::typeChanged(int kind)
@@ -114,7 +109,7 @@ bool FrmHDay_save::Save()
     const QString day = StoredDay();
     if (day.isEmpty() || m_storeCode.isEmpty())
         return false;
-    if (!m_memo->checkLength())
+    if (!FieldsFitLimits())
         return false;
     const QString sql = QStringLiteral("INSERT INTO 가맹점휴일") +
                         QStringLiteral(" (가맹점코드, 일자, 반복구분, 메모)") + QStringLiteral(" VALUES") +
@@ -126,14 +121,14 @@ bool FrmHDay_save::Save()
         ShowInfo(QStringLiteral("수정된 내용이 없거나, 자료저장을 실패하였습니다."));
     if (affected <= 0)
         return false;
-    MyFloatMsg(QStringLiteral("자료가 저장되었습니다."), 500);
-    if (m_chkContinueAdd->isChecked()) {
-        m_memo->clear();
-        m_cmbType->setFocus();
-    } else {
-        accept();
-    }
+    FinishSave();
     return true;
+}
+
+void FrmHDay_save::ClearFields()
+{
+    m_memo->clear();
+    m_cmbType->setFocus();
 }
 
 bool FrmHDay_save::eventFilter(QObject* watched, QEvent* event)
@@ -150,17 +145,11 @@ bool FrmHDay_save::eventFilter(QObject* watched, QEvent* event)
                 m_cmbType->showPopup();
         }
     }
-    return QDialog::eventFilter(watched, event);
-}
-
-void FrmHDay_save::keyPressEvent(QKeyEvent* event)
-{
-    if (!HandleSaveKey(event, [this] { Save(); }))
-        QDialog::keyPressEvent(event);
+    return EditorWindow::eventFilter(watched, event);
 }
 
 void FrmHDay_save::showEvent(QShowEvent* event)
 {
-    QDialog::showEvent(event);
+    EditorWindow::showEvent(event);
     m_cmbType->setFocus();
 }

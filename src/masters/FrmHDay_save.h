@@ -1,17 +1,14 @@
 #pragma once
 
-#include <QDialog>
-#include <QPointer>
+#include "masters/EditorWindow.h"
 
 class ByteLimitedLineEdit;
-class QCheckBox;
 class QComboBox;
 class QDateEdit;
-class QPushButton;
 class QStackedLayout;
 
 // Modal dialog that adds one holiday (a single date or a weekly, monthly or yearly day) to a store.
-class FrmHDay_save : public QDialog
+class FrmHDay_save : public EditorWindow
 {
     Q_OBJECT
 public:
@@ -20,7 +17,9 @@ public:
     // Remembers the store the holidays are for and the screen that opened the dialog.
     void Init(const QString& storeCode, QWidget* opener);
     // Runs the save as btnSave does; true when the row was written.
-    bool Save();
+    bool Save() override;
+    // Empties the memo for the next holiday, the kind and day staying as they are.
+    void ClearFields() override;
     // The 일자 text the current inputs would store.
     QString StoredDay() const;
 
@@ -29,13 +28,9 @@ public:
     QComboBox* cmbWeek() const { return m_cmbWeek; }
     QDateEdit* hdDate() const { return m_hdDate; }
     ByteLimitedLineEdit* htField(int index) const { return index == 0 ? m_memo : nullptr; }
-    QCheckBox* chkContinueAdd() const { return m_chkContinueAdd; }
-    QPushButton* btnSave() const { return m_btnSave; }
-    QPushButton* btnClose() const { return m_btnClose; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -46,10 +41,6 @@ private:
     QDateEdit* m_hdDate = nullptr;
     QStackedLayout* m_dayPlace = nullptr;
     ByteLimitedLineEdit* m_memo = nullptr;
-    QCheckBox* m_chkContinueAdd = nullptr;
-    QPushButton* m_btnSave = nullptr;
-    QPushButton* m_btnClose = nullptr;
 
     QString m_storeCode;
-    QPointer<QWidget> m_opener;
 };

@@ -1,12 +1,9 @@
 #include "masters/FrmMemb_save.h"
 
-#include "masters/CustPhone.h"
-
 #include "app/MduMainUi.h"
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
 #include "masters/CustPhone.h"
-#include "masters/EditorWindow.h"
 #include "masters/HolidayRules.h"
 #include "masters/frmZipcode.h"
 #include "ui/ByteLimitedLineEdit.h"
@@ -70,14 +67,14 @@ bool isEnter(int key)
 }
 } // namespace
 
-FrmMemb_save::FrmMemb_save(QWidget* parent) : QDialog(parent)
+FrmMemb_save::FrmMemb_save(QWidget* parent) : EditorWindow(parent)
 {
     setObjectName(kFormName);
     setWindowTitle(QStringLiteral("가맹점 추가, 수정"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     buildUi();
     CenterForm(this);
-    clearFields();
+    ClearFields();
 }
 
 FrmMemb_save::~FrmMemb_save() = default;
@@ -85,8 +82,7 @@ FrmMemb_save::~FrmMemb_save() = default;
 void FrmMemb_save::buildUi()
 {
     for (const FieldSpec& f : kFields) {
-        auto* edit = new ByteLimitedLineEdit(f.maxBytes, this);
-        edit->setObjectName(QStringLiteral("htField_%1").arg(f.index));
+        ByteLimitedLineEdit* edit = MakeField(f.maxBytes, QStringLiteral("htField_%1").arg(f.index));
         if (f.numeric)
             edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         edit->installEventFilter(this);
@@ -110,12 +106,10 @@ void FrmMemb_save::buildUi()
     m_btnZipcode->setObjectName(QStringLiteral("btnZipcode"));
     m_btnZipcode->setAutoDefault(false);
     m_btnZipcode->setFocusPolicy(Qt::TabFocus);
-    MakeEditorButtons(this, m_btnSave, m_btnClose);
+    MakeSaveCloseButtons();
     // Closing must not first run the checks of the field being left.
     m_btnClose->setFocusPolicy(Qt::TabFocus);
-    m_chkContinueAdd = new QCheckBox(QStringLiteral("계속 등록하기(&N)"), this);
-    m_chkContinueAdd->setObjectName(QStringLiteral("chkContinueAdd"));
-    m_chkContinueAdd->setVisible(false);
+    MakeContinueAdd(false);
 
     auto* grid = new QGridLayout;
     grid->setHorizontalSpacing(6);
@@ -172,7 +166,7 @@ void FrmMemb_save::buildUi()
     grid->setColumnStretch(4, 1);
 
     auto* required = new QLabel(QStringLiteral("『 *는 필수입력』"), this);
-    auto* bottom = MakeEditorButtonRow(m_chkContinueAdd, m_btnSave, m_btnClose);
+    QHBoxLayout* bottom = MakeButtonRow();
     bottom->insertWidget(0, required);
 
     auto* layout = new QVBoxLayout(this);
@@ -195,8 +189,6 @@ void FrmMemb_save::buildUi()
     connect(m_fields[FldClose], &QLineEdit::textChanged, this, [this] { showBreakTime(1); });
     connect(m_fields[FldPost], &QLineEdit::textEdited, this, [this] { m_fields[FldAddr1]->clear(); });
     connect(m_btnZipcode, &QPushButton::clicked, this, &FrmMemb_save::SearchZipcode);
-    connect(m_btnSave, &QPushButton::clicked, this, &FrmMemb_save::Save);
-    connect(m_btnClose, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QLineEdit* FrmMemb_save::htField(int index) const
@@ -204,7 +196,7 @@ QLineEdit* FrmMemb_save::htField(int index) const
     return index >= 0 && index < FieldCount ? m_fields[index] : nullptr;
 }
 
-QString FrmMemb_save::fieldText(int index) const
+QString FrmMemb_save::FieldText(int index) const
 {
     const QLineEdit* f = htField(index);
     return f ? f->text() : QString();
@@ -212,15 +204,15 @@ QString FrmMemb_save::fieldText(int index) const
 
 double FrmMemb_save::commissionRate() const
 {
-    return ParseNumber(fieldText(FldRate)).value_or(0);
+    return ParseNumber(FieldText(FldRate)).value_or(0);
 }
 
 void FrmMemb_save::Init(int mode, QWidget* parentScreen, const QString& text)
 {
-    m_mode = mode;
+    m_mode = ModeFor(mode);
     m_parentScreen = parentScreen;
     m_addedRec.clear();
-    if (mode == 1) {
+    if (m_mode == EditorMode::Add) {
         setWindowTitle(QStringLiteral("가맹점 - 『추가』"));
         if (!text.isEmpty())
             m_fields[FldName]->setText(text);
@@ -233,7 +225,7 @@ void FrmMemb_save::Init(int mode, QWidget* parentScreen, const QString& text)
     }
 }
 
-void FrmMemb_save::clearFields()
+void FrmMemb_save::ClearFields()
 {
     for (const FieldSpec& f : kFields)
         m_fields[f.index]->setText(f.numeric ? QStringLiteral("0") : QString());
@@ -279,7 +271,7 @@ bool FrmMemb_save::DispRec(const QString& code)
 
 void FrmMemb_save::showBreakTime(int index)
 {
-    const QString text = fieldText(index == 0 ? FldOpen : FldClose);
+    const QString text = FieldText(index == 0 ? FldOpen : FldClose);
     if (text.size() != 5)
         return;
     const QString shown = AmPmTime(text);
@@ -309,7 +301,7 @@ bool FrmMemb_save::acceptTime(QLineEdit* field)
 
 bool FrmMemb_save::acceptNewCode()
 {
-    const QString code = fieldText(FldCode).trimmed();
+    const QString code = FieldText(FldCode).trimmed();
     if (code.isEmpty())
         return true;
     bool exists = false;
@@ -327,18 +319,9 @@ bool FrmMemb_save::acceptNewCode()
     return false;
 }
 
-bool FrmMemb_save::fieldsFitLimits()
-{
-    for (const FieldSpec& f : kFields) {
-        if (!m_fields[f.index]->checkLength())
-            return false;
-    }
-    return true;
-}
-
 std::optional<double> FrmMemb_save::numberOf(int index, const QString& label)
 {
-    const std::optional<double> v = ParseNumber(fieldText(index));
+    const std::optional<double> v = ParseNumber(FieldText(index));
     if (!v) {
         ShowInfo(QStringLiteral("[") + label + QStringLiteral("]에는 숫자만 입력할 수 있습니다.") + kCrLf +
                      QStringLiteral("예) 1500 또는 1,500"),
@@ -373,26 +356,27 @@ bool FrmMemb_save::Save()
     if (!base)
         return false;
 
-    m_fields[FldCode]->setText(fieldText(FldCode).trimmed());
+    m_fields[FldCode]->setText(FieldText(FldCode).trimmed());
     for (int i = FldTel1; i <= FldTel4; ++i) {
-        const QString tel = fieldText(i).trimmed();
+        const QString tel = FieldText(i).trimmed();
         // A number with a note ("02-123-4567 내선2") is kept as typed: squeezing the note's digits into
         // the number would store, print and dial another number.
         m_fields[i]->setText(CanonicalPhone(tel));
     }
-    if (!fieldsFitLimits())
+    if (!FieldsFitLimits())
         return false;
     // Written by the program, so the address taken with it stays.
-    m_fields[FldPost]->setText(LeftByte(fieldText(FldPost), 7));
+    m_fields[FldPost]->setText(LeftByte(FieldText(FldPost), 7));
 
-    const QString code = fieldText(FldCode);
-    const QString name = fieldText(FldName);
-    const QString exclusion = m_mode == 2 ? QStringLiteral("코드 <> ") + quoted(code) : QString();
+    const QString code = FieldText(FldCode);
+    const QString name = FieldText(FldName);
+    const QString exclusion =
+        m_mode == EditorMode::Edit ? QStringLiteral("코드 <> ") + quoted(code) : QString();
     try {
         if (CheckDupValue(QStringLiteral("가맹점"), QStringLiteral("상호"), name, exclusion, true,
                           QStringLiteral("상호명")))
             return false;
-        if (m_mode == 1 &&
+        if (m_mode == EditorMode::Add &&
             CheckDupValue(QStringLiteral("가맹점"), QStringLiteral("코드"), code, {}, false, QString())) {
             ShowInfo(QStringLiteral("『") + code + QStringLiteral("』") +
                      QStringLiteral("는 이미 존재하는 코드입니다."));
@@ -407,17 +391,17 @@ bool FrmMemb_save::Save()
     const double difference = *base - m_loadedBase;
     const QString baseSql = SqlNumber(*base);
     QString sql;
-    if (m_mode == 2) {
+    if (m_mode == EditorMode::Edit) {
         sql = QStringLiteral("UPDATE 가맹점") + QStringLiteral(" SET") + QStringLiteral(" 상호 = ") +
-              quoted(name) + QStringLiteral(",전화1 = ") + quoted(fieldText(FldTel1)) +
-              QStringLiteral(",전화2 = ") + quoted(fieldText(FldTel2)) + QStringLiteral(",전화3 = ") +
-              quoted(fieldText(FldTel3)) + QStringLiteral(",전화4 = ") + quoted(fieldText(FldTel4)) +
-              QStringLiteral(",우편번호 = ") + quoted(fieldText(FldPost)) + QStringLiteral(",주소1 = ") +
-              quoted(fieldText(FldAddr1)) + QStringLiteral(",주소2 = ") + quoted(fieldText(FldAddr2)) +
+              quoted(name) + QStringLiteral(",전화1 = ") + quoted(FieldText(FldTel1)) +
+              QStringLiteral(",전화2 = ") + quoted(FieldText(FldTel2)) + QStringLiteral(",전화3 = ") +
+              quoted(FieldText(FldTel3)) + QStringLiteral(",전화4 = ") + quoted(FieldText(FldTel4)) +
+              QStringLiteral(",우편번호 = ") + quoted(FieldText(FldPost)) + QStringLiteral(",주소1 = ") +
+              quoted(FieldText(FldAddr1)) + QStringLiteral(",주소2 = ") + quoted(FieldText(FldAddr2)) +
               QStringLiteral(",현잔액 = 현잔액 - 기초잔액 + ") + baseSql + QStringLiteral(",기초잔액 = ") +
               baseSql + QStringLiteral(",수수료율 = ") + SqlNumber(*rate) + QStringLiteral(",메모 = ") +
-              quoted(fieldText(FldMemo)) + QStringLiteral(",영업시작 = ") + quoted(fieldText(FldOpen)) +
-              QStringLiteral(",영업종료 = ") + quoted(fieldText(FldClose)) +
+              quoted(FieldText(FldMemo)) + QStringLiteral(",영업시작 = ") + quoted(FieldText(FldOpen)) +
+              QStringLiteral(",영업종료 = ") + quoted(FieldText(FldClose)) +
               QStringLiteral(" WHERE 코드 = ") + quoted(code);
     } else {
         sql = QStringLiteral("INSERT INTO 가맹점") +
@@ -425,11 +409,11 @@ bool FrmMemb_save::Save()
               QStringLiteral(", 수수료율, 현잔액, 기초잔액, 메모, 영업시작, 영업종료)") +
               QStringLiteral(" VALUES") + QStringLiteral(" ( ") + quoted(code);
         for (int i : {FldName, FldTel1, FldTel2, FldTel3, FldTel4, FldPost, FldAddr1, FldAddr2})
-            sql += QLatin1Char(',') + quoted(fieldText(i));
+            sql += QLatin1Char(',') + quoted(FieldText(i));
         sql += QStringLiteral(", ") + SqlNumber(*rate) + QStringLiteral(", ") + baseSql +
                QStringLiteral(", ") + baseSql;
         for (int i : {FldMemo, FldOpen, FldClose})
-            sql += QLatin1Char(',') + quoted(fieldText(i));
+            sql += QLatin1Char(',') + quoted(FieldText(i));
         sql += QStringLiteral(" )");
     }
     const int affected = ExecSQL(sql);
@@ -438,19 +422,15 @@ bool FrmMemb_save::Save()
     if (affected <= 0)
         return false;
 
-    setBalance(m_mode == 1 ? *base : m_balance + difference);
+    setBalance(m_mode == EditorMode::Add ? *base : m_balance + difference);
     m_loadedBase = *base;
     m_fields[FldBase]->setText(money(*base));
     m_fields[FldRate]->setText(rateText(*rate));
-    if (m_mode == 1)
+    if (m_mode == EditorMode::Add)
         m_addedRec = code + kNul + name;
     if (auto* target = dynamic_cast<EditorSyncTarget*>(m_parentScreen.data()))
-        target->SyncUpdateCust(this, m_mode);
-    MyFloatMsg(QStringLiteral("자료가 저장되었습니다."), 500);
-    if (m_chkContinueAdd->isChecked())
-        clearFields();
-    else
-        accept();
+        target->SyncUpdateCust(this, int(m_mode));
+    FinishSave();
     return true;
 }
 
@@ -459,7 +439,7 @@ void FrmMemb_save::SearchZipcode()
     QString post;
     QString addr;
     bool nothingFound = false;
-    if (RunZipSearch(this, fieldText(FldPost), post, addr, &nothingFound)) {
+    if (RunZipSearch(this, FieldText(FldPost), post, addr, &nothingFound)) {
         m_fields[FldPost]->setText(post);
         m_fields[FldAddr1]->setText(addr);
         m_fields[FldAddr2]->setFocus();
@@ -473,7 +453,7 @@ bool FrmMemb_save::eventFilter(QObject* watched, QEvent* event)
 {
     auto* field = qobject_cast<ByteLimitedLineEdit*>(watched);
     if (!field)
-        return QDialog::eventFilter(watched, event);
+        return EditorWindow::eventFilter(watched, event);
     int index = -1;
     for (int i = 0; i < FieldCount; ++i) {
         if (m_fields[i] == field)
@@ -481,7 +461,7 @@ bool FrmMemb_save::eventFilter(QObject* watched, QEvent* event)
     }
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (index == FldCode && m_mode == 2 && !isEnter(key->key()) &&
+        if (index == FldCode && m_mode == EditorMode::Edit && !isEnter(key->key()) &&
             ((!key->text().isEmpty() && key->text().at(0).isPrint()) || key->key() == Qt::Key_Backspace ||
              key->key() == Qt::Key_Delete)) {
             ShowInfo(QStringLiteral("코드는 수정할 수 없습니다."));
@@ -495,7 +475,7 @@ bool FrmMemb_save::eventFilter(QObject* watched, QEvent* event)
         }
         if (index == FldPost) {
             if (isEnter(key->key())) {
-                if (fieldText(FldAddr1).isEmpty() && !fieldText(FldPost).isEmpty())
+                if (FieldText(FldAddr1).isEmpty() && !FieldText(FldPost).isEmpty())
                     SearchZipcode();
                 else
                     m_fields[FldMemo]->setFocus();
@@ -516,22 +496,16 @@ bool FrmMemb_save::eventFilter(QObject* watched, QEvent* event)
         m_checking = true;
         if (index == FldOpen || index == FldClose)
             acceptTime(field);
-        else if (index == FldCode && m_mode == 1 && !field->isReadOnly())
+        else if (index == FldCode && m_mode == EditorMode::Add && !field->isReadOnly())
             acceptNewCode();
         m_checking = false;
     }
     return false;
 }
 
-void FrmMemb_save::keyPressEvent(QKeyEvent* event)
-{
-    if (!HandleSaveKey(event, [this] { Save(); }))
-        QDialog::keyPressEvent(event);
-}
-
 void FrmMemb_save::showEvent(QShowEvent* event)
 {
-    QDialog::showEvent(event);
+    EditorWindow::showEvent(event);
     if (m_fields[FldCode]->isReadOnly())
         m_fields[FldName]->setFocus();
     else

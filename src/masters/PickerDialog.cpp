@@ -30,7 +30,8 @@ void PickerDialog::keyPressEvent(QKeyEvent* event)
 void PickerDialog::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && m_spList->MaxRows() > 0)
+    if (m_focusListOnActivation && event->type() == QEvent::ActivationChange && isActiveWindow() &&
+        m_spList->MaxRows() > 0)
         m_spList->setFocus();
 }
 

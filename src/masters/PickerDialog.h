@@ -6,7 +6,8 @@ class QLineEdit;
 class QPushButton;
 class SpreadGrid;
 
-// Base of the store and menu pickers: a search box above a result list, with their shared keys and closing.
+// Base of the customer, store and menu pickers: a search box above a result list, with their shared keys and
+// closing.
 class PickerDialog : public QDialog
 {
     Q_OBJECT
@@ -33,4 +34,6 @@ protected:
     QPushButton* m_btnSel = nullptr;
     QPushButton* m_btnClose = nullptr;
     QString m_result;
+    // Whether coming back to the window puts the focus into a list that has rows.
+    bool m_focusListOnActivation = true;
 };

@@ -142,7 +142,7 @@ void TestCustEditor::insertCodesAndCanonicalPhones()
         QCOMPARE(ed.FieldText(FrmCust_save::FTel1), QString("02-1234-5678"));
         ed.htField(FrmCust_save::FTel1)->setText(QString("031111%1").arg(prompter.count() + 1000));
         ed.htField(FrmCust_save::FAddr1)->setText("서울 종로구 삼청동");
-        QVERIFY(ed.SaveRecord());
+        QVERIFY(ed.Save());
     }
     QCOMPARE(
         GetFirstValue("SELECT COUNT(*) FROM 고객 WHERE 코드 IN ('10000001', '10000002', '20000001')").toInt(),
@@ -169,12 +169,12 @@ void TestCustEditor::emptyAddressAsks()
     ed.Init(1, nullptr, "0212345678");
     ed.htField(FrmCust_save::FPost)->setText("110-030");
     prompter.answer(MsgAnswer::No);
-    QVERIFY(!ed.SaveRecord());
+    QVERIFY(!ed.Save());
     QCOMPARE(prompter.lastText(), QString("주소가 입력되지 않았습니다. 그래도, 저장하시겠습니까?"));
     QCOMPARE(prompter.shown().last().request.defaultAnswer, MsgAnswer::Yes);
     QCOMPARE(CountRows("고객"), 0);
     prompter.answer(MsgAnswer::Yes);
-    QVERIFY(ed.SaveRecord());
+    QVERIFY(ed.Save());
     QCOMPARE(stored("10000001", "주소1"), QString());
     QCOMPARE(stored("10000001", "주소2"), QString());
 
@@ -182,7 +182,7 @@ void TestCustEditor::emptyAddressAsks()
     FrmCust_save empty;
     empty.Init(1, nullptr, "");
     prompter.clear();
-    QVERIFY(!empty.SaveRecord());
+    QVERIFY(!empty.Save());
     QCOMPARE(prompter.lastText(), QString("[전화번호]은(는) 필수 입력 사항입니다."));
     QCOMPARE(CountRows("고객"), 1);
 }
@@ -196,7 +196,7 @@ void TestCustEditor::duplicateTelephone()
         ed.Init(1, nullptr, "025556666"); // typed raw, stored dashed: still a duplicate
         ed.htField(FrmCust_save::FAddr1)->setText("다른 주소");
         prompter.answer(MsgAnswer::No);
-        QVERIFY(!ed.SaveRecord());
+        QVERIFY(!ed.Save());
         QCOMPARE(prompter.lastTitle(), QString("동일 전화번호 발견"));
         QCOMPARE(prompter.lastText(),
                  QString("『02-555-6666』는 이미 등록된 전화번호입니다.\r\n\r\n그래도, 등록하시겠습니까?"));
@@ -208,7 +208,7 @@ void TestCustEditor::duplicateTelephone()
         FrmCust_save ed;
         ed.Init(2, nullptr, "10000001");
         ed.htField(FrmCust_save::FMemo)->setText("단골");
-        QVERIFY(ed.SaveRecord());
+        QVERIFY(ed.Save());
         QCOMPARE(prompter.count(), 1); // only the floating notice
         QVERIFY(prompter.shown().first().isNotice);
         QCOMPARE(stored("10000001", "메모"), QString("단골"));
@@ -220,7 +220,7 @@ void TestCustEditor::duplicateTelephone()
         ed.htField(FrmCust_save::FAddr1)->setText("서울 종로구");
         ed.htField(FrmCust_save::FAddr2)->setText("1번지");
         prompter.answer(MsgAnswer::No);
-        QVERIFY(!ed.SaveRecord());
+        QVERIFY(!ed.Save());
         QCOMPARE(prompter.lastTitle(), QString("동일 주소 발견"));
     }
 }
@@ -234,7 +234,7 @@ void TestCustEditor::openingPointsMoveCurrentPoints()
     QCOMPARE(ed.windowTitle(), QString("고객 - 『수정』"));
     QCOMPARE(ed.FieldText(FrmCust_save::FCurPoints), QString("420"));
     ed.htField(FrmCust_save::FBasePoints)->setText("150");
-    QVERIFY(ed.SaveRecord());
+    QVERIFY(ed.Save());
     QCOMPARE(stored("10000001", "현포인트"), QString("470"));
     QCOMPARE(stored("10000001", "기초포인트"), QString("150"));
     QCOMPARE(ed.FieldText(FrmCust_save::FCurPoints), QString("470"));
@@ -263,7 +263,7 @@ void TestCustEditor::typedNumbers()
     ed.Init(1, nullptr, "0212345678");
     ed.htField(FrmCust_save::FAddr1)->setText("주소");
     ed.htField(FrmCust_save::FBasePoints)->setText(typed);
-    QCOMPARE(ed.SaveRecord(), saved);
+    QCOMPARE(ed.Save(), saved);
     if (saved) {
         QCOMPARE(stored("10000001", "기초포인트"), base);
         QCOMPARE(stored("10000001", "현포인트"), base);
@@ -285,7 +285,7 @@ void TestCustEditor::quotesAreStoredAsTyped()
         ed.htField(FrmCust_save::FAddr1)->setText(addr1);
         ed.htField(FrmCust_save::FAddr2)->setText(addr2);
         ed.htField(FrmCust_save::FMemo)->setText(memo);
-        QVERIFY(ed.SaveRecord());
+        QVERIFY(ed.Save());
     }
     QCOMPARE(stored("10000001", "주소1"), addr1);
     QCOMPARE(stored("10000001", "메모"), memo);
@@ -294,7 +294,7 @@ void TestCustEditor::quotesAreStoredAsTyped()
         ed.Init(2, nullptr, "10000001");
         QCOMPARE(ed.FieldText(FrmCust_save::FAddr2), addr2);
         ed.htField(FrmCust_save::FMemo)->setText(memo + "'");
-        QVERIFY(ed.SaveRecord()); // the address check with quotes finds only this customer
+        QVERIFY(ed.Save()); // the address check with quotes finds only this customer
     }
     QCOMPARE(stored("10000001", "메모"), memo + "'");
     QCOMPARE(prompter.unexpected(), 0);
@@ -312,7 +312,7 @@ void TestCustEditor::continueAddReportsEachInsert()
         ed.htField(FrmCust_save::FTel1)->setText(tel);
         ed.htField(FrmCust_save::FAddr1)->setText("주소");
         ed.htField(FrmCust_save::FBasePoints)->setText("10");
-        QVERIFY(ed.SaveRecord());
+        QVERIFY(ed.Save());
         QCOMPARE(ed.result(), int(QDialog::Rejected)); // still open
         QCOMPARE(ed.FieldText(FrmCust_save::FTel1), QString());
         QCOMPARE(ed.FieldText(FrmCust_save::FBasePoints), QString("0"));
@@ -331,7 +331,7 @@ void TestCustEditor::deletedCustomerSavesNothing()
     QCOMPARE(ed.FieldText(FrmCust_save::FCode), QString());
     ed.htField(FrmCust_save::FTel1)->setText("0212345678");
     ed.htField(FrmCust_save::FAddr1)->setText("주소");
-    QVERIFY(!ed.SaveRecord());
+    QVERIFY(!ed.Save());
     QCOMPARE(prompter.lastText(), QString("수정된 내용이 없거나, 자료저장을 실패하였습니다."));
 }
 

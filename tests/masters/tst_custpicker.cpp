@@ -276,7 +276,7 @@ void TestCustPicker::addAndEditShowInGrid()
         auto* ed = qobject_cast<FrmCust_save*>(d);
         if (!ed)
             return int(QDialog::Rejected);
-        if (ed->mode() == 1) {
+        if (ed->mode() == EditorMode::Add) {
             continueVisible = ed->chkContinueAdd()->isVisibleTo(ed);
             ed->htField(FrmCust_save::FTel1)->setText("0212345678");
             ed->htField(FrmCust_save::FAddr1)->setText("서울 종로구 삼청동");

@@ -22,7 +22,7 @@ public:
     {
         ++calls;
         lastMode = mode;
-        lastCode = static_cast<FrmMemb_save*>(editor)->fieldText(FrmMemb_save::FldCode);
+        lastCode = static_cast<FrmMemb_save*>(editor)->FieldText(FrmMemb_save::FldCode);
     }
 };
 
@@ -102,10 +102,10 @@ void TestStoreEditor::newStoreOpensWithFullDay()
     FrmMemb_save dlg;
     dlg.Init(1, nullptr, QStringLiteral("교촌"));
     QCOMPARE(dlg.windowTitle(), QStringLiteral("가맹점 - 『추가』"));
-    QCOMPARE(dlg.fieldText(FrmMemb_save::FldOpen), QStringLiteral("00:00"));
-    QCOMPARE(dlg.fieldText(FrmMemb_save::FldClose), QStringLiteral("23:59"));
-    QCOMPARE(dlg.fieldText(FrmMemb_save::FldRate), QStringLiteral("0"));
-    QCOMPARE(dlg.fieldText(FrmMemb_save::FldName), QStringLiteral("교촌"));
+    QCOMPARE(dlg.FieldText(FrmMemb_save::FldOpen), QStringLiteral("00:00"));
+    QCOMPARE(dlg.FieldText(FrmMemb_save::FldClose), QStringLiteral("23:59"));
+    QCOMPARE(dlg.FieldText(FrmMemb_save::FldRate), QStringLiteral("0"));
+    QCOMPARE(dlg.FieldText(FrmMemb_save::FldName), QStringLiteral("교촌"));
     QCOMPARE(dlg.lblBreakTime(1)->text(), QStringLiteral("오후 11:59"));
     QVERIFY(!dlg.htField(FrmMemb_save::FldCode)->isReadOnly());
 }
@@ -259,13 +259,13 @@ void TestStoreEditor::editMovesBalanceByOpeningBalance()
     dlg.Init(2, &opener, QStringLiteral("S7"));
     QCOMPARE(dlg.windowTitle(), QStringLiteral("가맹점 - 『수정』"));
     QVERIFY(dlg.htField(FrmMemb_save::FldCode)->isReadOnly());
-    QCOMPARE(dlg.fieldText(FrmMemb_save::FldBalance), QStringLiteral("12,000"));
+    QCOMPARE(dlg.FieldText(FrmMemb_save::FldBalance), QStringLiteral("12,000"));
 
     showActive(dlg);
     dlg.htField(FrmMemb_save::FldCode)->setFocus(Qt::MouseFocusReason);
     QTest::keyClick(dlg.htField(FrmMemb_save::FldCode), Qt::Key_X);
     QCOMPARE(m_prompter->lastText(), QStringLiteral("코드는 수정할 수 없습니다."));
-    QCOMPARE(dlg.fieldText(FrmMemb_save::FldCode), QStringLiteral("S7"));
+    QCOMPARE(dlg.FieldText(FrmMemb_save::FldCode), QStringLiteral("S7"));
 
     // Commissions booked in between stay in the balance.
     QVERIFY(ExecSQL(QStringLiteral("UPDATE 가맹점 SET 현잔액 = 현잔액 + 500 WHERE 코드 = 'S7'")) == 1);
@@ -274,7 +274,7 @@ void TestStoreEditor::editMovesBalanceByOpeningBalance()
     QCOMPARE(storeValue(QStringLiteral("S7"), "현잔액").toDouble(), 62500.0);
     QCOMPARE(storeValue(QStringLiteral("S7"), "기초잔액").toDouble(), 50000.0);
     QCOMPARE(dlg.currentBalance(), 62000.0);
-    QCOMPARE(dlg.fieldText(FrmMemb_save::FldBalance), QStringLiteral("62,000"));
+    QCOMPARE(dlg.FieldText(FrmMemb_save::FldBalance), QStringLiteral("62,000"));
     QCOMPARE(opener.lastMode, 2);
     QVERIFY(dlg.AddedRec().isEmpty());
 }
@@ -346,9 +346,9 @@ void TestStoreEditor::continueAddKeepsDialogOpen()
     fill(dlg, QStringLiteral("C1"), QStringLiteral("첫째"), QStringLiteral("10"));
     dlg.htField(FrmMemb_save::FldOpen)->setText(QStringLiteral("10:00"));
     QVERIFY(dlg.Save());
-    QCOMPARE(dlg.fieldText(FrmMemb_save::FldCode), QString());
-    QCOMPARE(dlg.fieldText(FrmMemb_save::FldOpen), QStringLiteral("00:00"));
-    QCOMPARE(dlg.fieldText(FrmMemb_save::FldRate), QStringLiteral("0"));
+    QCOMPARE(dlg.FieldText(FrmMemb_save::FldCode), QString());
+    QCOMPARE(dlg.FieldText(FrmMemb_save::FldOpen), QStringLiteral("00:00"));
+    QCOMPARE(dlg.FieldText(FrmMemb_save::FldRate), QStringLiteral("0"));
     fill(dlg, QStringLiteral("C2"), QStringLiteral("둘째"), QStringLiteral("10"));
     QVERIFY(dlg.Save());
     QCOMPARE(opener.calls, 2);

@@ -111,8 +111,8 @@ void TestStoreWorkflow::registerPickAndChooseMenus()
         QTest::keyClick(editor.htField(FrmMemb_save::FldClose), Qt::Key_Return);
         typeInto(editor.htField(FrmMemb_save::FldRate), QStringLiteral("10"));
         typeInto(editor.htField(FrmMemb_save::FldBase), QStringLiteral("50,000"));
-        QCOMPARE(editor.fieldText(FrmMemb_save::FldOpen), QStringLiteral("17:00"));
-        QCOMPARE(editor.fieldText(FrmMemb_save::FldClose), QStringLiteral("02:00"));
+        QCOMPARE(editor.FieldText(FrmMemb_save::FldOpen), QStringLiteral("17:00"));
+        QCOMPARE(editor.FieldText(FrmMemb_save::FldClose), QStringLiteral("02:00"));
         QCOMPARE(editor.lblBreakTime(0)->text(), QStringLiteral("오후 05:00"));
         QCOMPARE(editor.lblBreakTime(1)->text(), QStringLiteral("오전 02:00"));
         shoot(&editor, QStringLiteral("01_store_editor"));
