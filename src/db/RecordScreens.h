@@ -19,7 +19,7 @@ public:
     virtual QDialog* dialog() = 0;
 };
 
-// What an editor is opened for; the numbers are those Init and SyncUpdateCust carry.
+// What an editor is opened for.
 enum class EditorMode
 {
     Add = 1,
@@ -31,8 +31,8 @@ class RecordEditor
 {
 public:
     virtual ~RecordEditor() = default;
-    // mode 1 = new record (text prefills the search value), 2 = change the record whose code is the text.
-    virtual void Init(int mode, QWidget* parentScreen, const QString& text) = 0;
+    // Add: a new record (text prefills the search value); Edit: the record whose code is the text.
+    virtual void Init(EditorMode mode, QWidget* parentScreen, const QString& text) = 0;
     // Code + NUL + second field of the record added, "" when none was.
     virtual QString AddedRec() const = 0;
     virtual QDialog* dialog() = 0;
@@ -43,8 +43,8 @@ class EditorSyncTarget
 {
 public:
     virtual ~EditorSyncTarget() = default;
-    // mode 1 after an insert, 2 after an update.
-    virtual void SyncUpdateCust(RecordEditor* editor, int mode) = 0;
+    // Add after an insert, Edit after an update.
+    virtual void SyncUpdateCust(RecordEditor* editor, EditorMode mode) = 0;
 };
 
 // The record separator of picker and editor results.

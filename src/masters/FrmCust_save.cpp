@@ -171,9 +171,9 @@ void FrmCust_save::ClearFields()
         htField(FTel1)->setFocus();
 }
 
-void FrmCust_save::Init(int mode, QWidget* parentScreen, const QString& text)
+void FrmCust_save::Init(EditorMode mode, QWidget* parentScreen, const QString& text)
 {
-    m_mode = ModeFor(mode);
+    m_mode = mode;
     m_parentScreen = parentScreen;
     m_added.clear();
     if (m_mode == EditorMode::Add) {
@@ -326,7 +326,7 @@ bool FrmCust_save::saveSteps()
     if (m_mode == EditorMode::Add)
         m_added = code + kNul + FieldText(FTel1);
     if (auto* target = dynamic_cast<EditorSyncTarget*>(m_parentScreen.data()))
-        target->SyncUpdateCust(this, int(m_mode));
+        target->SyncUpdateCust(this, m_mode);
     FinishSave();
     return true;
 }

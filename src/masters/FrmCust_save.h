@@ -33,7 +33,7 @@ public:
     explicit FrmCust_save(QWidget* parent = nullptr);
     ~FrmCust_save() override;
 
-    void Init(int mode, QWidget* parentScreen, const QString& text) override;
+    void Init(EditorMode mode, QWidget* parentScreen, const QString& text) override;
     QString AddedRec() const override { return m_added; }
     QDialog* dialog() override { return this; }
 

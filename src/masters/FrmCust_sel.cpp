@@ -243,11 +243,11 @@ void FrmCust_sel::SelectRecord()
     accept();
 }
 
-void FrmCust_sel::runEditor(int mode, const QString& code)
+void FrmCust_sel::runEditor(EditorMode mode, const QString& code)
 {
     FrmCust_save editor(this);
     editor.Init(mode, this, code);
-    if (mode == 1)
+    if (mode == EditorMode::Add)
         editor.chkContinueAdd()->setVisible(true);
     PlaceFormAt(&editor, m_pnlTop, 0, 0);
     ExecModal(&editor);
@@ -256,7 +256,7 @@ void FrmCust_sel::runEditor(int mode, const QString& code)
 
 void FrmCust_sel::AddRecord()
 {
-    runEditor(1, QString());
+    runEditor(EditorMode::Add, QString());
 }
 
 void FrmCust_sel::EditRecord()
@@ -266,7 +266,7 @@ void FrmCust_sel::EditRecord()
         ShowInfo(QStringLiteral("먼저 그리드에서 수정할 자료를 선택하세요."));
         return;
     }
-    runEditor(2, m_spList->CellText(ColCode, row));
+    runEditor(EditorMode::Edit, m_spList->CellText(ColCode, row));
 }
 
 void FrmCust_sel::DeleteRecord()
@@ -299,13 +299,13 @@ void FrmCust_sel::DeleteRecord()
     m_spList->setFocus();
 }
 
-void FrmCust_sel::SyncUpdateCust(RecordEditor* editor, int mode)
+void FrmCust_sel::SyncUpdateCust(RecordEditor* editor, EditorMode mode)
 {
     auto* ed = dynamic_cast<FrmCust_save*>(editor);
     if (!ed)
         return;
     int row = m_spList->ActiveRow();
-    if (mode == 1 || row < 1) {
+    if (mode == EditorMode::Add || row < 1) {
         row = m_spList->MaxRows() + 1;
         m_spList->SetMaxRows(row);
     }

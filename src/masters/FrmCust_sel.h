@@ -34,7 +34,7 @@ public:
     int FindRecords(const QString& searchText, const QString& extra = {}) override;
     QString result() const override { return m_result; }
     QDialog* dialog() override { return this; }
-    void SyncUpdateCust(RecordEditor* editor, int mode) override;
+    void SyncUpdateCust(RecordEditor* editor, EditorMode mode) override;
 
     // Runs the search for txtinput and the ticked scopes; the number of rows, -1 when the text was refused.
     int Refresh_Sheet() override;
@@ -56,8 +56,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // Runs an editor for this picker: mode 1 adds, 2 changes the customer with this code.
-    void runEditor(int mode, const QString& code);
+    // Runs an editor for this picker: it adds, or changes the customer with this code.
+    void runEditor(EditorMode mode, const QString& code);
 
     QFrame* m_pnlTop = nullptr;
     std::array<QCheckBox*, 3> m_chkFindFld{};

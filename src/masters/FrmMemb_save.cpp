@@ -207,9 +207,9 @@ double FrmMemb_save::commissionRate() const
     return ParseNumber(FieldText(FldRate)).value_or(0);
 }
 
-void FrmMemb_save::Init(int mode, QWidget* parentScreen, const QString& text)
+void FrmMemb_save::Init(EditorMode mode, QWidget* parentScreen, const QString& text)
 {
-    m_mode = ModeFor(mode);
+    m_mode = mode;
     m_parentScreen = parentScreen;
     m_addedRec.clear();
     if (m_mode == EditorMode::Add) {
@@ -429,7 +429,7 @@ bool FrmMemb_save::Save()
     if (m_mode == EditorMode::Add)
         m_addedRec = code + kNul + name;
     if (auto* target = dynamic_cast<EditorSyncTarget*>(m_parentScreen.data()))
-        target->SyncUpdateCust(this, int(m_mode));
+        target->SyncUpdateCust(this, m_mode);
     FinishSave();
     return true;
 }

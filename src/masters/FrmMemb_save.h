@@ -39,7 +39,7 @@ public:
     explicit FrmMemb_save(QWidget* parent = nullptr);
     ~FrmMemb_save() override;
 
-    void Init(int mode, QWidget* parentScreen, const QString& text) override;
+    void Init(EditorMode mode, QWidget* parentScreen, const QString& text) override;
     QString AddedRec() const override { return m_addedRec; }
     QDialog* dialog() override { return this; }
 

@@ -28,7 +28,7 @@ public:
     QString result() const override { return m_result; }
     QDialog* dialog() override { return this; }
     // The picker has no editor of its own; saves elsewhere change nothing here.
-    void SyncUpdateCust(RecordEditor*, int) override {}
+    void SyncUpdateCust(RecordEditor*, EditorMode) override {}
 
     // Searches for the text in txtinput with the ticked scopes; returns the number of rows (-1: text
     // refused).

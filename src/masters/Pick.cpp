@@ -49,7 +49,7 @@ QString PickRecord(const QString& itemName, const QString& pickerName, const QSt
         std::unique_ptr<RecordEditor> editor = ScreenCatalogue::Instance().CreateEditor(editorName);
         if (!editor)
             return QString();
-        editor->Init(1, nullptr, searchText);
+        editor->Init(EditorMode::Add, nullptr, searchText);
         placeAt(editor->dialog(), anchor);
         ExecModal(editor->dialog());
         const QString added = editor->AddedRec();
@@ -68,11 +68,11 @@ QString PickRecord(const QString& itemName, const QString& pickerName, const QSt
 }
 
 QString PickCustomer(const QString& searchText, QString& code, QPoint anchor, bool allowRegister,
-                     bool extraFlag)
+                     CustomerNumber number)
 {
     return PickRecord(QStringLiteral("고객"), QStringLiteral("FrmCust_sel"), QStringLiteral("FrmCust_save"),
                       searchText, code, anchor, allowRegister,
-                      extraFlag ? QStringLiteral("True") : QStringLiteral("False"));
+                      number == CustomerNumber::First ? QStringLiteral("True") : QStringLiteral("False"));
 }
 
 QString PickStore(const QString& searchText, QString& code, QPoint anchor, bool allowRegister)
@@ -82,7 +82,7 @@ QString PickStore(const QString& searchText, QString& code, QPoint anchor, bool 
 }
 
 QString PickMenu(const QString& storeArg1, const QString& storeArg2, const QString& searchText, QString& code,
-                 QPoint anchor, bool multiple)
+                 QPoint anchor, PickChoice choice)
 {
     if (!CheckSearchText(searchText))
         return QString();
@@ -90,6 +90,7 @@ QString PickMenu(const QString& storeArg1, const QString& storeArg2, const QStri
         ScreenCatalogue::Instance().CreatePicker(QStringLiteral("FrmMenu_sel"));
     if (!picker)
         return QString();
+    const bool multiple = choice == PickChoice::Multiple;
     if (multiple)
         picker->SetMultyMode();
     const int n = picker->FindRecords(searchText, storeArg1 + kNul + storeArg2);

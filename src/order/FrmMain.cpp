@@ -835,8 +835,9 @@ void FrmMain::htFilter_Return(int index)
     }
     m_filterEdited = false;
     QString code;
-    const QString phone = PickCustomer(htFilter[1]->text(), code,
-                                       pnlTop->mapToGlobal(QPoint(0, pnlTop->height())), false, true);
+    const QString phone =
+        PickCustomer(htFilter[1]->text(), code, pnlTop->mapToGlobal(QPoint(0, pnlTop->height())), false,
+                     CustomerNumber::First);
     if (!code.isEmpty()) {
         htFilter[1]->setText(phone);
         m_filterCustCode = code;

@@ -156,7 +156,7 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
                 cancel = true;
             } else if (answer == MsgAnswer::Yes) {
                 QString code;
-                const QString phone = PickCustomer(text, code, pickerAnchor(), true, false);
+                const QString phone = PickCustomer(text, code, pickerAnchor(), true, CustomerNumber::Matching);
                 spMList->setFocus();
                 if (!code.isEmpty()) {
                     spMList->SetText(mCust, row, code);
@@ -432,7 +432,7 @@ void FrmMain::spDList_EditMode(int col, int row, int mode, bool changeMade)
         if (row < entryRow) {
             if (col == dMenuName) {
                 QString code;
-                const QString name = PickMenu(store, storeName, text, code, pickerAnchor(), false);
+                const QString name = PickMenu(store, storeName, text, code, pickerAnchor(), PickChoice::Single);
                 spDList->setFocus();
                 if (code.isEmpty()) {
                     restoreCell(spDList, col, row);
@@ -580,7 +580,7 @@ bool FrmMain::AddMenuLines(const QString& number, const QString& storeCode, cons
     m_menuChoiceList.clear();
     m_menuQty = 0;
     QString firstCode;
-    const QString chosen = PickMenu(storeCode, storeName, searchText, firstCode, pickerAnchor(), true);
+    const QString chosen = PickMenu(storeCode, storeName, searchText, firstCode, pickerAnchor(), PickChoice::Multiple);
     if (firstCode.isEmpty())
         return false;
     m_menuChoiceList = chosen.mid(1);

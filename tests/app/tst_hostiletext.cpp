@@ -225,7 +225,7 @@ void TestHostileText::customerEditorAndPicker()
         ScriptedPrompter p;
         p.answer(MsgAnswer::Yes); // a duplicate address, should the text match one
         FrmCust_save ed;
-        ed.Init(2, nullptr, QStringLiteral("10000002"));
+        ed.Init(EditorMode::Edit, nullptr, QStringLiteral("10000002"));
         ed.htField(field.index)->setText(text);
         const int limit = ed.htField(field.index)->maxBytes();
         const QString expected = field.index == FrmCust_save::FTel3 ? CanonicalPhone(text) : text;
@@ -269,7 +269,7 @@ void TestHostileText::storeEditorAndPicker()
         const QString before = snapshot();
         ScriptedPrompter p;
         FrmMemb_save ed;
-        ed.Init(2, nullptr, QStringLiteral("1002"));
+        ed.Init(EditorMode::Edit, nullptr, QStringLiteral("1002"));
         ed.htField(field.index)->setText(text);
         const int limit = static_cast<ByteLimitedLineEdit*>(ed.htField(field.index))->maxBytes();
         const QString expected = field.index == FrmMemb_save::FldTel3 ? CanonicalPhone(text) : text;

@@ -45,9 +45,9 @@ public:
     static inline QString added;
     static inline QString initText;
     static inline int initMode = 0;
-    void Init(int mode, QWidget*, const QString& text) override
+    void Init(EditorMode mode, QWidget*, const QString& text) override
     {
-        initMode = mode;
+        initMode = int(mode);
         initText = text;
     }
     QString AddedRec() const override { return added; }
@@ -351,7 +351,7 @@ void TestModMainSql::pickRecord()
     FakeEditor::added = added;
     FakeEditor::initMode = 0;
     QString code;
-    QCOMPARE(PickCustomer(search, code, {}, true, true), expected);
+    QCOMPARE(PickCustomer(search, code, {}, true, CustomerNumber::First), expected);
     QCOMPARE(code, expectedCode);
     QCOMPARE(m_modalRuns, modalRuns);
     QCOMPARE(FakePicker::lastExtra, QStringLiteral("True"));
@@ -375,12 +375,12 @@ void TestModMainSql::pickMenu()
     FakePicker::multi = false;
     FakePicker::chosen = QString("*") + "7" + nul + "후라이드";
     QString code;
-    QCOMPARE(PickMenu("S1", "김's 치킨", "", code, {}, false), QStringLiteral("후라이드"));
+    QCOMPARE(PickMenu("S1", "김's 치킨", "", code, {}, PickChoice::Single), QStringLiteral("후라이드"));
     QCOMPARE(code, QStringLiteral("7"));
-    QCOMPARE(PickMenu("S1", "", "", code, {}, true), FakePicker::chosen);
+    QCOMPARE(PickMenu("S1", "", "", code, {}, PickChoice::Multiple), FakePicker::chosen);
     QVERIFY(FakePicker::multi);
     FakePicker::matches = 0;
-    QCOMPARE(PickMenu("S1", "", "피자", code, {}, false), QString());
+    QCOMPARE(PickMenu("S1", "", "피자", code, {}, PickChoice::Single), QString());
     QCOMPARE(
         p.lastText(),
         QStringLiteral("검색한 메뉴가 등록되어 있지 않습니다.\r\n가맹점관리에서 메뉴를 먼저 등록하세요."));

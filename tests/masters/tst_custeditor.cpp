@@ -20,9 +20,9 @@ class SyncRecorder : public QWidget, public EditorSyncTarget
 public:
     QList<int> modes;
     QStringList codes;
-    void SyncUpdateCust(RecordEditor* editor, int mode) override
+    void SyncUpdateCust(RecordEditor* editor, EditorMode mode) override
     {
-        modes << mode;
+        modes << int(mode);
         codes << static_cast<FrmCust_save*>(editor)->FieldText(FrmCust_save::FCode);
     }
 };
@@ -123,7 +123,7 @@ void TestCustEditor::byteLimits()
     QFETCH(QString, typed);
     QFETCH(QString, kept);
     FrmCust_save ed;
-    ed.Init(1, nullptr, {});
+    ed.Init(EditorMode::Add, nullptr, {});
     ed.show();
     QVERIFY(QTest::qWaitForWindowActive(&ed));
     ed.htField(field)->setFocus();
@@ -138,7 +138,7 @@ void TestCustEditor::insertCodesAndCanonicalPhones()
     for (const char* terminal : {"1", "1", "2"}) {
         gTerminalID = terminal;
         FrmCust_save ed;
-        ed.Init(1, nullptr, "0212345678");
+        ed.Init(EditorMode::Add, nullptr, "0212345678");
         QCOMPARE(ed.FieldText(FrmCust_save::FTel1), QString("02-1234-5678"));
         ed.htField(FrmCust_save::FTel1)->setText(QString("031111%1").arg(prompter.count() + 1000));
         ed.htField(FrmCust_save::FAddr1)->setText("서울 종로구 삼청동");
@@ -152,7 +152,7 @@ void TestCustEditor::insertCodesAndCanonicalPhones()
 
     gTerminalID = "1";
     FrmCust_save ed;
-    ed.Init(1, nullptr, "");
+    ed.Init(EditorMode::Add, nullptr, "");
     QTest::keyClicks(ed.htField(FrmCust_save::FTel1), "0299998888");
     ed.htField(FrmCust_save::FAddr1)->setText("주소");
     QTest::keyClick(ed.htField(FrmCust_save::FTel1), Qt::Key_F2);
@@ -166,7 +166,7 @@ void TestCustEditor::emptyAddressAsks()
 {
     ScriptedPrompter prompter;
     FrmCust_save ed;
-    ed.Init(1, nullptr, "0212345678");
+    ed.Init(EditorMode::Add, nullptr, "0212345678");
     ed.htField(FrmCust_save::FPost)->setText("110-030");
     prompter.answer(MsgAnswer::No);
     QVERIFY(!ed.Save());
@@ -180,7 +180,7 @@ void TestCustEditor::emptyAddressAsks()
 
     // Without a telephone number nothing is asked and nothing written.
     FrmCust_save empty;
-    empty.Init(1, nullptr, "");
+    empty.Init(EditorMode::Add, nullptr, "");
     prompter.clear();
     QVERIFY(!empty.Save());
     QCOMPARE(prompter.lastText(), QString("[전화번호]은(는) 필수 입력 사항입니다."));
@@ -193,7 +193,7 @@ void TestCustEditor::duplicateTelephone()
     ScriptedPrompter prompter;
     {
         FrmCust_save ed;
-        ed.Init(1, nullptr, "025556666"); // typed raw, stored dashed: still a duplicate
+        ed.Init(EditorMode::Add, nullptr, "025556666"); // typed raw, stored dashed: still a duplicate
         ed.htField(FrmCust_save::FAddr1)->setText("다른 주소");
         prompter.answer(MsgAnswer::No);
         QVERIFY(!ed.Save());
@@ -206,7 +206,7 @@ void TestCustEditor::duplicateTelephone()
         // A customer's own numbers and address never count against it.
         prompter.clear();
         FrmCust_save ed;
-        ed.Init(2, nullptr, "10000001");
+        ed.Init(EditorMode::Edit, nullptr, "10000001");
         ed.htField(FrmCust_save::FMemo)->setText("단골");
         QVERIFY(ed.Save());
         QCOMPARE(prompter.count(), 1); // only the floating notice
@@ -216,7 +216,7 @@ void TestCustEditor::duplicateTelephone()
     {
         prompter.clear();
         FrmCust_save ed;
-        ed.Init(1, nullptr, "0277778888");
+        ed.Init(EditorMode::Add, nullptr, "0277778888");
         ed.htField(FrmCust_save::FAddr1)->setText("서울 종로구");
         ed.htField(FrmCust_save::FAddr2)->setText("1번지");
         prompter.answer(MsgAnswer::No);
@@ -230,7 +230,7 @@ void TestCustEditor::openingPointsMoveCurrentPoints()
     addCustomer("10000001", "02-111-2222", "", 100, 420);
     ScriptedPrompter prompter;
     FrmCust_save ed;
-    ed.Init(2, nullptr, "10000001");
+    ed.Init(EditorMode::Edit, nullptr, "10000001");
     QCOMPARE(ed.windowTitle(), QString("고객 - 『수정』"));
     QCOMPARE(ed.FieldText(FrmCust_save::FCurPoints), QString("420"));
     ed.htField(FrmCust_save::FBasePoints)->setText("150");
@@ -260,7 +260,7 @@ void TestCustEditor::typedNumbers()
     QFETCH(QString, base);
     ScriptedPrompter prompter;
     FrmCust_save ed;
-    ed.Init(1, nullptr, "0212345678");
+    ed.Init(EditorMode::Add, nullptr, "0212345678");
     ed.htField(FrmCust_save::FAddr1)->setText("주소");
     ed.htField(FrmCust_save::FBasePoints)->setText(typed);
     QCOMPARE(ed.Save(), saved);
@@ -281,7 +281,7 @@ void TestCustEditor::quotesAreStoredAsTyped()
     const QString memo = "it's '급함'";
     {
         FrmCust_save ed;
-        ed.Init(1, nullptr, "0212345678");
+        ed.Init(EditorMode::Add, nullptr, "0212345678");
         ed.htField(FrmCust_save::FAddr1)->setText(addr1);
         ed.htField(FrmCust_save::FAddr2)->setText(addr2);
         ed.htField(FrmCust_save::FMemo)->setText(memo);
@@ -291,7 +291,7 @@ void TestCustEditor::quotesAreStoredAsTyped()
     QCOMPARE(stored("10000001", "메모"), memo);
     {
         FrmCust_save ed;
-        ed.Init(2, nullptr, "10000001");
+        ed.Init(EditorMode::Edit, nullptr, "10000001");
         QCOMPARE(ed.FieldText(FrmCust_save::FAddr2), addr2);
         ed.htField(FrmCust_save::FMemo)->setText(memo + "'");
         QVERIFY(ed.Save()); // the address check with quotes finds only this customer
@@ -305,7 +305,7 @@ void TestCustEditor::continueAddReportsEachInsert()
     ScriptedPrompter prompter;
     SyncRecorder opener;
     FrmCust_save ed;
-    ed.Init(1, &opener, "");
+    ed.Init(EditorMode::Add, &opener, "");
     ed.chkContinueAdd()->setVisible(true);
     ed.chkContinueAdd()->setChecked(true);
     for (const char* tel : {"0211112222", "0233334444"}) {
@@ -327,7 +327,7 @@ void TestCustEditor::deletedCustomerSavesNothing()
 {
     ScriptedPrompter prompter;
     FrmCust_save ed;
-    ed.Init(2, nullptr, "19999999");
+    ed.Init(EditorMode::Edit, nullptr, "19999999");
     QCOMPARE(ed.FieldText(FrmCust_save::FCode), QString());
     ed.htField(FrmCust_save::FTel1)->setText("0212345678");
     ed.htField(FrmCust_save::FAddr1)->setText("주소");
@@ -346,7 +346,7 @@ void TestCustEditor::postalSearch()
     }
     ScriptedPrompter prompter;
     FrmCust_save ed;
-    ed.Init(1, nullptr, "");
+    ed.Init(EditorMode::Add, nullptr, "");
     ed.htField(FrmCust_save::FPost)->setText("삼청동");
     QTest::keyClick(ed.htField(FrmCust_save::FPost), Qt::Key_Return);
     QCOMPARE(ed.FieldText(FrmCust_save::FPost), QString("110-030"));

@@ -375,7 +375,7 @@ void TestCustPicker::pickCustomer()
         return picker->QDialog::result();
     };
     code.clear();
-    QCOMPARE(PickCustomer("5678", code, {}, true, true), QString("02-222-0000"));
+    QCOMPARE(PickCustomer("5678", code, {}, true, CustomerNumber::First), QString("02-222-0000"));
     QCOMPARE(code, QString("10000002"));
     QCOMPARE(shown, 1);
 

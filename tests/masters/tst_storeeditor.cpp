@@ -18,10 +18,10 @@ public:
     int calls = 0;
     int lastMode = 0;
     QString lastCode;
-    void SyncUpdateCust(RecordEditor* editor, int mode) override
+    void SyncUpdateCust(RecordEditor* editor, EditorMode mode) override
     {
         ++calls;
-        lastMode = mode;
+        lastMode = int(mode);
         lastCode = static_cast<FrmMemb_save*>(editor)->FieldText(FrmMemb_save::FldCode);
     }
 };
@@ -100,7 +100,7 @@ void TestStoreEditor::cleanup()
 void TestStoreEditor::newStoreOpensWithFullDay()
 {
     FrmMemb_save dlg;
-    dlg.Init(1, nullptr, QStringLiteral("교촌"));
+    dlg.Init(EditorMode::Add, nullptr, QStringLiteral("교촌"));
     QCOMPARE(dlg.windowTitle(), QStringLiteral("가맹점 - 『추가』"));
     QCOMPARE(dlg.FieldText(FrmMemb_save::FldOpen), QStringLiteral("00:00"));
     QCOMPARE(dlg.FieldText(FrmMemb_save::FldClose), QStringLiteral("23:59"));
@@ -131,7 +131,7 @@ void TestStoreEditor::rateRefused()
     QFETCH(QString, rate);
     QFETCH(QString, message);
     FrmMemb_save dlg;
-    dlg.Init(1, nullptr, {});
+    dlg.Init(EditorMode::Add, nullptr, {});
     fill(dlg, QStringLiteral("S1"), QStringLiteral("교촌"), rate);
     QVERIFY(!dlg.Save());
     QVERIFY(m_prompter->lastText().startsWith(message));
@@ -170,7 +170,7 @@ void TestStoreEditor::timeOnLeaving()
     QFETCH(QString, message);
     QFETCH(QString, shown);
     FrmMemb_save dlg;
-    dlg.Init(1, nullptr, {});
+    dlg.Init(EditorMode::Add, nullptr, {});
     showActive(dlg);
     QLineEdit* open = dlg.htField(FrmMemb_save::FldOpen);
     open->setFocus(Qt::TabFocusReason);
@@ -191,7 +191,7 @@ void TestStoreEditor::insertWritesEveryField()
 {
     SyncSpy opener;
     FrmMemb_save dlg;
-    dlg.Init(1, &opener, {});
+    dlg.Init(EditorMode::Add, &opener, {});
     fill(dlg, QStringLiteral(" S1 "), QStringLiteral("김's 치킨"), QStringLiteral("3.5"));
     dlg.htField(FrmMemb_save::FldTel1)->setText(QStringLiteral("0212345678"));
     dlg.htField(FrmMemb_save::FldTel2)->setText(QStringLiteral("031.123.4567"));
@@ -233,7 +233,7 @@ void TestStoreEditor::duplicateCodeRefused()
 {
     addStore(QStringLiteral("12"), QStringLiteral("기존점"));
     FrmMemb_save dlg;
-    dlg.Init(1, nullptr, {});
+    dlg.Init(EditorMode::Add, nullptr, {});
     showActive(dlg);
     QLineEdit* code = dlg.htField(FrmMemb_save::FldCode);
     code->setFocus(Qt::TabFocusReason);
@@ -256,7 +256,7 @@ void TestStoreEditor::editMovesBalanceByOpeningBalance()
     addStore(QStringLiteral("S7"), QStringLiteral("교촌"), 12000, 0);
     SyncSpy opener;
     FrmMemb_save dlg;
-    dlg.Init(2, &opener, QStringLiteral("S7"));
+    dlg.Init(EditorMode::Edit, &opener, QStringLiteral("S7"));
     QCOMPARE(dlg.windowTitle(), QStringLiteral("가맹점 - 『수정』"));
     QVERIFY(dlg.htField(FrmMemb_save::FldCode)->isReadOnly());
     QCOMPARE(dlg.FieldText(FrmMemb_save::FldBalance), QStringLiteral("12,000"));
@@ -292,7 +292,7 @@ void TestStoreEditor::editNameToAnotherStoresName()
     addStore(QStringLiteral("A1"), QStringLiteral("놀부's 부대찌개"));
     addStore(QStringLiteral("B1"), QStringLiteral("피자집"));
     FrmMemb_save dlg;
-    dlg.Init(2, nullptr, QStringLiteral("B1"));
+    dlg.Init(EditorMode::Edit, nullptr, QStringLiteral("B1"));
     // Its own name is no duplicate.
     QVERIFY(dlg.Save());
     QCOMPARE(m_prompter->count(), 1);
@@ -323,7 +323,7 @@ void TestStoreEditor::openingBalanceInput()
     QFETCH(bool, saved);
     QFETCH(double, stored);
     FrmMemb_save dlg;
-    dlg.Init(1, nullptr, {});
+    dlg.Init(EditorMode::Add, nullptr, {});
     fill(dlg, QStringLiteral("N1"), QStringLiteral("새가게"), QStringLiteral("10"));
     dlg.htField(FrmMemb_save::FldBase)->setText(typed);
     QCOMPARE(dlg.Save(), saved);
@@ -340,7 +340,7 @@ void TestStoreEditor::continueAddKeepsDialogOpen()
 {
     SyncSpy opener;
     FrmMemb_save dlg;
-    dlg.Init(1, &opener, {});
+    dlg.Init(EditorMode::Add, &opener, {});
     dlg.chkContinueAdd()->setVisible(true);
     dlg.chkContinueAdd()->setChecked(true);
     fill(dlg, QStringLiteral("C1"), QStringLiteral("첫째"), QStringLiteral("10"));

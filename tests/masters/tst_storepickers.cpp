@@ -193,8 +193,9 @@ void TestStorePickers::badSearchTextRefused()
     } else if (entry == 2) {
         QCOMPARE(PickStore(text, code, {}, true), QString());
     } else {
-        QCOMPARE(PickMenu(QStringLiteral("A1"), QStringLiteral("김's 치킨"), text, code, {}, false),
-                 QString());
+        QCOMPARE(
+            PickMenu(QStringLiteral("A1"), QStringLiteral("김's 치킨"), text, code, {}, PickChoice::Single),
+            QString());
     }
     // Only the refusal, never an engine error, a "nothing found" or an offer to register.
     QCOMPARE(m_prompter->count(), 1);
@@ -411,13 +412,14 @@ void TestStorePickers::pickMenu()
         return int(QDialog::Accepted);
     });
     QString code;
-    const QString all =
-        PickMenu(QStringLiteral("A1"), QStringLiteral("김's 치킨"), QString(), code, {}, true);
+    const QString all = PickMenu(QStringLiteral("A1"), QStringLiteral("김's 치킨"), QString(), code, {},
+                                 PickChoice::Multiple);
     QCOMPARE(all, rec(m_menuCodes.at(1), QStringLiteral("양념's"), QStringLiteral("2")) +
                       rec(m_menuCodes.at(3), QStringLiteral("후라이드"), QStringLiteral("1")));
     QCOMPARE(code, m_menuCodes.at(1));
-    QCOMPARE(PickMenu(QStringLiteral("A1"), QStringLiteral("김's 치킨"), QString(), code, {}, false),
-             QStringLiteral("콜라"));
+    QCOMPARE(
+        PickMenu(QStringLiteral("A1"), QStringLiteral("김's 치킨"), QString(), code, {}, PickChoice::Single),
+        QStringLiteral("콜라"));
     QCOMPARE(code, m_menuCodes.at(2));
 }
 

@@ -100,7 +100,7 @@ void TestStoreWorkflow::registerPickAndChooseMenus()
     // A late-night store, open 17:00 to 02:00.
     {
         FrmMemb_save editor;
-        editor.Init(1, nullptr, {});
+        editor.Init(EditorMode::Add, nullptr, {});
         activate(&editor);
         typeInto(editor.htField(FrmMemb_save::FldCode), QStringLiteral("1234"));
         typeInto(editor.htField(FrmMemb_save::FldName), QStringLiteral("야식왕 족발"));
@@ -197,7 +197,7 @@ void TestStoreWorkflow::registerPickAndChooseMenus()
         return int(QDialog::Accepted);
     });
     QString firstCode;
-    const QString chosen = PickMenu(storeCode, storeName, QString(), firstCode, {}, true);
+    const QString chosen = PickMenu(storeCode, storeName, QString(), firstCode, {}, PickChoice::Multiple);
     // Grid order is by name: 보쌈, 쟁반국수, 족발 대, 족발 중.
     QCOMPARE(codes.size(), 4);
     auto record = [&](int row, const QString& qty) {

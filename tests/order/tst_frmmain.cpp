@@ -1,8 +1,12 @@
 #include "MainFixture.h"
+#include "app/AppScreens.h"
 #include "app/UserSettings.h"
 #include "db/RecordScreens.h"
+#include "masters/CustomerScreens.h"
+#include "masters/StoreScreens.h"
 #include "order/FrmMain.h"
 #include "support/ScriptedPrompter.h"
+#include "ui/ModalSeam.h"
 #include "ui/ScreenCatalogue.h"
 #include "ui/SpreadGrid.h"
 
@@ -41,6 +45,8 @@ private Q_SLOTS:
     void captionAndMenus();
     void smallestWindowKeepsButtonsAndEntryRow();
     void inputLanguageFollowsGrid();
+    void everyScreenOpensThroughCatalogue_data();
+    void everyScreenOpensThroughCatalogue();
 };
 
 void TestFrmMain::emptyDay()
@@ -225,6 +231,50 @@ void TestFrmMain::captionAndMenus()
     w.findChild<QAction*>(QStringLiteral("mnuFile_Restore"))->trigger();
     QCOMPARE(p.lastText(), QStringLiteral("이기능은 서버에서만 가능합니다."));
     gCSType = 0;
+}
+
+void TestFrmMain::everyScreenOpensThroughCatalogue_data()
+{
+    RegisterAppScreens();
+    RegisterCustomerScreens();
+    RegisterStoreScreens();
+    QTest::addColumn<QString>("name");
+    for (const QString& name : ScreenCatalogue::Instance().Names())
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+void TestFrmMain::everyScreenOpensThroughCatalogue()
+{
+    QFETCH(QString, name);
+    MainFixture f;
+    ScriptedPrompter p;
+    ScreenCatalogue& catalogue = ScreenCatalogue::Instance();
+    const ScreenEntry* entry = catalogue.Find(name.toUpper());
+    QVERIFY(entry);
+    if (entry->picker)
+        QVERIFY(catalogue.CreatePicker(name)->dialog());
+    if (entry->editor)
+        QVERIFY(catalogue.CreateEditor(name)->dialog());
+    if (!entry->create)
+        return;
+    const ScreenEntry screen = *entry;
+    FrmMain w;
+    int modalRuns = 0;
+    const ModalHandler previous = SetModalHandler([&modalRuns](QDialog*) {
+        ++modalRuns;
+        return int(QDialog::Rejected);
+    });
+    if (screen.menuEntry.isEmpty()) {
+        QVERIFY(catalogue.Open(name, &w));
+    } else {
+        auto* action = w.findChild<QAction*>(screen.menuEntry);
+        QVERIFY(action);
+        QVERIFY(action->isEnabled());
+        action->trigger();
+    }
+    SetModalHandler(previous);
+    QCOMPARE(modalRuns, screen.modality == ScreenModality::Modal ? 1 : 0);
+    QCOMPARE(CountRows("보안설정", "폼이름 = '" + name + "'"), screen.gate == ScreenGate::Authority ? 1 : 0);
 }
 
 QTEST_MAIN(TestFrmMain)
