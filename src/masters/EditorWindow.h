@@ -31,9 +31,6 @@ public:
     QPushButton* btnClose() const { return m_btnClose; }
 
 protected:
-    // The mode an opener's number asks for: 1 adds, anything else changes.
-    static EditorMode ModeFor(int mode) { return mode == 1 ? EditorMode::Add : EditorMode::Edit; }
-
     // A field checked by FieldsFitLimits in the order the fields were made; 0 bytes means no limit.
     ByteLimitedLineEdit* MakeField(int maxBytes, const QString& objectName);
     // True when every field fits its limit; the first that does not says so and takes the focus.
