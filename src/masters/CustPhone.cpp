@@ -61,3 +61,15 @@ QString PhoneSuffixCondition(const QString& suffix, bool useIndex)
         tests << QStringLiteral("전화%1 LIKE ").arg(i) + pattern;
     return tests.join(QStringLiteral(" OR "));
 }
+
+bool ReplaceCustomerPhone(const QString& customerCode, const QString& oldNumber, const QString& newNumber)
+{
+    for (int i = 1; i <= 4; ++i) {
+        const QString column = QStringLiteral("전화") + QString::number(i);
+        if (ExecSQL(QStringLiteral("UPDATE 고객 SET ") + column + QStringLiteral("= '") + SQLQuote(newNumber) +
+                    QStringLiteral("' WHERE 코드 = '") + SQLQuote(customerCode) + QStringLiteral("' AND ") +
+                    column + QStringLiteral(" = '") + SQLQuote(oldNumber) + QLatin1Char('\'')) == 1)
+            return true;
+    }
+    return false;
+}

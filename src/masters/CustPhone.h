@@ -27,3 +27,7 @@ QString PhoneSearchSuffix(const QString& searchText);
 // it returns exactly the rows of the four-column scan and falls back to that scan for patterns the
 // index cannot serve.
 QString PhoneSuffixCondition(const QString& suffix, bool useIndex);
+
+// Rewrites a mistyped number of one customer in the column that holds it; false when the customer holds no
+// such number (or the write failed, which the engine error box has told).
+bool ReplaceCustomerPhone(const QString& customerCode, const QString& oldNumber, const QString& newNumber);

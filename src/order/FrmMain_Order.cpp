@@ -9,8 +9,10 @@
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
 #include "masters/Pick.h"
+#include "masters/CustPhone.h"
 #include "order/CheckStoreOpen.h"
 #include "order/OrderCharges.h"
+#include "order/OrderService.h"
 #include "order/modSeeID.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
@@ -21,34 +23,26 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include <optional>
-
 using namespace FrmMainCols;
 
 namespace {
-// A number taken by another seat between reading and writing is retried this many times.
-constexpr int kNumberAttempts = 9;
 const QString kForm = QStringLiteral("FrmMain");
 
 const QString kAlreadyDeleted = QStringLiteral("해당 주문메뉴는 이미 삭제 되었습니다.");
 const QString kRefreshHint = QStringLiteral("새로고침(F5)을 하여 화면을 갱신하세요.");
 const QString kAlreadyPassed = QStringLiteral("이미 접수완료 되었습니다.");
 const QString kCancelFirst = QStringLiteral("접수 취소 처리를 먼저 하세요.");
-
-QString q(const QString& text)
-{
-    return SQLQuote(text);
-}
+const QString kLineSaveFailed = QStringLiteral("주문내역 자료저장을 실패하였습니다.");
 
 // The order's 통보시간; nullopt when the order is gone.
 std::optional<QString> passedTime(const QString& number)
 {
     const QVariant v = GetFirstValue(QStringLiteral("SELECT 통보시간 FROM 주문 WHERE 주문번호 = '") +
-                                     q(number) + QLatin1Char('\''));
+                                     SQLQuote(number) + QLatin1Char('\''));
     if (v.isNull()) {
         // An existing order with a Null time counts as not passed on.
         if (CountRows(QStringLiteral("주문"),
-                      QStringLiteral("주문번호 = '") + q(number) + QLatin1Char('\'')) == 0)
+                      QStringLiteral("주문번호 = '") + SQLQuote(number) + QLatin1Char('\'')) == 0)
             return std::nullopt;
         return QString();
     }
@@ -169,21 +163,17 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
                 // Same customer, the number was mistyped: rewrite the stored number in its own column.
                 const QString code = GetCellText(spMList, mCust, row);
                 const QString newNumber = FormatPhone(text);
+                if (!CheckStorableText(newNumber)) {
+                    restoreCell(spMList, col, row);
+                    return;
+                }
                 spMList->SetText(mPhone, row, newNumber);
                 if (!CheckDupAny(QStringLiteral("고객"),
                                  {QStringLiteral("전화1"), QStringLiteral("전화2"), QStringLiteral("전화3"),
                                   QStringLiteral("전화4")},
-                                 newNumber, QStringLiteral("코드 = '") + q(code) + QLatin1Char('\''), false,
+                                 newNumber, QStringLiteral("코드 = '") + SQLQuote(code) + QLatin1Char('\''), false,
                                  QStringLiteral("전화번호"))) {
-                    bool replaced = false;
-                    for (int i = 1; i <= 4 && !replaced; ++i) {
-                        const int n = ExecSQL(QStringLiteral("UPDATE 고객 SET 전화") + QString::number(i) +
-                                              QStringLiteral("= '") + q(newNumber) +
-                                              QStringLiteral("' WHERE 코드 = '") + q(code) +
-                                              QStringLiteral("' AND 전화") + QString::number(i) +
-                                              QStringLiteral(" = '") + q(m_cellBefore) + QLatin1Char('\''));
-                        replaced = n == 1;
-                    }
+                    const bool replaced = ReplaceCustomerPhone(code, m_cellBefore, newNumber);
                     if (!replaced) {
                         ShowInfo(
                             QStringLiteral("해당 고객자료에서 수정전과 동일한 전화번호를 찾을 수 없습니다."));
@@ -264,82 +254,30 @@ bool FrmMain::SaveMst(QString& number, int col, int row, int mode)
                                    {QStringLiteral("고객")}));
             return false;
         }
-        const QString phone = GetCellText(spMList, mPhone, row);
-        QString sql;
-        QString previousCustomer;
-        if (mode == 2) {
-            if (col == mPhone) {
-                sql = QStringLiteral("UPDATE 주문 SET 주문시전화 = '") + q(phone) + QLatin1Char('\'');
-                previousCustomer =
-                    NullToStr(GetFirstValue(QStringLiteral("SELECT 고객코드 FROM 주문 WHERE 주문번호 = '") +
-                                            q(number) + QLatin1Char('\'')));
-                if (previousCustomer != customer)
-                    sql += QStringLiteral(", 고객코드 = '") + q(customer) + QLatin1Char('\'');
-                else
-                    previousCustomer.clear();
-            } else if (col == mStore) {
-                sql = QStringLiteral("UPDATE 주문 SET 가맹점코드 = '") + q(store) + QLatin1Char('\'');
-            } else {
-                // Only the number and the store of a saved order can change here.
-                ShowErrorInfo(QStringLiteral("주문 자료저장을 실패하였습니다."),
-                              {0, QStringLiteral("이 칸은 수정할 수 없습니다.")});
-                return false;
-            }
-            sql += QStringLiteral(" WHERE 주문번호 = '") + q(number) + QLatin1Char('\'');
-        } else {
-            spMList->SetText(mDate, row, Clock::Today().toString(QStringLiteral("yyyy-MM-dd")));
-            spMList->SetText(mTime, row, Clock::Time().toString(QStringLiteral("HH:mm")));
-        }
         const QString failed = QStringLiteral("주문 자료저장을 실패하였습니다.");
-        // The header change and the transfer of the order's points to its new customer are one unit. A new
-        // order's number is read inside the same write, which holds the write lock from its start: two seats
-        // sharing a terminal number never take the same one. Should the number still be taken by the time the
-        // row goes in, the next one is tried.
-        std::optional<DbTransaction> t;
-        for (int attempt = 0;; ++attempt) {
-            t.emplace(gMainConn);
-            if (!t->active()) {
-                ShowErrorInfo(failed, t->error());
+        OrderService::Header header{customer, GetCellText(spMList, mPhone, row), store, Clock::Today(),
+                                    Clock::Time().toString(QStringLiteral("HH:mm"))};
+        OrderService::Result result;
+        bool pointsMoved = false;
+        if (mode == 2) {
+            if (col != mPhone && col != mStore) {
+                // Only the number and the store of a saved order can change here.
+                ShowErrorInfo(failed, {0, QStringLiteral("이 칸은 수정할 수 없습니다.")});
                 return false;
             }
-            if (mode != 2) {
-                number = NextCode(QStringLiteral("주문"), QStringLiteral("주문번호"), 10,
-                                  OrderCharges::OrderNumberPrefix(Clock::Today(), gTerminalID));
-                if (number.isEmpty())
-                    return false;
-                sql = QStringLiteral("INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, "
-                                     "주문시간, 통보시간)") +
-                      QStringLiteral(" VALUES ( '") + q(number) + QStringLiteral("','") + q(customer) +
-                      QStringLiteral("','") + q(phone) + QStringLiteral("','") + q(store) +
-                      QStringLiteral("','") + GetCellText(spMList, mDate, row) + QStringLiteral("','") +
-                      GetCellText(spMList, mTime, row) + QStringLiteral("','' )");
-            }
-            const DbConnection::ExecResult r = gMainConn.exec(sql);
-            if (r.ok && r.rowsAffected > 0)
-                break;
-            t->rollback();
-            if (mode != 2 && !r.ok && attempt < kNumberAttempts &&
-                CountRows(QStringLiteral("주문"), QStringLiteral("주문번호 = '") + q(number) + QLatin1Char('\'')) > 0)
-                continue;
-            ShowErrorInfo(failed, r.ok ? ErrInfo{0, QStringLiteral("저장된 자료가 없습니다.")} : r.error);
+            result = OrderService::UpdateOrder(
+                number, col == mPhone ? OrderService::HeaderField::Phone : OrderService::HeaderField::Store,
+                header, &pointsMoved);
+        } else {
+            spMList->SetText(mDate, row, header.date.toString(QStringLiteral("yyyy-MM-dd")));
+            spMList->SetText(mTime, row, header.time);
+            result = OrderService::InsertOrder(header, gTerminalID, number);
+        }
+        if (result.status == OrderService::Status::Failed)
+            ShowErrorInfo(failed, result.error);
+        if (!result.ok())
             return false;
-        }
-        bool transferred = false;
-        if (!previousCustomer.isEmpty()) {
-            const qint64 points = wholeNumber(NullToStr(
-                GetFirstValue(QStringLiteral("SELECT SUM(포인트) FROM 주문내역 WHERE 주문번호 = '") +
-                              q(number) + QLatin1Char('\''))));
-            if (points != 0) {
-                if (!AdjustPoints(customer, points) || !AdjustPoints(previousCustomer, -points))
-                    return false;
-                transferred = true;
-            }
-        }
-        if (!t->commit()) {
-            ShowErrorInfo(failed, t->error());
-            return false;
-        }
-        if (transferred)
+        if (pointsMoved)
             RefreshCustPoint(txtCustID->text());
         return true;
     } catch (const DbException& e) {
@@ -474,99 +412,40 @@ bool FrmMain::SaveDtl(const QString& storeCode, const QString& number, int& line
 {
     try {
         // Numbers typed into the grid reach SQL as numbers, never as the text typed.
-        const qint64 qty = wholeNumber(GetCellText(spDList, dQty, row));
-        const qint64 price = wholeNumber(GetCellText(spDList, dPrice, row));
-        const qint64 menu = wholeNumber(GetCellText(spDList, dMenu, row));
-        const qint64 amount = qty * price;
-        const QString memo = GetCellText(spDList, dMemo, row);
-        DbTransaction t(gMainConn);
-        if (!t.active()) {
-            ShowErrorInfo(QStringLiteral("주문내역 자료저장을 실패하였습니다."), t.error());
-            return false;
-        }
-        QString sql;
-        qint64 dP = 0;
-        double dC = 0;
-        qint64 points = 0;
+        OrderService::Line line{wholeNumber(GetCellText(spDList, dMenu, row)),
+                                wholeNumber(GetCellText(spDList, dQty, row)),
+                                wholeNumber(GetCellText(spDList, dPrice, row)), GetCellText(spDList, dMemo, row)};
+        OrderService::LineResult result;
         if (mode == 2) {
-            sql = QStringLiteral("UPDATE 주문내역 SET");
+            OrderService::LineField field = OrderService::LineField::Memo;
             switch (col) {
             case dMenuName:
-                sql += QStringLiteral(" 주문메뉴 = ") + QString::number(menu) + QStringLiteral(",단가 = ") +
-                       QString::number(price);
+                field = OrderService::LineField::Menu;
                 break;
             case dQty:
-                sql += QStringLiteral(" 수량 = ") + QString::number(qty);
+                field = OrderService::LineField::Quantity;
                 break;
             case dPrice:
-                sql += QStringLiteral(" 단가 = ") + QString::number(price);
+                field = OrderService::LineField::Price;
                 break;
             case dMemo:
-                sql += QStringLiteral(" 메모 = '") + q(memo) + QLatin1Char('\'');
                 break;
             default:
-                ShowErrorInfo(QStringLiteral("주문내역 자료저장을 실패하였습니다."),
-                              {0, QStringLiteral("이 칸은 수정할 수 없습니다.")});
+                ShowErrorInfo(kLineSaveFailed, {0, QStringLiteral("이 칸은 수정할 수 없습니다.")});
                 return false;
             }
-            if (col != dMemo) {
-                Recordset old;
-                double oldCommission = 0;
-                qint64 oldPoints = 0;
-                if (OpenQuery(old, QStringLiteral("SELECT 수수료, 포인트 FROM 주문내역") +
-                                       QStringLiteral(" WHERE 주문번호 = '") + q(number) +
-                                       QStringLiteral("'   AND 순번 = ") + QString::number(lineNo)) > 0) {
-                    oldCommission = old.value(0).toDouble();
-                    oldPoints = old.value(1).toLongLong();
-                }
-                points = OrderCharges::LinePoints(amount, gPointUnit);
-                dP = points - oldPoints;
-                const double rate =
-                    GetFirstValue(QStringLiteral("SELECT 수수료율 FROM 가맹점 WHERE 코드 = '") +
-                                  q(storeCode) + QLatin1Char('\''))
-                        .toDouble();
-                dC = double(OrderCharges::LineCommission(rate, amount)) - oldCommission;
-                sql += QStringLiteral(",금액 = ") + QString::number(amount);
-                if (dC != 0)
-                    sql += QStringLiteral(",수수료 = 수수료 + ") + SqlNumber(dC);
-                if (dP != 0)
-                    sql += QStringLiteral(",포인트 = 포인트 + ") + QString::number(dP);
-            }
-            sql += QStringLiteral(" WHERE 주문번호 = '") + q(number) + QStringLiteral("' AND 순번 = ") +
-                   QString::number(lineNo);
+            result = OrderService::UpdateLine(number, lineNo, field, storeCode, customerCode, line, gPointUnit);
         } else {
-            lineNo = NextNumber(QStringLiteral("주문내역"), QStringLiteral("순번"),
-                                QStringLiteral("주문번호 = '") + q(number) + QLatin1Char('\''));
-            points = OrderCharges::LinePoints(amount, gPointUnit);
-            const double rate = GetFirstValue(QStringLiteral("SELECT 수수료율 FROM 가맹점 WHERE 코드 = '") +
-                                              q(storeCode) + QLatin1Char('\''))
-                                    .toDouble();
-            dC = double(OrderCharges::LineCommission(rate, amount));
-            dP = points;
-            sql = QStringLiteral("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, "
-                                 "메모, 포인트)") +
-                  QStringLiteral(" VALUES ( '") + q(number) + QStringLiteral("', ") +
-                  QString::number(lineNo) + QStringLiteral(", ") + QString::number(menu) +
-                  QStringLiteral(", ") + QString::number(qty) + QStringLiteral(", ") +
-                  QString::number(price) + QStringLiteral(", ") + QString::number(amount) +
-                  QStringLiteral(", ") + SqlNumber(dC) + QStringLiteral(",'") + q(memo) +
-                  QStringLiteral("', ") + QString::number(points) + QStringLiteral(" )");
+            result = OrderService::InsertLine(number, storeCode, customerCode, line, gPointUnit);
+            if (result.ok())
+                lineNo = result.lineNo;
         }
-        const DbConnection::ExecResult r = gMainConn.exec(sql);
-        if (!r.ok || r.rowsAffected == 0) {
-            ShowErrorInfo(QStringLiteral("주문내역 자료저장을 실패하였습니다."),
-                          r.ok ? ErrInfo{0, QStringLiteral("저장된 자료가 없습니다.")} : r.error);
+        if (result.status == OrderService::Status::Failed)
+            ShowErrorInfo(kLineSaveFailed, result.error);
+        if (!result.ok())
             return false;
-        }
-        // The line and both postings stand or fall together.
-        if (!AdjustBalance(storeCode, dC) || !AdjustPoints(customerCode, dP))
-            return false;
-        if (!t.commit()) {
-            ShowErrorInfo(QStringLiteral("주문내역 자료저장을 실패하였습니다."), t.error());
-            return false;
-        }
         if (col != dMemo)
-            spDList->SetValue(dPoint, row, points);
+            spDList->SetValue(dPoint, row, result.points);
         return true;
     } catch (const DbException& e) {
         ShowStdError(e.info(), QStringLiteral("SaveDtl"), kForm, ErrOwner::Form);
@@ -665,38 +544,24 @@ void FrmMain::DeleteSelectedLine()
                          QStringLiteral(" 』를 정말로 삭제 하시겠습니까?"),
                      QString(), true) != MsgAnswer::Yes)
             return;
-        DbTransaction t(gMainConn);
-        Recordset rs;
-        if (OpenQuery(
-                rs, QStringLiteral("SELECT 가맹점코드, 수수료, 고객코드, 포인트") +
-                        QStringLiteral(" FROM 주문 LEFT JOIN 주문내역 ON 주문.주문번호 = 주문내역.주문번호") +
-                        QStringLiteral(" WHERE 주문내역.주문번호 = '") + q(number) + QLatin1Char('\'') +
-                        QStringLiteral(" AND 주문내역.순번 = ") + QString::number(lineNo)) <= 0) {
-            t.rollback();
+        const OrderService::DeleteResult result = OrderService::DeleteLine(number, lineNo);
+        switch (result.status) {
+        case OrderService::DeleteStatus::Deleted:
+            break;
+        case OrderService::DeleteStatus::AlreadyGone:
             ShowInfo(kAlreadyDeleted);
             return;
-        }
-        const QString store = rs.text(QStringLiteral("가맹점코드"));
-        const QString customer = rs.text(QStringLiteral("고객코드"));
-        const double commission = rs.value(QStringLiteral("수수료")).toDouble();
-        const qint64 points = wholeNumber(rs.text(QStringLiteral("포인트")));
-        rs.close();
-        const int n = ExecSQL(QStringLiteral("DELETE FROM 주문내역 WHERE 주문번호 = '") + q(number) +
-                              QStringLiteral("' AND 순번 = ") + QString::number(lineNo));
-        if (n < 0)
-            return;
-        if (n == 0) {
-            t.rollback();
+        case OrderService::DeleteStatus::NotDeleted:
             ShowInfo(FormatMessage(
                 QStringLiteral("코드『%0』에 해당하는 자료를 삭제 할 수 없습니다.") + kCrLf + kCrLf +
                     QStringLiteral("이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."),
                 {number}));
             return;
-        }
-        if (!AdjustBalance(store, -commission) || !AdjustPoints(customer, -points))
+        case OrderService::DeleteStatus::Failed:
+            ShowPlain(QStringLiteral("Error ") + QString::number(result.error.number) + QStringLiteral(": ") +
+                      result.error.description);
             return;
-        if (!t.commit()) {
-            ShowErrorInfo(QStringLiteral("주문내역 자료저장을 실패하였습니다."), t.error());
+        case OrderService::DeleteStatus::Reported:
             return;
         }
         // The line's row goes; the grid is read back so the sums and the entry row follow.

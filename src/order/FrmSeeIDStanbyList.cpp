@@ -24,11 +24,10 @@ const QString FrmSeeIDStanbyList::kSettingX = QStringLiteral("발신번호대기
 const QString FrmSeeIDStanbyList::kSettingY = QStringLiteral("발신번호대기창y");
 
 namespace {
+// A stored position in twips; anything unusable (a word, inf, 1e308) reads as "none stored".
 double settingNumber(const QString& key)
 {
-    bool ok = false;
-    const double value = UserSettings::Get(key, QStringLiteral("-1")).trimmed().toDouble(&ok);
-    return ok ? value : -1;
+    return UserSettings::GetNumber(key, 0, 1e6, -1);
 }
 } // namespace
 

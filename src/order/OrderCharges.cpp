@@ -4,6 +4,11 @@
 
 namespace OrderCharges {
 
+qint64 LineAmount(qint64 quantity, qint64 unitPrice)
+{
+    return quantity * unitPrice;
+}
+
 qint64 LinePoints(qint64 amount, qint64 pointUnit)
 {
     if (pointUnit <= 0)

@@ -6,6 +6,9 @@
 // The arithmetic of orders: line charges and order numbers.
 namespace OrderCharges {
 
+// Amount of a line: quantity × unit price, in whole won.
+qint64 LineAmount(qint64 quantity, qint64 unitPrice);
+
 // Points a line earns: amount ÷ point unit, rounded half away from zero; no points when the unit is not
 // positive.
 qint64 LinePoints(qint64 amount, qint64 pointUnit);

@@ -23,10 +23,6 @@ class TestDemoData : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void commission_data();
-    void commission();
-    void points_data();
-    void points();
     void demoInstallationHoldsTogether();
     void demoIsRepeatable();
     void scaledInstallation_data();
@@ -122,50 +118,6 @@ void TestDemoData::init()
 void TestDemoData::cleanup()
 {
     Clock::SetFixed(QDateTime());
-}
-
-void TestDemoData::commission_data()
-{
-    QTest::addColumn<double>("rate");
-    QTest::addColumn<qint64>("amount");
-    QTest::addColumn<qint64>("expected");
-    QTest::newRow("3.5% of 12,350 is cut") << 3.5 << qint64(12350) << qint64(432);
-    QTest::newRow("0.7% of 1,000 is exact") << 0.7 << qint64(1000) << qint64(7);
-    QTest::newRow("0.7% of 100,000") << 0.7 << qint64(100000) << qint64(700);
-    QTest::newRow("3.3% of 1,000") << 3.3 << qint64(1000) << qint64(33);
-    QTest::newRow("4.5% of 19,000") << 4.5 << qint64(19000) << qint64(855);
-    QTest::newRow("below one") << 0.1 << qint64(999) << qint64(0);
-    QTest::newRow("zero amount") << 7.0 << qint64(0) << qint64(0);
-    QTest::newRow("negative cuts toward zero") << 3.5 << qint64(-12350) << qint64(-432);
-}
-
-void TestDemoData::commission()
-{
-    QFETCH(double, rate);
-    QFETCH(qint64, amount);
-    QFETCH(qint64, expected);
-    QCOMPARE(DemoData::Commission(rate, amount), expected);
-}
-
-void TestDemoData::points_data()
-{
-    QTest::addColumn<qint64>("amount");
-    QTest::addColumn<qint64>("unit");
-    QTest::addColumn<qint64>("expected");
-    QTest::newRow("half rounds up") << qint64(12350) << qint64(100) << qint64(124);
-    QTest::newRow("below half") << qint64(12345) << qint64(100) << qint64(123);
-    QTest::newRow("exactly half of one") << qint64(50) << qint64(100) << qint64(1);
-    QTest::newRow("just below") << qint64(49) << qint64(100) << qint64(0);
-    QTest::newRow("negative half away from zero") << qint64(-150) << qint64(100) << qint64(-2);
-    QTest::newRow("other unit") << qint64(1500) << qint64(1000) << qint64(2);
-}
-
-void TestDemoData::points()
-{
-    QFETCH(qint64, amount);
-    QFETCH(qint64, unit);
-    QFETCH(qint64, expected);
-    QCOMPARE(DemoData::Points(amount, unit), expected);
 }
 
 void TestDemoData::demoInstallationHoldsTogether()

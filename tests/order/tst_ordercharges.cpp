@@ -27,6 +27,8 @@ void TestOrderCharges::points_data()
     QTest::newRow("zero amount") << qint64(0) << qint64(100) << qint64(0);
     QTest::newRow("unit 0 earns nothing") << qint64(12350) << qint64(0) << qint64(0);
     QTest::newRow("unit 1") << qint64(777) << qint64(1) << qint64(777);
+    QTest::newRow("exactly half of one") << qint64(50) << qint64(100) << qint64(1);
+    QTest::newRow("other unit") << qint64(1500) << qint64(1000) << qint64(2);
 }
 
 void TestOrderCharges::points()
@@ -46,6 +48,8 @@ void TestOrderCharges::commission_data()
     QTest::newRow("0.7% of 1,000 is exactly 7") << 0.7 << qint64(1000) << qint64(7);
     QTest::newRow("10% of 20,000") << 10.0 << qint64(20000) << qint64(2000);
     QTest::newRow("1.1% of 100") << 1.1 << qint64(100) << qint64(1);
+    QTest::newRow("3.3% of 1,000") << 3.3 << qint64(1000) << qint64(33);
+    QTest::newRow("below one") << 0.1 << qint64(999) << qint64(0);
     QTest::newRow("negative cuts toward zero") << 3.5 << qint64(-12350) << qint64(-432);
     QTest::newRow("zero amount") << 5.0 << qint64(0) << qint64(0);
     QTest::newRow("large amount") << 3.3 << qint64(9000000000) << qint64(297000000);

@@ -195,6 +195,8 @@ void TestStandbyList::positionRestored_data()
     QTest::newRow("never saved") << "-1" << "-1" << false;
     QTest::newRow("left zero") << "0" << "1500" << false;
     QTest::newRow("not a number") << "abc" << "1500" << false;
+    QTest::newRow("infinite") << "inf" << "1500" << false;
+    QTest::newRow("absurdly far") << "3000" << "1e308" << false;
 }
 
 void TestStandbyList::positionRestored()

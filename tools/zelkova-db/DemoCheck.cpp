@@ -1,6 +1,7 @@
 // Self-check of a generated main database, used by the tests and after benchmark generation.
 #include "DemoData.h"
 #include "DemoSqlConnection.h"
+#include "order/OrderCharges.h"
 
 #include <QDate>
 #include <QVariant>
@@ -169,8 +170,8 @@ bool CheckInvariants(const QString& mainDbFile, QString* report)
             const double commission = q.value(5).toDouble();
             const qint64 points = q.value(6).toLongLong();
             if (amount != q.value(2).toLongLong() * q.value(3).toLongLong() ||
-                commission != double(Commission(q.value(7).toDouble(), amount)) ||
-                points != Points(amount, unit))
+                commission != double(OrderCharges::LineCommission(q.value(7).toDouble(), amount)) ||
+                points != OrderCharges::LinePoints(amount, unit))
                 return QStringLiteral("%1-%2 금액 %3 수수료 %4 포인트 %5")
                     .arg(q.value(0).toString(), q.value(1).toString())
                     .arg(amount)

@@ -5,6 +5,7 @@
 #include "DemoCatalog.h"
 #include "DemoSqlConnection.h"
 #include "app/Clock.h"
+#include "order/OrderCharges.h"
 
 #include <QDate>
 #include <QVariant>
@@ -14,20 +15,6 @@
 #include <random>
 
 namespace DemoData {
-
-qint64 Commission(double ratePercent, qint64 amount)
-{
-    // Rates are typed with at most a few decimals; 0.7 as a double is 0.69999..., so scale and round first.
-    const qint64 rateE4 = std::llround(ratePercent * 10000.0);
-    return qint64((__int128(amount) * rateE4) / 1000000);
-}
-
-qint64 Points(qint64 amount, qint64 pointUnit)
-{
-    const qint64 magnitude = amount < 0 ? -amount : amount;
-    const qint64 p = (2 * magnitude + pointUnit) / (2 * pointUnit);
-    return amount < 0 ? -p : p;
-}
 
 namespace {
 
@@ -613,8 +600,8 @@ private:
                     const int quantity = qp < 72 ? 1 : qp < 93 ? 2 : 3;
                     const Menu& menu = s.menus[size_t(m)];
                     const qint64 amount = qint64(quantity) * menu.price;
-                    const qint64 commission = Commission(s.rate, amount);
-                    const qint64 points = Points(amount, kPointUnit);
+                    const qint64 commission = OrderCharges::LineCommission(s.rate, amount);
+                    const qint64 points = OrderCharges::LinePoints(amount, kPointUnit);
                     s.commission += commission;
                     m_points[size_t(d.customer)] += points;
                     const QString memo = m_draw.percent() < 6 ? m_draw.pick(lineMemos) : QString();

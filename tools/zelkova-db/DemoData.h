@@ -6,14 +6,8 @@
 
 #include <vector>
 
-// Demo and benchmark installations: the generator's arithmetic, its postal-code sample and its self-check.
+// Demo and benchmark installations: the generator's postal-code sample and its self-check.
 namespace DemoData {
-
-// Commission of a line: ratePercent / 100 × amount, the fraction cut toward zero. The rate is taken to four
-// decimals and the product is formed in whole numbers, so 0.7 % of 1,000 is exactly 7.
-qint64 Commission(double ratePercent, qint64 amount);
-// Points of a line: amount / pointUnit rounded half away from zero (pointUnit > 0).
-qint64 Points(qint64 amount, qint64 pointUnit);
 
 // One row of the postal-code table.
 struct PostRow

@@ -1,0 +1,254 @@
+#include "order/OrderService.h"
+
+#include "db/MduAdoDB.h"
+#include "db/Recordset.h"
+#include "db/modDBQuery.h"
+#include "db/modMain_SQL.h"
+#include "order/OrderCharges.h"
+
+#include <cmath>
+
+namespace OrderService {
+
+namespace {
+// A number taken by another seat between reading and writing is retried this many times.
+constexpr int kNumberAttempts = 9;
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('\'') + SQLQuote(text) + QLatin1Char('\'');
+}
+
+QString lineKey(const QString& number, int lineNo)
+{
+    return QStringLiteral(" WHERE 주문번호 = ") + quoted(number) + QStringLiteral(" AND 순번 = ") +
+           QString::number(lineNo);
+}
+
+double storeRate(const QString& store)
+{
+    return GetFirstValue(QStringLiteral("SELECT 수수료율 FROM 가맹점 WHERE 코드 = ") + quoted(store)).toDouble();
+}
+
+Result failed(const ErrInfo& error)
+{
+    return {Status::Failed, error};
+}
+
+const ErrInfo kNothingSaved{0, QStringLiteral("저장된 자료가 없습니다.")};
+} // namespace
+
+Result InsertOrder(const Header& header, const QString& terminalId, QString& number)
+{
+    const QString prefix = OrderCharges::OrderNumberPrefix(header.date, terminalId);
+    for (int attempt = 0;; ++attempt) {
+        DbTransaction t(gMainConn);
+        if (!t.active())
+            return failed(t.error());
+        number = NextCode(QStringLiteral("주문"), QStringLiteral("주문번호"), 10, prefix);
+        if (number.isEmpty())
+            return {Status::Reported, {}};
+        const DbConnection::ExecResult r = gMainConn.exec(
+            QStringLiteral("INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, 주문시간, 통보시간)") +
+            QStringLiteral(" VALUES ( ") + quoted(number) + QLatin1Char(',') + quoted(header.customer) +
+            QLatin1Char(',') + quoted(header.phone) + QLatin1Char(',') + quoted(header.store) + QLatin1Char(',') +
+            quoted(header.date.toString(QStringLiteral("yyyy-MM-dd"))) + QLatin1Char(',') + quoted(header.time) +
+            QStringLiteral(",'' )"));
+        if (r.ok && r.rowsAffected > 0) {
+            if (!t.commit())
+                return failed(t.error());
+            return {Status::Saved, {}};
+        }
+        t.rollback();
+        if (r.ok)
+            return failed(kNothingSaved);
+        if (attempt < kNumberAttempts &&
+            CountRows(QStringLiteral("주문"), QStringLiteral("주문번호 = ") + quoted(number)) > 0)
+            continue;
+        return failed(r.error);
+    }
+}
+
+Result UpdateOrder(const QString& number, HeaderField field, const Header& header, bool* pointsMoved)
+{
+    if (pointsMoved)
+        *pointsMoved = false;
+    DbTransaction t(gMainConn);
+    if (!t.active())
+        return failed(t.error());
+    QString sql;
+    QString previousCustomer;
+    if (field == HeaderField::Phone) {
+        sql = QStringLiteral("UPDATE 주문 SET 주문시전화 = ") + quoted(header.phone);
+        previousCustomer =
+            NullToStr(GetFirstValue(QStringLiteral("SELECT 고객코드 FROM 주문 WHERE 주문번호 = ") + quoted(number)));
+        if (previousCustomer != header.customer)
+            sql += QStringLiteral(", 고객코드 = ") + quoted(header.customer);
+        else
+            previousCustomer.clear();
+    } else {
+        sql = QStringLiteral("UPDATE 주문 SET 가맹점코드 = ") + quoted(header.store);
+    }
+    const DbConnection::ExecResult r =
+        gMainConn.exec(sql + QStringLiteral(" WHERE 주문번호 = ") + quoted(number));
+    if (!r.ok || r.rowsAffected == 0) {
+        t.rollback();
+        return failed(r.ok ? kNothingSaved : r.error);
+    }
+    bool moved = false;
+    if (!previousCustomer.isEmpty()) {
+        const qint64 points = std::llround(Val(NullToStr(GetFirstValue(
+            QStringLiteral("SELECT SUM(포인트) FROM 주문내역 WHERE 주문번호 = ") + quoted(number)))));
+        if (points != 0) {
+            if (!AdjustPoints(header.customer, points) || !AdjustPoints(previousCustomer, -points))
+                return {Status::Reported, {}};
+            moved = true;
+        }
+    }
+    if (!t.commit())
+        return failed(t.error());
+    if (pointsMoved)
+        *pointsMoved = moved;
+    return {Status::Saved, {}};
+}
+
+namespace {
+// Runs the line statement and its two postings as one unit.
+LineResult writeLine(DbTransaction& t, const QString& sql, const QString& store, const QString& customer,
+                     double commissionChange, qint64 pointChange)
+{
+    LineResult result;
+    const DbConnection::ExecResult r = gMainConn.exec(sql);
+    if (!r.ok || r.rowsAffected == 0) {
+        t.rollback();
+        result.error = r.ok ? kNothingSaved : r.error;
+        return result;
+    }
+    if (!AdjustBalance(store, commissionChange) || !AdjustPoints(customer, pointChange)) {
+        result.status = Status::Reported;
+        return result;
+    }
+    if (!t.commit()) {
+        result.error = t.error();
+        return result;
+    }
+    result.status = Status::Saved;
+    return result;
+}
+} // namespace
+
+LineResult InsertLine(const QString& number, const QString& store, const QString& customer, const Line& line,
+                      qint64 pointUnit)
+{
+    DbTransaction t(gMainConn);
+    if (!t.active()) {
+        LineResult result;
+        result.error = t.error();
+        return result;
+    }
+    const qint64 amount = OrderCharges::LineAmount(line.quantity, line.price);
+    const qint64 points = OrderCharges::LinePoints(amount, pointUnit);
+    const qint64 commission = OrderCharges::LineCommission(storeRate(store), amount);
+    const int lineNo =
+        NextNumber(QStringLiteral("주문내역"), QStringLiteral("순번"), QStringLiteral("주문번호 = ") + quoted(number));
+    const QString sql =
+        QStringLiteral("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트)") +
+        QStringLiteral(" VALUES ( ") + quoted(number) + QStringLiteral(", ") + QString::number(lineNo) +
+        QStringLiteral(", ") + QString::number(line.menu) + QStringLiteral(", ") + QString::number(line.quantity) +
+        QStringLiteral(", ") + QString::number(line.price) + QStringLiteral(", ") + QString::number(amount) +
+        QStringLiteral(", ") + QString::number(commission) + QLatin1Char(',') + quoted(line.memo) +
+        QStringLiteral(", ") + QString::number(points) + QStringLiteral(" )");
+    LineResult result = writeLine(t, sql, store, customer, double(commission), points);
+    if (result.ok()) {
+        result.lineNo = lineNo;
+        result.points = points;
+    }
+    return result;
+}
+
+LineResult UpdateLine(const QString& number, int lineNo, LineField field, const QString& store,
+                      const QString& customer, const Line& line, qint64 pointUnit)
+{
+    DbTransaction t(gMainConn);
+    if (!t.active()) {
+        LineResult result;
+        result.error = t.error();
+        return result;
+    }
+    QString sql = QStringLiteral("UPDATE 주문내역 SET");
+    switch (field) {
+    case LineField::Menu:
+        sql += QStringLiteral(" 주문메뉴 = ") + QString::number(line.menu) + QStringLiteral(",단가 = ") +
+               QString::number(line.price);
+        break;
+    case LineField::Quantity:
+        sql += QStringLiteral(" 수량 = ") + QString::number(line.quantity);
+        break;
+    case LineField::Price:
+        sql += QStringLiteral(" 단가 = ") + QString::number(line.price);
+        break;
+    case LineField::Memo:
+        sql += QStringLiteral(" 메모 = ") + quoted(line.memo);
+        break;
+    }
+    double commissionChange = 0;
+    qint64 pointChange = 0;
+    qint64 points = 0;
+    if (field != LineField::Memo) {
+        // Only the difference to what the line booked before is posted, whatever the rate is now.
+        Recordset old;
+        double oldCommission = 0;
+        qint64 oldPoints = 0;
+        if (OpenQuery(old, QStringLiteral("SELECT 수수료, 포인트 FROM 주문내역") + lineKey(number, lineNo)) > 0) {
+            oldCommission = old.value(0).toDouble();
+            oldPoints = old.value(1).toLongLong();
+        }
+        const qint64 amount = OrderCharges::LineAmount(line.quantity, line.price);
+        points = OrderCharges::LinePoints(amount, pointUnit);
+        pointChange = points - oldPoints;
+        commissionChange = double(OrderCharges::LineCommission(storeRate(store), amount)) - oldCommission;
+        sql += QStringLiteral(",금액 = ") + QString::number(amount);
+        if (commissionChange != 0)
+            sql += QStringLiteral(",수수료 = 수수료 + ") + SqlNumber(commissionChange);
+        if (pointChange != 0)
+            sql += QStringLiteral(",포인트 = 포인트 + ") + QString::number(pointChange);
+    }
+    LineResult result = writeLine(t, sql + lineKey(number, lineNo), store, customer, commissionChange, pointChange);
+    if (result.ok()) {
+        result.lineNo = lineNo;
+        result.points = points;
+    }
+    return result;
+}
+
+DeleteResult DeleteLine(const QString& number, int lineNo)
+{
+    DbTransaction t(gMainConn);
+    if (!t.active())
+        return {DeleteStatus::Failed, t.error()};
+    Recordset rs;
+    if (OpenQuery(rs, QStringLiteral("SELECT 가맹점코드, 수수료, 고객코드, 포인트") +
+                          QStringLiteral(" FROM 주문 LEFT JOIN 주문내역 ON 주문.주문번호 = 주문내역.주문번호") +
+                          QStringLiteral(" WHERE 주문내역.주문번호 = ") + quoted(number) +
+                          QStringLiteral(" AND 주문내역.순번 = ") + QString::number(lineNo)) <= 0)
+        return {DeleteStatus::AlreadyGone, {}};
+    const QString store = rs.text(QStringLiteral("가맹점코드"));
+    const QString customer = rs.text(QStringLiteral("고객코드"));
+    const double commission = rs.value(QStringLiteral("수수료")).toDouble();
+    const qint64 points = std::llround(Val(rs.text(QStringLiteral("포인트"))));
+    rs.close();
+    const DbConnection::ExecResult r = gMainConn.exec(QStringLiteral("DELETE FROM 주문내역") + lineKey(number, lineNo));
+    if (!r.ok) {
+        t.rollback();
+        return {DeleteStatus::Failed, r.error};
+    }
+    if (r.rowsAffected == 0)
+        return {DeleteStatus::NotDeleted, {}};
+    if (!AdjustBalance(store, -commission) || !AdjustPoints(customer, -points))
+        return {DeleteStatus::Reported, {}};
+    if (!t.commit())
+        return {DeleteStatus::Failed, t.error()};
+    return {DeleteStatus::Deleted, {}};
+}
+
+} // namespace OrderService
