@@ -9,7 +9,7 @@
 
 namespace {
 
-// Room left below the window for the task bar, as the original layouts reckoned it.
+// Room left below the window for the task bar, as the stored layouts reckon it.
 constexpr int kTaskBarTwips = 500;
 
 QIcon mainScreenIcon()

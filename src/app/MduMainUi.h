@@ -14,7 +14,7 @@ void CenterForm(QWidget* form, bool takeIcon = false, int widthTwips = 0, int he
 // otherwise the first choice stays selected.
 void FillFindModeCombo(QComboBox* combo, int index = 0);
 
-// Twips of the original layouts to pixels.
+// Twips (the unit of the stored layouts) to pixels.
 constexpr int TwipsToPixels(int twips)
 {
     return twips / 15;

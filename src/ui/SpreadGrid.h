@@ -18,7 +18,7 @@ class SpreadGridModel;
 
 // The spreadsheet-like grid every list of the program uses: 1-based cells, cell types, locks, formulas and events.
 //
-// Addressing follows the grid it replaces: rows 1..MaxRows and columns 1..MaxCols; row 0 is the column-header row
+// Addressing is 1-based, spreadsheet style: rows 1..MaxRows and columns 1..MaxCols; row 0 is the column-header row
 // and column 0 the row-header column; -1 for a column or row means the whole row, column or sheet. Property
 // setters (SetLock, SetBackColor, SetCellType, ...) apply to the cursor Col/Row (or the block Col..Col2, Row..Row2
 // when BlockMode is on). Sizes: RowHeight in points, ColWidth in character units of 8 pixels at 96 dpi.

@@ -565,7 +565,7 @@ void SpreadGridModel::dropSitesOf(const std::vector<GridRowData*>& rows)
 
 void SpreadGridModel::insertGridRows(int row, int count)
 {
-    // Like the grid it replaces, inserting keeps MaxRows: the last rows fall off the end.
+    // Inserting keeps MaxRows: the last rows fall off the end, so screens that size their grids keep that size.
     const int rows = maxRows();
     if (count <= 0 || row < 1 || row > rows)
         return;
