@@ -13,6 +13,7 @@
 #include "order/FrmMain.h"
 #include "order/FrmMainColumns.h"
 #include "order/MainFixture.h"
+#include "order/MainScreenDriver.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/ByteLimitedLineEdit.h"
 #include "ui/ModalSeam.h"
@@ -146,15 +147,6 @@ void verifyRefused(const ScriptedPrompter& p, const QString& before)
     QCOMPARE(snapshot(), before);
 }
 
-// Picker stand-in for the main screen's store and menu lookups.
-class NoPicker : public RecordPicker
-{
-public:
-    int FindRecords(const QString&, const QString&) override { return 0; }
-    QString result() const override { return {}; }
-    QDialog* dialog() override { return &m_dialog; }
-    QDialog m_dialog;
-};
 } // namespace
 
 // Pasted texts of every kind through each place that writes or searches with user text: kept exactly and
@@ -183,9 +175,6 @@ private Q_SLOTS:
     void settingsRows();
     void screenPermissionRows_data() { addCorpus(); }
     void screenPermissionRows();
-
-private:
-    static void typeCell(FrmMain& w, SpreadGrid* grid, int col, int row, const QString& text);
 };
 
 void TestHostileText::initTestCase()
@@ -196,15 +185,6 @@ void TestHostileText::initTestCase()
 void TestHostileText::cleanup()
 {
     SetModalHandler({});
-}
-
-void TestHostileText::typeCell(FrmMain& w, SpreadGrid* grid, int col, int row, const QString& text)
-{
-    const bool master = grid == w.spMList;
-    grid->SetActiveCell(col, row);
-    master ? w.spMList_EditMode(col, row, 1, false) : w.spDList_EditMode(col, row, 1, false);
-    grid->SetText(col, row, text);
-    master ? w.spMList_EditMode(col, row, 0, true) : w.spDList_EditMode(col, row, 0, true);
 }
 
 void TestHostileText::customerEditorAndPicker()
@@ -408,7 +388,7 @@ void TestHostileText::orderGridCells()
     MainFixture f;
     for (const char* name : {"FrmMemb_sel", "FrmMenu_sel"})
         ScreenCatalogue::RegisterPicker(QString::fromLatin1(name),
-                                        [] { return std::make_unique<NoPicker>(); });
+                                        [] { return std::make_unique<ScriptedPicker>(); });
     MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
     MainFixture::exec(
         "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) VALUES "
@@ -422,7 +402,7 @@ void TestHostileText::orderGridCells()
     QString before = snapshot();
     const bool keep = storable(text, 0);
     p.answer(MsgAnswer::Yes); // change the saved line
-    typeCell(w, w.spDList, dMemo, 1, text);
+    TypeCell(w, w.spDList, dMemo, 1, text);
     if (keep) {
         QCOMPARE(column("SELECT 메모 FROM 주문내역"), text);
         QCOMPARE(p.count(), 1);
@@ -436,7 +416,7 @@ void TestHostileText::orderGridCells()
     before = snapshot();
     p.answer(MsgAnswer::Yes); // change the saved order
     p.answer(MsgAnswer::No);  // same customer, number mistyped
-    typeCell(w, w.spMList, mPhone, 1, text);
+    TypeCell(w, w.spMList, mPhone, 1, text);
     const QString expected = FormatPhone(text);
     if (keep) {
         QCOMPARE(column("SELECT 전화1 FROM 고객 WHERE 코드 = '10000001'"), expected);

@@ -1,4 +1,5 @@
 #include "MainFixture.h"
+#include "MainScreenDriver.h"
 #include "app/AppScreens.h"
 #include "app/UserSettings.h"
 #include "db/RecordScreens.h"
@@ -17,18 +18,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
-
-namespace {
-// A customer picker that finds nobody.
-class NobodyPicker : public RecordPicker
-{
-public:
-    int FindRecords(const QString&, const QString&) override { return 0; }
-    QString result() const override { return {}; }
-    QDialog* dialog() override { return &m_dialog; }
-    QDialog m_dialog;
-};
-} // namespace
 
 // The main order screen on a real installation: loading, refresh, row changes and panels.
 class TestFrmMain : public QObject
@@ -159,7 +148,7 @@ void TestFrmMain::customerSearchNotFound()
 {
     MainFixture f;
     MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
-    ScreenCatalogue::RegisterPicker("FrmCust_sel", [] { return std::make_unique<NobodyPicker>(); });
+    ScreenCatalogue::RegisterPicker("FrmCust_sel", [] { return std::make_unique<ScriptedPicker>(); });
     ScriptedPrompter p;
     FrmMain w;
     w.htFilter[1]->setText(QStringLiteral("7777"));

@@ -1,4 +1,5 @@
 #include "MainFixture.h"
+#include "MainScreenDriver.h"
 #include "db/DbError.h"
 #include "db/RecordScreens.h"
 #include "db/modMain_SQL.h"
@@ -13,22 +14,6 @@
 #include <QLineEdit>
 
 namespace {
-// Picker stand-in: hands back whatever the test put into `next` (one match, taken without showing).
-class ScriptedPicker : public RecordPicker
-{
-public:
-    static inline QString next;
-    static inline QString lastSearch;
-    int FindRecords(const QString& text, const QString&) override
-    {
-        lastSearch = text;
-        return next.isEmpty() ? 0 : 1;
-    }
-    QString result() const override { return next; }
-    QDialog* dialog() override { return &m_dialog; }
-    QDialog m_dialog;
-};
-
 QString rec(std::initializer_list<QString> fields)
 {
     return QStringList(fields).join(QChar(0));
@@ -62,9 +47,6 @@ private Q_SLOTS:
     void availability_data();
     void availability();
     void holidayAskedBeforeHours();
-
-private:
-    static void typeCell(FrmMain& w, SpreadGrid* grid, int col, int row, const QString& text);
 };
 
 void TestOrderEntry::initTestCase()
@@ -74,22 +56,13 @@ void TestOrderEntry::initTestCase()
                                         [] { return std::make_unique<ScriptedPicker>(); });
 }
 
-void TestOrderEntry::typeCell(FrmMain& w, SpreadGrid* grid, int col, int row, const QString& text)
-{
-    const bool master = grid == w.spMList;
-    grid->SetActiveCell(col, row);
-    master ? w.spMList_EditMode(col, row, 1, false) : w.spDList_EditMode(col, row, 1, false);
-    grid->SetText(col, row, text);
-    master ? w.spMList_EditMode(col, row, 0, true) : w.spDList_EditMode(col, row, 0, true);
-}
-
 void TestOrderEntry::newOrderNeedsNumberAndStore()
 {
     MainFixture f;
     ScriptedPrompter p;
     FrmMain w;
     ScriptedPicker::next = rec({"10000001", "02-1234-5678"});
-    typeCell(w, w.spMList, 2, 1, "5678");
+    TypeCell(w, w.spMList, 2, 1, "5678");
     QCOMPARE(ScriptedPicker::lastSearch, QStringLiteral("5678"));
     QCOMPARE(w.spMList->CellText(1, 1), QStringLiteral("10000001"));
     QCOMPARE(w.spMList->CellText(2, 1), QStringLiteral("02-1234-5678"));
@@ -188,17 +161,17 @@ void TestOrderEntry::chargesFollowLineChanges()
     w.LoadLines("2612081001");
     // Quantity 1 → 3: +2,000 balance, +200 points; back to 1: −2,000 and −200.
     p.answer(MsgAnswer::Yes);
-    typeCell(w, w.spDList, 3, 1, "3");
+    TypeCell(w, w.spDList, 3, 1, "3");
     QCOMPARE(balance("1001"), 3000.0);
     QCOMPARE(points("10000001"), qint64(800));
     QCOMPARE(w.spDList->CellText(6, 1).toInt(), 300);
     p.answer(MsgAnswer::Yes);
-    typeCell(w, w.spDList, 3, 1, "1");
+    TypeCell(w, w.spDList, 3, 1, "1");
     QCOMPARE(balance("1001"), 1000.0);
     QCOMPARE(points("10000001"), qint64(600));
     // A memo change posts nothing; quotes survive.
     p.answer(MsgAnswer::Yes);
-    typeCell(w, w.spDList, 7, 1, "덜 맵게 'please'");
+    TypeCell(w, w.spDList, 7, 1, "덜 맵게 'please'");
     QCOMPARE(balance("1001"), 1000.0);
     QCOMPARE(GetFirstValue("SELECT 메모 FROM 주문내역").toString(), QStringLiteral("덜 맵게 'please'"));
     // A zero-amount line books nothing.
@@ -260,14 +233,14 @@ void TestOrderEntry::passedOnOrderRefused()
     QCOMPARE(p.lastText(), QStringLiteral("이미 접수완료 되었습니다.\r\n접수 취소 처리를 먼저 하세요."));
     QCOMPARE(CountRows("주문"), 1);
     p.answer(MsgAnswer::Yes); // ReallyEdit
-    typeCell(w, w.spMList, 3, 1, "1002");
+    TypeCell(w, w.spMList, 3, 1, "1002");
     QCOMPARE(p.lastText(), QStringLiteral("이미 접수완료 되었습니다.\r\n접수 취소 처리를 먼저 하세요."));
     QCOMPARE(w.spMList->CellText(3, 1), QStringLiteral("1001"));
     QCOMPARE(GetFirstValue("SELECT 가맹점코드 FROM 주문").toString(), QStringLiteral("1001"));
     // Column 1 of a saved order cannot be changed: refused with the save message, old value back.
     MainFixture::exec("UPDATE 주문 SET 통보시간 = ''");
     p.answer(MsgAnswer::Yes);
-    typeCell(w, w.spMList, 1, 1, "10000002");
+    TypeCell(w, w.spMList, 1, 1, "10000002");
     QCOMPARE(p.lastTitle(), QStringLiteral("오류"));
     QVERIFY(p.lastText().startsWith(QStringLiteral("주문 자료저장을 실패하였습니다.")));
     QCOMPARE(w.spMList->CellText(1, 1), QStringLiteral("10000001"));
@@ -286,7 +259,7 @@ void TestOrderEntry::changedNumberRewritesOrMovesPoints()
     // "아니오": same customer, the stored number of that customer is corrected.
     p.answer(MsgAnswer::Yes); // ReallyEdit
     p.answer(MsgAnswer::No);
-    typeCell(w, w.spMList, 2, 1, "0212345679");
+    TypeCell(w, w.spMList, 2, 1, "0212345679");
     QCOMPARE(GetFirstValue("SELECT 전화1 FROM 고객 WHERE 코드 = '10000001'").toString(),
              QStringLiteral("02-1234-5679"));
     QCOMPARE(GetFirstValue("SELECT 주문시전화 FROM 주문").toString(), QStringLiteral("02-1234-5679"));
@@ -294,7 +267,7 @@ void TestOrderEntry::changedNumberRewritesOrMovesPoints()
     ScriptedPicker::next = rec({"10000002", "02-9999-0000"});
     p.answer(MsgAnswer::Yes);
     p.answer(MsgAnswer::Yes);
-    typeCell(w, w.spMList, 2, 1, "0299990000");
+    TypeCell(w, w.spMList, 2, 1, "0299990000");
     QCOMPARE(GetFirstValue("SELECT 고객코드 FROM 주문").toString(), QStringLiteral("10000002"));
     QCOMPARE(points("10000001"), qint64(400));
     QCOMPARE(points("10000002"), qint64(100));
