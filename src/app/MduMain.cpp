@@ -11,6 +11,7 @@
 #include "db/Schema.h"
 #include "db/modMain_SQL.h"
 #include "reports/MduReportDB.h"
+#include "ui/MsgBox.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -82,6 +83,8 @@ QString SingleInstanceLockPath()
 void SetAdminPasswordPrompt(AdminPasswordPrompt prompt)
 {
     g_adminPrompt = std::move(prompt);
+    // The record operations ask for the administrator through their gate, which is this confirmation.
+    SetAuthorityGate(&AdminPWDConfirm);
 }
 
 bool AdminPWDConfirm()

@@ -15,7 +15,8 @@ void SetDBPath(const QString& folder);
 bool AdminPWDConfirm();
 
 // The administrator-password prompt (a screen) is installed by the widget side; it receives the
-// password to match and returns whether the operator typed it.
+// password to match and returns whether the operator typed it. Installing it also makes
+// AdminPWDConfirm the administrator gate of the record operations (SetAuthorityGate).
 using AdminPasswordPrompt = std::function<bool(const QString& correctPassword)>;
 void SetAdminPasswordPrompt(AdminPasswordPrompt prompt);
 

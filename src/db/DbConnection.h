@@ -1,7 +1,7 @@
 #pragma once
 
+#include "db/ErrInfo.h"
 #include "db/SqlDialect.h"
-#include "ui/MsgBox.h"
 
 #include <QSqlDatabase>
 #include <QString>

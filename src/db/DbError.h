@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/MsgBox.h"
+#include "db/ErrInfo.h"
 
 #include <QString>
 

@@ -1,6 +1,7 @@
 #include "db/MduAdoDB.h"
 
 #include "db/DbError.h"
+#include "ui/MsgBox.h"
 
 #include <QProcess>
 #include <QSqlDatabase>

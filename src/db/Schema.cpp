@@ -1,6 +1,6 @@
 #include "db/Schema.h"
 
-#include "masters/CustomerPhoneIndex.h"
+#include "db/CustomerPhoneIndex.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>

@@ -1,6 +1,7 @@
 #include "db/modDBQuery.h"
 
 #include "db/DbError.h"
+#include "ui/MsgBox.h"
 
 #include <QSqlQuery>
 
@@ -151,6 +152,11 @@ QString SQLQuote(const QString& text)
     QString out = text;
     out.replace(QLatin1Char('\''), QStringLiteral("''"));
     return out;
+}
+
+QString SQLLiteral(const QString& text)
+{
+    return QLatin1Char('\'') + SQLQuote(text) + QLatin1Char('\'');
 }
 
 QString SQLLikePattern(const QString& text, LikeMatch match)

@@ -33,7 +33,10 @@ bool CheckDupJoined(const QString& table, const QStringList& columns, const QStr
                     const QString& condition, bool ask, const QString& itemName,
                     const QString& shownValue = {});
 
+// The text with its quotes doubled, to stand between quotes in SQL text.
 QString SQLQuote(const QString& text);
+// The text as an SQL string literal: in quotes, its quotes doubled ("it's" gives 'it''s').
+QString SQLLiteral(const QString& text);
 
 // Where a searched text must stand in the column for a LIKE match.
 enum class LikeMatch

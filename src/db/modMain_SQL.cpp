@@ -1,10 +1,11 @@
 #include "db/modMain_SQL.h"
 
-#include "app/MduMain.h"
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
+#include "ui/MsgBox.h"
 
 namespace {
+AuthorityGate g_authorityGate;
 const QString kModule = QStringLiteral("modMain_SQL");
 const QString kRunError = QStringLiteral("프로그램 수행도중 오류가 발생했습니다.");
 } // namespace
@@ -38,7 +39,12 @@ bool PassAuthority(const QString& formName, const QString& formDescription, int 
     }
     if (level == 0)
         return true;
-    return AdminPWDConfirm();
+    return g_authorityGate ? g_authorityGate() : false;
+}
+
+void SetAuthorityGate(AuthorityGate gate)
+{
+    g_authorityGate = std::move(gate);
 }
 
 QString GetConfig(const QString& name, const QString& defaultValue)

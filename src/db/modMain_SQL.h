@@ -2,13 +2,19 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Record operations shared by many screens: permission gate, settings table, company name,
 // running-total postings and order deletion. All work on gMainConn.
 
-// True when the screen may open; adds the screen's permission row on its first opening.
+// True when the screen may open; adds the screen's permission row on its first opening. A screen whose
+// level is not 0 opens when the administrator gate says so.
 bool PassAuthority(const QString& formName, const QString& formDescription, int defaultLevel = 0);
+// The administrator gate: true lets a guarded screen open. The start-up code installs it
+// (SetAdminPasswordPrompt installs AdminPWDConfirm); without one, guarded screens stay shut.
+using AuthorityGate = std::function<bool()>;
+void SetAuthorityGate(AuthorityGate gate);
 // A setting of table 환경설정; a missing row is inserted with the default.
 QString GetConfig(const QString& name, const QString& defaultValue);
 // The same, but nothing when the setting could not be read (the error was shown), so a caller guarding

@@ -1,7 +1,7 @@
 #include "masters/CustPhone.h"
 
+#include "db/CustomerPhoneIndex.h"
 #include "db/modDBQuery.h"
-#include "masters/CustomerPhoneIndex.h"
 #include "ui/TextUtil.h"
 
 #include <algorithm>
@@ -43,6 +43,13 @@ QStringList MatchingPhones(const QStringList& rowNumbers, const QString& searche
 QString PhoneSearchSuffix(const QString& searchText)
 {
     return searchText.size() < 5 ? searchText : FormatPhone(searchText);
+}
+
+QString ReversedText(const QString& text)
+{
+    QList<uint> chars = text.toUcs4();
+    std::reverse(chars.begin(), chars.end());
+    return QString::fromUcs4(reinterpret_cast<const char32_t*>(chars.constData()), chars.size());
 }
 
 QString PhoneSuffixCondition(const QString& suffix, bool useIndex)

@@ -22,6 +22,10 @@ QStringList MatchingPhones(const QStringList& rowNumbers, const QString& searche
 // in the FormatPhone form, shorter ones as typed.
 QString PhoneSearchSuffix(const QString& searchText);
 
+// The text reversed character by character, as the triggers of the reversed-number table
+// (db/CustomerPhoneIndex.h) store a number with SUBSTR.
+QString ReversedText(const QString& text);
+
 // Condition (without WHERE) that is true for customers with a number in 전화1 to 전화4 ending in
 // `suffix` (LIKE semantics). With `useIndex` the reversed-number table answers it through its index;
 // it returns exactly the rows of the four-column scan and falls back to that scan for patterns the

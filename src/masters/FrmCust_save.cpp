@@ -56,11 +56,6 @@ std::optional<qint64> parsePoints(const QString& text)
         return std::nullopt;
     return qint64(*v);
 }
-
-QString quoted(const QString& text)
-{
-    return QLatin1Char('\'') + SQLQuote(text) + QLatin1Char('\'');
-}
 } // namespace
 
 FrmCust_save::FrmCust_save(QWidget* parent) : EditorWindow(parent)
@@ -190,7 +185,7 @@ void FrmCust_save::DispRec(const QString& code)
 {
     QSqlQuery q;
     ErrInfo error;
-    if (!gMainConn.query(QStringLiteral("SELECT * FROM 고객 WHERE 코드 = ") + quoted(code), q, &error)) {
+    if (!gMainConn.query(QStringLiteral("SELECT * FROM 고객 WHERE 코드 = ") + SQLLiteral(code), q, &error)) {
         ShowStdError(error, QStringLiteral("DispRec"), kForm, ErrOwner::Form);
         return;
     }
@@ -252,7 +247,7 @@ bool FrmCust_save::saveSteps()
 
     QString code = FieldText(FCode);
     const QString exclusion =
-        m_mode == EditorMode::Edit ? QStringLiteral("코드 <> ") + quoted(code) : QString();
+        m_mode == EditorMode::Edit ? QStringLiteral("코드 <> ") + SQLLiteral(code) : QString();
     for (int i = FTel1; i <= FTel4; ++i) {
         const QString tel = FieldText(i);
         if (!tel.isEmpty() && CheckDupAny(QStringLiteral("고객"), kTelColumns, tel, exclusion, true,
@@ -273,12 +268,12 @@ bool FrmCust_save::saveSteps()
             QString sql =
                 QStringLiteral("INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, "
                                "주소2, 현포인트, 기초포인트, 메모) VALUES ( ") +
-                quoted(newCode);
+                SQLLiteral(newCode);
             for (int i :
                  {int(FTel1), int(FTel2), int(FTel3), int(FTel4), int(FPost), int(FAddr1), int(FAddr2)})
-                sql += QLatin1Char(',') + quoted(FieldText(i));
+                sql += QLatin1Char(',') + SQLLiteral(FieldText(i));
             return sql + QStringLiteral(", ") + base + QStringLiteral(", ") + base + QLatin1Char(',') +
-                   quoted(FieldText(FMemo)) + QStringLiteral(" )");
+                   SQLLiteral(FieldText(FMemo)) + QStringLiteral(" )");
         };
         // The code is read and used inside one write holding the write lock from its start, after every
         // question: two seats sharing a terminal number never take the same code. Should it still be taken
@@ -295,7 +290,7 @@ bool FrmCust_save::saveSteps()
             }
             t.rollback();
             if (attempt < 9 &&
-                CountRows(QStringLiteral("고객"), QStringLiteral("코드 = ") + quoted(code)) > 0)
+                CountRows(QStringLiteral("고객"), QStringLiteral("코드 = ") + SQLLiteral(code)) > 0)
                 continue;
             ShowErrorInfo(QStringLiteral("자료저장을 실패하였습니다."), r.ok ? t.error() : r.error);
             return false;
@@ -303,14 +298,14 @@ bool FrmCust_save::saveSteps()
         setFieldText(FCode, code);
     } else {
         const QString sql =
-            QStringLiteral("UPDATE 고객 SET 전화1 = ") + quoted(FieldText(FTel1)) +
-            QStringLiteral(",전화2 = ") + quoted(FieldText(FTel2)) + QStringLiteral(",전화3 = ") +
-            quoted(FieldText(FTel3)) + QStringLiteral(",전화4 = ") + quoted(FieldText(FTel4)) +
-            QStringLiteral(",우편번호 = ") + quoted(FieldText(FPost)) + QStringLiteral(",주소1= ") +
-            quoted(FieldText(FAddr1)) + QStringLiteral(",주소2 = ") + quoted(FieldText(FAddr2)) +
+            QStringLiteral("UPDATE 고객 SET 전화1 = ") + SQLLiteral(FieldText(FTel1)) +
+            QStringLiteral(",전화2 = ") + SQLLiteral(FieldText(FTel2)) + QStringLiteral(",전화3 = ") +
+            SQLLiteral(FieldText(FTel3)) + QStringLiteral(",전화4 = ") + SQLLiteral(FieldText(FTel4)) +
+            QStringLiteral(",우편번호 = ") + SQLLiteral(FieldText(FPost)) + QStringLiteral(",주소1= ") +
+            SQLLiteral(FieldText(FAddr1)) + QStringLiteral(",주소2 = ") + SQLLiteral(FieldText(FAddr2)) +
             QStringLiteral(",현포인트 = 현포인트 - 기초포인트 + ") + base + QStringLiteral(",기초포인트 = ") +
-            base + QStringLiteral(",메모 = ") + quoted(FieldText(FMemo)) + QStringLiteral(" WHERE 코드 = ") +
-            quoted(code);
+            base + QStringLiteral(",메모 = ") + SQLLiteral(FieldText(FMemo)) + QStringLiteral(" WHERE 코드 = ") +
+            SQLLiteral(code);
         affected = ExecSQL(sql);
         if (affected < 0) // the engine's error has been shown
             return false;
@@ -337,7 +332,7 @@ void FrmCust_save::showCurrentPoints(qint64 fallback)
     qint64 value = fallback;
     try {
         const QVariant stored = GetFirstValue(QStringLiteral("SELECT 현포인트 FROM 고객 WHERE 코드 = ") +
-                                              quoted(FieldText(FCode)));
+                                              SQLLiteral(FieldText(FCode)));
         if (!stored.isNull())
             value = qint64(stored.toDouble());
     } catch (const DbException&) {

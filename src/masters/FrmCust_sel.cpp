@@ -2,11 +2,11 @@
 
 #include "app/MduMainUi.h"
 #include "app/UserSettings.h"
+#include "db/CustomerPhoneIndex.h"
 #include "db/DbError.h"
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "masters/CustPhone.h"
-#include "masters/CustomerPhoneIndex.h"
 #include "masters/FrmCust_save.h"
 #include "masters/FrmCust_selsub.h"
 #include "masters/PickerWindow.h"

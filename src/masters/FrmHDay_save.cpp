@@ -20,13 +20,6 @@
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
-namespace {
-QString quoted(const QString& text)
-{
-    return QLatin1Char('\'') + SQLQuote(text) + QLatin1Char('\'');
-}
-} // namespace
-
 FrmHDay_save::FrmHDay_save(QWidget* parent) : EditorWindow(parent)
 {
     setObjectName(QStringLiteral("FrmHDay_save"));
@@ -113,9 +106,9 @@ bool FrmHDay_save::Save()
         return false;
     const QString sql = QStringLiteral("INSERT INTO 가맹점휴일") +
                         QStringLiteral(" (가맹점코드, 일자, 반복구분, 메모)") + QStringLiteral(" VALUES") +
-                        QStringLiteral(" ( ") + quoted(m_storeCode) + QLatin1Char(',') + quoted(day) +
+                        QStringLiteral(" ( ") + SQLLiteral(m_storeCode) + QLatin1Char(',') + SQLLiteral(day) +
                         QStringLiteral(", ") + QString::number(kind) + QLatin1Char(',') +
-                        quoted(m_memo->text()) + QStringLiteral(" )");
+                        SQLLiteral(m_memo->text()) + QStringLiteral(" )");
     const int affected = ExecSQL(sql);
     if (affected == 0)
         ShowInfo(QStringLiteral("수정된 내용이 없거나, 자료저장을 실패하였습니다."));

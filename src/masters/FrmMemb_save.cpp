@@ -56,11 +56,6 @@ QString rateText(double rate)
     return QString::number(rate, 'g', 12);
 }
 
-QString quoted(const QString& text)
-{
-    return QLatin1Char('\'') + SQLQuote(text) + QLatin1Char('\'');
-}
-
 bool isEnter(int key)
 {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
@@ -250,7 +245,7 @@ void FrmMemb_save::setBalance(double balance)
 bool FrmMemb_save::DispRec(const QString& code)
 {
     Recordset rs;
-    if (OpenQuery(rs, QStringLiteral("SELECT * FROM 가맹점 WHERE 코드 = ") + quoted(code)) < 0)
+    if (OpenQuery(rs, QStringLiteral("SELECT * FROM 가맹점 WHERE 코드 = ") + SQLLiteral(code)) < 0)
         return false;
     if (rs.EOF_()) {
         rs.close();
@@ -371,7 +366,7 @@ bool FrmMemb_save::Save()
     const QString code = FieldText(FldCode);
     const QString name = FieldText(FldName);
     const QString exclusion =
-        m_mode == EditorMode::Edit ? QStringLiteral("코드 <> ") + quoted(code) : QString();
+        m_mode == EditorMode::Edit ? QStringLiteral("코드 <> ") + SQLLiteral(code) : QString();
     try {
         if (CheckDupValue(QStringLiteral("가맹점"), QStringLiteral("상호"), name, exclusion, true,
                           QStringLiteral("상호명")))
@@ -393,27 +388,27 @@ bool FrmMemb_save::Save()
     QString sql;
     if (m_mode == EditorMode::Edit) {
         sql = QStringLiteral("UPDATE 가맹점") + QStringLiteral(" SET") + QStringLiteral(" 상호 = ") +
-              quoted(name) + QStringLiteral(",전화1 = ") + quoted(FieldText(FldTel1)) +
-              QStringLiteral(",전화2 = ") + quoted(FieldText(FldTel2)) + QStringLiteral(",전화3 = ") +
-              quoted(FieldText(FldTel3)) + QStringLiteral(",전화4 = ") + quoted(FieldText(FldTel4)) +
-              QStringLiteral(",우편번호 = ") + quoted(FieldText(FldPost)) + QStringLiteral(",주소1 = ") +
-              quoted(FieldText(FldAddr1)) + QStringLiteral(",주소2 = ") + quoted(FieldText(FldAddr2)) +
+              SQLLiteral(name) + QStringLiteral(",전화1 = ") + SQLLiteral(FieldText(FldTel1)) +
+              QStringLiteral(",전화2 = ") + SQLLiteral(FieldText(FldTel2)) + QStringLiteral(",전화3 = ") +
+              SQLLiteral(FieldText(FldTel3)) + QStringLiteral(",전화4 = ") + SQLLiteral(FieldText(FldTel4)) +
+              QStringLiteral(",우편번호 = ") + SQLLiteral(FieldText(FldPost)) + QStringLiteral(",주소1 = ") +
+              SQLLiteral(FieldText(FldAddr1)) + QStringLiteral(",주소2 = ") + SQLLiteral(FieldText(FldAddr2)) +
               QStringLiteral(",현잔액 = 현잔액 - 기초잔액 + ") + baseSql + QStringLiteral(",기초잔액 = ") +
               baseSql + QStringLiteral(",수수료율 = ") + SqlNumber(*rate) + QStringLiteral(",메모 = ") +
-              quoted(FieldText(FldMemo)) + QStringLiteral(",영업시작 = ") + quoted(FieldText(FldOpen)) +
-              QStringLiteral(",영업종료 = ") + quoted(FieldText(FldClose)) +
-              QStringLiteral(" WHERE 코드 = ") + quoted(code);
+              SQLLiteral(FieldText(FldMemo)) + QStringLiteral(",영업시작 = ") + SQLLiteral(FieldText(FldOpen)) +
+              QStringLiteral(",영업종료 = ") + SQLLiteral(FieldText(FldClose)) +
+              QStringLiteral(" WHERE 코드 = ") + SQLLiteral(code);
     } else {
         sql = QStringLiteral("INSERT INTO 가맹점") +
               QStringLiteral(" (코드, 상호, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, 주소2") +
               QStringLiteral(", 수수료율, 현잔액, 기초잔액, 메모, 영업시작, 영업종료)") +
-              QStringLiteral(" VALUES") + QStringLiteral(" ( ") + quoted(code);
+              QStringLiteral(" VALUES") + QStringLiteral(" ( ") + SQLLiteral(code);
         for (int i : {FldName, FldTel1, FldTel2, FldTel3, FldTel4, FldPost, FldAddr1, FldAddr2})
-            sql += QLatin1Char(',') + quoted(FieldText(i));
+            sql += QLatin1Char(',') + SQLLiteral(FieldText(i));
         sql += QStringLiteral(", ") + SqlNumber(*rate) + QStringLiteral(", ") + baseSql +
                QStringLiteral(", ") + baseSql;
         for (int i : {FldMemo, FldOpen, FldClose})
-            sql += QLatin1Char(',') + quoted(FieldText(i));
+            sql += QLatin1Char(',') + SQLLiteral(FieldText(i));
         sql += QStringLiteral(" )");
     }
     const int affected = ExecSQL(sql);

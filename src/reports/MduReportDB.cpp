@@ -8,6 +8,7 @@
 #include "db/MduAdoDB.h"
 #include "db/Schema.h"
 #include "db/modDBQuery.h"
+#include "ui/MsgBox.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/ErrInfo.h"
 #include "ui/Prompter.h"
 
 #include <QString>
@@ -24,12 +25,6 @@ MsgAnswer AskYesNoCancel(const QString& message, const QString& title = {},
 void ShowPlain(const QString& message, const QString& title = {});
 // Input box; returns "" when cancelled, like the original input box.
 QString InputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {});
-
-struct ErrInfo
-{
-    qint64 number = 0;
-    QString description;
-};
 
 // Korean error box titled "오류"; always returns false.
 bool ShowErrorInfo(const QString& context, const ErrInfo& error);

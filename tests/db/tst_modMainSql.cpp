@@ -8,6 +8,7 @@
 #include "masters/Pick.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/ModalSeam.h"
+#include "ui/MsgBox.h"
 #include "ui/ScreenCatalogue.h"
 
 #include <QDialog>

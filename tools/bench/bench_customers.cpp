@@ -3,10 +3,10 @@
 #include "Bench.h"
 
 #include "app/UserSettings.h"
+#include "db/CustomerPhoneIndex.h"
 #include "db/MduAdoDB.h"
 #include "db/Schema.h"
 #include "masters/CustPhone.h"
-#include "masters/CustomerPhoneIndex.h"
 #include "masters/FrmCust_sel.h"
 #include "ui/ModalSeam.h"
 #include "ui/SpreadGrid.h"

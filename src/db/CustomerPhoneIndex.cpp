@@ -1,12 +1,10 @@
-#include "masters/CustomerPhoneIndex.h"
+#include "db/CustomerPhoneIndex.h"
 
 #include "db/DbConnection.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-
-#include <algorithm>
 
 const QString kPhoneIndexTable = QStringLiteral("고객전화역순");
 
@@ -101,11 +99,4 @@ bool HasCustomerPhoneIndex(DbConnection& conn)
     q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
     q.addBindValue(kPhoneIndexTable);
     return q.exec() && q.next();
-}
-
-QString ReversedText(const QString& text)
-{
-    QList<uint> chars = text.toUcs4();
-    std::reverse(chars.begin(), chars.end());
-    return QString::fromUcs4(reinterpret_cast<const char32_t*>(chars.constData()), chars.size());
 }

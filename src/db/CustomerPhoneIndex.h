@@ -7,7 +7,8 @@ class DbConnection;
 
 // The reversed-number table that lets the customer search find numbers by their last digits through an
 // index: one row per non-empty 전화1..4 of 고객 holding the number's last characters in reverse order,
-// kept in step by triggers so every writer (other seats, the database tool) leaves it right.
+// kept in step by triggers so every writer (other seats, the database tool) leaves it right. The schema
+// creates it with the main database; the search over it is in masters/CustPhone.
 
 // Name of the table and how many trailing characters of a number it keeps.
 extern const QString kPhoneIndexTable; // "고객전화역순"
@@ -22,6 +23,3 @@ bool ApplyCustomerPhoneIndex(DbConnection& conn, QString* error);
 
 // True when the connection's database carries the table.
 bool HasCustomerPhoneIndex(DbConnection& conn);
-
-// The text reversed character by character (as the triggers do with SUBSTR).
-QString ReversedText(const QString& text);
