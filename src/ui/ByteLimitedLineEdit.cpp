@@ -3,8 +3,7 @@
 #include "ui/InputUtil.h"
 #include "ui/TextUtil.h"
 
-ByteLimitedLineEdit::ByteLimitedLineEdit(int maxBytes, QWidget* parent)
-    : QLineEdit(parent)
+ByteLimitedLineEdit::ByteLimitedLineEdit(int maxBytes, QWidget* parent) : QLineEdit(parent)
 {
     setMaxBytes(maxBytes);
 }
@@ -16,12 +15,12 @@ void ByteLimitedLineEdit::setMaxBytes(int maxBytes)
 }
 
 bool ByteLimitedLineEdit::checkLength()
+{
     // Pasted text can hold characters no column keeps; they are refused with the field, like its length.
     if (!CheckStorableText(text())) {
         if (isVisible() && isEnabled())
             setFocus(Qt::OtherFocusReason);
         return false;
     }
-{
     return CheckMaxByteLength(this, m_maxBytes);
 }
