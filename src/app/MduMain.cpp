@@ -132,7 +132,8 @@ bool ReadOptions()
         gAdminPWD = *password;
         // A unit that is no whole number of won (or absurd) earns points at the usual rate.
         bool ok = false;
-        const qint64 unit = GetConfig(QStringLiteral("금액대포인트"), QStringLiteral("100")).trimmed().toLongLong(&ok);
+        const qint64 unit =
+            GetConfig(QStringLiteral("금액대포인트"), QStringLiteral("100")).trimmed().toLongLong(&ok);
         gPointUnit = ok && unit >= 0 && unit <= 1000000 ? int(unit) : 100;
         gDDD = GetConfig(QStringLiteral("DDD"), QStringLiteral("02"));
         return true;
@@ -192,7 +193,8 @@ bool InitApp()
             UserSettings::Save(QStringLiteral("DataBaseMain"), gMainDBFile);
         }
         if (!QFileInfo(gMainDBFile).isFile()) {
-            // "\dbMain.mdb" and "\DBMAIN.MDB" are one file, as on the original platform.
+            // "\dbMain.mdb" and "\DBMAIN.MDB" are one file: settings written on a case-blind file system must
+            // keep working.
             const QString resolved = AppPaths::ResolveCaseInsensitive(QFileInfo(gMainDBFile).path(),
                                                                       QFileInfo(gMainDBFile).fileName());
             if (QFileInfo(resolved).isFile())

@@ -57,8 +57,9 @@ public:
     bool commitTrans(ErrInfo* error = nullptr);
     void rollbackTrans();
     int transactionDepth() const { return m_depth; }
-    // Runs action now when no transaction is open, otherwise as soon as the outermost one has ended (committed
-    // or rolled back): a message about a failed write must not hold the write lock while the operator reads it.
+    // Runs action now when no transaction is open, otherwise as soon as the outermost one has ended
+    // (committed or rolled back): a message about a failed write must not hold the write lock while the
+    // operator reads it.
     void whenUnlocked(std::function<void()> action);
 
     void setFaultInjector(FaultInjector injector) { m_fault = std::move(injector); }

@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-// Error numbers the screens test for, as the original data engine reported them.
+// Error numbers the screens test for, kept stable so the screens' checks do not depend on the engine.
 namespace DbErr {
 // Generic engine failure; also a delete or insert refused by a relationship or a key.
 constexpr qint64 kUnspecified = -2147467259; // 0x80004005

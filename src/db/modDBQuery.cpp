@@ -116,7 +116,8 @@ QString NextCode(const QString& table, const QString& column, int width, const Q
     if (code.size() <= width)
         return code;
     // Numbers are taken inside the write that uses them: the caller's rollback comes before the message.
-    gMainConn.whenUnlocked([] { ShowInfo(QStringLiteral("해당 순번이 최대값을 넘어 자동으로 값을 구할 수가 없습니다.")); });
+    gMainConn.whenUnlocked(
+        [] { ShowInfo(QStringLiteral("해당 순번이 최대값을 넘어 자동으로 값을 구할 수가 없습니다.")); });
     return QString();
 }
 

@@ -55,7 +55,7 @@ QString MakeLikeClause(const QString& mode, const QString& text);
 QString MakeSearchWhere(const QString& columns, const QString& modeItem, const QString& text);
 QString NullToStr(const QVariant& value);
 
-// Leading number of a text, as the original's Val: blanks skipped, stops at the first character that
+// Leading number of a text: blanks skipped, stops at the first character that
 // cannot continue a number ("12ab" → 12, "" → 0).
 double Val(const QString& text);
 // A number as SQL text: plain decimal with "." and no exponent, whatever the locale.

@@ -115,8 +115,8 @@ bool AdjustPoints(const QString& customerCode, qint64 difference)
     if (n <= 0) {
         // Postings run inside the caller's write: the warning waits for its rollback.
         gMainConn.whenUnlocked([customerCode] {
-            ShowWarning(QStringLiteral("고객의 포인트 계산 중 오류가 발생하여 정상처리 되지 못했습니다.") + kCrLf +
-                        QStringLiteral("고객코드: ") + customerCode);
+            ShowWarning(QStringLiteral("고객의 포인트 계산 중 오류가 발생하여 정상처리 되지 못했습니다.") +
+                        kCrLf + QStringLiteral("고객코드: ") + customerCode);
         });
         return false;
     }
@@ -131,8 +131,8 @@ bool AdjustBalance(const QString& storeCode, double difference)
                           QStringLiteral(" WHERE 코드 = '") + SQLQuote(storeCode) + QLatin1Char('\''));
     if (n <= 0) {
         gMainConn.whenUnlocked([storeCode] {
-            ShowWarning(QStringLiteral("가맹점의 수수료 계산 중 오류가 발생하여 정상처리 되지 못했습니다.") + kCrLf +
-                        QStringLiteral("가맹점코드: ") + storeCode);
+            ShowWarning(QStringLiteral("가맹점의 수수료 계산 중 오류가 발생하여 정상처리 되지 못했습니다.") +
+                        kCrLf + QStringLiteral("가맹점코드: ") + storeCode);
         });
         return false;
     }
@@ -179,10 +179,10 @@ bool DeleteOrder(const QString& orderNumber)
         return false;
     if (deleted == 0) {
         gMainConn.whenUnlocked([orderNumber] {
-            ShowInfo(FormatMessage(QStringLiteral("코드『%0』에 해당하는 자료를 삭제 할 수 없습니다.") + kCrLf +
-                                       kCrLf +
-                                       QStringLiteral("이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."),
-                                   {orderNumber}));
+            ShowInfo(FormatMessage(
+                QStringLiteral("코드『%0』에 해당하는 자료를 삭제 할 수 없습니다.") + kCrLf + kCrLf +
+                    QStringLiteral("이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."),
+                {orderNumber}));
         });
         return false;
     }

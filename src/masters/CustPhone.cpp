@@ -73,9 +73,10 @@ bool ReplaceCustomerPhone(const QString& customerCode, const QString& oldNumber,
 {
     for (int i = 1; i <= 4; ++i) {
         const QString column = QStringLiteral("전화") + QString::number(i);
-        if (ExecSQL(QStringLiteral("UPDATE 고객 SET ") + column + QStringLiteral("= '") + SQLQuote(newNumber) +
-                    QStringLiteral("' WHERE 코드 = '") + SQLQuote(customerCode) + QStringLiteral("' AND ") +
-                    column + QStringLiteral(" = '") + SQLQuote(oldNumber) + QLatin1Char('\'')) == 1)
+        if (ExecSQL(QStringLiteral("UPDATE 고객 SET ") + column + QStringLiteral("= '") +
+                    SQLQuote(newNumber) + QStringLiteral("' WHERE 코드 = '") + SQLQuote(customerCode) +
+                    QStringLiteral("' AND ") + column + QStringLiteral(" = '") + SQLQuote(oldNumber) +
+                    QLatin1Char('\'')) == 1)
             return true;
     }
     return false;

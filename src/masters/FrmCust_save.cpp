@@ -304,8 +304,8 @@ bool FrmCust_save::saveSteps()
             QStringLiteral(",우편번호 = ") + SQLLiteral(FieldText(FPost)) + QStringLiteral(",주소1= ") +
             SQLLiteral(FieldText(FAddr1)) + QStringLiteral(",주소2 = ") + SQLLiteral(FieldText(FAddr2)) +
             QStringLiteral(",현포인트 = 현포인트 - 기초포인트 + ") + base + QStringLiteral(",기초포인트 = ") +
-            base + QStringLiteral(",메모 = ") + SQLLiteral(FieldText(FMemo)) + QStringLiteral(" WHERE 코드 = ") +
-            SQLLiteral(code);
+            base + QStringLiteral(",메모 = ") + SQLLiteral(FieldText(FMemo)) +
+            QStringLiteral(" WHERE 코드 = ") + SQLLiteral(code);
         affected = ExecSQL(sql);
         if (affected < 0) // the engine's error has been shown
             return false;

@@ -14,10 +14,7 @@ void reportError(const std::exception& e, const QString& procedure)
 }
 } // namespace
 
-AutoDialer::AutoDialer(Hooks hooks)
-    : m_hooks(std::move(hooks))
-{
-}
+AutoDialer::AutoDialer(Hooks hooks) : m_hooks(std::move(hooks)) {}
 
 void AutoDialer::Request(const QString& number)
 {

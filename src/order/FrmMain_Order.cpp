@@ -8,8 +8,8 @@
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
-#include "masters/Pick.h"
 #include "masters/CustPhone.h"
+#include "masters/Pick.h"
 #include "order/CheckStoreOpen.h"
 #include "order/OrderCharges.h"
 #include "order/OrderService.h"
@@ -150,7 +150,8 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
                 cancel = true;
             } else if (answer == MsgAnswer::Yes) {
                 QString code;
-                const QString phone = PickCustomer(text, code, pickerAnchor(), true, CustomerNumber::Matching);
+                const QString phone =
+                    PickCustomer(text, code, pickerAnchor(), true, CustomerNumber::Matching);
                 spMList->setFocus();
                 if (!code.isEmpty()) {
                     spMList->SetText(mCust, row, code);
@@ -171,8 +172,8 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
                 if (!CheckDupAny(QStringLiteral("고객"),
                                  {QStringLiteral("전화1"), QStringLiteral("전화2"), QStringLiteral("전화3"),
                                   QStringLiteral("전화4")},
-                                 newNumber, QStringLiteral("코드 = '") + SQLQuote(code) + QLatin1Char('\''), false,
-                                 QStringLiteral("전화번호"))) {
+                                 newNumber, QStringLiteral("코드 = '") + SQLQuote(code) + QLatin1Char('\''),
+                                 false, QStringLiteral("전화번호"))) {
                     const bool replaced = ReplaceCustomerPhone(code, m_cellBefore, newNumber);
                     if (!replaced) {
                         ShowInfo(
@@ -370,7 +371,8 @@ void FrmMain::spDList_EditMode(int col, int row, int mode, bool changeMade)
         if (row < entryRow) {
             if (col == dMenuName) {
                 QString code;
-                const QString name = PickMenu(store, storeName, text, code, pickerAnchor(), PickChoice::Single);
+                const QString name =
+                    PickMenu(store, storeName, text, code, pickerAnchor(), PickChoice::Single);
                 spDList->setFocus();
                 if (code.isEmpty()) {
                     restoreCell(spDList, col, row);
@@ -412,9 +414,9 @@ bool FrmMain::SaveDtl(const QString& storeCode, const QString& number, int& line
 {
     try {
         // Numbers typed into the grid reach SQL as numbers, never as the text typed.
-        OrderService::Line line{wholeNumber(GetCellText(spDList, dMenu, row)),
-                                wholeNumber(GetCellText(spDList, dQty, row)),
-                                wholeNumber(GetCellText(spDList, dPrice, row)), GetCellText(spDList, dMemo, row)};
+        OrderService::Line line{
+            wholeNumber(GetCellText(spDList, dMenu, row)), wholeNumber(GetCellText(spDList, dQty, row)),
+            wholeNumber(GetCellText(spDList, dPrice, row)), GetCellText(spDList, dMemo, row)};
         OrderService::LineResult result;
         if (mode == 2) {
             OrderService::LineField field = OrderService::LineField::Memo;
@@ -434,7 +436,8 @@ bool FrmMain::SaveDtl(const QString& storeCode, const QString& number, int& line
                 ShowErrorInfo(kLineSaveFailed, {0, QStringLiteral("이 칸은 수정할 수 없습니다.")});
                 return false;
             }
-            result = OrderService::UpdateLine(number, lineNo, field, storeCode, customerCode, line, gPointUnit);
+            result =
+                OrderService::UpdateLine(number, lineNo, field, storeCode, customerCode, line, gPointUnit);
         } else {
             result = OrderService::InsertLine(number, storeCode, customerCode, line, gPointUnit);
             if (result.ok())
@@ -459,7 +462,8 @@ bool FrmMain::AddMenuLines(const QString& number, const QString& storeCode, cons
     m_menuChoiceList.clear();
     m_menuQty = 0;
     QString firstCode;
-    const QString chosen = PickMenu(storeCode, storeName, searchText, firstCode, pickerAnchor(), PickChoice::Multiple);
+    const QString chosen =
+        PickMenu(storeCode, storeName, searchText, firstCode, pickerAnchor(), PickChoice::Multiple);
     if (firstCode.isEmpty())
         return false;
     m_menuChoiceList = chosen.mid(1);

@@ -31,8 +31,7 @@ double settingNumber(const QString& key)
 }
 } // namespace
 
-FrmSeeIDStanbyList::FrmSeeIDStanbyList(QWidget* parent)
-    : QWidget(parent, Qt::Window)
+FrmSeeIDStanbyList::FrmSeeIDStanbyList(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("FrmSeeIDStanbyList"));
     setWindowTitle(QStringLiteral("수신전화 처리대기"));

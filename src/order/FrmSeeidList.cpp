@@ -8,8 +8,7 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
-FrmSeeidList::FrmSeeidList(QWidget* parent)
-    : QWidget(parent, Qt::Window)
+FrmSeeidList::FrmSeeidList(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("FrmSeeidList"));
     // A log to glance at: it never takes the keyboard from the window the operator types in.

@@ -14,20 +14,16 @@ namespace {
 // A number taken by another seat between reading and writing is retried this many times.
 constexpr int kNumberAttempts = 9;
 
-QString quoted(const QString& text)
-{
-    return QLatin1Char('\'') + SQLQuote(text) + QLatin1Char('\'');
-}
-
 QString lineKey(const QString& number, int lineNo)
 {
-    return QStringLiteral(" WHERE 주문번호 = ") + quoted(number) + QStringLiteral(" AND 순번 = ") +
+    return QStringLiteral(" WHERE 주문번호 = ") + SQLLiteral(number) + QStringLiteral(" AND 순번 = ") +
            QString::number(lineNo);
 }
 
 double storeRate(const QString& store)
 {
-    return GetFirstValue(QStringLiteral("SELECT 수수료율 FROM 가맹점 WHERE 코드 = ") + quoted(store)).toDouble();
+    return GetFirstValue(QStringLiteral("SELECT 수수료율 FROM 가맹점 WHERE 코드 = ") + SQLLiteral(store))
+        .toDouble();
 }
 
 Result failed(const ErrInfo& error)
@@ -48,12 +44,14 @@ Result InsertOrder(const Header& header, const QString& terminalId, QString& num
         number = NextCode(QStringLiteral("주문"), QStringLiteral("주문번호"), 10, prefix);
         if (number.isEmpty())
             return {Status::Reported, {}};
-        const DbConnection::ExecResult r = gMainConn.exec(
-            QStringLiteral("INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, 주문시간, 통보시간)") +
-            QStringLiteral(" VALUES ( ") + quoted(number) + QLatin1Char(',') + quoted(header.customer) +
-            QLatin1Char(',') + quoted(header.phone) + QLatin1Char(',') + quoted(header.store) + QLatin1Char(',') +
-            quoted(header.date.toString(QStringLiteral("yyyy-MM-dd"))) + QLatin1Char(',') + quoted(header.time) +
-            QStringLiteral(",'' )"));
+        const DbConnection::ExecResult r =
+            gMainConn.exec(QStringLiteral("INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, "
+                                          "주문일자, 주문시간, 통보시간)") +
+                           QStringLiteral(" VALUES ( ") + SQLLiteral(number) + QLatin1Char(',') +
+                           SQLLiteral(header.customer) + QLatin1Char(',') + SQLLiteral(header.phone) +
+                           QLatin1Char(',') + SQLLiteral(header.store) + QLatin1Char(',') +
+                           SQLLiteral(header.date.toString(QStringLiteral("yyyy-MM-dd"))) + QLatin1Char(',') +
+                           SQLLiteral(header.time) + QStringLiteral(",'' )"));
         if (r.ok && r.rowsAffected > 0) {
             if (!t.commit())
                 return failed(t.error());
@@ -63,7 +61,7 @@ Result InsertOrder(const Header& header, const QString& terminalId, QString& num
         if (r.ok)
             return failed(kNothingSaved);
         if (attempt < kNumberAttempts &&
-            CountRows(QStringLiteral("주문"), QStringLiteral("주문번호 = ") + quoted(number)) > 0)
+            CountRows(QStringLiteral("주문"), QStringLiteral("주문번호 = ") + SQLLiteral(number)) > 0)
             continue;
         return failed(r.error);
     }
@@ -79,18 +77,18 @@ Result UpdateOrder(const QString& number, HeaderField field, const Header& heade
     QString sql;
     QString previousCustomer;
     if (field == HeaderField::Phone) {
-        sql = QStringLiteral("UPDATE 주문 SET 주문시전화 = ") + quoted(header.phone);
-        previousCustomer =
-            NullToStr(GetFirstValue(QStringLiteral("SELECT 고객코드 FROM 주문 WHERE 주문번호 = ") + quoted(number)));
+        sql = QStringLiteral("UPDATE 주문 SET 주문시전화 = ") + SQLLiteral(header.phone);
+        previousCustomer = NullToStr(GetFirstValue(
+            QStringLiteral("SELECT 고객코드 FROM 주문 WHERE 주문번호 = ") + SQLLiteral(number)));
         if (previousCustomer != header.customer)
-            sql += QStringLiteral(", 고객코드 = ") + quoted(header.customer);
+            sql += QStringLiteral(", 고객코드 = ") + SQLLiteral(header.customer);
         else
             previousCustomer.clear();
     } else {
-        sql = QStringLiteral("UPDATE 주문 SET 가맹점코드 = ") + quoted(header.store);
+        sql = QStringLiteral("UPDATE 주문 SET 가맹점코드 = ") + SQLLiteral(header.store);
     }
     const DbConnection::ExecResult r =
-        gMainConn.exec(sql + QStringLiteral(" WHERE 주문번호 = ") + quoted(number));
+        gMainConn.exec(sql + QStringLiteral(" WHERE 주문번호 = ") + SQLLiteral(number));
     if (!r.ok || r.rowsAffected == 0) {
         t.rollback();
         return failed(r.ok ? kNothingSaved : r.error);
@@ -98,7 +96,7 @@ Result UpdateOrder(const QString& number, HeaderField field, const Header& heade
     bool moved = false;
     if (!previousCustomer.isEmpty()) {
         const qint64 points = std::llround(Val(NullToStr(GetFirstValue(
-            QStringLiteral("SELECT SUM(포인트) FROM 주문내역 WHERE 주문번호 = ") + quoted(number)))));
+            QStringLiteral("SELECT SUM(포인트) FROM 주문내역 WHERE 주문번호 = ") + SQLLiteral(number)))));
         if (points != 0) {
             if (!AdjustPoints(header.customer, points) || !AdjustPoints(previousCustomer, -points))
                 return {Status::Reported, {}};
@@ -149,15 +147,17 @@ LineResult InsertLine(const QString& number, const QString& store, const QString
     const qint64 amount = OrderCharges::LineAmount(line.quantity, line.price);
     const qint64 points = OrderCharges::LinePoints(amount, pointUnit);
     const qint64 commission = OrderCharges::LineCommission(storeRate(store), amount);
-    const int lineNo =
-        NextNumber(QStringLiteral("주문내역"), QStringLiteral("순번"), QStringLiteral("주문번호 = ") + quoted(number));
+    const int lineNo = NextNumber(QStringLiteral("주문내역"), QStringLiteral("순번"),
+                                  QStringLiteral("주문번호 = ") + SQLLiteral(number));
     const QString sql =
-        QStringLiteral("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트)") +
-        QStringLiteral(" VALUES ( ") + quoted(number) + QStringLiteral(", ") + QString::number(lineNo) +
-        QStringLiteral(", ") + QString::number(line.menu) + QStringLiteral(", ") + QString::number(line.quantity) +
-        QStringLiteral(", ") + QString::number(line.price) + QStringLiteral(", ") + QString::number(amount) +
-        QStringLiteral(", ") + QString::number(commission) + QLatin1Char(',') + quoted(line.memo) +
-        QStringLiteral(", ") + QString::number(points) + QStringLiteral(" )");
+        QStringLiteral(
+            "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트)") +
+        QStringLiteral(" VALUES ( ") + SQLLiteral(number) + QStringLiteral(", ") + QString::number(lineNo) +
+        QStringLiteral(", ") + QString::number(line.menu) + QStringLiteral(", ") +
+        QString::number(line.quantity) + QStringLiteral(", ") + QString::number(line.price) +
+        QStringLiteral(", ") + QString::number(amount) + QStringLiteral(", ") + QString::number(commission) +
+        QLatin1Char(',') + SQLLiteral(line.memo) + QStringLiteral(", ") + QString::number(points) +
+        QStringLiteral(" )");
     LineResult result = writeLine(t, sql, store, customer, double(commission), points);
     if (result.ok()) {
         result.lineNo = lineNo;
@@ -188,7 +188,7 @@ LineResult UpdateLine(const QString& number, int lineNo, LineField field, const 
         sql += QStringLiteral(" 단가 = ") + QString::number(line.price);
         break;
     case LineField::Memo:
-        sql += QStringLiteral(" 메모 = ") + quoted(line.memo);
+        sql += QStringLiteral(" 메모 = ") + SQLLiteral(line.memo);
         break;
     }
     double commissionChange = 0;
@@ -199,7 +199,8 @@ LineResult UpdateLine(const QString& number, int lineNo, LineField field, const 
         Recordset old;
         double oldCommission = 0;
         qint64 oldPoints = 0;
-        if (OpenQuery(old, QStringLiteral("SELECT 수수료, 포인트 FROM 주문내역") + lineKey(number, lineNo)) > 0) {
+        if (OpenQuery(old, QStringLiteral("SELECT 수수료, 포인트 FROM 주문내역") + lineKey(number, lineNo)) >
+            0) {
             oldCommission = old.value(0).toDouble();
             oldPoints = old.value(1).toLongLong();
         }
@@ -213,7 +214,8 @@ LineResult UpdateLine(const QString& number, int lineNo, LineField field, const 
         if (pointChange != 0)
             sql += QStringLiteral(",포인트 = 포인트 + ") + QString::number(pointChange);
     }
-    LineResult result = writeLine(t, sql + lineKey(number, lineNo), store, customer, commissionChange, pointChange);
+    LineResult result =
+        writeLine(t, sql + lineKey(number, lineNo), store, customer, commissionChange, pointChange);
     if (result.ok()) {
         result.lineNo = lineNo;
         result.points = points;
@@ -227,17 +229,19 @@ DeleteResult DeleteLine(const QString& number, int lineNo)
     if (!t.active())
         return {DeleteStatus::Failed, t.error()};
     Recordset rs;
-    if (OpenQuery(rs, QStringLiteral("SELECT 가맹점코드, 수수료, 고객코드, 포인트") +
-                          QStringLiteral(" FROM 주문 LEFT JOIN 주문내역 ON 주문.주문번호 = 주문내역.주문번호") +
-                          QStringLiteral(" WHERE 주문내역.주문번호 = ") + quoted(number) +
-                          QStringLiteral(" AND 주문내역.순번 = ") + QString::number(lineNo)) <= 0)
+    if (OpenQuery(rs,
+                  QStringLiteral("SELECT 가맹점코드, 수수료, 고객코드, 포인트") +
+                      QStringLiteral(" FROM 주문 LEFT JOIN 주문내역 ON 주문.주문번호 = 주문내역.주문번호") +
+                      QStringLiteral(" WHERE 주문내역.주문번호 = ") + SQLLiteral(number) +
+                      QStringLiteral(" AND 주문내역.순번 = ") + QString::number(lineNo)) <= 0)
         return {DeleteStatus::AlreadyGone, {}};
     const QString store = rs.text(QStringLiteral("가맹점코드"));
     const QString customer = rs.text(QStringLiteral("고객코드"));
     const double commission = rs.value(QStringLiteral("수수료")).toDouble();
     const qint64 points = std::llround(Val(rs.text(QStringLiteral("포인트"))));
     rs.close();
-    const DbConnection::ExecResult r = gMainConn.exec(QStringLiteral("DELETE FROM 주문내역") + lineKey(number, lineNo));
+    const DbConnection::ExecResult r =
+        gMainConn.exec(QStringLiteral("DELETE FROM 주문내역") + lineKey(number, lineNo));
     if (!r.ok) {
         t.rollback();
         return {DeleteStatus::Failed, r.error};

@@ -49,7 +49,8 @@ Result InsertOrder(const Header& header, const QString& terminalId, QString& num
 
 // Changes the calling number (with the customer it belongs to) or the store of a saved order. When the
 // customer changes, the points the order's lines earned move with it; pointsMoved tells whether any did.
-Result UpdateOrder(const QString& number, HeaderField field, const Header& header, bool* pointsMoved = nullptr);
+Result UpdateOrder(const QString& number, HeaderField field, const Header& header,
+                   bool* pointsMoved = nullptr);
 
 struct Line
 {
@@ -77,7 +78,8 @@ struct LineResult : Result
 LineResult InsertLine(const QString& number, const QString& store, const QString& customer, const Line& line,
                       qint64 pointUnit);
 
-// Changes one field of a saved line; any change of its amount posts only the difference to the stored charges.
+// Changes one field of a saved line; any change of its amount posts only the difference to the stored
+// charges.
 LineResult UpdateLine(const QString& number, int lineNo, LineField field, const QString& store,
                       const QString& customer, const Line& line, qint64 pointUnit);
 

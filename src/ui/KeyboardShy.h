@@ -5,8 +5,8 @@
 
 class QWidget;
 
-// Keeps a side window (a queue, a log) from ever holding the keyboard: whoever activates it, the activation goes
-// straight back to the window the operator was typing in.
+// Keeps a side window (a queue, a log) from ever holding the keyboard: whoever activates it, the activation
+// goes straight back to the window the operator was typing in.
 class KeyboardShy : public QObject
 {
     Q_OBJECT

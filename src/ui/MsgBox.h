@@ -18,12 +18,12 @@ void ShowInfo(const QString& message, const QString& title = {});
 void ShowWarning(const QString& message, const QString& title = {});
 // Yes/No with the question icon; Yes is the default button when yesIsDefault.
 MsgAnswer AskYesNo(const QString& message, const QString& title = {}, bool yesIsDefault = false);
-// Yes/No/Cancel; defaultAnswer picks the default button (the box style of the original).
+// Yes/No/Cancel; defaultAnswer picks the default button (the button the operator's Enter presses).
 MsgAnswer AskYesNoCancel(const QString& message, const QString& title = {},
                          MsgAnswer defaultAnswer = MsgAnswer::Yes);
 // Plain OK box without icon.
 void ShowPlain(const QString& message, const QString& title = {});
-// Input box; returns "" when cancelled, like the original input box.
+// Input box; returns "" when cancelled, so callers need not tell a cancel from an empty answer.
 QString InputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {});
 
 // Korean error box titled "오류"; always returns false.
@@ -41,6 +41,6 @@ QString StandardErrorText(const ErrInfo& error, const QString& procedure, const 
 void ShowStdError(const ErrInfo& error, const QString& procedure, const QString& owner,
                   ErrOwner kind = ErrOwner::Module);
 
-// Short-lived floating notice; the display, mode and colour arguments of the original are accepted and
+// Short-lived floating notice; the display, mode and colour arguments are accepted and
 // ignored.
 void MyFloatMsg(const QString& text, int display = 500, int mode = 1, int backColor = 0);

@@ -27,11 +27,7 @@ constexpr double kDefaultColWidth = 9.0;
 // Counts the screen handlers running inside one of the grid's events.
 struct DepthGuard
 {
-    explicit DepthGuard(int& d)
-        : depth(d)
-    {
-        ++depth;
-    }
+    explicit DepthGuard(int& d) : depth(d) { ++depth; }
     ~DepthGuard() { --depth; }
     int& depth;
 };
@@ -46,8 +42,7 @@ GridStyle singleField(GridStyle::Field field, T GridStyle::*member, const V& val
 }
 } // namespace
 
-SpreadGrid::SpreadGrid(QWidget* parent)
-    : QWidget(parent)
+SpreadGrid::SpreadGrid(QWidget* parent) : QWidget(parent)
 {
     m_model = new SpreadGridModel(this);
     m_view = new QTableView(this);
@@ -103,14 +98,16 @@ SpreadGrid::SpreadGrid(QWidget* parent)
 
     connect(m_model, &SpreadGridModel::formulaResultChanged, this, &SpreadGrid::FormulaChange);
     connect(m_model, &SpreadGridModel::structureChanged, this, &SpreadGrid::onStructureChanged);
-    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex&, int first, int) {
-        if (m_editing && !m_ending && m_editRow - 1 >= first)
-            abortEdit();
-    });
-    connect(m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, [this](const QModelIndex&, int first, int) {
-        if (m_editing && !m_ending && m_editRow - 1 >= first)
-            abortEdit();
-    });
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex&, int first, int) {
+                if (m_editing && !m_ending && m_editRow - 1 >= first)
+                    abortEdit();
+            });
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeInserted, this,
+            [this](const QModelIndex&, int first, int) {
+                if (m_editing && !m_ending && m_editRow - 1 >= first)
+                    abortEdit();
+            });
     connect(m_model, &QAbstractItemModel::modelAboutToBeReset, this, [this]() {
         if (m_editing && !m_ending)
             abortEdit();
@@ -124,8 +121,10 @@ SpreadGrid::SpreadGrid(QWidget* parent)
         placeEditor();
         Q_EMIT ColWidthChange(col, col);
     });
-    connect(m_hHeader, &QHeaderView::sectionClicked, this, [this](int section) { Q_EMIT Click(section + 1, 0); });
-    connect(m_vHeader, &QHeaderView::sectionClicked, this, [this](int section) { Q_EMIT Click(0, section + 1); });
+    connect(m_hHeader, &QHeaderView::sectionClicked, this,
+            [this](int section) { Q_EMIT Click(section + 1, 0); });
+    connect(m_vHeader, &QHeaderView::sectionClicked, this,
+            [this](int section) { Q_EMIT Click(0, section + 1); });
     connect(m_hHeader, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         Q_EMIT RightClick(m_hHeader->logicalIndexAt(p) + 1, 0, m_hHeader->mapToGlobal(p));
     });
@@ -268,9 +267,10 @@ QString SpreadGrid::Text() const
 void SpreadGrid::SetText(const QString& text)
 {
     if (m_blockMode) {
-        for (int r = std::max(std::min(m_row, m_row2), 1); r <= std::min(std::max(m_row, m_row2), MaxRows()); ++r)
-            for (int c = std::max(std::min(m_col, m_col2), 1); c <= std::min(std::max(m_col, m_col2), MaxCols());
-                 ++c)
+        for (int r = std::max(std::min(m_row, m_row2), 1); r <= std::min(std::max(m_row, m_row2), MaxRows());
+             ++r)
+            for (int c = std::max(std::min(m_col, m_col2), 1);
+                 c <= std::min(std::max(m_col, m_col2), MaxCols()); ++c)
                 SetText(c, r, text);
         return;
     }
@@ -457,8 +457,10 @@ void SpreadGrid::applyStyle(const GridStyle& delta)
         m_model->applyCellStyle(m_col, m_row, delta);
         break;
     case Target::Block: {
-        const int c1 = std::max(std::min(m_col, m_col2), 1), c2 = std::min(std::max(m_col, m_col2), MaxCols());
-        const int r1 = std::max(std::min(m_row, m_row2), 1), r2 = std::min(std::max(m_row, m_row2), MaxRows());
+        const int c1 = std::max(std::min(m_col, m_col2), 1),
+                  c2 = std::min(std::max(m_col, m_col2), MaxCols());
+        const int r1 = std::max(std::min(m_row, m_row2), 1),
+                  r2 = std::min(std::max(m_row, m_row2), MaxRows());
         const bool wholeRows = c1 == 1 && c2 == MaxCols();
         for (int r = r1; r <= r2; ++r) {
             if (wholeRows) {
@@ -749,7 +751,8 @@ void SpreadGrid::applyRowHeights()
     m_vHeader->setDefaultSectionSize(def);
     for (int r = 1; r <= MaxRows(); ++r) {
         const GridRowData* rd = m_model->rowData(r);
-        const int px = (rd && rd->height >= 0) ? std::max(1, int(std::lround(rowUnitsToPx(rd->height)))) : def;
+        const int px =
+            (rd && rd->height >= 0) ? std::max(1, int(std::lround(rowUnitsToPx(rd->height)))) : def;
         if (m_vHeader->sectionSize(r - 1) != px)
             m_vHeader->resizeSection(r - 1, px);
     }
@@ -999,7 +1002,9 @@ bool SpreadGrid::beginEdit(const QString* typed)
     int h = s.hAlign;
     if (h == HAlignDefault)
         h = numeric ? HAlignRight : HAlignLeft;
-    m_editor->setAlignment((h == HAlignRight ? Qt::AlignRight : h == HAlignCenter ? Qt::AlignHCenter : Qt::AlignLeft) |
+    m_editor->setAlignment((h == HAlignRight    ? Qt::AlignRight
+                            : h == HAlignCenter ? Qt::AlignHCenter
+                                                : Qt::AlignLeft) |
                            Qt::AlignVCenter);
     QFont f = m_view->font();
     if (s.fontSize > 0)
@@ -1152,7 +1157,8 @@ void SpreadGrid::moveBy(int key)
 {
     int col = std::max(m_activeCol, 1);
     int row = std::max(m_activeRow, 1);
-    const int page = std::max(1, m_view->viewport()->height() / std::max(1, m_vHeader->defaultSectionSize()) - 1);
+    const int page =
+        std::max(1, m_view->viewport()->height() / std::max(1, m_vHeader->defaultSectionSize()) - 1);
     switch (key) {
     case Qt::Key_Up:
         row = std::max(1, row - 1);
@@ -1271,8 +1277,7 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
             // another application taking the focus leaves the edit open, as does a click on the grid itself
             // (the click decides where the cursor goes).
             if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
-                reason == Qt::MenuBarFocusReason || !next ||
-                next == m_view || next == m_view->viewport())
+                reason == Qt::MenuBarFocusReason || !next || next == m_view || next == m_view->viewport())
                 break;
             endEdit(true);
             break;
@@ -1323,9 +1328,11 @@ bool SpreadGrid::eventFilter(QObject* watched, QEvent* event)
             return true;
         case QEvent::Resize:
             placeEditor();
-            // A shrinking window must not push the cell being typed into (the entry row) out of sight; the view
-            // settles its scroll range after this event, so the cursor is brought back into view afterwards.
-            QMetaObject::invokeMethod(this, [this] { keepCursorInView(); }, Qt::QueuedConnection);
+            // A shrinking window must not push the cell being typed into (the entry row) out of sight; the
+            // view settles its scroll range after this event, so the cursor is brought back into view
+            // afterwards.
+            QMetaObject::invokeMethod(
+                this, [this] { keepCursorInView(); }, Qt::QueuedConnection);
             break;
         default:
             break;
@@ -1418,7 +1425,8 @@ bool SpreadGrid::viewKey(QKeyEvent* e)
         break;
     }
     const QString text = e->text();
-    if (!text.isEmpty() && text.at(0).isPrint() && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    if (!text.isEmpty() && text.at(0).isPrint() &&
+        !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         beginEdit(&text);
         return true;
     }
@@ -1472,7 +1480,8 @@ bool SpreadGrid::editorKey(QKeyEvent* e)
         moveBy(key);
         return true;
     case Qt::Key_Left:
-        if (m_editor->cursorPosition() == 0 && !m_editor->hasSelectedText() && e->modifiers() == Qt::NoModifier) {
+        if (m_editor->cursorPosition() == 0 && !m_editor->hasSelectedText() &&
+            e->modifiers() == Qt::NoModifier) {
             moveBy(key);
             return true;
         }

@@ -16,19 +16,29 @@ class QSqlQuery;
 class QTableView;
 class SpreadGridModel;
 
-// The spreadsheet-like grid every list of the program uses: 1-based cells, cell types, locks, formulas and events.
+// The spreadsheet-like grid every list of the program uses: 1-based cells, cell types, locks, formulas and
+// events.
 //
-// Addressing is 1-based, spreadsheet style: rows 1..MaxRows and columns 1..MaxCols; row 0 is the column-header row
-// and column 0 the row-header column; -1 for a column or row means the whole row, column or sheet. Property
-// setters (SetLock, SetBackColor, SetCellType, ...) apply to the cursor Col/Row (or the block Col..Col2, Row..Row2
-// when BlockMode is on). Sizes: RowHeight in points, ColWidth in character units of 8 pixels at 96 dpi.
+// Addressing is 1-based, spreadsheet style: rows 1..MaxRows and columns 1..MaxCols; row 0 is the
+// column-header row and column 0 the row-header column; -1 for a column or row means the whole row, column or
+// sheet. Property setters (SetLock, SetBackColor, SetCellType, ...) apply to the cursor Col/Row (or the block
+// Col..Col2, Row..Row2 when BlockMode is on). Sizes: RowHeight in points, ColWidth in character units of 8
+// pixels at 96 dpi.
 //
 // SetActiveCell moves the cursor without raising LeaveCell; only the operator's moves raise it.
 class SpreadGrid : public QWidget
 {
     Q_OBJECT
 public:
-    enum EnterAction { EnterNone = 0, EnterUp = 1, EnterDown = 2, EnterLeft = 3, EnterRight = 4, EnterNext = 5 };
+    enum EnterAction
+    {
+        EnterNone = 0,
+        EnterUp = 1,
+        EnterDown = 2,
+        EnterLeft = 3,
+        EnterRight = 4,
+        EnterNext = 5
+    };
 
     explicit SpreadGrid(QWidget* parent = nullptr);
     ~SpreadGrid() override;
@@ -80,7 +90,8 @@ public:
     // Recomputes every formula at once.
     void Recalc();
 
-    // Bulk filling for list screens: one row's values from firstCol on, several rows from `row` on, or a query.
+    // Bulk filling for list screens: one row's values from firstCol on, several rows from `row` on, or a
+    // query.
     void SetRowValues(int row, const QVariantList& values, int firstCol = 1);
     void SetBlockValues(int row, const QList<QVariantList>& rows, int firstCol = 1);
     // Appends the query's remaining records after `afterRow`, field `fields[i]` into column i + 1 ("" skips a
@@ -203,7 +214,17 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    enum class Target { None, Sheet, Column, Row, Cell, Block, ColHeader, RowHeader };
+    enum class Target
+    {
+        None,
+        Sheet,
+        Column,
+        Row,
+        Cell,
+        Block,
+        ColHeader,
+        RowHeader
+    };
     Target cursorTarget() const;
     void applyStyle(const GridStyle& delta);
     GridStyle cursorStyle() const;
@@ -255,8 +276,8 @@ private:
     QColor m_grayArea = QColor(212, 212, 212);
     bool m_rowHeadersShow = true;
     bool m_colHeadersShow = true;
-    double m_rowHeight = 14;       // points, every row
-    double m_headerHeight = 16;    // points, column-header row
+    double m_rowHeight = 14;    // points, every row
+    double m_headerHeight = 16; // points, column-header row
     double m_headerFontSize = 10;
     std::vector<double> m_colWidths; // character units by column; [0] = row headers
     std::vector<bool> m_colHidden;

@@ -213,12 +213,15 @@ void TestModMainSql::failureInsideWriteWaitsForRollback_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("points of an unknown customer")
         << std::function<bool()>([] { return AdjustPoints("nobody", 5); })
-        << QStringLiteral("고객의 포인트 계산 중 오류가 발생하여 정상처리 되지 못했습니다.\r\n고객코드: nobody");
+        << QStringLiteral(
+               "고객의 포인트 계산 중 오류가 발생하여 정상처리 되지 못했습니다.\r\n고객코드: nobody");
     QTest::newRow("balance of an unknown store")
         << std::function<bool()>([] { return AdjustBalance("x'y", 5); })
-        << QStringLiteral("가맹점의 수수료 계산 중 오류가 발생하여 정상처리 되지 못했습니다.\r\n가맹점코드: x'y");
-    QTest::newRow("engine error") << std::function<bool()>([] { return ExecSQL("UPDATE 없는표 SET a = 1") >= 0; })
-                                  << QStringLiteral("Error ");
+        << QStringLiteral(
+               "가맹점의 수수료 계산 중 오류가 발생하여 정상처리 되지 못했습니다.\r\n가맹점코드: x'y");
+    QTest::newRow("engine error") << std::function<bool()>([] {
+        return ExecSQL("UPDATE 없는표 SET a = 1") >= 0;
+    }) << QStringLiteral("Error ");
     QTest::newRow("numbers used up") << std::function<bool()>([] {
         ExecSQL("INSERT INTO 고객 (코드, 전화1, 현포인트) VALUES ('19999999', '02-0000-0000', 0)");
         return !NextCode("고객", "코드", 8, "1").isEmpty();

@@ -67,14 +67,30 @@ void TestAutoDialer::dialDigits_data()
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("ddd");
     QTest::addColumn<QString>("digits");
-    QTest::newRow("own area dropped") << "02-1234-5678" << "02" << "12345678";
-    QTest::newRow("other area kept") << "031-123-4567" << "02" << "0311234567";
-    QTest::newRow("no area code set") << "02-1234-5678" << "" << "0212345678";
-    QTest::newRow("own area without dashes") << "0311234567" << "031" << "1234567";
-    QTest::newRow("area only inside") << "010-2020-3030" << "02" << "01020203030";
-    QTest::newRow("extension note") << "02-123-4567 내선2" << "02" << "1234567";
-    QTest::newRow("latin note") << "1234-5678 ext9" << "" << "12345678";
-    QTest::newRow("note glued on") << "031-123-4567(야간)" << "02" << "0311234567";
+    QTest::newRow("own area dropped") << "02-1234-5678"
+                                      << "02"
+                                      << "12345678";
+    QTest::newRow("other area kept") << "031-123-4567"
+                                     << "02"
+                                     << "0311234567";
+    QTest::newRow("no area code set") << "02-1234-5678"
+                                      << ""
+                                      << "0212345678";
+    QTest::newRow("own area without dashes") << "0311234567"
+                                             << "031"
+                                             << "1234567";
+    QTest::newRow("area only inside") << "010-2020-3030"
+                                      << "02"
+                                      << "01020203030";
+    QTest::newRow("extension note") << "02-123-4567 내선2"
+                                    << "02"
+                                    << "1234567";
+    QTest::newRow("latin note") << "1234-5678 ext9"
+                                << ""
+                                << "12345678";
+    QTest::newRow("note glued on") << "031-123-4567(야간)"
+                                   << "02"
+                                   << "0311234567";
 }
 
 void TestAutoDialer::dialDigits()
@@ -120,8 +136,8 @@ void TestAutoDialer::liftDuringCountdownDialsOnThatDevice()
     screen.calls.clear();
     dialer.Tick();
 
-    QCOMPARE(screen.calls,
-             (QStringList{QStringLiteral("stop"), QStringLiteral("hide"), QStringLiteral("send 1 0311234567")}));
+    QCOMPARE(screen.calls, (QStringList{QStringLiteral("stop"), QStringLiteral("hide"),
+                                        QStringLiteral("send 1 0311234567")}));
     QVERIFY(!dialer.Waiting());
     // A tick that was already queued changes nothing.
     dialer.Tick();

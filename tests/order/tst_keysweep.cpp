@@ -25,8 +25,14 @@ struct Key
 
 // Keys an operator presses without meaning to change the cell: they must leave a half-typed entry alone.
 const QList<Key> kIdleKeys = {
-    {Qt::Key_Shift, Qt::ShiftModifier}, {Qt::Key_Control, Qt::ControlModifier}, {Qt::Key_Alt, Qt::AltModifier},
-    {Qt::Key_Hangul},    {Qt::Key_Hangul_Hanja}, {Qt::Key_F1}, {Qt::Key_F12}, {Qt::Key_Insert},
+    {Qt::Key_Shift, Qt::ShiftModifier},
+    {Qt::Key_Control, Qt::ControlModifier},
+    {Qt::Key_Alt, Qt::AltModifier},
+    {Qt::Key_Hangul},
+    {Qt::Key_Hangul_Hanja},
+    {Qt::Key_F1},
+    {Qt::Key_F12},
+    {Qt::Key_Insert},
     {Qt::Key_S, Qt::ControlModifier},
 };
 
@@ -90,8 +96,7 @@ Scene mainScreen(const char* gridName, int col, int row)
     return s;
 }
 
-template <typename Picker>
-Scene picker(const std::function<void(Picker*)>& fill)
+template <typename Picker> Scene picker(const std::function<void(Picker*)>& fill)
 {
     Scene s;
     auto* p = new Picker;
@@ -128,8 +133,9 @@ void TestKeySweep::initTestCase()
 {
     m_db = std::make_unique<MainFixture>();
     MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
-    MainFixture::exec("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) "
-                      "VALUES ('2612081001', 1, 1, 1, 6175, 6175, 216, '', 62)");
+    MainFixture::exec(
+        "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) "
+        "VALUES ('2612081001', 1, 1, 1, 6175, 6175, 216, '', 62)");
     // Dialogs opened by a key (an editor from F2, a picker from Enter) close at once.
     m_previousModal = SetModalHandler([](QDialog*) { return int(QDialog::Rejected); });
 }
@@ -159,18 +165,18 @@ void TestKeySweep::sweep_data()
         static_cast<FrmMain*>(s.window.get())->LoadLines(QString());
         return s;
     }) << GridState::Empty;
-    QTest::newRow("main totals")
-        << SceneFactory([] { return mainScreen("spTotal", 3, 1); }) << GridState::Resting;
+    QTest::newRow("main totals") << SceneFactory([] { return mainScreen("spTotal", 3, 1); })
+                                 << GridState::Resting;
 
-    QTest::newRow("customer picker")
-        << SceneFactory([] { return picker<FrmCust_sel>([](FrmCust_sel* p) { p->FindRecords("5678"); }); })
-        << GridState::Resting;
+    QTest::newRow("customer picker") << SceneFactory([] {
+        return picker<FrmCust_sel>([](FrmCust_sel* p) { p->FindRecords("5678"); });
+    }) << GridState::Resting;
     QTest::newRow("customer picker, nothing found")
         << SceneFactory([] { return picker<FrmCust_sel>([](FrmCust_sel* p) { p->FindRecords("00000"); }); })
         << GridState::Empty;
-    QTest::newRow("store picker")
-        << SceneFactory([] { return picker<FrmMemb_sel>([](FrmMemb_sel* p) { p->Refresh_Sheet(); }); })
-        << GridState::Resting;
+    QTest::newRow("store picker") << SceneFactory([] {
+        return picker<FrmMemb_sel>([](FrmMemb_sel* p) { p->Refresh_Sheet(); });
+    }) << GridState::Resting;
     QTest::newRow("menu picker, check-box cell") << SceneFactory([] {
         return picker<FrmMenu_sel>([](FrmMenu_sel* p) {
             p->SetMultyMode();
@@ -201,7 +207,8 @@ void TestKeySweep::press(QWidget* window, const Key& k)
         handle = QGuiApplication::focusWindow();
     if (!handle)
         return;
-    // The keyboard sends text with printable keys only; Qt's helper knows no Hangul keys, so it is built here.
+    // The keyboard sends text with printable keys only; Qt's helper knows no Hangul keys, so it is built
+    // here.
     QString text;
     if (!(k.mods & (Qt::ControlModifier | Qt::AltModifier))) {
         if ((k.key >= Qt::Key_0 && k.key <= Qt::Key_9) || k.key == Qt::Key_Space)

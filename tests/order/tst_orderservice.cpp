@@ -21,7 +21,8 @@ struct Totals
 
 Totals totals()
 {
-    return {CountRows("주문내역"), GetFirstValue("SELECT SUM(수량) FROM 주문내역").toLongLong(),
+    return {CountRows("주문내역"),
+            GetFirstValue("SELECT SUM(수량) FROM 주문내역").toLongLong(),
             GetFirstValue("SELECT 주문시전화 FROM 주문").toString(),
             GetFirstValue("SELECT 현잔액 FROM 가맹점 WHERE 코드 = '1001'").toDouble(),
             GetFirstValue("SELECT 현포인트 FROM 고객 WHERE 코드 = '10000001'").toLongLong(),
@@ -51,8 +52,8 @@ void TestOrderService::writeAndPostingsAreOneUnit_data()
     const std::function<bool()> raise = [] {
         OrderService::Line more = kLine;
         more.quantity = 5;
-        return OrderService::UpdateLine("2612081001", 1, OrderService::LineField::Quantity, "1001", "10000001",
-                                        more, 100)
+        return OrderService::UpdateLine("2612081001", 1, OrderService::LineField::Quantity, "1001",
+                                        "10000001", more, 100)
             .ok();
     };
     const std::function<bool()> remove = [] {
@@ -64,7 +65,8 @@ void TestOrderService::writeAndPostingsAreOneUnit_data()
     };
     for (const char* failing : {"", "UPDATE 가맹점", "UPDATE 고객"}) {
         const QString f = QString::fromUtf8(failing);
-        const QString suffix = f.isEmpty() ? QStringLiteral(", all written") : QStringLiteral(", ") + f + " fails";
+        const QString suffix =
+            f.isEmpty() ? QStringLiteral(", all written") : QStringLiteral(", ") + f + " fails";
         QTest::newRow(qPrintable("new line" + suffix)) << insert << f;
         QTest::newRow(qPrintable("quantity raised" + suffix)) << raise << f;
         QTest::newRow(qPrintable("line deleted" + suffix)) << remove << f;
@@ -79,8 +81,9 @@ void TestOrderService::writeAndPostingsAreOneUnit()
     QFETCH(QString, failing);
     MainFixture f;
     MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
-    MainFixture::exec("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) "
-                      "VALUES ('2612081001', 1, 1, 1, 6175, 6175, 216, '', 62)");
+    MainFixture::exec(
+        "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) "
+        "VALUES ('2612081001', 1, 1, 1, 6175, 6175, 216, '', 62)");
     MainFixture::exec("UPDATE 가맹점 SET 현잔액 = 216 WHERE 코드 = '1001'");
     MainFixture::exec("UPDATE 고객 SET 현포인트 = 기초포인트 + 62 WHERE 코드 = '10000001'");
     ScriptedPrompter prompter;
@@ -98,14 +101,19 @@ void TestOrderService::writeAndPostingsAreOneUnit()
         QCOMPARE(totals(), before);
         return;
     }
-    // Whatever was written, every running total still equals its opening plus the charges stored on the lines.
+    // Whatever was written, every running total still equals its opening plus the charges stored on the
+    // lines.
     QVERIFY(!(totals() == before));
-    QCOMPARE(GetFirstValue("SELECT COUNT(*) FROM 가맹점 m WHERE m.현잔액 - m.기초잔액 <> (SELECT COALESCE(SUM(d.수수료), 0) "
-                           "FROM 주문 o INNER JOIN 주문내역 d ON o.주문번호 = d.주문번호 WHERE o.가맹점코드 = m.코드)")
-                 .toInt(),
-             0);
-    QCOMPARE(GetFirstValue("SELECT COUNT(*) FROM 고객 c WHERE c.현포인트 - c.기초포인트 <> (SELECT COALESCE(SUM(d.포인트), 0) "
-                           "FROM 주문 o INNER JOIN 주문내역 d ON o.주문번호 = d.주문번호 WHERE o.고객코드 = c.코드)")
+    QCOMPARE(
+        GetFirstValue(
+            "SELECT COUNT(*) FROM 가맹점 m WHERE m.현잔액 - m.기초잔액 <> (SELECT COALESCE(SUM(d.수수료), 0) "
+            "FROM 주문 o INNER JOIN 주문내역 d ON o.주문번호 = d.주문번호 WHERE o.가맹점코드 = m.코드)")
+            .toInt(),
+        0);
+    QCOMPARE(GetFirstValue(
+                 "SELECT COUNT(*) FROM 고객 c WHERE c.현포인트 - c.기초포인트 <> (SELECT "
+                 "COALESCE(SUM(d.포인트), 0) "
+                 "FROM 주문 o INNER JOIN 주문내역 d ON o.주문번호 = d.주문번호 WHERE o.고객코드 = c.코드)")
                  .toInt(),
              0);
 }

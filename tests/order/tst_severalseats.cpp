@@ -95,7 +95,8 @@ int runSeat(const QStringList& args)
             t.start();
             DbTransaction tx(gMainConn);
             if (!tx.active() ||
-                !gMainConn.exec(QStringLiteral("UPDATE 가맹점 SET 현잔액 = 현잔액 + 1 WHERE 코드 = '1002'")).ok ||
+                !gMainConn.exec(QStringLiteral("UPDATE 가맹점 SET 현잔액 = 현잔액 + 1 WHERE 코드 = '1002'"))
+                     .ok ||
                 !tx.commit())
                 return 5;
             slowest = qMax(slowest, t.elapsed());
@@ -132,16 +133,21 @@ QProcess* TestSeveralSeats::seat(const QStringList& args)
 void TestSeveralSeats::checkTotals()
 {
     // Every running total equals its opening plus the charges stored on its lines; no line lost its order.
-    QCOMPARE(GetFirstValue("SELECT COUNT(*) FROM 가맹점 m WHERE m.현잔액 - m.기초잔액 <> (SELECT COALESCE(SUM(d.수수료), "
-                           "0) FROM 주문 o INNER JOIN 주문내역 d ON o.주문번호 = d.주문번호 WHERE o.가맹점코드 = m.코드)")
-                 .toInt(),
-             0);
-    QCOMPARE(GetFirstValue("SELECT COUNT(*) FROM 고객 c WHERE c.현포인트 - c.기초포인트 <> (SELECT COALESCE(SUM(d.포인트), "
-                           "0) FROM 주문 o INNER JOIN 주문내역 d ON o.주문번호 = d.주문번호 WHERE o.고객코드 = c.코드)")
-                 .toInt(),
-             0);
-    QCOMPARE(GetFirstValue("SELECT COUNT(*) FROM 주문내역 d WHERE NOT EXISTS (SELECT 1 FROM 주문 o WHERE o.주문번호 = "
-                           "d.주문번호)")
+    QCOMPARE(
+        GetFirstValue(
+            "SELECT COUNT(*) FROM 가맹점 m WHERE m.현잔액 - m.기초잔액 <> (SELECT COALESCE(SUM(d.수수료), "
+            "0) FROM 주문 o INNER JOIN 주문내역 d ON o.주문번호 = d.주문번호 WHERE o.가맹점코드 = m.코드)")
+            .toInt(),
+        0);
+    QCOMPARE(
+        GetFirstValue(
+            "SELECT COUNT(*) FROM 고객 c WHERE c.현포인트 - c.기초포인트 <> (SELECT COALESCE(SUM(d.포인트), "
+            "0) FROM 주문 o INNER JOIN 주문내역 d ON o.주문번호 = d.주문번호 WHERE o.고객코드 = c.코드)")
+            .toInt(),
+        0);
+    QCOMPARE(GetFirstValue(
+                 "SELECT COUNT(*) FROM 주문내역 d WHERE NOT EXISTS (SELECT 1 FROM 주문 o WHERE o.주문번호 = "
+                 "d.주문번호)")
                  .toInt(),
              0);
 }

@@ -113,8 +113,8 @@ void TestStandbyList::deleteSelected_data()
     QTest::addColumn<QList<int>>("select");
     QTest::addColumn<QStringList>("left");
     QTest::addColumn<QString>("message");
-    QTest::newRow("nothing selected") << QList<int>{} << QStringList{"01", "02", "03"}
-                                      << QStringLiteral("삭제할 항목을 선택해 주세요.");
+    QTest::newRow("nothing selected")
+        << QList<int>{} << QStringList{"01", "02", "03"} << QStringLiteral("삭제할 항목을 선택해 주세요.");
     QTest::newRow("first and last") << QList<int>{0, 2} << QStringList{"02"} << QString();
     QTest::newRow("all three") << QList<int>{0, 1, 2} << QStringList{} << QString();
 }
@@ -191,12 +191,18 @@ void TestStandbyList::positionRestored_data()
     QTest::addColumn<QString>("x");
     QTest::addColumn<QString>("y");
     QTest::addColumn<bool>("moved");
-    QTest::newRow("both set") << "3000" << "1500" << true;
-    QTest::newRow("never saved") << "-1" << "-1" << false;
-    QTest::newRow("left zero") << "0" << "1500" << false;
-    QTest::newRow("not a number") << "abc" << "1500" << false;
-    QTest::newRow("infinite") << "inf" << "1500" << false;
-    QTest::newRow("absurdly far") << "3000" << "1e308" << false;
+    QTest::newRow("both set") << "3000"
+                              << "1500" << true;
+    QTest::newRow("never saved") << "-1"
+                                 << "-1" << false;
+    QTest::newRow("left zero") << "0"
+                               << "1500" << false;
+    QTest::newRow("not a number") << "abc"
+                                  << "1500" << false;
+    QTest::newRow("infinite") << "inf"
+                              << "1500" << false;
+    QTest::newRow("absurdly far") << "3000"
+                                  << "1e308" << false;
 }
 
 void TestStandbyList::positionRestored()
