@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QUrl>
 
 #include <cmath>
 #include <exception>
@@ -146,6 +147,8 @@ bool ReadOptions()
 bool InitApp()
 {
     try {
+        SetAddressOpener(
+            [](const QString& address) { return CurrentPlatform().OpenExternally(QUrl(address)); });
         FileModes::RestrictNewFiles();
         gIsNT = true;
         gGridRowHeight =

@@ -3,7 +3,6 @@
 #include "db/DbError.h"
 #include "ui/MsgBox.h"
 
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 
@@ -11,6 +10,12 @@ DbConnection gMainConn;
 DbConnection gReportConn;
 
 namespace {
+AddressOpener& addressOpener()
+{
+    static AddressOpener opener;
+    return opener;
+}
+
 // Only the shared database counts: the seat's own report database keeps no other seat waiting.
 const bool g_probeInstalled = [] {
     SetWriteTransactionProbe([] { return gMainConn.transactionDepth() > 0; });
@@ -20,6 +25,11 @@ const bool g_probeInstalled = [] {
 
 const QString kMainDbPassword = QStringLiteral("qz4815");
 const QString kDataAccessDownloadUrl = QStringLiteral("https://www.sqlite.org/download.html");
+
+void SetAddressOpener(AddressOpener opener)
+{
+    addressOpener() = std::move(opener);
+}
 
 bool OpenConnection(DbConnection& conn, const QString& filePath, const QString& password, bool readOnly)
 {
@@ -39,8 +49,8 @@ bool OpenConnection(DbConnection& conn, const QString& filePath, const QString& 
                 "당사 홈페이지 자료실 8번[데이타전송/임대회원용 설치파일]에서 다운로드하여 설치하세요.") +
             kCrLf + QStringLiteral("지금 다운로드 하시겠습니까?"),
         QStringLiteral("MDAC누락"), false);
-    if (a == MsgAnswer::Yes)
-        QProcess::startDetached(QStringLiteral("xdg-open"), {kDataAccessDownloadUrl});
+    if (a == MsgAnswer::Yes && addressOpener())
+        addressOpener()(kDataAccessDownloadUrl);
     return false;
 }
 
