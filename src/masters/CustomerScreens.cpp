@@ -1,5 +1,6 @@
 #include "masters/CustomerScreens.h"
 
+#include "masters/FrmCust_admin.h"
 #include "masters/FrmCust_save.h"
 #include "masters/FrmCust_sel.h"
 #include "ui/ScreenCatalogue.h"
@@ -10,4 +11,5 @@ void RegisterCustomerScreens()
                                     [] { return std::make_unique<FrmCust_sel>(); });
     ScreenCatalogue::RegisterEditor(QStringLiteral("FrmCust_save"),
                                     [] { return std::make_unique<FrmCust_save>(); });
+    ScreenCatalogue::Register(FrmCust_admin::Entry());
 }

@@ -1,4 +1,5 @@
 #pragma once
 
-// Puts the customer picker "FrmCust_sel" and editor "FrmCust_save" in the screen catalogue for PickCustomer.
+// Puts the customer picker "FrmCust_sel" and editor "FrmCust_save" (for PickCustomer) and the customer list
+// "FrmCust_admin" (menu entry mnuBasic_Cust) in the screen catalogue.
 void RegisterCustomerScreens();

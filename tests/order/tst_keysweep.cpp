@@ -1,4 +1,5 @@
 #include "MainFixture.h"
+#include "masters/FrmCust_admin.h"
 #include "masters/FrmCust_sel.h"
 #include "masters/FrmMemb_sel.h"
 #include "masters/FrmMenu_sel.h"
@@ -174,6 +175,11 @@ void TestKeySweep::sweep_data()
     QTest::newRow("customer picker, nothing found")
         << SceneFactory([] { return picker<FrmCust_sel>([](FrmCust_sel* p) { p->FindRecords("00000"); }); })
         << GridState::Empty;
+    QTest::newRow("customer list") << SceneFactory([] {
+        return picker<FrmCust_admin>([](FrmCust_admin* l) { l->Search(); });
+    }) << GridState::Resting;
+    QTest::newRow("customer list, not searched")
+        << SceneFactory([] { return picker<FrmCust_admin>([](FrmCust_admin*) {}); }) << GridState::Empty;
     QTest::newRow("store picker") << SceneFactory([] {
         return picker<FrmMemb_sel>([](FrmMemb_sel* p) { p->Refresh_Sheet(); });
     }) << GridState::Resting;

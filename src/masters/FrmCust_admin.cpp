@@ -1,0 +1,211 @@
+#include "masters/FrmCust_admin.h"
+
+#include "app/MduMainUi.h"
+#include "db/DbError.h"
+#include "db/MduAdoDB.h"
+#include "db/modDBQuery.h"
+#include "masters/FrmCust_save.h"
+#include "ui/ModalSeam.h"
+#include "ui/MsgBox.h"
+#include "ui/SpreadGrid.h"
+#include "ui/TextUtil.h"
+#include "ui/modFormIni.h"
+#include "ui/modSpread60.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+namespace {
+qint64 pointsOf(const QString& shown)
+{
+    QString digits = shown;
+    digits.remove(QLatin1Char(','));
+    return qint64(Val(digits));
+}
+} // namespace
+
+FrmCust_admin::FrmCust_admin(QWidget* parent) : ListScreen(parent)
+{
+    setObjectName(QStringLiteral("FrmCust_admin"));
+    setWindowTitle(QStringLiteral("고객 관리"));
+    resize(900, 560);
+
+    SpreadGrid* grid = spList();
+    grid->SetMaxCols(ColCount);
+    CommonSpreadDesign(grid, true, true, false, true);
+    grid->SetColHeaders({QStringLiteral("코드"), QStringLiteral("전화번호1"), QStringLiteral("전화번호2"),
+                         QStringLiteral("전화번호3"), QStringLiteral("우편번호"), QStringLiteral("주소"),
+                         QStringLiteral("현PT"), QStringLiteral("메모")});
+    const double widths[] = {9, 13, 13, 13, 8, 34, 8, 16};
+    for (int c = 1; c <= ColCount; ++c)
+        grid->SetColWidth(c, widths[c - 1]);
+    SetNumberColumn(grid, ColPoints);
+
+    AddFindKey(QStringLiteral("전화번호"), QStringLiteral("전화1,전화2,전화3,전화4"));
+    AddFindKey(QStringLiteral("기본주소"), QStringLiteral("주소1"));
+    AddFindKey(QStringLiteral("번지"), QStringLiteral("주소2"));
+    AddFindKey(QStringLiteral("메모"), QStringLiteral("메모"));
+    FillFindModeCombo(cmbFindOP());
+    RefreshRecCount();
+
+    CenterForm(this);
+    FinishLayout();
+}
+
+FrmCust_admin::~FrmCust_admin() = default;
+
+ScreenEntry FrmCust_admin::Entry()
+{
+    return CatalogueEntry(QStringLiteral("FrmCust_admin"), QStringLiteral("고객 관리"),
+                          QStringLiteral("mnuBasic_Cust"), [] { return new FrmCust_admin; });
+}
+
+void FrmCust_admin::RefreshRecCount()
+{
+    try {
+        SetRecCount(CountRows(QStringLiteral("고객")));
+    } catch (const DbException& e) {
+        ShowErrorInfo(QStringLiteral("자료수를 읽는 중 오류가 발생했습니다."), e.info());
+    }
+}
+
+int FrmCust_admin::Search()
+{
+    if (!CheckSearchText(htName()->text()))
+        return 0;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    SpreadGrid* grid = spList();
+    const int remembered = grid->ActiveRow();
+    grid->SetMaxRows(0);
+    Recordset rs;
+    QList<QVariantList> rows;
+    if (OpenQuery(rs, QStringLiteral("SELECT * FROM 고객") + SearchWhere() +
+                          QStringLiteral(" ORDER BY 주소1, 주소2")) >= 0) {
+        const int iCode = rs.fieldIndex(QStringLiteral("코드"));
+        const int iTel1 = rs.fieldIndex(QStringLiteral("전화1"));
+        const int iTel2 = rs.fieldIndex(QStringLiteral("전화2"));
+        const int iTel3 = rs.fieldIndex(QStringLiteral("전화3"));
+        const int iPost = rs.fieldIndex(QStringLiteral("우편번호"));
+        const int iAddr1 = rs.fieldIndex(QStringLiteral("주소1"));
+        const int iAddr2 = rs.fieldIndex(QStringLiteral("주소2"));
+        const int iPoints = rs.fieldIndex(QStringLiteral("현포인트"));
+        const int iMemo = rs.fieldIndex(QStringLiteral("메모"));
+        rows.reserve(rs.RecordCount());
+        for (const QVariantList& r : rs.rows())
+            rows << QVariantList{NullToStr(r.value(iCode)),
+                                 NullToStr(r.value(iTel1)),
+                                 NullToStr(r.value(iTel2)),
+                                 NullToStr(r.value(iTel3)),
+                                 NullToStr(r.value(iPost)),
+                                 NullToStr(r.value(iAddr1)) + QLatin1Char(' ') + NullToStr(r.value(iAddr2)),
+                                 qint64(r.value(iPoints).toDouble()),
+                                 NullToStr(r.value(iMemo))};
+        rs.close();
+    }
+    grid->SetMaxRows(int(rows.size()));
+    grid->SetBlockValues(1, rows);
+    if (!rows.isEmpty())
+        grid->SetActiveCell(ColAddr, remembered >= 1 && remembered <= rows.size() ? remembered : 1);
+    QApplication::restoreOverrideCursor();
+    return int(rows.size());
+}
+
+QString FrmCust_admin::SelectedCode() const
+{
+    const int row = spList()->ActiveRow();
+    if (spList()->MaxRows() <= 0 || row < 1)
+        return QString();
+    return spList()->CellText(ColCode, row);
+}
+
+void FrmCust_admin::runEditor(EditorMode mode, const QString& code)
+{
+    FrmCust_save editor(this);
+    editor.Init(mode, this, code);
+    if (mode == EditorMode::Add) {
+        editor.chkContinueAdd()->setVisible(true);
+        editor.chkContinueAdd()->setChecked(true);
+    }
+    PlaceFormAt(&editor, pnlTop(), 0, 0);
+    ExecModal(&editor);
+    spList()->setFocus();
+}
+
+void FrmCust_admin::AddRecord()
+{
+    runEditor(EditorMode::Add, QString());
+}
+
+void FrmCust_admin::EditRecord()
+{
+    const QString code = SelectedCode();
+    if (code.isEmpty()) {
+        ShowInfo(QStringLiteral("먼저 그리드에서 수정할 자료를 선택하세요."));
+        spList()->setFocus();
+        return;
+    }
+    runEditor(EditorMode::Edit, code);
+}
+
+void FrmCust_admin::DeleteRecord()
+{
+    SpreadGrid* grid = spList();
+    const QString code = SelectedCode();
+    if (code.isEmpty()) {
+        ShowInfo(QStringLiteral("먼저 그리드에서 삭제할 자료를 선택하세요."));
+        return;
+    }
+    const int row = grid->ActiveRow();
+    if (AskYesNo(FormatMessage(QStringLiteral("선택된『 %0 』자료를 정말로 삭제 하시겠습니까?"),
+                               {grid->CellText(ColAddr, row)}),
+                 {}, true) != MsgAnswer::Yes)
+        return;
+    // Orders and services keep the customer's code: the schema's relationships refuse the delete then.
+    const DbConnection::ExecResult r =
+        gMainConn.exec(QStringLiteral("DELETE FROM 고객 WHERE 코드 = ") + SQLLiteral(code));
+    if (!r.ok) {
+        if (r.error.number == DbErr::kUnspecified)
+            ShowInfo(QStringLiteral("해당 자료가 다른자료와 연결되어 있어 삭제할 수 없습니다."));
+        else
+            ShowErrorInfo(QStringLiteral("자료를 삭제하는 중 오류가 발생했습니다."), r.error);
+    } else if (r.rowsAffected == 0) {
+        ShowWarning(FormatMessage(QStringLiteral("코드『%0』에 해당하는 자료를 삭제 할 수 없습니다.\r\n\r\n"
+                                                 "이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."),
+                                  {code}));
+    } else {
+        DeleteGridRow(grid, row, true, true);
+        RefreshRecCount();
+    }
+    grid->setFocus();
+}
+
+void FrmCust_admin::RowDoubleClicked(int row)
+{
+    // The sales report of the customer opens here once that report exists.
+    Q_UNUSED(row);
+    spList()->setFocus();
+}
+
+void FrmCust_admin::SyncUpdateCust(RecordEditor* editor, EditorMode mode)
+{
+    auto* ed = dynamic_cast<FrmCust_save*>(editor);
+    if (!ed)
+        return;
+    SpreadGrid* grid = spList();
+    int row = grid->ActiveRow();
+    if (mode == EditorMode::Add || row < 1 || grid->MaxRows() < 1) {
+        row = grid->MaxRows() + 1;
+        grid->SetMaxRows(row);
+        if (mode == EditorMode::Add)
+            RefreshRecCount();
+    }
+    grid->SetRowValues(
+        row, {ed->FieldText(FrmCust_save::FCode), ed->FieldText(FrmCust_save::FTel1),
+              ed->FieldText(FrmCust_save::FTel2), ed->FieldText(FrmCust_save::FTel3),
+              ed->FieldText(FrmCust_save::FPost),
+              ed->FieldText(FrmCust_save::FAddr1) + QLatin1Char(' ') + ed->FieldText(FrmCust_save::FAddr2),
+              pointsOf(ed->FieldText(FrmCust_save::FCurPoints)), ed->FieldText(FrmCust_save::FMemo)});
+    grid->SetActiveCell(qMax(grid->ActiveCol(), 1), row);
+}

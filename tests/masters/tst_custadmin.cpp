@@ -1,0 +1,197 @@
+#include "DbFixture.h"
+#include "app/Globals.h"
+#include "db/modDBQuery.h"
+#include "masters/CustomerScreens.h"
+#include "masters/FrmCust_admin.h"
+#include "masters/FrmCust_save.h"
+#include "support/ScriptedPrompter.h"
+#include "ui/ByteLimitedLineEdit.h"
+#include "ui/ModalSeam.h"
+#include "ui/ScreenCatalogue.h"
+#include "ui/SpreadGrid.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+QStringList gridCodes(const FrmCust_admin& screen)
+{
+    QStringList codes;
+    for (int r = 1; r <= screen.spList()->MaxRows(); ++r)
+        codes << screen.spList()->CellText(FrmCust_admin::ColCode, r);
+    return codes;
+}
+} // namespace
+
+// The customer list: its search operators, total, deletes and what the editor reports back.
+class TestCustAdmin : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void search_data();
+    void search();
+    void deleting();
+    void editorSavesShowInList();
+    void catalogued();
+
+private:
+    DbFixture* m_db = nullptr;
+};
+
+void TestCustAdmin::init()
+{
+    m_db = new DbFixture;
+    gTerminalID = "1";
+    const char* rows[][7] = {
+        {"10000001", "02-111-5678", "", "", "", "서울 종로구 가회동", "1번지"},
+        {"10000002", "02-222-0000", "", "", "031-333-5678", "서울 종로구 삼청동", "2번지"},
+        {"10000003", "02-1234-9999", "02-7777-1234", "", "", "서울 중구 명동", "3번지"},
+        {"10000004", "010-5555-6666", "", "", "", "경기 중구 필동", "12'3번지"},
+        {"10000005", "8888-1111", "", "02-8888-1111", "", "서울 용산구 후암동", "5번지"},
+    };
+    for (const auto& r : rows) {
+        QString sql = "INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 주소1, 주소2, 메모, 현포인트, "
+                      "기초포인트) VALUES (";
+        for (int i = 0; i < 7; ++i)
+            sql += (i ? ", " : "") + SQLLiteral(QString::fromUtf8(r[i]));
+        QCOMPARE(ExecSQL(sql + ", '', 1200, 0)"), 1);
+    }
+}
+
+void TestCustAdmin::cleanup()
+{
+    SetModalHandler({});
+    delete m_db;
+    m_db = nullptr;
+    gTerminalID = "0";
+}
+
+void TestCustAdmin::search_data()
+{
+    QTest::addColumn<int>("key"); // 0 전화번호, 1 기본주소
+    QTest::addColumn<int>("op");  // 0 contains, 1 starts with, 2 ends with, 3 equals
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("codes"); // in the order listed
+    const QStringList all{"10000004", "10000005", "10000001", "10000002", "10000003"};
+    QTest::newRow("empty text lists all by address") << 0 << 0 << "" << all;
+    QTest::newRow("tel contains, 전화4 alone") << 0 << 0 << "5678" << QStringList{"10000001", "10000002"};
+    QTest::newRow("tel starts") << 0 << 1 << "02-1" << QStringList{"10000001", "10000003"};
+    QTest::newRow("tel ends") << 0 << 2 << "1111" << QStringList{"10000005"};
+    QTest::newRow("tel equals 전화2") << 0 << 3 << "02-7777-1234" << QStringList{"10000003"};
+    QTest::newRow("tel contains a wildcard") << 0 << 0 << "%" << QStringList{};
+    QTest::newRow("address contains") << 1 << 0 << "중구" << QStringList{"10000004", "10000003"};
+    QTest::newRow("address starts") << 1 << 1 << "서울 종로" << QStringList{"10000001", "10000002"};
+    QTest::newRow("address ends") << 1 << 2 << "동" << all;
+    QTest::newRow("address equals") << 1 << 3 << "서울 중구 명동" << QStringList{"10000003"};
+    QTest::newRow("address equals a part") << 1 << 3 << "서울" << QStringList{};
+}
+
+void TestCustAdmin::search()
+{
+    QFETCH(int, key);
+    QFETCH(int, op);
+    QFETCH(QString, text);
+    QFETCH(QStringList, codes);
+    ScriptedPrompter prompter;
+    FrmCust_admin screen;
+    QCOMPARE(screen.Search(), 5);
+    screen.spList()->SetActiveCell(1, 4);
+    screen.cmbFindKey()->setCurrentIndex(key);
+    screen.cmbFindOP()->setCurrentIndex(op);
+    screen.htName()->setText(text);
+    QCOMPARE(screen.Search(), int(codes.size()));
+    QCOMPARE(gridCodes(screen), codes);
+    if (!codes.isEmpty())
+        QCOMPARE(screen.spList()->ActiveRow(), codes.size() >= 4 ? 4 : 1);
+    // The total counts every customer, not the ones found.
+    QCOMPARE(screen.lblRecCount()->text(), QString("5"));
+    QCOMPARE(prompter.count(), 0);
+}
+
+void TestCustAdmin::deleting()
+{
+    QCOMPARE(
+        ExecSQL("INSERT INTO 가맹점 (코드, 상호, 현잔액, 기초잔액, 수수료율) VALUES ('S1', '가게', 0, 0, 0)"),
+        1);
+    QCOMPARE(ExecSQL("INSERT INTO 주문 (주문번호, 고객코드, 가맹점코드, 주문일자, 주문시간, 통보시간) "
+                     "VALUES ('2501011001', '10000004', 'S1', '2025-01-01', '12:00', '')"),
+             1);
+    ScriptedPrompter prompter;
+    FrmCust_admin screen;
+    screen.Search();
+    // A customer with an order is refused; the order keeps its customer.
+    screen.spList()->SetActiveCell(1, 1);
+    prompter.answer(MsgAnswer::Yes);
+    screen.DeleteRecord();
+    QCOMPARE(prompter.texts().at(prompter.count() - 2),
+             QString("선택된『 경기 중구 필동 12'3번지 』자료를 정말로 삭제 하시겠습니까?"));
+    QCOMPARE(prompter.lastText(), QString("해당 자료가 다른자료와 연결되어 있어 삭제할 수 없습니다."));
+    QCOMPARE(screen.spList()->MaxRows(), 5);
+    QCOMPARE(CountRows("주문", "고객코드 = '10000004'"), 1);
+    QCOMPARE(screen.lblRecCount()->text(), QString("5"));
+    // One without orders goes, and the total follows.
+    screen.spList()->SetActiveCell(1, 2);
+    prompter.answer(MsgAnswer::Yes);
+    screen.DeleteRecord();
+    QCOMPARE(prompter.lastText(), QString("자료를 삭제하였습니다."));
+    QCOMPARE(gridCodes(screen), QStringList({"10000004", "10000001", "10000002", "10000003"}));
+    QCOMPARE(screen.lblRecCount()->text(), QString("4"));
+    QCOMPARE(prompter.unexpected(), 0);
+}
+
+void TestCustAdmin::editorSavesShowInList()
+{
+    ScriptedPrompter prompter;
+    FrmCust_admin screen;
+    screen.htName()->setText("5678");
+    QCOMPARE(screen.Search(), 2);
+    bool continueTicked = false;
+    SetModalHandler([&](QDialog* d) {
+        auto* ed = qobject_cast<FrmCust_save*>(d);
+        if (!ed)
+            return int(QDialog::Rejected);
+        if (ed->mode() == EditorMode::Add) {
+            continueTicked = ed->chkContinueAdd()->isVisibleTo(ed) && ed->chkContinueAdd()->isChecked();
+            ed->htField(FrmCust_save::FTel1)->setText("0212345678");
+            ed->htField(FrmCust_save::FAddr1)->setText("가평 읍내");
+        } else {
+            ed->htField(FrmCust_save::FMemo)->setText("수정됨");
+        }
+        ed->findChild<QPushButton*>("btnSave")->click();
+        return int(QDialog::Accepted);
+    });
+    // Added: the last row, wherever it would sort, and one more in the total.
+    screen.AddRecord();
+    QVERIFY(continueTicked);
+    QCOMPARE(gridCodes(screen), QStringList({"10000001", "10000002", "10000006"}));
+    QCOMPARE(screen.spList()->CellText(FrmCust_admin::ColTel1, 3), QString("02-1234-5678"));
+    QCOMPARE(screen.spList()->CellText(FrmCust_admin::ColAddr, 3), QString("가평 읍내 "));
+    QCOMPARE(screen.spList()->ActiveRow(), 3);
+    QCOMPARE(screen.lblRecCount()->text(), QString("6"));
+    // Edited: the active row in place.
+    screen.spList()->SetActiveCell(1, 1);
+    screen.EditRecord();
+    QCOMPARE(gridCodes(screen), QStringList({"10000001", "10000002", "10000006"}));
+    QCOMPARE(screen.spList()->CellText(FrmCust_admin::ColMemo, 1), QString("수정됨"));
+    QCOMPARE(screen.spList()->CellText(FrmCust_admin::ColPoints, 1), QString("1200"));
+    QCOMPARE(screen.lblRecCount()->text(), QString("6"));
+}
+
+void TestCustAdmin::catalogued()
+{
+    RegisterCustomerScreens();
+    const ScreenEntry* entry = ScreenCatalogue::Instance().FindByMenuEntry("mnuBasic_Cust");
+    QVERIFY(entry);
+    QCOMPARE(entry->name, QString("FrmCust_admin"));
+    QCOMPARE(entry->description, QString("고객 관리"));
+    QCOMPARE(entry->gate, ScreenGate::Authority);
+}
+
+QTEST_MAIN(TestCustAdmin)
+#include "tst_custadmin.moc"
