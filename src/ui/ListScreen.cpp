@@ -1,6 +1,7 @@
 #include "ui/ListScreen.h"
 
 #include "db/modDBQuery.h"
+#include "reports/modExcel.h"
 #include "ui/GridPrinter.h"
 #include "ui/SpreadGrid.h"
 #include "ui/modFormIni.h"
@@ -136,6 +137,11 @@ void ListScreen::addKey(const QKeySequence& key, const std::function<void()>& ac
 void ListScreen::PrintList()
 {
     gGridPrinter->PrintSpread(m_spList, windowTitle(), PrintTitle(), QString(), 2, 0.5, 0.5, 0.5, 0.5);
+}
+
+void ListScreen::ExportList()
+{
+    ExportToExcelFile(m_spList, QStringLiteral("Sheet1"), true);
 }
 
 void ListScreen::AddFindKey(const QString& text, const QString& columns)

@@ -43,8 +43,9 @@ public:
     virtual void DeleteRecord() {}
     // Double-click on a data row.
     virtual void RowDoubleClicked(int row) { Q_UNUSED(row); }
-    // "엑셀": the spreadsheet export of the list.
-    virtual void ExportList() {}
+    // "엑셀": the spreadsheet export of the list (spList, sheet "Sheet1"); a screen exporting another grid
+    // overrides it.
+    virtual void ExportList();
     // "인쇄": the list through the grid printer with the window caption and PrintTitle.
     virtual void PrintList();
     virtual QString PrintTitle() const { return windowTitle(); }

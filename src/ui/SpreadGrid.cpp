@@ -1,10 +1,13 @@
 #include "ui/SpreadGrid.h"
 
+#include "app/Clock.h"
+#include "reports/XlsxWriter.h"
 #include "ui/GridDelegate.h"
 #include "ui/GridHeaderView.h"
 #include "ui/SpreadGridModel.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -1512,4 +1515,75 @@ void SpreadGrid::passKeyOutward(QKeyEvent* e)
         return;
     e->accept();
     QCoreApplication::sendEvent(parentWidget(), e);
+}
+
+namespace {
+XlsxSheet::Cell exportCell(const QString& text, const GridStyle& style)
+{
+    XlsxSheet::Cell cell;
+    cell.bold = style.fontBold;
+    cell.vCentre = style.vAlign == VAlignCenter;
+    cell.locked = style.lock;
+    switch (style.hAlign) {
+    case HAlignLeft:
+        cell.align = XlsxSheet::Cell::Align::Left;
+        break;
+    case HAlignRight:
+        cell.align = XlsxSheet::Cell::Align::Right;
+        break;
+    case HAlignCenter:
+        cell.align = XlsxSheet::Cell::Align::Centre;
+        break;
+    default:
+        break;
+    }
+    if (text.isEmpty())
+        return cell;
+    bool number = false;
+    const double value = text.toDouble(&number);
+    if (number && (style.type == CellTypeNumber || style.type == CellTypeCurrency)) {
+        cell.kind = XlsxSheet::Cell::Kind::Number;
+        cell.number = value;
+        const int dec = std::clamp(style.decPlaces, 0, 10);
+        cell.numberFormat = QString::fromLatin1(style.showSep ? "#,##0" : "0");
+        if (dec > 0)
+            cell.numberFormat += QLatin1Char('.') + QString(dec, QLatin1Char('0'));
+        return cell;
+    }
+    cell.kind = XlsxSheet::Cell::Kind::Text;
+    cell.text = text;
+    return cell;
+}
+} // namespace
+
+bool SpreadGrid::ExportToExcel(const QString& file, const QString& sheetName, const QString& logFile)
+{
+    XlsxSheet sheet;
+    sheet.name = sheetName;
+    const int rows = DataRowCnt(), cols = MaxCols();
+    sheet.rows.resize(static_cast<size_t>(rows));
+    for (int r = 1; r <= rows; ++r) {
+        auto& line = sheet.rows[static_cast<size_t>(r - 1)];
+        line.reserve(static_cast<size_t>(cols));
+        for (int c = 1; c <= cols; ++c)
+            line.push_back(exportCell(m_model->text(c, r), m_model->resolved(c, r)));
+    }
+    for (int c = 1; c <= cols; ++c) {
+        sheet.colWidths.push_back(ColWidth(c));
+        sheet.colHidden.push_back(ColHidden(c));
+    }
+    QString error;
+    const bool written = WriteXlsxFile(file, sheet, &error);
+    if (!logFile.isEmpty()) {
+        QFile log(logFile);
+        if (log.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            const QString stamp = Clock::Now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            QString text = stamp + QStringLiteral(" export ") + file + QStringLiteral(" sheet ") + sheetName +
+                           QStringLiteral(": %1 rows, %2 columns\r\n").arg(rows).arg(cols);
+            text += written ? QStringLiteral("written\r\n")
+                            : QStringLiteral("failed: ") + error + QStringLiteral("\r\n");
+            log.write(text.toUtf8());
+        }
+    }
+    return written;
 }

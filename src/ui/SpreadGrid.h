@@ -183,6 +183,11 @@ public:
     void SetEditMode(bool on);
     bool IsEditing() const { return m_editing; }
 
+    // The rows up to the last one holding data and every column into a one-sheet .xlsx file: numbers as
+    // numbers in the cell's shown format, the rest as text, widths after the columns'; logFile (when not "")
+    // records the run. True when the file was written.
+    bool ExportToExcel(const QString& file, const QString& sheetName, const QString& logFile);
+
     // Parts for the printer, the layout store and tests.
     QTableView* view() const { return m_view; }
     QLineEdit* editor() const { return m_editor; }

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+// One worksheet as plain data, written to an .xlsx file by WriteXlsxFile without any widget.
+struct XlsxSheet
+{
+    struct Cell
+    {
+        enum class Kind
+        {
+            Empty,
+            Text,
+            Number
+        };
+        enum class Align
+        {
+            General,
+            Left,
+            Centre,
+            Right
+        };
+
+        Kind kind = Kind::Empty;
+        QString text;
+        double number = 0;
+        QString numberFormat; // e.g. "#,##0"; "" = the spreadsheet's general format
+        bool bold = false;
+        Align align = Align::General;
+        bool vCentre = false;
+        bool locked = true; // takes effect only where the spreadsheet program protects the sheet
+    };
+
+    QString name;
+    std::vector<std::vector<Cell>> rows; // rows[r][c], both from 0
+    std::vector<double> colWidths;       // in characters; <= 0 keeps the default width
+    std::vector<bool> colHidden;
+};
+
+// Writes sheet as the only worksheet of a new workbook at file, replacing it; on failure error (when given)
+// tells why.
+bool WriteXlsxFile(const QString& file, const XlsxSheet& sheet, QString* error = nullptr);

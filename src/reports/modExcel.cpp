@@ -1,0 +1,167 @@
+#include "reports/modExcel.h"
+
+#include "app/AppPaths.h"
+#include "app/Clock.h"
+#include "app/Platform.h"
+#include "ui/MsgBox.h"
+#include "ui/SpreadGrid.h"
+#include "ui/SpreadGridModel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <optional>
+#include <vector>
+
+namespace {
+const QString kXlsx = QStringLiteral(".xlsx");
+const QString kLog = QStringLiteral("LOG.TXT");
+constexpr int kMaxCounter = 999;
+
+// Every cell's lock as it was, so cells the screen left editable (a tick column) stay editable afterwards.
+class LockSnapshot
+{
+public:
+    explicit LockSnapshot(const SpreadGrid& grid)
+        : m_cols(grid.MaxCols()), m_rows(grid.MaxRows()), m_sheet(grid.model()->sheetStyle().lock)
+    {
+        m_locks.reserve(static_cast<size_t>(m_cols) * static_cast<size_t>(m_rows));
+        for (int r = 1; r <= m_rows; ++r)
+            for (int c = 1; c <= m_cols; ++c)
+                m_locks.push_back(grid.IsLocked(c, r));
+    }
+
+    void restore(SpreadGrid& grid) const
+    {
+        setLock(grid, -1, -1, m_sheet);
+        // Whole columns first, so an unlocked tick column costs one setting rather than one per row.
+        for (int c = 1; c <= m_cols; ++c) {
+            bool uniform = m_rows > 0;
+            for (int r = 1; r <= m_rows && uniform; ++r)
+                uniform = at(c, r) == at(c, 1);
+            if (uniform && at(c, 1) != m_sheet)
+                setLock(grid, c, -1, at(c, 1));
+        }
+        for (int r = 1; r <= m_rows; ++r)
+            for (int c = 1; c <= m_cols; ++c)
+                if (grid.IsLocked(c, r) != at(c, r))
+                    setLock(grid, c, r, at(c, r));
+    }
+
+private:
+    bool at(int col, int row) const
+    {
+        return m_locks[static_cast<size_t>(row - 1) * static_cast<size_t>(m_cols) +
+                       static_cast<size_t>(col - 1)];
+    }
+    static void setLock(SpreadGrid& grid, int col, int row, bool on)
+    {
+        grid.SetBlockMode(false);
+        grid.SetCol(col);
+        grid.SetRow(row);
+        grid.SetLock(on);
+    }
+
+    int m_cols;
+    int m_rows;
+    bool m_sheet;
+    std::vector<bool> m_locks;
+};
+
+void setAllLocks(SpreadGrid& grid, bool on)
+{
+    grid.SetBlockMode(false);
+    grid.SetCol(-1);
+    grid.SetRow(-1);
+    grid.SetLock(on);
+}
+
+// Column headings as ordinary rows above the data, in the grid's column order.
+void insertHeadingRows(SpreadGrid& grid, int headings)
+{
+    grid.SetMaxRows(grid.MaxRows() + headings);
+    grid.SetBlockMode(false);
+    for (int r = 1; r <= headings; ++r) {
+        grid.InsertRows(r, 1);
+        for (int c = 1; c <= grid.MaxCols(); ++c) {
+            grid.SetCol(c);
+            grid.SetRow(r);
+            grid.SetCellType(CellTypeStaticText);
+            grid.SetTypeHAlign(HAlignCenter);
+            grid.SetTypeVAlign(VAlignCenter);
+            grid.SetFontBold(true);
+            grid.SetText(c, r, grid.ColHeaderText(c, r));
+        }
+    }
+}
+
+void removeHeadingRows(SpreadGrid& grid, int headings)
+{
+    grid.DeleteRows(1, headings);
+    grid.SetMaxRows(grid.MaxRows() - headings);
+}
+} // namespace
+
+QString ExportStem(const QString& folder, const QDateTime& moment)
+{
+    const QString base =
+        QDir(folder).filePath(QStringLiteral("Exp") + moment.toString(QStringLiteral("yyMMdd_HHmmss")));
+    for (int n = 1; n <= kMaxCounter; ++n) {
+        const QString stem = n == 1 ? base : base + QStringLiteral("_%1").arg(n);
+        if (!QFileInfo::exists(stem + kXlsx) && !QFileInfo::exists(stem + kLog))
+            return stem;
+    }
+    return QString();
+}
+
+void ExportToExcelFile(SpreadGrid* grid, const QString& sheetName, bool unlock)
+{
+    if (!grid)
+        return;
+    if (grid->DataRowCnt() == 0) {
+        ShowInfo(QStringLiteral("엑셀로 보낼 데이터가 없습니다.") + kCrLf +
+                 QStringLiteral("자료 검색후 엑셀로 보내세요."));
+        return;
+    }
+    if (AskYesNo(QStringLiteral("엑셀로 자료를 내보내기 하시겠습니까?"), {}, true) != MsgAnswer::Yes)
+        return;
+
+    // The screen's cursor and active cell are its own; the export only borrows them.
+    const int col = grid->Col(), row = grid->Row(), col2 = grid->Col2(), row2 = grid->Row2();
+    const bool blockMode = grid->BlockMode();
+    const int activeCol = grid->ActiveCol(), activeRow = grid->ActiveRow();
+    const bool redraw = grid->ReDraw();
+    grid->SetReDraw(false);
+    const int headings = std::max(grid->ColHeaderRows(), 0);
+    std::optional<LockSnapshot> locks;
+    if (unlock) {
+        locks.emplace(*grid);
+        setAllLocks(*grid, false);
+    }
+    insertHeadingRows(*grid, headings);
+
+    const QString folder = AppPaths::ProgramPath(QStringLiteral("ExpExcel"));
+    const QString stem = QDir().mkpath(folder) ? ExportStem(folder, Clock::Now()) : QString();
+    const QString file = stem + kXlsx;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool written = !stem.isEmpty() && grid->ExportToExcel(file, sheetName, stem + kLog);
+    QApplication::restoreOverrideCursor();
+
+    removeHeadingRows(*grid, headings);
+    if (locks)
+        locks->restore(*grid);
+    grid->SetActiveCell(activeCol, activeRow);
+    grid->SetCol(col);
+    grid->SetRow(row);
+    grid->SetCol2(col2);
+    grid->SetRow2(row2);
+    grid->SetBlockMode(blockMode);
+    grid->SetReDraw(redraw);
+
+    if (written)
+        CurrentPlatform().OpenExternally(QUrl::fromLocalFile(file));
+    else
+        ShowWarning(QStringLiteral("엑셀로 내보내기에 실패했습니다."));
+}

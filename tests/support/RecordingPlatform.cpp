@@ -1,0 +1,70 @@
+#include "support/RecordingPlatform.h"
+
+#include <QSettings>
+
+RecordingPlatform::RecordingPlatform()
+{
+    SetCurrentPlatform(this);
+}
+
+RecordingPlatform::~RecordingPlatform()
+{
+    SetCurrentPlatform(nullptr);
+}
+
+QString RecordingPlatform::SerialDevicePath(int comNumber, const QString& prefix) const
+{
+    return NativePlatform().SerialDevicePath(comNumber, prefix);
+}
+
+QString RecordingPlatform::ConnectShare(const QString& sharePath, const QString& password) const
+{
+    return NativePlatform().ConnectShare(sharePath, password);
+}
+
+int RecordingPlatform::SetCreationMask(int mask) const
+{
+    return NativePlatform().SetCreationMask(mask);
+}
+
+bool RecordingPlatform::SetAccess(const QString& path, FileAccess access) const
+{
+    return NativePlatform().SetAccess(path, access);
+}
+
+int RecordingPlatform::AccessBits(const QString& path) const
+{
+    return NativePlatform().AccessBits(path);
+}
+
+QString RecordingPlatform::LockFolder() const
+{
+    return NativePlatform().LockFolder();
+}
+
+bool RecordingPlatform::OpenExternally(const QUrl& url) const
+{
+    m_opened.append(url);
+    return true;
+}
+
+QString RecordingPlatform::SystemInfoProgram() const
+{
+    return NativePlatform().SystemInfoProgram();
+}
+
+QString RecordingPlatform::DefaultProgramFolder() const
+{
+    return NativePlatform().DefaultProgramFolder();
+}
+
+QString RecordingPlatform::DefaultSettingsFolder() const
+{
+    return NativePlatform().DefaultSettingsFolder();
+}
+
+std::unique_ptr<QSettings> RecordingPlatform::OpenSettings(const QString& folder,
+                                                           const QString& appName) const
+{
+    return NativePlatform().OpenSettings(folder, appName);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/Platform.h"
+
+#include <QList>
+#include <QUrl>
+
+// The native platform except that opening a file or address only records it, so no test starts a program;
+// installed on construction, removed on destruction.
+class RecordingPlatform : public Platform
+{
+public:
+    RecordingPlatform();
+    ~RecordingPlatform() override;
+
+    const QList<QUrl>& opened() const { return m_opened; }
+
+    QString SerialDevicePath(int comNumber, const QString& prefix) const override;
+    QString ConnectShare(const QString& sharePath, const QString& password) const override;
+    int SetCreationMask(int mask) const override;
+    bool SetAccess(const QString& path, FileAccess access) const override;
+    int AccessBits(const QString& path) const override;
+    QString LockFolder() const override;
+    bool OpenExternally(const QUrl& url) const override;
+    QString SystemInfoProgram() const override;
+    QString DefaultProgramFolder() const override;
+    QString DefaultSettingsFolder() const override;
+    std::unique_ptr<QSettings> OpenSettings(const QString& folder, const QString& appName) const override;
+
+private:
+    mutable QList<QUrl> m_opened;
+};
