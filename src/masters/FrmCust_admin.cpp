@@ -52,6 +52,8 @@ FrmCust_admin::FrmCust_admin(QWidget* parent) : ListScreen(parent)
 
     CenterForm(this);
     FinishLayout();
+    // Opening the screen puts the operator in the search box: nothing is listed before a search.
+    setFocusProxy(htName());
 }
 
 FrmCust_admin::~FrmCust_admin() = default;
