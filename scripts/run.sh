@@ -11,6 +11,6 @@ if [ ! -e "$home/DBS/dbMain.mdb" ] && [ ! -e "$home/dbs/dbMain.mdb" ]; then
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display found; starting under xvfb-run (set DISPLAY to see the window)." >&2
-  exec xvfb-run -a ./build/src/zelkova --home "$home" "$@"
+  exec xvfb-run -a ./build/src/app/zelkova --home "$home" "$@"
 fi
-exec ./build/src/zelkova --home "$home" "$@"
+exec ./build/src/app/zelkova --home "$home" "$@"
