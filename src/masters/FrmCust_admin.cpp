@@ -4,6 +4,7 @@
 #include "db/DbError.h"
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
+#include "masters/CustomerScreens.h"
 #include "masters/FrmCust_save.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
@@ -164,19 +165,7 @@ void FrmCust_admin::DeleteRecord()
                                {grid->CellText(ColAddr, row)}),
                  {}, true) != MsgAnswer::Yes)
         return;
-    // Orders and services keep the customer's code: the schema's relationships refuse the delete then.
-    const DbConnection::ExecResult r =
-        gMainConn.exec(QStringLiteral("DELETE FROM 고객 WHERE 코드 = ") + SQLLiteral(code));
-    if (!r.ok) {
-        if (r.error.number == DbErr::kUnspecified)
-            ShowInfo(QStringLiteral("해당 자료가 다른자료와 연결되어 있어 삭제할 수 없습니다."));
-        else
-            ShowErrorInfo(QStringLiteral("자료를 삭제하는 중 오류가 발생했습니다."), r.error);
-    } else if (r.rowsAffected == 0) {
-        ShowWarning(FormatMessage(QStringLiteral("코드『%0』에 해당하는 자료를 삭제 할 수 없습니다.\r\n\r\n"
-                                                 "이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."),
-                                  {code}));
-    } else {
+    if (DeleteCustomerTelling(code)) {
         DeleteGridRow(grid, row, true, true);
         RefreshRecCount();
     }

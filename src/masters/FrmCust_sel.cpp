@@ -7,6 +7,7 @@
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "masters/CustPhone.h"
+#include "masters/CustomerScreens.h"
 #include "masters/FrmCust_save.h"
 #include "masters/FrmCust_selsub.h"
 #include "masters/PickerWindow.h"
@@ -281,21 +282,8 @@ void FrmCust_sel::DeleteRecord()
                                {m_spList->CellText(ColAddr, row)}),
                  {}, true) != MsgAnswer::Yes)
         return;
-    const DbConnection::ExecResult r = gMainConn.exec(QStringLiteral("DELETE FROM 고객 WHERE 코드 = '") +
-                                                      SQLQuote(code) + QLatin1Char('\''));
-    if (!r.ok) {
-        // The engine refuses the delete while orders or services still name the customer.
-        if (r.error.number == DbErr::kUnspecified)
-            ShowInfo(QStringLiteral("해당 자료가 다른자료와 연결되어 있어 삭제할 수 없습니다."));
-        else
-            ShowErrorInfo(QStringLiteral("자료를 삭제하는 중 오류가 발생했습니다."), r.error);
-    } else if (r.rowsAffected == 0) {
-        ShowWarning(FormatMessage(QStringLiteral("코드『%0』에 해당하는 자료를 삭제 할 수 없습니다.\r\n\r\n"
-                                                 "이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."),
-                                  {code}));
-    } else {
+    if (DeleteCustomerTelling(code))
         DeleteGridRow(m_spList, row, true, true);
-    }
     m_spList->setFocus();
 }
 
