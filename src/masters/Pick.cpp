@@ -21,6 +21,16 @@ QString splitResult(const QString& result, QString& code)
     code = parts.value(0);
     return parts.value(1);
 }
+
+// One match is taken without showing the picker; several are shown for the operator to choose.
+QString chosenRecord(RecordPicker& picker, int matches, QPoint anchor)
+{
+    if (matches >= 2) {
+        placeAt(picker.dialog(), anchor);
+        ExecModal(picker.dialog());
+    }
+    return picker.result();
+}
 } // namespace
 
 QString PickRecord(const QString& itemName, const QString& pickerName, const QString& editorName,
@@ -57,11 +67,7 @@ QString PickRecord(const QString& itemName, const QString& pickerName, const QSt
             return QString();
         return splitResult(added, code);
     }
-    if (n >= 2) {
-        placeAt(picker->dialog(), anchor);
-        ExecModal(picker->dialog());
-    }
-    const QString result = picker->result();
+    const QString result = chosenRecord(*picker, n, anchor);
     if (result.isEmpty())
         return QString();
     return splitResult(result, code);
@@ -101,11 +107,7 @@ QString PickMenu(const QString& storeArg1, const QString& storeArg2, const QStri
                  QStringLiteral("메뉴 검색"));
         return QString();
     }
-    if (n >= 2) {
-        placeAt(picker->dialog(), anchor);
-        ExecModal(picker->dialog());
-    }
-    const QString result = picker->result();
+    const QString result = chosenRecord(*picker, n, anchor);
     if (result.isEmpty())
         return QString();
     const QString name = splitResult(result.mid(1), code);

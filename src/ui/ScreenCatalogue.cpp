@@ -20,22 +20,28 @@ void ScreenCatalogue::Register(ScreenEntry entry)
     Q_EMIT Instance().Registered(name);
 }
 
-void ScreenCatalogue::RegisterPicker(const QString& name, PickerFactory factory)
+namespace {
+// Pickers and editors are opened by the pick operations, modally and without a gate of their own.
+ScreenEntry pickOperationEntry(const QString& name)
 {
     ScreenEntry entry;
     entry.name = name;
     entry.modality = ScreenModality::Modal;
     entry.gate = ScreenGate::Open;
+    return entry;
+}
+} // namespace
+
+void ScreenCatalogue::RegisterPicker(const QString& name, PickerFactory factory)
+{
+    ScreenEntry entry = pickOperationEntry(name);
     entry.picker = std::move(factory);
     Register(std::move(entry));
 }
 
 void ScreenCatalogue::RegisterEditor(const QString& name, EditorFactory factory)
 {
-    ScreenEntry entry;
-    entry.name = name;
-    entry.modality = ScreenModality::Modal;
-    entry.gate = ScreenGate::Open;
+    ScreenEntry entry = pickOperationEntry(name);
     entry.editor = std::move(factory);
     Register(std::move(entry));
 }
