@@ -10,6 +10,7 @@ PACKAGES=(
   libsqlite3-dev sqlite3
   libxlsxwriter-dev unzip
   fonts-nanum
+  fonts-nanum-coding
   xvfb xauth
 )
 

@@ -215,6 +215,22 @@ QString LPad(const QString& text, int width, QChar fill)
     return pad + body;
 }
 
+QString FormatThousands(qint64 value)
+{
+    // Unsigned, so the most negative value has a magnitude too.
+    quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
+    QString digits;
+    int count = 0;
+    do {
+        if (count > 0 && count % 3 == 0)
+            digits.prepend(QLatin1Char(','));
+        digits.prepend(QLatin1Char(char('0' + magnitude % 10)));
+        magnitude /= 10;
+        ++count;
+    } while (magnitude != 0);
+    return value < 0 ? QLatin1Char('-') + digits : digits;
+}
+
 QString MaxByteLengthMessage(int maxBytes)
 {
     return QStringLiteral("최대입력길이를 넘었습니다.") + kCrLf + QStringLiteral("최대입력길이는 ") +

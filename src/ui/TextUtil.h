@@ -22,6 +22,8 @@ QString LeftByte(const QString& text, int n);
 // Right-aligns the text in a column of `width` bytes; a longer text is cut with LeftByte and, when the
 // cut dropped half a character, padded again so the column stays exactly `width` bytes wide.
 QString LPad(const QString& text, int width, QChar fill = QLatin1Char(' '));
+// A whole number with thousands separators, as "#,##0" shows it ("-1,234,567").
+QString FormatThousands(qint64 value);
 
 // The byte-length message of text boxes ("최대입력길이를 넘었습니다." ...).
 QString MaxByteLengthMessage(int maxBytes);

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 class TestTextUtil : public QObject
 {
     Q_OBJECT
@@ -13,6 +15,8 @@ private Q_SLOTS:
     void leftByte();
     void lpad_data();
     void lpad();
+    void formatThousands_data();
+    void formatThousands();
     void cp949RoundTrip();
     void searchText_data();
     void searchText();
@@ -106,6 +110,24 @@ void TestTextUtil::lpad()
     const QString padded = LPad(text, width, fill.at(0));
     QCOMPARE(padded, expected);
     QCOMPARE(LenByte(padded), width);
+}
+
+void TestTextUtil::formatThousands_data()
+{
+    QTest::addColumn<qint64>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("zero") << qint64(0) << "0";
+    QTest::newRow("three digits") << qint64(999) << "999";
+    QTest::newRow("four digits") << qint64(1000) << "1,000";
+    QTest::newRow("negative") << qint64(-1234567) << "-1,234,567";
+    QTest::newRow("smallest") << std::numeric_limits<qint64>::min() << "-9,223,372,036,854,775,808";
+}
+
+void TestTextUtil::formatThousands()
+{
+    QFETCH(qint64, value);
+    QFETCH(QString, expected);
+    QCOMPARE(FormatThousands(value), expected);
 }
 
 void TestTextUtil::cp949RoundTrip()
