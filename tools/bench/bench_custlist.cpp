@@ -1,0 +1,178 @@
+// The customer list screen on 1,000,000 generated customers (or the installation given with --home): each
+// search operator on the telephone columns and on the basic address to the painted grid, the whole list,
+// and the spreadsheet export of a 10,000-row list.
+#include "Bench.h"
+
+#include "app/AppPaths.h"
+#include "app/Platform.h"
+#include "app/PlatformLinux.h"
+#include "app/UserSettings.h"
+#include "db/MduAdoDB.h"
+#include "db/modDBQuery.h"
+#include "masters/FrmCust_admin.h"
+#include "reports/modExcel.h"
+#include "ui/Prompter.h"
+#include "ui/SpreadGrid.h"
+#include "ui/modSpread60.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+// Says yes to the export question.
+class YesPrompter : public Prompter
+{
+public:
+    MsgAnswer message(const MsgRequest&) override { return MsgAnswer::Yes; }
+    std::optional<QString> input(const QString&, const QString&, const QString& d) override { return d; }
+    void floatNotice(const QString&) override {}
+};
+
+// Writes the export but opens nothing.
+class QuietPlatform : public PlatformLinux
+{
+public:
+    bool OpenExternally(const QUrl&) const override { return true; }
+};
+
+qint64 rssKb(const char* key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+// Search and paint the first screen of rows, as the operator sees it.
+double searchShown(FrmCust_admin& w, int key, int op, const QString& text, int* rows)
+{
+    w.cmbFindKey()->setCurrentIndex(key);
+    w.cmbFindOP()->setCurrentIndex(op);
+    w.htName()->setText(text);
+    QElapsedTimer t;
+    t.start();
+    w.Search();
+    w.spList()->view()->viewport()->repaint();
+    *rows = w.spList()->MaxRows();
+    return t.nsecsElapsed() / 1e6;
+}
+
+void measureSearch(FrmCust_admin& w, const QString& label, int key, int op, const QString& text, int runs)
+{
+    int rows = 0;
+    const double ms = BenchMedianMs(runs, [&] { searchShown(w, key, op, text, &rows); });
+    BenchReport(QStringLiteral("%1 \"%2\" → grid").arg(label, text), ms, -1,
+                QStringLiteral("%L1 rows").arg(rows));
+}
+
+void measureExport(const QString& label)
+{
+    SpreadGrid grid;
+    grid.SetMaxCols(FrmCust_admin::ColCount);
+    CommonSpreadDesign(&grid, true, true, false, true);
+    Recordset rs;
+    OpenQuery(
+        rs, QStringLiteral("SELECT 코드, 전화1, 전화2, 전화3, 우편번호, 주소1 & ' ' & 주소2, 현포인트, 메모 "
+                           "FROM 고객 ORDER BY 코드 LIMIT 10000"));
+    QList<QVariantList> rows;
+    for (const QVariantList& r : rs.rows()) {
+        QVariantList line;
+        for (const QVariant& v : r)
+            line << NullToStr(v);
+        rows << line;
+    }
+    rs.close();
+    grid.SetMaxRows(int(rows.size()));
+    grid.SetBlockValues(1, rows);
+    const QString folder = AppPaths::ProgramPath(QStringLiteral("ExpExcel"));
+    QDir().mkpath(folder);
+    const double direct = BenchMedianMs(3, [&] {
+        grid.ExportToExcel(folder + QStringLiteral("/bench.xlsx"), QStringLiteral("Sheet1"), QString());
+    });
+    BenchReport(QStringLiteral("SpreadGrid::ExportToExcel %L1 rows (%2)").arg(rows.size()).arg(label),
+                direct);
+    YesPrompter yes;
+    QuietPlatform quiet;
+    Prompter* previous = SetPrompter(&yes);
+    SetCurrentPlatform(&quiet);
+    const double whole = BenchMedianMs(3, [&] { ExportToExcelFile(&grid, QStringLiteral("Sheet1"), true); });
+    SetCurrentPlatform(nullptr);
+    SetPrompter(previous);
+    BenchReport(QStringLiteral("ExportToExcelFile %L1 rows (%2)").arg(rows.size()).arg(label), whole);
+    QDir(folder).removeRecursively();
+}
+
+} // namespace
+
+ZK_BENCH("customers: list screen search and export")
+{
+    const QString home = ctx.home.isEmpty() ? BenchGeneratedHome(1000000, 200) : ctx.home;
+    if (home.isEmpty())
+        return;
+    QTemporaryDir dir;
+    AppPaths::SetProgramFolder(home);
+    UserSettings::SetFolder(dir.path() + QStringLiteral("/settings"));
+    ErrInfo e;
+    if (!gMainConn.open(AppPaths::ProgramPath(QStringLiteral("DBS/dbMain.mdb")), false, &e)) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(e.description));
+        return;
+    }
+    const qint64 customers = GetFirstValue(QStringLiteral("SELECT COUNT(*) FROM 고객")).toLongLong();
+    const QString label = QStringLiteral("%L1 customers").arg(customers);
+    // A customer from the middle of the table gives texts that exist.
+    Recordset rs;
+    OpenQuery(rs, QStringLiteral("SELECT 전화1, 주소1 FROM 고객 WHERE 전화1 LIKE '0%-%-%' LIMIT 1 OFFSET ") +
+                      QString::number(customers / 2));
+    const QString tel =
+        rs.RecordCount() > 0 ? rs.text(QStringLiteral("전화1")) : QStringLiteral("02-1234-5678");
+    const QString addr =
+        rs.RecordCount() > 0 ? rs.text(QStringLiteral("주소1")) : QStringLiteral("서울특별시");
+    rs.close();
+    const QStringList telParts = tel.split(QLatin1Char('-'));
+    const QString town = addr.section(QLatin1Char(' '), -1);
+    const QString city = addr.section(QLatin1Char(' '), 0, 1);
+
+    const qint64 rssBefore = rssKb("VmRSS:");
+    {
+        FrmCust_admin w;
+        w.resize(900, 560);
+        w.show();
+        QApplication::processEvents();
+        // Operators in the order of the combo: contains, starts with, ends with, equal.
+        const QString telTexts[] = {telParts.value(1) + QLatin1Char('-') + telParts.value(2).left(2),
+                                    telParts.value(0) + QLatin1Char('-') + telParts.value(1),
+                                    telParts.value(2), tel};
+        const char* ops[] = {"contains", "starts with", "ends with", "equal"};
+        for (int op = 0; op < 4; ++op)
+            measureSearch(w, QStringLiteral("전화번호 %1").arg(QLatin1String(ops[op])), 0, op, telTexts[op],
+                          5);
+        const QString addrTexts[] = {town, city, town, addr};
+        for (int op = 0; op < 4; ++op)
+            measureSearch(w, QStringLiteral("기본주소 %1").arg(QLatin1String(ops[op])), 1, op, addrTexts[op],
+                          3);
+        measureSearch(w, QStringLiteral("기본주소 contains (short text, large result)"), 1, 0, addr.left(2),
+                      3);
+        measureSearch(w, QStringLiteral("whole list (empty search),"), 0, 0, QString(), 3);
+        BenchReport(QStringLiteral("  memory after the whole list (%1)").arg(label), 0, -1,
+                    QStringLiteral("RSS %1 MB (was %2 MB), peak %3 MB")
+                        .arg(rssKb("VmRSS:") / 1024)
+                        .arg(rssBefore / 1024)
+                        .arg(rssKb("VmHWM:") / 1024));
+        w.close();
+    }
+    measureExport(label);
+    gMainConn.close();
+}
