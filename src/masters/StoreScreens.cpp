@@ -1,5 +1,6 @@
 #include "masters/StoreScreens.h"
 
+#include "masters/FrmMemb_admin.h"
 #include "masters/FrmMemb_save.h"
 #include "masters/FrmMemb_sel.h"
 #include "masters/FrmMenu_sel.h"
@@ -13,4 +14,5 @@ void RegisterStoreScreens()
                                     [] { return std::make_unique<FrmMenu_sel>(); });
     ScreenCatalogue::RegisterEditor(QStringLiteral("FrmMemb_save"),
                                     [] { return std::make_unique<FrmMemb_save>(); });
+    ScreenCatalogue::Register(FrmMemb_admin::Entry());
 }

@@ -1,5 +1,5 @@
 #pragma once
 
-// Puts the store editor and the store and menu pickers in the screen catalogue for PickStore and PickMenu:
-// "FrmMemb_sel", "FrmMenu_sel" and "FrmMemb_save".
+// Puts the store list, the store editor and the store and menu pickers in the screen catalogue:
+// "FrmMemb_admin" (menu entry mnuBasic_Member), "FrmMemb_sel", "FrmMenu_sel" and "FrmMemb_save".
 void RegisterStoreScreens();

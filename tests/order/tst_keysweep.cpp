@@ -1,6 +1,7 @@
 #include "MainFixture.h"
 #include "masters/FrmCust_admin.h"
 #include "masters/FrmCust_sel.h"
+#include "masters/FrmMemb_admin.h"
 #include "masters/FrmMemb_sel.h"
 #include "masters/FrmMenu_sel.h"
 #include "masters/frmZipcode.h"
@@ -97,6 +98,17 @@ Scene mainScreen(const char* gridName, int col, int row)
     return s;
 }
 
+// The store list with the grid of the given name active at (col, row); row -1 is the menu grid's entry row.
+Scene storeList(const char* gridName, int col, int row)
+{
+    Scene s;
+    auto* w = new FrmMemb_admin;
+    s.window.reset(w);
+    s.grid = w->findChild<SpreadGrid*>(QString::fromLatin1(gridName));
+    s.grid->SetActiveCell(col, row < 0 ? s.grid->MaxRows() : row);
+    return s;
+}
+
 template <typename Picker> Scene picker(const std::function<void(Picker*)>& fill)
 {
     Scene s;
@@ -180,6 +192,14 @@ void TestKeySweep::sweep_data()
     }) << GridState::Resting;
     QTest::newRow("customer list, not searched")
         << SceneFactory([] { return picker<FrmCust_admin>([](FrmCust_admin*) {}); }) << GridState::Empty;
+    QTest::newRow("store list") << SceneFactory([] { return storeList("spList", 2, 1); })
+                                << GridState::Resting;
+    QTest::newRow("store menus, saved menu")
+        << SceneFactory([] { return storeList("spMenu", 2, 1); }) << GridState::Resting;
+    QTest::newRow("store menus, typing a name")
+        << SceneFactory([] { return storeList("spMenu", 1, -1); }) << GridState::Editing;
+    QTest::newRow("store holidays") << SceneFactory([] { return storeList("spHDay", 1, 1); })
+                                    << GridState::Resting;
     QTest::newRow("store picker") << SceneFactory([] {
         return picker<FrmMemb_sel>([](FrmMemb_sel* p) { p->Refresh_Sheet(); });
     }) << GridState::Resting;

@@ -1,0 +1,175 @@
+#include "masters/StoreService.h"
+
+#include "db/DbError.h"
+#include "db/MduAdoDB.h"
+#include "db/modDBQuery.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace StoreService {
+
+namespace {
+
+Result failed(const ErrInfo& error)
+{
+    Result r;
+    r.status = Status::Failed;
+    r.error = error;
+    return r;
+}
+
+Result with(Status status)
+{
+    Result r;
+    r.status = status;
+    return r;
+}
+
+// A delete the relationships refuse comes back as the engine's generic failure.
+Result deleteOutcome(const DbConnection::ExecResult& e)
+{
+    if (!e.ok)
+        return e.error.number == DbErr::kUnspecified ? with(Status::Linked) : failed(e.error);
+    return with(e.rowsAffected > 0 ? Status::Done : Status::NotFound);
+}
+
+// Empty name or a second menu of that name in the store; Done when the name may be written.
+Result checkMenuName(const QString& store, const QString& name, qint64 exceptMenu)
+{
+    if (name.isEmpty())
+        return with(Status::EmptyName);
+    QString condition = QStringLiteral("가맹점코드 = ") + SQLLiteral(store);
+    if (exceptMenu > 0)
+        condition =
+            QStringLiteral("코드 <> ") + QString::number(exceptMenu) + QStringLiteral(" AND ") + condition;
+    try {
+        if (CheckDupValue(QStringLiteral("취급메뉴"), QStringLiteral("메뉴명"), name, condition, false,
+                          QString()))
+            return with(Status::DuplicateName);
+    } catch (const DbException& e) {
+        return failed(e.info());
+    }
+    return with(Status::Done);
+}
+
+} // namespace
+
+Result InsertMenu(const QString& store, const QString& name, qint64 price, const QString& memo)
+{
+    if (store.isEmpty())
+        return with(Status::NotFound);
+    // The name check and the insert hold the write lock together: another seat cannot add the same name
+    // between them.
+    DbTransaction t(gMainConn);
+    if (!t.active())
+        return failed(t.error());
+    Result r = checkMenuName(store, name, 0);
+    if (!r.ok())
+        return r;
+    QSqlQuery q(gMainConn.database());
+    ErrInfo error;
+    if (!gMainConn.query(
+            QStringLiteral("INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가, 메모) VALUES (") +
+                SQLLiteral(name) + QLatin1Char(',') + SQLLiteral(store) + QLatin1Char(',') +
+                QString::number(price) + QLatin1Char(',') + SQLLiteral(memo) +
+                QStringLiteral(") RETURNING 코드"),
+            q, &error))
+        return failed(error);
+    if (!q.next())
+        return failed(DbConnection::errorFrom(q.lastError()));
+    r.code = q.value(0).toLongLong();
+    q.finish();
+    if (!t.commit())
+        return failed(t.error());
+    return r;
+}
+
+Result UpdateMenu(const QString& store, qint64 menu, MenuField field, const QString& name, qint64 price,
+                  const QString& memo)
+{
+    if (store.isEmpty() || menu <= 0)
+        return with(Status::NotFound);
+    DbTransaction t(gMainConn);
+    if (!t.active())
+        return failed(t.error());
+    Result r = checkMenuName(store, name, menu);
+    if (!r.ok())
+        return r;
+    QString set;
+    switch (field) {
+    case MenuField::Name:
+        set = QStringLiteral("메뉴명 = ") + SQLLiteral(name);
+        break;
+    case MenuField::Price:
+        set = QStringLiteral("판매단가 = ") + QString::number(price);
+        break;
+    case MenuField::Memo:
+        set = QStringLiteral("메모 = ") + SQLLiteral(memo);
+        break;
+    }
+    const DbConnection::ExecResult e =
+        gMainConn.exec(QStringLiteral("UPDATE 취급메뉴 SET ") + set + QStringLiteral(" WHERE 코드 = ") +
+                       QString::number(menu));
+    if (!e.ok)
+        return failed(e.error);
+    if (e.rowsAffected == 0)
+        return with(Status::NotFound);
+    if (!t.commit())
+        return failed(t.error());
+    return r;
+}
+
+Result DeleteMenu(qint64 menu)
+{
+    if (menu <= 0)
+        return with(Status::NotFound);
+    return deleteOutcome(
+        gMainConn.exec(QStringLiteral("DELETE FROM 취급메뉴 WHERE 코드 = ") + QString::number(menu)));
+}
+
+Result DeleteStore(const QString& store)
+{
+    if (store.isEmpty())
+        return with(Status::NotFound);
+    const QString key = SQLLiteral(store);
+    DbTransaction t(gMainConn);
+    if (!t.active())
+        return failed(t.error());
+    // Holidays go first, then the menus (refused when an order line uses one), then the store itself
+    // (refused while orders or payments name it); any refusal rolls the whole delete back.
+    for (const QString& table : {QStringLiteral("가맹점휴일"), QStringLiteral("취급메뉴")}) {
+        const DbConnection::ExecResult e = gMainConn.exec(QStringLiteral("DELETE FROM ") + table +
+                                                          QStringLiteral(" WHERE 가맹점코드 = ") + key);
+        if (!e.ok)
+            return deleteOutcome(e);
+    }
+    const Result r = deleteOutcome(gMainConn.exec(QStringLiteral("DELETE FROM 가맹점 WHERE 코드 = ") + key));
+    if (!r.ok())
+        return r;
+    if (!t.commit())
+        return failed(t.error());
+    return r;
+}
+
+Result DeleteHoliday(qint64 seq)
+{
+    if (seq <= 0)
+        return with(Status::NotFound);
+    return deleteOutcome(
+        gMainConn.exec(QStringLiteral("DELETE FROM 가맹점휴일 WHERE 순번 = ") + QString::number(seq)));
+}
+
+Result UpdateHolidayMemo(qint64 seq, const QString& memo)
+{
+    if (seq <= 0)
+        return with(Status::NotFound);
+    const DbConnection::ExecResult e =
+        gMainConn.exec(QStringLiteral("UPDATE 가맹점휴일 SET 메모 = ") + SQLLiteral(memo.trimmed()) +
+                       QStringLiteral(" WHERE 순번 = ") + QString::number(seq));
+    if (!e.ok)
+        return failed(e.error);
+    return with(e.rowsAffected > 0 ? Status::Done : Status::NotFound);
+}
+
+} // namespace StoreService
