@@ -74,7 +74,7 @@ FrmMemb_admin::FrmMemb_admin(QWidget* parent) : ListScreen(parent)
     grid->SetColHeaders({QStringLiteral("코드"), QStringLiteral("상호"), QStringLiteral("전화번호"),
                          QStringLiteral("수수료"), QStringLiteral("주소"), QStringLiteral("메모"),
                          QStringLiteral("현잔액")});
-    const double widths[] = {6, 14, 12, 6, 26, 12, 10};
+    const double widths[] = {5, 13, 11, 5, 22, 10, 9};
     for (int c = 1; c <= ColCount; ++c)
         grid->SetColWidth(c, widths[c - 1]);
     SetNumberColumn(grid, ColRate);

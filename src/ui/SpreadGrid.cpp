@@ -18,6 +18,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -905,7 +906,7 @@ void SpreadGrid::syncViewCursor()
         return;
     const QModelIndex idx = m_model->index(m_activeRow - 1, m_activeCol - 1);
     m_view->selectionModel()->setCurrentIndex(idx, QItemSelectionModel::NoUpdate);
-    if (idx.isValid())
+    if (idx.isValid() && m_view->isVisible())
         m_view->scrollTo(idx);
     m_view->viewport()->update();
 }
@@ -915,8 +916,17 @@ void SpreadGrid::keepCursorInView()
     const QModelIndex idx = m_model->index(m_activeRow - 1, m_activeCol - 1);
     if (!m_redraw || !idx.isValid())
         return;
-    m_view->scrollTo(idx);
+    // A hidden view has no real size yet: scrolling now would push the first columns out of sight for
+    // good. Showing the grid brings the cursor into view instead (also in syncViewCursor).
+    if (m_view->isVisible())
+        m_view->scrollTo(idx);
     placeEditor();
+}
+
+void SpreadGrid::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    QTimer::singleShot(0, this, [this] { keepCursorInView(); });
 }
 
 void SpreadGrid::updateRow(int row)
