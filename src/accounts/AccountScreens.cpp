@@ -1,0 +1,3 @@
+#include "accounts/AccountScreens.h"
+
+void RegisterAccountScreens() {}

@@ -1,0 +1,1 @@
+#include "accounts/FrmRecv_admin.h"

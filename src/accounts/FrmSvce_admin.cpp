@@ -1,0 +1,1 @@
+#include "accounts/FrmSvce_admin.h"

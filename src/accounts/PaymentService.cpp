@@ -1,0 +1,1 @@
+#include "accounts/PaymentService.h"

@@ -1,0 +1,3 @@
+#include "accounts/ServiceScreens.h"
+
+void RegisterServiceScreens() {}
