@@ -12,6 +12,7 @@
 #include "masters/CustomerScreens.h"
 #include "masters/StoreScreens.h"
 #include "order/FrmMain.h"
+#include "reception/ReceptionScreens.h"
 #include "ui/GridPrinter.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
@@ -63,6 +64,7 @@ int RunApplication(int argc, char* argv[])
     InstallAdminPasswordPrompt();
     RegisterCustomerScreens();
     RegisterStoreScreens();
+    RegisterReceptionScreens();
     RegisterAppScreens();
     if (!InitApp()) {
         DestroyApp();

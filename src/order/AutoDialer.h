@@ -30,6 +30,8 @@ public:
     explicit AutoDialer(Hooks hooks = {});
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    // A screen that shows the countdown while it is open takes these, changes the panel and hands them back.
+    const Hooks& hooks() const { return m_hooks; }
 
     void SetDeviceReady(bool ready) { m_deviceReady = ready; }
     bool DeviceReady() const { return m_deviceReady; }

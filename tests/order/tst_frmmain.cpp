@@ -6,6 +6,7 @@
 #include "masters/CustomerScreens.h"
 #include "masters/StoreScreens.h"
 #include "order/FrmMain.h"
+#include "reception/ReceptionScreens.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/ModalSeam.h"
 #include "ui/ScreenCatalogue.h"
@@ -227,6 +228,7 @@ void TestFrmMain::everyScreenOpensThroughCatalogue_data()
     RegisterAppScreens();
     RegisterCustomerScreens();
     RegisterStoreScreens();
+    RegisterReceptionScreens();
     QTest::addColumn<QString>("name");
     for (const QString& name : ScreenCatalogue::Instance().Names())
         QTest::newRow(qPrintable(name)) << name;

@@ -6,6 +6,7 @@
 #include "masters/FrmMenu_sel.h"
 #include "masters/frmZipcode.h"
 #include "order/FrmMain.h"
+#include "reception/FrmRcpt_admin.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/ModalSeam.h"
 #include "ui/SpreadGrid.h"
@@ -223,6 +224,15 @@ void TestKeySweep::sweep_data()
             p->RefreshSheet();
         });
     }) << GridState::Resting;
+    // Last: F4 in the reception list takes the order back and deletes it.
+    QTest::newRow("reception, nothing listed") << SceneFactory([] {
+        return picker<FrmRcpt_admin>([](FrmRcpt_admin* l) {
+            l->htName()->setText("ZZ");
+            l->Search();
+        });
+    }) << GridState::Empty;
+    QTest::newRow("reception, waiting order")
+        << SceneFactory([] { return picker<FrmRcpt_admin>([](FrmRcpt_admin*) {}); }) << GridState::Resting;
 }
 
 void TestKeySweep::press(QWidget* window, const Key& k)

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+
+class DbConnection;
+
+// Passing orders on to their stores (접수) and taking that back. Each change is one conditional statement, so
+// two seats acting on one order cannot both succeed; nothing here tells the operator anything.
+namespace ReceptionService {
+
+enum class Outcome
+{
+    Done,
+    // Accepting: another seat passed the order on first.
+    AlreadyPassedOn,
+    // Undoing: the order is waiting (never passed on, or taken back at another seat).
+    NotPassedOn,
+    // The order is gone (deleted at another seat).
+    NotFound,
+    // An engine error, already reported by the query helpers.
+    Failed,
+};
+
+// 통보시간 = time ("HH:MM") when the order is still waiting.
+Outcome PassOn(DbConnection& conn, const QString& orderNumber, const QString& time);
+// 통보시간 = "" when the order is passed on.
+Outcome Undo(DbConnection& conn, const QString& orderNumber);
+
+// Filter of the reception list by passing-on state.
+enum class StateFilter
+{
+    All,
+    Waiting,
+    PassedOn,
+};
+
+struct ListFilter
+{
+    QString date; // "yyyy-MM-dd"
+    // Only orders taken at this seat: the seventh character of the order number is its terminal.
+    bool ownSeatOnly = false;
+    QString terminalId;
+    StateFilter state = StateFilter::Waiting;
+    // Beginning of a store code; "" lists every store.
+    QString storePrefix;
+};
+
+// The orders of a day with their customers' addresses, by store, time and number.
+QString ListSql(const ListFilter& filter);
+
+} // namespace ReceptionService
