@@ -5,6 +5,7 @@
 #include <QAtomicInt>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -194,6 +195,35 @@ bool DbConnection::query(const QString& jetSql, QSqlQuery& q, ErrInfo* error)
         return false;
     }
     return true;
+}
+
+bool DbConnection::queryTexts(const QString& jetSql, QStringList& texts, ErrInfo* error)
+{
+    const QVariant handle = isOpen() ? database().driver()->handle() : QVariant();
+    sqlite3* h = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
+                     ? *static_cast<sqlite3* const*>(handle.data())
+                     : nullptr;
+    if (!h || m_fault || holdsUnusableChar(jetSql)) {
+        QSqlQuery q;
+        if (!query(jetSql, q, error))
+            return false;
+        while (q.next())
+            texts << q.value(0).toString();
+        return true;
+    }
+    const QByteArray sql = m_dialect->translate(jetSql).toUtf8();
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(h, sql.constData(), int(sql.size()), &st, nullptr);
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+            texts << QString::fromUtf8(text, sqlite3_column_bytes(st, 0));
+        }
+    }
+    if (rc != SQLITE_DONE && error)
+        *error = {rc, QString::fromUtf8(sqlite3_errmsg(h))};
+    sqlite3_finalize(st);
+    return rc == SQLITE_DONE;
 }
 
 bool DbConnection::runRaw(const QString& sql, ErrInfo* error)

@@ -1,6 +1,7 @@
 #include "db/Schema.h"
 
 #include "db/CustomerPhoneIndex.h"
+#include "db/CustomerTextIndex.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>
@@ -48,9 +49,10 @@ std::vector<Table> buildMain()
                   c("현포인트", T::Integer), c("기초포인트", T::Integer), c("메모", T::Text)},
                  l({"코드"}),
                  {},
-                 // No index on the address: the picker's sort by address would walk it instead of the
-                 // few rows a telephone search finds.
-                 {l({"전화1"}), l({"전화2"}), l({"전화3"}), l({"전화4"})}});
+                 // The address index gives the customer list in order without a sort. Searches that find
+                 // few rows sort them instead ("ORDER BY +주소1"): a walk of the index would fetch every
+                 // customer to test the condition.
+                 {l({"전화1"}), l({"전화2"}), l({"전화3"}), l({"전화4"}), l({"주소1", "주소2", "코드"})}});
     t.push_back({QStringLiteral("가맹점"),
                  {c("코드", T::Text), c("상호", T::Text), c("전화1", T::Text), c("전화2", T::Text),
                   c("전화3", T::Text), c("전화4", T::Text), c("우편번호", T::Text), c("주소1", T::Text),
@@ -148,6 +150,10 @@ QString joinQuoted(const QStringList& idents)
         q << quoted(i);
     return q.join(QStringLiteral(", "));
 }
+
+// The fifth index of 고객 as CreateStatements names it, for files made before it was listed.
+const QString kAddressIndexDdl =
+    QStringLiteral("CREATE INDEX IF NOT EXISTS \"ix_고객_5\" ON \"고객\" (\"주소1\", \"주소2\", \"코드\")");
 
 bool runAll(QSqlDatabase& db, const QStringList& statements, QString* error)
 {
@@ -274,7 +280,7 @@ bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, i
         statements << CreateStatements(t);
     if (version > 0) {
         // The main database also carries the reversed telephone numbers the customer search runs on.
-        statements << CustomerPhoneIndexDdl();
+        statements << CustomerPhoneIndexDdl() << CustomerTextIndexDdl();
         statements << QStringLiteral("CREATE TABLE zk_schema (version INTEGER NOT NULL)")
                    << QStringLiteral("INSERT INTO zk_schema (version) VALUES (%1)").arg(version);
     }
@@ -317,6 +323,8 @@ bool Upgrade(const QString& path, QString* error)
     // Later layouts add their steps here, each ending with the version it reaches.
     if (stored < 2)
         steps << CustomerPhoneIndexDdl();
+    if (stored < 3)
+        steps << kAddressIndexDdl << CustomerTextIndexDdl();
     steps << QStringLiteral("UPDATE zk_schema SET version = %1").arg(kCurrentVersion)
           << QStringLiteral("COMMIT");
     if (!runAll(conn.db(), steps, error)) {

@@ -40,7 +40,7 @@ struct Table
 };
 
 // Version of the main database layout this program writes; stored in the zk_schema table.
-constexpr int kCurrentVersion = 2;
+constexpr int kCurrentVersion = 3;
 
 const std::vector<Table>& MainTables();
 const std::vector<Table>& ReportTables();

@@ -152,7 +152,8 @@ QString FrmCust_sel::SearchSql(const QString& text, bool tel, bool bunji, bool m
         if (!condition.isEmpty())
             condition += QLatin1Char(')');
     }
-    return QStringLiteral("SELECT * FROM 고객") + condition + QStringLiteral(" ORDER BY 주소1, 주소2");
+    // The picker finds few rows: they are sorted, never found by walking the address index ("+").
+    return QStringLiteral("SELECT * FROM 고객") + condition + QStringLiteral(" ORDER BY +주소1, 주소2");
 }
 
 int FrmCust_sel::Refresh_Sheet()
