@@ -13,7 +13,8 @@ constexpr int kFewCandidates = 5000;
 // "SELECT 코드 FROM 고객 [WHERE …] ORDER BY 주소1, 주소2, 코드" for a search of the list (columns
 // comma-separated, the operator item of the search combo, the text; an empty text lists everyone), with the
 // plan chosen for it: few candidates of the text index are sorted, an address search with many walks the
-// address index (which also gives the whole list in order), any other search reads the table and sorts. Throws DbException on an engine error.
+// address index (which also gives the whole list in order), any other search reads the table and sorts.
+// Throws DbException on an engine error.
 QString CustomerListKeysSql(const QString& columns, const QString& modeItem, const QString& text);
 
 // "SELECT * FROM 고객 WHERE 코드 IN (…)" for the given codes, in no particular order.

@@ -1,11 +1,13 @@
 #include "masters/FrmCust_admin.h"
 
 #include "app/MduMainUi.h"
+#include "db/CustomerListQuery.h"
 #include "db/DbError.h"
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "masters/CustomerScreens.h"
 #include "masters/FrmCust_save.h"
+#include "ui/GridPager.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
@@ -16,6 +18,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHash>
 #include <QLineEdit>
 
 namespace {
@@ -43,6 +46,7 @@ FrmCust_admin::FrmCust_admin(QWidget* parent) : ListScreen(parent)
     for (int c = 1; c <= ColCount; ++c)
         grid->SetColWidth(c, widths[c - 1]);
     SetNumberColumn(grid, ColPoints);
+    m_pager = new GridPager(grid, [this](const QStringList& codes) { return fetchRows(codes); });
 
     AddFindKey(QStringLiteral("전화번호"), QStringLiteral("전화1,전화2,전화3,전화4"));
     AddFindKey(QStringLiteral("기본주소"), QStringLiteral("주소1"));
@@ -81,11 +85,30 @@ int FrmCust_admin::Search()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SpreadGrid* grid = spList();
     const int remembered = grid->ActiveRow();
-    grid->SetMaxRows(0);
+    QStringList codes;
+    try {
+        const QString sql = CustomerListKeysSql(cmbFindKey()->currentData().toString(),
+                                                cmbFindOP()->currentText(), htName()->text());
+        ErrInfo error;
+        if (!gMainConn.queryTexts(sql, codes, &error)) {
+            codes.clear();
+            ShowErrorInfo(QStringLiteral("고객 자료를 읽는 중 오류가 발생했습니다."), error);
+        }
+    } catch (const DbException& e) {
+        ShowErrorInfo(QStringLiteral("고객 자료를 읽는 중 오류가 발생했습니다."), e.info());
+    }
+    m_pager->Reset(codes);
+    if (!codes.isEmpty())
+        grid->SetActiveCell(ColAddr, remembered >= 1 && remembered <= codes.size() ? remembered : 1);
+    QApplication::restoreOverrideCursor();
+    return int(codes.size());
+}
+
+QList<QVariantList> FrmCust_admin::fetchRows(const QStringList& codes) const
+{
+    QHash<QString, QVariantList> byCode;
     Recordset rs;
-    QList<QVariantList> rows;
-    if (OpenQuery(rs, QStringLiteral("SELECT * FROM 고객") + SearchWhere() +
-                          QStringLiteral(" ORDER BY 주소1, 주소2")) >= 0) {
+    if (OpenQuery(rs, CustomerRowsSql(codes)) >= 0) {
         const int iCode = rs.fieldIndex(QStringLiteral("코드"));
         const int iTel1 = rs.fieldIndex(QStringLiteral("전화1"));
         const int iTel2 = rs.fieldIndex(QStringLiteral("전화2"));
@@ -95,24 +118,38 @@ int FrmCust_admin::Search()
         const int iAddr2 = rs.fieldIndex(QStringLiteral("주소2"));
         const int iPoints = rs.fieldIndex(QStringLiteral("현포인트"));
         const int iMemo = rs.fieldIndex(QStringLiteral("메모"));
-        rows.reserve(rs.RecordCount());
-        for (const QVariantList& r : rs.rows())
-            rows << QVariantList{NullToStr(r.value(iCode)),
-                                 NullToStr(r.value(iTel1)),
-                                 NullToStr(r.value(iTel2)),
-                                 NullToStr(r.value(iTel3)),
-                                 NullToStr(r.value(iPost)),
-                                 NullToStr(r.value(iAddr1)) + QLatin1Char(' ') + NullToStr(r.value(iAddr2)),
-                                 qint64(r.value(iPoints).toDouble()),
-                                 NullToStr(r.value(iMemo))};
+        for (const QVariantList& r : rs.rows()) {
+            const QString code = NullToStr(r.value(iCode));
+            byCode.insert(
+                code.toUpper(),
+                QVariantList{code, NullToStr(r.value(iTel1)), NullToStr(r.value(iTel2)),
+                             NullToStr(r.value(iTel3)), NullToStr(r.value(iPost)),
+                             NullToStr(r.value(iAddr1)) + QLatin1Char(' ') + NullToStr(r.value(iAddr2)),
+                             qint64(r.value(iPoints).toDouble()), NullToStr(r.value(iMemo))});
+        }
         rs.close();
     }
-    grid->SetMaxRows(int(rows.size()));
-    grid->SetBlockValues(1, rows);
-    if (!rows.isEmpty())
-        grid->SetActiveCell(ColAddr, remembered >= 1 && remembered <= rows.size() ? remembered : 1);
+    QList<QVariantList> rows;
+    rows.reserve(codes.size());
+    for (const QString& c : codes)
+        rows << byCode.value(c.toUpper());
+    return rows;
+}
+
+void FrmCust_admin::ExportList()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_pager->FillAll();
     QApplication::restoreOverrideCursor();
-    return int(rows.size());
+    ListScreen::ExportList();
+}
+
+void FrmCust_admin::PrintList()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_pager->FillAll();
+    QApplication::restoreOverrideCursor();
+    ListScreen::PrintList();
 }
 
 QString FrmCust_admin::SelectedCode() const
@@ -120,7 +157,8 @@ QString FrmCust_admin::SelectedCode() const
     const int row = spList()->ActiveRow();
     if (spList()->MaxRows() <= 0 || row < 1)
         return QString();
-    return spList()->CellText(ColCode, row);
+    const QString code = m_pager->Key(row);
+    return code.isEmpty() ? spList()->CellText(ColCode, row) : code;
 }
 
 void FrmCust_admin::runEditor(EditorMode mode, const QString& code)
@@ -166,7 +204,7 @@ void FrmCust_admin::DeleteRecord()
                  {}, true) != MsgAnswer::Yes)
         return;
     if (DeleteCustomerTelling(code)) {
-        DeleteGridRow(grid, row, true, true);
+        m_pager->RemoveRow(row, [&] { DeleteGridRow(grid, row, true, true); });
         RefreshRecCount();
     }
     grid->setFocus();
@@ -189,6 +227,7 @@ void FrmCust_admin::SyncUpdateCust(RecordEditor* editor, EditorMode mode)
     if (mode == EditorMode::Add || row < 1 || grid->MaxRows() < 1) {
         row = grid->MaxRows() + 1;
         grid->SetMaxRows(row);
+        m_pager->AppendRow(ed->FieldText(FrmCust_save::FCode));
         if (mode == EditorMode::Add)
             RefreshRecCount();
     }

@@ -3,7 +3,13 @@
 #include "db/RecordScreens.h"
 #include "ui/ListScreen.h"
 
+class GridPager;
+
 // The customer list in which the operator finds, adds, changes and deletes customers.
+//
+// A search reads the codes of every customer it finds in address order and shows their rows as they come
+// into view (GridPager), so a million customers list at once; printing and the spreadsheet export fetch the
+// rows not yet shown first and take the whole list.
 class FrmCust_admin : public ListScreen, public EditorSyncTarget
 {
     Q_OBJECT
@@ -33,6 +39,8 @@ public:
     void DeleteRecord() override;
     void RowDoubleClicked(int row) override;
     QString PrintTitle() const override { return QStringLiteral("고객 리스트"); }
+    void ExportList() override;
+    void PrintList() override;
     void SyncUpdateCust(RecordEditor* editor, EditorMode mode) override;
 
     // Code of the active row, "" when the list is empty.
@@ -40,6 +48,11 @@ public:
     // Shows the number of all customers, whatever the search found.
     void RefreshRecCount();
 
+    GridPager* pager() const { return m_pager; }
+
 private:
     void runEditor(EditorMode mode, const QString& code);
+    QList<QVariantList> fetchRows(const QStringList& codes) const;
+
+    GridPager* m_pager = nullptr;
 };

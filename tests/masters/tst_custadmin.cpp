@@ -6,6 +6,7 @@
 #include "masters/FrmCust_save.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/ByteLimitedLineEdit.h"
+#include "ui/GridPager.h"
 #include "ui/ModalSeam.h"
 #include "ui/ScreenCatalogue.h"
 #include "ui/SpreadGrid.h"
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -38,6 +40,7 @@ private Q_SLOTS:
     void search();
     void deleting();
     void editorSavesShowInList();
+    void pagedList();
     void catalogued();
 
 private:
@@ -181,6 +184,42 @@ void TestCustAdmin::editorSavesShowInList()
     QCOMPARE(screen.spList()->CellText(FrmCust_admin::ColMemo, 1), QString("수정됨"));
     QCOMPARE(screen.spList()->CellText(FrmCust_admin::ColPoints, 1), QString("1200"));
     QCOMPARE(screen.lblRecCount()->text(), QString("6"));
+}
+
+void TestCustAdmin::pagedList()
+{
+    // More customers than a page: rows come as they come into view, the count is right from the start.
+    for (int i = 0; i < 450; ++i)
+        QCOMPARE(ExecSQL(QString("INSERT INTO 고객 (코드, 주소1, 주소2) VALUES ('2%1', '인천 %2', '')")
+                             .arg(i, 7, 10, QLatin1Char('0'))
+                             .arg(i % 37, 2, 10, QLatin1Char('0'))),
+                 1);
+    Recordset rs;
+    OpenQuery(rs, "SELECT 코드 FROM 고객 ORDER BY 주소1, 주소2, 코드");
+    QStringList all;
+    for (const QVariantList& r : rs.rows())
+        all << r.value(0).toString();
+    rs.close();
+    ScriptedPrompter prompter;
+    FrmCust_admin screen;
+    screen.show();
+    QCOMPARE(screen.Search(), 455);
+    QCOMPARE(screen.spList()->MaxRows(), 455);
+    QVERIFY(!screen.pager()->IsFilled(455));
+    screen.spList()->view()->scrollToBottom();
+    QVERIFY(screen.pager()->IsFilled(455));
+    QCOMPARE(screen.spList()->CellText(FrmCust_admin::ColCode, 455), all.last());
+    // A delete far down keeps the keys beside their rows.
+    screen.spList()->SetActiveCell(1, 454);
+    prompter.answer(MsgAnswer::Yes);
+    screen.DeleteRecord();
+    all.removeAt(453);
+    QCOMPARE(screen.SelectedCode(), all.at(453));
+    // The export takes the whole list, also the rows never shown (the operator declines the file here).
+    prompter.answer(MsgAnswer::No);
+    screen.ExportList();
+    QCOMPARE(gridCodes(screen), all);
+    QCOMPARE(prompter.unexpected(), 0);
 }
 
 void TestCustAdmin::catalogued()

@@ -165,6 +165,7 @@ ZK_BENCH("customers: list screen search and export")
                           3);
         measureSearch(w, QStringLiteral("기본주소 contains (short text, large result)"), 1, 0, addr.left(2),
                       3);
+        measureSearch(w, QStringLiteral("전화번호 starts with (large result)"), 0, 1, telParts.value(0), 3);
         measureSearch(w, QStringLiteral("whole list (empty search),"), 0, 0, QString(), 3);
         BenchReport(QStringLiteral("  memory after the whole list (%1)").arg(label), 0, -1,
                     QStringLiteral("RSS %1 MB (was %2 MB), peak %3 MB")

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <QVariantList>
+
+#include <functional>
+#include <vector>
+
+class SpreadGrid;
+
+// Shows a long list in a grid by the rows' keys: the grid has a row for every key from the start, and a
+// row's cells are fetched, a page at a time, when it comes into view or is asked for.
+//
+// The keys (a customer code is a few bytes) are all read at once, so the row count is right at once and any
+// row can be reached by scrolling; the cells of a million rows would not fit the memory of a seat. The
+// screen keeps the keys in step when it removes or appends grid rows itself.
+class GridPager : public QObject
+{
+    Q_OBJECT
+public:
+    // The rows of the given keys, each as the grid row's values from column 1, in the order of the keys
+    // (an empty list for a key whose record is gone).
+    using FetchRows = std::function<QList<QVariantList>(const QStringList& keys)>;
+
+    GridPager(SpreadGrid* grid, FetchRows fetch, int pageRows = 200);
+
+    // Lists the keys: MaxRows becomes their number, earlier cells go, the rows in view are filled.
+    void Reset(const QStringList& keys);
+    int RowCount() const { return int(m_keys.size()); }
+    // Key of a 1-based row, "" outside the list.
+    QString Key(int row) const;
+    bool IsFilled(int row) const;
+    // Fills the rows first..last (1-based) not filled yet.
+    void Fill(int first, int last);
+    // Fills every row: what is exported or printed is the whole list.
+    void FillAll();
+    // Removes row `row` from the list; removeFromGrid takes it out of the grid (nothing is fetched meanwhile,
+    // when the rows below have moved up in the grid but not yet among the keys).
+    void RemoveRow(int row, const std::function<void()>& removeFromGrid);
+    // The screen appended a grid row for `key` and wrote its cells.
+    void AppendRow(const QString& key);
+
+private:
+    void fillInView();
+
+    SpreadGrid* m_grid;
+    FetchRows m_fetch;
+    int m_pageRows;
+    bool m_holding = false;
+    QStringList m_keys;
+    std::vector<bool> m_filled;
+};
