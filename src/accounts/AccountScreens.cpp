@@ -1,3 +1,12 @@
 #include "accounts/AccountScreens.h"
 
-void RegisterAccountScreens() {}
+#include "accounts/FrmRecv_admin.h"
+#include "accounts/FrmRecv_save.h"
+#include "ui/ScreenCatalogue.h"
+
+void RegisterAccountScreens()
+{
+    ScreenCatalogue::RegisterEditor(QStringLiteral("FrmRecv_save"),
+                                    [] { return std::make_unique<FrmRecv_save>(); });
+    ScreenCatalogue::Register(FrmRecv_admin::Entry());
+}

@@ -1,5 +1,8 @@
 #include "app/AppMain.h"
 
+#include "accounts/AccountScreens.h"
+#include "accounts/ServiceScreens.h"
+
 #include "admin/AdminPrompt.h"
 #include "app/AppPaths.h"
 #include "app/AppScreens.h"
@@ -65,6 +68,8 @@ int RunApplication(int argc, char* argv[])
     RegisterCustomerScreens();
     RegisterStoreScreens();
     RegisterReceptionScreens();
+    RegisterAccountScreens();
+    RegisterServiceScreens();
     RegisterAppScreens();
     if (!InitApp()) {
         DestroyApp();

@@ -1,4 +1,6 @@
 #include "MainFixture.h"
+#include "accounts/FrmRecv_admin.h"
+#include "app/Clock.h"
 #include "masters/FrmCust_admin.h"
 #include "masters/FrmCust_sel.h"
 #include "masters/FrmMemb_admin.h"
@@ -223,6 +225,11 @@ void TestKeySweep::sweep_data()
             p->txtInput()->setText("동");
             p->RefreshSheet();
         });
+    }) << GridState::Resting;
+    QTest::newRow("payment list") << SceneFactory([] {
+        MainFixture::exec("INSERT INTO 입금 (가맹점코드, 입금일자, 입금액, 할인액, 메모) VALUES ('1001', '" +
+                          Clock::Today().toString("yyyy-MM-dd") + "', 1000, 0, '')");
+        return picker<FrmRecv_admin>([](FrmRecv_admin*) {});
     }) << GridState::Resting;
     // Last: F4 in the reception list takes the order back and deletes it.
     QTest::newRow("reception, nothing listed") << SceneFactory([] {
