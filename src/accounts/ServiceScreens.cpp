@@ -1,3 +1,9 @@
 #include "accounts/ServiceScreens.h"
 
-void RegisterServiceScreens() {}
+#include "accounts/FrmSvce_admin.h"
+#include "ui/ScreenCatalogue.h"
+
+void RegisterServiceScreens()
+{
+    ScreenCatalogue::Register(FrmSvce_admin::Entry());
+}
