@@ -162,6 +162,7 @@ void FrmRecv_admin::refreshTotals()
         amount += wonOf(spList()->CellText(ColAmount, r));
         discount += wonOf(spList()->CellText(ColDiscount, r));
     }
+    SetRecCount(spList()->MaxRows());
     m_spTotal->SetValue(ColAmount, 1, amount);
     m_spTotal->SetValue(ColDiscount, 1, discount);
 }

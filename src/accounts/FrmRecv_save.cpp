@@ -59,6 +59,7 @@ FrmRecv_save::FrmRecv_save(QWidget* parent) : EditorWindow(parent)
     m_hdDate->setObjectName(QStringLiteral("hdDate"));
     m_hdDate->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     m_hdDate->setCalendarPopup(true);
+    m_hdDate->installEventFilter(this);
     MakeSaveCloseButtons();
     m_btnClose->setFocusPolicy(Qt::TabFocus);
     MakeContinueAdd(false);
@@ -268,6 +269,16 @@ bool FrmRecv_save::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
+        // Tab leaves the date for the next field instead of walking through its year, month and day.
+        if (watched == m_hdDate && (key == Qt::Key_Tab || key == Qt::Key_Backtab)) {
+            focusNextPrevChild(key == Qt::Key_Tab);
+            return true;
+        }
+        if (watched == m_hdDate && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+            m_fields[FldAmount]->setFocus();
+            m_fields[FldAmount]->selectAll();
+            return true;
+        }
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             if (watched == m_fields[FldStore] && m_lblMName->text().isEmpty()) {
                 PickStoreForField();
