@@ -5,6 +5,7 @@
 #include "DemoCatalog.h"
 #include "DemoSqlConnection.h"
 #include "app/Clock.h"
+#include "db/CustomerTextIndex.h"
 #include "order/OrderCharges.h"
 
 #include <QDate>
@@ -370,6 +371,10 @@ private:
             if (!m_load.exec(QStringLiteral("DROP INDEX \"") + name + QLatin1Char('"')))
                 return false;
         }
+        // The substring index, too, is built once from the loaded customers.
+        m_indexes << CustomerTextIndexDdl();
+        if (!m_load.exec(QStringLiteral("DROP TRIGGER IF EXISTS ") + kTextIndexTable + QStringLiteral("_ai")))
+            return false;
         return true;
     }
 
