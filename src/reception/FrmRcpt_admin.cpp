@@ -159,6 +159,7 @@ void FrmRcpt_admin::buildLower()
     spTotal = new SpreadGrid(this);
     spTotal->setObjectName(QStringLiteral("spTotal"));
     spTotal->setFocusPolicy(Qt::NoFocus);
+    spTotal->setFixedHeight(26);
     auto* lines = new QVBoxLayout;
     lines->setSpacing(0);
     lines->addWidget(spDList, 1);
@@ -381,6 +382,8 @@ void FrmRcpt_admin::ShowStore(const QString& code)
 
 void FrmRcpt_admin::focusList()
 {
+    // A closed message or preview may hand the activation to the main window; the operator stays here.
+    activateWindow();
     spList()->setFocus();
 }
 
@@ -536,8 +539,11 @@ void FrmRcpt_admin::showEvent(QShowEvent* event)
     m_openingDialDone = true;
     // The store of the first order waiting is called as soon as the screen stands.
     QTimer::singleShot(0, this, [this] {
-        if (btnDialing->isEnabled())
-            DialStore();
+        if (!btnDialing->isEnabled())
+            return;
+        DialStore();
+        raise();
+        focusList();
     });
 }
 
