@@ -13,20 +13,21 @@ QString literal(const QString& text)
 }
 
 // Why a conditional update touched no row: the order is gone, or its state is not the expected one.
-Outcome whyUnchanged(DbConnection& conn, const QString& orderNumber, Outcome stateRefused)
+Outcome whyUnchanged(DbConnection& conn, const QString& orderNumber, Outcome stateRefused,
+                     const QString& procedure)
 {
     try {
         const QVariant found = GetFirstValue(
             conn, QStringLiteral("SELECT 주문번호 FROM 주문 WHERE 주문번호 = ") + literal(orderNumber));
         return found.isNull() ? Outcome::NotFound : stateRefused;
     } catch (const DbException& e) {
-        ShowStdError(e.info(), QStringLiteral("ReceptionService"), QStringLiteral("modReception"));
+        ShowStdError(e.info(), procedure, QStringLiteral("ReceptionService"));
         return Outcome::Failed;
     }
 }
 
 Outcome update(DbConnection& conn, const QString& orderNumber, const QString& set, const QString& condition,
-               Outcome stateRefused)
+               Outcome stateRefused, const QString& procedure)
 {
     if (orderNumber.isEmpty())
         return Outcome::NotFound;
@@ -37,20 +38,20 @@ Outcome update(DbConnection& conn, const QString& orderNumber, const QString& se
         return Outcome::Failed;
     if (changed > 0)
         return Outcome::Done;
-    return whyUnchanged(conn, orderNumber, stateRefused);
+    return whyUnchanged(conn, orderNumber, stateRefused, procedure);
 }
 } // namespace
 
 Outcome PassOn(DbConnection& conn, const QString& orderNumber, const QString& time)
 {
     return update(conn, orderNumber, literal(time), QStringLiteral("(통보시간 = '' OR 통보시간 IS NULL)"),
-                  Outcome::AlreadyPassedOn);
+                  Outcome::AlreadyPassedOn, QStringLiteral("PassOn"));
 }
 
 Outcome Undo(DbConnection& conn, const QString& orderNumber)
 {
     return update(conn, orderNumber, QStringLiteral("''"), QStringLiteral("통보시간 <> ''"),
-                  Outcome::NotPassedOn);
+                  Outcome::NotPassedOn, QStringLiteral("Undo"));
 }
 
 QString ListSql(const ListFilter& filter)
