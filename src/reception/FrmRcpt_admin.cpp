@@ -468,6 +468,12 @@ void FrmRcpt_admin::RowDoubleClicked(int row)
 {
     if (row < 1 || row > spList()->MaxRows())
         return;
+    // The order acted on is the one clicked, with its lines and store on show.
+    if (row != spList()->ActiveRow()) {
+        spList()->SetActiveCell(ColPhone, row);
+        LoadLines(GetOrdNo(row));
+        ShowStore(spList()->CellText(ColStore, row));
+    }
     if (spList()->CellText(ColPassedOn, row).isEmpty())
         AddRecord();
     else
