@@ -3,12 +3,16 @@
 #include "db/CustomerTextIndex.h"
 #include "db/modDBQuery.h"
 
+const QString kCustomerListIndex = QStringLiteral("ix_고객_5");
+
 namespace {
-// The columns of the address index (고객 주소1, 주소2, 코드).
-bool addressOnly(const QStringList& columns)
+bool inListIndex(const QStringList& columns)
 {
+    static const QStringList held = {
+        QStringLiteral("주소1"), QStringLiteral("주소2"), QStringLiteral("코드"), QStringLiteral("전화1"),
+        QStringLiteral("전화2"), QStringLiteral("전화3"), QStringLiteral("전화4")};
     for (const QString& c : columns) {
-        if (c != QStringLiteral("주소1") && c != QStringLiteral("주소2"))
+        if (!held.contains(c))
             return false;
     }
     return true;
@@ -21,34 +25,30 @@ QString CustomerListKeysSql(const QString& columns, const QString& modeItem, con
     for (const QString& c : columns.split(QLatin1Char(','), Qt::SkipEmptyParts))
         cols << c.trimmed();
     QString where;
-    // Walking the address index reads the rows in order and needs no sort: right for the whole list and an
-    // address search with many rows, where the index holds everything the condition looks at. Any other
-    // search reads its rows first and sorts them ("+" keeps the planner off the index, whose walk would
-    // fetch every customer to test the condition).
-    bool walk = true;
-    bool scan = false;
+    QString source = QStringLiteral(" INDEXED BY ") + kCustomerListIndex;
+    bool sorted = false;
     if (!text.isEmpty()) {
         const QString exact = MakeSearchWhere(columns, modeItem, text);
         const QString candidates = TextIndexCandidates(cols, text);
-        // The index pays for itself while it offers few rows; many candidates are read faster by the
-        // scan (or, for an address search, the walk) than one by one through the key table.
+        where = exact;
+        // The text index pays for itself while it offers few rows; many are read faster in one pass over
+        // the list index (in order, nothing else read) or the table than one by one through the key table.
         if (!candidates.isEmpty() && TextIndexCandidateCount(cols, text, kFewCandidates) <= kFewCandidates) {
             where = candidates + QStringLiteral(" AND ") + exact;
-            walk = false;
-        } else {
-            where = exact;
-            walk = addressOnly(cols);
-            // Through the telephone indexes a "starts with" would fetch its rows one by one, for a
-            // common prefix most of the table: one pass over the table is several times faster.
-            scan = !walk;
+            source.clear();
+            sorted = true;
+        } else if (!inListIndex(cols)) {
+            // Through an index of its own columns a common text would fetch most rows one by one.
+            source = QStringLiteral(" NOT INDEXED");
+            sorted = true;
         }
     }
-    QString sql =
-        QStringLiteral("SELECT 코드 FROM 고객") + (scan ? QStringLiteral(" NOT INDEXED") : QString());
+    QString sql = QStringLiteral("SELECT 코드 FROM 고객") + source;
     if (!where.isEmpty())
         sql += QStringLiteral(" WHERE ") + where;
-    return sql + (walk ? QStringLiteral(" ORDER BY 주소1, 주소2, 코드")
-                       : QStringLiteral(" ORDER BY +주소1, 주소2, 코드"));
+    // "+" keeps the planner from walking the list index to spare the sort of a few rows.
+    return sql + (sorted ? QStringLiteral(" ORDER BY +주소1, 주소2, 코드")
+                         : QStringLiteral(" ORDER BY 주소1, 주소2, 코드"));
 }
 
 QString CustomerRowsSql(const QStringList& codes)

@@ -7,14 +7,17 @@
 // of those codes. The list reads the codes of every row at once (a million fit in a few tens of megabytes)
 // and the rows only as they come into view.
 
-// Rows the text index may offer before a search reads the table (or walks the address index) instead.
+// Name of the list index of 고객: (주소1, 주소2, 코드, 전화1, 전화2, 전화3, 전화4).
+extern const QString kCustomerListIndex; // "ix_고객_5"
+
+// Rows the text index may offer before a search reads the list index (or the table) instead.
 constexpr int kFewCandidates = 5000;
 
-// "SELECT 코드 FROM 고객 [WHERE …] ORDER BY 주소1, 주소2, 코드" for a search of the list (columns
+// "SELECT 코드 FROM 고객 … [WHERE …] ORDER BY 주소1, 주소2, 코드" for a search of the list (columns
 // comma-separated, the operator item of the search combo, the text; an empty text lists everyone), with the
-// plan chosen for it: few candidates of the text index are sorted, an address search with many walks the
-// address index (which also gives the whole list in order), any other search reads the table and sorts.
-// Throws DbException on an engine error.
+// plan chosen for it: few candidates of the text index are sorted; the whole list and searches with many
+// rows on columns of the list index walk that index, which is in order and holds what the condition tests;
+// any other search reads the table once and sorts. Throws DbException on an engine error.
 QString CustomerListKeysSql(const QString& columns, const QString& modeItem, const QString& text);
 
 // "SELECT * FROM 고객 WHERE 코드 IN (…)" for the given codes, in no particular order.

@@ -49,10 +49,12 @@ std::vector<Table> buildMain()
                   c("현포인트", T::Integer), c("기초포인트", T::Integer), c("메모", T::Text)},
                  l({"코드"}),
                  {},
-                 // The address index gives the customer list in order without a sort. Searches that find
-                 // few rows sort them instead ("ORDER BY +주소1"): a walk of the index would fetch every
-                 // customer to test the condition.
-                 {l({"전화1"}), l({"전화2"}), l({"전화3"}), l({"전화4"}), l({"주소1", "주소2", "코드"})}});
+                 // The list index gives the customer list in address order without a sort, and holds the
+                 // numbers too, so a search of the list with many rows reads nothing else. Searches that
+                 // find few rows sort them instead ("ORDER BY +주소1"): a walk of the index would test every
+                 // customer.
+                 {l({"전화1"}), l({"전화2"}), l({"전화3"}), l({"전화4"}),
+                  l({"주소1", "주소2", "코드", "전화1", "전화2", "전화3", "전화4"})}});
     t.push_back({QStringLiteral("가맹점"),
                  {c("코드", T::Text), c("상호", T::Text), c("전화1", T::Text), c("전화2", T::Text),
                   c("전화3", T::Text), c("전화4", T::Text), c("우편번호", T::Text), c("주소1", T::Text),
@@ -151,9 +153,10 @@ QString joinQuoted(const QStringList& idents)
     return q.join(QStringLiteral(", "));
 }
 
-// The fifth index of 고객 as CreateStatements names it, for files made before it was listed.
-const QString kAddressIndexDdl =
-    QStringLiteral("CREATE INDEX IF NOT EXISTS \"ix_고객_5\" ON \"고객\" (\"주소1\", \"주소2\", \"코드\")");
+// The fifth index of 고객 (the list index) as CreateStatements names it, for files made before it was listed.
+const QString kListIndexDdl =
+    QStringLiteral("CREATE INDEX IF NOT EXISTS \"ix_고객_5\" ON \"고객\" (\"주소1\", "
+                   "\"주소2\", \"코드\", \"전화1\", \"전화2\", \"전화3\", \"전화4\")");
 
 bool runAll(QSqlDatabase& db, const QStringList& statements, QString* error)
 {
@@ -324,7 +327,7 @@ bool Upgrade(const QString& path, QString* error)
     if (stored < 2)
         steps << CustomerPhoneIndexDdl();
     if (stored < 3)
-        steps << kAddressIndexDdl << CustomerTextIndexDdl();
+        steps << kListIndexDdl << CustomerTextIndexDdl();
     steps << QStringLiteral("UPDATE zk_schema SET version = %1").arg(kCurrentVersion)
           << QStringLiteral("COMMIT");
     if (!runAll(conn.db(), steps, error)) {
