@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -120,8 +121,9 @@ FrmSvce_admin::FrmSvce_admin(QWidget* parent) : QWidget(parent, Qt::Window)
     splitter->setChildrenCollapsible(false);
     splitter->addWidget(buildCustomerPanel());
     splitter->addWidget(buildServicePanel());
-    splitter->setStretchFactor(0, 2);
-    splitter->setStretchFactor(1, 5);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({400, 620});
 
     m_btnRecAdd = makeButton(this, QStringLiteral("서비스F2"), QStringLiteral("btnRecAdd"));
     m_btnRecAdd->setToolTip(QStringLiteral("선택한 고객의 포인트를 차감하고 서비스 처리"));
@@ -273,10 +275,13 @@ void FrmSvce_admin::designGrids()
     CommonSpreadDesign(m_spCust, true, true);
     m_spCust->SetColHeaders(
         {QStringLiteral("전화"), QStringLiteral("PT"), QStringLiteral("선택"), QStringLiteral("고객코드")});
-    const double custWidths[] = {12, 6, 4, 9};
+    const double custWidths[] = {13, 7, 4, 9};
     for (int c = 1; c <= CustColCount; ++c)
         m_spCust->SetColWidth(c, custWidths[c - 1]);
     SetNumberColumn(m_spCust, CustPoints);
+    m_spCust->SetCol(CustPoints);
+    m_spCust->SetRow(-1);
+    m_spCust->SetTypeNumberShowSep(true);
     // The tick is the one cell the operator changes: a check box, unlocked.
     m_spCust->SetCol(CustTick);
     m_spCust->SetRow(-1);
@@ -298,6 +303,11 @@ void FrmSvce_admin::designGrids()
     for (int c = 1; c <= SvceColCount; ++c)
         m_spSvce->SetColWidth(c, svceWidths[c - 1]);
     SetNumberColumn(m_spSvce, SvcePoints);
+    m_spSvce->SetCol(SvcePoints);
+    m_spSvce->SetRow(-1);
+    m_spSvce->SetTypeNumberShowSep(true);
+    m_spSvce->SetCol(1);
+    m_spSvce->SetRow(1);
 }
 
 void FrmSvce_admin::connectTicking()
@@ -305,14 +315,28 @@ void FrmSvce_admin::connectTicking()
     connect(m_spCust, &SpreadGrid::ButtonClicked, this, [this](int col, int row, int) {
         if (col != CustTick || row < 1)
             return;
+        if (!m_clickTimer.isValid() || m_clickRow != row ||
+            m_clickTimer.elapsed() > QApplication::doubleClickInterval()) {
+            m_clickRow = row;
+            m_tickBeforeClicks = !IsTicked(row);
+            m_clickTimer.start();
+        }
         // The grid has flipped the tick itself; the row's colour and the counter follow it.
         setTick(row, IsTicked(row));
         countTicks();
     });
-    connect(m_spCust, &SpreadGrid::DblClick, this, [this](int, int row) {
-        // On the check box the two presses of the double-click have flipped the tick there and back.
-        if (row >= 1)
-            FlipTick(row);
+    connect(m_spCust, &SpreadGrid::DblClick, this, [this](int col, int row) {
+        if (row < 1)
+            return;
+        // On the check box the presses of the double-click have flipped the tick already, once or twice
+        // depending on the window system: the row ends opposite to where it stood before them.
+        if (col == CustTick && row == m_clickRow && m_clickTimer.isValid() &&
+            m_clickTimer.elapsed() <= QApplication::doubleClickInterval()) {
+            setTick(row, !m_tickBeforeClicks);
+            countTicks();
+            return;
+        }
+        FlipTick(row);
     });
     connect(m_spCust, &SpreadGrid::KeyDown, this, [this](int& key, int shift) {
         const int row = m_spCust->ActiveRow();

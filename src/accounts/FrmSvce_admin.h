@@ -2,6 +2,7 @@
 
 #include "ui/ScreenCatalogue.h"
 
+#include <QElapsedTimer>
 #include <QRect>
 #include <QWidget>
 
@@ -109,5 +110,10 @@ private:
     // The row a press on the row headers started from; 0 while no block is being drawn.
     int m_blockAnchor = 0;
     int m_blockEnd = 0;
+    // The row whose check box was last clicked, when, and its tick before that click: a double-click
+    // on the check box flips it once however many presses reached the grid.
+    int m_clickRow = 0;
+    bool m_tickBeforeClicks = false;
+    QElapsedTimer m_clickTimer;
     QRect m_openedGeometry;
 };
