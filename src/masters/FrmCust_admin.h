@@ -6,10 +6,6 @@
 class GridPager;
 
 // The customer list in which the operator finds, adds, changes and deletes customers.
-//
-// A search reads the codes of every customer it finds in address order and shows their rows as they come
-// into view (GridPager), so a million customers list at once; printing and the spreadsheet export fetch the
-// rows not yet shown first and take the whole list.
 class FrmCust_admin : public ListScreen, public EditorSyncTarget
 {
     Q_OBJECT
@@ -33,12 +29,15 @@ public:
     // The catalogue entry behind menu entry mnuBasic_Cust.
     static ScreenEntry Entry();
 
+    // Reads the codes of every customer found, in address order, and shows the rows as they come into view
+    // (GridPager): a million customers list at once.
     int Search() override;
     void AddRecord() override;
     void EditRecord() override;
     void DeleteRecord() override;
     void RowDoubleClicked(int row) override;
     QString PrintTitle() const override { return QStringLiteral("고객 리스트"); }
+    // Both fetch the rows not yet shown first and take the whole list.
     void ExportList() override;
     void PrintList() override;
     void SyncUpdateCust(RecordEditor* editor, EditorMode mode) override;

@@ -9,12 +9,7 @@
 
 class SpreadGrid;
 
-// Shows a long list in a grid by the rows' keys: the grid has a row for every key from the start, and a
-// row's cells are fetched, a page at a time, when it comes into view or is asked for.
-//
-// The keys (a customer code is a few bytes) are all read at once, so the row count is right at once and any
-// row can be reached by scrolling; the cells of a million rows would not fit the memory of a seat. The
-// screen keeps the keys in step when it removes or appends grid rows itself.
+// Fills a grid that has a row for every key of a long list a page at a time, as rows come into view.
 class GridPager : public QObject
 {
     Q_OBJECT
@@ -25,7 +20,9 @@ public:
 
     GridPager(SpreadGrid* grid, FetchRows fetch, int pageRows = 200);
 
-    // Lists the keys: MaxRows becomes their number, earlier cells go, the rows in view are filled.
+    // Lists the keys: MaxRows becomes their number, earlier cells go, the rows in view are filled. All keys
+    // are held (a customer code is a few bytes), so the row count is right at once and any row is reached
+    // by scrolling; the cells of a million rows would not fit the memory of a seat.
     void Reset(const QStringList& keys);
     int RowCount() const { return int(m_keys.size()); }
     // Key of a 1-based row, "" outside the list.
@@ -38,7 +35,8 @@ public:
     // Removes row `row` from the list; removeFromGrid takes it out of the grid (nothing is fetched meanwhile,
     // when the rows below have moved up in the grid but not yet among the keys).
     void RemoveRow(int row, const std::function<void()>& removeFromGrid);
-    // The screen appended a grid row for `key` and wrote its cells.
+    // The screen appended a grid row for `key` and wrote its cells (a screen adding or removing grid rows
+    // itself keeps the keys in step through this and RemoveRow).
     void AppendRow(const QString& key);
 
 private:
