@@ -525,7 +525,7 @@ void FrmSvce_admin::GrantServices()
         const QString phone = m_spCust->CellText(CustPhone, i);
         const QString rowText = QString::number(i) + QStringLiteral("행 위치의 ") + phone;
         const QString tooFew = rowText + QStringLiteral(" 고객의 포인트가 차감할 포인트보다 작습니다.");
-        if (qint64(m_spCust->CellText(CustPoints, i).toDouble()) < points) {
+        if (ParseNumber(m_spCust->CellText(CustPoints, i)).value_or(0) < double(points)) {
             wait.release();
             showRowAtTop(i);
             ShowInfo(tooFew);
