@@ -28,13 +28,12 @@ QString CustomerListKeysSql(const QString& columns, const QString& modeItem, con
     QString source = QStringLiteral(" INDEXED BY ") + kCustomerListIndex;
     bool sorted = false;
     if (!text.isEmpty()) {
-        const QString exact = MakeSearchWhere(columns, modeItem, text);
-        const QString candidates = TextIndexCandidates(cols, text);
-        where = exact;
+        where = MakeSearchWhere(columns, modeItem, text);
         // The text index pays for itself while it offers few rows; many are read faster in one pass over
         // the list index (in order, nothing else read) or the table than one by one through the key table.
-        if (!candidates.isEmpty() && TextIndexCandidateCount(cols, text, kFewCandidates) <= kFewCandidates) {
-            where = candidates + QStringLiteral(" AND ") + exact;
+        const int candidates = TextIndexCandidateCount(cols, text, kFewCandidates);
+        if (candidates >= 0 && candidates <= kFewCandidates) {
+            where = IndexedSearchWhere(columns, modeItem, text);
             source.clear();
             sorted = true;
         } else if (!inListIndex(cols)) {
