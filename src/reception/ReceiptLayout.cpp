@@ -2,6 +2,8 @@
 
 #include "ui/TextUtil.h"
 
+#include <algorithm>
+
 namespace {
 constexpr int kRuleFrom = 2;
 constexpr int kRuleTo = 41;
@@ -10,6 +12,14 @@ constexpr int kPaperCols = 43;
 void rule(CellPage& page, int row, int width)
 {
     page.PrtLine(row, kRuleFrom, row, kRuleTo, width);
+}
+
+// A number right-aligned in its field. One wider than the field is never cut (a cut amount would print a
+// wrong sum): it keeps its right edge and reaches into the gap on its left.
+void number(CellPage& page, int row, int col, int width, const QString& text)
+{
+    const int over = std::max(LenByte(text) - width, 0);
+    page.PrtText(row, std::max(col - over, 1), over > 0 ? text : LPad(text, width));
 }
 } // namespace
 
@@ -54,9 +64,9 @@ CellPage BuildReceipt(const ReceiptOrder& order, const QString& centreName, Rece
     int r = 14;
     for (const ReceiptOrder::Line& line : order.lines) {
         page.PrtText(r, 3, LeftByte(line.menuName, 17));
-        page.PrtText(r, 21, LPad(QString::number(line.quantity), 2));
-        page.PrtText(r, 25, LPad(FormatThousands(line.amount), 7));
-        page.PrtText(r, 34, LPad(FormatThousands(line.commission), 6));
+        number(page, r, 21, 2, QString::number(line.quantity));
+        number(page, r, 25, 7, FormatThousands(line.amount));
+        number(page, r, 34, 6, FormatThousands(line.commission));
         quantity += line.quantity;
         amount += line.amount;
         commission += line.commission;
@@ -65,9 +75,9 @@ CellPage BuildReceipt(const ReceiptOrder& order, const QString& centreName, Rece
 
     rule(page, r, 1);
     page.PrtText(r + 1, 6, QStringLiteral("합계"), 0, true);
-    page.PrtText(r + 1, 19, LPad(QString::number(quantity), 4));
-    page.PrtText(r + 1, 25, LPad(FormatThousands(amount), 7));
-    page.PrtText(r + 1, 34, LPad(FormatThousands(commission), 6));
+    number(page, r + 1, 19, 4, QString::number(quantity));
+    number(page, r + 1, 25, 7, FormatThousands(amount));
+    number(page, r + 1, 34, 6, FormatThousands(commission));
     rule(page, r + 2, 2);
     page.PrtText(r + 3, 3, centreName, 10, true);
     page.PrtText(r + 4, 2, QString());

@@ -43,6 +43,7 @@ private Q_SLOTS:
     void layout_data();
     void layout();
     void missingOrder();
+    void wideNumbersKeepTheirDigits();
 
 private:
     ReceiptFixture* m_db = nullptr;
@@ -105,6 +106,19 @@ void TestReceiptLayout::missingOrder()
     QVERIFY(!LoadReceiptOrder(QStringLiteral("0612079999")));
     QVERIFY(!LoadReceiptOrder(QStringLiteral("x' OR '1'='1")));
     QVERIFY(!LoadReceiptOrder(QString()));
+}
+
+void TestReceiptLayout::wideNumbersKeepTheirDigits()
+{
+    ReceiptOrder order;
+    order.lines = {{QStringLiteral("단체주문"), 1, 1234000, 123456}};
+    QStringList steps;
+    const CellPage page = BuildReceipt(order, QString(), ReceiptTarget::Printer);
+    for (const CellPage::Item& item : page.items())
+        steps << describe(item);
+    // Wider than their fields, the amounts keep every digit and their right edge.
+    for (const char* step : {"T 14,23 10 1,234,000", "T 14,33 10 123,456", "T 16,23 10 1,234,000"})
+        QVERIFY2(steps.contains(QString::fromUtf8(step)), qPrintable(steps.join('\n')));
 }
 
 QTEST_GUILESS_MAIN(TestReceiptLayout)
