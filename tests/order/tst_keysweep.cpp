@@ -1,5 +1,7 @@
 #include "MainFixture.h"
 #include "accounts/FrmRecv_admin.h"
+#include "accounts/FrmSvce_admin.h"
+#include "accounts/PointService.h"
 #include "app/Clock.h"
 #include "masters/FrmCust_admin.h"
 #include "masters/FrmCust_sel.h"
@@ -231,6 +233,17 @@ void TestKeySweep::sweep_data()
                           Clock::Today().toString("yyyy-MM-dd") + "', 1000, 0, '')");
         return picker<FrmRecv_admin>([](FrmRecv_admin*) {});
     }) << GridState::Resting;
+    for (const char* grid : {"spCust", "spSvce"}) {
+        QTest::newRow(qPrintable(QStringLiteral("point services, ") + grid)) << SceneFactory([grid] {
+            PointService::GrantService("10000001", 10, Clock::Today());
+            Scene s;
+            auto* w = new FrmSvce_admin;
+            s.window.reset(w);
+            s.grid = w->findChild<SpreadGrid*>(QString::fromLatin1(grid));
+            s.grid->SetActiveCell(1, 1);
+            return s;
+        }) << GridState::Resting;
+    }
     // Last: F4 in the reception list takes the order back and deletes it.
     QTest::newRow("reception, nothing listed") << SceneFactory([] {
         return picker<FrmRcpt_admin>([](FrmRcpt_admin* l) {
