@@ -4,6 +4,7 @@
 
 #include "app/UserSettings.h"
 #include "db/CustomerPhoneIndex.h"
+#include "db/CustomerTextIndex.h"
 #include "db/MduAdoDB.h"
 #include "db/Schema.h"
 #include "masters/CustPhone.h"
@@ -42,7 +43,12 @@ bool generate(const QString& file, int n, QString* firstTel1, QString* error)
         sqlite3_close(db);
         return false;
     }
-    sqlite3_exec(db, "PRAGMA journal_mode = WAL; BEGIN", nullptr, nullptr, nullptr);
+    // The substring index is built once after the load, not row by row.
+    const QByteArray dropTrigger =
+        (QStringLiteral("DROP TRIGGER IF EXISTS ") + kTextIndexTable + QStringLiteral("_ai")).toUtf8();
+    sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, dropTrigger.constData(), nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(db,
                        "INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, 주소2, "
@@ -80,6 +86,8 @@ bool generate(const QString& file, int n, QString* firstTel1, QString* error)
         sqlite3_reset(st);
     }
     sqlite3_finalize(st);
+    for (const QString& sql : CustomerTextIndexDdl())
+        sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(db);
     return error->isEmpty();
