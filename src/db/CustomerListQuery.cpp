@@ -17,6 +17,17 @@ bool inListIndex(const QStringList& columns)
     }
     return true;
 }
+
+// Columns with an index of their own (the telephone numbers), in which an equal text is looked up directly.
+bool eachIndexed(const QStringList& columns)
+{
+    for (const QString& c : columns) {
+        if (c != QStringLiteral("전화1") && c != QStringLiteral("전화2") && c != QStringLiteral("전화3") &&
+            c != QStringLiteral("전화4"))
+            return false;
+    }
+    return !columns.isEmpty();
+}
 } // namespace
 
 QString CustomerListKeysSql(const QString& columns, const QString& modeItem, const QString& text)
@@ -29,6 +40,11 @@ QString CustomerListKeysSql(const QString& columns, const QString& modeItem, con
     bool sorted = false;
     if (!text.isEmpty()) {
         where = MakeSearchWhere(columns, modeItem, text);
+        if (modeItem.left(3).trimmed() == QLatin1String("=") && eachIndexed(cols)) {
+            // A number typed in full finds its few rows through the indexes of the number columns.
+            return QStringLiteral("SELECT 코드 FROM 고객 WHERE ") + where +
+                   QStringLiteral(" ORDER BY +주소1, 주소2, 코드");
+        }
         // The text index pays for itself while it offers few rows; many are read faster in one pass over
         // the list index (in order, nothing else read) or the table than one by one through the key table.
         const int candidates = TextIndexCandidateCount(cols, text, kFewCandidates);
