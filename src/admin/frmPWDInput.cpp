@@ -1,5 +1,6 @@
 #include "admin/frmPWDInput.h"
 
+#include "admin/PasswordHash.h"
 #include "ui/InputUtil.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
@@ -13,8 +14,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmPWDInput::frmPWDInput(QWidget* parent)
-    : QDialog(parent)
+frmPWDInput::frmPWDInput(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPWDInput"));
     setWindowTitle(QStringLiteral("관리자 암호확인"));
@@ -64,7 +64,7 @@ frmPWDInput::frmPWDInput(QWidget* parent)
 
 void frmPWDInput::cmdOK_Click()
 {
-    if (txtPWD->text().compare(CorrectPWD, Qt::CaseInsensitive) == 0) {
+    if (PasswordHash::Matches(txtPWD->text(), CorrectPWD, PasswordHash::LetterCase::Ignored)) {
         Success = true;
         accept();
         return;
@@ -76,7 +76,8 @@ void frmPWDInput::cmdOK_Click()
         txtPWD->selectAll();
         return;
     }
-    ShowWarning(QStringLiteral("암호가 정확하지 않습니다.") + kCrLf + QStringLiteral("암호입력횟수를 초과 했습니다."));
+    ShowWarning(QStringLiteral("암호가 정확하지 않습니다.") + kCrLf +
+                QStringLiteral("암호입력횟수를 초과 했습니다."));
     Success = false;
     reject();
 }

@@ -15,7 +15,7 @@ public:
     explicit frmPWDInput(QWidget* parent = nullptr);
 
     qint16 ConfirmCount = 3; // attempts left
-    QString CorrectPWD;      // the password to match
+    QString CorrectPWD;      // the password to match, as stored (a hash, or an older database's text)
     bool Success = false;
 
     QLineEdit* txtPWD = nullptr;

@@ -1,5 +1,6 @@
 #include "app/FrmLogin.h"
 
+#include "admin/PasswordHash.h"
 #include "app/AppPaths.h"
 #include "db/modMain_SQL.h"
 #include "ui/InputUtil.h"
@@ -129,7 +130,8 @@ void FrmLogin::txtPass_Return()
     // Enter may come before the window was ever activated (a key queued at start-up).
     activateOnce();
     ++m_attempts;
-    if (!m_unreadable && (m_password.isEmpty() || txtPass->text() == m_password)) {
+    if (!m_unreadable && (m_password.isEmpty() || PasswordHash::Matches(txtPass->text(), m_password,
+                                                                        PasswordHash::LetterCase::Exact))) {
         finish(true);
         return;
     }

@@ -1,6 +1,7 @@
 #include "app/MduMain.h"
 
 #include "admin/NetDrive.h"
+#include "admin/StoredPasswords.h"
 #include "app/AppPaths.h"
 #include "app/FileModes.h"
 #include "app/Globals.h"
@@ -126,11 +127,13 @@ void SetDBPath(const QString& folder)
 bool ReadOptions()
 {
     try {
-        const std::optional<QString> password = ReadConfig(QStringLiteral("관리자암호"), QString());
+        const std::optional<QString> password = ReadConfig(StoredPasswords::kAdminKey, QString());
         gAdminPWDKnown = password.has_value();
         if (!password)
             return false;
-        gAdminPWD = *password;
+        // An older database kept the passwords in clear text: they are hashed the first time they are read.
+        gAdminPWD = StoredPasswords::UpgradeClearText(StoredPasswords::kAdminKey, *password);
+        StoredPasswords::UpgradeClearText(StoredPasswords::kLoginKey);
         // A unit that is no whole number of won (or absurd) earns points at the usual rate.
         bool ok = false;
         const qint64 unit =

@@ -1,0 +1,41 @@
+#include "admin/StoredPasswords.h"
+
+#include "db/DbError.h"
+#include "db/modDBQuery.h"
+#include "db/modMain_SQL.h"
+#include "ui/MsgBox.h"
+
+namespace StoredPasswords {
+
+PasswordHash::LetterCase CaseOf(const QString& key)
+{
+    return key == kAdminKey ? PasswordHash::LetterCase::Ignored : PasswordHash::LetterCase::Exact;
+}
+
+bool Save(const QString& key, const QString& password)
+{
+    return SaveConfig(key, PasswordHash::Make(password, CaseOf(key)));
+}
+
+std::optional<QString> UpgradeClearText(const QString& key)
+{
+    QString stored;
+    try {
+        stored = NullToStr(
+            GetFirstValue(QStringLiteral("SELECT 설정값 FROM 환경설정 WHERE 구분 = ") + SQLLiteral(key)));
+    } catch (const DbException& e) {
+        ShowErrorInfo(QStringLiteral("프로그램 수행도중 오류가 발생했습니다."), e.info());
+        return std::nullopt;
+    }
+    return UpgradeClearText(key, stored);
+}
+
+QString UpgradeClearText(const QString& key, const QString& stored)
+{
+    if (stored.isEmpty() || PasswordHash::IsHashed(stored))
+        return stored;
+    const QString hashed = PasswordHash::Make(stored, CaseOf(key));
+    return SaveConfig(key, hashed) ? hashed : stored;
+}
+
+} // namespace StoredPasswords

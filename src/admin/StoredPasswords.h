@@ -1,0 +1,27 @@
+#pragma once
+
+#include "admin/PasswordHash.h"
+
+#include <QString>
+
+#include <optional>
+
+// The login and administrator passwords in table 환경설정: saved only as hashes, clear text of an older
+// database replaced by its hash.
+namespace StoredPasswords {
+
+inline const QString kLoginKey = QStringLiteral("로그인암호");
+inline const QString kAdminKey = QStringLiteral("관리자암호");
+
+// The administrator password ignores letter case; every other password is exact.
+PasswordHash::LetterCase CaseOf(const QString& key);
+// Saves the password's stored form ("" for none); false when the save failed (the error was shown).
+bool Save(const QString& key, const QString& password);
+// Replaces a clear-text value of the setting with its hash, leaving a missing row missing. The stored
+// form now in the table, nothing when it could not be read (the error was shown). A failed replacement
+// keeps the clear text, which still matches.
+std::optional<QString> UpgradeClearText(const QString& key);
+// The same for a value already read.
+QString UpgradeClearText(const QString& key, const QString& stored);
+
+} // namespace StoredPasswords
