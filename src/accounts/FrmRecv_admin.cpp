@@ -192,22 +192,9 @@ bool FrmRecv_admin::eventFilter(QObject* watched, QEvent* event)
     return ListScreen::eventFilter(watched, event);
 }
 
-void FrmRecv_admin::runEditor(EditorMode mode, const QString& key)
-{
-    FrmRecv_save editor(this);
-    editor.Init(mode, this, key);
-    if (mode == EditorMode::Add) {
-        editor.chkContinueAdd()->setVisible(true);
-        editor.chkContinueAdd()->setChecked(true);
-    }
-    PlaceFormAt(&editor, pnlTop(), 0, 0);
-    ExecModal(&editor);
-    spList()->setFocus();
-}
-
 void FrmRecv_admin::AddRecord()
 {
-    runEditor(EditorMode::Add, QString());
+    RunListEditor<FrmRecv_save>(this, pnlTop(), spList(), EditorMode::Add, QString());
 }
 
 void FrmRecv_admin::EditRecord()
@@ -218,7 +205,7 @@ void FrmRecv_admin::EditRecord()
         ShowInfo(QStringLiteral("먼저 그리드에서 수정할 자료를 선택하세요."));
         return;
     }
-    runEditor(EditorMode::Edit, key);
+    RunListEditor<FrmRecv_save>(this, pnlTop(), spList(), EditorMode::Edit, key);
 }
 
 void FrmRecv_admin::DeleteRecord()

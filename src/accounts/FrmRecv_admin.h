@@ -53,7 +53,6 @@ protected:
 
 private:
     void refreshTotals();
-    void runEditor(EditorMode mode, const QString& key);
 
     QDateEdit* m_from = nullptr;
     QDateEdit* m_to = nullptr;

@@ -1,13 +1,15 @@
 #pragma once
 
 #include "db/RecordScreens.h"
+#include "ui/ModalSeam.h"
+#include "ui/modFormIni.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QList>
 #include <QPointer>
 
 class ByteLimitedLineEdit;
-class QCheckBox;
 class QHBoxLayout;
 class QKeyEvent;
 class QPushButton;
@@ -58,3 +60,20 @@ protected:
 private:
     QList<ByteLimitedLineEdit*> m_limitedFields;
 };
+
+// Opens the record editor of a list screen modally below anchor: Add shows and ticks the keep-adding tick,
+// Edit loads the record whose code is given; the focus then goes back to focusAfter.
+template <typename Editor>
+void RunListEditor(QWidget* screen, QWidget* anchor, QWidget* focusAfter, EditorMode mode,
+                   const QString& code)
+{
+    Editor editor(screen);
+    editor.Init(mode, screen, code);
+    if (mode == EditorMode::Add) {
+        editor.chkContinueAdd()->setVisible(true);
+        editor.chkContinueAdd()->setChecked(true);
+    }
+    PlaceFormAt(&editor, anchor, 0, 0);
+    ExecModal(&editor);
+    focusAfter->setFocus();
+}

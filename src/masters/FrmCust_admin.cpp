@@ -161,22 +161,9 @@ QString FrmCust_admin::SelectedCode() const
     return code.isEmpty() ? spList()->CellText(ColCode, row) : code;
 }
 
-void FrmCust_admin::runEditor(EditorMode mode, const QString& code)
-{
-    FrmCust_save editor(this);
-    editor.Init(mode, this, code);
-    if (mode == EditorMode::Add) {
-        editor.chkContinueAdd()->setVisible(true);
-        editor.chkContinueAdd()->setChecked(true);
-    }
-    PlaceFormAt(&editor, pnlTop(), 0, 0);
-    ExecModal(&editor);
-    spList()->setFocus();
-}
-
 void FrmCust_admin::AddRecord()
 {
-    runEditor(EditorMode::Add, QString());
+    RunListEditor<FrmCust_save>(this, pnlTop(), spList(), EditorMode::Add, QString());
 }
 
 void FrmCust_admin::EditRecord()
@@ -187,7 +174,7 @@ void FrmCust_admin::EditRecord()
         spList()->setFocus();
         return;
     }
-    runEditor(EditorMode::Edit, code);
+    RunListEditor<FrmCust_save>(this, pnlTop(), spList(), EditorMode::Edit, code);
 }
 
 void FrmCust_admin::DeleteRecord()

@@ -50,7 +50,6 @@ public:
     GridPager* pager() const { return m_pager; }
 
 private:
-    void runEditor(EditorMode mode, const QString& code);
     QList<QVariantList> fetchRows(const QStringList& codes) const;
 
     GridPager* m_pager = nullptr;

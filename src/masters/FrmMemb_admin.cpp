@@ -436,22 +436,9 @@ bool FrmMemb_admin::saveMenuCell(int col, int row)
     return true;
 }
 
-void FrmMemb_admin::runEditor(EditorMode mode, const QString& code)
-{
-    FrmMemb_save editor(this);
-    editor.Init(mode, this, code);
-    if (mode == EditorMode::Add) {
-        editor.chkContinueAdd()->setVisible(true);
-        editor.chkContinueAdd()->setChecked(true);
-    }
-    PlaceFormAt(&editor, pnlTop(), 0, 0);
-    ExecModal(&editor);
-    spList()->setFocus();
-}
-
 void FrmMemb_admin::AddRecord()
 {
-    runEditor(EditorMode::Add, QString());
+    RunListEditor<FrmMemb_save>(this, pnlTop(), spList(), EditorMode::Add, QString());
 }
 
 void FrmMemb_admin::EditRecord()
@@ -462,7 +449,7 @@ void FrmMemb_admin::EditRecord()
         spList()->setFocus();
         return;
     }
-    runEditor(EditorMode::Edit, code);
+    RunListEditor<FrmMemb_save>(this, pnlTop(), spList(), EditorMode::Edit, code);
 }
 
 void FrmMemb_admin::DeleteRecord()

@@ -80,7 +80,6 @@ private:
     void spMenu_LeaveCell(int col, int row, int newCol, int newRow, bool& cancel);
     // Writes the changed menu cell; false when nothing was saved (the operator has been told why).
     bool saveMenuCell(int col, int row);
-    void runEditor(EditorMode mode, const QString& code);
     bool gridHasFocus(SpreadGrid* grid) const;
 
     SpreadGrid* m_spMenu = nullptr;
