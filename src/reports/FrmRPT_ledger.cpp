@@ -1,0 +1,155 @@
+#include "reports/FrmRPT_ledger.h"
+
+#include "app/Clock.h"
+#include "app/MduMainUi.h"
+#include "db/MduAdoDB.h"
+#include "masters/Pick.h"
+#include "ui/MsgBox.h"
+#include "ui/SpreadGrid.h"
+#include "ui/modFormIni.h"
+#include "ui/modSpread60.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace StoreLedger;
+
+namespace {
+const QString kForm = QStringLiteral("FrmRPT_ledger");
+const QColor kCarriedColour(0, 80, 250);
+const QColor kPaymentColour(250, 80, 0);
+
+// Restores the pointer however the build ends.
+struct WaitCursor
+{
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+} // namespace
+
+FrmRPT_ledger::FrmRPT_ledger(QWidget* parent) : ReportScreen(parent)
+{
+    setObjectName(kForm);
+    setWindowTitle(QStringLiteral("가맹점 원장"));
+    resize(980, 600);
+    const QDate today = Clock::Today();
+    hdTermFrom()->setDate(QDate(today.year(), today.month(), 1));
+    hdTermTo()->setDate(today);
+    m_htFilter = AddFilter(QStringLiteral("가맹점검색:"), QStringLiteral("htFilter"));
+    m_htFilter->setToolTip(QStringLiteral("가맹점 코드나 상호를 넣고 Enter"));
+    AddSortOptions({QStringLiteral("코드"), QStringLiteral("상호")});
+    SetPrintOption(2, 0);
+
+    // 조회 builds the ledger; F5 (the list screen's Search) only shows the table again.
+    disconnect(btnQuery(), &QPushButton::clicked, this, nullptr);
+    connect(btnQuery(), &QPushButton::clicked, this, [this] { Query(); });
+
+    SpreadGrid* grid = spList();
+    grid->SetMaxCols(ColCount);
+    CommonSpreadDesign(grid, true, true, false, true);
+    grid->SetColHeaders({QStringLiteral("가맹코드"), QStringLiteral("가맹점명"), QStringLiteral("일자"),
+                         QStringLiteral("메뉴명"), QStringLiteral("수량"), QStringLiteral("수수료"),
+                         QStringLiteral("할인금액"), QStringLiteral("입금액"), QStringLiteral("잔액")});
+    const double widths[] = {8, 16, 11, 18, 6, 11, 10, 11, 12};
+    for (int c = 1; c <= ColCount; ++c)
+        grid->SetColWidth(c, widths[c - 1]);
+    SetNumberColumn(grid, ColQuantity + 1);
+    for (int c : {ColCommission, ColDiscount, ColPayment, ColBalance})
+        SetMoneyColumn(grid, c + 1);
+
+    CenterForm(this);
+    FinishLayout();
+    setFocusProxy(grid);
+}
+
+FrmRPT_ledger::~FrmRPT_ledger() = default;
+
+ScreenEntry FrmRPT_ledger::Entry()
+{
+    return CatalogueEntry(kForm, QStringLiteral("가맹점원장"), QStringLiteral("mnuList_SaleReceive"),
+                          [] { return new FrmRPT_ledger; });
+}
+
+bool FrmRPT_ledger::Query()
+{
+    m_totals = {};
+    BuildResult built;
+    {
+        WaitCursor wait;
+        // A long build shows how far it has come; the operator's input waits until it has ended.
+        auto progress = [this](qint64 rows) {
+            if (rows % 20000 < 200) {
+                lblRecCount()->setText(QStringLiteral("작성 중 %1").arg(rows));
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            }
+        };
+        built = Build(gMainConn, gReportConn, PeriodFrom(), PeriodTo(), m_store, progress);
+    }
+    if (!built.ok) {
+        spList()->SetMaxRows(0);
+        SetRecCount(0);
+        ShowStdError(built.error, QStringLiteral("CreateReport"), kForm, ErrOwner::Form);
+        return false;
+    }
+    m_totals = built.totals;
+    Search();
+    return true;
+}
+
+int FrmRPT_ledger::Search()
+{
+    std::vector<ReportRow> rows;
+    ErrInfo error;
+    bool read = false;
+    {
+        WaitCursor wait;
+        read = Read(gReportConn, SortIndex() == 1 ? SortBy::Name : SortBy::Code, rows, &m_totals, &error);
+    }
+    if (!read) {
+        spList()->SetMaxRows(0);
+        SetRecCount(0);
+        ShowStdError(error, QStringLiteral("ShowLedger"), kForm, ErrOwner::Form);
+        return 0;
+    }
+    return ShowRows(rows, {{int(Kind::Carried), kCarriedColour}, {int(Kind::Payment), kPaymentColour}});
+}
+
+void FrmRPT_ledger::FilterEnter(QLineEdit* box)
+{
+    if (!box->text().isEmpty() && !FilterEdited(box)) {
+        Query();
+        return;
+    }
+    QString code;
+    const QString name = PickStore(box->text(), code, PickerAnchor(), false);
+    box->setFocus();
+    if (code.isEmpty()) {
+        m_store.clear();
+        return;
+    }
+    m_store = code;
+    SetFilterChoice(box, name);
+    Query();
+}
+
+void FrmRPT_ledger::FilterCleared(QLineEdit*)
+{
+    m_store.clear();
+}
+
+void FrmRPT_ledger::SortClicked(int index)
+{
+    const bool changed = index != m_sort;
+    m_sort = index;
+    // One store's ledger reads the same in either order.
+    if (!changed || !m_store.isEmpty())
+        return;
+    if (spList()->MaxRows() > 0)
+        Search();
+    else
+        Query();
+}

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "db/ErrInfo.h"
+#include "reports/ReportTotals.h"
+
+#include <QHash>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class DbConnection;
+
+// The store ledger in the seat's report database: carried-forward balances, commissions and payments of a
+// period with the running balance after each, and the ledger as the grid shows it.
+namespace StoreLedger {
+
+inline const QString kCarriedForward = QStringLiteral("[전기이월]");
+inline const QString kPaymentMenu = QStringLiteral("입금");
+inline const QString kWorkTable = QStringLiteral("매출대입금");
+
+enum class Kind
+{
+    Carried,
+    Commission,
+    Payment,
+};
+
+// One row of the work table; money in whole won.
+struct Entry
+{
+    Kind kind = Kind::Commission;
+    QString store;
+    QString name;
+    QString date;
+    QString menu;
+    qint64 quantity = 0;
+    qint64 price = 0;
+    qint64 discount = 0;
+    qint64 commission = 0;
+    qint64 payment = 0;
+    // The store's balance after this row.
+    qint64 balance = 0;
+};
+
+// A store's name and its balance at the start of the period.
+struct Opening
+{
+    QString name;
+    qint64 balance = 0;
+};
+
+struct Totals
+{
+    // Carried-forward balances of the stores in the ledger.
+    qint64 carried = 0;
+    // Closing balances of the stores in the ledger.
+    qint64 closing = 0;
+};
+
+// The running balance over movements given store by store in running order: each store's carried-forward row
+// comes first, whatever the collation of its date text, and a store without movements has no rows and
+// counts in no total.
+class BalanceRun
+{
+public:
+    explicit BalanceRun(QHash<QString, Opening> openings) : m_openings(std::move(openings)) {}
+    // Appends the carried-forward row when the movement opens a store, then the movement with its balance.
+    void Add(Entry movement, std::vector<Entry>& out);
+    Totals totals() const;
+
+private:
+    QHash<QString, Opening> m_openings;
+    QString m_store;
+    bool m_started = false;
+    qint64 m_balance = 0;
+    Totals m_done;
+};
+
+std::vector<Entry> RunBalances(const QHash<QString, Opening>& openings, const std::vector<Entry>& movements,
+                               Totals& totals);
+
+struct BuildResult
+{
+    bool ok = false;
+    ErrInfo error;
+    Totals totals;
+    qint64 rows = 0;
+};
+
+// Called now and then during a build with the number of rows written so far.
+using Progress = std::function<void(qint64 rows)>;
+
+// Rebuilds the work table for the period d1..d2 ("yyyy-MM-dd") and one store (store "" = all stores). The
+// main database is only read. A failure leaves the work table empty, never half-built.
+BuildResult Build(DbConnection& main, DbConnection& report, const QString& d1, const QString& d2,
+                  const QString& store, const Progress& progress = {});
+
+enum class SortBy
+{
+    Code,
+    Name,
+};
+
+// Grid columns, 0-based.
+enum Col
+{
+    ColStore,
+    ColName,
+    ColDate,
+    ColMenu,
+    ColQuantity,
+    ColCommission,
+    ColDiscount,
+    ColPayment,
+    ColBalance,
+    ColCount
+};
+
+// The work table as the ledger grid shows it: rows of one store, date and menu merged (sums of the
+// movements, the balance after the last of them), each store's carried-forward row first and its rows in
+// running order, a "[소 계]" row per store and the "[합 계]" row with "이월: " and the carried-forward total
+// beside it and the closing total under the balance. Carried-forward and payment rows have their zero
+// amounts blank and carry their Kind as tag. False with *error when the table cannot be read.
+bool Read(DbConnection& report, SortBy sort, std::vector<ReportRow>& rows, Totals* totals, ErrInfo* error);
+
+} // namespace StoreLedger

@@ -1,0 +1,304 @@
+#include "DbFixture.h"
+#include "db/modDBQuery.h"
+#include "reports/MduReportDB.h"
+#include "reports/StoreLedger.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QTest>
+
+using namespace StoreLedger;
+
+namespace {
+// "A:c1000" commission, "A:p5000/500" payment with discount, for store A.
+Entry movement(const QString& spec)
+{
+    Entry e;
+    e.store = spec.section(QLatin1Char(':'), 0, 0);
+    const QString what = spec.section(QLatin1Char(':'), 1);
+    if (what.startsWith(QLatin1Char('c'))) {
+        e.kind = Kind::Commission;
+        e.commission = what.mid(1).toLongLong();
+    } else {
+        e.kind = Kind::Payment;
+        e.payment = what.mid(1).section(QLatin1Char('/'), 0, 0).toLongLong();
+        e.discount = what.section(QLatin1Char('/'), 1).toLongLong();
+    }
+    return e;
+}
+
+// "A=10500" per store.
+QHash<QString, Opening> openings(const QStringList& specs)
+{
+    QHash<QString, Opening> out;
+    for (const QString& s : specs)
+        out.insert(s.section(QLatin1Char('='), 0, 0),
+                   {s.section(QLatin1Char('='), 0, 0) + QStringLiteral("상호"),
+                    s.section(QLatin1Char('='), 1).toLongLong()});
+    return out;
+}
+
+// A grid row as "cell|cell|…" with blanks for empty cells, money as plain numbers.
+QString joined(const ReportRow& row)
+{
+    QStringList cells;
+    for (const QVariant& v : row.cells)
+        cells << v.toString();
+    return cells.join(QLatin1Char('|'));
+}
+
+void exec(const QString& sql)
+{
+    QVERIFY2(ExecSQL(sql) == 1, qPrintable(sql));
+}
+
+void addStore(const QString& code, const QString& name, qint64 opening)
+{
+    exec(QStringLiteral(
+             "INSERT INTO 가맹점 (코드, 상호, 기초잔액, 현잔액, 수수료율) VALUES ('%1', '%2', %3, %3, 10)")
+             .arg(code, name)
+             .arg(opening));
+    exec(QStringLiteral("INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가) VALUES ('짜장면', '%1', 5000)")
+             .arg(code));
+    exec(QStringLiteral("INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가) VALUES ('가락국수', '%1', 4000)")
+             .arg(code));
+}
+
+int g_order = 0;
+void addLine(const QString& store, const QString& date, const QString& time, const QString& menu,
+             qint64 commission)
+{
+    const QString no = QStringLiteral("O%1").arg(++g_order, 9, 10, QLatin1Char('0'));
+    exec(QStringLiteral(
+             "INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, 주문시간, 통보시간) "
+             "VALUES ('%1', '00000001', '02-1', '%2', '%3', '%4', '')")
+             .arg(no, store, date, time));
+    exec(QStringLiteral("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 포인트) "
+                        "SELECT '%1', 1, 코드, 2, 5000, 10000, %2, 0 FROM 취급메뉴 WHERE 가맹점코드 = '%3' "
+                        "AND 메뉴명 = '%4'")
+             .arg(no)
+             .arg(commission)
+             .arg(store, menu));
+}
+
+void addPayment(const QString& store, const QString& date, qint64 amount, qint64 discount)
+{
+    exec(QStringLiteral(
+             "INSERT INTO 입금 (가맹점코드, 입금일자, 입금액, 할인액, 메모) VALUES ('%1', '%2', %3, %4, '')")
+             .arg(store, date)
+             .arg(amount)
+             .arg(discount));
+}
+
+int workRows()
+{
+    return GetFirstValue(gReportConn, QStringLiteral("SELECT COUNT(*) FROM 매출대입금")).toInt();
+}
+} // namespace
+
+// The store ledger: running balances, which stores it shows, its grid rows, and a failed build.
+class TestStoreLedger : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void balances_data();
+    void balances();
+    void subtotals_data();
+    void subtotals();
+    void init();
+    void cleanup();
+    void ledger_data();
+    void ledger();
+    void failedStepLeavesNothing_data();
+    void failedStepLeavesNothing();
+
+private:
+    DbFixture* m_db = nullptr;
+};
+
+void TestStoreLedger::balances_data()
+{
+    QTest::addColumn<QStringList>("opening");
+    QTest::addColumn<QStringList>("movements");
+    QTest::addColumn<QList<qint64>>("balances");
+    QTest::addColumn<qint64>("carried");
+    QTest::addColumn<qint64>("closing");
+    QTest::newRow("commission then payment")
+        << QStringList{"A=10500"} << QStringList{"A:c1000", "A:p5000/0"} << QList<qint64>{10500, 11500, 6500}
+        << qint64(10500) << qint64(6500);
+    QTest::newRow("discount lowers like a payment") << QStringList{"A=0"} << QStringList{"A:p2000/500"}
+                                                    << QList<qint64>{0, -2500} << qint64(0) << qint64(-2500);
+    QTest::newRow("store without movement left out")
+        << QStringList{"A=10500", "B=7000"} << QStringList{"A:c1000"} << QList<qint64>{10500, 11500}
+        << qint64(10500) << qint64(11500);
+    QTest::newRow("each store runs from its own carried balance")
+        << QStringList{"A=100", "B=1000000000000"} << QStringList{"A:c1", "B:c3", "B:p1/1"}
+        << QList<qint64>{100, 101, 1000000000000, 1000000000003, 1000000000001} << qint64(1000000000100)
+        << qint64(1000000000102);
+}
+
+void TestStoreLedger::balances()
+{
+    QFETCH(QStringList, opening);
+    QFETCH(QStringList, movements);
+    std::vector<Entry> in;
+    for (const QString& m : movements)
+        in.push_back(movement(m));
+    Totals totals;
+    const std::vector<Entry> out = RunBalances(openings(opening), in, totals);
+    QList<qint64> got;
+    QString previous;
+    for (const Entry& e : out) {
+        got << e.balance;
+        // Each store opens with its carried-forward row.
+        QCOMPARE(e.kind == Kind::Carried, e.store != previous);
+        previous = e.store;
+    }
+    QTEST(got, "balances");
+    QTEST(totals.carried, "carried");
+    QTEST(totals.closing, "closing");
+}
+
+void TestStoreLedger::subtotals_data()
+{
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("one run: the grand total alone")
+        << QStringList{"A", "A", "A"} << QStringList{"A", "A", "A", "T6/"};
+    QTest::newRow("runs of two get a subtotal, a single row none")
+        << QStringList{"A", "A", "B", "C", "C"}
+        << QStringList{"A", "A", "S3/r2", "B", "C", "C", "S9/r5", "T15/"};
+    QTest::newRow("empty list") << QStringList{} << QStringList{"T0/"};
+}
+
+void TestStoreLedger::subtotals()
+{
+    QFETCH(QStringList, keys);
+    std::vector<ReportRow> rows;
+    for (int i = 0; i < keys.size(); ++i)
+        rows.push_back({{keys[i], qint64(i + 1), QStringLiteral("r%1").arg(i + 1)}});
+    QStringList got;
+    for (const ReportRow& r : WithTotals(rows, 0, {1}, 0, 2)) {
+        if (r.kind == ReportRow::Kind::Data)
+            got << r.cells[0].toString();
+        else
+            got << (r.kind == ReportRow::Kind::Total ? QStringLiteral("T") : QStringLiteral("S")) +
+                       r.cells[1].toString() + QLatin1Char('/') + r.cells.value(2).toString();
+    }
+    QTEST(got, "expected");
+}
+
+void TestStoreLedger::init()
+{
+    m_db = new DbFixture;
+    QVERIFY(CreateRPTFile());
+    exec(QStringLiteral("INSERT INTO 고객 (코드, 전화1) VALUES ('00000001', '02-1')"));
+    // Codes in one order, names in the other.
+    addStore(QStringLiteral("S1"), QStringLiteral("하나식당"), 10000);
+    addStore(QStringLiteral("S2"), QStringLiteral("나무식당"), 7000);
+    addStore(QStringLiteral("S3"), QStringLiteral("가람식당"), 0);
+    // Before the period: S1 to 10,500; S2 moves only then.
+    addLine(QStringLiteral("S1"), QStringLiteral("2026-11-20"), QStringLiteral("12:00"),
+            QStringLiteral("짜장면"), 3000);
+    addPayment(QStringLiteral("S1"), QStringLiteral("2026-11-25"), 2000, 500);
+    addLine(QStringLiteral("S2"), QStringLiteral("2026-11-20"), QStringLiteral("12:00"),
+            QStringLiteral("짜장면"), 900);
+    // In the period. The payment of the 3rd is entered before that day's orders; the two 짜장면 of the 3rd
+    // merge into one row.
+    addPayment(QStringLiteral("S1"), QStringLiteral("2026-12-03"), 5000, 0);
+    addLine(QStringLiteral("S1"), QStringLiteral("2026-12-02"), QStringLiteral("09:00"),
+            QStringLiteral("가락국수"), 1000);
+    addLine(QStringLiteral("S1"), QStringLiteral("2026-12-03"), QStringLiteral("18:00"),
+            QStringLiteral("짜장면"), 200);
+    addLine(QStringLiteral("S1"), QStringLiteral("2026-12-03"), QStringLiteral("11:00"),
+            QStringLiteral("짜장면"), 100);
+    addLine(QStringLiteral("S3"), QStringLiteral("2026-12-05"), QStringLiteral("12:00"),
+            QStringLiteral("가락국수"), 300);
+    addLine(QStringLiteral("S3"), QStringLiteral("2026-12-06"), QStringLiteral("12:00"),
+            QStringLiteral("가락국수"), 400);
+}
+
+void TestStoreLedger::cleanup()
+{
+    CloseRPTFile();
+    delete m_db;
+    m_db = nullptr;
+}
+
+void TestStoreLedger::ledger_data()
+{
+    QTest::addColumn<QString>("store");
+    QTest::addColumn<int>("sort");
+    QTest::addColumn<QStringList>("expected");
+    const QStringList s1 = {"S1|하나식당|[전기이월]||||||10500",
+                            "S1|하나식당|2026-12-02|가락국수|2|1000|0|0|11500",
+                            "S1|하나식당|2026-12-03|짜장면|4|300|0|0|11800",
+                            "S1|하나식당|2026-12-03|입금||||5000|6800", "[소 계]||||6|1300|0|5000|6800"};
+    const QStringList s3 = {"S3|가람식당|[전기이월]||||||0", "S3|가람식당|2026-12-05|가락국수|2|300|0|0|300",
+                            "S3|가람식당|2026-12-06|가락국수|2|400|0|0|700", "[소 계]||||4|700|0|0|700"};
+    QTest::newRow("all stores by code, S2 left out")
+        << QString() << int(SortBy::Code)
+        << (s1 + s3 + QStringList{"[합 계]|||이월: 10,500|10|2000|0|5000|7500"});
+    QTest::newRow("by name") << QString() << int(SortBy::Name)
+                             << (s3 + s1 + QStringList{"[합 계]|||이월: 10,500|10|2000|0|5000|7500"});
+    QTest::newRow("one store: no subtotal beside the total")
+        << QStringLiteral("S1") << int(SortBy::Code)
+        << (s1.mid(0, 4) + QStringList{"[합 계]|||이월: 10,500|6|1300|0|5000|6800"});
+    QTest::newRow("store without movement: only the total")
+        << QStringLiteral("S2") << int(SortBy::Code) << QStringList{"[합 계]|||이월: 0|0|0|0|0|0"};
+}
+
+void TestStoreLedger::ledger()
+{
+    QFETCH(QString, store);
+    QFETCH(int, sort);
+    const BuildResult built =
+        Build(gMainConn, gReportConn, QStringLiteral("2026-12-01"), QStringLiteral("2026-12-31"), store);
+    QVERIFY2(built.ok, qPrintable(built.error.description));
+    std::vector<ReportRow> rows;
+    Totals totals;
+    ErrInfo error;
+    QVERIFY(Read(gReportConn, SortBy(sort), rows, &totals, &error));
+    QStringList got;
+    for (const ReportRow& r : rows) {
+        got << joined(r);
+        if (r.kind == ReportRow::Kind::Data)
+            QCOMPARE(r.tag == int(Kind::Carried), r.cells[ColDate] == kCarriedForward);
+    }
+    QTEST(got, "expected");
+    QCOMPARE(totals.carried, built.totals.carried);
+    QCOMPARE(totals.closing, built.totals.closing);
+}
+
+void TestStoreLedger::failedStepLeavesNothing_data()
+{
+    QTest::addColumn<QString>("failing");
+    QTest::newRow("clearing") << QStringLiteral("DELETE");
+    QTest::newRow("earlier payments") << QStringLiteral("SUM(입금액");
+    QTest::newRow("movements") << QStringLiteral("UNION ALL");
+    QTest::newRow("writing rows") << QStringLiteral("INSERT INTO 매출대입금");
+}
+
+void TestStoreLedger::failedStepLeavesNothing()
+{
+    QFETCH(QString, failing);
+    QVERIFY(Build(gMainConn, gReportConn, QStringLiteral("2026-12-01"), QStringLiteral("2026-12-31"), {}).ok);
+    QVERIFY(workRows() > 0);
+    auto inject = [failing](const QString& sql) -> std::optional<ErrInfo> {
+        if (sql.contains(failing))
+            return ErrInfo{-1, QStringLiteral("주입된 오류")};
+        return std::nullopt;
+    };
+    gMainConn.setFaultInjector(inject);
+    gReportConn.setFaultInjector(inject);
+    const BuildResult failed =
+        Build(gMainConn, gReportConn, QStringLiteral("2026-12-01"), QStringLiteral("2026-12-31"), {});
+    gMainConn.setFaultInjector({});
+    gReportConn.setFaultInjector({});
+    QVERIFY(!failed.ok);
+    QCOMPARE(failed.error.description, QStringLiteral("주입된 오류"));
+    // The clearing itself failing keeps the last complete ledger; any later step leaves the table empty.
+    QCOMPARE(workRows() == 0, failing != QStringLiteral("DELETE"));
+}
+
+QTEST_GUILESS_MAIN(TestStoreLedger)
+#include "tst_storeledger.moc"
