@@ -9,6 +9,7 @@ PACKAGES=(
   libgl-dev libxkbcommon-dev
   libsqlite3-dev sqlite3
   libxlsxwriter-dev unzip
+  libarchive-dev
   fonts-nanum
   fonts-nanum-coding
   xvfb xauth

@@ -9,7 +9,9 @@
 #include "app/FileModes.h"
 #include "app/FrmInitMsg.h"
 #include "app/FrmLogin.h"
+#include "app/Globals.h"
 #include "app/MduMain.h"
+#include "app/SeatPresence.h"
 #include "app/UserSettings.h"
 #include "db/modMain_SQL.h"
 #include "masters/CustomerScreens.h"
@@ -90,6 +92,8 @@ int RunApplication(int argc, char* argv[])
         ExecModal(&notice);
     }
     int rc = 0;
+    // A restore started at another seat waits while this seat is in the data.
+    SeatPresence::Start(gDBPath, gTerminalID);
     {
         auto window = std::make_unique<FrmMain>();
         window->show();
@@ -98,6 +102,7 @@ int RunApplication(int argc, char* argv[])
         window->activateWindow();
         rc = app.exec();
     }
+    SeatPresence::Stop();
     DestroyApp();
     ReleaseSingleInstance();
     SetPrompter(nullptr);

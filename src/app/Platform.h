@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <memory>
@@ -43,6 +44,8 @@ public:
     virtual bool OpenExternally(const QUrl& url) const = 0;
     // A program showing the machine's system information, "" when none is installed.
     virtual QString SystemInfoProgram() const = 0;
+    // Starts a program that outlives this one; false when it could not be started.
+    virtual bool StartProgram(const QString& program, const QStringList& arguments) const = 0;
 
     // The per-user program folder and settings folder when neither is given on the command line or in
     // the environment.

@@ -116,6 +116,11 @@ QString PlatformLinux::SystemInfoProgram() const
     return {};
 }
 
+bool PlatformLinux::StartProgram(const QString& program, const QStringList& arguments) const
+{
+    return QProcess::startDetached(program, arguments);
+}
+
 QString PlatformLinux::DefaultProgramFolder() const
 {
     return underXdgFolder(QStandardPaths::GenericDataLocation, QStringLiteral("/.local/share"));

@@ -14,6 +14,7 @@ public:
     QString LockFolder() const override;
     bool OpenExternally(const QUrl& url) const override;
     QString SystemInfoProgram() const override;
+    bool StartProgram(const QString& program, const QStringList& arguments) const override;
     QString DefaultProgramFolder() const override;
     QString DefaultSettingsFolder() const override;
     std::unique_ptr<QSettings> OpenSettings(const QString& folder, const QString& appName) const override;

@@ -87,6 +87,6 @@ QString frmAbout::systemInfoProgram()
 void frmAbout::cmdSysInfo_Click()
 {
     const QString program = systemInfoProgram();
-    if (program.isEmpty() || !QProcess::startDetached(program, {}))
+    if (program.isEmpty() || !CurrentPlatform().StartProgram(program, {}))
         ShowInfo(QStringLiteral("지금은 시스템 정보를 사용할 수 없습니다."));
 }

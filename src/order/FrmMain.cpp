@@ -2,6 +2,7 @@
 
 #include "order/FrmMainColumns.h"
 
+#include "admin/modBackUp.h"
 #include "app/AppPaths.h"
 #include "app/Clock.h"
 #include "app/Globals.h"
@@ -12,6 +13,7 @@
 #include "masters/Pick.h"
 #include "order/SeeIdPort.h"
 #include "order/modSeeID.h"
+#include "reports/MduReportDB.h"
 #include "ui/FitScrollArea.h"
 #include "ui/InputUtil.h"
 #include "ui/ModalSeam.h"
@@ -860,7 +862,6 @@ void FrmMain::cmdAutoDial_Click()
 
 void FrmMain::dataFileEntry(int kind)
 {
-    Q_UNUSED(kind);
     if (gCSType == 1) {
         ShowInfo(QStringLiteral("이기능은 서버에서만 가능합니다."));
         return;
@@ -869,7 +870,16 @@ void FrmMain::dataFileEntry(int kind)
                      QStringLiteral("모두 종료하였습니까?"),
                  QString(), false) != MsgAnswer::Yes)
         return;
-    // Backup and restore through the compression program arrive with the administration screens.
+    CloseRPTFile();
+    // kind: 0 backup, 1 restore, 2 after-sales.
+    const bool started = kind == 1 ? modBackUp::ExecRestore(1, QString())
+                                   : modBackUp::ExecBackUp(kind == 2 ? 2 : 0, false, QString());
+    if (started) {
+        // The companion starts its work once this program has closed its databases and ended.
+        close();
+        return;
+    }
+    CreateRPTFile();
 }
 
 void FrmMain::openHomePage()

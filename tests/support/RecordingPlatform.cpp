@@ -53,6 +53,12 @@ QString RecordingPlatform::SystemInfoProgram() const
     return NativePlatform().SystemInfoProgram();
 }
 
+bool RecordingPlatform::StartProgram(const QString& program, const QStringList& arguments) const
+{
+    m_started << (QStringList{program} + arguments);
+    return true;
+}
+
 QString RecordingPlatform::DefaultProgramFolder() const
 {
     return NativePlatform().DefaultProgramFolder();

@@ -14,6 +14,8 @@ public:
     ~RecordingPlatform() override;
 
     const QList<QUrl>& opened() const { return m_opened; }
+    // Each program "started": its path followed by its arguments.
+    const QList<QStringList>& started() const { return m_started; }
 
     QString SerialDevicePath(int comNumber, const QString& prefix) const override;
     QString ConnectShare(const QString& sharePath, const QString& password) const override;
@@ -23,10 +25,12 @@ public:
     QString LockFolder() const override;
     bool OpenExternally(const QUrl& url) const override;
     QString SystemInfoProgram() const override;
+    bool StartProgram(const QString& program, const QStringList& arguments) const override;
     QString DefaultProgramFolder() const override;
     QString DefaultSettingsFolder() const override;
     std::unique_ptr<QSettings> OpenSettings(const QString& folder, const QString& appName) const override;
 
 private:
     mutable QList<QUrl> m_opened;
+    mutable QList<QStringList> m_started;
 };

@@ -1,0 +1,381 @@
+#include "DataPack.h"
+
+#include "db/Schema.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <sqlite3.h>
+
+#include <memory>
+
+namespace DataPack {
+
+namespace {
+
+const QString kDbPattern = QStringLiteral("*.mdb");
+
+bool report(const Progress& progress, int percent, const QString& step)
+{
+    return !progress || progress(percent, step);
+}
+
+Outcome failed(const QString& message)
+{
+    Outcome o;
+    o.message = message;
+    return o;
+}
+
+QString prefixOf(Job job)
+{
+    return job == Job::AfterSales ? QStringLiteral("AS_") : QStringLiteral("Backup_");
+}
+
+// A consistent copy of a database in use: SQLite's online backup, retried while another seat writes.
+bool copyDatabase(const QString& from, const QString& to, QString* error)
+{
+    sqlite3* src = nullptr;
+    sqlite3* dst = nullptr;
+    const QByteArray fromPath = QFile::encodeName(from);
+    const QByteArray toPath = QFile::encodeName(to);
+    bool ok = sqlite3_open_v2(fromPath.constData(), &src, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+              sqlite3_open_v2(toPath.constData(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                              nullptr) == SQLITE_OK;
+    if (ok) {
+        sqlite3_busy_timeout(src, 15000);
+        sqlite3_backup* b = sqlite3_backup_init(dst, "main", src, "main");
+        ok = b != nullptr;
+        if (b) {
+            int rc = SQLITE_OK;
+            // Pages a few at a time: a writer at another seat never waits long on the copy.
+            while ((rc = sqlite3_backup_step(b, 256)) == SQLITE_OK || rc == SQLITE_BUSY ||
+                   rc == SQLITE_LOCKED)
+                if (rc != SQLITE_OK)
+                    sqlite3_sleep(20);
+            ok = rc == SQLITE_DONE;
+            sqlite3_backup_finish(b);
+        }
+        if (ok)
+            ok = sqlite3_exec(dst, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    if (!ok && error)
+        *error = QString::fromUtf8(sqlite3_errmsg(dst ? dst : src));
+    sqlite3_close(src);
+    sqlite3_close(dst);
+    return ok;
+}
+
+struct ArchiveWriter
+{
+    archive* a = archive_write_new();
+    ~ArchiveWriter() { archive_write_free(a); }
+};
+
+struct ArchiveReader
+{
+    archive* a = archive_read_new();
+    ~ArchiveReader() { archive_read_free(a); }
+};
+
+bool addFile(archive* a, const QString& file, const QString& name)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    std::unique_ptr<archive_entry, void (*)(archive_entry*)> entry(archive_entry_new(), archive_entry_free);
+    archive_entry_set_pathname_utf8(entry.get(), name.toUtf8().constData());
+    archive_entry_set_size(entry.get(), in.size());
+    archive_entry_set_filetype(entry.get(), AE_IFREG);
+    archive_entry_set_perm(entry.get(), 0600);
+    if (archive_write_header(a, entry.get()) != ARCHIVE_OK)
+        return false;
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (archive_write_data(a, chunk.constData(), size_t(chunk.size())) != chunk.size())
+            return false;
+    }
+    return true;
+}
+
+// Unpacks every regular file into folder (flat names only); false on any damage.
+bool unpack(const QString& archivePath, const QString& folder, QStringList* names, QString* error)
+{
+    ArchiveReader r;
+    archive_read_support_format_zip(r.a);
+    if (archive_read_open_filename(r.a, QFile::encodeName(archivePath).constData(), 1 << 16) != ARCHIVE_OK) {
+        *error = QString::fromUtf8(archive_error_string(r.a));
+        return false;
+    }
+    archive_entry* entry = nullptr;
+    int rc = ARCHIVE_OK;
+    while ((rc = archive_read_next_header(r.a, &entry)) == ARCHIVE_OK) {
+        const QString name = QString::fromUtf8(archive_entry_pathname_utf8(entry));
+        // Only plain names below the archive's root: nothing may land outside the folder.
+        if (name.isEmpty() || name.contains(QLatin1String("..")) || name.startsWith(QLatin1Char('/'))) {
+            *error = QStringLiteral("잘못된 파일 이름: ") + name;
+            return false;
+        }
+        const QString target = folder + QLatin1Char('/') + name;
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile out(target);
+        if (!out.open(QIODevice::WriteOnly)) {
+            *error = out.errorString();
+            return false;
+        }
+        const void* buf = nullptr;
+        size_t size = 0;
+        la_int64_t offset = 0;
+        int drc = ARCHIVE_OK;
+        while ((drc = archive_read_data_block(r.a, &buf, &size, &offset)) == ARCHIVE_OK)
+            out.write(static_cast<const char*>(buf), qint64(size));
+        if (drc != ARCHIVE_EOF) {
+            *error = QString::fromUtf8(archive_error_string(r.a));
+            return false;
+        }
+        if (names)
+            *names << name;
+    }
+    if (rc != ARCHIVE_EOF) {
+        *error = QString::fromUtf8(archive_error_string(r.a));
+        return false;
+    }
+    return true;
+}
+
+QString integrityOf(const QString& file)
+{
+    sqlite3* db = nullptr;
+    QString result = QStringLiteral("열 수 없음");
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW)
+            result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        else
+            result = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return result;
+}
+
+void keepNewest(const QString& folder, const QString& prefix)
+{
+    const QFileInfoList all = QDir(folder).entryInfoList({prefix + QStringLiteral("*.zip")}, QDir::Files,
+                                                         QDir::Name | QDir::Reversed);
+    for (int i = kKeep; i < all.size(); ++i)
+        QFile::remove(all.at(i).absoluteFilePath());
+}
+
+QStringList databases(const QString& folder)
+{
+    return QDir(folder).entryList({kDbPattern}, QDir::Files, QDir::Name);
+}
+
+} // namespace
+
+QString BackupFolder(const Places& places)
+{
+    return places.programFolder + QStringLiteral("/Backup");
+}
+
+QStringList Archives(const Places& places)
+{
+    QStringList out;
+    const QFileInfoList all =
+        QDir(BackupFolder(places))
+            .entryInfoList({QStringLiteral("Backup_*.zip")}, QDir::Files, QDir::Name | QDir::Reversed);
+    for (const QFileInfo& f : all)
+        out << f.absoluteFilePath();
+    return out;
+}
+
+Outcome MakeArchive(const Places& places, Job job, const QDateTime& now, const Progress& progress)
+{
+    const QString folder = BackupFolder(places);
+    if (!QDir().mkpath(folder))
+        return failed(QStringLiteral("백업 폴더를 만들 수 없습니다.\n") + folder);
+    QTemporaryDir work(folder + QStringLiteral("/.work-XXXXXX"));
+    if (!work.isValid())
+        return failed(QStringLiteral("작업 폴더를 만들 수 없습니다.\n") + folder);
+    const QStringList dbs = databases(places.databaseFolder);
+    if (dbs.isEmpty())
+        return failed(QStringLiteral("백업할 데이터베이스가 없습니다.\n") + places.databaseFolder);
+    int step = 0;
+    const int steps = int(dbs.size()) + 1;
+    for (const QString& db : dbs) {
+        if (!report(progress, 90 * step++ / steps, db + QStringLiteral(" 복사 중")))
+            return failed(QStringLiteral("백업을 취소하였습니다."));
+        QString error;
+        if (!copyDatabase(places.databaseFolder + QLatin1Char('/') + db, work.filePath(db), &error))
+            return failed(QStringLiteral("데이터베이스를 복사하지 못했습니다: ") + db + QLatin1Char('\n') +
+                          error);
+    }
+    const QString archive = folder + QLatin1Char('/') + prefixOf(job) +
+                            now.toString(QStringLiteral("yyyyMMdd_HHmmss")) + QStringLiteral(".zip");
+    report(progress, 90, QStringLiteral("압축 파일을 만드는 중"));
+    {
+        ArchiveWriter w;
+        archive_write_set_format_zip(w.a);
+        const QString partial = archive + QStringLiteral(".part");
+        if (archive_write_open_filename(w.a, QFile::encodeName(partial).constData()) != ARCHIVE_OK)
+            return failed(QStringLiteral("압축 파일을 만들 수 없습니다.\n") + partial);
+        bool ok = true;
+        for (const QString& db : dbs)
+            ok = ok && addFile(w.a, work.filePath(db), db);
+        if (job == Job::AfterSales) {
+            // The seat's settings, layouts and logs help the support desk see what the operator saw.
+            auto addAll = [&](const QString& dir, const QStringList& patterns, const QString& into) {
+                QDirIterator it(dir, patterns, QDir::Files, QDirIterator::Subdirectories);
+                while (ok && it.hasNext()) {
+                    const QString f = it.next();
+                    ok = addFile(w.a, f, into + QDir(dir).relativeFilePath(f));
+                }
+            };
+            if (!places.settingsFolder.isEmpty())
+                addAll(places.settingsFolder, {QStringLiteral("*.ini")}, QStringLiteral("settings/"));
+            addAll(places.programFolder + QStringLiteral("/FormIni"), {QStringLiteral("*.ini")},
+                   QStringLiteral("FormIni/"));
+            addAll(places.programFolder + QStringLiteral("/Log"), {QStringLiteral("*")},
+                   QStringLiteral("Log/"));
+            addAll(places.programFolder + QStringLiteral("/ExpExcel"), {QStringLiteral("*LOG.TXT")},
+                   QStringLiteral("ExpExcel/"));
+        }
+        ok = ok && archive_write_close(w.a) == ARCHIVE_OK;
+        if (!ok) {
+            QFile::remove(partial);
+            return failed(QStringLiteral("압축 파일을 쓰지 못했습니다.\n") +
+                          QString::fromUtf8(archive_error_string(w.a)));
+        }
+        QFile::remove(archive);
+        if (!QFile::rename(partial, archive))
+            return failed(QStringLiteral("압축 파일을 쓰지 못했습니다.\n") + archive);
+    }
+    keepNewest(folder, prefixOf(job));
+    Outcome o;
+    o.ok = true;
+    o.archive = archive;
+    o.message = (job == Job::AfterSales ? QStringLiteral("A/S 접수 자료를 만들었습니다.\n")
+                                        : QStringLiteral("백업을 마쳤습니다.\n")) +
+                archive;
+    if (job == Job::ServerCopy) {
+        const QString second =
+            QSettings(places.programFolder + QStringLiteral("/datapack.ini"), QSettings::IniFormat)
+                .value(QStringLiteral("ServerCopy/Folder"))
+                .toString();
+        if (second.isEmpty())
+            o.message += QStringLiteral("\n서버 보관 폴더가 설정되어 있지 않아 복사하지 않았습니다.");
+        else if (!QDir().mkpath(second) ||
+                 !QFile::copy(archive, second + QLatin1Char('/') + QFileInfo(archive).fileName()))
+            o.message += QStringLiteral("\n서버 보관 폴더에 복사하지 못했습니다: ") + second;
+        else
+            o.message += QStringLiteral("\n서버 보관 폴더에도 복사하였습니다: ") + second;
+    }
+    report(progress, 100, QStringLiteral("완료"));
+    return o;
+}
+
+Outcome VerifyArchive(const QString& archive)
+{
+    QTemporaryDir work;
+    QStringList names;
+    QString error;
+    if (!unpack(archive, work.path(), &names, &error))
+        return failed(QStringLiteral("압축 파일이 손상되었습니다.\n") + error);
+    if (!names.contains(Schema::kMainFileName))
+        return failed(QStringLiteral("압축 파일에 메인 데이터베이스가 없습니다."));
+    for (const QString& name : names) {
+        if (!name.endsWith(QStringLiteral(".mdb")))
+            continue;
+        const QString check = integrityOf(work.filePath(name));
+        if (check != QStringLiteral("ok"))
+            return failed(QStringLiteral("데이터베이스가 손상되었습니다: ") + name + QLatin1Char('\n') +
+                          check);
+    }
+    const int version = Schema::StoredVersion(work.filePath(Schema::kMainFileName), &error);
+    if (version < 1 || version > Schema::kCurrentVersion)
+        return failed(
+            QStringLiteral("이 프로그램이 읽을 수 없는 데이터베이스 구조(버전 %1)입니다.").arg(version));
+    Outcome o;
+    o.ok = true;
+    o.archive = archive;
+    return o;
+}
+
+QStringList PresentSeats(const QString& databaseFolder, const QDateTime& now)
+{
+    QStringList seats;
+    const QFileInfoList markers = QDir(databaseFolder + QStringLiteral("/seats"))
+                                      .entryInfoList({QStringLiteral("*.seat")}, QDir::Files);
+    for (const QFileInfo& m : markers) {
+        if (m.lastModified().secsTo(now) <= kPresenceSeconds)
+            seats << m.completeBaseName().section(QLatin1Char('@'), 0, 0);
+    }
+    seats.removeDuplicates();
+    seats.sort();
+    return seats;
+}
+
+Outcome RestoreArchive(const Places& places, const QString& archive, const QDateTime& now,
+                       const Progress& progress)
+{
+    report(progress, 5, QStringLiteral("압축 파일 검사 중"));
+    const Outcome verified = VerifyArchive(archive);
+    if (!verified.ok)
+        return verified;
+    const QStringList present = PresentSeats(places.databaseFolder, now);
+    if (!present.isEmpty())
+        return failed(
+            QStringLiteral("다른 자리에서 프로그램을 사용하고 있어 복구할 수 없습니다.\n사용 중인 단말기: ") +
+            present.join(QStringLiteral(", ")));
+    QTemporaryDir work;
+    QStringList names;
+    QString error;
+    report(progress, 30, QStringLiteral("압축을 푸는 중"));
+    if (!unpack(archive, work.path(), &names, &error))
+        return failed(QStringLiteral("압축 파일이 손상되었습니다.\n") + error);
+    // What is replaced stays beside the backups until the operator removes it.
+    const QString safety =
+        BackupFolder(places) + QStringLiteral("/Replaced_") + now.toString(QStringLiteral("yyyyMMdd_HHmmss"));
+    if (!QDir().mkpath(safety))
+        return failed(QStringLiteral("안전 복사본 폴더를 만들 수 없습니다.\n") + safety);
+    report(progress, 50, QStringLiteral("현재 자료를 보관하는 중"));
+    for (const QString& db : databases(places.databaseFolder)) {
+        if (!copyDatabase(places.databaseFolder + QLatin1Char('/') + db, safety + QLatin1Char('/') + db,
+                          &error))
+            return failed(QStringLiteral("현재 자료를 보관하지 못해 복구하지 않았습니다: ") + db +
+                          QLatin1Char('\n') + error);
+    }
+    report(progress, 70, QStringLiteral("자료를 바꾸는 중"));
+    for (const QString& name : names) {
+        if (!name.endsWith(QStringLiteral(".mdb")) || name.contains(QLatin1Char('/')))
+            continue;
+        const QString target = places.databaseFolder + QLatin1Char('/') + name;
+        for (const QString& side :
+             {QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")})
+            QFile::remove(target + side);
+        const QString partial = target + QStringLiteral(".restoring");
+        QFile::remove(partial);
+        if (!QFile::copy(work.filePath(name), partial) || (QFile::exists(target) && !QFile::remove(target)) ||
+            !QFile::rename(partial, target))
+            return failed(QStringLiteral("자료를 바꾸지 못했습니다: ") + name +
+                          QStringLiteral("\n보관된 자료: ") + safety);
+    }
+    report(progress, 100, QStringLiteral("완료"));
+    Outcome o;
+    o.ok = true;
+    o.archive = archive;
+    o.message = QStringLiteral("복구를 마쳤습니다.\n") + QFileInfo(archive).fileName() +
+                QStringLiteral("\n바뀌기 전 자료: ") + safety;
+    return o;
+}
+
+} // namespace DataPack

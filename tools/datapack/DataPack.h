@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Backups, after-sales archives and restores of an installation's databases, as the data-compression
+// companion runs them once the program has ended. Databases are copied through SQLite's online backup, so
+// a copy is consistent even while another seat writes; archives are zip files in the program folder's
+// Backup folder.
+namespace DataPack {
+
+enum class Job
+{
+    Backup,     // the databases
+    ServerCopy, // the databases, also copied into the second folder of the companion's own settings
+    AfterSales, // the databases, the settings and layout files and the logs
+    Restore,
+};
+
+// Tells how far a job is (0..100) and what it does; false cancels where cancelling is safe.
+using Progress = std::function<bool(int percent, const QString& step)>;
+
+struct Places
+{
+    QString programFolder;  // Backup/ is below it
+    QString databaseFolder; // the *.mdb files
+    QString settingsFolder; // the seat's settings (*.ini), packed for after-sales
+};
+
+struct Outcome
+{
+    bool ok = false;
+    QString archive; // the archive written or restored
+    QString message; // Korean, for the operator
+};
+
+// The backups kept: the newest ten of each kind.
+constexpr int kKeep = 10;
+// A seat whose marker is older than this counts as gone.
+constexpr int kPresenceSeconds = 120;
+
+QString BackupFolder(const Places& places);
+// Archives that a restore may choose from, newest first.
+QStringList Archives(const Places& places);
+
+Outcome MakeArchive(const Places& places, Job job, const QDateTime& now, const Progress& progress = {});
+// Checks the archive (zip integrity, each database's integrity check, the main database's layout
+// version) without touching the installation; the message says what is wrong.
+Outcome VerifyArchive(const QString& archive);
+// Verifies, refuses while another seat is present, keeps the replaced files as a safety copy, then
+// replaces the databases.
+Outcome RestoreArchive(const Places& places, const QString& archive, const QDateTime& now,
+                       const Progress& progress = {});
+
+// The terminals whose presence marker in the database folder is fresh.
+QStringList PresentSeats(const QString& databaseFolder, const QDateTime& now);
+
+} // namespace DataPack

@@ -1,0 +1,181 @@
+// The data-compression companion: started by the program with "", "SERVERUP", "AS" or "UNZIP" once it is
+// ending, it waits for the program to be gone, then backs up, packs for after-sales or restores.
+
+#include "DataPack.h"
+#include "app/AppPaths.h"
+#include "app/MduMain.h"
+#include "app/UserSettings.h"
+#include "ui/MsgBox.h"
+#include "ui/WidgetPrompter.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+namespace {
+
+// The small window that shows a job's progress, with cancel where cancelling is safe.
+class ProgressWindow : public QDialog
+{
+public:
+    ProgressWindow(const QString& title, bool cancellable)
+    {
+        setWindowTitle(title);
+        m_step = new QLabel(QStringLiteral("준비 중"), this);
+        m_bar = new QProgressBar(this);
+        m_bar->setRange(0, 100);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(m_step);
+        layout->addWidget(m_bar);
+        if (cancellable) {
+            auto* cancel = new QPushButton(QStringLiteral("취소"), this);
+            connect(cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
+            layout->addWidget(cancel, 0, Qt::AlignRight);
+        }
+        resize(420, sizeHint().height());
+    }
+    bool update(int percent, const QString& step)
+    {
+        m_step->setText(step);
+        m_bar->setValue(percent);
+        QApplication::processEvents();
+        return !m_cancelled;
+    }
+
+private:
+    QLabel* m_step = nullptr;
+    QProgressBar* m_bar = nullptr;
+    bool m_cancelled = false;
+};
+
+// Lists the archives newest first; "" when the operator cancels.
+QString chooseArchive(const QStringList& archives)
+{
+    QDialog d;
+    d.setWindowTitle(QStringLiteral("데이터 가져오기 - 백업 선택"));
+    auto* list = new QListWidget(&d);
+    for (const QString& a : archives)
+        list->addItem(QFileInfo(a).fileName());
+    list->setCurrentRow(0);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("복구"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("취소"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+    QObject::connect(list, &QListWidget::itemDoubleClicked, &d, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&d);
+    layout->addWidget(new QLabel(QStringLiteral("복구할 백업을 고르세요. (최근 것이 위)"), &d));
+    layout->addWidget(list);
+    layout->addWidget(buttons);
+    d.resize(420, 320);
+    if (d.exec() != QDialog::Accepted || list->currentRow() < 0)
+        return QString();
+    return archives.at(list->currentRow());
+}
+
+// The program holds its single-copy lock until it has ended; the companion then holds it itself, so the
+// program cannot start again while the data is being copied or replaced.
+bool waitForProgramEnd(int seconds)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!AcquireSingleInstance()) {
+        if (t.elapsed() > seconds * 1000)
+            return false;
+        QThread::msleep(300);
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QStringList args = QApplication::arguments();
+    args.removeFirst();
+    AppPaths::InitFromArgs(args);
+    const bool cli = args.removeAll(QStringLiteral("--cli")) > 0;
+    QString chosen;
+    if (const int i = int(args.indexOf(QStringLiteral("--archive"))); i >= 0 && i + 1 < args.size()) {
+        chosen = args.at(i + 1);
+        args.remove(i, 2);
+    }
+    const QString word = args.value(0).trimmed().toUpper();
+    const DataPack::Job job = word == QLatin1String("UNZIP")      ? DataPack::Job::Restore
+                              : word == QLatin1String("AS")       ? DataPack::Job::AfterSales
+                              : word == QLatin1String("SERVERUP") ? DataPack::Job::ServerCopy
+                                                                  : DataPack::Job::Backup;
+    WidgetPrompter prompter;
+    if (!cli)
+        SetPrompter(&prompter);
+    auto tell = [cli](bool ok, const QString& text) {
+        if (cli)
+            std::fprintf(ok ? stdout : stderr, "%s\n", text.toLocal8Bit().constData());
+        else if (ok)
+            ShowInfo(text, QStringLiteral("데이터압축"));
+        else
+            ShowWarning(text, QStringLiteral("데이터압축"));
+        return ok ? 0 : 1;
+    };
+
+    DataPack::Places places;
+    places.programFolder = AppPaths::ProgramFolder();
+    places.databaseFolder =
+        UserSettings::GetSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"));
+    if (places.databaseFolder.isEmpty())
+        places.databaseFolder = places.programFolder + QStringLiteral("/DBS");
+    while (places.databaseFolder.endsWith(QLatin1Char('/')))
+        places.databaseFolder.chop(1);
+    places.settingsFolder = UserSettings::Folder();
+
+    if (!waitForProgramEnd(60))
+        return tell(false, QStringLiteral("프로그램이 아직 실행 중이어서 작업을 시작하지 못했습니다.\n"
+                                          "프로그램을 종료한 뒤 다시 실행하세요."));
+
+    const QString title = job == DataPack::Job::Restore      ? QStringLiteral("데이터 가져오기")
+                          : job == DataPack::Job::AfterSales ? QStringLiteral("데이터 A/S접수")
+                                                             : QStringLiteral("데이터 백업");
+    ProgressWindow window(title, job != DataPack::Job::Restore);
+    DataPack::Progress progress = [&](int percent, const QString& step) {
+        if (cli) {
+            std::printf("%3d%% %s\n", percent, step.toLocal8Bit().constData());
+            std::fflush(stdout);
+            return true;
+        }
+        return window.update(percent, step);
+    };
+    DataPack::Outcome outcome;
+    if (job == DataPack::Job::Restore) {
+        if (chosen.isEmpty()) {
+            const QStringList archives = DataPack::Archives(places);
+            if (archives.isEmpty())
+                return tell(false,
+                            QStringLiteral("복구할 백업이 없습니다.\n") + DataPack::BackupFolder(places));
+            chosen = cli ? archives.first() : chooseArchive(archives);
+            if (chosen.isEmpty())
+                return tell(true, QStringLiteral("복구하지 않았습니다."));
+        }
+        if (!cli)
+            window.show();
+        outcome = DataPack::RestoreArchive(places, chosen, QDateTime::currentDateTime(), progress);
+    } else {
+        if (!cli)
+            window.show();
+        outcome = DataPack::MakeArchive(places, job, QDateTime::currentDateTime(), progress);
+    }
+    window.hide();
+    ReleaseSingleInstance();
+    return tell(outcome.ok, outcome.message);
+}
