@@ -12,9 +12,12 @@ PasswordHash::LetterCase CaseOf(const QString& key)
     return key == kAdminKey ? PasswordHash::LetterCase::Ignored : PasswordHash::LetterCase::Exact;
 }
 
-bool Save(const QString& key, const QString& password)
+std::optional<QString> Save(const QString& key, const QString& password)
 {
-    return SaveConfig(key, PasswordHash::Make(password, CaseOf(key)));
+    const QString stored = PasswordHash::Make(password, CaseOf(key));
+    if (!SaveConfig(key, stored))
+        return std::nullopt;
+    return stored;
 }
 
 std::optional<QString> UpgradeClearText(const QString& key)

@@ -15,8 +15,9 @@ inline const QString kAdminKey = QStringLiteral("관리자암호");
 
 // The administrator password ignores letter case; every other password is exact.
 PasswordHash::LetterCase CaseOf(const QString& key);
-// Saves the password's stored form ("" for none); false when the save failed (the error was shown).
-bool Save(const QString& key, const QString& password);
+// Saves the password's stored form ("" for none) and returns it; nothing when the save failed (the error
+// was shown).
+std::optional<QString> Save(const QString& key, const QString& password);
 // Replaces a clear-text value of the setting with its hash, leaving a missing row missing. The stored
 // form now in the table, nothing when it could not be read (the error was shown). A failed replacement
 // keeps the clear text, which still matches.
