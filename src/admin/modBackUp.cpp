@@ -1,5 +1,6 @@
 #include "admin/modBackUp.h"
 
+#include "app/AppPaths.h"
 #include "app/Platform.h"
 #include "ui/MsgBox.h"
 #include "ui/modFormIni.h"
@@ -19,7 +20,8 @@ bool start(const QString& word, const QString& keep, const QString& procedure)
     if (!keep.isEmpty())
         CloseOtherForms(keep);
     const QString program = QCoreApplication::applicationDirPath() + QLatin1Char('/') + kCompanionName;
-    QStringList arguments;
+    // The companion works on this program's folder, whichever way it was chosen at start-up.
+    QStringList arguments{QStringLiteral("--home"), AppPaths::ProgramFolder()};
     if (!word.isEmpty())
         arguments << word;
     if (!CurrentPlatform().StartProgram(program, arguments)) {

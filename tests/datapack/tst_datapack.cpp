@@ -197,7 +197,8 @@ void TestDataPack::companionStarted()
     QVERIFY(!run());
     QCOMPARE(platform.started().size(), 1);
     QCOMPARE(platform.started().first(),
-             QStringList{QCoreApplication::applicationDirPath() + "/" + modBackUp::kCompanionName} +
+             QStringList({QCoreApplication::applicationDirPath() + "/" + modBackUp::kCompanionName, "--home",
+                          AppPaths::ProgramFolder()}) +
                  arguments);
     QCOMPARE(prompter.unexpected(), 0);
     modBackUp::ResetForTest();
