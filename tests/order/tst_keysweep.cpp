@@ -2,6 +2,7 @@
 #include "accounts/FrmRecv_admin.h"
 #include "accounts/FrmSvce_admin.h"
 #include "accounts/PointService.h"
+#include "admin/frmOptions.h"
 #include "app/Clock.h"
 #include "masters/FrmCust_admin.h"
 #include "masters/FrmCust_sel.h"
@@ -18,6 +19,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTabWidget>
 #include <QTableView>
 
 #include <functional>
@@ -244,6 +246,15 @@ void TestKeySweep::sweep_data()
             return s;
         }) << GridState::Resting;
     }
+    QTest::newRow("options, grid preview") << SceneFactory([] {
+        Scene s;
+        auto* w = new frmOptions;
+        s.window.reset(w);
+        w->tbsOptions->setCurrentIndex(1);
+        s.grid = w->spPreview;
+        s.grid->SetActiveCell(1, 1);
+        return s;
+    }) << GridState::Resting;
     // Last: F4 in the reception list takes the order back and deletes it.
     QTest::newRow("reception, nothing listed") << SceneFactory([] {
         return picker<FrmRcpt_admin>([](FrmRcpt_admin* l) {
