@@ -18,6 +18,7 @@
 #include "masters/StoreScreens.h"
 #include "order/FrmMain.h"
 #include "reception/ReceptionScreens.h"
+#include "reports/ReportScreens.h"
 #include "ui/GridPrinter.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
@@ -72,6 +73,7 @@ int RunApplication(int argc, char* argv[])
     RegisterReceptionScreens();
     RegisterAccountScreens();
     RegisterServiceScreens();
+    RegisterReportScreens();
     RegisterAppScreens();
     if (!InitApp()) {
         DestroyApp();

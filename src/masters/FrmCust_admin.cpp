@@ -7,6 +7,7 @@
 #include "db/modDBQuery.h"
 #include "masters/CustomerScreens.h"
 #include "masters/FrmCust_save.h"
+#include "reports/ReportScreens.h"
 #include "ui/GridPager.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
@@ -199,9 +200,12 @@ void FrmCust_admin::DeleteRecord()
 
 void FrmCust_admin::RowDoubleClicked(int row)
 {
-    // The sales report of the customer opens here once that report exists.
-    Q_UNUSED(row);
-    spList()->setFocus();
+    const QString code = m_pager->Key(row);
+    if (code.isEmpty()) {
+        spList()->setFocus();
+        return;
+    }
+    ShowSalesFor(code, spList()->CellText(ColTel1, row), 2);
 }
 
 void FrmCust_admin::SyncUpdateCust(RecordEditor* editor, EditorMode mode)

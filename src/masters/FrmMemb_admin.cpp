@@ -8,6 +8,7 @@
 #include "masters/FrmMemb_save.h"
 #include "masters/HolidayRules.h"
 #include "masters/StoreService.h"
+#include "reports/ReportScreens.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
@@ -595,9 +596,12 @@ void FrmMemb_admin::EditHolidayMemo(int row)
 
 void FrmMemb_admin::RowDoubleClicked(int row)
 {
-    // The sales report of the store opens here once that report exists.
-    Q_UNUSED(row);
-    spList()->setFocus();
+    const QString code = spList()->CellText(ColCode, row);
+    if (code.isEmpty()) {
+        spList()->setFocus();
+        return;
+    }
+    ShowSalesFor(code, spList()->CellText(ColName, row), 1);
 }
 
 void FrmMemb_admin::SyncUpdateCust(RecordEditor* editor, EditorMode mode)

@@ -393,9 +393,7 @@ void FrmMain::buildMenus()
 {
     // Each screen entry opens the catalogue screen that names it as its menu entry. The screens still to be
     // built register as: mnuFile_NetWork FrmNTSetup "네트워크설정", mnuBasic_Service FrmSvce_admin "서비스
-    // 관리", mnuBasic_Recv FrmRecv_admin "입금 관리",
-    // mnuList_SalebyDate FrmRPT_sale "매출현황", mnuList_SaleReceive FrmRPT_ledger "가맹점원장", mnuSupport
-    // RemoteSupport (open to everyone).
+    // 관리", mnuBasic_Recv FrmRecv_admin "입금 관리", mnuSupport RemoteSupport (open to everyone).
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("  파일(&F)  "));
     file->setObjectName(QStringLiteral("mnuFile"));

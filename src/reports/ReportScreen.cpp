@@ -87,6 +87,7 @@ QLineEdit* ReportScreen::AddFilter(const QString& caption, const QString& object
     auto* row = qobject_cast<QHBoxLayout*>(pnlTop()->layout());
     auto* box = new QLineEdit(pnlTop());
     box->setObjectName(objectName);
+    box->setMinimumWidth(110);
     auto* label = new QLabel(caption, pnlTop());
     label->setBuddy(box);
     const int at = row->indexOf(btnQuery());

@@ -1,0 +1,221 @@
+#include "DbFixture.h"
+#include "app/Clock.h"
+#include "db/modDBQuery.h"
+#include "reports/FrmRPT_sale.h"
+#include "reports/ReportScreens.h"
+#include "reports/SalesReport.h"
+#include "support/ScriptedPrompter.h"
+#include "ui/SpreadGrid.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+void exec(const QString& sql)
+{
+    QVERIFY2(ExecSQL(sql) == 1, qPrintable(sql));
+}
+
+// Order `no` of a customer at a store with one line of commission `commission`; passed on when `passed`.
+void addOrder(const QString& no, const QString& customer, const QString& store, bool passed,
+              qint64 commission)
+{
+    exec(QStringLiteral(
+             "INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, 주문시간, 통보시간) "
+             "VALUES ('%1', '%2', '02-%2', '%3', '2026-12-09', '12:00', '%4')")
+             .arg(no, customer, store, passed ? QStringLiteral("12:05") : QString()));
+    exec(QStringLiteral(
+             "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 포인트) SELECT "
+             "'%1', 1, 코드, 1, 5000, 5000, %2, 50 FROM 취급메뉴 WHERE 가맹점코드 = '%3'")
+             .arg(no)
+             .arg(commission)
+             .arg(store));
+}
+
+QStringList headings(const SalesReport& report)
+{
+    QStringList out;
+    for (SalesReport::Field f : report.Columns())
+        out << SalesReport::Heading(f);
+    return out;
+}
+
+FrmRPT_sale* openReport()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* r = qobject_cast<FrmRPT_sale*>(w); r && r->isVisible())
+            return r;
+    return nullptr;
+}
+} // namespace
+
+// The sales report: its key columns, which lines it lists and its opening for one store or customer.
+class TestSalesReport : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void keyColumns_data();
+    void keyColumns();
+    void init();
+    void cleanup();
+    void lines_data();
+    void lines();
+    void showSalesFor_data();
+    void showSalesFor();
+
+private:
+    DbFixture* m_db = nullptr;
+};
+
+void TestSalesReport::keyColumns_data()
+{
+    QTest::addColumn<QList<int>>("choices");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("initial") << QList<int>{}
+                             << QStringList{"주문일자", "가맹코드", "가맹점명", "고객코드", "주문 전화"};
+    QTest::newRow("고객") << QList<int>{SalesReport::SortCustomer}
+                          << QStringList{"고객코드", "주문 전화", "주문일자", "가맹코드", "가맹점명"};
+    QTest::newRow("고객 then 가맹점코드")
+        << QList<int>{SalesReport::SortCustomer, SalesReport::SortStore}
+        << QStringList{"가맹코드", "가맹점명", "고객코드", "주문 전화", "주문일자"};
+    QTest::newRow("the one in front again")
+        << QList<int>{SalesReport::SortStore, SalesReport::SortStore}
+        << QStringList{"가맹코드", "가맹점명", "주문일자", "고객코드", "주문 전화"};
+    QTest::newRow("고객 then 일자") << QList<int>{SalesReport::SortCustomer, SalesReport::SortDate}
+                                    << QStringList{"주문일자", "고객코드", "주문 전화", "가맹코드",
+                                                   "가맹점명"};
+}
+
+void TestSalesReport::keyColumns()
+{
+    QFETCH(QList<int>, choices);
+    SalesReport report;
+    for (int c : choices)
+        report.Choose(SalesReport::Sort(c));
+    QTEST(headings(report), "expected");
+}
+
+void TestSalesReport::init()
+{
+    m_db = new DbFixture;
+    Clock::SetFixed(QDateTime(QDate(2026, 12, 9), QTime(13, 0)));
+    for (const char* c : {"C1", "C2"})
+        exec(QStringLiteral("INSERT INTO 고객 (코드, 전화1) VALUES ('%1', '02-%1')").arg(c));
+    for (const char* s : {"S1", "S2"}) {
+        exec(QStringLiteral("INSERT INTO 가맹점 (코드, 상호, 수수료율) VALUES ('%1', '가게%1', 10)").arg(s));
+        exec(QStringLiteral("INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가) VALUES ('국수', '%1', 5000)")
+                 .arg(s));
+    }
+    addOrder("2612090001", "C2", "S1", true, 100);
+    addOrder("2612090002", "C1", "S2", false, 200);
+    addOrder("2612090003", "C1", "S1", true, 300);
+    addOrder("2612090004", "C2", "S2", true, 400);
+}
+
+void TestSalesReport::cleanup()
+{
+    QList<QPointer<FrmRPT_sale>> open;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        open << qobject_cast<FrmRPT_sale*>(w);
+    for (const QPointer<FrmRPT_sale>& r : open)
+        delete r.data();
+    Clock::SetFixed({});
+    delete m_db;
+    m_db = nullptr;
+}
+
+void TestSalesReport::lines_data()
+{
+    QTest::addColumn<int>("sort");
+    QTest::addColumn<bool>("passedOnly");
+    QTest::addColumn<QString>("store");
+    QTest::addColumn<QString>("customer");
+    // Column 1 of each row and the 수수료 column; S and T rows are "[소 계]" and "[합 계]".
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("by store") << int(SalesReport::SortStore) << false << QString() << QString()
+                              << QStringList{"S1 300", "S1 100", "S 400", "S2 200",
+                                             "S2 400", "S 600",  "T 1000"};
+    QTest::newRow("by customer, passed on only")
+        << int(SalesReport::SortCustomer) << true << QString() << QString()
+        << QStringList{"C1 300", "C2 100", "C2 400", "S 500", "T 800"};
+    QTest::newRow("one store by date")
+        << int(SalesReport::SortDate) << false << QStringLiteral("S2") << QString()
+        << QStringList{"2026-12-09 200", "2026-12-09 400", "T 600"};
+    QTest::newRow("one customer at one store") << int(SalesReport::SortDate) << false << QStringLiteral("S1")
+                                               << QStringLiteral("C'2") << QStringList{"T 0"};
+}
+
+void TestSalesReport::lines()
+{
+    QFETCH(int, sort);
+    SalesReport report;
+    report.Choose(SalesReport::Sort(sort));
+    SalesReport::Filter filter;
+    filter.from = QStringLiteral("2026-12-01");
+    filter.to = QStringLiteral("2026-12-31");
+    QFETCH(bool, passedOnly);
+    QFETCH(QString, store);
+    QFETCH(QString, customer);
+    filter.passedOnly = passedOnly;
+    filter.store = store;
+    filter.customer = customer;
+    std::vector<ReportRow> rows;
+    ErrInfo error;
+    QVERIFY2(report.Read(gMainConn, filter, rows, &error), qPrintable(error.description));
+    QStringList got;
+    for (const ReportRow& r : rows) {
+        const QString first = r.kind == ReportRow::Kind::Data       ? r.cells[0].toString()
+                              : r.kind == ReportRow::Kind::SubTotal ? QStringLiteral("S")
+                                                                    : QStringLiteral("T");
+        got << first + QLatin1Char(' ') + r.cells[9].toString();
+    }
+    QTEST(got, "expected");
+}
+
+void TestSalesReport::showSalesFor_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("firstHeading");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("store") << 1 << QStringLiteral("가맹코드") << 2;
+    QTest::newRow("customer") << 2 << QStringLiteral("고객코드") << 2;
+    QTest::newRow("other kinds open nothing") << 3 << QString() << -1;
+}
+
+void TestSalesReport::showSalesFor()
+{
+    QFETCH(int, kind);
+    QFETCH(int, lines);
+    ScriptedPrompter prompter;
+    RegisterReportScreens();
+    const QString code = kind == 1 ? QStringLiteral("S1") : QStringLiteral("C1");
+    // Whatever was open before is replaced by a fresh report.
+    ShowSalesFor(QStringLiteral("S2"), QStringLiteral("가게S2"), 1);
+    FrmRPT_sale* before = openReport();
+    before->hdTermFrom()->setDate(QDate(2026, 1, 1));
+    QPointer<FrmRPT_sale> old = before;
+    ShowSalesFor(code, QStringLiteral("보이는 이름"), kind);
+    FrmRPT_sale* report = openReport();
+    if (lines < 0) {
+        QCOMPARE(report, before);
+        return;
+    }
+    QVERIFY(old.isNull());
+    QVERIFY(report);
+    QCOMPARE(report->hdTermFrom()->date(), QDate(2026, 12, 9));
+    QCOMPARE(report->hdTermTo()->date(), QDate(2026, 12, 9));
+    QCOMPARE(report->htFilter(kind - 1)->text(), QStringLiteral("보이는 이름"));
+    QCOMPARE(kind == 1 ? report->selectedStore() : report->selectedCustomer(), code);
+    QVERIFY(report->optSort().at(kind)->isChecked());
+    QTEST(report->spList()->ColHeaderText(1), "firstHeading");
+    QCOMPARE(report->lblRecCount()->text().toInt(), lines);
+    QCOMPARE(prompter.count(), 0);
+}
+
+QTEST_MAIN(TestSalesReport)
+#include "tst_salesreport.moc"
