@@ -12,13 +12,18 @@
 #include "masters/frmZipcode.h"
 #include "order/FrmMain.h"
 #include "reception/FrmRcpt_admin.h"
+#include "reports/FrmRPT_ledger.h"
+#include "reports/FrmRPT_sale.h"
+#include "reports/MduReportDB.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/ModalSeam.h"
 #include "ui/SpreadGrid.h"
 
+#include <QDateEdit>
 #include <QDialog>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -255,6 +260,23 @@ void TestKeySweep::sweep_data()
         s.grid->SetActiveCell(1, 1);
         return s;
     }) << GridState::Resting;
+    QTest::newRow("store ledger, built") << SceneFactory([] {
+        return picker<FrmRPT_ledger>([](FrmRPT_ledger* l) {
+            CreateRPTFile();
+            l->hdTermFrom()->setDate(QDate(2026, 12, 1));
+            l->Query();
+        });
+    }) << GridState::Resting;
+    QTest::newRow("store ledger, not built")
+        << SceneFactory([] { return picker<FrmRPT_ledger>([](FrmRPT_ledger*) {}); }) << GridState::Empty;
+    QTest::newRow("sales report, by store") << SceneFactory([] {
+        return picker<FrmRPT_sale>([](FrmRPT_sale* r) {
+            r->hdTermFrom()->setDate(QDate(2026, 12, 1));
+            r->optSort().at(FrmRPT_sale::SortStore)->click();
+        });
+    }) << GridState::Resting;
+    QTest::newRow("sales report, nothing listed")
+        << SceneFactory([] { return picker<FrmRPT_sale>([](FrmRPT_sale*) {}); }) << GridState::Empty;
     // Last: F4 in the reception list takes the order back and deletes it.
     QTest::newRow("reception, nothing listed") << SceneFactory([] {
         return picker<FrmRcpt_admin>([](FrmRcpt_admin* l) {
