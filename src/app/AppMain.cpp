@@ -4,6 +4,7 @@
 #include "accounts/ServiceScreens.h"
 
 #include "admin/AdminPrompt.h"
+#include "admin/AdminScreens.h"
 #include "app/AppPaths.h"
 #include "app/AppScreens.h"
 #include "app/FileModes.h"
@@ -75,6 +76,7 @@ int RunApplication(int argc, char* argv[])
     RegisterServiceScreens();
     RegisterReportScreens();
     RegisterAppScreens();
+    RegisterAdminScreens();
     if (!InitApp()) {
         DestroyApp();
         return 1;

@@ -5,10 +5,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 bool setMode(const QString& path, int fileMode, int folderMode)
@@ -56,6 +58,26 @@ QString PlatformLinux::ConnectShare(const QString& sharePath, const QString& pas
     };
     if (reachable())
         return path;
+    // An SMB share ("smb://server/share/folder" or "//server/share/folder") is mounted for the user, without
+    // root, by the desktop's user-space mounter; its folder then lies below the user's gvfs folder.
+    const QRegularExpression smb(QStringLiteral("^(?:smb:)?//([^/]+)/([^/]+)(/.*)?$"),
+                                 QRegularExpression::CaseInsensitiveOption);
+    if (const QRegularExpressionMatch m = smb.match(path); m.hasMatch()) {
+        const QString host = m.captured(1);
+        const QString share = m.captured(2);
+        QProcess gio;
+        gio.start(QStringLiteral("gio"),
+                  {QStringLiteral("mount"), QStringLiteral("smb://") + host + QLatin1Char('/') + share});
+        gio.waitForFinished(30000);
+        QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        if (runtime.isEmpty())
+            runtime = QStringLiteral("/run/user/") + QString::number(::getuid());
+        const QString folder = runtime + QStringLiteral("/gvfs/smb-share:server=") + host.toLower() +
+                               QStringLiteral(",share=") + share.toLower() + m.captured(3);
+        const QFileInfo fi(folder);
+        return fi.isDir() && !QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty() ? folder
+                                                                                                      : QString();
+    }
     // A mount point listed in fstab (or handled by autofs) comes up with a plain `mount <dir>`.
     if (QFileInfo(path).isDir()) {
         QProcess mount;

@@ -1,0 +1,96 @@
+#include "admin/FrmNTSetup.h"
+#include "app/AppPaths.h"
+#include "app/Globals.h"
+#include "app/UserSettings.h"
+#include "support/RecordingPlatform.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TestHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+// The network setup: what a client and a server seat save, and the server folder standing in for a share.
+class TestNtSetup : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void saving_data();
+    void saving();
+    void connectingAFolder();
+};
+
+void TestNtSetup::saving_data()
+{
+    QTest::addColumn<bool>("client");
+    QTest::addColumn<QString>("terminal");
+    QTest::addColumn<bool>("withPath");
+    QTest::addColumn<QString>("message"); // "" when saved
+    QTest::newRow("client") << true << "2" << true << "";
+    QTest::newRow("client, terminal 0") << true << "0" << true << "[단말기 번호]은(는) 필수 입력 사항입니다.";
+    QTest::newRow("client, no server path")
+        << true << "2" << false << "[서버경로]은(는) 필수 입력 사항입니다.";
+    QTest::newRow("server") << false << "0" << false << "";
+}
+
+void TestNtSetup::saving()
+{
+    QFETCH(bool, client);
+    QFETCH(QString, terminal);
+    QFETCH(bool, withPath);
+    QFETCH(QString, message);
+    TestHome home;
+    QTemporaryDir share;
+    QVERIFY(QDir(share.path()).mkpath("DBS"));
+    ScriptedPrompter prompter;
+    gCSType = 0;
+    FrmNTSetup w;
+    QVERIFY(!w.Frame1()->isEnabled());
+    w.optCSType(client ? 1 : 0)->setChecked(true);
+    QCOMPARE(w.Frame1()->isEnabled(), client);
+    if (withPath)
+        w.htInput(FrmNTSetup::InServerPath)->setText("smb://server/zelkova");
+    w.htInput(FrmNTSetup::InDrive)->setText(share.path());
+    w.htInput(FrmNTSetup::InTerminal)->setText(terminal);
+    QCOMPARE(w.Save(), message.isEmpty());
+    if (!message.isEmpty()) {
+        QCOMPARE(prompter.lastText(), message);
+        QVERIFY(UserSettings::Get("CSType").isEmpty());
+        return;
+    }
+    QCOMPARE(gCSType, client ? 1 : 0);
+    QCOMPARE(UserSettings::Get("CSType"), QString(client ? "1" : "0"));
+    QCOMPARE(UserSettings::Get("Terminal_ID"), QString(client ? "2" : ""));
+    QCOMPARE(UserSettings::Get("네트웍드라이브"), client ? share.path() : QString());
+    QCOMPARE(UserSettings::Get("DB경로"),
+             client ? share.path() + "/DBS" : AppPaths::Native(AppPaths::ProgramPath("DBS")));
+    gCSType = 0;
+}
+
+void TestNtSetup::connectingAFolder()
+{
+    TestHome home;
+    QTemporaryDir share;
+    QVERIFY(QDir(share.path()).mkpath("DBS"));
+    RecordingPlatform platform;
+    ScriptedPrompter prompter;
+    FrmNTSetup w;
+    w.optCSType(1)->setChecked(true);
+    w.htInput(FrmNTSetup::InServerPath)->setText(share.path());
+    w.ConnectDrive();
+    QCOMPARE(w.htInput(FrmNTSetup::InDrive)->text(), share.path());
+    QVERIFY(!w.cmdAutoNTDrv()->isEnabled());
+    // A folder that is no share and not there is not connected.
+    w.htInput(FrmNTSetup::InServerPath)->setText(share.filePath("없는폴더"));
+    w.htInput(FrmNTSetup::InDrive)->clear();
+    w.ConnectDrive();
+    QVERIFY(w.htInput(FrmNTSetup::InDrive)->text().isEmpty());
+    QCOMPARE(prompter.lastText(), QString("드라이브 연결이 실패되었습니다."));
+}
+
+QTEST_MAIN(TestNtSetup)
+#include "tst_ntsetup.moc"
