@@ -225,7 +225,7 @@ QWidget* frmOptions::buildGeneralTab()
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 3; ++c)
             spPreview->SetText(c + 1, r + 1, sample[r * 3 + c]);
-    spPreview->SetColWidth(1, 12);
+    spPreview->SetColWidth(1, 14);
     spPreview->SetColWidth(2, 14);
     spPreview->SetColWidth(3, 8);
     spPreview->setMinimumHeight(130);
