@@ -86,23 +86,43 @@ int FrmCust_admin::Search()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SpreadGrid* grid = spList();
     const int remembered = grid->ActiveRow();
+    const QString columns = cmbFindKey()->currentData().toString();
+    const QString mode = cmbFindOP()->currentText();
+    const QString text = htName()->text();
+    // A large result shows its top rows with the right count at once; the codes below the first screen are
+    // read when needed.
+    constexpr int kFirstKeys = 200;
     QStringList codes;
+    int rows = 0;
+    QString sql;
     try {
-        const QString sql = CustomerListKeysSql(cmbFindKey()->currentData().toString(),
-                                                cmbFindOP()->currentText(), htName()->text());
+        const CustomerListStatements list = CustomerListSql(columns, mode, text);
+        sql = list.keys;
         ErrInfo error;
-        if (!gMainConn.queryTexts(sql, codes, &error)) {
+        const QString first =
+            list.count.isEmpty() ? sql : sql + QStringLiteral(" LIMIT ") + QString::number(kFirstKeys);
+        if (!gMainConn.queryTexts(first, codes, &error)) {
             codes.clear();
             ShowErrorInfo(QStringLiteral("고객 자료를 읽는 중 오류가 발생했습니다."), error);
         }
+        rows = int(codes.size());
+        if (!list.count.isEmpty() && rows == kFirstKeys)
+            rows = qMax(rows, GetFirstValue(list.count).toInt());
     } catch (const DbException& e) {
         ShowErrorInfo(QStringLiteral("고객 자료를 읽는 중 오류가 발생했습니다."), e.info());
     }
-    m_pager->Reset(codes);
-    if (!codes.isEmpty())
-        grid->SetActiveCell(ColAddr, remembered >= 1 && remembered <= codes.size() ? remembered : 1);
+    m_pager->Reset(codes, rows, [sql] {
+        QStringList all;
+        ErrInfo error;
+        if (!gMainConn.queryTexts(sql, all, &error))
+            ShowErrorInfo(QStringLiteral("고객 자료를 읽는 중 오류가 발생했습니다."), error);
+        return all;
+    });
+    rows = m_pager->RowCount();
+    if (rows > 0)
+        grid->SetActiveCell(ColAddr, remembered >= 1 && remembered <= rows ? remembered : 1);
     QApplication::restoreOverrideCursor();
-    return int(codes.size());
+    return rows;
 }
 
 QList<QVariantList> FrmCust_admin::fetchRows(const QStringList& codes) const
@@ -164,6 +184,7 @@ QString FrmCust_admin::SelectedCode() const
 
 void FrmCust_admin::AddRecord()
 {
+    m_pager->LoadAllKeys();
     RunListEditor<FrmCust_save>(this, pnlTop(), spList(), EditorMode::Add, QString());
 }
 
@@ -192,7 +213,11 @@ void FrmCust_admin::DeleteRecord()
                  {}, true) != MsgAnswer::Yes)
         return;
     if (DeleteCustomerTelling(code)) {
-        m_pager->RemoveRow(row, [&] { DeleteGridRow(grid, row, true, true); });
+        // Shrinking to the last row with data would drop the rows not yet filled below it.
+        m_pager->RemoveRow(row, [&] {
+            DeleteGridRow(grid, row, false, true);
+            grid->SetMaxRows(grid->MaxRows() - 1);
+        });
         RefreshRecCount();
     }
     grid->setFocus();

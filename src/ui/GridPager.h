@@ -17,6 +17,8 @@ public:
     // The rows of the given keys, each as the grid row's values from column 1, in the order of the keys
     // (an empty list for a key whose record is gone).
     using FetchRows = std::function<QList<QVariantList>(const QStringList& keys)>;
+    // Every key of the list, in order.
+    using ReadKeys = std::function<QStringList()>;
 
     GridPager(SpreadGrid* grid, FetchRows fetch, int pageRows = 200);
 
@@ -24,9 +26,16 @@ public:
     // are held (a customer code is a few bytes), so the row count is right at once and any row is reached
     // by scrolling; the cells of a million rows would not fit the memory of a seat.
     void Reset(const QStringList& keys);
-    int RowCount() const { return int(m_keys.size()); }
+    // The same with only the first keys at hand: the grid gets `rows` rows at once and `rest` reads the
+    // whole list when a row beyond those keys is needed (a large search shows its top without waiting for
+    // the codes of the rest).
+    void Reset(const QStringList& firstKeys, int rows, ReadKeys rest);
+    // Reads the keys not read yet. A screen calls it before it adds a record: read afterwards, the list
+    // would hold the new key among the rows already shown.
+    void LoadAllKeys();
+    int RowCount() const { return int(m_filled.size()); }
     // Key of a 1-based row, "" outside the list.
-    QString Key(int row) const;
+    QString Key(int row);
     bool IsFilled(int row) const;
     // Fills the rows first..last (1-based) not filled yet.
     void Fill(int first, int last);
@@ -36,7 +45,7 @@ public:
     // when the rows below have moved up in the grid but not yet among the keys).
     void RemoveRow(int row, const std::function<void()>& removeFromGrid);
     // The screen appended a grid row for `key` and wrote its cells (a screen adding or removing grid rows
-    // itself keeps the keys in step through this and RemoveRow).
+    // itself keeps the keys in step through this and RemoveRow; it reads all keys before it adds the record).
     void AppendRow(const QString& key);
 
 private:
@@ -46,6 +55,7 @@ private:
     FetchRows m_fetch;
     int m_pageRows;
     bool m_holding = false;
+    ReadKeys m_rest;
     QStringList m_keys;
     std::vector<bool> m_filled;
 };

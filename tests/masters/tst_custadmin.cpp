@@ -219,6 +219,17 @@ void TestCustAdmin::pagedList()
     prompter.answer(MsgAnswer::No);
     screen.ExportList();
     QCOMPARE(gridCodes(screen), all);
+    // A delete among the first rows before the codes below them are read: the rest still follows them.
+    screen.spList()->SetActiveCell(1, 1);
+    QCOMPARE(screen.Search(), 454);
+    QVERIFY(!screen.pager()->IsFilled(454));
+    screen.spList()->SetActiveCell(1, 2);
+    prompter.answer(MsgAnswer::Yes);
+    screen.DeleteRecord();
+    all.removeAt(1);
+    prompter.answer(MsgAnswer::No);
+    screen.ExportList();
+    QCOMPARE(gridCodes(screen), all);
     QCOMPARE(prompter.unexpected(), 0);
 }
 
