@@ -131,9 +131,14 @@ void FrmRPT_ledger::FilterEnter(QLineEdit* box)
         m_store.clear();
         return;
     }
-    m_store = code;
-    SetFilterChoice(box, name);
+    SelectStore(code, name);
     Query();
+}
+
+void FrmRPT_ledger::SelectStore(const QString& code, const QString& name)
+{
+    SetFilterChoice(m_htFilter, name);
+    m_store = code;
 }
 
 void FrmRPT_ledger::FilterCleared(QLineEdit*)

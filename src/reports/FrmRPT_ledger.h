@@ -26,6 +26,8 @@ public:
     QLineEdit* htFilter() const { return m_htFilter; }
     // The store the ledger is narrowed to; "" for all stores.
     QString selectedStore() const { return m_store; }
+    // Narrows the ledger to a store as a choice in the search box does, without building it.
+    void SelectStore(const QString& code, const QString& name);
     const StoreLedger::Totals& totals() const { return m_totals; }
 
 protected:

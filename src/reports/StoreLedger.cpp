@@ -112,11 +112,21 @@ bool readOpenings(DbConnection& main, const QString& d1, const QString& store, Q
         out.insert(q.value(0).toString(), {q.value(1).toString(), won(q.value(2))});
 
     const QString before = SQLLiteral(d1);
-    if (!main.query(QStringLiteral("SELECT 주문.가맹점코드, SUM(수수료) FROM 주문 INNER JOIN 주문내역 ON "
-                                   "주문.주문번호 = 주문내역.주문번호 WHERE 주문일자 < ") +
-                        before + storeCondition(QStringLiteral("주문.가맹점코드"), store) +
-                        QStringLiteral(" GROUP BY 주문.가맹점코드"),
-                    q, &error))
+    // One store's orders come by its index; for all stores the lines are summed per order first, which reads
+    // them in storage order instead of looking each order's lines up.
+    const QString commissions =
+        store.isEmpty()
+            ? QStringLiteral(
+                  "SELECT 주문.가맹점코드, SUM(d.수수료합) FROM (SELECT 주문번호, SUM(수수료) AS 수수료합 "
+                  "FROM 주문내역 GROUP BY 주문번호) AS d INNER JOIN 주문 ON 주문.주문번호 = d.주문번호 "
+                  "WHERE 주문일자 < ") +
+                  before + QStringLiteral(" GROUP BY 주문.가맹점코드")
+            : QStringLiteral(
+                  "SELECT 주문.가맹점코드, SUM(수수료) FROM 주문 INNER JOIN 주문내역 ON 주문.주문번호 = "
+                  "주문내역.주문번호 WHERE 주문일자 < ") +
+                  before + storeCondition(QStringLiteral("주문.가맹점코드"), store) +
+                  QStringLiteral(" GROUP BY 주문.가맹점코드");
+    if (!main.query(commissions, q, &error))
         return false;
     while (q.next()) {
         const auto it = out.find(q.value(0).toString());

@@ -1,0 +1,126 @@
+#include "Bench.h"
+#include "DbTool.h"
+#include "app/AppPaths.h"
+#include "app/Clock.h"
+#include "app/UserSettings.h"
+#include "db/MduAdoDB.h"
+#include "db/modDBQuery.h"
+#include "reports/FrmRPT_ledger.h"
+#include "reports/FrmRPT_sale.h"
+#include "reports/MduReportDB.h"
+#include "ui/SpreadGrid.h"
+
+#include <QApplication>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+qint64 peakRssMb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
+    }
+    return -1;
+}
+
+// From 조회 to the painted grid.
+double ledgerMs(FrmRPT_ledger& w, const QDate& from, const QDate& to, int* rows)
+{
+    w.hdTermFrom()->setDate(from);
+    w.hdTermTo()->setDate(to);
+    QElapsedTimer t;
+    t.start();
+    w.Query();
+    QApplication::processEvents();
+    *rows = w.lblRecCount()->text().toInt();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+} // namespace
+
+ZK_BENCH("reports: store ledger and sales report")
+{
+    // A year of 3,000 orders a day at 200 stores, unless an installation is given.
+    QString home = ctx.home;
+    QTemporaryDir generated;
+    if (home.isEmpty()) {
+        std::printf("generating a year of orders (a few minutes)...\n");
+        const QStringList args = {QStringLiteral("create"),
+                                  QStringLiteral("--demo"),
+                                  QStringLiteral("--customers"),
+                                  QStringLiteral("100000"),
+                                  QStringLiteral("--stores"),
+                                  QStringLiteral("200"),
+                                  QStringLiteral("--days"),
+                                  QStringLiteral("365"),
+                                  QStringLiteral("--orders-per-day"),
+                                  QStringLiteral("3000"),
+                                  generated.path()};
+        home = generated.path();
+        if (DbTool::Run(args) != 0)
+            return;
+    }
+    QTemporaryDir settings;
+    AppPaths::SetProgramFolder(home);
+    UserSettings::SetFolder(settings.path());
+    ErrInfo e;
+    if (!gMainConn.open(AppPaths::ProgramPath(QStringLiteral("DBS/dbMain.mdb")), false, &e) ||
+        !CreateRPTFile()) {
+        std::fprintf(stderr, "%s\n", qUtf8Printable(e.description));
+        return;
+    }
+    const QDate last =
+        QDate::fromString(GetFirstValue(QStringLiteral("SELECT MAX(주문일자) FROM 주문")).toString(),
+                          QStringLiteral("yyyy-MM-dd"));
+    const QString lines =
+        QStringLiteral("%L1 lines")
+            .arg(GetFirstValue(QStringLiteral("SELECT COUNT(*) FROM 주문내역")).toLongLong());
+    const QDate monthStart(last.year(), last.month(), 1);
+    const QDate yearStart = last.addDays(-364);
+    const QString store = GetFirstValue(QStringLiteral("SELECT MIN(코드) FROM 가맹점")).toString();
+    {
+        FrmRPT_ledger w;
+        w.show();
+        QApplication::processEvents();
+        int rows = 0;
+        double ms = ledgerMs(w, monthStart, last, &rows);
+        BenchReport(QStringLiteral("ledger, one month, all stores (%1)").arg(lines), ms, -1,
+                    QStringLiteral("%1 rows; goal < 1000 ms").arg(rows));
+        w.SelectStore(store, store);
+        ms = ledgerMs(w, yearStart, last, &rows);
+        BenchReport(QStringLiteral("ledger, one year, one store"), ms, -1,
+                    QStringLiteral("%1 rows; goal < 300 ms").arg(rows));
+        w.SelectStore(QString(), QString());
+        ms = ledgerMs(w, yearStart, last, &rows);
+        BenchReport(QStringLiteral("ledger, one year, all stores"), ms, -1,
+                    QStringLiteral("%1 rows; peak memory %2 MB; goal < 1024 MB").arg(rows).arg(peakRssMb()));
+    }
+    {
+        FrmRPT_sale w;
+        w.show();
+        w.hdTermFrom()->setDate(monthStart);
+        w.hdTermTo()->setDate(last);
+        QApplication::processEvents();
+        const char* sorts[] = {"date", "store", "customer"};
+        for (int s : {1, 2, 0}) {
+            QElapsedTimer t;
+            t.start();
+            w.optSort().at(s)->click();
+            QApplication::processEvents();
+            BenchReport(QStringLiteral("sales report, one month, by %1").arg(QLatin1String(sorts[s])),
+                        double(t.nsecsElapsed()) / 1e6, -1,
+                        QStringLiteral("%1 lines; goal < 1000 ms").arg(w.lblRecCount()->text()));
+        }
+    }
+    CloseRPTFile();
+    gMainConn.close();
+}
