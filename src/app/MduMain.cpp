@@ -216,6 +216,19 @@ bool InitApp()
             return false;
         UserSettings::SaveSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"),
                                   gDBPath + QLatin1Char('/'));
+        // A database in write-ahead-log mode works only for seats on its own machine: reached through a
+        // share it would lose writes. The server seat switches it once with `zelkova-db share`.
+        if (gCSType == 1 && Schema::UsesWriteAheadLog(gMainDBFile)) {
+            ShowWarning(
+                QStringLiteral(
+                    "공유 폴더의 메인DB가 한 자리 전용(WAL) 방식이어서 네트워크로 열 수 없습니다.") +
+                    kCrLf + QStringLiteral("서버 자리에서 모든 자리의 프로그램을 끈 뒤 다음을 실행하세요:") +
+                    kCrLf + QStringLiteral("zelkova-db share <서버의 프로그램 폴더>") + kCrLf + kCrLf +
+                    QStringLiteral(
+                        "여러 자리가 함께 쓰는 데는 서버 데이터베이스(PostgreSQL)가 더 안전합니다."),
+                QStringLiteral("파일 오류"));
+            return false;
+        }
         if (!OpenConnection(gMainConn, gMainDBFile, kMainDbPassword))
             return false;
         markRun();

@@ -3,6 +3,7 @@
 #include "db/CustomerPhoneIndex.h"
 #include "db/CustomerTextIndex.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -289,6 +290,35 @@ bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, i
     }
     statements << QStringLiteral("COMMIT");
     return runAll(conn.db(), statements, error);
+}
+
+bool UsesWriteAheadLog(const QString& path)
+{
+    // Bytes 18 and 19 of the header are the write and read versions: 2 in write-ahead-log mode.
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray header = f.read(20);
+    return header.size() == 20 && header.startsWith("SQLite format 3") && header.at(18) == 2;
+}
+
+bool SetSharedJournal(const QString& path, bool shared, QString* error)
+{
+    SchemaConnection conn(path, false);
+    if (!conn.db().open()) {
+        if (error)
+            *error = conn.db().lastError().text();
+        return false;
+    }
+    QSqlQuery q(conn.db());
+    const QString mode = shared ? QStringLiteral("DELETE") : QStringLiteral("WAL");
+    if (!q.exec(QStringLiteral("PRAGMA journal_mode = ") + mode) || !q.next() ||
+        q.value(0).toString().compare(mode, Qt::CaseInsensitive) != 0) {
+        if (error)
+            *error = QStringLiteral("다른 프로그램이 데이터베이스를 쓰고 있어 바꾸지 못했습니다: ") + path;
+        return false;
+    }
+    return true;
 }
 
 int StoredVersion(const QString& path, QString* error)

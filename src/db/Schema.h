@@ -52,6 +52,14 @@ QStringList CreateStatements(const Table& table);
 // Creates a new database file with the given tables; false with *error when the file exists or fails.
 bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, int version, QString* error);
 
+// Whether the database file is in write-ahead-log mode (read from its header, without opening it). Such a
+// file needs every seat on the same machine: a folder shared over the network must hold a file in the
+// rollback-journal mode (SetSharedJournal).
+bool UsesWriteAheadLog(const QString& path);
+// Switches a database file to the rollback journal (shared == true) or back to the write-ahead log; nothing
+// else may have it open.
+bool SetSharedJournal(const QString& path, bool shared, QString* error);
+
 // Version stored in a main database file (0 when it has none).
 int StoredVersion(const QString& path, QString* error);
 // Brings an older main database file up to kCurrentVersion.

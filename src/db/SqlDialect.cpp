@@ -342,8 +342,16 @@ bool SqliteDialect::prepareConnection(QSqlDatabase& db, QString* error) const
     const bool readOnly = db.connectOptions().contains(QLatin1String("QSQLITE_OPEN_READONLY"));
     QStringList pragmas = {QStringLiteral("PRAGMA foreign_keys = ON"),
                            QStringLiteral("PRAGMA busy_timeout = ") + QString::number(kBusyTimeoutMs)};
-    if (!readOnly)
-        pragmas << QStringLiteral("PRAGMA journal_mode = WAL") << QStringLiteral("PRAGMA synchronous = FULL");
+    if (!readOnly) {
+        // A new file takes the write-ahead log; a file switched to the rollback journal for use through a
+        // network share keeps it.
+        const bool fresh = q.exec(QStringLiteral("PRAGMA page_count")) && q.next() && q.value(0).toInt() == 0;
+        const bool rollback = !fresh && q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next() &&
+                              q.value(0).toString() == QLatin1String("delete");
+        if (!rollback)
+            pragmas << QStringLiteral("PRAGMA journal_mode = WAL");
+        pragmas << QStringLiteral("PRAGMA synchronous = FULL");
+    }
     for (const QString& p : pragmas) {
         if (!q.exec(p)) {
             if (error)

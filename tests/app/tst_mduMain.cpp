@@ -158,8 +158,16 @@ void TestMduMain::networkClientFindsMountedShare()
     UserSettings::Save("네트웍경로", home.programFolder());
     UserSettings::Save("네트웍드라이브", home.path() + "/oldmount");
     ScriptedPrompter p;
+    // A database in write-ahead-log mode is refused through a share until the server seat switches it.
+    QVERIFY(!InitApp());
+    QVERIFY(p.lastText().startsWith("공유 폴더의 메인DB가 한 자리 전용(WAL) 방식이어서"));
+    QString error;
+    QVERIFY2(Schema::SetSharedJournal(home.dbsFolder() + "/dbMain.mdb", true, &error), qPrintable(error));
+    p.clear();
     QVERIFY(InitApp());
     QCOMPARE(p.count(), 0);
+    // Opening it keeps the rollback journal.
+    QVERIFY(!Schema::UsesWriteAheadLog(home.dbsFolder() + "/dbMain.mdb"));
     QCOMPARE(gDBPath, home.dbsFolder());
     QCOMPARE(UserSettings::Get("네트웍드라이브"), home.programFolder());
 }

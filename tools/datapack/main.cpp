@@ -102,6 +102,10 @@ bool waitForProgramEnd(int seconds)
 
 int main(int argc, char* argv[])
 {
+    // From a terminal the companion needs no display.
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "--cli") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QStringList args = QApplication::arguments();
     args.removeFirst();

@@ -54,6 +54,11 @@ QString Usage()
         "  check DIR                  폴더와 메인 DB를 점검합니다(모든 페이지의 무결성 포함).\n"
         "  normalize-phones DIR       고객과 가맹점의 전화1~4를 검색이 찾는 한 가지 "
         "형식(02-1234-5678)으로 고칩니다.\n"
+        "  share [--off] DIR          메인 DB를 네트워크 공유 폴더로 여러 자리가 쓸 수 있는 방식(롤백 "
+        "저널)으로\n"
+        "                              바꿉니다(--off: 한 자리 전용 WAL 방식으로 되돌림). 서버 자리에서,\n"
+        "                              모든 자리의 프로그램을 끈 뒤 실행하세요. 여러 자리에는 서버 DB\n"
+        "                              (PostgreSQL)가 더 안전합니다.\n"
         "\n"
         "DIR 대신 --home DIR 또는 환경변수 ZELKOVA_HOME을 쓸 수 있습니다.\n");
 }
@@ -169,7 +174,7 @@ int Run(const QStringList& argsIn)
     QStringList positional;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args.at(i);
-        if (a == QLatin1String("--demo"))
+        if (a == QLatin1String("--demo") || a == QLatin1String("--off"))
             continue;
         if (a.startsWith(QLatin1String("--"))) {
             ++i;
@@ -217,6 +222,17 @@ int Run(const QStringList& argsIn)
         const bool ok = Check(home, &report);
         (ok ? out : err)(report);
         return ok ? 0 : 2;
+    }
+    if (command == QLatin1String("share")) {
+        const bool shared = !args.contains(QStringLiteral("--off"));
+        const QString mainFile = dbsFolder(home) + QLatin1Char('/') + Schema::kMainFileName;
+        if (!Schema::SetSharedJournal(mainFile, shared, &error)) {
+            err(error);
+            return 2;
+        }
+        out(shared ? QStringLiteral("네트워크 공유용(롤백 저널)으로 바꾸었습니다: ") + mainFile
+                   : QStringLiteral("한 자리 전용(WAL)으로 되돌렸습니다: ") + mainFile);
+        return 0;
     }
     if (command == QLatin1String("version")) {
         const int v =
