@@ -3,6 +3,7 @@
 #include "order/FrmMainColumns.h"
 
 #include "admin/modBackUp.h"
+#include "admin/modGoURL.h"
 #include "app/AppPaths.h"
 #include "app/Clock.h"
 #include "app/Globals.h"
@@ -50,7 +51,6 @@ using namespace FrmMainCols;
 namespace {
 FrmMain* g_instance = nullptr;
 
-const QString kHomePage = QStringLiteral("https://zelkova.example.com");
 const QString kForm = QStringLiteral("FrmMain");
 
 QLabel* valuePanel(const QString& name, QWidget* parent, bool rightAlign = false)
@@ -145,7 +145,7 @@ QString FrmMain::Caption() const
     return QStringLiteral("테스Soft - ") + AppTitle() + QStringLiteral(" v") +
            QString::number(ZELKOVA_VERSION_MAJOR) + QLatin1Char('.') +
            QStringLiteral("%1").arg(ZELKOVA_VERSION_MINOR, 2, 10, QLatin1Char('0')) + QLatin1Char('.') +
-           QString::number(ZELKOVA_VERSION_PATCH) + QStringLiteral(" 홈페이지 - ") + kHomePage +
+           QString::number(ZELKOVA_VERSION_PATCH) + QStringLiteral(" 홈페이지 - ") + modGoURL::kHomePage +
            QStringLiteral(" 『 DB: ") + gDBPath + QStringLiteral(" 』");
 }
 
@@ -391,9 +391,7 @@ void FrmMain::enableScreenActions()
 
 void FrmMain::buildMenus()
 {
-    // Each screen entry opens the catalogue screen that names it as its menu entry. The screens still to be
-    // built register as: mnuFile_NetWork FrmNTSetup "네트워크설정", mnuBasic_Service FrmSvce_admin "서비스
-    // 관리", mnuBasic_Recv FrmRecv_admin "입금 관리", mnuSupport RemoteSupport (open to everyone).
+    // Each screen entry opens the catalogue screen that names it as its menu entry.
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("  파일(&F)  "));
     file->setObjectName(QStringLiteral("mnuFile"));
@@ -438,7 +436,9 @@ void FrmMain::buildMenus()
     QAction* home = bar->addAction(QStringLiteral("  홈페이지(&P)  "));
     home->setObjectName(QStringLiteral("mnuHomePage"));
     connect(home, &QAction::triggered, this, &FrmMain::openHomePage);
-    addScreenAction(bar, QStringLiteral("mnuSupport"), QStringLiteral("  원격지원(&R)  "));
+    QAction* support = bar->addAction(QStringLiteral("  원격지원(&R)  "));
+    support->setObjectName(QStringLiteral("mnuSupport"));
+    connect(support, &QAction::triggered, this, [] { modGoURL::OpenRemoteSupport(); });
 
     QMenu* help = bar->addMenu(QStringLiteral("  도움말(&H)  "));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -882,9 +882,7 @@ void FrmMain::dataFileEntry(int kind)
 
 void FrmMain::openHomePage()
 {
-    if (AskYesNo(QStringLiteral("고객지원센터 홈페이지로 이동하시겠습니까?"), QString(), true) ==
-        MsgAnswer::Yes)
-        ShellOpen(this, kHomePage);
+    modGoURL::OpenHomePage();
 }
 
 void FrmMain::keyPressEvent(QKeyEvent* event)

@@ -1,4 +1,5 @@
 #include "admin/FrmNTSetup.h"
+#include "admin/modGoURL.h"
 #include "app/AppPaths.h"
 #include "app/Globals.h"
 #include "app/UserSettings.h"
@@ -14,7 +15,8 @@
 #include <QRadioButton>
 #include <QTest>
 
-// The network setup: what a client and a server seat save, and the server folder standing in for a share.
+// The network setup: what a client and a server seat save, and the server folder standing in for a share;
+// the help menu's web pages.
 class TestNtSetup : public QObject
 {
     Q_OBJECT
@@ -22,6 +24,8 @@ private Q_SLOTS:
     void saving_data();
     void saving();
     void connectingAFolder();
+    void helpPages_data();
+    void helpPages();
 };
 
 void TestNtSetup::saving_data()
@@ -90,6 +94,30 @@ void TestNtSetup::connectingAFolder()
     w.ConnectDrive();
     QVERIFY(w.htInput(FrmNTSetup::InDrive)->text().isEmpty());
     QCOMPARE(prompter.lastText(), QString("드라이브 연결이 실패되었습니다."));
+}
+
+void TestNtSetup::helpPages_data()
+{
+    QTest::addColumn<bool>("remote");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("home page") << false << int(MsgAnswer::Yes) << modGoURL::kHomePage;
+    QTest::newRow("home page declined") << false << int(MsgAnswer::No) << "";
+    QTest::newRow("remote support") << true << int(MsgAnswer::Yes) << modGoURL::kRemoteSupport;
+}
+
+void TestNtSetup::helpPages()
+{
+    QFETCH(bool, remote);
+    QFETCH(int, answer);
+    QFETCH(QString, opened);
+    RecordingPlatform platform;
+    ScriptedPrompter prompter;
+    prompter.answer(MsgAnswer(answer));
+    remote ? modGoURL::OpenRemoteSupport() : modGoURL::OpenHomePage();
+    QCOMPARE(prompter.lastText(), QString(remote ? "원격지원서비스를 실행하시겠습니까?"
+                                                 : "고객지원센터 홈페이지로 이동하시겠습니까?"));
+    QCOMPARE(platform.opened().isEmpty() ? QString() : platform.opened().first().toString(), opened);
 }
 
 QTEST_MAIN(TestNtSetup)
