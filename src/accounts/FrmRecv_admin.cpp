@@ -256,11 +256,7 @@ void FrmRecv_admin::PrintList()
 void FrmRecv_admin::SyncUpdateRecv(FrmRecv_save* editor, EditorMode mode)
 {
     SpreadGrid* grid = spList();
-    int row = grid->ActiveRow();
-    if (mode == EditorMode::Add || row < 1 || grid->MaxRows() < 1) {
-        row = grid->MaxRows() + 1;
-        grid->SetMaxRows(row);
-    }
+    const int row = RowForSave(mode);
     grid->SetRowValues(
         row, {editor->DateText(), editor->FieldText(FrmRecv_save::FldStore), editor->lblMName()->text(),
               editor->lblTel()->text(), wonOf(editor->FieldText(FrmRecv_save::FldAmount)),

@@ -239,14 +239,12 @@ void FrmCust_admin::SyncUpdateCust(RecordEditor* editor, EditorMode mode)
     if (!ed)
         return;
     SpreadGrid* grid = spList();
-    int row = grid->ActiveRow();
-    if (mode == EditorMode::Add || row < 1 || grid->MaxRows() < 1) {
-        row = grid->MaxRows() + 1;
-        grid->SetMaxRows(row);
+    bool appended = false;
+    const int row = RowForSave(mode, &appended);
+    if (appended)
         m_pager->AppendRow(ed->FieldText(FrmCust_save::FCode));
-        if (mode == EditorMode::Add)
-            RefreshRecCount();
-    }
+    if (mode == EditorMode::Add)
+        RefreshRecCount();
     grid->SetRowValues(
         row, {ed->FieldText(FrmCust_save::FCode), ed->FieldText(FrmCust_save::FTel1),
               ed->FieldText(FrmCust_save::FTel2), ed->FieldText(FrmCust_save::FTel3),

@@ -610,13 +610,9 @@ void FrmMemb_admin::SyncUpdateCust(RecordEditor* editor, EditorMode mode)
     if (!ed)
         return;
     SpreadGrid* grid = spList();
-    int row = grid->ActiveRow();
-    if (mode == EditorMode::Add || row < 1 || grid->MaxRows() < 1) {
-        row = grid->MaxRows() + 1;
-        grid->SetMaxRows(row);
-        if (mode == EditorMode::Add)
-            RefreshRecCount();
-    }
+    const int row = RowForSave(mode);
+    if (mode == EditorMode::Add)
+        RefreshRecCount();
     grid->SetRowValues(row, {ed->FieldText(FrmMemb_save::FldCode), ed->FieldText(FrmMemb_save::FldName),
                              ed->FieldText(FrmMemb_save::FldTel1), ed->commissionRate(),
                              ed->FieldText(FrmMemb_save::FldAddr1) + QLatin1Char(' ') +

@@ -164,6 +164,19 @@ void ListScreen::SetRecCount(qint64 count)
     m_lblRecCount->setText(QString::number(count));
 }
 
+int ListScreen::RowForSave(EditorMode mode, bool* appended)
+{
+    int row = m_spList->ActiveRow();
+    const bool append = mode == EditorMode::Add || row < 1 || m_spList->MaxRows() < 1;
+    if (append) {
+        row = m_spList->MaxRows() + 1;
+        m_spList->SetMaxRows(row);
+    }
+    if (appended)
+        *appended = append;
+    return row;
+}
+
 void ListScreen::FinishLayout()
 {
     LoadFormIni(this);

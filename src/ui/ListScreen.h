@@ -56,6 +56,9 @@ public:
     QString SearchWhere() const;
     // Shows the number of all records beside "전체 자료수:".
     void SetRecCount(qint64 count);
+    // The row an editor's save is shown in: a new last row after an add (or in an empty list), else the
+    // active row; appended tells which.
+    int RowForSave(EditorMode mode, bool* appended = nullptr);
 
     QFrame* pnlTop() const { return m_pnlTop; }
     QLineEdit* htName() const { return m_htName; }
