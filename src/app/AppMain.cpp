@@ -26,6 +26,7 @@
 #include "ui/WidgetPrompter.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QFontDatabase>
 
 #include <memory>
@@ -57,6 +58,9 @@ int RunApplication(int argc, char* argv[])
                                             .arg(ZELKOVA_VERSION_MAJOR)
                                             .arg(ZELKOVA_VERSION_MINOR)
                                             .arg(ZELKOVA_VERSION_PATCH));
+    // Installed, the desktop matches the windows to zelkova.desktop and its icon by these names.
+    QGuiApplication::setDesktopFileName(QStringLiteral("zelkova"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zelkova")));
     chooseFont();
     QStringList args = QApplication::arguments();
     AppPaths::InitFromArgs(args);
