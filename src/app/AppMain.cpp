@@ -1,4 +1,5 @@
 #include "app/AppMain.h"
+#include "app/AppLog.h"
 
 #include "accounts/AccountScreens.h"
 #include "accounts/ServiceScreens.h"
@@ -26,8 +27,8 @@
 #include "ui/WidgetPrompter.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QFontDatabase>
+#include <QIcon>
 
 #include <memory>
 
@@ -64,6 +65,13 @@ int RunApplication(int argc, char* argv[])
     chooseFont();
     QStringList args = QApplication::arguments();
     AppPaths::InitFromArgs(args);
+    AppLog::Start(AppPaths::ProgramPath(QStringLiteral("Log")));
+    AppLog::Write(QStringLiteral("시작"), AppTitle() +
+                                              QStringLiteral(" %1.%2.%3, 프로그램 폴더 ")
+                                                  .arg(ZELKOVA_VERSION_MAJOR)
+                                                  .arg(ZELKOVA_VERSION_MINOR)
+                                                  .arg(ZELKOVA_VERSION_PATCH) +
+                                              AppPaths::ProgramFolder());
     WidgetPrompter prompter;
     SetPrompter(&prompter);
 
@@ -114,5 +122,7 @@ int RunApplication(int argc, char* argv[])
     DestroyApp();
     ReleaseSingleInstance();
     SetPrompter(nullptr);
+    AppLog::Write(QStringLiteral("종료"), QString::number(rc));
+    AppLog::Stop();
     return rc;
 }

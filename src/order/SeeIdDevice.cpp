@@ -1,5 +1,7 @@
 #include "order/SeeIdDevice.h"
 
+#include "app/AppLog.h"
+
 #include "order/SeeIdPort.h"
 
 #include <QPointer>
@@ -121,8 +123,11 @@ qint16 SeeIdDevice::OpenPort(const QString& portName, const QString& settings)
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port->open(QIODevice::ReadWrite)) {
         m_lastError = m_port->errorString();
+        AppLog::Write(QStringLiteral("장치"),
+                      QStringLiteral("열지 못함 ") + path + QStringLiteral(": ") + m_lastError);
         return OpenFailed;
     }
+    AppLog::Write(QStringLiteral("장치"), QStringLiteral("열림 ") + path + QLatin1Char(' ') + settings);
     // Modems ignore the caller-ID lines unless the terminal is ready; pseudo-terminals have no such line.
     m_port->setDataTerminalReady(true);
     ++m_openCount;
@@ -189,10 +194,14 @@ void SeeIdDevice::dispatch()
     while (self && !m_pending.empty()) {
         const SeeIdEvent event = m_pending.front();
         m_pending.pop_front();
-        if (event.type == SeeIdEvent::Type::Hook)
+        if (event.type == SeeIdEvent::Type::Hook) {
+            AppLog::Write(QStringLiteral("장치"),
+                          event.offHook ? QStringLiteral("수화기 듦") : QStringLiteral("수화기 놓음"));
             Q_EMIT HookChanged(event.offHook);
-        else
+        } else {
+            AppLog::Write(QStringLiteral("장치"), QStringLiteral("수신 %1 ").arg(event.kind) + event.data);
             Q_EMIT DataReceived(event.kind, event.data);
+        }
     }
 }
 
@@ -216,6 +225,8 @@ void SeeIdDevice::closeDeadPort(int opening)
     // The port may have been closed and opened again meanwhile; that one is not dead.
     if (opening != m_openCount || !m_port->isOpen())
         return;
+    AppLog::Write(QStringLiteral("장치"),
+                  QStringLiteral("끊김 ") + m_port->portName() + QStringLiteral(": ") + m_lastError);
     m_port->close();
     m_portName.clear();
     m_parser.reset();

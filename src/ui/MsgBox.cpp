@@ -1,5 +1,7 @@
 #include "ui/MsgBox.h"
 
+#include "app/AppLog.h"
+
 const QString kCrLf = QStringLiteral("\r\n");
 
 const QString& AppTitle()
@@ -42,6 +44,7 @@ void ShowInfo(const QString& message, const QString& title)
 
 void ShowWarning(const QString& message, const QString& title)
 {
+    AppLog::Write(QStringLiteral("경고"), message);
     show(MsgIcon::Warning, MsgButtons::Ok, MsgAnswer::Ok, message, title);
 }
 
@@ -69,6 +72,8 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
 
 bool ShowErrorInfo(const QString& context, const ErrInfo& error)
 {
+    AppLog::Write(QStringLiteral("오류"), context + QStringLiteral(" / ") + QString::number(error.number) +
+                                              QStringLiteral(" / ") + error.description);
     ShowWarning(context + kCrLf + QStringLiteral("오류번호 : ") + QString::number(error.number) + kCrLf +
                     QStringLiteral("오류내용 : ") + error.description,
                 QStringLiteral("오류"));
@@ -87,6 +92,7 @@ QString StandardErrorText(const ErrInfo& error, const QString& procedure, const 
 
 void ShowStdError(const ErrInfo& error, const QString& procedure, const QString& owner, ErrOwner kind)
 {
+    AppLog::Write(QStringLiteral("오류"), StandardErrorText(error, procedure, owner, kind));
     ShowPlain(StandardErrorText(error, procedure, owner, kind));
 }
 

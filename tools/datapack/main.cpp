@@ -2,6 +2,7 @@
 // ending, it waits for the program to be gone, then backs up, packs for after-sales or restores.
 
 #include "DataPack.h"
+#include "app/AppLog.h"
 #include "app/AppPaths.h"
 #include "app/MduMain.h"
 #include "app/UserSettings.h"
@@ -143,6 +144,7 @@ int main(int argc, char* argv[])
     while (places.databaseFolder.endsWith(QLatin1Char('/')))
         places.databaseFolder.chop(1);
     places.settingsFolder = UserSettings::Folder();
+    AppLog::Start(places.programFolder + QStringLiteral("/Log"));
 
     if (!waitForProgramEnd(60))
         return tell(false, QStringLiteral("프로그램이 아직 실행 중이어서 작업을 시작하지 못했습니다.\n"
@@ -180,6 +182,7 @@ int main(int argc, char* argv[])
         outcome = DataPack::MakeArchive(places, job, QDateTime::currentDateTime(), progress);
     }
     window.hide();
+    AppLog::Write(outcome.ok ? QStringLiteral("데이터압축") : QStringLiteral("오류"), outcome.message);
     ReleaseSingleInstance();
     return tell(outcome.ok, outcome.message);
 }
