@@ -10,11 +10,11 @@ using namespace StoreLedger;
 
 namespace {
 // "A:c1000" commission, "A:p5000/500" payment with discount, for store A.
-Entry movement(const QString& spec)
+Entry movement(const QString& text)
 {
     Entry e;
-    e.store = spec.section(QLatin1Char(':'), 0, 0);
-    const QString what = spec.section(QLatin1Char(':'), 1);
+    e.store = text.section(QLatin1Char(':'), 0, 0);
+    const QString what = text.section(QLatin1Char(':'), 1);
     if (what.startsWith(QLatin1Char('c'))) {
         e.kind = Kind::Commission;
         e.commission = what.mid(1).toLongLong();
