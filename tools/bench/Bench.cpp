@@ -1,5 +1,11 @@
 #include "Bench.h"
 
+#include "app/AppPaths.h"
+#include "app/UserSettings.h"
+#include "db/MduAdoDB.h"
+
+#include <QFile>
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -43,4 +49,27 @@ double BenchMedianMs(int runs, const std::function<void()>& fn)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+bool BenchOpenHome(const QString& home, const QString& settingsFolder)
+{
+    AppPaths::SetProgramFolder(home);
+    UserSettings::SetFolder(settingsFolder);
+    ErrInfo e;
+    if (gMainConn.open(AppPaths::ProgramPath(QStringLiteral("DBS/dbMain.mdb")), false, &e))
+        return true;
+    std::fprintf(stderr, "%s\n", qUtf8Printable(e.description));
+    return false;
+}
+
+qint64 BenchMemoryKb(const char* field)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
 }

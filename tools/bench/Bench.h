@@ -31,6 +31,13 @@ double BenchMedianMs(int runs, const std::function<void()>& fn);
 // days of 3,000 orders the database benches use), shared by every bench that asks; empty on failure.
 QString BenchGeneratedHome(int customers, int stores);
 
+// Points the program folder at home and the seat's settings at settingsFolder, and opens the main database;
+// false, said on stderr, when it cannot be opened.
+bool BenchOpenHome(const QString& home, const QString& settingsFolder);
+
+// A field of this process's memory status in KiB ("VmRSS:", "VmHWM:"); -1 when unknown.
+qint64 BenchMemoryKb(const char* field);
+
 #define ZK_BENCH_CAT2(a, b) a##b
 #define ZK_BENCH_CAT(a, b) ZK_BENCH_CAT2(a, b)
 #define ZK_BENCH(name)                                                                                       \

@@ -292,13 +292,8 @@ ZK_BENCH("calls: ring to the customer on the main screen")
     if (home.isEmpty())
         return;
     QTemporaryDir dir;
-    AppPaths::SetProgramFolder(home);
-    UserSettings::SetFolder(dir.path() + QStringLiteral("/settings"));
-    ErrInfo e;
-    if (!gMainConn.open(AppPaths::ProgramPath(QStringLiteral("DBS/dbMain.mdb")), false, &e)) {
-        std::fprintf(stderr, "%s\n", qUtf8Printable(e.description));
+    if (!BenchOpenHome(home, dir.path() + QStringLiteral("/settings")))
         return;
-    }
     RegisterCustomerScreens();
     const qint64 customers = GetFirstValue(QStringLiteral("SELECT MAX(rowid) FROM 고객")).toLongLong();
     const std::vector<Ring> known = knownRings(customers);

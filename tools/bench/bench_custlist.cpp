@@ -45,18 +45,6 @@ public:
     bool OpenExternally(const QUrl&) const override { return true; }
 };
 
-qint64 rssKb(const char* key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
 // Search and paint the first screen of rows, as the operator sees it.
 double searchShown(FrmCust_admin& w, int key, int op, const QString& text, int* rows)
 {
@@ -136,13 +124,8 @@ ZK_BENCH("customers: list screen search and export")
     if (home.isEmpty())
         return;
     QTemporaryDir dir;
-    AppPaths::SetProgramFolder(home);
-    UserSettings::SetFolder(dir.path() + QStringLiteral("/settings"));
-    ErrInfo e;
-    if (!gMainConn.open(AppPaths::ProgramPath(QStringLiteral("DBS/dbMain.mdb")), false, &e)) {
-        std::fprintf(stderr, "%s\n", qUtf8Printable(e.description));
+    if (!BenchOpenHome(home, dir.path() + QStringLiteral("/settings")))
         return;
-    }
     const qint64 customers = GetFirstValue(QStringLiteral("SELECT COUNT(*) FROM 고객")).toLongLong();
     const QString label = QStringLiteral("%L1 customers").arg(customers);
     // A customer from the middle of the table gives texts that exist.
@@ -158,7 +141,7 @@ ZK_BENCH("customers: list screen search and export")
     const QString town = addr.section(QLatin1Char(' '), -1);
     const QString city = addr.section(QLatin1Char(' '), 0, 1);
 
-    const qint64 rssBefore = rssKb("VmRSS:");
+    const qint64 rssBefore = BenchMemoryKb("VmRSS:");
     {
         FrmCust_admin w;
         w.resize(900, 560);
@@ -185,9 +168,9 @@ ZK_BENCH("customers: list screen search and export")
         measureSearchAllKeys(w, QStringLiteral("whole list (empty search),"), 0, 0, QString());
         BenchReport(QStringLiteral("  memory after the whole list (%1)").arg(label), 0, -1,
                     QStringLiteral("RSS %1 MB (was %2 MB), peak %3 MB")
-                        .arg(rssKb("VmRSS:") / 1024)
+                        .arg(BenchMemoryKb("VmRSS:") / 1024)
                         .arg(rssBefore / 1024)
-                        .arg(rssKb("VmHWM:") / 1024));
+                        .arg(BenchMemoryKb("VmHWM:") / 1024));
         w.close();
     }
     measureExport(label);

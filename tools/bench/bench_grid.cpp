@@ -15,14 +15,16 @@
 
 namespace {
 const QString kConn = QStringLiteral("bench_grid");
-const QStringList kFields{QStringLiteral("주문번호"), QStringLiteral("고객코드"), QStringLiteral("주문시전화"),
-                          QStringLiteral("가맹점코드"), QStringLiteral("상호"),     QStringLiteral("주문일자"),
-                          QStringLiteral("수량"),     QStringLiteral("금액")};
+const QStringList kFields{QStringLiteral("주문번호"),   QStringLiteral("고객코드"),
+                          QStringLiteral("주문시전화"), QStringLiteral("가맹점코드"),
+                          QStringLiteral("상호"),       QStringLiteral("주문일자"),
+                          QStringLiteral("수량"),       QStringLiteral("금액")};
 
 bool makeTable(int rows)
 {
-    QSqlDatabase db = QSqlDatabase::contains(kConn) ? QSqlDatabase::database(kConn)
-                                                     : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConn);
+    QSqlDatabase db = QSqlDatabase::contains(kConn)
+                          ? QSqlDatabase::database(kConn)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kConn);
     if (!db.isOpen()) {
         db.setDatabaseName(QStringLiteral(":memory:"));
         if (!db.open())

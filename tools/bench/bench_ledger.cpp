@@ -21,18 +21,6 @@
 #include <cstdio>
 
 namespace {
-qint64 peakRssMb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024;
-    }
-    return -1;
-}
-
 // From 조회 to the painted grid.
 double ledgerMs(FrmRPT_ledger& w, const QDate& from, const QDate& to, int* rows)
 {
@@ -70,14 +58,8 @@ ZK_BENCH("reports: store ledger and sales report")
             return;
     }
     QTemporaryDir settings;
-    AppPaths::SetProgramFolder(home);
-    UserSettings::SetFolder(settings.path());
-    ErrInfo e;
-    if (!gMainConn.open(AppPaths::ProgramPath(QStringLiteral("DBS/dbMain.mdb")), false, &e) ||
-        !CreateRPTFile()) {
-        std::fprintf(stderr, "%s\n", qUtf8Printable(e.description));
+    if (!BenchOpenHome(home, settings.path()) || !CreateRPTFile())
         return;
-    }
     const QDate last =
         QDate::fromString(GetFirstValue(QStringLiteral("SELECT MAX(주문일자) FROM 주문")).toString(),
                           QStringLiteral("yyyy-MM-dd"));
@@ -102,7 +84,9 @@ ZK_BENCH("reports: store ledger and sales report")
         w.SelectStore(QString(), QString());
         ms = ledgerMs(w, yearStart, last, &rows);
         BenchReport(QStringLiteral("ledger, one year, all stores"), ms, -1,
-                    QStringLiteral("%1 rows; peak memory %2 MB; goal < 1024 MB").arg(rows).arg(peakRssMb()));
+                    QStringLiteral("%1 rows; peak memory %2 MB; goal < 1024 MB")
+                        .arg(rows)
+                        .arg(BenchMemoryKb("VmHWM:") / 1024));
     }
     {
         FrmRPT_sale w;

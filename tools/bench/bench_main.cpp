@@ -83,11 +83,13 @@ ZK_BENCH("main: order screen")
     gTerminalID = QStringLiteral("0"); // the generator numbers its orders on terminals 1 to 9
     const QString today = NullToStr(GetFirstValue(QStringLiteral("SELECT MAX(주문일자) FROM 주문")));
     Clock::SetFixed(QDateTime(QDate::fromString(today, QStringLiteral("yyyy-MM-dd")), QTime(12, 0)));
-    const int orders = CountRows(QStringLiteral("주문"), QStringLiteral("주문일자 = '") + today + QLatin1Char('\''));
+    const int orders =
+        CountRows(QStringLiteral("주문"), QStringLiteral("주문일자 = '") + today + QLatin1Char('\''));
 
     FrmMain w;
     const double refresh = BenchMedianMs(7, [&] { w.RefreshList(); });
-    BenchReport(QStringLiteral("refresh today's orders (%1) with lines of the active one").arg(orders), refresh);
+    BenchReport(QStringLiteral("refresh today's orders (%1) with lines of the active one").arg(orders),
+                refresh);
 
     Recordset rs;
     OpenQuery(rs, QStringLiteral("SELECT 고객코드, 가맹점코드 FROM 주문 WHERE 주문일자 = '") + today +
@@ -137,8 +139,10 @@ ZK_BENCH("main: order screen")
         };
         const std::vector<double> first(times.begin(), times.begin() + 100);
         const std::vector<double> last(times.end() - 100, times.end());
-        BenchReport(QStringLiteral("save an order with three lines (first 100 of 900 in a row)"), median(first));
-        BenchReport(QStringLiteral("save an order with three lines (last 100 of 900 in a row)"), median(last));
+        BenchReport(QStringLiteral("save an order with three lines (first 100 of 900 in a row)"),
+                    median(first));
+        BenchReport(QStringLiteral("save an order with three lines (last 100 of 900 in a row)"),
+                    median(last));
     }
     const double after = BenchMedianMs(5, [&] { w.RefreshList(); });
     BenchReport(QStringLiteral("refresh after 900 more orders"), after);
