@@ -8,7 +8,10 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
+
+#include <unistd.h>
 
 namespace DbTool {
 
@@ -79,6 +82,11 @@ private:
 
 bool createFiles(const QString& home, const DemoOptions& options, QString* error)
 {
+    const auto tell = [&](int percent, const QString& step) {
+        if (options.progress)
+            options.progress(percent, step);
+    };
+    tell(0, QStringLiteral("폴더 만드는 중"));
     QDir root(home);
     if (!root.mkpath(QStringLiteral("."))) {
         *error = QStringLiteral("폴더를 만들 수 없습니다: ") + home;
@@ -102,7 +110,9 @@ bool createFiles(const QString& home, const DemoOptions& options, QString* error
     const QString mainFile = dbs + QLatin1Char('/') + Schema::kMainFileName;
     const QString reportFile = AppPaths::ResolveCaseInsensitive(home, Schema::kReportTemplate);
     const QString postFile = AppPaths::ResolveCaseInsensitive(home, Schema::kPostFile);
-    if (!Schema::CreateDatabaseFile(mainFile, Schema::MainTables(), Schema::kCurrentVersion, error))
+    tell(2, QStringLiteral("데이터베이스 만드는 중"));
+    if (options.mainDatabase &&
+        !Schema::CreateDatabaseFile(mainFile, Schema::MainTables(), Schema::kCurrentVersion, error))
         return false;
     if (!QFileInfo::exists(reportFile) &&
         !Schema::CreateDatabaseFile(reportFile, Schema::ReportTables(), 0, error))
@@ -114,12 +124,29 @@ bool createFiles(const QString& home, const DemoOptions& options, QString* error
             return false;
     }
     for (const QString& file : {mainFile, reportFile, postFile})
-        FileModes::ShareWithGroup(file);
-    if (options.demo && !DemoData::Fill(mainFile, options, error))
+        if (QFileInfo::exists(file))
+            FileModes::ShareWithGroup(file);
+    if (options.mainDatabase && options.demo && !DemoData::Fill(mainFile, options, error))
         return false;
+    tell(100, QStringLiteral("완료"));
     return true;
 }
 } // namespace
+
+Progress TerminalProgress()
+{
+    if (!isatty(STDOUT_FILENO))
+        return {};
+    return [last = QString()](int percent, const QString& step) mutable {
+        const QString line = QStringLiteral("%1%  %2").arg(std::clamp(percent, 0, 100), 3).arg(step);
+        if (line == last)
+            return;
+        // "\033[K" wipes what a longer earlier line left; the last report ends the line.
+        std::fprintf(stdout, "\r%s\033[K%s", qUtf8Printable(line), percent >= 100 ? "\n" : "");
+        std::fflush(stdout);
+        last = line;
+    };
+}
 
 bool Create(const QString& home, const DemoOptions& options, QString* error)
 {
@@ -202,7 +229,10 @@ int Run(const QStringList& argsIn)
         o.days = intOption(args, QStringLiteral("--days"), 0);
         o.ordersPerDay = intOption(args, QStringLiteral("--orders-per-day"), 0);
         o.seed = quint32(intOption(args, QStringLiteral("--seed"), int(o.seed)));
+        o.progress = TerminalProgress();
         if (!Create(home, o, &error)) {
+            if (o.progress)
+                out(QString());
             err(error);
             return 2;
         }
@@ -256,7 +286,10 @@ int Run(const QStringList& argsIn)
             return 2;
         }
         int n = 0;
-        if (!DemoData::ImportPostCsv(postFile, positional.first(), &n, &error)) {
+        const Progress progress = TerminalProgress();
+        if (!DemoData::ImportPostCsv(postFile, positional.first(), &n, &error, progress)) {
+            if (progress)
+                out(QString());
             err(error);
             return 2;
         }

@@ -291,7 +291,8 @@ public:
           m_storeCount(options.stores > 0 ? options.stores : int(DemoCatalog::StoreKinds().size())),
           m_days(options.days > 0 ? options.days : kDemoDays), m_perDay(options.ordersPerDay),
           m_draw(options.seed), m_load(conn, error), m_error(error), m_today(Clock::Today()),
-          m_now(Clock::Time().hour() * 60 + Clock::Time().minute()), m_maker(0, {})
+          m_now(Clock::Time().hour() * 60 + Clock::Time().minute()), m_maker(0, {}),
+          m_progress(options.progress)
     {
     }
 
@@ -349,6 +350,13 @@ public:
 private:
     QDate firstDay() const { return m_today.addDays(-(m_days - 1)); }
 
+    // The file is made by then (0..5 %); the load takes the rest up to 99 %, the caller says "done".
+    void tell(int percent, const QString& step) const
+    {
+        if (m_progress)
+            m_progress(percent, step);
+    }
+
     // Building an index once over sorted keys is far cheaper than keeping it up to date through a million
     // random inserts, so a large load drops the secondary indexes of the big tables and builds them again.
     bool setIndexesAside()
@@ -380,10 +388,13 @@ private:
 
     bool restoreIndexes()
     {
-        for (const QString& sql : m_indexes) {
-            if (!m_load.exec(sql))
+        for (int i = 0; i < m_indexes.size(); ++i) {
+            tell(85 + 13 * i / int(m_indexes.size()),
+                 QStringLiteral("색인 만드는 중 %1/%2").arg(i + 1).arg(m_indexes.size()));
+            if (!m_load.exec(m_indexes.at(i)))
                 return false;
         }
+        tell(98, QStringLiteral("저장하는 중"));
         return true;
     }
 
@@ -402,6 +413,7 @@ private:
             return false;
         const auto& kinds = DemoCatalog::StoreKinds();
         const std::vector<PostRow>& post = PostSampleRows();
+        tell(5, QStringLiteral("가맹점 만드는 중"));
         for (int i = 0; i < m_storeCount; ++i) {
             const DemoCatalog::StoreKind& kind = kinds.at(size_t(i) % kinds.size());
             Store s;
@@ -555,8 +567,11 @@ private:
             return false;
         const QStringList& lineMemos = DemoCatalog::LineMemos();
         std::vector<OrderDraft> drafts;
-        for (QDate day = firstDay(); day <= m_today; day = day.addDays(1)) {
+        int dayIndex = 0;
+        for (QDate day = firstDay(); day <= m_today; day = day.addDays(1), ++dayIndex) {
             const bool today = day == m_today;
+            tell(10 + 45 * dayIndex / m_days,
+                 QStringLiteral("주문 만드는 중 %1/%2일").arg(dayIndex + 1).arg(m_days));
             const int count = m_perDay > 0 ? m_perDay
                               : today      ? m_draw.between(20, 40)
                                            : m_draw.between(25, 40);
@@ -628,6 +643,7 @@ private:
             !m_load.prepare(balance, QStringLiteral("UPDATE 가맹점 SET 현잔액 = ? WHERE 코드 = ?")))
             return false;
         const QStringList& memos = DemoCatalog::PaymentMemos();
+        tell(55, QStringLiteral("입금과 서비스 만드는 중"));
         for (Store& s : m_stores) {
             const int payments = m_demo ? m_draw.between(0, 2) : std::max(1, m_days / 7);
             const qint64 owed = s.openingBalance + s.commission;
@@ -688,6 +704,9 @@ private:
                        "주소2, 현포인트, 기초포인트, 메모) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")))
             return false;
         for (int i = 0; i < m_customers; ++i) {
+            if (i % 20000 == 0)
+                tell(58 + int(27LL * i / m_customers),
+                     QStringLiteral("고객 만드는 중 %1/%2").arg(i).arg(m_customers));
             const Customer c = m_maker.full(i);
             const qint64 current = c.basePoints + m_points[size_t(i)] - m_spent[size_t(i)];
             if (!m_load.run(q, {c.code, c.phones[0], c.phones[1], c.phones[2], c.phones[3], c.region->zipcode,
@@ -738,6 +757,7 @@ private:
     std::vector<Store> m_stores;
     std::vector<qint64> m_points;
     std::vector<qint64> m_spent;
+    DbTool::Progress m_progress;
 };
 } // namespace
 

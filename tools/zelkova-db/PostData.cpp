@@ -188,7 +188,8 @@ std::vector<PostRow> buildSample()
     return rows;
 }
 
-bool insertRows(DemoSqlConnection& conn, const std::vector<PostRow>& rows, QString* error)
+bool insertRows(DemoSqlConnection& conn, const std::vector<PostRow>& rows, QString* error,
+                const DbTool::Progress& progress = {})
 {
     if (!conn.exec(QStringLiteral("BEGIN IMMEDIATE"), error))
         return false;
@@ -209,6 +210,9 @@ bool insertRows(DemoSqlConnection& conn, const std::vector<PostRow>& rows, QStri
             ok = false;
             failure = ins.lastError();
         }
+        if (progress && i % 2000 == 0)
+            progress(10 + int(88 * i / rows.size()),
+                     QStringLiteral("우편번호 넣는 중 %1/%2").arg(i).arg(rows.size()));
     }
     if (ok && conn.exec(QStringLiteral("COMMIT"), error))
         return true;
@@ -349,7 +353,8 @@ bool FillPostSample(const QString& postDbFile, QString* error)
     return insertRows(conn, PostSampleRows(), error);
 }
 
-bool ImportPostCsv(const QString& postDbFile, const QString& csvFile, int* imported, QString* error)
+bool ImportPostCsv(const QString& postDbFile, const QString& csvFile, int* imported, QString* error,
+                   const DbTool::Progress& progress)
 {
     if (imported)
         *imported = 0;
@@ -359,6 +364,8 @@ bool ImportPostCsv(const QString& postDbFile, const QString& csvFile, int* impor
                  f.errorString() + QLatin1Char(')');
         return false;
     }
+    if (progress)
+        progress(0, QStringLiteral("CSV 읽는 중"));
     QString text;
     if (!decodeText(f.readAll(), &text, error))
         return false;
@@ -409,10 +416,12 @@ bool ImportPostCsv(const QString& postDbFile, const QString& csvFile, int* impor
         return false;
     }
     DemoSqlConnection conn(postDbFile);
-    if (!conn.openForBulk(error) || !insertRows(conn, rows, error))
+    if (!conn.openForBulk(error) || !insertRows(conn, rows, error, progress))
         return false;
     if (imported)
         *imported = int(rows.size());
+    if (progress)
+        progress(100, QStringLiteral("완료"));
     return true;
 }
 } // namespace DemoData
