@@ -9,6 +9,8 @@
 #include "app/AppPaths.h"
 #include "app/AppScreens.h"
 #include "app/FileModes.h"
+#include "app/FirstStart.h"
+#include "app/FrmFirstStart.h"
 #include "app/FrmInitMsg.h"
 #include "app/FrmLogin.h"
 #include "app/Globals.h"
@@ -65,6 +67,16 @@ int RunApplication(int argc, char* argv[])
     chooseFont();
     QStringList args = QApplication::arguments();
     AppPaths::InitFromArgs(args);
+    WidgetPrompter prompter;
+    SetPrompter(&prompter);
+    // Without any program folder the operator chooses what to make; the log lives in that folder, so it
+    // starts only afterwards, and an operator who declines leaves nothing behind.
+    const bool firstStart = FirstStart::Needed();
+    QString made;
+    if (firstStart && !FrmFirstStart::Offer(&made)) {
+        SetPrompter(nullptr);
+        return 0;
+    }
     AppLog::Start(AppPaths::ProgramPath(QStringLiteral("Log")));
     AppLog::Write(QStringLiteral("시작"), AppTitle() +
                                               QStringLiteral(" %1.%2.%3, 프로그램 폴더 ")
@@ -72,8 +84,8 @@ int RunApplication(int argc, char* argv[])
                                                   .arg(ZELKOVA_VERSION_MINOR)
                                                   .arg(ZELKOVA_VERSION_PATCH) +
                                               AppPaths::ProgramFolder());
-    WidgetPrompter prompter;
-    SetPrompter(&prompter);
+    if (firstStart)
+        AppLog::Write(QStringLiteral("처음 시작"), made);
 
     if (!AcquireSingleInstance()) {
         ShowInfo(QStringLiteral("이미 프로그램이 실행 중입니다."));
