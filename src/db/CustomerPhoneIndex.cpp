@@ -65,6 +65,42 @@ QStringList CustomerPhoneIndexDdl()
     };
 }
 
+QStringList CustomerPhoneIndexServerDdl()
+{
+    const QString t = kPhoneIndexTable;
+    const QString n = QString::number(kPhoneIndexChars);
+    return {
+        // text_pattern_ops serves a prefix LIKE whatever the server's collation is.
+        QStringLiteral("CREATE TABLE IF NOT EXISTS ") + t +
+            QStringLiteral(" (코드 CITEXT NOT NULL, 역순 TEXT NOT NULL)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ") + t + QStringLiteral("_역순 ON ") + t +
+            QStringLiteral(" (역순 text_pattern_ops, 코드)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ") + t + QStringLiteral("_코드 ON ") + t +
+            QStringLiteral(" (코드)"),
+        QStringLiteral("CREATE OR REPLACE FUNCTION ") + t +
+            QStringLiteral("_sync() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                           "IF TG_OP <> 'INSERT' THEN DELETE FROM ") +
+            t +
+            QStringLiteral(" WHERE 코드 = OLD.코드; END IF; "
+                           "IF TG_OP <> 'DELETE' THEN INSERT INTO ") +
+            t + QStringLiteral(" (코드, 역순) SELECT NEW.코드, REVERSE(RIGHT(p, ") + n +
+            QStringLiteral(")) FROM UNNEST(ARRAY[NEW.전화1::text, NEW.전화2::text, NEW.전화3::text, "
+                           "NEW.전화4::text]) AS p WHERE COALESCE(p, '') <> ''; END IF; "
+                           "RETURN NULL; END $$"),
+        QStringLiteral("DROP TRIGGER IF EXISTS ") + t + QStringLiteral("_sync ON 고객"),
+        QStringLiteral("CREATE TRIGGER ") + t +
+            QStringLiteral(
+                "_sync AFTER INSERT OR DELETE OR UPDATE OF 코드, 전화1, 전화2, 전화3, 전화4 ON 고객 "
+                "FOR EACH ROW EXECUTE FUNCTION ") +
+            t + QStringLiteral("_sync()"),
+        QStringLiteral("DELETE FROM ") + t,
+        QStringLiteral("INSERT INTO ") + t + QStringLiteral(" (코드, 역순) SELECT 코드, REVERSE(RIGHT(p, ") +
+            n +
+            QStringLiteral(")) FROM 고객, UNNEST(ARRAY[전화1::text, 전화2::text, 전화3::text, 전화4::text]) "
+                           "AS p WHERE COALESCE(p, '') <> ''"),
+    };
+}
+
 bool ApplyCustomerPhoneIndex(DbConnection& conn, QString* error)
 {
     QSqlDatabase db = conn.database();
@@ -74,7 +110,7 @@ bool ApplyCustomerPhoneIndex(DbConnection& conn, QString* error)
             *error = db.lastError().text();
         return false;
     }
-    for (const QString& sql : CustomerPhoneIndexDdl()) {
+    for (const QString& sql : conn.isServer() ? CustomerPhoneIndexServerDdl() : CustomerPhoneIndexDdl()) {
         if (!q.exec(sql)) {
             if (error)
                 *error = q.lastError().text() + QStringLiteral("\n") + sql;
@@ -96,7 +132,10 @@ bool HasCustomerPhoneIndex(DbConnection& conn)
     if (!conn.isOpen())
         return false;
     QSqlQuery q(conn.database());
-    q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    q.prepare(conn.isServer()
+                  ? QStringLiteral("SELECT 1 FROM information_schema.tables WHERE table_schema = "
+                                   "current_schema() AND table_name = ?")
+                  : QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"));
     q.addBindValue(kPhoneIndexTable);
     return q.exec() && q.next();
 }

@@ -18,6 +18,9 @@ constexpr int kPhoneIndexChars = 32;
 // Plain SQLite, to be run in order on the main database (each may run again: they replace what exists).
 QStringList CustomerPhoneIndexDdl();
 
+// The same for a PostgreSQL server (a trigger function; run without translation).
+QStringList CustomerPhoneIndexServerDdl();
+
 // Runs CustomerPhoneIndexDdl() on an open connection in one transaction; false with *error on failure.
 bool ApplyCustomerPhoneIndex(DbConnection& conn, QString* error);
 

@@ -1,5 +1,6 @@
 #include "db/CustomerTextIndex.h"
 
+#include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 
 const QString kTextIndexTable = QStringLiteral("고객검색");
@@ -110,10 +111,33 @@ QStringList CustomerTextIndexDdl()
     };
 }
 
+QStringList CustomerTextIndexServerDdl()
+{
+    QStringList out;
+    for (const QString& c : indexedColumns())
+        out << QStringLiteral("CREATE INDEX IF NOT EXISTS ") + kTextIndexTable + QLatin1Char('_') + c +
+                   QStringLiteral(" ON 고객 USING gin ((") + c + QStringLiteral("::text) gin_trgm_ops)");
+    return out;
+}
+
+namespace {
+// The server's candidates: a case-blind substring test on the indexed expression of each column.
+QString serverCandidates(const QStringList& columns, const QString& text)
+{
+    const QString pattern = SQLLikePattern(text, LikeMatch::Contains);
+    QStringList tests;
+    for (const QString& c : columns)
+        tests << QStringLiteral("CAST(") + c + QStringLiteral(" AS TEXT) LIKE ") + pattern;
+    return QLatin1Char('(') + tests.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+}
+} // namespace
+
 QString TextIndexCandidates(const QStringList& columns, const QString& text)
 {
     if (!servable(columns, text))
         return QString();
+    if (gMainConn.isOpen() && gMainConn.isServer())
+        return serverCandidates(columns, text);
     return QStringLiteral("코드 IN (SELECT 코드 FROM ") + kTextIndexKeys +
            QStringLiteral(" WHERE 번호 IN (SELECT rowid FROM ") + kTextIndexTable +
            QStringLiteral(" WHERE ") + kTextIndexTable + QStringLiteral(" MATCH ") +
@@ -134,6 +158,10 @@ int TextIndexCandidateCount(const QStringList& columns, const QString& text, int
     if (!servable(columns, text))
         return -1;
     cap = qBound(0, cap, 10000000);
+    if (gMainConn.isOpen() && gMainConn.isServer())
+        return GetFirstValue(QStringLiteral("SELECT COUNT(*) FROM (SELECT 1 FROM 고객 WHERE ") +
+                             serverCandidates(columns, text) + QStringLiteral(" LIMIT %1) x").arg(cap + 1))
+            .toInt();
     return GetFirstValue(QStringLiteral("SELECT COUNT(*) FROM (SELECT rowid FROM ") + kTextIndexTable +
                          QStringLiteral(" WHERE ") + kTextIndexTable + QStringLiteral(" MATCH ") +
                          matchExpr(columns, text) + QStringLiteral(" LIMIT %1)").arg(cap + 1))

@@ -23,6 +23,9 @@ constexpr int kTextIndexMinChars = 3;
 // customers. Plain SQLite, to be run in order on the main database; each may run again.
 QStringList CustomerTextIndexDdl();
 
+// The server's substring index: trigram (pg_trgm) indexes over the same columns; each may run again.
+QStringList CustomerTextIndexServerDdl();
+
 // Condition on 고객 (without WHERE) that holds for every customer with `text` inside one of `columns`, and
 // for a few more the index cannot tell apart (letters of other alphabets in another case); "" when the
 // index cannot serve the search: a text under kTextIndexMinChars characters or a column it does not hold.

@@ -1,6 +1,7 @@
 #include "db/DbConnection.h"
 
 #include "db/DbError.h"
+#include "db/ServerAddress.h"
 
 #include <QAtomicInt>
 #include <QCoreApplication>
@@ -49,13 +50,30 @@ DbConnection::~DbConnection()
         close();
 }
 
+bool DbConnection::IsServerAddress(const QString& location)
+{
+    return ServerAddress::IsServerAddress(location);
+}
+
 ErrInfo DbConnection::errorFrom(const QSqlError& e)
 {
     ErrInfo info;
     info.description = e.text().trimmed();
     if (info.description.isEmpty())
         info.description = QStringLiteral("알 수 없는 데이터베이스 오류");
-    const int native = e.nativeErrorCode().toInt();
+    const QString code = e.nativeErrorCode();
+    if (code.size() == 5) {
+        // A server's SQLSTATE: the screens test for the same numbers on either engine.
+        if (code.startsWith(QLatin1String("42")))
+            info.number = DbErr::kSyntax;
+        else if (code == QLatin1String("55P03") || code == QLatin1String("40001") ||
+                 code == QLatin1String("40P01") || code == QLatin1String("57014"))
+            info.number = DbErr::kLocked;
+        else
+            info.number = DbErr::kUnspecified; // 23503 (a relationship refuses) among them
+        return info;
+    }
+    const int native = code.toInt();
     switch (native & 0xff) {
     case SQLITE_ERROR:
         info.number = DbErr::kSyntax;
@@ -74,6 +92,9 @@ ErrInfo DbConnection::errorFrom(const QSqlError& e)
 bool DbConnection::open(const QString& path, bool readOnly, ErrInfo* error)
 {
     close();
+    if (IsServerAddress(path))
+        return openServer(path, readOnly, error);
+    m_dialect = DefaultDialect();
     if (!QFileInfo(path).isFile()) {
         if (error)
             *error = {DbErr::kUnspecified, QStringLiteral("파일을 찾을 수 없습니다: ") + path};
@@ -97,6 +118,56 @@ bool DbConnection::open(const QString& path, bool readOnly, ErrInfo* error)
         m_registered = false;
         return false;
     }
+    if (!prepare(db, error))
+        return false;
+    m_path = path;
+    return true;
+}
+
+bool DbConnection::openServer(const QString& address, bool readOnly, ErrInfo* error)
+{
+    ServerAddress a;
+    QString why;
+    if (!ServerAddress::Parse(address, &a, &why)) {
+        if (error)
+            *error = {DbErr::kUnspecified, why};
+        return false;
+    }
+    m_dialect = ServerDialect();
+    if (!QSqlDatabase::isDriverAvailable(m_dialect->driverName())) {
+        if (error)
+            *error = {DbErr::kUnspecified,
+                      QStringLiteral("PostgreSQL 드라이버(libqt6sql6-psql)가 설치되어 있지 않습니다.")};
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(m_dialect->driverName(), m_name);
+    m_registered = true;
+    a.applyTo(db);
+    if (!db.open()) {
+        if (error) {
+            QString cause = db.lastError().driverText().trimmed();
+            const QString detail = db.lastError().databaseText().trimmed();
+            if (!detail.isEmpty())
+                cause = detail;
+            *error = {DbErr::kUnspecified,
+                      QStringLiteral("데이터베이스 서버에 연결할 수 없습니다.\n%1\n원인: %2")
+                          .arg(a.describe(), cause)};
+        }
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+        m_registered = false;
+        return false;
+    }
+    if (!prepare(db, error))
+        return false;
+    if (readOnly)
+        runRaw(QStringLiteral("SET default_transaction_read_only = on"), nullptr);
+    m_path = address.trimmed();
+    return true;
+}
+
+bool DbConnection::prepare(QSqlDatabase& db, ErrInfo* error)
+{
     QString prepError;
     if (!m_dialect->prepareConnection(db, &prepError)) {
         if (error)
@@ -107,7 +178,6 @@ bool DbConnection::open(const QString& path, bool readOnly, ErrInfo* error)
         m_registered = false;
         return false;
     }
-    m_path = path;
     m_depth = 0;
     m_doomed = false;
     return true;
@@ -158,6 +228,10 @@ DbConnection::ExecResult DbConnection::exec(const QString& jetSql)
         r.error = {DbErr::kUnusableText, UnusableTextMessage()};
         return r;
     }
+    if (isServer() && !IsSingleStatement(jetSql)) {
+        r.error = {DbErr::kSyntax, QStringLiteral("한 번에 한 문장만 실행할 수 있습니다.")};
+        return r;
+    }
     QSqlQuery q(database());
     if (!q.exec(m_dialect->translate(jetSql))) {
         r.error = errorFrom(q.lastError());
@@ -185,6 +259,11 @@ bool DbConnection::query(const QString& jetSql, QSqlQuery& q, ErrInfo* error)
     if (holdsUnusableChar(jetSql)) {
         if (error)
             *error = {DbErr::kUnusableText, UnusableTextMessage()};
+        return false;
+    }
+    if (isServer() && !IsSingleStatement(jetSql)) {
+        if (error)
+            *error = {DbErr::kSyntax, QStringLiteral("한 번에 한 문장만 실행할 수 있습니다.")};
         return false;
     }
     q = QSqlQuery(database());

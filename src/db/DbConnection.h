@@ -14,7 +14,8 @@
 
 class QSqlQuery;
 
-// One open database file (the "connection object"): its Qt connection, its dialect and its transaction depth.
+// One open database (the "connection object"), a file or a server's: its Qt connection, its dialect and its
+// transaction depth.
 class DbConnection
 {
 public:
@@ -37,12 +38,16 @@ public:
     DbConnection(const DbConnection&) = delete;
     DbConnection& operator=(const DbConnection&) = delete;
 
-    // Opens an existing database file; never creates one.
-    bool open(const QString& path, bool readOnly, ErrInfo* error);
+    // Opens an existing database file, or connects to a server when `location` is a server address
+    // (ServerAddress); never creates a database.
+    bool open(const QString& location, bool readOnly, ErrInfo* error);
     void close();
     int state() const { return isOpen() ? Open : Closed; }
     bool isOpen() const;
+    // The file's path or the server's address.
     QString path() const { return m_path; }
+    bool isServer() const { return m_dialect->isServer(); }
+    static bool IsServerAddress(const QString& location);
     QSqlDatabase database() const;
     const SqlDialect& dialect() const { return *m_dialect; }
 
@@ -70,6 +75,8 @@ public:
     static ErrInfo errorFrom(const class QSqlError& e);
 
 private:
+    bool openServer(const QString& address, bool readOnly, ErrInfo* error);
+    bool prepare(QSqlDatabase& db, ErrInfo* error);
     bool runRaw(const QString& sql, ErrInfo* error);
     void runDeferred();
 

@@ -239,10 +239,15 @@ void sqliteLower(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_text(ctx, lower.constData(), int(lower.size()), SQLITE_TRANSIENT);
 }
 
-} // namespace
-
-QString SqliteDialect::translate(const QString& jetSql) const
+enum class Flavor
 {
+    Sqlite,
+    Postgres
+};
+
+QString translateJet(const QString& jetSql, Flavor flavor)
+{
+    const bool pg = flavor == Flavor::Postgres;
     std::vector<Token> t = tokenize(jetSql);
     QString limit;
 
@@ -256,7 +261,18 @@ QString SqliteDialect::translate(const QString& jetSql) const
         const bool qualified = prev >= 0 && isPunct(t[prev], ".");
         if (qualified)
             continue;
-        if (isWord(tok, "DELETE") && next >= 0 && isPunct(t[next], "*")) {
+        if (pg && isWord(tok, "INDEXED") && next >= 0 && isWord(t[next], "BY")) {
+            // An index hint for SQLite's planner; a server plans for itself.
+            const int name = nextSolid(t, next);
+            for (int k = i; k <= (name >= 0 ? name : next); ++k)
+                t[k].text.clear();
+        } else if (pg && isWord(tok, "NOT") && next >= 0 && isWord(t[next], "INDEXED")) {
+            tok.text.clear();
+            t[next].text.clear();
+        } else if (pg && isWord(tok, "LIKE")) {
+            // Jet's LIKE ignores letter case whatever the operands are.
+            tok.text = QStringLiteral("ILIKE");
+        } else if (isWord(tok, "DELETE") && next >= 0 && isPunct(t[next], "*")) {
             t[next].text.clear();
             // drop the blank left behind the removed star
             if (next + 1 < int(t.size()) && t[next + 1].kind == Tok::Space)
@@ -264,13 +280,13 @@ QString SqliteDialect::translate(const QString& jetSql) const
         } else if (call && isWord(tok, "MID")) {
             tok.text = QStringLiteral("SUBSTR");
         } else if (call && isWord(tok, "UCASE")) {
-            tok.text = QStringLiteral("ZK_UCASE");
+            tok.text = pg ? QStringLiteral("UPPER") : QStringLiteral("ZK_UCASE");
         } else if (call && isWord(tok, "LCASE")) {
-            tok.text = QStringLiteral("ZK_LCASE");
+            tok.text = pg ? QStringLiteral("LOWER") : QStringLiteral("ZK_LCASE");
         } else if (call && isWord(tok, "LEN")) {
             tok.text = QStringLiteral("LENGTH");
-        } else if (call && isWord(tok, "NZ")) {
-            tok.text = QStringLiteral("IFNULL");
+        } else if (call && (isWord(tok, "NZ") || (pg && isWord(tok, "IFNULL")))) {
+            tok.text = pg ? QStringLiteral("COALESCE") : QStringLiteral("IFNULL");
         } else if (!call && isWord(tok, "TRUE")) {
             tok = {Tok::Number, QStringLiteral("1")};
         } else if (!call && isWord(tok, "FALSE")) {
@@ -287,7 +303,23 @@ QString SqliteDialect::translate(const QString& jetSql) const
         }
     }
 
+    if (pg) {
+        for (int i = 0; i < int(t.size()); ++i) {
+            Token& tok = t[i];
+            // Bracketed names are case-blind in Jet; folded like PostgreSQL folds the unquoted ones.
+            if (tok.kind == Tok::QuotedIdent)
+                tok.text = tok.text.toLower();
+            // "ORDER BY +주소1" keeps SQLite from walking an index; a server has no unary plus for text.
+            const int prev = prevSolid(t, i);
+            if (isPunct(tok, "+") && prev >= 0 && (isWord(t[prev], "BY") || isPunct(t[prev], ",")))
+                tok.text.clear();
+        }
+    }
+
     // Jet's & joins texts and treats Null as empty; SQLite's & is a bitwise AND and || yields Null on Null.
+    // PostgreSQL also wants every operand as text (a number column joined to a text).
+    const QString open = pg ? QStringLiteral("COALESCE(CAST(") : QStringLiteral("IFNULL(");
+    const QString close = pg ? QStringLiteral(" AS TEXT),'')") : QStringLiteral(",'')");
     std::map<int, QString> before;
     std::map<int, QString> after;
     for (int i = 0; i < int(t.size()); ++i) {
@@ -299,11 +331,10 @@ QString SqliteDialect::translate(const QString& jetSql) const
         for (const Span& s : {left, right}) {
             if (s.literal || s.end < s.start)
                 continue;
-            if (before[s.start].contains(QStringLiteral("IFNULL(")) &&
-                after[s.end].startsWith(QStringLiteral(",''")))
+            if (before[s.start].contains(open) && after[s.end].startsWith(close))
                 continue; // already wrapped as the other side of a previous &
-            before[s.start] = QStringLiteral("IFNULL(") + before[s.start];
-            after[s.end] += QStringLiteral(",'')");
+            before[s.start] = open + before[s.start];
+            after[s.end] += close;
         }
     }
 
@@ -324,6 +355,36 @@ QString SqliteDialect::translate(const QString& jetSql) const
         out = trimmed + QStringLiteral(" LIMIT ") + limit + (semi ? QStringLiteral(";") : QString());
     }
     return out;
+}
+} // namespace
+
+QString SqliteDialect::translate(const QString& jetSql) const
+{
+    return translateJet(jetSql, Flavor::Sqlite);
+}
+
+QString PostgresDialect::translate(const QString& jetSql) const
+{
+    return translateJet(jetSql, Flavor::Postgres);
+}
+
+bool PostgresDialect::prepareConnection(QSqlDatabase& db, QString* error) const
+{
+    QSqlQuery q(db);
+    // A seat waits for another seat's row lock as long as SQLite waits for its file lock, then reports it.
+    const QStringList settings = {QStringLiteral("SET lock_timeout = %1").arg(kLockTimeoutMs),
+                                  QStringLiteral("SET client_encoding = 'UTF8'"),
+                                  QStringLiteral("SET client_min_messages = warning"),
+                                  QStringLiteral("SET standard_conforming_strings = on"),
+                                  QStringLiteral("SET default_transaction_isolation = 'read committed'")};
+    for (const QString& s : settings) {
+        if (!q.exec(s)) {
+            if (error)
+                *error = q.lastError().text();
+            return false;
+        }
+    }
+    return true;
 }
 
 bool SqliteDialect::prepareConnection(QSqlDatabase& db, QString* error) const
@@ -365,5 +426,28 @@ bool SqliteDialect::prepareConnection(QSqlDatabase& db, QString* error) const
 std::shared_ptr<const SqlDialect> DefaultDialect()
 {
     static const std::shared_ptr<const SqlDialect> d = std::make_shared<SqliteDialect>();
+    return d;
+}
+
+bool IsSingleStatement(const QString& jetSql)
+{
+    const std::vector<Token> t = tokenize(jetSql);
+    for (int i = 0; i < int(t.size()); ++i) {
+        // A dollar-quoted text would hide what follows from this reading; no statement of ours has one.
+        if (t[i].kind == Tok::Ident && t[i].text.contains(QLatin1Char('$')))
+            return false;
+        if (isPunct(t[i], ";") && nextSolid(t, i) >= 0)
+            return false;
+        // So would a comment, which no statement of ours has either.
+        if (i + 1 < int(t.size()) && ((isPunct(t[i], "-") && isPunct(t[i + 1], "-")) ||
+                                      (isPunct(t[i], "/") && isPunct(t[i + 1], "*"))))
+            return false;
+    }
+    return true;
+}
+
+std::shared_ptr<const SqlDialect> ServerDialect()
+{
+    static const std::shared_ptr<const SqlDialect> d = std::make_shared<PostgresDialect>();
     return d;
 }

@@ -19,8 +19,11 @@ public:
     virtual QString translate(const QString& jetSql) const = 0;
     // Statement that opens a write transaction.
     virtual QString beginTransactionSql() const = 0;
-    // Runs once after a connection opens (pragmas, functions). False with *error set on failure.
+    // Runs once after a connection opens (pragmas, functions, session settings). False with *error set on
+    // failure.
     virtual bool prepareConnection(QSqlDatabase& db, QString* error) const = 0;
+    // Whether the database is a server's (several seats through one server) rather than a file.
+    virtual bool isServer() const { return false; }
 };
 
 // SQLite: WAL journal, busy timeout, foreign keys, Unicode-aware UCASE/LCASE.
@@ -36,4 +39,27 @@ public:
     static constexpr int kBusyTimeoutMs = 15000;
 };
 
+// PostgreSQL: Jet's case-blind text comparison through citext columns and ILIKE, Null-as-empty joining
+// of texts, lock waits bounded like SQLite's busy timeout.
+class PostgresDialect : public SqlDialect
+{
+public:
+    QString name() const override { return QStringLiteral("postgresql"); }
+    QString driverName() const override { return QStringLiteral("QPSQL"); }
+    QString translate(const QString& jetSql) const override;
+    QString beginTransactionSql() const override
+    {
+        return QStringLiteral("BEGIN ISOLATION LEVEL READ COMMITTED");
+    }
+    bool prepareConnection(QSqlDatabase& db, QString* error) const override;
+    bool isServer() const override { return true; }
+
+    static constexpr int kLockTimeoutMs = 15000;
+};
+
 std::shared_ptr<const SqlDialect> DefaultDialect();
+std::shared_ptr<const SqlDialect> ServerDialect();
+
+// Whether Jet SQL holds exactly one statement (a closing semicolon allowed): a server runs every command of
+// a text it is sent, so a second one is refused before it gets there.
+bool IsSingleStatement(const QString& jetSql);

@@ -4,6 +4,7 @@
 #include "app/AppPaths.h"
 #include "db/MduAdoDB.h"
 #include "db/Schema.h"
+#include "support/TestDatabase.h"
 #include "support/TestHome.h"
 
 #include <QTest>
@@ -20,7 +21,7 @@ struct DbFixture
         DbTool::DemoOptions none;
         if (!DbTool::Create(home.programFolder(), none, &error))
             qFatal("create failed: %s", qPrintable(error));
-        mainFile = AppPaths::ProgramPath(QStringLiteral("DBS/dbMain.mdb"));
+        mainFile = TestDatabase::MainLocation(AppPaths::ProgramPath(QStringLiteral("DBS/dbMain.mdb")));
         ErrInfo e;
         if (!gMainConn.open(mainFile, false, &e))
             qFatal("open failed: %s", qPrintable(e.description));

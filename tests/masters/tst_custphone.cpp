@@ -199,12 +199,18 @@ void TestCustPhone::ddlRunsTwice()
     QCOMPARE(GetFirstValue("SELECT COUNT(*) FROM 고객전화역순").toInt(), 2);
     // The planner reaches the numbers through the index, not by reading every row.
     QSqlQuery q(gMainConn.database());
-    QVERIFY(q.exec("EXPLAIN QUERY PLAN SELECT * FROM 고객 WHERE " + PhoneSuffixCondition("5678", true)));
+    const QString select =
+        gMainConn.dialect().translate("SELECT * FROM 고객 WHERE " + PhoneSuffixCondition("5678", true));
+    const bool server = gMainConn.isServer();
+    // A server plans a table this small as a scan unless told to avoid one when it can.
+    QVERIFY(!server || q.exec("SET enable_seqscan = off"));
+    QVERIFY(q.exec((server ? "EXPLAIN " : "EXPLAIN QUERY PLAN ") + select));
     QString plan;
     while (q.next())
-        plan += q.value(3).toString() + "\n";
+        plan += q.value(server ? 0 : 3).toString() + "\n";
     QVERIFY2(plan.contains("고객전화역순_역순"), qPrintable(plan));
-    QVERIFY2(!plan.contains("SCAN 고객\n"), qPrintable(plan));
+    QVERIFY2(!plan.contains("SCAN 고객\n") && !plan.contains("Seq Scan on \"고객전화역순\""),
+             qPrintable(plan));
 }
 
 void TestCustPhone::normalizeStoredPhones()

@@ -6,6 +6,7 @@
 #include "app/Globals.h"
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
+#include "support/TestDatabase.h"
 #include "support/TestHome.h"
 
 #include <QTest>
@@ -21,7 +22,9 @@ struct MainFixture
         if (!DbTool::Create(home.programFolder(), {}, &error))
             qFatal("create failed: %s", qPrintable(error));
         ErrInfo e;
-        if (!gMainConn.open(AppPaths::ProgramPath(QStringLiteral("DBS/dbMain.mdb")), false, &e))
+        if (!gMainConn.open(
+                TestDatabase::MainLocation(AppPaths::ProgramPath(QStringLiteral("DBS/dbMain.mdb"))), false,
+                &e))
             qFatal("open failed: %s", qPrintable(e.description));
         gTerminalID = QStringLiteral("1");
         gPointUnit = 100;
