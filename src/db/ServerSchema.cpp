@@ -114,26 +114,43 @@ QStringList DerivedStatements()
 }
 
 namespace {
+// Connects to the server's maintenance database, where databases are made and removed.
+bool openMaintenance(DbConnection& admin, const ServerAddress& a, QString* error)
+{
+    QString firstError;
+    for (const QString& maintenance : {QStringLiteral("postgres"), QStringLiteral("template1")}) {
+        ErrInfo e;
+        if (admin.open(a.withDatabase(maintenance), false, &e))
+            return true;
+        if (firstError.isEmpty())
+            firstError = e.description;
+    }
+    if (error)
+        *error = firstError;
+    return false;
+}
+
+QString quotedName(const ServerAddress& a)
+{
+    QString name = a.databaseName();
+    name.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+// Removes a database this program has just made and could not finish.
+void dropDatabase(const ServerAddress& a)
+{
+    DbConnection admin;
+    if (openMaintenance(admin, a, nullptr))
+        QSqlQuery(admin.database()).exec(QStringLiteral("DROP DATABASE IF EXISTS ") + quotedName(a));
+}
+
 // Creates the empty database on the server through its maintenance database.
 bool createEmptyDatabase(const ServerAddress& a, QString* error)
 {
     DbConnection admin;
-    QString firstError;
-    bool connected = false;
-    for (const QString& maintenance : {QStringLiteral("postgres"), QStringLiteral("template1")}) {
-        ErrInfo e;
-        if (admin.open(a.withDatabase(maintenance), false, &e)) {
-            connected = true;
-            break;
-        }
-        if (firstError.isEmpty())
-            firstError = e.description;
-    }
-    if (!connected) {
-        if (error)
-            *error = firstError;
+    if (!openMaintenance(admin, a, error))
         return false;
-    }
     QSqlQuery q(admin.database());
     q.prepare(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"));
     q.addBindValue(a.databaseName());
@@ -142,9 +159,7 @@ bool createEmptyDatabase(const ServerAddress& a, QString* error)
             *error = QStringLiteral("이미 있는 데이터베이스입니다: ") + a.databaseName();
         return false;
     }
-    QString name = a.databaseName();
-    name.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    if (!q.exec(QStringLiteral("CREATE DATABASE \"%1\" ENCODING 'UTF8' TEMPLATE template0").arg(name))) {
+    if (!q.exec(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(quotedName(a)))) {
         if (error)
             *error = QStringLiteral("데이터베이스를 만들지 못했습니다: ") + q.lastError().text();
         return false;
@@ -173,8 +188,13 @@ bool CreateDatabase(const QString& address, QString* error)
     ServerAddress a;
     if (!ServerAddress::Parse(address, &a, error) || !createEmptyDatabase(a, error))
         return false;
-    DbConnection conn;
-    return connect(conn, address, error) && createTables(conn, true, error);
+    {
+        DbConnection conn;
+        if (connect(conn, address, error) && createTables(conn, true, error))
+            return true;
+    }
+    dropDatabase(a);
+    return false;
 }
 
 int StoredVersion(const QString& address, QString* error)
@@ -296,8 +316,8 @@ bool copyTable(DbConnection& from, DbConnection& to, const Schema::Table& table,
             continue;
         QSqlQuery q(to.database());
         if (!q.exec(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
-                                   "COALESCE((SELECT MAX(%2) FROM %1), 0) + 1, false)")
-                        .arg(quoted(table.name), quoted(c.name)))) {
+                                   "COALESCE((SELECT MAX(%3) FROM %1), 0) + 1, false)")
+                        .arg(quoted(table.name), c.name, quoted(c.name)))) {
             if (error)
                 *error = q.lastError().text();
             return false;
@@ -305,6 +325,11 @@ bool copyTable(DbConnection& from, DbConnection& to, const Schema::Table& table,
     }
     return true;
 }
+} // namespace
+
+namespace {
+bool copyInto(DbConnection& from, DbConnection& to, const QString& address, const Progress& progress,
+              QString* error);
 } // namespace
 
 bool CopyFromFile(const QString& mainFile, const QString& address, const Progress& progress, QString* error)
@@ -332,11 +357,29 @@ bool CopyFromFile(const QString& mainFile, const QString& address, const Progres
     tell(0, QStringLiteral("서버에 데이터베이스를 만드는 중"));
     if (!createEmptyDatabase(a, error))
         return false;
-    DbConnection to;
+    // A copy that stops half-way leaves no database behind: the next attempt starts afresh.
+    bool copied = false;
+    {
+        DbConnection to;
+        copied = copyInto(from, to, address, progress, error);
+    }
+    from.close();
+    if (!copied)
+        dropDatabase(a);
+    return copied;
+}
+
+namespace {
+bool copyInto(DbConnection& from, DbConnection& to, const QString& address, const Progress& progress,
+              QString* error)
+{
+    auto tell = [&progress](int percent, const QString& step) {
+        if (progress)
+            progress(percent, step);
+    };
     if (!connect(to, address, error) || !createTables(to, false, error))
         return false;
 
-    // One transaction: a copy that stops half-way leaves an empty database, never a partial one.
     QStringList begin = {QStringLiteral("BEGIN")};
     if (!runAll(to, begin, error))
         return false;
@@ -374,4 +417,5 @@ bool CopyFromFile(const QString& mainFile, const QString& address, const Progres
     tell(100, QStringLiteral("끝"));
     return true;
 }
+} // namespace
 } // namespace ServerSchema

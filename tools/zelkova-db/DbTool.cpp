@@ -3,10 +3,13 @@
 #include "app/AppPaths.h"
 #include "app/FileModes.h"
 #include "db/DbCheck.h"
+#include "db/DbConnection.h"
 #include "db/Schema.h"
+#include "db/ServerSchema.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -50,10 +53,14 @@ QString Usage()
         "dbReport_SRC.mdb, dbPost.mdb를 만듭니다.\n"
         "         --customers N --stores N --days N --orders-per-day N --seed N\n"
         "                              (--demo와 함께) 생성할 자료의 양을 정합니다.\n"
-        "  upgrade DIR                메인 DB를 현재 프로그램의 구조로 올립니다.\n"
+        "  create --postgres 주소 [--demo]\n"
+        "                              PostgreSQL 서버에 메인 DB를 만듭니다. 주소는\n"
+        "                              postgresql://서버:포트/DB이름 (암호는 ~/.pgpass에 둡니다).\n"
+        "  copy DIR 주소              프로그램 폴더 DIR의 메인 DB를 서버의 새 DB로 옮기고 확인합니다.\n"
+        "  upgrade DIR|주소           메인 DB를 현재 프로그램의 구조로 올립니다.\n"
         "  import-post CSV DIR        우편번호 목록(CSV: ZIPCODE,SIDO,GUGUN,DONG,BUNJI)을 "
         "dbPost.mdb로 가져옵니다.\n"
-        "  version DIR                메인 DB의 구조 버전을 보여 줍니다.\n"
+        "  version DIR|주소           메인 DB의 구조 버전을 보여 줍니다.\n"
         "  check DIR                  폴더와 메인 DB를 점검합니다(모든 페이지의 무결성 포함).\n"
         "  normalize-phones DIR       고객과 가맹점의 전화1~4를 검색이 찾는 한 가지 "
         "형식(02-1234-5678)으로 고칩니다.\n"
@@ -133,6 +140,44 @@ bool createFiles(const QString& home, const DemoOptions& options, QString* error
 }
 } // namespace
 
+bool CreateOnServer(const QString& address, const DemoOptions& options, QString* error)
+{
+    if (!options.demo)
+        return ServerSchema::CreateDatabase(address, error);
+    // The demo is made where it is made fastest, in a file, and then moved like any installation.
+    QTemporaryDir work;
+    if (!work.isValid()) {
+        *error = QStringLiteral("임시 폴더를 만들 수 없습니다.");
+        return false;
+    }
+    DemoOptions fileOptions = options;
+    fileOptions.mainDatabase = true;
+    const Progress outer = options.progress;
+    fileOptions.progress = [outer](int percent, const QString& step) {
+        if (outer)
+            outer(percent / 2, step);
+    };
+    if (!Create(work.path(), fileOptions, error))
+        return false;
+    return CopyToServer(
+        work.path(), address,
+        [outer](int percent, const QString& step) {
+            if (outer)
+                outer(50 + percent / 2, step);
+        },
+        error);
+}
+
+bool CopyToServer(const QString& home, const QString& address, const Progress& progress, QString* error)
+{
+    const QString mainFile = dbsFolder(home) + QLatin1Char('/') + Schema::kMainFileName;
+    if (!QFileInfo(mainFile).isFile()) {
+        *error = QStringLiteral("메인 DB 파일이 없습니다: ") + mainFile;
+        return false;
+    }
+    return ServerSchema::CopyFromFile(mainFile, address, progress, error);
+}
+
 Progress TerminalProgress()
 {
     if (!isatty(STDOUT_FILENO))
@@ -208,6 +253,74 @@ int Run(const QStringList& argsIn)
             continue;
         }
         positional << a;
+    }
+    if (const int i = args.indexOf(QStringLiteral("--postgres")); i >= 0) {
+        if (command != QLatin1String("create") || i + 1 >= args.size()) {
+            err(Usage());
+            return 1;
+        }
+        DemoOptions o;
+        o.demo = args.contains(QStringLiteral("--demo"));
+        o.customers = intOption(args, QStringLiteral("--customers"), 0);
+        o.stores = intOption(args, QStringLiteral("--stores"), 0);
+        o.days = intOption(args, QStringLiteral("--days"), 0);
+        o.ordersPerDay = intOption(args, QStringLiteral("--orders-per-day"), 0);
+        o.seed = quint32(intOption(args, QStringLiteral("--seed"), int(o.seed)));
+        o.progress = TerminalProgress();
+        QString error;
+        const bool ok = CreateOnServer(args.at(i + 1), o, &error);
+        if (o.progress)
+            out(QString());
+        if (!ok) {
+            err(error);
+            return 2;
+        }
+        out(QStringLiteral("서버에 만들었습니다: ") + args.at(i + 1));
+        return 0;
+    }
+    // Commands on a server database name its address instead of a program folder.
+    const QString address = !positional.isEmpty() && DbConnection::IsServerAddress(positional.last())
+                                ? positional.last()
+                                : QString();
+    if (!address.isEmpty() && command != QLatin1String("copy")) {
+        QString error;
+        if (command == QLatin1String("upgrade")) {
+            if (!ServerSchema::Upgrade(address, &error)) {
+                err(error);
+                return 2;
+            }
+            out(QStringLiteral("구조 버전 %1").arg(Schema::kCurrentVersion));
+            return 0;
+        }
+        if (command == QLatin1String("version")) {
+            const int v = ServerSchema::StoredVersion(address, &error);
+            if (v < 0) {
+                err(error);
+                return 2;
+            }
+            out(QString::number(v));
+            return 0;
+        }
+        err(QStringLiteral("서버 주소로는 create --postgres, copy, upgrade, version만 쓸 수 있습니다."));
+        return 1;
+    }
+    if (command == QLatin1String("copy")) {
+        if (positional.size() != 2 || address.isEmpty()) {
+            err(Usage());
+            return 1;
+        }
+        const Progress progress = TerminalProgress();
+        QString error;
+        const bool ok =
+            CopyToServer(QFileInfo(positional.first()).absoluteFilePath(), address, progress, &error);
+        if (progress)
+            out(QString());
+        if (!ok) {
+            err(error);
+            return 2;
+        }
+        out(QStringLiteral("옮겼습니다: ") + address);
+        return 0;
     }
     if (home.isEmpty() && !positional.isEmpty() && command != QLatin1String("import-post"))
         home = positional.last();

@@ -30,6 +30,11 @@ struct DemoOptions
 bool Create(const QString& home, const DemoOptions& options, QString* error);
 // Writes the notice page and help texts of a new installation (existing files are kept).
 bool WriteInstallationFiles(const QString& home, QString* error);
+// Creates the main database on a server (the address names a database that does not exist yet); with
+// options.demo it holds the demo installation's data.
+bool CreateOnServer(const QString& address, const DemoOptions& options, QString* error);
+// Moves the main database of `home` to a new database on a server, checked row by row and by its sums.
+bool CopyToServer(const QString& home, const QString& address, const Progress& progress, QString* error);
 // Brings the main database of `home` up to the current layout.
 bool Upgrade(const QString& home, QString* error);
 // Checks the database folder and the main database page by page; *report is the Korean result line.
