@@ -9,6 +9,7 @@
 
 namespace {
 using Cell = XlsxSheet::Cell;
+constexpr size_t kRowsPerReport = 500;
 
 QString formatKey(const Cell& c)
 {
@@ -62,7 +63,7 @@ bool fail(QString* error, const QString& why)
 }
 } // namespace
 
-bool WriteXlsxFile(const QString& file, const XlsxSheet& sheet, QString* error)
+bool WriteXlsxFile(const QString& file, const XlsxSheet& sheet, QString* error, const XlsxProgress& progress)
 {
     const QByteArray path = QFile::encodeName(file);
     lxw_workbook* book = workbook_new(path.constData());
@@ -88,8 +89,17 @@ bool WriteXlsxFile(const QString& file, const XlsxSheet& sheet, QString* error)
                                  nullptr, &options);
     }
 
+    // The cells go into memory; workbook_close writes the whole file at the end (the last tenth), so a
+    // cancel before it leaves no file at all.
+    const size_t total = std::max<size_t>(sheet.rows.size(), 1);
+    const auto cancelled = [&](size_t done) { return progress && !progress(int(90 * done / total)); };
     lxw_error result = LXW_NO_ERROR;
     for (size_t r = 0; r < sheet.rows.size() && r < LXW_ROW_MAX && result == LXW_NO_ERROR; ++r) {
+        if (r % kRowsPerReport == 0 && cancelled(r)) {
+            lxw_workbook_free(book);
+            QFile::remove(file);
+            return fail(error, QStringLiteral("cancelled"));
+        }
         const auto& row = sheet.rows[r];
         for (size_t c = 0; c < row.size() && c <= LXW_COL_MAX && result == LXW_NO_ERROR; ++c) {
             const Cell& cell = row[c];
@@ -109,6 +119,11 @@ bool WriteXlsxFile(const QString& file, const XlsxSheet& sheet, QString* error)
             }
         }
     }
+    if (result == LXW_NO_ERROR && cancelled(sheet.rows.size())) {
+        lxw_workbook_free(book);
+        QFile::remove(file);
+        return fail(error, QStringLiteral("cancelled"));
+    }
     const lxw_error closed = workbook_close(book);
     if (result == LXW_NO_ERROR)
         result = closed;
@@ -116,5 +131,7 @@ bool WriteXlsxFile(const QString& file, const XlsxSheet& sheet, QString* error)
         QFile::remove(file);
         return fail(error, QString::fromUtf8(lxw_strerror(result)));
     }
+    if (progress)
+        progress(100);
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 // One worksheet as plain data, written to an .xlsx file by WriteXlsxFile without any widget.
@@ -39,6 +40,10 @@ struct XlsxSheet
     std::vector<bool> colHidden;
 };
 
+// Tells how far the writing is (0..100); false stops it, and no file is left behind.
+using XlsxProgress = std::function<bool(int percent)>;
+
 // Writes sheet as the only worksheet of a new workbook at file, replacing it; on failure error (when given)
-// tells why.
-bool WriteXlsxFile(const QString& file, const XlsxSheet& sheet, QString* error = nullptr);
+// tells why. A large sheet reports its progress (when given) as it goes.
+bool WriteXlsxFile(const QString& file, const XlsxSheet& sheet, QString* error = nullptr,
+                   const XlsxProgress& progress = {});

@@ -10,8 +10,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QUrl>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -19,6 +21,8 @@ namespace {
 const QString kXlsx = QStringLiteral(".xlsx");
 const QString kLog = QStringLiteral("LOG.TXT");
 constexpr int kMaxCounter = 999;
+// Fewer rows are written before a progress window could be read.
+constexpr int kRowsForProgress = 2000;
 
 // Every cell's lock as it was, so cells the screen left editable (a tick column) stay editable afterwards.
 class LockSnapshot
@@ -145,9 +149,33 @@ void ExportToExcelFile(SpreadGrid* grid, const QString& sheetName, bool unlock)
     const QString folder = AppPaths::ProgramPath(QStringLiteral("ExpExcel"));
     const QString stem = QDir().mkpath(folder) ? ExportStem(folder, Clock::Now()) : QString();
     const QString file = stem + kXlsx;
+    // A long export shows how far it is and may be cancelled: the file is written only at the end, so a
+    // cancel leaves none.
+    std::unique_ptr<QProgressDialog> progress;
+    if (grid->DataRowCnt() >= kRowsForProgress) {
+        progress = std::make_unique<QProgressDialog>(
+            QStringLiteral("엑셀 파일로 내보내는 중입니다. (%1줄)").arg(grid->DataRowCnt() - headings),
+            QStringLiteral("취소"), 0, 100, grid->window());
+        progress->setObjectName(QStringLiteral("ExportProgress"));
+        progress->setWindowTitle(QStringLiteral("엑셀로 내보내기"));
+        progress->setWindowModality(Qt::WindowModal);
+        progress->setMinimumDuration(300);
+        progress->setAutoReset(false);
+        progress->setAutoClose(false);
+    }
+    bool cancelled = false;
+    const auto report = [&](int percent) {
+        if (!progress)
+            return true;
+        progress->setValue(percent);
+        QApplication::processEvents();
+        cancelled = progress->wasCanceled();
+        return !cancelled;
+    };
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool written = !stem.isEmpty() && grid->ExportToExcel(file, sheetName, stem + kLog);
+    const bool written = !stem.isEmpty() && grid->ExportToExcel(file, sheetName, stem + kLog, report);
     QApplication::restoreOverrideCursor();
+    progress.reset();
 
     removeHeadingRows(*grid, headings);
     if (locks)
@@ -162,6 +190,8 @@ void ExportToExcelFile(SpreadGrid* grid, const QString& sheetName, bool unlock)
 
     if (written)
         CurrentPlatform().OpenExternally(QUrl::fromLocalFile(file));
+    else if (cancelled)
+        MyFloatMsg(QStringLiteral("엑셀로 내보내기를 취소했습니다."), 700);
     else
         ShowWarning(QStringLiteral("엑셀로 내보내기에 실패했습니다."));
 }

@@ -1566,7 +1566,8 @@ XlsxSheet::Cell exportCell(const QString& text, const GridStyle& style)
 }
 } // namespace
 
-bool SpreadGrid::ExportToExcel(const QString& file, const QString& sheetName, const QString& logFile)
+bool SpreadGrid::ExportToExcel(const QString& file, const QString& sheetName, const QString& logFile,
+                               const std::function<bool(int percent)>& progress)
 {
     XlsxSheet sheet;
     sheet.name = sheetName;
@@ -1583,7 +1584,7 @@ bool SpreadGrid::ExportToExcel(const QString& file, const QString& sheetName, co
         sheet.colHidden.push_back(ColHidden(c));
     }
     QString error;
-    const bool written = WriteXlsxFile(file, sheet, &error);
+    const bool written = WriteXlsxFile(file, sheet, &error, progress);
     if (!logFile.isEmpty()) {
         QFile log(logFile);
         if (log.open(QIODevice::WriteOnly | QIODevice::Truncate)) {

@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class GridDelegate;
@@ -185,8 +186,10 @@ public:
 
     // The rows up to the last one holding data and every column into a one-sheet .xlsx file: numbers as
     // numbers in the cell's shown format, the rest as text, widths after the columns'; logFile (when not "")
-    // records the run. True when the file was written.
-    bool ExportToExcel(const QString& file, const QString& sheetName, const QString& logFile);
+    // records the run; progress (when given) hears how far the writing is and may stop it (no file is left
+    // then). True when the file was written.
+    bool ExportToExcel(const QString& file, const QString& sheetName, const QString& logFile,
+                       const std::function<bool(int percent)>& progress = {});
 
     // Parts for the printer, the layout store and tests.
     QTableView* view() const { return m_view; }

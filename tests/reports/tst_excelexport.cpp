@@ -12,7 +12,9 @@
 #include <QFile>
 #include <QHash>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QTest>
+#include <QTimer>
 #include <QXmlStreamReader>
 
 #include <memory>
@@ -174,6 +176,8 @@ private Q_SLOTS:
     void names();
     void nothingWritten_data();
     void nothingWritten();
+    void longExportShowsProgress_data();
+    void longExportShowsProgress();
 
 private:
     std::unique_ptr<TestHome> m_home;
@@ -341,6 +345,43 @@ void TestExcelExport::nothingWritten()
     QCOMPARE(screen.spList()->DataRowCnt(), rowCount);
     for (int r = 1; r <= rowCount; ++r)
         QCOMPARE(screen.spList()->IsLocked(4, r), false);
+}
+
+void TestExcelExport::longExportShowsProgress_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("runs to the end") << false;
+    QTest::newRow("cancelled") << true;
+}
+
+void TestExcelExport::longExportShowsProgress()
+{
+    QFETCH(bool, cancel);
+    ScriptedPrompter prompter;
+    prompter.answer(MsgAnswer::Yes);
+    QList<QVariantList> rows;
+    for (int r = 1; r <= 3000; ++r)
+        rows << QVariantList{QString::number(r), QStringLiteral("상호 %1").arg(r), r * 100};
+    ExportScreen screen(1, rows);
+    bool shown = false;
+    // Runs inside the export, at its first progress report.
+    QTimer::singleShot(0, &screen, [&] {
+        auto* window = screen.findChild<QProgressDialog*>(QStringLiteral("ExportProgress"));
+        shown = window != nullptr;
+        if (window && cancel)
+            window->cancel();
+    });
+    screen.exportList();
+
+    QVERIFY(shown);
+    const QString file = exportFolder(*m_home) + QLatin1Char('/') + kStem + QStringLiteral(".xlsx");
+    QCOMPARE(QFileInfo::exists(file), !cancel);
+    QCOMPARE(m_platform->opened().size(), cancel ? 0 : 1);
+    QCOMPARE(prompter.texts().size(), cancel ? 2 : 1);
+    QVERIFY(!prompter.texts().contains(kFailed));
+    QVERIFY(screen.findChild<QProgressDialog*>() == nullptr);
+    QCOMPARE(screen.spList()->MaxRows(), 3000);
+    QCOMPARE(screen.spList()->IsLocked(4, 3000), false);
 }
 
 QTEST_MAIN(TestExcelExport)
