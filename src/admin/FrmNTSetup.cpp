@@ -1,11 +1,13 @@
 #include "admin/FrmNTSetup.h"
 
 #include "admin/NetDrive.h"
+#include "admin/ServerSeat.h"
 #include "app/AppPaths.h"
 #include "app/Globals.h"
 #include "app/MduMain.h"
 #include "app/MduMainUi.h"
 #include "app/UserSettings.h"
+#include "db/DbConnection.h"
 #include "ui/InputUtil.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
@@ -47,7 +49,10 @@ FrmNTSetup::FrmNTSetup(QWidget* parent) : QDialog(parent)
         m_inputs[i]->setObjectName(QStringLiteral("htInput_%1").arg(i));
     }
     m_inputs[InServerPath]->setToolTip(
-        QStringLiteral("서버의 공유 폴더: smb://서버/공유이름 또는 이미 연결된 폴더 경로"));
+        QStringLiteral("데이터베이스 서버: postgresql://서버:포트/데이터베이스 (암호는 ~/.pgpass에)\n"
+                       "또는 서버의 공유 폴더: smb://서버/공유이름, 이미 연결된 폴더 경로"));
+    m_inputs[InServerPath]->setPlaceholderText(
+        QStringLiteral("postgresql://서버:5432/zelkova 또는 공유 폴더"));
     m_inputs[InDrive]->setReadOnly(true);
     m_inputs[InDrive]->setToolTip(QStringLiteral("서버 폴더가 연결된 곳"));
     // One digit: the terminal number is one character of every order number.
@@ -63,7 +68,7 @@ FrmNTSetup::FrmNTSetup(QWidget* parent) : QDialog(parent)
     auto* close = button(this, QStringLiteral("닫기 &C"), QStringLiteral("btnClose"));
 
     auto* grid = new QGridLayout(m_frame);
-    grid->addWidget(new QLabel(QStringLiteral("서버     경로:"), m_frame), 0, 0);
+    grid->addWidget(new QLabel(QStringLiteral("서버 경로/주소:"), m_frame), 0, 0);
     grid->addWidget(m_inputs[InServerPath], 0, 1);
     grid->addWidget(m_btnPath, 0, 2);
     grid->addWidget(new QLabel(QStringLiteral("네트웍 Drive:"), m_frame), 1, 0);
@@ -91,6 +96,7 @@ FrmNTSetup::FrmNTSetup(QWidget* parent) : QDialog(parent)
     resize(520, sizeHint().height());
 
     connect(m_server, &QRadioButton::toggled, this, &FrmNTSetup::seatTypeChanged);
+    connect(m_inputs[InServerPath], &QLineEdit::textChanged, this, &FrmNTSetup::seatTypeChanged);
     connect(m_btnPath, &QPushButton::clicked, this, &FrmNTSetup::ChooseServerPath);
     connect(m_cmdAutoNTDrv, &QPushButton::clicked, this, &FrmNTSetup::ConnectDrive);
     connect(help, &QPushButton::clicked, this, [] {
@@ -109,14 +115,17 @@ FrmNTSetup::FrmNTSetup(QWidget* parent) : QDialog(parent)
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
 
     CenterForm(this);
-    m_inputs[InServerPath]->setText(UserSettings::Get(QStringLiteral("네트웍경로")));
+    // A server seat shows its address where a share seat shows its share.
+    const QString main = UserSettings::Get(QStringLiteral("DataBaseMain")).trimmed();
+    m_inputs[InServerPath]->setText(
+        DbConnection::IsServerAddress(main) ? main : UserSettings::Get(QStringLiteral("네트웍경로")));
     m_inputs[InDrive]->setText(UserSettings::Get(QStringLiteral("네트웍드라이브")));
     m_inputs[InTerminal]->setText(
         UserSettings::Get(QStringLiteral("Terminal_ID"), QStringLiteral("0")).left(1));
     (gCSType != 0 ? m_client : m_server)->setChecked(true);
     seatTypeChanged();
-    m_cmdAutoNTDrv->setEnabled(m_inputs[InDrive]->text().isEmpty());
-    m_lblCPath->setText(gDBPath);
+    m_cmdAutoNTDrv->setEnabled(m_inputs[InDrive]->text().isEmpty() && !serverAddressGiven());
+    m_lblCPath->setText(DbConnection::IsServerAddress(gMainDBFile) ? gMainDBFile : gDBPath);
 }
 
 ScreenEntry FrmNTSetup::Entry()
@@ -131,12 +140,21 @@ ScreenEntry FrmNTSetup::Entry()
     return entry;
 }
 
+bool FrmNTSetup::serverAddressGiven() const
+{
+    return DbConnection::IsServerAddress(m_inputs[InServerPath]->text());
+}
+
 void FrmNTSetup::seatTypeChanged()
 {
     const bool client = m_client->isChecked();
     m_frame->setEnabled(client);
     for (QLineEdit* input : m_inputs)
         input->setEnabled(client);
+    // A database server is reached by its address: there is no drive to connect.
+    const bool server = serverAddressGiven();
+    m_inputs[InDrive]->setEnabled(client && !server);
+    m_cmdAutoNTDrv->setEnabled(!server && m_inputs[InDrive]->text().isEmpty());
 }
 
 void FrmNTSetup::ChooseServerPath()
@@ -154,6 +172,8 @@ void FrmNTSetup::ChooseServerPath()
 void FrmNTSetup::ConnectDrive()
 {
     const QString path = m_inputs[InServerPath]->text().trimmed();
+    if (serverAddressGiven())
+        return;
     if (path.isEmpty()) {
         ShowInfo(QStringLiteral("서버경로를 먼저 설정하세요."));
         return;
@@ -168,11 +188,26 @@ void FrmNTSetup::ConnectDrive()
     m_cmdAutoNTDrv->setEnabled(false);
 }
 
+bool FrmNTSetup::serverReachable()
+{
+    DbConnection conn;
+    ErrInfo error;
+    if (!conn.open(m_inputs[InServerPath]->text().trimmed(), true, &error)) {
+        ShowWarning(error.description + kCrLf + kCrLf + QStringLiteral("설정을 저장하지 않았습니다."),
+                    QStringLiteral("서버 연결 오류"));
+        m_inputs[InServerPath]->setFocus();
+        return false;
+    }
+    conn.close();
+    return true;
+}
+
 bool FrmNTSetup::Save()
 {
+    const bool server = m_client->isChecked() && serverAddressGiven();
     if (m_client->isChecked()) {
         if (CheckRequired(m_inputs[InServerPath], QStringLiteral("서버경로")) ||
-            CheckRequired(m_inputs[InDrive], QStringLiteral("네트웍 Drive")) ||
+            (!server && CheckRequired(m_inputs[InDrive], QStringLiteral("네트웍 Drive"))) ||
             CheckRequired(m_inputs[InTerminal], QStringLiteral("단말기 번호"), true))
             return false;
         const QString terminal = m_inputs[InTerminal]->text();
@@ -181,10 +216,15 @@ bool FrmNTSetup::Save()
             m_inputs[InTerminal]->setFocus();
             return false;
         }
-        UserSettings::Save(QStringLiteral("네트웍경로"), m_inputs[InServerPath]->text());
-        UserSettings::Save(QStringLiteral("네트웍드라이브"), m_inputs[InDrive]->text());
+        if (server && !serverReachable())
+            return false;
+        UserSettings::Save(QStringLiteral("네트웍경로"), server ? QString() : m_inputs[InServerPath]->text());
+        UserSettings::Save(QStringLiteral("네트웍드라이브"), server ? QString() : m_inputs[InDrive]->text());
         UserSettings::Save(QStringLiteral("Terminal_ID"), terminal);
-        SetDBPath(AppPaths::ResolveCaseInsensitive(m_inputs[InDrive]->text(), QStringLiteral("DBS")));
+        if (server)
+            SaveServerAddress(m_inputs[InServerPath]->text());
+        else
+            SetDBPath(AppPaths::ResolveCaseInsensitive(m_inputs[InDrive]->text(), QStringLiteral("DBS")));
     } else {
         SetDBPath(AppPaths::ProgramPath(QStringLiteral("DBS")));
     }

@@ -10,8 +10,9 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-// The seat's network setup: server or client, the server's shared folder and where it is mounted, and the
-// seat's terminal number; written to the seat's settings for the next start.
+// The seat's network setup: server or client, the server's shared folder and where it is mounted (or the
+// address of a database server), and the seat's terminal number; written to the seat's settings for the
+// next start.
 class FrmNTSetup : public QDialog
 {
     Q_OBJECT
@@ -32,7 +33,8 @@ public:
     void ChooseServerPath();
     // Mounts or finds the server folder (cmdAutoNTDrv).
     void ConnectDrive();
-    // btnSave and F2; true when the settings were written.
+    // btnSave and F2; true when the settings were written (for a server's address, only once a connection
+    // to it succeeded).
     bool Save();
 
     QRadioButton* optCSType(int index) const { return index == 0 ? m_server : m_client; }
@@ -46,6 +48,10 @@ protected:
 
 private:
     void seatTypeChanged();
+    // Whether the server path is a database server's address rather than a shared folder.
+    bool serverAddressGiven() const;
+    // Connects to the address once; tells the operator why when it cannot.
+    bool serverReachable();
 
     QRadioButton* m_server = nullptr;
     QRadioButton* m_client = nullptr;

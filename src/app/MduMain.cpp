@@ -46,18 +46,81 @@ bool showCheck(const DbCheck::Result& r)
     return false;
 }
 
-// Everything the start needs before it writes anything: the folders, then the main database file.
-bool checkBeforeOpen()
+// Everything the start needs before it writes anything: the folders, then the main database file (a
+// server's database is checked once connected).
+bool checkBeforeOpen(bool server)
 {
     const QString reportFolder = QFileInfo(AppPaths::ProgramPath(Schema::kReportWorkCopy)).path();
     for (const QString& folder : {gDBPath, reportFolder}) {
         if (!showCheck(DbCheck::CheckFolder(folder)))
             return false;
     }
+    if (server)
+        return true;
     if (!showCheck(DbCheck::CheckMainFile(gMainDBFile)))
         return false;
     if (QFileInfo::exists(runMarkerPath()) && !showCheck(DbCheck::CheckIntegrity(gMainDBFile, false)))
         return false;
+    return true;
+}
+
+void folderMissing()
+{
+    ShowWarning(QStringLiteral("데이터베이스 파일 경로가 없어졌거나 옮겨졌습니다.") + kCrLf +
+                    QStringLiteral("데이터베이스 파일 경로를 확인하세요.") + kCrLf + gDBPath,
+                QStringLiteral("파일 경로 오류"));
+}
+
+// Finds the database folder and the main database file of a seat whose data is in files, connecting the
+// server's share when it has gone.
+bool locateMainFile()
+{
+    gDBPath = AppPaths::Native(UserSettings::Get(QStringLiteral("DB경로")));
+    if (gDBPath.isEmpty())
+        SetDBPath(AppPaths::ProgramPath(QStringLiteral("DBS")));
+    else
+        gMainDBFile = AppPaths::Native(UserSettings::Get(QStringLiteral("DataBaseMain")));
+
+    if (!QFileInfo(gDBPath).isDir()) {
+        bool found = false;
+        if (gCSType == 1) {
+            const QString share = UserSettings::Get(QStringLiteral("네트웍경로"));
+            const QString drive = UserSettings::Get(QStringLiteral("네트웍드라이브"));
+            if (!share.isEmpty() && !drive.isEmpty()) {
+                const QString connected = ConnectNetworkDrive(share, QString());
+                if (!connected.isEmpty()) {
+                    found = true;
+                    if (connected != drive) {
+                        SetDBPath(AppPaths::ResolveCaseInsensitive(connected, QStringLiteral("DBS")));
+                        UserSettings::Save(QStringLiteral("네트웍드라이브"), connected);
+                    }
+                }
+            }
+        }
+        if (!found) {
+            folderMissing();
+            return false;
+        }
+    }
+
+    if (gMainDBFile.isEmpty()) {
+        gMainDBFile = gDBPath + QLatin1Char('/') + Schema::kMainFileName;
+        UserSettings::Save(QStringLiteral("DataBaseMain"), gMainDBFile);
+    }
+    if (!QFileInfo(gMainDBFile).isFile()) {
+        // "\dbMain.mdb" and "\DBMAIN.MDB" are one file: settings written on a case-blind file system must
+        // keep working.
+        const QString resolved = AppPaths::ResolveCaseInsensitive(QFileInfo(gMainDBFile).path(),
+                                                                  QFileInfo(gMainDBFile).fileName());
+        if (QFileInfo(resolved).isFile())
+            gMainDBFile = resolved;
+    }
+    if (!QFileInfo(gMainDBFile).isFile()) {
+        ShowWarning(QStringLiteral("메인DB파일이 없어졌거나 옮겨졌습니다.") + kCrLf +
+                        QStringLiteral("메인DB파일을 확인하세요.") + kCrLf + gMainDBFile,
+                    QStringLiteral("파일 오류"));
+        return false;
+    }
     return true;
 }
 
@@ -163,62 +226,28 @@ bool InitApp()
             gTerminalID = QStringLiteral("0");
         gCSType = UserSettings::GetNumber(QStringLiteral("CSType"), 0, 1, 0) == 1 ? 1 : 0;
 
-        gDBPath = AppPaths::Native(UserSettings::Get(QStringLiteral("DB경로")));
-        if (gDBPath.isEmpty())
-            SetDBPath(AppPaths::ProgramPath(QStringLiteral("DBS")));
-        else
-            gMainDBFile = AppPaths::Native(UserSettings::Get(QStringLiteral("DataBaseMain")));
-
-        if (!QFileInfo(gDBPath).isDir()) {
-            bool found = false;
-            if (gCSType == 1) {
-                const QString share = UserSettings::Get(QStringLiteral("네트웍경로"));
-                const QString drive = UserSettings::Get(QStringLiteral("네트웍드라이브"));
-                if (!share.isEmpty() && !drive.isEmpty()) {
-                    const QString connected = ConnectNetworkDrive(share, QString());
-                    if (!connected.isEmpty()) {
-                        found = true;
-                        if (connected != drive) {
-                            SetDBPath(AppPaths::ResolveCaseInsensitive(connected, QStringLiteral("DBS")));
-                            UserSettings::Save(QStringLiteral("네트웍드라이브"), connected);
-                        }
-                    }
-                }
-            }
-            if (!found) {
-                ShowWarning(QStringLiteral("데이터베이스 파일 경로가 없어졌거나 옮겨졌습니다.") + kCrLf +
-                                QStringLiteral("데이터베이스 파일 경로를 확인하세요.") + kCrLf + gDBPath,
-                            QStringLiteral("파일 경로 오류"));
+        // A server seat keeps only the report template and the report database in its own program folder;
+        // its main database is the address, with no drive or file to find.
+        const QString storedMain = UserSettings::Get(QStringLiteral("DataBaseMain")).trimmed();
+        const bool server = DbConnection::IsServerAddress(storedMain);
+        if (server) {
+            gMainDBFile = storedMain;
+            gDBPath = AppPaths::Native(AppPaths::ProgramPath(QStringLiteral("DBS")));
+            if (!QFileInfo(gDBPath).isDir()) {
+                folderMissing();
                 return false;
             }
-        }
-
-        gReportDBFile = AppPaths::ProgramPath(Schema::kReportWorkCopy);
-        if (gMainDBFile.isEmpty()) {
-            gMainDBFile = gDBPath + QLatin1Char('/') + Schema::kMainFileName;
-            UserSettings::Save(QStringLiteral("DataBaseMain"), gMainDBFile);
-        }
-        if (!QFileInfo(gMainDBFile).isFile()) {
-            // "\dbMain.mdb" and "\DBMAIN.MDB" are one file: settings written on a case-blind file system must
-            // keep working.
-            const QString resolved = AppPaths::ResolveCaseInsensitive(QFileInfo(gMainDBFile).path(),
-                                                                      QFileInfo(gMainDBFile).fileName());
-            if (QFileInfo(resolved).isFile())
-                gMainDBFile = resolved;
-        }
-        if (!QFileInfo(gMainDBFile).isFile()) {
-            ShowWarning(QStringLiteral("메인DB파일이 없어졌거나 옮겨졌습니다.") + kCrLf +
-                            QStringLiteral("메인DB파일을 확인하세요.") + kCrLf + gMainDBFile,
-                        QStringLiteral("파일 오류"));
+        } else if (!locateMainFile()) {
             return false;
         }
-        if (!checkBeforeOpen() || !CreateRPTFile())
+        gReportDBFile = AppPaths::ProgramPath(Schema::kReportWorkCopy);
+        if (!checkBeforeOpen(server) || !CreateRPTFile())
             return false;
         UserSettings::SaveSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"),
                                   gDBPath + QLatin1Char('/'));
         // A database in write-ahead-log mode works only for seats on its own machine: reached through a
         // share it would lose writes. The server seat switches it once with `zelkova-db share`.
-        if (gCSType == 1 && Schema::UsesWriteAheadLog(gMainDBFile)) {
+        if (!server && gCSType == 1 && Schema::UsesWriteAheadLog(gMainDBFile)) {
             ShowWarning(
                 QStringLiteral(
                     "공유 폴더의 메인DB가 한 자리 전용(WAL) 방식이어서 네트워크로 열 수 없습니다.") +
@@ -231,6 +260,10 @@ bool InitApp()
         }
         if (!OpenConnection(gMainConn, gMainDBFile, kMainDbPassword))
             return false;
+        if (server && !showCheck(DbCheck::CheckServer(gMainDBFile))) {
+            CloseObject(gMainConn);
+            return false;
+        }
         markRun();
         return ReadOptions();
     } catch (const std::exception& e) {

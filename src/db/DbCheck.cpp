@@ -1,6 +1,8 @@
 #include "db/DbCheck.h"
 
 #include "db/Schema.h"
+#include "db/ServerAddress.h"
+#include "db/ServerSchema.h"
 #include "ui/MsgBox.h"
 
 #include <QFile>
@@ -90,7 +92,29 @@ private:
 
 Result fault(Fault f, const QString& path, int version = 0)
 {
-    return {f, path, version};
+    return {f, path, version, {}};
+}
+
+// The server's faults are told in its own terms: no file to restore, the upgrade names the address.
+QString serverMessage(const Result& r)
+{
+    const QString where = QStringLiteral("서버 데이터베이스: ") + r.path;
+    switch (r.fault) {
+    case Fault::OlderSchema:
+        return QStringLiteral("서버의 메인 데이터베이스가 이전 버전의 구조(버전 %1)입니다.").arg(r.version) +
+               kCrLf + QStringLiteral("모든 자리의 프로그램을 끈 뒤 다음을 실행하고 다시 시작하세요:") +
+               kCrLf + QStringLiteral("zelkova-db upgrade ") + r.path;
+    case Fault::NewerSchema:
+        return QStringLiteral("서버의 메인 데이터베이스가 새 버전 프로그램의 구조(버전 %1)입니다.")
+                   .arg(r.version) +
+               kCrLf + QStringLiteral("프로그램을 새 버전으로 바꾸세요.") + kCrLf + where;
+    case Fault::NotOurs:
+        return QStringLiteral("서버의 데이터베이스가 이 프로그램의 데이터베이스가 아닙니다.") + kCrLf +
+               QStringLiteral("네트워크 설정의 서버 주소를 확인하세요.") + kCrLf + where;
+    default:
+        return QStringLiteral("서버의 메인 데이터베이스를 읽을 수 없습니다.") + kCrLf +
+               QStringLiteral("원인: ") + r.cause + kCrLf + where;
+    }
 }
 } // namespace
 
@@ -162,8 +186,28 @@ Result CheckIntegrity(const QString& file, bool thorough)
     return {};
 }
 
+Result CheckServer(const QString& address)
+{
+    QString error;
+    const int version = ServerSchema::StoredVersion(address, &error);
+    Result r = fault(Fault::None, address, version);
+    if (version < 0) {
+        r.fault = Fault::Unreadable;
+        r.cause = error;
+    } else if (version == 0) {
+        r.fault = Fault::NotOurs;
+    } else if (version < Schema::kCurrentVersion) {
+        r.fault = Fault::OlderSchema;
+    } else if (version > Schema::kCurrentVersion) {
+        r.fault = Fault::NewerSchema;
+    }
+    return r;
+}
+
 QString Message(const Result& r)
 {
+    if (!r.ok() && ServerAddress::IsServerAddress(r.path))
+        return serverMessage(r);
     QString first, second;
     switch (r.fault) {
     case Fault::None:
@@ -214,6 +258,8 @@ QString Message(const Result& r)
 
 QString Title(const Result& r)
 {
+    if (ServerAddress::IsServerAddress(r.path))
+        return QStringLiteral("서버 데이터베이스 오류");
     return r.fault == Fault::ReadOnlyFolder || r.fault == Fault::DiskFull ? QStringLiteral("파일 경로 오류")
                                                                           : QStringLiteral("파일 오류");
 }

@@ -28,8 +28,9 @@ enum class Fault
 struct Result
 {
     Fault fault = Fault::None;
-    QString path; // the file or folder the fault is about
+    QString path; // the file or folder the fault is about, or the server's address
     int version = 0;
+    QString cause; // the server's own words, when it could not be read
     bool ok() const { return fault == Fault::None; }
 };
 
@@ -42,8 +43,11 @@ Result CheckFolder(const QString& folder);
 Result CheckMainFile(const QString& file);
 // Reads every page: quick_check, or the full integrity_check when thorough.
 Result CheckIntegrity(const QString& file, bool thorough);
+// The layout version of the main database on the server at `address` (NotOurs without one, Unreadable
+// when it cannot be read).
+Result CheckServer(const QString& address);
 
-// One Korean message naming the file or folder and the cause, and its title.
+// One Korean message naming the file, folder or server and the cause, and its title.
 QString Message(const Result& result);
 QString Title(const Result& result);
 } // namespace DbCheck

@@ -37,6 +37,11 @@ bool OpenConnection(DbConnection& conn, const QString& filePath, const QString& 
     ErrInfo error;
     if (conn.open(filePath, readOnly, &error))
         return true;
+    // The connection already says which server, which port and why, in one message; no download helps.
+    if (DbConnection::IsServerAddress(filePath)) {
+        ShowWarning(error.description, QStringLiteral("서버 연결 오류"));
+        return false;
+    }
     ShowWarning(QStringLiteral("DB 연결 실패") + kCrLf + QString::number(error.number) +
                     QStringLiteral(" : ") + error.description,
                 QStringLiteral("오류"));

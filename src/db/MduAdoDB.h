@@ -30,11 +30,12 @@ enum LockType
 };
 constexpr int adCmdText = 1;
 
-// Opens a database file; on failure shows the connection failure messages and returns false.
 // Opens a web address with the desktop's program; the start-up installs it (the platform knows how).
 using AddressOpener = std::function<bool(const QString& address)>;
 void SetAddressOpener(AddressOpener opener);
 
+// Opens a database file or connects to a server address; on failure shows the connection failure message
+// and returns false.
 bool OpenConnection(DbConnection& conn, const QString& filePath, const QString& password,
                     bool readOnly = false);
 // Runs a query into rs (closing it first); on failure shows the message for the error and returns false.

@@ -9,6 +9,7 @@
 #include "app/Globals.h"
 #include "app/MduMainUi.h"
 #include "app/UserSettings.h"
+#include "db/DbConnection.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
 #include "masters/Pick.h"
@@ -146,7 +147,8 @@ QString FrmMain::Caption() const
            QString::number(ZELKOVA_VERSION_MAJOR) + QLatin1Char('.') +
            QStringLiteral("%1").arg(ZELKOVA_VERSION_MINOR, 2, 10, QLatin1Char('0')) + QLatin1Char('.') +
            QString::number(ZELKOVA_VERSION_PATCH) + QStringLiteral(" 홈페이지 - ") + modGoURL::kHomePage +
-           QStringLiteral(" 『 DB: ") + gDBPath + QStringLiteral(" 』");
+           QStringLiteral(" 『 DB: ") + (DbConnection::IsServerAddress(gMainDBFile) ? gMainDBFile : gDBPath) +
+           QStringLiteral(" 』");
 }
 
 void FrmMain::buildUi()
@@ -860,13 +862,16 @@ void FrmMain::cmdAutoDial_Click()
 
 void FrmMain::dataFileEntry(int kind)
 {
-    if (gCSType == 1) {
+    // A seat of a database server reaches the data itself: the companion dumps and restores it from here.
+    const bool server = DbConnection::IsServerAddress(gMainDBFile);
+    if (gCSType == 1 && !server) {
         ShowInfo(QStringLiteral("이기능은 서버에서만 가능합니다."));
         return;
     }
-    if (AskYesNo(QStringLiteral("모든 클라이언트를 종료후 처리하세요.") + kCrLf +
-                     QStringLiteral("모두 종료하였습니까?"),
-                 QString(), false) != MsgAnswer::Yes)
+    // The server's dump is consistent while other seats work on; only a restore needs them gone.
+    if ((!server || kind == 1) && AskYesNo(QStringLiteral("모든 클라이언트를 종료후 처리하세요.") + kCrLf +
+                                               QStringLiteral("모두 종료하였습니까?"),
+                                           QString(), false) != MsgAnswer::Yes)
         return;
     CloseRPTFile();
     // kind: 0 backup, 1 restore, 2 after-sales.

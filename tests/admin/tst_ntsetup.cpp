@@ -15,7 +15,8 @@
 #include <QRadioButton>
 #include <QTest>
 
-// The network setup: what a client and a server seat save, and the server folder standing in for a share;
+// The network setup: what a client and a server seat save, a database server's address tried before it is
+// saved, and the server folder standing in for a share;
 // the help menu's web pages.
 class TestNtSetup : public QObject
 {
@@ -23,6 +24,8 @@ class TestNtSetup : public QObject
 private Q_SLOTS:
     void saving_data();
     void saving();
+    void savingServerAddress_data();
+    void savingServerAddress();
     void connectingAFolder();
     void helpPages_data();
     void helpPages();
@@ -72,6 +75,49 @@ void TestNtSetup::saving()
     QCOMPARE(UserSettings::Get("네트웍드라이브"), client ? share.path() : QString());
     QCOMPARE(UserSettings::Get("DB경로"),
              client ? share.path() + "/DBS" : AppPaths::Native(AppPaths::ProgramPath("DBS")));
+    gCSType = 0;
+}
+
+void TestNtSetup::savingServerAddress_data()
+{
+    QTest::addColumn<QString>("address"); // "" for the test server's
+    QTest::addColumn<QString>("message"); // start of the message; "" when saved
+    QTest::newRow("reachable") << ""
+                               << "";
+    QTest::newRow("unreachable") << "postgresql://127.0.0.1:1/zkc_none?connect_timeout=3"
+                                 << "데이터베이스 서버에 연결할 수 없습니다.\n서버 127.0.0.1, 포트 1";
+}
+
+void TestNtSetup::savingServerAddress()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, message);
+    if (address.isEmpty())
+        address = qEnvironmentVariable("ZELKOVA_TEST_SERVER");
+    if (address.isEmpty())
+        QSKIP("no test server (ZELKOVA_TEST_SERVER)");
+    TestHome home;
+    QVERIFY(QDir(AppPaths::ProgramFolder()).mkpath("DBS"));
+    ScriptedPrompter prompter;
+    gCSType = 0;
+    FrmNTSetup w;
+    w.optCSType(1)->setChecked(true);
+    w.htInput(FrmNTSetup::InServerPath)->setText(address);
+    // An address needs no drive.
+    QVERIFY(!w.htInput(FrmNTSetup::InDrive)->isEnabled());
+    QVERIFY(!w.cmdAutoNTDrv()->isEnabled());
+    w.htInput(FrmNTSetup::InTerminal)->setText("2");
+    QCOMPARE(w.Save(), message.isEmpty());
+    if (!message.isEmpty()) {
+        QVERIFY2(prompter.lastText().startsWith(message), qPrintable(prompter.lastText()));
+        QVERIFY(UserSettings::Get("CSType").isEmpty());
+        QVERIFY(UserSettings::Get("DataBaseMain").isEmpty());
+        return;
+    }
+    QCOMPARE(UserSettings::Get("DataBaseMain"), address);
+    QCOMPARE(UserSettings::Get("DB경로"), AppPaths::Native(AppPaths::ProgramPath("DBS")));
+    QCOMPARE(UserSettings::Get("CSType"), QString("1"));
+    QCOMPARE(UserSettings::Get("Terminal_ID"), QString("2"));
     gCSType = 0;
 }
 

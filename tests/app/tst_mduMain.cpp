@@ -1,4 +1,5 @@
 #include "DbTool.h"
+#include "admin/ServerSeat.h"
 #include "app/AppPaths.h"
 #include "app/FileModes.h"
 #include "app/Globals.h"
@@ -6,6 +7,8 @@
 #include "app/UserSettings.h"
 #include "db/MduAdoDB.h"
 #include "db/Schema.h"
+#include "db/ServerAddress.h"
+#include "db/ServerSchema.h"
 #include "db/modDBQuery.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
@@ -33,6 +36,8 @@ private Q_SLOTS:
     void missingFolderAndFile_data();
     void missingFolderAndFile();
     void networkClientFindsMountedShare();
+    void serverSeat_data();
+    void serverSeat();
     void readOptionsInsertsMissingRows();
     void gridSettingsRangeChecked_data();
     void gridSettingsRangeChecked();
@@ -170,6 +175,68 @@ void TestMduMain::networkClientFindsMountedShare()
     QVERIFY(!Schema::UsesWriteAheadLog(home.dbsFolder() + "/dbMain.mdb"));
     QCOMPARE(gDBPath, home.dbsFolder());
     QCOMPARE(UserSettings::Get("네트웍드라이브"), home.programFolder());
+}
+
+void TestMduMain::serverSeat_data()
+{
+    QTest::addColumn<int>("layout"); // on the test server; -1: no server there
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("message"); // its start; "" when the start succeeds
+    QTest::newRow("connected") << int(Schema::kCurrentVersion) << ""
+                               << "";
+    QTest::newRow("older layout") << Schema::kCurrentVersion - 1 << "서버 데이터베이스 오류"
+                                  << "서버의 메인 데이터베이스가 이전 버전의 구조";
+    QTest::newRow("unreachable") << -1 << "서버 연결 오류"
+                                 << "데이터베이스 서버에 연결할 수 없습니다.\n서버 127.0.0.1, 포트 1, ";
+}
+
+void TestMduMain::serverSeat()
+{
+    QFETCH(int, layout);
+    QFETCH(QString, title);
+    QFETCH(QString, message);
+    QString address = "postgresql://127.0.0.1:1/zkc_none?connect_timeout=3";
+    ServerAddress server;
+    if (layout >= 0) {
+        if (qEnvironmentVariableIsEmpty("ZELKOVA_TEST_SERVER"))
+            QSKIP("no test server (ZELKOVA_TEST_SERVER)");
+        QVERIFY(ServerAddress::Parse(qEnvironmentVariable("ZELKOVA_TEST_SERVER"), &server, nullptr));
+        address = server.withDatabase(QStringLiteral("zk_t%1_seat").arg(QCoreApplication::applicationPid()));
+        QString error;
+        QVERIFY2(ServerSchema::CreateDatabase(address, &error), qPrintable(error));
+        DbConnection conn;
+        QVERIFY(conn.open(address, false, nullptr));
+        QVERIFY(conn.exec(QStringLiteral("UPDATE zk_schema SET version = %1").arg(layout)).ok);
+    }
+    TestHome home;
+    DbTool::DemoOptions options;
+    options.mainDatabase = false;
+    QString error;
+    QVERIFY2(DbTool::Create(home.programFolder(), options, &error), qPrintable(error));
+    SaveServerAddress(address);
+    ScriptedPrompter p;
+    const bool started = InitApp();
+    const int shown = p.count();
+    const bool connected = gMainConn.isOpen() && gMainConn.isServer();
+    DestroyApp();
+    if (layout >= 0) {
+        DbConnection admin;
+        QVERIFY(admin.open(server.withDatabase("postgres"), false, nullptr));
+        QVERIFY(admin
+                    .exec(QStringLiteral("DROP DATABASE zk_t%1_seat WITH (FORCE)")
+                              .arg(QCoreApplication::applicationPid()))
+                    .ok);
+    }
+    // The seat's own folder holds the report database; no drive, no file of the main database.
+    QCOMPARE(gDBPath, home.dbsFolder());
+    QCOMPARE(gMainDBFile, address);
+    QCOMPARE(started, message.isEmpty());
+    QCOMPARE(connected, message.isEmpty());
+    QCOMPARE(shown, message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty()) {
+        QCOMPARE(p.lastTitle(), title);
+        QVERIFY2(p.lastText().startsWith(message), qPrintable(p.lastText()));
+    }
 }
 
 void TestMduMain::readOptionsInsertsMissingRows()
