@@ -1,17 +1,33 @@
 #!/usr/bin/env bash
 # Builds the Debian package, installs it, checks its files and desktop entry, starts the installed program
-# under Xvfb to its login window, removes the package and checks that the user's data stayed.
+# under Xvfb without a program folder, creates a demo installation through the first start's question, goes
+# on through the login to the main window, removes the package and checks that the user's data stayed.
 # Needs root (apt-get install/remove): meant for a throwaway machine.
-#   bash scripts/package-check.sh [BUILD_DIR]     (default /tmp/pkgbuild; screenshot in BUILD_DIR/login.png)
+#   bash scripts/package-check.sh [BUILD_DIR]       builds a release tree in BUILD_DIR (default /tmp/pkgbuild)
+#   bash scripts/package-check.sh --build-dir DIR   packs the tree already built in DIR (CI, after the tests)
+# Screenshots of the first start and the main window are left in the build folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SRC=$PWD
-BUILD=${1:-/tmp/pkgbuild}
 LOCK=/tmp/zelkova-build.lock
+
+fail() { echo "package-check: $*" >&2; exit 1; }
+
+reuse=""
+case "${1:-}" in
+  --build-dir)
+    [ -n "${2:-}" ] || fail "--build-dir needs a folder"
+    [ -f "$2/CMakeCache.txt" ] || fail "$2 is not a configured build folder"
+    BUILD=$(cd "$2" && pwd)
+    reuse=1
+    ;;
+  -h|--help) sed -n '2,9p' "$0"; exit 0 ;;
+  *) BUILD=${1:-/tmp/pkgbuild} ;;
+esac
 
 bash scripts/deps.sh
 need=()
-for p in dpkg-dev file desktop-file-utils x11-utils imagemagick; do
+for p in dpkg-dev file desktop-file-utils x11-utils xdotool imagemagick; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -20,15 +36,16 @@ if [ ${#need[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
 
-flock "$LOCK" cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-flock "$LOCK" cmake --build "$BUILD" --parallel "${ZELKOVA_JOBS:-2}"
+if [ -z "$reuse" ]; then
+  flock "$LOCK" cmake -S "$SRC" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+  flock "$LOCK" cmake --build "$BUILD" --parallel "${ZELKOVA_JOBS:-2}"
+fi
 rm -f "$BUILD"/zelkova_*.deb
-(cd "$BUILD" && cpack -G DEB >/dev/null)
+# cpack installs the built tree (building only what is out of date) and strips the binaries.
+(cd "$BUILD" && flock "$LOCK" cpack -G DEB >/dev/null)
 deb=$(ls "$BUILD"/zelkova_*.deb)
 echo "== $deb"
 dpkg-deb -f "$deb" Depends
-
-fail() { echo "package-check: $*" >&2; exit 1; }
 
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
 for f in /usr/bin/zelkova /usr/bin/zelkova-db /usr/bin/zelkova-cid-sim /usr/bin/zelkova-datapack /usr/bin/데이터압축; do
@@ -44,7 +61,6 @@ desktop-file-validate /usr/share/applications/zelkova.desktop
 zelkova-cid-sim --help >/dev/null
 
 work=$(mktemp -d /tmp/zelkova-pkgcheck.XXXXXX)
-zelkova-db create --demo "$work/home" >/dev/null
 
 display=""
 for n in $(seq 90 120); do
@@ -61,20 +77,46 @@ cleanup() {
 trap cleanup EXIT
 for _ in $(seq 50); do xwininfo -display "$display" -root >/dev/null 2>&1 && break; sleep 0.2; done
 
+# Waits for a visible window whose title holds $1 and prints its id.
+window() {
+  local id
+  for _ in $(seq 150); do
+    kill -0 "$app" 2>/dev/null || { cat "$work/app.log" >&2; fail "the program ended before the window \"$1\""; }
+    id=$(DISPLAY=$display xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  xwininfo -display "$display" -root -tree >&2 || true
+  fail "no window \"$1\""
+}
+# Enter in the window: there is no window manager to give it the keyboard.
+enter() { DISPLAY=$display xdotool windowfocus --sync "$1" key Return; }
+
+# No program folder yet: the first start asks, the default answer is the demo installation.
 DISPLAY=$display ZELKOVA_SETTINGS="$work/settings" zelkova --home "$work/home" >"$work/app.log" 2>&1 &
 app=$!
-found=""
-for _ in $(seq 100); do
-  kill -0 "$app" 2>/dev/null || { cat "$work/app.log" >&2; fail "the program ended before its login window"; }
-  if xwininfo -display "$display" -root -tree 2>/dev/null | grep -q '로그인'; then found=1; break; fi
+id=$(window '처음 시작')
+sleep 0.5
+DISPLAY=$display import -window root "$BUILD/first-start.png" || true
+enter "$id"
+id=$(window '로그인')
+[ -f "$work/home/DBS/dbMain.mdb" ] || fail "the first start made no main database"
+echo "== first start made a demo installation; login window up"
+enter "$id"
+# The day's notice comes first unless switched off.
+for _ in $(seq 50); do
+  notice=$(DISPLAY=$display xdotool search --onlyvisible --name '안내 메세지' 2>/dev/null | head -n 1 || true)
+  [ -n "$notice" ] && { enter "$notice"; break; }
+  DISPLAY=$display xdotool search --onlyvisible --name 'DB:' >/dev/null 2>&1 && break
   sleep 0.2
 done
-[ -n "$found" ] || { xwininfo -display "$display" -root -tree >&2 || true; fail "no login window"; }
+window 'DB:' >/dev/null
 sleep 1
-DISPLAY=$display import -window root "$BUILD/login.png" || true
-echo "== login window up; screenshot $BUILD/login.png"
+DISPLAY=$display import -window root "$BUILD/main-window.png" || true
+echo "== main window up; screenshots $BUILD/first-start.png, $BUILD/main-window.png"
 cleanup
 trap - EXIT
+zelkova-db check "$work/home" >/dev/null || fail "zelkova-db check failed on the new installation"
 
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq zelkova >/dev/null
 [ ! -e /usr/bin/zelkova ] && [ ! -e /usr/share/applications/zelkova.desktop ] || fail "files left after remove"
