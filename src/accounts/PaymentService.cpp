@@ -58,7 +58,7 @@ bool storeExists(const QString& store, ErrInfo& error)
 
 } // namespace
 
-Result InsertPayment(const Payment& payment, qint64& key)
+static Result InsertPaymentOnce(const Payment& payment, qint64& key)
 {
     DbTransaction t(gMainConn);
     if (!t.active())
@@ -84,7 +84,12 @@ Result InsertPayment(const Payment& payment, qint64& key)
     return with(Status::Saved);
 }
 
-Result UpdatePayment(qint64 key, const Payment& payment)
+Result InsertPayment(const Payment& payment, qint64& key)
+{
+    return RetryOnConflict(gMainConn, [&] { return InsertPaymentOnce(payment, key); });
+}
+
+static Result UpdatePaymentOnce(qint64 key, const Payment& payment)
 {
     DbTransaction t(gMainConn);
     if (!t.active())
@@ -118,7 +123,12 @@ Result UpdatePayment(qint64 key, const Payment& payment)
     return with(Status::Saved);
 }
 
-Result DeletePayment(qint64 key)
+Result UpdatePayment(qint64 key, const Payment& payment)
+{
+    return RetryOnConflict(gMainConn, [&] { return UpdatePaymentOnce(key, payment); });
+}
+
+static Result DeletePaymentOnce(qint64 key)
 {
     DbTransaction t(gMainConn);
     if (!t.active())
@@ -140,6 +150,11 @@ Result DeletePayment(qint64 key)
     if (!t.commit())
         return with(Status::Failed, t.error());
     return with(Status::Saved);
+}
+
+Result DeletePayment(qint64 key)
+{
+    return RetryOnConflict(gMainConn, [&] { return DeletePaymentOnce(key); });
 }
 
 } // namespace PaymentService

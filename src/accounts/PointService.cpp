@@ -20,7 +20,7 @@ Result with(Status status, const ErrInfo& error = {})
 
 } // namespace
 
-Result GrantService(const QString& customer, qint64 points, const QDate& date)
+static Result GrantServiceOnce(const QString& customer, qint64 points, const QDate& date)
 {
     if (points <= 0)
         return with(Status::NoPoints);
@@ -59,7 +59,12 @@ Result GrantService(const QString& customer, qint64 points, const QDate& date)
     return with(Status::Done);
 }
 
-Result CancelService(qint64 key)
+Result GrantService(const QString& customer, qint64 points, const QDate& date)
+{
+    return RetryOnConflict(gMainConn, [&] { return GrantServiceOnce(customer, points, date); });
+}
+
+static Result CancelServiceOnce(qint64 key)
 {
     if (key <= 0)
         return with(Status::NotFound);
@@ -101,6 +106,11 @@ Result CancelService(qint64 key)
         return with(Status::Failed, t.error());
     r.status = Status::Done;
     return r;
+}
+
+Result CancelService(qint64 key)
+{
+    return RetryOnConflict(gMainConn, [&] { return CancelServiceOnce(key); });
 }
 
 } // namespace PointService

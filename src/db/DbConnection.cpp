@@ -6,9 +6,11 @@
 #include <QAtomicInt>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -64,13 +66,24 @@ ErrInfo DbConnection::errorFrom(const QSqlError& e)
     const QString code = e.nativeErrorCode();
     if (code.size() == 5) {
         // A server's SQLSTATE: the screens test for the same numbers on either engine.
-        if (code.startsWith(QLatin1String("42")))
+        if (code.startsWith(QLatin1String("42"))) {
             info.number = DbErr::kSyntax;
-        else if (code == QLatin1String("55P03") || code == QLatin1String("40001") ||
-                 code == QLatin1String("40P01") || code == QLatin1String("57014"))
+        } else if (code == QLatin1String("40001") || code == QLatin1String("40P01")) {
             info.number = DbErr::kLocked;
-        else
+            info.description =
+                QStringLiteral("다른 자리에서 같은 자료를 동시에 고치고 있어 처리하지 못했습니다. "
+                               "잠시 후 다시 하십시오.");
+        } else if (code == QLatin1String("55P03") || code == QLatin1String("57014")) {
+            info.number = DbErr::kLocked;
+            info.description = QStringLiteral("다른 자리에서 자료를 쓰고 있어 오래 기다렸지만 처리하지 "
+                                              "못했습니다. 잠시 후 다시 하십시오.");
+        } else if (code.startsWith(QLatin1String("08"))) {
+            info.number = DbErr::kUnspecified;
+            info.description =
+                QStringLiteral("데이터베이스 서버와의 연결이 끊어졌습니다.\n") + info.description;
+        } else {
             info.number = DbErr::kUnspecified; // 23503 (a relationship refuses) among them
+        }
         return info;
     }
     const int native = code.toInt();
@@ -87,6 +100,19 @@ ErrInfo DbConnection::errorFrom(const QSqlError& e)
         break;
     }
     return info;
+}
+
+ErrInfo DbConnection::failure(const QSqlError& e)
+{
+    const QString code = e.nativeErrorCode();
+    if (code == QLatin1String("40001") || code == QLatin1String("40P01"))
+        m_conflict = true;
+    return errorFrom(e);
+}
+
+void DbConnection::PauseBeforeRetry(int attempt)
+{
+    QThread::msleep(unsigned(QRandomGenerator::global()->bounded(5, 20 + 30 * attempt)));
 }
 
 bool DbConnection::open(const QString& path, bool readOnly, ErrInfo* error)
@@ -234,7 +260,7 @@ DbConnection::ExecResult DbConnection::exec(const QString& jetSql)
     }
     QSqlQuery q(database());
     if (!q.exec(m_dialect->translate(jetSql))) {
-        r.error = errorFrom(q.lastError());
+        r.error = failure(q.lastError());
         return r;
     }
     r.ok = true;
@@ -269,8 +295,9 @@ bool DbConnection::query(const QString& jetSql, QSqlQuery& q, ErrInfo* error)
     q = QSqlQuery(database());
     q.setForwardOnly(true);
     if (!q.exec(m_dialect->translate(jetSql))) {
+        const ErrInfo info = failure(q.lastError());
         if (error)
-            *error = errorFrom(q.lastError());
+            *error = info;
         return false;
     }
     return true;
@@ -309,8 +336,9 @@ bool DbConnection::runRaw(const QString& sql, ErrInfo* error)
 {
     QSqlQuery q(database());
     if (!q.exec(sql)) {
+        const ErrInfo info = failure(q.lastError());
         if (error)
-            *error = errorFrom(q.lastError());
+            *error = info;
         return false;
     }
     return true;
@@ -379,6 +407,8 @@ void DbConnection::runDeferred()
     // An action may open a transaction of its own and defer again: take the list first.
     std::vector<std::function<void()>> actions;
     actions.swap(m_deferred);
+    if (m_conflict && m_retryFollows)
+        return; // the unit runs again; its failure messages are not the operator's business yet
     for (auto& action : actions)
         action();
 }

@@ -72,10 +72,21 @@ public:
 
     void setFaultInjector(FaultInjector injector) { m_fault = std::move(injector); }
 
+    // Whether a statement since clearConflict() was broken off by the server to end a deadlock or a
+    // serialization conflict with another seat: the unit it belonged to is rolled back and may run again.
+    bool hadConflict() const { return m_conflict; }
+    void clearConflict() { m_conflict = false; }
+    // While set, what a conflicted unit deferred (its failure messages) is dropped: the unit runs again.
+    void setRetryFollows(bool follows) { m_retryFollows = follows; }
+    static constexpr int kConflictAttempts = 5;
+
     static ErrInfo errorFrom(const class QSqlError& e);
+    // A short pause that grows with the attempt, different for every seat, so two seats do not collide again.
+    static void PauseBeforeRetry(int attempt);
 
 private:
     bool openServer(const QString& address, bool readOnly, ErrInfo* error);
+    ErrInfo failure(const class QSqlError& e);
     bool prepare(QSqlDatabase& db, ErrInfo* error);
     bool runRaw(const QString& sql, ErrInfo* error);
     void runDeferred();
@@ -87,8 +98,26 @@ private:
     bool m_registered = false;
     int m_depth = 0;
     bool m_doomed = false;
+    bool m_conflict = false;
+    bool m_retryFollows = false;
     std::vector<std::function<void()>> m_deferred;
 };
+
+// Runs a unit of work that opens and ends its own transaction, and runs it again (up to
+// DbConnection::kConflictAttempts times in all) when the server broke it off to end a deadlock or a
+// serialization conflict with another seat; the operator sees a failure only when every attempt failed.
+template <class Unit> auto RetryOnConflict(DbConnection& conn, Unit&& unit)
+{
+    for (int attempt = 1;; ++attempt) {
+        conn.clearConflict();
+        conn.setRetryFollows(attempt < DbConnection::kConflictAttempts);
+        auto result = unit();
+        conn.setRetryFollows(false);
+        if (!conn.hadConflict() || attempt >= DbConnection::kConflictAttempts)
+            return result;
+        DbConnection::PauseBeforeRetry(attempt);
+    }
+}
 
 // Keeps a write and the postings that belong to it in one unit: rolled back unless commit() succeeds.
 class DbTransaction

@@ -139,7 +139,7 @@ bool AdjustBalance(const QString& storeCode, double difference)
     return true;
 }
 
-bool DeleteOrder(const QString& orderNumber)
+static bool DeleteOrderOnce(const QString& orderNumber)
 {
     if (orderNumber.isEmpty()) {
         ShowInfo(QStringLiteral("먼저 그리드에서 삭제할 자료를 선택하세요."));
@@ -193,4 +193,9 @@ bool DeleteOrder(const QString& orderNumber)
         return false;
     }
     return true;
+}
+
+bool DeleteOrder(const QString& orderNumber)
+{
+    return RetryOnConflict(gMainConn, [&] { return DeleteOrderOnce(orderNumber); });
 }

@@ -34,7 +34,7 @@ Result failed(const ErrInfo& error)
 const ErrInfo kNothingSaved{0, QStringLiteral("저장된 자료가 없습니다.")};
 } // namespace
 
-Result InsertOrder(const Header& header, const QString& terminalId, QString& number)
+static Result InsertOrderOnce(const Header& header, const QString& terminalId, QString& number)
 {
     const QString prefix = OrderCharges::OrderNumberPrefix(header.date, terminalId);
     for (int attempt = 0;; ++attempt) {
@@ -67,7 +67,13 @@ Result InsertOrder(const Header& header, const QString& terminalId, QString& num
     }
 }
 
-Result UpdateOrder(const QString& number, HeaderField field, const Header& header, bool* pointsMoved)
+Result InsertOrder(const Header& header, const QString& terminalId, QString& number)
+{
+    return RetryOnConflict(gMainConn, [&] { return InsertOrderOnce(header, terminalId, number); });
+}
+
+static Result UpdateOrderOnce(const QString& number, HeaderField field, const Header& header,
+                              bool* pointsMoved)
 {
     if (pointsMoved)
         *pointsMoved = false;
@@ -110,6 +116,11 @@ Result UpdateOrder(const QString& number, HeaderField field, const Header& heade
     return {Status::Saved, {}};
 }
 
+Result UpdateOrder(const QString& number, HeaderField field, const Header& header, bool* pointsMoved)
+{
+    return RetryOnConflict(gMainConn, [&] { return UpdateOrderOnce(number, field, header, pointsMoved); });
+}
+
 namespace {
 // Runs the line statement and its two postings as one unit.
 LineResult writeLine(DbTransaction& t, const QString& sql, const QString& store, const QString& customer,
@@ -135,8 +146,8 @@ LineResult writeLine(DbTransaction& t, const QString& sql, const QString& store,
 }
 } // namespace
 
-LineResult InsertLine(const QString& number, const QString& store, const QString& customer, const Line& line,
-                      qint64 pointUnit)
+static LineResult InsertLineOnce(const QString& number, const QString& store, const QString& customer,
+                                 const Line& line, qint64 pointUnit)
 {
     DbTransaction t(gMainConn);
     if (!t.active()) {
@@ -166,8 +177,15 @@ LineResult InsertLine(const QString& number, const QString& store, const QString
     return result;
 }
 
-LineResult UpdateLine(const QString& number, int lineNo, LineField field, const QString& store,
-                      const QString& customer, const Line& line, qint64 pointUnit)
+LineResult InsertLine(const QString& number, const QString& store, const QString& customer, const Line& line,
+                      qint64 pointUnit)
+{
+    return RetryOnConflict(gMainConn,
+                           [&] { return InsertLineOnce(number, store, customer, line, pointUnit); });
+}
+
+static LineResult UpdateLineOnce(const QString& number, int lineNo, LineField field, const QString& store,
+                                 const QString& customer, const Line& line, qint64 pointUnit)
 {
     DbTransaction t(gMainConn);
     if (!t.active()) {
@@ -223,7 +241,14 @@ LineResult UpdateLine(const QString& number, int lineNo, LineField field, const 
     return result;
 }
 
-DeleteResult DeleteLine(const QString& number, int lineNo)
+LineResult UpdateLine(const QString& number, int lineNo, LineField field, const QString& store,
+                      const QString& customer, const Line& line, qint64 pointUnit)
+{
+    return RetryOnConflict(
+        gMainConn, [&] { return UpdateLineOnce(number, lineNo, field, store, customer, line, pointUnit); });
+}
+
+static DeleteResult DeleteLineOnce(const QString& number, int lineNo)
 {
     DbTransaction t(gMainConn);
     if (!t.active())
@@ -253,6 +278,11 @@ DeleteResult DeleteLine(const QString& number, int lineNo)
     if (!t.commit())
         return {DeleteStatus::Failed, t.error()};
     return {DeleteStatus::Deleted, {}};
+}
+
+DeleteResult DeleteLine(const QString& number, int lineNo)
+{
+    return RetryOnConflict(gMainConn, [&] { return DeleteLineOnce(number, lineNo); });
 }
 
 } // namespace OrderService
