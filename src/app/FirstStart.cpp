@@ -7,37 +7,12 @@
 #include "app/MduMain.h"
 #include "app/UserSettings.h"
 
+#include "db/ServerAddress.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QUrl>
-#include <QUrlQuery>
 
 namespace FirstStart {
-
-namespace {
-// postgresql://[user@]host[:port]/dbname, the host possibly a socket folder given as ?host=/path. The
-// password belongs in the user's .pgpass, never in a setting that other programs can read.
-QString addressProblem(const QString& text)
-{
-    const QString example = QStringLiteral("예: postgresql://서버이름:5432/zelkova");
-    const QUrl url(text, QUrl::StrictMode);
-    if (text.isEmpty())
-        return QStringLiteral("서버 주소를 입력하세요.\n") + example;
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || (scheme != QLatin1String("postgresql") && scheme != QLatin1String("postgres")))
-        return QStringLiteral("서버 주소는 postgresql:// 로 시작해야 합니다.\n") + example;
-    if (!url.password().isEmpty())
-        return QStringLiteral("비밀번호는 서버 주소에 넣지 마세요. 사용자의 .pgpass 파일에 둡니다.");
-    const QString database = url.path().mid(1);
-    if (database.isEmpty() || database.contains(QLatin1Char('/')))
-        return QStringLiteral("서버 주소 끝에 데이터베이스 이름을 넣으세요.\n") + example;
-    if (url.host().isEmpty() && !QUrlQuery(url).hasQueryItem(QStringLiteral("host")))
-        return QStringLiteral("서버 주소에 서버 이름이 없습니다.\n") + example;
-    if (url.port() == 0)
-        return QStringLiteral("포트 번호는 1에서 65535 사이입니다.");
-    return QString();
-}
-} // namespace
 
 bool Needed()
 {
@@ -48,8 +23,10 @@ QString Check(const Request& request)
 {
     if (request.kind != Kind::Server)
         return QString();
-    if (const QString problem = addressProblem(request.serverAddress.trimmed()); !problem.isEmpty())
-        return problem;
+    if (request.serverAddress.trimmed().isEmpty())
+        return QStringLiteral("서버 주소를 입력하세요.\n예: postgresql://서버이름:5432/zelkova");
+    if (QString problem; !ServerAddress::Parse(request.serverAddress, nullptr, &problem))
+        return problem + QStringLiteral("\n예: postgresql://서버이름:5432/zelkova");
     const QString& t = request.terminal;
     if (t.size() != 1 || t < QLatin1String("1") || t > QLatin1String("9"))
         return QStringLiteral("단말기 번호는 1에서 9 사이의 숫자 하나로 입력하세요.\n"

@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/MduMainUi.h"
+#include "db/DbConnection.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
 
@@ -129,6 +130,21 @@ bool FrmFirstStart::Start()
         addressOnly.terminal = QStringLiteral("1");
         (FirstStart::Check(addressOnly).isEmpty() ? m_terminal : m_server)->setFocus();
         return false;
+    }
+    // A server that cannot be reached now would only stop the start after the folder was made.
+    if (request.kind == FirstStart::Kind::Server) {
+        DbConnection conn;
+        ErrInfo error;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const bool reached = conn.open(request.serverAddress, true, &error);
+        QApplication::restoreOverrideCursor();
+        if (!reached) {
+            ShowWarning(error.description + QStringLiteral("\n\n프로그램 폴더를 만들지 않았습니다."),
+                        QStringLiteral("서버 연결 오류"));
+            m_server->setFocus();
+            return false;
+        }
+        conn.close();
     }
     // Nothing else may happen meanwhile: the window blocks the question and shows each step.
     QProgressDialog progress(QStringLiteral("프로그램 폴더를 만드는 중"), QString(), 0, 100, this);
