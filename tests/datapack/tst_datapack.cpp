@@ -1,6 +1,8 @@
 #include "DataPack.h"
 #include "DbFixture.h"
 #include "admin/modBackUp.h"
+#include "db/ServerAddress.h"
+#include "db/ServerSchema.h"
 #include "db/modDBQuery.h"
 #include "support/RecordingPlatform.h"
 #include "support/ScriptedPrompter.h"
@@ -9,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -45,6 +48,7 @@ private Q_SLOTS:
     void restoreGivesBackTheBackup();
     void restoreRefused_data();
     void restoreRefused();
+    void serverBackupAndRestore();
     void companionStarted_data();
     void companionStarted();
 
@@ -60,7 +64,7 @@ void TestDataPack::init()
                      "1000, 1000, 3)"),
              1);
     gMainConn.close();
-    m_places = {m_db->home.programFolder(), m_db->home.dbsFolder(), m_db->home.settingsFolder()};
+    m_places = {m_db->home.programFolder(), m_db->home.dbsFolder(), m_db->home.settingsFolder(), {}};
 }
 
 void TestDataPack::cleanup()
@@ -159,6 +163,55 @@ void TestDataPack::restoreRefused()
     QVERIFY(!o.ok);
     QVERIFY2(o.message.startsWith(message), qPrintable(o.message));
     QCOMPARE(storeCount(m_db->mainFile), 2LL);
+}
+
+void TestDataPack::serverBackupAndRestore()
+{
+    const QString base = qEnvironmentVariable("ZELKOVA_TEST_SERVER");
+    if (base.isEmpty())
+        QSKIP("no test server (ZELKOVA_TEST_SERVER)");
+    ServerAddress server;
+    QVERIFY(ServerAddress::Parse(base, &server, nullptr));
+    const QString name = QStringLiteral("zk_t%1_pack").arg(QCoreApplication::applicationPid());
+    const QString address = server.withDatabase(name);
+    DbConnection admin;
+    QVERIFY(admin.open(server.withDatabase("postgres"), false, nullptr));
+    admin.exec("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
+    QString error;
+    QVERIFY2(ServerSchema::CreateDatabase(address, &error), qPrintable(error));
+    auto storeName = [&] {
+        DbConnection c;
+        QSqlQuery q;
+        return c.open(address, true, nullptr) &&
+                       c.query("SELECT 상호 FROM 가맹점 WHERE 코드 = 'S1'", q, nullptr) && q.next()
+                   ? q.value(0).toString()
+                   : QString();
+    };
+    DbConnection seat;
+    QVERIFY(seat.open(address, false, nullptr));
+    QVERIFY(
+        seat.exec("INSERT INTO 가맹점 (코드, 상호, 현잔액, 기초잔액, 수수료율) VALUES ('S1', '가게', 1000, "
+                  "1000, 3)")
+            .ok);
+    m_places.serverAddress = address;
+    const DataPack::Outcome made = DataPack::MakeArchive(m_places, DataPack::Job::Backup, kNow);
+    QVERIFY2(made.ok, qPrintable(made.message));
+    QVERIFY(DataPack::VerifyArchive(made.archive).server);
+    QVERIFY(seat.exec("UPDATE 가맹점 SET 상호 = '바뀐가게' WHERE 코드 = 'S1'").ok);
+    // Not while a seat is in the data.
+    const DataPack::Outcome refused = DataPack::RestoreArchive(m_places, made.archive, kNow.addSecs(60));
+    QVERIFY2(refused.message.startsWith("다른 자리에서 서버 데이터베이스를 사용하고 있어"),
+             qPrintable(refused.message));
+    seat.close();
+    const DataPack::Outcome o = DataPack::RestoreArchive(m_places, made.archive, kNow.addSecs(60));
+    QVERIFY2(o.ok, qPrintable(o.message));
+    QCOMPARE(storeName(), QString("가게"));
+    QVERIFY(QFileInfo::exists(DataPack::BackupFolder(m_places) + "/Replaced_20261209_100100/dbMain.pgdump"));
+    // A server's backup never replaces a seat's files.
+    m_places.serverAddress.clear();
+    QVERIFY(DataPack::RestoreArchive(m_places, made.archive, kNow.addSecs(120))
+                .message.startsWith("이 백업은 서버 데이터베이스의 백업입니다."));
+    QVERIFY(admin.exec("DROP DATABASE " + name + " WITH (FORCE)").ok);
 }
 
 void TestDataPack::companionStarted_data()

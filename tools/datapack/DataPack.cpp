@@ -1,11 +1,15 @@
 #include "DataPack.h"
 
+#include "ServerDump.h"
 #include "db/Schema.h"
+#include "db/ServerAddress.h"
+#include "db/ServerSchema.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -180,6 +184,92 @@ QStringList databases(const QString& folder)
     return QDir(folder).entryList({kDbPattern}, QDir::Files, QDir::Name);
 }
 
+// Hands a tool's progress on within [from, to] of the whole job; a step without words keeps the last one.
+ServerDump::Progress within(const Progress& progress, int from, int to, const QString& first, bool* stopped)
+{
+    auto last = std::make_shared<QString>(first);
+    return [=](int percent, const QString& step) {
+        if (!step.isEmpty())
+            *last = step;
+        const bool go = report(progress, from + (to - from) * percent / 100, *last);
+        if (!go)
+            *stopped = true;
+        return go;
+    };
+}
+
+// The server's database dumped into work, with the note that tells the archive is a server's.
+Outcome dumpServer(const Places& places, const QString& workFolder, const QDateTime& now,
+                   const Progress& progress)
+{
+    QString error;
+    const int version = ServerSchema::StoredVersion(places.serverAddress, &error);
+    if (version < 0)
+        return failed(error + QStringLiteral("\n\n백업하지 않았습니다."));
+    bool stopped = false;
+    if (!ServerDump::Dump(places.serverAddress, workFolder + QLatin1Char('/') + ServerDump::kDumpName,
+                          within(progress, 0, 85, QStringLiteral("서버 자료를 내려받는 중"), &stopped),
+                          &error))
+        return failed(stopped
+                          ? QStringLiteral("백업을 취소하였습니다.")
+                          : QStringLiteral("서버 데이터베이스를 백업하지 못했습니다(pg_dump).\n") + error);
+    ServerAddress a;
+    ServerAddress::Parse(places.serverAddress, &a, nullptr);
+    QSettings note(workFolder + QLatin1Char('/') + ServerDump::kManifestName, QSettings::IniFormat);
+    note.setValue(QStringLiteral("Dump/Format"), QStringLiteral("pg_dump custom"));
+    note.setValue(QStringLiteral("Dump/Server"), a.describe());
+    note.setValue(QStringLiteral("Dump/Version"), version);
+    note.setValue(QStringLiteral("Dump/Made"), now.toString(Qt::ISODate));
+    note.sync();
+    if (note.status() != QSettings::NoError)
+        return failed(QStringLiteral("백업 설명 파일을 쓰지 못했습니다.\n") + workFolder);
+    Outcome o;
+    o.ok = true;
+    return o;
+}
+
+// A server's dump: its note gives a layout this program reads, and its table of contents holds every
+// table of the main database with its rows.
+Outcome verifyServerDump(const QString& workFolder, const QStringList& names)
+{
+    if (!names.contains(ServerDump::kDumpName))
+        return failed(QStringLiteral("압축 파일에 서버 데이터베이스의 백업이 없습니다."));
+    bool ok = false;
+    const int version =
+        QSettings(workFolder + QLatin1Char('/') + ServerDump::kManifestName, QSettings::IniFormat)
+            .value(QStringLiteral("Dump/Version"))
+            .toInt(&ok);
+    if (!ok || version < 1 || version > Schema::kCurrentVersion)
+        return failed(
+            QStringLiteral("이 프로그램이 읽을 수 없는 데이터베이스 구조(버전 %1)입니다.").arg(version));
+    QStringList entries;
+    QString error;
+    if (!ServerDump::List(workFolder + QLatin1Char('/') + ServerDump::kDumpName, &entries, &error))
+        return failed(QStringLiteral("서버 백업 파일을 읽을 수 없습니다(pg_restore).\n") + error);
+    QSet<QString> tables, filled;
+    for (const QString& entry : entries) {
+        // "217; 1259 33205 TABLE public 가맹점 owner", "3663; 0 33205 TABLE DATA public 가맹점 owner"
+        const QStringList t = entry.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (t.size() >= 6 && t.at(3) == QLatin1String("TABLE") && t.at(4) == QLatin1String("public"))
+            tables.insert(t.at(5));
+        else if (t.size() >= 7 && t.at(3) == QLatin1String("TABLE") && t.at(4) == QLatin1String("DATA") &&
+                 t.at(5) == QLatin1String("public"))
+            filled.insert(t.at(6));
+    }
+    QStringList missing;
+    for (const Schema::Table& table : Schema::MainTables()) {
+        if (!tables.contains(table.name) || !filled.contains(table.name))
+            missing << table.name;
+    }
+    if (!missing.isEmpty())
+        return failed(QStringLiteral("서버 백업에 이 프로그램의 자료가 빠져 있습니다: ") +
+                      missing.join(QStringLiteral(", ")));
+    Outcome o;
+    o.ok = true;
+    o.server = true;
+    return o;
+}
+
 } // namespace
 
 QString BackupFolder(const Places& places)
@@ -206,18 +296,27 @@ Outcome MakeArchive(const Places& places, Job job, const QDateTime& now, const P
     QTemporaryDir work(folder + QStringLiteral("/.work-XXXXXX"));
     if (!work.isValid())
         return failed(QStringLiteral("작업 폴더를 만들 수 없습니다.\n") + folder);
-    const QStringList dbs = databases(places.databaseFolder);
-    if (dbs.isEmpty())
-        return failed(QStringLiteral("백업할 데이터베이스가 없습니다.\n") + places.databaseFolder);
-    int step = 0;
-    const int steps = int(dbs.size()) + 1;
-    for (const QString& db : dbs) {
-        if (!report(progress, 90 * step++ / steps, db + QStringLiteral(" 복사 중")))
-            return failed(QStringLiteral("백업을 취소하였습니다."));
-        QString error;
-        if (!copyDatabase(places.databaseFolder + QLatin1Char('/') + db, work.filePath(db), &error))
-            return failed(QStringLiteral("데이터베이스를 복사하지 못했습니다: ") + db + QLatin1Char('\n') +
-                          error);
+    QStringList dbs;
+    if (!places.serverAddress.isEmpty()) {
+        // The seat's own folder holds only the report template and postal codes: the data is the server's.
+        const Outcome dumped = dumpServer(places, work.path(), now, progress);
+        if (!dumped.ok)
+            return dumped;
+        dbs = QStringList{ServerDump::kDumpName, ServerDump::kManifestName};
+    } else {
+        dbs = databases(places.databaseFolder);
+        if (dbs.isEmpty())
+            return failed(QStringLiteral("백업할 데이터베이스가 없습니다.\n") + places.databaseFolder);
+        int step = 0;
+        const int steps = int(dbs.size()) + 1;
+        for (const QString& db : dbs) {
+            if (!report(progress, 90 * step++ / steps, db + QStringLiteral(" 복사 중")))
+                return failed(QStringLiteral("백업을 취소하였습니다."));
+            QString error;
+            if (!copyDatabase(places.databaseFolder + QLatin1Char('/') + db, work.filePath(db), &error))
+                return failed(QStringLiteral("데이터베이스를 복사하지 못했습니다: ") + db +
+                              QLatin1Char('\n') + error);
+        }
     }
     const QString archive = folder + QLatin1Char('/') + prefixOf(job) +
                             now.toString(QStringLiteral("yyyyMMdd_HHmmss")) + QStringLiteral(".zip");
@@ -290,6 +389,12 @@ Outcome VerifyArchive(const QString& archive)
     QString error;
     if (!unpack(archive, work.path(), &names, &error))
         return failed(QStringLiteral("압축 파일이 손상되었습니다.\n") + error);
+    if (names.contains(ServerDump::kManifestName)) {
+        Outcome o = verifyServerDump(work.path(), names);
+        if (o.ok)
+            o.archive = archive;
+        return o;
+    }
     if (!names.contains(Schema::kMainFileName))
         return failed(QStringLiteral("압축 파일에 메인 데이터베이스가 없습니다."));
     for (const QString& name : names) {
@@ -324,6 +429,53 @@ QStringList PresentSeats(const QString& databaseFolder, const QDateTime& now)
     return seats;
 }
 
+namespace {
+// Replaces the server's database with the archive's dump; what it held is dumped beside the backups first.
+Outcome restoreServer(const Places& places, const QString& archive, const QDateTime& now,
+                      const Progress& progress)
+{
+    QStringList sessions;
+    QString error;
+    if (!ServerDump::OtherSessions(places.serverAddress, &sessions, &error))
+        return failed(error + QStringLiteral("\n\n복구하지 않았습니다."));
+    if (!sessions.isEmpty())
+        return failed(QStringLiteral("다른 자리에서 서버 데이터베이스를 사용하고 있어 복구할 수 없습니다.\n"
+                                     "모든 자리의 프로그램을 끈 뒤 다시 하세요.\n연결: ") +
+                      sessions.join(QStringLiteral(", ")));
+    QTemporaryDir work;
+    QStringList names;
+    report(progress, 20, QStringLiteral("압축을 푸는 중"));
+    if (!unpack(archive, work.path(), &names, &error))
+        return failed(QStringLiteral("압축 파일이 손상되었습니다.\n") + error);
+    const QString dump = work.filePath(ServerDump::kDumpName);
+    QStringList entries;
+    if (!ServerDump::List(dump, &entries, &error))
+        return failed(QStringLiteral("서버 백업 파일을 읽을 수 없습니다(pg_restore).\n") + error);
+    const QString safety =
+        BackupFolder(places) + QStringLiteral("/Replaced_") + now.toString(QStringLiteral("yyyyMMdd_HHmmss"));
+    if (!QDir().mkpath(safety))
+        return failed(QStringLiteral("안전 복사본 폴더를 만들 수 없습니다.\n") + safety);
+    bool stopped = false;
+    if (!ServerDump::Dump(places.serverAddress, safety + QLatin1Char('/') + ServerDump::kDumpName,
+                          within(progress, 25, 50, QStringLiteral("현재 자료를 보관하는 중"), &stopped),
+                          &error))
+        return failed(QStringLiteral("현재 자료를 보관하지 못해 복구하지 않았습니다(pg_dump).\n") + error);
+    if (!ServerDump::Restore(places.serverAddress, dump, int(entries.size()),
+                             within(progress, 50, 99, QStringLiteral("자료를 바꾸는 중"), &stopped), &error))
+        return failed(QStringLiteral("서버 데이터베이스를 복구하지 못했습니다(pg_restore).\n"
+                                     "서버의 자료는 바뀌지 않았습니다.\n") +
+                      error);
+    report(progress, 100, QStringLiteral("완료"));
+    Outcome o;
+    o.ok = true;
+    o.server = true;
+    o.archive = archive;
+    o.message = QStringLiteral("서버 데이터베이스의 복구를 마쳤습니다.\n") + QFileInfo(archive).fileName() +
+                QStringLiteral("\n바뀌기 전 자료: ") + safety;
+    return o;
+}
+} // namespace
+
 Outcome RestoreArchive(const Places& places, const QString& archive, const QDateTime& now,
                        const Progress& progress)
 {
@@ -331,6 +483,14 @@ Outcome RestoreArchive(const Places& places, const QString& archive, const QDate
     const Outcome verified = VerifyArchive(archive);
     if (!verified.ok)
         return verified;
+    if (verified.server && places.serverAddress.isEmpty())
+        return failed(QStringLiteral("이 백업은 서버 데이터베이스의 백업입니다.\n"
+                                     "서버 주소가 설정된 자리에서 복구하세요."));
+    if (!verified.server && !places.serverAddress.isEmpty())
+        return failed(QStringLiteral("이 백업은 데이터베이스 파일의 백업이어서 서버에 복구할 수 없습니다.\n"
+                                     "파일의 자료를 서버로 옮기려면 zelkova-db copy 명령을 쓰세요."));
+    if (verified.server)
+        return restoreServer(places, archive, now, progress);
     const QStringList present = PresentSeats(places.databaseFolder, now);
     if (!present.isEmpty())
         return failed(

@@ -8,8 +8,9 @@
 
 // Backups, after-sales archives and restores of an installation's databases, as the data-compression
 // companion runs them once the program has ended. Databases are copied through SQLite's online backup, so
-// a copy is consistent even while another seat writes; archives are zip files in the program folder's
-// Backup folder.
+// a copy is consistent even while another seat writes; at a seat whose main database is on a server the
+// archive holds the server's own dump of it instead (ServerDump). Archives are zip files in the program
+// folder's Backup folder.
 namespace DataPack {
 
 enum class Job
@@ -28,13 +29,15 @@ struct Places
     QString programFolder;  // Backup/ is below it
     QString databaseFolder; // the *.mdb files
     QString settingsFolder; // the seat's settings (*.ini), packed for after-sales
+    QString serverAddress;  // the main database's server address at a server seat; empty for files
 };
 
 struct Outcome
 {
     bool ok = false;
-    QString archive; // the archive written or restored
-    QString message; // Korean, for the operator
+    QString archive;     // the archive written or restored
+    QString message;     // Korean, for the operator
+    bool server = false; // the archive holds a server database's dump
 };
 
 // The backups kept: the newest ten of each kind.
@@ -48,10 +51,12 @@ QStringList Archives(const Places& places);
 
 Outcome MakeArchive(const Places& places, Job job, const QDateTime& now, const Progress& progress = {});
 // Checks the archive (zip integrity, each database's integrity check, the main database's layout
-// version) without touching the installation; the message says what is wrong.
+// version; for a server's dump its table of contents) without touching the installation; the message says
+// what is wrong.
 Outcome VerifyArchive(const QString& archive);
 // Verifies, refuses while another seat is present, keeps the replaced files as a safety copy, then
-// replaces the databases.
+// replaces the databases; at a server seat the safety copy is a dump and the server's database is
+// replaced in one transaction.
 Outcome RestoreArchive(const Places& places, const QString& archive, const QDateTime& now,
                        const Progress& progress = {});
 

@@ -6,6 +6,7 @@
 #include "app/AppPaths.h"
 #include "app/MduMain.h"
 #include "app/UserSettings.h"
+#include "db/ServerAddress.h"
 #include "ui/MsgBox.h"
 #include "ui/WidgetPrompter.h"
 
@@ -60,8 +61,8 @@ private:
     bool m_cancelled = false;
 };
 
-// Lists the archives newest first; "" when the operator cancels.
-QString chooseArchive(const QStringList& archives)
+// Lists the archives newest first; "" when the operator cancels. `target` names what a restore replaces.
+QString chooseArchive(const QStringList& archives, const QString& target)
 {
     QDialog d;
     d.setWindowTitle(QStringLiteral("데이터 가져오기 - 백업 선택"));
@@ -76,7 +77,8 @@ QString chooseArchive(const QStringList& archives)
     QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
     QObject::connect(list, &QListWidget::itemDoubleClicked, &d, &QDialog::accept);
     auto* layout = new QVBoxLayout(&d);
-    layout->addWidget(new QLabel(QStringLiteral("복구할 백업을 고르세요. (최근 것이 위)"), &d));
+    layout->addWidget(
+        new QLabel(QStringLiteral("복구할 백업을 고르세요. (최근 것이 위)\n바뀌는 곳: ") + target, &d));
     layout->addWidget(list);
     layout->addWidget(buttons);
     d.resize(420, 320);
@@ -144,6 +146,10 @@ int main(int argc, char* argv[])
     while (places.databaseFolder.endsWith(QLatin1Char('/')))
         places.databaseFolder.chop(1);
     places.settingsFolder = UserSettings::Folder();
+    // A seat of a database server backs up and restores the server's database, not its own folder's files.
+    const QString main = UserSettings::Get(QStringLiteral("DataBaseMain")).trimmed();
+    if (ServerAddress::IsServerAddress(main))
+        places.serverAddress = main;
     AppLog::Start(places.programFolder + QStringLiteral("/Log"));
 
     if (!waitForProgramEnd(60))
@@ -169,7 +175,10 @@ int main(int argc, char* argv[])
             if (archives.isEmpty())
                 return tell(false,
                             QStringLiteral("복구할 백업이 없습니다.\n") + DataPack::BackupFolder(places));
-            chosen = cli ? archives.first() : chooseArchive(archives);
+            QString target = places.databaseFolder;
+            if (ServerAddress a; ServerAddress::Parse(places.serverAddress, &a, nullptr))
+                target = a.describe();
+            chosen = cli ? archives.first() : chooseArchive(archives, target);
             if (chosen.isEmpty())
                 return tell(true, QStringLiteral("복구하지 않았습니다."));
         }
