@@ -1,4 +1,5 @@
 #include "MainFixture.h"
+#include "accounts/PaymentService.h"
 #include "order/OrderService.h"
 #include "ui/Prompter.h"
 
@@ -95,6 +96,10 @@ int runSeat(const QStringList& args)
             if (!saveOrder(args.at(3), 2, i))
                 return 4;
             slowest = qMax(slowest, t.elapsed());
+            // A payment on the same store at the same moment as the other seats' orders.
+            qint64 key = 0;
+            if (!PaymentService::InsertPayment({"1001", "2026-12-08", 1000 + i, i % 3, QString()}, key).ok())
+                return 7;
         }
         SetPrompter(nullptr);
         if (counting.shown > 0)
@@ -159,7 +164,8 @@ void TestSeveralSeats::checkTotals()
     QCOMPARE(
         GetFirstValue(
             "SELECT COUNT(*) FROM 가맹점 m WHERE m.현잔액 - m.기초잔액 <> (SELECT COALESCE(SUM(d.수수료), "
-            "0) FROM 주문 o INNER JOIN 주문내역 d ON o.주문번호 = d.주문번호 WHERE o.가맹점코드 = m.코드)")
+            "0) FROM 주문 o INNER JOIN 주문내역 d ON o.주문번호 = d.주문번호 WHERE o.가맹점코드 = m.코드) - "
+            "(SELECT COALESCE(SUM(p.입금액 + p.할인액), 0) FROM 입금 p WHERE p.가맹점코드 = m.코드)")
             .toInt(),
         0);
     QCOMPARE(
@@ -195,6 +201,7 @@ void TestSeveralSeats::eightSeatsAddUp()
     QCOMPARE(CountRows("주문"), 1 + 8 * kOrders);
     QCOMPARE(CountRows("주문", "주문번호 LIKE '2612080%'"), 4 * kOrders);
     QCOMPARE(CountRows("주문내역"), 8 * kOrders * 2);
+    QCOMPARE(CountRows("입금"), 8 * kOrders);
     checkTotals();
 }
 
