@@ -45,6 +45,8 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void backupWhileAnotherProcessWrites();
+    void backupProgress_data();
+    void backupProgress();
     void restoreGivesBackTheBackup();
     void restoreRefused_data();
     void restoreRefused();
@@ -95,6 +97,59 @@ void TestDataPack::backupWhileAnotherProcessWrites()
     QTemporaryDir out;
     QProcess::execute("unzip", {"-q", o.archive, "-d", out.path()});
     QCOMPARE(drift(out.filePath("dbMain.mdb")), 0LL);
+}
+
+void TestDataPack::backupProgress_data()
+{
+    QTest::addColumn<int>("cancelAt"); // the first percent answered with "stop"; -1 never
+    QTest::newRow("runs through") << -1;
+    QTest::newRow("cancelled while copying") << 1;
+    QTest::newRow("cancelled while packing") << 40;
+}
+
+void TestDataPack::backupProgress()
+{
+    QFETCH(int, cancelAt);
+    // Enough rows that copying and packing each report several times.
+    QString script = "BEGIN;\n";
+    for (int i = 0; i < 20000; ++i)
+        script +=
+            QStringLiteral("INSERT INTO 입금 (가맹점코드, 입금일자, 입금액, 할인액, 메모) VALUES ('S1', "
+                           "'2026-12-09', %1, 0, '%2');\n")
+                .arg(i)
+                .arg(QString(200, QChar(u'가' + i % 50)));
+    script += "COMMIT;\n";
+    QProcess writer;
+    writer.start("sqlite3", {m_db->mainFile});
+    QVERIFY(writer.waitForStarted());
+    writer.write(script.toUtf8());
+    writer.closeWriteChannel();
+    QVERIFY(writer.waitForFinished(60000));
+
+    QList<int> seen;
+    const DataPack::Outcome o =
+        DataPack::MakeArchive(m_places, DataPack::Job::Backup, kNow, [&](int percent, const QString&) {
+            seen << percent;
+            return cancelAt < 0 || percent < cancelAt;
+        });
+    QCOMPARE(o.ok, cancelAt < 0);
+    QCOMPARE(DataPack::Archives(m_places).size(), cancelAt < 0 ? 1 : 0);
+    QCOMPARE(QDir(DataPack::BackupFolder(m_places))
+                 .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                 .size(),
+             cancelAt < 0 ? 1 : 0);
+    QVERIFY(std::is_sorted(seen.begin(), seen.end()));
+    if (cancelAt < 0) {
+        QCOMPARE(seen.last(), 100);
+        // Both long steps moved the bar, not just their starts.
+        QVERIFY2(std::count_if(seen.begin(), seen.end(), [](int p) { return p > 0 && p < 20; }) >= 2 &&
+                     std::count_if(seen.begin(), seen.end(), [](int p) { return p > 20 && p < 98; }) >= 2,
+                 qPrintable(QString::number(seen.size())));
+    } else {
+        QVERIFY(o.message.contains(QStringLiteral("취소")));
+        // Stopped in the step it was asked in: copying below 20 %, packing from there.
+        QCOMPARE(seen.last() >= 20, cancelAt >= 20);
+    }
 }
 
 void TestDataPack::restoreGivesBackTheBackup()

@@ -17,6 +17,8 @@
 #include <archive_entry.h>
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace DataPack {
@@ -30,6 +32,40 @@ bool report(const Progress& progress, int percent, const QString& step)
     return !progress || progress(percent, step);
 }
 
+// Bytes of a long step as the job's percent between `from` and `to`; remembers a cancel.
+class Meter
+{
+public:
+    Meter(const Progress& progress, int from, int to, qint64 total)
+        : m_progress(progress), m_from(from), m_to(to), m_total(std::max<qint64>(total, 1))
+    {
+    }
+    void setStep(const QString& step) { m_step = step; }
+    bool add(qint64 bytes)
+    {
+        m_done = std::min(m_total, m_done + std::max<qint64>(bytes, 0));
+        const int percent = m_from + int(qint64(m_to - m_from) * m_done / m_total);
+        if (percent == m_last && bytes > 0)
+            return true;
+        m_last = percent;
+        m_cancelled = m_cancelled || !report(m_progress, percent, m_step);
+        return !m_cancelled;
+    }
+    bool cancelled() const { return m_cancelled; }
+
+private:
+    const Progress& m_progress;
+    int m_from;
+    int m_to;
+    qint64 m_total;
+    qint64 m_done = 0;
+    int m_last = -1;
+    bool m_cancelled = false;
+    QString m_step;
+};
+
+using Tick = std::function<bool(qint64 bytes)>;
+
 Outcome failed(const QString& message)
 {
     Outcome o;
@@ -42,9 +78,12 @@ QString prefixOf(Job job)
     return job == Job::AfterSales ? QStringLiteral("AS_") : QStringLiteral("Backup_");
 }
 
-// A consistent copy of a database in use: SQLite's online backup, retried while another seat writes.
-bool copyDatabase(const QString& from, const QString& to, QString* error)
+// A consistent copy of a database in use: SQLite's online backup, retried while another seat writes. tick
+// (when given) hears the bytes copied and may stop the copy.
+bool copyDatabase(const QString& from, const QString& to, QString* error, const Tick& tick = {})
 {
+    const qint64 fileSize = QFileInfo(from).size();
+    qint64 told = 0;
     sqlite3* src = nullptr;
     sqlite3* dst = nullptr;
     const QByteArray fromPath = QFile::encodeName(from);
@@ -59,10 +98,18 @@ bool copyDatabase(const QString& from, const QString& to, QString* error)
         if (b) {
             int rc = SQLITE_OK;
             // Pages a few at a time: a writer at another seat never waits long on the copy.
-            while ((rc = sqlite3_backup_step(b, 256)) == SQLITE_OK || rc == SQLITE_BUSY ||
-                   rc == SQLITE_LOCKED)
-                if (rc != SQLITE_OK)
+            bool stopped = false;
+            while (!stopped && ((rc = sqlite3_backup_step(b, 256)) == SQLITE_OK || rc == SQLITE_BUSY ||
+                                rc == SQLITE_LOCKED)) {
+                if (rc != SQLITE_OK) {
                     sqlite3_sleep(20);
+                } else if (tick) {
+                    const int pages = std::max(sqlite3_backup_pagecount(b), 1);
+                    const qint64 done = fileSize * (pages - sqlite3_backup_remaining(b)) / pages;
+                    stopped = !tick(done - told);
+                    told = done;
+                }
+            }
             ok = rc == SQLITE_DONE;
             sqlite3_backup_finish(b);
         }
@@ -88,7 +135,7 @@ struct ArchiveReader
     ~ArchiveReader() { archive_read_free(a); }
 };
 
-bool addFile(archive* a, const QString& file, const QString& name)
+bool addFile(archive* a, const QString& file, const QString& name, const Tick& tick = {})
 {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
@@ -98,11 +145,14 @@ bool addFile(archive* a, const QString& file, const QString& name)
     archive_entry_set_size(entry.get(), in.size());
     archive_entry_set_filetype(entry.get(), AE_IFREG);
     archive_entry_set_perm(entry.get(), 0600);
+    archive_entry_set_mtime(entry.get(), QFileInfo(file).lastModified().toSecsSinceEpoch(), 0);
     if (archive_write_header(a, entry.get()) != ARCHIVE_OK)
         return false;
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(1 << 20);
         if (archive_write_data(a, chunk.constData(), size_t(chunk.size())) != chunk.size())
+            return false;
+        if (tick && !tick(chunk.size()))
             return false;
     }
     return true;
@@ -307,20 +357,32 @@ Outcome MakeArchive(const Places& places, Job job, const QDateTime& now, const P
         dbs = databases(places.databaseFolder);
         if (dbs.isEmpty())
             return failed(QStringLiteral("백업할 데이터베이스가 없습니다.\n") + places.databaseFolder);
-        int step = 0;
-        const int steps = int(dbs.size()) + 1;
+        // Copying takes the first fifth by the files' sizes; packing, which compresses, most of the rest.
+        qint64 bytes = 0;
+        for (const QString& db : dbs)
+            bytes += QFileInfo(places.databaseFolder + QLatin1Char('/') + db).size();
+        Meter copying(progress, 0, 20, bytes);
         for (const QString& db : dbs) {
-            if (!report(progress, 90 * step++ / steps, db + QStringLiteral(" 복사 중")))
+            copying.setStep(db + QStringLiteral(" 복사 중"));
+            if (!copying.add(0))
                 return failed(QStringLiteral("백업을 취소하였습니다."));
             QString error;
-            if (!copyDatabase(places.databaseFolder + QLatin1Char('/') + db, work.filePath(db), &error))
-                return failed(QStringLiteral("데이터베이스를 복사하지 못했습니다: ") + db +
-                              QLatin1Char('\n') + error);
+            if (!copyDatabase(places.databaseFolder + QLatin1Char('/') + db, work.filePath(db), &error,
+                              [&copying](qint64 n) { return copying.add(n); }))
+                return failed(copying.cancelled() ? QStringLiteral("백업을 취소하였습니다.")
+                                                  : QStringLiteral("데이터베이스를 복사하지 못했습니다: ") +
+                                                        db + QLatin1Char('\n') + error);
         }
     }
     const QString archive = folder + QLatin1Char('/') + prefixOf(job) +
                             now.toString(QStringLiteral("yyyyMMdd_HHmmss")) + QStringLiteral(".zip");
-    report(progress, 90, QStringLiteral("압축 파일을 만드는 중"));
+    qint64 packBytes = 0;
+    for (const QString& db : dbs)
+        packBytes += QFileInfo(work.filePath(db)).size();
+    Meter packing(progress, places.serverAddress.isEmpty() ? 20 : 90, 98, packBytes);
+    packing.setStep(QStringLiteral("압축 파일을 만드는 중"));
+    if (!packing.add(0))
+        return failed(QStringLiteral("백업을 취소하였습니다."));
     {
         ArchiveWriter w;
         archive_write_set_format_zip(w.a);
@@ -329,7 +391,7 @@ Outcome MakeArchive(const Places& places, Job job, const QDateTime& now, const P
             return failed(QStringLiteral("압축 파일을 만들 수 없습니다.\n") + partial);
         bool ok = true;
         for (const QString& db : dbs)
-            ok = ok && addFile(w.a, work.filePath(db), db);
+            ok = ok && addFile(w.a, work.filePath(db), db, [&packing](qint64 n) { return packing.add(n); });
         if (job == Job::AfterSales) {
             // The seat's settings, layouts and logs help the support desk see what the operator saw.
             auto addAll = [&](const QString& dir, const QStringList& patterns, const QString& into) {
@@ -351,6 +413,8 @@ Outcome MakeArchive(const Places& places, Job job, const QDateTime& now, const P
         ok = ok && archive_write_close(w.a) == ARCHIVE_OK;
         if (!ok) {
             QFile::remove(partial);
+            if (packing.cancelled())
+                return failed(QStringLiteral("백업을 취소하였습니다."));
             return failed(QStringLiteral("압축 파일을 쓰지 못했습니다.\n") +
                           QString::fromUtf8(archive_error_string(w.a)));
         }
@@ -365,6 +429,8 @@ Outcome MakeArchive(const Places& places, Job job, const QDateTime& now, const P
     o.message = (job == Job::AfterSales ? QStringLiteral("A/S 접수 자료를 만들었습니다.\n")
                                         : QStringLiteral("백업을 마쳤습니다.\n")) +
                 archive;
+    if (ServerAddress a; ServerAddress::Parse(places.serverAddress, &a, nullptr))
+        o.message += QStringLiteral("\n(서버 데이터베이스: ") + a.describe() + QLatin1Char(')');
     if (job == Job::ServerCopy) {
         const QString second =
             QSettings(places.programFolder + QStringLiteral("/datapack.ini"), QSettings::IniFormat)
