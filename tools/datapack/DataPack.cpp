@@ -159,8 +159,11 @@ bool addFile(archive* a, const QString& file, const QString& name, const Tick& t
 }
 
 // Unpacks every regular file into folder (flat names only); false on any damage.
-bool unpack(const QString& archivePath, const QString& folder, QStringList* names, QString* error)
+// tick (when given) hears the archive's bytes as they are read.
+bool unpack(const QString& archivePath, const QString& folder, QStringList* names, QString* error,
+            const Tick& tick = {})
 {
+    qint64 told = 0;
     ArchiveReader r;
     archive_read_support_format_zip(r.a);
     if (archive_read_open_filename(r.a, QFile::encodeName(archivePath).constData(), 1 << 16) != ARCHIVE_OK) {
@@ -187,8 +190,14 @@ bool unpack(const QString& archivePath, const QString& folder, QStringList* name
         size_t size = 0;
         la_int64_t offset = 0;
         int drc = ARCHIVE_OK;
-        while ((drc = archive_read_data_block(r.a, &buf, &size, &offset)) == ARCHIVE_OK)
+        while ((drc = archive_read_data_block(r.a, &buf, &size, &offset)) == ARCHIVE_OK) {
             out.write(static_cast<const char*>(buf), qint64(size));
+            if (tick) {
+                const qint64 read = archive_filter_bytes(r.a, -1);
+                tick(read - told);
+                told = read;
+            }
+        }
         if (drc != ARCHIVE_EOF) {
             *error = QString::fromUtf8(archive_error_string(r.a));
             return false;
@@ -448,12 +457,15 @@ Outcome MakeArchive(const Places& places, Job job, const QDateTime& now, const P
     return o;
 }
 
-Outcome VerifyArchive(const QString& archive)
+Outcome VerifyArchive(const QString& archive, const Progress& progress)
 {
     QTemporaryDir work;
     QStringList names;
     QString error;
-    if (!unpack(archive, work.path(), &names, &error))
+    Meter reading(progress, 0, 20, QFileInfo(archive).size());
+    reading.setStep(QStringLiteral("압축 파일 검사 중"));
+    reading.add(0);
+    if (!unpack(archive, work.path(), &names, &error, [&reading](qint64 n) { return reading.add(n); }))
         return failed(QStringLiteral("압축 파일이 손상되었습니다.\n") + error);
     if (names.contains(ServerDump::kManifestName)) {
         Outcome o = verifyServerDump(work.path(), names);
@@ -466,6 +478,7 @@ Outcome VerifyArchive(const QString& archive)
     for (const QString& name : names) {
         if (!name.endsWith(QStringLiteral(".mdb")))
             continue;
+        report(progress, 20, name + QStringLiteral(" 검사 중"));
         const QString check = integrityOf(work.filePath(name));
         if (check != QStringLiteral("ok"))
             return failed(QStringLiteral("데이터베이스가 손상되었습니다: ") + name + QLatin1Char('\n') +
@@ -545,8 +558,7 @@ Outcome restoreServer(const Places& places, const QString& archive, const QDateT
 Outcome RestoreArchive(const Places& places, const QString& archive, const QDateTime& now,
                        const Progress& progress)
 {
-    report(progress, 5, QStringLiteral("압축 파일 검사 중"));
-    const Outcome verified = VerifyArchive(archive);
+    const Outcome verified = VerifyArchive(archive, progress);
     if (!verified.ok)
         return verified;
     if (verified.server && places.serverAddress.isEmpty())
@@ -565,18 +577,25 @@ Outcome RestoreArchive(const Places& places, const QString& archive, const QDate
     QTemporaryDir work;
     QStringList names;
     QString error;
-    report(progress, 30, QStringLiteral("압축을 푸는 중"));
-    if (!unpack(archive, work.path(), &names, &error))
+    Meter unpacking(progress, 30, 50, QFileInfo(archive).size());
+    unpacking.setStep(QStringLiteral("압축을 푸는 중"));
+    unpacking.add(0);
+    if (!unpack(archive, work.path(), &names, &error, [&unpacking](qint64 n) { return unpacking.add(n); }))
         return failed(QStringLiteral("압축 파일이 손상되었습니다.\n") + error);
     // What is replaced stays beside the backups until the operator removes it.
     const QString safety =
         BackupFolder(places) + QStringLiteral("/Replaced_") + now.toString(QStringLiteral("yyyyMMdd_HHmmss"));
     if (!QDir().mkpath(safety))
         return failed(QStringLiteral("안전 복사본 폴더를 만들 수 없습니다.\n") + safety);
-    report(progress, 50, QStringLiteral("현재 자료를 보관하는 중"));
+    qint64 current = 0;
+    for (const QString& db : databases(places.databaseFolder))
+        current += QFileInfo(places.databaseFolder + QLatin1Char('/') + db).size();
+    Meter keeping(progress, 50, 70, current);
+    keeping.setStep(QStringLiteral("현재 자료를 보관하는 중"));
+    keeping.add(0);
     for (const QString& db : databases(places.databaseFolder)) {
         if (!copyDatabase(places.databaseFolder + QLatin1Char('/') + db, safety + QLatin1Char('/') + db,
-                          &error))
+                          &error, [&keeping](qint64 n) { return keeping.add(n); }))
             return failed(QStringLiteral("현재 자료를 보관하지 못해 복구하지 않았습니다: ") + db +
                           QLatin1Char('\n') + error);
     }

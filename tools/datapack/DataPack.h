@@ -52,8 +52,8 @@ QStringList Archives(const Places& places);
 Outcome MakeArchive(const Places& places, Job job, const QDateTime& now, const Progress& progress = {});
 // Checks the archive (zip integrity, each database's integrity check, the main database's layout
 // version; for a server's dump its table of contents) without touching the installation; the message says
-// what is wrong.
-Outcome VerifyArchive(const QString& archive);
+// what is wrong. Progress (when given) runs to 20 while the archive is read.
+Outcome VerifyArchive(const QString& archive, const Progress& progress = {});
 // Verifies, refuses while another seat is present, keeps the replaced files as a safety copy, then
 // replaces the databases; at a server seat the safety copy is a dump and the server's database is
 // replaced in one transaction.
