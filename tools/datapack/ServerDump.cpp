@@ -159,13 +159,18 @@ bool Restore(const QString& address, const QString& file, int entries, const Pro
     // Each entry is dropped, then made and filled again.
     const int steps = std::max(1, 2 * entries);
     int done = 0;
+    bool filled = false;
     auto onLine = [&](const QString& line) {
         QString step;
-        if (line.startsWith(QLatin1String("pg_restore: dropping")) ||
-            line.startsWith(QLatin1String("pg_restore: creating"))) {
+        if (line.startsWith(QLatin1String("pg_restore: dropping"))) {
             ++done;
+        } else if (line.startsWith(QLatin1String("pg_restore: creating"))) {
+            ++done;
+            if (filled)
+                step = QStringLiteral("색인과 관계를 다시 만드는 중");
         } else if (line.startsWith(QLatin1String("pg_restore: processing data for table"))) {
             ++done;
+            filled = true;
             step = QStringLiteral("서버 자료를 되돌리는 중: ") + tableIn(line);
         }
         return !progress || progress(std::min(95, 100 * done / steps), step);

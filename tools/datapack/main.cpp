@@ -160,9 +160,15 @@ int main(int argc, char* argv[])
                           : job == DataPack::Job::AfterSales ? QStringLiteral("데이터 A/S접수")
                                                              : QStringLiteral("데이터 백업");
     ProgressWindow window(title, job != DataPack::Job::Restore);
+    QString lastLine;
     DataPack::Progress progress = [&](int percent, const QString& step) {
         if (cli) {
-            std::printf("%3d%% %s\n", percent, step.toLocal8Bit().constData());
+            // A server's tool reports while it works; the terminal gets a line only when something changed.
+            const QString line = QStringLiteral("%1% %2").arg(percent, 3).arg(step);
+            if (line == lastLine)
+                return true;
+            lastLine = line;
+            std::printf("%s\n", line.toLocal8Bit().constData());
             std::fflush(stdout);
             return true;
         }
