@@ -159,7 +159,10 @@ bool createEmptyDatabase(const ServerAddress& a, QString* error)
             *error = QStringLiteral("이미 있는 데이터베이스입니다: ") + a.databaseName();
         return false;
     }
-    if (!q.exec(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(quotedName(a)))) {
+    // Code-point order and Unicode case like the file's; a server without that locale keeps its own.
+    const QString create =
+        QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0").arg(quotedName(a));
+    if (!q.exec(create + QStringLiteral(" LC_COLLATE 'C.UTF-8' LC_CTYPE 'C.UTF-8'")) && !q.exec(create)) {
         if (error)
             *error = QStringLiteral("데이터베이스를 만들지 못했습니다: ") + q.lastError().text();
         return false;
