@@ -5,16 +5,21 @@
 #include "db/MduAdoDB.h"
 #include "masters/Pick.h"
 #include "ui/MsgBox.h"
+#include "ui/Prompter.h"
 #include "ui/SpreadGrid.h"
 #include "ui/modFormIni.h"
 #include "ui/modSpread60.h"
 
 #include <QApplication>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include <memory>
 
 using namespace StoreLedger;
 
@@ -28,6 +33,67 @@ struct WaitCursor
 {
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+// How far a long build has come, shown once it has taken a moment, with 취소 to stop it; nothing else of the
+// program takes input meanwhile.
+class BuildProgress
+{
+public:
+    explicit BuildProgress(QWidget* owner) : m_owner(owner) { m_clock.start(); }
+    ~BuildProgress()
+    {
+        if (m_dialog)
+            m_dialog->close();
+    }
+    // False when the operator chose 취소.
+    bool Step(int begun, int total)
+    {
+        if (!m_dialog && m_clock.elapsed() >= kShowAfterMs)
+            show();
+        if (!m_dialog) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            return true;
+        }
+        m_dialog->setMaximum(std::max(total, 1));
+        m_dialog->setValue(std::min(begun, total));
+        m_dialog->setLabelText(
+            QStringLiteral("가맹점 원장을 만들고 있습니다. (%1 / %2 가맹점)").arg(begun).arg(total));
+        QCoreApplication::processEvents();
+        return !m_dialog->wasCanceled();
+    }
+    // The rows are being read into the grid: no stopping now.
+    void Showing()
+    {
+        if (!m_dialog)
+            return;
+        m_dialog->setLabelText(QStringLiteral("가맹점 원장을 표시하고 있습니다."));
+        m_dialog->setValue(m_dialog->maximum());
+        if (QPushButton* cancel = m_dialog->findChild<QPushButton*>())
+            cancel->setEnabled(false);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+
+private:
+    static constexpr int kShowAfterMs = 400;
+    void show()
+    {
+        const QString name = QStringLiteral("FrmRPT_ledger_progress");
+        CheckDialogAllowed(name);
+        m_dialog = std::make_unique<QProgressDialog>(QString(), QStringLiteral("취소"), 0, 1, m_owner);
+        m_dialog->setObjectName(name);
+        m_dialog->setWindowTitle(QStringLiteral("가맹점 원장"));
+        m_dialog->setWindowModality(Qt::ApplicationModal);
+        m_dialog->setAutoReset(false);
+        m_dialog->setAutoClose(false);
+        m_dialog->setMinimumDuration(0);
+        m_dialog->setMinimumWidth(380);
+        m_dialog->show();
+    }
+
+    QWidget* m_owner;
+    QElapsedTimer m_clock;
+    std::unique_ptr<QProgressDialog> m_dialog;
 };
 } // namespace
 
@@ -77,26 +143,34 @@ ScreenEntry FrmRPT_ledger::Entry()
 bool FrmRPT_ledger::Query()
 {
     m_totals = {};
+    auto progress = std::make_unique<BuildProgress>(this);
+    // Sorted by code the build gives the rows as it writes them; by name they are read back in that order.
+    const bool byCode = SortIndex() == 0;
+    std::vector<ReportRow> rows;
     BuildResult built;
     {
         WaitCursor wait;
-        // A long build shows how far it has come; the operator's input waits until it has ended.
-        auto progress = [this](qint64 rows) {
-            if (rows % 20000 < 200) {
-                lblRecCount()->setText(QStringLiteral("작성 중 %1").arg(rows));
-                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            }
-        };
-        built = Build(gMainConn, gReportConn, PeriodFrom(), PeriodTo(), m_store, progress);
+        built = Build(
+            gMainConn, gReportConn, PeriodFrom(), PeriodTo(), m_store,
+            [&progress](int begun, int total) { return progress->Step(begun, total); },
+            byCode ? &rows : nullptr);
     }
     if (!built.ok) {
+        progress.reset();
         spList()->SetMaxRows(0);
         SetRecCount(0);
-        ShowStdError(built.error, QStringLiteral("CreateReport"), kForm, ErrOwner::Form);
+        if (built.cancelled)
+            MyFloatMsg(QStringLiteral("가맹점 원장 작성을 취소했습니다."));
+        else
+            ShowStdError(built.error, QStringLiteral("CreateReport"), kForm, ErrOwner::Form);
         return false;
     }
     m_totals = built.totals;
-    Search();
+    progress->Showing();
+    if (byCode)
+        showLedger(rows);
+    else
+        Search();
     return true;
 }
 
@@ -115,6 +189,12 @@ int FrmRPT_ledger::Search()
         ShowStdError(error, QStringLiteral("ShowLedger"), kForm, ErrOwner::Form);
         return 0;
     }
+    return showLedger(rows);
+}
+
+int FrmRPT_ledger::showLedger(const std::vector<ReportRow>& rows)
+{
+    WaitCursor wait;
     return ShowRows(rows, {{int(Kind::Carried), kCarriedColour}, {int(Kind::Payment), kPaymentColour}});
 }
 

@@ -36,6 +36,9 @@ protected:
     void SortClicked(int index) override;
 
 private:
+    // Fills the grid with the ledger's rows in their colours; returns the number of data rows.
+    int showLedger(const std::vector<ReportRow>& rows);
+
     QLineEdit* m_htFilter = nullptr;
     QString m_store;
     int m_sort = 0;

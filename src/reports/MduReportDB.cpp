@@ -12,6 +12,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace {
 const QString kModule = QStringLiteral("MduReportDB");
@@ -47,7 +49,20 @@ bool CreateRPTFile()
     }
     // The copy takes the template's shared mode; the seat's ledger data is for its own user only.
     FileModes::MakePrivate(target);
-    return OpenConnection(gReportConn, target, QString());
+    if (!OpenConnection(gReportConn, target, QString()))
+        return false;
+    // A throwaway file only this seat uses: nothing is worth waiting for the disk, and a crash loses only a
+    // ledger rebuilt at the next start. The journal stays (in memory) so a failed build still rolls back.
+    QSqlQuery q(gReportConn.database());
+    for (const QString& pragma :
+         {QStringLiteral("PRAGMA journal_mode = MEMORY"), QStringLiteral("PRAGMA synchronous = OFF")}) {
+        if (!q.exec(pragma)) {
+            ShowStdError(DbConnection::errorFrom(q.lastError()), QStringLiteral("CreateRPTFile"), kModule);
+            CloseObject(gReportConn);
+            return false;
+        }
+    }
+    return true;
 }
 
 void CloseRPTFile()

@@ -1,12 +1,16 @@
 #include "reports/StoreLedger.h"
 
 #include "db/DbConnection.h"
+#include "db/StoreDailySums.h"
 #include "db/modDBQuery.h"
 #include "ui/TextUtil.h"
 
 #include <QSet>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cmath>
@@ -14,9 +18,6 @@
 namespace StoreLedger {
 
 namespace {
-// Rows per INSERT statement: few statements, each far below the engine's statement size limit.
-constexpr int kBatchRows = 200;
-
 // Money columns are whole won; a stray fraction in old data is rounded, never carried along in binary.
 qint64 won(const QVariant& v)
 {
@@ -29,56 +30,218 @@ QString storeCondition(const QString& column, const QString& store)
                            : QStringLiteral(" AND ") + column + QStringLiteral(" = ") + SQLLiteral(store);
 }
 
-QString valuesOf(const Entry& e)
+Kind kindOf(const QString& date, const QString& menu, qint64 quantity, qint64 commission)
 {
-    return QStringLiteral("(%1, %2, %3, %4, %5, %6, %7, %8, %9, %10)")
-        .arg(SQLLiteral(e.store), SQLLiteral(e.name), SQLLiteral(e.date), SQLLiteral(e.menu))
-        .arg(e.quantity)
-        .arg(e.price)
-        .arg(e.discount)
-        .arg(e.commission)
-        .arg(e.payment)
-        .arg(e.balance);
+    if (date == kCarriedForward)
+        return Kind::Carried;
+    return menu == kPaymentMenu && quantity == 0 && commission == 0 ? Kind::Payment : Kind::Commission;
 }
 
-// Writes entries in multi-row INSERTs as they come.
+QVariant shown(qint64 v, bool blankZero)
+{
+    return blankZero && v == 0 ? QVariant() : QVariant(v);
+}
+
+ReportRow gridRow(const Entry& e)
+{
+    const bool blank = e.kind != Kind::Commission;
+    ReportRow row;
+    row.tag = int(e.kind);
+    row.cells = {e.store,
+                 e.name,
+                 e.date,
+                 e.menu,
+                 shown(e.quantity, blank),
+                 shown(e.commission, blank),
+                 shown(e.discount, blank),
+                 shown(e.payment, blank),
+                 e.balance};
+    return row;
+}
+
+// The ledger's grid rows from the work table's rows, given store by store in running order: the rows of a
+// store, date, kind and menu merged (sums, and the balance after the last of them) and ordered by their
+// last movement, so a store's last row holds its closing balance.
+class LedgerRows
+{
+public:
+    // seq: the row's place in the running order (its 순번).
+    void Add(Entry e, qint64 seq)
+    {
+        e.kind = kindOf(e.date, e.menu, e.quantity, e.commission);
+        if (e.store != m_dayStore || e.date != m_dayDate) {
+            flushDay();
+            m_dayStore = e.store;
+            m_dayDate = e.date;
+        }
+        if (e.store != m_lastStore) {
+            if (!m_lastStore.isEmpty())
+                m_totals.closing += m_lastBalance;
+            m_lastStore = e.store;
+        }
+        if (e.kind == Kind::Carried)
+            m_totals.carried += e.balance;
+        m_lastBalance = e.balance;
+        for (Merged& m : m_day) {
+            if (m.entry.kind == e.kind && m.entry.menu == e.menu) {
+                m.entry.quantity += e.quantity;
+                m.entry.discount += e.discount;
+                m.entry.commission += e.commission;
+                m.entry.payment += e.payment;
+                m.entry.balance = e.balance;
+                m.last = seq;
+                return;
+            }
+        }
+        m_day.push_back({std::move(e), seq});
+    }
+    // The rows with the "[소 계]" rows and the "[합 계]" row.
+    std::vector<ReportRow> Finish(Totals* totals)
+    {
+        flushDay();
+        if (!m_lastStore.isEmpty())
+            m_totals.closing += m_lastBalance;
+        std::vector<ReportRow> rows =
+            WithTotals(std::move(m_rows), ColStore, {ColQuantity, ColCommission, ColDiscount, ColPayment},
+                       ColStore, ColBalance);
+        ReportRow& total = rows.back();
+        total.cells.resize(ColCount);
+        total.cells[ColMenu] = QStringLiteral("이월: ") + FormatThousands(m_totals.carried);
+        total.cells[ColBalance] = m_totals.closing;
+        if (totals)
+            *totals = m_totals;
+        return rows;
+    }
+
+private:
+    struct Merged
+    {
+        Entry entry;
+        qint64 last = 0;
+    };
+    void flushDay()
+    {
+        std::sort(m_day.begin(), m_day.end(),
+                  [](const Merged& a, const Merged& b) { return a.last < b.last; });
+        for (const Merged& m : m_day)
+            m_rows.push_back(gridRow(m.entry));
+        m_day.clear();
+    }
+
+    std::vector<ReportRow> m_rows;
+    std::vector<Merged> m_day;
+    QString m_dayStore, m_dayDate, m_lastStore;
+    qint64 m_lastBalance = 0;
+    Totals m_totals;
+};
+
+// Writes the work table's rows through prepared statements with bound values, many rows to a statement: the
+// report database is always the seat's own SQLite file, and a year of lines is millions of rows.
 class Writer
 {
 public:
-    Writer(DbConnection& report, const Progress& progress) : m_report(report), m_progress(progress) {}
-    bool add(const std::vector<Entry>& entries, ErrInfo& error)
+    // Rows written are also given to the ledger rows when there are any.
+    Writer(DbConnection& report, LedgerRows* rows) : m_ledgerRows(rows)
     {
-        for (const Entry& e : entries) {
-            m_values << valuesOf(e);
-            if (m_values.size() >= kBatchRows && !flush(error))
+        const QVariant handle = report.isOpen() ? report.database().driver()->handle() : QVariant();
+        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+            m_db = *static_cast<sqlite3* const*>(handle.data());
+        m_pending.reserve(kBatchRows);
+    }
+    ~Writer()
+    {
+        sqlite3_finalize(m_batch);
+        sqlite3_finalize(m_single);
+    }
+    Writer(const Writer&) = delete;
+    Writer& operator=(const Writer&) = delete;
+
+    bool open(ErrInfo& error)
+    {
+        if (!m_db) {
+            error = {-1, QStringLiteral("레포트DB가 열려 있지 않습니다.")};
+            return false;
+        }
+        const QByteArray insert =
+            "INSERT INTO 매출대입금 (가맹점코드, 상호, 일자, 메뉴명, 수량, 단가, 할인액, "
+            "수수료, 입금액, 잔액) VALUES ";
+        const QByteArray row = "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+        QByteArrayList rows(kBatchRows, row);
+        const QByteArray batch = insert + rows.join(", ");
+        const QByteArray single = insert + row;
+        return check(sqlite3_prepare_v2(m_db, batch.constData(), int(batch.size()), &m_batch, nullptr),
+                     error) &&
+               check(sqlite3_prepare_v2(m_db, single.constData(), int(single.size()), &m_single, nullptr),
+                     error);
+    }
+    bool add(std::vector<Entry>& entries, ErrInfo& error)
+    {
+        for (Entry& e : entries) {
+            m_pending.push_back(std::move(e));
+            if (m_pending.size() == size_t(kBatchRows) && !flush(error))
                 return false;
         }
         return true;
     }
+    // Writes what is pending.
     bool flush(ErrInfo& error)
     {
-        if (m_values.isEmpty())
-            return true;
-        const DbConnection::ExecResult r = m_report.exec(
-            QStringLiteral("INSERT INTO 매출대입금 (가맹점코드, 상호, 일자, 메뉴명, 수량, 단가, 할인액, "
-                           "수수료, 입금액, 잔액) VALUES ") +
-            m_values.join(QStringLiteral(", ")));
-        if (!r.ok) {
-            error = r.error;
-            return false;
+        if (m_pending.size() == size_t(kBatchRows)) {
+            int i = 0;
+            for (const Entry& e : m_pending)
+                i = bind(m_batch, i, e);
+            if (!step(m_batch, error))
+                return false;
+        } else {
+            for (const Entry& e : m_pending) {
+                bind(m_single, 0, e);
+                if (!step(m_single, error))
+                    return false;
+            }
         }
-        m_rows += m_values.size();
-        m_values.clear();
-        if (m_progress)
-            m_progress(m_rows);
+        for (Entry& e : m_pending) {
+            ++m_rows;
+            if (m_ledgerRows)
+                m_ledgerRows->Add(std::move(e), m_rows);
+        }
+        m_pending.clear();
         return true;
     }
     qint64 rows() const { return m_rows; }
 
 private:
-    DbConnection& m_report;
-    const Progress& m_progress;
-    QStringList m_values;
+    // Ten values to a row; a statement of this many rows stays far below the engine's parameter limit.
+    static constexpr int kBatchRows = 100;
+
+    // Binds a row's values after parameter i; returns the last parameter bound. The texts stay in m_pending
+    // until the statement has run.
+    static int bind(sqlite3_stmt* st, int i, const Entry& e)
+    {
+        for (const QString* text : {&e.store, &e.name, &e.date, &e.menu})
+            sqlite3_bind_text16(st, ++i, text->utf16(), int(text->size() * 2), SQLITE_STATIC);
+        for (qint64 v : {e.quantity, e.price, e.discount, e.commission, e.payment, e.balance})
+            sqlite3_bind_int64(st, ++i, v);
+        return i;
+    }
+    bool step(sqlite3_stmt* st, ErrInfo& error) const
+    {
+        const int rc = sqlite3_step(st);
+        sqlite3_reset(st);
+        return check(rc, error);
+    }
+    bool check(int rc, ErrInfo& error) const
+    {
+        if (rc == SQLITE_OK || rc == SQLITE_DONE)
+            return true;
+        error = {rc, QString::fromUtf8(sqlite3_errmsg(m_db))};
+        return false;
+    }
+
+    LedgerRows* m_ledgerRows = nullptr;
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_batch = nullptr;
+    sqlite3_stmt* m_single = nullptr;
+    std::vector<Entry> m_pending;
     qint64 m_rows = 0;
 };
 
@@ -98,34 +261,43 @@ bool clearWorkTable(DbConnection& report, ErrInfo& error)
 }
 
 // Each store's balance at the start of the period: 기초잔액 + earlier commissions − earlier payments and
-// discounts, summed by the database per store.
+// discounts, summed by the database per store; codes gets the stores in the engine's order of codes.
 bool readOpenings(DbConnection& main, const QString& d1, const QString& store, QHash<QString, Opening>& out,
-                  ErrInfo& error)
+                  QStringList& codes, ErrInfo& error)
 {
     QSqlQuery q;
     QString sql = QStringLiteral("SELECT 코드, 상호, 기초잔액 FROM 가맹점");
     if (!store.isEmpty())
         sql += QStringLiteral(" WHERE 코드 = ") + SQLLiteral(store);
-    if (!main.query(sql, q, &error))
+    if (!main.query(sql + QStringLiteral(" ORDER BY 코드"), q, &error))
         return false;
-    while (q.next())
-        out.insert(q.value(0).toString(), {q.value(1).toString(), won(q.value(2))});
+    while (q.next()) {
+        codes << q.value(0).toString();
+        out.insert(codes.back(), {q.value(1).toString(), won(q.value(2))});
+    }
 
     const QString before = SQLLiteral(d1);
-    // One store's orders come by its index; for all stores the lines are summed per order first, which reads
-    // them in storage order instead of looking each order's lines up.
-    const QString commissions =
-        store.isEmpty()
-            ? QStringLiteral(
-                  "SELECT 주문.가맹점코드, SUM(d.수수료합) FROM (SELECT 주문번호, SUM(수수료) AS 수수료합 "
-                  "FROM 주문내역 GROUP BY 주문번호) AS d INNER JOIN 주문 ON 주문.주문번호 = d.주문번호 "
-                  "WHERE 주문일자 < ") +
-                  before + QStringLiteral(" GROUP BY 주문.가맹점코드")
-            : QStringLiteral(
-                  "SELECT 주문.가맹점코드, SUM(수수료) FROM 주문 INNER JOIN 주문내역 ON 주문.주문번호 = "
-                  "주문내역.주문번호 WHERE 주문일자 < ") +
-                  before + storeCondition(QStringLiteral("주문.가맹점코드"), store) +
-                  QStringLiteral(" GROUP BY 주문.가맹점코드");
+    // The daily sums kept beside the orders answer from a few rows per store and day; without them every
+    // earlier line is read. Both count each line in whole won.
+    const bool daily = main.database().tables().contains(kStoreDailySumsTable, Qt::CaseInsensitive);
+    // Without them, one store's orders come by its index; for all stores the lines are summed per order
+    // first, which reads them in storage order instead of looking each order's lines up.
+    QString commissions;
+    if (daily)
+        commissions = QStringLiteral("SELECT 가맹점코드, SUM(수수료) FROM 가맹점일별수수료 WHERE 일자 < ") +
+                      before + storeCondition(QStringLiteral("가맹점코드"), store) +
+                      QStringLiteral(" GROUP BY 가맹점코드");
+    else if (store.isEmpty())
+        commissions = QStringLiteral("SELECT 주문.가맹점코드, SUM(d.수수료합) FROM (SELECT 주문번호, "
+                                     "SUM(ROUND(수수료)) AS 수수료합 FROM 주문내역 GROUP BY 주문번호) AS d "
+                                     "INNER JOIN 주문 ON 주문.주문번호 = d.주문번호 WHERE 주문일자 < ") +
+                      before + QStringLiteral(" GROUP BY 주문.가맹점코드");
+    else
+        commissions =
+            QStringLiteral("SELECT 주문.가맹점코드, SUM(ROUND(수수료)) FROM 주문 INNER JOIN 주문내역 "
+                           "ON 주문.주문번호 = 주문내역.주문번호 WHERE 주문일자 < ") +
+            before + storeCondition(QStringLiteral("주문.가맹점코드"), store) +
+            QStringLiteral(" GROUP BY 주문.가맹점코드");
     if (!main.query(commissions, q, &error))
         return false;
     while (q.next()) {
@@ -146,58 +318,70 @@ bool readOpenings(DbConnection& main, const QString& d1, const QString& store, Q
     return true;
 }
 
-// The movements of the period store by store in running order: by date, a day's commissions (by order
-// time and number) before its payments (by entry number).
+// A store's movements of the period in running order: by date, a day's commissions (by order time, number
+// and line) before its payments (by entry number). The ordering columns stay in the engine.
 QString movementsSql(const QString& d1, const QString& d2, const QString& store)
 {
     const QString period =
         QStringLiteral(" BETWEEN ") + SQLLiteral(d1) + QStringLiteral(" AND ") + SQLLiteral(d2);
-    return QStringLiteral("SELECT 주문.가맹점코드 AS 코드, 주문일자 AS 일자, 0 AS 구분, 주문시간 AS 시각, "
-                          "주문.주문번호 AS 번호, 주문내역.순번 AS 줄, 메뉴명, 수량, 단가, 수수료, "
-                          "0 AS 할인, 0 AS 입금 FROM (주문 INNER JOIN 주문내역 ON 주문.주문번호 = "
-                          "주문내역.주문번호) INNER JOIN 취급메뉴 ON 주문내역.주문메뉴 = 취급메뉴.코드 "
-                          "WHERE 주문일자") +
+    return QStringLiteral(
+               "SELECT 일자, 구분, 메뉴명, 수량, 단가, 수수료, 할인, 입금 FROM (SELECT "
+               "주문일자 AS 일자, 0 AS 구분, 주문시간 AS 시각, 주문.주문번호 AS 번호, 주문내역.순번 AS "
+               "줄, 메뉴명, 수량, 단가, 수수료, 0 AS 할인, 0 AS 입금 FROM (주문 INNER JOIN 주문내역 ON "
+               "주문.주문번호 = 주문내역.주문번호) INNER JOIN 취급메뉴 ON 주문내역.주문메뉴 = "
+               "취급메뉴.코드 WHERE 주문일자") +
            period + storeCondition(QStringLiteral("주문.가맹점코드"), store) +
-           QStringLiteral(" UNION ALL SELECT 가맹점코드, 입금일자, 1, '', '', 처리순번, '', 0, 0, 0, 할인액, "
-                          "입금액 FROM 입금 WHERE 입금일자") +
+           QStringLiteral(
+               " UNION ALL SELECT 입금일자, 1, '', '', 처리순번, '', 0, 0, 0, 할인액, 입금액 FROM 입금 "
+               "WHERE 입금일자") +
            period + storeCondition(QStringLiteral("가맹점코드"), store) +
-           QStringLiteral(" ORDER BY 1, 2, 3, 4, 5, 6");
+           QStringLiteral(") AS m ORDER BY 일자, 구분, 시각, 번호, 줄");
 }
 
-bool writeMovements(DbConnection& main, const QString& d1, const QString& d2, const QString& store,
-                    BalanceRun& run, Writer& writer, ErrInfo& error)
+// The stores one after another, each read by its own index: the engine never sorts more than one store's
+// movements, the first rows come at once, and the progress can be told (and the build stopped) between
+// stores. False with *cancelled when the progress callback asked to stop.
+bool writeMovements(DbConnection& main, const QString& d1, const QString& d2, const QStringList& codes,
+                    BalanceRun& run, Writer& writer, const Progress& progress, bool* cancelled,
+                    ErrInfo& error)
 {
-    QSqlQuery q;
-    if (!main.query(movementsSql(d1, d2, store), q, &error))
-        return false;
     std::vector<Entry> out;
     // Repeated names share one copy: a year of lines holds few distinct texts.
     QSet<QString> texts;
     auto shared = [&texts](const QString& s) { return *texts.insert(s); };
-    while (q.next()) {
-        Entry e;
-        e.store = shared(q.value(0).toString());
-        e.date = shared(q.value(1).toString());
-        if (q.value(2).toInt() == 0) {
-            e.kind = Kind::Commission;
-            e.menu = shared(q.value(6).toString());
-            e.quantity = q.value(7).toLongLong();
-            e.price = won(q.value(8));
-            e.commission = won(q.value(9));
-        } else {
-            e.kind = Kind::Payment;
-            e.menu = kPaymentMenu;
-            e.discount = won(q.value(10));
-            e.payment = won(q.value(11));
-        }
-        out.clear();
-        run.Add(std::move(e), out);
-        if (!writer.add(out, error))
+    for (int i = 0; i < codes.size(); ++i) {
+        if (progress && !progress(i + 1, int(codes.size()))) {
+            *cancelled = true;
             return false;
-    }
-    if (q.lastError().isValid()) {
-        error = DbConnection::errorFrom(q.lastError());
-        return false;
+        }
+        QSqlQuery q;
+        if (!main.query(movementsSql(d1, d2, codes[i]), q, &error))
+            return false;
+        while (q.next()) {
+            Entry e;
+            e.store = codes[i];
+            e.date = shared(q.value(0).toString());
+            if (q.value(1).toInt() == 0) {
+                e.kind = Kind::Commission;
+                e.menu = shared(q.value(2).toString());
+                e.quantity = q.value(3).toLongLong();
+                e.price = won(q.value(4));
+                e.commission = won(q.value(5));
+            } else {
+                e.kind = Kind::Payment;
+                e.menu = kPaymentMenu;
+                e.discount = won(q.value(6));
+                e.payment = won(q.value(7));
+            }
+            out.clear();
+            run.Add(std::move(e), out);
+            if (!writer.add(out, error))
+                return false;
+        }
+        if (q.lastError().isValid()) {
+            error = DbConnection::errorFrom(q.lastError());
+            return false;
+        }
     }
     return writer.flush(error);
 }
@@ -251,20 +435,26 @@ std::vector<Entry> RunBalances(const QHash<QString, Opening>& openings, const st
 }
 
 BuildResult Build(DbConnection& main, DbConnection& report, const QString& d1, const QString& d2,
-                  const QString& store, const Progress& progress)
+                  const QString& store, const Progress& progress, std::vector<ReportRow>* rows)
 {
     BuildResult result;
     if (!clearWorkTable(report, result.error))
         return result;
     QHash<QString, Opening> openings;
-    if (!readOpenings(main, d1, store, openings, result.error))
+    QStringList codes;
+    if (!readOpenings(main, d1, store, openings, codes, result.error))
         return result;
     BalanceRun run(std::move(openings));
-    Writer writer(report, progress);
+    LedgerRows ledgerRows;
     {
         DbTransaction t(report);
-        if (!writeMovements(main, d1, d2, store, run, writer, result.error))
-            return result; // rolled back: the table stays as cleared
+        {
+            Writer writer(report, rows ? &ledgerRows : nullptr);
+            if (!writer.open(result.error) ||
+                !writeMovements(main, d1, d2, codes, run, writer, progress, &result.cancelled, result.error))
+                return result; // rolled back: the table stays as cleared
+            result.rows = writer.rows();
+        }
         if (!t.commit()) {
             result.error = t.error();
             return result;
@@ -272,46 +462,10 @@ BuildResult Build(DbConnection& main, DbConnection& report, const QString& d1, c
     }
     result.ok = true;
     result.totals = run.totals();
-    result.rows = writer.rows();
+    if (rows)
+        *rows = ledgerRows.Finish(nullptr);
     return result;
 }
-
-namespace {
-struct Merged
-{
-    Entry entry;
-    qint64 last = 0;
-};
-
-Kind kindOf(const QString& date, const QString& menu, qint64 quantity, qint64 commission)
-{
-    if (date == kCarriedForward)
-        return Kind::Carried;
-    return menu == kPaymentMenu && quantity == 0 && commission == 0 ? Kind::Payment : Kind::Commission;
-}
-
-QVariant shown(qint64 v, bool blankZero)
-{
-    return blankZero && v == 0 ? QVariant() : QVariant(v);
-}
-
-ReportRow gridRow(const Entry& e)
-{
-    const bool blank = e.kind != Kind::Commission;
-    ReportRow row;
-    row.tag = int(e.kind);
-    row.cells = {e.store,
-                 e.name,
-                 e.date,
-                 e.menu,
-                 shown(e.quantity, blank),
-                 shown(e.commission, blank),
-                 shown(e.discount, blank),
-                 shown(e.payment, blank),
-                 e.balance};
-    return row;
-}
-} // namespace
 
 bool Read(DbConnection& report, SortBy sort, std::vector<ReportRow>& rows, Totals* totals, ErrInfo* error)
 {
@@ -326,22 +480,9 @@ bool Read(DbConnection& report, SortBy sort, std::vector<ReportRow>& rows, Total
                 order,
             q, error))
         return false;
-
-    Totals t;
-    std::vector<ReportRow> data;
-    std::vector<Merged> day;
-    QString dayStore, dayDate;
-    auto flushDay = [&] {
-        std::sort(day.begin(), day.end(), [](const Merged& a, const Merged& b) { return a.last < b.last; });
-        for (const Merged& m : day)
-            data.push_back(gridRow(m.entry));
-        day.clear();
-    };
-    QString lastStore;
-    qint64 lastBalance = 0;
+    LedgerRows ledger;
     while (q.next()) {
         Entry e;
-        const qint64 seq = q.value(0).toLongLong();
         e.store = q.value(1).toString();
         e.name = q.value(2).toString();
         e.date = q.value(3).toString();
@@ -351,51 +492,14 @@ bool Read(DbConnection& report, SortBy sort, std::vector<ReportRow>& rows, Total
         e.commission = won(q.value(7));
         e.payment = won(q.value(8));
         e.balance = won(q.value(9));
-        e.kind = kindOf(e.date, e.menu, e.quantity, e.commission);
-        if (e.store != dayStore || e.date != dayDate) {
-            flushDay();
-            dayStore = e.store;
-            dayDate = e.date;
-        }
-        if (e.store != lastStore) {
-            if (!lastStore.isEmpty())
-                t.closing += lastBalance;
-            lastStore = e.store;
-        }
-        if (e.kind == Kind::Carried)
-            t.carried += e.balance;
-        lastBalance = e.balance;
-        auto same = std::find_if(day.begin(), day.end(), [&e](const Merged& m) {
-            return m.entry.kind == e.kind && m.entry.menu == e.menu;
-        });
-        if (same == day.end()) {
-            day.push_back({std::move(e), seq});
-            continue;
-        }
-        same->entry.quantity += e.quantity;
-        same->entry.discount += e.discount;
-        same->entry.commission += e.commission;
-        same->entry.payment += e.payment;
-        same->entry.balance = e.balance;
-        same->last = seq;
+        ledger.Add(std::move(e), q.value(0).toLongLong());
     }
     if (q.lastError().isValid()) {
         if (error)
             *error = DbConnection::errorFrom(q.lastError());
         return false;
     }
-    flushDay();
-    if (!lastStore.isEmpty())
-        t.closing += lastBalance;
-
-    rows = WithTotals(std::move(data), ColStore, {ColQuantity, ColCommission, ColDiscount, ColPayment},
-                      ColStore, ColBalance);
-    ReportRow& total = rows.back();
-    total.cells.resize(ColCount);
-    total.cells[ColMenu] = QStringLiteral("이월: ") + FormatThousands(t.carried);
-    total.cells[ColBalance] = t.closing;
-    if (totals)
-        *totals = t;
+    rows = ledger.Finish(totals);
     return true;
 }
 

@@ -83,18 +83,23 @@ std::vector<Entry> RunBalances(const QHash<QString, Opening>& openings, const st
 struct BuildResult
 {
     bool ok = false;
+    // The progress callback asked to stop; the work table is empty.
+    bool cancelled = false;
     ErrInfo error;
     Totals totals;
     qint64 rows = 0;
 };
 
-// Called now and then during a build with the number of rows written so far.
-using Progress = std::function<void(qint64 rows)>;
+// Called as each store's rows begin, with the stores begun so far and the stores that may come; returns
+// false to stop the build.
+using Progress = std::function<bool(int storesBegun, int storesTotal)>;
 
 // Rebuilds the work table for the period d1..d2 ("yyyy-MM-dd") and one store (store "" = all stores). The
-// main database is only read. A failure leaves the work table empty, never half-built.
+// main database is only read. A failure or a stop leaves the work table empty, never half-built. With rows,
+// a successful build also gives the ledger as Read sorted by code would, without reading the table back.
 BuildResult Build(DbConnection& main, DbConnection& report, const QString& d1, const QString& d2,
-                  const QString& store, const Progress& progress = {});
+                  const QString& store, const Progress& progress = {},
+                  std::vector<ReportRow>* rows = nullptr);
 
 enum class SortBy
 {

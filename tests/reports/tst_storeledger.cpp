@@ -1,9 +1,12 @@
 #include "DbFixture.h"
+#include "db/StoreDailySums.h"
 #include "db/modDBQuery.h"
 #include "reports/MduReportDB.h"
 #include "reports/StoreLedger.h"
 #include "support/ScriptedPrompter.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace StoreLedger;
@@ -93,6 +96,39 @@ int workRows()
 {
     return GetFirstValue(gReportConn, QStringLiteral("SELECT COUNT(*) FROM 매출대입금")).toInt();
 }
+
+// Statements in the engine's own dialect, as the layout upgrade runs them.
+void execRaw(QSqlDatabase db, const QStringList& statements)
+{
+    QSqlQuery q(db);
+    for (const QString& s : statements)
+        QVERIFY2(q.exec(s), qPrintable(q.lastError().text() + QStringLiteral(" — ") + s));
+}
+
+void installDailySums()
+{
+    execRaw(gMainConn.database(), gMainConn.isServer() ? StoreDailySumsServerDdl() : StoreDailySumsDdl());
+}
+
+QStringList texts(const QString& sql)
+{
+    QStringList out;
+    QSqlQuery q(gMainConn.database());
+    if (!q.exec(sql))
+        qWarning("%s", qPrintable(q.lastError().text()));
+    while (q.next())
+        out << q.value(0).toString() + QLatin1Char('|') + q.value(1).toString() + QLatin1Char('|') +
+                   q.value(2).toString();
+    return out;
+}
+
+QStringList joined(const std::vector<ReportRow>& rows)
+{
+    QStringList out;
+    for (const ReportRow& r : rows)
+        out << joined(r);
+    return out;
+}
 } // namespace
 
 // The store ledger: running balances, which stores it shows, its grid rows, and a failed build.
@@ -110,6 +146,8 @@ private Q_SLOTS:
     void ledger();
     void failedStepLeavesNothing_data();
     void failedStepLeavesNothing();
+    void dailySumsFollowTheLines_data();
+    void dailySumsFollowTheLines();
 
 private:
     DbFixture* m_db = nullptr;
@@ -251,22 +289,29 @@ void TestStoreLedger::ledger()
 {
     QFETCH(QString, store);
     QFETCH(int, sort);
-    const BuildResult built =
-        Build(gMainConn, gReportConn, QStringLiteral("2026-12-01"), QStringLiteral("2026-12-31"), store);
-    QVERIFY2(built.ok, qPrintable(built.error.description));
-    std::vector<ReportRow> rows;
-    Totals totals;
-    ErrInfo error;
-    QVERIFY(Read(gReportConn, SortBy(sort), rows, &totals, &error));
-    QStringList got;
-    for (const ReportRow& r : rows) {
-        got << joined(r);
-        if (r.kind == ReportRow::Kind::Data)
-            QCOMPARE(r.tag == int(Kind::Carried), r.cells[ColDate] == kCarriedForward);
+    // The same ledger whether the earlier commissions are summed from the lines or read from the daily sums.
+    for (bool daily : {false, true}) {
+        if (daily)
+            installDailySums();
+        std::vector<ReportRow> built;
+        const BuildResult result = Build(gMainConn, gReportConn, QStringLiteral("2026-12-01"),
+                                         QStringLiteral("2026-12-31"), store, {}, &built);
+        QVERIFY2(result.ok, qPrintable(result.error.description));
+        std::vector<ReportRow> rows;
+        Totals totals;
+        ErrInfo error;
+        QVERIFY(Read(gReportConn, SortBy(sort), rows, &totals, &error));
+        for (const ReportRow& r : rows) {
+            if (r.kind == ReportRow::Kind::Data)
+                QCOMPARE(r.tag == int(Kind::Carried), r.cells[ColDate] == kCarriedForward);
+        }
+        QTEST(joined(rows), "expected");
+        QCOMPARE(totals.carried, result.totals.carried);
+        QCOMPARE(totals.closing, result.totals.closing);
+        // The build's own rows are the table read back by code.
+        if (SortBy(sort) == SortBy::Code)
+            QCOMPARE(joined(built), joined(rows));
     }
-    QTEST(got, "expected");
-    QCOMPARE(totals.carried, built.totals.carried);
-    QCOMPARE(totals.closing, built.totals.closing);
 }
 
 void TestStoreLedger::failedStepLeavesNothing_data()
@@ -275,7 +320,9 @@ void TestStoreLedger::failedStepLeavesNothing_data()
     QTest::newRow("clearing") << QStringLiteral("DELETE");
     QTest::newRow("earlier payments") << QStringLiteral("SUM(입금액");
     QTest::newRow("movements") << QStringLiteral("UNION ALL");
-    QTest::newRow("writing rows") << QStringLiteral("INSERT INTO 매출대입금");
+    // The engine refuses a row in the middle: rows of the store before it were written already.
+    QTest::newRow("writing rows") << QStringLiteral("row of 2026-12-05");
+    QTest::newRow("stopped by the operator") << QStringLiteral("stop");
 }
 
 void TestStoreLedger::failedStepLeavesNothing()
@@ -290,14 +337,69 @@ void TestStoreLedger::failedStepLeavesNothing()
     };
     gMainConn.setFaultInjector(inject);
     gReportConn.setFaultInjector(inject);
-    const BuildResult failed =
-        Build(gMainConn, gReportConn, QStringLiteral("2026-12-01"), QStringLiteral("2026-12-31"), {});
+    if (failing.startsWith(QStringLiteral("row of")))
+        execRaw(
+            gReportConn.database(),
+            {QStringLiteral("CREATE TRIGGER zk_test_refuse BEFORE INSERT ON 매출대입금 WHEN NEW.일자 = '%1' "
+                            "BEGIN SELECT RAISE(ABORT, '주입된 오류'); END")
+                 .arg(failing.section(QLatin1Char(' '), 2))});
+    int stores = 0;
+    const BuildResult failed = Build(gMainConn, gReportConn, QStringLiteral("2026-12-01"),
+                                     QStringLiteral("2026-12-31"), {}, [&](int begun, int) {
+                                         stores = begun;
+                                         return !(failing == QStringLiteral("stop") && begun == 2);
+                                     });
     gMainConn.setFaultInjector({});
     gReportConn.setFaultInjector({});
     QVERIFY(!failed.ok);
-    QCOMPARE(failed.error.description, QStringLiteral("주입된 오류"));
+    QCOMPARE(failed.cancelled, failing == QStringLiteral("stop"));
+    if (failed.cancelled)
+        QCOMPARE(stores, 2);
+    else
+        QCOMPARE(failed.error.description, QStringLiteral("주입된 오류"));
     // The clearing itself failing keeps the last complete ledger; any later step leaves the table empty.
     QCOMPARE(workRows() == 0, failing != QStringLiteral("DELETE"));
+}
+
+void TestStoreLedger::dailySumsFollowTheLines_data()
+{
+    // Orders are named by their time of day (see init); statements in the common dialect.
+    const QString order = QStringLiteral("(SELECT 주문번호 FROM 주문 WHERE 주문시간 = '%1')");
+    QTest::addColumn<QStringList>("changes");
+    QTest::newRow("stored lines") << QStringList{};
+    QTest::newRow("line added, a fraction rounded") << QStringList{
+        QStringLiteral("INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, "
+                       "포인트) SELECT 주문번호, 2, 주문메뉴, 1, 5000, 5000, 10.5, 0 FROM 주문내역 "
+                       "WHERE 주문번호 = ") +
+        order.arg(QStringLiteral("09:00"))};
+    QTest::newRow("commission changed")
+        << QStringList{QStringLiteral("UPDATE 주문내역 SET 수수료 = 수수료 + 99 WHERE 주문번호 = ") +
+                       order.arg(QStringLiteral("18:00"))};
+    QTest::newRow("order moved to another store and day") << QStringList{
+        QStringLiteral("UPDATE 주문 SET 가맹점코드 = 'S2', 주문일자 = '2026-12-09' WHERE 주문시간 = "
+                       "'11:00'")};
+    QTest::newRow("line moved to another order") << QStringList{
+        QStringLiteral("UPDATE 주문내역 SET 주문번호 = ") + order.arg(QStringLiteral("11:00")) +
+        QStringLiteral(", 순번 = 2 WHERE 주문번호 = ") + order.arg(QStringLiteral("09:00"))};
+    QTest::newRow("line and order deleted") << QStringList{
+        QStringLiteral("DELETE FROM 주문내역 WHERE 주문번호 = ") + order.arg(QStringLiteral("18:00")),
+        QStringLiteral("DELETE FROM 주문 WHERE 주문시간 = '12:00' AND 주문일자 = '2026-11-20'")};
+}
+
+void TestStoreLedger::dailySumsFollowTheLines()
+{
+    QFETCH(QStringList, changes);
+    installDailySums();
+    for (const QString& sql : changes)
+        QVERIFY2(ExecSQL(sql) >= 1, qPrintable(sql));
+    const QStringList daily = texts(QStringLiteral(
+        "SELECT 가맹점코드, 일자, 수수료 FROM 가맹점일별수수료 WHERE 수수료 <> 0 ORDER BY 가맹점코드, 일자"));
+    QVERIFY(!daily.isEmpty());
+    QCOMPARE(daily,
+             texts(QStringLiteral("SELECT o.가맹점코드, o.주문일자, SUM(CAST(ROUND(l.수수료) AS BIGINT)) "
+                                  "FROM 주문 o INNER JOIN 주문내역 l ON l.주문번호 = o.주문번호 GROUP BY "
+                                  "o.가맹점코드, o.주문일자 HAVING SUM(CAST(ROUND(l.수수료) AS BIGINT)) "
+                                  "<> 0 ORDER BY o.가맹점코드, o.주문일자")));
 }
 
 QTEST_GUILESS_MAIN(TestStoreLedger)

@@ -4,6 +4,7 @@
 #include "app/Clock.h"
 #include "app/UserSettings.h"
 #include "db/MduAdoDB.h"
+#include "db/StoreDailySums.h"
 #include "db/modDBQuery.h"
 #include "reports/FrmRPT_ledger.h"
 #include "reports/FrmRPT_sale.h"
@@ -16,6 +17,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QRadioButton>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -32,6 +35,29 @@ double ledgerMs(FrmRPT_ledger& w, const QDate& from, const QDate& to, int* rows)
     QApplication::processEvents();
     *rows = w.lblRecCount()->text().toInt();
     return double(t.nsecsElapsed()) / 1e6;
+}
+
+// An installation made before the daily commission sums gets them, as its upgrade would; the time is the
+// upgrade's.
+bool addDailySums()
+{
+    if (gMainConn.database().tables().contains(kStoreDailySumsTable, Qt::CaseInsensitive))
+        return true;
+    QElapsedTimer t;
+    t.start();
+    QSqlQuery q(gMainConn.database());
+    QStringList statements = gMainConn.isServer() ? StoreDailySumsServerDdl() : StoreDailySumsDdl();
+    statements.prepend(QStringLiteral("BEGIN"));
+    statements << QStringLiteral("COMMIT");
+    for (const QString& s : statements) {
+        if (!q.exec(s)) {
+            std::fprintf(stderr, "daily sums: %s\n", qUtf8Printable(q.lastError().text()));
+            return false;
+        }
+    }
+    BenchReport(QStringLiteral("daily commission sums added (upgrade)"), double(t.nsecsElapsed()) / 1e6, -1,
+                QString());
+    return true;
 }
 } // namespace
 
@@ -58,7 +84,7 @@ ZK_BENCH("reports: store ledger and sales report")
             return;
     }
     QTemporaryDir settings;
-    if (!BenchOpenHome(home, settings.path()) || !CreateRPTFile())
+    if (!BenchOpenHome(home, settings.path()) || !addDailySums() || !CreateRPTFile())
         return;
     const QDate last =
         QDate::fromString(GetFirstValue(QStringLiteral("SELECT MAX(주문일자) FROM 주문")).toString(),
