@@ -7,6 +7,7 @@
 #   bash scripts/package-check.sh --build-dir DIR   packs the tree already built in DIR (CI, after the tests)
 # Screenshots of the first start and the main window are left in the build folder.
 set -euo pipefail
+caller=$PWD
 cd "$(dirname "$0")/.."
 SRC=$PWD
 LOCK=/tmp/zelkova-build.lock
@@ -17,11 +18,11 @@ reuse=""
 case "${1:-}" in
   --build-dir)
     [ -n "${2:-}" ] || fail "--build-dir needs a folder"
-    [ -f "$2/CMakeCache.txt" ] || fail "$2 is not a configured build folder"
-    BUILD=$(cd "$2" && pwd)
+    BUILD=$(cd "$caller" && cd "$2" 2>/dev/null && pwd) || fail "no folder $2"
+    [ -f "$BUILD/CMakeCache.txt" ] || fail "$2 is not a configured build folder"
     reuse=1
     ;;
-  -h|--help) sed -n '2,9p' "$0"; exit 0 ;;
+  -h|--help) sed -n '2,8p' "$0"; exit 0 ;;
   *) BUILD=${1:-/tmp/pkgbuild} ;;
 esac
 
