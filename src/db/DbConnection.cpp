@@ -175,6 +175,7 @@ bool DbConnection::openServer(const QString& address, bool readOnly, ErrInfo* er
             const QString detail = db.lastError().databaseText().trimmed();
             if (!detail.isEmpty())
                 cause = detail;
+            cause = cause.simplified(); // libpq breaks and indents its lines
             *error = {DbErr::kUnspecified,
                       QStringLiteral("데이터베이스 서버에 연결할 수 없습니다.\n%1\n원인: %2")
                           .arg(a.describe(), cause)};

@@ -127,7 +127,11 @@ void ServerAddress::applyTo(QSqlDatabase& db) const
     db.setDatabaseName(m_dbName);
     db.setUserName(m_user);
     QStringList options = m_options;
-    if (!options.join(QLatin1Char(' ')).contains(QLatin1String("application_name=")))
+    const QString given = options.join(QLatin1Char(' '));
+    if (!given.contains(QLatin1String("application_name=")))
         options << QStringLiteral("application_name=zelkova");
+    // An unreachable host would otherwise hold the start for the system's own timeout, minutes long.
+    if (!given.contains(QLatin1String("connect_timeout=")))
+        options << QStringLiteral("connect_timeout=10");
     db.setConnectOptions(options.join(QLatin1Char(';')));
 }

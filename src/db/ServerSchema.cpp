@@ -206,9 +206,14 @@ int StoredVersion(const QString& address, QString* error)
     if (!connect(conn, address, error))
         return -1;
     QSqlQuery q(conn.database());
-    if (!q.exec(QStringLiteral("SELECT version FROM zk_schema")) || !q.next())
+    if (q.exec(QStringLiteral("SELECT version FROM zk_schema")))
+        return q.next() ? q.value(0).toInt() : 0;
+    // Only a database without the table is one of no layout; anything else (no right to read it) is said.
+    if (q.lastError().nativeErrorCode() == QLatin1String("42P01"))
         return 0;
-    return q.value(0).toInt();
+    if (error)
+        *error = q.lastError().databaseText().simplified();
+    return -1;
 }
 
 bool Upgrade(const QString& address, QString* error)

@@ -52,11 +52,19 @@ QString MainLocation(const QString& mainFile)
         qFatal("ZELKOVA_TEST_SERVER: %s", qPrintable(error));
     const QString prefix = QStringLiteral("zk_t%1_").arg(QCoreApplication::applicationPid());
     static int made = 0;
+    static ServerAddress cleanupBase;
     const QString layout = prefix + QStringLiteral("layout");
     if (made == 0) {
         admin(base, QStringLiteral("DROP DATABASE IF EXISTS ") + layout);
         if (!ServerSchema::CreateDatabase(base.withDatabase(layout), &error))
             qFatal("test server: %s", qPrintable(error));
+        // The cluster keeps nothing of a finished test program.
+        cleanupBase = base;
+        qAddPostRoutine([] {
+            const QString p = QStringLiteral("zk_t%1_").arg(QCoreApplication::applicationPid());
+            admin(cleanupBase, QStringLiteral("DROP DATABASE IF EXISTS %1%2 WITH (FORCE)").arg(p).arg(made));
+            admin(cleanupBase, QStringLiteral("DROP DATABASE IF EXISTS %1layout WITH (FORCE)").arg(p));
+        });
     } else {
         // The previous fixture's database is closed by now; the cluster keeps only the one in use.
         admin(base, QStringLiteral("DROP DATABASE IF EXISTS %1%2 WITH (FORCE)").arg(prefix).arg(made));
