@@ -5,6 +5,7 @@
 #include "db/modDBQuery.h"
 #include "ui/TextUtil.h"
 
+#include <QDate>
 #include <QSet>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -59,9 +60,24 @@ ReportRow gridRow(const Entry& e)
     return row;
 }
 
-// The ledger's grid rows from the work table's rows, given store by store in running order: the rows of a
-// store, date, kind and menu merged (sums, and the balance after the last of them) and ordered by their
-// last movement, so a store's last row holds its closing balance.
+// SQLite's NOCASE order of texts (UTF-8 bytes, ASCII letters folded), as the report database sorts codes.
+bool lessNoCase(const QString& a, const QString& b)
+{
+    const QByteArray x = a.toUtf8(), y = b.toUtf8();
+    const qsizetype n = std::min(x.size(), y.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const uchar p = uchar(x[i]) < 0x80 ? uchar(QChar::toLower(uchar(x[i]))) : uchar(x[i]);
+        const uchar q = uchar(y[i]) < 0x80 ? uchar(QChar::toLower(uchar(y[i]))) : uchar(y[i]);
+        if (p != q)
+            return p < q;
+    }
+    return x.size() < y.size();
+}
+
+// The ledger's grid rows from the work table's rows, given in running order within each store (stores may
+// take turns): the rows of a store, date, kind and menu merged (sums, and the balance after the last of
+// them) and ordered by their last movement, so a store's last row holds its closing balance. The stores
+// follow one another in the order they first came, or by code when asked.
 class LedgerRows
 {
 public:
@@ -69,20 +85,20 @@ public:
     void Add(Entry e, qint64 seq)
     {
         e.kind = kindOf(e.date, e.menu, e.quantity, e.commission);
-        if (e.store != m_dayStore || e.date != m_dayDate) {
-            flushDay();
-            m_dayStore = e.store;
-            m_dayDate = e.date;
+        auto it = m_stores.find(e.store);
+        if (it == m_stores.end()) {
+            m_order << e.store;
+            it = m_stores.insert(e.store, {});
         }
-        if (e.store != m_lastStore) {
-            if (!m_lastStore.isEmpty())
-                m_totals.closing += m_lastBalance;
-            m_lastStore = e.store;
+        Store& s = *it;
+        if (e.date != s.dayDate) {
+            s.flushDay();
+            s.dayDate = e.date;
         }
         if (e.kind == Kind::Carried)
             m_totals.carried += e.balance;
-        m_lastBalance = e.balance;
-        for (Merged& m : m_day) {
+        s.lastBalance = e.balance;
+        for (Merged& m : s.day) {
             if (m.entry.kind == e.kind && m.entry.menu == e.menu) {
                 m.entry.quantity += e.quantity;
                 m.entry.discount += e.discount;
@@ -93,16 +109,22 @@ public:
                 return;
             }
         }
-        m_day.push_back({std::move(e), seq});
+        s.day.push_back({std::move(e), seq});
     }
+    void SortStoresByCode() { std::stable_sort(m_order.begin(), m_order.end(), lessNoCase); }
     // The rows with the "[소 계]" rows and the "[합 계]" row.
     std::vector<ReportRow> Finish(Totals* totals)
     {
-        flushDay();
-        if (!m_lastStore.isEmpty())
-            m_totals.closing += m_lastBalance;
+        std::vector<ReportRow> data;
+        for (const QString& code : std::as_const(m_order)) {
+            Store& s = m_stores[code];
+            s.flushDay();
+            m_totals.closing += s.lastBalance;
+            std::move(s.rows.begin(), s.rows.end(), std::back_inserter(data));
+        }
+        m_stores.clear();
         std::vector<ReportRow> rows =
-            WithTotals(std::move(m_rows), ColStore, {ColQuantity, ColCommission, ColDiscount, ColPayment},
+            WithTotals(std::move(data), ColStore, {ColQuantity, ColCommission, ColDiscount, ColPayment},
                        ColStore, ColBalance);
         ReportRow& total = rows.back();
         total.cells.resize(ColCount);
@@ -119,19 +141,24 @@ private:
         Entry entry;
         qint64 last = 0;
     };
-    void flushDay()
+    struct Store
     {
-        std::sort(m_day.begin(), m_day.end(),
-                  [](const Merged& a, const Merged& b) { return a.last < b.last; });
-        for (const Merged& m : m_day)
-            m_rows.push_back(gridRow(m.entry));
-        m_day.clear();
-    }
+        std::vector<ReportRow> rows;
+        std::vector<Merged> day;
+        QString dayDate;
+        qint64 lastBalance = 0;
+        void flushDay()
+        {
+            std::sort(day.begin(), day.end(),
+                      [](const Merged& a, const Merged& b) { return a.last < b.last; });
+            for (const Merged& m : day)
+                rows.push_back(gridRow(m.entry));
+            day.clear();
+        }
+    };
 
-    std::vector<ReportRow> m_rows;
-    std::vector<Merged> m_day;
-    QString m_dayStore, m_dayDate, m_lastStore;
-    qint64 m_lastBalance = 0;
+    QHash<QString, Store> m_stores;
+    QStringList m_order;
     Totals m_totals;
 };
 
@@ -261,20 +288,18 @@ bool clearWorkTable(DbConnection& report, ErrInfo& error)
 }
 
 // Each store's balance at the start of the period: 기초잔액 + earlier commissions − earlier payments and
-// discounts, summed by the database per store; codes gets the stores in the engine's order of codes.
+// discounts, summed by the database per store.
 bool readOpenings(DbConnection& main, const QString& d1, const QString& store, QHash<QString, Opening>& out,
-                  QStringList& codes, ErrInfo& error)
+                  ErrInfo& error)
 {
     QSqlQuery q;
     QString sql = QStringLiteral("SELECT 코드, 상호, 기초잔액 FROM 가맹점");
     if (!store.isEmpty())
         sql += QStringLiteral(" WHERE 코드 = ") + SQLLiteral(store);
-    if (!main.query(sql + QStringLiteral(" ORDER BY 코드"), q, &error))
+    if (!main.query(sql, q, &error))
         return false;
-    while (q.next()) {
-        codes << q.value(0).toString();
-        out.insert(codes.back(), {q.value(1).toString(), won(q.value(2))});
-    }
+    while (q.next())
+        out.insert(q.value(0).toString(), {q.value(1).toString(), won(q.value(2))});
 
     const QString before = SQLLiteral(d1);
     // The daily sums kept beside the orders answer from a few rows per store and day; without them every
@@ -318,70 +343,73 @@ bool readOpenings(DbConnection& main, const QString& d1, const QString& store, Q
     return true;
 }
 
-// A store's movements of the period in running order: by date, a day's commissions (by order time, number
-// and line) before its payments (by entry number). The ordering columns stay in the engine.
+// The movements of the period in running order: by date, a day's commissions (by order time, number and
+// line) before its payments (by entry number), the stores taking turns. The engine reads the orders by their
+// date (or, for one store, by store and date) index and sorts only within a time of day, so rows come at once
+// and a long build can tell how far it has come.
 QString movementsSql(const QString& d1, const QString& d2, const QString& store)
 {
     const QString period =
         QStringLiteral(" BETWEEN ") + SQLLiteral(d1) + QStringLiteral(" AND ") + SQLLiteral(d2);
-    return QStringLiteral(
-               "SELECT 일자, 구분, 메뉴명, 수량, 단가, 수수료, 할인, 입금 FROM (SELECT "
-               "주문일자 AS 일자, 0 AS 구분, 주문시간 AS 시각, 주문.주문번호 AS 번호, 주문내역.순번 AS "
-               "줄, 메뉴명, 수량, 단가, 수수료, 0 AS 할인, 0 AS 입금 FROM (주문 INNER JOIN 주문내역 ON "
-               "주문.주문번호 = 주문내역.주문번호) INNER JOIN 취급메뉴 ON 주문내역.주문메뉴 = "
-               "취급메뉴.코드 WHERE 주문일자") +
+    return QStringLiteral("SELECT 주문.가맹점코드 AS 코드, 주문일자 AS 일자, 0 AS 구분, 주문시간 AS 시각, "
+                          "주문.주문번호 AS 번호, 주문내역.순번 AS 줄, 메뉴명, 수량, 단가, 수수료, "
+                          "0 AS 할인, 0 AS 입금 FROM (주문 INNER JOIN 주문내역 ON 주문.주문번호 = "
+                          "주문내역.주문번호) INNER JOIN 취급메뉴 ON 주문내역.주문메뉴 = 취급메뉴.코드 "
+                          "WHERE 주문일자") +
            period + storeCondition(QStringLiteral("주문.가맹점코드"), store) +
-           QStringLiteral(
-               " UNION ALL SELECT 입금일자, 1, '', '', 처리순번, '', 0, 0, 0, 할인액, 입금액 FROM 입금 "
-               "WHERE 입금일자") +
+           QStringLiteral(" UNION ALL SELECT 가맹점코드, 입금일자, 1, '', '', 처리순번, '', 0, 0, 0, 할인액, "
+                          "입금액 FROM 입금 WHERE 입금일자") +
            period + storeCondition(QStringLiteral("가맹점코드"), store) +
-           QStringLiteral(") AS m ORDER BY 일자, 구분, 시각, 번호, 줄");
+           QStringLiteral(" ORDER BY 2, 3, 4, 5, 6");
 }
 
-// The stores one after another, each read by its own index: the engine never sorts more than one store's
-// movements, the first rows come at once, and the progress can be told (and the build stopped) between
-// stores. False with *cancelled when the progress callback asked to stop.
-bool writeMovements(DbConnection& main, const QString& d1, const QString& d2, const QStringList& codes,
+// False with *cancelled when the progress callback asked to stop.
+bool writeMovements(DbConnection& main, const QString& d1, const QString& d2, const QString& store,
                     BalanceRun& run, Writer& writer, const Progress& progress, bool* cancelled,
                     ErrInfo& error)
 {
+    const QDate first = QDate::fromString(d1, Qt::ISODate);
+    const int days = std::max(int(first.daysTo(QDate::fromString(d2, Qt::ISODate))) + 1, 1);
+    QSqlQuery q;
+    if (!main.query(movementsSql(d1, d2, store), q, &error))
+        return false;
     std::vector<Entry> out;
     // Repeated names share one copy: a year of lines holds few distinct texts.
     QSet<QString> texts;
     auto shared = [&texts](const QString& s) { return *texts.insert(s); };
-    for (int i = 0; i < codes.size(); ++i) {
-        if (progress && !progress(i + 1, int(codes.size()))) {
-            *cancelled = true;
-            return false;
-        }
-        QSqlQuery q;
-        if (!main.query(movementsSql(d1, d2, codes[i]), q, &error))
-            return false;
-        while (q.next()) {
-            Entry e;
-            e.store = codes[i];
-            e.date = shared(q.value(0).toString());
-            if (q.value(1).toInt() == 0) {
-                e.kind = Kind::Commission;
-                e.menu = shared(q.value(2).toString());
-                e.quantity = q.value(3).toLongLong();
-                e.price = won(q.value(4));
-                e.commission = won(q.value(5));
-            } else {
-                e.kind = Kind::Payment;
-                e.menu = kPaymentMenu;
-                e.discount = won(q.value(6));
-                e.payment = won(q.value(7));
-            }
-            out.clear();
-            run.Add(std::move(e), out);
-            if (!writer.add(out, error))
+    QString day;
+    while (q.next()) {
+        Entry e;
+        e.store = shared(q.value(0).toString());
+        e.date = shared(q.value(1).toString());
+        if (e.date != day) {
+            day = e.date;
+            const int done = std::clamp(int(first.daysTo(QDate::fromString(day, Qt::ISODate))) + 1, 1, days);
+            if (progress && !progress(done, days)) {
+                *cancelled = true;
                 return false;
+            }
         }
-        if (q.lastError().isValid()) {
-            error = DbConnection::errorFrom(q.lastError());
+        if (q.value(2).toInt() == 0) {
+            e.kind = Kind::Commission;
+            e.menu = shared(q.value(6).toString());
+            e.quantity = q.value(7).toLongLong();
+            e.price = won(q.value(8));
+            e.commission = won(q.value(9));
+        } else {
+            e.kind = Kind::Payment;
+            e.menu = kPaymentMenu;
+            e.discount = won(q.value(10));
+            e.payment = won(q.value(11));
+        }
+        out.clear();
+        run.Add(std::move(e), out);
+        if (!writer.add(out, error))
             return false;
-        }
+    }
+    if (q.lastError().isValid()) {
+        error = DbConnection::errorFrom(q.lastError());
+        return false;
     }
     return writer.flush(error);
 }
@@ -389,37 +417,35 @@ bool writeMovements(DbConnection& main, const QString& d1, const QString& d2, co
 
 void BalanceRun::Add(Entry movement, std::vector<Entry>& out)
 {
-    if (!m_started || movement.store != m_store) {
-        if (m_started)
-            m_done.closing += m_balance;
-        m_started = true;
-        m_store = movement.store;
-        const Opening opening = m_openings.value(m_store);
+    auto it = m_stores.find(movement.store);
+    if (it == m_stores.end()) {
+        const Opening opening = m_openings.value(movement.store);
         Entry carried;
         carried.kind = Kind::Carried;
-        carried.store = m_store;
+        carried.store = movement.store;
         carried.name = opening.name;
         carried.date = kCarriedForward;
         carried.balance = opening.balance;
-        m_balance = opening.balance;
-        m_done.carried += opening.balance;
+        m_carried += opening.balance;
         out.push_back(std::move(carried));
+        it = m_stores.insert(movement.store, {opening.name, opening.balance});
     }
     if (movement.name.isEmpty())
-        movement.name = m_openings.value(m_store).name;
+        movement.name = it->name;
     if (movement.kind == Kind::Payment)
-        m_balance -= movement.payment + movement.discount;
+        it->balance -= movement.payment + movement.discount;
     else
-        m_balance += movement.commission - movement.discount;
-    movement.balance = m_balance;
+        it->balance += movement.commission - movement.discount;
+    movement.balance = it->balance;
     out.push_back(std::move(movement));
 }
 
 Totals BalanceRun::totals() const
 {
-    Totals t = m_done;
-    if (m_started)
-        t.closing += m_balance;
+    Totals t;
+    t.carried = m_carried;
+    for (const Running& r : m_stores)
+        t.closing += r.balance;
     return t;
 }
 
@@ -441,8 +467,7 @@ BuildResult Build(DbConnection& main, DbConnection& report, const QString& d1, c
     if (!clearWorkTable(report, result.error))
         return result;
     QHash<QString, Opening> openings;
-    QStringList codes;
-    if (!readOpenings(main, d1, store, openings, codes, result.error))
+    if (!readOpenings(main, d1, store, openings, result.error))
         return result;
     BalanceRun run(std::move(openings));
     LedgerRows ledgerRows;
@@ -451,7 +476,7 @@ BuildResult Build(DbConnection& main, DbConnection& report, const QString& d1, c
         {
             Writer writer(report, rows ? &ledgerRows : nullptr);
             if (!writer.open(result.error) ||
-                !writeMovements(main, d1, d2, codes, run, writer, progress, &result.cancelled, result.error))
+                !writeMovements(main, d1, d2, store, run, writer, progress, &result.cancelled, result.error))
                 return result; // rolled back: the table stays as cleared
             result.rows = writer.rows();
         }
@@ -462,8 +487,10 @@ BuildResult Build(DbConnection& main, DbConnection& report, const QString& d1, c
     }
     result.ok = true;
     result.totals = run.totals();
-    if (rows)
+    if (rows) {
+        ledgerRows.SortStoresByCode();
         *rows = ledgerRows.Finish(nullptr);
+    }
     return result;
 }
 

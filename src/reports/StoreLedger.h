@@ -58,9 +58,9 @@ struct Totals
     qint64 closing = 0;
 };
 
-// The running balance over movements given store by store in running order: each store's carried-forward row
-// comes first, whatever the collation of its date text, and a store without movements has no rows and
-// counts in no total.
+// The running balance over movements given in running order within each store (stores may take turns): each
+// store's carried-forward row comes before its first movement, whatever the collation of its date text, and a
+// store without movements has no rows and counts in no total.
 class BalanceRun
 {
 public:
@@ -70,11 +70,14 @@ public:
     Totals totals() const;
 
 private:
+    struct Running
+    {
+        QString name;
+        qint64 balance = 0;
+    };
     QHash<QString, Opening> m_openings;
-    QString m_store;
-    bool m_started = false;
-    qint64 m_balance = 0;
-    Totals m_done;
+    QHash<QString, Running> m_stores;
+    qint64 m_carried = 0;
 };
 
 std::vector<Entry> RunBalances(const QHash<QString, Opening>& openings, const std::vector<Entry>& movements,
@@ -90,9 +93,9 @@ struct BuildResult
     qint64 rows = 0;
 };
 
-// Called as each store's rows begin, with the stores begun so far and the stores that may come; returns
-// false to stop the build.
-using Progress = std::function<bool(int storesBegun, int storesTotal)>;
+// Called as the build reaches each day of the period that has movements, with the days done so far and the
+// days of the period; returns false to stop the build.
+using Progress = std::function<bool(int daysDone, int daysTotal)>;
 
 // Rebuilds the work table for the period d1..d2 ("yyyy-MM-dd") and one store (store "" = all stores). The
 // main database is only read. A failure or a stop leaves the work table empty, never half-built. With rows,

@@ -249,6 +249,9 @@ void TestStoreLedger::init()
             QStringLiteral("짜장면"), 200);
     addLine(QStringLiteral("S1"), QStringLiteral("2026-12-03"), QStringLiteral("11:00"),
             QStringLiteral("짜장면"), 100);
+    // S3 moves on S1's days too: the stores take turns in the running order.
+    addLine(QStringLiteral("S3"), QStringLiteral("2026-12-02"), QStringLiteral("13:00"),
+            QStringLiteral("가락국수"), 50);
     addLine(QStringLiteral("S3"), QStringLiteral("2026-12-05"), QStringLiteral("12:00"),
             QStringLiteral("가락국수"), 300);
     addLine(QStringLiteral("S3"), QStringLiteral("2026-12-06"), QStringLiteral("12:00"),
@@ -271,13 +274,14 @@ void TestStoreLedger::ledger_data()
                             "S1|하나식당|2026-12-02|가락국수|2|1000|0|0|11500",
                             "S1|하나식당|2026-12-03|짜장면|4|300|0|0|11800",
                             "S1|하나식당|2026-12-03|입금||||5000|6800", "[소 계]||||6|1300|0|5000|6800"};
-    const QStringList s3 = {"S3|가람식당|[전기이월]||||||0", "S3|가람식당|2026-12-05|가락국수|2|300|0|0|300",
-                            "S3|가람식당|2026-12-06|가락국수|2|400|0|0|700", "[소 계]||||4|700|0|0|700"};
+    const QStringList s3 = {"S3|가람식당|[전기이월]||||||0", "S3|가람식당|2026-12-02|가락국수|2|50|0|0|50",
+                            "S3|가람식당|2026-12-05|가락국수|2|300|0|0|350",
+                            "S3|가람식당|2026-12-06|가락국수|2|400|0|0|750", "[소 계]||||6|750|0|0|750"};
     QTest::newRow("all stores by code, S2 left out")
         << QString() << int(SortBy::Code)
-        << (s1 + s3 + QStringList{"[합 계]|||이월: 10,500|10|2000|0|5000|7500"});
+        << (s1 + s3 + QStringList{"[합 계]|||이월: 10,500|12|2050|0|5000|7550"});
     QTest::newRow("by name") << QString() << int(SortBy::Name)
-                             << (s3 + s1 + QStringList{"[합 계]|||이월: 10,500|10|2000|0|5000|7500"});
+                             << (s3 + s1 + QStringList{"[합 계]|||이월: 10,500|12|2050|0|5000|7550"});
     QTest::newRow("one store: no subtotal beside the total")
         << QStringLiteral("S1") << int(SortBy::Code)
         << (s1.mid(0, 4) + QStringList{"[합 계]|||이월: 10,500|6|1300|0|5000|6800"});
@@ -343,18 +347,20 @@ void TestStoreLedger::failedStepLeavesNothing()
             {QStringLiteral("CREATE TRIGGER zk_test_refuse BEFORE INSERT ON 매출대입금 WHEN NEW.일자 = '%1' "
                             "BEGIN SELECT RAISE(ABORT, '주입된 오류'); END")
                  .arg(failing.section(QLatin1Char(' '), 2))});
-    int stores = 0;
+    // The operator stops once the build has reached the period's third day.
+    int stoppedAt = 0, periodDays = 0;
     const BuildResult failed = Build(gMainConn, gReportConn, QStringLiteral("2026-12-01"),
-                                     QStringLiteral("2026-12-31"), {}, [&](int begun, int) {
-                                         stores = begun;
-                                         return !(failing == QStringLiteral("stop") && begun == 2);
+                                     QStringLiteral("2026-12-31"), {}, [&](int done, int days) {
+                                         periodDays = days;
+                                         stoppedAt = done;
+                                         return !(failing == QStringLiteral("stop") && done >= 3);
                                      });
     gMainConn.setFaultInjector({});
     gReportConn.setFaultInjector({});
     QVERIFY(!failed.ok);
     QCOMPARE(failed.cancelled, failing == QStringLiteral("stop"));
     if (failed.cancelled)
-        QCOMPARE(stores, 2);
+        QCOMPARE(QList<int>({stoppedAt, periodDays}), QList<int>({3, 31}));
     else
         QCOMPARE(failed.error.description, QStringLiteral("주입된 오류"));
     // The clearing itself failing keeps the last complete ledger; any later step leaves the table empty.
