@@ -47,7 +47,7 @@ public:
             m_dialog->close();
     }
     // False when the operator chose 취소.
-    bool Step(int begun, int total)
+    bool Step(int done, int total)
     {
         if (!m_dialog && m_clock.elapsed() >= kShowAfterMs)
             show();
@@ -56,9 +56,9 @@ public:
             return true;
         }
         m_dialog->setMaximum(std::max(total, 1));
-        m_dialog->setValue(std::min(begun, total));
+        m_dialog->setValue(std::min(done, total));
         m_dialog->setLabelText(
-            QStringLiteral("가맹점 원장을 만들고 있습니다. (%1 / %2 가맹점)").arg(begun).arg(total));
+            QStringLiteral("가맹점 원장을 만들고 있습니다. (기간 %1일 중 %2일째)").arg(total).arg(done));
         QCoreApplication::processEvents();
         return !m_dialog->wasCanceled();
     }
@@ -152,7 +152,7 @@ bool FrmRPT_ledger::Query()
         WaitCursor wait;
         built = Build(
             gMainConn, gReportConn, PeriodFrom(), PeriodTo(), m_store,
-            [&progress](int begun, int total) { return progress->Step(begun, total); },
+            [&progress](int done, int total) { return progress->Step(done, total); },
             byCode ? &rows : nullptr);
     }
     if (!built.ok) {
