@@ -2,6 +2,7 @@
 
 #include "db/CustomerPhoneIndex.h"
 #include "db/CustomerTextIndex.h"
+#include "db/StoreDailySums.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -76,7 +77,9 @@ std::vector<Table> buildMain()
           c("주문일자", T::Text), c("주문시간", T::Text), c("통보시간", T::Text)},
          l({"주문번호"}),
          {fk({"고객코드"}, "고객", {"코드"}), fk({"가맹점코드"}, "가맹점", {"코드"})},
-         {l({"주문일자", "주문시간"}), l({"고객코드"}), l({"가맹점코드", "주문일자"})}});
+         // The third index holds everything a store's ledger reads of its orders, in the order it reads them.
+         {l({"주문일자", "주문시간"}), l({"고객코드"}),
+          l({"가맹점코드", "주문일자", "주문시간", "주문번호"})}});
     t.push_back({QStringLiteral("주문내역"),
                  {c("주문번호", T::Text), c("순번", T::Integer), c("주문메뉴", T::Integer),
                   c("수량", T::Integer), c("단가", T::Integer), c("금액", T::Integer), c("수수료", T::Real),
@@ -159,6 +162,17 @@ const QString kListIndexDdl =
     QStringLiteral("CREATE INDEX IF NOT EXISTS \"ix_고객_5\" ON \"고객\" (\"주소1\", "
                    "\"주소2\", \"코드\", \"전화1\", \"전화2\", \"전화3\", \"전화4\")");
 
+} // namespace
+
+QStringList OrderStoreIndexUpgrade()
+{
+    return {
+        QStringLiteral("DROP INDEX IF EXISTS \"ix_주문_3\""),
+        QStringLiteral("CREATE INDEX \"ix_주문_3\" ON \"주문\" (\"가맹점코드\", \"주문일자\", \"주문시간\", "
+                       "\"주문번호\")")};
+}
+
+namespace {
 bool runAll(QSqlDatabase& db, const QStringList& statements, QString* error)
 {
     QSqlQuery q(db);
@@ -284,7 +298,7 @@ bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, i
         statements << CreateStatements(t);
     if (version > 0) {
         // The main database also carries the reversed telephone numbers the customer search runs on.
-        statements << CustomerPhoneIndexDdl() << CustomerTextIndexDdl();
+        statements << CustomerPhoneIndexDdl() << CustomerTextIndexDdl() << StoreDailySumsDdl();
         statements << QStringLiteral("CREATE TABLE zk_schema (version INTEGER NOT NULL)")
                    << QStringLiteral("INSERT INTO zk_schema (version) VALUES (%1)").arg(version);
     }
@@ -358,6 +372,8 @@ bool Upgrade(const QString& path, QString* error)
         steps << CustomerPhoneIndexDdl();
     if (stored < 3)
         steps << kListIndexDdl << CustomerTextIndexDdl();
+    if (stored < 4)
+        steps << OrderStoreIndexUpgrade() << StoreDailySumsDdl();
     steps << QStringLiteral("UPDATE zk_schema SET version = %1").arg(kCurrentVersion)
           << QStringLiteral("COMMIT");
     if (!runAll(conn.db(), steps, error)) {

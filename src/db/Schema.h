@@ -40,7 +40,7 @@ struct Table
 };
 
 // Version of the main database layout this program writes; stored in the zk_schema table.
-constexpr int kCurrentVersion = 3;
+constexpr int kCurrentVersion = 4;
 
 const std::vector<Table>& MainTables();
 const std::vector<Table>& ReportTables();
@@ -48,6 +48,10 @@ const std::vector<Table>& PostTables();
 
 // SQLite DDL for one table and its indexes.
 QStringList CreateStatements(const Table& table);
+
+// Version 4 widens the third index of 주문 to hold what the store ledger reads (store, date, time, number);
+// the statements that replace the narrower one, in the engine-neutral form both engines take.
+QStringList OrderStoreIndexUpgrade();
 
 // Creates a new database file with the given tables; false with *error when the file exists or fails.
 bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, int version, QString* error);

@@ -4,6 +4,7 @@
 #include "db/CustomerTextIndex.h"
 #include "db/DbConnection.h"
 #include "db/ServerAddress.h"
+#include "db/StoreDailySums.h"
 
 #include <QFileInfo>
 #include <QSqlError>
@@ -110,7 +111,7 @@ QStringList CreateStatements(const Schema::Table& table)
 
 QStringList DerivedStatements()
 {
-    return CustomerPhoneIndexServerDdl() + CustomerTextIndexServerDdl();
+    return CustomerPhoneIndexServerDdl() + CustomerTextIndexServerDdl() + StoreDailySumsServerDdl();
 }
 
 namespace {
@@ -226,9 +227,13 @@ bool Upgrade(const QString& address, QString* error)
     DbConnection conn;
     if (!connect(conn, address, error))
         return false;
-    // Every server database starts at version 3; later layouts add their steps here.
+    // Every server database starts at version 3; later layouts add their steps here. The derived tables are
+    // rebuilt whole, which also makes the ones a version adds.
     QStringList steps = {QStringLiteral("BEGIN")};
-    steps << extensionStatements() << DerivedStatements() << versionStatements() << QStringLiteral("COMMIT");
+    steps << extensionStatements();
+    if (stored < 4)
+        steps << Schema::OrderStoreIndexUpgrade();
+    steps << DerivedStatements() << versionStatements() << QStringLiteral("COMMIT");
     if (runAll(conn, steps, error))
         return true;
     QSqlQuery(conn.database()).exec(QStringLiteral("ROLLBACK"));
