@@ -46,8 +46,15 @@ const std::vector<Table>& MainTables();
 const std::vector<Table>& ReportTables();
 const std::vector<Table>& PostTables();
 
-// SQLite DDL for one table and its indexes.
-QStringList CreateStatements(const Table& table);
+enum class Engine
+{
+    File,  // SQLite
+    Server // PostgreSQL
+};
+
+// DDL for one table and its indexes. Text compares without regard to letter case on both engines (NOCASE,
+// citext); a server keeps reals as exact decimals and counters as identity columns.
+QStringList CreateStatements(const Table& table, Engine engine = Engine::File);
 
 // Version 4 widens the third index of 주문 to hold what the store ledger reads (store, date, time, number);
 // the statements that replace the narrower one, in the engine-neutral form both engines take.

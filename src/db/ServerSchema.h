@@ -14,8 +14,6 @@ namespace ServerSchema {
 // Tells how far a long piece of work is (0..100) and what it is doing.
 using Progress = std::function<void(int percent, const QString& step)>;
 
-// PostgreSQL DDL for one table and its indexes; text columns are case-blind (citext) as in the file.
-QStringList CreateStatements(const Schema::Table& table);
 // The reversed-number table, the trigram indexes and their triggers, filled from the stored customers;
 // each statement may run again.
 QStringList DerivedStatements();

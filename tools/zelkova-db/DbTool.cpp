@@ -32,6 +32,20 @@ int intOption(const QStringList& args, const QString& name, int fallback)
     return fallback;
 }
 
+// The options of `create`, for a file or a server.
+DemoOptions createOptions(const QStringList& args)
+{
+    DemoOptions o;
+    o.demo = args.contains(QStringLiteral("--demo"));
+    o.customers = intOption(args, QStringLiteral("--customers"), 0);
+    o.stores = intOption(args, QStringLiteral("--stores"), 0);
+    o.days = intOption(args, QStringLiteral("--days"), 0);
+    o.ordersPerDay = intOption(args, QStringLiteral("--orders-per-day"), 0);
+    o.seed = quint32(intOption(args, QStringLiteral("--seed"), int(o.seed)));
+    o.progress = TerminalProgress();
+    return o;
+}
+
 void out(const QString& text)
 {
     std::fprintf(stdout, "%s\n", qUtf8Printable(text));
@@ -259,14 +273,7 @@ int Run(const QStringList& argsIn)
             err(Usage());
             return 1;
         }
-        DemoOptions o;
-        o.demo = args.contains(QStringLiteral("--demo"));
-        o.customers = intOption(args, QStringLiteral("--customers"), 0);
-        o.stores = intOption(args, QStringLiteral("--stores"), 0);
-        o.days = intOption(args, QStringLiteral("--days"), 0);
-        o.ordersPerDay = intOption(args, QStringLiteral("--orders-per-day"), 0);
-        o.seed = quint32(intOption(args, QStringLiteral("--seed"), int(o.seed)));
-        o.progress = TerminalProgress();
+        const DemoOptions o = createOptions(args);
         QString error;
         const bool ok = CreateOnServer(args.at(i + 1), o, &error);
         if (o.progress)
@@ -335,14 +342,7 @@ int Run(const QStringList& argsIn)
     home = QFileInfo(home).absoluteFilePath();
     QString error;
     if (command == QLatin1String("create")) {
-        DemoOptions o;
-        o.demo = args.contains(QStringLiteral("--demo"));
-        o.customers = intOption(args, QStringLiteral("--customers"), 0);
-        o.stores = intOption(args, QStringLiteral("--stores"), 0);
-        o.days = intOption(args, QStringLiteral("--days"), 0);
-        o.ordersPerDay = intOption(args, QStringLiteral("--orders-per-day"), 0);
-        o.seed = quint32(intOption(args, QStringLiteral("--seed"), int(o.seed)));
-        o.progress = TerminalProgress();
+        const DemoOptions o = createOptions(args);
         if (!Create(home, o, &error)) {
             if (o.progress)
                 out(QString());
