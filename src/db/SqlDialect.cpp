@@ -280,9 +280,9 @@ QString translateJet(const QString& jetSql, Flavor flavor)
         } else if (call && isWord(tok, "MID")) {
             tok.text = QStringLiteral("SUBSTR");
         } else if (call && isWord(tok, "UCASE")) {
-            tok.text = pg ? QStringLiteral("UPPER") : QStringLiteral("ZK_UCASE");
+            tok.text = QStringLiteral("ZK_UCASE");
         } else if (call && isWord(tok, "LCASE")) {
-            tok.text = pg ? QStringLiteral("LOWER") : QStringLiteral("ZK_LCASE");
+            tok.text = QStringLiteral("ZK_LCASE");
         } else if (call && isWord(tok, "LEN")) {
             tok.text = QStringLiteral("LENGTH");
         } else if (call && (isWord(tok, "NZ") || (pg && isWord(tok, "IFNULL")))) {

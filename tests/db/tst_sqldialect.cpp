@@ -41,7 +41,7 @@ void TestSqlDialect::translate_data()
                          << "SELECT * FROM 주문 WHERE SUBSTR(주문번호,7,1) = '1'";
     QTest::newRow("ucase") << "WHERE UCASE(폼이름) = 'A'"
                            << "WHERE ZK_UCASE(폼이름) = 'A'"
-                           << "WHERE UPPER(폼이름) = 'A'";
+                           << "WHERE ZK_UCASE(폼이름) = 'A'";
     QTest::newRow("concat columns") << "주소1 & ' ' & 주소2='a b'"
                                     << "IFNULL(주소1,'') || ' ' || IFNULL(주소2,'')='a b'"
                                     << "COALESCE(CAST(주소1 AS TEXT),'') || ' ' || "
@@ -49,7 +49,7 @@ void TestSqlDialect::translate_data()
     QTest::newRow("concat qualified and call") << "c.주소1 & UCASE(x)"
                                                << "IFNULL(c.주소1,'') || IFNULL(ZK_UCASE(x),'')"
                                                << "COALESCE(CAST(c.주소1 AS TEXT),'') || "
-                                                  "COALESCE(CAST(UPPER(x) AS TEXT),'')";
+                                                  "COALESCE(CAST(ZK_UCASE(x) AS TEXT),'')";
     QTest::newRow("concat chain of three")
         << "a & b & c"
         << "IFNULL(a,'') || IFNULL(b,'') || IFNULL(c,'')"

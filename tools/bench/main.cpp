@@ -40,9 +40,17 @@ int main(int argc, char* argv[])
         }
     }
     ctx.args = args;
+    // A bench's own options (--server ADDRESS) stay in ctx.args; the other words choose the benches.
+    QStringList filters;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args.at(i).startsWith(QLatin1String("--")))
+            ++i;
+        else
+            filters << args.at(i);
+    }
     for (auto& [name, fn] : BenchAll()) {
-        bool wanted = args.isEmpty();
-        for (const QString& f : args)
+        bool wanted = filters.isEmpty();
+        for (const QString& f : filters)
             wanted = wanted || name.contains(f, Qt::CaseInsensitive);
         if (!wanted)
             continue;
