@@ -73,22 +73,22 @@ std::vector<Table> buildMain()
                  {l({"가맹점코드", "메뉴명"})}});
     t.push_back(
         {QStringLiteral("주문"),
-         {c("주문번호", T::Text), c("고객코드", T::Text), c("주문시전화", T::Text), c("가맹점코드", T::Text),
-          c("주문일자", T::Text), c("주문시간", T::Text), c("통보시간", T::Text)},
+         {c("주문번호", T::Stamp), c("고객코드", T::Text), c("주문시전화", T::Text), c("가맹점코드", T::Text),
+          c("주문일자", T::Stamp), c("주문시간", T::Stamp), c("통보시간", T::Stamp)},
          l({"주문번호"}),
          {fk({"고객코드"}, "고객", {"코드"}), fk({"가맹점코드"}, "가맹점", {"코드"})},
          // The third index holds everything a store's ledger reads of its orders, in the order it reads them.
          {l({"주문일자", "주문시간"}), l({"고객코드"}),
           l({"가맹점코드", "주문일자", "주문시간", "주문번호"})}});
     t.push_back({QStringLiteral("주문내역"),
-                 {c("주문번호", T::Text), c("순번", T::Integer), c("주문메뉴", T::Integer),
+                 {c("주문번호", T::Stamp), c("순번", T::Integer), c("주문메뉴", T::Integer),
                   c("수량", T::Integer), c("단가", T::Integer), c("금액", T::Integer), c("수수료", T::Real),
                   c("메모", T::Text), c("포인트", T::Integer)},
                  l({"주문번호", "순번"}),
                  {fk({"주문번호"}, "주문", {"주문번호"}, true), fk({"주문메뉴"}, "취급메뉴", {"코드"})},
                  {l({"주문메뉴"})}});
     t.push_back({QStringLiteral("입금"),
-                 {c("처리순번", T::Counter), c("가맹점코드", T::Text), c("입금일자", T::Text),
+                 {c("처리순번", T::Counter), c("가맹점코드", T::Text), c("입금일자", T::Stamp),
                   c("입금액", T::Integer), c("할인액", T::Integer), c("메모", T::Text)},
                  {},
                  {fk({"가맹점코드"}, "가맹점", {"코드"})},
@@ -247,6 +247,10 @@ QStringList CreateStatements(const Table& table, Engine engine)
         // Text compares without regard to letter case, as the screens' searches expect.
         case ColType::Text:
             d += server ? QStringLiteral("CITEXT DEFAULT ''")
+                        : QStringLiteral("TEXT COLLATE NOCASE DEFAULT ''");
+            break;
+        case ColType::Stamp:
+            d += server ? QStringLiteral("TEXT COLLATE \"C\" DEFAULT ''")
                         : QStringLiteral("TEXT COLLATE NOCASE DEFAULT ''");
             break;
         case ColType::Integer:

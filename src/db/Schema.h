@@ -11,6 +11,9 @@ namespace Schema {
 enum class ColType
 {
     Text,
+    // Text only the program writes (order numbers, dates, times): digits and separators, in which letter
+    // case never arises, so a server keeps it as plain text in byte order, which it sorts fastest.
+    Stamp,
     Integer,
     Real,
     Counter

@@ -83,7 +83,7 @@ QStringList StoreDailySumsServerDdl()
                        "\"일자\" CITEXT NOT NULL, \"수수료\" BIGINT NOT NULL DEFAULT 0, PRIMARY KEY "
                        "(\"가맹점코드\", \"일자\"))"),
         QStringLiteral(
-            "CREATE OR REPLACE FUNCTION \"zk_일별수수료_더함\"(p_store CITEXT, p_day CITEXT, p_amount "
+            "CREATE OR REPLACE FUNCTION \"zk_일별수수료_더함\"(p_store CITEXT, p_day TEXT, p_amount "
             "BIGINT) "
             "RETURNS void LANGUAGE plpgsql AS $f$ BEGIN "
             "IF p_store IS NULL OR p_day IS NULL THEN RETURN; END IF; "
