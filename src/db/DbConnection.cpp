@@ -139,9 +139,7 @@ bool DbConnection::open(const QString& path, bool readOnly, ErrInfo* error)
     if (!db.open()) {
         if (error)
             *error = errorFrom(db.lastError());
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_name);
-        m_registered = false;
+        forget(db);
         return false;
     }
     if (!prepare(db, error))
@@ -180,9 +178,7 @@ bool DbConnection::openServer(const QString& address, bool readOnly, ErrInfo* er
                       QStringLiteral("데이터베이스 서버에 연결할 수 없습니다.\n%1\n원인: %2")
                           .arg(a.describe(), cause)};
         }
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_name);
-        m_registered = false;
+        forget(db);
         return false;
     }
     if (!prepare(db, error))
@@ -193,6 +189,13 @@ bool DbConnection::openServer(const QString& address, bool readOnly, ErrInfo* er
     return true;
 }
 
+void DbConnection::forget(QSqlDatabase& db)
+{
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_name);
+    m_registered = false;
+}
+
 bool DbConnection::prepare(QSqlDatabase& db, ErrInfo* error)
 {
     QString prepError;
@@ -200,9 +203,7 @@ bool DbConnection::prepare(QSqlDatabase& db, ErrInfo* error)
         if (error)
             *error = {DbErr::kUnspecified, prepError};
         db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_name);
-        m_registered = false;
+        forget(db);
         return false;
     }
     m_depth = 0;

@@ -88,6 +88,8 @@ private:
     bool openServer(const QString& address, bool readOnly, ErrInfo* error);
     ErrInfo failure(const class QSqlError& e);
     bool prepare(QSqlDatabase& db, ErrInfo* error);
+    // Drops the Qt connection of a failed open.
+    void forget(QSqlDatabase& db);
     bool runRaw(const QString& sql, ErrInfo* error);
     void runDeferred();
 
