@@ -130,14 +130,9 @@ FrmNTSetup::FrmNTSetup(QWidget* parent) : QDialog(parent)
 
 ScreenEntry FrmNTSetup::Entry()
 {
-    ScreenEntry entry;
-    entry.name = QStringLiteral("FrmNTSetup");
-    entry.description = QStringLiteral("네트워크설정");
-    entry.modality = ScreenModality::Modal;
-    entry.gate = ScreenGate::Authority;
-    entry.menuEntry = QStringLiteral("mnuFile_NetWork");
-    entry.create = [](QWidget* parent) { return new FrmNTSetup(parent); };
-    return entry;
+    return ModalScreenEntry(QStringLiteral("FrmNTSetup"), QStringLiteral("네트워크설정"),
+                            ScreenGate::Authority, QStringLiteral("mnuFile_NetWork"),
+                            [](QWidget* parent) { return new FrmNTSetup(parent); });
 }
 
 bool FrmNTSetup::serverAddressGiven() const

@@ -13,6 +13,19 @@ ScreenCatalogue& ScreenCatalogue::Instance()
     return catalogue;
 }
 
+ScreenEntry ModalScreenEntry(const QString& name, const QString& description, ScreenGate gate,
+                             const QString& menuEntry, ScreenFactory create)
+{
+    ScreenEntry entry;
+    entry.name = name;
+    entry.description = description;
+    entry.modality = ScreenModality::Modal;
+    entry.gate = gate;
+    entry.menuEntry = menuEntry;
+    entry.create = std::move(create);
+    return entry;
+}
+
 void ScreenCatalogue::Register(ScreenEntry entry)
 {
     const QString name = entry.name;

@@ -50,6 +50,10 @@ struct ScreenEntry
     EditorFactory editor;
 };
 
+// A modal screen opened from menuEntry of the main window, behind `gate`.
+ScreenEntry ModalScreenEntry(const QString& name, const QString& description, ScreenGate gate,
+                             const QString& menuEntry, ScreenFactory create);
+
 // Every screen of the program by name (letter case ignored), so callers open screens they do not know.
 class ScreenCatalogue : public QObject
 {
