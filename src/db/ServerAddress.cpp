@@ -4,6 +4,8 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <algorithm>
+
 namespace {
 // libpq keywords an address may carry besides host, port, dbname and user; a password is refused.
 const QStringList kAllowedOptions = {
@@ -64,7 +66,7 @@ bool ServerAddress::Parse(const QString& location, ServerAddress* out, QString* 
         } else if (key == QLatin1String("dbname")) {
             a.m_dbName = value;
         } else if (kAllowedOptions.contains(key)) {
-            a.m_options << key + QLatin1Char('=') + quotedValue(value);
+            a.m_options.append({key, value});
         } else {
             return fail(QStringLiteral("알 수 없는 설정 ") + key);
         }
@@ -85,19 +87,21 @@ QString ServerAddress::withDatabase(const QString& dbName) const
     query.addQueryItem(QStringLiteral("port"), QString::number(m_port));
     if (!m_user.isEmpty())
         query.addQueryItem(QStringLiteral("user"), m_user);
-    for (const QString& o : m_options) {
-        const int eq = int(o.indexOf(QLatin1Char('=')));
-        QString v = o.mid(eq + 2);
-        v.chop(1);
-        v.replace(QStringLiteral("\\'"), QStringLiteral("'"))
-            .replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
-        query.addQueryItem(o.left(eq), v);
-    }
+    for (const auto& [key, value] : m_options)
+        query.addQueryItem(key, value);
     // Written out by hand: QUrl drops the empty authority of a socket address ("postgresql:///db").
     const QString host = socket ? QString() : QString::fromLatin1(QUrl::toAce(m_host));
     return QStringLiteral("postgresql://") + host + QLatin1Char('/') +
            QString::fromLatin1(QUrl::toPercentEncoding(dbName)) + QLatin1Char('?') +
            query.toString(QUrl::FullyEncoded);
+}
+
+QStringList ServerAddress::options() const
+{
+    QStringList out;
+    for (const auto& [key, value] : m_options)
+        out << key + QLatin1Char('=') + quotedValue(value);
+    return out;
 }
 
 QString ServerAddress::describe() const
@@ -116,7 +120,7 @@ QString ServerAddress::connectionString() const
     parts << QStringLiteral("port=%1").arg(m_port) << QStringLiteral("dbname=") + quotedValue(m_dbName);
     if (!m_user.isEmpty())
         parts << QStringLiteral("user=") + quotedValue(m_user);
-    parts << m_options;
+    parts << options();
     return parts.join(QLatin1Char(' '));
 }
 
@@ -126,12 +130,15 @@ void ServerAddress::applyTo(QSqlDatabase& db) const
     db.setPort(m_port);
     db.setDatabaseName(m_dbName);
     db.setUserName(m_user);
-    QStringList options = m_options;
-    const QString given = options.join(QLatin1Char(' '));
-    if (!given.contains(QLatin1String("application_name=")))
+    QStringList options = this->options();
+    auto given = [this](const char* key) {
+        return std::any_of(m_options.begin(), m_options.end(),
+                           [key](const auto& o) { return o.first == QLatin1String(key); });
+    };
+    if (!given("application_name"))
         options << QStringLiteral("application_name=zelkova");
     // An unreachable host would otherwise hold the start for the system's own timeout, minutes long.
-    if (!given.contains(QLatin1String("connect_timeout=")))
+    if (!given("connect_timeout"))
         options << QStringLiteral("connect_timeout=10");
     db.setConnectOptions(options.join(QLatin1Char(';')));
 }

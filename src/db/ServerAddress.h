@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 class QSqlDatabase;
 
 // A database server's address as a seat keeps it: postgresql://[user@]host[:port]/dbname[?key=value&…],
@@ -29,9 +31,12 @@ public:
     void applyTo(QSqlDatabase& db) const;
 
 private:
+    // The further keywords as libpq's key='value' pairs.
+    QStringList options() const;
+
     QString m_host;
     int m_port = 5432;
     QString m_dbName;
     QString m_user;
-    QStringList m_options; // key=value pairs passed to libpq as they are
+    QList<std::pair<QString, QString>> m_options; // further libpq keywords and their values, as given
 };
