@@ -288,7 +288,9 @@ bool clearWorkTable(DbConnection& report, ErrInfo& error)
 }
 
 // Each store's balance at the start of the period: 기초잔액 + earlier commissions − earlier payments and
-// discounts, summed by the database per store.
+// discounts, summed by the database per store. Codes are case-blind in the tables (an order of "t04" belongs
+// to store "T04"), so every sum is keyed by the store's own 코드 through the join, never by the text the
+// order or payment happens to hold.
 bool readOpenings(DbConnection& main, const QString& d1, const QString& store, QHash<QString, Opening>& out,
                   ErrInfo& error)
 {
@@ -309,20 +311,24 @@ bool readOpenings(DbConnection& main, const QString& d1, const QString& store, Q
     // first, which reads them in storage order instead of looking each order's lines up.
     QString commissions;
     if (daily)
-        commissions = QStringLiteral("SELECT 가맹점코드, SUM(수수료) FROM 가맹점일별수수료 WHERE 일자 < ") +
-                      before + storeCondition(QStringLiteral("가맹점코드"), store) +
-                      QStringLiteral(" GROUP BY 가맹점코드");
+        commissions =
+            QStringLiteral("SELECT 가맹점.코드, SUM(s.수수료) FROM 가맹점일별수수료 AS s INNER JOIN "
+                           "가맹점 ON s.가맹점코드 = 가맹점.코드 WHERE s.일자 < ") +
+            before + storeCondition(QStringLiteral("s.가맹점코드"), store) +
+            QStringLiteral(" GROUP BY 가맹점.코드");
     else if (store.isEmpty())
-        commissions = QStringLiteral("SELECT 주문.가맹점코드, SUM(d.수수료합) FROM (SELECT 주문번호, "
+        commissions = QStringLiteral("SELECT 가맹점.코드, SUM(d.수수료합) FROM ((SELECT 주문번호, "
                                      "SUM(ROUND(수수료)) AS 수수료합 FROM 주문내역 GROUP BY 주문번호) AS d "
-                                     "INNER JOIN 주문 ON 주문.주문번호 = d.주문번호 WHERE 주문일자 < ") +
-                      before + QStringLiteral(" GROUP BY 주문.가맹점코드");
+                                     "INNER JOIN 주문 ON 주문.주문번호 = d.주문번호) INNER JOIN 가맹점 ON "
+                                     "주문.가맹점코드 = 가맹점.코드 WHERE 주문일자 < ") +
+                      before + QStringLiteral(" GROUP BY 가맹점.코드");
     else
         commissions =
-            QStringLiteral("SELECT 주문.가맹점코드, SUM(ROUND(수수료)) FROM 주문 INNER JOIN 주문내역 "
-                           "ON 주문.주문번호 = 주문내역.주문번호 WHERE 주문일자 < ") +
+            QStringLiteral("SELECT 가맹점.코드, SUM(ROUND(수수료)) FROM (주문 INNER JOIN 주문내역 "
+                           "ON 주문.주문번호 = 주문내역.주문번호) INNER JOIN 가맹점 ON 주문.가맹점코드 = "
+                           "가맹점.코드 WHERE 주문일자 < ") +
             before + storeCondition(QStringLiteral("주문.가맹점코드"), store) +
-            QStringLiteral(" GROUP BY 주문.가맹점코드");
+            QStringLiteral(" GROUP BY 가맹점.코드");
     if (!main.query(commissions, q, &error))
         return false;
     while (q.next()) {
@@ -330,9 +336,10 @@ bool readOpenings(DbConnection& main, const QString& d1, const QString& store, Q
         if (it != out.end())
             it->balance += won(q.value(1));
     }
-    if (!main.query(QStringLiteral("SELECT 가맹점코드, SUM(입금액 + 할인액) FROM 입금 WHERE 입금일자 < ") +
-                        before + storeCondition(QStringLiteral("가맹점코드"), store) +
-                        QStringLiteral(" GROUP BY 가맹점코드"),
+    if (!main.query(QStringLiteral("SELECT 가맹점.코드, SUM(입금액 + 할인액) FROM 입금 INNER JOIN 가맹점 ON "
+                                   "입금.가맹점코드 = 가맹점.코드 WHERE 입금일자 < ") +
+                        before + storeCondition(QStringLiteral("입금.가맹점코드"), store) +
+                        QStringLiteral(" GROUP BY 가맹점.코드"),
                     q, &error))
         return false;
     while (q.next()) {
@@ -351,15 +358,18 @@ QString movementsSql(const QString& d1, const QString& d2, const QString& store)
 {
     const QString period =
         QStringLiteral(" BETWEEN ") + SQLLiteral(d1) + QStringLiteral(" AND ") + SQLLiteral(d2);
-    return QStringLiteral("SELECT 주문.가맹점코드 AS 코드, 주문일자 AS 일자, 0 AS 구분, 주문시간 AS 시각, "
+    // The store's own 코드 through the join: the rows of one store stay together however the orders and
+    // payments spell it.
+    return QStringLiteral("SELECT 가맹점.코드 AS 코드, 주문일자 AS 일자, 0 AS 구분, 주문시간 AS 시각, "
                           "주문.주문번호 AS 번호, 주문내역.순번 AS 줄, 메뉴명, 수량, 단가, 수수료, "
-                          "0 AS 할인, 0 AS 입금 FROM (주문 INNER JOIN 주문내역 ON 주문.주문번호 = "
-                          "주문내역.주문번호) INNER JOIN 취급메뉴 ON 주문내역.주문메뉴 = 취급메뉴.코드 "
-                          "WHERE 주문일자") +
+                          "0 AS 할인, 0 AS 입금 FROM ((주문 INNER JOIN 주문내역 ON 주문.주문번호 = "
+                          "주문내역.주문번호) INNER JOIN 취급메뉴 ON 주문내역.주문메뉴 = 취급메뉴.코드) "
+                          "INNER JOIN 가맹점 ON 주문.가맹점코드 = 가맹점.코드 WHERE 주문일자") +
            period + storeCondition(QStringLiteral("주문.가맹점코드"), store) +
-           QStringLiteral(" UNION ALL SELECT 가맹점코드, 입금일자, 1, '', '', 처리순번, '', 0, 0, 0, 할인액, "
-                          "입금액 FROM 입금 WHERE 입금일자") +
-           period + storeCondition(QStringLiteral("가맹점코드"), store) +
+           QStringLiteral(" UNION ALL SELECT 가맹점.코드, 입금일자, 1, '', '', 처리순번, '', 0, 0, 0, "
+                          "할인액, 입금액 FROM 입금 INNER JOIN 가맹점 ON 입금.가맹점코드 = 가맹점.코드 "
+                          "WHERE 입금일자") +
+           period + storeCondition(QStringLiteral("입금.가맹점코드"), store) +
            QStringLiteral(" ORDER BY 2, 3, 4, 5, 6");
 }
 

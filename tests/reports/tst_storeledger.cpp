@@ -1,6 +1,7 @@
 #include "DbFixture.h"
 #include "db/StoreDailySums.h"
 #include "db/modDBQuery.h"
+#include "db/modMain_SQL.h"
 #include "reports/MduReportDB.h"
 #include "reports/StoreLedger.h"
 #include "support/ScriptedPrompter.h"
@@ -144,6 +145,8 @@ private Q_SLOTS:
     void cleanup();
     void ledger_data();
     void ledger();
+    void codesCaseBlind_data();
+    void codesCaseBlind();
     void failedStepLeavesNothing_data();
     void failedStepLeavesNothing();
     void dailySumsFollowTheLines_data();
@@ -315,6 +318,66 @@ void TestStoreLedger::ledger()
         // The build's own rows are the table read back by code.
         if (SortBy(sort) == SortBy::Code)
             QCOMPARE(joined(built), joined(rows));
+    }
+}
+
+void TestStoreLedger::codesCaseBlind_data()
+{
+    // The spellings of store T4's earlier order, earlier payment, order and payment in the period.
+    QTest::addColumn<QStringList>("spellings");
+    QTest::addColumn<QString>("store");
+    QTest::addColumn<qint64>("carried");
+    QTest::addColumn<qint64>("closing");
+    QTest::newRow("all spelled small, one store")
+        << QStringList{"t4", "t4", "t4", "t4"} << "T4" << qint64(1150) << qint64(1200);
+    QTest::newRow("mixed, asked with another spelling")
+        << QStringList{"t4", "T4", "T4", "t4"} << "t4" << qint64(1150) << qint64(1200);
+    QTest::newRow("all stores") << QStringList{"t4", "t4", "T4", "t4"} << QString() << qint64(10500 + 1150)
+                                << qint64(7550 + 1200);
+}
+
+void TestStoreLedger::codesCaseBlind()
+{
+    QFETCH(QStringList, spellings);
+    QFETCH(QString, store);
+    addStore(QStringLiteral("T4"), QStringLiteral("넷째식당"), 1000);
+    addLine(spellings[0], QStringLiteral("2026-11-10"), QStringLiteral("12:00"), QStringLiteral("짜장면"),
+            300);
+    addPayment(spellings[1], QStringLiteral("2026-11-11"), 100, 50);
+    addLine(spellings[2], QStringLiteral("2026-12-04"), QStringLiteral("12:00"), QStringLiteral("짜장면"),
+            70);
+    addPayment(spellings[3], QStringLiteral("2026-12-04"), 20, 0);
+    // 현잔액 as the postings of those rows left it.
+    for (const auto& [spelling, difference] :
+         {std::pair{spellings[0], 300}, {spellings[1], -150}, {spellings[2], 70}, {spellings[3], -20}})
+        QVERIFY(AdjustBalance(spelling, difference));
+    // The store's own spelling on every row, one carried-forward row, the balance running on from it.
+    const QStringList expected = {"T4|넷째식당|[전기이월]||||||1150",
+                                  "T4|넷째식당|2026-12-04|짜장면|2|70|0|0|1220",
+                                  "T4|넷째식당|2026-12-04|입금||||20|1200"};
+    for (bool daily : {false, true}) {
+        if (daily)
+            installDailySums();
+        const BuildResult result =
+            Build(gMainConn, gReportConn, QStringLiteral("2026-12-01"), QStringLiteral("2026-12-31"), store);
+        QVERIFY2(result.ok, qPrintable(result.error.description));
+        std::vector<ReportRow> rows;
+        Totals totals;
+        ErrInfo error;
+        QVERIFY(Read(gReportConn, SortBy::Code, rows, &totals, &error));
+        QStringList got;
+        for (const ReportRow& r : rows) {
+            if (r.kind == ReportRow::Kind::Data &&
+                r.cells[ColStore].toString().compare(QStringLiteral("t4"), Qt::CaseInsensitive) == 0)
+                got << joined(r);
+        }
+        QCOMPARE(got, expected);
+        QTEST(totals.carried, "carried");
+        QTEST(totals.closing, "closing");
+        if (!store.isEmpty())
+            QCOMPARE(
+                totals.closing,
+                GetFirstValue(QStringLiteral("SELECT 현잔액 FROM 가맹점 WHERE 코드 = 'T4'")).toLongLong());
     }
 }
 
