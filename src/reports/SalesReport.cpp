@@ -7,8 +7,10 @@
 #include <QSqlQuery>
 
 namespace {
-const char* const kExpressions[SalesReport::FieldCount] = {"om.주문일자", "om.가맹점코드", "mb.상호",
-                                                           "om.고객코드", "om.주문시전화"};
+// The store as 가맹점 spells its code: codes are case-blind, and an order stored with "t04" belongs to store
+// "T04" and to its subtotal.
+const char* const kExpressions[SalesReport::FieldCount] = {"om.주문일자", "mb.코드", "mb.상호", "om.고객코드",
+                                                           "om.주문시전화"};
 } // namespace
 
 std::array<SalesReport::Field, SalesReport::FieldCount> SalesReport::Columns() const

@@ -135,19 +135,24 @@ void TestSalesReport::lines_data()
     QTest::addColumn<bool>("passedOnly");
     QTest::addColumn<QString>("store");
     QTest::addColumn<QString>("customer");
+    // An order of S1 stored as "s1" (the codes are case-blind).
+    QTest::addColumn<bool>("spelledSmall");
     // Column 1 of each row and the 수수료 column; S and T rows are "[소 계]" and "[합 계]".
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("by store") << int(SalesReport::SortStore) << false << QString() << QString()
+    QTest::newRow("by store") << int(SalesReport::SortStore) << false << QString() << QString() << false
                               << QStringList{"S1 300", "S1 100", "S 400", "S2 200",
                                              "S2 400", "S 600",  "T 1000"};
     QTest::newRow("by customer, passed on only")
-        << int(SalesReport::SortCustomer) << true << QString() << QString()
+        << int(SalesReport::SortCustomer) << true << QString() << QString() << false
         << QStringList{"C1 300", "C2 100", "C2 400", "S 500", "T 800"};
     QTest::newRow("one store by date")
-        << int(SalesReport::SortDate) << false << QStringLiteral("S2") << QString()
+        << int(SalesReport::SortDate) << false << QStringLiteral("S2") << QString() << false
         << QStringList{"2026-12-09 200", "2026-12-09 400", "T 600"};
     QTest::newRow("one customer at one store") << int(SalesReport::SortDate) << false << QStringLiteral("S1")
-                                               << QStringLiteral("C'2") << QStringList{"T 0"};
+                                               << QStringLiteral("C'2") << false << QStringList{"T 0"};
+    QTest::newRow("by store, one order spelled small: one store, its own spelling")
+        << int(SalesReport::SortStore) << false << QString() << QString() << true
+        << QStringList{"S1 300", "S1 500", "S1 100", "S 900", "S2 200", "S2 400", "S 600", "T 1500"};
 }
 
 void TestSalesReport::lines()
@@ -164,6 +169,9 @@ void TestSalesReport::lines()
     filter.passedOnly = passedOnly;
     filter.store = store;
     filter.customer = customer;
+    QFETCH(bool, spelledSmall);
+    if (spelledSmall)
+        addOrder("2612090005", "C1", "s1", true, 500);
     std::vector<ReportRow> rows;
     ErrInfo error;
     QVERIFY2(report.Read(gMainConn, filter, rows, &error), qPrintable(error.description));
