@@ -24,6 +24,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -79,13 +80,16 @@ FrmRecv_admin::FrmRecv_admin(QWidget* parent) : ListScreen(parent)
     CommonSpreadDesign(grid, true, true, false, true);
     grid->SetColHeaders({QStringLiteral("입금일자"), QStringLiteral("가맹코드"), QStringLiteral("상호"),
                          QStringLiteral("전화"), QStringLiteral("입금액"), QStringLiteral("할인금액"),
-                         QStringLiteral("메모"), QStringLiteral("Key")});
-    const double widths[] = {10, 8, 18, 13, 11, 10, 22, 6};
+                         QStringLiteral("메모"), QStringLiteral("Key"), QStringLiteral("입금합계"),
+                         QStringLiteral("할인합계")});
+    const double widths[] = {10, 8, 18, 13, 11, 10, 22, 6, 11, 10};
     for (int c = 1; c <= ColCount; ++c)
         grid->SetColWidth(c, widths[c - 1]);
-    SetMoneyColumn(grid, ColAmount);
-    SetMoneyColumn(grid, ColDiscount);
-    grid->SetColHidden(ColKey, true);
+    for (int c : {ColAmount, ColDiscount, ColAmountSum, ColDiscountSum})
+        SetMoneyColumn(grid, c);
+    for (int c : {ColKey, ColAmountSum, ColDiscountSum})
+        grid->SetColHidden(c, true);
+    mnutool()->setTitle(QStringLiteral("  도구(&T)  "));
 
     m_spTotal = new SpreadGrid(this);
     m_spTotal->setObjectName(QStringLiteral("spTotal"));
@@ -163,6 +167,10 @@ void FrmRecv_admin::refreshTotals()
         discount += wonOf(spList()->CellText(ColDiscount, r));
     }
     SetRecCount(spList()->MaxRows());
+    if (spList()->MaxRows() >= 1) {
+        spList()->SetValue(ColAmountSum, 1, amount);
+        spList()->SetValue(ColDiscountSum, 1, discount);
+    }
     m_spTotal->SetValue(ColAmount, 1, amount);
     m_spTotal->SetValue(ColDiscount, 1, discount);
 }
@@ -170,8 +178,7 @@ void FrmRecv_admin::refreshTotals()
 void FrmRecv_admin::PickStoreForSearch()
 {
     QString code;
-    const QString name =
-        PickStore(htName()->text(), code, pnlTop()->mapToGlobal(QPoint(0, pnlTop()->height())), false);
+    const QString name = PickStore(htName()->text(), code, MainPanelAnchor(pnlTop()), false);
     if (code.isEmpty())
         return;
     htName()->setText(name);
@@ -184,7 +191,7 @@ bool FrmRecv_admin::eventFilter(QObject* watched, QEvent* event)
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             // The list follows only on 조회: the operator may still change the period.
-            if (m_store.isEmpty() && !htName()->text().isEmpty())
+            if (m_store.isEmpty())
                 PickStoreForSearch();
             return true;
         }

@@ -22,7 +22,10 @@ public:
         ColDiscount,
         ColMemo,
         ColKey,
-        ColCount = ColKey
+        // Hidden: row 1 holds the sums of the amounts and of the discounts.
+        ColAmountSum,
+        ColDiscountSum,
+        ColCount = ColDiscountSum
     };
 
     explicit FrmRecv_admin(QWidget* parent = nullptr);
@@ -42,7 +45,7 @@ public:
 
     // The store the list is narrowed to; "" for all stores.
     QString selectedStore() const { return m_store; }
-    // Enter in the store box: the store picker for the typed text.
+    // Enter in the store box while no store is selected: the store picker for the typed text.
     void PickStoreForSearch();
     QDateEdit* hdTermFrom() const { return m_from; }
     QDateEdit* hdTermTo() const { return m_to; }

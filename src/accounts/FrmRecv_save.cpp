@@ -202,7 +202,7 @@ void FrmRecv_save::PickStoreForField()
 {
     QLineEdit* field = m_fields[FldStore];
     QString code;
-    PickStore(field->text(), code, field->mapToGlobal(QPoint(0, field->height())), false);
+    PickStore(field->text(), code, MainPanelAnchor(field), false);
     if (!code.isEmpty()) {
         showStore(code);
         m_hdDate->setFocus();

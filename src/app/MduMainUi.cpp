@@ -48,6 +48,19 @@ void CenterForm(QWidget* form, bool takeIcon, int widthTwips, int heightTwips)
         form->setWindowIcon(mainScreenIcon());
 }
 
+QPoint MainPanelAnchor(const QWidget* fallback)
+{
+    const QWidget* panel = fallback;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() != QLatin1String("FrmMain"))
+            continue;
+        if (auto* top = w->findChild<QWidget*>(QStringLiteral("pnlTop")))
+            panel = top;
+        break;
+    }
+    return panel ? panel->mapToGlobal(QPoint(0, panel->height())) : QPoint();
+}
+
 void FillFindModeCombo(QComboBox* combo, int index)
 {
     if (!combo)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPoint>
+
 class QComboBox;
 class QWidget;
 
@@ -9,6 +11,10 @@ class QWidget;
 // middle of its screen; with takeIcon the window gets the main screen's icon. Sizes are in twips
 // (15 twips = 1 pixel).
 void CenterForm(QWidget* form, bool takeIcon = false, int widthTwips = 0, int heightTwips = 0);
+
+// Where a picker opened from a screen's search box appears: under the main window's top panel, or under
+// `fallback` when the main window is not open.
+QPoint MainPanelAnchor(const QWidget* fallback);
 
 // Fills a search screen's mode list with the four pattern choices and selects `index` when it exists;
 // otherwise the first choice stays selected.

@@ -5,6 +5,8 @@
 #include "app/Clock.h"
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
+#include "masters/FrmMemb_sel.h"
+#include "masters/StoreScreens.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/ByteLimitedLineEdit.h"
 #include "ui/ModalSeam.h"
@@ -12,8 +14,10 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 
 namespace {
@@ -52,6 +56,8 @@ private Q_SLOTS:
     void postings();
     void failedPostingLeavesNothing();
     void list();
+    void storeSearch_data();
+    void storeSearch();
 
 private:
     DbFixture* m_db = nullptr;
@@ -185,6 +191,13 @@ void TestPayments::list()
     // Today only, then the period widened.
     QCOMPARE(w.spList()->MaxRows(), 2);
     QCOMPARE(w.spTotal()->CellText(FrmRecv_admin::ColAmount, 1), QString("5000"));
+    // Row 1 of the hidden columns 9 and 10 holds the sums; the menu caption keeps its blanks.
+    QCOMPARE(QStringList({w.spList()->ColHeaderText(9), w.spList()->ColHeaderText(10)}),
+             QStringList({"입금합계", "할인합계"}));
+    QVERIFY(w.spList()->ColHidden(9) && w.spList()->ColHidden(10));
+    QCOMPARE(QStringList({w.spList()->CellText(9, 1), w.spList()->CellText(10, 1)}),
+             QStringList({"5000", "300"}));
+    QCOMPARE(w.mnutool()->title(), QString("  도구(&T)  "));
     w.hdTermFrom()->setDate(QDate(2026, 12, 1));
     QCOMPARE(w.Search(), 3);
     // Added through the editor with keep-adding: each save appends a row and the totals follow.
@@ -207,6 +220,107 @@ void TestPayments::list()
     w.DeleteRecord();
     QCOMPARE(prompter.lastText(), QString("자료를 삭제하였습니다."));
     QCOMPARE(w.spTotal()->CellText(FrmRecv_admin::ColAmount, 1), QString("9500"));
+    QCOMPARE(prompter.unexpected(), 0);
+}
+
+void TestPayments::storeSearch_data()
+{
+    QTest::addColumn<bool>("editor");
+    QTest::addColumn<QString>("typed");
+    // The store chosen in the picker ("" when it is not shown).
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("store");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("message");
+    const QString none = "검색한 가맹점이 등록되어 있지 않습니다.";
+    QTest::newRow("list, empty box: every store to choose from") << false << ""
+                                                                 << "B"
+                                                                 << "B"
+                                                                 << "가게B"
+                                                                 << "";
+    QTest::newRow("list, one match taken") << false << "b"
+                                           << ""
+                                           << "B"
+                                           << "가게B"
+                                           << "";
+    QTest::newRow("list, none found: no registration") << false << "없음"
+                                                       << ""
+                                                       << ""
+                                                       << "없음" << none;
+    QTest::newRow("editor, empty field") << true << ""
+                                         << "A"
+                                         << "A"
+                                         << "가게A"
+                                         << "";
+    QTest::newRow("editor, none found") << true << "없음"
+                                        << ""
+                                        << ""
+                                        << "" << none;
+}
+
+void TestPayments::storeSearch()
+{
+    QFETCH(bool, editor);
+    QFETCH(QString, typed);
+    QFETCH(QString, chosen);
+    QFETCH(QString, message);
+    QCOMPARE(
+        ExecSQL("INSERT INTO 입금 (가맹점코드, 입금일자, 입금액, 할인액, 메모) VALUES ('A', '2026-12-09', "
+                "1000, 0, '')"),
+        1);
+    RegisterStoreScreens();
+    ScriptedPrompter prompter;
+    // The main window's top panel, under which the picker opens.
+    QWidget main;
+    main.setObjectName("FrmMain");
+    auto* panel = new QFrame(&main);
+    panel->setObjectName("pnlTop");
+    panel->setGeometry(20, 30, 400, 40);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    const QPoint anchor = panel->mapToGlobal(QPoint(0, panel->height()));
+    QStringList picked;
+    SetModalHandler([&](QDialog* d) {
+        auto* picker = qobject_cast<FrmMemb_sel*>(d);
+        if (!picker)
+            return int(QDialog::Rejected);
+        picked << (picker->pos() == anchor ? "under the main panel" : "elsewhere");
+        picker->Refresh_Sheet();
+        for (int r = 1; r <= picker->spList()->MaxRows(); ++r) {
+            if (picker->spList()->CellText(FrmMemb_sel::ColCode, r) == chosen)
+                picker->spList()->SetActiveCell(1, r);
+        }
+        picker->SelectActive();
+        return picker->result().isEmpty() ? int(QDialog::Rejected) : int(QDialog::Accepted);
+    });
+    QString store, shown;
+    if (editor) {
+        FrmRecv_save ed;
+        ed.Init(EditorMode::Add, nullptr, QString());
+        ed.htField(FrmRecv_save::FldStore)->setText(typed);
+        QTest::keyClick(ed.htField(FrmRecv_save::FldStore), Qt::Key_Return);
+        store = ed.FieldText(FrmRecv_save::FldStore);
+        shown = ed.lblMName()->text();
+        if (chosen.isEmpty() && !message.isEmpty())
+            QCOMPARE(store, typed);
+        store = shown.isEmpty() ? QString() : store;
+    } else {
+        FrmRecv_admin w;
+        QCOMPARE(w.spList()->MaxRows(), 1);
+        w.htName()->setText(typed);
+        QTest::keyClick(w.htName(), Qt::Key_Return);
+        store = w.selectedStore();
+        shown = w.htName()->text();
+        // The list follows only on 조회.
+        QCOMPARE(w.spList()->MaxRows(), 1);
+        // A chosen store stays chosen: Enter again asks nothing.
+        if (!store.isEmpty())
+            QTest::keyClick(w.htName(), Qt::Key_Return);
+    }
+    QTEST(store, "store");
+    QTEST(shown, "shown");
+    QCOMPARE(picked, chosen.isEmpty() ? QStringList() : QStringList{"under the main panel"});
+    QCOMPARE(prompter.texts(), message.isEmpty() ? QStringList() : QStringList{message});
     QCOMPARE(prompter.unexpected(), 0);
 }
 
