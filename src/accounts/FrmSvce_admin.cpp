@@ -56,10 +56,10 @@ bool isEnter(int key)
 }
 
 // A whole number from 0 up to kMaxPoints as typed ("1,500" included); nothing for anything else.
-std::optional<qint64> wholePoints(const QString& typed, bool allowNegative)
+std::optional<qint64> wholePoints(const QString& typed)
 {
     const std::optional<double> v = ParseNumber(typed);
-    if (!v || *v != std::floor(*v) || *v > kMaxPoints || (*v < 0 && !allowNegative))
+    if (!v || *v != std::floor(*v) || *v > kMaxPoints || *v < 0)
         return std::nullopt;
     return qint64(*v);
 }
@@ -279,9 +279,6 @@ void FrmSvce_admin::designGrids()
     for (int c = 1; c <= CustColCount; ++c)
         m_spCust->SetColWidth(c, custWidths[c - 1]);
     SetNumberColumn(m_spCust, CustPoints);
-    m_spCust->SetCol(CustPoints);
-    m_spCust->SetRow(-1);
-    m_spCust->SetTypeNumberShowSep(true);
     // The tick is the one cell the operator changes: a check box, unlocked.
     m_spCust->SetCol(CustTick);
     m_spCust->SetRow(-1);
@@ -303,9 +300,6 @@ void FrmSvce_admin::designGrids()
     for (int c = 1; c <= SvceColCount; ++c)
         m_spSvce->SetColWidth(c, svceWidths[c - 1]);
     SetNumberColumn(m_spSvce, SvcePoints);
-    m_spSvce->SetCol(SvcePoints);
-    m_spSvce->SetRow(-1);
-    m_spSvce->SetTypeNumberShowSep(true);
     m_spSvce->SetCol(1);
     m_spSvce->SetRow(1);
 }
@@ -406,7 +400,7 @@ void FrmSvce_admin::TickAll()
 
 int FrmSvce_admin::ListCustomers()
 {
-    const std::optional<qint64> threshold = wholePoints(m_htPt->text(), false);
+    const std::optional<qint64> threshold = wholePoints(m_htPt->text());
     if (!threshold) {
         ShowInfo(QStringLiteral("[서비스 대상 점수]에는 0에서 99,999,999 사이의 정수만 입력할 수 있습니다.") +
                      kCrLf + QStringLiteral("예) 100 또는 1,000"),
@@ -504,17 +498,18 @@ void FrmSvce_admin::GrantServices()
     const QString answer = InputBox(QStringLiteral("서비스 처리시 차감할 포인트는 얼마입니까?") + kCrLf +
                                         QStringLiteral("0이나 공백입력시 서비스 처리를 하지 않습니다."),
                                     {}, m_htPt->text());
-    // A negative deduction would add points: it is refused like 0, without a word.
-    const std::optional<qint64> typed = wholePoints(answer, true);
-    if (!typed) {
-        ShowInfo(QStringLiteral("[차감할 포인트]에는 1에서 99,999,999 사이의 정수만 입력할 수 있습니다.") +
+    // The answer's numeric value as a whole number ("50.5" is 50, letters 0): 0 stops without a word. A
+    // negative deduction would add points and one beyond the limit is a typing slip: both are refused.
+    const double value = std::trunc(ParseNumber(answer).value_or(Val(answer)));
+    if (value == 0)
+        return;
+    if (value < 0 || value > kMaxPoints) {
+        ShowInfo(QStringLiteral("[차감할 포인트]에는 1에서 99,999,999 사이의 숫자만 입력할 수 있습니다.") +
                      kCrLf + QStringLiteral("예) 50 또는 1,500"),
                  QStringLiteral("입력오류"));
         return;
     }
-    const qint64 points = *typed;
-    if (points <= 0)
-        return;
+    const qint64 points = qint64(value);
 
     WaitCursor wait;
     const QDate today = Clock::Today();

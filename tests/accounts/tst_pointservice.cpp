@@ -218,28 +218,33 @@ void TestPointService::opening()
     addCustomer("10000002", "02-111-1111", 100);
     addCustomer("10000003", "02-000-0000", 99);
     addCustomer("10000004", "02-333-3333", 250);
+    addCustomer("10000005", "02-444-4444", 12345);
+    QVERIFY(PointService::GrantService("10000005", 1500, kDay).ok());
     ScriptedPrompter prompter;
     FrmSvce_admin w;
     QCOMPARE(w.htPt()->text(), QString("100"));
+    // Points are whole numbers without separators.
+    QCOMPARE(w.spCust()->FormattedText(FrmSvce_admin::CustPoints, 1), QString("10845"));
+    QCOMPARE(w.spSvce()->FormattedText(FrmSvce_admin::SvcePoints, 1), QString("1500"));
     QCOMPARE(GetFirstValue("SELECT 설정값 FROM 환경설정 WHERE 구분 = '서비스대상점수'").toString(),
              QString("100"));
     QStringList phones;
     for (int r = 1; r <= w.spCust()->MaxRows(); ++r)
         phones << w.spCust()->CellText(FrmSvce_admin::CustPhone, r);
-    QCOMPARE(phones, QStringList({"02-333-3333", "02-111-1111", "02-222-2222"}));
+    QCOMPARE(phones, QStringList({"02-444-4444", "02-333-3333", "02-111-1111", "02-222-2222"}));
     QCOMPARE(w.hdTermFrom()->date(), kDay);
     // A threshold with letters lists nothing new and says why; nobody reaching it is told as well.
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.htPt()->setText("1OO");
     QTest::keyClick(w.htPt(), Qt::Key_Return);
-    QCOMPARE(w.spCust()->MaxRows(), 3);
-    w.htPt()->setText("1,000");
+    QCOMPARE(w.spCust()->MaxRows(), 4);
+    w.htPt()->setText("100,000");
     QTest::keyClick(w.htPt(), Qt::Key_Return);
     QCOMPARE(w.spCust()->MaxRows(), 0);
     QCOMPARE(messages(prompter).size(), 2);
     QVERIFY(messages(prompter).at(0).startsWith("[서비스 대상 점수]에는"));
-    QCOMPARE(messages(prompter).at(1), QString("1,000점 이상의 고객은 없습니다."));
+    QCOMPARE(messages(prompter).at(1), QString("100,000점 이상의 고객은 없습니다."));
 }
 
 void TestPointService::ticking_data()
@@ -307,7 +312,7 @@ void TestPointService::grantRun_data()
     const QString tooFew = "행 위치의 %1 고객의 포인트가 차감할 포인트보다 작습니다.";
     const QString done = "서비스 처리가 완료되었습니다.";
     const QString refused =
-        "[차감할 포인트]에는 1에서 99,999,999 사이의 정수만 입력할 수 있습니다.\r\n예) 50 "
+        "[차감할 포인트]에는 1에서 99,999,999 사이의 숫자만 입력할 수 있습니다.\r\n예) 50 "
         "또는 1,500";
     QTest::newRow("stops at row 3") << "123"
                                     << "50" << 0 << QList<int>{70, 30, 40} << "3" + tooFew.arg("02-333-3333");
@@ -316,18 +321,21 @@ void TestPointService::grantRun_data()
     QTest::newRow("thousands separator")
         << "1"
         << "1,000" << 0 << QList<int>{120, 80, 40} << "1" + tooFew.arg("02-111-1111");
+    // The answer's numeric value as a whole number: 0 stops without a word.
     QTest::newRow("zero") << "123"
                           << "0" << 0 << QList<int>{120, 80, 40} << "";
     QTest::newRow("empty") << "123"
                            << "" << 0 << QList<int>{120, 80, 40} << "";
     QTest::newRow("cancelled") << "123"
                                << "-" << 0 << QList<int>{120, 80, 40} << "";
-    QTest::newRow("negative") << "123"
-                              << "-50" << 0 << QList<int>{120, 80, 40} << "";
     QTest::newRow("letters") << "123"
-                             << "5O" << 0 << QList<int>{120, 80, 40} << refused;
-    QTest::newRow("fraction") << "123"
-                              << "12.5" << 0 << QList<int>{120, 80, 40} << refused;
+                             << "abc" << 0 << QList<int>{120, 80, 40} << "";
+    QTest::newRow("fraction counts whole") << "12"
+                                           << "50.5" << 0 << QList<int>{70, 30, 40} << done;
+    QTest::newRow("negative") << "123"
+                              << "-50" << 0 << QList<int>{120, 80, 40} << refused;
+    QTest::newRow("above the limit") << "123"
+                                     << "100000000" << 0 << QList<int>{120, 80, 40} << refused;
     QTest::newRow("nobody ticked") << ""
                                    << "" << 0 << QList<int>{120, 80, 40}
                                    << "서비스 처리할 자료를 선택하지 않았습니다.\r\n좌측고객목록에서 대상을 "
