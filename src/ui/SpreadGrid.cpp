@@ -27,6 +27,8 @@
 namespace {
 constexpr double kPixelsPerWidthUnit = 8.0;
 constexpr double kDefaultColWidth = 9.0;
+// Room beside a cell's text: the delegate draws it 3 pixels in from each side, within the grid line.
+constexpr int kCellTextRoom = 3 + 3 + 1 + 1;
 
 // Counts the screen handlers running inside one of the grid's events.
 struct DepthGuard
@@ -95,6 +97,8 @@ SpreadGrid::SpreadGrid(QWidget* parent) : QWidget(parent)
     setFocusProxy(m_view);
 
     m_colWidths.assign(1, 0);
+    m_colMinTexts.assign(1, {});
+    m_colMinPx.assign(1, 0);
     m_colHidden.assign(1, false);
     m_vHeader->setDefaultSectionSize(qRound(rowUnitsToPx(m_rowHeight)));
     m_hHeader->setFixedExtent(qRound(rowUnitsToPx(m_headerHeight)));
@@ -120,6 +124,13 @@ SpreadGrid::SpreadGrid(QWidget* parent) : QWidget(parent)
         if (m_applyingWidths)
             return;
         const int col = section + 1;
+        // Dragged narrower than its texts need, the column stays at that minimum.
+        if (const int least = minColPx(col); newSize < least && !ColHidden(col)) {
+            m_applyingWidths = true;
+            m_hHeader->resizeSection(section, least);
+            m_applyingWidths = false;
+            newSize = least;
+        }
         if (col < int(m_colWidths.size()))
             m_colWidths[col] = newSize / colUnitsToPx(1);
         placeEditor();
@@ -175,11 +186,13 @@ void SpreadGrid::SetMaxCols(int cols)
         abortEdit();
     const int old = m_model->maxCols();
     m_colWidths.resize(cols + 1, kDefaultColWidth);
+    m_colMinTexts.resize(cols + 1);
+    m_colMinPx.resize(cols + 1, -1);
     m_colHidden.resize(cols + 1, false);
     m_model->setMaxCols(cols);
     m_applyingWidths = true;
     for (int c = old + 1; c <= cols; ++c)
-        m_hHeader->resizeSection(c - 1, qRound(colUnitsToPx(m_colWidths[c])));
+        m_hHeader->resizeSection(c - 1, shownColPx(c));
     m_applyingWidths = false;
     if (m_activeCol > cols)
         setActiveInternal(cols, m_activeRow);
@@ -794,10 +807,75 @@ void SpreadGrid::SetColWidth(int col, double width)
     const int last = col == -1 ? MaxCols() : col;
     for (int c = std::max(first, 1); c <= std::min(last, MaxCols()); ++c) {
         m_colWidths[c] = width;
-        m_hHeader->resizeSection(c - 1, int(std::lround(colUnitsToPx(width))));
+        m_hHeader->resizeSection(c - 1, shownColPx(c));
     }
     m_applyingWidths = false;
     placeEditor();
+}
+
+void SpreadGrid::SetColMinTexts(int col, const QStringList& texts)
+{
+    if (col < 1 || col > MaxCols())
+        return;
+    m_colMinTexts[col] = texts;
+    m_colMinPx[col] = -1;
+    m_applyingWidths = true;
+    m_hHeader->resizeSection(col - 1, shownColPx(col));
+    m_applyingWidths = false;
+    placeEditor();
+}
+
+double SpreadGrid::ShownColWidth(int col) const
+{
+    if (col < 1 || col > MaxCols())
+        return ColWidth(col);
+    return shownColPx(col) / colUnitsToPx(1);
+}
+
+int SpreadGrid::minColPx(int col) const
+{
+    if (col < 1 || col >= int(m_colMinPx.size()))
+        return 0;
+    int& px = m_colMinPx[col];
+    if (px >= 0)
+        return px;
+    px = 0;
+    if (m_colMinTexts[col].isEmpty())
+        return px;
+    const QFontMetrics fm(m_view->font());
+    // Ten of a digit measure its width without the rounding of a single character.
+    QChar widest = QLatin1Char('0');
+    int widestRun = 0;
+    for (char d = '0'; d <= '9'; ++d) {
+        if (const int run = fm.horizontalAdvance(QString(10, QLatin1Char(d))); run > widestRun) {
+            widestRun = run;
+            widest = QLatin1Char(d);
+        }
+    }
+    for (QString text : m_colMinTexts[col]) {
+        for (QChar& ch : text) {
+            if (ch >= QLatin1Char('0') && ch <= QLatin1Char('9'))
+                ch = widest;
+        }
+        px = std::max(px, fm.horizontalAdvance(text) + kCellTextRoom);
+    }
+    return px;
+}
+
+int SpreadGrid::shownColPx(int col) const
+{
+    return std::max(int(std::lround(colUnitsToPx(m_colWidths[col]))), minColPx(col));
+}
+
+void SpreadGrid::applyColWidths()
+{
+    m_applyingWidths = true;
+    for (int c = 1; c <= MaxCols(); ++c) {
+        const int px = shownColPx(c);
+        if (m_hHeader->sectionSize(c - 1) != px && !m_colHidden[c])
+            m_hHeader->resizeSection(c - 1, px);
+    }
+    m_applyingWidths = false;
 }
 
 bool SpreadGrid::ColHidden(int col) const
@@ -828,6 +906,10 @@ void SpreadGrid::applyViewFont()
     f.setBold(s.fontBold);
     m_view->setFont(f);
     m_editor->setFont(f);
+    // The columns' minimums follow the font.
+    std::fill(m_colMinPx.begin(), m_colMinPx.end(), -1);
+    applyColWidths();
+    placeEditor();
     QFont hf = font();
     if (m_headerFontSize > 0)
         hf.setPointSizeF(m_headerFontSize);
@@ -941,15 +1023,11 @@ void SpreadGrid::onStructureChanged()
 {
     if (!m_redraw)
         return;
-    m_applyingWidths = true;
+    applyColWidths();
     for (int c = 1; c <= MaxCols(); ++c) {
-        const int px = int(std::lround(colUnitsToPx(m_colWidths[c])));
-        if (m_hHeader->sectionSize(c - 1) != px && !m_colHidden[c])
-            m_hHeader->resizeSection(c - 1, px);
         if (m_view->isColumnHidden(c - 1) != m_colHidden[c])
             m_view->setColumnHidden(c - 1, m_colHidden[c]);
     }
-    m_applyingWidths = false;
     if (m_model->customHeightRows() > 0)
         applyRowHeights();
     syncViewCursor();
@@ -1580,7 +1658,7 @@ bool SpreadGrid::ExportToExcel(const QString& file, const QString& sheetName, co
             line.push_back(exportCell(m_model->text(c, r), m_model->resolved(c, r)));
     }
     for (int c = 1; c <= cols; ++c) {
-        sheet.colWidths.push_back(ColWidth(c));
+        sheet.colWidths.push_back(ShownColWidth(c));
         sheet.colHidden.push_back(ColHidden(c));
     }
     QString error;

@@ -153,10 +153,16 @@ public:
     // Row 0 is the column-header row, -1 every row.
     double RowHeight(int row) const;
     void SetRowHeight(int row, double points);
-    // Column 0 is the row-header column, -1 every column.
+    // Column 0 is the row-header column, -1 every column. ColWidth is the width designed, saved or dragged;
+    // the column is shown at least as wide as its minimum texts need.
     double ColWidth(int col) const;
     void SetColWidth(int col, double width);
     int ColWidthPx(int col) const;
+    // Texts the column always shows whole: it is never narrower than the widest of them needs at the grid's
+    // font (digits counted at the font's widest digit); a wider ColWidth is kept. Empty: no minimum.
+    void SetColMinTexts(int col, const QStringList& texts);
+    // The width the column is shown at, in the units of ColWidth.
+    double ShownColWidth(int col) const;
     bool ColHidden(int col) const;
     void SetColHidden(int col, bool hidden);
 
@@ -263,6 +269,10 @@ private:
 
     double rowUnitsToPx(double points) const;
     double colUnitsToPx(double width) const;
+    // The column's shown width in pixels: its ColWidth, widened to what its minimum texts need.
+    int shownColPx(int col) const;
+    int minColPx(int col) const;
+    void applyColWidths();
     void applyViewFont();
     void applyRowHeights();
     void onStructureChanged();
@@ -289,6 +299,8 @@ private:
     double m_headerHeight = 16; // points, column-header row
     double m_headerFontSize = 10;
     std::vector<double> m_colWidths; // character units by column; [0] = row headers
+    std::vector<QStringList> m_colMinTexts;
+    mutable std::vector<int> m_colMinPx; // measured at the current font; -1 = not yet
     std::vector<bool> m_colHidden;
     int m_operationMode = 0;
     int m_selectBlockOptions = 15;

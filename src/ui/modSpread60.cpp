@@ -1,12 +1,14 @@
 #include "ui/modSpread60.h"
 
 #include "app/Globals.h"
+#include "db/MduAdoDB.h"
 #include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
 #include "ui/SpreadGridModel.h"
 #include "ui/modFormIni.h"
 
 #include <QCursor>
+#include <QHeaderView>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTableView>
@@ -178,13 +180,54 @@ void LockColumns(SpreadGrid* grid, const QList<int>& cols, bool withColour)
     }
 }
 
+QStringList FormatTexts(ColFormat format)
+{
+    switch (format) {
+    case ColFormat::OrderNumber:
+        return {QStringLiteral("0000000000")};
+    case ColFormat::Date:
+        return {QStringLiteral("0000-00-00")};
+    case ColFormat::Time:
+        return {QStringLiteral("00:00")};
+    case ColFormat::CustomerCode:
+        return {QStringLiteral("00000000")};
+    case ColFormat::Telephone:
+        return {QStringLiteral("000-0000-0000")};
+    case ColFormat::ZipCode:
+        return {QStringLiteral("000-000")};
+    case ColFormat::StoreCode:
+    case ColFormat::StoreName:
+        break;
+    }
+    QStringList texts;
+    if (!gMainConn.isOpen())
+        return texts;
+    ErrInfo error;
+    // A few hundred stores: every one is measured, so that none is cut.
+    gMainConn.queryTexts(format == ColFormat::StoreCode ? QStringLiteral("SELECT DISTINCT 코드 FROM 가맹점")
+                                                        : QStringLiteral("SELECT DISTINCT 상호 FROM 가맹점"),
+                         texts, &error);
+    return texts;
+}
+
+void SetColFormat(SpreadGrid* grid, int col, ColFormat format, const QStringList& more)
+{
+    grid->SetColMinTexts(col, FormatTexts(format) + more);
+}
+
+void SetColFormats(SpreadGrid* grid, std::initializer_list<std::pair<int, ColFormat>> formats)
+{
+    for (const auto& [col, format] : formats)
+        SetColFormat(grid, col, format);
+}
+
 void SetupTotalGrid(SpreadGrid* total, SpreadGrid* main, int labelCol)
 {
     CursorKeeper k(total);
     total->SetMaxCols(main->MaxCols());
     total->SetMaxRows(1);
     for (int c = 1; c <= main->MaxCols(); ++c) {
-        total->SetColWidth(c, main->ColWidth(c));
+        total->SetColWidth(c, main->ShownColWidth(c));
         total->SetColHidden(c, main->ColHidden(c));
     }
     total->SetOperationMode(0);
@@ -204,10 +247,12 @@ void SetupTotalGrid(SpreadGrid* total, SpreadGrid* main, int labelCol)
     total->view()->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QObject::connect(main->view()->horizontalScrollBar(), &QScrollBar::valueChanged, total,
                      [total](int v) { total->view()->horizontalScrollBar()->setValue(v); });
-    QObject::connect(main, &SpreadGrid::ColWidthChange, total, [total, main](int c1, int c2) {
-        for (int c = c1; c <= c2; ++c)
-            total->SetColWidth(c, main->ColWidth(c));
-    });
+    // Every change of a shown width: dragged, restored, or widened for a larger font.
+    QObject::connect(main->view()->horizontalHeader(), &QHeaderView::sectionResized, total,
+                     [total, main](int section) {
+                         if (section + 1 <= total->MaxCols())
+                             total->SetColWidth(section + 1, main->ShownColWidth(section + 1));
+                     });
 }
 
 void SetTotalGridSum(SpreadGrid* grid, int sourceCol, int targetCol)

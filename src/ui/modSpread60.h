@@ -3,6 +3,10 @@
 #include <QColor>
 #include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <initializer_list>
+#include <utility>
 
 class QWidget;
 class SpreadGrid;
@@ -33,6 +37,24 @@ void SetNumberColumn(SpreadGrid* grid, int col, bool centre = true);
 void SetMoneyColumn(SpreadGrid* grid, int col, bool centre = true);
 // Locks the columns; withColour gives them the locked-cell colour.
 void LockColumns(SpreadGrid* grid, const QList<int>& cols, bool withColour = true);
+
+// What a column holds, for the width it needs at any font.
+enum class ColFormat
+{
+    OrderNumber,  // 10 characters
+    Date,         // "yyyy-MM-dd"
+    Time,         // "HH:MM"
+    CustomerCode, // 8 characters
+    Telephone,    // the longest hyphen form, "010-1234-5678"
+    ZipCode,      // "123-456"
+    StoreCode,    // the stores' codes as 가맹점 holds them
+    StoreName,    // the stores' names as 가맹점 holds them
+};
+// The texts a column of the format must show whole (the stores' from the main database when it is open).
+QStringList FormatTexts(ColFormat format);
+// The column's minimum width is what the format's texts (and `more`) need at the grid's font.
+void SetColFormat(SpreadGrid* grid, int col, ColFormat format, const QStringList& more = {});
+void SetColFormats(SpreadGrid* grid, std::initializer_list<std::pair<int, ColFormat>> formats);
 
 // Makes `total` a one-row totals grid under `main`; it follows main's column widths and horizontal scrolling.
 void SetupTotalGrid(SpreadGrid* total, SpreadGrid* main, int labelCol);
