@@ -89,6 +89,10 @@ FrmRecv_admin::FrmRecv_admin(QWidget* parent) : ListScreen(parent)
         SetMoneyColumn(grid, c);
     for (int c : {ColKey, ColAmountSum, ColDiscountSum})
         grid->SetColHidden(c, true);
+    SetColFormats(grid, {{ColDate, ColFormat::Date},
+                         {ColStore, ColFormat::StoreCode},
+                         {ColName, ColFormat::StoreName},
+                         {ColTel, ColFormat::Telephone}});
     mnutool()->setTitle(QStringLiteral("  도구(&T)  "));
 
     m_spTotal = new SpreadGrid(this);

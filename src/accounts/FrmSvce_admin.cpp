@@ -279,6 +279,7 @@ void FrmSvce_admin::designGrids()
     for (int c = 1; c <= CustColCount; ++c)
         m_spCust->SetColWidth(c, custWidths[c - 1]);
     SetNumberColumn(m_spCust, CustPoints);
+    SetColFormats(m_spCust, {{CustPhone, ColFormat::Telephone}, {CustCode, ColFormat::CustomerCode}});
     // The tick is the one cell the operator changes: a check box, unlocked.
     m_spCust->SetCol(CustTick);
     m_spCust->SetRow(-1);
@@ -300,6 +301,10 @@ void FrmSvce_admin::designGrids()
     for (int c = 1; c <= SvceColCount; ++c)
         m_spSvce->SetColWidth(c, svceWidths[c - 1]);
     SetNumberColumn(m_spSvce, SvcePoints);
+    SetColFormats(m_spSvce, {{SvceDate, ColFormat::Date},
+                             {SvceCustomer, ColFormat::CustomerCode},
+                             {SvcePhone, ColFormat::Telephone},
+                             {SvceZip, ColFormat::ZipCode}});
     m_spSvce->SetCol(1);
     m_spSvce->SetRow(1);
 }

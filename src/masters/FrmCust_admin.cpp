@@ -47,6 +47,11 @@ FrmCust_admin::FrmCust_admin(QWidget* parent) : ListScreen(parent)
     for (int c = 1; c <= ColCount; ++c)
         grid->SetColWidth(c, widths[c - 1]);
     SetNumberColumn(grid, ColPoints);
+    SetColFormats(grid, {{ColCode, ColFormat::CustomerCode},
+                         {ColTel1, ColFormat::Telephone},
+                         {ColTel2, ColFormat::Telephone},
+                         {ColTel3, ColFormat::Telephone},
+                         {ColPost, ColFormat::ZipCode}});
     m_pager = new GridPager(grid, [this](const QStringList& codes) { return fetchRows(codes); });
 
     AddFindKey(QStringLiteral("전화번호"), QStringLiteral("전화1,전화2,전화3,전화4"));

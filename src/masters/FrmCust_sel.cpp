@@ -78,6 +78,11 @@ FrmCust_sel::FrmCust_sel(QWidget* parent) : PickerDialog(parent)
     const double widths[] = {13, 13, 13, 13, 30, 16, 10};
     for (int c = 1; c <= ColCount; ++c)
         m_spList->SetColWidth(c, widths[c - 1]);
+    SetColFormats(m_spList, {{ColTel1, ColFormat::Telephone},
+                             {ColTel2, ColFormat::Telephone},
+                             {ColTel3, ColFormat::Telephone},
+                             {ColTel4, ColFormat::Telephone},
+                             {ColCode, ColFormat::CustomerCode}});
     connect(m_spList, &SpreadGrid::DblClick, this, [this](int, int row) {
         if (row > 0)
             SelectRecord();

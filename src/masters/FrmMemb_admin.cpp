@@ -80,6 +80,9 @@ FrmMemb_admin::FrmMemb_admin(QWidget* parent) : ListScreen(parent)
         grid->SetColWidth(c, widths[c - 1]);
     SetNumberColumn(grid, ColRate);
     SetMoneyColumn(grid, ColBalance);
+    SetColFormats(
+        grid,
+        {{ColCode, ColFormat::StoreCode}, {ColName, ColFormat::StoreName}, {ColTel, ColFormat::Telephone}});
     btnRecAdd()->setToolTip(QStringLiteral("가맹점 추가"));
     btnRecEdit()->setToolTip(QStringLiteral("가맹점 수정"));
     btnRecDel()->setToolTip(QStringLiteral("가맹점 삭제"));
@@ -156,6 +159,7 @@ void FrmMemb_admin::buildPanels()
     for (int c = 1; c <= HDayColCount; ++c)
         m_spHDay->SetColWidth(c, dayWidths[c - 1]);
     m_spHDay->SetColHidden(HDaySeq, true);
+    SetColFormat(m_spHDay, HDayDay, ColFormat::Date);
 
     m_btnMnuDel = new QPushButton(QStringLiteral("삭제 F4"), this);
     m_btnMnuDel->setObjectName(QStringLiteral("btnMnuDel"));

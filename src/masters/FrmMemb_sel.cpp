@@ -79,6 +79,9 @@ FrmMemb_sel::FrmMemb_sel(QWidget* parent) : PickerDialog(parent)
     m_spList->SetColWidth(ColAddr, 26);
     m_spList->SetColWidth(ColMemo, 14);
     CommonSpreadDesign(m_spList, true, true, false, true);
+    SetColFormats(
+        m_spList,
+        {{ColCode, ColFormat::StoreCode}, {ColName, ColFormat::StoreName}, {ColTel, ColFormat::Telephone}});
     m_spList->installEventFilter(this);
     connect(m_spList, &SpreadGrid::KeyDown, this, [this](int& key, int shift) {
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && shift == 0) {

@@ -70,6 +70,7 @@ frmZipcode::frmZipcode(QWidget* parent) : QDialog(parent)
     const double widths[] = {9, 10, 10, 14, 14};
     for (int c = 1; c <= 5; ++c)
         m_spList->SetColWidth(c, widths[c - 1]);
+    SetColFormat(m_spList, 1, ColFormat::ZipCode);
     connect(m_spList, &SpreadGrid::DblClick, this, [this](int, int row) {
         if (row > 0 && chooseRow(row, false))
             accept();

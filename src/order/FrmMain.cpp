@@ -480,6 +480,14 @@ void FrmMain::layoutGrids()
     const double mWidths[8] = {9, 14, 8, 20, 11, 10, 6, 6};
     for (int c = 1; c <= 8; ++c)
         spMList->SetColWidth(c, mWidths[c - 1]);
+    SetColFormats(spMList, {{mCust, ColFormat::CustomerCode},
+                            {mPhone, ColFormat::Telephone},
+                            {mStore, ColFormat::StoreCode},
+                            {mStoreName, ColFormat::StoreName},
+                            {mOrderNo, ColFormat::OrderNumber},
+                            {mDate, ColFormat::Date},
+                            {mTime, ColFormat::Time},
+                            {mPassed, ColFormat::Time}});
     LockColumns(spMList, {5, 6, 7, 4, 8});
     spMList->SetEditEnterAction(SpreadGrid::EnterRight);
 

@@ -218,6 +218,12 @@ void FrmRcpt_admin::designGrids()
     const double listWidths[] = {8, 6, 11, 9, 13, 40, 6};
     for (int c = 1; c <= ColCount; ++c)
         list->SetColWidth(c, listWidths[c - 1]);
+    SetColFormats(list, {{ColStore, ColFormat::StoreCode},
+                         {ColTime, ColFormat::Time},
+                         {ColOrderNo, ColFormat::OrderNumber},
+                         {ColCustomer, ColFormat::CustomerCode},
+                         {ColPhone, ColFormat::Telephone},
+                         {ColPassedOn, ColFormat::Time}});
 
     spDList->SetMaxCols(LnCount);
     CommonSpreadDesign(spDList, true, true, false, true);
@@ -235,6 +241,7 @@ void FrmRcpt_admin::designGrids()
         SetMoneyColumn(spDList, c);
     for (int c = LnSumQty; c <= LnSumPoints; ++c)
         spDList->SetColHidden(c, true);
+    SetColFormat(spDList, LnOrderNo, ColFormat::OrderNumber);
     SetupTotalGrid(spTotal, spDList, LnMenu);
     spTotal->SetColHeadersShow(false);
     for (int c : {LnQty, LnAmount, LnPoints, LnCommission})

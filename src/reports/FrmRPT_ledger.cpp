@@ -124,6 +124,8 @@ FrmRPT_ledger::FrmRPT_ledger(QWidget* parent) : ReportScreen(parent)
     for (int c = 1; c <= ColCount; ++c)
         grid->SetColWidth(c, widths[c - 1]);
     SetNumberColumn(grid, ColQuantity + 1);
+    SetColFormats(grid, {{ColStore + 1, ColFormat::StoreCode}, {ColName + 1, ColFormat::StoreName}});
+    SetColFormat(grid, ColDate + 1, ColFormat::Date, {kCarriedForward});
     for (int c : {ColCommission, ColDiscount, ColPayment, ColBalance})
         SetMoneyColumn(grid, c + 1);
 

@@ -43,6 +43,9 @@ FrmRPT_sale::FrmRPT_sale(QWidget* parent) : ReportScreen(parent)
     const double widths[] = {10, 8, 14, 9, 13, 16, 6, 10, 8, 9};
     for (int c = 1; c <= SalesReport::kColCount; ++c)
         grid->SetColWidth(c, widths[c - 1]);
+    m_keyTexts = {FormatTexts(ColFormat::Date), FormatTexts(ColFormat::StoreCode),
+                  FormatTexts(ColFormat::StoreName), FormatTexts(ColFormat::CustomerCode),
+                  FormatTexts(ColFormat::Telephone)};
     arrangeKeyColumns({10, 8, 14, 9, 13});
     SetNumberColumn(grid, 7);
     for (int c : {8, 9, 10})
@@ -68,6 +71,7 @@ void FrmRPT_sale::arrangeKeyColumns(const std::array<double, SalesReport::FieldC
     for (int c = 0; c < SalesReport::FieldCount; ++c) {
         grid->SetColHeaderText(c + 1, SalesReport::Heading(columns[size_t(c)]));
         grid->SetColWidth(c + 1, widths[size_t(columns[size_t(c)])]);
+        grid->SetColMinTexts(c + 1, m_keyTexts[size_t(columns[size_t(c)])]);
         grid->SetCol(c + 1);
         grid->SetRow(-1);
         grid->SetTypeHAlign(HAlignCenter);

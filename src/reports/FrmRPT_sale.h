@@ -45,6 +45,8 @@ private:
     void arrangeKeyColumns(const std::array<double, SalesReport::FieldCount>& widths);
 
     SalesReport m_report;
+    // The texts each key field's column must show whole, read once.
+    std::array<QStringList, SalesReport::FieldCount> m_keyTexts;
     QCheckBox* m_chkRcpt = nullptr;
     QLineEdit* m_htFilter[2] = {nullptr, nullptr};
     QString m_store;

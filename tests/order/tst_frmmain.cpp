@@ -1,16 +1,25 @@
 #include "MainFixture.h"
 #include "MainScreenDriver.h"
+#include "accounts/AccountScreens.h"
+#include "accounts/ServiceScreens.h"
+#include "admin/AdminScreens.h"
 #include "app/AppScreens.h"
 #include "app/UserSettings.h"
 #include "db/RecordScreens.h"
 #include "masters/CustomerScreens.h"
+#include "masters/PickerDialog.h"
 #include "masters/StoreScreens.h"
 #include "order/FrmMain.h"
 #include "reception/ReceptionScreens.h"
+#include "reports/MduReportDB.h"
+#include "reports/ReportScreens.h"
+#include "reports/StoreLedger.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/ModalSeam.h"
 #include "ui/ScreenCatalogue.h"
 #include "ui/SpreadGrid.h"
+#include "ui/TextUtil.h"
+#include "ui/modFormIni.h"
 
 #include <QAction>
 #include <QDialog>
@@ -18,7 +27,11 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QTableView>
+
+#include <memory>
 
 // The main order screen on a real installation: loading, refresh, row changes and panels.
 class TestFrmMain : public QObject
@@ -37,6 +50,8 @@ private Q_SLOTS:
     void inputLanguageFollowsGrid();
     void everyScreenOpensThroughCatalogue_data();
     void everyScreenOpensThroughCatalogue();
+    void everyGridFitsItsFont_data();
+    void everyGridFitsItsFont();
 };
 
 void TestFrmMain::emptyDay()
@@ -266,6 +281,133 @@ void TestFrmMain::everyScreenOpensThroughCatalogue()
     SetModalHandler(previous);
     QCOMPARE(modalRuns, screen.modality == ScreenModality::Modal ? 1 : 0);
     QCOMPARE(CountRows("보안설정", "폼이름 = '" + name + "'"), screen.gate == ScreenGate::Authority ? 1 : 0);
+}
+
+void TestFrmMain::everyGridFitsItsFont_data()
+{
+    RegisterAppScreens();
+    RegisterCustomerScreens();
+    RegisterStoreScreens();
+    RegisterReceptionScreens();
+    RegisterAccountScreens();
+    RegisterServiceScreens();
+    RegisterReportScreens();
+    RegisterAdminScreens();
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("fontSize");
+    for (int size : {8, 12, 20}) {
+        for (const QString& name : QStringList{"FrmMain"} + ScreenCatalogue::Instance().Names())
+            QTest::newRow(qPrintable(QStringLiteral("%1 at %2").arg(name).arg(size))) << name << size;
+    }
+}
+
+// After the font of a grid changed through its saved layout, every cell holding a date, time, order number,
+// customer or store code, telephone number, postal code or store name shows it whole; a saved width larger
+// than that is kept.
+void TestFrmMain::everyGridFitsItsFont()
+{
+    QFETCH(QString, name);
+    QFETCH(int, fontSize);
+    MainFixture f;
+    MainFixture::exec(
+        "INSERT INTO 가맹점 (코드, 상호, 전화1, 수수료율, 현잔액, 기초잔액, 영업시작, 영업종료) "
+        "VALUES ('HAN2002', '한가람 왕족발 보쌈 본점', '010-1234-5678', 3, 0, 0, '00:00', '23:59')");
+    MainFixture::exec(
+        "INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가) VALUES ('보쌈', 'HAN2002', 30000)");
+    MainFixture::exec(
+        "INSERT INTO 가맹점휴일 (가맹점코드, 일자, 반복구분, 메모) VALUES ('1001', '2026-12-25', 0, '')");
+    MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
+    MainFixture::addOrder("2612081002", "10000002", "HAN2002", "12:10");
+    MainFixture::exec("UPDATE 주문 SET 통보시간 = '12:20' WHERE 주문번호 = '2612081002'");
+    MainFixture::exec(
+        "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) "
+        "SELECT '2612081002', 1, 코드, 1, 30000, 30000, 900, '', 300 FROM 취급메뉴 WHERE 메뉴명 = "
+        "'보쌈'");
+    MainFixture::exec(
+        "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트) "
+        "VALUES ('2612081001', 1, 1, 1, 6175, 6175, 216, '', 62)");
+    MainFixture::exec("INSERT INTO 입금 (가맹점코드, 입금일자, 입금액, 할인액, 메모) VALUES ('HAN2002', "
+                      "'2026-12-08', 1000, 0, '')");
+    MainFixture::exec(
+        "INSERT INTO 서비스 (고객코드, 서비스일, 차감포인트, 메모) VALUES ('10000001', '2026-12-08', "
+        "100, '')");
+    QVERIFY(CreateRPTFile());
+    ScriptedPrompter p;
+    const ModalHandler previous = SetModalHandler([](QDialog*) { return int(QDialog::Rejected); });
+
+    std::unique_ptr<QWidget> window;
+    std::unique_ptr<RecordPicker> picker;
+    ScreenCatalogue& catalogue = ScreenCatalogue::Instance();
+    const ScreenEntry* entry = catalogue.Find(name);
+    if (name == QLatin1String("FrmMain")) {
+        window = std::make_unique<FrmMain>();
+    } else if (entry && entry->create) {
+        window.reset(entry->create(nullptr));
+    } else if (entry && entry->picker) {
+        picker = catalogue.CreatePicker(name);
+        picker->FindRecords(QString(), name == QLatin1String("FrmMenu_sel")
+                                           ? QStringLiteral("1001") + kNul + QStringLiteral("느티골치킨")
+                                           : QString());
+        if (auto* list = qobject_cast<PickerDialog*>(picker->dialog()))
+            list->Refresh_Sheet();
+    }
+    QWidget* shown = window ? window.get() : picker ? picker->dialog() : nullptr;
+    if (!shown) // an editor: no grid to look at
+        return;
+    if (auto* query = shown->findChild<QPushButton*>(QStringLiteral("btnQuery")))
+        query->click();
+    shown->show();
+    QVERIFY(QTest::qWaitForWindowExposed(shown));
+
+    // Texts that must never be cut, by what they look like.
+    const QRegularExpression formatted(QStringLiteral(
+        R"(^(\d{4}-\d\d-\d\d|\d\d:\d\d|\d{10}|\d{8}|0\d{1,2}-\d{3,4}-\d{4}|\d{3}-\d{3}|\[전기이월\])$)"));
+    QStringList stores;
+    QVERIFY(gMainConn.queryTexts(QStringLiteral("SELECT 코드 FROM 가맹점 UNION SELECT 상호 FROM 가맹점"),
+                                 stores, nullptr));
+    const QString layout = f.home.programFolder() + QStringLiteral("/layout-test.ini");
+    const auto grids = shown->findChildren<SpreadGrid*>();
+    int checked = 0;
+    for (SpreadGrid* grid : grids) {
+        if (grid->objectName().isEmpty() || grid->MaxCols() < 1)
+            continue;
+        {
+            // Saved widths far too small, the first one larger than any text needs.
+            QSettings ini(layout, QSettings::IniFormat);
+            ini.clear();
+            for (int c = 1; c <= grid->MaxCols(); ++c)
+                ini.setValue(grid->objectName() + QStringLiteral("_ColsWidth/") + QString::number(c),
+                             QString::number(c == 1 ? 60 : 1));
+            ini.setValue(grid->objectName() + QStringLiteral("_General/FontSize"), QString::number(fontSize));
+        }
+        LoadSpreadIni(grid, layout);
+        QCoreApplication::processEvents();
+        const QFontMetrics fm(grid->view()->font());
+        QCOMPARE(fm.height() > 0, true);
+        if (!grid->ColHidden(1))
+            QCOMPARE(grid->ColWidthPx(1), qRound(60 * 8 * grid->logicalDpiX() / 96.0));
+        for (int c = 1; c <= grid->MaxCols(); ++c) {
+            if (grid->ColHidden(c))
+                continue;
+            for (int r = 1; r <= grid->MaxRows(); ++r) {
+                const QString text = grid->FormattedText(c, r);
+                if (!formatted.match(text).hasMatch() && !stores.contains(text))
+                    continue;
+                ++checked;
+                // The delegate draws a cell's text 3 pixels in from each side, inside the grid line.
+                QVERIFY2(fm.horizontalAdvance(text) + 7 <= grid->ColWidthPx(c),
+                         qPrintable(QStringLiteral("%1 column %2 row %3: \"%4\" in %5 px")
+                                        .arg(grid->objectName())
+                                        .arg(c)
+                                        .arg(r)
+                                        .arg(text)
+                                        .arg(grid->ColWidthPx(c))));
+            }
+        }
+    }
+    SetModalHandler(previous);
+    CloseRPTFile();
+    qInfo("%d cells checked", checked);
 }
 
 QTEST_MAIN(TestFrmMain)
