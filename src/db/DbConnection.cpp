@@ -341,12 +341,13 @@ void DbConnection::probeIdle()
         pollfd p{PQsocket(c), POLLIN, 0};
         if (::poll(&p, 1, 0) <= 0)
             break;
-        if (!PQconsumeInput(c))
+        const bool read = PQconsumeInput(c);
+        PQisBusy(c); // hands what arrived (the server's FATAL) to the notice receiver, while it is there
+        if (!read)
             break;
     }
     if (PQstatus(c) == CONNECTION_OK)
         return;
-    PQisBusy(c); // hands what the server said last (its FATAL) to the notice receiver
     noteLoss(m_lastNotice.isEmpty() ? oneLine(QString::fromUtf8(PQerrorMessage(c))) : m_lastNotice);
 }
 
