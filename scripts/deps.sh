@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-serialport-dev
   libgl-dev libxkbcommon-dev
   libsqlite3-dev sqlite3
-  libqt6sql6-psql postgresql postgresql-contrib
+  libqt6sql6-psql libpq-dev postgresql postgresql-contrib
   libxlsxwriter-dev unzip
   libarchive-dev
   fonts-nanum

@@ -48,6 +48,21 @@ QString values(const Payment& p)
            SQLLiteral(p.memo);
 }
 
+QString paymentName(qint64 key)
+{
+    return QStringLiteral("입금 %1번").arg(key);
+}
+
+// Counts the payment with its values as written.
+QString countPayment(qint64 key, const Payment& p)
+{
+    return QStringLiteral("SELECT COUNT(*) FROM 입금 WHERE 처리순번 = ") + QString::number(key) +
+           QStringLiteral(" AND 가맹점코드 = ") + SQLLiteral(p.store) + QStringLiteral(" AND 입금일자 = ") +
+           SQLLiteral(p.date) + QStringLiteral(" AND 입금액 = ") + QString::number(p.amount) +
+           QStringLiteral(" AND 할인액 = ") + QString::number(p.discount) + QStringLiteral(" AND 메모 = ") +
+           SQLLiteral(p.memo);
+}
+
 bool storeExists(const QString& store, ErrInfo& error)
 {
     QSqlQuery q(gMainConn.database());
@@ -58,8 +73,9 @@ bool storeExists(const QString& store, ErrInfo& error)
 
 } // namespace
 
-static Result InsertPaymentOnce(const Payment& payment, qint64& key)
+static Result InsertPaymentOnce(const Payment& payment, qint64& key, qint64& attemptKey)
 {
+    attemptKey = 0;
     DbTransaction t(gMainConn);
     if (!t.active())
         return with(Status::Failed, t.error());
@@ -75,6 +91,7 @@ static Result InsertPaymentOnce(const Payment& payment, qint64& key)
     if (!q.next())
         return with(Status::Failed, DbConnection::errorFrom(q.lastError()));
     const qint64 newKey = q.value(0).toLongLong();
+    attemptKey = newKey;
     q.finish();
     if (!AdjustBalance(payment.store, double(-payment.total())))
         return with(Status::Reported);
@@ -86,7 +103,20 @@ static Result InsertPaymentOnce(const Payment& payment, qint64& key)
 
 Result InsertPayment(const Payment& payment, qint64& key)
 {
-    return RetryOnConflict(gMainConn, [&] { return InsertPaymentOnce(payment, key); });
+    qint64 attemptKey = 0;
+    UnitCheck<Result> check;
+    check.what = [&] {
+        return (attemptKey > 0 ? paymentName(attemptKey) : QStringLiteral("새 입금")) +
+               QStringLiteral(" (가맹점 %1, %2, %3원)").arg(payment.store, payment.date).arg(payment.amount);
+    };
+    // The key came back from the insert before the COMMIT went out.
+    check.storedSql = [&] { return countPayment(attemptKey, payment); };
+    check.saved = [&] {
+        key = attemptKey;
+        return with(Status::Saved);
+    };
+    check.givenUp = with(Status::Reported);
+    return RetryOnConflict(gMainConn, [&] { return InsertPaymentOnce(payment, key, attemptKey); }, check);
 }
 
 static Result UpdatePaymentOnce(qint64 key, const Payment& payment)
@@ -125,7 +155,12 @@ static Result UpdatePaymentOnce(qint64 key, const Payment& payment)
 
 Result UpdatePayment(qint64 key, const Payment& payment)
 {
-    return RetryOnConflict(gMainConn, [&] { return UpdatePaymentOnce(key, payment); });
+    UnitCheck<Result> check;
+    check.what = [&] { return paymentName(key) + QStringLiteral(" 변경"); };
+    check.storedSql = [&] { return countPayment(key, payment); };
+    check.saved = [] { return with(Status::Saved); };
+    check.givenUp = with(Status::Reported);
+    return RetryOnConflict(gMainConn, [&] { return UpdatePaymentOnce(key, payment); }, check);
 }
 
 static Result DeletePaymentOnce(qint64 key)
@@ -154,7 +189,15 @@ static Result DeletePaymentOnce(qint64 key)
 
 Result DeletePayment(qint64 key)
 {
-    return RetryOnConflict(gMainConn, [&] { return DeletePaymentOnce(key); });
+    UnitCheck<Result> check;
+    check.what = [&] { return paymentName(key) + QStringLiteral(" 삭제"); };
+    check.storedSql = [&] {
+        return QStringLiteral("SELECT COUNT(*) FROM 입금 WHERE 처리순번 = ") + QString::number(key);
+    };
+    check.storedWhenNone = true;
+    check.saved = [] { return with(Status::Saved); };
+    check.givenUp = with(Status::Reported);
+    return RetryOnConflict(gMainConn, [&] { return DeletePaymentOnce(key); }, check);
 }
 
 } // namespace PaymentService

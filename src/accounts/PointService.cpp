@@ -20,8 +20,9 @@ Result with(Status status, const ErrInfo& error = {})
 
 } // namespace
 
-static Result GrantServiceOnce(const QString& customer, qint64 points, const QDate& date)
+static Result GrantServiceOnce(const QString& customer, qint64 points, const QDate& date, qint64& attemptKey)
 {
+    attemptKey = 0;
     if (points <= 0)
         return with(Status::NoPoints);
     if (customer.isEmpty())
@@ -46,14 +47,22 @@ static Result GrantServiceOnce(const QString& customer, qint64 points, const QDa
         const bool exists = q.next() && q.value(0).toLongLong() > 0;
         return with(exists ? Status::TooFewPoints : Status::NotFound);
     }
-    const DbConnection::ExecResult insert =
-        gMainConn.exec(QStringLiteral("INSERT INTO 서비스 (고객코드, 서비스일, 차감포인트, 메모) VALUES (") +
-                       code + QLatin1Char(',') + SQLLiteral(date.toString(QStringLiteral("yyyy-MM-dd"))) +
-                       QLatin1Char(',') + QString::number(points) + QStringLiteral(",'')"));
-    if (!insert.ok)
-        return with(Status::Failed, insert.error);
-    if (insert.rowsAffected == 0)
-        return with(Status::Failed, ErrInfo{DbErr::kUnspecified, QStringLiteral("저장된 자료가 없습니다.")});
+    // The key comes back from the insert: after a connection lost at the COMMIT it tells whether the
+    // service is there.
+    {
+        QSqlQuery q(gMainConn.database());
+        ErrInfo error;
+        if (!gMainConn.query(
+                QStringLiteral("INSERT INTO 서비스 (고객코드, 서비스일, 차감포인트, 메모) VALUES (") + code +
+                    QLatin1Char(',') + SQLLiteral(date.toString(QStringLiteral("yyyy-MM-dd"))) + QLatin1Char(',') +
+                    QString::number(points) + QStringLiteral(",'') RETURNING 처리순번"),
+                q, &error))
+            return with(Status::Failed, error);
+        if (!q.next())
+            return with(Status::Failed,
+                        ErrInfo{DbErr::kUnspecified, QStringLiteral("저장된 자료가 없습니다.")});
+        attemptKey = q.value(0).toLongLong();
+    }
     if (!t.commit())
         return with(Status::Failed, t.error());
     return with(Status::Done);
@@ -61,10 +70,20 @@ static Result GrantServiceOnce(const QString& customer, qint64 points, const QDa
 
 Result GrantService(const QString& customer, qint64 points, const QDate& date)
 {
-    return RetryOnConflict(gMainConn, [&] { return GrantServiceOnce(customer, points, date); });
+    qint64 attemptKey = 0;
+    UnitCheck<Result> check;
+    check.what = [&] { return QStringLiteral("고객 %1의 서비스 (%2 포인트)").arg(customer).arg(points); };
+    check.storedSql = [&] {
+        return QStringLiteral("SELECT COUNT(*) FROM 서비스 WHERE 처리순번 = ") + QString::number(attemptKey);
+    };
+    check.saved = [] { return with(Status::Done); };
+    check.givenUp = with(Status::Failed, ErrInfo{DbErr::kConnectionLost,
+                                                 QStringLiteral("데이터베이스 서버와의 연결이 끊어졌습니다.")});
+    return RetryOnConflict(gMainConn, [&] { return GrantServiceOnce(customer, points, date, attemptKey); },
+                           check);
 }
 
-static Result CancelServiceOnce(qint64 key)
+static Result CancelServiceOnce(qint64 key, Result& read)
 {
     if (key <= 0)
         return with(Status::NotFound);
@@ -83,6 +102,7 @@ static Result CancelServiceOnce(qint64 key)
             return with(Status::NotFound);
         r.customer = q.value(0).toString();
         r.points = q.value(1).toLongLong();
+        read = r;
     }
     const DbConnection::ExecResult del = gMainConn.exec(QStringLiteral("DELETE FROM 서비스") + where);
     if (!del.ok)
@@ -110,7 +130,28 @@ static Result CancelServiceOnce(qint64 key)
 
 Result CancelService(qint64 key)
 {
-    return RetryOnConflict(gMainConn, [&] { return CancelServiceOnce(key); });
+    // What was given back is the cancelled service's, read by the attempt before the connection broke off.
+    Result cancelled;
+    UnitCheck<Result> check;
+    check.what = [&] { return QStringLiteral("서비스 %1번 취소").arg(key); };
+    check.storedSql = [&] {
+        return QStringLiteral("SELECT COUNT(*) FROM 서비스 WHERE 처리순번 = ") + QString::number(key);
+    };
+    check.storedWhenNone = true;
+    check.saved = [&] {
+        Result r = cancelled;
+        r.status = Status::Done;
+        return r;
+    };
+    check.givenUp = with(Status::Failed, ErrInfo{DbErr::kConnectionLost,
+                                                 QStringLiteral("데이터베이스 서버와의 연결이 끊어졌습니다.")});
+    return RetryOnConflict(
+        gMainConn,
+        [&] {
+            Result r = CancelServiceOnce(key, cancelled);
+            return r;
+        },
+        check);
 }
 
 } // namespace PointService

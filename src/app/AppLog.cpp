@@ -24,7 +24,11 @@ void rotate()
 
 void qtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    if (type != QtDebugMsg && type != QtInfoMsg)
+    // The database connection's losses, reconnections and failovers come through Qt's logging from the
+    // database layer, which cannot reach the log itself.
+    if (context.category && qstrcmp(context.category, "zelkova.connection") == 0)
+        Write(QStringLiteral("연결"), message);
+    else if (type != QtDebugMsg && type != QtInfoMsg)
         Write(QStringLiteral("Qt"), message);
     if (g_previous)
         g_previous(type, context, message);

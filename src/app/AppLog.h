@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// The program's log: start and stop, errors with their full detail, caller-ID device events and Qt's own
+// The program's log: start and stop, errors with their full detail, caller-ID device events, the database
+// connection's losses and reconnections ("연결", from the category zelkova.connection) and Qt's own
 // warnings, one line each, in the program folder's Log/zelkova.log. The file turns over at a size limit and
 // the newest few old files are kept (zelkova.log.1 the newest), so it never fills the disk; the after-sales
 // archive packs the folder.

@@ -18,6 +18,9 @@ constexpr qint64 kLocked = -2147217887;
 // the character swallow the quote after it. Its description is a plain sentence, shown without the statement.
 constexpr qint64 kUnusableText = -2147217913; // 0x80040E07
 QString UnusableTextMessage();
+// The server's connection broke off and was not back in time; the description tells whether the statement
+// was done.
+constexpr qint64 kConnectionLost = -2147467260;
 } // namespace DbErr
 
 // An engine error raised by the query helpers that leave reporting to their callers.

@@ -4,6 +4,7 @@
 #include "ui/MsgBox.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 
 DbConnection gMainConn;
@@ -64,25 +65,38 @@ bool OpenRecordset(DbConnection& conn, Recordset& rs, const QString& sql, int, i
     rs.close();
     QSqlQuery q;
     ErrInfo error;
-    if (!conn.query(sql, q, &error)) {
-        QString title = QStringLiteral("ERROR");
-        QString text = error.description + QLatin1Char('\r') + sql;
-        if (error.number == DbErr::kUnusableText) {
-            title = QStringLiteral("입력 오류");
-            text = error.description;
-        } else if (error.number == 91) {
-            title = QStringLiteral("MDB 오류");
-            text = QStringLiteral("Data Base MDB가 선언되지 않았습니다.") + QLatin1Char('\r') + sql;
-        } else if (error.number == DbErr::kSyntax) {
-            title = QStringLiteral("Query");
-            text = QStringLiteral("Jet Data Base Engine의 식을 확인하세요.") + QLatin1Char('\r') + sql +
-                   kCrLf + error.description;
-        }
-        ShowInfo(text, title);
+    for (int round = 0;; ++round) {
+        if (!conn.query(sql, q, &error))
+            break;
+        rs.load(q);
+        if (!q.lastError().isValid())
+            return true;
+        // The rows stopped coming: a server's connection broke off in the middle of them.
+        rs.close();
+        if (!conn.readFailed(q.lastError(), &error) || round > 0)
+            break;
+    }
+    if (error.number == DbErr::kConnectionLost) {
+        // Said in Korean without the statement; inside a unit of work the unit's retry tells what became of it.
+        const QString text = error.description;
+        conn.whenUnlocked([text] { ShowWarning(text, QStringLiteral("서버 연결")); });
         return false;
     }
-    rs.load(q);
-    return true;
+    QString title = QStringLiteral("ERROR");
+    QString text = error.description + QLatin1Char('\r') + sql;
+    if (error.number == DbErr::kUnusableText) {
+        title = QStringLiteral("입력 오류");
+        text = error.description;
+    } else if (error.number == 91) {
+        title = QStringLiteral("MDB 오류");
+        text = QStringLiteral("Data Base MDB가 선언되지 않았습니다.") + QLatin1Char('\r') + sql;
+    } else if (error.number == DbErr::kSyntax) {
+        title = QStringLiteral("Query");
+        text = QStringLiteral("Jet Data Base Engine의 식을 확인하세요.") + QLatin1Char('\r') + sql +
+               kCrLf + error.description;
+    }
+    ShowInfo(text, title);
+    return false;
 }
 
 void CloseObject(DbConnection& conn)

@@ -65,6 +65,11 @@ int ExecSQL(DbConnection& conn, const QString& sql)
 {
     const DbConnection::ExecResult r = conn.exec(sql);
     if (!r.ok) {
+        if (r.error.number == DbErr::kConnectionLost) {
+            const QString text = r.error.description;
+            conn.whenUnlocked([text] { ShowWarning(text, QStringLiteral("서버 연결")); });
+            return -1;
+        }
         const QString text = r.error.number == DbErr::kUnusableText
                                  ? r.error.description
                                  : QStringLiteral("Error ") + QString::number(r.error.number) +

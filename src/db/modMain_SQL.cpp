@@ -75,7 +75,7 @@ std::optional<QString> ReadConfig(const QString& name, const QString& defaultVal
     }
 }
 
-bool SaveConfig(const QString& name, const QString& value)
+static bool SaveConfigOnce(const QString& name, const QString& value)
 {
     const QString key = SQLQuote(name);
     DbTransaction t(gMainConn);
@@ -88,10 +88,24 @@ bool SaveConfig(const QString& name, const QString& value)
     if (!r.ok || !t.commit()) {
         const ErrInfo error = r.ok ? t.error() : r.error;
         t.rollback(); // no message while this seat holds the write lock
-        ShowErrorInfo(kRunError, error);
+        if (!gMainConn.wasCut())
+            ShowErrorInfo(kRunError, error);
         return false;
     }
     return true;
+}
+
+bool SaveConfig(const QString& name, const QString& value)
+{
+    UnitCheck<bool> check;
+    check.what = [&] { return QStringLiteral("설정 ") + name; };
+    check.storedSql = [&] {
+        return QStringLiteral("SELECT COUNT(*) FROM 환경설정 WHERE 구분 = '") + SQLQuote(name) +
+               QStringLiteral("' AND 설정값 = '") + SQLQuote(value) + QLatin1Char('\'');
+    };
+    check.saved = [] { return true; };
+    check.givenUp = false;
+    return RetryOnConflict(gMainConn, [&] { return SaveConfigOnce(name, value); }, check);
 }
 
 QString GetCompanyName()
@@ -150,7 +164,8 @@ static bool DeleteOrderOnce(const QString& orderNumber)
     // leaves the order, its lines and the totals as they were.
     DbTransaction t(gMainConn);
     if (!t.active()) {
-        ShowStdError(t.error(), QStringLiteral("DeleteOrder"), kModule);
+        if (!gMainConn.wasCut())
+            ShowStdError(t.error(), QStringLiteral("DeleteOrder"), kModule);
         return false;
     }
     Recordset rs;
@@ -189,7 +204,9 @@ static bool DeleteOrderOnce(const QString& orderNumber)
     if (!AdjustPoints(customerCode, -points) || !AdjustBalance(storeCode, -commission))
         return false;
     if (!t.commit()) {
-        ShowStdError(t.error(), QStringLiteral("DeleteOrder"), kModule);
+        // A connection that broke off is RetryOnConflict's to tell about.
+        if (!gMainConn.wasCut())
+            ShowStdError(t.error(), QStringLiteral("DeleteOrder"), kModule);
         return false;
     }
     return true;
@@ -197,5 +214,14 @@ static bool DeleteOrderOnce(const QString& orderNumber)
 
 bool DeleteOrder(const QString& orderNumber)
 {
-    return RetryOnConflict(gMainConn, [&] { return DeleteOrderOnce(orderNumber); });
+    UnitCheck<bool> check;
+    check.what = [&] { return QStringLiteral("주문 ") + orderNumber + QStringLiteral(" 삭제"); };
+    check.storedSql = [&] {
+        return QStringLiteral("SELECT COUNT(*) FROM 주문 WHERE 주문번호 = '") + SQLQuote(orderNumber) +
+               QLatin1Char('\'');
+    };
+    check.storedWhenNone = true;
+    check.saved = [] { return true; };
+    check.givenUp = false;
+    return RetryOnConflict(gMainConn, [&] { return DeleteOrderOnce(orderNumber); }, check);
 }

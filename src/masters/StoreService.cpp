@@ -53,12 +53,37 @@ Result checkMenuName(const QString& store, const QString& name, qint64 exceptMen
     return with(Status::Done);
 }
 
+const ErrInfo kAway{DbErr::kConnectionLost, QStringLiteral("데이터베이스 서버와의 연결이 끊어졌습니다.")};
+
+// A unit's check after its connection broke off: count is Jet SQL counting the rows that show the work done.
+UnitCheck<Result> checkOf(std::function<QString()> what, std::function<QString()> count, bool whenNone,
+                          std::function<Result()> saved = [] { return with(Status::Done); })
+{
+    UnitCheck<Result> check;
+    check.what = std::move(what);
+    check.storedSql = std::move(count);
+    check.storedWhenNone = whenNone;
+    check.saved = std::move(saved);
+    check.givenUp = failed(kAway);
+    return check;
+}
+
+QString countMenu(qint64 menu, const QString& extra = {})
+{
+    return QStringLiteral("SELECT COUNT(*) FROM 취급메뉴 WHERE 코드 = ") + QString::number(menu) + extra;
+}
+
+QString countHoliday(qint64 seq, const QString& extra = {})
+{
+    return QStringLiteral("SELECT COUNT(*) FROM 가맹점휴일 WHERE 순번 = ") + QString::number(seq) + extra;
+}
+
 } // namespace
 
-Result InsertMenu(const QString& store, const QString& name, qint64 price, const QString& memo)
+static Result InsertMenuOnce(const QString& store, const QString& name, qint64 price, const QString& memo,
+                             qint64& attemptCode)
 {
-    if (store.isEmpty())
-        return with(Status::NotFound);
+    attemptCode = 0;
     // The name check and the insert hold the write lock together: another seat cannot add the same name
     // between them.
     DbTransaction t(gMainConn);
@@ -79,17 +104,36 @@ Result InsertMenu(const QString& store, const QString& name, qint64 price, const
     if (!q.next())
         return failed(DbConnection::errorFrom(q.lastError()));
     r.code = q.value(0).toLongLong();
+    attemptCode = r.code;
     q.finish();
     if (!t.commit())
         return failed(t.error());
     return r;
 }
 
-Result UpdateMenu(const QString& store, qint64 menu, MenuField field, const QString& name, qint64 price,
-                  const QString& memo)
+Result InsertMenu(const QString& store, const QString& name, qint64 price, const QString& memo)
 {
-    if (store.isEmpty() || menu <= 0)
+    if (store.isEmpty())
         return with(Status::NotFound);
+    qint64 code = 0;
+    const UnitCheck<Result> check = checkOf(
+        [&] { return QStringLiteral("가맹점 %1의 메뉴 %2").arg(store, name); },
+        [&] {
+            return countMenu(code, QStringLiteral(" AND 가맹점코드 = ") + SQLLiteral(store) +
+                                       QStringLiteral(" AND 메뉴명 = ") + SQLLiteral(name));
+        },
+        false,
+        [&] {
+            Result r = with(Status::Done);
+            r.code = code;
+            return r;
+        });
+    return RetryOnConflict(gMainConn, [&] { return InsertMenuOnce(store, name, price, memo, code); }, check);
+}
+
+static Result UpdateMenuOnce(const QString& store, qint64 menu, MenuField field, const QString& name,
+                             qint64 price, const QString& memo, QString& written)
+{
     DbTransaction t(gMainConn);
     if (!t.active())
         return failed(t.error());
@@ -108,6 +152,7 @@ Result UpdateMenu(const QString& store, qint64 menu, MenuField field, const QStr
         set = QStringLiteral("메모 = ") + SQLLiteral(memo);
         break;
     }
+    written = set;
     const DbConnection::ExecResult e =
         gMainConn.exec(QStringLiteral("UPDATE 취급메뉴 SET ") + set + QStringLiteral(" WHERE 코드 = ") +
                        QString::number(menu));
@@ -120,18 +165,36 @@ Result UpdateMenu(const QString& store, qint64 menu, MenuField field, const QStr
     return r;
 }
 
+Result UpdateMenu(const QString& store, qint64 menu, MenuField field, const QString& name, qint64 price,
+                  const QString& memo)
+{
+    if (store.isEmpty() || menu <= 0)
+        return with(Status::NotFound);
+    QString written;
+    const UnitCheck<Result> check =
+        checkOf([&] { return QStringLiteral("메뉴 %1 (%2) 변경").arg(menu).arg(name); },
+                [&] { return countMenu(menu, QStringLiteral(" AND ") + written); }, false);
+    return RetryOnConflict(
+        gMainConn, [&] { return UpdateMenuOnce(store, menu, field, name, price, memo, written); }, check);
+}
+
 Result DeleteMenu(qint64 menu)
 {
     if (menu <= 0)
         return with(Status::NotFound);
-    return deleteOutcome(
-        gMainConn.exec(QStringLiteral("DELETE FROM 취급메뉴 WHERE 코드 = ") + QString::number(menu)));
+    const UnitCheck<Result> check = checkOf([&] { return QStringLiteral("메뉴 %1 삭제").arg(menu); },
+                                            [&] { return countMenu(menu); }, true);
+    return RetryOnConflict(
+        gMainConn,
+        [&] {
+            return deleteOutcome(
+                gMainConn.exec(QStringLiteral("DELETE FROM 취급메뉴 WHERE 코드 = ") + QString::number(menu)));
+        },
+        check);
 }
 
-Result DeleteStore(const QString& store)
+static Result DeleteStoreOnce(const QString& store)
 {
-    if (store.isEmpty())
-        return with(Status::NotFound);
     const QString key = SQLLiteral(store);
     DbTransaction t(gMainConn);
     if (!t.active())
@@ -152,24 +215,50 @@ Result DeleteStore(const QString& store)
     return r;
 }
 
+Result DeleteStore(const QString& store)
+{
+    if (store.isEmpty())
+        return with(Status::NotFound);
+    const UnitCheck<Result> check = checkOf(
+        [&] { return QStringLiteral("가맹점 %1 삭제").arg(store); },
+        [&] { return QStringLiteral("SELECT COUNT(*) FROM 가맹점 WHERE 코드 = ") + SQLLiteral(store); }, true);
+    return RetryOnConflict(gMainConn, [&] { return DeleteStoreOnce(store); }, check);
+}
+
 Result DeleteHoliday(qint64 seq)
 {
     if (seq <= 0)
         return with(Status::NotFound);
-    return deleteOutcome(
-        gMainConn.exec(QStringLiteral("DELETE FROM 가맹점휴일 WHERE 순번 = ") + QString::number(seq)));
+    const UnitCheck<Result> check = checkOf([&] { return QStringLiteral("휴일 %1번 삭제").arg(seq); },
+                                            [&] { return countHoliday(seq); }, true);
+    return RetryOnConflict(
+        gMainConn,
+        [&] {
+            return deleteOutcome(
+                gMainConn.exec(QStringLiteral("DELETE FROM 가맹점휴일 WHERE 순번 = ") + QString::number(seq)));
+        },
+        check);
 }
 
 Result UpdateHolidayMemo(qint64 seq, const QString& memo)
 {
     if (seq <= 0)
         return with(Status::NotFound);
-    const DbConnection::ExecResult e =
-        gMainConn.exec(QStringLiteral("UPDATE 가맹점휴일 SET 메모 = ") + SQLLiteral(memo.trimmed()) +
-                       QStringLiteral(" WHERE 순번 = ") + QString::number(seq));
-    if (!e.ok)
-        return failed(e.error);
-    return with(e.rowsAffected > 0 ? Status::Done : Status::NotFound);
+    const QString text = SQLLiteral(memo.trimmed());
+    const UnitCheck<Result> check =
+        checkOf([&] { return QStringLiteral("휴일 %1번 메모").arg(seq); },
+                [&] { return countHoliday(seq, QStringLiteral(" AND 메모 = ") + text); }, false);
+    return RetryOnConflict(
+        gMainConn,
+        [&] {
+            const DbConnection::ExecResult e = gMainConn.exec(QStringLiteral("UPDATE 가맹점휴일 SET 메모 = ") +
+                                                              text + QStringLiteral(" WHERE 순번 = ") +
+                                                              QString::number(seq));
+            if (!e.ok)
+                return failed(e.error);
+            return with(e.rowsAffected > 0 ? Status::Done : Status::NotFound);
+        },
+        check);
 }
 
 } // namespace StoreService

@@ -32,6 +32,34 @@ Result failed(const ErrInfo& error)
 }
 
 const ErrInfo kNothingSaved{0, QStringLiteral("저장된 자료가 없습니다.")};
+
+// The Jet SQL that counts the rows of table matching every column = value pair: a unit's check whether its
+// work is in the database after its connection broke off.
+QString countWhere(const QString& table, const QList<std::pair<QString, QString>>& columns)
+{
+    QStringList tests;
+    for (const auto& [column, value] : columns)
+        tests << column + QStringLiteral(" = ") + value;
+    return QStringLiteral("SELECT COUNT(*) FROM ") + table + QStringLiteral(" WHERE ") +
+           tests.join(QStringLiteral(" AND "));
+}
+
+QString orderName(const QString& number)
+{
+    return number.isEmpty() ? QStringLiteral("새 주문") : QStringLiteral("주문 ") + number;
+}
+
+QString lineName(const QString& number, int lineNo)
+{
+    return orderName(number) + QStringLiteral("의 ") +
+           (lineNo > 0 ? QString::number(lineNo) + QStringLiteral("번 내역") : QStringLiteral("새 내역"));
+}
+
+// A line's columns as the unit writes them.
+QList<std::pair<QString, QString>> lineValues(const QString& number, int lineNo)
+{
+    return {{QStringLiteral("주문번호"), SQLLiteral(number)}, {QStringLiteral("순번"), QString::number(lineNo)}};
+}
 } // namespace
 
 static Result InsertOrderOnce(const Header& header, const QString& terminalId, QString& number)
@@ -60,7 +88,7 @@ static Result InsertOrderOnce(const Header& header, const QString& terminalId, Q
         t.rollback();
         if (r.ok)
             return failed(kNothingSaved);
-        if (attempt < kNumberAttempts &&
+        if (attempt < kNumberAttempts && !gMainConn.wasCut() &&
             CountRows(QStringLiteral("주문"), QStringLiteral("주문번호 = ") + SQLLiteral(number)) > 0)
             continue;
         return failed(r.error);
@@ -69,14 +97,30 @@ static Result InsertOrderOnce(const Header& header, const QString& terminalId, Q
 
 Result InsertOrder(const Header& header, const QString& terminalId, QString& number)
 {
-    return RetryOnConflict(gMainConn, [&] { return InsertOrderOnce(header, terminalId, number); });
+    UnitCheck<Result> check;
+    check.what = [&] {
+        return orderName(number) + QStringLiteral(" (고객 %1, 가맹점 %2)").arg(header.customer, header.store);
+    };
+    check.storedSql = [&] {
+        return countWhere(QStringLiteral("주문"),
+                          {{QStringLiteral("주문번호"), SQLLiteral(number)},
+                           {QStringLiteral("고객코드"), SQLLiteral(header.customer)},
+                           {QStringLiteral("주문시전화"), SQLLiteral(header.phone)},
+                           {QStringLiteral("가맹점코드"), SQLLiteral(header.store)},
+                           {QStringLiteral("주문일자"), SQLLiteral(header.date.toString(QStringLiteral("yyyy-MM-dd")))},
+                           {QStringLiteral("주문시간"), SQLLiteral(header.time)}});
+    };
+    check.saved = [] { return Result{Status::Saved, {}}; };
+    check.givenUp = {Status::Reported, {}};
+    return RetryOnConflict(gMainConn, [&] { return InsertOrderOnce(header, terminalId, number); }, check);
 }
 
 static Result UpdateOrderOnce(const QString& number, HeaderField field, const Header& header,
-                              bool* pointsMoved)
+                              bool* pointsMoved, bool& movedOnCommit)
 {
     if (pointsMoved)
         *pointsMoved = false;
+    movedOnCommit = false;
     DbTransaction t(gMainConn);
     if (!t.active())
         return failed(t.error());
@@ -109,6 +153,7 @@ static Result UpdateOrderOnce(const QString& number, HeaderField field, const He
             moved = true;
         }
     }
+    movedOnCommit = moved;
     if (!t.commit())
         return failed(t.error());
     if (pointsMoved)
@@ -118,7 +163,28 @@ static Result UpdateOrderOnce(const QString& number, HeaderField field, const He
 
 Result UpdateOrder(const QString& number, HeaderField field, const Header& header, bool* pointsMoved)
 {
-    return RetryOnConflict(gMainConn, [&] { return UpdateOrderOnce(number, field, header, pointsMoved); });
+    bool movedOnCommit = false;
+    UnitCheck<Result> check;
+    check.what = [&] {
+        return orderName(number) +
+               (field == HeaderField::Phone ? QStringLiteral("의 전화번호 변경") : QStringLiteral("의 가맹점 변경"));
+    };
+    check.storedSql = [&] {
+        if (field == HeaderField::Store)
+            return countWhere(QStringLiteral("주문"), {{QStringLiteral("주문번호"), SQLLiteral(number)},
+                                                       {QStringLiteral("가맹점코드"), SQLLiteral(header.store)}});
+        return countWhere(QStringLiteral("주문"), {{QStringLiteral("주문번호"), SQLLiteral(number)},
+                                                   {QStringLiteral("주문시전화"), SQLLiteral(header.phone)},
+                                                   {QStringLiteral("고객코드"), SQLLiteral(header.customer)}});
+    };
+    check.saved = [&] {
+        if (pointsMoved)
+            *pointsMoved = movedOnCommit;
+        return Result{Status::Saved, {}};
+    };
+    check.givenUp = {Status::Reported, {}};
+    return RetryOnConflict(
+        gMainConn, [&] { return UpdateOrderOnce(number, field, header, pointsMoved, movedOnCommit); }, check);
 }
 
 namespace {
@@ -147,7 +213,8 @@ LineResult writeLine(DbTransaction& t, const QString& sql, const QString& store,
 } // namespace
 
 static LineResult InsertLineOnce(const QString& number, const QString& store, const QString& customer,
-                                 const Line& line, qint64 pointUnit)
+                                 const Line& line, qint64 pointUnit, int& attemptLineNo, qint64& attemptPoints,
+                                 qint64& attemptCommission)
 {
     DbTransaction t(gMainConn);
     if (!t.active()) {
@@ -160,6 +227,9 @@ static LineResult InsertLineOnce(const QString& number, const QString& store, co
     const qint64 commission = OrderCharges::LineCommission(storeRate(store), amount);
     const int lineNo = NextNumber(QStringLiteral("주문내역"), QStringLiteral("순번"),
                                   QStringLiteral("주문번호 = ") + SQLLiteral(number));
+    attemptLineNo = lineNo;
+    attemptPoints = points;
+    attemptCommission = commission;
     const QString sql =
         QStringLiteral(
             "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트)") +
@@ -180,12 +250,41 @@ static LineResult InsertLineOnce(const QString& number, const QString& store, co
 LineResult InsertLine(const QString& number, const QString& store, const QString& customer, const Line& line,
                       qint64 pointUnit)
 {
-    return RetryOnConflict(gMainConn,
-                           [&] { return InsertLineOnce(number, store, customer, line, pointUnit); });
+    int lineNo = 0;
+    qint64 points = 0;
+    qint64 commission = 0;
+    UnitCheck<LineResult> check;
+    check.what = [&] {
+        return lineName(number, lineNo) +
+               QStringLiteral(" (메뉴 %1, 수량 %2, 단가 %3)").arg(line.menu).arg(line.quantity).arg(line.price);
+    };
+    check.storedSql = [&] {
+        auto values = lineValues(number, lineNo);
+        values << std::pair{QStringLiteral("주문메뉴"), QString::number(line.menu)}
+               << std::pair{QStringLiteral("수량"), QString::number(line.quantity)}
+               << std::pair{QStringLiteral("단가"), QString::number(line.price)}
+               << std::pair{QStringLiteral("수수료"), QString::number(commission)}
+               << std::pair{QStringLiteral("포인트"), QString::number(points)}
+               << std::pair{QStringLiteral("메모"), SQLLiteral(line.memo)};
+        return countWhere(QStringLiteral("주문내역"), values);
+    };
+    check.saved = [&] {
+        LineResult r;
+        r.status = Status::Saved;
+        r.lineNo = lineNo;
+        r.points = points;
+        return r;
+    };
+    check.givenUp.status = Status::Reported;
+    return RetryOnConflict(
+        gMainConn,
+        [&] { return InsertLineOnce(number, store, customer, line, pointUnit, lineNo, points, commission); },
+        check);
 }
 
 static LineResult UpdateLineOnce(const QString& number, int lineNo, LineField field, const QString& store,
-                                 const QString& customer, const Line& line, qint64 pointUnit)
+                                 const QString& customer, const Line& line, qint64 pointUnit,
+                                 QList<std::pair<QString, QString>>& written)
 {
     DbTransaction t(gMainConn);
     if (!t.active()) {
@@ -227,10 +326,28 @@ static LineResult UpdateLineOnce(const QString& number, int lineNo, LineField fi
         pointChange = points - oldPoints;
         commissionChange = double(OrderCharges::LineCommission(storeRate(store), amount)) - oldCommission;
         sql += QStringLiteral(",금액 = ") + QString::number(amount);
+        written << std::pair{QStringLiteral("금액"), QString::number(amount)}
+                << std::pair{QStringLiteral("포인트"), QString::number(points)}
+                << std::pair{QStringLiteral("수수료"), SqlNumber(oldCommission + commissionChange)};
         if (commissionChange != 0)
             sql += QStringLiteral(",수수료 = 수수료 + ") + SqlNumber(commissionChange);
         if (pointChange != 0)
             sql += QStringLiteral(",포인트 = 포인트 + ") + QString::number(pointChange);
+    }
+    switch (field) {
+    case LineField::Menu:
+        written << std::pair{QStringLiteral("주문메뉴"), QString::number(line.menu)}
+                << std::pair{QStringLiteral("단가"), QString::number(line.price)};
+        break;
+    case LineField::Quantity:
+        written << std::pair{QStringLiteral("수량"), QString::number(line.quantity)};
+        break;
+    case LineField::Price:
+        written << std::pair{QStringLiteral("단가"), QString::number(line.price)};
+        break;
+    case LineField::Memo:
+        written << std::pair{QStringLiteral("메모"), SQLLiteral(line.memo)};
+        break;
     }
     LineResult result =
         writeLine(t, sql + lineKey(number, lineNo), store, customer, commissionChange, pointChange);
@@ -244,8 +361,27 @@ static LineResult UpdateLineOnce(const QString& number, int lineNo, LineField fi
 LineResult UpdateLine(const QString& number, int lineNo, LineField field, const QString& store,
                       const QString& customer, const Line& line, qint64 pointUnit)
 {
+    QList<std::pair<QString, QString>> written;
+    UnitCheck<LineResult> check;
+    check.what = [&] { return lineName(number, lineNo) + QStringLiteral(" 변경"); };
+    check.storedSql = [&] { return countWhere(QStringLiteral("주문내역"), lineValues(number, lineNo) + written); };
+    check.saved = [&] {
+        LineResult r;
+        r.status = Status::Saved;
+        r.lineNo = lineNo;
+        for (const auto& [column, value] : written)
+            if (column == QStringLiteral("포인트"))
+                r.points = value.toLongLong();
+        return r;
+    };
+    check.givenUp.status = Status::Reported;
     return RetryOnConflict(
-        gMainConn, [&] { return UpdateLineOnce(number, lineNo, field, store, customer, line, pointUnit); });
+        gMainConn,
+        [&] {
+            written.clear();
+            return UpdateLineOnce(number, lineNo, field, store, customer, line, pointUnit, written);
+        },
+        check);
 }
 
 static DeleteResult DeleteLineOnce(const QString& number, int lineNo)
@@ -282,7 +418,13 @@ static DeleteResult DeleteLineOnce(const QString& number, int lineNo)
 
 DeleteResult DeleteLine(const QString& number, int lineNo)
 {
-    return RetryOnConflict(gMainConn, [&] { return DeleteLineOnce(number, lineNo); });
+    UnitCheck<DeleteResult> check;
+    check.what = [&] { return lineName(number, lineNo) + QStringLiteral(" 삭제"); };
+    check.storedSql = [&] { return countWhere(QStringLiteral("주문내역"), lineValues(number, lineNo)); };
+    check.storedWhenNone = true;
+    check.saved = [] { return DeleteResult{DeleteStatus::Deleted, {}}; };
+    check.givenUp = {DeleteStatus::Reported, {}};
+    return RetryOnConflict(gMainConn, [&] { return DeleteLineOnce(number, lineNo); }, check);
 }
 
 } // namespace OrderService

@@ -1,5 +1,6 @@
 #include "reception/ReceptionService.h"
 
+#include "db/DbConnection.h"
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
 #include "ui/MsgBox.h"
@@ -26,11 +27,9 @@ Outcome whyUnchanged(DbConnection& conn, const QString& orderNumber, Outcome sta
     }
 }
 
-Outcome update(DbConnection& conn, const QString& orderNumber, const QString& set, const QString& condition,
-               Outcome stateRefused, const QString& procedure)
+Outcome updateOnce(DbConnection& conn, const QString& orderNumber, const QString& set, const QString& condition,
+                   Outcome stateRefused, const QString& procedure)
 {
-    if (orderNumber.isEmpty())
-        return Outcome::NotFound;
     const int changed = ExecSQL(conn, QStringLiteral("UPDATE 주문 SET 통보시간 = ") + set +
                                           QStringLiteral(" WHERE 주문번호 = ") + literal(orderNumber) +
                                           QStringLiteral(" AND ") + condition);
@@ -38,7 +37,31 @@ Outcome update(DbConnection& conn, const QString& orderNumber, const QString& se
         return Outcome::Failed;
     if (changed > 0)
         return Outcome::Done;
+    if (conn.wasCut())
+        return Outcome::Failed;
     return whyUnchanged(conn, orderNumber, stateRefused, procedure);
+}
+
+// One conditional statement, autocommitted: when its answer is lost, the order's 통보시간 tells whether it
+// was done.
+Outcome update(DbConnection& conn, const QString& orderNumber, const QString& set, const QString& condition,
+               Outcome stateRefused, const QString& procedure)
+{
+    if (orderNumber.isEmpty())
+        return Outcome::NotFound;
+    UnitCheck<Outcome> check;
+    check.what = [&] {
+        return QStringLiteral("주문 ") + orderNumber +
+               (procedure == QLatin1String("PassOn") ? QStringLiteral(" 접수") : QStringLiteral(" 접수 취소"));
+    };
+    check.storedSql = [&] {
+        return QStringLiteral("SELECT COUNT(*) FROM 주문 WHERE 주문번호 = ") + literal(orderNumber) +
+               QStringLiteral(" AND 통보시간 = ") + set;
+    };
+    check.saved = [] { return Outcome::Done; };
+    check.givenUp = Outcome::Failed;
+    return RetryOnConflict(
+        conn, [&] { return updateOnce(conn, orderNumber, set, condition, stateRefused, procedure); }, check);
 }
 } // namespace
 
