@@ -1,6 +1,6 @@
 #include "admin/FrmNTSetup.h"
 
-#include "admin/NetDrive.h"
+#include "admin/modNTDrv.h"
 #include "admin/ServerSeat.h"
 #include "app/AppPaths.h"
 #include "app/Globals.h"
@@ -173,7 +173,7 @@ void FrmNTSetup::ConnectDrive()
         ShowInfo(QStringLiteral("서버경로를 먼저 설정하세요."));
         return;
     }
-    const QString drive = ConnectNetworkDrive(path, QString());
+    const QString drive = ConnectNetDrive(path, QString());
     if (drive.isEmpty()) {
         MyFloatMsg(QStringLiteral("드라이브 연결이 실패되었습니다."), 500);
         return;

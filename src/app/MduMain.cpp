@@ -1,6 +1,6 @@
 #include "app/MduMain.h"
 
-#include "admin/NetDrive.h"
+#include "admin/modNTDrv.h"
 #include "admin/StoredPasswords.h"
 #include "app/AppPaths.h"
 #include "app/FileModes.h"
@@ -87,7 +87,7 @@ bool locateMainFile()
             const QString share = UserSettings::Get(QStringLiteral("네트웍경로"));
             const QString drive = UserSettings::Get(QStringLiteral("네트웍드라이브"));
             if (!share.isEmpty() && !drive.isEmpty()) {
-                const QString connected = ConnectNetworkDrive(share, QString());
+                const QString connected = ConnectNetDrive(share, QString());
                 if (!connected.isEmpty()) {
                     found = true;
                     if (connected != drive) {

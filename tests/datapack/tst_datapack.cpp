@@ -292,7 +292,7 @@ void TestDataPack::companionStarted()
     QFETCH(QStringList, arguments);
     RecordingPlatform platform;
     ScriptedPrompter prompter;
-    modBackUp::ResetForTest();
+    gBackUpRunning = false;
     auto run = [&] {
         return call == 0 ? modBackUp::ExecBackUp(kind, false, QString())
                          : modBackUp::ExecRestore(kind, QString());
@@ -312,7 +312,7 @@ void TestDataPack::companionStarted()
                           AppPaths::ProgramFolder()}) +
                  arguments);
     QCOMPARE(prompter.unexpected(), 0);
-    modBackUp::ResetForTest();
+    gBackUpRunning = false;
 }
 
 QTEST_GUILESS_MAIN(TestDataPack)
