@@ -243,8 +243,8 @@ bool InitApp()
         gReportDBFile = AppPaths::ProgramPath(Schema::kReportWorkCopy);
         if (!checkBeforeOpen(server) || !CreateRPTFile())
             return false;
-        UserSettings::SaveSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"),
-                                  gDBPath + QLatin1Char('/'));
+        UserSettings::SaveInstallationSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"),
+                                              QStringLiteral("경로"), gDBPath + QLatin1Char('/'));
         // A database in write-ahead-log mode works only for seats on its own machine: reached through a
         // share it would lose writes. The server seat switches it once with `zelkova-db share`.
         if (!server && gCSType == 1 && Schema::UsesWriteAheadLog(gMainDBFile)) {

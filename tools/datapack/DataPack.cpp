@@ -1,6 +1,8 @@
 #include "DataPack.h"
 
 #include "ServerDump.h"
+#include "app/AppPaths.h"
+#include "app/UserSettings.h"
 #include "db/Schema.h"
 #include "db/ServerAddress.h"
 #include "db/ServerSchema.h"
@@ -330,6 +332,22 @@ Outcome verifyServerDump(const QString& workFolder, const QStringList& names)
 }
 
 } // namespace
+
+Places CurrentPlaces()
+{
+    Places places;
+    places.programFolder = AppPaths::ProgramFolder();
+    places.databaseFolder = AppPaths::Native(UserSettings::GetInstallationSetting(
+        QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로")));
+    if (places.databaseFolder.isEmpty())
+        places.databaseFolder = AppPaths::ProgramPath(QStringLiteral("DBS"));
+    places.settingsFolder = UserSettings::Folder();
+    // A seat of a database server backs up and restores the server's database, not its own folder's files.
+    const QString main = UserSettings::Get(QStringLiteral("DataBaseMain")).trimmed();
+    if (ServerAddress::IsServerAddress(main))
+        places.serverAddress = main;
+    return places;
+}
 
 QString BackupFolder(const Places& places)
 {

@@ -40,6 +40,10 @@ struct Outcome
     bool server = false; // the archive holds a server database's dump
 };
 
+// The places of the installation in use (AppPaths::ProgramFolder()): the database folder and server
+// address its program remembered for exactly that folder, its own DBS when it remembered none.
+Places CurrentPlaces();
+
 // The backups kept: the newest ten of each kind.
 constexpr int kKeep = 10;
 // A seat whose marker is older than this counts as gone.

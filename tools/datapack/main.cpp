@@ -5,7 +5,6 @@
 #include "app/AppLog.h"
 #include "app/AppPaths.h"
 #include "app/MduMain.h"
-#include "app/UserSettings.h"
 #include "db/ServerAddress.h"
 #include "ui/MsgBox.h"
 #include "ui/WidgetPrompter.h"
@@ -137,19 +136,9 @@ int main(int argc, char* argv[])
         return ok ? 0 : 1;
     };
 
-    DataPack::Places places;
-    places.programFolder = AppPaths::ProgramFolder();
-    places.databaseFolder =
-        UserSettings::GetSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"));
-    if (places.databaseFolder.isEmpty())
-        places.databaseFolder = places.programFolder + QStringLiteral("/DBS");
-    while (places.databaseFolder.endsWith(QLatin1Char('/')))
-        places.databaseFolder.chop(1);
-    places.settingsFolder = UserSettings::Folder();
-    // A seat of a database server backs up and restores the server's database, not its own folder's files.
-    const QString main = UserSettings::Get(QStringLiteral("DataBaseMain")).trimmed();
-    if (ServerAddress::IsServerAddress(main))
-        places.serverAddress = main;
+    // Exactly the installation named by --home (or ZELKOVA_HOME): the database folder that folder's program
+    // remembered, never one remembered for another folder.
+    const DataPack::Places places = DataPack::CurrentPlaces();
     AppLog::Start(places.programFolder + QStringLiteral("/Log"));
 
     if (!waitForProgramEnd(60))
