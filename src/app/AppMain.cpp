@@ -15,7 +15,6 @@
 #include "app/FrmLogin.h"
 #include "app/Globals.h"
 #include "app/MduMain.h"
-#include "app/SeatPresence.h"
 #include "app/UserSettings.h"
 #include "db/modMain_SQL.h"
 #include "masters/CustomerScreens.h"
@@ -120,8 +119,6 @@ int RunApplication(int argc, char* argv[])
         ExecModal(&notice);
     }
     int rc = 0;
-    // A restore started at another seat waits while this seat is in the data.
-    SeatPresence::Start(gDBPath, gTerminalID);
     {
         auto window = std::make_unique<FrmMain>();
         window->show();
@@ -130,7 +127,6 @@ int RunApplication(int argc, char* argv[])
         window->activateWindow();
         rc = app.exec();
     }
-    SeatPresence::Stop();
     DestroyApp();
     ReleaseSingleInstance();
     SetPrompter(nullptr);

@@ -6,6 +6,7 @@
 #include "app/FileModes.h"
 #include "app/Globals.h"
 #include "app/Platform.h"
+#include "app/SeatPresence.h"
 #include "app/UserSettings.h"
 #include "db/DbCheck.h"
 #include "db/MduAdoDB.h"
@@ -46,8 +47,9 @@ bool showCheck(const DbCheck::Result& r)
     return false;
 }
 
-// Everything the start needs before it writes anything: the folders, then the main database file (a
-// server's database is checked once connected).
+// Everything the start needs before it writes anything: the folders, then (once the seat is registered, so
+// no restore can replace it under the checks) the main database file; a server's database is checked once
+// connected.
 bool checkBeforeOpen(bool server)
 {
     const QString reportFolder = QFileInfo(AppPaths::ProgramPath(Schema::kReportWorkCopy)).path();
@@ -57,6 +59,12 @@ bool checkBeforeOpen(bool server)
     }
     if (server)
         return true;
+    // A restore or upgrade run by anyone, at any seat, waits for this seat until it has closed the data.
+    QString refused;
+    if (!SeatPresence::Start(gDBPath, gTerminalID, &refused)) {
+        ShowWarning(refused, QStringLiteral("데이터베이스 폴더 권한 오류"));
+        return false;
+    }
     if (!showCheck(DbCheck::CheckMainFile(gMainDBFile)))
         return false;
     if (QFileInfo::exists(runMarkerPath()) && !showCheck(DbCheck::CheckIntegrity(gMainDBFile, false)))
@@ -275,6 +283,7 @@ bool InitApp()
 void DestroyApp()
 {
     CloseObject(gMainConn);
+    SeatPresence::Stop();
     CloseRPTFile();
     if (g_runMarked)
         QFile::remove(runMarkerPath());

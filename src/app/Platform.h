@@ -19,6 +19,21 @@ public:
         OwnerAndGroup, // the shared database folder, reached by every seat's account of the group
     };
 
+    // Record locks of the kind the database engine takes on its own files (POSIX fcntl on Linux): they work
+    // between machines on a network share, and the system drops them when the process holding them ends.
+    enum class LockKind
+    {
+        Unlock,
+        Shared,
+        Exclusive,
+    };
+    enum class LockOutcome
+    {
+        Done,
+        HeldElsewhere, // another process holds a lock this one conflicts with
+        Failed,        // the system refused to lock the file at all
+    };
+
     virtual ~Platform() = default;
 
     // Device the serial port opens for port "COMn" (n >= 1). prefix is the seat's own device prefix,
@@ -35,6 +50,20 @@ public:
     virtual bool SetAccess(const QString& path, FileAccess access) const = 0;
     // Permission bits (07777, POSIX notation) of a path, -1 when it cannot be read.
     virtual int AccessBits(const QString& path) const = 0;
+    // Gives path the group reference has (the shared database folder's), so every seat's account reaches a
+    // shared file whichever of them wrote it.
+    virtual bool SetGroupLike(const QString& path, const QString& reference) const = 0;
+
+    // Opens a lock file for reading and writing, creating it when missing; a handle, or -1 with *noRight
+    // telling whether a missing permission (rather than anything else) stopped it.
+    virtual int OpenLockFile(const QString& path, bool* noRight) const = 0;
+    // Sets this process's lock on the whole file without waiting; a shared lock held becomes exclusive
+    // and back in one step.
+    virtual LockOutcome SetRecordLock(int handle, LockKind kind) const = 0;
+    // Whether another process holds any lock on the file.
+    virtual bool LockedElsewhere(int handle) const = 0;
+    // Closing a lock file ends every lock this process holds on it.
+    virtual void CloseLockFile(int handle) const = 0;
 
     // Folder for the single-copy lock, where no other user can take or block it; "" when the system
     // offers none (the program folder is used then).

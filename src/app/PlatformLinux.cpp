@@ -9,6 +9,9 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <cerrno>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -113,6 +116,66 @@ int PlatformLinux::AccessBits(const QString& path) const
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return -1;
     return int(st.st_mode & 07777);
+}
+
+bool PlatformLinux::SetGroupLike(const QString& path, const QString& reference) const
+{
+    struct stat ref
+    {
+    };
+    struct stat own
+    {
+    };
+    const QByteArray native = QFile::encodeName(path);
+    if (::stat(QFile::encodeName(reference).constData(), &ref) != 0 || ::stat(native.constData(), &own) != 0)
+        return false;
+    if (own.st_gid == ref.st_gid)
+        return true;
+    // Changing the group drops setgid on a folder: its mode is set again.
+    if (::chown(native.constData(), uid_t(-1), ref.st_gid) != 0)
+        return false;
+    return ::chmod(native.constData(), own.st_mode & 07777) == 0;
+}
+
+int PlatformLinux::OpenLockFile(const QString& path, bool* noRight) const
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0660);
+    if (noRight)
+        *noRight = fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS);
+    return fd;
+}
+
+Platform::LockOutcome PlatformLinux::SetRecordLock(int handle, LockKind kind) const
+{
+    struct flock fl
+    {
+    };
+    fl.l_type = kind == LockKind::Exclusive ? F_WRLCK : kind == LockKind::Shared ? F_RDLCK : F_UNLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = 0;
+    fl.l_len = 0; // the whole file
+    if (::fcntl(handle, F_SETLK, &fl) == 0)
+        return LockOutcome::Done;
+    return errno == EAGAIN || errno == EACCES ? LockOutcome::HeldElsewhere : LockOutcome::Failed;
+}
+
+bool PlatformLinux::LockedElsewhere(int handle) const
+{
+    struct flock fl
+    {
+    };
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = 0;
+    fl.l_len = 0;
+    // An error (no lock support on the file system) cannot prove the holder gone.
+    return ::fcntl(handle, F_GETLK, &fl) != 0 || fl.l_type != F_UNLCK;
+}
+
+void PlatformLinux::CloseLockFile(int handle) const
+{
+    if (handle >= 0)
+        ::close(handle);
 }
 
 QString PlatformLinux::LockFolder() const
