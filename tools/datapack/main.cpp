@@ -4,6 +4,7 @@
 #include "DataPack.h"
 #include "app/AppLog.h"
 #include "app/AppPaths.h"
+#include "app/FileModes.h"
 #include "app/MduMain.h"
 #include "db/ServerAddress.h"
 #include "ui/MsgBox.h"
@@ -108,6 +109,9 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         if (qstrcmp(argv[i], "--cli") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Backups and logs hold every customer's number and address: born the user's alone, also from a
+    // terminal; the shared databases are given their group's modes by name.
+    FileModes::RestrictNewFiles();
     QApplication app(argc, argv);
     QStringList args = QApplication::arguments();
     args.removeFirst();
@@ -144,6 +148,9 @@ int main(int argc, char* argv[])
     if (!waitForProgramEnd(60))
         return tell(false, QStringLiteral("프로그램이 아직 실행 중이어서 작업을 시작하지 못했습니다.\n"
                                           "프로그램을 종료한 뒤 다시 실행하세요."));
+
+    for (const QString& gone : DataPack::Tidy(places))
+        AppLog::Write(QStringLiteral("데이터압축"), QStringLiteral("지난 실행이 남긴 것을 지웠습니다: ") + gone);
 
     const QString title = job == DataPack::Job::Restore      ? QStringLiteral("데이터 가져오기")
                           : job == DataPack::Job::AfterSales ? QStringLiteral("데이터 A/S접수")
