@@ -6,6 +6,7 @@
 
 #include "admin/AdminPrompt.h"
 #include "admin/AdminScreens.h"
+#include "admin/FrmNTSetup.h"
 #include "app/AppPaths.h"
 #include "app/AppScreens.h"
 #include "app/FileModes.h"
@@ -101,6 +102,9 @@ int RunApplication(int argc, char* argv[])
     RegisterAppScreens();
     RegisterAdminScreens();
     if (!InitApp()) {
+        // A seat whose database is out of reach can always get back to where the database is set.
+        if (MainDatabaseUnreachable())
+            FrmNTSetup::OfferAfterFailedStart();
         DestroyApp();
         return 1;
     }

@@ -32,6 +32,7 @@ const QString kModule = QStringLiteral("MduMain");
 AdminPasswordPrompt g_adminPrompt;
 std::unique_ptr<QLockFile> g_instanceLock;
 bool g_runMarked = false;
+bool g_mainUnreachable = false;
 
 // Marks a run in progress; still there at the next start, it tells of a run that did not end cleanly.
 QString runMarkerPath()
@@ -54,8 +55,10 @@ bool checkBeforeOpen(bool server)
 {
     const QString reportFolder = QFileInfo(AppPaths::ProgramPath(Schema::kReportWorkCopy)).path();
     for (const QString& folder : {gDBPath, reportFolder}) {
-        if (!showCheck(DbCheck::CheckFolder(folder)))
+        if (!showCheck(DbCheck::CheckFolder(folder))) {
+            g_mainUnreachable = !server && folder == gDBPath;
             return false;
+        }
     }
     if (server)
         return true;
@@ -65,11 +68,21 @@ bool checkBeforeOpen(bool server)
         ShowWarning(refused, QStringLiteral("데이터베이스 폴더 권한 오류"));
         return false;
     }
+    g_mainUnreachable = true;
     if (!showCheck(DbCheck::CheckMainFile(gMainDBFile)))
         return false;
     if (QFileInfo::exists(runMarkerPath()) && !showCheck(DbCheck::CheckIntegrity(gMainDBFile, false)))
         return false;
+    g_mainUnreachable = false;
     return true;
+}
+
+QString sharedWalMessage()
+{
+    return QStringLiteral("공유 폴더의 메인DB가 한 자리 전용(WAL) 방식이어서 네트워크로 열 수 없습니다.") + kCrLf +
+           QStringLiteral("서버 자리에서 모든 자리의 프로그램을 끈 뒤 다음을 실행하세요:") + kCrLf +
+           QStringLiteral("zelkova-db share <서버의 프로그램 폴더>") + kCrLf + kCrLf +
+           QStringLiteral("여러 자리가 함께 쓰는 데는 서버 데이터베이스(PostgreSQL)가 더 안전합니다.");
 }
 
 void folderMissing()
@@ -218,8 +231,29 @@ bool ReadOptions()
     }
 }
 
+bool MainDatabaseUnreachable()
+{
+    return g_mainUnreachable;
+}
+
+bool CheckClientDatabase(const QString& databaseFolder)
+{
+    if (!showCheck(DbCheck::CheckFolder(databaseFolder)))
+        return false;
+    const QString mainFile = AppPaths::ResolveCaseInsensitive(databaseFolder, Schema::kMainFileName);
+    if (!showCheck(DbCheck::CheckMainFile(mainFile)))
+        return false;
+    if (Schema::UsesWriteAheadLog(mainFile)) {
+        ShowWarning(sharedWalMessage() + kCrLf + kCrLf + QStringLiteral("설정을 저장하지 않았습니다."),
+                    QStringLiteral("파일 오류"));
+        return false;
+    }
+    return true;
+}
+
 bool InitApp()
 {
+    g_mainUnreachable = false;
     try {
         SetAddressOpener(
             [](const QString& address) { return CurrentPlatform().OpenExternally(QUrl(address)); });
@@ -246,6 +280,7 @@ bool InitApp()
                 return false;
             }
         } else if (!locateMainFile()) {
+            g_mainUnreachable = true;
             return false;
         }
         gReportDBFile = AppPaths::ProgramPath(Schema::kReportWorkCopy);
@@ -255,15 +290,9 @@ bool InitApp()
                                               QStringLiteral("경로"), gDBPath + QLatin1Char('/'));
         // A database in write-ahead-log mode works only for seats on its own machine: reached through a
         // share it would lose writes. The server seat switches it once with `zelkova-db share`.
+        g_mainUnreachable = true;
         if (!server && gCSType == 1 && Schema::UsesWriteAheadLog(gMainDBFile)) {
-            ShowWarning(
-                QStringLiteral(
-                    "공유 폴더의 메인DB가 한 자리 전용(WAL) 방식이어서 네트워크로 열 수 없습니다.") +
-                    kCrLf + QStringLiteral("서버 자리에서 모든 자리의 프로그램을 끈 뒤 다음을 실행하세요:") +
-                    kCrLf + QStringLiteral("zelkova-db share <서버의 프로그램 폴더>") + kCrLf + kCrLf +
-                    QStringLiteral(
-                        "여러 자리가 함께 쓰는 데는 서버 데이터베이스(PostgreSQL)가 더 안전합니다."),
-                QStringLiteral("파일 오류"));
+            ShowWarning(sharedWalMessage(), QStringLiteral("파일 오류"));
             return false;
         }
         if (!OpenConnection(gMainConn, gMainDBFile, kMainDbPassword))
@@ -272,6 +301,7 @@ bool InitApp()
             CloseObject(gMainConn);
             return false;
         }
+        g_mainUnreachable = false;
         markRun();
         return ReadOptions();
     } catch (const std::exception& e) {

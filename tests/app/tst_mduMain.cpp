@@ -154,6 +154,8 @@ void TestMduMain::missingFolderAndFile()
     const QString shownPath = removeFolder ? home.path() + "/gone" : elsewhere + "/dbMain.mdb";
     QCOMPARE(p.lastText(), firstLines + shownPath);
     QCOMPARE(p.shown().last().request.icon, MsgIcon::Warning);
+    // The start offers the network setup then.
+    QVERIFY(MainDatabaseUnreachable());
 }
 
 void TestMduMain::networkClientFindsMountedShare()
@@ -477,6 +479,7 @@ void TestMduMain::damagedDatabaseStopsStart()
     QVERIFY(after == before);
     QVERIFY(!companions);
     QVERIFY(!gMainConn.isOpen());
+    QVERIFY(MainDatabaseUnreachable());
 }
 
 void TestMduMain::unfinishedRunChecksEveryPage_data()
@@ -604,6 +607,8 @@ void TestMduMain::reportTemplateMissing()
     QCOMPARE(p.lastText(),
              "원본 레포트DB파일이 없어졌거나 옮겨졌습니다.\r\n원본 레포트DB파일을 확인하세요.\r\n" +
                  home.dbsFolder() + "/dbReport_SRC.mdb");
+    // Not a matter of where the database is.
+    QVERIFY(!MainDatabaseUnreachable());
 }
 
 void TestMduMain::singleCopyLockOutOfOthersReach_data()
