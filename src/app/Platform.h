@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 class QSettings;
@@ -73,6 +74,10 @@ public:
     virtual bool OpenExternally(const QUrl& url) const = 0;
     // A program showing the machine's system information, "" when none is installed.
     virtual QString SystemInfoProgram() const = 0;
+    // From now on the system's requests to end the program (on Linux SIGTERM at logout or shutdown, SIGHUP
+    // when the session or terminal goes, SIGINT from Ctrl+C) are no longer fatal: each reaches `handler`
+    // on the thread running the event loop, between events, with the request's name.
+    virtual void WatchEndRequests(std::function<void(const QString& cause)> handler) const = 0;
     // Starts a program that outlives this one; false when it could not be started.
     virtual bool StartProgram(const QString& program, const QStringList& arguments) const = 0;
 

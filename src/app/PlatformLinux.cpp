@@ -1,5 +1,6 @@
 #include "app/PlatformLinux.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -7,11 +8,15 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 
 #include <cerrno>
 
+#include <csignal>
+
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +30,18 @@ bool setMode(const QString& path, int fileMode, int folderMode)
     if (::stat(native.constData(), &st) != 0)
         return false;
     return ::chmod(native.constData(), mode_t(S_ISDIR(st.st_mode) ? folderMode : fileMode)) == 0;
+}
+
+// The self-pipe: a signal handler may only write a byte; the event loop reads it and does the work.
+int g_signalPipe[2] = {-1, -1};
+std::function<void(const QString&)> g_endHandler;
+
+void onSignal(int number)
+{
+    const char byte = char(number);
+    const int saved = errno;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
 }
 
 QString underXdgFolder(QStandardPaths::StandardLocation location, const QString& fallbackBelowHome)
@@ -199,6 +216,34 @@ QString PlatformLinux::SystemInfoProgram() const
             return path;
     }
     return {};
+}
+
+void PlatformLinux::WatchEndRequests(std::function<void(const QString& cause)> handler) const
+{
+    g_endHandler = std::move(handler);
+    if (g_signalPipe[0] >= 0)
+        return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
+        char byte = 0;
+        while (::read(g_signalPipe[0], &byte, 1) == 1) {
+            const QString cause = byte == SIGTERM ? QStringLiteral("SIGTERM")
+                                  : byte == SIGHUP ? QStringLiteral("SIGHUP")
+                                                   : QStringLiteral("SIGINT");
+            if (g_endHandler)
+                g_endHandler(cause);
+        }
+    });
+    struct sigaction action
+    {
+    };
+    action.sa_handler = &onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int number : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(number, &action, nullptr);
 }
 
 bool PlatformLinux::StartProgram(const QString& program, const QStringList& arguments) const

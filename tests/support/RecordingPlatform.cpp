@@ -62,6 +62,11 @@ void RecordingPlatform::CloseLockFile(int handle) const
     NativePlatform().CloseLockFile(handle);
 }
 
+void RecordingPlatform::WatchEndRequests(std::function<void(const QString& cause)> handler) const
+{
+    NativePlatform().WatchEndRequests(std::move(handler));
+}
+
 QString RecordingPlatform::LockFolder() const
 {
     return NativePlatform().LockFolder();

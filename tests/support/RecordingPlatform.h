@@ -30,6 +30,7 @@ public:
     QString LockFolder() const override;
     bool OpenExternally(const QUrl& url) const override;
     QString SystemInfoProgram() const override;
+    void WatchEndRequests(std::function<void(const QString& cause)> handler) const override;
     bool StartProgram(const QString& program, const QStringList& arguments) const override;
     QString DefaultProgramFolder() const override;
     QString DefaultSettingsFolder() const override;
