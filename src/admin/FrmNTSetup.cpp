@@ -1,7 +1,7 @@
 #include "admin/FrmNTSetup.h"
 
-#include "admin/modNTDrv.h"
 #include "admin/ServerSeat.h"
+#include "admin/modNTDrv.h"
 #include "app/AppPaths.h"
 #include "app/Globals.h"
 #include "app/MduMain.h"
@@ -138,7 +138,8 @@ ScreenEntry FrmNTSetup::Entry()
 bool FrmNTSetup::OfferAfterFailedStart()
 {
     if (AskYesNo(QStringLiteral("메인 데이터베이스를 열 수 없어 프로그램을 시작하지 못했습니다.") + kCrLf +
-                     QStringLiteral("네트워크 설정에서 데이터베이스의 위치(서버 주소나 공유 폴더)를 고치시겠습니까?"),
+                     QStringLiteral(
+                         "네트워크 설정에서 데이터베이스의 위치(서버 주소나 공유 폴더)를 고치시겠습니까?"),
                  QStringLiteral("네트워크 설정"), true) != MsgAnswer::Yes)
         return false;
     // No database is open, and the screen writes only this seat's settings: no permission to ask for.
@@ -225,8 +226,8 @@ bool FrmNTSetup::Save()
         if (server && !serverReachable())
             return false;
         // The share is checked as the next start will check it: a seat must not lock itself out.
-        if (!server &&
-            !CheckClientDatabase(AppPaths::ResolveCaseInsensitive(m_inputs[InDrive]->text(), QStringLiteral("DBS")))) {
+        if (!server && !CheckClientDatabase(AppPaths::ResolveCaseInsensitive(m_inputs[InDrive]->text(),
+                                                                             QStringLiteral("DBS")))) {
             m_inputs[InServerPath]->setFocus();
             return false;
         }

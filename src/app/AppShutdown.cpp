@@ -1,8 +1,8 @@
 #include "app/AppShutdown.h"
 
 #include "app/AppLog.h"
-#include "db/MduAdoDB.h"
 #include "app/Platform.h"
+#include "db/MduAdoDB.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "app/MduMain.h"
 
-#include "admin/modNTDrv.h"
 #include "admin/StoredPasswords.h"
+#include "admin/modNTDrv.h"
 #include "app/AppPaths.h"
 #include "app/FileModes.h"
 #include "app/Globals.h"
@@ -79,8 +79,8 @@ bool checkBeforeOpen(bool server)
 
 QString sharedWalMessage()
 {
-    return QStringLiteral("공유 폴더의 메인DB가 한 자리 전용(WAL) 방식이어서 네트워크로 열 수 없습니다.") + kCrLf +
-           QStringLiteral("서버 자리에서 모든 자리의 프로그램을 끈 뒤 다음을 실행하세요:") + kCrLf +
+    return QStringLiteral("공유 폴더의 메인DB가 한 자리 전용(WAL) 방식이어서 네트워크로 열 수 없습니다.") +
+           kCrLf + QStringLiteral("서버 자리에서 모든 자리의 프로그램을 끈 뒤 다음을 실행하세요:") + kCrLf +
            QStringLiteral("zelkova-db share <서버의 프로그램 폴더>") + kCrLf + kCrLf +
            QStringLiteral("여러 자리가 함께 쓰는 데는 서버 데이터베이스(PostgreSQL)가 더 안전합니다.");
 }

@@ -95,8 +95,9 @@ QString PlatformLinux::ConnectShare(const QString& sharePath, const QString& pas
         const QString folder = runtime + QStringLiteral("/gvfs/smb-share:server=") + host.toLower() +
                                QStringLiteral(",share=") + share.toLower() + m.captured(3);
         const QFileInfo fi(folder);
-        return fi.isDir() && !QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty() ? folder
-                                                                                                      : QString();
+        return fi.isDir() && !QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty()
+                   ? folder
+                   : QString();
     }
     // A mount point listed in fstab (or handled by autofs) comes up with a plain `mount <dir>`.
     if (QFileInfo(path).isDir()) {
@@ -225,11 +226,12 @@ void PlatformLinux::WatchEndRequests(std::function<void(const QString& cause)> h
         return;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPipe) != 0)
         return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    auto* notifier =
+        new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
         char byte = 0;
         while (::read(g_signalPipe[0], &byte, 1) == 1) {
-            const QString cause = byte == SIGTERM ? QStringLiteral("SIGTERM")
+            const QString cause = byte == SIGTERM  ? QStringLiteral("SIGTERM")
                                   : byte == SIGHUP ? QStringLiteral("SIGHUP")
                                                    : QStringLiteral("SIGINT");
             if (g_endHandler)

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSysInfo>
+#include <QThread>
 
 namespace SeatPresence {
 
@@ -57,7 +58,8 @@ QString missingRight(const QString& path, const QString& right)
     return QStringLiteral("위치: ") + path + kCrLf + QStringLiteral("없는 권한: ") + right +
            QStringLiteral(" (소유자 %1, 그룹 %2, 권한 %3)")
                .arg(fi.owner(), fi.group(), QString::number(FileModes::Mode(path), 8)) +
-           kCrLf + QStringLiteral("설치한 사용자나 관리자가 이 자리의 사용자에게(그룹으로) 권한을 주어야 합니다.");
+           kCrLf +
+           QStringLiteral("설치한 사용자나 관리자가 이 자리의 사용자에게(그룹으로) 권한을 주어야 합니다.");
 }
 
 // The seats folder, made (as the shared group's) when missing; "" or why it cannot be used.
@@ -118,7 +120,8 @@ QString lockPathOf(const QString& databaseFolder)
 bool Start(const QString& databaseFolder, const QString& terminal, QString* message)
 {
     Stop();
-    const QString title = QStringLiteral("이 자리를 데이터베이스 폴더에 등록할 수 없어 데이터베이스를 열지 않았습니다.");
+    const QString title =
+        QStringLiteral("이 자리를 데이터베이스 폴더에 등록할 수 없어 데이터베이스를 열지 않았습니다.");
     QString why;
     const int handle = lockHandle(databaseFolder, &why);
     if (handle < 0) {
@@ -126,7 +129,12 @@ bool Start(const QString& databaseFolder, const QString& terminal, QString* mess
         return false;
     }
     const QString lockPath = lockPathOf(databaseFolder);
-    const Platform::LockOutcome outcome = platform().SetRecordLock(handle, Platform::LockKind::Shared);
+    // A tool's short hold (the companion's tidying at its start) is waited out; a restore is not.
+    Platform::LockOutcome outcome = platform().SetRecordLock(handle, Platform::LockKind::Shared);
+    for (int i = 0; i < 20 && outcome == Platform::LockOutcome::HeldElsewhere; ++i) {
+        QThread::msleep(100);
+        outcome = platform().SetRecordLock(handle, Platform::LockKind::Shared);
+    }
     if (outcome != Platform::LockOutcome::Done) {
         releaseIfUnused(lockPath);
         *message = outcome == Platform::LockOutcome::HeldElsewhere
@@ -143,8 +151,8 @@ bool Start(const QString& databaseFolder, const QString& terminal, QString* mess
     const QString marker = seatsFolder(databaseFolder) + QLatin1Char('/') + terminal + ownSuffix();
     bool noRight = false;
     const int markerHandle = platform().OpenLockFile(marker, &noRight);
-    if (markerHandle < 0 ||
-        platform().SetRecordLock(markerHandle, Platform::LockKind::Exclusive) != Platform::LockOutcome::Done) {
+    if (markerHandle < 0 || platform().SetRecordLock(markerHandle, Platform::LockKind::Exclusive) !=
+                                Platform::LockOutcome::Done) {
         platform().CloseLockFile(markerHandle);
         QFile::remove(marker);
         g_locks[lockPath].seat = false;
@@ -216,8 +224,9 @@ Exclusive::Exclusive(const QString& databaseFolder) : m_lockPath(lockPathOf(data
             m_seatsPresent = outcome == Platform::LockOutcome::HeldElsewhere;
             if (m_seatsPresent) {
                 const QStringList seats = PresentSeats(databaseFolder);
-                m_reason = seats.isEmpty() ? QStringLiteral("사용 중인 단말기: 알 수 없음(다른 사용자의 자리)")
-                                           : QStringLiteral("사용 중인 단말기: ") + seats.join(QStringLiteral(", "));
+                m_reason = seats.isEmpty()
+                               ? QStringLiteral("사용 중인 단말기: 알 수 없음(다른 사용자의 자리)")
+                               : QStringLiteral("사용 중인 단말기: ") + seats.join(QStringLiteral(", "));
             } else {
                 m_reason = QStringLiteral("이 폴더의 파일 시스템이 잠금을 지원하지 않습니다: ") + m_lockPath;
             }
@@ -239,7 +248,8 @@ Exclusive::~Exclusive()
     if (it == g_locks.end())
         return;
     if (--it->exclusive == 0)
-        platform().SetRecordLock(it->handle, it->seat ? Platform::LockKind::Shared : Platform::LockKind::Unlock);
+        platform().SetRecordLock(it->handle,
+                                 it->seat ? Platform::LockKind::Shared : Platform::LockKind::Unlock);
     releaseIfUnused(m_lockPath);
 }
 

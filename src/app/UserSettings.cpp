@@ -25,7 +25,9 @@ std::unique_ptr<QSettings> storeOf(const QString& appName)
 QString folderKey()
 {
     return QString::fromLatin1(
-        QCryptographicHash::hash(AppPaths::ProgramFolder().toUtf8(), QCryptographicHash::Sha1).toHex().left(16));
+        QCryptographicHash::hash(AppPaths::ProgramFolder().toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16));
 }
 
 QString cleaned(const QString& path)
@@ -41,7 +43,8 @@ bool legacyBelongsHere()
         return false;
     if (AppPaths::ProgramFolder() == cleaned(CurrentPlatform().DefaultProgramFolder()))
         return true;
-    return cleaned(folder).compare(cleaned(AppPaths::ProgramPath(QStringLiteral("DBS"))), Qt::CaseInsensitive) == 0;
+    return cleaned(folder).compare(cleaned(AppPaths::ProgramPath(QStringLiteral("DBS"))),
+                                   Qt::CaseInsensitive) == 0;
 }
 
 const QString kFolderKey = QStringLiteral("/프로그램폴더");

@@ -45,14 +45,15 @@ void TestNtSetup::saving_data()
     QTest::addColumn<QString>("message"); // its start; "" when saved
     QTest::newRow("client") << true << "2" << true << "shared"
                             << "";
-    QTest::newRow("client, terminal 0")
-        << true << "0" << true << "shared" << "[단말기 번호]은(는) 필수 입력 사항입니다.";
-    QTest::newRow("client, no server path")
-        << true << "2" << false << "shared" << "[서버경로]은(는) 필수 입력 사항입니다.";
+    QTest::newRow("client, terminal 0") << true << "0" << true << "shared"
+                                        << "[단말기 번호]은(는) 필수 입력 사항입니다.";
+    QTest::newRow("client, no server path") << true << "2" << false << "shared"
+                                            << "[서버경로]은(는) 필수 입력 사항입니다.";
     QTest::newRow("client of a share still in WAL mode")
-        << true << "2" << true << "wal" << "공유 폴더의 메인DB가 한 자리 전용(WAL) 방식이어서 네트워크로 열 수 없습니다.";
-    QTest::newRow("client of a share without the database")
-        << true << "2" << true << "none" << "메인DB파일이 없어졌거나 옮겨졌습니다.";
+        << true << "2" << true << "wal"
+        << "공유 폴더의 메인DB가 한 자리 전용(WAL) 방식이어서 네트워크로 열 수 없습니다.";
+    QTest::newRow("client of a share without the database") << true << "2" << true << "none"
+                                                            << "메인DB파일이 없어졌거나 옮겨졌습니다.";
     QTest::newRow("server") << false << "0" << false << "none"
                             << "";
 }

@@ -185,8 +185,8 @@ void TestMduMain::networkClientFindsMountedShare()
 
 void TestMduMain::databaseFolderKeptPerProgramFolder_data()
 {
-    QTest::addColumn<QString>("before"); // what the settings hold before folder B starts
-    QTest::addColumn<bool>("bIsDefault"); // B is the platform's default program folder
+    QTest::addColumn<QString>("before");   // what the settings hold before folder B starts
+    QTest::addColumn<bool>("bIsDefault");  // B is the platform's default program folder
     QTest::addColumn<QString>("expected"); // B's database folder: "B" its own, "A" the other's
     QTest::newRow("A started before") << "A started" << false << "B";
     QTest::newRow("older version remembered A for every folder") << "legacy A" << false << "B";

@@ -13,16 +13,16 @@
 #include "ui/ModalSeam.h"
 
 #include <QAbstractItemView>
-#include <QDirIterator>
-#include <QMainWindow>
-#include <QProcess>
-#include <QTimer>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 
@@ -312,8 +312,9 @@ void TestStartupScreens::fillFindModeCombo()
     QStringList items;
     for (int i = 0; i < combo.count(); ++i)
         items << combo.itemText(i);
-    QCOMPARE(items, (QStringList{QStringLiteral("*s*: 검색어를 포함"), QStringLiteral("s* : 검색어로 시작"),
-                                 QStringLiteral("*s : 검색어로 종료"), QStringLiteral("=  : 검색어와 일치")}));
+    QCOMPARE(items,
+             (QStringList{QStringLiteral("*s*: 검색어를 포함"), QStringLiteral("s* : 검색어로 시작"),
+                          QStringLiteral("*s : 검색어로 종료"), QStringLiteral("=  : 검색어와 일치")}));
     QCOMPARE(combo.currentIndex(), selected);
     QCOMPARE(combo.view()->minimumWidth(), 2500 / 15);
 }

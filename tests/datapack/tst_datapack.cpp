@@ -100,7 +100,8 @@ QStringList fingerprint(const QString& folder)
     while (it.hasNext()) {
         const QString f = it.next();
         out << QDir(folder).relativeFilePath(f) + QLatin1Char(' ') +
-                   QString::fromLatin1(QCryptographicHash::hash(bytesOf(f), QCryptographicHash::Sha1).toHex());
+                   QString::fromLatin1(
+                       QCryptographicHash::hash(bytesOf(f), QCryptographicHash::Sha1).toHex());
     }
     out.sort();
     return out;
@@ -316,9 +317,11 @@ void TestDataPack::hostileArchivesRefused()
     {
         const QString f = out.filePath("newer.mdb");
         QVERIFY(QFile::copy(out.filePath("dbMain.mdb"), f));
-        QCOMPARE(QProcess::execute("sqlite3", {f, QStringLiteral("UPDATE zk_schema SET version = %1")
-                                                      .arg(Schema::kCurrentVersion + 1)}),
-                 0);
+        QCOMPARE(
+            QProcess::execute(
+                "sqlite3",
+                {f, QStringLiteral("UPDATE zk_schema SET version = %1").arg(Schema::kCurrentVersion + 1)}),
+            0);
         newer = bytesOf(f);
     }
     QList<Entry> entries{{"dbMain.mdb", main}, {"dbPost.mdb", post}, {"dbReport_SRC.mdb", report}};
@@ -393,12 +396,21 @@ void TestDataPack::anySeatStopsRestore_data()
     QTest::addColumn<QString>("tool");   // "restore" or "upgrade"
     QTest::addColumn<QString>("runner"); // who runs the tool: "self" or "other"
     QTest::addColumn<bool>("oldSeatsFolder"); // the seats folder an older version made private to its user
-    QTest::newRow("another user's seat; restore here") << "other" << "restore" << "self" << false;
-    QTest::newRow("another user's seat; upgrade here") << "other" << "upgrade" << "self" << false;
-    QTest::newRow("this user's seat; restore by another user") << "self" << "restore" << "other" << false;
-    QTest::newRow("another user's seat, older private seats folder")
-        << "other" << "restore" << "self" << true;
-    QTest::newRow("a seat that is gone left its marker") << "gone" << "restore" << "self" << false;
+    QTest::newRow("another user's seat; restore here") << "other"
+                                                       << "restore"
+                                                       << "self" << false;
+    QTest::newRow("another user's seat; upgrade here") << "other"
+                                                       << "upgrade"
+                                                       << "self" << false;
+    QTest::newRow("this user's seat; restore by another user") << "self"
+                                                               << "restore"
+                                                               << "other" << false;
+    QTest::newRow("another user's seat, older private seats folder") << "other"
+                                                                     << "restore"
+                                                                     << "self" << true;
+    QTest::newRow("a seat that is gone left its marker") << "gone"
+                                                         << "restore"
+                                                         << "self" << false;
 }
 
 void TestDataPack::anySeatStopsRestore()
@@ -592,10 +604,13 @@ void TestDataPack::leftoversRemovedAtTheNextRun_data()
     QTest::addColumn<bool>("removed");
     QTest::newRow("work folder of a killed backup") << "home/Backup/.work-aB3dE9/dbMain.mdb" << false << true;
     QTest::newRow("unfinished archive") << "home/Backup/Backup_20261209_090000.zip.part" << false << true;
-    QTest::newRow("unpack folder of a killed restore") << "home/Backup/.unpack-Xy12Zq/dbPost.mdb" << false << true;
+    QTest::newRow("unpack folder of a killed restore")
+        << "home/Backup/.unpack-Xy12Zq/dbPost.mdb" << false << true;
     QTest::newRow("an older version's unpacked folder") << "TMP/dbMain.mdb" << false << true;
-    QTest::newRow("half-copied database of a killed restore") << "home/DBS/dbMain.mdb.restoring" << false << true;
-    QTest::newRow("empty journal files beside the postal codes") << "home/DBS/dbPost.mdb-wal" << false << true;
+    QTest::newRow("half-copied database of a killed restore")
+        << "home/DBS/dbMain.mdb.restoring" << false << true;
+    QTest::newRow("empty journal files beside the postal codes")
+        << "home/DBS/dbPost.mdb-wal" << false << true;
     QTest::newRow("empty journal files beside the report template")
         << "home/DBS/dbReport_SRC.mdb-shm" << false << true;
     QTest::newRow("journal files of data a seat has open") << "home/DBS/dbPost.mdb-wal" << true << false;
@@ -749,7 +764,9 @@ static int runAsChild(const QStringList& args)
 {
     auto say = [](const QString& line) {
         QString flat = line;
-        std::cout << flat.replace(QLatin1Char('\n'), QLatin1Char('|')).replace(QLatin1Char('\r'), QString()).toStdString()
+        std::cout << flat.replace(QLatin1Char('\n'), QLatin1Char('|'))
+                         .replace(QLatin1Char('\r'), QString())
+                         .toStdString()
                   << std::endl;
     };
     if (args.at(1) == QLatin1String("--probe"))
@@ -758,7 +775,8 @@ static int runAsChild(const QStringList& args)
     AppPaths::SetProgramFolder(args.at(2));
     if (args.at(1) == QLatin1String("--restore")) {
         const DataPack::Places places{args.at(2), args.at(3), {}, {}};
-        const DataPack::Outcome o = DataPack::RestoreArchive(places, args.at(4), QDateTime::currentDateTime());
+        const DataPack::Outcome o =
+            DataPack::RestoreArchive(places, args.at(4), QDateTime::currentDateTime());
         say(o.message);
         return o.ok ? 0 : 1;
     }
@@ -785,8 +803,9 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() >= 2 && (args.at(1) == QLatin1String("--seat") || args.at(1) == QLatin1String("--restore") ||
-                             args.at(1) == QLatin1String("--probe")))
+    if (args.size() >= 2 &&
+        (args.at(1) == QLatin1String("--seat") || args.at(1) == QLatin1String("--restore") ||
+         args.at(1) == QLatin1String("--probe")))
         return runAsChild(args);
     TestDataPack t;
     return QTest::qExec(&t, argc, argv);

@@ -58,7 +58,8 @@ std::optional<OtherUser> OtherUser::Make(QString* why)
     // The build folder may lie where another user cannot reach it: then a copy where anyone can.
     QProcess probe;
     u.start(probe, {QStringLiteral("--probe")}, QDir::tempPath());
-    if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0) {
+    if (!probe.waitForFinished(30000) || probe.exitStatus() != QProcess::NormalExit ||
+        probe.exitCode() != 0) {
         static QTemporaryDir copyDir;
         ::chmod(QFile::encodeName(copyDir.path()).constData(), 0755);
         const QString copy = copyDir.filePath(QFileInfo(u.m_program).fileName());

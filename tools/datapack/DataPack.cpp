@@ -101,9 +101,10 @@ bool copyDatabase(const QString& from, const QString& to, QString* error, const 
         sqlite3_close(src);
         src = nullptr;
     }
-    bool ok = (src || sqlite3_open_v2(fromPath.constData(), &src, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) &&
-              sqlite3_open_v2(toPath.constData(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                              nullptr) == SQLITE_OK;
+    bool ok =
+        (src || sqlite3_open_v2(fromPath.constData(), &src, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) &&
+        sqlite3_open_v2(toPath.constData(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
+            SQLITE_OK;
     if (ok) {
         sqlite3_busy_timeout(src, 15000);
         sqlite3_backup* b = sqlite3_backup_init(dst, "main", src, "main");
@@ -219,7 +220,8 @@ bool unpack(const QString& archivePath, const QString& folder, QStringList* name
     ArchiveReader r;
     archive_read_support_format_zip(r.a);
     if (archive_read_open_filename(r.a, QFile::encodeName(archivePath).constData(), 1 << 16) != ARCHIVE_OK) {
-        *error = QStringLiteral("압축 파일이 손상되었습니다.\n") + QString::fromUtf8(archive_error_string(r.a));
+        *error =
+            QStringLiteral("압축 파일이 손상되었습니다.\n") + QString::fromUtf8(archive_error_string(r.a));
         return false;
     }
     auto refuse = [&](const QString& why, const QString& name) {
@@ -268,7 +270,8 @@ bool unpack(const QString& archivePath, const QString& folder, QStringList* name
             }
         }
         if (drc != ARCHIVE_EOF) {
-            *error = QStringLiteral("압축 파일이 손상되었습니다.\n") + QString::fromUtf8(archive_error_string(r.a));
+            *error = QStringLiteral("압축 파일이 손상되었습니다.\n") +
+                     QString::fromUtf8(archive_error_string(r.a));
             return false;
         }
         if (kind && out.size() == 0)
@@ -277,7 +280,8 @@ bool unpack(const QString& archivePath, const QString& folder, QStringList* name
             *names << name;
     }
     if (rc != ARCHIVE_EOF) {
-        *error = QStringLiteral("압축 파일이 손상되었습니다.\n") + QString::fromUtf8(archive_error_string(r.a));
+        *error =
+            QStringLiteral("압축 파일이 손상되었습니다.\n") + QString::fromUtf8(archive_error_string(r.a));
         return false;
     }
     return true;
@@ -293,7 +297,8 @@ QString problemOf(const QString& file, const Kind& kind)
     header.close();
     sqlite3* db = nullptr;
     QString problem;
-    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+        SQLITE_OK) {
         problem = QStringLiteral("열 수 없습니다");
     } else {
         auto rows = [db](const char* sql, QStringList* out) {
@@ -327,7 +332,8 @@ QString problemOf(const QString& file, const Kind& kind)
                                   ? version.first().toInt()
                                   : 0;
                 if (v < 1 || v > Schema::kCurrentVersion)
-                    problem = QStringLiteral("이 프로그램이 읽을 수 없는 데이터베이스 구조(버전 %1)입니다").arg(v);
+                    problem =
+                        QStringLiteral("이 프로그램이 읽을 수 없는 데이터베이스 구조(버전 %1)입니다").arg(v);
             }
         }
     }
@@ -458,13 +464,14 @@ QStringList Tidy(const Places& places)
     // What a killed run left beside the backups: its work and unpack folders and unfinished archives.
     const QString backups = BackupFolder(places);
     const QDir dir(backups);
-    for (const QFileInfo& f :
-         dir.entryInfoList({QStringLiteral(".work-*"), QStringLiteral(".unpack-*"), QStringLiteral("*.zip.part")},
-                           QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+    for (const QFileInfo& f : dir.entryInfoList(
+             {QStringLiteral(".work-*"), QStringLiteral(".unpack-*"), QStringLiteral("*.zip.part")},
+             QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
         remove(f.absoluteFilePath());
     // An older version unpacked into the system's temporary folder.
     const QString legacy = QCoreApplication::applicationName() + QStringLiteral("-*");
-    for (const QFileInfo& f : QDir(QDir::tempPath()).entryInfoList({legacy}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+    for (const QFileInfo& f :
+         QDir(QDir::tempPath()).entryInfoList({legacy}, QDir::Dirs | QDir::NoDotAndDotDot)) {
         if (f.ownerId() == uint(::getuid())) {
             const QStringList inside = QDir(f.absoluteFilePath()).entryList(QDir::Files);
             if (!inside.isEmpty() && std::all_of(inside.begin(), inside.end(), [](const QString& n) {
@@ -669,7 +676,8 @@ Outcome unpackAndVerify(const QString& archive, const QString& work, QStringList
     if (server) {
         for (const QString& name : *names)
             if (!isServerEntry(name))
-                return failed(QStringLiteral("서버의 백업과 파일 백업이 섞여 있어 복구하지 않았습니다.\n") + name);
+                return failed(QStringLiteral("서버의 백업과 파일 백업이 섞여 있어 복구하지 않았습니다.\n") +
+                              name);
         Outcome o = verifyServerDump(work, *names);
         if (o.ok)
             o.archive = archive;
@@ -679,7 +687,8 @@ Outcome unpackAndVerify(const QString& archive, const QString& work, QStringList
         return failed(QStringLiteral("압축 파일에 메인 데이터베이스가 없습니다."));
     for (const QString& name : *names) {
         report(progress, 20, name + QStringLiteral(" 검사 중"));
-        if (const QString problem = problemOf(work + QLatin1Char('/') + name, *kindOf(name)); !problem.isEmpty())
+        if (const QString problem = problemOf(work + QLatin1Char('/') + name, *kindOf(name));
+            !problem.isEmpty())
             return failed(QStringLiteral("복구할 수 없는 백업입니다: ") + name + QLatin1Char('\n') + problem +
                           QLatin1Char('.'));
     }
@@ -716,8 +725,8 @@ QString safetyFolder(const Places& places, const QDateTime& now)
 }
 
 // Replaces the server's database with the archive's dump; what it held is dumped beside the backups first.
-Outcome restoreServer(const Places& places, const QString& archive, const QString& work,
-                      const QDateTime& now, const Progress& progress)
+Outcome restoreServer(const Places& places, const QString& archive, const QString& work, const QDateTime& now,
+                      const Progress& progress)
 {
     QStringList sessions;
     QString error;
@@ -837,8 +846,9 @@ Outcome RestoreArchive(const Places& places, const QString& archive, const QDate
     o.message = QStringLiteral("복구를 마쳤습니다.\n") + QFileInfo(archive).fileName() +
                 QStringLiteral("\n바뀌기 전 자료: ") + safety;
     if (!wrong.isEmpty())
-        o.message += QStringLiteral("\n\n다른 사용자의 자리에서 열 수 없을 수 있습니다(권한을 고치지 못함):\n") +
-                     wrong.join(QLatin1Char('\n'));
+        o.message +=
+            QStringLiteral("\n\n다른 사용자의 자리에서 열 수 없을 수 있습니다(권한을 고치지 못함):\n") +
+            wrong.join(QLatin1Char('\n'));
     return o;
 }
 

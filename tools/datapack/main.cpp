@@ -150,7 +150,8 @@ int main(int argc, char* argv[])
                                           "프로그램을 종료한 뒤 다시 실행하세요."));
 
     for (const QString& gone : DataPack::Tidy(places))
-        AppLog::Write(QStringLiteral("데이터압축"), QStringLiteral("지난 실행이 남긴 것을 지웠습니다: ") + gone);
+        AppLog::Write(QStringLiteral("데이터압축"),
+                      QStringLiteral("지난 실행이 남긴 것을 지웠습니다: ") + gone);
 
     const QString title = job == DataPack::Job::Restore      ? QStringLiteral("데이터 가져오기")
                           : job == DataPack::Job::AfterSales ? QStringLiteral("데이터 A/S접수")

@@ -76,7 +76,8 @@ bool whileNoSeat(const QString& dbs, const QString& what, QString* error, const 
     }
     const QStringList wrong = FileModes::KeepShared(dbs);
     if (ok && !wrong.isEmpty())
-        err(QStringLiteral("다른 사용자의 파일이어서 공유 권한을 고치지 못했습니다:\n") + wrong.join(QLatin1Char('\n')));
+        err(QStringLiteral("다른 사용자의 파일이어서 공유 권한을 고치지 못했습니다:\n") +
+            wrong.join(QLatin1Char('\n')));
     return ok;
 }
 } // namespace
