@@ -1,7 +1,7 @@
 #include "admin/FrmNTSetup.h"
 
-#include "admin/NetDrive.h"
 #include "admin/ServerSeat.h"
+#include "admin/modNTDrv.h"
 #include "app/AppPaths.h"
 #include "app/Globals.h"
 #include "app/MduMain.h"
@@ -135,6 +135,18 @@ ScreenEntry FrmNTSetup::Entry()
                             [](QWidget* parent) { return new FrmNTSetup(parent); });
 }
 
+bool FrmNTSetup::OfferAfterFailedStart()
+{
+    if (AskYesNo(QStringLiteral("메인 데이터베이스를 열 수 없어 프로그램을 시작하지 못했습니다.") + kCrLf +
+                     QStringLiteral(
+                         "네트워크 설정에서 데이터베이스의 위치(서버 주소나 공유 폴더)를 고치시겠습니까?"),
+                 QStringLiteral("네트워크 설정"), true) != MsgAnswer::Yes)
+        return false;
+    // No database is open, and the screen writes only this seat's settings: no permission to ask for.
+    FrmNTSetup setup;
+    return ExecModal(&setup) == QDialog::Accepted;
+}
+
 bool FrmNTSetup::serverAddressGiven() const
 {
     return DbConnection::IsServerAddress(m_inputs[InServerPath]->text());
@@ -173,7 +185,7 @@ void FrmNTSetup::ConnectDrive()
         ShowInfo(QStringLiteral("서버경로를 먼저 설정하세요."));
         return;
     }
-    const QString drive = ConnectNetworkDrive(path, QString());
+    const QString drive = ConnectNetDrive(path, QString());
     if (drive.isEmpty()) {
         MyFloatMsg(QStringLiteral("드라이브 연결이 실패되었습니다."), 500);
         return;
@@ -213,6 +225,12 @@ bool FrmNTSetup::Save()
         }
         if (server && !serverReachable())
             return false;
+        // The share is checked as the next start will check it: a seat must not lock itself out.
+        if (!server && !CheckClientDatabase(AppPaths::ResolveCaseInsensitive(m_inputs[InDrive]->text(),
+                                                                             QStringLiteral("DBS")))) {
+            m_inputs[InServerPath]->setFocus();
+            return false;
+        }
         UserSettings::Save(QStringLiteral("네트웍경로"), server ? QString() : m_inputs[InServerPath]->text());
         UserSettings::Save(QStringLiteral("네트웍드라이브"), server ? QString() : m_inputs[InDrive]->text());
         UserSettings::Save(QStringLiteral("Terminal_ID"), terminal);

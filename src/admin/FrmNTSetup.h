@@ -28,6 +28,9 @@ public:
 
     // The catalogue entry behind menu entry mnuFile_NetWork.
     static ScreenEntry Entry();
+    // After a start that could not open the main database: offers the screen at once, without the
+    // permission gate; true when the operator saved new settings.
+    static bool OfferAfterFailedStart();
 
     // Chooses the server folder (btnPath).
     void ChooseServerPath();

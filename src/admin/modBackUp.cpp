@@ -7,13 +7,14 @@
 
 #include <QCoreApplication>
 
+bool gBackUpRunning = false;
+
 namespace modBackUp {
 
 const QString kCompanionName = QStringLiteral("데이터압축");
 
 namespace {
 const QString kModule = QStringLiteral("mdlBackUp");
-bool g_running = false;
 
 bool start(const QString& word, const QString& keep, const QString& procedure)
 {
@@ -29,14 +30,14 @@ bool start(const QString& word, const QString& keep, const QString& procedure)
                      kModule);
         return false;
     }
-    g_running = true;
+    gBackUpRunning = true;
     return true;
 }
 } // namespace
 
 bool ExecBackUp(int kind, bool skipQuestion, const QString& keep)
 {
-    if (g_running)
+    if (gBackUpRunning)
         return false;
     const QString name = kind == 1   ? QStringLiteral("서버")
                          : kind == 2 ? QStringLiteral("AS")
@@ -54,23 +55,13 @@ bool ExecBackUp(int kind, bool skipQuestion, const QString& keep)
 
 bool ExecRestore(int kind, const QString& keep)
 {
-    if (g_running)
+    if (gBackUpRunning)
         return false;
     if (AskYesNo(QStringLiteral("안전한 복구를 위하여 현재 사용중인 ") + AppTitle() +
                      QStringLiteral(" 프로그램을 종료합니다.") + kCrLf + QStringLiteral("계속하시겠습니까?"),
                  QStringLiteral("데이터 내려받기"), true) != MsgAnswer::Yes)
         return false;
     return start(kind == 1 ? QStringLiteral("UNZIP") : QString(), keep, QStringLiteral("ExecRestore"));
-}
-
-bool BackUpRunning()
-{
-    return g_running;
-}
-
-void ResetForTest()
-{
-    g_running = false;
 }
 
 } // namespace modBackUp

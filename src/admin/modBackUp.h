@@ -16,9 +16,7 @@ bool ExecBackUp(int kind, bool skipQuestion, const QString& keep);
 // kind 1 restores ("UNZIP"); 0 and 2 start the companion without a word. True when it was started.
 bool ExecRestore(int kind, const QString& keep);
 
-// Whether the companion was started in this run.
-bool BackUpRunning();
-// Lets a test run the operations again.
-void ResetForTest();
-
 } // namespace modBackUp
+
+// Whether the companion was started in this run; while it is, neither operation starts it again.
+extern bool gBackUpRunning;

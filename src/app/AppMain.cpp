@@ -6,8 +6,10 @@
 
 #include "admin/AdminPrompt.h"
 #include "admin/AdminScreens.h"
+#include "admin/FrmNTSetup.h"
 #include "app/AppPaths.h"
 #include "app/AppScreens.h"
+#include "app/AppShutdown.h"
 #include "app/FileModes.h"
 #include "app/FirstStart.h"
 #include "app/FrmFirstStart.h"
@@ -15,7 +17,6 @@
 #include "app/FrmLogin.h"
 #include "app/Globals.h"
 #include "app/MduMain.h"
-#include "app/SeatPresence.h"
 #include "app/UserSettings.h"
 #include "db/modMain_SQL.h"
 #include "masters/CustomerScreens.h"
@@ -65,6 +66,8 @@ int RunApplication(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("zelkova"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("zelkova")));
     chooseFont();
+    // Logout, shutdown or a kill end the program as closing its window does, not in the middle of a write.
+    AppShutdown::Install();
     QStringList args = QApplication::arguments();
     AppPaths::InitFromArgs(args);
     WidgetPrompter prompter;
@@ -101,27 +104,35 @@ int RunApplication(int argc, char* argv[])
     RegisterReportScreens();
     RegisterAppScreens();
     RegisterAdminScreens();
-    if (!InitApp()) {
+    auto end = [](int code) {
         DestroyApp();
-        return 1;
+        ReleaseSingleInstance();
+        AppLog::Write(QStringLiteral("종료"), QString::number(code));
+        SetPrompter(nullptr);
+        AppLog::Stop();
+        return code;
+    };
+    if (!InitApp()) {
+        // A seat whose database is out of reach can always get back to where the database is set.
+        if (!AppShutdown::Requested() && MainDatabaseUnreachable())
+            FrmNTSetup::OfferAfterFailedStart();
+        return end(AppShutdown::Requested() ? 0 : 1);
     }
     bool loggedIn = false;
-    {
+    if (!AppShutdown::Requested()) {
         FrmLogin login;
         ExecModal(&login);
         loggedIn = login.bSucc;
     }
-    if (!loggedIn) {
-        DestroyApp();
-        return 0;
-    }
+    if (!loggedIn || AppShutdown::Requested())
+        return end(0);
     if (UserSettings::Get(QStringLiteral("NoMsg"), QStringLiteral("0")) == QLatin1String("0")) {
         FrmInitMsg notice;
         ExecModal(&notice);
     }
+    if (AppShutdown::Requested())
+        return end(0);
     int rc = 0;
-    // A restore started at another seat waits while this seat is in the data.
-    SeatPresence::Start(gDBPath, gTerminalID);
     {
         auto window = std::make_unique<FrmMain>();
         window->show();
@@ -130,11 +141,5 @@ int RunApplication(int argc, char* argv[])
         window->activateWindow();
         rc = app.exec();
     }
-    SeatPresence::Stop();
-    DestroyApp();
-    ReleaseSingleInstance();
-    SetPrompter(nullptr);
-    AppLog::Write(QStringLiteral("종료"), QString::number(rc));
-    AppLog::Stop();
-    return rc;
+    return end(rc);
 }

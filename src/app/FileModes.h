@@ -16,6 +16,13 @@ int SetCreationMask(int mask);
 bool MakePrivate(const QString& path);
 // Owner and group: on Linux a file 0660, a folder 2770 (new files inherit the folder's group).
 bool ShareWithGroup(const QString& path);
+// A file or folder of the shared database folder: its group and ShareWithGroup's modes.
+bool ShareInFolder(const QString& path, const QString& databaseFolder);
+// After any tool wrote in a database folder (restore, upgrade, the journal switch, the copy to a server):
+// the folder 2770, the shared databases and their journals 0660, "seats" 2770 and its files 0660, all of
+// the folder's group; the seat's own report work copy is left as it is. Returns what could not be brought
+// there (another user's file), empty when all is right.
+QStringList KeepShared(const QString& databaseFolder);
 // Permission bits (07777) of a path, -1 when it cannot be read.
 int Mode(const QString& path);
 } // namespace FileModes

@@ -1,11 +1,12 @@
 #include "app/MduMain.h"
 
-#include "admin/NetDrive.h"
 #include "admin/StoredPasswords.h"
+#include "admin/modNTDrv.h"
 #include "app/AppPaths.h"
 #include "app/FileModes.h"
 #include "app/Globals.h"
 #include "app/Platform.h"
+#include "app/SeatPresence.h"
 #include "app/UserSettings.h"
 #include "db/DbCheck.h"
 #include "db/MduAdoDB.h"
@@ -31,6 +32,7 @@ const QString kModule = QStringLiteral("MduMain");
 AdminPasswordPrompt g_adminPrompt;
 std::unique_ptr<QLockFile> g_instanceLock;
 bool g_runMarked = false;
+bool g_mainUnreachable = false;
 
 // Marks a run in progress; still there at the next start, it tells of a run that did not end cleanly.
 QString runMarkerPath()
@@ -46,22 +48,41 @@ bool showCheck(const DbCheck::Result& r)
     return false;
 }
 
-// Everything the start needs before it writes anything: the folders, then the main database file (a
-// server's database is checked once connected).
+// Everything the start needs before it writes anything: the folders, then (once the seat is registered, so
+// no restore can replace it under the checks) the main database file; a server's database is checked once
+// connected.
 bool checkBeforeOpen(bool server)
 {
     const QString reportFolder = QFileInfo(AppPaths::ProgramPath(Schema::kReportWorkCopy)).path();
     for (const QString& folder : {gDBPath, reportFolder}) {
-        if (!showCheck(DbCheck::CheckFolder(folder)))
+        if (!showCheck(DbCheck::CheckFolder(folder))) {
+            g_mainUnreachable = !server && folder == gDBPath;
             return false;
+        }
     }
     if (server)
         return true;
+    // A restore or upgrade run by anyone, at any seat, waits for this seat until it has closed the data.
+    QString refused;
+    if (!SeatPresence::Start(gDBPath, gTerminalID, &refused)) {
+        ShowWarning(refused, QStringLiteral("데이터베이스 폴더 권한 오류"));
+        return false;
+    }
+    g_mainUnreachable = true;
     if (!showCheck(DbCheck::CheckMainFile(gMainDBFile)))
         return false;
     if (QFileInfo::exists(runMarkerPath()) && !showCheck(DbCheck::CheckIntegrity(gMainDBFile, false)))
         return false;
+    g_mainUnreachable = false;
     return true;
+}
+
+QString sharedWalMessage()
+{
+    return QStringLiteral("공유 폴더의 메인DB가 한 자리 전용(WAL) 방식이어서 네트워크로 열 수 없습니다.") +
+           kCrLf + QStringLiteral("서버 자리에서 모든 자리의 프로그램을 끈 뒤 다음을 실행하세요:") + kCrLf +
+           QStringLiteral("zelkova-db share <서버의 프로그램 폴더>") + kCrLf + kCrLf +
+           QStringLiteral("여러 자리가 함께 쓰는 데는 서버 데이터베이스(PostgreSQL)가 더 안전합니다.");
 }
 
 void folderMissing()
@@ -87,7 +108,7 @@ bool locateMainFile()
             const QString share = UserSettings::Get(QStringLiteral("네트웍경로"));
             const QString drive = UserSettings::Get(QStringLiteral("네트웍드라이브"));
             if (!share.isEmpty() && !drive.isEmpty()) {
-                const QString connected = ConnectNetworkDrive(share, QString());
+                const QString connected = ConnectNetDrive(share, QString());
                 if (!connected.isEmpty()) {
                     found = true;
                     if (connected != drive) {
@@ -210,8 +231,29 @@ bool ReadOptions()
     }
 }
 
+bool MainDatabaseUnreachable()
+{
+    return g_mainUnreachable;
+}
+
+bool CheckClientDatabase(const QString& databaseFolder)
+{
+    if (!showCheck(DbCheck::CheckFolder(databaseFolder)))
+        return false;
+    const QString mainFile = AppPaths::ResolveCaseInsensitive(databaseFolder, Schema::kMainFileName);
+    if (!showCheck(DbCheck::CheckMainFile(mainFile)))
+        return false;
+    if (Schema::UsesWriteAheadLog(mainFile)) {
+        ShowWarning(sharedWalMessage() + kCrLf + kCrLf + QStringLiteral("설정을 저장하지 않았습니다."),
+                    QStringLiteral("파일 오류"));
+        return false;
+    }
+    return true;
+}
+
 bool InitApp()
 {
+    g_mainUnreachable = false;
     try {
         SetAddressOpener(
             [](const QString& address) { return CurrentPlatform().OpenExternally(QUrl(address)); });
@@ -238,24 +280,19 @@ bool InitApp()
                 return false;
             }
         } else if (!locateMainFile()) {
+            g_mainUnreachable = true;
             return false;
         }
         gReportDBFile = AppPaths::ProgramPath(Schema::kReportWorkCopy);
         if (!checkBeforeOpen(server) || !CreateRPTFile())
             return false;
-        UserSettings::SaveSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"),
-                                  gDBPath + QLatin1Char('/'));
+        UserSettings::SaveInstallationSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"),
+                                              QStringLiteral("경로"), gDBPath + QLatin1Char('/'));
         // A database in write-ahead-log mode works only for seats on its own machine: reached through a
         // share it would lose writes. The server seat switches it once with `zelkova-db share`.
+        g_mainUnreachable = true;
         if (!server && gCSType == 1 && Schema::UsesWriteAheadLog(gMainDBFile)) {
-            ShowWarning(
-                QStringLiteral(
-                    "공유 폴더의 메인DB가 한 자리 전용(WAL) 방식이어서 네트워크로 열 수 없습니다.") +
-                    kCrLf + QStringLiteral("서버 자리에서 모든 자리의 프로그램을 끈 뒤 다음을 실행하세요:") +
-                    kCrLf + QStringLiteral("zelkova-db share <서버의 프로그램 폴더>") + kCrLf + kCrLf +
-                    QStringLiteral(
-                        "여러 자리가 함께 쓰는 데는 서버 데이터베이스(PostgreSQL)가 더 안전합니다."),
-                QStringLiteral("파일 오류"));
+            ShowWarning(sharedWalMessage(), QStringLiteral("파일 오류"));
             return false;
         }
         if (!OpenConnection(gMainConn, gMainDBFile, kMainDbPassword))
@@ -264,6 +301,7 @@ bool InitApp()
             CloseObject(gMainConn);
             return false;
         }
+        g_mainUnreachable = false;
         markRun();
         return ReadOptions();
     } catch (const std::exception& e) {
@@ -275,6 +313,7 @@ bool InitApp()
 void DestroyApp()
 {
     CloseObject(gMainConn);
+    SeatPresence::Stop();
     CloseRPTFile();
     if (g_runMarked)
         QFile::remove(runMarkerPath());

@@ -9,6 +9,12 @@
 bool InitApp();
 void DestroyApp();
 bool ReadOptions();
+// Whether the last InitApp failed because the main database could not be reached or opened (its folder or
+// share, the file, the server): the seat's network setup may be what is wrong.
+bool MainDatabaseUnreachable();
+// What the start of a client seat checks of the shared database folder (the folder, the main database file,
+// its journal mode), told to the operator; true when the start would open it.
+bool CheckClientDatabase(const QString& databaseFolder);
 // Sets gDBPath and gMainDBFile and saves both per-user settings.
 void SetDBPath(const QString& folder);
 // True at once when no administrator password is set; otherwise asks through the installed prompt.

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 class QSettings;
@@ -17,6 +18,21 @@ public:
     {
         OwnerOnly,     // the seat's own files: settings, layouts, exports, its report database
         OwnerAndGroup, // the shared database folder, reached by every seat's account of the group
+    };
+
+    // Record locks of the kind the database engine takes on its own files (POSIX fcntl on Linux): they work
+    // between machines on a network share, and the system drops them when the process holding them ends.
+    enum class LockKind
+    {
+        Unlock,
+        Shared,
+        Exclusive,
+    };
+    enum class LockOutcome
+    {
+        Done,
+        HeldElsewhere, // another process holds a lock this one conflicts with
+        Failed,        // the system refused to lock the file at all
     };
 
     virtual ~Platform() = default;
@@ -35,6 +51,20 @@ public:
     virtual bool SetAccess(const QString& path, FileAccess access) const = 0;
     // Permission bits (07777, POSIX notation) of a path, -1 when it cannot be read.
     virtual int AccessBits(const QString& path) const = 0;
+    // Gives path the group reference has (the shared database folder's), so every seat's account reaches a
+    // shared file whichever of them wrote it.
+    virtual bool SetGroupLike(const QString& path, const QString& reference) const = 0;
+
+    // Opens a lock file for reading and writing, creating it when missing; a handle, or -1 with *noRight
+    // telling whether a missing permission (rather than anything else) stopped it.
+    virtual int OpenLockFile(const QString& path, bool* noRight) const = 0;
+    // Sets this process's lock on the whole file without waiting; a shared lock held becomes exclusive
+    // and back in one step.
+    virtual LockOutcome SetRecordLock(int handle, LockKind kind) const = 0;
+    // Whether another process holds any lock on the file.
+    virtual bool LockedElsewhere(int handle) const = 0;
+    // Closing a lock file ends every lock this process holds on it.
+    virtual void CloseLockFile(int handle) const = 0;
 
     // Folder for the single-copy lock, where no other user can take or block it; "" when the system
     // offers none (the program folder is used then).
@@ -44,6 +74,10 @@ public:
     virtual bool OpenExternally(const QUrl& url) const = 0;
     // A program showing the machine's system information, "" when none is installed.
     virtual QString SystemInfoProgram() const = 0;
+    // From now on the system's requests to end the program (on Linux SIGTERM at logout or shutdown, SIGHUP
+    // when the session or terminal goes, SIGINT from Ctrl+C) are no longer fatal: each reaches `handler`
+    // on the thread running the event loop, between events, with the request's name.
+    virtual void WatchEndRequests(std::function<void(const QString& cause)> handler) const = 0;
     // Starts a program that outlives this one; false when it could not be started.
     virtual bool StartProgram(const QString& program, const QStringList& arguments) const = 0;
 

@@ -1,5 +1,6 @@
 #include "app/PlatformLinux.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -7,8 +8,15 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 
+#include <cerrno>
+
+#include <csignal>
+
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +30,18 @@ bool setMode(const QString& path, int fileMode, int folderMode)
     if (::stat(native.constData(), &st) != 0)
         return false;
     return ::chmod(native.constData(), mode_t(S_ISDIR(st.st_mode) ? folderMode : fileMode)) == 0;
+}
+
+// The self-pipe: a signal handler may only write a byte; the event loop reads it and does the work.
+int g_signalPipe[2] = {-1, -1};
+std::function<void(const QString&)> g_endHandler;
+
+void onSignal(int number)
+{
+    const char byte = char(number);
+    const int saved = errno;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
 }
 
 QString underXdgFolder(QStandardPaths::StandardLocation location, const QString& fallbackBelowHome)
@@ -75,8 +95,9 @@ QString PlatformLinux::ConnectShare(const QString& sharePath, const QString& pas
         const QString folder = runtime + QStringLiteral("/gvfs/smb-share:server=") + host.toLower() +
                                QStringLiteral(",share=") + share.toLower() + m.captured(3);
         const QFileInfo fi(folder);
-        return fi.isDir() && !QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty() ? folder
-                                                                                                      : QString();
+        return fi.isDir() && !QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty()
+                   ? folder
+                   : QString();
     }
     // A mount point listed in fstab (or handled by autofs) comes up with a plain `mount <dir>`.
     if (QFileInfo(path).isDir()) {
@@ -115,6 +136,66 @@ int PlatformLinux::AccessBits(const QString& path) const
     return int(st.st_mode & 07777);
 }
 
+bool PlatformLinux::SetGroupLike(const QString& path, const QString& reference) const
+{
+    struct stat ref
+    {
+    };
+    struct stat own
+    {
+    };
+    const QByteArray native = QFile::encodeName(path);
+    if (::stat(QFile::encodeName(reference).constData(), &ref) != 0 || ::stat(native.constData(), &own) != 0)
+        return false;
+    if (own.st_gid == ref.st_gid)
+        return true;
+    // Changing the group drops setgid on a folder: its mode is set again.
+    if (::chown(native.constData(), uid_t(-1), ref.st_gid) != 0)
+        return false;
+    return ::chmod(native.constData(), own.st_mode & 07777) == 0;
+}
+
+int PlatformLinux::OpenLockFile(const QString& path, bool* noRight) const
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0660);
+    if (noRight)
+        *noRight = fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS);
+    return fd;
+}
+
+Platform::LockOutcome PlatformLinux::SetRecordLock(int handle, LockKind kind) const
+{
+    struct flock fl
+    {
+    };
+    fl.l_type = kind == LockKind::Exclusive ? F_WRLCK : kind == LockKind::Shared ? F_RDLCK : F_UNLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = 0;
+    fl.l_len = 0; // the whole file
+    if (::fcntl(handle, F_SETLK, &fl) == 0)
+        return LockOutcome::Done;
+    return errno == EAGAIN || errno == EACCES ? LockOutcome::HeldElsewhere : LockOutcome::Failed;
+}
+
+bool PlatformLinux::LockedElsewhere(int handle) const
+{
+    struct flock fl
+    {
+    };
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = 0;
+    fl.l_len = 0;
+    // An error (no lock support on the file system) cannot prove the holder gone.
+    return ::fcntl(handle, F_GETLK, &fl) != 0 || fl.l_type != F_UNLCK;
+}
+
+void PlatformLinux::CloseLockFile(int handle) const
+{
+    if (handle >= 0)
+        ::close(handle);
+}
+
 QString PlatformLinux::LockFolder() const
 {
     // $XDG_RUNTIME_DIR is the user's own (0700): another local user can neither take nor block the lock.
@@ -136,6 +217,35 @@ QString PlatformLinux::SystemInfoProgram() const
             return path;
     }
     return {};
+}
+
+void PlatformLinux::WatchEndRequests(std::function<void(const QString& cause)> handler) const
+{
+    g_endHandler = std::move(handler);
+    if (g_signalPipe[0] >= 0)
+        return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPipe) != 0)
+        return;
+    auto* notifier =
+        new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
+        char byte = 0;
+        while (::read(g_signalPipe[0], &byte, 1) == 1) {
+            const QString cause = byte == SIGTERM  ? QStringLiteral("SIGTERM")
+                                  : byte == SIGHUP ? QStringLiteral("SIGHUP")
+                                                   : QStringLiteral("SIGINT");
+            if (g_endHandler)
+                g_endHandler(cause);
+        }
+    });
+    struct sigaction action
+    {
+    };
+    action.sa_handler = &onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int number : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(number, &action, nullptr);
 }
 
 bool PlatformLinux::StartProgram(const QString& program, const QStringList& arguments) const

@@ -11,9 +11,15 @@ public:
     int SetCreationMask(int mask) const override;
     bool SetAccess(const QString& path, FileAccess access) const override;
     int AccessBits(const QString& path) const override;
+    bool SetGroupLike(const QString& path, const QString& reference) const override;
+    int OpenLockFile(const QString& path, bool* noRight) const override;
+    LockOutcome SetRecordLock(int handle, LockKind kind) const override;
+    bool LockedElsewhere(int handle) const override;
+    void CloseLockFile(int handle) const override;
     QString LockFolder() const override;
     bool OpenExternally(const QUrl& url) const override;
     QString SystemInfoProgram() const override;
+    void WatchEndRequests(std::function<void(const QString& cause)> handler) const override;
     bool StartProgram(const QString& program, const QStringList& arguments) const override;
     QString DefaultProgramFolder() const override;
     QString DefaultSettingsFolder() const override;

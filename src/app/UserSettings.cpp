@@ -1,9 +1,12 @@
 #include "app/UserSettings.h"
 
+#include "app/AppPaths.h"
 #include "app/Platform.h"
 #include "ui/MsgBox.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 
 #include <cmath>
@@ -12,9 +15,65 @@
 namespace {
 QString g_folder;
 
+const QString kSection = QStringLiteral("환경설정");
+
 std::unique_ptr<QSettings> storeOf(const QString& appName)
 {
     return CurrentPlatform().OpenSettings(UserSettings::Folder(), appName);
+}
+
+QString folderKey()
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(AppPaths::ProgramFolder().toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16));
+}
+
+QString cleaned(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(AppPaths::Native(path)).absoluteFilePath());
+}
+
+// Whether what an older version remembered for every folder belongs to the program folder in use.
+bool legacyBelongsHere()
+{
+    const QString folder = storeOf(AppTitle())->value(kSection + QStringLiteral("/DB경로")).toString();
+    if (folder.trimmed().isEmpty())
+        return false;
+    if (AppPaths::ProgramFolder() == cleaned(CurrentPlatform().DefaultProgramFolder()))
+        return true;
+    return cleaned(folder).compare(cleaned(AppPaths::ProgramPath(QStringLiteral("DBS"))),
+                                   Qt::CaseInsensitive) == 0;
+}
+
+const QString kFolderKey = QStringLiteral("/프로그램폴더");
+
+// The first time a program folder's settings are asked for, an older version's values that belong to it
+// become its own, all together (a seat type without its folder would make no sense).
+void adoptLegacy()
+{
+    const std::unique_ptr<QSettings> s = storeOf(AppTitle());
+    const QString group = UserSettings::InstallationSection(kSection);
+    if (s->contains(group + kFolderKey) || !legacyBelongsHere())
+        return;
+    QDir().mkpath(UserSettings::Folder());
+    for (const char* key : {"CSType", "DB경로", "DataBaseMain", "네트웍경로", "네트웍드라이브"}) {
+        const QString name = QString::fromUtf8(key);
+        const QVariant v = s->value(kSection + QLatin1Char('/') + name);
+        if (v.isValid())
+            s->setValue(group + QLatin1Char('/') + name, v);
+    }
+    s->setValue(group + kFolderKey, AppPaths::ProgramFolder());
+    s->sync();
+    const std::unique_ptr<QSettings> backup = storeOf(QStringLiteral("Backup"));
+    const QVariant entry = backup->value(QStringLiteral("DB경로/경로"));
+    if (entry.isValid()) {
+        const QString backupGroup = UserSettings::InstallationSection(QStringLiteral("DB경로"));
+        backup->setValue(backupGroup + kFolderKey, AppPaths::ProgramFolder());
+        backup->setValue(backupGroup + QStringLiteral("/경로"), entry);
+        backup->sync();
+    }
 }
 } // namespace
 
@@ -56,14 +115,53 @@ void DeleteSetting(const QString& appName, const QString& section, const QString
     s->sync();
 }
 
+bool IsInstallationKey(const QString& key)
+{
+    static const QStringList keys{QStringLiteral("CSType"), QStringLiteral("DB경로"),
+                                  QStringLiteral("DataBaseMain"), QStringLiteral("네트웍경로"),
+                                  QStringLiteral("네트웍드라이브")};
+    return keys.contains(key);
+}
+
+QString InstallationSection(const QString& section)
+{
+    return section + QLatin1Char('/') + folderKey();
+}
+
+QString GetInstallationSetting(const QString& appName, const QString& section, const QString& key,
+                               const QString& defaultValue)
+{
+    adoptLegacy();
+    const QVariant v = storeOf(appName)->value(InstallationSection(section) + QLatin1Char('/') + key);
+    return v.isValid() ? v.toString() : defaultValue;
+}
+
+void SaveInstallationSetting(const QString& appName, const QString& section, const QString& key,
+                             const QString& value)
+{
+    adoptLegacy();
+    QDir().mkpath(Folder());
+    const std::unique_ptr<QSettings> s = storeOf(appName);
+    const QString group = InstallationSection(section);
+    // The folder itself beside its values, for whoever reads the file.
+    s->setValue(group + kFolderKey, AppPaths::ProgramFolder());
+    s->setValue(group + QLatin1Char('/') + key, value);
+    s->sync();
+}
+
 QString Get(const QString& key, const QString& defaultValue)
 {
-    return GetSetting(AppTitle(), QStringLiteral("환경설정"), key, defaultValue);
+    if (IsInstallationKey(key))
+        return GetInstallationSetting(AppTitle(), kSection, key, defaultValue);
+    return GetSetting(AppTitle(), kSection, key, defaultValue);
 }
 
 void Save(const QString& key, const QString& value)
 {
-    SaveSetting(AppTitle(), QStringLiteral("환경설정"), key, value);
+    if (IsInstallationKey(key))
+        SaveInstallationSetting(AppTitle(), kSection, key, value);
+    else
+        SaveSetting(AppTitle(), kSection, key, value);
 }
 
 double NumberInRange(const QString& text, double lowest, double highest, double fallback)

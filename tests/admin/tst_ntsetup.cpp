@@ -3,10 +3,13 @@
 #include "app/AppPaths.h"
 #include "app/Globals.h"
 #include "app/UserSettings.h"
+#include "db/Schema.h"
 #include "support/RecordingPlatform.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
+#include "ui/ModalSeam.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -27,6 +30,8 @@ private Q_SLOTS:
     void savingServerAddress_data();
     void savingServerAddress();
     void connectingAFolder();
+    void offeredAfterAFailedStart_data();
+    void offeredAfterAFailedStart();
     void helpPages_data();
     void helpPages();
 };
@@ -36,12 +41,21 @@ void TestNtSetup::saving_data()
     QTest::addColumn<bool>("client");
     QTest::addColumn<QString>("terminal");
     QTest::addColumn<bool>("withPath");
-    QTest::addColumn<QString>("message"); // "" when saved
-    QTest::newRow("client") << true << "2" << true << "";
-    QTest::newRow("client, terminal 0") << true << "0" << true << "[단말기 번호]은(는) 필수 입력 사항입니다.";
-    QTest::newRow("client, no server path")
-        << true << "2" << false << "[서버경로]은(는) 필수 입력 사항입니다.";
-    QTest::newRow("server") << false << "0" << false << "";
+    QTest::addColumn<QString>("share");   // its main database: "shared" (rollback journal), "wal", "none"
+    QTest::addColumn<QString>("message"); // its start; "" when saved
+    QTest::newRow("client") << true << "2" << true << "shared"
+                            << "";
+    QTest::newRow("client, terminal 0") << true << "0" << true << "shared"
+                                        << "[단말기 번호]은(는) 필수 입력 사항입니다.";
+    QTest::newRow("client, no server path") << true << "2" << false << "shared"
+                                            << "[서버경로]은(는) 필수 입력 사항입니다.";
+    QTest::newRow("client of a share still in WAL mode")
+        << true << "2" << true << "wal"
+        << "공유 폴더의 메인DB가 한 자리 전용(WAL) 방식이어서 네트워크로 열 수 없습니다.";
+    QTest::newRow("client of a share without the database") << true << "2" << true << "none"
+                                                            << "메인DB파일이 없어졌거나 옮겨졌습니다.";
+    QTest::newRow("server") << false << "0" << false << "none"
+                            << "";
 }
 
 void TestNtSetup::saving()
@@ -49,10 +63,19 @@ void TestNtSetup::saving()
     QFETCH(bool, client);
     QFETCH(QString, terminal);
     QFETCH(bool, withPath);
+    QFETCH(QString, share);
     QFETCH(QString, message);
     TestHome home;
-    QTemporaryDir share;
-    QVERIFY(QDir(share.path()).mkpath("DBS"));
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkpath("DBS"));
+    if (share != "none") {
+        const QString mainFile = folder.path() + "/DBS/dbMain.mdb";
+        QString error;
+        QVERIFY2(Schema::CreateDatabaseFile(mainFile, Schema::MainTables(), Schema::kCurrentVersion, &error),
+                 qPrintable(error));
+        if (share == "shared")
+            QVERIFY2(Schema::SetSharedJournal(mainFile, true, &error), qPrintable(error));
+    }
     ScriptedPrompter prompter;
     gCSType = 0;
     FrmNTSetup w;
@@ -61,20 +84,21 @@ void TestNtSetup::saving()
     QCOMPARE(w.Frame1()->isEnabled(), client);
     if (withPath)
         w.htInput(FrmNTSetup::InServerPath)->setText("smb://server/zelkova");
-    w.htInput(FrmNTSetup::InDrive)->setText(share.path());
+    w.htInput(FrmNTSetup::InDrive)->setText(folder.path());
     w.htInput(FrmNTSetup::InTerminal)->setText(terminal);
     QCOMPARE(w.Save(), message.isEmpty());
     if (!message.isEmpty()) {
-        QCOMPARE(prompter.lastText(), message);
+        QVERIFY2(prompter.lastText().startsWith(message), qPrintable(prompter.lastText()));
         QVERIFY(UserSettings::Get("CSType").isEmpty());
+        QVERIFY(UserSettings::Get("DB경로").isEmpty());
         return;
     }
     QCOMPARE(gCSType, client ? 1 : 0);
     QCOMPARE(UserSettings::Get("CSType"), QString(client ? "1" : "0"));
     QCOMPARE(UserSettings::Get("Terminal_ID"), QString(client ? "2" : ""));
-    QCOMPARE(UserSettings::Get("네트웍드라이브"), client ? share.path() : QString());
+    QCOMPARE(UserSettings::Get("네트웍드라이브"), client ? folder.path() : QString());
     QCOMPARE(UserSettings::Get("DB경로"),
-             client ? share.path() + "/DBS" : AppPaths::Native(AppPaths::ProgramPath("DBS")));
+             client ? folder.path() + "/DBS" : AppPaths::Native(AppPaths::ProgramPath("DBS")));
     gCSType = 0;
 }
 
@@ -143,6 +167,32 @@ void TestNtSetup::connectingAFolder()
     w.ConnectDrive();
     QVERIFY(w.htInput(FrmNTSetup::InDrive)->text().isEmpty());
     QCOMPARE(prompter.lastText(), QString("드라이브 연결이 실패되었습니다."));
+}
+
+void TestNtSetup::offeredAfterAFailedStart_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::newRow("taken") << int(MsgAnswer::Yes);
+    QTest::newRow("declined") << int(MsgAnswer::No);
+}
+
+void TestNtSetup::offeredAfterAFailedStart()
+{
+    QFETCH(int, answer);
+    TestHome home;
+    ScriptedPrompter prompter;
+    prompter.answer(MsgAnswer(answer));
+    QStringList opened;
+    SetModalHandler([&](QDialog* dialog) {
+        opened << dialog->objectName();
+        return int(QDialog::Rejected);
+    });
+    FrmNTSetup::OfferAfterFailedStart();
+    SetModalHandler({});
+    QCOMPARE(prompter.lastTitle(), QString("네트워크 설정"));
+    // Straight to the screen: nothing asks for the administrator in between.
+    QCOMPARE(prompter.count(), 1);
+    QCOMPARE(opened, answer == int(MsgAnswer::Yes) ? QStringList{"FrmNTSetup"} : QStringList{});
 }
 
 void TestNtSetup::helpPages_data()

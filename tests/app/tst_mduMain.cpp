@@ -1,3 +1,4 @@
+#include "DataPack.h"
 #include "DbTool.h"
 #include "admin/ServerSeat.h"
 #include "app/AppPaths.h"
@@ -12,6 +13,7 @@
 #include "db/modDBQuery.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
+#include "ui/MsgBox.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -36,6 +38,8 @@ private Q_SLOTS:
     void missingFolderAndFile_data();
     void missingFolderAndFile();
     void networkClientFindsMountedShare();
+    void databaseFolderKeptPerProgramFolder_data();
+    void databaseFolderKeptPerProgramFolder();
     void serverSeat_data();
     void serverSeat();
     void readOptionsInsertsMissingRows();
@@ -110,7 +114,7 @@ void TestMduMain::firstRunStandAlone()
     QCOMPARE(gMainDBFile, home.dbsFolder() + "/dbMain.mdb");
     QCOMPARE(UserSettings::Get("DB경로"), gDBPath);
     QCOMPARE(UserSettings::Get("DataBaseMain"), gMainDBFile);
-    QCOMPARE(UserSettings::GetSetting("Backup", "DB경로", "경로"), gDBPath + "/");
+    QCOMPARE(UserSettings::GetInstallationSetting("Backup", "DB경로", "경로"), gDBPath + "/");
     QCOMPARE(gTerminalID, QStringLiteral("0"));
     QCOMPARE(gGridRowHeight, 14.0);
     QCOMPARE(gGridFontSize, 10);
@@ -150,6 +154,8 @@ void TestMduMain::missingFolderAndFile()
     const QString shownPath = removeFolder ? home.path() + "/gone" : elsewhere + "/dbMain.mdb";
     QCOMPARE(p.lastText(), firstLines + shownPath);
     QCOMPARE(p.shown().last().request.icon, MsgIcon::Warning);
+    // The start offers the network setup then.
+    QVERIFY(MainDatabaseUnreachable());
 }
 
 void TestMduMain::networkClientFindsMountedShare()
@@ -175,6 +181,59 @@ void TestMduMain::networkClientFindsMountedShare()
     QVERIFY(!Schema::UsesWriteAheadLog(home.dbsFolder() + "/dbMain.mdb"));
     QCOMPARE(gDBPath, home.dbsFolder());
     QCOMPARE(UserSettings::Get("네트웍드라이브"), home.programFolder());
+}
+
+void TestMduMain::databaseFolderKeptPerProgramFolder_data()
+{
+    QTest::addColumn<QString>("before");   // what the settings hold before folder B starts
+    QTest::addColumn<bool>("bIsDefault");  // B is the platform's default program folder
+    QTest::addColumn<QString>("expected"); // B's database folder: "B" its own, "A" the other's
+    QTest::newRow("A started before") << "A started" << false << "B";
+    QTest::newRow("older version remembered A for every folder") << "legacy A" << false << "B";
+    QTest::newRow("older version remembered A, B is the default folder") << "legacy A" << true << "A";
+    QTest::newRow("older version remembered B's own folder") << "legacy B" << false << "B";
+}
+
+void TestMduMain::databaseFolderKeptPerProgramFolder()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, bIsDefault);
+    QFETCH(QString, expected);
+    TestHome a;
+    QVERIFY(createInstallation(a));
+    QTemporaryDir dataHome;
+    const QString b = bIsDefault ? dataHome.path() + "/zelkova" : a.path() + "/B";
+    const QByteArray xdg = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
+    QString error;
+    QVERIFY2(DbTool::Create(b, {}, &error), qPrintable(error));
+    if (before == "A started") {
+        QVERIFY(InitApp());
+        DestroyApp();
+    } else {
+        // What an older version wrote: one database folder for whichever folder the program ran in.
+        const QString dbs = (before == "legacy A" ? a.programFolder() : b) + "/DBS";
+        UserSettings::SaveSetting(AppTitle(), "환경설정", "DB경로", dbs);
+        UserSettings::SaveSetting(AppTitle(), "환경설정", "DataBaseMain", dbs + "/dbMain.mdb");
+        UserSettings::SaveSetting("Backup", "DB경로", "경로", dbs + "/");
+    }
+    AppPaths::SetProgramFolder(b);
+    ScriptedPrompter p;
+    // The companion handed B works on what B's program remembers, before and after it ran.
+    const QString companionBefore = DataPack::CurrentPlaces().databaseFolder;
+    const bool started = InitApp();
+    DestroyApp();
+    const QString companionAfter = DataPack::CurrentPlaces().databaseFolder;
+    AppPaths::SetProgramFolder(a.programFolder());
+    const QString aRemembers = UserSettings::Get("DB경로");
+    qputenv("XDG_DATA_HOME", xdg);
+    QVERIFY(started);
+    const QString want = expected == "A" ? a.dbsFolder() : b + "/DBS";
+    QCOMPARE(gDBPath, want);
+    QCOMPARE(companionBefore, want);
+    QCOMPARE(companionAfter, want);
+    // A keeps what it had (an older version's value that names A's own folder is A's).
+    QCOMPARE(aRemembers, before == "legacy B" ? QString() : a.dbsFolder());
 }
 
 void TestMduMain::serverSeat_data()
@@ -420,6 +479,7 @@ void TestMduMain::damagedDatabaseStopsStart()
     QVERIFY(after == before);
     QVERIFY(!companions);
     QVERIFY(!gMainConn.isOpen());
+    QVERIFY(MainDatabaseUnreachable());
 }
 
 void TestMduMain::unfinishedRunChecksEveryPage_data()
@@ -547,6 +607,8 @@ void TestMduMain::reportTemplateMissing()
     QCOMPARE(p.lastText(),
              "원본 레포트DB파일이 없어졌거나 옮겨졌습니다.\r\n원본 레포트DB파일을 확인하세요.\r\n" +
                  home.dbsFolder() + "/dbReport_SRC.mdb");
+    // Not a matter of where the database is.
+    QVERIFY(!MainDatabaseUnreachable());
 }
 
 void TestMduMain::singleCopyLockOutOfOthersReach_data()

@@ -1,6 +1,7 @@
 #include "DbTool.h"
 #include "admin/frmPWDInput.h"
 #include "app/AppPaths.h"
+#include "app/AppShutdown.h"
 #include "app/FrmInitMsg.h"
 #include "app/FrmLogin.h"
 #include "app/MduMainUi.h"
@@ -14,10 +15,18 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+
+#include <csignal>
+
+#include <unistd.h>
 
 // The login, notice and administrator-password screens and the shared window operations.
 class TestStartupScreens : public QObject
@@ -45,6 +54,9 @@ private Q_SLOTS:
     void fillFindModeCombo_data();
     void fillFindModeCombo();
     void centerFormSizesAndCentres();
+
+    void systemEndRequest_data();
+    void systemEndRequest();
 
 private:
     TestHome* m_home = nullptr;
@@ -300,8 +312,9 @@ void TestStartupScreens::fillFindModeCombo()
     QStringList items;
     for (int i = 0; i < combo.count(); ++i)
         items << combo.itemText(i);
-    QCOMPARE(items, (QStringList{QStringLiteral("*s*: 검색어를 포함"), QStringLiteral("s* : 검색어로 시작"),
-                                 QStringLiteral("*s : 검색어로 종료"), QStringLiteral("=  : 검색어와 일치")}));
+    QCOMPARE(items,
+             (QStringList{QStringLiteral("*s*: 검색어를 포함"), QStringLiteral("s* : 검색어로 시작"),
+                          QStringLiteral("*s : 검색어로 종료"), QStringLiteral("=  : 검색어와 일치")}));
     QCOMPARE(combo.currentIndex(), selected);
     QCOMPARE(combo.view()->minimumWidth(), 2500 / 15);
 }
@@ -322,3 +335,75 @@ void TestStartupScreens::centerFormSizesAndCentres()
 
 QTEST_MAIN(TestStartupScreens)
 #include "tst_startupscreens.moc"
+
+void TestStartupScreens::systemEndRequest_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<QString>("state"); // what the seat is doing when the signal comes
+    QTest::newRow("SIGTERM, window idle") << int(SIGTERM) << "idle";
+    QTest::newRow("SIGHUP, dialog open") << int(SIGHUP) << "dialog";
+    QTest::newRow("SIGINT, write open") << int(SIGINT) << "write";
+    QTest::newRow("SIGTERM, the program at its login") << int(SIGTERM) << "program";
+    QTest::newRow("SIGHUP, the program at its login") << int(SIGHUP) << "program";
+    QTest::newRow("SIGINT, the program at its login") << int(SIGINT) << "program";
+}
+
+void TestStartupScreens::systemEndRequest()
+{
+    QFETCH(int, signal);
+    QFETCH(QString, state);
+    if (state == "program") {
+        // The program itself: started, it registers the seat and marks the run, then waits at its login.
+        TestHome home;
+        QString error;
+        QVERIFY2(DbTool::Create(home.programFolder(), {}, &error), qPrintable(error));
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ZELKOVA_SETTINGS", home.settingsFolder());
+        program.setProcessEnvironment(env);
+        program.start(ZELKOVA_PROGRAM, {"--home", home.programFolder()});
+        QVERIFY(program.waitForStarted());
+        const QString seats = home.dbsFolder() + "/seats";
+        QTRY_VERIFY_WITH_TIMEOUT(!QDir(seats).entryList({"*.seat"}).isEmpty() &&
+                                     QFileInfo::exists(home.dbsFolder() + "/zelkova.running"),
+                                 60000);
+        QVERIFY(::kill(pid_t(program.processId()), signal) == 0);
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY(QDir(seats).entryList({"*.seat"}).isEmpty());
+        QVERIFY(!QFileInfo::exists(home.dbsFolder() + "/zelkova.running"));
+        QVERIFY(!QFileInfo::exists(home.dbsFolder() + "/dbReport.mdb"));
+        QFile log(home.programFolder() + "/Log/zelkova.log");
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(log.readAll());
+        QVERIFY2(text.contains("[종료 요청]") && text.contains("[종료] 0"), qPrintable(text));
+        return;
+    }
+    AppShutdown::ResetForTest();
+    AppShutdown::Install();
+    ScriptedPrompter prompter;
+    QMainWindow window;
+    window.show();
+    bool closedDuringWrite = false;
+    if (state == "idle") {
+        ::raise(signal);
+    } else if (state == "dialog") {
+        // The login's own Escape asks whether to quit; the end answers the dialog without that question.
+        FrmLogin login;
+        QTimer::singleShot(0, [signal] { ::raise(signal); });
+        QCOMPARE(login.exec(), int(QDialog::Rejected));
+        QVERIFY(!login.bSucc);
+        QCOMPARE(prompter.count(), 0);
+    } else {
+        QVERIFY(gMainConn.beginTrans());
+        ::raise(signal);
+        QTest::qWait(200);
+        closedDuringWrite = !window.isVisible();
+        QVERIFY(gMainConn.commitTrans());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), 20000);
+    QVERIFY(AppShutdown::Requested());
+    QVERIFY(!closedDuringWrite);
+    AppShutdown::ResetForTest();
+}

@@ -37,6 +37,36 @@ int RecordingPlatform::AccessBits(const QString& path) const
     return NativePlatform().AccessBits(path);
 }
 
+bool RecordingPlatform::SetGroupLike(const QString& path, const QString& reference) const
+{
+    return NativePlatform().SetGroupLike(path, reference);
+}
+
+int RecordingPlatform::OpenLockFile(const QString& path, bool* noRight) const
+{
+    return NativePlatform().OpenLockFile(path, noRight);
+}
+
+Platform::LockOutcome RecordingPlatform::SetRecordLock(int handle, LockKind kind) const
+{
+    return NativePlatform().SetRecordLock(handle, kind);
+}
+
+bool RecordingPlatform::LockedElsewhere(int handle) const
+{
+    return NativePlatform().LockedElsewhere(handle);
+}
+
+void RecordingPlatform::CloseLockFile(int handle) const
+{
+    NativePlatform().CloseLockFile(handle);
+}
+
+void RecordingPlatform::WatchEndRequests(std::function<void(const QString& cause)> handler) const
+{
+    NativePlatform().WatchEndRequests(std::move(handler));
+}
+
 QString RecordingPlatform::LockFolder() const
 {
     return NativePlatform().LockFolder();

@@ -1,10 +1,15 @@
 #include "DataPack.h"
 
 #include "ServerDump.h"
+#include "app/AppPaths.h"
+#include "app/FileModes.h"
+#include "app/SeatPresence.h"
+#include "app/UserSettings.h"
 #include "db/Schema.h"
 #include "db/ServerAddress.h"
 #include "db/ServerSchema.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -16,8 +21,10 @@
 #include <archive.h>
 #include <archive_entry.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -88,9 +95,16 @@ bool copyDatabase(const QString& from, const QString& to, QString* error, const 
     sqlite3* dst = nullptr;
     const QByteArray fromPath = QFile::encodeName(from);
     const QByteArray toPath = QFile::encodeName(to);
-    bool ok = sqlite3_open_v2(fromPath.constData(), &src, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-              sqlite3_open_v2(toPath.constData(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                              nullptr) == SQLITE_OK;
+    // Opened for writing where this user may (nothing is written): the last connection to close then takes
+    // the engine's journal files away, which a read-only one leaves behind.
+    if (sqlite3_open_v2(fromPath.constData(), &src, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(src);
+        src = nullptr;
+    }
+    bool ok =
+        (src || sqlite3_open_v2(fromPath.constData(), &src, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) &&
+        sqlite3_open_v2(toPath.constData(), &dst, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) ==
+            SQLITE_OK;
     if (ok) {
         sqlite3_busy_timeout(src, 15000);
         sqlite3_backup* b = sqlite3_backup_init(dst, "main", src, "main");
@@ -158,8 +172,47 @@ bool addFile(archive* a, const QString& file, const QString& name, const Tick& t
     return true;
 }
 
-// Unpacks every regular file into folder (flat names only); false on any damage.
-// tick (when given) hears the archive's bytes as they are read.
+// The databases an archive of files may hold, by their names in the database folder.
+struct Kind
+{
+    QString name;
+    const std::vector<Schema::Table>& (*tables)();
+    bool versioned; // carries the layout version (the main database)
+};
+
+const std::vector<Kind>& kinds()
+{
+    static const std::vector<Kind> all{
+        {Schema::kMainFileName, &Schema::MainTables, true},
+        {QFileInfo(Schema::kPostFile).fileName(), &Schema::PostTables, false},
+        {QFileInfo(Schema::kReportTemplate).fileName(), &Schema::ReportTables, false},
+    };
+    return all;
+}
+
+const Kind* kindOf(const QString& name)
+{
+    for (const Kind& k : kinds())
+        if (k.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &k;
+    return nullptr;
+}
+
+// The seat's own report work copy, which an older backup may hold: rebuilt at every start, never restored.
+bool isWorkCopy(const QString& name)
+{
+    return name.compare(QFileInfo(Schema::kReportWorkCopy).fileName(), Qt::CaseInsensitive) == 0;
+}
+
+bool isServerEntry(const QString& name)
+{
+    return name == ServerDump::kDumpName || name == ServerDump::kManifestName;
+}
+
+// Unpacks an archive the companion may restore: only regular files under the known names, each once (a
+// database under its own spelling); anything else (a link, a folder, another name, an empty database)
+// refuses the whole archive before anything is written outside `folder`. tick (when given) hears the
+// archive's bytes as they are read.
 bool unpack(const QString& archivePath, const QString& folder, QStringList* names, QString* error,
             const Tick& tick = {})
 {
@@ -167,23 +220,38 @@ bool unpack(const QString& archivePath, const QString& folder, QStringList* name
     ArchiveReader r;
     archive_read_support_format_zip(r.a);
     if (archive_read_open_filename(r.a, QFile::encodeName(archivePath).constData(), 1 << 16) != ARCHIVE_OK) {
-        *error = QString::fromUtf8(archive_error_string(r.a));
+        *error =
+            QStringLiteral("압축 파일이 손상되었습니다.\n") + QString::fromUtf8(archive_error_string(r.a));
         return false;
     }
+    auto refuse = [&](const QString& why, const QString& name) {
+        *error = QStringLiteral("백업 파일이 아닌 항목이 있어 복구하지 않았습니다.\n") + why +
+                 QStringLiteral(": ") + name;
+        return false;
+    };
+    QSet<QString> seen;
     archive_entry* entry = nullptr;
     int rc = ARCHIVE_OK;
     while ((rc = archive_read_next_header(r.a, &entry)) == ARCHIVE_OK) {
-        const QString name = QString::fromUtf8(archive_entry_pathname_utf8(entry));
-        // Only plain names below the archive's root: nothing may land outside the folder.
-        if (name.isEmpty() || name.contains(QLatin1String("..")) || name.startsWith(QLatin1Char('/'))) {
-            *error = QStringLiteral("잘못된 파일 이름: ") + name;
-            return false;
+        QString name = QString::fromUtf8(archive_entry_pathname_utf8(entry));
+        const Kind* kind = kindOf(name);
+        if (archive_entry_filetype(entry) != AE_IFREG || archive_entry_symlink(entry) != nullptr ||
+            archive_entry_hardlink(entry) != nullptr)
+            return refuse(QStringLiteral("일반 파일이 아닌 항목(링크나 폴더)"), name);
+        if (!kind && !isServerEntry(name) && !isWorkCopy(name))
+            return refuse(QStringLiteral("알 수 없는 항목"), name);
+        if (kind)
+            name = kind->name;
+        if (seen.contains(name.toLower()))
+            return refuse(QStringLiteral("같은 이름의 항목이 둘"), name);
+        seen.insert(name.toLower());
+        if (isWorkCopy(name)) {
+            archive_read_data_skip(r.a);
+            continue;
         }
-        const QString target = folder + QLatin1Char('/') + name;
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile out(target);
+        QFile out(folder + QLatin1Char('/') + name);
         if (!out.open(QIODevice::WriteOnly)) {
-            *error = out.errorString();
+            *error = QStringLiteral("압축을 풀 수 없습니다.\n") + out.errorString();
             return false;
         }
         const void* buf = nullptr;
@@ -191,7 +259,10 @@ bool unpack(const QString& archivePath, const QString& folder, QStringList* name
         la_int64_t offset = 0;
         int drc = ARCHIVE_OK;
         while ((drc = archive_read_data_block(r.a, &buf, &size, &offset)) == ARCHIVE_OK) {
-            out.write(static_cast<const char*>(buf), qint64(size));
+            if (out.write(static_cast<const char*>(buf), qint64(size)) != qint64(size)) {
+                *error = QStringLiteral("압축을 풀 수 없습니다.\n") + out.errorString();
+                return false;
+            }
             if (tick) {
                 const qint64 read = archive_filter_bytes(r.a, -1);
                 tick(read - told);
@@ -199,35 +270,81 @@ bool unpack(const QString& archivePath, const QString& folder, QStringList* name
             }
         }
         if (drc != ARCHIVE_EOF) {
-            *error = QString::fromUtf8(archive_error_string(r.a));
+            *error = QStringLiteral("압축 파일이 손상되었습니다.\n") +
+                     QString::fromUtf8(archive_error_string(r.a));
             return false;
         }
+        if (kind && out.size() == 0)
+            return refuse(QStringLiteral("빈 데이터베이스"), name);
         if (names)
             *names << name;
     }
     if (rc != ARCHIVE_EOF) {
-        *error = QString::fromUtf8(archive_error_string(r.a));
+        *error =
+            QStringLiteral("압축 파일이 손상되었습니다.\n") + QString::fromUtf8(archive_error_string(r.a));
         return false;
     }
     return true;
 }
 
-QString integrityOf(const QString& file)
+// "" when file is a sound database of its kind: an SQLite file whose pages all read, holding every table
+// of its kind, and for the main database a layout version this program reads; otherwise why not.
+QString problemOf(const QString& file, const Kind& kind)
 {
+    QFile header(file);
+    if (!header.open(QIODevice::ReadOnly) || header.read(16) != QByteArray("SQLite format 3", 16))
+        return QStringLiteral("데이터베이스 파일이 아닙니다");
+    header.close();
     sqlite3* db = nullptr;
-    QString result = QStringLiteral("열 수 없음");
-    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+    QString problem;
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr) !=
         SQLITE_OK) {
-        sqlite3_stmt* st = nullptr;
-        if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr) == SQLITE_OK &&
-            sqlite3_step(st) == SQLITE_ROW)
-            result = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-        else
-            result = QString::fromUtf8(sqlite3_errmsg(db));
-        sqlite3_finalize(st);
+        problem = QStringLiteral("열 수 없습니다");
+    } else {
+        auto rows = [db](const char* sql, QStringList* out) {
+            sqlite3_stmt* st = nullptr;
+            if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK)
+                return false;
+            int rc = SQLITE_OK;
+            while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+                *out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+            sqlite3_finalize(st);
+            return rc == SQLITE_DONE;
+        };
+        QStringList check, tables, version;
+        if (!rows("PRAGMA integrity_check", &check) || check != QStringList{QStringLiteral("ok")}) {
+            problem = QStringLiteral("손상되었습니다 (") +
+                      (check.isEmpty() ? QString::fromUtf8(sqlite3_errmsg(db)) : check.first()) +
+                      QLatin1Char(')');
+        } else if (!rows("SELECT name FROM sqlite_master WHERE type = 'table'", &tables)) {
+            problem = QString::fromUtf8(sqlite3_errmsg(db));
+        } else {
+            QStringList missing;
+            for (const Schema::Table& t : kind.tables())
+                if (!tables.contains(t.name))
+                    missing << t.name;
+            if (!missing.isEmpty()) {
+                problem = QStringLiteral("이 종류의 데이터베이스가 아닙니다 (없는 표: ") +
+                          missing.join(QStringLiteral(", ")) + QLatin1Char(')');
+            } else if (kind.versioned) {
+                const int v = tables.contains(QStringLiteral("zk_schema")) &&
+                                      rows("SELECT version FROM zk_schema", &version) && !version.isEmpty()
+                                  ? version.first().toInt()
+                                  : 0;
+                if (v < 1 || v > Schema::kCurrentVersion)
+                    problem =
+                        QStringLiteral("이 프로그램이 읽을 수 없는 데이터베이스 구조(버전 %1)입니다").arg(v);
+            }
+        }
     }
     sqlite3_close(db);
-    return result;
+    return problem;
+}
+
+void keepPrivate(const QString& folder)
+{
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        FileModes::MakePrivate(folder + QLatin1Char('/') + name);
 }
 
 void keepNewest(const QString& folder, const QString& prefix)
@@ -238,9 +355,14 @@ void keepNewest(const QString& folder, const QString& prefix)
         QFile::remove(all.at(i).absoluteFilePath());
 }
 
+// The shared databases of a folder, each under the name it has there.
 QStringList databases(const QString& folder)
 {
-    return QDir(folder).entryList({kDbPattern}, QDir::Files, QDir::Name);
+    QStringList out;
+    for (const QString& name : QDir(folder).entryList({kDbPattern}, QDir::Files, QDir::Name))
+        if (kindOf(name))
+            out << name;
+    return out;
 }
 
 // Hands a tool's progress on within [from, to] of the whole job; a step without words keeps the last one.
@@ -331,6 +453,85 @@ Outcome verifyServerDump(const QString& workFolder, const QStringList& names)
 
 } // namespace
 
+QStringList Tidy(const Places& places)
+{
+    QStringList removed;
+    auto remove = [&](const QString& path) {
+        const bool gone = QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path);
+        if (gone)
+            removed << path;
+    };
+    // What a killed run left beside the backups: its work and unpack folders and unfinished archives.
+    const QString backups = BackupFolder(places);
+    const QDir dir(backups);
+    for (const QFileInfo& f : dir.entryInfoList(
+             {QStringLiteral(".work-*"), QStringLiteral(".unpack-*"), QStringLiteral("*.zip.part")},
+             QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+        remove(f.absoluteFilePath());
+    // An older version unpacked into the system's temporary folder.
+    const QString legacy = QCoreApplication::applicationName() + QStringLiteral("-*");
+    for (const QFileInfo& f :
+         QDir(QDir::tempPath()).entryInfoList({legacy}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (f.ownerId() == uint(::getuid())) {
+            const QStringList inside = QDir(f.absoluteFilePath()).entryList(QDir::Files);
+            if (!inside.isEmpty() && std::all_of(inside.begin(), inside.end(), [](const QString& n) {
+                    return kindOf(n) || isWorkCopy(n) || isServerEntry(n);
+                }))
+                remove(f.absoluteFilePath());
+        }
+    }
+    // Backups and their logs from a run with the usual creation mask become the user's alone.
+    if (dir.exists()) {
+        FileModes::MakePrivate(backups);
+        for (const QFileInfo& f : dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+            FileModes::MakePrivate(f.absoluteFilePath());
+            if (f.isDir())
+                keepPrivate(f.absoluteFilePath());
+        }
+    }
+    const QString log = places.programFolder + QStringLiteral("/Log");
+    if (QFileInfo(log).isDir()) {
+        FileModes::MakePrivate(log);
+        keepPrivate(log);
+    }
+    // In the shared folder only while no seat is in the data: a half-copied database of a killed restore,
+    // and the empty journal files a read left beside databases that nobody has open.
+    if (!places.serverAddress.isEmpty() || !QFileInfo(places.databaseFolder).isDir())
+        return removed;
+    const SeatPresence::Exclusive hold(places.databaseFolder);
+    if (!hold.held())
+        return removed;
+    const QDir dbs(places.databaseFolder);
+    for (const QString& name : dbs.entryList({QStringLiteral("*.restoring")}, QDir::Files | QDir::Hidden))
+        remove(dbs.filePath(name));
+    for (const QString& name : databases(places.databaseFolder)) {
+        const QString wal = dbs.filePath(name) + QStringLiteral("-wal");
+        const QString shm = dbs.filePath(name) + QStringLiteral("-shm");
+        if (QFileInfo::exists(wal) ? QFileInfo(wal).size() == 0 : QFileInfo::exists(shm)) {
+            for (const QString& side : {wal, shm})
+                if (QFileInfo::exists(side))
+                    remove(side);
+        }
+    }
+    return removed;
+}
+
+Places CurrentPlaces()
+{
+    Places places;
+    places.programFolder = AppPaths::ProgramFolder();
+    places.databaseFolder = AppPaths::Native(UserSettings::GetInstallationSetting(
+        QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로")));
+    if (places.databaseFolder.isEmpty())
+        places.databaseFolder = AppPaths::ProgramPath(QStringLiteral("DBS"));
+    places.settingsFolder = UserSettings::Folder();
+    // A seat of a database server backs up and restores the server's database, not its own folder's files.
+    const QString main = UserSettings::Get(QStringLiteral("DataBaseMain")).trimmed();
+    if (ServerAddress::IsServerAddress(main))
+        places.serverAddress = main;
+    return places;
+}
+
 QString BackupFolder(const Places& places)
 {
     return places.programFolder + QStringLiteral("/Backup");
@@ -352,6 +553,8 @@ Outcome MakeArchive(const Places& places, Job job, const QDateTime& now, const P
     const QString folder = BackupFolder(places);
     if (!QDir().mkpath(folder))
         return failed(QStringLiteral("백업 폴더를 만들 수 없습니다.\n") + folder);
+    // Every customer's number and address: the backups are the user's alone, whatever the creation mask.
+    FileModes::MakePrivate(folder);
     QTemporaryDir work(folder + QStringLiteral("/.work-XXXXXX"));
     if (!work.isValid())
         return failed(QStringLiteral("작업 폴더를 만들 수 없습니다.\n") + folder);
@@ -428,6 +631,7 @@ Outcome MakeArchive(const Places& places, Job job, const QDateTime& now, const P
                           QString::fromUtf8(archive_error_string(w.a)));
         }
         QFile::remove(archive);
+        FileModes::MakePrivate(partial);
         if (!QFile::rename(partial, archive))
             return failed(QStringLiteral("압축 파일을 쓰지 못했습니다.\n") + archive);
     }
@@ -457,60 +661,71 @@ Outcome MakeArchive(const Places& places, Job job, const QDateTime& now, const P
     return o;
 }
 
-Outcome VerifyArchive(const QString& archive, const Progress& progress)
+namespace {
+// Unpacks the archive into work and checks what came out: a restore then takes exactly what was checked.
+Outcome unpackAndVerify(const QString& archive, const QString& work, QStringList* names,
+                        const Progress& progress)
 {
-    QTemporaryDir work;
-    QStringList names;
     QString error;
     Meter reading(progress, 0, 20, QFileInfo(archive).size());
     reading.setStep(QStringLiteral("압축 파일 검사 중"));
     reading.add(0);
-    if (!unpack(archive, work.path(), &names, &error, [&reading](qint64 n) { return reading.add(n); }))
-        return failed(QStringLiteral("압축 파일이 손상되었습니다.\n") + error);
-    if (names.contains(ServerDump::kManifestName)) {
-        Outcome o = verifyServerDump(work.path(), names);
+    if (!unpack(archive, work, names, &error, [&reading](qint64 n) { return reading.add(n); }))
+        return failed(error);
+    const bool server = std::any_of(names->begin(), names->end(), isServerEntry);
+    if (server) {
+        for (const QString& name : *names)
+            if (!isServerEntry(name))
+                return failed(QStringLiteral("서버의 백업과 파일 백업이 섞여 있어 복구하지 않았습니다.\n") +
+                              name);
+        Outcome o = verifyServerDump(work, *names);
         if (o.ok)
             o.archive = archive;
         return o;
     }
-    if (!names.contains(Schema::kMainFileName))
+    if (!names->contains(Schema::kMainFileName))
         return failed(QStringLiteral("압축 파일에 메인 데이터베이스가 없습니다."));
-    for (const QString& name : names) {
-        if (!name.endsWith(QStringLiteral(".mdb")))
-            continue;
+    for (const QString& name : *names) {
         report(progress, 20, name + QStringLiteral(" 검사 중"));
-        const QString check = integrityOf(work.filePath(name));
-        if (check != QStringLiteral("ok"))
-            return failed(QStringLiteral("데이터베이스가 손상되었습니다: ") + name + QLatin1Char('\n') +
-                          check);
+        if (const QString problem = problemOf(work + QLatin1Char('/') + name, *kindOf(name));
+            !problem.isEmpty())
+            return failed(QStringLiteral("복구할 수 없는 백업입니다: ") + name + QLatin1Char('\n') + problem +
+                          QLatin1Char('.'));
     }
-    const int version = Schema::StoredVersion(work.filePath(Schema::kMainFileName), &error);
-    if (version < 1 || version > Schema::kCurrentVersion)
-        return failed(
-            QStringLiteral("이 프로그램이 읽을 수 없는 데이터베이스 구조(버전 %1)입니다.").arg(version));
     Outcome o;
     o.ok = true;
     o.archive = archive;
     return o;
 }
 
-QStringList PresentSeats(const QString& databaseFolder, const QDateTime& now)
+const QString kUnpackTemplate = QStringLiteral("/.unpack-XXXXXX");
+} // namespace
+
+Outcome VerifyArchive(const QString& archive, const Progress& progress)
 {
-    QStringList seats;
-    const QFileInfoList markers = QDir(databaseFolder + QStringLiteral("/seats"))
-                                      .entryInfoList({QStringLiteral("*.seat")}, QDir::Files);
-    for (const QFileInfo& m : markers) {
-        if (m.lastModified().secsTo(now) <= kPresenceSeconds)
-            seats << m.completeBaseName().section(QLatin1Char('@'), 0, 0);
-    }
-    seats.removeDuplicates();
-    seats.sort();
-    return seats;
+    // Beside the archive, where the next run finds it should this one be killed.
+    std::unique_ptr<QTemporaryDir> work =
+        std::make_unique<QTemporaryDir>(QFileInfo(archive).absolutePath() + kUnpackTemplate);
+    if (!work->isValid())
+        work = std::make_unique<QTemporaryDir>();
+    QStringList names;
+    return unpackAndVerify(archive, work->path(), &names, progress);
 }
 
 namespace {
+// What a restore replaces stays beside the backups, for the user alone, until the operator removes it.
+QString safetyFolder(const Places& places, const QDateTime& now)
+{
+    const QString safety =
+        BackupFolder(places) + QStringLiteral("/Replaced_") + now.toString(QStringLiteral("yyyyMMdd_HHmmss"));
+    if (!QDir().mkpath(safety))
+        return QString();
+    FileModes::MakePrivate(safety);
+    return safety;
+}
+
 // Replaces the server's database with the archive's dump; what it held is dumped beside the backups first.
-Outcome restoreServer(const Places& places, const QString& archive, const QDateTime& now,
+Outcome restoreServer(const Places& places, const QString& archive, const QString& work, const QDateTime& now,
                       const Progress& progress)
 {
     QStringList sessions;
@@ -521,24 +736,19 @@ Outcome restoreServer(const Places& places, const QString& archive, const QDateT
         return failed(QStringLiteral("다른 자리에서 서버 데이터베이스를 사용하고 있어 복구할 수 없습니다.\n"
                                      "모든 자리의 프로그램을 끈 뒤 다시 하세요.\n연결: ") +
                       sessions.join(QStringLiteral(", ")));
-    QTemporaryDir work;
-    QStringList names;
-    report(progress, 20, QStringLiteral("압축을 푸는 중"));
-    if (!unpack(archive, work.path(), &names, &error))
-        return failed(QStringLiteral("압축 파일이 손상되었습니다.\n") + error);
-    const QString dump = work.filePath(ServerDump::kDumpName);
+    const QString dump = work + QLatin1Char('/') + ServerDump::kDumpName;
     QStringList entries;
     if (!ServerDump::List(dump, &entries, &error))
         return failed(QStringLiteral("서버 백업 파일을 읽을 수 없습니다(pg_restore).\n") + error);
-    const QString safety =
-        BackupFolder(places) + QStringLiteral("/Replaced_") + now.toString(QStringLiteral("yyyyMMdd_HHmmss"));
-    if (!QDir().mkpath(safety))
-        return failed(QStringLiteral("안전 복사본 폴더를 만들 수 없습니다.\n") + safety);
+    const QString safety = safetyFolder(places, now);
+    if (safety.isEmpty())
+        return failed(QStringLiteral("안전 복사본 폴더를 만들 수 없습니다.\n") + BackupFolder(places));
     bool stopped = false;
     if (!ServerDump::Dump(places.serverAddress, safety + QLatin1Char('/') + ServerDump::kDumpName,
                           within(progress, 25, 50, QStringLiteral("현재 자료를 보관하는 중"), &stopped),
                           &error))
         return failed(QStringLiteral("현재 자료를 보관하지 못해 복구하지 않았습니다(pg_dump).\n") + error);
+    keepPrivate(safety);
     if (!ServerDump::Restore(places.serverAddress, dump, int(entries.size()),
                              within(progress, 50, 99, QStringLiteral("자료를 바꾸는 중"), &stopped), &error))
         return failed(QStringLiteral("서버 데이터베이스를 복구하지 못했습니다(pg_restore).\n"
@@ -553,12 +763,39 @@ Outcome restoreServer(const Places& places, const QString& archive, const QDateT
                 QStringLiteral("\n바뀌기 전 자료: ") + safety;
     return o;
 }
+
+// Puts one checked database in place: the copy is made beside the target under another name, given the
+// shared modes and the folder's group, and renamed over the target in one step.
+bool replaceDatabase(const QString& from, const QString& target, const QString& folder)
+{
+    const QString partial = target + QStringLiteral(".restoring");
+    QFile::remove(partial);
+    if (!QFile::copy(from, partial))
+        return false;
+    FileModes::ShareInFolder(partial, folder);
+    // A journal of the file being replaced would be played into the new one.
+    for (const QString& side : {QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")})
+        QFile::remove(target + side);
+    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) != 0) {
+        QFile::remove(partial);
+        return false;
+    }
+    return true;
+}
 } // namespace
 
 Outcome RestoreArchive(const Places& places, const QString& archive, const QDateTime& now,
                        const Progress& progress)
 {
-    const Outcome verified = VerifyArchive(archive, progress);
+    const QString backups = BackupFolder(places);
+    if (!QDir().mkpath(backups))
+        return failed(QStringLiteral("백업 폴더를 만들 수 없습니다.\n") + backups);
+    FileModes::MakePrivate(backups);
+    QTemporaryDir work(backups + kUnpackTemplate);
+    if (!work.isValid())
+        return failed(QStringLiteral("작업 폴더를 만들 수 없습니다.\n") + backups);
+    QStringList names;
+    const Outcome verified = unpackAndVerify(archive, work.path(), &names, progress);
     if (!verified.ok)
         return verified;
     if (verified.server && places.serverAddress.isEmpty())
@@ -568,25 +805,19 @@ Outcome RestoreArchive(const Places& places, const QString& archive, const QDate
         return failed(QStringLiteral("이 백업은 데이터베이스 파일의 백업이어서 서버에 복구할 수 없습니다.\n"
                                      "파일의 자료를 서버로 옮기려면 zelkova-db copy 명령을 쓰세요."));
     if (verified.server)
-        return restoreServer(places, archive, now, progress);
-    const QStringList present = PresentSeats(places.databaseFolder, now);
-    if (!present.isEmpty())
-        return failed(
-            QStringLiteral("다른 자리에서 프로그램을 사용하고 있어 복구할 수 없습니다.\n사용 중인 단말기: ") +
-            present.join(QStringLiteral(", ")));
-    QTemporaryDir work;
-    QStringList names;
+        return restoreServer(places, archive, work.path(), now, progress);
+    // No seat, of whichever user, may have the files open while they are replaced, and none may open them
+    // before the restore has ended.
+    const SeatPresence::Exclusive hold(places.databaseFolder);
+    if (!hold.held())
+        return failed((hold.seatsPresent()
+                           ? QStringLiteral("다른 자리에서 프로그램을 사용하고 있어 복구할 수 없습니다.\n")
+                           : QStringLiteral("데이터베이스 폴더를 잠글 수 없어 복구하지 않았습니다.\n")) +
+                      hold.reason());
+    const QString safety = safetyFolder(places, now);
+    if (safety.isEmpty())
+        return failed(QStringLiteral("안전 복사본 폴더를 만들 수 없습니다.\n") + backups);
     QString error;
-    Meter unpacking(progress, 30, 50, QFileInfo(archive).size());
-    unpacking.setStep(QStringLiteral("압축을 푸는 중"));
-    unpacking.add(0);
-    if (!unpack(archive, work.path(), &names, &error, [&unpacking](qint64 n) { return unpacking.add(n); }))
-        return failed(QStringLiteral("압축 파일이 손상되었습니다.\n") + error);
-    // What is replaced stays beside the backups until the operator removes it.
-    const QString safety =
-        BackupFolder(places) + QStringLiteral("/Replaced_") + now.toString(QStringLiteral("yyyyMMdd_HHmmss"));
-    if (!QDir().mkpath(safety))
-        return failed(QStringLiteral("안전 복사본 폴더를 만들 수 없습니다.\n") + safety);
     qint64 current = 0;
     for (const QString& db : databases(places.databaseFolder))
         current += QFileInfo(places.databaseFolder + QLatin1Char('/') + db).size();
@@ -599,27 +830,25 @@ Outcome RestoreArchive(const Places& places, const QString& archive, const QDate
             return failed(QStringLiteral("현재 자료를 보관하지 못해 복구하지 않았습니다: ") + db +
                           QLatin1Char('\n') + error);
     }
+    keepPrivate(safety);
     report(progress, 70, QStringLiteral("자료를 바꾸는 중"));
     for (const QString& name : names) {
-        if (!name.endsWith(QStringLiteral(".mdb")) || name.contains(QLatin1Char('/')))
-            continue;
-        const QString target = places.databaseFolder + QLatin1Char('/') + name;
-        for (const QString& side :
-             {QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")})
-            QFile::remove(target + side);
-        const QString partial = target + QStringLiteral(".restoring");
-        QFile::remove(partial);
-        if (!QFile::copy(work.filePath(name), partial) || (QFile::exists(target) && !QFile::remove(target)) ||
-            !QFile::rename(partial, target))
+        const QString target = AppPaths::ResolveCaseInsensitive(places.databaseFolder, name);
+        if (!replaceDatabase(work.filePath(name), target, places.databaseFolder))
             return failed(QStringLiteral("자료를 바꾸지 못했습니다: ") + name +
                           QStringLiteral("\n보관된 자료: ") + safety);
     }
+    const QStringList wrong = FileModes::KeepShared(places.databaseFolder);
     report(progress, 100, QStringLiteral("완료"));
     Outcome o;
     o.ok = true;
     o.archive = archive;
     o.message = QStringLiteral("복구를 마쳤습니다.\n") + QFileInfo(archive).fileName() +
                 QStringLiteral("\n바뀌기 전 자료: ") + safety;
+    if (!wrong.isEmpty())
+        o.message +=
+            QStringLiteral("\n\n다른 사용자의 자리에서 열 수 없을 수 있습니다(권한을 고치지 못함):\n") +
+            wrong.join(QLatin1Char('\n'));
     return o;
 }
 

@@ -40,27 +40,33 @@ struct Outcome
     bool server = false; // the archive holds a server database's dump
 };
 
+// The places of the installation in use (AppPaths::ProgramFolder()): the database folder and server
+// address its program remembered for exactly that folder, its own DBS when it remembered none.
+Places CurrentPlaces();
+
+// What a killed run left behind, found and removed at the next run: the work and unpack folders and
+// unfinished archives beside the backups (and an older version's unpacked folders in the temporary
+// folder), and, while no seat has the data open, a restore's half-copied database and empty journal
+// files beside the databases. Backups and logs are made the user's alone. Returns what was removed.
+QStringList Tidy(const Places& places);
+
 // The backups kept: the newest ten of each kind.
 constexpr int kKeep = 10;
-// A seat whose marker is older than this counts as gone.
-constexpr int kPresenceSeconds = 120;
 
 QString BackupFolder(const Places& places);
 // Archives that a restore may choose from, newest first.
 QStringList Archives(const Places& places);
 
 Outcome MakeArchive(const Places& places, Job job, const QDateTime& now, const Progress& progress = {});
-// Checks the archive (zip integrity, each database's integrity check, the main database's layout
-// version; for a server's dump its table of contents) without touching the installation; the message says
-// what is wrong. Progress (when given) runs to 20 while the archive is read.
+// Checks the archive without touching the installation: only regular files under the known names, each a
+// sound database of its kind (every page read, its tables, the main database's layout version), or for a
+// server's dump its note and table of contents; the message says what is wrong. Progress (when given)
+// runs to 20 while the archive is read.
 Outcome VerifyArchive(const QString& archive, const Progress& progress = {});
-// Verifies, refuses while another seat is present, keeps the replaced files as a safety copy, then
-// replaces the databases; at a server seat the safety copy is a dump and the server's database is
-// replaced in one transaction.
+// Unpacks and verifies the archive, refuses while any seat has the databases open (SeatPresence), keeps
+// the replaced files as a safety copy, then replaces the databases in the installation's shared modes; at a
+// server seat the safety copy is a dump and the server's database is replaced in one transaction.
 Outcome RestoreArchive(const Places& places, const QString& archive, const QDateTime& now,
                        const Progress& progress = {});
-
-// The terminals whose presence marker in the database folder is fresh.
-QStringList PresentSeats(const QString& databaseFolder, const QDateTime& now);
 
 } // namespace DataPack

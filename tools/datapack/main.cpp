@@ -4,8 +4,8 @@
 #include "DataPack.h"
 #include "app/AppLog.h"
 #include "app/AppPaths.h"
+#include "app/FileModes.h"
 #include "app/MduMain.h"
-#include "app/UserSettings.h"
 #include "db/ServerAddress.h"
 #include "ui/MsgBox.h"
 #include "ui/WidgetPrompter.h"
@@ -109,6 +109,9 @@ int main(int argc, char* argv[])
     for (int i = 1; i < argc; ++i)
         if (qstrcmp(argv[i], "--cli") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Backups and logs hold every customer's number and address: born the user's alone, also from a
+    // terminal; the shared databases are given their group's modes by name.
+    FileModes::RestrictNewFiles();
     QApplication app(argc, argv);
     QStringList args = QApplication::arguments();
     args.removeFirst();
@@ -137,24 +140,18 @@ int main(int argc, char* argv[])
         return ok ? 0 : 1;
     };
 
-    DataPack::Places places;
-    places.programFolder = AppPaths::ProgramFolder();
-    places.databaseFolder =
-        UserSettings::GetSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로"));
-    if (places.databaseFolder.isEmpty())
-        places.databaseFolder = places.programFolder + QStringLiteral("/DBS");
-    while (places.databaseFolder.endsWith(QLatin1Char('/')))
-        places.databaseFolder.chop(1);
-    places.settingsFolder = UserSettings::Folder();
-    // A seat of a database server backs up and restores the server's database, not its own folder's files.
-    const QString main = UserSettings::Get(QStringLiteral("DataBaseMain")).trimmed();
-    if (ServerAddress::IsServerAddress(main))
-        places.serverAddress = main;
+    // Exactly the installation named by --home (or ZELKOVA_HOME): the database folder that folder's program
+    // remembered, never one remembered for another folder.
+    const DataPack::Places places = DataPack::CurrentPlaces();
     AppLog::Start(places.programFolder + QStringLiteral("/Log"));
 
     if (!waitForProgramEnd(60))
         return tell(false, QStringLiteral("프로그램이 아직 실행 중이어서 작업을 시작하지 못했습니다.\n"
                                           "프로그램을 종료한 뒤 다시 실행하세요."));
+
+    for (const QString& gone : DataPack::Tidy(places))
+        AppLog::Write(QStringLiteral("데이터압축"),
+                      QStringLiteral("지난 실행이 남긴 것을 지웠습니다: ") + gone);
 
     const QString title = job == DataPack::Job::Restore      ? QStringLiteral("데이터 가져오기")
                           : job == DataPack::Job::AfterSales ? QStringLiteral("데이터 A/S접수")

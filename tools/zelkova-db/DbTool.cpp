@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/FileModes.h"
+#include "app/SeatPresence.h"
 #include "db/DbCheck.h"
 #include "db/DbConnection.h"
 #include "db/Schema.h"
@@ -54,6 +55,30 @@ void out(const QString& text)
 void err(const QString& text)
 {
     std::fprintf(stderr, "%s\n", qUtf8Printable(text));
+}
+
+// A command that rewrites the shared files: run only while no seat, of whichever user, has them open (and
+// none can open them meanwhile); afterwards they are in the installation's shared modes again.
+bool whileNoSeat(const QString& dbs, const QString& what, QString* error, const std::function<bool()>& work)
+{
+    bool ok = false;
+    {
+        const SeatPresence::Exclusive hold(dbs);
+        if (!hold.held()) {
+            *error = (hold.seatsPresent() ? QStringLiteral("다른 자리에서 프로그램을 사용하고 있어 ") + what +
+                                                QStringLiteral(" 수 없습니다.\n모든 자리의 프로그램을 끈 뒤 "
+                                                               "다시 하세요.\n")
+                                          : QStringLiteral("데이터베이스 폴더를 잠글 수 없습니다.\n")) +
+                     hold.reason();
+            return false;
+        }
+        ok = work();
+    }
+    const QStringList wrong = FileModes::KeepShared(dbs);
+    if (ok && !wrong.isEmpty())
+        err(QStringLiteral("다른 사용자의 파일이어서 공유 권한을 고치지 못했습니다:\n") +
+            wrong.join(QLatin1Char('\n')));
+    return ok;
 }
 } // namespace
 
@@ -189,7 +214,9 @@ bool CopyToServer(const QString& home, const QString& address, const Progress& p
         *error = QStringLiteral("메인 DB 파일이 없습니다: ") + mainFile;
         return false;
     }
-    return ServerSchema::CopyFromFile(mainFile, address, progress, error);
+    // A seat still writing into the file would write where nobody looks once the seats use the server.
+    return whileNoSeat(dbsFolder(home), QStringLiteral("옮길"), error,
+                       [&] { return ServerSchema::CopyFromFile(mainFile, address, progress, error); });
 }
 
 Progress TerminalProgress()
@@ -227,7 +254,8 @@ bool Upgrade(const QString& home, QString* error)
         *error = DbCheck::Message(r);
         return false;
     }
-    return Schema::Upgrade(mainFile, error);
+    return whileNoSeat(dbsFolder(home), QStringLiteral("구조를 올릴"), error,
+                       [&] { return Schema::Upgrade(mainFile, error); });
 }
 
 bool Check(const QString& home, QString* report)
@@ -369,7 +397,8 @@ int Run(const QStringList& argsIn)
     if (command == QLatin1String("share")) {
         const bool shared = !args.contains(QStringLiteral("--off"));
         const QString mainFile = dbsFolder(home) + QLatin1Char('/') + Schema::kMainFileName;
-        if (!Schema::SetSharedJournal(mainFile, shared, &error)) {
+        if (!whileNoSeat(dbsFolder(home), QStringLiteral("방식을 바꿀"), &error,
+                         [&] { return Schema::SetSharedJournal(mainFile, shared, &error); })) {
             err(error);
             return 2;
         }

@@ -1,9 +1,9 @@
-#include "admin/NetDrive.h"
+#include "admin/modNTDrv.h"
 
 #include "app/AppPaths.h"
 #include "app/Platform.h"
 
-QString ConnectNetworkDrive(const QString& sharePath, const QString& password)
+QString ConnectNetDrive(const QString& sharePath, const QString& password)
 {
     return CurrentPlatform().ConnectShare(AppPaths::Native(sharePath), password);
 }
