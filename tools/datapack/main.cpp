@@ -7,6 +7,7 @@
 #include "app/MduMain.h"
 #include "app/UserSettings.h"
 #include "db/ServerAddress.h"
+#include "ui/KoreanTranslation.h"
 #include "ui/MsgBox.h"
 #include "ui/WidgetPrompter.h"
 
@@ -110,6 +111,7 @@ int main(int argc, char* argv[])
         if (qstrcmp(argv[i], "--cli") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const bool translated = KoreanTranslation::Install();
     QStringList args = QApplication::arguments();
     args.removeFirst();
     AppPaths::InitFromArgs(args);
@@ -151,6 +153,9 @@ int main(int argc, char* argv[])
     if (ServerAddress::IsServerAddress(main))
         places.serverAddress = main;
     AppLog::Start(places.programFolder + QStringLiteral("/Log"));
+    if (!translated)
+        AppLog::Write(QStringLiteral("경고"), QStringLiteral("Qt 한국어 번역을 읽지 못함: ") +
+                                                 KoreanTranslation::FilePath());
 
     if (!waitForProgramEnd(60))
         return tell(false, QStringLiteral("프로그램이 아직 실행 중이어서 작업을 시작하지 못했습니다.\n"
