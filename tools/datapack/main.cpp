@@ -7,6 +7,7 @@
 #include "app/MduMain.h"
 #include "app/UserSettings.h"
 #include "db/ServerAddress.h"
+#include "ui/ErrorText.h"
 #include "ui/KoreanTranslation.h"
 #include "ui/MsgBox.h"
 #include "ui/WidgetPrompter.h"
@@ -102,6 +103,19 @@ bool waitForProgramEnd(int seconds)
     return true;
 }
 
+// A failure whose Korean sentence is followed by the words of the archive library, the database engine or
+// the system shows in the form of the error box: what failed, what to do, then the words in Korean and as
+// they were. Any other failure is the companion's own Korean message.
+void showFailure(const QString& text)
+{
+    const qsizetype lineEnd = text.indexOf(QLatin1Char('\n'));
+    const ErrInfo cause{0, lineEnd < 0 ? QString() : text.mid(lineEnd + 1).trimmed()};
+    if (!cause.description.isEmpty() && DescribeError(cause).kind != ErrorMeaning::Unknown)
+        ShowEngineError(text.left(lineEnd), cause, QStringLiteral("데이터압축"));
+    else
+        ShowWarning(text, QStringLiteral("데이터압축"));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -135,7 +149,7 @@ int main(int argc, char* argv[])
         else if (ok)
             ShowInfo(text, QStringLiteral("데이터압축"));
         else
-            ShowWarning(text, QStringLiteral("데이터압축"));
+            showFailure(text);
         return ok ? 0 : 1;
     };
 
