@@ -196,12 +196,12 @@ void ExportToExcelFile(SpreadGrid* grid, const QString& sheetName, bool unlock)
     if (written) {
         // Whether a program took the file is not always known (none may be installed), so the operator is
         // always told where it is.
-        const bool opened = CurrentPlatform().OpenExternally(QUrl::fromLocalFile(file));
-        MyFloatMsg(ExportNotice(file), 500);
-        if (!opened)
+        // The message comes first: the notice floats above every window and would hide its text.
+        if (!CurrentPlatform().OpenExternally(QUrl::fromLocalFile(file)))
             ShowInfo(QStringLiteral("엑셀 파일을 저장했지만 열 프로그램을 찾지 못해 열지 못했습니다.") + kCrLf +
                      QDir::toNativeSeparators(file) + kCrLf +
                      QStringLiteral("표 계산 프로그램(LibreOffice Calc 등)으로 이 파일을 여세요."));
+        MyFloatMsg(ExportNotice(file), 500);
     } else if (cancelled)
         MyFloatMsg(QStringLiteral("엑셀로 내보내기를 취소했습니다."), 700);
     else
