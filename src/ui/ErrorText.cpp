@@ -160,6 +160,7 @@ Kind fromText(const QString& text)
         {Kind::ConnectionLost, "database system is shutting down"},
         {Kind::ServerUnreachable, "database system is starting up"},
         {Kind::ServerUnreachable, "could not connect to server"},
+        {Kind::ServerUnreachable, "is the server running"},
         {Kind::ServerUnreachable, "connection refused"},
         {Kind::ServerUnreachable, "could not translate host name"},
         {Kind::ServerUnreachable, "name or service not known"},
@@ -206,6 +207,10 @@ Kind fromText(const QString& text)
         {Kind::NoSuchFile, "no such file or directory"},
     };
     const QString lower = text.toLower();
+    // libpq names the failed connection first and the system's reason after it ("No such file or
+    // directory" for a missing socket): the connection is what failed.
+    if (lower.contains(QLatin1String("connection to server")) && lower.contains(QLatin1String("failed")))
+        return Kind::ServerUnreachable;
     for (const auto& [kind, phrase] : phrases)
         if (lower.contains(QLatin1String(phrase)))
             return kind;

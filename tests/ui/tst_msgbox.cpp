@@ -124,6 +124,12 @@ void TestMsgBox::engineErrorBoxes_data()
         << n << "" << "데이터베이스 서버에 연결할 수 없습니다.\n원인: Connection refused"
         << failed + "서버가 켜져 있는지, 네트워크 설정의 서버 주소가 맞는지 확인한 뒤 다시 하세요." + no +
                "데이터베이스 서버에 연결할 수 없습니다.\r\n원인: Connection refused";
+    QTest::newRow("server's socket missing")
+        << n << ""
+        << "connection to server on socket \"/tmp/s/.s.PGSQL.5439\" failed: No such file or directory"
+        << failed + "서버가 켜져 있는지, 네트워크 설정의 서버 주소가 맞는지 확인한 뒤 다시 하세요." + no +
+               "데이터베이스 서버에 연결할 수 없습니다.\r\nconnection to server on socket \"/tmp/s/.s.PGSQL.5439\" "
+               "failed: No such file or directory";
     QTest::newRow("unknown words") << qint64(3021) << "" << "desc"
                                    << failed + "다시 해 보고, 계속되면 관리자에게 알리세요.\r\n오류번호 : 3021\r\n"
                                                "오류내용 : desc";
