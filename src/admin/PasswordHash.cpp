@@ -72,8 +72,9 @@ QByteArray Pbkdf2Sha256(const QByteArray& password, const QByteArray& salt, int 
 {
     QByteArray out(kHashBytes, Qt::Uninitialized);
     if (PKCS5_PBKDF2_HMAC(password.constData(), int(password.size()),
-                          reinterpret_cast<const unsigned char*>(salt.constData()), int(salt.size()), iterations,
-                          EVP_sha256(), kHashBytes, reinterpret_cast<unsigned char*>(out.data())) != 1)
+                          reinterpret_cast<const unsigned char*>(salt.constData()), int(salt.size()),
+                          iterations, EVP_sha256(), kHashBytes,
+                          reinterpret_cast<unsigned char*>(out.data())) != 1)
         return {}; // never equal to a stored hash, which always has kHashBytes
     return out;
 }

@@ -54,13 +54,14 @@ QString Rehash(const QString& key, const QString& typed, const QString& stored)
                        QStringLiteral(" WHERE 구분 = ") + SQLLiteral(key) + QStringLiteral(" AND 설정값 = ") +
                        SQLLiteral(stored));
     if (!r.ok) {
-        AppLog::Write(QStringLiteral("오류"), key + QStringLiteral(" 다시 저장하지 못함: ") + r.error.description);
+        AppLog::Write(QStringLiteral("오류"),
+                      key + QStringLiteral(" 다시 저장하지 못함: ") + r.error.description);
         return stored;
     }
     if (r.rowsAffected != 1)
         return stored;
     AppLog::Write(QStringLiteral("암호"), key + QStringLiteral(" 새 방식으로 다시 저장함 (반복 ") +
-                                             QString::number(PasswordHash::Iterations()) + QLatin1Char(')'));
+                                              QString::number(PasswordHash::Iterations()) + QLatin1Char(')'));
     return hashed;
 }
 

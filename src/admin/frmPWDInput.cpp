@@ -113,6 +113,7 @@ bool RunAdminPasswordPrompt(const QString& correctPassword)
     ExecModal(&prompt);
     // An older installation's administrator password moves up to today's hash once it is typed right.
     if (prompt.Success && correctPassword == gAdminPWD)
-        gAdminPWD = StoredPasswords::Rehash(StoredPasswords::kAdminKey, prompt.txtPWD->text(), correctPassword);
+        gAdminPWD =
+            StoredPasswords::Rehash(StoredPasswords::kAdminKey, prompt.txtPWD->text(), correctPassword);
     return prompt.Success;
 }

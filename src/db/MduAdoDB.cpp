@@ -72,7 +72,8 @@ bool OpenRecordset(DbConnection& conn, Recordset& rs, const QString& sql, int, i
                             QStringLiteral("MDB 오류"), sql);
         } else {
             // The statement goes to the log; the operator reads what failed and what to do.
-            ShowEngineError(QStringLiteral("자료를 읽지 못했습니다."), error, QStringLiteral("자료 조회 오류"), sql);
+            ShowEngineError(QStringLiteral("자료를 읽지 못했습니다."), error,
+                            QStringLiteral("자료 조회 오류"), sql);
         }
         return false;
     }

@@ -38,8 +38,8 @@ Result Probe(const QString& portName, int waitMs)
             r.outcome = Outcome::OpenFailed;
             r.error = own->LastError();
             r.errorText = own->LastErrorText();
-            AppLog::Write(QStringLiteral("장치"), QStringLiteral("테스트 ") + r.device + QStringLiteral(": 열지 못함 ") +
-                                                     r.errorText);
+            AppLog::Write(QStringLiteral("장치"), QStringLiteral("테스트 ") + r.device +
+                                                      QStringLiteral(": 열지 못함 ") + r.errorText);
             return r;
         }
     }
@@ -49,8 +49,9 @@ Result Probe(const QString& portName, int waitMs)
     if (own)
         own->ClosePort();
     r.outcome = answered ? Outcome::Answered : Outcome::Silent;
-    AppLog::Write(QStringLiteral("장치"), QStringLiteral("테스트 ") + r.device +
-                                             (answered ? QStringLiteral(": 응답함") : QStringLiteral(": 응답 없음")));
+    AppLog::Write(QStringLiteral("장치"),
+                  QStringLiteral("테스트 ") + r.device +
+                      (answered ? QStringLiteral(": 응답함") : QStringLiteral(": 응답 없음")));
     return r;
 }
 
@@ -95,8 +96,9 @@ QString Describe(const Result& result, const QString& label)
 QString Report(const Result& first, const Result& second)
 {
     if (first.outcome == Outcome::NoPort && second.outcome == Outcome::NoPort)
-        return QStringLiteral("사용할 포트가 설정되어 있지 않습니다.\r\n사용포트1 또는 사용포트2에 포트 번호나 장치 "
-                              "경로를 입력하세요.");
+        return QStringLiteral(
+            "사용할 포트가 설정되어 있지 않습니다.\r\n사용포트1 또는 사용포트2에 포트 번호나 장치 "
+            "경로를 입력하세요.");
     return Describe(first, QStringLiteral("사용포트1")) + QStringLiteral("\r\n") +
            Describe(second, QStringLiteral("사용포트2"));
 }

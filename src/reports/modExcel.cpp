@@ -198,8 +198,8 @@ void ExportToExcelFile(SpreadGrid* grid, const QString& sheetName, bool unlock)
         // always told where it is.
         // The message comes first: the notice floats above every window and would hide its text.
         if (!CurrentPlatform().OpenExternally(QUrl::fromLocalFile(file)))
-            ShowInfo(QStringLiteral("엑셀 파일을 저장했지만 열 프로그램을 찾지 못해 열지 못했습니다.") + kCrLf +
-                     QDir::toNativeSeparators(file) + kCrLf +
+            ShowInfo(QStringLiteral("엑셀 파일을 저장했지만 열 프로그램을 찾지 못해 열지 못했습니다.") +
+                     kCrLf + QDir::toNativeSeparators(file) + kCrLf +
                      QStringLiteral("표 계산 프로그램(LibreOffice Calc 등)으로 이 파일을 여세요."));
         MyFloatMsg(ExportNotice(file), 500);
     } else if (cancelled)

@@ -28,7 +28,8 @@ const Words& wordsOf(Kind kind)
                         "'데이터 가져오기'로 복구할 수 있습니다.")},
         {Kind::DiskFull, QStringLiteral("디스크 공간이 모자라 자료를 쓰지 못했습니다."),
          QStringLiteral("디스크의 빈 공간을 늘린 뒤 다시 하세요.")},
-        {Kind::InputOutput, QStringLiteral("디스크나 네트워크에서 자료를 읽거나 쓰지 못했습니다(입출력 오류)."),
+        {Kind::InputOutput,
+         QStringLiteral("디스크나 네트워크에서 자료를 읽거나 쓰지 못했습니다(입출력 오류)."),
          QStringLiteral("디스크와 네트워크 연결을 확인한 뒤 다시 하세요.")},
         {Kind::CannotOpen, QStringLiteral("데이터베이스 파일을 열 수 없습니다."),
          QStringLiteral("파일이 있는지, 그 폴더에 읽고 쓸 권한이 있는지 확인하세요.")},
@@ -45,7 +46,8 @@ const Words& wordsOf(Kind kind)
         {Kind::MissingValue, QStringLiteral("꼭 있어야 할 값이 비어 있거나 맞지 않습니다."),
          QStringLiteral("입력한 값을 확인한 뒤 다시 하세요.")},
         {Kind::Command, QStringLiteral("데이터베이스가 프로그램의 명령을 처리하지 못했습니다."),
-         QStringLiteral("데이터베이스가 이 프로그램의 판과 맞는지 관리자에게 확인하세요(zelkova-db upgrade).")},
+         QStringLiteral(
+             "데이터베이스가 이 프로그램의 판과 맞는지 관리자에게 확인하세요(zelkova-db upgrade).")},
         {Kind::OutOfMemory, QStringLiteral("메모리가 모자랍니다."),
          QStringLiteral("다른 프로그램을 닫은 뒤 다시 하세요.")},
         {Kind::TooManySeats, QStringLiteral("데이터베이스 서버에 연결된 자리가 너무 많습니다."),
@@ -67,8 +69,7 @@ const Words& wordsOf(Kind kind)
 Kind fromSqlState(const QString& state)
 {
     const QString cls = state.left(2);
-    if (state == QLatin1String("08001") || state == QLatin1String("08004") ||
-        state == QLatin1String("57P03"))
+    if (state == QLatin1String("08001") || state == QLatin1String("08004") || state == QLatin1String("57P03"))
         return Kind::ServerUnreachable;
     if (cls == QLatin1String("08") || state == QLatin1String("57P01") || state == QLatin1String("57P02"))
         return Kind::ConnectionLost;
@@ -88,8 +89,8 @@ Kind fromSqlState(const QString& state)
         return Kind::NoPermission;
     if (state == QLatin1String("3D000"))
         return Kind::CannotOpen;
-    if (state == QLatin1String("40001") || state == QLatin1String("40P01") || state == QLatin1String("55P03") ||
-        state == QLatin1String("57014"))
+    if (state == QLatin1String("40001") || state == QLatin1String("40P01") ||
+        state == QLatin1String("55P03") || state == QLatin1String("57014"))
         return Kind::Busy;
     if (state == QLatin1String("23505"))
         return Kind::Duplicate;

@@ -85,7 +85,8 @@ QString EngineErrorText(const QString& failed, const ErrInfo& error, const QStri
         text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + meaning.advice;
     if (error.number != 0)
         text += kCrLf + QStringLiteral("오류번호 : ") + QString::number(error.number);
-    text += kCrLf + QStringLiteral("오류내용 : ") + (meaning.description.isEmpty() ? raw : meaning.description);
+    text +=
+        kCrLf + QStringLiteral("오류내용 : ") + (meaning.description.isEmpty() ? raw : meaning.description);
     QString tail = !trailer.isEmpty() ? trailer : meaning.description.isEmpty() ? QString() : raw;
     // A message that begins with the same Korean sentence does not say it twice.
     if (trailer.isEmpty() && !meaning.description.isEmpty() && tail.startsWith(meaning.description))

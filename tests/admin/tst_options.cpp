@@ -358,14 +358,22 @@ void TestOptions::seeIdTest_data()
     QTest::addColumn<QString>("port2");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("said");
-    QTest::newRow("none set") << "0" << "0" << "SeeID 테스트"
-                              << "사용할 포트가 설정되어 있지 않습니다.\r\n사용포트1 또는 사용포트2에 포트 번호나 "
-                                 "장치 경로를 입력하세요.";
-    QTest::newRow("a missing device") << "/dev/zelkova-no-such-port" << "0" << "SeeID 테스트"
-                                      << "사용포트1 (/dev/zelkova-no-such-port): 포트를 열 수 없습니다(그런 포트가 "
-                                         "없습니다). 포트 번호와 장치 연결을 확인하세요.\r\n사용포트2: 사용 안함";
-    QTest::newRow("typed wrong") << "0" << "COMX" << AppTitle()
-                                 << "포트는 번호(0이면 장치사용 안함) 또는 장치 경로(예: /dev/ttyUSB0)로 입력하세요.";
+    QTest::newRow("none set")
+        << "0"
+        << "0"
+        << "SeeID 테스트"
+        << "사용할 포트가 설정되어 있지 않습니다.\r\n사용포트1 또는 사용포트2에 포트 번호나 "
+           "장치 경로를 입력하세요.";
+    QTest::newRow("a missing device")
+        << "/dev/zelkova-no-such-port"
+        << "0"
+        << "SeeID 테스트"
+        << "사용포트1 (/dev/zelkova-no-such-port): 포트를 열 수 없습니다(그런 포트가 "
+           "없습니다). 포트 번호와 장치 연결을 확인하세요.\r\n사용포트2: 사용 안함";
+    QTest::newRow("typed wrong")
+        << "0"
+        << "COMX" << AppTitle()
+        << "포트는 번호(0이면 장치사용 안함) 또는 장치 경로(예: /dev/ttyUSB0)로 입력하세요.";
 }
 
 void TestOptions::seeIdTest()

@@ -223,23 +223,29 @@ void TestSeeIdDevice::simulatorDrivesDevice()
 // none set; a port the program holds open is asked through its own connection and stays open.
 void TestSeeIdDevice::probe_data()
 {
-    QTest::addColumn<QString>("peer");  // "sim" the simulator, "pty" a terminal nobody answers on, "" none
-    QTest::addColumn<QString>("port");  // used when there is no peer
-    QTest::addColumn<bool>("held");     // the program already has the port open
+    QTest::addColumn<QString>("peer"); // "sim" the simulator, "pty" a terminal nobody answers on, "" none
+    QTest::addColumn<QString>("port"); // used when there is no peer
+    QTest::addColumn<bool>("held");    // the program already has the port open
     QTest::addColumn<int>("outcome");
     QTest::addColumn<QString>("said"); // the line's end
-    QTest::newRow("simulator answers") << "sim" << "" << false << int(SeeIdProbe::Outcome::Answered)
-                                       << "): 장치가 응답했습니다.";
-    QTest::newRow("held by the main screen") << "sim" << "" << true << int(SeeIdProbe::Outcome::Answered)
-                                             << "): 장치가 응답했습니다.";
-    QTest::newRow("nothing answers") << "pty" << "" << false << int(SeeIdProbe::Outcome::Silent)
-                                     << "): 포트는 열렸지만 장치가 응답하지 않았습니다. 장치의 전원과 연결선, "
-                                        "포트 번호를 확인하세요.";
-    QTest::newRow("no such port") << "" << "/dev/zelkova-no-such-port" << false
-                                  << int(SeeIdProbe::Outcome::OpenFailed)
-                                  << "): 포트를 열 수 없습니다(그런 포트가 없습니다). 포트 번호와 장치 연결을 "
-                                     "확인하세요.";
-    QTest::newRow("not used") << "" << "" << false << int(SeeIdProbe::Outcome::NoPort) << "사용포트1: 사용 안함";
+    QTest::newRow("simulator answers")
+        << "sim"
+        << "" << false << int(SeeIdProbe::Outcome::Answered) << "): 장치가 응답했습니다.";
+    QTest::newRow("held by the main screen")
+        << "sim"
+        << "" << true << int(SeeIdProbe::Outcome::Answered) << "): 장치가 응답했습니다.";
+    QTest::newRow("nothing answers")
+        << "pty"
+        << "" << false << int(SeeIdProbe::Outcome::Silent)
+        << "): 포트는 열렸지만 장치가 응답하지 않았습니다. 장치의 전원과 연결선, "
+           "포트 번호를 확인하세요.";
+    QTest::newRow("no such port")
+        << ""
+        << "/dev/zelkova-no-such-port" << false << int(SeeIdProbe::Outcome::OpenFailed)
+        << "): 포트를 열 수 없습니다(그런 포트가 없습니다). 포트 번호와 장치 연결을 "
+           "확인하세요.";
+    QTest::newRow("not used") << ""
+                              << "" << false << int(SeeIdProbe::Outcome::NoPort) << "사용포트1: 사용 안함";
 }
 
 void TestSeeIdDevice::probe()
@@ -280,8 +286,9 @@ void TestSeeIdDevice::probe()
         QTRY_VERIFY(dataOf(calls).contains(QStringLiteral("1 0212345678")));
     }
     if (outcome == int(SeeIdProbe::Outcome::NoPort))
-        QCOMPARE(SeeIdProbe::Report(r, r), QStringLiteral("사용할 포트가 설정되어 있지 않습니다.\r\n사용포트1 또는 "
-                                                          "사용포트2에 포트 번호나 장치 경로를 입력하세요."));
+        QCOMPARE(SeeIdProbe::Report(r, r),
+                 QStringLiteral("사용할 포트가 설정되어 있지 않습니다.\r\n사용포트1 또는 "
+                                "사용포트2에 포트 번호나 장치 경로를 입력하세요."));
     if (sim.state() == QProcess::Running) {
         sim.write("quit\n");
         QVERIFY(sim.waitForFinished(5000));

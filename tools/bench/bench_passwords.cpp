@@ -28,6 +28,8 @@ ZK_BENCH("passwords: one check")
             std::abort();
     });
     const double cpu = (processMs() - before) / kRuns;
-    BenchReport(QStringLiteral("password check, PBKDF2-HMAC-SHA256, %1 iterations").arg(PasswordHash::Iterations()),
-                wall, -1, QStringLiteral("median of %1; processor time %2 ms a check").arg(kRuns).arg(cpu, 0, 'f', 0));
+    BenchReport(
+        QStringLiteral("password check, PBKDF2-HMAC-SHA256, %1 iterations").arg(PasswordHash::Iterations()),
+        wall, -1,
+        QStringLiteral("median of %1; processor time %2 ms a check").arg(kRuns).arg(cpu, 0, 'f', 0));
 }

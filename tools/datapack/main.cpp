@@ -168,8 +168,8 @@ int main(int argc, char* argv[])
         places.serverAddress = main;
     AppLog::Start(places.programFolder + QStringLiteral("/Log"));
     if (!translated)
-        AppLog::Write(QStringLiteral("경고"), QStringLiteral("Qt 한국어 번역을 읽지 못함: ") +
-                                                 KoreanTranslation::FilePath());
+        AppLog::Write(QStringLiteral("경고"),
+                      QStringLiteral("Qt 한국어 번역을 읽지 못함: ") + KoreanTranslation::FilePath());
 
     if (!waitForProgramEnd(60))
         return tell(false, QStringLiteral("프로그램이 아직 실행 중이어서 작업을 시작하지 못했습니다.\n"
