@@ -6,8 +6,9 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-serialport-dev
+  qt6-translations-l10n
   libgl-dev libxkbcommon-dev
-  libsqlite3-dev sqlite3
+  libsqlite3-dev sqlite3 libssl-dev
   libqt6sql6-psql libpq-dev postgresql postgresql-contrib
   libxlsxwriter-dev unzip
   libarchive-dev

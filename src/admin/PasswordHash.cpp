@@ -1,9 +1,12 @@
 #include "admin/PasswordHash.h"
 
-#include <QMessageAuthenticationCode>
 #include <QRandomGenerator>
 #include <QStringList>
 
+#include <openssl/evp.h>
+
+#include <algorithm>
+#include <atomic>
 #include <optional>
 
 namespace PasswordHash {
@@ -11,6 +14,7 @@ namespace {
 const QString kScheme = QStringLiteral("pbkdf2-sha256");
 constexpr int kSaltBytes = 16;
 constexpr int kHashBytes = 32;
+std::atomic<int> g_iterations{kIterations};
 
 QByteArray keyOf(const QString& password, LetterCase letterCase)
 {
@@ -54,21 +58,25 @@ std::optional<Parsed> parse(const QString& stored)
 }
 } // namespace
 
+int Iterations()
+{
+    return g_iterations.load();
+}
+
+int SetIterations(int iterations)
+{
+    return g_iterations.exchange(std::clamp(iterations, 1, kMaxIterations));
+}
+
 QByteArray Pbkdf2Sha256(const QByteArray& password, const QByteArray& salt, int iterations)
 {
-    QMessageAuthenticationCode mac(QCryptographicHash::Sha256, password);
-    mac.addData(salt);
-    mac.addData(QByteArray("\x00\x00\x00\x01", 4)); // block number 1: one block is the whole output
-    QByteArray u = mac.result();
-    QByteArray t = u;
-    for (int i = 1; i < iterations; ++i) {
-        mac.reset();
-        mac.addData(u);
-        u = mac.result();
-        for (qsizetype k = 0; k < t.size(); ++k)
-            t[k] = char(t[k] ^ u[k]);
-    }
-    return t;
+    QByteArray out(kHashBytes, Qt::Uninitialized);
+    if (PKCS5_PBKDF2_HMAC(password.constData(), int(password.size()),
+                          reinterpret_cast<const unsigned char*>(salt.constData()), int(salt.size()),
+                          iterations, EVP_sha256(), kHashBytes,
+                          reinterpret_cast<unsigned char*>(out.data())) != 1)
+        return {}; // never equal to a stored hash, which always has kHashBytes
+    return out;
 }
 
 QString Make(const QString& password, LetterCase letterCase, const QByteArray& salt, int iterations)
@@ -84,12 +92,20 @@ QString Make(const QString& password, LetterCase letterCase)
 {
     QByteArray salt(kSaltBytes, Qt::Uninitialized);
     QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(salt.data()), kSaltBytes / 4);
-    return Make(password, letterCase, salt, kIterations);
+    return Make(password, letterCase, salt, Iterations());
 }
 
 bool IsHashed(const QString& stored)
 {
     return parse(stored).has_value();
+}
+
+bool NeedsRehash(const QString& stored)
+{
+    if (stored.isEmpty())
+        return false;
+    const std::optional<Parsed> p = parse(stored);
+    return !p || p->iterations < Iterations();
 }
 
 bool Matches(const QString& typed, const QString& stored, LetterCase letterCase)

@@ -24,5 +24,10 @@ std::optional<QString> Save(const QString& key, const QString& password);
 std::optional<QString> UpgradeClearText(const QString& key);
 // The same for a value already read.
 QString UpgradeClearText(const QString& key, const QString& stored);
+// After typed was accepted against stored: when stored is older than today's hashes (PasswordHash::
+// NeedsRehash) it is replaced by a new hash of typed, unless another seat changed the setting meanwhile.
+// Returns the stored form now in force; a failed replacement keeps the old one, which still matches, and
+// only goes to the log.
+QString Rehash(const QString& key, const QString& typed, const QString& stored);
 
 } // namespace StoredPasswords

@@ -10,6 +10,8 @@
 #include "app/UserSettings.h"
 #include "db/modMain_SQL.h"
 #include "masters/frmZipcode.h"
+#include "order/SeeIdPort.h"
+#include "order/SeeIdProbe.h"
 #include "ui/InputUtil.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
@@ -40,6 +42,8 @@ namespace {
 const QString kRunError = QStringLiteral("프로그램 수행도중 오류가 발생했습니다.");
 const QString kGridRange = QStringLiteral("그리드의 줄높이및 글자크기의 입력범위는 8~20 입니다.");
 const QString kTryAgain = QStringLiteral("다시 입력하여 주십시요.");
+const QString kPortFormat =
+    QStringLiteral("포트는 번호(0이면 장치사용 안함) 또는 장치 경로(예: /dev/ttyUSB0)로 입력하세요.");
 
 QLineEdit* numberBox(QWidget* parent, const QString& name, int width = 80)
 {
@@ -116,6 +120,7 @@ frmOptions::frmOptions(QWidget* parent) : QDialog(parent)
     connect(cmdApply, &QPushButton::clicked, this, &frmOptions::cmdApply_Click);
     connect(btnZipcode, &QPushButton::clicked, this, &frmOptions::btnZipcode_Click);
     connect(cmdAuthority, &QPushButton::clicked, this, &frmOptions::cmdAuthority_Click);
+    connect(cmdSeeIDTest, &QPushButton::clicked, this, &frmOptions::cmdSeeIDTest_Click);
     connect(tbsOptions, &QTabWidget::currentChanged, this, &frmOptions::tabChanged);
     auto* ctrlTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
     connect(ctrlTab, &QShortcut::activated, this, &frmOptions::nextTab);
@@ -276,13 +281,12 @@ QWidget* frmOptions::buildPasswordTab()
         grid->addWidget(new QLabel(labels[i], frame), i + i / 2, 0);
         grid->addWidget(txtPWD[i], i + i / 2, 1);
     }
-    grid->addWidget(new QLabel(QStringLiteral("※영문 대,소문자를 구분하지 않습니다."), frame), 6, 1);
-    grid->addWidget(new QLabel(QStringLiteral("※두 칸을 모두 비우면 암호를 사용하지 않습니다."), frame), 7,
+    grid->addWidget(new QLabel(QStringLiteral("※두 칸을 모두 비우면 암호를 사용하지 않습니다."), frame), 6,
                     1);
-    grid->addWidget(cmdAuthority, 8, 1, Qt::AlignLeft);
+    grid->addWidget(cmdAuthority, 7, 1, Qt::AlignLeft);
     grid->setRowMinimumHeight(2, 12);
     grid->setColumnStretch(2, 1);
-    grid->setRowStretch(9, 1);
+    grid->setRowStretch(8, 1);
     for (int i = 0; i < 3; ++i)
         setTabOrder(txtPWD[i], txtPWD[i + 1]);
     setTabOrder(txtPWD[3], cmdAuthority);
@@ -311,7 +315,11 @@ QWidget* frmOptions::buildPortTab()
     ports->addWidget(
         new QLabel(QStringLiteral("※장치 경로(예: /dev/ttyUSB0)도 입력할 수 있습니다."), FraCIDPort), 3, 0, 1,
         3);
-    ports->setColumnStretch(2, 1);
+    cmdSeeIDTest = new QPushButton(QStringLiteral("SeeID 테스트"), FraCIDPort);
+    cmdSeeIDTest->setObjectName(QStringLiteral("cmdSeeIDTest"));
+    cmdSeeIDTest->setAutoDefault(false);
+    ports->addWidget(cmdSeeIDTest, 0, 2, 2, 1, Qt::AlignLeft | Qt::AlignVCenter);
+    ports->setColumnStretch(3, 1);
 
     htDDD = numberBox(frame, QStringLiteral("htDDD"), 60);
     htDDD->setMaxLength(4);
@@ -322,7 +330,8 @@ QWidget* frmOptions::buildPortTab()
     grid->setColumnStretch(2, 1);
     grid->setRowStretch(2, 1);
     setTabOrder(htPortNo[0], htPortNo[1]);
-    setTabOrder(htPortNo[1], htDDD);
+    setTabOrder(htPortNo[1], cmdSeeIDTest);
+    setTabOrder(cmdSeeIDTest, htDDD);
     return frame;
 }
 
@@ -494,6 +503,25 @@ void frmOptions::cmdAuthority_Click()
     ExecModal(&authority);
 }
 
+void frmOptions::cmdSeeIDTest_Click()
+{
+    QString ports[2];
+    for (int i = 0; i < 2; ++i) {
+        const std::optional<QString> value = OptionValues::Port(htPortNo[i]->text());
+        if (!value) {
+            refuse(htPortNo[i], kPortFormat);
+            return;
+        }
+        ports[i] = SeeIdPort::PortName(*value);
+    }
+    SeeIdProbe::Result results[2];
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    for (int i = 0; i < 2; ++i)
+        results[i] = SeeIdProbe::Probe(ports[i]);
+    QApplication::restoreOverrideCursor();
+    ShowInfo(SeeIdProbe::Report(results[0], results[1]), QStringLiteral("SeeID 테스트"));
+}
+
 bool frmOptions::refuse(QLineEdit* field, const QString& message)
 {
     ShowInfo(message);
@@ -535,9 +563,7 @@ bool frmOptions::checkTypedValues()
     if (m_marks[Ports]) {
         for (QLineEdit* box : htPortNo) {
             if (!OptionValues::Port(box->text()))
-                return refuse(
-                    box, QStringLiteral("포트는 번호(0이면 장치사용 안함) 또는 장치 경로(예: /dev/ttyUSB0)로 "
-                                        "입력하세요."));
+                return refuse(box, kPortFormat);
         }
     }
     if (m_marks[AreaCode] && !OptionValues::AreaCode(htDDD->text()))

@@ -38,6 +38,7 @@ public:
     QPushButton* cmdAuthority = nullptr;
     QGroupBox* FraCIDPort = nullptr;
     QList<QLineEdit*> htPortNo;
+    QPushButton* cmdSeeIDTest = nullptr;
     QLineEdit* htDDD = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
@@ -49,6 +50,8 @@ public Q_SLOTS:
     void cmdOK_Click();
     void btnZipcode_Click();
     void cmdAuthority_Click();
+    // Opens the ports as typed (saved or not) and tells whether a caller-ID device answered on each.
+    void cmdSeeIDTest_Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,8 @@
 #include "admin/frmPWDInput.h"
 
 #include "admin/PasswordHash.h"
+#include "admin/StoredPasswords.h"
+#include "app/Globals.h"
 #include "ui/InputUtil.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
@@ -109,5 +111,9 @@ bool RunAdminPasswordPrompt(const QString& correctPassword)
     frmPWDInput prompt;
     prompt.CorrectPWD = correctPassword;
     ExecModal(&prompt);
+    // An older installation's administrator password moves up to today's hash once it is typed right.
+    if (prompt.Success && correctPassword == gAdminPWD)
+        gAdminPWD =
+            StoredPasswords::Rehash(StoredPasswords::kAdminKey, prompt.txtPWD->text(), correctPassword);
     return prompt.Success;
 }

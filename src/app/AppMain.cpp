@@ -25,6 +25,7 @@
 #include "reception/ReceptionScreens.h"
 #include "reports/ReportScreens.h"
 #include "ui/GridPrinter.h"
+#include "ui/KoreanTranslation.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
 #include "ui/WidgetPrompter.h"
@@ -57,6 +58,7 @@ int RunApplication(int argc, char* argv[])
     // Before anything is written: settings, layouts, exports and logs are born readable by the user only.
     FileModes::RestrictNewFiles();
     QApplication app(argc, argv);
+    const bool translated = KoreanTranslation::Install();
     QApplication::setApplicationName(AppTitle());
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
                                             .arg(ZELKOVA_VERSION_MAJOR)
@@ -89,6 +91,9 @@ int RunApplication(int argc, char* argv[])
                                               AppPaths::ProgramFolder());
     if (firstStart)
         AppLog::Write(QStringLiteral("처음 시작"), made);
+    if (!translated)
+        AppLog::Write(QStringLiteral("경고"), QStringLiteral("Qt 한국어 번역을 읽지 못함: ") +
+                                                 KoreanTranslation::FilePath());
 
     if (!AcquireSingleInstance()) {
         ShowInfo(QStringLiteral("이미 프로그램이 실행 중입니다."));

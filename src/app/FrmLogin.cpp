@@ -1,6 +1,7 @@
 #include "app/FrmLogin.h"
 
 #include "admin/PasswordHash.h"
+#include "admin/StoredPasswords.h"
 #include "app/AppPaths.h"
 #include "db/modMain_SQL.h"
 #include "ui/InputUtil.h"
@@ -132,6 +133,8 @@ void FrmLogin::txtPass_Return()
     ++m_attempts;
     if (!m_unreadable && (m_password.isEmpty() || PasswordHash::Matches(txtPass->text(), m_password,
                                                                         PasswordHash::LetterCase::Exact))) {
+        // An older installation's hash moves up to today's strength once the password is typed right.
+        m_password = StoredPasswords::Rehash(StoredPasswords::kLoginKey, txtPass->text(), m_password);
         finish(true);
         return;
     }

@@ -109,6 +109,7 @@ ErrInfo DbConnection::errorFrom(const QSqlError& e)
     if (info.description.isEmpty())
         info.description = QStringLiteral("알 수 없는 데이터베이스 오류");
     const QString code = e.nativeErrorCode();
+    info.native = code;
     if (code.size() == 5) {
         // A server's SQLSTATE: the screens test for the same numbers on either engine.
         if (code.startsWith(QLatin1String("42"))) {

@@ -40,12 +40,12 @@ bool OpenConnection(DbConnection& conn, const QString& filePath, const QString& 
         return true;
     // The connection already says which server, which port and why, in one message; no download helps.
     if (DbConnection::IsServerAddress(filePath)) {
-        ShowWarning(error.description, QStringLiteral("서버 연결 오류"));
+        ShowEngineError(QStringLiteral("데이터베이스 서버에 연결하지 못했습니다."), error,
+                        QStringLiteral("서버 연결 오류"), filePath);
         return false;
     }
-    ShowWarning(QStringLiteral("DB 연결 실패") + kCrLf + QString::number(error.number) +
-                    QStringLiteral(" : ") + error.description,
-                QStringLiteral("오류"));
+    ShowEngineError(QStringLiteral("DB 연결 실패: 데이터베이스를 열지 못했습니다."), error,
+                    QStringLiteral("오류"), filePath);
     // The download offer only helps when the database driver itself is missing.
     if (QSqlDatabase::isDriverAvailable(conn.dialect().driverName()))
         return false;
@@ -80,22 +80,14 @@ bool OpenRecordset(DbConnection& conn, Recordset& rs, const QString& sql, int, i
         // Said in Korean without the statement; inside a unit of work the unit's retry tells what became of it.
         const QString text = error.description;
         conn.whenUnlocked([text] { ShowWarning(text, QStringLiteral("서버 연결")); });
-        return false;
-    }
-    QString title = QStringLiteral("ERROR");
-    QString text = error.description + QLatin1Char('\r') + sql;
-    if (error.number == DbErr::kUnusableText) {
-        title = QStringLiteral("입력 오류");
-        text = error.description;
+    } else if (error.number == DbErr::kUnusableText) {
+        ShowInfo(error.description, QStringLiteral("입력 오류"));
     } else if (error.number == 91) {
-        title = QStringLiteral("MDB 오류");
-        text = QStringLiteral("Data Base MDB가 선언되지 않았습니다.") + QLatin1Char('\r') + sql;
-    } else if (error.number == DbErr::kSyntax) {
-        title = QStringLiteral("Query");
-        text = QStringLiteral("Jet Data Base Engine의 식을 확인하세요.") + QLatin1Char('\r') + sql +
-               kCrLf + error.description;
+        ShowEngineError(QStringLiteral("Data Base MDB가 선언되지 않았습니다."), error, QStringLiteral("MDB 오류"), sql);
+    } else {
+        // The statement goes to the log; the operator reads what failed and what to do.
+        ShowEngineError(QStringLiteral("자료를 읽지 못했습니다."), error, QStringLiteral("자료 조회 오류"), sql);
     }
-    ShowInfo(text, title);
     return false;
 }
 

@@ -12,8 +12,8 @@ extern DbConnection gReportConn;
 // The main database's password; SQLite files carry none, so it is accepted and not enforced.
 extern const QString kMainDbPassword;
 
-// ADO cursor and lock values the callers pass; the client-side result ignores them but keeps the call sites
-// honest.
+// Cursor and lock values the callers pass: every result is read whole and read-only, so they change
+// nothing, but each call site still says how it means to use its rows.
 enum CursorType
 {
     adOpenForwardOnly = 0,

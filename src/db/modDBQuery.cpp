@@ -65,16 +65,15 @@ int ExecSQL(DbConnection& conn, const QString& sql)
 {
     const DbConnection::ExecResult r = conn.exec(sql);
     if (!r.ok) {
-        if (r.error.number == DbErr::kConnectionLost) {
-            const QString text = r.error.description;
-            conn.whenUnlocked([text] { ShowWarning(text, QStringLiteral("서버 연결")); });
-            return -1;
-        }
-        const QString text = r.error.number == DbErr::kUnusableText
-                                 ? r.error.description
-                                 : QStringLiteral("Error ") + QString::number(r.error.number) +
-                                       QStringLiteral(": ") + r.error.description;
-        conn.whenUnlocked([text] { ShowPlain(text); });
+        const ErrInfo error = r.error;
+        conn.whenUnlocked([error, sql] {
+            if (error.number == DbErr::kConnectionLost)
+                ShowWarning(error.description, QStringLiteral("서버 연결"));
+            else if (error.number == DbErr::kUnusableText)
+                ShowPlain(error.description);
+            else
+                ShowEngineError(QStringLiteral("자료를 저장하지 못했습니다."), error, {}, sql);
+        });
         return -1;
     }
     return r.rowsAffected;

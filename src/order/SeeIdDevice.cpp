@@ -4,11 +4,27 @@
 
 #include "order/SeeIdPort.h"
 
+#include <QFileInfo>
 #include <QPointer>
+
+#include <algorithm>
+#include <vector>
 
 const QByteArray SeeIdDevice::kInitCommand = QByteArrayLiteral("AT+VCID=1\r");
 
 namespace {
+std::vector<SeeIdDevice*>& liveDevices()
+{
+    static std::vector<SeeIdDevice*> devices;
+    return devices;
+}
+
+QString canonical(const QString& path)
+{
+    const QString c = QFileInfo(path).canonicalFilePath();
+    return c.isEmpty() ? path : c;
+}
+
 constexpr int kMaxDialDigits = 40;
 
 struct LineSettings
@@ -91,12 +107,23 @@ SeeIdDevice::SeeIdDevice(int index, QObject* parent)
     m_clock.start();
     connect(m_port, &QSerialPort::readyRead, this, &SeeIdDevice::onReadyRead);
     connect(m_port, &QSerialPort::errorOccurred, this, &SeeIdDevice::onErrorOccurred);
+    liveDevices().push_back(this);
 }
 
 SeeIdDevice::~SeeIdDevice()
 {
+    std::erase(liveDevices(), this);
     if (m_port->isOpen())
         m_port->close();
+}
+
+SeeIdDevice* SeeIdDevice::OpenOn(const QString& devicePath)
+{
+    const QString wanted = canonical(devicePath);
+    for (SeeIdDevice* d : liveDevices())
+        if (d->IsOpened() && canonical(d->m_devicePath) == wanted)
+            return d;
+    return nullptr;
 }
 
 bool SeeIdDevice::IsOpened() const
@@ -123,6 +150,7 @@ qint16 SeeIdDevice::OpenPort(const QString& portName, const QString& settings)
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port->open(QIODevice::ReadWrite)) {
         m_lastError = m_port->errorString();
+        m_lastErrorKind = m_port->error();
         AppLog::Write(QStringLiteral("장치"),
                       QStringLiteral("열지 못함 ") + path + QStringLiteral(": ") + m_lastError);
         return OpenFailed;
@@ -132,7 +160,9 @@ qint16 SeeIdDevice::OpenPort(const QString& portName, const QString& settings)
     m_port->setDataTerminalReady(true);
     ++m_openCount;
     m_portName = portName.trimmed();
+    m_devicePath = path;
     m_lastError.clear();
+    m_lastErrorKind = QSerialPort::NoError;
     m_parser.reset();
     m_pending.clear();
     m_port->write(kInitCommand);
@@ -149,6 +179,7 @@ qint16 SeeIdDevice::ClosePort(const QString& portName, const QString& settings)
     m_port->flush();
     m_port->close();
     m_portName.clear();
+    m_devicePath.clear();
     m_parser.reset();
     m_pending.clear();
     return Ok;
@@ -170,9 +201,20 @@ bool SeeIdDevice::SendCmd(quint8 command, const QString& digits, const QString& 
     return true;
 }
 
+bool SeeIdDevice::SendProbe()
+{
+    static const QByteArray probe = QByteArrayLiteral("AT\r");
+    if (!m_port->isOpen() || m_port->write(probe) != probe.size())
+        return false;
+    m_port->flush();
+    return true;
+}
+
 void SeeIdDevice::onReadyRead()
 {
     const QByteArray bytes = m_port->readAll();
+    if (!bytes.isEmpty())
+        Q_EMIT BytesArrived();
     const QList<SeeIdEvent> events = m_parser.feed(bytes, m_clock.elapsed());
     if (events.isEmpty())
         return;
@@ -210,6 +252,7 @@ void SeeIdDevice::onErrorOccurred(QSerialPort::SerialPortError error)
     if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
         return;
     m_lastError = m_port->errorString();
+    m_lastErrorKind = error;
     // An unplugged adapter or a vanished terminal fails every read from now on; close the port (after the
     // serial port has finished its own notification) so IsOpened tells the truth and nothing spins.
     if (!m_closePosted) {
@@ -229,6 +272,7 @@ void SeeIdDevice::closeDeadPort(int opening)
                   QStringLiteral("끊김 ") + m_port->portName() + QStringLiteral(": ") + m_lastError);
     m_port->close();
     m_portName.clear();
+    m_devicePath.clear();
     m_parser.reset();
     m_pending.clear();
 }

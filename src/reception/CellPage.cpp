@@ -9,12 +9,18 @@ int clampSize(int size)
 }
 } // namespace
 
-void CellPage::PrtText(int row, int col, const QString& text, int size, bool bold)
+void CellPage::PrtMoveTo(int row, int col)
 {
     if (row != 0)
         m_row = row;
     if (col != 0)
         m_col = col;
+}
+
+void CellPage::PrtText(int row, int col, const QString& text, int size, bool bold)
+{
+    if (row != 0 || col != 0)
+        PrtMoveTo(row, col);
     if (size != 0)
         m_fontSize = clampSize(size);
     Item item;

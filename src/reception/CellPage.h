@@ -39,7 +39,9 @@ public:
     static constexpr int kMinFontSize = 4;
     static constexpr int kMaxFontSize = 72;
 
-    // size 0 keeps the current font size.
+    // Makes (row, col) the current position; a 0 leaves that coordinate as it is.
+    void PrtMoveTo(int row, int col);
+    // At (row, col) as PrtMoveTo places it; size 0 keeps the current font size.
     void PrtText(int row, int col, const QString& text, int size = 0, bool bold = false);
     void PrtLine(int row1, int col1, int row2, int col2, int width, const QColor& colour = Qt::black,
                  bool box = false);
@@ -47,6 +49,8 @@ public:
 
     const QList<Item>& items() const { return m_items; }
     bool isEmpty() const { return m_items.isEmpty(); }
+    int CurrentRow() const { return m_row; }
+    int CurrentCol() const { return m_col; }
     // The texts only, each with the font size it is drawn in.
     QList<Item> texts() const;
 

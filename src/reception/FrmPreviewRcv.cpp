@@ -86,8 +86,24 @@ void FrmPreviewRcv::ShowReceipt()
 {
     WaitCursor wait;
     picView->Clear();
-    if (m_order)
+    DrawReceipt(picView);
+}
+
+bool FrmPreviewRcv::DrawReceipt(QPaintDevice* target)
+{
+    if (!m_order || !target)
+        return false;
+    // The preview widget paints itself from the page it holds; any other target is drawn at once.
+    if (target == static_cast<QPaintDevice*>(picView)) {
         picView->SetPage(BuildReceipt(*m_order, m_centreName, ReceiptTarget::Preview));
+        return true;
+    }
+    const CellPage page = BuildReceipt(*m_order, m_centreName, ReceiptTarget::Printer);
+    QPainter painter;
+    if (!painter.begin(target))
+        return false;
+    modCellPrint::DrawCellPage(painter, page);
+    return painter.end();
 }
 
 bool FrmPreviewRcv::PrintReceipt(QPrinter& printer)
@@ -95,12 +111,7 @@ bool FrmPreviewRcv::PrintReceipt(QPrinter& printer)
     if (!m_order)
         return false;
     WaitCursor wait;
-    const CellPage page = BuildReceipt(*m_order, m_centreName, ReceiptTarget::Printer);
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return false;
-    modCellPrint::DrawCellPage(painter, page);
-    return painter.end();
+    return DrawReceipt(&printer);
 }
 
 void FrmPreviewRcv::btnPrint_Click()

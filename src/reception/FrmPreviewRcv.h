@@ -8,6 +8,7 @@
 
 class CellView;
 class QFrame;
+class QPaintDevice;
 class QPrinter;
 class QPushButton;
 
@@ -24,8 +25,10 @@ public:
     bool HasOrder() const { return m_order.has_value(); }
     // Draws the loaded receipt on picView (F5).
     void ShowReceipt();
-    // Draws the loaded receipt on the printer and ends the job; false when there is nothing to print or the
-    // printer could not be started.
+    // Draws the loaded receipt on the target: picView (the paper outlined in grey) or a printer, whose job it
+    // ends. False when there is no receipt or the target could not be drawn on.
+    bool DrawReceipt(QPaintDevice* target);
+    // DrawReceipt on the printer; false when there is nothing to print or the printer could not be started.
     bool PrintReceipt(QPrinter& printer);
 
     // Opens the preview of an order modally. An order that no longer exists is told and shows an empty page.

@@ -28,11 +28,19 @@ QFont CellFont(int pointSize, bool bold)
     return font;
 }
 
+void PrtInit(QPainter& painter)
+{
+    painter.setFont(CellFont(CellPage::kDefaultFontSize));
+    painter.setPen(Qt::black);
+    painter.setBackgroundMode(Qt::TransparentMode);
+}
+
 void DrawCellPage(QPainter& painter, const CellPage& page)
 {
     QPaintDevice* device = painter.device();
     if (!device)
         return;
+    PrtInit(painter);
     const double dpiX = device->logicalDpiX();
     const double dpiY = device->logicalDpiY();
     const auto x = [dpiX](double col) { return col * dpiX / CellPage::kColsPerInch; };

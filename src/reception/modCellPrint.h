@@ -18,8 +18,12 @@ inline constexpr const char16_t* kFontSubstitute = u"NanumGothicCoding";
 // on how a screen rounds pixels.
 QFont CellFont(int pointSize, bool bold = false);
 
-// Draws the page on the painter's device, position (0, 0) at the device's top-left corner, whatever its
-// resolution.
+// Makes the painter, bound to its target (the preview or the printer), ready for a page as every page
+// begins: the grid font at 9 points, black, no background behind the texts.
+void PrtInit(QPainter& painter);
+
+// Draws the page on the painter's device (PrtInit first), position (0, 0) at the device's top-left corner,
+// whatever its resolution.
 void DrawCellPage(QPainter& painter, const CellPage& page);
 
 } // namespace modCellPrint

@@ -108,6 +108,11 @@ void removeHeadingRows(SpreadGrid& grid, int headings)
 }
 } // namespace
 
+QString ExportNotice(const QString& file)
+{
+    return QStringLiteral("엑셀 파일을 저장했습니다.") + kCrLf + QDir::toNativeSeparators(file);
+}
+
 QString ExportStem(const QString& folder, const QDateTime& moment)
 {
     const QString base =
@@ -188,9 +193,16 @@ void ExportToExcelFile(SpreadGrid* grid, const QString& sheetName, bool unlock)
     grid->SetBlockMode(blockMode);
     grid->SetReDraw(redraw);
 
-    if (written)
-        CurrentPlatform().OpenExternally(QUrl::fromLocalFile(file));
-    else if (cancelled)
+    if (written) {
+        // Whether a program took the file is not always known (none may be installed), so the operator is
+        // always told where it is.
+        // The message comes first: the notice floats above every window and would hide its text.
+        if (!CurrentPlatform().OpenExternally(QUrl::fromLocalFile(file)))
+            ShowInfo(QStringLiteral("엑셀 파일을 저장했지만 열 프로그램을 찾지 못해 열지 못했습니다.") +
+                     kCrLf + QDir::toNativeSeparators(file) + kCrLf +
+                     QStringLiteral("표 계산 프로그램(LibreOffice Calc 등)으로 이 파일을 여세요."));
+        MyFloatMsg(ExportNotice(file), 500);
+    } else if (cancelled)
         MyFloatMsg(QStringLiteral("엑셀로 내보내기를 취소했습니다."), 700);
     else
         ShowWarning(QStringLiteral("엑셀로 내보내기에 실패했습니다."));

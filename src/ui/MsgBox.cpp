@@ -1,6 +1,7 @@
 #include "ui/MsgBox.h"
 
 #include "app/AppLog.h"
+#include "ui/ErrorText.h"
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -72,11 +73,47 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
 
 bool ShowErrorInfo(const QString& context, const ErrInfo& error)
 {
-    AppLog::Write(QStringLiteral("오류"), context + QStringLiteral(" / ") + QString::number(error.number) +
-                                              QStringLiteral(" / ") + error.description);
-    ShowWarning(context + kCrLf + QStringLiteral("오류번호 : ") + QString::number(error.number) + kCrLf +
-                    QStringLiteral("오류내용 : ") + error.description,
-                QStringLiteral("오류"));
+    return ShowEngineError(context, error, QStringLiteral("오류"));
+}
+
+QString EngineErrorText(const QString& failed, const ErrInfo& error, const QString& trailer)
+{
+    const ErrorMeaning meaning = DescribeError(error);
+    const QString raw = error.description.trimmed();
+    QString text = failed;
+    if (!meaning.advice.isEmpty())
+        text += (text.isEmpty() ? QString() : QStringLiteral(" ")) + meaning.advice;
+    if (error.number != 0)
+        text += kCrLf + QStringLiteral("오류번호 : ") + QString::number(error.number);
+    text +=
+        kCrLf + QStringLiteral("오류내용 : ") + (meaning.description.isEmpty() ? raw : meaning.description);
+    QString tail = !trailer.isEmpty() ? trailer : meaning.description.isEmpty() ? QString() : raw;
+    // A message that begins with the same Korean sentence does not say it twice.
+    if (trailer.isEmpty() && !meaning.description.isEmpty() && tail.startsWith(meaning.description))
+        tail = tail.mid(meaning.description.size()).trimmed();
+    if (!tail.isEmpty())
+        text += kCrLf + tail;
+    return text;
+}
+
+namespace {
+void logError(const QString& failed, const ErrInfo& error, const QString& cause)
+{
+    QString line = failed + QStringLiteral(" / ") + QString::number(error.number);
+    if (!error.native.isEmpty())
+        line += QStringLiteral(" [") + error.native + QLatin1Char(']');
+    line += QStringLiteral(" / ") + error.description;
+    if (!cause.isEmpty())
+        line += QStringLiteral(" / ") + cause;
+    AppLog::Write(QStringLiteral("오류"), line);
+}
+} // namespace
+
+bool ShowEngineError(const QString& failed, const ErrInfo& error, const QString& title, const QString& cause)
+{
+    logError(failed, error, cause);
+    show(MsgIcon::Warning, MsgButtons::Ok, MsgAnswer::Ok, EngineErrorText(failed, error),
+         title.isEmpty() ? QStringLiteral("오류") : title);
     return false;
 }
 
@@ -92,8 +129,11 @@ QString StandardErrorText(const ErrInfo& error, const QString& procedure, const 
 
 void ShowStdError(const ErrInfo& error, const QString& procedure, const QString& owner, ErrOwner kind)
 {
-    AppLog::Write(QStringLiteral("오류"), StandardErrorText(error, procedure, owner, kind));
-    ShowPlain(StandardErrorText(error, procedure, owner, kind));
+    const QString standard = StandardErrorText(error, procedure, owner, kind);
+    const QString failed = QStringLiteral("프로그램 수행도중 오류가 발생했습니다.");
+    logError(failed, error, standard);
+    show(MsgIcon::Warning, MsgButtons::Ok, MsgAnswer::Ok, EngineErrorText(failed, error, standard),
+         QStringLiteral("오류"));
 }
 
 void MyFloatMsg(const QString& text, int, int, int)

@@ -26,8 +26,17 @@ void ShowPlain(const QString& message, const QString& title = {});
 // Input box; returns "" when cancelled, so callers need not tell a cancel from an empty answer.
 QString InputBox(const QString& prompt, const QString& title = {}, const QString& defaultText = {});
 
-// Korean error box titled "오류"; always returns false.
+// Korean error box titled "오류" (ShowEngineError with the context as what failed); always returns false.
 bool ShowErrorInfo(const QString& context, const ErrInfo& error);
+
+// The box of an engine, archive or system error. Its first line is `failed` (a Korean sentence on what
+// failed) followed by what to do; "오류번호 : " (unless the number is 0) and "오류내용 : " follow, the
+// description in Korean where the error is known (DescribeError), then the error's own text. The log gets
+// all of it and `cause` (the statement, the procedure) in full. Always returns false.
+bool ShowEngineError(const QString& failed, const ErrInfo& error, const QString& title = {},
+                     const QString& cause = {});
+// The text of that box; `trailer` (when given) takes the place of the error's own text at the end.
+QString EngineErrorText(const QString& failed, const ErrInfo& error, const QString& trailer = {});
 
 enum class ErrOwner
 {
@@ -37,7 +46,7 @@ enum class ErrOwner
 };
 QString StandardErrorText(const ErrInfo& error, const QString& procedure, const QString& owner,
                           ErrOwner kind = ErrOwner::Module);
-// "Error n (desc) in procedure p of Module m" in an OK box without icon.
+// The Korean error box (EngineErrorText) ending with "Error n (desc) in procedure p of Module m".
 void ShowStdError(const ErrInfo& error, const QString& procedure, const QString& owner,
                   ErrOwner kind = ErrOwner::Module);
 

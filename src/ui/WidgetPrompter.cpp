@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
+
 MsgAnswer WidgetPrompter::message(const MsgRequest& request)
 {
     QMessageBox box(QApplication::activeWindow());
@@ -107,5 +109,7 @@ void WidgetPrompter::floatNotice(const QString& text)
         area = s->availableGeometry();
     label->move(area.center() - QPoint(label->width() / 2, label->height() / 2));
     label->show();
-    QTimer::singleShot(900, label, &QWidget::close);
+    // A notice that names a file stays long enough to be read.
+    const int ms = std::clamp(900 + 60 * (int(text.size()) - 20), 900, 6000);
+    QTimer::singleShot(ms, label, &QWidget::close);
 }

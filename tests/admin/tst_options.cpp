@@ -11,8 +11,11 @@
 #include "db/modMain_SQL.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/ModalSeam.h"
+#include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
 
+#include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -24,6 +27,7 @@ class TestOptions : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
     void init();
     void cleanup();
     void applySteps_data();
@@ -33,6 +37,8 @@ private Q_SLOTS:
     void passwordTabGate_data();
     void passwordTabGate();
     void gridPreviewAndMainGrids();
+    void seeIdTest_data();
+    void seeIdTest();
 
 private:
     DbFixture* m_db = nullptr;
@@ -69,6 +75,12 @@ QString setting(const QString& where, const QString& key)
     return NullToStr(GetFirstValue(QStringLiteral("SELECT ") + key + QStringLiteral(" FROM 사용자정보")));
 }
 } // namespace
+
+void TestOptions::initTestCase()
+{
+    // Today's count costs 0.2 s a hash; the screen's rules are the same at a lower one.
+    PasswordHash::SetIterations(1000);
+}
 
 void TestOptions::init()
 {
@@ -336,6 +348,55 @@ void TestOptions::gridPreviewAndMainGrids()
     QCOMPARE(spMList->RowHeight(0), 18.0);
     QCOMPARE(gGridRowHeight, 16.0);
     QCOMPARE(UserSettings::Get(QStringLiteral("그리드줄높이")), QStringLiteral("16"));
+}
+
+// The caller-ID tab's test button opens the ports as typed and says in Korean what answered; the password
+// tab carries no letter-case note (only the administrator prompt ignores case).
+void TestOptions::seeIdTest_data()
+{
+    QTest::addColumn<QString>("port1");
+    QTest::addColumn<QString>("port2");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("none set")
+        << "0"
+        << "0"
+        << "SeeID 테스트"
+        << "사용할 포트가 설정되어 있지 않습니다.\r\n사용포트1 또는 사용포트2에 포트 번호나 "
+           "장치 경로를 입력하세요.";
+    QTest::newRow("a missing device")
+        << "/dev/zelkova-no-such-port"
+        << "0"
+        << "SeeID 테스트"
+        << "사용포트1 (/dev/zelkova-no-such-port): 포트를 열 수 없습니다(그런 포트가 "
+           "없습니다). 포트 번호와 장치 연결을 확인하세요.\r\n사용포트2: 사용 안함";
+    QTest::newRow("typed wrong")
+        << "0"
+        << "COMX" << AppTitle()
+        << "포트는 번호(0이면 장치사용 안함) 또는 장치 경로(예: /dev/ttyUSB0)로 입력하세요.";
+}
+
+void TestOptions::seeIdTest()
+{
+    QFETCH(QString, port1);
+    QFETCH(QString, port2);
+    QFETCH(QString, title);
+    QFETCH(QString, said);
+    ScriptedPrompter prompter;
+    frmOptions form;
+    form.show();
+    for (const QLabel* label : form.fraTabRound[2]->findChildren<QLabel*>())
+        QVERIFY2(!label->text().contains(QStringLiteral("대,소문자")), qPrintable(label->text()));
+    form.tbsOptions->setCurrentIndex(3);
+    QVERIFY(form.cmdSeeIDTest->isVisible());
+    QCOMPARE(form.cmdSeeIDTest->text(), QStringLiteral("SeeID 테스트"));
+    retype(form.htPortNo[0], port1);
+    retype(form.htPortNo[1], port2);
+    form.cmdSeeIDTest->click();
+    QCOMPARE(boxes(prompter), QStringList{said});
+    QCOMPARE(prompter.lastTitle(), title);
+    // Testing saves nothing.
+    QCOMPARE(UserSettings::Get(QStringLiteral("OpenSeeIDPort1")), QString());
 }
 
 QTEST_MAIN(TestOptions)

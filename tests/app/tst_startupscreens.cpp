@@ -1,9 +1,12 @@
 #include "DbTool.h"
+#include "admin/PasswordHash.h"
+#include "admin/StoredPasswords.h"
 #include "admin/frmPWDInput.h"
 #include "app/AppPaths.h"
 #include "app/AppShutdown.h"
 #include "app/FrmInitMsg.h"
 #include "app/FrmLogin.h"
+#include "app/Globals.h"
 #include "app/MduMainUi.h"
 #include "app/UserSettings.h"
 #include "db/MduAdoDB.h"
@@ -48,6 +51,8 @@ private Q_SLOTS:
     void adminPrompt();
     void adminPromptCancel();
     void adminPromptThroughModalSeam();
+    void olderPasswordsMoveUp_data();
+    void olderPasswordsMoveUp();
 
     void noticeCheckBoxSavesNoMsg();
 
@@ -64,6 +69,8 @@ private:
 
 void TestStartupScreens::initTestCase()
 {
+    // Today's count costs 0.2 s a hash; the rules are the same at a lower one.
+    PasswordHash::SetIterations(1000);
     m_home = new TestHome;
     QString error;
     QVERIFY2(DbTool::Create(m_home->programFolder(), {}, &error), qPrintable(error));
@@ -269,6 +276,78 @@ void TestStartupScreens::adminPromptThroughModalSeam()
     QCOMPARE(caption, QStringLiteral("관리자 암호확인"));
     QVERIFY(ok);
     QCOMPARE(prompter.count(), 0);
+}
+
+// A password stored in an older form (clear text, fewer iterations) is hashed anew at today's count the
+// next time it is typed right, at the login or the administrator prompt; nothing else changes it.
+void TestStartupScreens::olderPasswordsMoveUp_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("stored"); // "old:" + text = hashed with fewer iterations, "new:" = today's
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("changedElsewhere"); // another seat sets a new password while the prompt is open
+    QTest::addColumn<bool>("moved");
+    const QString login = StoredPasswords::kLoginKey;
+    const QString admin = StoredPasswords::kAdminKey;
+    QTest::newRow("login, older hash") << login << "old:s3cret" << "s3cret" << false << true;
+    QTest::newRow("login, clear text") << login << "s3cret" << "s3cret" << false << true;
+    QTest::newRow("login, wrong password") << login << "old:s3cret" << "S3CRET" << false << false;
+    QTest::newRow("login, today's hash") << login << "new:s3cret" << "s3cret" << false << false;
+    QTest::newRow("admin, older hash, other case") << admin << "old:Admin1" << "aDMIN1" << false << true;
+    QTest::newRow("admin, today's hash") << admin << "new:Admin1" << "admin1" << false << false;
+    QTest::newRow("admin, changed at another seat") << admin << "old:Admin1" << "admin1" << true << false;
+}
+
+void TestStartupScreens::olderPasswordsMoveUp()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, stored);
+    QFETCH(QString, typed);
+    QFETCH(bool, changedElsewhere);
+    QFETCH(bool, moved);
+    const PasswordHash::LetterCase lc = StoredPasswords::CaseOf(key);
+    const QString plain = stored.section(QLatin1Char(':'), -1);
+    if (stored.startsWith(QStringLiteral("old:")))
+        stored = PasswordHash::Make(plain, lc, QByteArray("0123456789abcdef"), PasswordHash::Iterations() / 2);
+    else if (stored.startsWith(QStringLiteral("new:")))
+        stored = PasswordHash::Make(plain, lc);
+    QVERIFY(SaveConfig(key, stored));
+    const QString elsewhere = PasswordHash::Make(QStringLiteral("other"), lc);
+    ScriptedPrompter prompter;
+    bool accepted = false;
+    if (key == StoredPasswords::kLoginKey) {
+        FrmLogin login;
+        login.show();
+        login.txtPass->setText(typed);
+        QTest::keyClick(login.txtPass, Qt::Key_Return);
+        accepted = login.bSucc;
+    } else {
+        gAdminPWD = stored;
+        const ModalHandler previous = SetModalHandler([&](QDialog* dialog) {
+            auto* prompt = qobject_cast<frmPWDInput*>(dialog);
+            if (changedElsewhere)
+                SaveConfig(key, elsewhere);
+            prompt->txtPWD->setText(typed);
+            prompt->cmdOK_Click();
+            return prompt->result();
+        });
+        accepted = RunAdminPasswordPrompt(gAdminPWD);
+        SetModalHandler(previous);
+        // This seat goes on with what it checked; the other seat's password is read at the next start.
+        QCOMPARE(gAdminPWD, changedElsewhere ? stored : GetConfig(key, {}));
+    }
+    QCOMPARE(accepted, plain.compare(typed, lc == PasswordHash::LetterCase::Ignored ? Qt::CaseInsensitive
+                                                                                    : Qt::CaseSensitive) == 0);
+    const QString now = GetConfig(key, {});
+    QCOMPARE(now != stored && now != elsewhere, moved);
+    if (moved) {
+        QVERIFY(!PasswordHash::NeedsRehash(now));
+        QVERIFY(now.startsWith(QStringLiteral("pbkdf2-sha256$%1$").arg(PasswordHash::Iterations())));
+        QVERIFY(PasswordHash::Matches(typed, now, lc));
+    }
+    if (changedElsewhere)
+        QCOMPARE(now, elsewhere);
+    gAdminPWD.clear();
 }
 
 void TestStartupScreens::noticeCheckBoxSavesNoMsg()

@@ -94,7 +94,9 @@ void TestDbQuery::execErrorIsNotSuccess()
     addCustomer("00000001", "1");
     // Duplicate key: the engine refuses; the caller must not see 0 rows as "nothing to do".
     QCOMPARE(ExecSQL("INSERT INTO 고객 (코드) VALUES ('00000001')"), -1);
-    QVERIFY(p.lastText().startsWith(QStringLiteral("Error -2147467259: ")));
+    QVERIFY(p.lastText().startsWith(
+        QStringLiteral("자료를 저장하지 못했습니다. 목록을 새로 읽은 뒤 다시 하세요.\r\n"
+                       "오류번호 : -2147467259\r\n")));
     QVERIFY_THROWS_EXCEPTION(DbException, GetFirstValue("SELECT nosuch FROM 고객"));
     try {
         CountRows("없는표");
@@ -313,13 +315,20 @@ void TestDbQuery::openRecordsetErrorMessages()
     ScriptedPrompter p;
     Recordset rs;
     QCOMPARE(OpenQuery(rs, "SELEC * FROM 고객"), -1);
-    QCOMPARE(p.lastTitle(), QStringLiteral("Query"));
+    // Korean title and sentence; the statement goes to the log.
+    QCOMPARE(p.lastTitle(), QStringLiteral("자료 조회 오류"));
     QVERIFY(p.lastText().startsWith(
-        QStringLiteral("Jet Data Base Engine의 식을 확인하세요.\rSELEC * FROM 고객")));
+        QStringLiteral("자료를 읽지 못했습니다. 데이터베이스가 이 프로그램의 판과 맞는지")));
+    QVERIFY(p.lastText().contains(
+        QStringLiteral("\r\n오류번호 : -2147217900\r\n오류내용 : 데이터베이스가 프로그램의 "
+                       "명령을 처리하지 못했습니다.\r\n")));
     DbConnection closed;
     QVERIFY(!OpenRecordset(closed, rs, "SELECT 1"));
     QCOMPARE(p.lastTitle(), QStringLiteral("MDB 오류"));
-    QCOMPARE(p.lastText(), QStringLiteral("Data Base MDB가 선언되지 않았습니다.\rSELECT 1"));
+    QCOMPARE(
+        p.lastText(),
+        QStringLiteral("Data Base MDB가 선언되지 않았습니다. 잠시 후 다시 하고, 계속되면 프로그램을 다시 "
+                       "시작하세요.\r\n오류번호 : 91\r\n오류내용 : 데이터베이스가 열려 있지 않습니다."));
 }
 
 void TestDbQuery::transactionsNestAndRollBack()

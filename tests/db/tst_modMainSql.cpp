@@ -221,7 +221,7 @@ void TestModMainSql::failureInsideWriteWaitsForRollback_data()
                "가맹점의 수수료 계산 중 오류가 발생하여 정상처리 되지 못했습니다.\r\n가맹점코드: x'y");
     QTest::newRow("engine error") << std::function<bool()>([] {
         return ExecSQL("UPDATE 없는표 SET a = 1") >= 0;
-    }) << QStringLiteral("Error ");
+    }) << QStringLiteral("자료를 저장하지 못했습니다.");
     QTest::newRow("numbers used up") << std::function<bool()>([] {
         ExecSQL("INSERT INTO 고객 (코드, 전화1, 현포인트) VALUES ('19999999', '02-0000-0000', 0)");
         return !NextCode("고객", "코드", 8, "1").isEmpty();

@@ -1,5 +1,6 @@
 #include "order/SeeIdDevice.h"
 #include "order/SeeIdPort.h"
+#include "order/SeeIdProbe.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -39,6 +40,8 @@ private Q_SLOTS:
     void vanishedPortCountsAsClosed();
     void nestedLoopKeepsArrivalOrder();
     void simulatorDrivesDevice();
+    void probe_data();
+    void probe();
 };
 
 void TestSeeIdDevice::portNames_data()
@@ -214,6 +217,82 @@ void TestSeeIdDevice::simulatorDrivesDevice()
     sim.write("quit\n");
     QVERIFY(sim.waitForFinished(5000));
     QCOMPARE(sim.exitCode(), 0);
+}
+
+// "SeeID 테스트": a device that answers a modem command, one that is silent, a port that cannot be opened,
+// none set; a port the program holds open is asked through its own connection and stays open.
+void TestSeeIdDevice::probe_data()
+{
+    QTest::addColumn<QString>("peer"); // "sim" the simulator, "pty" a terminal nobody answers on, "" none
+    QTest::addColumn<QString>("port"); // used when there is no peer
+    QTest::addColumn<bool>("held");    // the program already has the port open
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("said"); // the line's end
+    QTest::newRow("simulator answers")
+        << "sim"
+        << "" << false << int(SeeIdProbe::Outcome::Answered) << "): 장치가 응답했습니다.";
+    QTest::newRow("held by the main screen")
+        << "sim"
+        << "" << true << int(SeeIdProbe::Outcome::Answered) << "): 장치가 응답했습니다.";
+    QTest::newRow("nothing answers")
+        << "pty"
+        << "" << false << int(SeeIdProbe::Outcome::Silent)
+        << "): 포트는 열렸지만 장치가 응답하지 않았습니다. 장치의 전원과 연결선, "
+           "포트 번호를 확인하세요.";
+    QTest::newRow("no such port")
+        << ""
+        << "/dev/zelkova-no-such-port" << false << int(SeeIdProbe::Outcome::OpenFailed)
+        << "): 포트를 열 수 없습니다(그런 포트가 없습니다). 포트 번호와 장치 연결을 "
+           "확인하세요.";
+    QTest::newRow("not used") << ""
+                              << "" << false << int(SeeIdProbe::Outcome::NoPort) << "사용포트1: 사용 안함";
+}
+
+void TestSeeIdDevice::probe()
+{
+    QFETCH(QString, peer);
+    QFETCH(QString, port);
+    QFETCH(bool, held);
+    QFETCH(int, outcome);
+    QFETCH(QString, said);
+    QProcess sim;
+    PtyModem modem;
+    if (peer == QLatin1String("sim")) {
+        sim.start(QStringLiteral(ZELKOVA_CID_SIM), {});
+        QVERIFY(sim.waitForStarted());
+        QTRY_VERIFY(sim.canReadLine());
+        port = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    } else if (peer == QLatin1String("pty")) {
+        port = modem.slavePath();
+    }
+    SeeIdDevice mainScreens;
+    QSignalSpy calls(&mainScreens, &SeeIdDevice::DataReceived);
+    if (held) {
+        QSignalSpy answers(&mainScreens, &SeeIdDevice::BytesArrived);
+        QCOMPARE(mainScreens.OpenPort(port), qint16(SeeIdDevice::Ok));
+        QTRY_VERIFY(!answers.isEmpty()); // the simulator has answered the start command
+        QCOMPARE(SeeIdDevice::OpenOn(port), &mainScreens);
+    }
+    const SeeIdProbe::Result r = SeeIdProbe::Probe(port, peer == QLatin1String("pty") ? 300 : 5000);
+    QCOMPARE(int(r.outcome), outcome);
+    const QString line = SeeIdProbe::Describe(r, QStringLiteral("사용포트1"));
+    QVERIFY2(line.endsWith(said), qPrintable(line));
+    if (!port.isEmpty())
+        QVERIFY2(line.startsWith(QStringLiteral("사용포트1 (") + port), qPrintable(line));
+    // Only the program's own connection stays open, and it still hands on the calls.
+    QCOMPARE(SeeIdDevice::OpenOn(port) != nullptr, held);
+    if (held) {
+        sim.write("ring 0212345678\n");
+        QTRY_VERIFY(dataOf(calls).contains(QStringLiteral("1 0212345678")));
+    }
+    if (outcome == int(SeeIdProbe::Outcome::NoPort))
+        QCOMPARE(SeeIdProbe::Report(r, r),
+                 QStringLiteral("사용할 포트가 설정되어 있지 않습니다.\r\n사용포트1 또는 "
+                                "사용포트2에 포트 번호나 장치 경로를 입력하세요."));
+    if (sim.state() == QProcess::Running) {
+        sim.write("quit\n");
+        QVERIFY(sim.waitForFinished(5000));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSeeIdDevice)

@@ -9,12 +9,15 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <array>
 
 namespace {
 constexpr int kDpi = 1200;
@@ -94,6 +97,7 @@ private Q_SLOTS:
     void textsLandOnTheirCells();
     void printsToPdf();
     void orderGoneShowsEmptyPreview();
+    void pageStartsAtNinePoints();
 
 private:
     ReceiptFixture* m_db = nullptr;
@@ -140,12 +144,11 @@ void TestReceiptPrint::textsLandOnTheirCells()
     QFETCH(QString, text);
     QFETCH(int, row);
     QFETCH(int, col);
-    const auto order = LoadReceiptOrder(QStringLiteral("0612071001"));
-    QVERIFY(order);
+    // Drawn as the print button draws it: DrawReceipt on a target that is not the preview.
+    FrmPreviewRcv preview(QStringLiteral("나무"));
+    QVERIFY(preview.LoadOrder(QStringLiteral("0612071001")));
     TextRecorder page;
-    QPainter painter(&page);
-    modCellPrint::DrawCellPage(painter, BuildReceipt(*order, QStringLiteral("나무"), ReceiptTarget::Printer));
-    painter.end();
+    QVERIFY(preview.DrawReceipt(&page));
     for (const TextRecorder::Drawn& d : page.drawn) {
         // A text mixing scripts is drawn in runs; its first run starts the cell.
         if (d.text.isEmpty() || !text.startsWith(d.text))
@@ -200,6 +203,35 @@ void TestReceiptPrint::orderGoneShowsEmptyPreview()
     QVERIFY(emptyPage);
     QVERIFY(!printable);
     QCOMPARE(prompter.texts(), QStringList{QStringLiteral("주문자료를 찾을 수 없습니다.")});
+}
+
+// Every page begins in the grid font at 9 points, black on no background, and a move to 0 keeps that
+// coordinate.
+void TestReceiptPrint::pageStartsAtNinePoints()
+{
+    QImage image(200, 200, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setFont(QFont(QStringLiteral("Serif"), 30));
+    painter.setPen(Qt::red);
+    painter.setBackgroundMode(Qt::OpaqueMode);
+    modCellPrint::PrtInit(painter);
+    QCOMPARE(painter.font().pointSize(), 9);
+    QCOMPARE(painter.font().family(), modCellPrint::CellFont(9).family());
+    QCOMPARE(painter.pen().color(), QColor(Qt::black));
+    QCOMPARE(painter.backgroundMode(), Qt::TransparentMode);
+    painter.end();
+
+    CellPage page;
+    const QList<std::array<int, 4>> moves{{3, 5, 3, 5}, {0, 7, 3, 7}, {4, 0, 4, 7}, {0, 0, 4, 7}};
+    for (const auto& [row, col, atRow, atCol] : moves) {
+        page.PrtMoveTo(row, col);
+        QCOMPARE(page.CurrentRow(), atRow);
+        QCOMPARE(page.CurrentCol(), atCol);
+    }
+    page.PrtText(0, 0, QStringLiteral("x"));
+    QCOMPARE(page.texts().last().row, 4);
+    QCOMPARE(page.texts().last().col, 7);
+    QCOMPARE(page.texts().last().size, 9);
 }
 
 QTEST_MAIN(TestReceiptPrint)

@@ -202,28 +202,40 @@ void TestExcelExport::written_data()
 {
     QTest::addColumn<int>("headings");
     QTest::addColumn<QList<QVariantList>>("rows");
+    QTest::addColumn<bool>("opens"); // a program of the desktop took the file
     QTest::newRow("one heading row")
         << 1
         << QList<QVariantList>{{QStringLiteral("10000001"), QStringLiteral("김밥천국 본점"), 12350},
-                               {QStringLiteral("10000002"), QStringLiteral("둘리 치킨"), 1234567}};
-    QTest::newRow("two heading rows, a negative amount")
-        << 2 << QList<QVariantList>{{QStringLiteral("A1"), QStringLiteral("가나다 ㄱㄴ 똠방각하"), -5000}};
+                               {QStringLiteral("10000002"), QStringLiteral("둘리 치킨"), 1234567}}
+        << true;
+    QTest::newRow("two heading rows, a negative amount, no program to open it")
+        << 2 << QList<QVariantList>{{QStringLiteral("A1"), QStringLiteral("가나다 ㄱㄴ 똠방각하"), -5000}}
+        << false;
 }
 
 void TestExcelExport::written()
 {
     QFETCH(int, headings);
     QFETCH(QList<QVariantList>, rows);
+    QFETCH(bool, opens);
     ScriptedPrompter prompter;
     prompter.answer(MsgAnswer::Yes);
+    m_platform->setOpenResult(opens);
     ExportScreen screen(headings, rows);
     SpreadGrid* grid = screen.spList();
     const int maxRows = grid->MaxRows();
     screen.exportList();
 
-    QCOMPARE(prompter.texts(), QStringList{kQuestion});
-    QCOMPARE(prompter.shown().first().request.defaultAnswer, MsgAnswer::Yes);
     const QString file = exportFolder(*m_home) + QLatin1Char('/') + kStem + QStringLiteral(".xlsx");
+    // Where the file is, whether or not a program took it; and a message when none did.
+    QStringList told{kQuestion};
+    if (!opens)
+        told << QStringLiteral("엑셀 파일을 저장했지만 열 프로그램을 찾지 못해 열지 못했습니다.\r\n") + file +
+                    QStringLiteral("\r\n표 계산 프로그램(LibreOffice Calc 등)으로 이 파일을 여세요.");
+    told << QStringLiteral("엑셀 파일을 저장했습니다.\r\n") + file;
+    QCOMPARE(prompter.texts(), told);
+    QVERIFY(prompter.shown().last().isNotice);
+    QCOMPARE(prompter.shown().first().request.defaultAnswer, MsgAnswer::Yes);
     QCOMPARE(m_platform->opened(), QList<QUrl>{QUrl::fromLocalFile(file)});
     QVERIFY(QFile(exportFolder(*m_home) + QLatin1Char('/') + kStem + QStringLiteral("LOG.TXT")).size() > 0);
 
@@ -377,7 +389,7 @@ void TestExcelExport::longExportShowsProgress()
     const QString file = exportFolder(*m_home) + QLatin1Char('/') + kStem + QStringLiteral(".xlsx");
     QCOMPARE(QFileInfo::exists(file), !cancel);
     QCOMPARE(m_platform->opened().size(), cancel ? 0 : 1);
-    QCOMPARE(prompter.texts().size(), cancel ? 2 : 1);
+    QCOMPARE(prompter.texts().size(), 2); // the question, then where the file is or that it was cancelled
     QVERIFY(!prompter.texts().contains(kFailed));
     QVERIFY(screen.findChild<QProgressDialog*>() == nullptr);
     QCOMPARE(screen.spList()->MaxRows(), 3000);

@@ -75,7 +75,7 @@ QString RecordingPlatform::LockFolder() const
 bool RecordingPlatform::OpenExternally(const QUrl& url) const
 {
     m_opened.append(url);
-    return true;
+    return m_openResult;
 }
 
 QString RecordingPlatform::SystemInfoProgram() const

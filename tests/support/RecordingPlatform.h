@@ -14,6 +14,8 @@ public:
     ~RecordingPlatform() override;
 
     const QList<QUrl>& opened() const { return m_opened; }
+    // What OpenExternally answers (true: a program took it), as a desktop without a suitable program would.
+    void setOpenResult(bool result) { m_openResult = result; }
     // Each program "started": its path followed by its arguments.
     const QList<QStringList>& started() const { return m_started; }
 
@@ -38,5 +40,6 @@ public:
 
 private:
     mutable QList<QUrl> m_opened;
+    bool m_openResult = true;
     mutable QList<QStringList> m_started;
 };

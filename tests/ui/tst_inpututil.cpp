@@ -1,15 +1,23 @@
 #include "support/ScriptedPrompter.h"
 #include "ui/ByteLimitedLineEdit.h"
 #include "ui/InputUtil.h"
+#include "ui/KoreanTranslation.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QInputDialog>
+#include <QMenu>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTest>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <memory>
 
 // A window with three line edits and a plain text edit in tab order, shown and active.
 class FieldWindow
@@ -49,6 +57,7 @@ private Q_SLOTS:
     void optionIndex();
     void hangulHint();
     void shellOpenUrl();
+    void qtOwnTextsKorean();
 };
 
 void TestInputUtil::checkRequired_data()
@@ -279,6 +288,34 @@ void TestInputUtil::shellOpenUrl()
     const QString self = QApplication::applicationFilePath();
     QCOMPARE(ShellOpenUrl(self), QUrl::fromLocalFile(self));
     QVERIFY(ShellOpenUrl(QStringLiteral("  ")).isEmpty());
+}
+
+// Qt's own dialogs and menus speak Korean whatever the seat's locale (the tests run under C.UTF-8).
+void TestInputUtil::qtOwnTextsKorean()
+{
+    const auto hangul = [](const QString& text) {
+        return std::any_of(text.begin(), text.end(),
+                           [](QChar c) { return c.unicode() >= 0xAC00 && c.unicode() <= 0xD7A3; });
+    };
+    QVERIFY2(KoreanTranslation::Install(), qPrintable(KoreanTranslation::FilePath()));
+    QInputDialog input;
+    input.setLabelText(QStringLiteral("서비스 포인트"));
+    input.show();
+    const QList<QPushButton*> buttons = input.findChild<QDialogButtonBox*>()->findChildren<QPushButton*>();
+    QCOMPARE(buttons.size(), 2);
+    for (const QPushButton* b : buttons)
+        QVERIFY2(hangul(b->text()), qPrintable(b->text()));
+    QLineEdit edit(QStringLiteral("02-555-0199"));
+    const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    int entries = 0;
+    for (const QAction* a : menu->actions()) {
+        if (a->isSeparator())
+            continue;
+        ++entries;
+        QVERIFY2(hangul(a->text()), qPrintable(a->text()));
+    }
+    QVERIFY(entries >= 6);
+    QCOMPARE(QLocale().language(), QLocale::Korean);
 }
 
 QTEST_MAIN(TestInputUtil)

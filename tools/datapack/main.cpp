@@ -7,6 +7,8 @@
 #include "app/FileModes.h"
 #include "app/MduMain.h"
 #include "db/ServerAddress.h"
+#include "ui/ErrorText.h"
+#include "ui/KoreanTranslation.h"
 #include "ui/MsgBox.h"
 #include "ui/WidgetPrompter.h"
 
@@ -101,6 +103,19 @@ bool waitForProgramEnd(int seconds)
     return true;
 }
 
+// A failure whose Korean sentence is followed by the words of the archive library, the database engine or
+// the system shows in the form of the error box: what failed, what to do, then the words in Korean and as
+// they were. Any other failure is the companion's own Korean message.
+void showFailure(const QString& text)
+{
+    const qsizetype lineEnd = text.indexOf(QLatin1Char('\n'));
+    const ErrInfo cause{0, lineEnd < 0 ? QString() : text.mid(lineEnd + 1).trimmed()};
+    if (!cause.description.isEmpty() && DescribeError(cause).kind != ErrorMeaning::Unknown)
+        ShowEngineError(text.left(lineEnd), cause, QStringLiteral("데이터압축"));
+    else
+        ShowWarning(text, QStringLiteral("데이터압축"));
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -113,6 +128,7 @@ int main(int argc, char* argv[])
     // terminal; the shared databases are given their group's modes by name.
     FileModes::RestrictNewFiles();
     QApplication app(argc, argv);
+    const bool translated = KoreanTranslation::Install();
     QStringList args = QApplication::arguments();
     args.removeFirst();
     AppPaths::InitFromArgs(args);
@@ -136,7 +152,7 @@ int main(int argc, char* argv[])
         else if (ok)
             ShowInfo(text, QStringLiteral("데이터압축"));
         else
-            ShowWarning(text, QStringLiteral("데이터압축"));
+            showFailure(text);
         return ok ? 0 : 1;
     };
 
@@ -144,6 +160,9 @@ int main(int argc, char* argv[])
     // remembered, never one remembered for another folder.
     const DataPack::Places places = DataPack::CurrentPlaces();
     AppLog::Start(places.programFolder + QStringLiteral("/Log"));
+    if (!translated)
+        AppLog::Write(QStringLiteral("경고"),
+                      QStringLiteral("Qt 한국어 번역을 읽지 못함: ") + KoreanTranslation::FilePath());
 
     if (!waitForProgramEnd(60))
         return tell(false, QStringLiteral("프로그램이 아직 실행 중이어서 작업을 시작하지 못했습니다.\n"
