@@ -81,7 +81,7 @@ void FrmCust_admin::RefreshRecCount()
 
 int FrmCust_admin::Search()
 {
-    if (!CheckSearchText(htName()->text()))
+    if (!AcceptSearchText())
         return 0;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SpreadGrid* grid = spList();

@@ -193,7 +193,7 @@ void FrmMemb_admin::RefreshRecCount()
 
 int FrmMemb_admin::Search()
 {
-    if (!CheckSearchText(htName()->text()))
+    if (!AcceptSearchText())
         return 0;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SpreadGrid* grid = spList();

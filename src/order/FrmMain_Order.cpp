@@ -102,6 +102,11 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
         const int entryRow = spMList->MaxRows();
         const bool savedOrder = row != entryRow;
         if (changeMade) {
+            if (col == mPhone && !CheckPhoneText(GetCellText(spMList, col, row))) {
+                restoreCell(spMList, col, row);
+                spMList->setFocus();
+                return;
+            }
             if (col == mStore && spDList->MaxRows() > 1) {
                 ShowInfo(QStringLiteral("메뉴가 등록된 경우 가맹점은 수정할 수 없습니다.") + kCrLf + kCrLf +
                          QStringLiteral("삭제후 다시 등록하세요."));

@@ -4,6 +4,7 @@
 #include "reports/modExcel.h"
 #include "ui/GridPrinter.h"
 #include "ui/SpreadGrid.h"
+#include "ui/TextUtil.h"
 #include "ui/modFormIni.h"
 #include "ui/modSpread60.h"
 
@@ -149,6 +150,20 @@ void ListScreen::AddFindKey(const QString& text, const QString& columns)
     m_cmbFindKey->addItem(text, columns);
     if (m_cmbFindKey->count() == 1)
         m_cmbFindKey->setCurrentIndex(0);
+}
+
+bool ListScreen::AcceptSearchText()
+{
+    const QString text = m_htName->text();
+    if (!CheckSearchText(text))
+        return false;
+    if (m_cmbFindKey->currentText() == QStringLiteral("전화번호") && !CheckPhoneText(text)) {
+        m_htName->setText(IsPhoneText(m_acceptedSearch) ? m_acceptedSearch : QString());
+        m_htName->setFocus();
+        return false;
+    }
+    m_acceptedSearch = text;
+    return true;
 }
 
 QString ListScreen::SearchWhere() const

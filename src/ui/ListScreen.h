@@ -52,6 +52,9 @@ public:
 
     // Adds a search field: its visible text and the comma-separated columns it searches.
     void AddFindKey(const QString& text, const QString& columns);
+    // The checks of htName before a search: a text the engine cannot take is refused, and while the field is
+    // "전화번호" so is a text that is not a telephone number (htName gets the last accepted text back).
+    bool AcceptSearchText();
     // " WHERE " + the condition of the search row, "" when htName is empty.
     QString SearchWhere() const;
     // Shows the number of all records beside "전체 자료수:".
@@ -100,4 +103,5 @@ private:
     QPushButton* m_btnRecDel = nullptr;
     QPushButton* m_btnClose = nullptr;
     QRect m_openedGeometry;
+    QString m_acceptedSearch;
 };

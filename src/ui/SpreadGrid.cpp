@@ -5,6 +5,7 @@
 #include "ui/GridDelegate.h"
 #include "ui/GridHeaderView.h"
 #include "ui/SpreadGridModel.h"
+#include "ui/StrayKeyGuard.h"
 
 #include <QApplication>
 #include <QFile>
@@ -84,6 +85,7 @@ SpreadGrid::SpreadGrid(QWidget* parent) : QWidget(parent)
 
     m_editor = new QLineEdit(m_view->viewport());
     m_editor->setFrame(false);
+    m_editor->setProperty(kOwnStrayKeysProperty, true);
     m_editor->hide();
     m_editor->installEventFilter(this);
     m_view->installEventFilter(this);
@@ -1509,6 +1511,9 @@ bool SpreadGrid::editorKey(QKeyEvent* e)
     default:
         break;
     }
+    // Alt or Ctrl with a letter the window has no shortcut for must not end up in the cell.
+    if (IsStrayLetterKey(*e))
+        return true;
     // The line edit handles the rest itself. What it has no use for (a lone modifier, a function key, a menu
     // mnemonic) goes on to the windows around the grid, once: handing it back to the view would bring it
     // straight back to the editor.
