@@ -333,10 +333,12 @@ void FrmMemb_admin::spMenu_KeyDown(int& key, int shift)
         m_menuEnter = true;
         return;
     }
-    // Left from the first column goes back to the store list, unless the cursor is inside typed text.
-    if (key == Qt::Key_Left && shift == 0 && m_spMenu->ActiveCol() == MenuName && spList()->MaxRows() > 0 &&
-        (!m_spMenu->IsEditing() || m_spMenu->editor()->cursorPosition() == 0) &&
-        (!m_spMenu->IsEditing() || m_spMenu->editor()->text() == m_menuBefore)) {
+    // Left from the first column goes back to the store list; after typing into the cell it first moves
+    // through the typed text and goes back from its start.
+    if (key == Qt::Key_Left && shift == 0 && m_spMenu->ActiveCol() == MenuName && spList()->MaxRows() > 0) {
+        QLineEdit* editor = m_spMenu->editor();
+        if (m_spMenu->EditTyped() && (editor->cursorPosition() > 0 || editor->hasSelectedText()))
+            return;
         key = 0;
         if (m_spMenu->IsEditing())
             m_spMenu->SetEditMode(false);
@@ -482,9 +484,6 @@ void FrmMemb_admin::DeleteStore()
         DeleteGridRow(grid, row, true, true);
         RefreshRecCount();
         loadSubGrids();
-        break;
-    case StoreService::Status::Linked:
-        ShowInfo(kLinked);
         break;
     case StoreService::Status::NotFound:
         ShowWarning(FormatMessage(kNotDeleted, {code}));

@@ -88,6 +88,7 @@ SpreadGrid::SpreadGrid(QWidget* parent) : QWidget(parent)
     m_editor->setProperty(kOwnStrayKeysProperty, true);
     m_editor->hide();
     m_editor->installEventFilter(this);
+    connect(m_editor, &QLineEdit::textEdited, this, [this] { m_editTyped = true; });
     m_view->installEventFilter(this);
     m_view->viewport()->installEventFilter(this);
 
@@ -1031,6 +1032,7 @@ bool SpreadGrid::beginEdit(const QString* typed)
     pal.setColor(QPalette::Text, CellForeColor(col, row));
     m_editor->setPalette(pal);
     m_editor->setText(typed ? *typed : m_editOrig);
+    m_editTyped = typed != nullptr;
     placeEditor();
     m_editor->show();
     // Focusing the grid during the edit lands in the editor, keeping its text selection.
