@@ -54,7 +54,7 @@ FrmCust_admin::FrmCust_admin(QWidget* parent) : ListScreen(parent)
     AddFindKey(QStringLiteral("번지"), QStringLiteral("주소2"));
     AddFindKey(QStringLiteral("메모"), QStringLiteral("메모"));
     FillFindModeCombo(cmbFindOP());
-    RefreshRecCount();
+    RunOpening([this] { SetRecCount(CountRows(QStringLiteral("고객"))); });
 
     CenterForm(this);
     FinishLayout();

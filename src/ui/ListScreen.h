@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class Recordset;
 class SpreadGrid;
 
 // Base of the modeless list screens: search row, list grid, record count, tools menu, screen keys and layout.
@@ -80,6 +81,11 @@ protected:
     // Restores the stored layout, watches the column widths and the grid menu, and remembers the placement
     // the screen opened with.
     void FinishLayout();
+    // Runs the steps of opening the screen: an engine error ends them with the standard error message naming
+    // Form_Load of this screen (its objectName), and the screen stays as far as it got.
+    void RunOpening(const std::function<void()>& steps);
+    // OpenQuery, except during RunOpening: then an engine error is thrown (DbException) for it to report.
+    int OpenListQuery(Recordset& rs, const QString& sql) const;
     // The row the buttons sit in, for screens that add their own.
     QHBoxLayout* buttonRow() const { return m_buttonRow; }
 
@@ -104,4 +110,5 @@ private:
     QPushButton* m_btnClose = nullptr;
     QRect m_openedGeometry;
     QString m_acceptedSearch;
+    bool m_opening = false;
 };
