@@ -4,6 +4,7 @@
 
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QTimer>
 
 PhoneField::PhoneField(QLineEdit* field) : QObject(field), m_field(field), m_previous(field->text())
 {
@@ -35,8 +36,9 @@ bool PhoneField::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_field && event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         // A message box, a menu or another application taking the focus is no leaving of the field.
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            Accept();
+        // After a refusal the operator goes on in the field, which holds its previous value again.
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !Accept())
+            QTimer::singleShot(0, m_field, [field = m_field] { field->setFocus(Qt::OtherFocusReason); });
     }
     return QObject::eventFilter(watched, event);
 }
