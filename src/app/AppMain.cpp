@@ -28,6 +28,7 @@
 #include "ui/KoreanTranslation.h"
 #include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
+#include "ui/StrayKeyGuard.h"
 #include "ui/WidgetPrompter.h"
 
 #include <QApplication>
@@ -74,6 +75,7 @@ int RunApplication(int argc, char* argv[])
     AppPaths::InitFromArgs(args);
     WidgetPrompter prompter;
     SetPrompter(&prompter);
+    InstallStrayKeyGuard();
     // Without any program folder the operator chooses what to make; the log lives in that folder, so it
     // starts only afterwards, and an operator who declines leaves nothing behind.
     const bool firstStart = FirstStart::Needed();

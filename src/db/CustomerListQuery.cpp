@@ -1,6 +1,8 @@
 #include "db/CustomerListQuery.h"
 
+#include "db/CustomerPhoneDigits.h"
 #include "db/CustomerTextIndex.h"
+#include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 
 const QString kCustomerListIndex = QStringLiteral("ix_고객_5");
@@ -28,6 +30,23 @@ bool eachIndexed(const QStringList& columns)
     }
     return !columns.isEmpty();
 }
+
+// The search field of the numbers: all four of them.
+bool allNumbers(const QStringList& columns)
+{
+    QStringList distinct = columns;
+    return columns.size() == 4 && eachIndexed(columns) && distinct.removeDuplicates() == 0;
+}
+
+QString typedDigits(const QString& text)
+{
+    QString out;
+    for (const QChar c : text) {
+        if (c >= u'0' && c <= u'9')
+            out += c;
+    }
+    return out;
+}
 } // namespace
 
 namespace {
@@ -47,6 +66,17 @@ ListPlan listPlan(const QString& columns, const QString& modeItem, const QString
     QString where;
     QString source = QStringLiteral(" INDEXED BY ") + kCustomerListIndex;
     bool sorted = false;
+    const QString digits = typedDigits(text);
+    if (allNumbers(cols) && !digits.isEmpty()) {
+        // Numbers compare by their digits only, however they were typed or stored. Few are fetched through
+        // the digits table and sorted; many are read in order from the list index, which holds the numbers.
+        const int candidates = PhoneDigitsCandidateCount(modeItem, digits, kFewCandidates);
+        if (candidates <= kFewCandidates)
+            return {QStringLiteral(" WHERE ") + PhoneDigitsCondition(modeItem, digits), true};
+        if (gMainConn.isOpen() && gMainConn.isServer())
+            return {QStringLiteral(" WHERE ") + PhoneDigitsCondition(modeItem, digits), false};
+        return {source + QStringLiteral(" WHERE ") + PhoneDigitsColumnsCondition(modeItem, digits), false};
+    }
     if (!text.isEmpty()) {
         where = MakeSearchWhere(columns, modeItem, text);
         if (modeItem.left(3).trimmed() == QLatin1String("=") && eachIndexed(cols)) {

@@ -15,7 +15,8 @@ constexpr int kFewCandidates = 5000;
 
 // "SELECT 코드 FROM 고객 … [WHERE …] ORDER BY 주소1, 주소2, 코드" for a search of the list (columns
 // comma-separated, the operator item of the search combo, the text; an empty text lists everyone), with the
-// plan chosen for it: an equal number is looked up in the telephone indexes; few candidates of the text
+// plan chosen for it: the four number columns compare the digits of the text with the digits of the numbers
+// (db/CustomerPhoneDigits.h), few found through the digits table and sorted; few candidates of the text
 // index are sorted; the whole list and searches with many
 // rows on columns of the list index walk that index, which is in order and holds what the condition tests;
 // any other search reads the table once and sorts. Throws DbException on an engine error.

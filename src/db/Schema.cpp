@@ -1,5 +1,6 @@
 #include "db/Schema.h"
 
+#include "db/CustomerPhoneDigits.h"
 #include "db/CustomerPhoneIndex.h"
 #include "db/CustomerTextIndex.h"
 #include "db/StoreDailySums.h"
@@ -306,7 +307,8 @@ bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, i
         statements << CreateStatements(t);
     if (version > 0) {
         // The main database also carries the reversed telephone numbers the customer search runs on.
-        statements << CustomerPhoneIndexDdl() << CustomerTextIndexDdl() << StoreDailySumsDdl();
+        statements << CustomerPhoneIndexDdl() << CustomerTextIndexDdl() << StoreDailySumsDdl()
+                   << CustomerPhoneDigitsDdl();
         statements << QStringLiteral("CREATE TABLE zk_schema (version INTEGER NOT NULL)")
                    << QStringLiteral("INSERT INTO zk_schema (version) VALUES (%1)").arg(version);
     }
@@ -382,6 +384,8 @@ bool Upgrade(const QString& path, QString* error)
         steps << kListIndexDdl << CustomerTextIndexDdl();
     if (stored < 4)
         steps << OrderStoreIndexUpgrade() << StoreDailySumsDdl();
+    if (stored < 5)
+        steps << CustomerPhoneDigitsDdl();
     steps << QStringLiteral("UPDATE zk_schema SET version = %1").arg(kCurrentVersion)
           << QStringLiteral("COMMIT");
     if (!runAll(conn.db(), steps, error)) {

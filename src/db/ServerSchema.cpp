@@ -1,5 +1,6 @@
 #include "db/ServerSchema.h"
 
+#include "db/CustomerPhoneDigits.h"
 #include "db/CustomerPhoneIndex.h"
 #include "db/CustomerTextIndex.h"
 #include "db/DbConnection.h"
@@ -74,7 +75,8 @@ QString caseFunction(const char* name, const char* builtin)
 QStringList DerivedStatements()
 {
     return QStringList{caseFunction("zk_ucase", "upper"), caseFunction("zk_lcase", "lower")} +
-           CustomerPhoneIndexServerDdl() + CustomerTextIndexServerDdl() + StoreDailySumsServerDdl();
+           CustomerPhoneIndexServerDdl() + CustomerTextIndexServerDdl() + StoreDailySumsServerDdl() +
+           CustomerPhoneDigitsServerDdl();
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "db/SqlDialect.h"
 
+#include "db/CustomerPhoneDigits.h"
+
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -397,6 +399,7 @@ bool SqliteDialect::prepareConnection(QSqlDatabase& db, QString* error) const
                                        &sqliteUpper, nullptr, nullptr, nullptr);
             sqlite3_create_function_v2(h, "ZK_LCASE", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                        &sqliteLower, nullptr, nullptr, nullptr);
+            RegisterPhoneDigitsFunction(h);
         }
     }
     QSqlQuery q(db);

@@ -59,7 +59,7 @@ FrmCust_admin::FrmCust_admin(QWidget* parent) : ListScreen(parent)
     AddFindKey(QStringLiteral("번지"), QStringLiteral("주소2"));
     AddFindKey(QStringLiteral("메모"), QStringLiteral("메모"));
     FillFindModeCombo(cmbFindOP());
-    RefreshRecCount();
+    RunOpening([this] { SetRecCount(CountRows(QStringLiteral("고객"))); });
 
     CenterForm(this);
     FinishLayout();
@@ -86,7 +86,7 @@ void FrmCust_admin::RefreshRecCount()
 
 int FrmCust_admin::Search()
 {
-    if (!CheckSearchText(htName()->text()))
+    if (!AcceptSearchText())
         return 0;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SpreadGrid* grid = spList();

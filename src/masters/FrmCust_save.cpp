@@ -10,6 +10,7 @@
 #include "ui/ByteLimitedLineEdit.h"
 #include "ui/InputUtil.h"
 #include "ui/MsgBox.h"
+#include "ui/PhoneField.h"
 #include "ui/TextUtil.h"
 
 #include <QCheckBox>
@@ -73,6 +74,8 @@ FrmCust_save::FrmCust_save(QWidget* parent) : EditorWindow(parent)
             e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m_fields.at(size_t(index)) = e;
     }
+    for (int i = FTel1; i <= FTel4; ++i)
+        m_phones.at(size_t(i - FTel1)) = new PhoneField(htField(i));
     htField(FCode)->setReadOnly(true);
     htField(FCode)->setFocusPolicy(Qt::NoFocus);
     htField(FCurPoints)->setReadOnly(true);
@@ -162,8 +165,15 @@ void FrmCust_save::ClearFields()
             e->setText(isNumeric(i) ? QStringLiteral("0") : QString());
     }
     m_loadedBase = 0;
+    settlePhones();
     if (isVisible())
         htField(FTel1)->setFocus();
+}
+
+void FrmCust_save::settlePhones()
+{
+    for (PhoneField* p : m_phones)
+        p->Settle();
 }
 
 void FrmCust_save::Init(EditorMode mode, QWidget* parentScreen, const QString& text)
@@ -204,6 +214,8 @@ void FrmCust_save::DispRec(const QString& code)
     m_loadedBase = qint64(q.value(QStringLiteral("기초포인트")).toDouble());
     setFieldText(FBasePoints, thousands(m_loadedBase));
     setFieldText(FCurPoints, thousands(qint64(q.value(QStringLiteral("현포인트")).toDouble())));
+    // Stored numbers stay as they are, whatever form they have.
+    settlePhones();
 }
 
 bool FrmCust_save::Save()
@@ -218,6 +230,12 @@ bool FrmCust_save::Save()
 
 bool FrmCust_save::saveSteps()
 {
+    for (int i = FTel1; i <= FTel4; ++i) {
+        if (!m_phones.at(size_t(i - FTel1))->Accept()) {
+            htField(i)->setFocus();
+            return false;
+        }
+    }
     // Every number is written in the one form the telephone search looks for.
     for (int i = FTel1; i <= FTel4; ++i) {
         const QString canonical = CanonicalPhone(FieldText(i));

@@ -6,6 +6,7 @@
 #include <array>
 
 class ByteLimitedLineEdit;
+class PhoneField;
 class QPushButton;
 
 // The modal editor in which one customer is registered or changed.
@@ -58,8 +59,10 @@ private:
     bool fieldKey(int index, int key);
     void setFieldText(int index, const QString& text);
     void showCurrentPoints(qint64 fallback);
+    void settlePhones();
 
     std::array<ByteLimitedLineEdit*, FieldCount> m_fields{};
+    std::array<PhoneField*, 4> m_phones{};
     QPushButton* m_btnZipcode = nullptr;
     qint64 m_loadedBase = 0;
     QString m_added;

@@ -38,6 +38,16 @@ const QString kLinked = QStringLiteral("해당 자료가 다른자료와 연결�
 // A menu's price beyond this is a typing slip, not a price.
 constexpr double kMaxPrice = 100000000;
 
+// The waiting cursor for the time of a query, given back also when the query throws.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
 qint64 wholeOf(const QString& shown)
 {
     const std::optional<double> v = ParseNumber(shown);
@@ -118,11 +128,7 @@ FrmMemb_admin::FrmMemb_admin(QWidget* parent) : ListScreen(parent)
         WatchColWidths(this, g);
         ConnectGridMenu(this, g);
     }
-    try {
-        Search();
-    } catch (const DbException& e) {
-        ShowStdError(e.info(), QStringLiteral("Form_Load"), kForm, ErrOwner::Form);
-    }
+    RunOpening([this] { Search(); });
     setFocusProxy(grid);
 }
 
@@ -197,39 +203,41 @@ void FrmMemb_admin::RefreshRecCount()
 
 int FrmMemb_admin::Search()
 {
-    if (!CheckSearchText(htName()->text()))
+    if (!AcceptSearchText())
         return 0;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     SpreadGrid* grid = spList();
     const int remembered = grid->ActiveRow();
     grid->SetMaxRows(0);
     Recordset rs;
     QList<QVariantList> rows;
-    if (OpenQuery(rs, QStringLiteral("SELECT * FROM 가맹점") + SearchWhere() +
-                          QStringLiteral(" ORDER BY 코드")) >= 0) {
-        const int iCode = rs.fieldIndex(QStringLiteral("코드"));
-        const int iName = rs.fieldIndex(QStringLiteral("상호"));
-        const int iTel = rs.fieldIndex(QStringLiteral("전화1"));
-        const int iRate = rs.fieldIndex(QStringLiteral("수수료율"));
-        const int iAddr1 = rs.fieldIndex(QStringLiteral("주소1"));
-        const int iAddr2 = rs.fieldIndex(QStringLiteral("주소2"));
-        const int iMemo = rs.fieldIndex(QStringLiteral("메모"));
-        const int iBalance = rs.fieldIndex(QStringLiteral("현잔액"));
-        for (const QVariantList& r : rs.rows())
-            rows << QVariantList{NullToStr(r.value(iCode)),
-                                 NullToStr(r.value(iName)),
-                                 NullToStr(r.value(iTel)),
-                                 r.value(iRate).toDouble(),
-                                 NullToStr(r.value(iAddr1)) + QLatin1Char(' ') + NullToStr(r.value(iAddr2)),
-                                 NullToStr(r.value(iMemo)),
-                                 r.value(iBalance).toDouble()};
-        rs.close();
+    {
+        WaitCursor wait;
+        if (OpenListQuery(rs, QStringLiteral("SELECT * FROM 가맹점") + SearchWhere() +
+                                  QStringLiteral(" ORDER BY 코드")) >= 0) {
+            const int iCode = rs.fieldIndex(QStringLiteral("코드"));
+            const int iName = rs.fieldIndex(QStringLiteral("상호"));
+            const int iTel = rs.fieldIndex(QStringLiteral("전화1"));
+            const int iRate = rs.fieldIndex(QStringLiteral("수수료율"));
+            const int iAddr1 = rs.fieldIndex(QStringLiteral("주소1"));
+            const int iAddr2 = rs.fieldIndex(QStringLiteral("주소2"));
+            const int iMemo = rs.fieldIndex(QStringLiteral("메모"));
+            const int iBalance = rs.fieldIndex(QStringLiteral("현잔액"));
+            for (const QVariantList& r : rs.rows())
+                rows << QVariantList{NullToStr(r.value(iCode)),
+                                     NullToStr(r.value(iName)),
+                                     NullToStr(r.value(iTel)),
+                                     r.value(iRate).toDouble(),
+                                     NullToStr(r.value(iAddr1)) + QLatin1Char(' ') +
+                                         NullToStr(r.value(iAddr2)),
+                                     NullToStr(r.value(iMemo)),
+                                     r.value(iBalance).toDouble()};
+            rs.close();
+        }
+        grid->SetMaxRows(int(rows.size()));
+        grid->SetBlockValues(1, rows);
+        if (!rows.isEmpty())
+            grid->SetActiveCell(ColName, remembered >= 1 && remembered <= rows.size() ? remembered : 1);
     }
-    grid->SetMaxRows(int(rows.size()));
-    grid->SetBlockValues(1, rows);
-    if (!rows.isEmpty())
-        grid->SetActiveCell(ColName, remembered >= 1 && remembered <= rows.size() ? remembered : 1);
-    QApplication::restoreOverrideCursor();
     loadSubGrids();
     return int(rows.size());
 }
@@ -251,14 +259,13 @@ void FrmMemb_admin::loadSubGrids()
 
 void FrmMemb_admin::LoadMenus(const QString& store)
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_spMenu->SetReDraw(false);
+    WaitCursor wait;
     m_spMenu->SetMaxRows(0);
     if (!store.isEmpty()) {
         Recordset rs;
         QList<QVariantList> rows;
-        if (OpenQuery(rs, QStringLiteral("SELECT * FROM 취급메뉴 WHERE 가맹점코드 = ") + SQLLiteral(store) +
-                              QStringLiteral(" ORDER BY 메뉴명")) >= 0) {
+        if (OpenListQuery(rs, QStringLiteral("SELECT * FROM 취급메뉴 WHERE 가맹점코드 = ") +
+                                  SQLLiteral(store) + QStringLiteral(" ORDER BY 메뉴명")) >= 0) {
             const int iName = rs.fieldIndex(QStringLiteral("메뉴명"));
             const int iPrice = rs.fieldIndex(QStringLiteral("판매단가"));
             const int iMemo = rs.fieldIndex(QStringLiteral("메모"));
@@ -268,12 +275,12 @@ void FrmMemb_admin::LoadMenus(const QString& store)
                                      NullToStr(r.value(iMemo)), r.value(iCode).toLongLong()};
             rs.close();
         }
-        // One empty row more for typing the next menu.
+        // One empty row more for typing the next menu, filled without drawing between the rows.
+        m_spMenu->SetReDraw(false);
         m_spMenu->SetMaxRows(int(rows.size()) + 1);
         m_spMenu->SetBlockValues(1, rows);
+        m_spMenu->SetReDraw(true);
     }
-    m_spMenu->SetReDraw(true);
-    QApplication::restoreOverrideCursor();
 }
 
 void FrmMemb_admin::LoadHolidays(const QString& store)
@@ -283,8 +290,8 @@ void FrmMemb_admin::LoadHolidays(const QString& store)
         return;
     Recordset rs;
     QList<QVariantList> rows;
-    if (OpenQuery(rs, QStringLiteral("SELECT * FROM 가맹점휴일 WHERE 가맹점코드 = ") + SQLLiteral(store) +
-                          QStringLiteral(" ORDER BY 반복구분, 순번")) >= 0) {
+    if (OpenListQuery(rs, QStringLiteral("SELECT * FROM 가맹점휴일 WHERE 가맹점코드 = ") + SQLLiteral(store) +
+                              QStringLiteral(" ORDER BY 반복구분, 순번")) >= 0) {
         const int iKind = rs.fieldIndex(QStringLiteral("반복구분"));
         const int iDay = rs.fieldIndex(QStringLiteral("일자"));
         const int iMemo = rs.fieldIndex(QStringLiteral("메모"));
@@ -337,10 +344,12 @@ void FrmMemb_admin::spMenu_KeyDown(int& key, int shift)
         m_menuEnter = true;
         return;
     }
-    // Left from the first column goes back to the store list, unless the cursor is inside typed text.
-    if (key == Qt::Key_Left && shift == 0 && m_spMenu->ActiveCol() == MenuName && spList()->MaxRows() > 0 &&
-        (!m_spMenu->IsEditing() || m_spMenu->editor()->cursorPosition() == 0) &&
-        (!m_spMenu->IsEditing() || m_spMenu->editor()->text() == m_menuBefore)) {
+    // Left from the first column goes back to the store list; after typing into the cell it first moves
+    // through the typed text and goes back from its start.
+    if (key == Qt::Key_Left && shift == 0 && m_spMenu->ActiveCol() == MenuName && spList()->MaxRows() > 0) {
+        QLineEdit* editor = m_spMenu->editor();
+        if (m_spMenu->EditTyped() && (editor->cursorPosition() > 0 || editor->hasSelectedText()))
+            return;
         key = 0;
         if (m_spMenu->IsEditing())
             m_spMenu->SetEditMode(false);
@@ -486,9 +495,6 @@ void FrmMemb_admin::DeleteStore()
         DeleteGridRow(grid, row, true, true);
         RefreshRecCount();
         loadSubGrids();
-        break;
-    case StoreService::Status::Linked:
-        ShowInfo(kLinked);
         break;
     case StoreService::Status::NotFound:
         ShowWarning(FormatMessage(kNotDeleted, {code}));

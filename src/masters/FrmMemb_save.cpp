@@ -9,6 +9,7 @@
 #include "ui/ByteLimitedLineEdit.h"
 #include "ui/InputUtil.h"
 #include "ui/MsgBox.h"
+#include "ui/PhoneField.h"
 #include "ui/TextUtil.h"
 
 #include <QCheckBox>
@@ -88,6 +89,8 @@ void FrmMemb_save::buildUi()
         m_fields[i]->setMaximumWidth(m_fields[i]->fontMetrics().horizontalAdvance(QStringLiteral("000:000")) +
                                      12);
     }
+    for (int i = FldTel1; i <= FldTel4; ++i)
+        m_phones[i - FldTel1] = new PhoneField(m_fields[i]);
     m_fields[FldBalance]->setReadOnly(true);
     m_fields[FldBalance]->setFocusPolicy(Qt::NoFocus);
     m_fields[FldBalance]->setToolTip(QStringLiteral("현잔액"));
@@ -228,6 +231,7 @@ void FrmMemb_save::ClearFields()
     m_fields[FldClose]->setText(QStringLiteral("23:59"));
     m_loadedBase = 0;
     m_balance = 0;
+    settlePhones();
     if (isVisible()) {
         if (m_fields[FldCode]->isReadOnly())
             m_fields[FldName]->setFocus();
@@ -261,7 +265,15 @@ bool FrmMemb_save::DispRec(const QString& code)
     m_fields[FldRate]->setText(rateText(rs.value(QStringLiteral("수수료율")).toDouble()));
     setBalance(rs.value(QStringLiteral("현잔액")).toDouble());
     rs.close();
+    // Stored numbers stay as they are, whatever form they have.
+    settlePhones();
     return true;
+}
+
+void FrmMemb_save::settlePhones()
+{
+    for (PhoneField* p : m_phones)
+        p->Settle();
 }
 
 void FrmMemb_save::showBreakTime(int index)
@@ -351,6 +363,12 @@ bool FrmMemb_save::Save()
     if (!base)
         return false;
 
+    for (int i = FldTel1; i <= FldTel4; ++i) {
+        if (!m_phones[i - FldTel1]->Accept()) {
+            m_fields[i]->setFocus();
+            return false;
+        }
+    }
     m_fields[FldCode]->setText(FieldText(FldCode).trimmed());
     for (int i = FldTel1; i <= FldTel4; ++i) {
         const QString tel = FieldText(i).trimmed();
@@ -392,12 +410,12 @@ bool FrmMemb_save::Save()
               QStringLiteral(",전화2 = ") + SQLLiteral(FieldText(FldTel2)) + QStringLiteral(",전화3 = ") +
               SQLLiteral(FieldText(FldTel3)) + QStringLiteral(",전화4 = ") + SQLLiteral(FieldText(FldTel4)) +
               QStringLiteral(",우편번호 = ") + SQLLiteral(FieldText(FldPost)) + QStringLiteral(",주소1 = ") +
-              SQLLiteral(FieldText(FldAddr1)) + QStringLiteral(",주소2 = ") + SQLLiteral(FieldText(FldAddr2)) +
-              QStringLiteral(",현잔액 = 현잔액 - 기초잔액 + ") + baseSql + QStringLiteral(",기초잔액 = ") +
-              baseSql + QStringLiteral(",수수료율 = ") + SqlNumber(*rate) + QStringLiteral(",메모 = ") +
-              SQLLiteral(FieldText(FldMemo)) + QStringLiteral(",영업시작 = ") + SQLLiteral(FieldText(FldOpen)) +
-              QStringLiteral(",영업종료 = ") + SQLLiteral(FieldText(FldClose)) +
-              QStringLiteral(" WHERE 코드 = ") + SQLLiteral(code);
+              SQLLiteral(FieldText(FldAddr1)) + QStringLiteral(",주소2 = ") +
+              SQLLiteral(FieldText(FldAddr2)) + QStringLiteral(",현잔액 = 현잔액 - 기초잔액 + ") + baseSql +
+              QStringLiteral(",기초잔액 = ") + baseSql + QStringLiteral(",수수료율 = ") + SqlNumber(*rate) +
+              QStringLiteral(",메모 = ") + SQLLiteral(FieldText(FldMemo)) + QStringLiteral(",영업시작 = ") +
+              SQLLiteral(FieldText(FldOpen)) + QStringLiteral(",영업종료 = ") +
+              SQLLiteral(FieldText(FldClose)) + QStringLiteral(" WHERE 코드 = ") + SQLLiteral(code);
     } else {
         sql = QStringLiteral("INSERT INTO 가맹점") +
               QStringLiteral(" (코드, 상호, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, 주소2") +

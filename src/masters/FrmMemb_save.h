@@ -6,6 +6,7 @@
 #include <optional>
 
 class ByteLimitedLineEdit;
+class PhoneField;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -76,8 +77,10 @@ private:
     bool acceptNewCode();
     std::optional<double> numberOf(int index, const QString& label);
     bool writeRecord();
+    void settlePhones();
 
     ByteLimitedLineEdit* m_fields[FieldCount] = {};
+    PhoneField* m_phones[4] = {};
     QLabel* m_lblBreakOpen = nullptr;
     QLabel* m_lblBreakClose = nullptr;
     QPushButton* m_btnZipcode = nullptr;

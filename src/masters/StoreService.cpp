@@ -29,8 +29,12 @@ Result with(Status status)
 // A delete the relationships refuse comes back as the engine's generic failure.
 Result deleteOutcome(const DbConnection::ExecResult& e)
 {
-    if (!e.ok)
-        return e.error.number == DbErr::kUnspecified ? with(Status::Linked) : failed(e.error);
+    if (!e.ok) {
+        Result r = failed(e.error);
+        if (e.error.number == DbErr::kUnspecified)
+            r.status = Status::Linked;
+        return r;
+    }
     return with(e.rowsAffected > 0 ? Status::Done : Status::NotFound);
 }
 

@@ -18,7 +18,8 @@ enum class Status
     EmptyName,
     // The store already has a menu of that name.
     DuplicateName,
-    // Orders, payments or services refer to the row: the relationships of the schema refuse the delete.
+    // Orders, payments or services refer to the row: the relationships of the schema refuse the delete
+    // (error tells the engine's refusal).
     Linked,
     // An engine error; error tells it.
     Failed,

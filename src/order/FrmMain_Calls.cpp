@@ -92,6 +92,8 @@ bool FrmMain::ProcessCallerNumber(const QString& number)
         value = PopStandbyNumber();
         if (value.isEmpty())
             return false;
+        // The panel shows the call being taken, not whatever the device reported last.
+        pnlSeeIDDisp->setText(value);
     }
     if (spMList->IsEditing())
         spMList->SetEditMode(false);

@@ -21,7 +21,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QTimer>
 
 using namespace FrmMainCols;
 
@@ -68,6 +67,14 @@ QPoint FrmMain::pickerAnchor() const
 
 void FrmMain::spMList_KeyDown(int& keyCode, int shift)
 {
+    // Starting to type a number into the empty number cell takes the oldest waiting call instead; the key
+    // that started it is spent on that, not left to land in the store cell the cursor moves on to.
+    const bool typing = keyCode >= Qt::Key_Space && keyCode <= Qt::Key_AsciiTilde && (shift & 6) == 0;
+    if (typing && m_deviceReady && StandbyCount() > 0 && spMList->ActiveCol() == mPhone &&
+        ProcessCallerNumber(QString())) {
+        keyCode = 0;
+        return;
+    }
     gridKeyDown(keyCode, shift, &FrmMain::DeleteSelectedOrder);
 }
 
@@ -93,15 +100,16 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
             m_cellBefore = GetCellText(spMList, col, row);
             m_storeNameBefore = GetCellText(spMList, mStoreName, row);
             m_enterPressed = false;
-            if (m_cellBefore.isEmpty() && col == mPhone && m_deviceReady && StandbyCount() > 0) {
-                // The oldest waiting call fills the cell once this edit has properly begun.
-                QTimer::singleShot(0, this, [this] { ProcessCallerNumber(QString()); });
-            }
             return;
         }
         const int entryRow = spMList->MaxRows();
         const bool savedOrder = row != entryRow;
         if (changeMade) {
+            if (col == mPhone && !CheckPhoneText(GetCellText(spMList, col, row))) {
+                restoreCell(spMList, col, row);
+                spMList->setFocus();
+                return;
+            }
             if (col == mStore && spDList->MaxRows() > 1) {
                 ShowInfo(QStringLiteral("메뉴가 등록된 경우 가맹점은 수정할 수 없습니다.") + kCrLf + kCrLf +
                          QStringLiteral("삭제후 다시 등록하세요."));

@@ -127,8 +127,9 @@ FrmRcpt_admin::FrmRcpt_admin(QWidget* parent) : ListScreen(parent)
     hdOrd->setDate(Clock::Today());
     ClearStore();
     // The list opens on the orders still waiting; choosing the filter runs the query.
-    connect(cmbFilter, &QComboBox::currentIndexChanged, this, [this] { Search(); });
     cmbFilter->setCurrentIndex(1);
+    connect(cmbFilter, &QComboBox::currentIndexChanged, this, [this] { Search(); });
+    RunOpening([this] { Search(); });
     setFocusProxy(spList());
 }
 
@@ -276,7 +277,7 @@ int FrmRcpt_admin::ListQuery()
     filter.storePrefix = htName()->text();
     Recordset rs;
     QList<QVariantList> rows;
-    if (OpenQuery(rs, ReceptionService::ListSql(filter)) > 0) {
+    if (OpenListQuery(rs, ReceptionService::ListSql(filter)) > 0) {
         for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext())
             rows << QVariantList{rs.text(QStringLiteral("가맹점코드")),
                                  rs.text(QStringLiteral("주문시간")),
@@ -317,7 +318,8 @@ void FrmRcpt_admin::LoadLines(const QString& orderNumber)
     qint64 points = 0;
     if (!orderNumber.isEmpty()) {
         Recordset rs;
-        if (OpenQuery(rs, QStringLiteral("SELECT o.*, m.메뉴명 FROM 주문내역 AS o INNER JOIN 취급메뉴 AS m"
+        if (OpenListQuery(rs,
+                          QStringLiteral("SELECT o.*, m.메뉴명 FROM 주문내역 AS o INNER JOIN 취급메뉴 AS m"
                                          " ON o.주문메뉴 = m.코드 WHERE 주문번호 = '") +
                               SQLQuote(orderNumber) + QStringLiteral("' ORDER BY 순번")) > 0) {
             for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext()) {
@@ -371,8 +373,8 @@ void FrmRcpt_admin::ShowStore(const QString& code)
         return;
     ClearStore();
     Recordset rs;
-    if (OpenQuery(rs, QStringLiteral("SELECT * FROM 가맹점 WHERE 코드 = '") + SQLQuote(code) +
-                          QLatin1Char('\'')) <= 0)
+    if (OpenListQuery(rs, QStringLiteral("SELECT * FROM 가맹점 WHERE 코드 = '") + SQLQuote(code) +
+                              QLatin1Char('\'')) <= 0)
         return;
     pnlMembCode->setText(rs.text(QStringLiteral("코드")));
     pnlMembName->setText(rs.text(QStringLiteral("상호")));

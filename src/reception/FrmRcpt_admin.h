@@ -106,7 +106,6 @@ private:
     void focusList();
     void takeCountdown();
     void giveBackCountdown();
-
     bool m_openingDialDone = false;
     std::optional<AutoDialer::Hooks> m_mainHooks;
 };

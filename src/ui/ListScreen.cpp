@@ -1,9 +1,12 @@
 #include "ui/ListScreen.h"
 
+#include "db/DbError.h"
 #include "db/modDBQuery.h"
 #include "reports/modExcel.h"
 #include "ui/GridPrinter.h"
+#include "ui/MsgBox.h"
 #include "ui/SpreadGrid.h"
+#include "ui/TextUtil.h"
 #include "ui/modFormIni.h"
 #include "ui/modSpread60.h"
 
@@ -19,6 +22,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSqlQuery>
 #include <QVBoxLayout>
 
 namespace {
@@ -151,6 +155,20 @@ void ListScreen::AddFindKey(const QString& text, const QString& columns)
         m_cmbFindKey->setCurrentIndex(0);
 }
 
+bool ListScreen::AcceptSearchText()
+{
+    const QString text = m_htName->text();
+    if (!CheckSearchText(text))
+        return false;
+    if (m_cmbFindKey->currentText() == QStringLiteral("전화번호") && !CheckPhoneText(text)) {
+        m_htName->setText(IsPhoneText(m_acceptedSearch) ? m_acceptedSearch : QString());
+        m_htName->setFocus();
+        return false;
+    }
+    m_acceptedSearch = text;
+    return true;
+}
+
 QString ListScreen::SearchWhere() const
 {
     if (m_htName->text().isEmpty())
@@ -175,6 +193,30 @@ int ListScreen::RowForSave(EditorMode mode, bool* appended)
     if (appended)
         *appended = append;
     return row;
+}
+
+void ListScreen::RunOpening(const std::function<void()>& steps)
+{
+    m_opening = true;
+    try {
+        steps();
+    } catch (const DbException& e) {
+        ShowStdError(e.info(), QStringLiteral("Form_Load"), objectName(), ErrOwner::Form);
+    }
+    m_opening = false;
+}
+
+int ListScreen::OpenListQuery(Recordset& rs, const QString& sql) const
+{
+    if (!m_opening)
+        return OpenQuery(rs, sql);
+    rs.close();
+    QSqlQuery q;
+    ErrInfo error;
+    if (!gMainConn.query(sql, q, &error))
+        throw DbException(error);
+    rs.load(q);
+    return rs.RecordCount();
 }
 
 void ListScreen::FinishLayout()

@@ -15,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class Recordset;
 class SpreadGrid;
 
 // Base of the modeless list screens: search row, list grid, record count, tools menu, screen keys and layout.
@@ -52,6 +53,9 @@ public:
 
     // Adds a search field: its visible text and the comma-separated columns it searches.
     void AddFindKey(const QString& text, const QString& columns);
+    // The checks of htName before a search: a text the engine cannot take is refused, and while the field is
+    // "전화번호" so is a text that is not a telephone number (htName gets the last accepted text back).
+    bool AcceptSearchText();
     // " WHERE " + the condition of the search row, "" when htName is empty.
     QString SearchWhere() const;
     // Shows the number of all records beside "전체 자료수:".
@@ -77,6 +81,11 @@ protected:
     // Restores the stored layout, watches the column widths and the grid menu, and remembers the placement
     // the screen opened with.
     void FinishLayout();
+    // Runs the steps of opening the screen: an engine error ends them with the standard error message naming
+    // Form_Load of this screen (its objectName), and the screen stays as far as it got.
+    void RunOpening(const std::function<void()>& steps);
+    // OpenQuery, except during RunOpening: then an engine error is thrown (DbException) for it to report.
+    int OpenListQuery(Recordset& rs, const QString& sql) const;
     // The row the buttons sit in, for screens that add their own.
     QHBoxLayout* buttonRow() const { return m_buttonRow; }
 
@@ -100,4 +109,6 @@ private:
     QPushButton* m_btnRecDel = nullptr;
     QPushButton* m_btnClose = nullptr;
     QRect m_openedGeometry;
+    QString m_acceptedSearch;
+    bool m_opening = false;
 };

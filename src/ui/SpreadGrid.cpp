@@ -5,6 +5,7 @@
 #include "ui/GridDelegate.h"
 #include "ui/GridHeaderView.h"
 #include "ui/SpreadGridModel.h"
+#include "ui/StrayKeyGuard.h"
 
 #include <QApplication>
 #include <QFile>
@@ -86,8 +87,10 @@ SpreadGrid::SpreadGrid(QWidget* parent) : QWidget(parent)
 
     m_editor = new QLineEdit(m_view->viewport());
     m_editor->setFrame(false);
+    m_editor->setProperty(kOwnStrayKeysProperty, true);
     m_editor->hide();
     m_editor->installEventFilter(this);
+    connect(m_editor, &QLineEdit::textEdited, this, [this] { m_editTyped = true; });
     m_view->installEventFilter(this);
     m_view->viewport()->installEventFilter(this);
 
@@ -1107,6 +1110,7 @@ bool SpreadGrid::beginEdit(const QString* typed)
     pal.setColor(QPalette::Text, CellForeColor(col, row));
     m_editor->setPalette(pal);
     m_editor->setText(typed ? *typed : m_editOrig);
+    m_editTyped = typed != nullptr;
     placeEditor();
     m_editor->show();
     // Focusing the grid during the edit lands in the editor, keeping its text selection.
@@ -1587,6 +1591,9 @@ bool SpreadGrid::editorKey(QKeyEvent* e)
     default:
         break;
     }
+    // Alt or Ctrl with a letter the window has no shortcut for must not end up in the cell.
+    if (IsStrayLetterKey(*e))
+        return true;
     // The line edit handles the rest itself. What it has no use for (a lone modifier, a function key, a menu
     // mnemonic) goes on to the windows around the grid, once: handing it back to the view would bring it
     // straight back to the editor.

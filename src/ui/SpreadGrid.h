@@ -189,6 +189,8 @@ public:
     // Starts (true) or ends (false, keeping the typed text) editing of the active cell.
     void SetEditMode(bool on);
     bool IsEditing() const { return m_editing; }
+    // True when the operator has typed into the cell under edit since its edit began.
+    bool EditTyped() const { return m_editing && m_editTyped; }
 
     // The rows up to the last one holding data and every column into a one-sheet .xlsx file: numbers as
     // numbers in the cell's shown format, the rest as text, widths after the columns'; logFile (when not "")
@@ -314,6 +316,7 @@ private:
 
     // Editing state; m_depth counts screen handlers running inside our events.
     bool m_editing = false;
+    bool m_editTyped = false;
     bool m_beginning = false;
     bool m_ending = false;
     int m_editCol = 0, m_editRow = 0;

@@ -279,6 +279,44 @@ bool CheckStorableText(const QString& text)
     return false;
 }
 
+bool IsPhoneText(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return false;
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    const QChar first = t.at(0);
+    if (!isDigit(first) && first != u'+' && first != u'(')
+        return false;
+    static const QString separators = QStringLiteral(" -().");
+    // The number runs to its last digit before anything that is neither a digit nor a separator.
+    int end = 0;
+    int digits = 0;
+    for (int i = first == u'+' ? 1 : 0; i < t.size(); ++i) {
+        const QChar c = t.at(i);
+        if (isDigit(c)) {
+            ++digits;
+            end = i + 1;
+        } else if (!separators.contains(c)) {
+            break;
+        }
+    }
+    // What follows the number is a note only after a blank.
+    return digits >= 3 && (end == t.size() || t.at(end) == u' ');
+}
+
+bool CheckPhoneText(const QString& text)
+{
+    if (text.trimmed().isEmpty() || IsPhoneText(text))
+        return true;
+    ShowInfo(QStringLiteral("입력한 내용은 전화번호 형식이 아닙니다.") + kCrLf +
+                 QStringLiteral("숫자, '+' 또는 '('로 시작하고 숫자가 3개 이상 있어야 합니다.") + kCrLf +
+                 QStringLiteral("메모는 번호 뒤에 한 칸 띄우고 적으세요.") + kCrLf +
+                 QStringLiteral("예) 031-555-0199 또는 010 1234 5678 집"),
+             QStringLiteral("입력오류"));
+    return false;
+}
+
 bool CheckTime(QString& text)
 {
     const int n = int(text.size());

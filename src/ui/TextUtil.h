@@ -49,6 +49,14 @@ bool CheckTime(QString& text);
 // the text itself. Non-digits are dropped first; a text without enough digits comes back unchanged.
 QString FormatPhone(const QString& phone, QString* localPart = nullptr);
 
+// A telephone text as a field or search box for numbers takes it: it starts with a digit, "+" or "(", holds
+// at least 3 digits with blanks, "-", "(", ")" and "." between them, and may go on with a note after a blank
+// ("031-555-0199 사무실"). Blanks around the text are not counted.
+bool IsPhoneText(const QString& text);
+// The refusal of such a text: true for an empty text or a telephone text; otherwise the format help is shown
+// (false) and the caller writes the previous value back.
+bool CheckPhoneText(const QString& text);
+
 // Rounds half away from zero to `places` decimal places (rounded to a whole number; negative places
 // round to tens, hundreds, ...). Works on the shortest decimal form of the number, so 1.005 rounds to
 // 1.01 and 2.675 to 2.68 as they read, not as their binary approximations would.

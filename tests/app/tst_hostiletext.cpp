@@ -208,8 +208,10 @@ void TestHostileText::customerEditorAndPicker()
         ed.Init(EditorMode::Edit, nullptr, QStringLiteral("10000002"));
         ed.htField(field.index)->setText(text);
         const int limit = ed.htField(field.index)->maxBytes();
-        const QString expected = field.index == FrmCust_save::FTel3 ? CanonicalPhone(text) : text;
-        if (!storable(expected, limit)) {
+        const bool number = field.index == FrmCust_save::FTel3;
+        const QString expected = number ? CanonicalPhone(text) : text;
+        // A number field takes telephone texts only.
+        if (!storable(expected, limit) || (number && !text.trimmed().isEmpty() && !IsPhoneText(text))) {
             QVERIFY(!ed.Save());
             verifyRefused(p, before);
             continue;
@@ -252,8 +254,10 @@ void TestHostileText::storeEditorAndPicker()
         ed.Init(EditorMode::Edit, nullptr, QStringLiteral("1002"));
         ed.htField(field.index)->setText(text);
         const int limit = static_cast<ByteLimitedLineEdit*>(ed.htField(field.index))->maxBytes();
-        const QString expected = field.index == FrmMemb_save::FldTel3 ? CanonicalPhone(text) : text;
-        if (!storable(expected, limit)) {
+        const bool number = field.index == FrmMemb_save::FldTel3;
+        const QString expected = number ? CanonicalPhone(text) : text;
+        // A number field takes telephone texts only.
+        if (!storable(expected, limit) || (number && !text.trimmed().isEmpty() && !IsPhoneText(text))) {
             QVERIFY(!ed.Save());
             verifyRefused(p, before);
             continue;
@@ -411,14 +415,22 @@ void TestHostileText::orderGridCells()
     }
     QCOMPARE(column("SELECT 현잔액 FROM 가맹점 WHERE 코드 = '1001'"), QStringLiteral("0"));
 
-    // Telephone of a saved order, "아니오": the customer's stored number is rewritten as typed.
+    // Telephone of a saved order, "아니오": the customer's stored number is rewritten as typed; a text that
+    // is no telephone number is refused before anything is asked.
     p.clear();
     before = snapshot();
-    p.answer(MsgAnswer::Yes); // change the saved order
-    p.answer(MsgAnswer::No);  // same customer, number mistyped
+    const bool number = IsPhoneText(text);
+    if (number) {
+        p.answer(MsgAnswer::Yes); // change the saved order
+        p.answer(MsgAnswer::No);  // same customer, number mistyped
+    }
     TypeCell(w, w.spMList, mPhone, 1, text);
     const QString expected = FormatPhone(text);
-    if (keep) {
+    if (!number) {
+        QCOMPARE(p.count(), 1);
+        QCOMPARE(snapshot(), before);
+        verifyPlainMessages(p);
+    } else if (keep) {
         QCOMPARE(column("SELECT 전화1 FROM 고객 WHERE 코드 = '10000001'"), expected);
     } else {
         QVERIFY(p.count() > 2);

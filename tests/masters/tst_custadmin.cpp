@@ -55,8 +55,8 @@ void TestCustAdmin::init()
         {"10000001", "02-111-5678", "", "", "", "서울 종로구 가회동", "1번지"},
         {"10000002", "02-222-0000", "", "", "031-333-5678", "서울 종로구 삼청동", "2번지"},
         {"10000003", "02-1234-9999", "02-7777-1234", "", "", "서울 중구 명동", "3번지"},
-        {"10000004", "010-5555-6666", "", "", "", "경기 중구 필동", "12'3번지"},
-        {"10000005", "8888-1111", "", "02-8888-1111", "", "서울 용산구 후암동", "5번지"},
+        {"10000004", "(010)5555.6666", "", "", "", "경기 중구 필동", "12'3번지"},
+        {"10000005", "8888 1111", "", "02-8888-1111", "", "서울 용산구 후암동", "5번지"},
     };
     for (const auto& r : rows) {
         QString sql = "INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 주소1, 주소2, 메모, 현포인트, "
@@ -80,14 +80,27 @@ void TestCustAdmin::search_data()
     QTest::addColumn<int>("key"); // 0 전화번호, 1 기본주소
     QTest::addColumn<int>("op");  // 0 contains, 1 starts with, 2 ends with, 3 equals
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("codes"); // in the order listed
+    QTest::addColumn<QStringList>("codes"); // in the order listed; "refused" when the text is refused
     const QStringList all{"10000004", "10000005", "10000001", "10000002", "10000003"};
+    const QStringList refused{"refused"};
     QTest::newRow("empty text lists all by address") << 0 << 0 << "" << all;
     QTest::newRow("tel contains, 전화4 alone") << 0 << 0 << "5678" << QStringList{"10000001", "10000002"};
     QTest::newRow("tel starts") << 0 << 1 << "02-1" << QStringList{"10000001", "10000003"};
     QTest::newRow("tel ends") << 0 << 2 << "1111" << QStringList{"10000005"};
     QTest::newRow("tel equals 전화2") << 0 << 3 << "02-7777-1234" << QStringList{"10000003"};
-    QTest::newRow("tel contains a wildcard") << 0 << 0 << "%" << QStringList{};
+    // Digits only on both sides, whatever form was typed or stored.
+    QTest::newRow("tel contains, typed without hyphens") << 0 << 0 << "3335678" << QStringList{"10000002"};
+    QTest::newRow("tel contains, typed with blanks") << 0 << 0 << "333 5678" << QStringList{"10000002"};
+    QTest::newRow("tel contains, stored with brackets and dots")
+        << 0 << 0 << "5555-6666" << QStringList{"10000004"};
+    QTest::newRow("tel starts, typed without hyphens")
+        << 0 << 1 << "021" << QStringList{"10000001", "10000003"};
+    QTest::newRow("tel ends, stored with a blank") << 0 << 2 << "888 1111" << QStringList{"10000005"};
+    QTest::newRow("tel equals, typed without hyphens") << 0 << 3 << "0313335678" << QStringList{"10000002"};
+    QTest::newRow("tel equals, stored with brackets") << 0 << 3 << "010-5555-6666" << QStringList{"10000004"};
+    QTest::newRow("tel equals a part") << 0 << 3 << "5555-6666" << QStringList{};
+    QTest::newRow("tel, a wildcard refused") << 0 << 0 << "%" << refused;
+    QTest::newRow("tel, letters refused") << 0 << 1 << "abc" << refused;
     QTest::newRow("address contains") << 1 << 0 << "중구" << QStringList{"10000004", "10000003"};
     QTest::newRow("address starts") << 1 << 1 << "서울 종로" << QStringList{"10000001", "10000002"};
     QTest::newRow("address ends") << 1 << 2 << "동" << all;
@@ -108,6 +121,14 @@ void TestCustAdmin::search()
     screen.cmbFindKey()->setCurrentIndex(key);
     screen.cmbFindOP()->setCurrentIndex(op);
     screen.htName()->setText(text);
+    if (codes == QStringList{"refused"}) {
+        // The format help, and the box gets back the last text searched (empty here).
+        QCOMPARE(screen.Search(), 0);
+        QCOMPARE(prompter.count(), 1);
+        QCOMPARE(screen.htName()->text(), QString());
+        QCOMPARE(screen.spList()->MaxRows(), 5);
+        return;
+    }
     QCOMPARE(screen.Search(), int(codes.size()));
     QCOMPARE(gridCodes(screen), codes);
     if (!codes.isEmpty())

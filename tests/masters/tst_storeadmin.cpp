@@ -9,8 +9,8 @@
 #include "ui/SpreadGrid.h"
 
 #include <QLabel>
-#include <QTableView>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTest>
 
 namespace {
@@ -112,6 +112,28 @@ void TestStoreAdmin::menusTypedInPlace()
     QVERIFY(w.spMenu()->isAncestorOf(QApplication::focusWidget()));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
     QVERIFY(w.spList()->isAncestorOf(QApplication::focusWidget()));
+    // The same with the cell open on a saved name, its text selected and the cursor at its end.
+    w.spMenu()->SetActiveCell(FrmMemb_admin::MenuPrice, 1);
+    w.spList()->setFocus();
+    QTest::keyClick(w.spList()->view(), Qt::Key_Right);
+    QTRY_VERIFY(w.spMenu()->IsEditing());
+    QCOMPARE(w.spMenu()->editor()->text(), QString("A메뉴"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    QVERIFY(w.spList()->isAncestorOf(QApplication::focusWidget()));
+    // After typing, Left moves through the typed text and goes back from its start (the change declined).
+    QTest::keyClick(w.spList()->view(), Qt::Key_Right);
+    QTRY_VERIFY(w.spMenu()->IsEditing());
+    QTest::keyClicks(QApplication::focusWidget(), "ab");
+    for (int pos : {1, 0}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+        QVERIFY(w.spMenu()->isAncestorOf(QApplication::focusWidget()));
+        QCOMPARE(w.spMenu()->editor()->cursorPosition(), pos);
+    }
+    prompter.answer(MsgAnswer::No); // "정말 수정하시겠습니까?"
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
+    QVERIFY(w.spList()->isAncestorOf(QApplication::focusWidget()));
+    QCOMPARE(w.spMenu()->CellText(FrmMemb_admin::MenuName, 1), QString("A메뉴"));
+    QCOMPARE(prompter.unexpected(), 0);
     // Another store's row brings its own menus.
     w.spList()->setFocus();
     QTest::keyClick(w.spList()->view(), Qt::Key_Down);
@@ -196,14 +218,14 @@ void TestStoreAdmin::deletes_data()
                                                    << ""
                                                    << "자료를 삭제하였습니다."
                                                    << "0,0,0";
-    QTest::newRow("store whose menu an order uses")
-        << "store"
-        << "line"
-        << "해당 자료가 다른자료와 연결되어 있어 삭제할 수 없습니다."
-        << "2,2,1";
+    // A store the relationships keep is refused with the error box and the engine's number and text.
+    QTest::newRow("store whose menu an order uses") << "store"
+                                                    << "line"
+                                                    << "자료를 삭제하는 중 오류가 발생했습니다."
+                                                    << "2,2,1";
     QTest::newRow("store with a payment") << "store"
                                           << "payment"
-                                          << "해당 자료가 다른자료와 연결되어 있어 삭제할 수 없습니다."
+                                          << "자료를 삭제하는 중 오류가 발생했습니다."
                                           << "2,2,1";
     QTest::newRow("menu") << "menu"
                           << ""
@@ -246,7 +268,11 @@ void TestStoreAdmin::deletes()
     g->setFocus();
     prompter.answer(MsgAnswer::Yes);
     QTest::keyClick(g->view(), Qt::Key_F4);
-    QCOMPARE(prompter.lastText(), message);
+    QCOMPARE(prompter.lastText().section(QStringLiteral("\r\n"), 0, 0), message);
+    if (message.startsWith(QStringLiteral("자료를 삭제하는 중"))) {
+        QVERIFY(prompter.lastText().contains(QStringLiteral("오류번호 : ")));
+        QVERIFY(prompter.lastText().contains(QStringLiteral("오류내용 : ")));
+    }
     QCOMPARE(prompter.unexpected(), 0);
     const QString counts = QString::number(CountRows("취급메뉴", "가맹점코드 = 'S1'")) + ',' +
                            QString::number(CountRows("가맹점휴일", "가맹점코드 = 'S1'")) + ',' +

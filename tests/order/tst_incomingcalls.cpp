@@ -156,16 +156,29 @@ void TestIncomingCalls::deviceEndToEnd()
     QTest::qWait(100);
     QCOMPARE(NumberPicker::searches, QStringList{QStringLiteral("0212345678")});
     QCOMPARE(StandbyCount(), 0);
-    // A call while the cursor is elsewhere waits; beginning an edit of an empty number cell takes it.
+    // A call while the cursor is elsewhere waits, and a withheld one after it is only shown; arriving at an
+    // empty number cell leaves the call waiting, typing into it takes the call, and the key that did so
+    // goes nowhere.
     w.spMList->SetActiveCell(3, 1);
     QVERIFY(modem.send("ONHOOK\r\nRING\r\nNMBR = 0299990000\r\n"));
     QTRY_COMPARE(StandbyCount(), 1);
+    QVERIFY(modem.send("ONHOOK\r\nRING\r\nNMBR = P\r\n"));
+    QTRY_COMPARE(w.pnlSeeIDDisp->text(), QStringLiteral("발신번호 표시제한"));
     w.spMList->SetText(1, 1, QString());
     w.spMList->SetText(2, 1, QString());
+    w.spMList->SetText(3, 1, QString());
     w.spMList->SetActiveCell(2, 1);
-    w.spMList_EditMode(2, 1, 1, false);
-    QTRY_COMPARE(StandbyCount(), 0);
+    w.spMList->setFocus();
+    QTRY_VERIFY(w.spMList->IsEditing());
+    QCOMPARE(StandbyCount(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_0, Qt::NoModifier);
+    QCOMPARE(StandbyCount(), 0);
     QCOMPARE(NumberPicker::searches.value(1), QStringLiteral("0299990000"));
+    QCOMPARE(w.pnlSeeIDDisp->text(), QStringLiteral("0299990000"));
+    QCOMPARE(w.spMList->CellText(2, 1), QStringLiteral("02-1234-5678"));
+    QCOMPARE(w.spMList->ActiveCol(), 3);
+    QCOMPARE(w.spMList->CellText(3, 1), QString());
+    QVERIFY(w.spMList->editor()->text().isEmpty());
     // The caller-ID test takes a typed number like one from the device; with nothing typed nothing happens.
     p.answerInput(QString());
     w.CallerIdTest();

@@ -16,14 +16,20 @@
 #include "reports/FrmRPT_sale.h"
 #include "reports/MduReportDB.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestDatabase.h"
 #include "ui/ModalSeam.h"
 #include "ui/SpreadGrid.h"
 
+#include <QAbstractButton>
 #include <QDateEdit>
 #include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPointer>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -121,6 +127,33 @@ Scene storeList(const char* gridName, int col, int row)
     return s;
 }
 
+// The letters of the window's mnemonics (buttons, menus, labelled fields, tabs): Alt with one of them acts.
+QString windowMnemonics(QWidget* window)
+{
+    QString out;
+    const auto add = [&out](const QString& text) {
+        const QKeySequence k = QKeySequence::mnemonic(text);
+        if (!k.isEmpty() && k[0].key() >= Qt::Key_A && k[0].key() <= Qt::Key_Z)
+            out += QChar(char16_t(k[0].key()));
+    };
+    for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
+        if (b->isVisible())
+            add(b->text());
+    for (QMenuBar* bar : window->findChildren<QMenuBar*>())
+        for (QAction* a : bar->actions())
+            if (a->isVisible())
+                add(a->text());
+    for (QLabel* l : window->findChildren<QLabel*>())
+        if (l->buddy())
+            add(l->text());
+    for (QTabBar* tabs : window->findChildren<QTabBar*>())
+        for (int i = 0; i < tabs->count(); ++i)
+            add(tabs->tabText(i));
+    for (QGroupBox* g : window->findChildren<QGroupBox*>())
+        add(g->title());
+    return out;
+}
+
 template <typename Picker> Scene picker(const std::function<void(Picker*)>& fill)
 {
     Scene s;
@@ -150,6 +183,7 @@ private Q_SLOTS:
 private:
     static void press(QWidget* window, const Key& k);
     static void checkSane(SpreadGrid* grid);
+    static void pressStrayLetters(QWidget* window, SpreadGrid* grid, bool thenEnter);
     std::unique_ptr<MainFixture> m_db;
     ModalHandler m_previousModal;
 };
@@ -181,6 +215,7 @@ void TestKeySweep::sweep_data()
     QTest::newRow("main headers, entry row") << SceneFactory(headers(2, -1)) << GridState::Resting;
     QTest::newRow("main headers, typing a number") << SceneFactory(headers(2, -1)) << GridState::Editing;
     QTest::newRow("main headers, order row") << SceneFactory(headers(3, 1)) << GridState::Resting;
+    QTest::newRow("main headers, saved number") << SceneFactory(headers(2, 1)) << GridState::Resting;
     QTest::newRow("main headers, locked cell") << SceneFactory(headers(5, 1)) << GridState::Resting;
     QTest::newRow("main lines, entry row") << SceneFactory(lines(2, -1)) << GridState::Resting;
     QTest::newRow("main lines, typing a menu") << SceneFactory(lines(2, -1)) << GridState::Editing;
@@ -299,7 +334,12 @@ void TestKeySweep::press(QWidget* window, const Key& k)
     // The keyboard sends text with printable keys only; Qt's helper knows no Hangul keys, so it is built
     // here.
     QString text;
-    if (!(k.mods & (Qt::ControlModifier | Qt::AltModifier))) {
+    const bool letter = k.key >= Qt::Key_A && k.key <= Qt::Key_Z;
+    if (letter && (k.mods & Qt::ControlModifier)) {
+        text = QChar(char16_t(k.key - Qt::Key_A + 1)); // what X11 sends: the control character
+    } else if (letter && (k.mods & Qt::AltModifier)) {
+        text = QChar(char16_t(k.mods & Qt::ShiftModifier ? k.key : k.key + 32)); // the letter itself
+    } else if (!(k.mods & (Qt::ControlModifier | Qt::AltModifier))) {
         if ((k.key >= Qt::Key_0 && k.key <= Qt::Key_9) || k.key == Qt::Key_Space)
             text = QChar(char16_t(k.key));
         else if (k.key >= Qt::Key_A && k.key <= Qt::Key_Z)
@@ -346,6 +386,11 @@ void TestKeySweep::sweep()
         typed = grid->editor()->text();
         QVERIFY(typed.endsWith(QLatin1Char('2')));
     }
+    if (grid->IsEditing()) {
+        pressStrayLetters(s.window.get(), grid, state == GridState::Resting);
+        if (QTest::currentTestFailed())
+            return;
+    }
     for (const Key& k : kIdleKeys) {
         press(s.window.get(), k);
         QVERIFY(grid);
@@ -360,6 +405,29 @@ void TestKeySweep::sweep()
         QVERIFY(grid);
         checkSane(grid);
     }
+}
+
+// Alt with a letter the window carries no mnemonic for, and Ctrl with a letter other than C, X, V, Z and A,
+// inside the open cell: the cell keeps its text, and Enter (with the default answers) writes nothing.
+void TestKeySweep::pressStrayLetters(QWidget* window, SpreadGrid* grid, bool thenEnter)
+{
+    const QString before = TestDatabase::MainSnapshot();
+    const QString text = grid->editor()->text();
+    const QString mnemonics = windowMnemonics(window);
+    for (int key = Qt::Key_A; key <= Qt::Key_Z; ++key) {
+        const QChar letter(char16_t(key - Qt::Key_A + 'A'));
+        if (!mnemonics.contains(letter))
+            press(window, {Qt::Key(key), Qt::AltModifier});
+        if (!QStringLiteral("CXVZA").contains(letter))
+            press(window, {Qt::Key(key), Qt::ControlModifier});
+        QVERIFY2(grid->IsEditing(), qPrintable(QStringLiteral("after ") + letter));
+        QCOMPARE(grid->editor()->text(), text);
+    }
+    if (thenEnter) {
+        for (int i = 0; i < 3; ++i)
+            press(window, {Qt::Key_Return});
+    }
+    QCOMPARE(TestDatabase::MainSnapshot(), before);
 }
 
 void TestKeySweep::escapeClosesPicker_data()

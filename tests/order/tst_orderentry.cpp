@@ -256,6 +256,16 @@ void TestOrderEntry::changedNumberRewritesOrMovesPoints()
         "('2612081001', 1, 1, 1, 10000, 10000, 350, '', 100)");
     ScriptedPrompter p;
     FrmMain w;
+    // A text that is no telephone number is refused before any question; nothing is written.
+    for (const QString& typed :
+         {QStringLiteral("c"), QStringLiteral("02-1234-5678c"), QStringLiteral("12")}) {
+        TypeCell(w, w.spMList, 2, 1, typed);
+        QVERIFY(p.lastText().startsWith(QStringLiteral("입력한 내용은 전화번호 형식이 아닙니다.")));
+        QCOMPARE(w.spMList->CellText(2, 1), QStringLiteral("02-1234-5678"));
+    }
+    QCOMPARE(GetFirstValue("SELECT 전화1 FROM 고객 WHERE 코드 = '10000001'").toString(),
+             QStringLiteral("02-1234-5678"));
+    QCOMPARE(GetFirstValue("SELECT 주문시전화 FROM 주문").toString(), QStringLiteral("02-1234-5678"));
     // "아니오": same customer, the stored number of that customer is corrected.
     p.answer(MsgAnswer::Yes); // ReallyEdit
     p.answer(MsgAnswer::No);

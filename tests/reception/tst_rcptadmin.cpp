@@ -1,4 +1,7 @@
 #include "ReceptionFixture.h"
+#include "db/DbError.h"
+#include "masters/FrmCust_admin.h"
+#include "masters/FrmMemb_admin.h"
 #include "reception/CellView.h"
 #include "reception/FrmPreviewRcv.h"
 #include "reception/FrmRcpt_admin.h"
@@ -35,6 +38,8 @@ private Q_SLOTS:
     void cleanup();
     void opening_data();
     void opening();
+    void openingError_data();
+    void openingError();
     void acceptOpensReceiptOnce();
     void refusals_data();
     void refusals();
@@ -108,6 +113,39 @@ void TestRcptAdmin::opening()
     QCOMPARE(screen.spTotal->CellText(FrmRcpt_admin::LnCommission, 1), QString("2250"));
     QCOMPARE(screen.spTotal->CellText(FrmRcpt_admin::LnPoints, 1), QString("45"));
     QCOMPARE(prompter.count(), 0);
+}
+
+void TestRcptAdmin::openingError_data()
+{
+    QTest::addColumn<QString>("screen");
+    QTest::addColumn<QString>("statement"); // the start of the statement that fails while it opens
+    QTest::newRow("reception list") << "FrmRcpt_admin"
+                                    << "SELECT";
+    QTest::newRow("customer list") << "FrmCust_admin"
+                                   << "SELECT COUNT(*) FROM 고객";
+    QTest::newRow("store list") << "FrmMemb_admin"
+                                << "SELECT * FROM 가맹점";
+}
+
+// An engine error while a list screen opens is reported under Form_Load of that screen, which stays open.
+void TestRcptAdmin::openingError()
+{
+    QFETCH(QString, screen);
+    QFETCH(QString, statement);
+    ScriptedPrompter prompter;
+    gMainConn.setFaultInjector([statement](const QString& sql) -> std::optional<ErrInfo> {
+        if (sql.startsWith(statement))
+            return ErrInfo{DbErr::kUnspecified, QStringLiteral("injected")};
+        return std::nullopt;
+    });
+    std::unique_ptr<QWidget> w(screen == "FrmRcpt_admin"   ? static_cast<QWidget*>(new FrmRcpt_admin)
+                               : screen == "FrmCust_admin" ? static_cast<QWidget*>(new FrmCust_admin)
+                                                           : static_cast<QWidget*>(new FrmMemb_admin));
+    gMainConn.setFaultInjector({});
+    QCOMPARE(prompter.count(), 1);
+    QVERIFY2(prompter.lastText().contains(QStringLiteral("injected")), qPrintable(prompter.lastText()));
+    QVERIFY2(prompter.lastText().contains(QStringLiteral("in procedure Form_Load of Form ") + screen),
+             qPrintable(prompter.lastText()));
 }
 
 void TestRcptAdmin::acceptOpensReceiptOnce()

@@ -1,12 +1,15 @@
 #include "support/TestDatabase.h"
 
 #include "db/DbConnection.h"
+#include "db/MduAdoDB.h"
+#include "db/Schema.h"
 #include "db/ServerAddress.h"
 #include "db/ServerSchema.h"
 
 #include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 
 #include <cstdio>
 #include <cstdlib>
@@ -72,5 +75,27 @@ QString MainLocation(const QString& mainFile)
     const QString name = prefix + QString::number(++made);
     admin(base, QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(name, layout));
     return base.withDatabase(name);
+}
+
+QString MainSnapshot()
+{
+    QString out;
+    for (const Schema::Table& t : Schema::MainTables()) {
+        QStringList order;
+        for (size_t i = 1; i <= t.columns.size(); ++i)
+            order << QString::number(i);
+        QSqlQuery q(gMainConn.database());
+        if (!q.exec(QStringLiteral("SELECT * FROM ") + t.name + QStringLiteral(" ORDER BY ") +
+                    order.join(QLatin1Char(','))))
+            qFatal("snapshot: %s", qPrintable(q.lastError().text()));
+        out += t.name + QLatin1Char('\n');
+        while (q.next()) {
+            QStringList values;
+            for (int i = 0; i < q.record().count(); ++i)
+                values << q.value(i).toString();
+            out += values.join(QLatin1Char('|')) + QLatin1Char('\n');
+        }
+    }
+    return out;
 }
 } // namespace TestDatabase

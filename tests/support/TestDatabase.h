@@ -10,4 +10,6 @@ bool OnServer();
 // The file `mainFile` of a new installation, or a fresh server database's address. Without a server to
 // run on, the run ends as skipped (exit code 77), or fails when CI is set.
 QString MainLocation(const QString& mainFile);
+// Every row of every main table on gMainConn as text, in a fixed order: equal snapshots, unchanged data.
+QString MainSnapshot();
 } // namespace TestDatabase

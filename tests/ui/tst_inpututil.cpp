@@ -2,6 +2,8 @@
 #include "ui/ByteLimitedLineEdit.h"
 #include "ui/InputUtil.h"
 #include "ui/KoreanTranslation.h"
+#include "ui/PhoneField.h"
+#include "ui/StrayKeyGuard.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -58,6 +60,9 @@ private Q_SLOTS:
     void hangulHint();
     void shellOpenUrl();
     void qtOwnTextsKorean();
+    void strayLetters_data();
+    void strayLetters();
+    void phoneField();
 };
 
 void TestInputUtil::checkRequired_data()
@@ -70,17 +75,39 @@ void TestInputUtil::checkRequired_data()
 
     const QString labelled = QStringLiteral("[상호]은(는) 필수 입력 사항입니다.");
     const QString unlabelled = QStringLiteral("필수 입력사항을 입력하지 않았습니다.");
-    QTest::newRow("empty") << "edit" << "" << "상호" << false << labelled;
-    QTest::newRow("blanks only") << "edit" << "   " << "상호" << false << labelled;
-    QTest::newRow("no label") << "edit" << "" << "" << false << unlabelled;
-    QTest::newRow("value") << "edit" << "김밥천국" << "상호" << false << "";
-    QTest::newRow("zero is a value") << "edit" << "0" << "상호" << false << "";
-    QTest::newRow("zero is missing") << "edit" << "0" << "상호" << true << labelled;
-    QTest::newRow("ten is not zero") << "edit" << "10" << "상호" << true << "";
-    QTest::newRow("combo empty") << "combo" << "" << "상호" << false << labelled;
-    QTest::newRow("combo value") << "combo" << "중식" << "상호" << false << "";
-    QTest::newRow("memo empty") << "memo" << "" << "상호" << false << labelled;
-    QTest::newRow("memo value") << "memo" << "메모" << "상호" << false << "";
+    QTest::newRow("empty") << "edit"
+                           << ""
+                           << "상호" << false << labelled;
+    QTest::newRow("blanks only") << "edit"
+                                 << "   "
+                                 << "상호" << false << labelled;
+    QTest::newRow("no label") << "edit"
+                              << ""
+                              << "" << false << unlabelled;
+    QTest::newRow("value") << "edit"
+                           << "김밥천국"
+                           << "상호" << false << "";
+    QTest::newRow("zero is a value") << "edit"
+                                     << "0"
+                                     << "상호" << false << "";
+    QTest::newRow("zero is missing") << "edit"
+                                     << "0"
+                                     << "상호" << true << labelled;
+    QTest::newRow("ten is not zero") << "edit"
+                                     << "10"
+                                     << "상호" << true << "";
+    QTest::newRow("combo empty") << "combo"
+                                 << ""
+                                 << "상호" << false << labelled;
+    QTest::newRow("combo value") << "combo"
+                                 << "중식"
+                                 << "상호" << false << "";
+    QTest::newRow("memo empty") << "memo"
+                                << ""
+                                << "상호" << false << labelled;
+    QTest::newRow("memo value") << "memo"
+                                << "메모"
+                                << "상호" << false << "";
 }
 
 void TestInputUtil::checkRequired()
@@ -282,7 +309,8 @@ void TestInputUtil::hangulHint()
 
 void TestInputUtil::shellOpenUrl()
 {
-    QCOMPARE(ShellOpenUrl(QStringLiteral("www.example.co.kr")), QUrl(QStringLiteral("http://www.example.co.kr")));
+    QCOMPARE(ShellOpenUrl(QStringLiteral("www.example.co.kr")),
+             QUrl(QStringLiteral("http://www.example.co.kr")));
     QCOMPARE(ShellOpenUrl(QStringLiteral("https://example.com/a?b=1")),
              QUrl(QStringLiteral("https://example.com/a?b=1")));
     const QString self = QApplication::applicationFilePath();
@@ -316,6 +344,91 @@ void TestInputUtil::qtOwnTextsKorean()
     }
     QVERIFY(entries >= 6);
     QCOMPARE(QLocale().language(), QLocale::Korean);
+}
+
+void TestInputUtil::strayLetters_data()
+{
+    QTest::addColumn<QString>("field"); // "line", "combo" or "memo"
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("mods");
+    QTest::addColumn<QString>("expected"); // the field's text afterwards, starting from "031"
+    const int alt = int(Qt::AltModifier), ctrl = int(Qt::ControlModifier), none = int(Qt::NoModifier);
+    for (const char* field : {"line", "combo", "memo"}) {
+        const QString f = QString::fromLatin1(field);
+        QTest::newRow(qPrintable(f + ", Alt+C")) << f << int(Qt::Key_C) << alt << "031";
+        QTest::newRow(qPrintable(f + ", Alt+Shift+Q"))
+            << f << int(Qt::Key_Q) << (alt | int(Qt::ShiftModifier)) << "031";
+        QTest::newRow(qPrintable(f + ", Alt+1")) << f << int(Qt::Key_1) << alt << "031";
+        QTest::newRow(qPrintable(f + ", Ctrl+K")) << f << int(Qt::Key_K) << ctrl << "031";
+        QTest::newRow(qPrintable(f + ", Ctrl+Alt+B")) << f << int(Qt::Key_B) << (ctrl | alt) << "031";
+        QTest::newRow(qPrintable(f + ", plain c")) << f << int(Qt::Key_C) << none << "031c";
+    }
+    QTest::newRow("line, Ctrl+A then 5 replaces") << "line" << int(Qt::Key_A) << ctrl << "5";
+}
+
+void TestInputUtil::strayLetters()
+{
+    QFETCH(QString, field);
+    QFETCH(int, key);
+    QFETCH(int, mods);
+    QFETCH(QString, expected);
+    InstallStrayKeyGuard();
+    FieldWindow w;
+    auto* combo = new QComboBox(&w.window);
+    combo->setEditable(true);
+    w.window.layout()->addWidget(combo);
+    QVERIFY(w.ready());
+    QWidget* target = field == "line"    ? static_cast<QWidget*>(w.edits[0])
+                      : field == "combo" ? static_cast<QWidget*>(combo)
+                                         : static_cast<QWidget*>(w.memo);
+    const auto text = [&] {
+        return field == "line"    ? w.edits[0]->text()
+               : field == "combo" ? combo->currentText()
+                                  : w.memo->toPlainText();
+    };
+    w.edits[0]->setText("031");
+    combo->setEditText("031");
+    w.memo->setPlainText("031");
+    w.memo->moveCursor(QTextCursor::End);
+    target->setFocus();
+    QTRY_VERIFY(target->hasFocus());
+    // As X11 sends them: Alt keeps the key's character, Ctrl turns a letter into its control character.
+    const auto m = Qt::KeyboardModifiers(mods);
+    QString chars;
+    if (key >= Qt::Key_A && key <= Qt::Key_Z)
+        chars = m & Qt::ControlModifier ? QString(QChar(char16_t(key - Qt::Key_A + 1)))
+                : m & Qt::ShiftModifier ? QString(QChar(char16_t(key)))
+                                        : QString(QChar(char16_t(key + 32)));
+    else
+        chars = QString(QChar(char16_t(key)));
+    QTest::sendKeyEvent(QTest::Click, w.window.windowHandle(), Qt::Key(key), chars, m);
+    if (expected == "5")
+        QTest::sendKeyEvent(QTest::Click, w.window.windowHandle(), Qt::Key_5, "5", Qt::NoModifier);
+    QCOMPARE(text(), expected);
+}
+
+void TestInputUtil::phoneField()
+{
+    ScriptedPrompter prompter;
+    QLineEdit edit;
+    edit.setText("tel 02-123"); // as an older database may hold it
+    PhoneField phone(&edit);
+    QVERIFY(phone.Accept()); // left alone, the stored text stays
+    edit.setText("c");
+    QVERIFY(!phone.Accept());
+    QCOMPARE(edit.text(), QStringLiteral("tel 02-123"));
+    QCOMPARE(prompter.count(), 1);
+    edit.setText("031 555 0199 집");
+    QVERIFY(phone.Accept());
+    edit.setText("x");
+    QVERIFY(!phone.Accept());
+    QCOMPARE(edit.text(), QStringLiteral("031 555 0199 집")); // the last accepted value comes back
+    edit.setText("");
+    QVERIFY(phone.Accept());
+    edit.setText("c");
+    phone.Settle(); // a record just loaded
+    QVERIFY(phone.Accept());
+    QCOMPARE(prompter.count(), 2);
 }
 
 QTEST_MAIN(TestInputUtil)

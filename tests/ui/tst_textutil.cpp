@@ -24,6 +24,8 @@ private Q_SLOTS:
     void checkTime();
     void formatPhone_data();
     void formatPhone();
+    void phoneText_data();
+    void phoneText();
     void roundHalfAway_data();
     void roundHalfAway();
     void leadingNumber_data();
@@ -293,6 +295,44 @@ void TestTextUtil::formatPhone()
     QString localPart = QStringLiteral("stale");
     QCOMPARE(FormatPhone(phone, &localPart), expected);
     QCOMPARE(localPart, local);
+}
+
+void TestTextUtil::phoneText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("accepted"); // by CheckPhoneText, which lets an empty text through
+    QTest::newRow("empty") << "" << true;
+    QTest::newRow("digits") << "0315550199" << true;
+    QTest::newRow("hyphens") << "031-555-0199" << true;
+    QTest::newRow("blanks") << "031 555 0199" << true;
+    QTest::newRow("dots") << "031.555.0199" << true;
+    QTest::newRow("area code in brackets") << "(031)555-0199" << true;
+    QTest::newRow("international") << "+82 10-1234-5678" << true;
+    QTest::newRow("three digits") << "114" << true;
+    QTest::newRow("blanks around") << "  010-1234-5678 " << true;
+    QTest::newRow("note after a blank") << "031-555-0199 사무실" << true;
+    QTest::newRow("bracketed note") << "0315550199 (내선 23)" << true;
+    QTest::newRow("a stray letter") << "c" << false;
+    QTest::newRow("letter glued to the number") << "010-1234-5678c" << false;
+    QTest::newRow("letter first") << "c010-1234-5678" << false;
+    QTest::newRow("two digits") << "12" << false;
+    QTest::newRow("ends with a separator") << "031-555-" << false;
+    QTest::newRow("Hangul only") << "홍길동" << false;
+    QTest::newRow("slash between digits") << "031/555/0199" << false;
+    QTest::newRow("full-width digits") << "０３１５５５０１９９" << false;
+}
+
+void TestTextUtil::phoneText()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, accepted);
+    ScriptedPrompter prompter;
+    QCOMPARE(CheckPhoneText(text), accepted);
+    QCOMPARE(IsPhoneText(text), accepted && !text.isEmpty());
+    QCOMPARE(prompter.count(), accepted ? 0 : 1);
+    if (!accepted)
+        QCOMPARE(prompter.lastText().section(QStringLiteral("\r\n"), 0, 0),
+                 QStringLiteral("입력한 내용은 전화번호 형식이 아닙니다."));
 }
 
 void TestTextUtil::roundHalfAway_data()
