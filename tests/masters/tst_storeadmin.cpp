@@ -268,7 +268,9 @@ void TestStoreAdmin::deletes()
     g->setFocus();
     prompter.answer(MsgAnswer::Yes);
     QTest::keyClick(g->view(), Qt::Key_F4);
-    QCOMPARE(prompter.lastText().section(QStringLiteral("\r\n"), 0, 0), message);
+    // The first line names what failed; an engine error's line goes on to say what to do.
+    QVERIFY2(prompter.lastText().section(QStringLiteral("\r\n"), 0, 0).startsWith(message),
+             qPrintable(prompter.lastText()));
     if (message.startsWith(QStringLiteral("자료를 삭제하는 중"))) {
         QVERIFY(prompter.lastText().contains(QStringLiteral("오류번호 : ")));
         QVERIFY(prompter.lastText().contains(QStringLiteral("오류내용 : ")));
