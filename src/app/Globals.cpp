@@ -12,3 +12,9 @@ int gPointUnit = 100;
 QString gDDD = QStringLiteral("02");
 double gGridRowHeight = 14;
 int gGridFontSize = 10;
+
+const QString& AppTitle()
+{
+    static const QString title = QStringLiteral("Zelkova");
+    return title;
+}

@@ -2,6 +2,9 @@
 
 #include <QString>
 
+// The program's title: the title of message boxes without one, and the settings' application name.
+const QString& AppTitle();
+
 // Process-wide values set at start-up and read everywhere (the connections live in db/MduAdoDB.h).
 extern QString gDBPath;       // database folder, no trailing separator
 extern QString gMainDBFile;   // full path of the main database file

@@ -2,7 +2,6 @@
 
 #include "app/FileModes.h"
 #include "app/Platform.h"
-#include "ui/MsgBox.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,6 +16,8 @@ namespace SeatPresence {
 namespace {
 const QString kSeats = QStringLiteral("seats");
 const QString kLockName = QStringLiteral("presence.lock");
+// Line break of the messages the seat shows (the message seam writes them so).
+const QString kCrLf = QStringLiteral("\r\n");
 
 // The one handle of this process on a lock file: closing any other handle on it would end the locks.
 struct LockFile

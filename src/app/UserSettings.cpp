@@ -1,8 +1,8 @@
 #include "app/UserSettings.h"
 
 #include "app/AppPaths.h"
+#include "app/Globals.h"
 #include "app/Platform.h"
-#include "ui/MsgBox.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "db/ErrInfo.h"
 #include "db/SqlDialect.h"
+#include "ui/ErrInfo.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -170,9 +170,9 @@ private:
     bool m_retryFollows = false;
     std::vector<std::function<void()>> m_deferred;
 
-    bool m_lost = false;           // the server's connection is broken
-    bool m_away = false;           // a restore window ran out: the server is away
-    bool m_told = false;           // the operator has been told about this loss
+    bool m_lost = false; // the server's connection is broken
+    bool m_away = false; // a restore window ran out: the server is away
+    bool m_told = false; // the operator has been told about this loss
     bool m_restoring = false;
     bool m_cut = false;
     bool m_outcomeUnknown = false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/ErrInfo.h"
+#include "ui/ErrInfo.h"
 
 #include <QString>
 

@@ -1,6 +1,5 @@
 #include "masters/MenuPickResult.h"
 
-#include "db/RecordScreens.h"
 #include "ui/TextUtil.h"
 
 #include <cmath>

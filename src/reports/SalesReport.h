@@ -1,7 +1,7 @@
 #pragma once
 
-#include "db/ErrInfo.h"
 #include "reports/ReportTotals.h"
+#include "ui/ErrInfo.h"
 
 #include <QString>
 #include <QStringList>

@@ -5,12 +5,6 @@
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-const QString& AppTitle()
-{
-    static const QString title = QStringLiteral("Zelkova");
-    return title;
-}
-
 namespace {
 QString titleOr(const QString& title)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "db/ErrInfo.h"
+#include "app/Globals.h" // AppTitle
+#include "ui/ErrInfo.h"
 #include "ui/Prompter.h"
 
 #include <QString>
@@ -9,7 +10,6 @@
 
 // Message helpers every screen uses; an empty title means the program's title.
 
-const QString& AppTitle();
 extern const QString kCrLf; // "\r\n" as the messages write it
 
 QString FormatMessage(const QString& templ, const QVariantList& values);

@@ -5,6 +5,9 @@
 
 #include <optional>
 
+// The field separator of picker and editor results (code, name, … as one text).
+inline const QChar kNul = QChar(0);
+
 // Text helpers without widgets: byte lengths in the Korean code page (CP949), time-of-day entry,
 // telephone formatting, rounding and number parsing.
 //

@@ -1,16 +1,16 @@
 #include "DbFixture.h"
-#include "accounts/FrmRecv_admin.h"
-#include "accounts/FrmRecv_save.h"
 #include "accounts/PaymentService.h"
+#include "accounts/gui/FrmRecv_admin.h"
+#include "accounts/gui/FrmRecv_save.h"
 #include "app/Clock.h"
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
-#include "masters/FrmMemb_sel.h"
-#include "masters/StoreScreens.h"
+#include "masters/gui/FrmMemb_sel.h"
+#include "masters/gui/StoreScreens.h"
 #include "support/ScriptedPrompter.h"
-#include "ui/ByteLimitedLineEdit.h"
-#include "ui/ModalSeam.h"
-#include "ui/SpreadGrid.h"
+#include "ui/gui/ByteLimitedLineEdit.h"
+#include "ui/gui/ModalSeam.h"
+#include "ui/gui/SpreadGrid.h"
 
 #include <QCheckBox>
 #include <QDateEdit>

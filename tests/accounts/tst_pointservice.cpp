@@ -1,12 +1,12 @@
 #include "DbFixture.h"
-#include "accounts/FrmSvce_admin.h"
 #include "accounts/PointService.h"
+#include "accounts/gui/FrmSvce_admin.h"
 #include "app/Clock.h"
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
 #include "support/ScriptedPrompter.h"
-#include "ui/SpreadGrid.h"
-#include "ui/SpreadGridModel.h"
+#include "ui/gui/SpreadGrid.h"
+#include "ui/gui/SpreadGridModel.h"
 
 #include <QAbstractButton>
 #include <QApplication>

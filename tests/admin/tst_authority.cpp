@@ -1,5 +1,5 @@
 #include "DbFixture.h"
-#include "admin/frmAuthority.h"
+#include "admin/gui/frmAuthority.h"
 #include "db/modDBQuery.h"
 #include "support/ScriptedPrompter.h"
 

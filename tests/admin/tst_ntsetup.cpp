@@ -1,4 +1,4 @@
-#include "admin/FrmNTSetup.h"
+#include "admin/gui/FrmNTSetup.h"
 #include "admin/modGoURL.h"
 #include "app/AppPaths.h"
 #include "app/Globals.h"
@@ -7,7 +7,7 @@
 #include "support/RecordingPlatform.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
-#include "ui/ModalSeam.h"
+#include "ui/gui/ModalSeam.h"
 
 #include <QDialog>
 #include <QDir>

@@ -2,7 +2,7 @@
 #include "admin/PasswordHash.h"
 #include "admin/StoredPasswords.h"
 #include "app/Globals.h"
-#include "app/MduMain.h"
+#include "app/start/MduMain.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
 #include "support/ScriptedPrompter.h"

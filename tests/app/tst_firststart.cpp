@@ -1,12 +1,12 @@
 #include "app/AppPaths.h"
-#include "app/FirstStart.h"
-#include "app/FrmFirstStart.h"
 #include "app/Globals.h"
-#include "app/MduMain.h"
 #include "app/UserSettings.h"
+#include "app/gui/FrmFirstStart.h"
+#include "app/start/FirstStart.h"
+#include "app/start/MduMain.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
-#include "ui/ModalSeam.h"
+#include "ui/gui/ModalSeam.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "DataPack.h"
-#include "DbTool.h"
-#include "admin/ServerSeat.h"
 #include "app/AppPaths.h"
 #include "app/FileModes.h"
 #include "app/Globals.h"
-#include "app/MduMain.h"
 #include "app/UserSettings.h"
+#include "app/install/DbTool.h"
+#include "app/start/MduMain.h"
+#include "app/start/ServerSeat.h"
 #include "db/MduAdoDB.h"
 #include "db/Schema.h"
 #include "db/ServerAddress.h"
@@ -245,10 +245,11 @@ void TestMduMain::serverSeat_data()
                                << "";
     QTest::newRow("older layout") << Schema::kCurrentVersion - 1 << "서버 데이터베이스 오류"
                                   << "서버의 메인 데이터베이스가 이전 버전의 구조";
-    QTest::newRow("unreachable") << -1 << "서버 연결 오류"
-                                 << "데이터베이스 서버에 연결하지 못했습니다. 서버가 켜져 있는지, 네트워크 설정의 "
-                                    "서버 주소가 맞는지 확인한 뒤 다시 하세요.\r\n오류번호 : -2147467259\r\n"
-                                    "오류내용 : 데이터베이스 서버에 연결할 수 없습니다.\r\n서버 127.0.0.1, 포트 1, ";
+    QTest::newRow("unreachable")
+        << -1 << "서버 연결 오류"
+        << "데이터베이스 서버에 연결하지 못했습니다. 서버가 켜져 있는지, 네트워크 설정의 "
+           "서버 주소가 맞는지 확인한 뒤 다시 하세요.\r\n오류번호 : -2147467259\r\n"
+           "오류내용 : 데이터베이스 서버에 연결할 수 없습니다.\r\n서버 127.0.0.1, 포트 1, ";
 }
 
 void TestMduMain::serverSeat()

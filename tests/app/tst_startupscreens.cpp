@@ -1,19 +1,19 @@
-#include "DbTool.h"
 #include "admin/PasswordHash.h"
 #include "admin/StoredPasswords.h"
-#include "admin/frmPWDInput.h"
+#include "admin/gui/frmPWDInput.h"
 #include "app/AppPaths.h"
-#include "app/AppShutdown.h"
-#include "app/FrmInitMsg.h"
-#include "app/FrmLogin.h"
 #include "app/Globals.h"
-#include "app/MduMainUi.h"
 #include "app/UserSettings.h"
+#include "app/gui/AppShutdown.h"
+#include "app/gui/FrmInitMsg.h"
+#include "app/gui/FrmLogin.h"
+#include "app/install/DbTool.h"
 #include "db/MduAdoDB.h"
 #include "db/modMain_SQL.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
-#include "ui/ModalSeam.h"
+#include "ui/gui/MduMainUi.h"
+#include "ui/gui/ModalSeam.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -289,13 +289,20 @@ void TestStartupScreens::olderPasswordsMoveUp_data()
     QTest::addColumn<bool>("moved");
     const QString login = StoredPasswords::kLoginKey;
     const QString admin = StoredPasswords::kAdminKey;
-    QTest::newRow("login, older hash") << login << "old:s3cret" << "s3cret" << false << true;
-    QTest::newRow("login, clear text") << login << "s3cret" << "s3cret" << false << true;
-    QTest::newRow("login, wrong password") << login << "old:s3cret" << "S3CRET" << false << false;
-    QTest::newRow("login, today's hash") << login << "new:s3cret" << "s3cret" << false << false;
-    QTest::newRow("admin, older hash, other case") << admin << "old:Admin1" << "aDMIN1" << false << true;
-    QTest::newRow("admin, today's hash") << admin << "new:Admin1" << "admin1" << false << false;
-    QTest::newRow("admin, changed at another seat") << admin << "old:Admin1" << "admin1" << true << false;
+    QTest::newRow("login, older hash") << login << "old:s3cret"
+                                       << "s3cret" << false << true;
+    QTest::newRow("login, clear text") << login << "s3cret"
+                                       << "s3cret" << false << true;
+    QTest::newRow("login, wrong password") << login << "old:s3cret"
+                                           << "S3CRET" << false << false;
+    QTest::newRow("login, today's hash") << login << "new:s3cret"
+                                         << "s3cret" << false << false;
+    QTest::newRow("admin, older hash, other case") << admin << "old:Admin1"
+                                                   << "aDMIN1" << false << true;
+    QTest::newRow("admin, today's hash") << admin << "new:Admin1"
+                                         << "admin1" << false << false;
+    QTest::newRow("admin, changed at another seat") << admin << "old:Admin1"
+                                                    << "admin1" << true << false;
 }
 
 void TestStartupScreens::olderPasswordsMoveUp()
@@ -308,7 +315,8 @@ void TestStartupScreens::olderPasswordsMoveUp()
     const PasswordHash::LetterCase lc = StoredPasswords::CaseOf(key);
     const QString plain = stored.section(QLatin1Char(':'), -1);
     if (stored.startsWith(QStringLiteral("old:")))
-        stored = PasswordHash::Make(plain, lc, QByteArray("0123456789abcdef"), PasswordHash::Iterations() / 2);
+        stored =
+            PasswordHash::Make(plain, lc, QByteArray("0123456789abcdef"), PasswordHash::Iterations() / 2);
     else if (stored.startsWith(QStringLiteral("new:")))
         stored = PasswordHash::Make(plain, lc);
     QVERIFY(SaveConfig(key, stored));
@@ -336,8 +344,9 @@ void TestStartupScreens::olderPasswordsMoveUp()
         // This seat goes on with what it checked; the other seat's password is read at the next start.
         QCOMPARE(gAdminPWD, changedElsewhere ? stored : GetConfig(key, {}));
     }
-    QCOMPARE(accepted, plain.compare(typed, lc == PasswordHash::LetterCase::Ignored ? Qt::CaseInsensitive
-                                                                                    : Qt::CaseSensitive) == 0);
+    QCOMPARE(accepted,
+             plain.compare(typed, lc == PasswordHash::LetterCase::Ignored ? Qt::CaseInsensitive
+                                                                          : Qt::CaseSensitive) == 0);
     const QString now = GetConfig(key, {});
     QCOMPARE(now != stored && now != elsewhere, moved);
     if (moved) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DbTool.h"
 #include "app/AppPaths.h"
+#include "app/install/DbTool.h"
 #include "db/MduAdoDB.h"
 #include "db/Schema.h"
 #include "support/TestDatabase.h"

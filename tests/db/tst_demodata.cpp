@@ -1,7 +1,7 @@
-#include "DbTool.h"
-#include "DemoData.h"
 #include "app/AppPaths.h"
 #include "app/Clock.h"
+#include "app/install/DbTool.h"
+#include "app/install/DemoData.h"
 #include "support/TestHome.h"
 
 #include <QCryptographicHash>

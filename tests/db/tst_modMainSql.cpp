@@ -1,15 +1,15 @@
 #include "DbFixture.h"
 #include "app/Globals.h"
-#include "app/MduMain.h"
+#include "app/start/MduMain.h"
 #include "db/DbError.h"
-#include "db/RecordScreens.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
-#include "masters/Pick.h"
+#include "masters/gui/Pick.h"
 #include "support/ScriptedPrompter.h"
-#include "ui/ModalSeam.h"
 #include "ui/MsgBox.h"
-#include "ui/ScreenCatalogue.h"
+#include "ui/gui/ModalSeam.h"
+#include "ui/gui/RecordScreens.h"
+#include "ui/gui/ScreenCatalogue.h"
 
 #include <QDialog>
 #include <QTest>

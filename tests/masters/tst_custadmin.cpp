@@ -1,15 +1,16 @@
 #include "DbFixture.h"
 #include "app/Globals.h"
 #include "db/modDBQuery.h"
-#include "masters/CustomerScreens.h"
-#include "masters/FrmCust_admin.h"
-#include "masters/FrmCust_save.h"
+#include "masters/gui/CustomerScreens.h"
+#include "masters/gui/FrmCust_admin.h"
+#include "masters/gui/FrmCust_save.h"
+#include "reports/gui/ReportScreens.h"
 #include "support/ScriptedPrompter.h"
-#include "ui/ByteLimitedLineEdit.h"
-#include "ui/GridPager.h"
-#include "ui/ModalSeam.h"
-#include "ui/ScreenCatalogue.h"
-#include "ui/SpreadGrid.h"
+#include "ui/gui/ByteLimitedLineEdit.h"
+#include "ui/gui/GridPager.h"
+#include "ui/gui/ModalSeam.h"
+#include "ui/gui/ScreenCatalogue.h"
+#include "ui/gui/SpreadGrid.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,6 +50,7 @@ private:
 
 void TestCustAdmin::init()
 {
+    RegisterReportScreens(); // the lists' export key goes through the reports' export
     m_db = new DbFixture;
     gTerminalID = "1";
     const char* rows[][7] = {

@@ -1,12 +1,12 @@
 #include "DbFixture.h"
 #include "app/Globals.h"
 #include "db/CustomerPhoneIndex.h"
-#include "db/RecordScreens.h"
 #include "db/modDBQuery.h"
-#include "masters/FrmCust_save.h"
+#include "masters/gui/FrmCust_save.h"
 #include "support/ScriptedPrompter.h"
-#include "ui/ByteLimitedLineEdit.h"
-#include "ui/ModalSeam.h"
+#include "ui/gui/ByteLimitedLineEdit.h"
+#include "ui/gui/ModalSeam.h"
+#include "ui/gui/RecordScreens.h"
 
 #include <QCheckBox>
 #include <QInputMethodEvent>

@@ -3,15 +3,15 @@
 #include "app/UserSettings.h"
 #include "db/CustomerPhoneIndex.h"
 #include "db/modDBQuery.h"
-#include "masters/CustomerScreens.h"
-#include "masters/FrmCust_save.h"
-#include "masters/FrmCust_sel.h"
-#include "masters/FrmCust_selsub.h"
-#include "masters/Pick.h"
+#include "masters/gui/CustomerScreens.h"
+#include "masters/gui/FrmCust_save.h"
+#include "masters/gui/FrmCust_sel.h"
+#include "masters/gui/FrmCust_selsub.h"
+#include "masters/gui/Pick.h"
 #include "support/ScriptedPrompter.h"
-#include "ui/ByteLimitedLineEdit.h"
-#include "ui/ModalSeam.h"
-#include "ui/SpreadGrid.h"
+#include "ui/gui/ByteLimitedLineEdit.h"
+#include "ui/gui/ModalSeam.h"
+#include "ui/gui/SpreadGrid.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "app/Clock.h"
 #include "db/DbFixture.h"
 #include "db/modDBQuery.h"
-#include "masters/FrmHDay_save.h"
 #include "masters/HolidayRules.h"
+#include "masters/gui/FrmHDay_save.h"
 #include "support/ScriptedPrompter.h"
-#include "ui/ByteLimitedLineEdit.h"
+#include "ui/gui/ByteLimitedLineEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

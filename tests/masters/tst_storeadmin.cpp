@@ -1,12 +1,12 @@
 #include "DbFixture.h"
 #include "db/modDBQuery.h"
-#include "masters/FrmHDay_save.h"
-#include "masters/FrmMemb_admin.h"
-#include "masters/StoreScreens.h"
+#include "masters/gui/FrmHDay_save.h"
+#include "masters/gui/FrmMemb_admin.h"
+#include "masters/gui/StoreScreens.h"
 #include "support/ScriptedPrompter.h"
-#include "ui/ModalSeam.h"
-#include "ui/ScreenCatalogue.h"
-#include "ui/SpreadGrid.h"
+#include "ui/gui/ModalSeam.h"
+#include "ui/gui/ScreenCatalogue.h"
+#include "ui/gui/SpreadGrid.h"
 
 #include <QLabel>
 #include <QLineEdit>

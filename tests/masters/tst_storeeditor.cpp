@@ -1,8 +1,8 @@
 #include "db/DbFixture.h"
-#include "db/RecordScreens.h"
 #include "db/modDBQuery.h"
-#include "masters/FrmMemb_save.h"
+#include "masters/gui/FrmMemb_save.h"
 #include "support/ScriptedPrompter.h"
+#include "ui/gui/RecordScreens.h"
 
 #include <QApplication>
 #include <QCheckBox>

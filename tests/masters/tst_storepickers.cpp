@@ -1,14 +1,14 @@
 #include "app/UserSettings.h"
 #include "db/DbFixture.h"
 #include "db/modDBQuery.h"
-#include "masters/FrmMemb_save.h"
-#include "masters/FrmMemb_sel.h"
-#include "masters/FrmMenu_sel.h"
-#include "masters/Pick.h"
-#include "masters/StoreScreens.h"
+#include "masters/gui/FrmMemb_save.h"
+#include "masters/gui/FrmMemb_sel.h"
+#include "masters/gui/FrmMenu_sel.h"
+#include "masters/gui/Pick.h"
+#include "masters/gui/StoreScreens.h"
 #include "support/ScriptedPrompter.h"
-#include "ui/ModalSeam.h"
-#include "ui/SpreadGrid.h"
+#include "ui/gui/ModalSeam.h"
+#include "ui/gui/SpreadGrid.h"
 
 #include <QCheckBox>
 #include <QLabel>

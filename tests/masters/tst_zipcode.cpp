@@ -1,9 +1,9 @@
 #include "DbFixture.h"
 #include "app/Globals.h"
-#include "masters/frmZipcode.h"
+#include "masters/gui/frmZipcode.h"
 #include "support/ScriptedPrompter.h"
-#include "ui/ModalSeam.h"
-#include "ui/SpreadGrid.h"
+#include "ui/gui/ModalSeam.h"
+#include "ui/gui/SpreadGrid.h"
 
 #include <QFile>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "DbTool.h"
 #include "app/AppPaths.h"
 #include "app/Clock.h"
 #include "app/Globals.h"
+#include "app/install/DbTool.h"
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "support/TestDatabase.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "db/RecordScreens.h"
-#include "order/FrmMain.h"
-#include "ui/SpreadGrid.h"
+#include "order/gui/FrmMain.h"
+#include "ui/gui/RecordScreens.h"
+#include "ui/gui/SpreadGrid.h"
 
 #include <QDialog>
 

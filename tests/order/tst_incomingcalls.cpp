@@ -1,15 +1,15 @@
 #include "MainFixture.h"
 #include "PtyModem.h"
 #include "app/UserSettings.h"
-#include "db/RecordScreens.h"
-#include "order/FrmMain.h"
-#include "order/FrmSeeIDStanbyList.h"
-#include "order/FrmSeeidList.h"
-#include "order/modSeeID.h"
+#include "order/gui/FrmMain.h"
+#include "order/gui/FrmSeeIDStanbyList.h"
+#include "order/gui/FrmSeeidList.h"
+#include "order/gui/modSeeID.h"
 #include "support/ScriptedPrompter.h"
-#include "ui/ModalSeam.h"
-#include "ui/ScreenCatalogue.h"
-#include "ui/SpreadGrid.h"
+#include "ui/gui/ModalSeam.h"
+#include "ui/gui/RecordScreens.h"
+#include "ui/gui/ScreenCatalogue.h"
+#include "ui/gui/SpreadGrid.h"
 
 #include <QDialog>
 #include <QLabel>

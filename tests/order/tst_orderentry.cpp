@@ -1,13 +1,13 @@
 #include "MainFixture.h"
 #include "MainScreenDriver.h"
 #include "db/DbError.h"
-#include "db/RecordScreens.h"
 #include "db/modMain_SQL.h"
 #include "order/CheckStoreOpen.h"
-#include "order/FrmMain.h"
+#include "order/gui/FrmMain.h"
 #include "support/ScriptedPrompter.h"
-#include "ui/ScreenCatalogue.h"
-#include "ui/SpreadGrid.h"
+#include "ui/gui/RecordScreens.h"
+#include "ui/gui/ScreenCatalogue.h"
+#include "ui/gui/SpreadGrid.h"
 
 #include <QDialog>
 #include <QLabel>

@@ -1,12 +1,12 @@
 #include "app/Clock.h"
 #include "app/UserSettings.h"
-#include "order/FrmSeeIDStanbyList.h"
-#include "order/FrmSeeidList.h"
-#include "order/modSeeID.h"
+#include "order/gui/FrmSeeIDStanbyList.h"
+#include "order/gui/FrmSeeidList.h"
+#include "order/gui/modSeeID.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 #include "ui/MsgBox.h"
-#include "ui/modFormIni.h"
+#include "ui/gui/modFormIni.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "ReceiptFixture.h"
-#include "reception/CellView.h"
-#include "reception/FrmPreviewRcv.h"
 #include "reception/ReceiptLayout.h"
-#include "reception/modCellPrint.h"
+#include "reception/gui/CellView.h"
+#include "reception/gui/FrmPreviewRcv.h"
+#include "reception/gui/modCellPrint.h"
 #include "support/ScriptedPrompter.h"
-#include "ui/ModalSeam.h"
+#include "ui/gui/ModalSeam.h"
 
 #include <QFile>
 #include <QFontInfo>

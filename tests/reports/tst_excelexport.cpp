@@ -1,11 +1,12 @@
 #include "app/Clock.h"
+#include "reports/gui/ReportScreens.h"
 #include "support/RecordingPlatform.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
-#include "ui/ListScreen.h"
 #include "ui/MsgBox.h"
-#include "ui/SpreadGrid.h"
-#include "ui/modSpread60.h"
+#include "ui/gui/ListScreen.h"
+#include "ui/gui/SpreadGrid.h"
+#include "ui/gui/modSpread60.h"
 
 #include <QAction>
 #include <QDir>
@@ -186,6 +187,7 @@ private:
 
 void TestExcelExport::init()
 {
+    RegisterReportScreens(); // the lists' export key goes through the reports' export
     m_home = std::make_unique<TestHome>();
     m_platform = std::make_unique<RecordingPlatform>();
     Clock::SetFixed(QDateTime(QDate(2026, 12, 7), QTime(13, 5, 9)));

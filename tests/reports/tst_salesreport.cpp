@@ -1,11 +1,11 @@
 #include "DbFixture.h"
 #include "app/Clock.h"
 #include "db/modDBQuery.h"
-#include "reports/FrmRPT_sale.h"
-#include "reports/ReportScreens.h"
 #include "reports/SalesReport.h"
+#include "reports/gui/FrmRPT_sale.h"
+#include "reports/gui/ReportScreens.h"
 #include "support/ScriptedPrompter.h"
-#include "ui/SpreadGrid.h"
+#include "ui/gui/SpreadGrid.h"
 
 #include <QApplication>
 #include <QDateEdit>

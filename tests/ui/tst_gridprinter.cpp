@@ -1,7 +1,7 @@
 #include "support/TestHome.h"
-#include "ui/GridPrinter.h"
-#include "ui/SpreadGrid.h"
-#include "ui/modSpread60.h"
+#include "ui/gui/GridPrinter.h"
+#include "ui/gui/SpreadGrid.h"
+#include "ui/gui/modSpread60.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -34,7 +34,8 @@ void TestGridPrinter::pdf()
     TestHome home;
     SpreadGrid grid;
     grid.SetMaxCols(4);
-    grid.SetColHeaders({QStringLiteral("코드"), QStringLiteral("상호"), QStringLiteral("금액"), QStringLiteral("숨김")});
+    grid.SetColHeaders(
+        {QStringLiteral("코드"), QStringLiteral("상호"), QStringLiteral("금액"), QStringLiteral("숨김")});
     grid.SetColHidden(4, true);
     SetMoneyColumn(&grid, 3);
     grid.SetMaxRows(rows);

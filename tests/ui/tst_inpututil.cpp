@@ -1,18 +1,18 @@
 #include "support/ScriptedPrompter.h"
-#include "ui/ByteLimitedLineEdit.h"
-#include "ui/InputUtil.h"
 #include "ui/KoreanTranslation.h"
-#include "ui/PhoneField.h"
-#include "ui/StrayKeyGuard.h"
+#include "ui/gui/ByteLimitedLineEdit.h"
+#include "ui/gui/InputUtil.h"
+#include "ui/gui/PhoneField.h"
+#include "ui/gui/StrayKeyGuard.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QInputDialog>
-#include <QMenu>
-#include <QPushButton>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QUrl>

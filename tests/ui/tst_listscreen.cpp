@@ -1,6 +1,6 @@
 #include "support/TestHome.h"
-#include "ui/ListScreen.h"
-#include "ui/SpreadGrid.h"
+#include "ui/gui/ListScreen.h"
+#include "ui/gui/SpreadGrid.h"
 
 #include <QAction>
 #include <QApplication>

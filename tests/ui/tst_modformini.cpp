@@ -1,6 +1,6 @@
 #include "support/TestHome.h"
-#include "ui/SpreadGrid.h"
-#include "ui/modFormIni.h"
+#include "ui/gui/SpreadGrid.h"
+#include "ui/gui/modFormIni.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "app/Globals.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
-#include "ui/SpreadGrid.h"
-#include "ui/modFormIni.h"
-#include "ui/modSpread60.h"
+#include "ui/gui/SpreadGrid.h"
+#include "ui/gui/modFormIni.h"
+#include "ui/gui/modSpread60.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -91,7 +91,8 @@ void TestModSpread60::deleteGridRow()
     SpreadGrid grid;
     grid.SetMaxCols(1);
     grid.SetMaxRows(6); // four data rows and two empty ones below them
-    const QStringList data{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")};
+    const QStringList data{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                           QStringLiteral("d")};
     for (int r = 0; r < data.size(); ++r)
         grid.SetText(1, r + 1, data.at(r));
     grid.SetActiveCell(1, 2);
@@ -110,22 +111,22 @@ void TestModSpread60::insertSubTotal_data()
     QTest::addColumn<bool>("keep");
     QTest::addColumn<QStringList>("expected"); // label or key | amount | copy column, per row
 
-    QTest::newRow("fewer than 3 rows") << QStringList{"A", "A"} << true
-                                       << QStringList{"A|10|x1", "A|20|x2", "[합 계]|30|"};
+    QTest::newRow("fewer than 3 rows")
+        << QStringList{"A", "A"} << true << QStringList{"A|10|x1", "A|20|x2", "[합 계]|30|"};
     QTest::newRow("groups of 2 and 1 and 2")
         << QStringList{"A", "A", "B", "C", "C"} << true
-        << QStringList{"A|10|x1", "A|20|x2", "[소 계]|30|x2", "B|30|x3", "C|40|x4", "C|50|x5",
-                       "[소 계]|90|x5", "[합 계]|150|"};
-    QTest::newRow("single rows only") << QStringList{"A", "B", "C"} << true
-                                      << QStringList{"A|10|x1", "B|20|x2", "C|30|x3", "[합 계]|60|"};
+        << QStringList{"A|10|x1", "A|20|x2", "[소 계]|30|x2", "B|30|x3",
+                       "C|40|x4", "C|50|x5", "[소 계]|90|x5", "[합 계]|150|"};
+    QTest::newRow("single rows only")
+        << QStringList{"A", "B", "C"} << true << QStringList{"A|10|x1", "B|20|x2", "C|30|x3", "[합 계]|60|"};
     QTest::newRow("one group, grand total kept")
         << QStringList{"A", "A", "A"} << true << QStringList{"A|10|x1", "A|20|x2", "A|30|x3", "[합 계]|60|"};
     QTest::newRow("one group, grand total not kept")
         << QStringList{"A", "A", "A"} << false
         << QStringList{"A|10|x1", "A|20|x2", "A|30|x3", "[소 계]|60|x3", "[합 계]|60|"};
-    QTest::newRow("last group single") << QStringList{"A", "A", "B"} << false
-                                       << QStringList{"A|10|x1", "A|20|x2", "[소 계]|30|x2", "B|30|x3",
-                                                      "[합 계]|60|"};
+    QTest::newRow("last group single")
+        << QStringList{"A", "A", "B"} << false
+        << QStringList{"A|10|x1", "A|20|x2", "[소 계]|30|x2", "B|30|x3", "[합 계]|60|"};
 }
 
 void TestModSpread60::insertSubTotal()
@@ -249,8 +250,9 @@ void TestModSpread60::gridMenuReset()
     QCOMPARE(grid->RowHeight(1), fileLeft ? 20.0 : 14.0);
     QCOMPARE(p.shown().first().request.defaultAnswer, MsgAnswer::Yes);
     if (!fileLeft)
-        QCOMPARE(p.lastText(), QStringLiteral("초기화를 완료하였습니다.\r\n현재창을 닫고 다시 열어 주셔야 초기화된 "
-                                              "형태가 제대로 보여집니다."));
+        QCOMPARE(p.lastText(),
+                 QStringLiteral("초기화를 완료하였습니다.\r\n현재창을 닫고 다시 열어 주셔야 초기화된 "
+                                "형태가 제대로 보여집니다."));
 }
 
 void TestModSpread60::commonDesignReadOnly()

@@ -1,6 +1,6 @@
-#include "ui/ModalSeam.h"
-#include "ui/SpreadGrid.h"
-#include "ui/SpreadGridModel.h"
+#include "ui/gui/ModalSeam.h"
+#include "ui/gui/SpreadGrid.h"
+#include "ui/gui/SpreadGridModel.h"
 
 #include <QDialog>
 #include <QLineEdit>
@@ -30,8 +30,7 @@ private Q_SLOTS:
 private:
     struct Shown
     {
-        explicit Shown(SpreadGrid* g)
-            : grid(g)
+        explicit Shown(SpreadGrid* g) : grid(g)
         {
             grid->resize(500, 300);
             grid->show();
@@ -132,13 +131,24 @@ void TestSpreadGrid::numberCells_data()
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("money") << int(CellTypeCurrency) << true << "12350" << "12350" << "12,350";
-    QTest::newRow("money typed with commas") << int(CellTypeCurrency) << true << "1,234,567" << "1234567"
+    QTest::newRow("money") << int(CellTypeCurrency) << true << "12350"
+                           << "12350"
+                           << "12,350";
+    QTest::newRow("money typed with commas") << int(CellTypeCurrency) << true << "1,234,567"
+                                             << "1234567"
                                              << "1,234,567";
-    QTest::newRow("negative money") << int(CellTypeCurrency) << true << "-2000" << "-2000" << "-2,000";
-    QTest::newRow("whole number") << int(CellTypeNumber) << false << "1234" << "1234" << "1234";
-    QTest::newRow("text in a number cell") << int(CellTypeNumber) << false << "abc" << "abc" << "abc";
-    QTest::newRow("plain text cell") << int(CellTypeEdit) << false << "1,234" << "1,234" << "1,234";
+    QTest::newRow("negative money") << int(CellTypeCurrency) << true << "-2000"
+                                    << "-2000"
+                                    << "-2,000";
+    QTest::newRow("whole number") << int(CellTypeNumber) << false << "1234"
+                                  << "1234"
+                                  << "1234";
+    QTest::newRow("text in a number cell") << int(CellTypeNumber) << false << "abc"
+                                           << "abc"
+                                           << "abc";
+    QTest::newRow("plain text cell") << int(CellTypeEdit) << false << "1,234"
+                                     << "1,234"
+                                     << "1,234";
 }
 
 void TestSpreadGrid::numberCells()
@@ -197,8 +207,9 @@ void TestSpreadGrid::editBeginAndEnd()
     g->SetEditModeReplace(true);
     g->SetText(2, 1, QStringLiteral("old"));
     QList<QList<QVariant>> events;
-    connect(g.get(), &SpreadGrid::EditMode, this,
-            [&](int c, int r, int mode, bool changed) { events.append({c, r, mode, changed}); });
+    connect(g.get(), &SpreadGrid::EditMode, this, [&](int c, int r, int mode, bool changed) {
+        events.append({c, r, mode, changed});
+    });
     g->SetActiveCell(2, 1);
     Shown shown(g.get());
     QVERIFY(shown.ready());

@@ -10,14 +10,14 @@
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "masters/CustPhone.h"
-#include "masters/CustomerScreens.h"
-#include "order/FrmMain.h"
-#include "order/FrmMainColumns.h"
-#include "order/modSeeID.h"
-#include "ui/ModalSeam.h"
+#include "masters/gui/CustomerScreens.h"
+#include "order/gui/FrmMain.h"
+#include "order/gui/FrmMainColumns.h"
+#include "order/gui/modSeeID.h"
 #include "ui/Prompter.h"
-#include "ui/SpreadGrid.h"
 #include "ui/TextUtil.h"
+#include "ui/gui/ModalSeam.h"
+#include "ui/gui/SpreadGrid.h"
 
 #include <QApplication>
 #include <QDateTime>

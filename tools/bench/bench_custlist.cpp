@@ -9,12 +9,12 @@
 #include "app/UserSettings.h"
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
-#include "masters/FrmCust_admin.h"
-#include "reports/modExcel.h"
-#include "ui/GridPager.h"
+#include "masters/gui/FrmCust_admin.h"
+#include "reports/gui/modExcel.h"
 #include "ui/Prompter.h"
-#include "ui/SpreadGrid.h"
-#include "ui/modSpread60.h"
+#include "ui/gui/GridPager.h"
+#include "ui/gui/SpreadGrid.h"
+#include "ui/gui/modSpread60.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -101,10 +101,9 @@ void measureExport(const QString& label)
     const QString folder = AppPaths::ProgramPath(QStringLiteral("ExpExcel"));
     QDir().mkpath(folder);
     const double direct = BenchMedianMs(3, [&] {
-        grid.ExportToExcel(folder + QStringLiteral("/bench.xlsx"), QStringLiteral("Sheet1"), QString());
+        WriteGridXlsx(grid, folder + QStringLiteral("/bench.xlsx"), QStringLiteral("Sheet1"), QString());
     });
-    BenchReport(QStringLiteral("SpreadGrid::ExportToExcel %L1 rows (%2)").arg(rows.size()).arg(label),
-                direct);
+    BenchReport(QStringLiteral("WriteGridXlsx %L1 rows (%2)").arg(rows.size()).arg(label), direct);
     YesPrompter yes;
     QuietPlatform quiet;
     Prompter* previous = SetPrompter(&yes);

@@ -8,9 +8,9 @@
 #include "db/MduAdoDB.h"
 #include "db/Schema.h"
 #include "masters/CustPhone.h"
-#include "masters/FrmCust_sel.h"
-#include "ui/ModalSeam.h"
-#include "ui/SpreadGrid.h"
+#include "masters/gui/FrmCust_sel.h"
+#include "ui/gui/ModalSeam.h"
+#include "ui/gui/SpreadGrid.h"
 
 #include <QCheckBox>
 #include <QDialog>

@@ -5,9 +5,9 @@
 // 3,000 orders each, default 7).
 #include "Bench.h"
 
-#include "DbTool.h"
-#include "DemoData.h"
 #include "app/Clock.h"
+#include "app/install/DbTool.h"
+#include "app/install/DemoData.h"
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 

@@ -1,8 +1,8 @@
 // Grid filling and subtotals: the cost of showing a query result in a list screen's grid.
 #include "Bench.h"
 
-#include "ui/SpreadGrid.h"
-#include "ui/modSpread60.h"
+#include "ui/gui/SpreadGrid.h"
+#include "ui/gui/modSpread60.h"
 
 #include <QApplication>
 #include <QSqlDatabase>

@@ -1,15 +1,15 @@
 #include "Bench.h"
-#include "DbTool.h"
 #include "app/AppPaths.h"
 #include "app/Clock.h"
 #include "app/UserSettings.h"
+#include "app/install/DbTool.h"
 #include "db/MduAdoDB.h"
 #include "db/StoreDailySums.h"
 #include "db/modDBQuery.h"
-#include "reports/FrmRPT_ledger.h"
-#include "reports/FrmRPT_sale.h"
 #include "reports/MduReportDB.h"
-#include "ui/SpreadGrid.h"
+#include "reports/gui/FrmRPT_ledger.h"
+#include "reports/gui/FrmRPT_sale.h"
+#include "ui/gui/SpreadGrid.h"
 
 #include <QApplication>
 #include <QDateEdit>

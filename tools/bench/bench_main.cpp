@@ -2,15 +2,15 @@
 // orders with three lines end to end (header, lines, postings).
 #include "Bench.h"
 
-#include "DbTool.h"
 #include "app/AppPaths.h"
 #include "app/Clock.h"
 #include "app/Globals.h"
 #include "app/UserSettings.h"
+#include "app/install/DbTool.h"
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
-#include "order/FrmMain.h"
-#include "ui/SpreadGrid.h"
+#include "order/gui/FrmMain.h"
+#include "ui/gui/SpreadGrid.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

@@ -18,13 +18,13 @@
 #include "db/ServerSchema.h"
 #include "db/modDBQuery.h"
 #include "masters/CustPhone.h"
-#include "masters/CustomerScreens.h"
-#include "masters/Pick.h"
-#include "order/FrmMain.h"
+#include "masters/gui/CustomerScreens.h"
+#include "masters/gui/Pick.h"
 #include "order/OrderService.h"
+#include "order/gui/FrmMain.h"
 #include "reports/MduReportDB.h"
 #include "reports/StoreLedger.h"
-#include "ui/ModalSeam.h"
+#include "ui/gui/ModalSeam.h"
 
 #include <QCoreApplication>
 #include <QDialog>

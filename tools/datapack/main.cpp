@@ -5,12 +5,12 @@
 #include "app/AppLog.h"
 #include "app/AppPaths.h"
 #include "app/FileModes.h"
-#include "app/MduMain.h"
+#include "app/start/MduMain.h"
 #include "db/ServerAddress.h"
 #include "ui/ErrorText.h"
 #include "ui/KoreanTranslation.h"
 #include "ui/MsgBox.h"
-#include "ui/WidgetPrompter.h"
+#include "ui/gui/WidgetPrompter.h"
 
 #include <QApplication>
 #include <QDateTime>

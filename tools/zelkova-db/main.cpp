@@ -1,5 +1,5 @@
 // zelkova-db: creates, fills and upgrades the database files of a Zelkova installation.
-#include "DbTool.h"
+#include "app/install/DbTool.h"
 
 #include <QCoreApplication>
 

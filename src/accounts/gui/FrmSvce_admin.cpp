@@ -1,0 +1,660 @@
+#include "accounts/gui/FrmSvce_admin.h"
+
+#include "accounts/PointService.h"
+#include "app/Clock.h"
+#include "db/DbError.h"
+#include "db/MduAdoDB.h"
+#include "db/modDBQuery.h"
+#include "db/modMain_SQL.h"
+#include "reports/gui/modExcel.h"
+#include "ui/MsgBox.h"
+#include "ui/TextUtil.h"
+#include "ui/gui/GridPrinter.h"
+#include "ui/gui/GridStyle.h"
+#include "ui/gui/MduMainUi.h"
+#include "ui/gui/SpreadGrid.h"
+#include "ui/gui/SpreadGridModel.h"
+#include "ui/gui/modFormIni.h"
+#include "ui/gui/modSpread60.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateEdit>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStyle>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <optional>
+
+namespace {
+const QString kForm = QStringLiteral("FrmSvce_admin");
+const QString kCaption = QStringLiteral("서비스 관리");
+const QColor kTickedBack(0xE0, 0xFF, 0xE0);
+const QColor kUntickedBack(0xFF, 0xFF, 0xFF);
+// Points beyond this are a typing slip, not points.
+constexpr double kMaxPoints = 99999999;
+
+bool isEnter(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// A whole number from 0 up to kMaxPoints as typed ("1,500" included); nothing for anything else.
+std::optional<qint64> wholePoints(const QString& typed)
+{
+    const std::optional<double> v = ParseNumber(typed);
+    if (!v || *v != std::floor(*v) || *v > kMaxPoints || *v < 0)
+        return std::nullopt;
+    return qint64(*v);
+}
+
+QPushButton* makeButton(QWidget* owner, const QString& caption, const QString& objectName)
+{
+    auto* button = new QPushButton(caption, owner);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLabel* panelCaption(QWidget* owner, const QString& text)
+{
+    auto* label = new QLabel(text, owner);
+    label->setAlignment(Qt::AlignCenter);
+    label->setFrameShape(QFrame::StyledPanel);
+    return label;
+}
+
+// The hourglass for a stretch of work; released early before a message.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { release(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    void release()
+    {
+        if (m_on)
+            QApplication::restoreOverrideCursor();
+        m_on = false;
+    }
+
+private:
+    bool m_on = true;
+};
+} // namespace
+
+FrmSvce_admin::FrmSvce_admin(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(kForm);
+    setWindowTitle(kCaption);
+    resize(1040, 620);
+
+    auto* bar = new QMenuBar(this);
+    m_mnutool = bar->addMenu(QStringLiteral("도구(&T)"));
+    m_mnutool->setObjectName(QStringLiteral("mnutool"));
+    QAction* print = m_mnutool->addAction(QStringLiteral("인쇄"));
+    print->setObjectName(QStringLiteral("mnutool_print"));
+    connect(print, &QAction::triggered, this, &FrmSvce_admin::printList);
+    QAction* excel = m_mnutool->addAction(QStringLiteral("엑셀"));
+    excel->setObjectName(QStringLiteral("mnutool_excel"));
+    connect(excel, &QAction::triggered, this, &FrmSvce_admin::exportList);
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setObjectName(QStringLiteral("splGrids"));
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(buildCustomerPanel());
+    splitter->addWidget(buildServicePanel());
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({400, 620});
+
+    m_btnRecAdd = makeButton(this, QStringLiteral("서비스F2"), QStringLiteral("btnRecAdd"));
+    m_btnRecAdd->setToolTip(QStringLiteral("선택한 고객의 포인트를 차감하고 서비스 처리"));
+    m_btnRecDel = makeButton(this, QStringLiteral("삭제 F4"), QStringLiteral("btnRecDel"));
+    m_btnRecDel->setToolTip(QStringLiteral("선택한 서비스 내역 삭제(취소)"));
+    m_btnClose = makeButton(this, QStringLiteral("닫기 &C"), QStringLiteral("btnClose"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (QPushButton* b : {m_btnRecAdd, m_btnRecDel, m_btnClose})
+        buttons->addWidget(b);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(bar);
+    layout->addWidget(splitter, 1);
+    layout->addLayout(buttons);
+
+    designGrids();
+    connectTicking();
+
+    connect(m_btnRefresh, &QPushButton::clicked, this, [this] { ListCustomers(); });
+    connect(m_btnQuery, &QPushButton::clicked, this, [this] { ListServices(); });
+    connect(m_btnRecAdd, &QPushButton::clicked, this, &FrmSvce_admin::GrantServices);
+    connect(m_btnRecDel, &QPushButton::clicked, this, &FrmSvce_admin::CancelService);
+    connect(m_btnClose, &QPushButton::clicked, this, &QWidget::close);
+    const std::pair<Qt::Key, void (FrmSvce_admin::*)()> keys[] = {
+        {Qt::Key_F2, &FrmSvce_admin::GrantServices}, {Qt::Key_F4, &FrmSvce_admin::CancelService}};
+    for (const auto& [key, action] : keys) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        connect(shortcut, &QShortcut::activated, this, action);
+    }
+    auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    connect(f5, &QShortcut::activated, this, [this] { ListServices(); });
+
+    CenterForm(this);
+    LoadFormIni(this);
+    for (SpreadGrid* grid : {m_spCust, m_spSvce}) {
+        WatchColWidths(this, grid);
+        ConnectGridMenu(this, grid);
+    }
+    m_openedGeometry = geometry();
+
+    const QDate today = Clock::Today();
+    m_hdTermFrom->setDate(today);
+    m_hdTermTo->setDate(today);
+    try {
+        const QString threshold = GetConfig(QStringLiteral("서비스대상점수"), QStringLiteral("100"));
+        m_htPt->setText(QString::number(qint64(ParseNumber(threshold, false).value_or(Val(threshold)))));
+        ListServices();
+        ListCustomers();
+    } catch (const DbException& e) {
+        ShowStdError(e.info(), QStringLiteral("Form_Load"), kForm, ErrOwner::Form);
+    }
+    setFocusProxy(m_spCust);
+}
+
+FrmSvce_admin::~FrmSvce_admin() = default;
+
+ScreenEntry FrmSvce_admin::Entry()
+{
+    ScreenEntry entry;
+    entry.name = kForm;
+    entry.description = kCaption;
+    entry.modality = ScreenModality::Modeless;
+    entry.gate = ScreenGate::Authority;
+    entry.menuEntry = QStringLiteral("mnuBasic_Service");
+    entry.create = [](QWidget*) -> QWidget* { return new FrmSvce_admin; };
+    return entry;
+}
+
+QWidget* FrmSvce_admin::buildCustomerPanel()
+{
+    auto* box = new QWidget(this);
+    m_htPt = new QLineEdit(box);
+    m_htPt->setObjectName(QStringLiteral("htPt"));
+    m_htPt->setAlignment(Qt::AlignRight);
+    m_htPt->setMaximumWidth(80);
+    m_htPt->setToolTip(QStringLiteral("서비스 대상 점수(엔터: 고객목록 새로고침)"));
+    m_htPt->installEventFilter(this);
+    m_btnRefresh = makeButton(box, QString(), QStringLiteral("btnRefresh"));
+    m_btnRefresh->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    m_btnRefresh->setToolTip(QStringLiteral("고객목록 새로고침"));
+    auto* search = new QHBoxLayout;
+    search->addWidget(m_htPt);
+    search->addWidget(new QLabel(QStringLiteral("점 이상"), box));
+    search->addStretch(1);
+    search->addWidget(m_btnRefresh);
+
+    m_spCust = new SpreadGrid(box);
+    m_spCust->setObjectName(QStringLiteral("spCust"));
+
+    m_lblCountRec = new QLabel(QStringLiteral("0"), box);
+    m_lblCountRec->setObjectName(QStringLiteral("lblCountRec"));
+    m_lblCountRec->setMinimumWidth(40);
+    m_lblCountRec->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* count = new QHBoxLayout;
+    count->addWidget(new QLabel(QStringLiteral("선택한 고객수:"), box));
+    count->addWidget(m_lblCountRec);
+    count->addStretch(1);
+
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(panelCaption(box, QStringLiteral("[ 고객 목록 ]")));
+    layout->addLayout(search);
+    layout->addWidget(m_spCust, 1);
+    layout->addLayout(count);
+    return box;
+}
+
+QWidget* FrmSvce_admin::buildServicePanel()
+{
+    auto* box = new QWidget(this);
+    m_hdTerm = new QFrame(box);
+    m_hdTerm->setObjectName(QStringLiteral("hdTerm"));
+    auto* term = new QHBoxLayout(m_hdTerm);
+    term->setContentsMargins(0, 0, 0, 0);
+    m_hdTermFrom = new QDateEdit(m_hdTerm);
+    m_hdTermFrom->setObjectName(QStringLiteral("hdTermFrom"));
+    m_hdTermTo = new QDateEdit(m_hdTerm);
+    m_hdTermTo->setObjectName(QStringLiteral("hdTermTo"));
+    for (QDateEdit* date : {m_hdTermFrom, m_hdTermTo}) {
+        date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        date->setCalendarPopup(true);
+        date->installEventFilter(this);
+    }
+    term->addWidget(m_hdTermFrom);
+    term->addWidget(new QLabel(QStringLiteral("~"), m_hdTerm));
+    term->addWidget(m_hdTermTo);
+    m_btnQuery = makeButton(box, QStringLiteral("조회 F5"), QStringLiteral("btnQuery"));
+    auto* search = new QHBoxLayout;
+    search->addWidget(new QLabel(QStringLiteral("검색기간:"), box));
+    search->addWidget(m_hdTerm);
+    search->addStretch(1);
+    search->addWidget(m_btnQuery);
+
+    m_spSvce = new SpreadGrid(box);
+    m_spSvce->setObjectName(QStringLiteral("spSvce"));
+
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(panelCaption(box, QStringLiteral("[ 서비스 내역 ]")));
+    layout->addLayout(search);
+    layout->addWidget(m_spSvce, 1);
+    return box;
+}
+
+void FrmSvce_admin::designGrids()
+{
+    m_spCust->SetMaxCols(CustColCount);
+    CommonSpreadDesign(m_spCust, true, true);
+    m_spCust->SetColHeaders(
+        {QStringLiteral("전화"), QStringLiteral("PT"), QStringLiteral("선택"), QStringLiteral("고객코드")});
+    const double custWidths[] = {13, 7, 4, 9};
+    for (int c = 1; c <= CustColCount; ++c)
+        m_spCust->SetColWidth(c, custWidths[c - 1]);
+    SetNumberColumn(m_spCust, CustPoints);
+    SetColFormats(m_spCust, {{CustPhone, ColFormat::Telephone}, {CustCode, ColFormat::CustomerCode}});
+    // The tick is the one cell the operator changes: a check box, unlocked.
+    m_spCust->SetCol(CustTick);
+    m_spCust->SetRow(-1);
+    m_spCust->SetCellType(CellTypeCheckBox);
+    m_spCust->SetTypeHAlign(HAlignCenter);
+    m_spCust->SetLock(false);
+    m_spCust->SetCol(1);
+    m_spCust->SetRow(1);
+    // The top-left corner selects the whole sheet.
+    m_spCust->view()->setCornerButtonEnabled(true);
+    m_spCust->view()->verticalHeader()->viewport()->installEventFilter(this);
+
+    m_spSvce->SetMaxCols(SvceColCount);
+    CommonSpreadDesign(m_spSvce, true, true, false, true);
+    m_spSvce->SetColHeaders({QStringLiteral("서비스일"), QStringLiteral("고객코드"), QStringLiteral("전화"),
+                             QStringLiteral("우편번호"), QStringLiteral("주소"), QStringLiteral("차감PT"),
+                             QStringLiteral("Key")});
+    const double svceWidths[] = {10, 9, 12, 7, 28, 7, 5};
+    for (int c = 1; c <= SvceColCount; ++c)
+        m_spSvce->SetColWidth(c, svceWidths[c - 1]);
+    SetNumberColumn(m_spSvce, SvcePoints);
+    SetColFormats(m_spSvce, {{SvceDate, ColFormat::Date},
+                             {SvceCustomer, ColFormat::CustomerCode},
+                             {SvcePhone, ColFormat::Telephone},
+                             {SvceZip, ColFormat::ZipCode}});
+    m_spSvce->SetCol(1);
+    m_spSvce->SetRow(1);
+}
+
+void FrmSvce_admin::connectTicking()
+{
+    connect(m_spCust, &SpreadGrid::ButtonClicked, this, [this](int col, int row, int) {
+        if (col != CustTick || row < 1)
+            return;
+        if (!m_clickTimer.isValid() || m_clickRow != row ||
+            m_clickTimer.elapsed() > QApplication::doubleClickInterval()) {
+            m_clickRow = row;
+            m_tickBeforeClicks = !IsTicked(row);
+            m_clickTimer.start();
+        }
+        // The grid has flipped the tick itself; the row's colour and the counter follow it.
+        setTick(row, IsTicked(row));
+        countTicks();
+    });
+    connect(m_spCust, &SpreadGrid::DblClick, this, [this](int col, int row) {
+        if (row < 1)
+            return;
+        // On the check box the presses of the double-click have flipped the tick already, once or twice
+        // depending on the window system: the row ends opposite to where it stood before them.
+        if (col == CustTick && row == m_clickRow && m_clickTimer.isValid() &&
+            m_clickTimer.elapsed() <= QApplication::doubleClickInterval()) {
+            setTick(row, !m_tickBeforeClicks);
+            countTicks();
+            return;
+        }
+        FlipTick(row);
+    });
+    connect(m_spCust, &SpreadGrid::KeyDown, this, [this](int& key, int shift) {
+        const int row = m_spCust->ActiveRow();
+        if (shift == 0 && (isEnter(key) || (key == Qt::Key_Space && m_spCust->ActiveCol() != CustTick))) {
+            key = 0;
+            if (row >= 1)
+                FlipTick(row);
+        } else if (shift == 2 && key == Qt::Key_A) {
+            key = 0;
+            TickAll();
+        }
+    });
+    const auto buttons = m_spCust->view()->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly);
+    for (QAbstractButton* corner : buttons)
+        connect(corner, &QAbstractButton::clicked, this, &FrmSvce_admin::TickAll);
+}
+
+bool FrmSvce_admin::IsTicked(int row) const
+{
+    return m_spCust->CellText(CustTick, row) == QLatin1String("1");
+}
+
+void FrmSvce_admin::setTick(int row, bool on)
+{
+    m_spCust->SetText(CustTick, row, on ? QStringLiteral("1") : QString());
+    SetBlockBackColor(m_spCust, 1, row, CustColCount, row, on ? kTickedBack : kUntickedBack);
+}
+
+void FrmSvce_admin::countTicks()
+{
+    int n = 0;
+    for (int r = 1; r <= m_spCust->MaxRows(); ++r)
+        n += IsTicked(r) ? 1 : 0;
+    m_lblCountRec->setText(QString::number(n));
+}
+
+void FrmSvce_admin::FlipTick(int row)
+{
+    FlipBlock(row, row);
+}
+
+void FrmSvce_admin::FlipBlock(int row1, int row2)
+{
+    const int first = qMax(1, qMin(row1, row2));
+    const int last = qMin(m_spCust->MaxRows(), qMax(row1, row2));
+    if (first > last)
+        return;
+    m_spCust->SetReDraw(false);
+    for (int r = first; r <= last; ++r)
+        setTick(r, !IsTicked(r));
+    m_spCust->SetReDraw(true);
+    countTicks();
+}
+
+void FrmSvce_admin::TickAll()
+{
+    const int rows = m_spCust->MaxRows();
+    if (rows < 1)
+        return;
+    const bool on = !IsTicked(1);
+    m_spCust->SetReDraw(false);
+    for (int r = 1; r <= rows; ++r)
+        setTick(r, on);
+    m_spCust->SetReDraw(true);
+    m_lblCountRec->setText(QString::number(on ? rows : 0));
+}
+
+int FrmSvce_admin::ListCustomers()
+{
+    const std::optional<qint64> threshold = wholePoints(m_htPt->text());
+    if (!threshold) {
+        ShowInfo(QStringLiteral("[서비스 대상 점수]에는 0에서 99,999,999 사이의 정수만 입력할 수 있습니다.") +
+                     kCrLf + QStringLiteral("예) 100 또는 1,000"),
+                 QStringLiteral("입력오류"));
+        m_htPt->setFocus();
+        return -1;
+    }
+    WaitCursor wait;
+    m_spCust->SetReDraw(false);
+    const int remembered = m_spCust->ActiveRow();
+    m_spCust->SetMaxRows(0);
+    Recordset rs;
+    QList<QVariantList> rows;
+    if (OpenQuery(rs, QStringLiteral("SELECT 전화1, 현포인트, 코드 FROM 고객 WHERE 현포인트 >= ") +
+                          QString::number(*threshold) +
+                          QStringLiteral(" ORDER BY 현포인트 DESC, 전화1, 코드")) >= 0) {
+        const int iPhone = rs.fieldIndex(QStringLiteral("전화1"));
+        const int iPoints = rs.fieldIndex(QStringLiteral("현포인트"));
+        const int iCode = rs.fieldIndex(QStringLiteral("코드"));
+        for (const QVariantList& r : rs.rows())
+            rows << QVariantList{NullToStr(r.value(iPhone)), r.value(iPoints).toLongLong(), QString(),
+                                 NullToStr(r.value(iCode))};
+        rs.close();
+    }
+    m_spCust->SetMaxRows(int(rows.size()));
+    m_spCust->SetBlockValues(1, rows);
+    if (!rows.isEmpty())
+        m_spCust->SetActiveCell(CustPhone, remembered >= 1 && remembered <= rows.size() ? remembered : 1);
+    m_lblCountRec->setText(QStringLiteral("0"));
+    m_spCust->SetReDraw(true);
+    wait.release();
+    if (rows.isEmpty() && isVisible())
+        ShowInfo(m_htPt->text() + QStringLiteral("점 이상의 고객은 없습니다."));
+    return int(rows.size());
+}
+
+int FrmSvce_admin::ListServices()
+{
+    WaitCursor wait;
+    m_spSvce->SetReDraw(false);
+    const int remembered = m_spSvce->ActiveRow();
+    m_spSvce->SetMaxRows(0);
+    const QString from = m_hdTermFrom->date().toString(QStringLiteral("yyyy-MM-dd"));
+    const QString to = m_hdTermTo->date().toString(QStringLiteral("yyyy-MM-dd"));
+    Recordset rs;
+    QList<QVariantList> rows;
+    if (OpenQuery(rs, QStringLiteral("SELECT s.*, c.전화1, c.우편번호, c.주소1, c.주소2 FROM 서비스 AS s "
+                                     "INNER JOIN 고객 AS c ON s.고객코드 = c.코드") +
+                          QStringLiteral(" WHERE 서비스일 BETWEEN ") + SQLLiteral(from) +
+                          QStringLiteral(" AND ") + SQLLiteral(to) +
+                          QStringLiteral(" ORDER BY 서비스일, 처리순번")) >= 0) {
+        const int iDate = rs.fieldIndex(QStringLiteral("서비스일"));
+        const int iCustomer = rs.fieldIndex(QStringLiteral("고객코드"));
+        const int iPhone = rs.fieldIndex(QStringLiteral("전화1"));
+        const int iZip = rs.fieldIndex(QStringLiteral("우편번호"));
+        const int iAddr1 = rs.fieldIndex(QStringLiteral("주소1"));
+        const int iAddr2 = rs.fieldIndex(QStringLiteral("주소2"));
+        const int iPoints = rs.fieldIndex(QStringLiteral("차감포인트"));
+        const int iKey = rs.fieldIndex(QStringLiteral("처리순번"));
+        for (const QVariantList& r : rs.rows())
+            rows << QVariantList{NullToStr(r.value(iDate)),
+                                 NullToStr(r.value(iCustomer)),
+                                 NullToStr(r.value(iPhone)),
+                                 NullToStr(r.value(iZip)),
+                                 NullToStr(r.value(iAddr1)) + QLatin1Char(' ') + NullToStr(r.value(iAddr2)),
+                                 r.value(iPoints).toLongLong(),
+                                 r.value(iKey).toLongLong()};
+        rs.close();
+    }
+    m_spSvce->SetMaxRows(int(rows.size()));
+    m_spSvce->SetBlockValues(1, rows);
+    if (!rows.isEmpty())
+        m_spSvce->SetActiveCell(SvceDate, remembered >= 1 && remembered <= rows.size() ? remembered : 1);
+    m_spSvce->SetReDraw(true);
+    return int(rows.size());
+}
+
+void FrmSvce_admin::showRowAtTop(int row)
+{
+    m_spCust->SetActiveCell(CustPhone, row);
+    m_spCust->view()->scrollTo(m_spCust->model()->index(row - 1, 0), QAbstractItemView::PositionAtTop);
+}
+
+void FrmSvce_admin::GrantServices()
+{
+    const int rows = m_spCust->MaxRows();
+    bool any = false;
+    for (int r = 1; r <= rows && !any; ++r)
+        any = IsTicked(r);
+    if (!any) {
+        ShowInfo(QStringLiteral("서비스 처리할 자료를 선택하지 않았습니다.") + kCrLf +
+                 QStringLiteral("좌측고객목록에서 대상을 선택하세요.(모서리클릭: 전체선택)"));
+        return;
+    }
+    const QString answer = InputBox(QStringLiteral("서비스 처리시 차감할 포인트는 얼마입니까?") + kCrLf +
+                                        QStringLiteral("0이나 공백입력시 서비스 처리를 하지 않습니다."),
+                                    {}, m_htPt->text());
+    // The answer's numeric value as a whole number ("50.5" is 50, letters 0): 0 stops without a word. A
+    // negative deduction would add points and one beyond the limit is a typing slip: both are refused.
+    const double value = std::trunc(ParseNumber(answer).value_or(Val(answer)));
+    if (value == 0)
+        return;
+    if (value < 0 || value > kMaxPoints) {
+        ShowInfo(QStringLiteral("[차감할 포인트]에는 1에서 99,999,999 사이의 숫자만 입력할 수 있습니다.") +
+                     kCrLf + QStringLiteral("예) 50 또는 1,500"),
+                 QStringLiteral("입력오류"));
+        return;
+    }
+    const qint64 points = qint64(value);
+
+    WaitCursor wait;
+    const QDate today = Clock::Today();
+    bool completed = true;
+    for (int i = 1; i <= rows; ++i) {
+        if (!IsTicked(i))
+            continue;
+        const QString phone = m_spCust->CellText(CustPhone, i);
+        const QString rowText = QString::number(i) + QStringLiteral("행 위치의 ") + phone;
+        const QString tooFew = rowText + QStringLiteral(" 고객의 포인트가 차감할 포인트보다 작습니다.");
+        if (ParseNumber(m_spCust->CellText(CustPoints, i)).value_or(0) < double(points)) {
+            wait.release();
+            showRowAtTop(i);
+            ShowInfo(tooFew);
+            completed = false;
+            break;
+        }
+        const PointService::Result r =
+            PointService::GrantService(m_spCust->CellText(CustCode, i), points, today);
+        if (r.status == PointService::Status::TooFewPoints) {
+            wait.release();
+            showRowAtTop(i);
+            ShowInfo(tooFew);
+            completed = false;
+            break;
+        }
+        if (!r.ok()) {
+            wait.release();
+            showRowAtTop(i);
+            ShowErrorInfo(rowText + QStringLiteral(" 고객의 서비스처리를 실패하였습니다."),
+                          r.status == PointService::Status::NotFound
+                              ? ErrInfo{DbErr::kUnspecified, QStringLiteral("해당 고객을 찾을 수 없습니다.")}
+                              : r.error);
+            completed = false;
+            break;
+        }
+        setTick(i, false);
+        countTicks();
+    }
+    wait.release();
+    if (completed)
+        MyFloatMsg(QStringLiteral("서비스 처리가 완료되었습니다."), 500);
+    ListCustomers();
+    ListServices();
+}
+
+void FrmSvce_admin::CancelService()
+{
+    const int row = m_spSvce->ActiveRow();
+    const QString key = row >= 1 && row <= m_spSvce->MaxRows() ? m_spSvce->CellText(SvceKey, row) : QString();
+    if (key.isEmpty()) {
+        ShowInfo(QStringLiteral("먼저 그리드에서 삭제할 자료를 선택하세요."));
+        m_spSvce->setFocus();
+        return;
+    }
+    if (AskYesNo(QStringLiteral("선택된 서비스 내역 자료를 정말로 삭제(취소) 하시겠습니까?") + kCrLf, {},
+                 true) != MsgAnswer::Yes) {
+        m_spSvce->setFocus();
+        return;
+    }
+    const PointService::Result r = PointService::CancelService(key.toLongLong());
+    switch (r.status) {
+    case PointService::Status::Done:
+        DeleteGridRow(m_spSvce, row, true, true);
+        ListCustomers();
+        break;
+    case PointService::Status::Linked:
+        ShowInfo(QStringLiteral("해당 자료가 다른자료와 연결되어 있어 삭제할 수 없습니다."));
+        break;
+    case PointService::Status::NotFound:
+        ShowWarning(QStringLiteral("선택된 자료를 삭제 할 수 없습니다.") + kCrLf + kCrLf +
+                    QStringLiteral("이미 삭제되었거나, 삭제할 수 없는 경우가 발생했습니다."));
+        break;
+    default:
+        ShowErrorInfo(QStringLiteral("자료를 삭제하는 중 오류가 발생했습니다."), r.error);
+        break;
+    }
+    m_spSvce->setFocus();
+}
+
+void FrmSvce_admin::printList()
+{
+    gGridPrinter->PrintSpread(m_spCust, windowTitle(), kCaption, QString(), 2, 0.5, 0.5, 0.5, 0.5);
+}
+
+void FrmSvce_admin::exportList()
+{
+    ExportToExcelFile(m_spCust, QStringLiteral("Sheet1"), true);
+}
+
+bool FrmSvce_admin::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress && isEnter(static_cast<QKeyEvent*>(event)->key())) {
+        if (watched == m_htPt) {
+            if (ListCustomers() > 0)
+                m_spCust->setFocus();
+            return true;
+        }
+        if (watched == m_hdTermFrom || watched == m_hdTermTo) {
+            ListServices();
+            return true;
+        }
+    }
+    QHeaderView* rowHeaders = m_spCust ? m_spCust->view()->verticalHeader() : nullptr;
+    if (rowHeaders && watched == rowHeaders->viewport()) {
+        // A block of rows is drawn over the row headers (Shift extends from the cursor row); letting go
+        // flips the tick of every row in it.
+        if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
+            type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+            return QWidget::eventFilter(watched, event);
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const int rows = m_spCust->MaxRows();
+        const int at = rowHeaders->logicalIndexAt(mouse->position().toPoint().y()) + 1;
+        const int row = at >= 1 ? at : (mouse->position().y() < 0 ? 1 : rows);
+        if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) &&
+            mouse->button() == Qt::LeftButton && at >= 1) {
+            const int cursorRow = m_spCust->ActiveRow();
+            m_blockAnchor = (mouse->modifiers() & Qt::ShiftModifier) && cursorRow >= 1 ? cursorRow : row;
+            m_blockEnd = row;
+        } else if (type == QEvent::MouseMove && m_blockAnchor > 0) {
+            m_blockEnd = row;
+        } else if (type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton &&
+                   m_blockAnchor > 0) {
+            const int anchor = m_blockAnchor;
+            m_blockAnchor = 0;
+            if (rows >= 1) {
+                FlipBlock(anchor, m_blockEnd);
+                m_spCust->SetActiveCell(CustPhone, qBound(1, m_blockEnd, rows));
+            }
+        }
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FrmSvce_admin::closeEvent(QCloseEvent* event)
+{
+    // An unchanged placement leaves the layout file as the operator last arranged it.
+    if (geometry() != m_openedGeometry)
+        SaveFormIni(this);
+    QWidget::closeEvent(event);
+}

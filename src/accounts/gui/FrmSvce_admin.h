@@ -1,0 +1,119 @@
+#pragma once
+
+#include "ui/gui/ScreenCatalogue.h"
+
+#include <QElapsedTimer>
+#include <QRect>
+#include <QWidget>
+
+class QDateEdit;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class SpreadGrid;
+
+// The service screen ("서비스 관리"): customers whose points reach a threshold, ticked and granted a service
+// that deducts points, beside the services of a period, which can be cancelled.
+class FrmSvce_admin : public QWidget
+{
+    Q_OBJECT
+public:
+    // Columns of spCust.
+    enum CustCol
+    {
+        CustPhone = 1,
+        CustPoints,
+        CustTick,
+        CustCode,
+        CustColCount = CustCode
+    };
+    // Columns of spSvce.
+    enum SvceCol
+    {
+        SvceDate = 1,
+        SvceCustomer,
+        SvcePhone,
+        SvceZip,
+        SvceAddress,
+        SvcePoints,
+        SvceKey,
+        SvceColCount = SvceKey
+    };
+
+    explicit FrmSvce_admin(QWidget* parent = nullptr);
+    ~FrmSvce_admin() override;
+
+    // Modeless, behind the permission table, opened from menu entry mnuBasic_Service.
+    static ScreenEntry Entry();
+
+    // btnRefresh and Enter in htPt: the customers at or above the threshold, nobody ticked. Returns the
+    // number listed, -1 when the threshold was refused.
+    int ListCustomers();
+    // btnQuery and F5: the services of the period of hdTerm.
+    int ListServices();
+    // btnRecAdd and F2: one service per ticked customer, stopping at the first that cannot have one.
+    void GrantServices();
+    // btnRecDel and F4: cancels the service under the cursor of spSvce.
+    void CancelService();
+
+    // The ways of ticking; each keeps the row colours and lblCountRec true.
+    void FlipTick(int row);
+    void FlipBlock(int row1, int row2);
+    // The whole sheet takes the opposite of row 1's tick.
+    void TickAll();
+    bool IsTicked(int row) const;
+
+    SpreadGrid* spCust() const { return m_spCust; }
+    SpreadGrid* spSvce() const { return m_spSvce; }
+    QLineEdit* htPt() const { return m_htPt; }
+    QFrame* hdTerm() const { return m_hdTerm; }
+    QDateEdit* hdTermFrom() const { return m_hdTermFrom; }
+    QDateEdit* hdTermTo() const { return m_hdTermTo; }
+    QLabel* lblCountRec() const { return m_lblCountRec; }
+    QPushButton* btnRefresh() const { return m_btnRefresh; }
+    QPushButton* btnQuery() const { return m_btnQuery; }
+    QPushButton* btnRecAdd() const { return m_btnRecAdd; }
+    QPushButton* btnRecDel() const { return m_btnRecDel; }
+    QPushButton* btnClose() const { return m_btnClose; }
+    QMenu* mnutool() const { return m_mnutool; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* buildCustomerPanel();
+    QWidget* buildServicePanel();
+    void designGrids();
+    void connectTicking();
+    void setTick(int row, bool on);
+    void countTicks();
+    void showRowAtTop(int row);
+    void printList();
+    void exportList();
+
+    SpreadGrid* m_spCust = nullptr;
+    SpreadGrid* m_spSvce = nullptr;
+    QLineEdit* m_htPt = nullptr;
+    QFrame* m_hdTerm = nullptr;
+    QDateEdit* m_hdTermFrom = nullptr;
+    QDateEdit* m_hdTermTo = nullptr;
+    QLabel* m_lblCountRec = nullptr;
+    QPushButton* m_btnRefresh = nullptr;
+    QPushButton* m_btnQuery = nullptr;
+    QPushButton* m_btnRecAdd = nullptr;
+    QPushButton* m_btnRecDel = nullptr;
+    QPushButton* m_btnClose = nullptr;
+    QMenu* m_mnutool = nullptr;
+    // The row a press on the row headers started from; 0 while no block is being drawn.
+    int m_blockAnchor = 0;
+    int m_blockEnd = 0;
+    // The row whose check box was last clicked, when, and its tick before that click: a double-click
+    // on the check box flips it once however many presses reached the grid.
+    int m_clickRow = 0;
+    bool m_tickBeforeClicks = false;
+    QElapsedTimer m_clickTimer;
+    QRect m_openedGeometry;
+};

@@ -1,0 +1,9 @@
+#include "admin/gui/AdminPrompt.h"
+
+#include "admin/gui/frmPWDInput.h"
+#include "app/start/MduMain.h"
+
+void InstallAdminPasswordPrompt()
+{
+    SetAdminPasswordPrompt(&RunAdminPasswordPrompt);
+}

@@ -1,6 +1,0 @@
-#include "app/AppMain.h"
-
-int main(int argc, char* argv[])
-{
-    return RunApplication(argc, argv);
-}

@@ -1,0 +1,321 @@
+#include "app/start/MduMain.h"
+
+#include "admin/StoredPasswords.h"
+#include "admin/modNTDrv.h"
+#include "app/AppPaths.h"
+#include "app/FileModes.h"
+#include "app/Globals.h"
+#include "app/Platform.h"
+#include "app/SeatPresence.h"
+#include "app/UserSettings.h"
+#include "db/DbCheck.h"
+#include "db/MduAdoDB.h"
+#include "db/Schema.h"
+#include "db/modMain_SQL.h"
+#include "reports/MduReportDB.h"
+#include "ui/MsgBox.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QUrl>
+
+#include <cmath>
+#include <exception>
+#include <memory>
+
+namespace {
+const QString kModule = QStringLiteral("MduMain");
+AdminPasswordPrompt g_adminPrompt;
+std::unique_ptr<QLockFile> g_instanceLock;
+bool g_runMarked = false;
+bool g_mainUnreachable = false;
+
+// Marks a run in progress; still there at the next start, it tells of a run that did not end cleanly.
+QString runMarkerPath()
+{
+    return AppPaths::ProgramPath(QStringLiteral("DBS/zelkova.running"));
+}
+
+bool showCheck(const DbCheck::Result& r)
+{
+    if (r.ok())
+        return true;
+    ShowWarning(DbCheck::Message(r), DbCheck::Title(r));
+    return false;
+}
+
+// Everything the start needs before it writes anything: the folders, then (once the seat is registered, so
+// no restore can replace it under the checks) the main database file; a server's database is checked once
+// connected.
+bool checkBeforeOpen(bool server)
+{
+    const QString reportFolder = QFileInfo(AppPaths::ProgramPath(Schema::kReportWorkCopy)).path();
+    for (const QString& folder : {gDBPath, reportFolder}) {
+        if (!showCheck(DbCheck::CheckFolder(folder))) {
+            g_mainUnreachable = !server && folder == gDBPath;
+            return false;
+        }
+    }
+    if (server)
+        return true;
+    // A restore or upgrade run by anyone, at any seat, waits for this seat until it has closed the data.
+    QString refused;
+    if (!SeatPresence::Start(gDBPath, gTerminalID, &refused)) {
+        ShowWarning(refused, QStringLiteral("데이터베이스 폴더 권한 오류"));
+        return false;
+    }
+    g_mainUnreachable = true;
+    if (!showCheck(DbCheck::CheckMainFile(gMainDBFile)))
+        return false;
+    if (QFileInfo::exists(runMarkerPath()) && !showCheck(DbCheck::CheckIntegrity(gMainDBFile, false)))
+        return false;
+    g_mainUnreachable = false;
+    return true;
+}
+
+QString sharedWalMessage()
+{
+    return QStringLiteral("공유 폴더의 메인DB가 한 자리 전용(WAL) 방식이어서 네트워크로 열 수 없습니다.") +
+           kCrLf + QStringLiteral("서버 자리에서 모든 자리의 프로그램을 끈 뒤 다음을 실행하세요:") + kCrLf +
+           QStringLiteral("zelkova-db share <서버의 프로그램 폴더>") + kCrLf + kCrLf +
+           QStringLiteral("여러 자리가 함께 쓰는 데는 서버 데이터베이스(PostgreSQL)가 더 안전합니다.");
+}
+
+void folderMissing()
+{
+    ShowWarning(QStringLiteral("데이터베이스 파일 경로가 없어졌거나 옮겨졌습니다.") + kCrLf +
+                    QStringLiteral("데이터베이스 파일 경로를 확인하세요.") + kCrLf + gDBPath,
+                QStringLiteral("파일 경로 오류"));
+}
+
+// Finds the database folder and the main database file of a seat whose data is in files, connecting the
+// server's share when it has gone.
+bool locateMainFile()
+{
+    gDBPath = AppPaths::Native(UserSettings::Get(QStringLiteral("DB경로")));
+    if (gDBPath.isEmpty())
+        SetDBPath(AppPaths::ProgramPath(QStringLiteral("DBS")));
+    else
+        gMainDBFile = AppPaths::Native(UserSettings::Get(QStringLiteral("DataBaseMain")));
+
+    if (!QFileInfo(gDBPath).isDir()) {
+        bool found = false;
+        if (gCSType == 1) {
+            const QString share = UserSettings::Get(QStringLiteral("네트웍경로"));
+            const QString drive = UserSettings::Get(QStringLiteral("네트웍드라이브"));
+            if (!share.isEmpty() && !drive.isEmpty()) {
+                const QString connected = ConnectNetDrive(share, QString());
+                if (!connected.isEmpty()) {
+                    found = true;
+                    if (connected != drive) {
+                        SetDBPath(AppPaths::ResolveCaseInsensitive(connected, QStringLiteral("DBS")));
+                        UserSettings::Save(QStringLiteral("네트웍드라이브"), connected);
+                    }
+                }
+            }
+        }
+        if (!found) {
+            folderMissing();
+            return false;
+        }
+    }
+
+    if (gMainDBFile.isEmpty()) {
+        gMainDBFile = gDBPath + QLatin1Char('/') + Schema::kMainFileName;
+        UserSettings::Save(QStringLiteral("DataBaseMain"), gMainDBFile);
+    }
+    if (!QFileInfo(gMainDBFile).isFile()) {
+        // "\dbMain.mdb" and "\DBMAIN.MDB" are one file: settings written on a case-blind file system must
+        // keep working.
+        const QString resolved = AppPaths::ResolveCaseInsensitive(QFileInfo(gMainDBFile).path(),
+                                                                  QFileInfo(gMainDBFile).fileName());
+        if (QFileInfo(resolved).isFile())
+            gMainDBFile = resolved;
+    }
+    if (!QFileInfo(gMainDBFile).isFile()) {
+        ShowWarning(QStringLiteral("메인DB파일이 없어졌거나 옮겨졌습니다.") + kCrLf +
+                        QStringLiteral("메인DB파일을 확인하세요.") + kCrLf + gMainDBFile,
+                    QStringLiteral("파일 오류"));
+        return false;
+    }
+    return true;
+}
+
+void markRun()
+{
+    QFile marker(runMarkerPath());
+    g_runMarked = marker.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                  marker.write(QByteArray::number(QCoreApplication::applicationPid())) > 0;
+}
+} // namespace
+
+QString SingleInstanceLockPath()
+{
+    // A folder of the user's own: another local user can neither take nor block the lock there.
+    QString folder = CurrentPlatform().LockFolder();
+    if (folder.isEmpty())
+        folder = AppPaths::ProgramFolder();
+    const QByteArray key =
+        QCryptographicHash::hash(AppPaths::ProgramFolder().toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16);
+    return folder + QStringLiteral("/zelkova-") + QString::fromLatin1(key) + QStringLiteral(".lock");
+}
+
+void SetAdminPasswordPrompt(AdminPasswordPrompt prompt)
+{
+    g_adminPrompt = std::move(prompt);
+    // The record operations ask for the administrator through their gate, which is this confirmation.
+    SetAuthorityGate(&AdminPWDConfirm);
+}
+
+bool AdminPWDConfirm()
+{
+    // A password that could not be read is not "no password".
+    if (!gAdminPWDKnown)
+        return false;
+    if (gAdminPWD.isEmpty())
+        return true;
+    return g_adminPrompt ? g_adminPrompt(gAdminPWD) : false;
+}
+
+bool AcquireSingleInstance()
+{
+    // Keyed by the program folder: two installations on one machine run side by side, one installation once.
+    auto lock = std::make_unique<QLockFile>(SingleInstanceLockPath());
+    // A lock whose process is gone (a crash) is stale and taken over; a live one is never broken by age.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0))
+        return false;
+    g_instanceLock = std::move(lock);
+    return true;
+}
+
+void ReleaseSingleInstance()
+{
+    g_instanceLock.reset();
+}
+
+void SetDBPath(const QString& folder)
+{
+    gDBPath = AppPaths::Native(folder);
+    UserSettings::Save(QStringLiteral("DB경로"), gDBPath);
+    gMainDBFile = gDBPath + QLatin1Char('/') + Schema::kMainFileName;
+    UserSettings::Save(QStringLiteral("DataBaseMain"), gMainDBFile);
+}
+
+bool ReadOptions()
+{
+    try {
+        const std::optional<QString> password = ReadConfig(StoredPasswords::kAdminKey, QString());
+        gAdminPWDKnown = password.has_value();
+        if (!password)
+            return false;
+        // An older database kept the passwords in clear text: they are hashed the first time they are read.
+        gAdminPWD = StoredPasswords::UpgradeClearText(StoredPasswords::kAdminKey, *password);
+        StoredPasswords::UpgradeClearText(StoredPasswords::kLoginKey);
+        // A unit that is no whole number of won (or absurd) earns points at the usual rate.
+        bool ok = false;
+        const qint64 unit =
+            GetConfig(QStringLiteral("금액대포인트"), QStringLiteral("100")).trimmed().toLongLong(&ok);
+        gPointUnit = ok && unit >= 0 && unit <= 1000000 ? int(unit) : 100;
+        gDDD = GetConfig(QStringLiteral("DDD"), QStringLiteral("02"));
+        return true;
+    } catch (const std::exception& e) {
+        ShowStdError({0, QString::fromUtf8(e.what())}, QStringLiteral("ReadOptions"), kModule);
+        return false;
+    }
+}
+
+bool MainDatabaseUnreachable()
+{
+    return g_mainUnreachable;
+}
+
+bool CheckClientDatabase(const QString& databaseFolder)
+{
+    if (!showCheck(DbCheck::CheckFolder(databaseFolder)))
+        return false;
+    const QString mainFile = AppPaths::ResolveCaseInsensitive(databaseFolder, Schema::kMainFileName);
+    if (!showCheck(DbCheck::CheckMainFile(mainFile)))
+        return false;
+    if (Schema::UsesWriteAheadLog(mainFile)) {
+        ShowWarning(sharedWalMessage() + kCrLf + kCrLf + QStringLiteral("설정을 저장하지 않았습니다."),
+                    QStringLiteral("파일 오류"));
+        return false;
+    }
+    return true;
+}
+
+bool InitApp()
+{
+    g_mainUnreachable = false;
+    try {
+        SetAddressOpener(
+            [](const QString& address) { return CurrentPlatform().OpenExternally(QUrl(address)); });
+        FileModes::RestrictNewFiles();
+        gIsNT = true;
+        gGridRowHeight =
+            UserSettings::GetNumber(QStringLiteral("그리드줄높이"), kGridSizeMin, kGridSizeMax, 14);
+        gGridFontSize = int(std::lround(
+            UserSettings::GetNumber(QStringLiteral("그리드글자크기"), kGridSizeMin, kGridSizeMax, 10)));
+        gTerminalID = UserSettings::Get(QStringLiteral("Terminal_ID"), QStringLiteral("0")).left(1);
+        if (gTerminalID.isEmpty())
+            gTerminalID = QStringLiteral("0");
+        gCSType = UserSettings::GetNumber(QStringLiteral("CSType"), 0, 1, 0) == 1 ? 1 : 0;
+
+        // A server seat keeps only the report template and the report database in its own program folder;
+        // its main database is the address, with no drive or file to find.
+        const QString storedMain = UserSettings::Get(QStringLiteral("DataBaseMain")).trimmed();
+        const bool server = DbConnection::IsServerAddress(storedMain);
+        if (server) {
+            gMainDBFile = storedMain;
+            gDBPath = AppPaths::Native(AppPaths::ProgramPath(QStringLiteral("DBS")));
+            if (!QFileInfo(gDBPath).isDir()) {
+                folderMissing();
+                return false;
+            }
+        } else if (!locateMainFile()) {
+            g_mainUnreachable = true;
+            return false;
+        }
+        gReportDBFile = AppPaths::ProgramPath(Schema::kReportWorkCopy);
+        if (!checkBeforeOpen(server) || !CreateRPTFile())
+            return false;
+        UserSettings::SaveInstallationSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"),
+                                              QStringLiteral("경로"), gDBPath + QLatin1Char('/'));
+        // A database in write-ahead-log mode works only for seats on its own machine: reached through a
+        // share it would lose writes. The server seat switches it once with `zelkova-db share`.
+        g_mainUnreachable = true;
+        if (!server && gCSType == 1 && Schema::UsesWriteAheadLog(gMainDBFile)) {
+            ShowWarning(sharedWalMessage(), QStringLiteral("파일 오류"));
+            return false;
+        }
+        if (!OpenConnection(gMainConn, gMainDBFile, kMainDbPassword))
+            return false;
+        if (server && !showCheck(DbCheck::CheckServer(gMainDBFile))) {
+            CloseObject(gMainConn);
+            return false;
+        }
+        g_mainUnreachable = false;
+        markRun();
+        return ReadOptions();
+    } catch (const std::exception& e) {
+        ShowStdError({0, QString::fromUtf8(e.what())}, QStringLiteral("InitApp"), kModule);
+        return false;
+    }
+}
+
+void DestroyApp()
+{
+    CloseObject(gMainConn);
+    SeatPresence::Stop();
+    CloseRPTFile();
+    if (g_runMarked)
+        QFile::remove(runMarkerPath());
+    g_runMarked = false;
+}

@@ -1,0 +1,168 @@
+#include "masters/gui/FrmMemb_sel.h"
+
+#include "app/UserSettings.h"
+#include "db/modDBQuery.h"
+#include "masters/gui/PickerWindow.h"
+#include "ui/MsgBox.h"
+#include "ui/TextUtil.h"
+#include "ui/gui/InputUtil.h"
+#include "ui/gui/MduMainUi.h"
+#include "ui/gui/SpreadGrid.h"
+#include "ui/gui/modFormIni.h"
+#include "ui/gui/modSpread60.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+const QString kScopeKey = QStringLiteral("MembFindFld_");
+
+struct Scope
+{
+    const char* caption;
+    const char* column;
+    bool startsWith;
+    bool tickedByDefault;
+};
+
+constexpr Scope kScopes[FrmMemb_sel::kScopeCount] = {
+    {"코드(&1)", "코드", true, true},
+    {"상호(&2)", "상호", false, false},
+    {"주소(&3)", "주소1", false, false},
+    {"메모(&4)", "메모", false, false},
+};
+} // namespace
+
+FrmMemb_sel::FrmMemb_sel(QWidget* parent) : PickerDialog(parent)
+{
+    setObjectName(QStringLiteral("FrmMemb_sel"));
+    setWindowTitle(QStringLiteral("가맹점 검색"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    resize(640, 420);
+
+    m_txtinput = MakePickerInput(this, QStringLiteral("txtinput"));
+
+    auto* top = MakePickerSearchRow(this, m_txtinput);
+    top->addWidget(new QLabel(QStringLiteral("검색범위:"), this));
+    m_loading = true;
+    for (int i = 0; i < kScopeCount; ++i) {
+        auto* box = new QCheckBox(QString::fromUtf8(kScopes[i].caption), this);
+        box->setObjectName(QStringLiteral("chkFindFld_%1").arg(i));
+        const QString stored =
+            UserSettings::Get(kScopeKey + QString::number(i),
+                              kScopes[i].tickedByDefault ? QStringLiteral("1") : QStringLiteral("0"));
+        box->setChecked(stored.trimmed().toInt() != 0);
+        connect(box, &QCheckBox::toggled, this, [this, i](bool on) {
+            if (!m_loading)
+                UserSettings::Save(kScopeKey + QString::number(i),
+                                   on ? QStringLiteral("1") : QStringLiteral("0"));
+        });
+        m_chkFindFld[i] = box;
+        top->addWidget(box);
+    }
+    m_loading = false;
+
+    m_spList = new SpreadGrid(this);
+    m_spList->setObjectName(QStringLiteral("spList"));
+    m_spList->SetMaxCols(ColCount);
+    m_spList->SetColHeaders({QStringLiteral("코드"), QStringLiteral("상호"), QStringLiteral("전화번호"),
+                             QStringLiteral("주소"), QStringLiteral("메모")});
+    m_spList->SetColWidth(ColCode, 8);
+    m_spList->SetColWidth(ColName, 16);
+    m_spList->SetColWidth(ColTel, 14);
+    m_spList->SetColWidth(ColAddr, 26);
+    m_spList->SetColWidth(ColMemo, 14);
+    CommonSpreadDesign(m_spList, true, true, false, true);
+    SetColFormats(
+        m_spList,
+        {{ColCode, ColFormat::StoreCode}, {ColName, ColFormat::StoreName}, {ColTel, ColFormat::Telephone}});
+    m_spList->installEventFilter(this);
+    connect(m_spList, &SpreadGrid::KeyDown, this, [this](int& key, int shift) {
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && shift == 0) {
+            key = 0;
+            SelectActive();
+        }
+    });
+    connect(m_spList, &SpreadGrid::DblClick, this, [this](int, int row) {
+        if (row > 0)
+            SelectActive();
+    });
+
+    m_btnSel = MakePickerButton(this, QStringLiteral("선택 &S"), QStringLiteral("btnSel"));
+    m_btnClose = MakePickerButton(this, QStringLiteral("닫기 &C"), QStringLiteral("btnClose"));
+    connect(m_btnSel, &QPushButton::clicked, this, &FrmMemb_sel::SelectActive);
+    connect(m_btnClose, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    bottom->addWidget(m_btnSel);
+    bottom->addWidget(m_btnClose);
+    FinishPickerLayout(this, top, m_spList, bottom);
+}
+
+FrmMemb_sel::~FrmMemb_sel() = default;
+
+QCheckBox* FrmMemb_sel::chkFindFld(int index) const
+{
+    return index >= 0 && index < kScopeCount ? m_chkFindFld[index] : nullptr;
+}
+
+int FrmMemb_sel::FindRecords(const QString& searchText, const QString& /*extra*/)
+{
+    m_result.clear();
+    if (searchText.isEmpty())
+        return 2;
+    m_txtinput->setText(searchText);
+    const int n = Refresh_Sheet();
+    if (n == 1)
+        m_result = m_spList->CellText(ColCode, 1) + kNul + m_spList->CellText(ColName, 1);
+    return n;
+}
+
+int FrmMemb_sel::Refresh_Sheet()
+{
+    const QString text = m_txtinput->text();
+    if (!CheckSearchText(text))
+        return -1;
+    QString sql = QStringLiteral("SELECT * FROM 가맹점");
+    if (!text.isEmpty()) {
+        QString where;
+        for (int i = 0; i < kScopeCount; ++i) {
+            if (!m_chkFindFld[i]->isChecked())
+                continue;
+            where += where.isEmpty() ? QStringLiteral(" WHERE (") : QStringLiteral(" OR ");
+            where +=
+                QString::fromUtf8(kScopes[i].column) + QStringLiteral(" LIKE ") +
+                SQLLikePattern(text, kScopes[i].startsWith ? LikeMatch::StartsWith : LikeMatch::Contains);
+        }
+        if (!where.isEmpty())
+            sql += where + QLatin1Char(')');
+    }
+    sql += QStringLiteral(" ORDER BY 코드");
+    m_lastQuery = sql;
+
+    return FillPickerList(m_spList, sql, ColCode, [](const Recordset& rs) -> QVariantList {
+        return {rs.text(QStringLiteral("코드")), rs.text(QStringLiteral("상호")),
+                rs.text(QStringLiteral("전화1")),
+                rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') + rs.text(QStringLiteral("주소2")),
+                rs.text(QStringLiteral("메모"))};
+    });
+}
+
+bool FrmMemb_sel::SelectActive()
+{
+    const int row = m_spList->ActiveRow();
+    if (m_spList->MaxRows() < 1 || row < 1) {
+        ShowInfo(QStringLiteral("리스트에서 자료를 선택하세요."));
+        return false;
+    }
+    m_result = m_spList->CellText(ColCode, row) + kNul + m_spList->CellText(ColName, row);
+    accept();
+    return true;
+}

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "order/AutoDialer.h"
+#include "ui/gui/ListScreen.h"
+
+#include <functional>
+#include <optional>
+
+class QCheckBox;
+class QDateEdit;
+class QLabel;
+
+// The reception list ("접수 관리"): one day's orders passed on to their stores, with lines, store and
+// receipt.
+class FrmRcpt_admin : public ListScreen
+{
+    Q_OBJECT
+public:
+    // Columns of spMList.
+    enum Col
+    {
+        ColStore = 1,
+        ColTime,
+        ColOrderNo,
+        ColCustomer,
+        ColPhone,
+        ColAddress,
+        ColPassedOn,
+        ColCount = ColPassedOn
+    };
+    // Columns of spDList; the sums sit in row 1 of the hidden ones.
+    enum LineCol
+    {
+        LnMenu = 1,
+        LnQty,
+        LnPrice,
+        LnAmount,
+        LnMemo,
+        LnPoints,
+        LnCommission,
+        LnOrderNo,
+        LnLineNo,
+        LnSumQty,
+        LnSumAmount,
+        LnSumCommission,
+        LnSumPoints,
+        LnCount = LnSumPoints
+    };
+
+    explicit FrmRcpt_admin(QWidget* parent = nullptr);
+    ~FrmRcpt_admin() override;
+
+    // The catalogue entry behind menu entry mnuBasic_Receipt (F9 and the shortcut button of the main window).
+    static ScreenEntry Entry();
+
+    // Who dials a store's number; the main window's store dialling unless a test puts another in place.
+    using Dialler = std::function<void(const QString& phone)>;
+    static Dialler SetDialler(Dialler dialler);
+
+    // btnQuery: the list, then the lines of the order under the cursor.
+    int Search() override;
+    // btnRecAdd, F2 and Enter in the list: passes the order on and prints its receipt.
+    void AddRecord() override;
+    void EditRecord() override { AddRecord(); }
+    // btnRecDel and F4: takes the passing-on back and offers to delete the whole order.
+    void DeleteRecord() override;
+    void RowDoubleClicked(int row) override;
+    QString PrintTitle() const override { return QStringLiteral("접수 리스트"); }
+
+    // F5: the list only; returns the number of orders listed.
+    int ListQuery();
+    // Order number of a row of spMList, -2 = the row under the cursor; "" when the list is empty.
+    QString GetOrdNo(int row) const;
+    void LoadLines(const QString& orderNumber);
+    void ShowStore(const QString& code);
+    void ClearStore();
+    // btnPrint and F7.
+    void PrintReceipt();
+    // btnDialing.
+    void DialStore();
+
+    QDateEdit* hdOrd = nullptr;
+    QCheckBox* chkMeOnly = nullptr;
+    QComboBox* cmbFilter = nullptr;
+    SpreadGrid* spDList = nullptr;
+    SpreadGrid* spTotal = nullptr;
+    QLabel* pnlMembCode = nullptr;
+    QLabel* pnlMembName = nullptr;
+    QLabel* pnlMembTel[2] = {};
+    QLabel* pnlMembFee = nullptr;
+    QLabel* pnlMembBaln = nullptr;
+    QLabel* pnlMembAddr = nullptr;
+    QLabel* pnlAutoDialingmsg = nullptr;
+    QPushButton* btnPrint = nullptr;
+    QPushButton* btnDialing = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLower();
+    void designGrids();
+    void deleteOrderOfRow();
+    void focusList();
+    void takeCountdown();
+    void giveBackCountdown();
+    bool m_openingDialDone = false;
+    std::optional<AutoDialer::Hooks> m_mainHooks;
+};

@@ -1,0 +1,146 @@
+#include "ui/gui/GridPager.h"
+
+#include "ui/gui/SpreadGrid.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTableView>
+
+#include <algorithm>
+#include <utility>
+
+GridPager::GridPager(SpreadGrid* grid, FetchRows fetch, int pageRows)
+    : QObject(grid), m_grid(grid), m_fetch(std::move(fetch)), m_pageRows(qBound(1, pageRows, 100000))
+{
+    // Scrolling, paging keys, a new cursor row and a resize all move the scroll bar or its range before
+    // the rows are painted.
+    QScrollBar* bar = m_grid->view()->verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this, &GridPager::fillInView);
+    connect(bar, &QScrollBar::rangeChanged, this, &GridPager::fillInView);
+}
+
+void GridPager::Reset(const QStringList& keys)
+{
+    Reset(keys, int(keys.size()), {});
+}
+
+void GridPager::Reset(const QStringList& firstKeys, int rows, ReadKeys rest)
+{
+    m_keys = firstKeys;
+    m_rest = rows > firstKeys.size() ? std::move(rest) : ReadKeys();
+    rows = m_rest ? rows : int(firstKeys.size());
+    m_filled.assign(size_t(rows), false);
+    m_holding = true;
+    m_grid->SetMaxRows(0);
+    m_grid->SetMaxRows(rows);
+    m_holding = false;
+    Fill(1, qMin(m_pageRows, int(m_keys.size())));
+    fillInView();
+}
+
+void GridPager::LoadAllKeys()
+{
+    if (!m_rest)
+        return;
+    const ReadKeys rest = std::exchange(m_rest, ReadKeys());
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QStringList all = rest();
+    QApplication::restoreOverrideCursor();
+    // The count and the first keys were read apart from the rest, so another seat may have changed the
+    // list in between: rows already shown stay only when the keys behind them are still the first ones.
+    if (all.size() < m_keys.size() || !std::equal(m_keys.cbegin(), m_keys.cend(), all.cbegin())) {
+        Reset(all);
+        return;
+    }
+    m_keys = all;
+    if (RowCount() != all.size()) {
+        m_filled.resize(size_t(all.size()), false);
+        m_holding = true;
+        m_grid->SetMaxRows(int(all.size()));
+        m_holding = false;
+        fillInView();
+    }
+}
+
+QString GridPager::Key(int row)
+{
+    if (row > m_keys.size())
+        LoadAllKeys();
+    return row >= 1 && row <= m_keys.size() ? m_keys.at(row - 1) : QString();
+}
+
+bool GridPager::IsFilled(int row) const
+{
+    return row >= 1 && row <= RowCount() && m_filled[size_t(row - 1)];
+}
+
+void GridPager::Fill(int first, int last)
+{
+    first = qMax(first, 1);
+    last = qMin(last, RowCount());
+    if (last > m_keys.size())
+        LoadAllKeys();
+    last = qMin(last, RowCount());
+    if (first > last)
+        return;
+    // Whole pages, so that scrolling one row at a time does not ask for one row at a time; the page is cut
+    // at the keys read so far rather than reading the rest for it.
+    first = (first - 1) / m_pageRows * m_pageRows + 1;
+    last = qMin(((last - 1) / m_pageRows + 1) * m_pageRows, int(m_keys.size()));
+    for (int start = first; start <= last; start += m_pageRows) {
+        const int end = qMin(start + m_pageRows - 1, last);
+        QStringList keys;
+        std::vector<int> rows;
+        for (int r = start; r <= end; ++r) {
+            if (!m_filled[size_t(r - 1)]) {
+                keys << m_keys.at(r - 1);
+                rows.push_back(r);
+            }
+        }
+        if (keys.isEmpty())
+            continue;
+        const QList<QVariantList> values = m_fetch(keys);
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (qsizetype(i) < values.size() && !values.at(qsizetype(i)).isEmpty())
+                m_grid->SetRowValues(rows[i], values.at(qsizetype(i)));
+            m_filled[size_t(rows[i] - 1)] = true;
+        }
+    }
+}
+
+void GridPager::FillAll()
+{
+    Fill(1, RowCount());
+}
+
+void GridPager::RemoveRow(int row, const std::function<void()>& removeFromGrid)
+{
+    // A row beyond the keys read cannot have been chosen without reading them all (Key), so a removed row
+    // is among the first keys, and the rest, read later without it, still follows them.
+    m_holding = true;
+    removeFromGrid();
+    m_holding = false;
+    if (row >= 1 && row <= m_keys.size()) {
+        m_keys.removeAt(row - 1);
+        m_filled.erase(m_filled.begin() + (row - 1));
+    }
+    fillInView();
+}
+
+void GridPager::AppendRow(const QString& key)
+{
+    LoadAllKeys();
+    m_keys << key;
+    m_filled.push_back(true);
+}
+
+void GridPager::fillInView()
+{
+    if (RowCount() == 0 || m_holding)
+        return;
+    QTableView* view = m_grid->view();
+    const int top = view->rowAt(0);
+    const int bottom = view->rowAt(view->viewport()->height() - 1);
+    const int first = top < 0 ? 1 : top + 1;
+    Fill(first, bottom < 0 ? first + m_pageRows - 1 : bottom + 1);
+}

@@ -1,0 +1,249 @@
+#include "ui/gui/ListScreen.h"
+
+#include "db/DbError.h"
+#include "db/modDBQuery.h"
+#include "ui/MsgBox.h"
+#include "ui/TextUtil.h"
+#include "ui/gui/GridExport.h"
+#include "ui/gui/GridPrinter.h"
+#include "ui/gui/SpreadGrid.h"
+#include "ui/gui/modFormIni.h"
+#include "ui/gui/modSpread60.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSqlQuery>
+#include <QVBoxLayout>
+
+namespace {
+QPushButton* makeButton(QWidget* owner, const QString& caption, const QString& objectName)
+{
+    auto* button = new QPushButton(caption, owner);
+    button->setObjectName(objectName);
+    button->setAutoDefault(false);
+    return button;
+}
+} // namespace
+
+ListScreen::ListScreen(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    m_pnlTop = new QFrame(this);
+    m_pnlTop->setObjectName(QStringLiteral("pnlTop"));
+    m_pnlTop->setFrameShape(QFrame::StyledPanel);
+    auto* search = new QHBoxLayout(m_pnlTop);
+    m_htName = new QLineEdit(m_pnlTop);
+    m_htName->setObjectName(QStringLiteral("htName"));
+    m_htName->setToolTip(QStringLiteral("검색어(F3)"));
+    m_htName->installEventFilter(this);
+    auto* caption = new QLabel(QStringLiteral("검색(F3):"), m_pnlTop);
+    caption->setBuddy(m_htName);
+    m_cmbFindKey = new QComboBox(m_pnlTop);
+    m_cmbFindKey->setObjectName(QStringLiteral("cmbFindKey"));
+    m_cmbFindKey->setToolTip(QStringLiteral("검색구분(Shift+F3)"));
+    m_cmbFindOP = new QComboBox(m_pnlTop);
+    m_cmbFindOP->setObjectName(QStringLiteral("cmbFindOP"));
+    m_cmbFindOP->setToolTip(QStringLiteral("검색연산(Ctrl+F3)"));
+    m_btnQuery = makeButton(m_pnlTop, QStringLiteral("조회 F5"), QStringLiteral("btnQuery"));
+    search->addWidget(caption);
+    search->addWidget(m_htName, 1);
+    search->addWidget(m_cmbFindKey);
+    search->addWidget(m_cmbFindOP);
+    search->addWidget(m_btnQuery);
+
+    m_spList = new SpreadGrid(this);
+    m_spList->setObjectName(QStringLiteral("spList"));
+    connect(m_spList, &SpreadGrid::KeyDown, this, [this](int& key, int shift) {
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && shift == 0) {
+            key = 0;
+            EditRecord();
+        }
+    });
+    connect(m_spList, &SpreadGrid::DblClick, this, [this](int, int row) {
+        if (row > 0)
+            RowDoubleClicked(row);
+    });
+
+    m_btnRecAdd = makeButton(this, QStringLiteral("추가 F2"), QStringLiteral("btnRecAdd"));
+    m_btnRecEdit = makeButton(this, QStringLiteral("수정 &E"), QStringLiteral("btnRecEdit"));
+    m_btnRecDel = makeButton(this, QStringLiteral("삭제 F4"), QStringLiteral("btnRecDel"));
+    m_btnClose = makeButton(this, QStringLiteral("닫기 &C"), QStringLiteral("btnClose"));
+    m_lblRecCount = new QLabel(QStringLiteral("0"), this);
+    m_lblRecCount->setObjectName(QStringLiteral("lblRecCount"));
+    m_buttonRow = new QHBoxLayout;
+    m_buttonRow->addWidget(new QLabel(QStringLiteral("전체 자료수:"), this));
+    m_buttonRow->addWidget(m_lblRecCount);
+    m_buttonRow->addStretch(1);
+    for (QPushButton* b : {m_btnRecAdd, m_btnRecEdit, m_btnRecDel, m_btnClose})
+        m_buttonRow->addWidget(b);
+
+    connect(m_btnQuery, &QPushButton::clicked, this, [this] { Search(); });
+    connect(m_btnRecAdd, &QPushButton::clicked, this, [this] { AddRecord(); });
+    connect(m_btnRecEdit, &QPushButton::clicked, this, [this] { EditRecord(); });
+    connect(m_btnRecDel, &QPushButton::clicked, this, [this] { DeleteRecord(); });
+    connect(m_btnClose, &QPushButton::clicked, this, &QWidget::close);
+
+    auto* bar = new QMenuBar(this);
+    m_mnutool = bar->addMenu(QStringLiteral("도구(&T)"));
+    m_mnutool->setObjectName(QStringLiteral("mnutool"));
+    QAction* print = m_mnutool->addAction(QStringLiteral("인쇄"));
+    print->setObjectName(QStringLiteral("mnutool_print"));
+    connect(print, &QAction::triggered, this, [this] { PrintList(); });
+    QAction* excel = m_mnutool->addAction(QStringLiteral("엑셀"));
+    excel->setObjectName(QStringLiteral("mnutool_excel"));
+    connect(excel, &QAction::triggered, this, [this] { ExportList(); });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setMenuBar(bar);
+    layout->addWidget(m_pnlTop);
+    layout->addWidget(m_spList, 1);
+    layout->addLayout(m_buttonRow);
+
+    // The window takes these keys before any of its controls.
+    addKey(QKeySequence(Qt::Key_F2), [this] { AddRecord(); });
+    addKey(QKeySequence(Qt::Key_F3), [this] { m_htName->setFocus(); });
+    addKey(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { m_cmbFindKey->setFocus(); });
+    addKey(QKeySequence(Qt::CTRL | Qt::Key_F3), [this] { m_cmbFindOP->setFocus(); });
+    addKey(QKeySequence(Qt::Key_F4), [this] { DeleteRecord(); });
+    addKey(QKeySequence(Qt::Key_F5), [this] { Search(); });
+}
+
+ListScreen::~ListScreen() = default;
+
+ScreenEntry ListScreen::CatalogueEntry(const QString& name, const QString& description,
+                                       const QString& menuEntry, std::function<ListScreen*()> create)
+{
+    ScreenEntry entry;
+    entry.name = name;
+    entry.description = description;
+    entry.modality = ScreenModality::Modeless;
+    entry.gate = ScreenGate::Authority;
+    entry.menuEntry = menuEntry;
+    entry.create = [create = std::move(create)](QWidget*) -> QWidget* { return create(); };
+    return entry;
+}
+
+void ListScreen::addKey(const QKeySequence& key, const std::function<void()>& action)
+{
+    auto* shortcut = new QShortcut(key, this);
+    connect(shortcut, &QShortcut::activated, this, action);
+}
+
+void ListScreen::PrintList()
+{
+    gGridPrinter->PrintSpread(m_spList, windowTitle(), PrintTitle(), QString(), 2, 0.5, 0.5, 0.5, 0.5);
+}
+
+void ListScreen::ExportList()
+{
+    ExportGrid(m_spList, QStringLiteral("Sheet1"), true);
+}
+
+void ListScreen::AddFindKey(const QString& text, const QString& columns)
+{
+    m_cmbFindKey->addItem(text, columns);
+    if (m_cmbFindKey->count() == 1)
+        m_cmbFindKey->setCurrentIndex(0);
+}
+
+bool ListScreen::AcceptSearchText()
+{
+    const QString text = m_htName->text();
+    if (!CheckSearchText(text))
+        return false;
+    if (m_cmbFindKey->currentText() == QStringLiteral("전화번호") && !CheckPhoneText(text)) {
+        m_htName->setText(IsPhoneText(m_acceptedSearch) ? m_acceptedSearch : QString());
+        m_htName->setFocus();
+        return false;
+    }
+    m_acceptedSearch = text;
+    return true;
+}
+
+QString ListScreen::SearchWhere() const
+{
+    if (m_htName->text().isEmpty())
+        return QString();
+    return QStringLiteral(" WHERE ") + MakeSearchWhere(m_cmbFindKey->currentData().toString(),
+                                                       m_cmbFindOP->currentText(), m_htName->text());
+}
+
+void ListScreen::SetRecCount(qint64 count)
+{
+    m_lblRecCount->setText(QString::number(count));
+}
+
+int ListScreen::RowForSave(EditorMode mode, bool* appended)
+{
+    int row = m_spList->ActiveRow();
+    const bool append = mode == EditorMode::Add || row < 1 || m_spList->MaxRows() < 1;
+    if (append) {
+        row = m_spList->MaxRows() + 1;
+        m_spList->SetMaxRows(row);
+    }
+    if (appended)
+        *appended = append;
+    return row;
+}
+
+void ListScreen::RunOpening(const std::function<void()>& steps)
+{
+    m_opening = true;
+    try {
+        steps();
+    } catch (const DbException& e) {
+        ShowStdError(e.info(), QStringLiteral("Form_Load"), objectName(), ErrOwner::Form);
+    }
+    m_opening = false;
+}
+
+int ListScreen::OpenListQuery(Recordset& rs, const QString& sql) const
+{
+    if (!m_opening)
+        return OpenQuery(rs, sql);
+    rs.close();
+    QSqlQuery q;
+    ErrInfo error;
+    if (!gMainConn.query(sql, q, &error))
+        throw DbException(error);
+    rs.load(q);
+    return rs.RecordCount();
+}
+
+void ListScreen::FinishLayout()
+{
+    LoadFormIni(this);
+    WatchColWidths(this, m_spList);
+    ConnectGridMenu(this, m_spList);
+    m_openedGeometry = geometry();
+}
+
+bool ListScreen::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_htName && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (Search() > 0)
+                m_spList->setFocus();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ListScreen::closeEvent(QCloseEvent* event)
+{
+    // An unchanged placement leaves the layout file as the operator last arranged it.
+    if (geometry() != m_openedGeometry)
+        SaveFormIni(this);
+    QWidget::closeEvent(event);
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "ui/gui/ScreenCatalogue.h"
+
+#include <QRect>
+#include <QWidget>
+
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class Recordset;
+class SpreadGrid;
+
+// Base of the modeless list screens: search row, list grid, record count, tools menu, screen keys and layout.
+//
+// A screen names itself (objectName, the layout file's and the permission table's name), sets up spList's
+// columns, fills cmbFindKey with AddFindKey and cmbFindOP with FillFindModeCombo, centres itself and then
+// calls FinishLayout. It registers through CatalogueEntry, so opening it passes the permission gate.
+class ListScreen : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ListScreen(QWidget* parent = nullptr);
+    ~ListScreen() override;
+
+    // Modeless, behind the permission table, opened from menuEntry of the main window.
+    static ScreenEntry CatalogueEntry(const QString& name, const QString& description,
+                                      const QString& menuEntry, std::function<ListScreen*()> create);
+
+    // btnQuery, F5 and Enter in htName; returns the number of rows listed.
+    virtual int Search() = 0;
+    // btnRecAdd and F2.
+    virtual void AddRecord() {}
+    // btnRecEdit and Enter in the grid.
+    virtual void EditRecord() {}
+    // btnRecDel and F4.
+    virtual void DeleteRecord() {}
+    // Double-click on a data row.
+    virtual void RowDoubleClicked(int row) { Q_UNUSED(row); }
+    // "엑셀": the spreadsheet export of the list (spList, sheet "Sheet1"); a screen exporting another grid
+    // overrides it.
+    virtual void ExportList();
+    // "인쇄": the list through the grid printer with the window caption and PrintTitle.
+    virtual void PrintList();
+    virtual QString PrintTitle() const { return windowTitle(); }
+
+    // Adds a search field: its visible text and the comma-separated columns it searches.
+    void AddFindKey(const QString& text, const QString& columns);
+    // The checks of htName before a search: a text the engine cannot take is refused, and while the field is
+    // "전화번호" so is a text that is not a telephone number (htName gets the last accepted text back).
+    bool AcceptSearchText();
+    // " WHERE " + the condition of the search row, "" when htName is empty.
+    QString SearchWhere() const;
+    // Shows the number of all records beside "전체 자료수:".
+    void SetRecCount(qint64 count);
+    // The row an editor's save is shown in: a new last row after an add (or in an empty list), else the
+    // active row; appended tells which.
+    int RowForSave(EditorMode mode, bool* appended = nullptr);
+
+    QFrame* pnlTop() const { return m_pnlTop; }
+    QLineEdit* htName() const { return m_htName; }
+    QComboBox* cmbFindKey() const { return m_cmbFindKey; }
+    QComboBox* cmbFindOP() const { return m_cmbFindOP; }
+    SpreadGrid* spList() const { return m_spList; }
+    QLabel* lblRecCount() const { return m_lblRecCount; }
+    QMenu* mnutool() const { return m_mnutool; }
+    QPushButton* btnQuery() const { return m_btnQuery; }
+    QPushButton* btnRecAdd() const { return m_btnRecAdd; }
+    QPushButton* btnRecEdit() const { return m_btnRecEdit; }
+    QPushButton* btnRecDel() const { return m_btnRecDel; }
+    QPushButton* btnClose() const { return m_btnClose; }
+
+protected:
+    // Restores the stored layout, watches the column widths and the grid menu, and remembers the placement
+    // the screen opened with.
+    void FinishLayout();
+    // Runs the steps of opening the screen: an engine error ends them with the standard error message naming
+    // Form_Load of this screen (its objectName), and the screen stays as far as it got.
+    void RunOpening(const std::function<void()>& steps);
+    // OpenQuery, except during RunOpening: then an engine error is thrown (DbException) for it to report.
+    int OpenListQuery(Recordset& rs, const QString& sql) const;
+    // The row the buttons sit in, for screens that add their own.
+    QHBoxLayout* buttonRow() const { return m_buttonRow; }
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void addKey(const QKeySequence& key, const std::function<void()>& action);
+
+    QFrame* m_pnlTop = nullptr;
+    QLineEdit* m_htName = nullptr;
+    QComboBox* m_cmbFindKey = nullptr;
+    QComboBox* m_cmbFindOP = nullptr;
+    SpreadGrid* m_spList = nullptr;
+    QLabel* m_lblRecCount = nullptr;
+    QMenu* m_mnutool = nullptr;
+    QHBoxLayout* m_buttonRow = nullptr;
+    QPushButton* m_btnQuery = nullptr;
+    QPushButton* m_btnRecAdd = nullptr;
+    QPushButton* m_btnRecEdit = nullptr;
+    QPushButton* m_btnRecDel = nullptr;
+    QPushButton* m_btnClose = nullptr;
+    QRect m_openedGeometry;
+    QString m_acceptedSearch;
+    bool m_opening = false;
+};

@@ -1,0 +1,180 @@
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+
+#include <functional>
+
+// The layers as the tree shows them: a source's path says whether it is core or GUI (a folder named "gui"
+// in it makes it GUI), CMake must build it into that library, a core source includes no GUI header, and the
+// folders under src/ include each other without a loop.
+class TestLayers : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void sourcesInTheirPathsLibrary_data();
+    void sourcesInTheirPathsLibrary();
+    void everySourceBuilt();
+    void coreIncludesNoGuiHeader();
+    void foldersIncludeWithoutLoop();
+
+private:
+    // Source files under src/, by path relative to it, with the project headers each includes.
+    QHash<QString, QStringList> m_includes;
+};
+
+namespace {
+const QString kRoot = QStringLiteral(ZK_SOURCE_ROOT);
+
+bool isGuiPath(const QString& relative)
+{
+    return relative.split(QLatin1Char('/')).contains(QLatin1String("gui"));
+}
+
+QString folderOf(const QString& relative)
+{
+    const int slash = relative.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? QString() : relative.left(slash);
+}
+
+// The sources CMake lists for a target, relative to src/ (generated files and those outside src/ left out).
+QStringList listedSources(const QString& listFile)
+{
+    QFile f(listFile);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    QStringList out;
+    const QDir root(kRoot);
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        const QString path = QDir::cleanPath(root.absoluteFilePath(QString::fromUtf8(line.trimmed())));
+        const QString rel = root.relativeFilePath(path);
+        if (!line.trimmed().isEmpty() && !rel.startsWith(QLatin1String("..")) && QFileInfo::exists(path))
+            out << rel;
+    }
+    return out;
+}
+} // namespace
+
+void TestLayers::initTestCase()
+{
+    static const QRegularExpression include(QStringLiteral("^\\s*#\\s*include\\s+\"([^\"]+)\""),
+                                            QRegularExpression::MultilineOption);
+    QDirIterator it(kRoot, {QStringLiteral("*.h"), QStringLiteral("*.cpp")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QStringList headers;
+        auto m = include.globalMatch(QString::fromUtf8(f.readAll()));
+        while (m.hasNext())
+            headers << m.next().captured(1);
+        m_includes.insert(QDir(kRoot).relativeFilePath(path), headers);
+    }
+    QVERIFY(m_includes.size() > 100);
+}
+
+void TestLayers::sourcesInTheirPathsLibrary_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<bool>("gui");
+    QTest::newRow("zelkova_core") << QStringLiteral(ZK_CORE_LIST) << false;
+    QTest::newRow("zelkova_gui") << QStringLiteral(ZK_GUI_LIST) << true;
+    QTest::newRow("zelkova") << QStringLiteral(ZK_PROGRAM_LIST) << true;
+}
+
+void TestLayers::sourcesInTheirPathsLibrary()
+{
+    QFETCH(QString, list);
+    QFETCH(bool, gui);
+    const QStringList sources = listedSources(list);
+    QVERIFY2(!sources.isEmpty(), qPrintable(list));
+    QStringList wrong;
+    for (const QString& s : sources) {
+        if (isGuiPath(s) != gui)
+            wrong << s;
+    }
+    QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("in the other layer's folder: ") + wrong.join(u' ')));
+}
+
+void TestLayers::everySourceBuilt()
+{
+    QSet<QString> built;
+    for (const char* list : {ZK_CORE_LIST, ZK_GUI_LIST, ZK_PROGRAM_LIST}) {
+        for (const QString& s : listedSources(QString::fromUtf8(list)))
+            built.insert(s);
+    }
+    QStringList stray;
+    for (auto it = m_includes.cbegin(); it != m_includes.cend(); ++it) {
+        if (!built.contains(it.key()))
+            stray << it.key();
+    }
+    stray.sort();
+    QVERIFY2(stray.isEmpty(), qPrintable(QStringLiteral("not in any library: ") + stray.join(u' ')));
+}
+
+void TestLayers::coreIncludesNoGuiHeader()
+{
+    QStringList wrong;
+    for (auto it = m_includes.cbegin(); it != m_includes.cend(); ++it) {
+        if (isGuiPath(it.key()))
+            continue;
+        for (const QString& h : it.value()) {
+            if (m_includes.contains(h) && isGuiPath(h))
+                wrong << it.key() + QStringLiteral(" -> ") + h;
+        }
+    }
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+}
+
+void TestLayers::foldersIncludeWithoutLoop()
+{
+    // folder -> folder it includes from -> one include that does it
+    QHash<QString, QHash<QString, QString>> edges;
+    for (auto it = m_includes.cbegin(); it != m_includes.cend(); ++it) {
+        const QString from = folderOf(it.key());
+        for (const QString& h : it.value()) {
+            const QString to = folderOf(h);
+            if (m_includes.contains(h) && to != from && !edges[from].contains(to))
+                edges[from].insert(to, it.key() + QStringLiteral(" -> ") + h);
+        }
+    }
+    // Depth-first: a folder met again while it is still on the path closes a loop.
+    QHash<QString, int> state; // 1 on the path, 2 done
+    QStringList path;
+    QString loop;
+    std::function<void(const QString&)> visit = [&](const QString& folder) {
+        state[folder] = 1;
+        path << folder;
+        QStringList next = edges.value(folder).keys();
+        next.sort();
+        for (const QString& to : next) {
+            if (!loop.isEmpty())
+                return;
+            if (state.value(to) == 1) {
+                const QStringList cycle = path.mid(path.indexOf(to)) << to;
+                for (int i = 0; i + 1 < cycle.size(); ++i)
+                    loop += edges[cycle.at(i)][cycle.at(i + 1)] + QLatin1Char('\n');
+            } else if (state.value(to) == 0) {
+                visit(to);
+            }
+        }
+        path.removeLast();
+        state[folder] = 2;
+    };
+    QStringList folders = edges.keys();
+    folders.sort();
+    for (const QString& f : folders) {
+        if (state.value(f) == 0 && loop.isEmpty())
+            visit(f);
+    }
+    QVERIFY2(loop.isEmpty(), qPrintable(QStringLiteral("folders include each other in a loop:\n") + loop));
+}
+
+QTEST_GUILESS_MAIN(TestLayers)
+#include "tst_layers.moc"
