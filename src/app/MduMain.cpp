@@ -2,10 +2,12 @@
 
 #include "admin/StoredPasswords.h"
 #include "admin/modNTDrv.h"
+#include "app/AppLog.h"
 #include "app/AppPaths.h"
 #include "app/FileModes.h"
 #include "app/Globals.h"
 #include "app/Platform.h"
+#include "app/RestoreJournal.h"
 #include "app/SeatPresence.h"
 #include "app/UserSettings.h"
 #include "db/DbCheck.h"
@@ -48,6 +50,31 @@ bool showCheck(const DbCheck::Result& r)
     return false;
 }
 
+// A restore killed while it replaced the files is finished before anything reads them, so no seat works on
+// databases of two archives.
+bool finishInterruptedRestore()
+{
+    const SeatPresence::Exclusive hold(gDBPath);
+    QStringList replaced;
+    QString error;
+    if (!hold.held() || !RestoreJournal::Complete(gDBPath, &replaced, &error)) {
+        ShowWarning(
+            QStringLiteral("데이터 복구가 파일을 바꾸던 중에 멈추어, 끝내기 전에는 데이터베이스를 열 수 "
+                           "없습니다.") +
+                kCrLf +
+                (hold.held() ? error
+                             : QStringLiteral("다른 자리의 프로그램을 모두 끈 뒤 다시 시작하세요.") + kCrLf +
+                                   hold.reason()),
+            QStringLiteral("데이터 복구"));
+        return false;
+    }
+    FileModes::KeepShared(gDBPath);
+    AppLog::Write(QStringLiteral("데이터 복구"), QStringLiteral("멈추었던 데이터 복구를 마쳤습니다: ") +
+                                                     replaced.join(QStringLiteral(", ")) +
+                                                     QStringLiteral(" (") + gDBPath + QLatin1Char(')'));
+    return true;
+}
+
 // Everything the start needs before it writes anything: the folders, then (once the seat is registered, so
 // no restore can replace it under the checks) the main database file; a server's database is checked once
 // connected.
@@ -69,6 +96,8 @@ bool checkBeforeOpen(bool server)
         return false;
     }
     g_mainUnreachable = true;
+    if (RestoreJournal::Pending(gDBPath) && !finishInterruptedRestore())
+        return false;
     if (!showCheck(DbCheck::CheckMainFile(gMainDBFile)))
         return false;
     if (QFileInfo::exists(runMarkerPath()) && !showCheck(DbCheck::CheckIntegrity(gMainDBFile, false)))
