@@ -20,14 +20,19 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSqlQuery>
+#include <QTimer>
 #include <QUrl>
 
+#include <atomic>
 #include <cmath>
 #include <exception>
 #include <memory>
+#include <thread>
 
 namespace {
 const QString kModule = QStringLiteral("MduMain");
@@ -35,6 +40,68 @@ AdminPasswordPrompt g_adminPrompt;
 std::unique_ptr<QLockFile> g_instanceLock;
 bool g_runMarked = false;
 bool g_mainUnreachable = false;
+
+// The page check of a start after an unclean end, run beside the login.
+class PageCheck
+{
+public:
+    explicit PageCheck(const QString& file)
+        : m_thread([this, file] {
+              m_result = DbCheck::CheckIntegrity(file, false, &m_stop);
+              m_done = true;
+          })
+    {
+    }
+    ~PageCheck()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    // Waits for the end with the event loop running (the windows paint), without taking keys meanwhile.
+    DbCheck::Result result()
+    {
+        if (!m_done) {
+            QEventLoop loop;
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
+                if (m_done)
+                    loop.quit();
+            });
+            poll.start(10);
+            if (!m_done)
+                loop.exec(QEventLoop::ExcludeUserInputEvents);
+        }
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_result;
+    }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_done{false};
+    DbCheck::Result m_result;
+    std::thread m_thread;
+};
+
+std::unique_ptr<PageCheck> g_pageCheck;
+enum class StartState
+{
+    Open,     // InitApp has not finished a start
+    Checking, // the page check runs; nothing writes
+    Finished,
+    CheckFailed,
+};
+StartState g_startState = StartState::Open;
+
+// While the check runs, the main connection can only read: a write tried meanwhile fails instead of
+// changing a file that may be damaged.
+void holdWrites(bool hold)
+{
+    if (gMainConn.isOpen() && !gMainConn.isServer())
+        QSqlQuery(gMainConn.database())
+            .exec(hold ? QStringLiteral("PRAGMA query_only = 1") : QStringLiteral("PRAGMA query_only = 0"));
+}
 
 // Marks a run in progress; still there at the next start, it tells of a run that did not end cleanly.
 QString runMarkerPath()
@@ -100,8 +167,9 @@ bool checkBeforeOpen(bool server)
         return false;
     if (!showCheck(DbCheck::CheckMainFile(gMainDBFile)))
         return false;
-    if (QFileInfo::exists(runMarkerPath()) && !showCheck(DbCheck::CheckIntegrity(gMainDBFile, false)))
-        return false;
+    // A run that did not end cleanly may have left damaged pages: every page is read, beside the login.
+    if (QFileInfo::exists(runMarkerPath()))
+        g_pageCheck = std::make_unique<PageCheck>(gMainDBFile);
     g_mainUnreachable = false;
     return true;
 }
@@ -283,6 +351,8 @@ bool CheckClientDatabase(const QString& databaseFolder)
 bool InitApp()
 {
     g_mainUnreachable = false;
+    g_pageCheck.reset();
+    g_startState = StartState::Open;
     try {
         SetAddressOpener(
             [](const QString& address) { return CurrentPlatform().OpenExternally(QUrl(address)); });
@@ -331,6 +401,12 @@ bool InitApp()
             return false;
         }
         g_mainUnreachable = false;
+        if (g_pageCheck) {
+            g_startState = StartState::Checking;
+            holdWrites(true);
+            return true;
+        }
+        g_startState = StartState::Finished;
         markRun();
         return ReadOptions();
     } catch (const std::exception& e) {
@@ -339,8 +415,39 @@ bool InitApp()
     }
 }
 
+bool FinishStart()
+{
+    if (g_startState != StartState::Checking)
+        return g_startState != StartState::CheckFailed;
+    const DbCheck::Result checked = g_pageCheck->result();
+    g_pageCheck.reset();
+    if (!checked.ok()) {
+        g_startState = StartState::CheckFailed;
+        showCheck(checked);
+        return false;
+    }
+    holdWrites(false);
+    g_startState = StartState::Finished;
+    markRun();
+    return ReadOptions();
+}
+
+bool StartChecking()
+{
+    return g_startState == StartState::Checking;
+}
+
+bool StartCheckFailed()
+{
+    return g_startState == StartState::CheckFailed;
+}
+
 void DestroyApp()
 {
+    // An unfinished check is stopped; the run stays unmarked, so the next start checks again.
+    g_pageCheck.reset();
+    if (g_startState == StartState::Checking)
+        g_startState = StartState::Open;
     CloseObject(gMainConn);
     SeatPresence::Stop();
     CloseRPTFile();
