@@ -22,8 +22,9 @@ const QString kSuffix = QStringLiteral(".tar.zst");
 const QString kOldSuffix = QStringLiteral(".zip");
 
 namespace {
-// zstd's default level: about the speed of reading the disk on two cores, a third of the size.
-constexpr int kLevel = 3;
+// The fastest level: a third of the size, four seconds of processor time for a million customers' data
+// (the default level 3 takes half as much again for 5 % less).
+constexpr int kLevel = 1;
 // The disk is asked to start writing every so many bytes, so the final flush finds little left to do.
 constexpr qint64 kWriteBehind = 32 << 20;
 
