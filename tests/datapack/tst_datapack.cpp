@@ -412,6 +412,8 @@ void TestDataPack::hostileArchivesRefused_data()
                                                                  << "zip" << true;
     QTest::newRow("a sound tar.zst of another program") << ""
                                                         << "tar.zst" << true;
+    QTest::newRow("the main database alone") << "main only"
+                                             << "tar.zst" << true;
 }
 
 void TestDataPack::hostileArchivesRefused()
@@ -470,6 +472,8 @@ void TestDataPack::hostileArchivesRefused()
         entries[2].bytes = QByteArray(8192, 'x');
     else if (spoil == "no dbMain")
         entries.removeFirst();
+    else if (spoil == "main only")
+        entries = entries.mid(0, 1);
     else if (spoil == "work copy")
         entries << Entry{"dbReport.mdb", report};
     const QString archive = DataPack::BackupFolder(m_places) + "/Backup_20261209_110000." + format;
@@ -497,6 +501,16 @@ void TestDataPack::hostileArchivesRefused()
     if (restored) {
         QCOMPARE(storeCount(m_db->mainFile), 1LL);
         QVERIFY(!QFileInfo::exists(m_places.databaseFolder + "/dbReport.mdb"));
+        // What the archive did not replace stays the data's own file, shared, kept nowhere else.
+        for (const QString& name : QDir(m_places.databaseFolder).entryList({"*.mdb"}, QDir::Files)) {
+            const QString f = m_places.databaseFolder + "/" + name;
+            QCOMPARE(octal(FileModes::Mode(f)), octal(0660));
+            struct stat st
+            {
+            };
+            QVERIFY(::stat(QFile::encodeName(f).constData(), &st) == 0);
+            QCOMPARE(st.st_nlink, nlink_t(1));
+        }
         return;
     }
     ++m_hostileRefused;

@@ -994,14 +994,21 @@ Outcome RestoreArchive(const Places& places, const QString& archive, const QDate
     QTemporaryDir keep(backups + QStringLiteral("/.replacing-XXXXXX"));
     if (!keep.isValid())
         return failed(QStringLiteral("안전 복사본 폴더를 만들 수 없습니다.\n") + backups);
+    // Exactly the files the archive replaces: a second name for one that stays would be the live file.
+    QStringList replaced;
     qint64 current = 0;
-    for (const QString& db : databases(dbs))
-        current += QFileInfo(dbs + QLatin1Char('/') + db).size();
+    for (const QString& name : names) {
+        const QString target = AppPaths::ResolveCaseInsensitive(dbs, name);
+        if (QFileInfo(target).isFile()) {
+            replaced << QFileInfo(target).fileName();
+            current += QFileInfo(target).size();
+        }
+    }
     Meter keeping(progress, 70, 85, current);
     keeping.setStep(QStringLiteral("현재 자료를 보관하는 중"));
     if (!keeping.add(0))
         return failed(kRestoreCancelled);
-    for (const QString& db : databases(dbs)) {
+    for (const QString& db : replaced) {
         if (!keepCurrent(
                 dbs + QLatin1Char('/') + db, keep.filePath(db),
                 [&keeping](qint64 n) { return keeping.add(n); }, &error))
