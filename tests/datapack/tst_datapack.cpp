@@ -822,6 +822,10 @@ void TestDataPack::jobEndedAtEveryStep_data()
     QTest::newRow("restore killed halfway, a seat starts") << "restore"
                                                            << "replaced:dbMain.mdb" << int(SIGKILL) << "start"
                                                            << "new";
+    QTest::newRow("restore killed halfway, then zelkova-db upgrade")
+        << "restore"
+        << "replaced:dbMain.mdb" << int(SIGKILL) << "upgrade"
+        << "new";
     QTest::newRow("restore killed before replacing, a seat starts") << "restore"
                                                                     << "staged" << int(SIGKILL) << "start"
                                                                     << "old";
@@ -898,6 +902,9 @@ void TestDataPack::jobEndedAtEveryStep()
                                          QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList());
         QCOMPARE(QDir(dbs).entryList({"*.restoring"}, QDir::Files | QDir::Hidden), QStringList());
+    } else if (nextRun == "upgrade") {
+        QString message;
+        QVERIFY2(DbTool::Upgrade(m_places.programFolder, &message), qPrintable(message));
     } else {
         QProcess seat;
         seat.start(QCoreApplication::applicationFilePath(),
