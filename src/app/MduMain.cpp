@@ -24,9 +24,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QTimer>
 #include <QUrl>
+
+#include <sqlite3.h>
 
 #include <atomic>
 #include <cmath>
@@ -95,12 +98,18 @@ enum class StartState
 StartState g_startState = StartState::Open;
 
 // While the check runs, the main connection can only read: a write tried meanwhile fails instead of
-// changing a file that may be damaged.
+// changing a file that may be damaged, and closing it (a start that ends there) leaves the write-ahead log
+// as it is instead of copying it into the file.
 void holdWrites(bool hold)
 {
-    if (gMainConn.isOpen() && !gMainConn.isServer())
-        QSqlQuery(gMainConn.database())
-            .exec(hold ? QStringLiteral("PRAGMA query_only = 1") : QStringLiteral("PRAGMA query_only = 0"));
+    if (!gMainConn.isOpen() || gMainConn.isServer())
+        return;
+    QSqlQuery(gMainConn.database())
+        .exec(hold ? QStringLiteral("PRAGMA query_only = 1") : QStringLiteral("PRAGMA query_only = 0"));
+    const QVariant handle = gMainConn.database().driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        if (sqlite3* db = *static_cast<sqlite3* const*>(handle.data()))
+            sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, hold ? 1 : 0, nullptr);
 }
 
 // Marks a run in progress; still there at the next start, it tells of a run that did not end cleanly.
