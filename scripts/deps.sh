@@ -11,7 +11,7 @@ PACKAGES=(
   libsqlite3-dev sqlite3 libssl-dev
   libqt6sql6-psql libpq-dev postgresql postgresql-contrib
   libxlsxwriter-dev unzip
-  libarchive-dev
+  libarchive-dev libzstd-dev zstd
   fonts-nanum
   fonts-nanum-coding
   xvfb xauth

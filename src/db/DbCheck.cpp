@@ -9,11 +9,14 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlQuery>
 #include <QStorageInfo>
 #include <QUrl>
 #include <QUuid>
 #include <QVariant>
+
+#include <sqlite3.h>
 
 namespace DbCheck {
 namespace {
@@ -173,11 +176,21 @@ Result CheckMainFile(const QString& file)
     return {};
 }
 
-Result CheckIntegrity(const QString& file, bool thorough)
+Result CheckIntegrity(const QString& file, bool thorough, const std::atomic<bool>* stop)
 {
     ReadOnlyConnection conn(file);
     if (!conn.isOpen())
         return fault(Fault::Damaged, file);
+    if (stop) {
+        const QVariant handle = conn.db().driver()->handle();
+        if (sqlite3* db = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
+                              ? *static_cast<sqlite3* const*>(handle.data())
+                              : nullptr)
+            sqlite3_progress_handler(
+                db, 10000,
+                [](void* flag) { return static_cast<const std::atomic<bool>*>(flag)->load() ? 1 : 0; },
+                const_cast<std::atomic<bool>*>(stop));
+    }
     QSqlQuery q(conn.db());
     const QString pragma =
         thorough ? QStringLiteral("PRAGMA integrity_check(1)") : QStringLiteral("PRAGMA quick_check(1)");

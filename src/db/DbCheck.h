@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <atomic>
+
 // Checks run on the main database before anything opens it for writing.
 //
 // The cheap check (header, tables, layout version, write access) runs at every start and takes a few
@@ -41,8 +43,9 @@ constexpr qint64 kMinFreeBytes = 1024 * 1024;
 Result CheckFolder(const QString& folder);
 // Header, expected tables and layout version of a main database file, and that it can be written.
 Result CheckMainFile(const QString& file);
-// Reads every page: quick_check, or the full integrity_check when thorough.
-Result CheckIntegrity(const QString& file, bool thorough);
+// Reads every page: quick_check, or the full integrity_check when thorough. Any thread may run it; `stop`
+// (when given) set to true ends it early, as Damaged.
+Result CheckIntegrity(const QString& file, bool thorough, const std::atomic<bool>* stop = nullptr);
 // The layout version of the main database on the server at `address` (NotOurs without one, Unreadable
 // when it cannot be read).
 Result CheckServer(const QString& address);

@@ -52,7 +52,7 @@ QString GetConfig(const QString& name, const QString& defaultValue)
     return ReadConfig(name, defaultValue).value_or(defaultValue);
 }
 
-std::optional<QString> ReadConfig(const QString& name, const QString& defaultValue)
+static std::optional<QString> readConfig(const QString& name, const QString& defaultValue, bool insertMissing)
 {
     try {
         Recordset rs;
@@ -60,6 +60,8 @@ std::optional<QString> ReadConfig(const QString& name, const QString& defaultVal
                            QStringLiteral("SELECT 설정값 FROM 환경설정 WHERE 구분 = '") + SQLQuote(name) +
                                QLatin1Char('\'')))
             return std::nullopt;
+        if (rs.RecordCount() == 0 && !insertMissing)
+            return defaultValue;
         if (rs.RecordCount() == 0) {
             const DbConnection::ExecResult r =
                 gMainConn.exec(QStringLiteral("INSERT INTO 환경설정 VALUES ('") + SQLQuote(name) +
@@ -73,6 +75,16 @@ std::optional<QString> ReadConfig(const QString& name, const QString& defaultVal
         ShowErrorInfo(kRunError, e.info());
         return std::nullopt;
     }
+}
+
+std::optional<QString> ReadConfig(const QString& name, const QString& defaultValue)
+{
+    return readConfig(name, defaultValue, true);
+}
+
+std::optional<QString> PeekConfig(const QString& name, const QString& defaultValue)
+{
+    return readConfig(name, defaultValue, false);
 }
 
 static bool SaveConfigOnce(const QString& name, const QString& value)

@@ -20,6 +20,8 @@ QString GetConfig(const QString& name, const QString& defaultValue);
 // The same, but nothing when the setting could not be read (the error was shown), so a caller guarding
 // something with the value never mistakes a failure for the default.
 std::optional<QString> ReadConfig(const QString& name, const QString& defaultValue);
+// The same without inserting a missing row (the default comes back), for a start that may not write yet.
+std::optional<QString> PeekConfig(const QString& name, const QString& defaultValue);
 bool SaveConfig(const QString& name, const QString& value);
 // First 상호명 of 사용자정보, or "테스Soft".
 QString GetCompanyName();

@@ -488,42 +488,77 @@ void TestMduMain::damagedDatabaseStopsStart()
 void TestMduMain::unfinishedRunChecksEveryPage_data()
 {
     QTest::addColumn<bool>("unfinishedRun");
-    // Only the page-by-page check finds a damaged table page below an intact header and schema.
-    QTest::newRow("after a clean exit") << false;
-    QTest::newRow("after a crash") << true;
+    QTest::addColumn<bool>("damaged");
+    // Only the page-by-page check finds a damaged table page below an intact header and schema; it runs
+    // beside the login, and nothing is written before it has passed.
+    QTest::newRow("after a clean exit") << false << true;
+    QTest::newRow("after a crash, damaged") << true << true;
+    QTest::newRow("after a crash, sound") << true << false;
 }
 
 void TestMduMain::unfinishedRunChecksEveryPage()
 {
     QFETCH(bool, unfinishedRun);
+    QFETCH(bool, damaged);
     TestHome home;
     QVERIFY(createInstallation(home));
     const QString mainFile = home.dbsFolder() + "/dbMain.mdb";
     const QString marker = home.dbsFolder() + "/zelkova.running";
     QVERIFY(InitApp());
+    QVERIFY(FinishStart());
     QVERIFY(QFileInfo::exists(marker));
     const int root = GetFirstValue("SELECT rootpage FROM sqlite_master WHERE name = '가맹점'").toInt();
     const int pageSize = GetFirstValue("PRAGMA page_size").toInt();
+    QCOMPARE(ExecSQL("DELETE FROM 환경설정"), 3);
+    // The files as a crash leaves them: the last writes still in the write-ahead log.
+    const QByteArray wal = readAll(mainFile + "-wal");
+    QByteArray bytes = readAll(mainFile);
+    QVERIFY(!wal.isEmpty());
     DestroyApp();
     QVERIFY(!QFileInfo::exists(marker));
     QVERIFY(root > 1);
-    QByteArray bytes = readAll(mainFile);
-    bytes.replace(qsizetype(root - 1) * pageSize, 8, QByteArray(8, '\x77'));
+    if (damaged)
+        bytes.replace(qsizetype(root - 1) * pageSize, 8, QByteArray(8, '\x77'));
     QVERIFY(writeAll(mainFile, bytes));
-    if (unfinishedRun)
+    if (unfinishedRun) {
+        QVERIFY(writeAll(mainFile + "-wal", wal));
         QVERIFY(writeAll(marker, "1234"));
+    }
 
     ScriptedPrompter p;
-    QCOMPARE(InitApp(), !unfinishedRun);
+    // The login may open at once, whatever the check will find.
+    QVERIFY(InitApp());
+    QCOMPARE(StartChecking(), unfinishedRun);
     if (unfinishedRun) {
+        // Meanwhile the seat reads but writes nothing: not the settings' missing rows, nor anything else.
+        QCOMPARE(CountRows("환경설정"), 0);
+        QVERIFY(!gMainConn.exec("INSERT INTO 환경설정 VALUES ('시험', '1')").ok);
+        QCOMPARE(readAll(marker), QByteArray("1234"));
+    }
+    const bool passed = FinishStart();
+    QCOMPARE(passed, !(unfinishedRun && damaged));
+    QCOMPARE(StartCheckFailed(), !passed);
+    if (passed) {
+        QCOMPARE(CountRows("환경설정"), 3);
+        QCOMPARE(readAll(marker), QByteArray::number(QCoreApplication::applicationPid()));
+        QCOMPARE(p.count(), 0);
+    } else {
         QCOMPARE(p.lastText(),
                  "메인DB파일이 손상되었습니다.\r\n백업해 둔 메인DB파일로 복원하세요.\r\n" + mainFile);
-        QVERIFY(QFileInfo::exists(marker)); // checked again at the next start
+        QCOMPARE(readAll(marker), QByteArray("1234")); // checked again at the next start
     }
     DestroyApp();
-    QString report;
-    QVERIFY(!DbTool::Check(home.programFolder(), &report));
-    QVERIFY(report.startsWith("메인DB파일이 손상되었습니다."));
+    // A start that ended at its check left the file as it found it, the log not copied into it.
+    if (!passed) {
+        QVERIFY(readAll(mainFile) == bytes);
+        QVERIFY(readAll(mainFile + "-wal") == wal);
+    }
+    QCOMPARE(QFileInfo::exists(marker), !passed);
+    if (damaged) {
+        QString report;
+        QVERIFY(!DbTool::Check(home.programFolder(), &report));
+        QVERIFY(report.startsWith("메인DB파일이 손상되었습니다."));
+    }
 }
 
 void TestMduMain::filesKeptFromOtherUsers_data()

@@ -8,7 +8,9 @@
 #include "app/gui/FrmInitMsg.h"
 #include "app/gui/FrmLogin.h"
 #include "app/install/DbTool.h"
+#include "app/start/MduMain.h"
 #include "db/MduAdoDB.h"
+#include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
@@ -41,6 +43,7 @@ private Q_SLOTS:
     void init();
 
     void loginWithoutPassword();
+    void loginBesideTheStartCheck();
     void loginRefusedWhenPasswordUnreadable();
     void loginAttempts_data();
     void loginAttempts();
@@ -109,6 +112,39 @@ void TestStartupScreens::loginWithoutPassword()
     QVERIFY(!login.isVisible());
     QCOMPARE(login.result(), int(QDialog::Accepted));
     QCOMPARE(prompter.count(), 0);
+}
+
+void TestStartupScreens::loginBesideTheStartCheck()
+{
+    gMainConn.close();
+    {
+        // After an unclean end, with the settings' rows still to be made: the login opens while the page
+        // check runs, writes nothing meanwhile and goes on once the check has passed.
+        TestHome home;
+        QString error;
+        QVERIFY2(DbTool::Create(home.programFolder(), {}, &error), qPrintable(error));
+        QFile marker(home.dbsFolder() + "/zelkova.running");
+        QVERIFY(marker.open(QIODevice::WriteOnly));
+        marker.close();
+        ScriptedPrompter prompter;
+        QVERIFY(InitApp());
+        QVERIFY(StartChecking());
+        FrmLogin login;
+        login.show();
+        QCOMPARE(login.txtPass->text(), QStringLiteral("엔터 치세요"));
+        QCOMPARE(CountRows("환경설정"), 0);
+        QTest::keyClick(login.txtPass, Qt::Key_Return);
+        QVERIFY(login.bSucc);
+        QVERIFY(!StartChecking());
+        QVERIFY(CountRows("환경설정") >= 3);
+        QCOMPARE(prompter.count(), 0);
+        DestroyApp();
+    }
+    AppPaths::SetProgramFolder(m_home->programFolder());
+    UserSettings::SetFolder(m_home->settingsFolder());
+    ErrInfo e;
+    QVERIFY2(gMainConn.open(AppPaths::ProgramPath(QStringLiteral("DBS/dbMain.mdb")), false, &e),
+             qPrintable(e.description));
 }
 
 void TestStartupScreens::loginRefusedWhenPasswordUnreadable()

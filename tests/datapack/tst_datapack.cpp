@@ -22,15 +22,18 @@
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTest>
+#include <QThread>
 
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -61,15 +64,23 @@ struct Entry
     QString target; // of a link
 };
 
-bool writeZip(const QString& path, const QList<Entry>& entries)
+// An archive a test makes: a zip as earlier versions wrote them, or a tar.zst.
+bool writeArchive(const QString& path, const QList<Entry>& entries)
 {
     archive* a = archive_write_new();
-    archive_write_set_format_zip(a);
+    if (path.endsWith(".zip")) {
+        archive_write_set_format_zip(a);
+    } else {
+        archive_write_set_format_pax_restricted(a);
+        archive_write_add_filter_zstd(a);
+    }
     bool ok = archive_write_open_filename(a, QFile::encodeName(path).constData()) == ARCHIVE_OK;
     for (const Entry& e : entries) {
         archive_entry* entry = archive_entry_new();
         archive_entry_set_pathname_utf8(entry, e.name.toUtf8().constData());
         archive_entry_set_filetype(entry, e.type == kHardLink ? AE_IFREG : e.type);
+        if (e.type == AE_IFCHR)
+            archive_entry_set_rdev(entry, makedev(1, 3));
         archive_entry_set_perm(entry, 0644);
         if (e.type == AE_IFLNK)
             archive_entry_set_symlink_utf8(entry, e.target.toUtf8().constData());
@@ -112,12 +123,43 @@ QString octal(int mode)
     return QString::number(mode, 8);
 }
 
-qint64 storeCount(const QString& file)
+// The first value a statement gives on a database file, through the engine's own shell.
+QString sqlValue(const QString& file, const QString& sql)
 {
     QProcess p;
-    p.start("sqlite3", {file, "SELECT COUNT(*) FROM 가맹점"});
+    p.start("sqlite3", {file, sql});
     p.waitForFinished();
-    return p.readAllStandardOutput().trimmed().toLongLong();
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+qint64 storeCount(const QString& file)
+{
+    return sqlValue(file, "SELECT COUNT(*) FROM 가맹점").toLongLong();
+}
+
+// Unpacked by the system's own archive tool, as an administrator would: tar (zstd) or unzip.
+bool unpackWithSystemTools(const QString& archive, const QString& folder)
+{
+    if (archive.endsWith(".zip"))
+        return QProcess::execute("unzip", {"-q", archive, "-d", folder}) == 0;
+    return QProcess::execute("tar", {"--zstd", "-xf", archive, "-C", folder}) == 0;
+}
+
+QStringList listWithSystemTools(const QString& archive)
+{
+    QProcess p;
+    p.start("tar", {"--zstd", "-tf", archive});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+// Every row of every table of a database, in order: the same text means the same data.
+QString contentOf(const QString& file)
+{
+    QProcess p;
+    p.start("sqlite3", {file, ".dump"});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput());
 }
 } // namespace
 
@@ -132,6 +174,7 @@ private Q_SLOTS:
     void backupWhileAnotherProcessWrites();
     void backupProgress_data();
     void backupProgress();
+    void restoreGivesBackTheBackup_data();
     void restoreGivesBackTheBackup();
     void hostileArchivesRefused_data();
     void hostileArchivesRefused();
@@ -141,6 +184,8 @@ private Q_SLOTS:
     void sharedModesAfterEveryTool();
     void leftoversRemovedAtTheNextRun_data();
     void leftoversRemovedAtTheNextRun();
+    void jobEndedAtEveryStep_data();
+    void jobEndedAtEveryStep();
     void serverBackupAndRestore();
     void companionStarted_data();
     void companionStarted();
@@ -195,7 +240,7 @@ void TestDataPack::backupWhileAnotherProcessWrites()
     const DataPack::Outcome v = DataPack::VerifyArchive(o.archive);
     QVERIFY2(v.ok, qPrintable(v.message));
     QTemporaryDir out;
-    QProcess::execute("unzip", {"-q", o.archive, "-d", out.path()});
+    QVERIFY(unpackWithSystemTools(o.archive, out.path()));
     QCOMPARE(drift(out.filePath("dbMain.mdb")), 0LL);
 }
 
@@ -203,14 +248,14 @@ void TestDataPack::backupProgress_data()
 {
     QTest::addColumn<int>("cancelAt"); // the first percent answered with "stop"; -1 never
     QTest::newRow("runs through") << -1;
-    QTest::newRow("cancelled while copying") << 1;
-    QTest::newRow("cancelled while packing") << 40;
+    QTest::newRow("cancelled as it starts") << 1;
+    QTest::newRow("cancelled halfway") << 40;
 }
 
 void TestDataPack::backupProgress()
 {
     QFETCH(int, cancelAt);
-    // Enough rows that copying and packing each report several times.
+    // Enough rows that packing reports many times.
     QString script = "BEGIN;\n";
     for (int i = 0; i < 20000; ++i)
         script +=
@@ -241,30 +286,71 @@ void TestDataPack::backupProgress()
     QVERIFY(std::is_sorted(seen.begin(), seen.end()));
     if (cancelAt < 0) {
         QCOMPARE(seen.last(), 100);
-        // Both long steps moved the bar, not just their starts.
-        QVERIFY2(std::count_if(seen.begin(), seen.end(), [](int p) { return p > 0 && p < 20; }) >= 2 &&
-                     std::count_if(seen.begin(), seen.end(), [](int p) { return p > 20 && p < 98; }) >= 2,
+        // The bar moved while the data was read and packed, not just at the start and the end.
+        QVERIFY2(std::count_if(seen.begin(), seen.end(), [](int p) { return p > 0 && p < 98; }) >= 5,
                  qPrintable(QString::number(seen.size())));
     } else {
         QVERIFY(o.message.contains(QStringLiteral("취소")));
-        // Stopped in the step it was asked in: copying below 20 %, packing from there.
-        QCOMPARE(seen.last() >= 20, cancelAt >= 20);
+        // Stopped where it was asked: nothing more was done or told after the answer.
+        QCOMPARE(std::count_if(seen.begin(), seen.end(), [&](int p) { return p >= cancelAt; }), 1);
     }
+}
+
+void TestDataPack::restoreGivesBackTheBackup_data()
+{
+    QTest::addColumn<QString>("journal"); // the main database's journal mode when it is backed up
+    QTest::addColumn<bool>("earlierZip"); // the archive an earlier version wrote (zip) of the same files
+    // Read as the file lies under a snapshot, or copied online, or restored from the older format.
+    QTest::newRow("write-ahead log") << "wal" << false;
+    QTest::newRow("rollback journal") << "delete" << false;
+    QTest::newRow("an earlier version's zip") << "delete" << true;
 }
 
 void TestDataPack::restoreGivesBackTheBackup()
 {
-    const DataPack::Outcome made = DataPack::MakeArchive(m_places, DataPack::Job::Backup, kNow);
+    QFETCH(QString, journal);
+    QFETCH(bool, earlierZip);
+    QCOMPARE(sqlValue(m_db->mainFile, "PRAGMA journal_mode = " + journal), journal);
+    QCOMPARE(QProcess::execute("sqlite3", {m_db->mainFile,
+                                           "INSERT INTO 입금 (가맹점코드, 입금일자, 입금액, 할인액, 메모) "
+                                           "VALUES ('S1', '2026-12-09', 5000, 100, '첫 입금')"}),
+             0);
+    const QStringList names{"dbMain.mdb", "dbPost.mdb", "dbReport_SRC.mdb"};
+    QStringList before;
+    for (const QString& name : names)
+        before << contentOf(m_places.databaseFolder + "/" + name);
+    DataPack::Outcome made = DataPack::MakeArchive(m_places, DataPack::Job::Backup, kNow);
     QVERIFY2(made.ok, qPrintable(made.message));
+    QVERIFY(made.archive.endsWith(".tar.zst"));
+    // The system's own tools open it, and its checksums are there for them to check.
+    QCOMPARE(listWithSystemTools(made.archive), names);
+    QProcess zstd;
+    zstd.start("zstd", {"-lv", made.archive});
+    zstd.waitForFinished();
+    QVERIFY(QString::fromUtf8(zstd.readAllStandardOutput()).contains("XXH64"));
+    if (earlierZip) {
+        QTemporaryDir out;
+        QVERIFY(unpackWithSystemTools(made.archive, out.path()));
+        QList<Entry> entries;
+        for (const QString& name : names)
+            entries << Entry{name, bytesOf(out.filePath(name))};
+        QVERIFY(QFile::remove(made.archive));
+        made.archive = DataPack::BackupFolder(m_places) + "/Backup_20261209_100000.zip";
+        QVERIFY(writeArchive(made.archive, entries));
+    }
+    QCOMPARE(DataPack::Archives(m_places), QStringList{made.archive});
     QCOMPARE(QProcess::execute("sqlite3",
                                {m_db->mainFile, "INSERT INTO 가맹점 (코드, 상호) VALUES ('S2', '새가게')"}),
              0);
-    QCOMPARE(DataPack::Archives(m_places), QStringList{made.archive});
     const DataPack::Outcome o = DataPack::RestoreArchive(m_places, made.archive, kNow.addSecs(60));
     QVERIFY2(o.ok, qPrintable(o.message));
-    QCOMPARE(storeCount(m_db->mainFile), 1LL);
+    // Every row of every table as it was backed up.
+    for (int i = 0; i < names.size(); ++i)
+        QCOMPARE(contentOf(m_places.databaseFolder + "/" + names.at(i)), before.at(i));
     // What was replaced is kept.
     QCOMPARE(storeCount(DataPack::BackupFolder(m_places) + "/Replaced_20261209_100100/dbMain.mdb"), 2LL);
+    if (earlierZip)
+        return;
     // The after-sales archive also holds the seat's settings and layouts.
     QDir().mkpath(m_places.programFolder + "/FormIni");
     QFile ini(m_places.programFolder + "/FormIni/FrmMain.ini");
@@ -272,42 +358,73 @@ void TestDataPack::restoreGivesBackTheBackup()
     ini.close();
     const DataPack::Outcome as = DataPack::MakeArchive(m_places, DataPack::Job::AfterSales, kNow);
     QVERIFY(as.ok);
-    QProcess list;
-    list.start("unzip", {"-l", as.archive});
-    list.waitForFinished();
-    const QString names = QString::fromUtf8(list.readAllStandardOutput());
-    QVERIFY2(names.contains("dbMain.mdb") && names.contains("FormIni/FrmMain.ini"), qPrintable(names));
+    const QStringList packed = listWithSystemTools(as.archive);
+    QVERIFY2(packed.contains("dbMain.mdb") && packed.contains("FormIni/FrmMain.ini"),
+             qPrintable(packed.join(' ')));
 }
 
 void TestDataPack::hostileArchivesRefused_data()
 {
     QTest::addColumn<QString>("spoil");
-    QTest::addColumn<bool>("restored"); // a sound archive is restored
-    QTest::newRow("damaged archive") << "truncated" << false;
-    QTest::newRow("empty postal-code database") << "empty dbPost" << false;
-    QTest::newRow("postal-code database as a link") << "link dbPost" << false;
-    QTest::newRow("main database as a link") << "link dbMain" << false;
-    QTest::newRow("main database as a hard link") << "hard link" << false;
-    QTest::newRow("an extra database") << "extra mdb" << false;
-    QTest::newRow("a folder entry") << "folder" << false;
-    QTest::newRow("a name outside the folder") << "outside" << false;
-    QTest::newRow("a name below a folder") << "nested" << false;
-    QTest::newRow("the main database twice") << "twice" << false;
-    QTest::newRow("the main database under the postal codes' name") << "wrong kind" << false;
-    QTest::newRow("main database of a newer layout") << "newer" << false;
-    QTest::newRow("report template that is no database") << "noise" << false;
-    QTest::newRow("no main database") << "no dbMain" << false;
-    QTest::newRow("an older backup with the seat's report copy") << "work copy" << true;
+    QTest::addColumn<QString>("format"); // "zip" as earlier versions wrote, or "tar.zst"
+    QTest::addColumn<bool>("restored");  // a sound archive is restored
+    QTest::newRow("damaged archive") << "truncated"
+                                     << "zip" << false;
+    QTest::newRow("damaged tar.zst") << "truncated"
+                                     << "tar.zst" << false;
+    QTest::newRow("one byte changed in a backup (its checksum)") << "flipped"
+                                                                 << "tar.zst" << false;
+    QTest::newRow("empty postal-code database") << "empty dbPost"
+                                                << "zip" << false;
+    QTest::newRow("postal-code database as a link") << "link dbPost"
+                                                    << "zip" << false;
+    QTest::newRow("postal-code database as a link (tar)") << "link dbPost"
+                                                          << "tar.zst" << false;
+    QTest::newRow("main database as a link") << "link dbMain"
+                                             << "zip" << false;
+    QTest::newRow("main database as a hard link") << "hard link"
+                                                  << "zip" << false;
+    QTest::newRow("main database as a hard link (tar)") << "hard link"
+                                                        << "tar.zst" << false;
+    QTest::newRow("a device entry (tar)") << "device"
+                                          << "tar.zst" << false;
+    QTest::newRow("an extra database") << "extra mdb"
+                                       << "zip" << false;
+    QTest::newRow("a folder entry") << "folder"
+                                    << "zip" << false;
+    QTest::newRow("a name outside the folder") << "outside"
+                                               << "zip" << false;
+    QTest::newRow("an absolute name (tar)") << "absolute"
+                                            << "tar.zst" << false;
+    QTest::newRow("a name below a folder") << "nested"
+                                           << "zip" << false;
+    QTest::newRow("the main database twice") << "twice"
+                                             << "zip" << false;
+    QTest::newRow("the main database under the postal codes' name") << "wrong kind"
+                                                                    << "zip" << false;
+    QTest::newRow("main database of a newer layout") << "newer"
+                                                     << "zip" << false;
+    QTest::newRow("report template that is no database") << "noise"
+                                                         << "zip" << false;
+    QTest::newRow("no main database") << "no dbMain"
+                                      << "zip" << false;
+    QTest::newRow("an older backup with the seat's report copy") << "work copy"
+                                                                 << "zip" << true;
+    QTest::newRow("a sound tar.zst of another program") << ""
+                                                        << "tar.zst" << true;
+    QTest::newRow("the main database alone") << "main only"
+                                             << "tar.zst" << true;
 }
 
 void TestDataPack::hostileArchivesRefused()
 {
     QFETCH(QString, spoil);
+    QFETCH(QString, format);
     QFETCH(bool, restored);
     const DataPack::Outcome made = DataPack::MakeArchive(m_places, DataPack::Job::Backup, kNow);
     QVERIFY2(made.ok, qPrintable(made.message));
     QTemporaryDir out;
-    QCOMPARE(QProcess::execute("unzip", {"-q", made.archive, "-d", out.path()}), 0);
+    QVERIFY(unpackWithSystemTools(made.archive, out.path()));
     QCOMPARE(QDir(out.path()).entryList(QDir::Files),
              QStringList({"dbMain.mdb", "dbPost.mdb", "dbReport_SRC.mdb"}));
     const QByteArray main = bytesOf(out.filePath("dbMain.mdb"));
@@ -339,6 +456,10 @@ void TestDataPack::hostileArchivesRefused()
         entries << Entry{"settings/", {}, AE_IFDIR};
     else if (spoil == "outside")
         entries << Entry{"../dbMain.mdb", main};
+    else if (spoil == "absolute")
+        entries << Entry{m_places.databaseFolder + "/evil.mdb", main};
+    else if (spoil == "device")
+        entries << Entry{"dbReport.mdb", {}, AE_IFCHR};
     else if (spoil == "nested")
         entries << Entry{"FormIni/dbMain.mdb", main};
     else if (spoil == "twice")
@@ -351,10 +472,21 @@ void TestDataPack::hostileArchivesRefused()
         entries[2].bytes = QByteArray(8192, 'x');
     else if (spoil == "no dbMain")
         entries.removeFirst();
+    else if (spoil == "main only")
+        entries = entries.mid(0, 1);
     else if (spoil == "work copy")
         entries << Entry{"dbReport.mdb", report};
-    const QString archive = DataPack::BackupFolder(m_places) + "/Backup_20261209_110000.zip";
-    QVERIFY(writeZip(archive, entries));
+    const QString archive = DataPack::BackupFolder(m_places) + "/Backup_20261209_110000." + format;
+    if (spoil == "flipped") {
+        QVERIFY(QFile::rename(made.archive, archive));
+        QFile f(archive);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.seek(f.size() / 2));
+        const char byte = f.peek(1).at(0);
+        QVERIFY(f.write(QByteArray(1, char(byte ^ 0x10))) == 1);
+    } else {
+        QVERIFY(writeArchive(archive, entries));
+    }
     if (spoil == "truncated") {
         QFile f(archive);
         QVERIFY(f.resize(f.size() / 2));
@@ -369,6 +501,16 @@ void TestDataPack::hostileArchivesRefused()
     if (restored) {
         QCOMPARE(storeCount(m_db->mainFile), 1LL);
         QVERIFY(!QFileInfo::exists(m_places.databaseFolder + "/dbReport.mdb"));
+        // What the archive did not replace stays the data's own file, shared, kept nowhere else.
+        for (const QString& name : QDir(m_places.databaseFolder).entryList({"*.mdb"}, QDir::Files)) {
+            const QString f = m_places.databaseFolder + "/" + name;
+            QCOMPARE(octal(FileModes::Mode(f)), octal(0660));
+            struct stat st
+            {
+            };
+            QVERIFY(::stat(QFile::encodeName(f).constData(), &st) == 0);
+            QCOMPARE(st.st_nlink, nlink_t(1));
+        }
         return;
     }
     ++m_hostileRefused;
@@ -662,6 +804,130 @@ void TestDataPack::leftoversRemovedAtTheNextRun()
     QCOMPARE(gone.isEmpty(), !removed);
 }
 
+void TestDataPack::jobEndedAtEveryStep_data()
+{
+    QTest::addColumn<QString>("job");     // "backup" or "restore"
+    QTest::addColumn<QString>("step");    // where the job is when the signal comes
+    QTest::addColumn<int>("signal");      // SIGKILL, or an end request
+    QTest::addColumn<QString>("nextRun"); // what runs afterwards: the "companion" or a seat's "start"
+    QTest::addColumn<QString>("outcome"); // the data afterwards: "old" or the archive's "new"
+    const QStringList steps{
+        "unpacked", "verified", "kept", "staged", "journal", "replaced:dbMain.mdb", "replaced:dbPost.mdb",
+        "done"};
+    for (const QString& step : steps) {
+        const bool decided = steps.indexOf(step) >= steps.indexOf("journal");
+        QTest::addRow("restore killed at %s", qPrintable(step))
+            << "restore" << step << int(SIGKILL) << "companion" << (decided ? "new" : "old");
+    }
+    QTest::newRow("restore killed halfway, a seat starts") << "restore"
+                                                           << "replaced:dbMain.mdb" << int(SIGKILL) << "start"
+                                                           << "new";
+    QTest::newRow("restore killed halfway, then zelkova-db upgrade")
+        << "restore"
+        << "replaced:dbMain.mdb" << int(SIGKILL) << "upgrade"
+        << "new";
+    QTest::newRow("restore killed before replacing, a seat starts") << "restore"
+                                                                    << "staged" << int(SIGKILL) << "start"
+                                                                    << "old";
+    QTest::newRow("SIGTERM while checking") << "restore"
+                                            << "verified" << int(SIGTERM) << "companion"
+                                            << "old";
+    QTest::newRow("SIGINT once staged") << "restore"
+                                        << "staged" << int(SIGINT) << "companion"
+                                        << "old";
+    QTest::newRow("SIGHUP once the journal is written") << "restore"
+                                                        << "journal" << int(SIGHUP) << "companion"
+                                                        << "new";
+    QTest::newRow("SIGTERM while replacing") << "restore"
+                                             << "replaced:dbMain.mdb" << int(SIGTERM) << "companion"
+                                             << "new";
+    QTest::newRow("backup killed while packing") << "backup"
+                                                 << "packed:dbMain.mdb" << int(SIGKILL) << "companion"
+                                                 << "old";
+    QTest::newRow("SIGTERM while packing") << "backup"
+                                           << "packed:dbMain.mdb" << int(SIGTERM) << "companion"
+                                           << "old";
+}
+
+void TestDataPack::jobEndedAtEveryStep()
+{
+    QFETCH(QString, job);
+    QFETCH(QString, step);
+    QFETCH(int, signal);
+    QFETCH(QString, nextRun);
+    QFETCH(QString, outcome);
+    const QString dbs = m_places.databaseFolder;
+    const DataPack::Outcome made = DataPack::MakeArchive(m_places, DataPack::Job::Backup, kNow);
+    QVERIFY2(made.ok, qPrintable(made.message));
+    // After the backup every file changes, so each tells which archive it came from.
+    QCOMPARE(QProcess::execute("sqlite3",
+                               {m_db->mainFile, "INSERT INTO 가맹점 (코드, 상호) VALUES ('S2', '새가게')"}),
+             0);
+    for (const char* name : {"dbPost.mdb", "dbReport_SRC.mdb"})
+        QCOMPARE(QProcess::execute("sqlite3", {dbs + "/" + name, "PRAGMA user_version = 77"}), 0);
+    auto set = [&] {
+        return QStringList{QString::number(storeCount(dbs + "/dbMain.mdb")),
+                           sqlValue(dbs + "/dbPost.mdb", "PRAGMA user_version"),
+                           sqlValue(dbs + "/dbReport_SRC.mdb", "PRAGMA user_version")};
+    };
+    const QStringList oldSet{"2", "77", "77"};
+    const QStringList newSet{"1", "0", "0"};
+    QCOMPARE(set(), oldSet);
+    const QString archive = job == "restore" ? made.archive : QString("-");
+    if (job == "backup")
+        QVERIFY(QFile::remove(made.archive));
+
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--job", m_places.programFolder, dbs, job, archive, step});
+    QCOMPARE(Converse(child), "at " + step);
+    QVERIFY(::kill(pid_t(child.processId()), signal) == 0);
+    QVERIFY(child.waitForFinished(60000));
+    if (signal == SIGKILL) {
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+    } else {
+        // An end request stops the job at its next safe point, or lets it finish once it is decided.
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        const QString said = Converse(child);
+        QVERIFY2(said.contains(outcome == "new" ? "복구를 마쳤습니다" : "취소"), qPrintable(said));
+    }
+
+    if (nextRun == "companion") {
+        const DataPack::Outcome finished = DataPack::FinishInterruptedRestore(m_places);
+        QVERIFY2(finished.ok, qPrintable(finished.message));
+        DataPack::Tidy(m_places);
+        // Nothing of the ended run is left: no work folders, unfinished archive or staged file.
+        const QString backups = DataPack::BackupFolder(m_places);
+        QCOMPARE(QDir(backups).entryList({".*-*", "*.part"},
+                                         QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
+        QCOMPARE(QDir(dbs).entryList({"*.restoring"}, QDir::Files | QDir::Hidden), QStringList());
+    } else if (nextRun == "upgrade") {
+        QString message;
+        QVERIFY2(DbTool::Upgrade(m_places.programFolder, &message), qPrintable(message));
+    } else {
+        QProcess seat;
+        seat.start(QCoreApplication::applicationFilePath(),
+                   {"--seat", m_places.programFolder, m_db->home.path() + "/s2"});
+        QCOMPARE(Converse(seat), QString("ready"));
+        Converse(seat, "quit");
+        QVERIFY(seat.waitForFinished(30000));
+    }
+    // Every database from one archive, never a mixture, and no journal left to finish.
+    QCOMPARE(set(), outcome == "new" ? newSet : oldSet);
+    QVERIFY(!QFileInfo::exists(dbs + "/restore.journal"));
+    if (job == "backup") {
+        QCOMPARE(DataPack::Archives(m_places), QStringList());
+    } else if (outcome == "new") {
+        // What the restore replaced is kept, the user's alone.
+        const QStringList kept = QDir(DataPack::BackupFolder(m_places)).entryList({"Replaced_*"}, QDir::Dirs);
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(storeCount(DataPack::BackupFolder(m_places) + "/" + kept.first() + "/dbMain.mdb"), 2LL);
+        for (const char* name : {"dbMain.mdb", "dbPost.mdb", "dbReport_SRC.mdb"})
+            QCOMPARE(octal(FileModes::Mode(dbs + "/" + name)), octal(0660));
+    }
+}
+
 void TestDataPack::serverBackupAndRestore()
 {
     const QString base = qEnvironmentVariable("ZELKOVA_TEST_SERVER");
@@ -771,6 +1037,30 @@ static int runAsChild(const QStringList& args)
     };
     if (args.at(1) == QLatin1String("--probe"))
         return 0;
+    if (args.at(1) == QLatin1String("--job")) {
+        // "--job PROGRAMFOLDER DATABASEFOLDER backup|restore ARCHIVE STEP": the job, holding at STEP until a
+        // signal ends the process or asks it to end.
+        FileModes::RestrictNewFiles();
+        AppPaths::SetProgramFolder(args.at(2));
+        const DataPack::Places places{args.at(2), args.at(3), {}, {}};
+        const QString hold = args.at(6);
+        DataPack::StopOnEndRequests();
+        DataPack::SetStepHook([&](const QString& step) {
+            if (step != hold)
+                return;
+            say(QStringLiteral("at ") + step);
+            while (!DataPack::StopRequested()) {
+                QCoreApplication::processEvents();
+                QThread::msleep(5);
+            }
+        });
+        const DataPack::Outcome o =
+            args.at(4) == QLatin1String("backup")
+                ? DataPack::MakeArchive(places, DataPack::Job::Backup, QDateTime::currentDateTime())
+                : DataPack::RestoreArchive(places, args.at(5), QDateTime::currentDateTime());
+        say(o.message);
+        return o.ok ? 0 : 1;
+    }
     FileModes::RestrictNewFiles();
     AppPaths::SetProgramFolder(args.at(2));
     if (args.at(1) == QLatin1String("--restore")) {
@@ -805,7 +1095,7 @@ int main(int argc, char* argv[])
     const QStringList args = QCoreApplication::arguments();
     if (args.size() >= 2 &&
         (args.at(1) == QLatin1String("--seat") || args.at(1) == QLatin1String("--restore") ||
-         args.at(1) == QLatin1String("--probe")))
+         args.at(1) == QLatin1String("--probe") || args.at(1) == QLatin1String("--job")))
         return runAsChild(args);
     TestDataPack t;
     return QTest::qExec(&t, argc, argv);

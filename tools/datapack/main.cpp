@@ -29,11 +29,12 @@
 
 namespace {
 
-// The small window that shows a job's progress, with cancel where cancelling is safe.
+// The small window that shows a job's progress, with cancel while cancelling is safe: a restore that has
+// begun to replace the files (from `decidedAt` percent) is finished.
 class ProgressWindow : public QDialog
 {
 public:
-    ProgressWindow(const QString& title, bool cancellable)
+    ProgressWindow(const QString& title, int decidedAt) : m_decidedAt(decidedAt)
     {
         setWindowTitle(title);
         m_step = new QLabel(QStringLiteral("준비 중"), this);
@@ -42,24 +43,39 @@ public:
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(m_step);
         layout->addWidget(m_bar);
-        if (cancellable) {
-            auto* cancel = new QPushButton(QStringLiteral("취소"), this);
-            connect(cancel, &QPushButton::clicked, this, [this] { m_cancelled = true; });
-            layout->addWidget(cancel, 0, Qt::AlignRight);
-        }
+        m_cancel = new QPushButton(QStringLiteral("취소"), this);
+        connect(m_cancel, &QPushButton::clicked, this, [this] {
+            m_cancelled = true;
+            m_cancel->setEnabled(false);
+            m_step->setText(QStringLiteral("취소하는 중"));
+        });
+        layout->addWidget(m_cancel, 0, Qt::AlignRight);
         resize(420, sizeHint().height());
     }
     bool update(int percent, const QString& step)
     {
-        m_step->setText(step);
+        if (!m_cancelled)
+            m_step->setText(step);
         m_bar->setValue(percent);
+        if (percent >= m_decidedAt)
+            m_cancel->setEnabled(false);
         QApplication::processEvents();
         return !m_cancelled;
+    }
+
+protected:
+    // Escape or the window's close button ask for what 취소 does, while it is offered.
+    void reject() override
+    {
+        if (m_cancel->isEnabled())
+            m_cancel->click();
     }
 
 private:
     QLabel* m_step = nullptr;
     QProgressBar* m_bar = nullptr;
+    QPushButton* m_cancel = nullptr;
+    int m_decidedAt;
     bool m_cancelled = false;
 };
 
@@ -96,9 +112,10 @@ bool waitForProgramEnd(int seconds)
     QElapsedTimer t;
     t.start();
     while (!AcquireSingleInstance()) {
-        if (t.elapsed() > seconds * 1000)
+        if (t.elapsed() > seconds * 1000 || DataPack::StopRequested())
             return false;
         QThread::msleep(300);
+        QApplication::processEvents();
     }
     return true;
 }
@@ -147,7 +164,8 @@ int main(int argc, char* argv[])
     if (!cli)
         SetPrompter(&prompter);
     auto tell = [cli](bool ok, const QString& text) {
-        if (cli)
+        // Asked to end, it leaves no box behind for nobody to answer; the log has the message.
+        if (cli || DataPack::StopRequested())
             std::fprintf(ok ? stdout : stderr, "%s\n", text.toLocal8Bit().constData());
         else if (ok)
             ShowInfo(text, QStringLiteral("데이터압축"));
@@ -163,10 +181,29 @@ int main(int argc, char* argv[])
     if (!translated)
         AppLog::Write(QStringLiteral("경고"),
                       QStringLiteral("Qt 한국어 번역을 읽지 못함: ") + KoreanTranslation::FilePath());
+    // Logout, shutdown or a kill stop the job where that is safe (a backup's unfinished archive removed, a
+    // restore that has begun replacing finished); an open question is answered as its 취소 would be.
+    DataPack::StopOnEndRequests([](const QString& cause) {
+        AppLog::Write(QStringLiteral("종료 요청"),
+                      cause + QStringLiteral(": 안전한 곳에서 작업을 멈춥니다."));
+        while (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialog->done(QDialog::Rejected);
+            if (QApplication::activeModalWidget() == dialog)
+                break;
+        }
+    });
 
     if (!waitForProgramEnd(60))
-        return tell(false, QStringLiteral("프로그램이 아직 실행 중이어서 작업을 시작하지 못했습니다.\n"
-                                          "프로그램을 종료한 뒤 다시 실행하세요."));
+        return tell(false, DataPack::StopRequested()
+                               ? QStringLiteral("종료 요청으로 작업을 시작하지 않았습니다.")
+                               : QStringLiteral("프로그램이 아직 실행 중이어서 작업을 시작하지 못했습니다.\n"
+                                                "프로그램을 종료한 뒤 다시 실행하세요."));
+
+    // A restore killed once it had begun to replace the files is finished before anything else.
+    if (const DataPack::Outcome finished = DataPack::FinishInterruptedRestore(places); !finished.ok)
+        return tell(false, finished.message);
+    else if (!finished.message.isEmpty())
+        AppLog::Write(QStringLiteral("데이터압축"), finished.message);
 
     for (const QString& gone : DataPack::Tidy(places))
         AppLog::Write(QStringLiteral("데이터압축"),
@@ -175,7 +212,7 @@ int main(int argc, char* argv[])
     const QString title = job == DataPack::Job::Restore      ? QStringLiteral("데이터 가져오기")
                           : job == DataPack::Job::AfterSales ? QStringLiteral("데이터 A/S접수")
                                                              : QStringLiteral("데이터 백업");
-    ProgressWindow window(title, job != DataPack::Job::Restore);
+    ProgressWindow window(title, job == DataPack::Job::Restore ? 95 : 100);
     QString lastLine;
     DataPack::Progress progress = [&](int percent, const QString& step) {
         if (cli) {
@@ -201,7 +238,7 @@ int main(int argc, char* argv[])
             if (ServerAddress a; ServerAddress::Parse(places.serverAddress, &a, nullptr))
                 target = a.describe();
             chosen = cli ? archives.first() : chooseArchive(archives, target);
-            if (chosen.isEmpty())
+            if (chosen.isEmpty() || DataPack::StopRequested())
                 return tell(true, QStringLiteral("복구하지 않았습니다."));
         }
         if (!cli)

@@ -131,8 +131,11 @@ int RunApplication(int argc, char* argv[])
         ExecModal(&login);
         loggedIn = login.bSucc;
     }
+    // The login waited for the start's page check; a start that never showed the login checks here.
+    if (loggedIn && !AppShutdown::Requested() && !FinishStart())
+        loggedIn = false;
     if (!loggedIn || AppShutdown::Requested())
-        return end(0);
+        return end(StartCheckFailed() ? 1 : 0);
     if (UserSettings::Get(QStringLiteral("NoMsg"), QStringLiteral("0")) == QLatin1String("0")) {
         FrmInitMsg notice;
         ExecModal(&notice);

@@ -3,6 +3,7 @@
 #include "admin/PasswordHash.h"
 #include "admin/StoredPasswords.h"
 #include "app/AppPaths.h"
+#include "app/start/MduMain.h"
 #include "db/modMain_SQL.h"
 #include "ui/MsgBox.h"
 #include "ui/gui/InputUtil.h"
@@ -109,8 +110,11 @@ void FrmLogin::activateOnce()
         return;
     m_activated = true;
     setWindowTitle(QStringLiteral("일반 사용자 로그인"));
-    // A password that cannot be read locks the door instead of opening it.
-    const std::optional<QString> stored = ReadConfig(QStringLiteral("로그인암호"), QString());
+    // A password that cannot be read locks the door instead of opening it. While the start still checks the
+    // database a missing row is not written yet.
+    const QString key = QStringLiteral("로그인암호");
+    const std::optional<QString> stored =
+        StartChecking() ? PeekConfig(key, QString()) : ReadConfig(key, QString());
     m_unreadable = !stored.has_value();
     m_password = stored.value_or(QString());
     if (m_unreadable) {
@@ -133,6 +137,16 @@ void FrmLogin::txtPass_Return()
     ++m_attempts;
     if (!m_unreadable && (m_password.isEmpty() || PasswordHash::Matches(txtPass->text(), m_password,
                                                                         PasswordHash::LetterCase::Exact))) {
+        // After an unclean end the start's page check may still be reading the database: the program goes
+        // on once it has passed, and nothing is written before; a failed check ends the start.
+        if (StartChecking()) {
+            pnlMsg->setText(QStringLiteral("데이터베이스를 검사하고 있습니다. 잠시만 기다려 주세요."));
+            txtPass->setEnabled(false);
+        }
+        if (!FinishStart()) {
+            finish(false);
+            return;
+        }
         // An older installation's hash moves up to today's strength once the password is typed right.
         m_password = StoredPasswords::Rehash(StoredPasswords::kLoginKey, txtPass->text(), m_password);
         finish(true);

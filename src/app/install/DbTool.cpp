@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/FileModes.h"
+#include "app/RestoreJournal.h"
 #include "app/SeatPresence.h"
 #include "db/DbCheck.h"
 #include "db/DbConnection.h"
@@ -70,6 +71,12 @@ bool whileNoSeat(const QString& dbs, const QString& what, QString* error, const 
                                                                "다시 하세요.\n")
                                           : QStringLiteral("데이터베이스 폴더를 잠글 수 없습니다.\n")) +
                      hold.reason();
+            return false;
+        }
+        // A restore killed while it replaced the files is finished first: the command works on one archive's.
+        QString unfinished;
+        if (RestoreJournal::Pending(dbs) && !RestoreJournal::Complete(dbs, nullptr, &unfinished)) {
+            *error = QStringLiteral("멈추었던 데이터 복구를 마치지 못했습니다.\n") + unfinished;
             return false;
         }
         ok = work();

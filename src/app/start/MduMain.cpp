@@ -2,10 +2,12 @@
 
 #include "admin/StoredPasswords.h"
 #include "admin/modNTDrv.h"
+#include "app/AppLog.h"
 #include "app/AppPaths.h"
 #include "app/FileModes.h"
 #include "app/Globals.h"
 #include "app/Platform.h"
+#include "app/RestoreJournal.h"
 #include "app/SeatPresence.h"
 #include "app/UserSettings.h"
 #include "db/DbCheck.h"
@@ -18,14 +20,22 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSqlDriver>
+#include <QSqlQuery>
+#include <QTimer>
 #include <QUrl>
 
+#include <sqlite3.h>
+
+#include <atomic>
 #include <cmath>
 #include <exception>
 #include <memory>
+#include <thread>
 
 namespace {
 const QString kModule = QStringLiteral("MduMain");
@@ -33,6 +43,74 @@ AdminPasswordPrompt g_adminPrompt;
 std::unique_ptr<QLockFile> g_instanceLock;
 bool g_runMarked = false;
 bool g_mainUnreachable = false;
+
+// The page check of a start after an unclean end, run beside the login.
+class PageCheck
+{
+public:
+    explicit PageCheck(const QString& file)
+        : m_thread([this, file] {
+              m_result = DbCheck::CheckIntegrity(file, false, &m_stop);
+              m_done = true;
+          })
+    {
+    }
+    ~PageCheck()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    // Waits for the end with the event loop running (the windows paint), without taking keys meanwhile.
+    DbCheck::Result result()
+    {
+        if (!m_done) {
+            QEventLoop loop;
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
+                if (m_done)
+                    loop.quit();
+            });
+            poll.start(10);
+            if (!m_done)
+                loop.exec(QEventLoop::ExcludeUserInputEvents);
+        }
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_result;
+    }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_done{false};
+    DbCheck::Result m_result;
+    std::thread m_thread;
+};
+
+std::unique_ptr<PageCheck> g_pageCheck;
+enum class StartState
+{
+    Open,     // InitApp has not finished a start
+    Checking, // the page check runs; nothing writes
+    Finished,
+    CheckFailed,
+};
+StartState g_startState = StartState::Open;
+
+// While the check runs, the main connection can only read: a write tried meanwhile fails instead of
+// changing a file that may be damaged, and closing it (a start that ends there) leaves the write-ahead log
+// as it is instead of copying it into the file.
+void holdWrites(bool hold)
+{
+    if (!gMainConn.isOpen() || gMainConn.isServer())
+        return;
+    QSqlQuery(gMainConn.database())
+        .exec(hold ? QStringLiteral("PRAGMA query_only = 1") : QStringLiteral("PRAGMA query_only = 0"));
+    const QVariant handle = gMainConn.database().driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        if (sqlite3* db = *static_cast<sqlite3* const*>(handle.data()))
+            sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, hold ? 1 : 0, nullptr);
+}
 
 // Marks a run in progress; still there at the next start, it tells of a run that did not end cleanly.
 QString runMarkerPath()
@@ -46,6 +124,31 @@ bool showCheck(const DbCheck::Result& r)
         return true;
     ShowWarning(DbCheck::Message(r), DbCheck::Title(r));
     return false;
+}
+
+// A restore killed while it replaced the files is finished before anything reads them, so no seat works on
+// databases of two archives.
+bool finishInterruptedRestore()
+{
+    const SeatPresence::Exclusive hold(gDBPath);
+    QStringList replaced;
+    QString error;
+    if (!hold.held() || !RestoreJournal::Complete(gDBPath, &replaced, &error)) {
+        ShowWarning(
+            QStringLiteral("데이터 복구가 파일을 바꾸던 중에 멈추어, 끝내기 전에는 데이터베이스를 열 수 "
+                           "없습니다.") +
+                kCrLf +
+                (hold.held() ? error
+                             : QStringLiteral("다른 자리의 프로그램을 모두 끈 뒤 다시 시작하세요.") + kCrLf +
+                                   hold.reason()),
+            QStringLiteral("데이터 복구"));
+        return false;
+    }
+    FileModes::KeepShared(gDBPath);
+    AppLog::Write(QStringLiteral("데이터 복구"), QStringLiteral("멈추었던 데이터 복구를 마쳤습니다: ") +
+                                                     replaced.join(QStringLiteral(", ")) +
+                                                     QStringLiteral(" (") + gDBPath + QLatin1Char(')'));
+    return true;
 }
 
 // Everything the start needs before it writes anything: the folders, then (once the seat is registered, so
@@ -69,10 +172,13 @@ bool checkBeforeOpen(bool server)
         return false;
     }
     g_mainUnreachable = true;
+    if (RestoreJournal::Pending(gDBPath) && !finishInterruptedRestore())
+        return false;
     if (!showCheck(DbCheck::CheckMainFile(gMainDBFile)))
         return false;
-    if (QFileInfo::exists(runMarkerPath()) && !showCheck(DbCheck::CheckIntegrity(gMainDBFile, false)))
-        return false;
+    // A run that did not end cleanly may have left damaged pages: every page is read, beside the login.
+    if (QFileInfo::exists(runMarkerPath()))
+        g_pageCheck = std::make_unique<PageCheck>(gMainDBFile);
     g_mainUnreachable = false;
     return true;
 }
@@ -254,6 +360,8 @@ bool CheckClientDatabase(const QString& databaseFolder)
 bool InitApp()
 {
     g_mainUnreachable = false;
+    g_pageCheck.reset();
+    g_startState = StartState::Open;
     try {
         SetAddressOpener(
             [](const QString& address) { return CurrentPlatform().OpenExternally(QUrl(address)); });
@@ -302,6 +410,12 @@ bool InitApp()
             return false;
         }
         g_mainUnreachable = false;
+        if (g_pageCheck) {
+            g_startState = StartState::Checking;
+            holdWrites(true);
+            return true;
+        }
+        g_startState = StartState::Finished;
         markRun();
         return ReadOptions();
     } catch (const std::exception& e) {
@@ -310,8 +424,39 @@ bool InitApp()
     }
 }
 
+bool FinishStart()
+{
+    if (g_startState != StartState::Checking)
+        return g_startState != StartState::CheckFailed;
+    const DbCheck::Result checked = g_pageCheck->result();
+    g_pageCheck.reset();
+    if (!checked.ok()) {
+        g_startState = StartState::CheckFailed;
+        showCheck(checked);
+        return false;
+    }
+    holdWrites(false);
+    g_startState = StartState::Finished;
+    markRun();
+    return ReadOptions();
+}
+
+bool StartChecking()
+{
+    return g_startState == StartState::Checking;
+}
+
+bool StartCheckFailed()
+{
+    return g_startState == StartState::CheckFailed;
+}
+
 void DestroyApp()
 {
+    // An unfinished check is stopped; the run stays unmarked, so the next start checks again.
+    g_pageCheck.reset();
+    if (g_startState == StartState::Checking)
+        g_startState = StartState::Open;
     CloseObject(gMainConn);
     SeatPresence::Stop();
     CloseRPTFile();

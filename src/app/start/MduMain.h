@@ -9,6 +9,16 @@
 bool InitApp();
 void DestroyApp();
 bool ReadOptions();
+// After a run that did not end cleanly InitApp leaves the page-by-page check of the main database running
+// on a thread of its own while the operator logs in, and this seat writes nothing before it has passed (its
+// main connection only reads meanwhile): FinishStart waits for it with the event loop running, shows its
+// message and returns false when it failed, and only then marks the run and reads the settings kept in the
+// database (ReadOptions, which may write). True at once after a clean start; asking again gives the same.
+bool FinishStart();
+// Whether the start waits for that check (writes held until FinishStart).
+bool StartChecking();
+// Whether the start ended because that check failed.
+bool StartCheckFailed();
 // Whether the last InitApp failed because the main database could not be reached or opened (its folder or
 // share, the file, the server): the seat's network setup may be what is wrong.
 bool MainDatabaseUnreachable();
