@@ -4,8 +4,8 @@
 
 #include <optional>
 
-// The typed values of the options screen, checked: each gives the value to store, or nothing when the
-// text is refused.
+// The typed values of the options screen, checked by the settings table (app/SettingKeys): each gives the
+// value to store, or nothing when the text is refused.
 namespace OptionValues {
 
 // Won per point: a whole number from 1 (0 would earn no points at all) to 1,000,000.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "admin/PasswordHash.h"
+#include "app/SettingKeys.h"
 
 #include <QString>
 
@@ -10,8 +11,8 @@
 // database replaced by its hash.
 namespace StoredPasswords {
 
-inline const QString kLoginKey = QStringLiteral("로그인암호");
-inline const QString kAdminKey = QStringLiteral("관리자암호");
+inline const QString kLoginKey = Settings::Name(Settings::Key::LoginPassword);
+inline const QString kAdminKey = Settings::Name(Settings::Key::AdminPassword);
 
 // The administrator password ignores letter case; every other password is exact.
 PasswordHash::LetterCase CaseOf(const QString& key);

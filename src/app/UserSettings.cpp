@@ -3,13 +3,13 @@
 #include "app/AppPaths.h"
 #include "app/Globals.h"
 #include "app/Platform.h"
+#include "app/SettingKeys.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 
-#include <cmath>
 #include <memory>
 
 namespace {
@@ -38,13 +38,26 @@ QString cleaned(const QString& path)
 // Whether what an older version remembered for every folder belongs to the program folder in use.
 bool legacyBelongsHere()
 {
-    const QString folder = storeOf(AppTitle())->value(kSection + QStringLiteral("/DB경로")).toString();
+    const QString folder = storeOf(AppTitle())
+                               ->value(kSection + QLatin1Char('/') + Settings::Name(Settings::Key::DbFolder))
+                               .toString();
     if (folder.trimmed().isEmpty())
         return false;
     if (AppPaths::ProgramFolder() == cleaned(CurrentPlatform().DefaultProgramFolder()))
         return true;
     return cleaned(folder).compare(cleaned(AppPaths::ProgramPath(QStringLiteral("DBS"))),
                                    Qt::CaseInsensitive) == 0;
+}
+
+// The keys of "환경설정" kept per program folder, as the settings table names them.
+QStringList installationKeys()
+{
+    QStringList keys;
+    for (const Settings::Spec& spec : Settings::Table())
+        if (spec.store == Settings::Store::Installation && !spec.app &&
+            QString::fromUtf8(spec.section) == kSection)
+            keys.append(QString::fromUtf8(spec.name));
+    return keys;
 }
 
 const QString kFolderKey = QStringLiteral("/프로그램폴더");
@@ -58,8 +71,7 @@ void adoptLegacy()
     if (s->contains(group + kFolderKey) || !legacyBelongsHere())
         return;
     QDir().mkpath(UserSettings::Folder());
-    for (const char* key : {"CSType", "DB경로", "DataBaseMain", "네트웍경로", "네트웍드라이브"}) {
-        const QString name = QString::fromUtf8(key);
+    for (const QString& name : installationKeys()) {
         const QVariant v = s->value(kSection + QLatin1Char('/') + name);
         if (v.isValid())
             s->setValue(group + QLatin1Char('/') + name, v);
@@ -117,9 +129,7 @@ void DeleteSetting(const QString& appName, const QString& section, const QString
 
 bool IsInstallationKey(const QString& key)
 {
-    static const QStringList keys{QStringLiteral("CSType"), QStringLiteral("DB경로"),
-                                  QStringLiteral("DataBaseMain"), QStringLiteral("네트웍경로"),
-                                  QStringLiteral("네트웍드라이브")};
+    static const QStringList keys = installationKeys();
     return keys.contains(key);
 }
 
@@ -164,17 +174,4 @@ void Save(const QString& key, const QString& value)
         SaveSetting(AppTitle(), kSection, key, value);
 }
 
-double NumberInRange(const QString& text, double lowest, double highest, double fallback)
-{
-    bool ok = false;
-    const double n = text.trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(n) || n < lowest || n > highest)
-        return fallback;
-    return n;
-}
-
-double GetNumber(const QString& key, double lowest, double highest, double fallback)
-{
-    return NumberInRange(Get(key), lowest, highest, fallback);
-}
 } // namespace UserSettings

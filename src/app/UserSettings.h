@@ -2,7 +2,9 @@
 
 #include <QString>
 
-// Per-user settings store: text values by application name, section and key.
+// Per-user settings store: text values by application name, section and key. The program reads and writes
+// its settings through the settings table (app/SettingKeys), which checks every value it reads; the
+// text-keyed calls are for that table and for tests that look at the stored files.
 //
 // The settings folder is $ZELKOVA_SETTINGS when set, otherwise the platform's (on Linux ~/.config/zelkova,
 // one INI file per application name). Tests point the folder at a throwaway directory.
@@ -31,9 +33,4 @@ QString GetInstallationSetting(const QString& appName, const QString& section, c
                                const QString& defaultValue = {});
 void SaveInstallationSetting(const QString& appName, const QString& section, const QString& key,
                              const QString& value);
-
-// A number kept as text, taken only when it is a finite number within [lowest, highest]; otherwise
-// fallback. Settings files are edited by hand and copied between seats, so nothing in them is trusted.
-double NumberInRange(const QString& text, double lowest, double highest, double fallback);
-double GetNumber(const QString& key, double lowest, double highest, double fallback);
 } // namespace UserSettings

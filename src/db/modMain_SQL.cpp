@@ -117,7 +117,32 @@ bool SaveConfig(const QString& name, const QString& value)
     };
     check.saved = [] { return true; };
     check.givenUp = false;
-    return RetryOnConflict(gMainConn, [&] { return SaveConfigOnce(name, value); }, check);
+    return RetryOnConflict(
+        gMainConn, [&] { return SaveConfigOnce(name, value); }, check);
+}
+
+QString GetConfig(Settings::Key key)
+{
+    return Settings::Checked(key, GetConfig(Settings::Name(key), Settings::Default(key)));
+}
+
+std::optional<QString> ReadConfig(Settings::Key key)
+{
+    if (const std::optional<QString> stored = ReadConfig(Settings::Name(key), Settings::Default(key)))
+        return Settings::Checked(key, *stored);
+    return std::nullopt;
+}
+
+std::optional<QString> PeekConfig(Settings::Key key)
+{
+    if (const std::optional<QString> stored = PeekConfig(Settings::Name(key), Settings::Default(key)))
+        return Settings::Checked(key, *stored);
+    return std::nullopt;
+}
+
+bool SaveConfig(Settings::Key key, const QString& value)
+{
+    return SaveConfig(Settings::Name(key), value);
 }
 
 QString GetCompanyName()
@@ -235,5 +260,6 @@ bool DeleteOrder(const QString& orderNumber)
     check.storedWhenNone = true;
     check.saved = [] { return true; };
     check.givenUp = false;
-    return RetryOnConflict(gMainConn, [&] { return DeleteOrderOnce(orderNumber); }, check);
+    return RetryOnConflict(
+        gMainConn, [&] { return DeleteOrderOnce(orderNumber); }, check);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/SettingKeys.h"
+
 #include <QString>
 
 #include <functional>
@@ -23,6 +25,12 @@ std::optional<QString> ReadConfig(const QString& name, const QString& defaultVal
 // The same without inserting a missing row (the default comes back), for a start that may not write yet.
 std::optional<QString> PeekConfig(const QString& name, const QString& defaultValue);
 bool SaveConfig(const QString& name, const QString& value);
+// The same for a setting of the settings table (Settings::Store::Database), which gives the name and the
+// default: a stored value the table refuses reads as the default.
+QString GetConfig(Settings::Key key);
+std::optional<QString> ReadConfig(Settings::Key key);
+std::optional<QString> PeekConfig(Settings::Key key);
+bool SaveConfig(Settings::Key key, const QString& value);
 // First 상호명 of 사용자정보, or "테스Soft".
 QString GetCompanyName();
 

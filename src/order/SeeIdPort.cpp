@@ -1,7 +1,7 @@
 #include "order/SeeIdPort.h"
 
 #include "app/Platform.h"
-#include "app/UserSettings.h"
+#include "app/SettingKeys.h"
 
 #include <QRegularExpression>
 
@@ -19,14 +19,14 @@ int comNumber(const QString& portName)
 QString serialPrefix()
 {
     const QString prefix = qEnvironmentVariable("ZELKOVA_SERIAL_PREFIX");
-    return prefix.isEmpty() ? UserSettings::Get(QStringLiteral("SeeIDPortPrefix")) : prefix;
+    return prefix.isEmpty() ? Settings::Get(Settings::Key::SeeIdPortPrefix) : prefix;
 }
 } // namespace
 
 namespace SeeIdPort {
 QString SettingKey(int index)
 {
-    return QStringLiteral("OpenSeeIDPort") + QString::number(index + 1);
+    return Settings::Name(Settings::SeeIdPort(index));
 }
 
 QString PortName(const QString& settingValue)

@@ -1,3 +1,5 @@
+#include "app/SettingKeys.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -6,11 +8,12 @@
 #include <QSet>
 #include <QTest>
 
+#include <algorithm>
 #include <functional>
 
 // The layers as the tree shows them: a source's path says whether it is core or GUI (a folder named "gui"
 // in it makes it GUI), CMake must build it into that library, a core source includes no GUI header, and the
-// folders under src/ include each other without a loop.
+// folders under src/ include each other without a loop. Settings are named only by the settings table.
 class TestLayers : public QObject
 {
     Q_OBJECT
@@ -22,6 +25,7 @@ private Q_SLOTS:
     void everySourceBuilt();
     void coreIncludesNoGuiHeader();
     void foldersIncludeWithoutLoop();
+    void settingsOnlyThroughTheTable();
 
 private:
     // Source files under src/, by path relative to it, with the project headers each includes.
@@ -174,6 +178,49 @@ void TestLayers::foldersIncludeWithoutLoop()
             visit(f);
     }
     QVERIFY2(loop.isEmpty(), qPrintable(QStringLiteral("folders include each other in a loop:\n") + loop));
+}
+
+// A key name typed anywhere else would be read unchecked, or under a misspelt name that no seat's file
+// holds: the product and its tools name settings only through app/SettingKeys.
+void TestLayers::settingsOnlyThroughTheTable()
+{
+    QStringList quotedNames;
+    for (const Settings::Spec& spec : Settings::Table())
+        quotedNames << QLatin1Char('"') + QString::fromUtf8(spec.name) + QLatin1Char('"');
+    static const QRegularExpression byText(QStringLiteral(
+        "UserSettings::(Get|Save|GetSetting|SaveSetting|DeleteSetting|GetInstallationSetting|"
+        "SaveInstallationSetting)\\s*\\(|\\b(Get|Read|Peek|Save)Config\\s*\\(\\s*(QStringLiteral|"
+        "QLatin1String|QString\\b|u?\")"));
+    const QSet<QString> settingsFiles{
+        QStringLiteral("app/SettingKeys.h"), QStringLiteral("app/SettingKeys.cpp"),
+        QStringLiteral("app/UserSettings.h"), QStringLiteral("app/UserSettings.cpp")};
+    QStringList wrong;
+    int scanned = 0;
+    for (const QString& top : {kRoot, kRoot + QStringLiteral("/../tools")}) {
+        QDirIterator it(top, {QStringLiteral("*.h"), QStringLiteral("*.cpp")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            const QString rel = QDir(kRoot).relativeFilePath(path);
+            if (settingsFiles.contains(rel))
+                continue;
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            ++scanned;
+            int lineNo = 0;
+            for (const QString& line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
+                ++lineNo;
+                if (line.trimmed().startsWith(QLatin1String("//")))
+                    continue;
+                const auto named = std::find_if(quotedNames.cbegin(), quotedNames.cend(),
+                                                [&](const QString& n) { return line.contains(n); });
+                if (named != quotedNames.cend() || byText.match(line).hasMatch())
+                    wrong << QStringLiteral("%1:%2: %3").arg(rel).arg(lineNo).arg(line.trimmed());
+            }
+        }
+    }
+    QVERIFY(scanned > 100);
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
 }
 
 QTEST_GUILESS_MAIN(TestLayers)

@@ -2,6 +2,7 @@
 #include "app/AppPaths.h"
 #include "app/FileModes.h"
 #include "app/Globals.h"
+#include "app/SettingKeys.h"
 #include "app/UserSettings.h"
 #include "app/install/DbTool.h"
 #include "app/start/MduMain.h"
@@ -11,6 +12,7 @@
 #include "db/ServerAddress.h"
 #include "db/ServerSchema.h"
 #include "db/modDBQuery.h"
+#include "db/modMain_SQL.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 #include "ui/MsgBox.h"
@@ -45,6 +47,8 @@ private Q_SLOTS:
     void readOptionsInsertsMissingRows();
     void gridSettingsRangeChecked_data();
     void gridSettingsRangeChecked();
+    void settingKeys_data();
+    void settingKeys();
     void damagedDatabaseStopsStart_data();
     void damagedDatabaseStopsStart();
     void unfinishedRunChecksEveryPage_data();
@@ -369,6 +373,99 @@ void TestMduMain::gridSettingsRangeChecked()
     QVERIFY(InitApp());
     QCOMPARE(gGridRowHeight, expectedRowHeight);
     QCOMPARE(gGridFontSize, expectedFontSize);
+}
+
+void TestMduMain::settingKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("place"); // user, folder (kept per program folder), backup, db (table 환경설정)
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("fallback");
+    QTest::addColumn<QString>("refused"); // a stored value read as the default; "" for free text
+    QTest::addColumn<QString>("kept");
+    using K = Settings::Key;
+    int rows = 0;
+    const auto row = [&rows](K key, const char* place, const char* name, const char* fallback,
+                             const char* refused, const char* kept) {
+        ++rows;
+        QTest::newRow(name) << int(key) << place << QString::fromUtf8(name) << fallback << refused << kept;
+    };
+    row(K::NoMsg, "user", "NoMsg", "0", "", "1");
+    row(K::GridRowHeight, "user", "그리드줄높이", "14", "21", "8");
+    row(K::GridFontSize, "user", "그리드글자크기", "10", "nan", "20");
+    row(K::TerminalId, "user", "Terminal_ID", "0", "A", "9");
+    row(K::CsType, "folder", "CSType", "0", "2", "1");
+    row(K::DbFolder, "folder", "DB경로", "", "", "/srv/느티나무/DBS");
+    row(K::MainDatabase, "folder", "DataBaseMain", "", "", "postgresql://db.example/zelkova");
+    row(K::NetworkPath, "folder", "네트웍경로", "", "", "//server/share");
+    row(K::NetworkDrive, "folder", "네트웍드라이브", "", "", "H:");
+    row(K::SeeIdPort1, "user", "OpenSeeIDPort1", "0", "USB 1번", "/dev/ttyUSB0");
+    row(K::SeeIdPort2, "user", "OpenSeeIDPort2", "0", "COM256", "COM3");
+    row(K::SeeIdPortPrefix, "user", "SeeIDPortPrefix", "", "", "/dev/ttyUSB");
+    row(K::CustFindFld0, "user", "CustFindFld_0", "1", "yes", "0");
+    row(K::CustFindFld1, "user", "CustFindFld_1", "0", "2", "1");
+    row(K::CustFindFld2, "user", "CustFindFld_2", "0", "-1", "1");
+    row(K::MembFindFld0, "user", "MembFindFld_0", "1", "", "0");
+    row(K::MembFindFld1, "user", "MembFindFld_1", "0", "on", "1");
+    row(K::MembFindFld2, "user", "MembFindFld_2", "0", "", "1");
+    row(K::MembFindFld3, "user", "MembFindFld_3", "0", "10", "1");
+    row(K::StandbyX, "user", "발신번호대기창x", "-1", "1e308", "3000");
+    row(K::StandbyY, "user", "발신번호대기창y", "-1", "-5", "1500");
+    row(K::BackupFolder, "backup", "경로", "", "", "/srv/느티나무/DBS/");
+    row(K::AdminPassword, "db", "관리자암호", "", "", "pbkdf2$1000$c2FsdA$aGFzaA");
+    row(K::LoginPassword, "db", "로그인암호", "", "", "pbkdf2$1000$c2FsdA$bG9naW4");
+    row(K::PointUnit, "db", "금액대포인트", "100", "0", "50");
+    row(K::ServiceThreshold, "db", "서비스대상점수", "100", "-5", "0");
+    row(K::Ddd, "db", "DDD", "02", "0'1", "031");
+    QCOMPARE(rows, int(K::Count)); // every key of the table has its row
+}
+
+// Each key where every seat's files and every database already keep it: absent it reads as its default,
+// a stored value its type or range refuses reads as the default, a saved value is found under its name.
+void TestMduMain::settingKeys()
+{
+    QFETCH(int, key);
+    QFETCH(QString, place);
+    QFETCH(QString, name);
+    QFETCH(QString, fallback);
+    QFETCH(QString, refused);
+    QFETCH(QString, kept);
+    const auto k = Settings::Key(key);
+    QCOMPARE(Settings::Name(k), name);
+    TestHome home;
+    const bool inDb = place == QLatin1String("db");
+    if (inDb) {
+        QVERIFY(createInstallation(home));
+        QVERIFY(InitApp());
+        ExecSQL("DELETE FROM 환경설정 WHERE 구분 = '" + SQLQuote(name) + "'");
+    }
+    const QString app = place == QLatin1String("backup") ? QStringLiteral("Backup") : AppTitle();
+    const QString section =
+        place == QLatin1String("backup") ? QStringLiteral("DB경로") : QStringLiteral("환경설정");
+    const QString group =
+        place == QLatin1String("user") ? section : UserSettings::InstallationSection(section);
+    const auto raw = [&] {
+        return inDb ? GetFirstValue("SELECT 설정값 FROM 환경설정 WHERE 구분 = '" + SQLQuote(name) + "'")
+                          .toString()
+                    : UserSettings::GetSetting(app, group, name, QStringLiteral("(none)"));
+    };
+    const auto read = [&] { return inDb ? GetConfig(k) : Settings::Get(k); };
+
+    QCOMPARE(read(), fallback);
+    QCOMPARE(raw(), inDb ? fallback : QStringLiteral("(none)")); // a missing row is added with its default
+    if (!refused.isEmpty()) {
+        if (inDb)
+            QVERIFY(SaveConfig(name, refused));
+        else
+            UserSettings::SaveSetting(app, group, name, refused);
+        QCOMPARE(read(), fallback);
+    }
+    if (inDb)
+        QVERIFY(SaveConfig(k, kept));
+    else
+        Settings::Save(k, kept);
+    QCOMPARE(raw(), kept);
+    QCOMPARE(read(), kept);
 }
 
 enum Damage

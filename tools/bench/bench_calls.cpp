@@ -6,7 +6,7 @@
 #include "Bench.h"
 
 #include "app/AppPaths.h"
-#include "app/UserSettings.h"
+#include "app/SettingKeys.h"
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "masters/CustPhone.h"
@@ -307,7 +307,7 @@ ZK_BENCH("calls: ring to the customer on the main screen")
         gMainConn.close();
         return;
     }
-    UserSettings::Save(QStringLiteral("OpenSeeIDPort1"), QString::fromLocal8Bit(ptsname(master)));
+    Settings::Save(Settings::Key::SeeIdPort1, QString::fromLocal8Bit(ptsname(master)));
 
     // A picker or list that opens on a ring would hang the bench: it is counted and closed at once.
     int modals = 0;

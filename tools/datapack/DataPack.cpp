@@ -7,6 +7,7 @@
 #include "app/Platform.h"
 #include "app/RestoreJournal.h"
 #include "app/SeatPresence.h"
+#include "app/SettingKeys.h"
 #include "app/UserSettings.h"
 #include "db/Schema.h"
 #include "db/ServerAddress.h"
@@ -580,13 +581,12 @@ Places CurrentPlaces()
 {
     Places places;
     places.programFolder = AppPaths::ProgramFolder();
-    places.databaseFolder = AppPaths::Native(UserSettings::GetInstallationSetting(
-        QStringLiteral("Backup"), QStringLiteral("DB경로"), QStringLiteral("경로")));
+    places.databaseFolder = AppPaths::Native(Settings::Get(Settings::Key::BackupFolder));
     if (places.databaseFolder.isEmpty())
         places.databaseFolder = AppPaths::ProgramPath(QStringLiteral("DBS"));
     places.settingsFolder = UserSettings::Folder();
     // A seat of a database server backs up and restores the server's database, not its own folder's files.
-    const QString main = UserSettings::Get(QStringLiteral("DataBaseMain")).trimmed();
+    const QString main = Settings::Get(Settings::Key::MainDatabase).trimmed();
     if (ServerAddress::IsServerAddress(main))
         places.serverAddress = main;
     return places;

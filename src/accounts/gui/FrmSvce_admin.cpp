@@ -169,7 +169,7 @@ FrmSvce_admin::FrmSvce_admin(QWidget* parent) : QWidget(parent, Qt::Window)
     m_hdTermFrom->setDate(today);
     m_hdTermTo->setDate(today);
     try {
-        const QString threshold = GetConfig(QStringLiteral("서비스대상점수"), QStringLiteral("100"));
+        const QString threshold = GetConfig(Settings::Key::ServiceThreshold);
         m_htPt->setText(QString::number(qint64(ParseNumber(threshold, false).value_or(Val(threshold)))));
         ListServices();
         ListCustomers();

@@ -3,7 +3,7 @@
 #include "admin/modNTDrv.h"
 #include "app/AppPaths.h"
 #include "app/Globals.h"
-#include "app/UserSettings.h"
+#include "app/SettingKeys.h"
 #include "app/start/MduMain.h"
 #include "app/start/ServerSeat.h"
 #include "db/DbConnection.h"
@@ -116,12 +116,11 @@ FrmNTSetup::FrmNTSetup(QWidget* parent) : QDialog(parent)
 
     CenterForm(this);
     // A server seat shows its address where a share seat shows its share.
-    const QString main = UserSettings::Get(QStringLiteral("DataBaseMain")).trimmed();
+    const QString main = Settings::Get(Settings::Key::MainDatabase).trimmed();
     m_inputs[InServerPath]->setText(
-        DbConnection::IsServerAddress(main) ? main : UserSettings::Get(QStringLiteral("네트웍경로")));
-    m_inputs[InDrive]->setText(UserSettings::Get(QStringLiteral("네트웍드라이브")));
-    m_inputs[InTerminal]->setText(
-        UserSettings::Get(QStringLiteral("Terminal_ID"), QStringLiteral("0")).left(1));
+        DbConnection::IsServerAddress(main) ? main : Settings::Get(Settings::Key::NetworkPath));
+    m_inputs[InDrive]->setText(Settings::Get(Settings::Key::NetworkDrive));
+    m_inputs[InTerminal]->setText(Settings::Get(Settings::Key::TerminalId));
     (gCSType != 0 ? m_client : m_server)->setChecked(true);
     seatTypeChanged();
     m_cmdAutoNTDrv->setEnabled(m_inputs[InDrive]->text().isEmpty() && !serverAddressGiven());
@@ -231,9 +230,9 @@ bool FrmNTSetup::Save()
             m_inputs[InServerPath]->setFocus();
             return false;
         }
-        UserSettings::Save(QStringLiteral("네트웍경로"), server ? QString() : m_inputs[InServerPath]->text());
-        UserSettings::Save(QStringLiteral("네트웍드라이브"), server ? QString() : m_inputs[InDrive]->text());
-        UserSettings::Save(QStringLiteral("Terminal_ID"), terminal);
+        Settings::Save(Settings::Key::NetworkPath, server ? QString() : m_inputs[InServerPath]->text());
+        Settings::Save(Settings::Key::NetworkDrive, server ? QString() : m_inputs[InDrive]->text());
+        Settings::Save(Settings::Key::TerminalId, terminal);
         if (server)
             SaveServerAddress(m_inputs[InServerPath]->text());
         else
@@ -242,7 +241,7 @@ bool FrmNTSetup::Save()
         SetDBPath(AppPaths::ProgramPath(QStringLiteral("DBS")));
     }
     gCSType = m_client->isChecked() ? 1 : 0;
-    UserSettings::Save(QStringLiteral("CSType"), QString::number(gCSType));
+    Settings::Save(Settings::Key::CsType, QString::number(gCSType));
     MyFloatMsg(QStringLiteral("설정이 저장되었습니다."), 500);
     ShowInfo(QStringLiteral("설정이 저장되었습니다.") + kCrLf +
              QStringLiteral("프로그램을 다시 시작해야 정상적으로 적용됩니다.") + kCrLf + kCrLf +

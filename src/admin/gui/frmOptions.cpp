@@ -5,7 +5,7 @@
 #include "admin/StoredPasswords.h"
 #include "admin/gui/frmAuthority.h"
 #include "app/Globals.h"
-#include "app/UserSettings.h"
+#include "app/SettingKeys.h"
 #include "app/start/MduMain.h"
 #include "db/modMain_SQL.h"
 #include "masters/gui/frmZipcode.h"
@@ -340,18 +340,17 @@ void frmOptions::loadValues()
     for (int i = 0; i < txtinput.size(); ++i)
         txtinput[i]->setProperty("maxBytes", CompanyInfo::MaxBytes()[i]);
     ReadOptions();
-    htsvce->setText(asNumber(GetConfig(QStringLiteral("서비스대상점수"), QStringLiteral("100"))));
+    htsvce->setText(asNumber(GetConfig(Settings::Key::ServiceThreshold)));
     htPt->setText(QString::number(gPointUnit));
     htDDD->setText(gDDD);
-    const bool loginSet = !GetConfig(StoredPasswords::kLoginKey, QString()).isEmpty();
+    const bool loginSet = !GetConfig(Settings::Key::LoginPassword).isEmpty();
     const bool adminSet = !gAdminPWD.isEmpty();
     for (int i = 0; i < 4; ++i)
         txtPWD[i]->setText((i < 2 ? loginSet : adminSet) ? kUnchanged : QString());
-    htGrid[0]->setText(asNumber(UserSettings::Get(QStringLiteral("그리드줄높이"), QStringLiteral("14"))));
-    htGrid[1]->setText(asNumber(UserSettings::Get(QStringLiteral("그리드글자크기"), QStringLiteral("10"))));
+    htGrid[0]->setText(asNumber(Settings::Get(Settings::Key::GridRowHeight)));
+    htGrid[1]->setText(asNumber(Settings::Get(Settings::Key::GridFontSize)));
     for (int i = 0; i < 2; ++i)
-        htPortNo[i]->setText(
-            asNumber(UserSettings::Get(QStringLiteral("OpenSeeIDPort%1").arg(i + 1), QStringLiteral("0"))));
+        htPortNo[i]->setText(asNumber(Settings::Get(Settings::SeeIdPort(i))));
     ErrInfo error;
     if (const auto company = CompanyInfo::Read(&error)) {
         for (int i = 0; i < txtinput.size(); ++i)
@@ -625,13 +624,13 @@ bool frmOptions::cmdApply_Click()
         clearMark(Passwords);
     }
     if (m_marks[Service]) {
-        SaveConfig(QStringLiteral("서비스대상점수"),
+        SaveConfig(Settings::Key::ServiceThreshold,
                    QString::number(*OptionValues::ServiceThreshold(htsvce->text())));
         clearMark(Service);
     }
     if (m_marks[Points]) {
         const int unit = *OptionValues::PointUnit(htPt->text());
-        if (SaveConfig(QStringLiteral("금액대포인트"), QString::number(unit))) {
+        if (SaveConfig(Settings::Key::PointUnit, QString::number(unit))) {
             gPointUnit = unit;
             ShowInfo(QStringLiteral(
                 "금액당 포인트설정을 변경한 경우, 네트웍상의 모든 컴퓨터를 다시 시작해 주세요."));
@@ -641,8 +640,8 @@ bool frmOptions::cmdApply_Click()
     if (m_marks[Grid]) {
         const int height = *OptionValues::GridSize(htGrid[0]->text());
         const int font = *OptionValues::GridSize(htGrid[1]->text());
-        UserSettings::Save(QStringLiteral("그리드줄높이"), QString::number(height));
-        UserSettings::Save(QStringLiteral("그리드글자크기"), QString::number(font));
+        Settings::Save(Settings::Key::GridRowHeight, QString::number(height));
+        Settings::Save(Settings::Key::GridFontSize, QString::number(font));
         gGridRowHeight = height;
         gGridFontSize = font;
         applyRowHeightToMainGrids(height);
@@ -650,14 +649,13 @@ bool frmOptions::cmdApply_Click()
     }
     if (m_marks[Ports]) {
         for (int i = 0; i < 2; ++i)
-            UserSettings::Save(QStringLiteral("OpenSeeIDPort%1").arg(i + 1),
-                               *OptionValues::Port(htPortNo[i]->text()));
+            Settings::Save(Settings::SeeIdPort(i), *OptionValues::Port(htPortNo[i]->text()));
         ShowInfo(QStringLiteral("SEEID 포트는 프로그램 재시작시 적용됩니다."));
         clearMark(Ports);
     }
     if (m_marks[AreaCode]) {
         const QString code = *OptionValues::AreaCode(htDDD->text());
-        if (SaveConfig(QStringLiteral("DDD"), code))
+        if (SaveConfig(Settings::Key::Ddd, code))
             gDDD = code;
         clearMark(AreaCode);
     }

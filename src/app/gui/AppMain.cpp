@@ -10,7 +10,7 @@
 #include "app/AppPaths.h"
 #include "app/FileModes.h"
 #include "app/Globals.h"
-#include "app/UserSettings.h"
+#include "app/SettingKeys.h"
 #include "app/gui/AppScreens.h"
 #include "app/gui/AppShutdown.h"
 #include "app/gui/FrmFirstStart.h"
@@ -136,7 +136,7 @@ int RunApplication(int argc, char* argv[])
         loggedIn = false;
     if (!loggedIn || AppShutdown::Requested())
         return end(StartCheckFailed() ? 1 : 0);
-    if (UserSettings::Get(QStringLiteral("NoMsg"), QStringLiteral("0")) == QLatin1String("0")) {
+    if (Settings::Get(Settings::Key::NoMsg) == QLatin1String("0")) {
         FrmInitMsg notice;
         ExecModal(&notice);
     }

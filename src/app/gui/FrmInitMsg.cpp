@@ -1,7 +1,7 @@
 #include "app/gui/FrmInitMsg.h"
 
 #include "app/AppPaths.h"
-#include "app/UserSettings.h"
+#include "app/SettingKeys.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -40,8 +40,7 @@ FrmInitMsg::FrmInitMsg(QWidget* parent) : QDialog(parent)
 
     ChkCheck = new QCheckBox(QStringLiteral("다음부터 이 화면을 띄우지 않음."), this);
     ChkCheck->setObjectName(QStringLiteral("ChkCheck"));
-    ChkCheck->setChecked(UserSettings::Get(QStringLiteral("NoMsg"), QStringLiteral("0")) ==
-                         QLatin1String("1"));
+    ChkCheck->setChecked(Settings::Get(Settings::Key::NoMsg) == QLatin1String("1"));
 
     Command1 = new QPushButton(QStringLiteral("닫기(&C)"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
@@ -63,8 +62,7 @@ FrmInitMsg::FrmInitMsg(QWidget* parent) : QDialog(parent)
 
 void FrmInitMsg::ChkCheck_Click()
 {
-    UserSettings::Save(QStringLiteral("NoMsg"),
-                       ChkCheck->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    Settings::Save(Settings::Key::NoMsg, ChkCheck->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void FrmInitMsg::Command1_Click()

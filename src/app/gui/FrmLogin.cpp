@@ -112,9 +112,8 @@ void FrmLogin::activateOnce()
     setWindowTitle(QStringLiteral("일반 사용자 로그인"));
     // A password that cannot be read locks the door instead of opening it. While the start still checks the
     // database a missing row is not written yet.
-    const QString key = QStringLiteral("로그인암호");
     const std::optional<QString> stored =
-        StartChecking() ? PeekConfig(key, QString()) : ReadConfig(key, QString());
+        StartChecking() ? PeekConfig(Settings::Key::LoginPassword) : ReadConfig(Settings::Key::LoginPassword);
     m_unreadable = !stored.has_value();
     m_password = stored.value_or(QString());
     if (m_unreadable) {

@@ -2,7 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/Globals.h"
-#include "app/UserSettings.h"
+#include "app/SettingKeys.h"
 #include "app/install/DbTool.h"
 #include "app/start/MduMain.h"
 #include "app/start/ServerSeat.h"
@@ -56,13 +56,13 @@ bool Create(const Request& request, const Progress& progress, QString* error)
     }
     if (request.kind == Kind::Server) {
         SaveServerAddress(request.serverAddress.trimmed());
-        UserSettings::Save(QStringLiteral("Terminal_ID"), request.terminal);
+        Settings::Save(Settings::Key::TerminalId, request.terminal);
     } else {
         // The settings may still name the database of an earlier installation; this one is what was asked
         // for.
         SetDBPath(AppPaths::ProgramPath(QStringLiteral("DBS")));
         gCSType = 0;
-        UserSettings::Save(QStringLiteral("CSType"), QStringLiteral("0"));
+        Settings::Save(Settings::Key::CsType, QStringLiteral("0"));
     }
     return true;
 }

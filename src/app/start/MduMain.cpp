@@ -9,7 +9,7 @@
 #include "app/Platform.h"
 #include "app/RestoreJournal.h"
 #include "app/SeatPresence.h"
-#include "app/UserSettings.h"
+#include "app/SettingKeys.h"
 #include "db/DbCheck.h"
 #include "db/MduAdoDB.h"
 #include "db/Schema.h"
@@ -202,24 +202,24 @@ void folderMissing()
 // server's share when it has gone.
 bool locateMainFile()
 {
-    gDBPath = AppPaths::Native(UserSettings::Get(QStringLiteral("DB경로")));
+    gDBPath = AppPaths::Native(Settings::Get(Settings::Key::DbFolder));
     if (gDBPath.isEmpty())
         SetDBPath(AppPaths::ProgramPath(QStringLiteral("DBS")));
     else
-        gMainDBFile = AppPaths::Native(UserSettings::Get(QStringLiteral("DataBaseMain")));
+        gMainDBFile = AppPaths::Native(Settings::Get(Settings::Key::MainDatabase));
 
     if (!QFileInfo(gDBPath).isDir()) {
         bool found = false;
         if (gCSType == 1) {
-            const QString share = UserSettings::Get(QStringLiteral("네트웍경로"));
-            const QString drive = UserSettings::Get(QStringLiteral("네트웍드라이브"));
+            const QString share = Settings::Get(Settings::Key::NetworkPath);
+            const QString drive = Settings::Get(Settings::Key::NetworkDrive);
             if (!share.isEmpty() && !drive.isEmpty()) {
                 const QString connected = ConnectNetDrive(share, QString());
                 if (!connected.isEmpty()) {
                     found = true;
                     if (connected != drive) {
                         SetDBPath(AppPaths::ResolveCaseInsensitive(connected, QStringLiteral("DBS")));
-                        UserSettings::Save(QStringLiteral("네트웍드라이브"), connected);
+                        Settings::Save(Settings::Key::NetworkDrive, connected);
                     }
                 }
             }
@@ -232,7 +232,7 @@ bool locateMainFile()
 
     if (gMainDBFile.isEmpty()) {
         gMainDBFile = gDBPath + QLatin1Char('/') + Schema::kMainFileName;
-        UserSettings::Save(QStringLiteral("DataBaseMain"), gMainDBFile);
+        Settings::Save(Settings::Key::MainDatabase, gMainDBFile);
     }
     if (!QFileInfo(gMainDBFile).isFile()) {
         // "\dbMain.mdb" and "\DBMAIN.MDB" are one file: settings written on a case-blind file system must
@@ -309,15 +309,15 @@ void ReleaseSingleInstance()
 void SetDBPath(const QString& folder)
 {
     gDBPath = AppPaths::Native(folder);
-    UserSettings::Save(QStringLiteral("DB경로"), gDBPath);
+    Settings::Save(Settings::Key::DbFolder, gDBPath);
     gMainDBFile = gDBPath + QLatin1Char('/') + Schema::kMainFileName;
-    UserSettings::Save(QStringLiteral("DataBaseMain"), gMainDBFile);
+    Settings::Save(Settings::Key::MainDatabase, gMainDBFile);
 }
 
 bool ReadOptions()
 {
     try {
-        const std::optional<QString> password = ReadConfig(StoredPasswords::kAdminKey, QString());
+        const std::optional<QString> password = ReadConfig(Settings::Key::AdminPassword);
         gAdminPWDKnown = password.has_value();
         if (!password)
             return false;
@@ -325,11 +325,8 @@ bool ReadOptions()
         gAdminPWD = StoredPasswords::UpgradeClearText(StoredPasswords::kAdminKey, *password);
         StoredPasswords::UpgradeClearText(StoredPasswords::kLoginKey);
         // A unit that is no whole number of won (or absurd) earns points at the usual rate.
-        bool ok = false;
-        const qint64 unit =
-            GetConfig(QStringLiteral("금액대포인트"), QStringLiteral("100")).trimmed().toLongLong(&ok);
-        gPointUnit = ok && unit >= 0 && unit <= 1000000 ? int(unit) : 100;
-        gDDD = GetConfig(QStringLiteral("DDD"), QStringLiteral("02"));
+        gPointUnit = GetConfig(Settings::Key::PointUnit).toInt();
+        gDDD = GetConfig(Settings::Key::Ddd);
         return true;
     } catch (const std::exception& e) {
         ShowStdError({0, QString::fromUtf8(e.what())}, QStringLiteral("ReadOptions"), kModule);
@@ -367,18 +364,14 @@ bool InitApp()
             [](const QString& address) { return CurrentPlatform().OpenExternally(QUrl(address)); });
         FileModes::RestrictNewFiles();
         gIsNT = true;
-        gGridRowHeight =
-            UserSettings::GetNumber(QStringLiteral("그리드줄높이"), kGridSizeMin, kGridSizeMax, 14);
-        gGridFontSize = int(std::lround(
-            UserSettings::GetNumber(QStringLiteral("그리드글자크기"), kGridSizeMin, kGridSizeMax, 10)));
-        gTerminalID = UserSettings::Get(QStringLiteral("Terminal_ID"), QStringLiteral("0")).left(1);
-        if (gTerminalID.isEmpty())
-            gTerminalID = QStringLiteral("0");
-        gCSType = UserSettings::GetNumber(QStringLiteral("CSType"), 0, 1, 0) == 1 ? 1 : 0;
+        gGridRowHeight = double(Settings::Number(Settings::Key::GridRowHeight));
+        gGridFontSize = int(Settings::Number(Settings::Key::GridFontSize));
+        gTerminalID = Settings::Get(Settings::Key::TerminalId);
+        gCSType = int(Settings::Number(Settings::Key::CsType));
 
         // A server seat keeps only the report template and the report database in its own program folder;
         // its main database is the address, with no drive or file to find.
-        const QString storedMain = UserSettings::Get(QStringLiteral("DataBaseMain")).trimmed();
+        const QString storedMain = Settings::Get(Settings::Key::MainDatabase).trimmed();
         const bool server = DbConnection::IsServerAddress(storedMain);
         if (server) {
             gMainDBFile = storedMain;
@@ -394,8 +387,7 @@ bool InitApp()
         gReportDBFile = AppPaths::ProgramPath(Schema::kReportWorkCopy);
         if (!checkBeforeOpen(server) || !CreateRPTFile())
             return false;
-        UserSettings::SaveInstallationSetting(QStringLiteral("Backup"), QStringLiteral("DB경로"),
-                                              QStringLiteral("경로"), gDBPath + QLatin1Char('/'));
+        Settings::Save(Settings::Key::BackupFolder, gDBPath + QLatin1Char('/'));
         // A database in write-ahead-log mode works only for seats on its own machine: reached through a
         // share it would lose writes. The server seat switches it once with `zelkova-db share`.
         g_mainUnreachable = true;

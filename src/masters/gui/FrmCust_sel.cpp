@@ -1,6 +1,6 @@
 #include "masters/gui/FrmCust_sel.h"
 
-#include "app/UserSettings.h"
+#include "app/SettingKeys.h"
 #include "db/CustomerPhoneIndex.h"
 #include "db/DbError.h"
 #include "db/MduAdoDB.h"
@@ -29,13 +29,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace {
-QString scopeKey(int index)
-{
-    return QStringLiteral("CustFindFld_%1").arg(index);
-}
-} // namespace
-
 FrmCust_sel::FrmCust_sel(QWidget* parent) : PickerDialog(parent)
 {
     // The list takes the focus when the window is shown and after each editor, not at every return to it.
@@ -56,7 +49,7 @@ FrmCust_sel::FrmCust_sel(QWidget* parent) : PickerDialog(parent)
         box->setObjectName(QStringLiteral("chkFindFld_%1").arg(i));
         connect(box, &QCheckBox::toggled, this, [this, i](bool on) {
             if (!m_loadingScopes)
-                UserSettings::Save(scopeKey(i), on ? QStringLiteral("1") : QStringLiteral("0"));
+                Settings::Save(Settings::CustFindField(i), on ? QStringLiteral("1") : QStringLiteral("0"));
         });
         m_chkFindFld.at(size_t(i)) = box;
         top->addWidget(box);
@@ -131,10 +124,8 @@ FrmCust_sel::FrmCust_sel(QWidget* parent) : PickerDialog(parent)
     LoadFormIni(this);
     WatchColWidths(this, m_spList);
     m_loadingScopes = true;
-    const char* defaults[] = {"1", "0", "0"};
     for (int i = 0; i < 3; ++i)
-        m_chkFindFld.at(size_t(i))->setChecked(
-            UserSettings::Get(scopeKey(i), QString::fromLatin1(defaults[i])) == QLatin1String("1"));
+        m_chkFindFld.at(size_t(i))->setChecked(Settings::IsOn(Settings::CustFindField(i)));
     m_loadingScopes = false;
 }
 

@@ -1,6 +1,6 @@
 #include "masters/gui/FrmMemb_sel.h"
 
-#include "app/UserSettings.h"
+#include "app/SettingKeys.h"
 #include "db/modDBQuery.h"
 #include "masters/gui/PickerWindow.h"
 #include "ui/MsgBox.h"
@@ -21,21 +21,19 @@
 #include <QVBoxLayout>
 
 namespace {
-const QString kScopeKey = QStringLiteral("MembFindFld_");
 
 struct Scope
 {
     const char* caption;
     const char* column;
     bool startsWith;
-    bool tickedByDefault;
 };
 
 constexpr Scope kScopes[FrmMemb_sel::kScopeCount] = {
-    {"코드(&1)", "코드", true, true},
-    {"상호(&2)", "상호", false, false},
-    {"주소(&3)", "주소1", false, false},
-    {"메모(&4)", "메모", false, false},
+    {"코드(&1)", "코드", true},
+    {"상호(&2)", "상호", false},
+    {"주소(&3)", "주소1", false},
+    {"메모(&4)", "메모", false},
 };
 } // namespace
 
@@ -54,14 +52,10 @@ FrmMemb_sel::FrmMemb_sel(QWidget* parent) : PickerDialog(parent)
     for (int i = 0; i < kScopeCount; ++i) {
         auto* box = new QCheckBox(QString::fromUtf8(kScopes[i].caption), this);
         box->setObjectName(QStringLiteral("chkFindFld_%1").arg(i));
-        const QString stored =
-            UserSettings::Get(kScopeKey + QString::number(i),
-                              kScopes[i].tickedByDefault ? QStringLiteral("1") : QStringLiteral("0"));
-        box->setChecked(stored.trimmed().toInt() != 0);
+        box->setChecked(Settings::IsOn(Settings::MembFindField(i)));
         connect(box, &QCheckBox::toggled, this, [this, i](bool on) {
             if (!m_loading)
-                UserSettings::Save(kScopeKey + QString::number(i),
-                                   on ? QStringLiteral("1") : QStringLiteral("0"));
+                Settings::Save(Settings::MembFindField(i), on ? QStringLiteral("1") : QStringLiteral("0"));
         });
         m_chkFindFld[i] = box;
         top->addWidget(box);

@@ -7,7 +7,7 @@
 #include "app/AppPaths.h"
 #include "app/Clock.h"
 #include "app/Globals.h"
-#include "app/UserSettings.h"
+#include "app/SettingKeys.h"
 #include "db/DbConnection.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
@@ -543,7 +543,7 @@ void FrmMain::showNotice()
 void FrmMain::openPorts()
 {
     for (int i = 0; i < 2; ++i) {
-        const QString value = UserSettings::Get(SeeIdPort::SettingKey(i), QStringLiteral("0"));
+        const QString value = Settings::Get(Settings::SeeIdPort(i));
         const QString port = SeeIdPort::PortName(value);
         if (port.isEmpty() || seeid[i]->IsOpened())
             continue;
@@ -560,7 +560,7 @@ void FrmMain::closePorts()
     for (int i = 0; i < 2; ++i) {
         if (!seeid[i])
             continue;
-        const QString value = UserSettings::Get(SeeIdPort::SettingKey(i), QStringLiteral("0"));
+        const QString value = Settings::Get(Settings::SeeIdPort(i));
         const QString port = SeeIdPort::PortName(value);
         if (port.isEmpty() || !seeid[i]->IsOpened())
             continue;

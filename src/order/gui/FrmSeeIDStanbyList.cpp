@@ -2,7 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/Clock.h"
-#include "app/UserSettings.h"
+#include "app/SettingKeys.h"
 #include "ui/MsgBox.h"
 #include "ui/gui/InputUtil.h"
 #include "ui/gui/KeyboardShy.h"
@@ -20,14 +20,14 @@
 
 #include <cmath>
 
-const QString FrmSeeIDStanbyList::kSettingX = QStringLiteral("발신번호대기창x");
-const QString FrmSeeIDStanbyList::kSettingY = QStringLiteral("발신번호대기창y");
+const QString FrmSeeIDStanbyList::kSettingX = Settings::Name(Settings::Key::StandbyX);
+const QString FrmSeeIDStanbyList::kSettingY = Settings::Name(Settings::Key::StandbyY);
 
 namespace {
 // A stored position in twips; anything unusable (a word, inf, 1e308) reads as "none stored".
-double settingNumber(const QString& key)
+double settingNumber(Settings::Key key)
 {
-    return UserSettings::GetNumber(key, 0, 1e6, -1);
+    return double(Settings::Number(key));
 }
 } // namespace
 
@@ -85,8 +85,8 @@ FrmSeeIDStanbyList::FrmSeeIDStanbyList(QWidget* parent) : QWidget(parent, Qt::Wi
     layout->addWidget(m_List1, 1);
     layout->addLayout(buttons);
 
-    const double x = settingNumber(kSettingX);
-    const double y = settingNumber(kSettingY);
+    const double x = settingNumber(Settings::Key::StandbyX);
+    const double y = settingNumber(Settings::Key::StandbyY);
     if (x > 0 && y > 0) {
         const double tpp = TwipsPerPixel(this);
         move(int(std::lround(x / tpp)), int(std::lround(y / tpp)));
@@ -156,8 +156,8 @@ void FrmSeeIDStanbyList::SavePosition()
     const long y = std::lround(pos().y() * tpp);
     if (x <= 0 || y <= 0)
         return;
-    UserSettings::Save(kSettingX, QString::number(x));
-    UserSettings::Save(kSettingY, QString::number(y));
+    Settings::Save(Settings::Key::StandbyX, QString::number(x));
+    Settings::Save(Settings::Key::StandbyY, QString::number(y));
 }
 
 void FrmSeeIDStanbyList::btnDel_Click()
