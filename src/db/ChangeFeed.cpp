@@ -3,6 +3,7 @@
 #include "db/ChangeLog.h"
 #include "db/DbConnection.h"
 #include "db/DbError.h"
+#include "db/MduAdoDB.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -233,4 +234,24 @@ void ChangeFeed::flush()
     m_pending.clear();
     m_named.clear();
     Q_EMIT changed(out);
+}
+
+namespace {
+std::unique_ptr<ChangeFeed>& mainFeed()
+{
+    static std::unique_ptr<ChangeFeed> feed;
+    return feed;
+}
+} // namespace
+
+ChangeFeed& MainChangeFeed()
+{
+    if (!mainFeed())
+        mainFeed() = std::make_unique<ChangeFeed>(gMainConn);
+    return *mainFeed();
+}
+
+void EndMainChangeFeed()
+{
+    mainFeed().reset();
 }

@@ -75,3 +75,8 @@ private:
     int m_statements = 0;
 };
 Q_DECLARE_METATYPE(ChangeFeed::Change)
+
+// The feed of this seat's main connection, made on first use; the start-up starts it once the main
+// database is open and checked, the end stops it before the connection closes.
+ChangeFeed& MainChangeFeed();
+void EndMainChangeFeed();
