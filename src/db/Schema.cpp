@@ -1,5 +1,6 @@
 #include "db/Schema.h"
 
+#include "db/ChangeLog.h"
 #include "db/CustomerPhoneDigits.h"
 #include "db/CustomerPhoneIndex.h"
 #include "db/CustomerTextIndex.h"
@@ -308,7 +309,7 @@ bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, i
     if (version > 0) {
         // The main database also carries the reversed telephone numbers the customer search runs on.
         statements << CustomerPhoneIndexDdl() << CustomerTextIndexDdl() << StoreDailySumsDdl()
-                   << CustomerPhoneDigitsDdl();
+                   << CustomerPhoneDigitsDdl() << ChangeLogDdl();
         statements << QStringLiteral("CREATE TABLE zk_schema (version INTEGER NOT NULL)")
                    << QStringLiteral("INSERT INTO zk_schema (version) VALUES (%1)").arg(version);
     }
@@ -386,6 +387,8 @@ bool Upgrade(const QString& path, QString* error)
         steps << OrderStoreIndexUpgrade() << StoreDailySumsDdl();
     if (stored < 5)
         steps << CustomerPhoneDigitsDdl();
+    if (stored < 6)
+        steps << ChangeLogDdl();
     steps << QStringLiteral("UPDATE zk_schema SET version = %1").arg(kCurrentVersion)
           << QStringLiteral("COMMIT");
     if (!runAll(conn.db(), steps, error)) {

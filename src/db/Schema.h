@@ -43,7 +43,7 @@ struct Table
 };
 
 // Version of the main database layout this program writes; stored in the zk_schema table.
-constexpr int kCurrentVersion = 5;
+constexpr int kCurrentVersion = 6;
 
 const std::vector<Table>& MainTables();
 const std::vector<Table>& ReportTables();

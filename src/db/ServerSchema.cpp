@@ -5,6 +5,7 @@
 #include "db/CustomerTextIndex.h"
 #include "db/DbConnection.h"
 #include "db/ServerAddress.h"
+#include "db/ChangeLog.h"
 #include "db/StoreDailySums.h"
 
 #include <QFileInfo>
@@ -76,7 +77,7 @@ QStringList DerivedStatements()
 {
     return QStringList{caseFunction("zk_ucase", "upper"), caseFunction("zk_lcase", "lower")} +
            CustomerPhoneIndexServerDdl() + CustomerTextIndexServerDdl() + StoreDailySumsServerDdl() +
-           CustomerPhoneDigitsServerDdl();
+           CustomerPhoneDigitsServerDdl() + ChangeLogServerDdl();
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include "app/RestoreJournal.h"
 #include "app/SeatPresence.h"
 #include "app/SettingKeys.h"
+#include "db/ChangeFeed.h"
 #include "db/DbCheck.h"
 #include "db/MduAdoDB.h"
 #include "db/Schema.h"
@@ -253,6 +254,10 @@ bool locateMainFile()
 
 void markRun()
 {
+    // From here on the seat's lists hear what the other seats change.
+    if (!MainChangeFeed().start())
+        AppLog::Write(QStringLiteral("경고"), QStringLiteral("다른 자리의 변경을 알 수 없습니다: 변경 기록을 "
+                                                             "읽지 못했습니다"));
     QFile marker(runMarkerPath());
     g_runMarked = marker.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
                   marker.write(QByteArray::number(QCoreApplication::applicationPid())) > 0;
@@ -449,6 +454,7 @@ void DestroyApp()
     g_pageCheck.reset();
     if (g_startState == StartState::Checking)
         g_startState = StartState::Open;
+    EndMainChangeFeed();
     CloseObject(gMainConn);
     SeatPresence::Stop();
     CloseRPTFile();
