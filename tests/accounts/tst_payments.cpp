@@ -1,4 +1,3 @@
-#include "DbFixture.h"
 #include "accounts/PaymentService.h"
 #include "accounts/gui/FrmRecv_admin.h"
 #include "accounts/gui/FrmRecv_save.h"
@@ -7,7 +6,9 @@
 #include "db/modDBQuery.h"
 #include "masters/gui/FrmMemb_sel.h"
 #include "masters/gui/StoreScreens.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestRows.h"
 #include "ui/gui/ByteLimitedLineEdit.h"
 #include "ui/gui/ModalSeam.h"
 #include "ui/gui/SpreadGrid.h"
@@ -23,7 +24,7 @@
 namespace {
 qint64 balance(const char* store)
 {
-    return GetFirstValue(QString("SELECT 현잔액 FROM 가맹점 WHERE 코드 = '%1'").arg(store)).toLongLong();
+    return qint64(Rows::balance(QString::fromUtf8(store)));
 }
 
 // 현잔액 = 기초잔액 + commissions − payments − discounts, for every store.

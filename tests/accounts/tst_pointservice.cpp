@@ -1,10 +1,11 @@
-#include "DbFixture.h"
 #include "accounts/PointService.h"
 #include "accounts/gui/FrmSvce_admin.h"
 #include "app/Clock.h"
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestRows.h"
 #include "ui/gui/SpreadGrid.h"
 #include "ui/gui/SpreadGridModel.h"
 
@@ -24,22 +25,16 @@ namespace {
 const QDate kDay(2026, 12, 9);
 const QColor kTicked(0xE0, 0xFF, 0xE0);
 
-void exec(const QString& sql)
-{
-    QCOMPARE(ExecSQL(sql), 1);
-}
+using Rows::exec;
 
 void addCustomer(const QString& code, const QString& phone, int points)
 {
-    exec(QStringLiteral("INSERT INTO 고객 (코드, 전화1, 주소1, 현포인트, 기초포인트) VALUES ('%1', '%2', "
-                        "'서울특별시 중구', %3, %3)")
-             .arg(code, phone)
-             .arg(points));
+    Rows::addCustomer(code, phone, points, QStringLiteral("서울특별시 중구"));
 }
 
 int pointsOf(const QString& code)
 {
-    return GetFirstValue(QStringLiteral("SELECT 현포인트 FROM 고객 WHERE 코드 = '") + code + "'").toInt();
+    return int(Rows::points(code));
 }
 
 // Current points are the opening points plus what the order lines earned minus what services deducted,

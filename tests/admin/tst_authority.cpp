@@ -1,6 +1,6 @@
-#include "DbFixture.h"
 #include "admin/gui/frmAuthority.h"
 #include "db/modDBQuery.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QCheckBox>

@@ -1,4 +1,3 @@
-#include "DbFixture.h"
 #include "admin/PasswordHash.h"
 #include "admin/gui/frmOptions.h"
 #include "admin/gui/frmPWDInput.h"
@@ -9,6 +8,7 @@
 #include "app/start/MduMain.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/MsgBox.h"
 #include "ui/gui/ModalSeam.h"

@@ -1,10 +1,10 @@
-#include "DbFixture.h"
 #include "admin/PasswordHash.h"
 #include "admin/StoredPasswords.h"
 #include "app/Globals.h"
 #include "app/start/MduMain.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QElapsedTimer>

@@ -13,6 +13,7 @@
 #include "db/ServerSchema.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
+#include "support/Golden.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 #include "ui/MsgBox.h"
@@ -21,7 +22,6 @@
 #include <QDir>
 #include <QLockFile>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QSettings>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -472,7 +472,7 @@ enum Damage
 {
     ZeroBytes,
     Truncated,
-    RandomBytes,
+    WrongHeader,
     ForeignDatabase,
     OlderLayout,
     ReadOnlyFolder,
@@ -490,8 +490,8 @@ void TestMduMain::damagedDatabaseStopsStart_data()
         << "메인DB파일이 데이터베이스 파일이 아닙니다(빈 파일이거나 다른 형식의 파일).\r\n" + restore;
     QTest::newRow("truncated") << int(Truncated) << "파일 오류"
                                << "메인DB파일이 손상되었습니다.\r\n" + restore;
-    QTest::newRow("random bytes")
-        << int(RandomBytes) << "파일 오류"
+    QTest::newRow("wrong header")
+        << int(WrongHeader) << "파일 오류"
         << "메인DB파일이 데이터베이스 파일이 아닙니다(빈 파일이거나 다른 형식의 파일).\r\n" + restore;
     QTest::newRow("another program's database")
         << int(ForeignDatabase) << "파일 오류"
@@ -516,21 +516,16 @@ void TestMduMain::damagedDatabaseStopsStart()
     QString mainFile = home.dbsFolder() + "/dbMain.mdb";
     QString named = mainFile;
     QString mounted;
-    const QByteArray healthy = readAll(mainFile);
     switch (damage) {
     case ZeroBytes:
         QVERIFY(writeAll(mainFile, {}));
         break;
     case Truncated:
-        QVERIFY(writeAll(mainFile, healthy.left(healthy.size() / 2)));
+        QVERIFY(writeAll(mainFile, readAll(Golden::Path("fixtures/truncated.mdb"))));
         break;
-    case RandomBytes: {
-        QByteArray noise(8192, Qt::Uninitialized);
-        for (char& c : noise)
-            c = char(QRandomGenerator::global()->bounded(256));
-        QVERIFY(writeAll(mainFile, noise));
+    case WrongHeader:
+        QVERIFY(writeAll(mainFile, readAll(Golden::Path("fixtures/wrong-header.mdb"))));
         break;
-    }
     case ForeignDatabase: {
         QVERIFY(QFile::remove(mainFile));
         QString error;

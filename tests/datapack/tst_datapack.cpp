@@ -1,5 +1,4 @@
 #include "DataPack.h"
-#include "DbFixture.h"
 #include "admin/gui/modBackUp.h"
 #include "app/FileModes.h"
 #include "app/Globals.h"
@@ -10,6 +9,7 @@
 #include "db/ServerAddress.h"
 #include "db/ServerSchema.h"
 #include "db/modDBQuery.h"
+#include "support/DbFixture.h"
 #include "support/OtherUser.h"
 #include "support/RecordingPlatform.h"
 #include "support/ScriptedPrompter.h"

@@ -1,6 +1,6 @@
-#include "DbFixture.h"
 #include "db/ChangeFeed.h"
 #include "db/DbConnection.h"
+#include "support/DbFixture.h"
 
 #include <QSignalSpy>
 #include <QSqlQuery>

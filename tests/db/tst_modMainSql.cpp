@@ -1,11 +1,12 @@
-#include "DbFixture.h"
 #include "app/Globals.h"
 #include "app/start/MduMain.h"
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
 #include "masters/gui/Pick.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestRows.h"
 #include "ui/MsgBox.h"
 #include "ui/gui/ModalSeam.h"
 #include "ui/gui/RecordScreens.h"
@@ -264,7 +265,7 @@ void TestModMainSql::adjustBalanceWritesPlainDecimal()
     QVERIFY(AdjustBalance("S1", -432.25));
     QVERIFY(AdjustBalance("S1", 0.000001));
     QVERIFY(AdjustPoints("10000001", -600));
-    QCOMPARE(GetFirstValue("SELECT 현잔액 FROM 가맹점 WHERE 코드 = 'S1'").toDouble(), 567.750001);
+    QCOMPARE(Rows::balance("S1"), 567.750001);
     QCOMPARE(GetFirstValue("SELECT 현포인트 FROM 고객 WHERE 코드 = '10000001'").toInt(), -100);
 }
 
@@ -275,10 +276,10 @@ void TestModMainSql::deleteOrder()
     seedOrder("2612081002", false);
     QVERIFY(DeleteOrder("2612081001"));
     QCOMPARE(CountRows("주문내역"), 0);
-    QCOMPARE(GetFirstValue("SELECT 현잔액 FROM 가맹점 WHERE 코드 = 'S1'").toDouble(), 1000.0);
+    QCOMPARE(Rows::balance("S1"), 1000.0);
     QCOMPARE(GetFirstValue("SELECT 현포인트 FROM 고객 WHERE 코드 = '10000001'").toInt(), 500);
     QVERIFY(DeleteOrder("2612081002")); // no lines: reverses nothing
-    QCOMPARE(GetFirstValue("SELECT 현잔액 FROM 가맹점 WHERE 코드 = 'S1'").toDouble(), 1000.0);
+    QCOMPARE(Rows::balance("S1"), 1000.0);
     QCOMPARE(p.count(), 0);
     QVERIFY(!DeleteOrder("2612081002"));
     QCOMPARE(p.lastText(), QStringLiteral("해당 주문은 이미 삭제 되었습니다."));
@@ -303,7 +304,7 @@ void TestModMainSql::deleteOrderIsAtomic()
     QCOMPARE(CountRows("주문", "주문번호 = '2612081001'"), 1);
     QCOMPARE(CountRows("주문내역"), 2);
     QCOMPARE(GetFirstValue("SELECT 현포인트 FROM 고객 WHERE 코드 = '10000001'").toInt(), 871);
-    QCOMPARE(GetFirstValue("SELECT 현잔액 FROM 가맹점 WHERE 코드 = 'S1'").toDouble(), 2296.5);
+    QCOMPARE(Rows::balance("S1"), 2296.5);
     QVERIFY(DeleteOrder("2612081001"));
 }
 

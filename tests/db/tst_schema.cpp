@@ -1,5 +1,5 @@
-#include "DbFixture.h"
 #include "db/modDBQuery.h"
+#include "support/DbFixture.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

@@ -1,8 +1,8 @@
-#include "DbFixture.h"
 #include "db/CustomerListQuery.h"
 #include "db/CustomerPhoneDigits.h"
 #include "db/CustomerTextIndex.h"
 #include "db/modDBQuery.h"
+#include "support/DbFixture.h"
 
 #include <QTest>
 

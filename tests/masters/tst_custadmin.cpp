@@ -1,11 +1,12 @@
-#include "DbFixture.h"
 #include "app/Globals.h"
 #include "db/modDBQuery.h"
 #include "masters/gui/CustomerScreens.h"
 #include "masters/gui/FrmCust_admin.h"
 #include "masters/gui/FrmCust_save.h"
 #include "reports/gui/ReportScreens.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestRows.h"
 #include "ui/gui/ByteLimitedLineEdit.h"
 #include "ui/gui/GridPager.h"
 #include "ui/gui/ModalSeam.h"
@@ -142,9 +143,7 @@ void TestCustAdmin::search()
 
 void TestCustAdmin::deleting()
 {
-    QCOMPARE(
-        ExecSQL("INSERT INTO 가맹점 (코드, 상호, 현잔액, 기초잔액, 수수료율) VALUES ('S1', '가게', 0, 0, 0)"),
-        1);
+    Rows::addStore("S1", "가게");
     QCOMPARE(ExecSQL("INSERT INTO 주문 (주문번호, 고객코드, 가맹점코드, 주문일자, 주문시간, 통보시간) "
                      "VALUES ('2501011001', '10000004', 'S1', '2025-01-01', '12:00', '')"),
              1);

@@ -1,7 +1,7 @@
-#include "DbFixture.h"
 #include "db/CustomerPhoneIndex.h"
 #include "db/modDBQuery.h"
 #include "masters/CustPhone.h"
+#include "support/DbFixture.h"
 
 #include <QMap>
 #include <QRandomGenerator>

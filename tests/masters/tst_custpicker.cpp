@@ -1,4 +1,3 @@
-#include "DbFixture.h"
 #include "app/Globals.h"
 #include "app/UserSettings.h"
 #include "db/CustomerPhoneIndex.h"
@@ -8,7 +7,9 @@
 #include "masters/gui/FrmCust_sel.h"
 #include "masters/gui/FrmCust_selsub.h"
 #include "masters/gui/Pick.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestRows.h"
 #include "ui/gui/ByteLimitedLineEdit.h"
 #include "ui/gui/ModalSeam.h"
 #include "ui/gui/SpreadGrid.h"
@@ -303,9 +304,7 @@ void TestCustPicker::addAndEditShowInGrid()
 
 void TestCustPicker::deleting()
 {
-    QCOMPARE(
-        ExecSQL("INSERT INTO 가맹점 (코드, 상호, 현잔액, 기초잔액, 수수료율) VALUES ('S1', '가게', 0, 0, 0)"),
-        1);
+    Rows::addStore("S1", "가게");
     QCOMPARE(ExecSQL("INSERT INTO 주문 (주문번호, 고객코드, 가맹점코드, 주문일자, 주문시간, 통보시간) "
                      "VALUES ('2501011001', '10000004', 'S1', '2025-01-01', '12:00', '')"),
              1);

@@ -1,9 +1,10 @@
 #include "app/Clock.h"
-#include "db/DbFixture.h"
 #include "db/modDBQuery.h"
 #include "masters/HolidayRules.h"
 #include "masters/gui/FrmHDay_save.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestRows.h"
 #include "ui/gui/ByteLimitedLineEdit.h"
 
 #include <QCheckBox>
@@ -34,9 +35,7 @@ void TestHolidayDialog::init()
     m_db = new DbFixture;
     m_prompter = new ScriptedPrompter;
     Clock::SetFixed(QDateTime(QDate(2026, 5, 5), QTime(10, 0)));
-    QCOMPARE(ExecSQL(QStringLiteral("INSERT INTO 가맹점 (코드, 상호, 수수료율, 현잔액, 기초잔액) "
-                                    "VALUES ('S1', '교촌', 10, 0, 0)")),
-             1);
+    Rows::addStore("S1", "교촌");
 }
 
 void TestHolidayDialog::cleanup()

@@ -1,5 +1,6 @@
 #include "masters/MenuPickResult.h"
 
+#include "support/TestRows.h"
 #include <QTest>
 
 // The records the menu picker hands to order entry, which turns each into an order line.
@@ -11,13 +12,7 @@ private Q_SLOTS:
     void result();
 };
 
-namespace {
-QString rec(const QString& code, const QString& name, const QString& qty)
-{
-    const QChar nul(0);
-    return nul + code + nul + name + nul + qty;
-}
-} // namespace
+const auto rec = Rows::menuRecord;
 
 void TestMenuPickResult::result_data()
 {

@@ -1,9 +1,10 @@
-#include "DbFixture.h"
 #include "db/modDBQuery.h"
 #include "masters/gui/FrmHDay_save.h"
 #include "masters/gui/FrmMemb_admin.h"
 #include "masters/gui/StoreScreens.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestRows.h"
 #include "ui/gui/ModalSeam.h"
 #include "ui/gui/ScreenCatalogue.h"
 #include "ui/gui/SpreadGrid.h"
@@ -14,10 +15,7 @@
 #include <QTest>
 
 namespace {
-void exec(const char* sql)
-{
-    QCOMPARE(ExecSQL(QString::fromUtf8(sql)), 1);
-}
+using Rows::exec;
 
 // Types text into a cell of the grid and presses Enter, as the operator does.
 void typeCell(SpreadGrid* grid, int col, int row, const QString& text)

@@ -1,7 +1,8 @@
-#include "db/DbFixture.h"
 #include "db/modDBQuery.h"
 #include "masters/gui/FrmMemb_save.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestRows.h"
 #include "ui/gui/RecordScreens.h"
 
 #include <QApplication>
@@ -26,15 +27,7 @@ public:
     }
 };
 
-void addStore(const QString& code, const QString& name, double balance = 0, double base = 0)
-{
-    QVERIFY(ExecSQL(QStringLiteral(
-                        "INSERT INTO 가맹점 (코드, 상호, 수수료율, 현잔액, 기초잔액, 영업시작, 영업종료) "
-                        "VALUES ('%1', '%2', 10, %3, %4, '00:00', '23:59')")
-                        .arg(code, SQLQuote(name))
-                        .arg(balance)
-                        .arg(base)) == 1);
-}
+using Rows::addStore;
 
 QVariant storeValue(const QString& code, const QString& column)
 {

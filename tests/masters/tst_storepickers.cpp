@@ -1,12 +1,13 @@
 #include "app/UserSettings.h"
-#include "db/DbFixture.h"
 #include "db/modDBQuery.h"
 #include "masters/gui/FrmMemb_save.h"
 #include "masters/gui/FrmMemb_sel.h"
 #include "masters/gui/FrmMenu_sel.h"
 #include "masters/gui/Pick.h"
 #include "masters/gui/StoreScreens.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestRows.h"
 #include "ui/gui/ModalSeam.h"
 #include "ui/gui/SpreadGrid.h"
 
@@ -20,19 +21,11 @@
 namespace {
 const QChar nul(0);
 
-QString rec(const QString& code, const QString& name, const QString& qty)
-{
-    return nul + code + nul + name + nul + qty;
-}
+const auto rec = Rows::menuRecord;
 
 void addStore(const QString& code, const QString& name, const QString& memo = {})
 {
-    QCOMPARE(
-        ExecSQL(QStringLiteral(
-                    "INSERT INTO 가맹점 (코드, 상호, 수수료율, 현잔액, 기초잔액, 메모, 영업시작, 영업종료) "
-                    "VALUES ('%1', '%2', 10, 0, 0, '%3', '00:00', '23:59')")
-                    .arg(code, SQLQuote(name), SQLQuote(memo))),
-        1);
+    Rows::addStore(code, name, 0, 0, memo);
 }
 
 QString addMenu(const QString& store, const QString& name, int price)

@@ -1,4 +1,3 @@
-#include "db/DbFixture.h"
 #include "db/modDBQuery.h"
 #include "masters/gui/FrmHDay_save.h"
 #include "masters/gui/FrmMemb_save.h"
@@ -6,6 +5,7 @@
 #include "masters/gui/FrmMenu_sel.h"
 #include "masters/gui/Pick.h"
 #include "masters/gui/StoreScreens.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/gui/ByteLimitedLineEdit.h"
 #include "ui/gui/ModalSeam.h"

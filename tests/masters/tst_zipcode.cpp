@@ -1,6 +1,6 @@
-#include "DbFixture.h"
 #include "app/Globals.h"
 #include "masters/gui/frmZipcode.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/gui/ModalSeam.h"
 #include "ui/gui/SpreadGrid.h"

@@ -2,6 +2,7 @@
 #include "db/DbError.h"
 #include "order/OrderService.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestRows.h"
 
 #include <functional>
 
@@ -24,9 +25,9 @@ Totals totals()
     return {CountRows("주문내역"),
             GetFirstValue("SELECT SUM(수량) FROM 주문내역").toLongLong(),
             GetFirstValue("SELECT 주문시전화 FROM 주문").toString(),
-            GetFirstValue("SELECT 현잔액 FROM 가맹점 WHERE 코드 = '1001'").toDouble(),
-            GetFirstValue("SELECT 현포인트 FROM 고객 WHERE 코드 = '10000001'").toLongLong(),
-            GetFirstValue("SELECT 현포인트 FROM 고객 WHERE 코드 = '10000002'").toLongLong()};
+            Rows::balance("1001"),
+            Rows::points("10000001"),
+            Rows::points("10000002")};
 }
 
 const OrderService::Line kLine{1, 2, 6175, QStringLiteral("덜 맵게")};

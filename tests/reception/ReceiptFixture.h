@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DbFixture.h"
 #include "db/modDBQuery.h"
+#include "support/DbFixture.h"
 
 // A main database with two orders of 2006-12-07 at store S1:
 // 0612071001 waiting, its customer without an address (Null), two lines, the first with a menu name of 21

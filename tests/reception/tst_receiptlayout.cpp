@@ -1,5 +1,6 @@
 #include "ReceiptFixture.h"
 #include "reception/ReceiptLayout.h"
+#include "support/Golden.h"
 
 #include <QTest>
 
@@ -42,6 +43,7 @@ private Q_SLOTS:
     }
     void layout_data();
     void layout();
+    void pageMatchesGolden();
     void missingOrder();
     void wideNumbersKeepTheirDigits();
 
@@ -99,6 +101,20 @@ void TestReceiptLayout::layout()
     for (const CellPage::Item& item : page.items())
         steps << describe(item);
     QVERIFY2(steps.contains(step) == drawn, qPrintable(steps.join('\n')));
+}
+
+// The whole printed page of the first order, step by step: any change to the layout shows here.
+void TestReceiptLayout::pageMatchesGolden()
+{
+    const auto loaded = LoadReceiptOrder(QStringLiteral("0612071001"));
+    QVERIFY(loaded);
+    const CellPage page = BuildReceipt(*loaded, QStringLiteral("나무콜센터"), ReceiptTarget::Printer);
+    QStringList steps;
+    for (const CellPage::Item& item : page.items())
+        steps << describe(item);
+    QString difference;
+    QVERIFY2(Golden::Matches(QStringLiteral("receipt-page.txt"), steps.join('\n') + '\n', &difference),
+             qPrintable(difference));
 }
 
 void TestReceiptLayout::missingOrder()

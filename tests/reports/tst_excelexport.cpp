@@ -1,5 +1,6 @@
 #include "app/Clock.h"
 #include "reports/gui/ReportScreens.h"
+#include "support/Golden.h"
 #include "support/RecordingPlatform.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
@@ -173,6 +174,7 @@ private Q_SLOTS:
     void cleanup();
     void written_data();
     void written();
+    void matchesGolden();
     void names_data();
     void names();
     void nothingWritten_data();
@@ -276,6 +278,33 @@ void TestExcelExport::written()
             QCOMPARE(grid->IsLocked(c, r), c != 4);
     }
     QCOMPARE(prompter.unexpected(), 0);
+}
+
+// Every cell of a known export, its text or number, format and weight, as the golden workbook has it.
+void TestExcelExport::matchesGolden()
+{
+    ScriptedPrompter prompter;
+    prompter.answer(MsgAnswer::Yes);
+    ExportScreen screen(2, {{QStringLiteral("10000001"), QStringLiteral("김밥천국 본점"), 12350},
+                            {QStringLiteral("A1"), QStringLiteral("가나다 ㄱㄴ 똠방각하"), -5000}});
+    screen.exportList();
+    const QString file = exportFolder(*m_home) + QLatin1Char('/') + kStem + QStringLiteral(".xlsx");
+    const QString golden = Golden::Path(QStringLiteral("golden/export.xlsx"));
+    if (qEnvironmentVariable("ZELKOVA_UPDATE_GOLDEN") == QLatin1String("1")) {
+        QFile::remove(golden);
+        QVERIFY(QFile::copy(file, golden));
+    }
+    QHash<int, double> widths, goldenWidths;
+    const QHash<QString, SheetCell> cells = readSheet(file, &widths);
+    const QHash<QString, SheetCell> want = readSheet(golden, &goldenWidths);
+    QVERIFY(!want.isEmpty());
+    QCOMPARE(cells.keys().size(), want.keys().size());
+    for (auto it = want.cbegin(); it != want.cend(); ++it) {
+        const SheetCell got = cells.value(it.key());
+        QVERIFY2(got.number == it->number && got.text == it->text && got.value == it->value &&
+                     got.format == it->format && got.bold == it->bold,
+                 qPrintable(it.key() + QStringLiteral(": ") + got.text + QStringLiteral(" / ") + it->text));
+    }
 }
 
 void TestExcelExport::names_data()

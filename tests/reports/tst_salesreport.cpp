@@ -1,10 +1,11 @@
-#include "DbFixture.h"
 #include "app/Clock.h"
 #include "db/modDBQuery.h"
 #include "reports/SalesReport.h"
 #include "reports/gui/FrmRPT_sale.h"
 #include "reports/gui/ReportScreens.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestRows.h"
 #include "ui/gui/SpreadGrid.h"
 
 #include <QApplication>
@@ -16,10 +17,7 @@
 #include <QTest>
 
 namespace {
-void exec(const QString& sql)
-{
-    QVERIFY2(ExecSQL(sql) == 1, qPrintable(sql));
-}
+using Rows::exec;
 
 // Order `no` of a customer at a store with one line of commission `commission`; passed on when `passed`.
 void addOrder(const QString& no, const QString& customer, const QString& store, bool passed,

@@ -1,10 +1,11 @@
-#include "DbFixture.h"
 #include "db/StoreDailySums.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
 #include "reports/MduReportDB.h"
 #include "reports/StoreLedger.h"
+#include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
+#include "support/TestRows.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -50,17 +51,11 @@ QString joined(const ReportRow& row)
     return cells.join(QLatin1Char('|'));
 }
 
-void exec(const QString& sql)
-{
-    QVERIFY2(ExecSQL(sql) == 1, qPrintable(sql));
-}
+using Rows::exec;
 
 void addStore(const QString& code, const QString& name, qint64 opening)
 {
-    exec(QStringLiteral(
-             "INSERT INTO 가맹점 (코드, 상호, 기초잔액, 현잔액, 수수료율) VALUES ('%1', '%2', %3, %3, 10)")
-             .arg(code, name)
-             .arg(opening));
+    Rows::addStore(code, name, double(opening), double(opening));
     exec(QStringLiteral("INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가) VALUES ('짜장면', '%1', 5000)")
              .arg(code));
     exec(QStringLiteral("INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가) VALUES ('가락국수', '%1', 4000)")

@@ -13,6 +13,7 @@
 #include "ui/gui/WidgetPrompter.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDateTime>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -25,6 +26,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -133,33 +135,78 @@ void showFailure(const QString& text)
         ShowWarning(text, QStringLiteral("데이터압축"));
 }
 
+// The jobs by their word on the command line (in any case); no word is a backup.
+const std::pair<const char*, DataPack::Job> kJobWords[] = {{"UNZIP", DataPack::Job::Restore},
+                                                           {"AS", DataPack::Job::AfterSales},
+                                                           {"SERVERUP", DataPack::Job::ServerCopy}};
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    // From a terminal the companion needs no display.
+    // From a terminal the companion needs no display, nor does its help.
     for (int i = 1; i < argc; ++i)
-        if (qstrcmp(argv[i], "--cli") == 0 && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        if ((qstrcmp(argv[i], "--cli") == 0 || qstrcmp(argv[i], "--help") == 0 ||
+             qstrcmp(argv[i], "-h") == 0) &&
+            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
     // Backups and logs hold every customer's number and address: born the user's alone, also from a
     // terminal; the shared databases are given their group's modes by name.
     FileModes::RestrictNewFiles();
     QApplication app(argc, argv);
     const bool translated = KoreanTranslation::Install();
-    QStringList args = QApplication::arguments();
-    args.removeFirst();
-    AppPaths::InitFromArgs(args);
-    const bool cli = args.removeAll(QStringLiteral("--cli")) > 0;
-    QString chosen;
-    if (const int i = int(args.indexOf(QStringLiteral("--archive"))); i >= 0 && i + 1 < args.size()) {
-        chosen = args.at(i + 1);
-        args.remove(i, 2);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Zelkova의 데이터를 백업하고, A/S접수용으로 묶고, 백업에서 복구합니다. 프로그램이 끝나기를 "
+        "기다렸다가 작업합니다."));
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("이 도움말을 보여 줍니다."));
+    const QCommandLineOption homeOption(
+        QStringLiteral("home"),
+        QStringLiteral("프로그램 폴더(없으면 환경변수 ZELKOVA_HOME, 그것도 없으면 ~/.local/share/zelkova)."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption cliOption(
+        QStringLiteral("cli"),
+        QStringLiteral("화면 없이 터미널에서 실행합니다: 진행과 메시지는 표준 출력과 표준 오류로 갑니다."));
+    const QCommandLineOption archiveOption(QStringLiteral("archive"),
+                                           QStringLiteral("(UNZIP과 함께) 묻지 않고 이 백업을 복구합니다."),
+                                           QStringLiteral("FILE"));
+    parser.addOptions({helpOption, homeOption, cliOption, archiveOption});
+    parser.addPositionalArgument(
+        QStringLiteral("작업"),
+        QStringLiteral("없으면 백업. AS: A/S접수용 묶음, UNZIP: 백업에서 복구, SERVERUP: "
+                       "백업하고 두 번째 백업 폴더에도 복사."),
+        QStringLiteral("[AS|UNZIP|SERVERUP]"));
+    const auto usageError = [&](const QString& text) {
+        std::fprintf(stderr, "%s\n\n%s", qUtf8Printable(text), qUtf8Printable(parser.helpText()));
+        return 1;
+    };
+    if (!parser.parse(QApplication::arguments()))
+        return usageError(parser.errorText());
+    if (parser.isSet(helpOption)) {
+        std::fprintf(stdout, "%s", qUtf8Printable(parser.helpText()));
+        return 0;
     }
-    const QString word = args.value(0).trimmed().toUpper();
-    const DataPack::Job job = word == QLatin1String("UNZIP")      ? DataPack::Job::Restore
-                              : word == QLatin1String("AS")       ? DataPack::Job::AfterSales
-                              : word == QLatin1String("SERVERUP") ? DataPack::Job::ServerCopy
-                                                                  : DataPack::Job::Backup;
+    const QStringList words = parser.positionalArguments();
+    if (words.size() > 1)
+        return usageError(QStringLiteral("작업은 하나만 쓰세요: ") + words.join(QLatin1Char(' ')));
+    DataPack::Job job = DataPack::Job::Backup;
+    if (const QString word = words.value(0).trimmed().toUpper(); !word.isEmpty()) {
+        const auto* found = std::find_if(std::begin(kJobWords), std::end(kJobWords),
+                                         [&](const auto& w) { return word == QLatin1String(w.first); });
+        if (found == std::end(kJobWords))
+            return usageError(QStringLiteral("알 수 없는 작업: ") + words.first());
+        job = found->second;
+    }
+    if (parser.isSet(homeOption)) {
+        AppPaths::SetProgramFolder(parser.value(homeOption));
+    } else {
+        QStringList none;
+        AppPaths::InitFromArgs(none);
+    }
+    const bool cli = parser.isSet(cliOption);
+    QString chosen = parser.value(archiveOption);
     WidgetPrompter prompter;
     if (!cli)
         SetPrompter(&prompter);

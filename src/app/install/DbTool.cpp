@@ -6,11 +6,16 @@
 #include "app/SeatPresence.h"
 #include "db/DbCheck.h"
 #include "db/DbConnection.h"
+#include "db/RunningTotals.h"
 #include "db/Schema.h"
+#include "db/ServerAddress.h"
 #include "db/ServerSchema.h"
 
+#include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMap>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -24,28 +29,6 @@ namespace {
 QString dbsFolder(const QString& home)
 {
     return AppPaths::ResolveCaseInsensitive(home, QStringLiteral("DBS"));
-}
-
-int intOption(const QStringList& args, const QString& name, int fallback)
-{
-    const int i = args.indexOf(name);
-    if (i >= 0 && i + 1 < args.size())
-        return args.at(i + 1).toInt();
-    return fallback;
-}
-
-// The options of `create`, for a file or a server.
-DemoOptions createOptions(const QStringList& args)
-{
-    DemoOptions o;
-    o.demo = args.contains(QStringLiteral("--demo"));
-    o.customers = intOption(args, QStringLiteral("--customers"), 0);
-    o.stores = intOption(args, QStringLiteral("--stores"), 0);
-    o.days = intOption(args, QStringLiteral("--days"), 0);
-    o.ordersPerDay = intOption(args, QStringLiteral("--orders-per-day"), 0);
-    o.seed = quint32(intOption(args, QStringLiteral("--seed"), int(o.seed)));
-    o.progress = TerminalProgress();
-    return o;
 }
 
 void out(const QString& text)
@@ -107,7 +90,8 @@ QString Usage()
         "  import-post CSV DIR        우편번호 목록(CSV: ZIPCODE,SIDO,GUGUN,DONG,BUNJI)을 "
         "dbPost.mdb로 가져옵니다.\n"
         "  version DIR|주소           메인 DB의 구조 버전을 보여 줍니다.\n"
-        "  check DIR                  폴더와 메인 DB를 점검합니다(모든 페이지의 무결성 포함).\n"
+        "  check DIR|주소             폴더와 메인 DB를 점검합니다(모든 페이지의 무결성, 가맹점 현잔액과\n"
+        "                              고객 현포인트가 행의 합계와 맞는지; 고치지는 않습니다).\n"
         "  normalize-phones DIR       고객과 가맹점의 전화1~4를 검색이 찾는 한 가지 "
         "형식(02-1234-5678)으로 고칩니다.\n"
         "  share [--off] DIR          메인 DB를 네트워크 공유 폴더로 여러 자리가 쓸 수 있는 방식(롤백 "
@@ -116,7 +100,8 @@ QString Usage()
         "                              모든 자리의 프로그램을 끈 뒤 실행하세요. 여러 자리에는 서버 DB\n"
         "                              (PostgreSQL)가 더 안전합니다.\n"
         "\n"
-        "DIR 대신 --home DIR 또는 환경변수 ZELKOVA_HOME을 쓸 수 있습니다.\n");
+        "DIR 대신 --home DIR 또는 환경변수 ZELKOVA_HOME을 쓸 수 있습니다.\n"
+        "명령마다 --help가 그 명령의 옵션을 보여 줍니다(예: zelkova-db create --help).\n");
 }
 
 namespace {
@@ -265,197 +250,341 @@ bool Upgrade(const QString& home, QString* error)
                        [&] { return Schema::Upgrade(mainFile, error); });
 }
 
-bool Check(const QString& home, QString* report)
+bool Check(const QString& location, QString* report)
 {
-    const QString dbs = dbsFolder(home);
-    const QString mainFile = dbs + QLatin1Char('/') + Schema::kMainFileName;
-    DbCheck::Result r = DbCheck::CheckFolder(dbs);
-    if (r.ok())
+    const bool server = DbConnection::IsServerAddress(location);
+    const QString mainFile =
+        server ? location : dbsFolder(location) + QLatin1Char('/') + Schema::kMainFileName;
+    DbCheck::Result r = server ? DbCheck::CheckServer(location) : DbCheck::CheckFolder(dbsFolder(location));
+    if (!server && r.ok())
         r = DbCheck::CheckMainFile(mainFile);
-    if (r.ok())
+    if (!server && r.ok())
         r = DbCheck::CheckIntegrity(mainFile, true);
-    *report = r.ok() ? QStringLiteral("이상 없음: ") + mainFile : DbCheck::Message(r);
-    return r.ok();
+    if (!r.ok()) {
+        *report = DbCheck::Message(r);
+        return false;
+    }
+    // A server is named as the seats see it, never with a password the address may hold.
+    QString shown = mainFile;
+    if (ServerAddress a; server && ServerAddress::Parse(location, &a, nullptr))
+        shown = a.describe();
+    DbConnection db;
+    ErrInfo e;
+    std::vector<RunningTotals::Drift> drift;
+    if (!db.open(mainFile, true, &e) || !RunningTotals::Find(db, &drift, &e)) {
+        *report = QStringLiteral("누계를 확인하지 못했습니다: ") + shown + QLatin1Char('\n') + e.description;
+        return false;
+    }
+    if (drift.empty()) {
+        *report = QStringLiteral("이상 없음: ") + shown;
+        return true;
+    }
+    // The operator decides what is right; a few lines of each kind say where to look.
+    constexpr int kShown = 20;
+    QStringList lines{QStringLiteral("누계가 행의 합계와 맞지 않습니다(고치지 않았습니다): ") + shown};
+    QMap<QString, int> counts;
+    for (const RunningTotals::Drift& d : drift)
+        if (++counts[d.kind] <= kShown)
+            lines << d.kind + QStringLiteral(": ") + d.text();
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > kShown)
+            lines << QStringLiteral("%1: 그 밖에 %2건 더").arg(it.key()).arg(it.value() - kShown);
+    *report = lines.join(QLatin1Char('\n'));
+    return false;
 }
 
-int Run(const QStringList& argsIn)
+namespace {
+// The commands, each with its arguments as its usage line shows them and what it does.
+struct CommandSpec
 {
-    QStringList args = argsIn;
+    const char* name;
+    const char* arguments;
+    const char* summary;
+    const char* argumentsHelp;
+};
+
+constexpr const char* kFolder = "프로그램 폴더(--home 대신).";
+constexpr const char* kFolderOrServer =
+    "프로그램 폴더, 또는 메인 DB가 있는 서버의 주소(postgresql://서버:포트/DB이름).";
+
+constexpr CommandSpec kCommands[] = {
+    {"create", "[DIR]",
+     "프로그램 폴더 DIR 아래 DBS에 dbMain.mdb, dbReport_SRC.mdb, dbPost.mdb를 만듭니다(--postgres: 서버에 "
+     "메인 DB를).",
+     kFolder},
+    {"copy", "[DIR] 주소", "프로그램 폴더 DIR의 메인 DB를 서버의 새 DB로 옮기고 확인합니다.",
+     "옮길 프로그램 폴더(--home 대신)와 새 서버 DB의 주소(postgresql://서버:포트/DB이름)."},
+    {"upgrade", "[DIR|주소]", "메인 DB를 현재 프로그램의 구조로 올립니다.", kFolderOrServer},
+    {"import-post", "CSV [DIR]",
+     "우편번호 목록(CSV: ZIPCODE,SIDO,GUGUN,DONG,BUNJI)을 dbPost.mdb로 가져옵니다.",
+     "가져올 CSV 파일과 프로그램 폴더(--home 대신)."},
+    {"version", "[DIR|주소]", "메인 DB의 구조 버전을 보여 줍니다.", kFolderOrServer},
+    {"check", "[DIR|주소]",
+     "폴더와 메인 DB를 점검합니다: 모든 페이지의 무결성, 가맹점 현잔액과 고객 현포인트가 행의 합계와 "
+     "맞는지(맞지 않으면 어디가 얼마인지 보여 주고 고치지는 않습니다).",
+     kFolderOrServer},
+    {"normalize-phones", "[DIR]",
+     "고객과 가맹점의 전화1~4를 검색이 찾는 한 가지 형식(02-1234-5678)으로 고칩니다.", kFolder},
+    {"share", "[DIR]",
+     "메인 DB를 네트워크 공유 폴더로 여러 자리가 쓸 수 있는 방식(롤백 저널)으로 바꿉니다. 모든 자리의 "
+     "프로그램을 끈 뒤 실행하세요.",
+     kFolder},
+};
+
+const CommandSpec* findCommand(const QString& name)
+{
+    for (const CommandSpec& c : kCommands)
+        if (name == QLatin1String(c.name))
+            return &c;
+    return nullptr;
+}
+
+const QCommandLineOption kHelp({QStringLiteral("h"), QStringLiteral("help")},
+                               QStringLiteral("이 도움말을 보여 줍니다."));
+const QCommandLineOption kHome(QStringLiteral("home"),
+                               QStringLiteral("프로그램 폴더(DIR 대신; 둘 다 없으면 환경변수 ZELKOVA_HOME)."),
+                               QStringLiteral("DIR"));
+const QCommandLineOption kDemo(QStringLiteral("demo"), QStringLiteral("데모 자료를 채웁니다."));
+const QCommandLineOption kPostgres(QStringLiteral("postgres"),
+                                   QStringLiteral("서버에 만듭니다: postgresql://서버:포트/DB이름 (암호는 "
+                                                  "~/.pgpass에 둡니다; 없는 DB이어야 합니다)."),
+                                   QStringLiteral("주소"));
+const QCommandLineOption kOff(QStringLiteral("off"), QStringLiteral("한 자리 전용 WAL 방식으로 되돌립니다."));
+// The amounts of demo data, each a count (0: the demo's own).
+const std::pair<QCommandLineOption, int DemoOptions::*> kAmounts[] = {
+    {{QStringLiteral("customers"), QStringLiteral("(--demo와 함께) 고객 수."), QStringLiteral("N")},
+     &DemoOptions::customers},
+    {{QStringLiteral("stores"), QStringLiteral("(--demo와 함께) 가맹점 수."), QStringLiteral("N")},
+     &DemoOptions::stores},
+    {{QStringLiteral("days"), QStringLiteral("(--demo와 함께) 주문이 있는 날 수."), QStringLiteral("N")},
+     &DemoOptions::days},
+    {{QStringLiteral("orders-per-day"), QStringLiteral("(--demo와 함께) 하루 주문 수."), QStringLiteral("N")},
+     &DemoOptions::ordersPerDay},
+};
+const QCommandLineOption kSeed(QStringLiteral("seed"),
+                               QStringLiteral("(--demo와 함께) 난수 씨앗: 같은 씨앗은 같은 자료를 만듭니다."),
+                               QStringLiteral("N"));
+
+void describe(QCommandLineParser& parser, const CommandSpec& command)
+{
+    parser.setApplicationDescription(QString::fromUtf8(command.summary));
+    parser.addOption(kHelp);
+    parser.addOption(kHome);
+    const QString name = QString::fromUtf8(command.name);
+    if (name == QLatin1String("create")) {
+        parser.addOption(kDemo);
+        parser.addOption(kPostgres);
+        for (const auto& [option, member] : kAmounts)
+            parser.addOption(option);
+        parser.addOption(kSeed);
+    } else if (name == QLatin1String("share")) {
+        parser.addOption(kOff);
+    }
+    QString names = QString::fromUtf8(command.arguments);
+    names.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+    parser.addPositionalArgument(names, QString::fromUtf8(command.argumentsHelp),
+                                 QString::fromUtf8(command.arguments));
+}
+
+// The help of one command, its usage line naming the command.
+QString commandHelp(const QCommandLineParser& parser, const CommandSpec& command)
+{
+    QString help = parser.helpText();
+    const QString program = QCoreApplication::arguments().value(0);
+    const qsizetype at = program.isEmpty() ? -1 : help.indexOf(program);
+    if (at >= 0 && at < help.indexOf(QLatin1Char('\n')))
+        help.replace(at, program.size(), QStringLiteral("zelkova-db ") + QString::fromUtf8(command.name));
+    return help;
+}
+
+// A count typed for an option: a whole number, at least 0.
+bool countOption(const QCommandLineParser& parser, const QCommandLineOption& option, int* value,
+                 QString* error)
+{
+    if (!parser.isSet(option))
+        return true;
+    bool ok = false;
+    const int n = parser.value(option).toInt(&ok);
+    if (!ok || n < 0) {
+        *error = QStringLiteral("--%1에는 0 이상의 정수를 쓰세요: %2")
+                     .arg(option.names().first(), parser.value(option));
+        return false;
+    }
+    *value = n;
+    return true;
+}
+
+bool createOptions(const QCommandLineParser& parser, DemoOptions* o, QString* error)
+{
+    o->demo = parser.isSet(kDemo);
+    for (const auto& [option, member] : kAmounts)
+        if (!countOption(parser, option, &(o->*member), error))
+            return false;
+    if (parser.isSet(kSeed)) {
+        bool ok = false;
+        o->seed = parser.value(kSeed).toUInt(&ok);
+        if (!ok) {
+            *error = QStringLiteral("--seed에는 0 이상의 정수를 쓰세요: ") + parser.value(kSeed);
+            return false;
+        }
+    }
+    o->progress = TerminalProgress();
+    return true;
+}
+
+int fail(const QString& text, int code = 2)
+{
+    err(text);
+    return code;
+}
+} // namespace
+
+int Run(const QStringList& args)
+{
     if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
         out(Usage());
         return args.isEmpty() ? 1 : 0;
     }
-    const QString command = args.takeFirst();
-    QString home;
-    if (const int i = args.indexOf(QStringLiteral("--home")); i >= 0 && i + 1 < args.size()) {
-        home = args.at(i + 1);
-        args.remove(i, 2);
-    }
-    // The last argument that is not an option or an option's value names the program folder.
-    QStringList positional;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args.at(i);
-        if (a == QLatin1String("--demo") || a == QLatin1String("--off"))
-            continue;
-        if (a.startsWith(QLatin1String("--"))) {
-            ++i;
-            continue;
-        }
-        positional << a;
-    }
-    if (const int i = args.indexOf(QStringLiteral("--postgres")); i >= 0) {
-        if (command != QLatin1String("create") || i + 1 >= args.size()) {
-            err(Usage());
-            return 1;
-        }
-        const DemoOptions o = createOptions(args);
-        QString error;
-        const bool ok = CreateOnServer(args.at(i + 1), o, &error);
-        if (o.progress)
-            out(QString());
-        if (!ok) {
-            err(error);
-            return 2;
-        }
-        out(QStringLiteral("서버에 만들었습니다: ") + args.at(i + 1));
+    const QString command = args.first();
+    const CommandSpec* spec = findCommand(command);
+    if (!spec)
+        return fail(QStringLiteral("알 수 없는 명령: ") + command + QLatin1Char('\n') + Usage(), 1);
+    QCommandLineParser parser;
+    describe(parser, *spec);
+    if (!parser.parse(QStringList{QStringLiteral("zelkova-db")} + args.mid(1)))
+        return fail(parser.errorText() + QLatin1Char('\n') + commandHelp(parser, *spec), 1);
+    if (parser.isSet(kHelp)) {
+        out(commandHelp(parser, *spec));
         return 0;
     }
-    // Commands on a server database name its address instead of a program folder.
-    const QString address = !positional.isEmpty() && DbConnection::IsServerAddress(positional.last())
-                                ? positional.last()
-                                : QString();
-    if (!address.isEmpty() && command != QLatin1String("copy")) {
+    QStringList positional = parser.positionalArguments();
+    const auto usageError = [&] { return fail(commandHelp(parser, *spec), 1); };
+
+    if (command == QLatin1String("create") && parser.isSet(kPostgres)) {
+        if (!positional.isEmpty() || parser.isSet(kHome))
+            return usageError();
+        DemoOptions o;
         QString error;
-        if (command == QLatin1String("upgrade")) {
-            if (!ServerSchema::Upgrade(address, &error)) {
-                err(error);
-                return 2;
-            }
-            out(QStringLiteral("구조 버전 %1").arg(Schema::kCurrentVersion));
-            return 0;
-        }
-        if (command == QLatin1String("version")) {
-            const int v = ServerSchema::StoredVersion(address, &error);
-            if (v < 0) {
-                err(error);
-                return 2;
-            }
-            out(QString::number(v));
-            return 0;
-        }
-        err(QStringLiteral("서버 주소로는 create --postgres, copy, upgrade, version만 쓸 수 있습니다."));
-        return 1;
+        if (!createOptions(parser, &o, &error))
+            return fail(error, 1);
+        const bool ok = CreateOnServer(parser.value(kPostgres), o, &error);
+        if (o.progress)
+            out(QString());
+        if (!ok)
+            return fail(error);
+        out(QStringLiteral("서버에 만들었습니다: ") + parser.value(kPostgres));
+        return 0;
     }
+    // What the command works on: a CSV file first for import-post, then a program folder or, where the
+    // command can work on a server, its address.
+    const QString csv =
+        command == QLatin1String("import-post") && !positional.isEmpty() ? positional.takeFirst() : QString();
+    if (command == QLatin1String("import-post") && csv.isEmpty())
+        return usageError();
+    QString address;
+    if (!positional.isEmpty() && DbConnection::IsServerAddress(positional.last()))
+        address = positional.takeLast();
+    QString home = parser.value(kHome);
+    if (!positional.isEmpty() && home.isEmpty())
+        home = positional.takeFirst();
+    if (!positional.isEmpty())
+        return usageError();
+    const bool onServer = !address.isEmpty();
+    const bool serverCommand = command == QLatin1String("upgrade") || command == QLatin1String("version") ||
+                               command == QLatin1String("check");
     if (command == QLatin1String("copy")) {
-        if (positional.size() != 2 || address.isEmpty()) {
-            err(Usage());
-            return 1;
-        }
+        if (!onServer || home.isEmpty())
+            return usageError();
+    } else if (onServer) {
+        if (!serverCommand)
+            return fail(
+                QStringLiteral("서버 주소로는 create --postgres, copy, upgrade, version, check만 쓸 수 "
+                               "있습니다."),
+                1);
+        if (!home.isEmpty())
+            return usageError();
+    }
+    if (!onServer || command == QLatin1String("copy")) {
+        if (home.isEmpty())
+            home = qEnvironmentVariable("ZELKOVA_HOME");
+        if (home.isEmpty())
+            return fail(QStringLiteral("프로그램 폴더를 지정하세요.\n") + commandHelp(parser, *spec), 1);
+        home = QFileInfo(home).absoluteFilePath();
+    }
+    const QString mainFile = dbsFolder(home) + QLatin1Char('/') + Schema::kMainFileName;
+    QString error;
+    if (command == QLatin1String("copy")) {
         const Progress progress = TerminalProgress();
-        QString error;
-        const bool ok =
-            CopyToServer(QFileInfo(positional.first()).absoluteFilePath(), address, progress, &error);
+        const bool ok = CopyToServer(home, address, progress, &error);
         if (progress)
             out(QString());
-        if (!ok) {
-            err(error);
-            return 2;
-        }
+        if (!ok)
+            return fail(error);
         out(QStringLiteral("옮겼습니다: ") + address);
         return 0;
     }
-    if (home.isEmpty() && !positional.isEmpty() && command != QLatin1String("import-post"))
-        home = positional.last();
-    if (command == QLatin1String("import-post") && positional.size() >= 2)
-        home = positional.at(1);
-    if (home.isEmpty())
-        home = qEnvironmentVariable("ZELKOVA_HOME");
-    if (home.isEmpty()) {
-        err(QStringLiteral("프로그램 폴더를 지정하세요.\n") + Usage());
-        return 1;
-    }
-    home = QFileInfo(home).absoluteFilePath();
-    QString error;
     if (command == QLatin1String("create")) {
-        const DemoOptions o = createOptions(args);
+        DemoOptions o;
+        if (!createOptions(parser, &o, &error))
+            return fail(error, 1);
         if (!Create(home, o, &error)) {
             if (o.progress)
                 out(QString());
-            err(error);
-            return 2;
+            return fail(error);
         }
         out(QStringLiteral("만들었습니다: ") + dbsFolder(home));
         return 0;
     }
     if (command == QLatin1String("upgrade")) {
-        if (!Upgrade(home, &error)) {
-            err(error);
-            return 2;
-        }
+        if (!(onServer ? ServerSchema::Upgrade(address, &error) : Upgrade(home, &error)))
+            return fail(error);
         out(QStringLiteral("구조 버전 %1").arg(Schema::kCurrentVersion));
-        return 0;
-    }
-    if (command == QLatin1String("check")) {
-        QString report;
-        const bool ok = Check(home, &report);
-        (ok ? out : err)(report);
-        return ok ? 0 : 2;
-    }
-    if (command == QLatin1String("share")) {
-        const bool shared = !args.contains(QStringLiteral("--off"));
-        const QString mainFile = dbsFolder(home) + QLatin1Char('/') + Schema::kMainFileName;
-        if (!whileNoSeat(dbsFolder(home), QStringLiteral("방식을 바꿀"), &error,
-                         [&] { return Schema::SetSharedJournal(mainFile, shared, &error); })) {
-            err(error);
-            return 2;
-        }
-        out(shared ? QStringLiteral("네트워크 공유용(롤백 저널)으로 바꾸었습니다: ") + mainFile
-                   : QStringLiteral("한 자리 전용(WAL)으로 되돌렸습니다: ") + mainFile);
         return 0;
     }
     if (command == QLatin1String("version")) {
         const int v =
-            Schema::StoredVersion(dbsFolder(home) + QLatin1Char('/') + Schema::kMainFileName, &error);
-        if (v < 0) {
-            err(error);
-            return 2;
-        }
+            onServer ? ServerSchema::StoredVersion(address, &error) : Schema::StoredVersion(mainFile, &error);
+        if (v < 0)
+            return fail(error);
         out(QString::number(v));
         return 0;
     }
+    if (command == QLatin1String("check")) {
+        QString report;
+        if (!Check(onServer ? address : home, &report))
+            return fail(report);
+        out(report);
+        return 0;
+    }
+    if (command == QLatin1String("share")) {
+        const bool shared = !parser.isSet(kOff);
+        if (!whileNoSeat(dbsFolder(home), QStringLiteral("방식을 바꿀"), &error,
+                         [&] { return Schema::SetSharedJournal(mainFile, shared, &error); }))
+            return fail(error);
+        out(shared ? QStringLiteral("네트워크 공유용(롤백 저널)으로 바꾸었습니다: ") + mainFile
+                   : QStringLiteral("한 자리 전용(WAL)으로 되돌렸습니다: ") + mainFile);
+        return 0;
+    }
     if (command == QLatin1String("import-post")) {
-        if (positional.isEmpty()) {
-            err(Usage());
-            return 1;
-        }
         const QString postFile = AppPaths::ResolveCaseInsensitive(home, Schema::kPostFile);
         if (!QFileInfo::exists(postFile) &&
-            !Schema::CreateDatabaseFile(postFile, Schema::PostTables(), 0, &error)) {
-            err(error);
-            return 2;
-        }
+            !Schema::CreateDatabaseFile(postFile, Schema::PostTables(), 0, &error))
+            return fail(error);
         int n = 0;
         const Progress progress = TerminalProgress();
-        if (!DemoData::ImportPostCsv(postFile, positional.first(), &n, &error, progress)) {
+        if (!DemoData::ImportPostCsv(postFile, csv, &n, &error, progress)) {
             if (progress)
                 out(QString());
-            err(error);
-            return 2;
+            return fail(error);
         }
         out(QStringLiteral("%1건을 가져왔습니다.").arg(n));
         return 0;
     }
-    if (command == QLatin1String("normalize-phones")) {
-        int changed = 0;
-        if (!DemoData::NormalizePhones(dbsFolder(home) + QLatin1Char('/') + Schema::kMainFileName, &changed,
-                                       &error)) {
-            err(error);
-            return 2;
-        }
-        out(QStringLiteral("전화번호 %1건을 고쳤습니다.").arg(changed));
-        return 0;
-    }
-    err(QStringLiteral("알 수 없는 명령: ") + command + QLatin1Char('\n') + Usage());
-    return 1;
+    // normalize-phones
+    int changed = 0;
+    if (!DemoData::NormalizePhones(mainFile, &changed, &error))
+        return fail(error);
+    out(QStringLiteral("전화번호 %1건을 고쳤습니다.").arg(changed));
+    return 0;
 }
 } // namespace DbTool

@@ -37,8 +37,9 @@ bool CreateOnServer(const QString& address, const DemoOptions& options, QString*
 bool CopyToServer(const QString& home, const QString& address, const Progress& progress, QString* error);
 // Brings the main database of `home` up to the current layout.
 bool Upgrade(const QString& home, QString* error);
-// Checks the database folder and the main database page by page; *report is the Korean result line.
-bool Check(const QString& home, QString* report);
+// Checks the database folder and the main database page by page (or the server database at an address),
+// then the running totals against their rows; *report is the Korean result, drifted totals one a line.
+bool Check(const QString& location, QString* report);
 
 // A progress line for a terminal, rewritten in place ("\r"); nothing when stdout is not a terminal.
 Progress TerminalProgress();

@@ -1,240 +1,116 @@
 #include "app/install/DemoCatalog.h"
 
+#include <QFile>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 namespace DemoCatalog {
 
 namespace {
-QStringList utf8List(std::initializer_list<const char*> items)
+// The catalogue as compiled in; a broken one is the build's fault, not the operator's.
+struct Catalogue
+{
+    std::vector<StoreKind> kinds;
+    std::vector<double> extraRates;
+    QStringList buildingNames, customerMemos, storeMemos, lineMemos, paymentMemos, serviceMemos;
+    QHash<QString, QString> areaCodes;
+};
+
+QStringList texts(const QJsonValue& value)
 {
     QStringList out;
-    for (const char* s : items)
-        out << QString::fromUtf8(s);
+    for (const QJsonValue& v : value.toArray())
+        out << v.toString();
     return out;
+}
+
+const Catalogue& catalogue()
+{
+    static const Catalogue c = [] {
+        QFile file(QStringLiteral(":/install/demo-catalogue.json"));
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("demo catalogue missing from the build");
+        QJsonParseError parseError;
+        const QJsonObject root = QJsonDocument::fromJson(file.readAll(), &parseError).object();
+        if (parseError.error != QJsonParseError::NoError)
+            qFatal("demo catalogue: %s", qPrintable(parseError.errorString()));
+        Catalogue out;
+        for (const QJsonValue& k : root.value(QStringLiteral("storeKinds")).toArray()) {
+            const QJsonObject o = k.toObject();
+            StoreKind kind{o.value(QStringLiteral("category")).toString(),
+                           o.value(QStringLiteral("name")).toString(),
+                           o.value(QStringLiteral("branch")).toString(),
+                           o.value(QStringLiteral("rate")).toDouble(),
+                           o.value(QStringLiteral("open")).toString(),
+                           o.value(QStringLiteral("close")).toString(),
+                           {}};
+            for (const QJsonValue& m : o.value(QStringLiteral("menus")).toArray())
+                kind.menus.push_back({m.toArray().at(0).toString(), m.toArray().at(1).toInt()});
+            out.kinds.push_back(std::move(kind));
+        }
+        for (const QJsonValue& r : root.value(QStringLiteral("extraRates")).toArray())
+            out.extraRates.push_back(r.toDouble());
+        out.buildingNames = texts(root.value(QStringLiteral("buildingNames")));
+        out.customerMemos = texts(root.value(QStringLiteral("customerMemos")));
+        out.storeMemos = texts(root.value(QStringLiteral("storeMemos")));
+        out.lineMemos = texts(root.value(QStringLiteral("lineMemos")));
+        out.paymentMemos = texts(root.value(QStringLiteral("paymentMemos")));
+        out.serviceMemos = texts(root.value(QStringLiteral("serviceMemos")));
+        const QJsonObject codes = root.value(QStringLiteral("areaCodes")).toObject();
+        for (auto it = codes.begin(); it != codes.end(); ++it)
+            out.areaCodes.insert(it.key(), it.value().toString());
+        if (out.kinds.empty() || out.extraRates.empty())
+            qFatal("demo catalogue without store kinds or rates");
+        return out;
+    }();
+    return c;
 }
 } // namespace
 
 const std::vector<StoreKind>& StoreKinds()
 {
-    static const std::vector<StoreKind> kinds = {
-        {"치킨",
-         "느티골치킨",
-         "역삼점",
-         3.5,
-         "15:00",
-         "23:30",
-         {{"후라이드치킨", 18000},
-          {"양념치킨", 19000},
-          {"반반치킨", 19000},
-          {"간장치킨", 19000},
-          {"순살후라이드", 20000},
-          {"파닭", 20000},
-          {"치킨무 추가", 500},
-          {"콜라 1.25L", 2500}}},
-        {"피자",
-         "도우앤치즈 피자",
-         "논현점",
-         3,
-         "11:00",
-         "22:00",
-         {{"페퍼로니 피자(L)", 21900},
-          {"콤비네이션 피자(L)", 22900},
-          {"불고기 피자(L)", 23900},
-          {"포테이토 피자(L)", 23900},
-          {"고구마 피자(L)", 24900},
-          {"치즈오븐스파게티", 8900},
-          {"갈릭디핑소스", 500},
-          {"콜라 1.25L", 2500}}},
-        {"중국집",
-         "만리장성",
-         "대치점",
-         5,
-         "10:30",
-         "21:30",
-         {{"짜장면", 6000},
-          {"짬뽕", 7500},
-          {"간짜장", 7500},
-          {"볶음밥", 7500},
-          {"탕수육(소)", 15000},
-          {"탕수육(중)", 20000},
-          {"군만두", 6000},
-          {"울면", 7500},
-          {"잡채밥", 8500},
-          {"깐풍기", 22000},
-          {"유산슬", 25000}}},
-        {"족발·보쌈",
-         "원조시장족발",
-         "삼성점",
-         7,
-         "17:00",
-         "02:00",
-         {{"족발(중)", 33000},
-          {"족발(대)", 38000},
-          {"보쌈(중)", 30000},
-          {"보쌈(대)", 35000},
-          {"족발보쌈 반반세트", 39000},
-          {"막국수", 7000},
-          {"주먹밥", 3000}}},
-        {"분식",
-         "엄마손분식",
-         "도곡점",
-         0.7,
-         "09:00",
-         "21:00",
-         {{"떡볶이", 4500},
-          {"순대", 4500},
-          {"튀김모둠", 5000},
-          {"김밥", 3000},
-          {"참치김밥", 4000},
-          {"라면", 4000},
-          {"쫄면", 6000},
-          {"오므라이스", 7000},
-          {"어묵", 3000}}},
-        {"한식",
-         "고향집 한식",
-         "역삼점",
-         4,
-         "10:00",
-         "21:00",
-         {{"김치찌개", 8000},
-          {"된장찌개", 8000},
-          {"제육볶음", 9000},
-          {"불고기백반", 10000},
-          {"순두부찌개", 8000},
-          {"비빔밥", 8500},
-          {"갈비탕", 11000},
-          {"공기밥", 1000}}},
-        {"돈가스·일식",
-         "사쿠라 돈가스",
-         "선릉점",
-         3.3,
-         "11:00",
-         "21:00",
-         {{"등심돈가스", 9500},
-          {"치즈돈가스", 11000},
-          {"생선가스", 10000},
-          {"우동", 7000},
-          {"냉모밀", 8000},
-          {"알밥", 8500}}},
-        {"찜닭",
-         "하회찜닭",
-         "서초점",
-         4.5,
-         "11:30",
-         "22:00",
-         {{"찜닭(반마리)", 19000},
-          {"찜닭(한마리)", 29000},
-          {"치즈찜닭", 33000},
-          {"당면사리", 2000},
-          {"공기밥", 1000}}},
-        {"곱창",
-         "불꽃곱창",
-         "교대점",
-         6,
-         "16:00",
-         "23:30",
-         {{"야채곱창", 16000},
-          {"순대곱창", 16000},
-          {"막창구이", 18000},
-          {"곱창전골", 28000},
-          {"볶음밥", 3000},
-          {"계란찜", 3000}}},
-        {"죽",
-         "든든한 죽집",
-         "양재점",
-         2.5,
-         "08:00",
-         "20:00",
-         {{"전복죽", 13000},
-          {"소고기야채죽", 10000},
-          {"단호박죽", 9000},
-          {"팥죽", 9500},
-          {"호박죽", 9000},
-          {"새우죽", 11000}}},
-        {"회·초밥",
-         "바다향 횟집",
-         "잠실점",
-         5,
-         "12:00",
-         "23:00",
-         {{"모둠회(중)", 45000},
-          {"광어회(중)", 40000},
-          {"연어초밥", 12000},
-          {"모둠초밥", 15000},
-          {"매운탕", 8000},
-          {"물회", 14000},
-          {"새우튀김", 9000}}},
-        {"부대찌개",
-         "햄가득 부대찌개",
-         "송파점",
-         3,
-         "10:00",
-         "22:00",
-         {{"부대찌개(2인)", 18000},
-          {"부대찌개(3인)", 26000},
-          {"부대볶음", 20000},
-          {"라면사리", 1000},
-          {"햄사리", 4000},
-          {"공기밥", 1000}}},
-    };
-    return kinds;
+    return catalogue().kinds;
 }
 
 const std::vector<double>& ExtraRates()
 {
-    static const std::vector<double> rates = {3, 3.5, 5, 7, 0.7, 2.5, 4, 4.5, 6, 3.3, 1.5, 10};
-    return rates;
+    return catalogue().extraRates;
 }
 
 const QStringList& BuildingNames()
 {
-    static const QStringList names =
-        utf8List({"은행나무", "푸른마을", "한빛", "청솔", "햇살", "무지개", "새롬", "미리내", "느티", "한솔",
-                  "삼익", "우성", "진달래", "개나리", "목련", "소나무"});
-    return names;
+    return catalogue().buildingNames;
 }
 
 const QStringList& CustomerMemos()
 {
-    static const QStringList memos =
-        utf8List({"단골", "벨 누르지 말고 노크", "경비실에 맡겨 주세요", "매운 것 못 먹음", "현금 결제",
-                  "카드 결제", "아기 있음 - 조용히", "1층 상가 뒤편", "후문으로 배달"});
-    return memos;
+    return catalogue().customerMemos;
 }
 
 const QStringList& StoreMemos()
 {
-    static const QStringList memos =
-        utf8List({"배달 30분 이내", "최소주문 15,000원", "우천시 지연 가능", "사장님 휴대폰 우선", ""});
-    return memos;
+    return catalogue().storeMemos;
 }
 
 const QStringList& LineMemos()
 {
-    static const QStringList memos =
-        utf8List({"덜 맵게", "맵게", "양 많이", "단무지 많이", "소스 따로", "포장 꼼꼼히", "수저 빼 주세요"});
-    return memos;
+    return catalogue().lineMemos;
 }
 
 const QStringList& PaymentMemos()
 {
-    static const QStringList memos = utf8List({"계좌이체", "현금", "월말 정산", "", "부분 입금"});
-    return memos;
+    return catalogue().paymentMemos;
 }
 
 const QStringList& ServiceMemos()
 {
-    static const QStringList memos = utf8List({"음료 서비스", "사이드 메뉴 서비스", ""});
-    return memos;
+    return catalogue().serviceMemos;
 }
 
 QString AreaCode(const QString& sido)
 {
-    static const std::pair<const char*, const char*> codes[] = {
-        {"서울특별시", "02"},  {"부산광역시", "051"}, {"대구광역시", "053"}, {"인천광역시", "032"},
-        {"광주광역시", "062"}, {"대전광역시", "042"}, {"울산광역시", "052"}, {"경기도", "031"}};
-    for (const auto& [name, code] : codes) {
-        if (sido == QString::fromUtf8(name))
-            return QString::fromLatin1(code);
-    }
-    return QStringLiteral("02");
+    return catalogue().areaCodes.value(sido, QStringLiteral("02"));
 }
 } // namespace DemoCatalog

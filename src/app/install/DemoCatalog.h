@@ -5,23 +5,23 @@
 
 #include <vector>
 
-// Names, menus and prices the demo generator draws from.
+// Names, menus and prices the demo generator draws from, read from the compiled-in demo-catalogue.json.
 namespace DemoCatalog {
 
 struct MenuItem
 {
-    const char* name;
+    QString name;
     int price;
 };
 
 struct StoreKind
 {
-    const char* category;
-    const char* name;
-    const char* branch;          // branch of the demo installation's store of this kind
+    QString category;
+    QString name;
+    QString branch;              // branch of the demo installation's store of this kind
     double rate;                 // commission rate in percent
-    const char* open;            // "HH:MM"
-    const char* close;           // "HH:MM"; earlier than open for a store that closes after midnight
+    QString open;                // "HH:MM"
+    QString close;               // "HH:MM"; earlier than open for a store that closes after midnight
     std::vector<MenuItem> menus; // the dishes every store of the kind sells come first
 };
 

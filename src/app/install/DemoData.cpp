@@ -69,9 +69,8 @@ QString hhmm(int minuteOfDay)
     return two(minuteOfDay / 60) + QLatin1Char(':') + two(minuteOfDay % 60);
 }
 
-int minutesOf(const char* hhmmText)
+int minutesOf(const QString& t)
 {
-    const QString t = QString::fromLatin1(hhmmText);
     return t.left(2).toInt() * 60 + t.mid(3, 2).toInt();
 }
 
@@ -425,9 +424,9 @@ private:
                          : DemoCatalog::ExtraRates().at(
                                size_t(m_draw.between(0, int(DemoCatalog::ExtraRates().size()) - 1)));
             const PostRow* region = nullptr;
-            QString name = QString::fromUtf8(kind.name);
+            QString name = kind.name;
             if (i < int(kinds.size())) {
-                const QString branch = QString::fromUtf8(kind.branch);
+                const QString branch = kind.branch;
                 const QString dong = branch.left(branch.size() - 1) + QStringLiteral("동");
                 region = regionByDong(post, QStringLiteral("강남구"), dong);
                 if (!region)
@@ -458,7 +457,7 @@ private:
                             QString::number(g.between(1, 999)) + QLatin1Char('-') +
                                 QString::number(g.between(1, 30)) + QStringLiteral(" 1층"),
                             s.rate, double(s.openingBalance), double(s.openingBalance), m_draw.pick(memos),
-                            QString::fromLatin1(kind.open), QString::fromLatin1(kind.close)}))
+                            kind.open, kind.close}))
                 return false;
 
             // The dishes of the kind first, then a few of the extras.
@@ -469,7 +468,7 @@ private:
                 int price = item.price;
                 if (i >= int(kinds.size()) && price >= 5000)
                     price += m_draw.between(-2, 2) * 500;
-                if (!m_load.run(menu, {QString::fromUtf8(item.name), s.code, price, QString()}))
+                if (!m_load.run(menu, {item.name, s.code, price, QString()}))
                     return false;
                 s.menus.push_back({menu.lastInsertId().toLongLong(), price});
             }
