@@ -3,6 +3,7 @@
 #include "accounts/PointService.h"
 #include "db/ServerAddress.h"
 #include "db/modMain_SQL.h"
+#include "masters/CustomerService.h"
 #include "masters/StoreService.h"
 #include "order/OrderService.h"
 #include "reception/ReceptionService.h"
@@ -159,6 +160,25 @@ const QList<Unit>& units()
         {"new menu", "INSERT", "COMMIT",
          [] { return StoreService::InsertMenu("1001", "치즈볼", 3000, "").ok(); },
          [] { return count("SELECT COUNT(*) FROM 취급메뉴 WHERE 메뉴명 = '치즈볼'") == 1; }},
+        {"new customer", "INSERT", "COMMIT",
+         [] {
+             CustomerRecord c;
+             c.tel[0] = "02-7777-0000";
+             c.basePoints = 50;
+             return CustomerService::InsertCustomer(c, "1").ok() && c.code == "10000003";
+         },
+         [] { return count("SELECT COUNT(*) FROM 고객 WHERE 전화1 = '02-7777-0000'") == 1; }},
+        {"store changed", "UPDATE 가맹점", "COMMIT",
+         [] {
+             StoreRecord s = *StoreRecord::Load("1002");
+             s.memo = "cut";
+             s.baseBalance += 1000;
+             return StoreService::UpdateStore(s).ok();
+         },
+         [] { return count("SELECT COUNT(*) FROM 가맹점 WHERE 메모 = 'cut' AND 현잔액 = 기초잔액") == 1; }},
+        {"new holiday", "INSERT", "COMMIT",
+         [] { return StoreService::InsertHoliday("1002", "7", 1, "").ok(); },
+         [] { return count("SELECT COUNT(*) FROM 가맹점휴일") == 1; }},
     };
     return list;
 }
@@ -179,9 +199,11 @@ void TestServerLoss::init()
     gMainConn.close();
     ErrInfo e;
     QVERIFY(gMainConn.open(m_address, false, &e));
-    for (const char* sql : {"DELETE FROM 서비스", "DELETE FROM 입금", "DELETE FROM 주문내역",
-                            "DELETE FROM 주문", "DELETE FROM 취급메뉴 WHERE 메뉴명 = '치즈볼'",
-                            "UPDATE 가맹점 SET 현잔액 = 기초잔액", "UPDATE 고객 SET 현포인트 = 기초포인트"})
+    for (const char* sql :
+         {"DELETE FROM 서비스", "DELETE FROM 입금", "DELETE FROM 주문내역", "DELETE FROM 주문",
+          "DELETE FROM 취급메뉴 WHERE 메뉴명 = '치즈볼'", "DELETE FROM 가맹점휴일",
+          "DELETE FROM 고객 WHERE 전화1 = '02-7777-0000'", "UPDATE 가맹점 SET 메모 = ''",
+          "UPDATE 가맹점 SET 현잔액 = 기초잔액", "UPDATE 고객 SET 현포인트 = 기초포인트"})
         QVERIFY(ExecSQL(sql) >= 0);
     // An order with a line, a payment and a service to change and delete.
     QString number;
