@@ -103,25 +103,23 @@ QStringList CustomerPhoneIndexServerDdl()
 
 bool ApplyCustomerPhoneIndex(DbConnection& conn, QString* error)
 {
-    QSqlDatabase db = conn.database();
-    QSqlQuery q(db);
-    if (!db.transaction()) {
+    DbTransaction t(conn);
+    if (!t.active()) {
         if (error)
-            *error = db.lastError().text();
+            *error = t.error().description;
         return false;
     }
+    QSqlQuery q(conn.database());
     for (const QString& sql : conn.isServer() ? CustomerPhoneIndexServerDdl() : CustomerPhoneIndexDdl()) {
         if (!q.exec(sql)) {
             if (error)
                 *error = q.lastError().text() + QStringLiteral("\n") + sql;
-            db.rollback();
             return false;
         }
     }
-    if (!db.commit()) {
+    if (!t.commit()) {
         if (error)
-            *error = db.lastError().text();
-        db.rollback();
+            *error = t.error().description;
         return false;
     }
     return true;

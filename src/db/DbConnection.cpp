@@ -47,7 +47,8 @@ void pauseShowing(int ms)
     while (t.elapsed() < ms) {
         if (mainThread)
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
-                                            QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers);
+                                            QEventLoop::ExcludeSocketNotifiers |
+                                            QEventLoop::X11ExcludeTimers);
         QThread::msleep(unsigned(qBound(qint64(1), qint64(ms) - t.elapsed(), qint64(20))));
     }
 }
@@ -225,8 +226,9 @@ bool DbConnection::openServer(const QString& address, bool readOnly, ErrInfo* er
             const QString detail = db.lastError().databaseText().trimmed();
             if (!detail.isEmpty())
                 cause = detail;
-            *error = {DbErr::kUnspecified, QStringLiteral("데이터베이스 서버에 연결할 수 없습니다.\n%1\n원인: %2")
-                                               .arg(a.describe(), oneLine(cause))};
+            *error = {DbErr::kUnspecified,
+                      QStringLiteral("데이터베이스 서버에 연결할 수 없습니다.\n%1\n원인: %2")
+                          .arg(a.describe(), oneLine(cause))};
         }
         forget(db);
         return false;
@@ -406,8 +408,8 @@ bool DbConnection::usable(ErrInfo* error)
     if (!m_lost)
         return true;
     if (m_depth > 0 || (m_cut && m_unitDepth > 0)) {
-        // The server has rolled the unit back with the session: the rest of it fails here, and RetryOnConflict
-        // restores the connection and runs it again.
+        // The server has rolled the unit back with the session: the rest of it fails here, and
+        // RetryOnConflict restores the connection and runs it again.
         m_cut = true;
         if (error)
             *error = lostError(false);
@@ -490,7 +492,10 @@ bool DbConnection::restore(ErrInfo* error)
     }
     const bool wasAway = m_away;
     m_lost = m_away = m_told = m_restoring = false;
-    LogEvent(QStringLiteral("다시 연결했습니다 (%1, %2회째, %3 ms)").arg(m_serverName).arg(attempt).arg(t.elapsed()));
+    LogEvent(QStringLiteral("다시 연결했습니다 (%1, %2회째, %3 ms)")
+                 .arg(m_serverName)
+                 .arg(attempt)
+                 .arg(t.elapsed()));
     if (!before.isEmpty() && before != m_serverName)
         LogEvent(QStringLiteral("다른 서버로 넘어갔습니다: %1 → %2").arg(before, m_serverName));
     tellUnsaved(wasAway);
@@ -513,9 +518,10 @@ void DbConnection::endSession(int pid, const QString& started)
     if (started.isEmpty() || !isServer())
         return;
     // The start time tells the session from a later one that took over its process number.
-    const QString where = QStringLiteral(" FROM pg_stat_activity WHERE pid = %1 AND CAST(backend_start AS TEXT) = '%2'")
-                              .arg(pid)
-                              .arg(QString(started).replace(QLatin1Char('\''), QStringLiteral("''")));
+    const QString where =
+        QStringLiteral(" FROM pg_stat_activity WHERE pid = %1 AND CAST(backend_start AS TEXT) = '%2'")
+            .arg(pid)
+            .arg(QString(started).replace(QLatin1Char('\''), QStringLiteral("''")));
     QSqlQuery q(database());
     q.exec(QStringLiteral("SELECT pg_terminate_backend(pid)") + where);
     QElapsedTimer t;
@@ -546,12 +552,12 @@ void DbConnection::giveUp(const QString& what, const QString& storedSql, bool st
                       : QStringLiteral("저장하지 못했습니다: ")) +
              what);
     m_unsaved.push_back({what, storedSql, storedWhenNone});
-    ShowWarning((unknown ? QStringLiteral("데이터베이스 서버와의 연결이 끊어져, 다음 자료가 저장되었는지 "
-                                          "확인하지 못했습니다.")
-                         : QStringLiteral("데이터베이스 서버와의 연결이 끊어져 다음 자료를 저장하지 못했습니다.")) +
-                    kCrLf + what + kCrLf + kCrLf +
-                    QStringLiteral("서버에 다시 연결되면 다시 알려 드립니다."),
-                kConnectionTitle);
+    ShowWarning(
+        (unknown ? QStringLiteral("데이터베이스 서버와의 연결이 끊어져, 다음 자료가 저장되었는지 "
+                                  "확인하지 못했습니다.")
+                 : QStringLiteral("데이터베이스 서버와의 연결이 끊어져 다음 자료를 저장하지 못했습니다.")) +
+            kCrLf + what + kCrLf + kCrLf + QStringLiteral("서버에 다시 연결되면 다시 알려 드립니다."),
+        kConnectionTitle);
 }
 
 void DbConnection::tellUnsaved(bool wasAway)
@@ -578,8 +584,8 @@ void DbConnection::tellUnsaved(bool wasAway)
         text += kCrLf + kCrLf + QStringLiteral("연결이 끊어져 저장되지 않은 자료입니다. 다시 입력하십시오.") +
                 kCrLf + lost.join(kCrLf);
     if (!kept.isEmpty())
-        text += kCrLf + kCrLf + QStringLiteral("연결이 끊어졌을 때 저장된 것으로 확인된 자료입니다.") + kCrLf +
-                kept.join(kCrLf);
+        text += kCrLf + kCrLf + QStringLiteral("연결이 끊어졌을 때 저장된 것으로 확인된 자료입니다.") +
+                kCrLf + kept.join(kCrLf);
     if (lost.isEmpty())
         ShowInfo(text, kConnectionTitle);
     else
@@ -641,6 +647,11 @@ DbConnection::ExecResult DbConnection::exec(const QString& jetSql)
 
 bool DbConnection::query(const QString& jetSql, QSqlQuery& q, ErrInfo* error)
 {
+    return query(jetSql, {}, q, error);
+}
+
+bool DbConnection::query(const QString& jetSql, const QVariantList& values, QSqlQuery& q, ErrInfo* error)
+{
     // A read cut off outside a unit runs again on the restored connection; anything else is the unit's.
     const bool read = jetSql.trimmed().startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive);
     for (int round = 0;; ++round) {
@@ -665,7 +676,15 @@ bool DbConnection::query(const QString& jetSql, QSqlQuery& q, ErrInfo* error)
         }
         q = QSqlQuery(database());
         q.setForwardOnly(true);
-        if (q.exec(m_dialect->translate(jetSql)))
+        bool done = false;
+        if (values.isEmpty()) {
+            done = q.exec(m_dialect->translate(jetSql));
+        } else if (q.prepare(m_dialect->translate(jetSql))) {
+            for (const QVariant& v : values)
+                q.addBindValue(v);
+            done = q.exec();
+        }
+        if (done)
             return true;
         if (isLoss(q.lastError())) {
             noteLoss(m_lastNotice.isEmpty() ? oneLine(q.lastError().text()) : m_lastNotice);

@@ -57,6 +57,8 @@ public:
     ExecResult exec(const QString& jetSql);
     // Prepares and runs a Jet SQL query; the query is forward-only.
     bool query(const QString& jetSql, QSqlQuery& q, ErrInfo* error);
+    // The same with the values bound to the statement's "?" places in order.
+    bool query(const QString& jetSql, const QVariantList& values, QSqlQuery& q, ErrInfo* error);
     // The first column of every row of a Jet SQL query as text, appended to `texts`: a long list of keys
     // read straight from the engine, without a QVariant per value.
     bool queryTexts(const QString& jetSql, QStringList& texts, ErrInfo* error);

@@ -60,6 +60,25 @@ bool OpenConnection(DbConnection& conn, const QString& filePath, const QString& 
     return false;
 }
 
+void TellReadError(DbConnection& conn, const ErrInfo& error, const QString& sql)
+{
+    if (error.number == DbErr::kConnectionLost) {
+        // Said in Korean without the statement; inside a unit of work the unit's retry tells what became of
+        // it.
+        const QString text = error.description;
+        conn.whenUnlocked([text] { ShowWarning(text, QStringLiteral("서버 연결")); });
+    } else if (error.number == DbErr::kUnusableText) {
+        ShowInfo(error.description, QStringLiteral("입력 오류"));
+    } else if (error.number == 91) {
+        ShowEngineError(QStringLiteral("Data Base MDB가 선언되지 않았습니다."), error,
+                        QStringLiteral("MDB 오류"), sql);
+    } else {
+        // The statement goes to the log; the operator reads what failed and what to do.
+        ShowEngineError(QStringLiteral("자료를 읽지 못했습니다."), error, QStringLiteral("자료 조회 오류"),
+                        sql);
+    }
+}
+
 bool OpenRecordset(DbConnection& conn, Recordset& rs, const QString& sql, int, int, int)
 {
     rs.close();
@@ -76,18 +95,7 @@ bool OpenRecordset(DbConnection& conn, Recordset& rs, const QString& sql, int, i
         if (!conn.readFailed(q.lastError(), &error) || round > 0)
             break;
     }
-    if (error.number == DbErr::kConnectionLost) {
-        // Said in Korean without the statement; inside a unit of work the unit's retry tells what became of it.
-        const QString text = error.description;
-        conn.whenUnlocked([text] { ShowWarning(text, QStringLiteral("서버 연결")); });
-    } else if (error.number == DbErr::kUnusableText) {
-        ShowInfo(error.description, QStringLiteral("입력 오류"));
-    } else if (error.number == 91) {
-        ShowEngineError(QStringLiteral("Data Base MDB가 선언되지 않았습니다."), error, QStringLiteral("MDB 오류"), sql);
-    } else {
-        // The statement goes to the log; the operator reads what failed and what to do.
-        ShowEngineError(QStringLiteral("자료를 읽지 못했습니다."), error, QStringLiteral("자료 조회 오류"), sql);
-    }
+    TellReadError(conn, error, sql);
     return false;
 }
 

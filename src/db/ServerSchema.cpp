@@ -138,19 +138,26 @@ bool createEmptyDatabase(const ServerAddress& a, QString* error)
     return true;
 }
 
+// Runs the statements as one transaction: all of them or none.
+bool runAllAtOnce(DbConnection& conn, const QStringList& statements, QString* error)
+{
+    DbTransaction t(conn);
+    if (t.active() && runAll(conn, statements, error) && t.commit())
+        return true;
+    if (error && error->isEmpty())
+        *error = t.error().description;
+    return false;
+}
+
 bool createTables(DbConnection& conn, bool withDerived, QString* error)
 {
-    QStringList statements = {QStringLiteral("BEGIN")};
-    statements << extensionStatements();
+    QStringList statements = extensionStatements();
     for (const Schema::Table& t : Schema::MainTables())
         statements << Schema::CreateStatements(t, Schema::Engine::Server);
     if (withDerived)
         statements << DerivedStatements();
-    statements << versionStatements() << QStringLiteral("COMMIT");
-    if (runAll(conn, statements, error))
-        return true;
-    QSqlQuery(conn.database()).exec(QStringLiteral("ROLLBACK"));
-    return false;
+    statements << versionStatements();
+    return runAllAtOnce(conn, statements, error);
 }
 } // namespace
 
@@ -196,15 +203,11 @@ bool Upgrade(const QString& address, QString* error)
         return false;
     // Every server database starts at version 3; later layouts add their steps here. The derived tables are
     // rebuilt whole, which also makes the ones a version adds.
-    QStringList steps = {QStringLiteral("BEGIN")};
-    steps << extensionStatements();
+    QStringList steps = extensionStatements();
     if (stored < 4)
         steps << Schema::OrderStoreIndexUpgrade();
-    steps << DerivedStatements() << versionStatements() << QStringLiteral("COMMIT");
-    if (runAll(conn, steps, error))
-        return true;
-    QSqlQuery(conn.database()).exec(QStringLiteral("ROLLBACK"));
-    return false;
+    steps << DerivedStatements() << versionStatements();
+    return runAllAtOnce(conn, steps, error);
 }
 
 namespace {
@@ -360,21 +363,27 @@ bool copyInto(DbConnection& from, DbConnection& to, const QString& address, cons
     if (!connect(to, address, error) || !createTables(to, false, error))
         return false;
 
-    QStringList begin = {QStringLiteral("BEGIN")};
-    if (!runAll(to, begin, error))
-        return false;
     const auto& tables = Schema::MainTables();
-    for (size_t i = 0; i < tables.size(); ++i) {
-        tell(5 + int(80 * i / tables.size()), tables[i].name + QStringLiteral(" 옮기는 중"));
-        if (!copyTable(from, to, tables[i], error)) {
-            QSqlQuery(to.database()).exec(QStringLiteral("ROLLBACK"));
+    {
+        DbTransaction t(to);
+        if (!t.active()) {
+            if (error)
+                *error = t.error().description;
             return false;
         }
-    }
-    tell(85, QStringLiteral("검색 색인을 만드는 중"));
-    if (!runAll(to, DerivedStatements(), error) || !runAll(to, {QStringLiteral("COMMIT")}, error)) {
-        QSqlQuery(to.database()).exec(QStringLiteral("ROLLBACK"));
-        return false;
+        for (size_t i = 0; i < tables.size(); ++i) {
+            tell(5 + int(80 * i / tables.size()), tables[i].name + QStringLiteral(" 옮기는 중"));
+            if (!copyTable(from, to, tables[i], error))
+                return false;
+        }
+        tell(85, QStringLiteral("검색 색인을 만드는 중"));
+        if (!runAll(to, DerivedStatements(), error))
+            return false;
+        if (!t.commit()) {
+            if (error)
+                *error = t.error().description;
+            return false;
+        }
     }
     // The planner knows nothing of the new rows until statistics are taken; without them the first hours of
     // work would run on guesses (a ledger several times slower).

@@ -60,8 +60,9 @@ Result checkMenuName(const QString& store, const QString& name, qint64 exceptMen
 const ErrInfo kAway{DbErr::kConnectionLost, QStringLiteral("데이터베이스 서버와의 연결이 끊어졌습니다.")};
 
 // A unit's check after its connection broke off: count is Jet SQL counting the rows that show the work done.
-UnitCheck<Result> checkOf(std::function<QString()> what, std::function<QString()> count, bool whenNone,
-                          std::function<Result()> saved = [] { return with(Status::Done); })
+UnitCheck<Result> checkOf(
+    std::function<QString()> what, std::function<QString()> count, bool whenNone,
+    std::function<Result()> saved = [] { return with(Status::Done); })
 {
     UnitCheck<Result> check;
     check.what = std::move(what);
@@ -82,7 +83,103 @@ QString countHoliday(qint64 seq, const QString& extra = {})
     return QStringLiteral("SELECT COUNT(*) FROM 가맹점휴일 WHERE 순번 = ") + QString::number(seq) + extra;
 }
 
+QString key(const QString& store)
+{
+    return QStringLiteral(" WHERE 코드 = ") + SQLLiteral(store);
+}
+
+// A write of one statement in a transaction of its own, so a conflict's retry drops its deferred messages.
+// The query helper tells the engine's refusal once the transaction has ended.
+Result writeOnce(const QString& sql)
+{
+    DbTransaction t(gMainConn);
+    if (!t.active())
+        return failed(t.error());
+    const int affected = ExecSQL(sql);
+    if (affected < 0)
+        return with(Status::Reported);
+    if (affected == 0)
+        return with(Status::NotFound);
+    if (!t.commit())
+        return failed(t.error());
+    return with(Status::Done);
+}
+
+// The written columns as a condition: a cut unit's work is there when the row holds them.
+QString storeWritten(const StoreRecord& s)
+{
+    return QStringLiteral(" AND 상호 = ") + SQLLiteral(s.name) + QStringLiteral(" AND 기초잔액 = ") +
+           SqlNumber(s.baseBalance) + QStringLiteral(" AND 수수료율 = ") + SqlNumber(s.rate);
+}
+
 } // namespace
+
+Result InsertStore(const StoreRecord& s)
+{
+    if (s.code.isEmpty())
+        return with(Status::NotFound);
+    const QString base = SqlNumber(s.baseBalance);
+    QString sql = QStringLiteral("INSERT INTO 가맹점") +
+                  QStringLiteral(" (코드, 상호, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, 주소2") +
+                  QStringLiteral(", 수수료율, 현잔액, 기초잔액, 메모, 영업시작, 영업종료)") +
+                  QStringLiteral(" VALUES") + QStringLiteral(" ( ") + SQLLiteral(s.code);
+    for (const QString& text : {s.name, s.tel[0], s.tel[1], s.tel[2], s.tel[3], s.post, s.addr1, s.addr2})
+        sql += QLatin1Char(',') + SQLLiteral(text);
+    sql +=
+        QStringLiteral(", ") + SqlNumber(s.rate) + QStringLiteral(", ") + base + QStringLiteral(", ") + base;
+    for (const QString& text : {s.memo, s.open, s.close})
+        sql += QLatin1Char(',') + SQLLiteral(text);
+    sql += QStringLiteral(" )");
+    const UnitCheck<Result> check = checkOf(
+        [&] { return QStringLiteral("가맹점 %1 추가").arg(s.code); },
+        [&] { return QStringLiteral("SELECT COUNT(*) FROM 가맹점") + key(s.code) + storeWritten(s); }, false);
+    return RetryOnConflict(
+        gMainConn, [&] { return writeOnce(sql); }, check);
+}
+
+Result UpdateStore(const StoreRecord& s)
+{
+    if (s.code.isEmpty())
+        return with(Status::NotFound);
+    const QString base = SqlNumber(s.baseBalance);
+    const QString sql = QStringLiteral("UPDATE 가맹점") + QStringLiteral(" SET") +
+                        QStringLiteral(" 상호 = ") + SQLLiteral(s.name) + QStringLiteral(",전화1 = ") +
+                        SQLLiteral(s.tel[0]) + QStringLiteral(",전화2 = ") + SQLLiteral(s.tel[1]) +
+                        QStringLiteral(",전화3 = ") + SQLLiteral(s.tel[2]) + QStringLiteral(",전화4 = ") +
+                        SQLLiteral(s.tel[3]) + QStringLiteral(",우편번호 = ") + SQLLiteral(s.post) +
+                        QStringLiteral(",주소1 = ") + SQLLiteral(s.addr1) + QStringLiteral(",주소2 = ") +
+                        SQLLiteral(s.addr2) + QStringLiteral(",현잔액 = 현잔액 - 기초잔액 + ") + base +
+                        QStringLiteral(",기초잔액 = ") + base + QStringLiteral(",수수료율 = ") +
+                        SqlNumber(s.rate) + QStringLiteral(",메모 = ") + SQLLiteral(s.memo) +
+                        QStringLiteral(",영업시작 = ") + SQLLiteral(s.open) + QStringLiteral(",영업종료 = ") +
+                        SQLLiteral(s.close) + key(s.code);
+    const UnitCheck<Result> check = checkOf(
+        [&] { return QStringLiteral("가맹점 %1 수정").arg(s.code); },
+        [&] { return QStringLiteral("SELECT COUNT(*) FROM 가맹점") + key(s.code) + storeWritten(s); }, false);
+    return RetryOnConflict(
+        gMainConn, [&] { return writeOnce(sql); }, check);
+}
+
+Result InsertHoliday(const QString& store, const QString& day, int kind, const QString& memo)
+{
+    if (store.isEmpty() || day.isEmpty())
+        return with(Status::NotFound);
+    const QString values = SQLLiteral(store) + QLatin1Char(',') + SQLLiteral(day) + QStringLiteral(", ") +
+                           QString::number(kind) + QLatin1Char(',') + SQLLiteral(memo);
+    const QString sql = QStringLiteral("INSERT INTO 가맹점휴일") +
+                        QStringLiteral(" (가맹점코드, 일자, 반복구분, 메모)") + QStringLiteral(" VALUES") +
+                        QStringLiteral(" ( ") + values + QStringLiteral(" )");
+    const UnitCheck<Result> check =
+        checkOf([&] { return QStringLiteral("가맹점 %1의 휴일 %2").arg(store, day); },
+                [&] {
+                    return QStringLiteral("SELECT COUNT(*) FROM 가맹점휴일 WHERE 가맹점코드 = ") +
+                           SQLLiteral(store) + QStringLiteral(" AND 일자 = ") + SQLLiteral(day) +
+                           QStringLiteral(" AND 반복구분 = ") + QString::number(kind);
+                },
+                false);
+    return RetryOnConflict(
+        gMainConn, [&] { return writeOnce(sql); }, check);
+}
 
 static Result InsertMenuOnce(const QString& store, const QString& name, qint64 price, const QString& memo,
                              qint64& attemptCode)
@@ -120,19 +217,20 @@ Result InsertMenu(const QString& store, const QString& name, qint64 price, const
     if (store.isEmpty())
         return with(Status::NotFound);
     qint64 code = 0;
-    const UnitCheck<Result> check = checkOf(
-        [&] { return QStringLiteral("가맹점 %1의 메뉴 %2").arg(store, name); },
-        [&] {
-            return countMenu(code, QStringLiteral(" AND 가맹점코드 = ") + SQLLiteral(store) +
-                                       QStringLiteral(" AND 메뉴명 = ") + SQLLiteral(name));
-        },
-        false,
-        [&] {
-            Result r = with(Status::Done);
-            r.code = code;
-            return r;
-        });
-    return RetryOnConflict(gMainConn, [&] { return InsertMenuOnce(store, name, price, memo, code); }, check);
+    const UnitCheck<Result> check =
+        checkOf([&] { return QStringLiteral("가맹점 %1의 메뉴 %2").arg(store, name); },
+                [&] {
+                    return countMenu(code, QStringLiteral(" AND 가맹점코드 = ") + SQLLiteral(store) +
+                                               QStringLiteral(" AND 메뉴명 = ") + SQLLiteral(name));
+                },
+                false,
+                [&] {
+                    Result r = with(Status::Done);
+                    r.code = code;
+                    return r;
+                });
+    return RetryOnConflict(
+        gMainConn, [&] { return InsertMenuOnce(store, name, price, memo, code); }, check);
 }
 
 static Result UpdateMenuOnce(const QString& store, qint64 menu, MenuField field, const QString& name,
@@ -225,8 +323,10 @@ Result DeleteStore(const QString& store)
         return with(Status::NotFound);
     const UnitCheck<Result> check = checkOf(
         [&] { return QStringLiteral("가맹점 %1 삭제").arg(store); },
-        [&] { return QStringLiteral("SELECT COUNT(*) FROM 가맹점 WHERE 코드 = ") + SQLLiteral(store); }, true);
-    return RetryOnConflict(gMainConn, [&] { return DeleteStoreOnce(store); }, check);
+        [&] { return QStringLiteral("SELECT COUNT(*) FROM 가맹점 WHERE 코드 = ") + SQLLiteral(store); },
+        true);
+    return RetryOnConflict(
+        gMainConn, [&] { return DeleteStoreOnce(store); }, check);
 }
 
 Result DeleteHoliday(qint64 seq)
@@ -238,8 +338,8 @@ Result DeleteHoliday(qint64 seq)
     return RetryOnConflict(
         gMainConn,
         [&] {
-            return deleteOutcome(
-                gMainConn.exec(QStringLiteral("DELETE FROM 가맹점휴일 WHERE 순번 = ") + QString::number(seq)));
+            return deleteOutcome(gMainConn.exec(QStringLiteral("DELETE FROM 가맹점휴일 WHERE 순번 = ") +
+                                                QString::number(seq)));
         },
         check);
 }
@@ -255,9 +355,9 @@ Result UpdateHolidayMemo(qint64 seq, const QString& memo)
     return RetryOnConflict(
         gMainConn,
         [&] {
-            const DbConnection::ExecResult e = gMainConn.exec(QStringLiteral("UPDATE 가맹점휴일 SET 메모 = ") +
-                                                              text + QStringLiteral(" WHERE 순번 = ") +
-                                                              QString::number(seq));
+            const DbConnection::ExecResult e =
+                gMainConn.exec(QStringLiteral("UPDATE 가맹점휴일 SET 메모 = ") + text +
+                               QStringLiteral(" WHERE 순번 = ") + QString::number(seq));
             if (!e.ok)
                 return failed(e.error);
             return with(e.rowsAffected > 0 ? Status::Done : Status::NotFound);

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "masters/StoreRecord.h"
 #include "ui/ErrInfo.h"
 
 #include <QString>
 
-// The writes of store management: menus typed into the store screen's menu grid, holiday memos and the
-// deletes of stores, menus and holidays. Nothing here asks or tells the operator anything; the screen turns
-// the results into its messages once the write has ended.
+// The writes of store management: the store editor's insert and update, menus typed into the store screen's
+// menu grid, holidays with their memos and the deletes of stores, menus and holidays. Nothing here asks or
+// tells the operator anything, except the query helpers' messages, which wait until the write has ended;
+// the screen turns the results into its messages.
 namespace StoreService {
 
 enum class Status
@@ -23,6 +25,8 @@ enum class Status
     Linked,
     // An engine error; error tells it.
     Failed,
+    // Nothing was written and the operator has been told why already.
+    Reported,
 };
 
 struct Result
@@ -41,6 +45,15 @@ enum class MenuField
     Price = 2,
     Memo = 3,
 };
+
+// Inserts a store; 현잔액 starts at 기초잔액.
+Result InsertStore(const StoreRecord& s);
+// Writes every column but the code; 현잔액 moves by the change of 기초잔액 (relative, so the postings other
+// seats made meanwhile stay).
+Result UpdateStore(const StoreRecord& s);
+
+// Adds a holiday of a kind (반복구분) on its stored day (일자, as HolidayStoredForm writes it).
+Result InsertHoliday(const QString& store, const QString& day, int kind, const QString& memo);
 
 // Adds a menu to a store; its 코드 comes back from the insert itself, so two seats adding menus to one store
 // never read each other's.

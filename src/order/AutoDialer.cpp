@@ -5,15 +5,6 @@
 
 #include <exception>
 
-namespace {
-const QString kForm = QStringLiteral("FrmMain");
-
-void reportError(const std::exception& e, const QString& procedure)
-{
-    ShowStdError(ErrInfo{0, QString::fromLocal8Bit(e.what())}, procedure, kForm, ErrOwner::Form);
-}
-} // namespace
-
 AutoDialer::AutoDialer(Hooks hooks) : m_hooks(std::move(hooks)) {}
 
 void AutoDialer::Request(const QString& number)
@@ -27,7 +18,7 @@ void AutoDialer::Request(const QString& number)
             return;
         const QString question = QStringLiteral("SEE ID 장치가 준비상태에 있지 않아 전화를 걸수 없습니다.") +
                                  kCrLf + QStringLiteral("다음부터 이 메시지를 띄우지 않겠습니까?");
-        if (AskYesNo(question, {}, false) == MsgAnswer::Yes)
+        if (m_hooks.ask && m_hooks.ask(question))
             m_doNotAsk = true;
         return;
     }
@@ -38,8 +29,8 @@ void AutoDialer::Request(const QString& number)
         return;
     }
 
-    ShowInfo(QStringLiteral("가맹점에 전화걸기를 시도하려고 합니다.") + kCrLf + kCrLf +
-             QStringLiteral("수화기를 들어 주세요..."));
+    tell(QStringLiteral("가맹점에 전화걸기를 시도하려고 합니다.") + kCrLf + kCrLf +
+         QStringLiteral("수화기를 들어 주세요..."));
     m_tickCount = 0;
     m_waiting = true;
     if (m_hooks.startTimer)
@@ -65,11 +56,12 @@ void AutoDialer::Tick()
             return;
         }
         stopTimer();
-        ShowInfo(QStringLiteral("10초 동안 수화기를 들지 않아서 전화걸기 시도를 중지 합니다."));
+        tell(QStringLiteral("10초 동안 수화기를 들지 않아서 전화걸기 시도를 중지 합니다."));
         hideCountdown();
     } catch (const std::exception& e) {
         stopTimer();
-        reportError(e, QStringLiteral("timerHook_Timer"));
+        if (m_hooks.error)
+            m_hooks.error(QString::fromLocal8Bit(e.what()), QStringLiteral("timerHook_Timer"));
     }
 }
 
@@ -85,7 +77,8 @@ void AutoDialer::Dial()
     if (m_dialNumber.isEmpty() || !m_handsetLifted)
         return;
     try {
-        MyFloatMsg(m_dialNumber + QStringLiteral("에 전화걸기를 시도합니다...."), 500);
+        if (m_hooks.notice)
+            m_hooks.notice(m_dialNumber + QStringLiteral("에 전화걸기를 시도합니다...."), 500);
         const QString digits = DialDigits(m_dialNumber, gDDD);
         // A number that was nothing but the own area code leaves nothing to dial.
         if (digits.isEmpty())
@@ -93,7 +86,8 @@ void AutoDialer::Dial()
         if (m_hooks.send)
             m_hooks.send(m_dialIndex < 0 ? 0 : m_dialIndex, digits);
     } catch (const std::exception& e) {
-        reportError(e, QStringLiteral("AutoDialing"));
+        if (m_hooks.error)
+            m_hooks.error(QString::fromLocal8Bit(e.what()), QStringLiteral("AutoDialing"));
     }
 }
 
@@ -115,6 +109,12 @@ void AutoDialer::stopTimer()
     m_waiting = false;
     if (m_hooks.stopTimer)
         m_hooks.stopTimer();
+}
+
+void AutoDialer::tell(const QString& text)
+{
+    if (m_hooks.tell)
+        m_hooks.tell(text);
 }
 
 void AutoDialer::hideCountdown()

@@ -7,8 +7,8 @@
 // Dials a store through the caller-ID device once the operator lifts the handset, waiting up to ten seconds.
 //
 // The owner wires the timer and the devices through Hooks: startTimer is called with the tick interval and
-// each timeout must call Tick(); HookChanged() forwards the devices' handset events. Nothing here blocks
-// except the messages shown through the message seam.
+// each timeout must call Tick(); HookChanged() forwards the devices' handset events. What the operator is
+// asked and told goes through the owner's hooks too: nothing here shows a message of its own.
 class AutoDialer
 {
 public:
@@ -21,6 +21,13 @@ public:
         // The countdown panel: show (and make visible) with the text, or hide.
         std::function<void(const QString& text)> showCountdown;
         std::function<void()> hideCountdown;
+        // A yes/no question, No the default; true for Yes.
+        std::function<bool(const QString& question)> ask;
+        // An information message, and a short notice without buttons shown for ms milliseconds.
+        std::function<void(const QString& text)> tell;
+        std::function<void(const QString& text, int ms)> notice;
+        // A run-time error of a procedure of the dialling.
+        std::function<void(const QString& what, const QString& procedure)> error;
     };
 
     static constexpr int kTickMs = 500;
@@ -61,6 +68,7 @@ public:
 private:
     void stopTimer();
     void hideCountdown();
+    void tell(const QString& text);
 
     Hooks m_hooks;
     QString m_dialNumber;

@@ -1,12 +1,8 @@
 #include "order/CheckStoreOpen.h"
 
-#include "app/Clock.h"
 #include "db/modDBQuery.h"
 #include "masters/HolidayRules.h"
 #include "order/OrderCharges.h"
-#include "ui/MsgBox.h"
-
-#include <QLocale>
 
 namespace {
 QString holidayDayText(int kind, const QDate& today)
@@ -27,38 +23,28 @@ QString holidayDayText(int kind, const QDate& today)
 }
 } // namespace
 
-bool CheckStoreOpen(const QString& storeCode)
+StoreOpening CheckStoreOpen(const QString& storeCode, const QDate& today, const QString& now)
 {
-    const QDate today = Clock::Today();
+    StoreOpening found;
     const QString code = SQLQuote(storeCode);
     Recordset rs;
     if (OpenQuery(rs, QStringLiteral("SELECT * FROM 가맹점휴일 WHERE 가맹점코드 = '") + code +
                           QStringLiteral("' AND (") + HolidayMatchCondition(today) +
                           QStringLiteral(") ORDER BY 반복구분, 순번")) > 0) {
-        const QString memo = rs.text(QStringLiteral("메모"));
-        const QString memoText = memo.isEmpty() ? QString() : QLatin1Char('(') + memo + QLatin1Char(')');
-        const int kind = rs.value(QStringLiteral("반복구분")).toInt();
-        if (AskYesNo(holidayDayText(kind, today) + QStringLiteral("은 휴일입니다.") + kCrLf + memoText +
-                         kCrLf + kCrLf + QStringLiteral("그래도, 처리하시겠습니까?"),
-                     storeCode + QStringLiteral("가맹점 휴무일"), false) != MsgAnswer::Yes)
-            return false;
+        StoreOpening::Holiday h;
+        h.memo = rs.text(QStringLiteral("메모"));
+        h.kind = rs.value(QStringLiteral("반복구분")).toInt();
+        h.dayText = holidayDayText(h.kind, today);
+        found.holiday = h;
     }
     rs.close();
     if (OpenQuery(rs, QStringLiteral("SELECT 영업시작, 영업종료, 상호 FROM 가맹점 WHERE 코드 = '") + code +
-                          QLatin1Char('\'')) <= 0) {
-        ShowInfo(QStringLiteral("가맹점 정보를 찾을 수 없습니다."));
-        return false;
-    }
-    const QString start = rs.text(QStringLiteral("영업시작"));
-    const QString end = rs.text(QStringLiteral("영업종료"));
-    const QString now = Clock::Time().toString(QStringLiteral("HH:mm"));
-    if (OrderCharges::IsOutsideHours(start, end, now)) {
-        if (AskYesNo(QStringLiteral("『") + storeCode + QLatin1Char(' ') + rs.text(QStringLiteral("상호")) +
-                         QStringLiteral("』의 영업시간은 ") + AmPmTime(start) + QLatin1Char('~') +
-                         AmPmTime(end) + QStringLiteral(" 입니다.") + kCrLf + kCrLf +
-                         QStringLiteral("그래도, 처리하시겠습니까?"),
-                     QString(), false) != MsgAnswer::Yes)
-            return false;
-    }
-    return true;
+                          QLatin1Char('\'')) <= 0)
+        return found;
+    found.found = true;
+    found.name = rs.text(QStringLiteral("상호"));
+    found.start = rs.text(QStringLiteral("영업시작"));
+    found.end = rs.text(QStringLiteral("영업종료"));
+    found.outsideHours = OrderCharges::IsOutsideHours(found.start, found.end, now);
+    return found;
 }

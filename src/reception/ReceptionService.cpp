@@ -3,7 +3,6 @@
 #include "db/DbConnection.h"
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
-#include "ui/MsgBox.h"
 
 namespace ReceptionService {
 
@@ -13,68 +12,76 @@ QString literal(const QString& text)
     return QLatin1Char('\'') + SQLQuote(text) + QLatin1Char('\'');
 }
 
+Result with(Status status, const ErrInfo& error = {})
+{
+    Result r;
+    r.status = status;
+    r.error = error;
+    return r;
+}
+
 // Why a conditional update touched no row: the order is gone, or its state is not the expected one.
-Outcome whyUnchanged(DbConnection& conn, const QString& orderNumber, Outcome stateRefused,
-                     const QString& procedure)
+Result whyUnchanged(DbConnection& conn, const QString& orderNumber, Status stateRefused)
 {
     try {
         const QVariant found = GetFirstValue(
             conn, QStringLiteral("SELECT 주문번호 FROM 주문 WHERE 주문번호 = ") + literal(orderNumber));
-        return found.isNull() ? Outcome::NotFound : stateRefused;
+        return with(found.isNull() ? Status::NotFound : stateRefused);
     } catch (const DbException& e) {
-        ShowStdError(e.info(), procedure, QStringLiteral("ReceptionService"));
-        return Outcome::Failed;
+        return with(Status::Failed, e.info());
     }
 }
 
-Outcome updateOnce(DbConnection& conn, const QString& orderNumber, const QString& set, const QString& condition,
-                   Outcome stateRefused, const QString& procedure)
+Result updateOnce(DbConnection& conn, const QString& orderNumber, const QString& set,
+                  const QString& condition, Status stateRefused)
 {
     const int changed = ExecSQL(conn, QStringLiteral("UPDATE 주문 SET 통보시간 = ") + set +
                                           QStringLiteral(" WHERE 주문번호 = ") + literal(orderNumber) +
                                           QStringLiteral(" AND ") + condition);
     if (changed < 0)
-        return Outcome::Failed;
+        return with(Status::Reported);
     if (changed > 0)
-        return Outcome::Done;
+        return with(Status::Done);
     if (conn.wasCut())
-        return Outcome::Failed;
-    return whyUnchanged(conn, orderNumber, stateRefused, procedure);
+        return with(Status::Reported);
+    return whyUnchanged(conn, orderNumber, stateRefused);
 }
 
 // One conditional statement, autocommitted: when its answer is lost, the order's 통보시간 tells whether it
 // was done.
-Outcome update(DbConnection& conn, const QString& orderNumber, const QString& set, const QString& condition,
-               Outcome stateRefused, const QString& procedure)
+Result update(DbConnection& conn, const QString& orderNumber, const QString& set, const QString& condition,
+              Status stateRefused, const QString& procedure)
 {
     if (orderNumber.isEmpty())
-        return Outcome::NotFound;
-    UnitCheck<Outcome> check;
+        return with(Status::NotFound);
+    UnitCheck<Result> check;
     check.what = [&] {
         return QStringLiteral("주문 ") + orderNumber +
-               (procedure == QLatin1String("PassOn") ? QStringLiteral(" 접수") : QStringLiteral(" 접수 취소"));
+               (procedure == QLatin1String("PassOn") ? QStringLiteral(" 접수")
+                                                     : QStringLiteral(" 접수 취소"));
     };
     check.storedSql = [&] {
         return QStringLiteral("SELECT COUNT(*) FROM 주문 WHERE 주문번호 = ") + literal(orderNumber) +
                QStringLiteral(" AND 통보시간 = ") + set;
     };
-    check.saved = [] { return Outcome::Done; };
-    check.givenUp = Outcome::Failed;
+    check.saved = [] { return with(Status::Done); };
+    // The connection has told the operator.
+    check.givenUp = with(Status::Reported);
     return RetryOnConflict(
-        conn, [&] { return updateOnce(conn, orderNumber, set, condition, stateRefused, procedure); }, check);
+        conn, [&] { return updateOnce(conn, orderNumber, set, condition, stateRefused); }, check);
 }
 } // namespace
 
-Outcome PassOn(DbConnection& conn, const QString& orderNumber, const QString& time)
+Result PassOn(DbConnection& conn, const QString& orderNumber, const QString& time)
 {
     return update(conn, orderNumber, literal(time), QStringLiteral("(통보시간 = '' OR 통보시간 IS NULL)"),
-                  Outcome::AlreadyPassedOn, QStringLiteral("PassOn"));
+                  Status::AlreadyPassedOn, QStringLiteral("PassOn"));
 }
 
-Outcome Undo(DbConnection& conn, const QString& orderNumber)
+Result Undo(DbConnection& conn, const QString& orderNumber)
 {
     return update(conn, orderNumber, QStringLiteral("''"), QStringLiteral("통보시간 <> ''"),
-                  Outcome::NotPassedOn, QStringLiteral("Undo"));
+                  Status::NotPassedOn, QStringLiteral("Undo"));
 }
 
 QString ListSql(const ListFilter& filter)

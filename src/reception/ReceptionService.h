@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/ErrInfo.h"
+
 #include <QString>
 
 class DbConnection;
@@ -8,7 +10,7 @@ class DbConnection;
 // two seats acting on one order cannot both succeed; nothing here tells the operator anything.
 namespace ReceptionService {
 
-enum class Outcome
+enum class Status
 {
     Done,
     // Accepting: another seat passed the order on first.
@@ -17,14 +19,23 @@ enum class Outcome
     NotPassedOn,
     // The order is gone (deleted at another seat).
     NotFound,
-    // An engine error, already reported by the query helpers.
+    // Nothing was written and the operator has been told why already (the query helpers' messages).
+    Reported,
+    // An engine error; error tells it.
     Failed,
 };
 
+struct Result
+{
+    Status status = Status::Failed;
+    ErrInfo error;
+    bool ok() const { return status == Status::Done; }
+};
+
 // 통보시간 = time ("HH:MM") when the order is still waiting.
-Outcome PassOn(DbConnection& conn, const QString& orderNumber, const QString& time);
+Result PassOn(DbConnection& conn, const QString& orderNumber, const QString& time);
 // 통보시간 = "" when the order is passed on.
-Outcome Undo(DbConnection& conn, const QString& orderNumber);
+Result Undo(DbConnection& conn, const QString& orderNumber);
 
 // Filter of the reception list by passing-on state.
 enum class StateFilter

@@ -256,7 +256,7 @@ QString unusableChar(const QString& text)
 }
 } // namespace
 
-bool CheckSearchText(const QString& text, int maxBytes)
+QString SearchTextProblem(const QString& text, int maxBytes)
 {
     const QString bad = unusableChar(text);
     QString problem =
@@ -264,19 +264,17 @@ bool CheckSearchText(const QString& text, int maxBytes)
     if (problem.isEmpty() && LenByte(text) > maxBytes)
         problem = MaxByteLengthMessage(maxBytes);
     if (problem.isEmpty())
-        return true;
-    ShowInfo(problem + kCrLf + QStringLiteral("검색어를 고쳐서 다시 입력하세요."));
-    return false;
+        return {};
+    return problem + kCrLf + QStringLiteral("검색어를 고쳐서 다시 입력하세요.");
 }
 
-bool CheckStorableText(const QString& text)
+QString StorableTextProblem(const QString& text)
 {
     const QString bad = unusableChar(text);
     if (bad.isEmpty())
-        return true;
-    ShowInfo(QStringLiteral("입력한 내용에 ") + bad + QStringLiteral("가 들어 있어 저장할 수 없습니다.") +
-             kCrLf + QStringLiteral("내용을 고쳐서 다시 입력하세요."));
-    return false;
+        return {};
+    return QStringLiteral("입력한 내용에 ") + bad + QStringLiteral("가 들어 있어 저장할 수 없습니다.") +
+           kCrLf + QStringLiteral("내용을 고쳐서 다시 입력하세요.");
 }
 
 bool IsPhoneText(const QString& text)
@@ -305,19 +303,17 @@ bool IsPhoneText(const QString& text)
     return digits >= 3 && (end == t.size() || t.at(end) == u' ');
 }
 
-bool CheckPhoneText(const QString& text)
+QString PhoneTextProblem(const QString& text)
 {
     if (text.trimmed().isEmpty() || IsPhoneText(text))
-        return true;
-    ShowInfo(QStringLiteral("입력한 내용은 전화번호 형식이 아닙니다.") + kCrLf +
-                 QStringLiteral("숫자, '+' 또는 '('로 시작하고 숫자가 3개 이상 있어야 합니다.") + kCrLf +
-                 QStringLiteral("메모는 번호 뒤에 한 칸 띄우고 적으세요.") + kCrLf +
-                 QStringLiteral("예) 031-555-0199 또는 010 1234 5678 집"),
-             QStringLiteral("입력오류"));
-    return false;
+        return {};
+    return QStringLiteral("입력한 내용은 전화번호 형식이 아닙니다.") + kCrLf +
+           QStringLiteral("숫자, '+' 또는 '('로 시작하고 숫자가 3개 이상 있어야 합니다.") + kCrLf +
+           QStringLiteral("메모는 번호 뒤에 한 칸 띄우고 적으세요.") + kCrLf +
+           QStringLiteral("예) 031-555-0199 또는 010 1234 5678 집");
 }
 
-bool CheckTime(QString& text)
+bool ShapeTime(QString& text, QString* help)
 {
     const int n = int(text.size());
     if (n == 0 || n == 3 || n > 5)
@@ -338,9 +334,10 @@ bool CheckTime(QString& text)
         text = *time;
         return true;
     }
-    ShowInfo(QLatin1Char('[') + shaped + QStringLiteral("]는 시간형식이 아닙니다.") + kCrLf +
-             QStringLiteral("시:분 방식으로 입력하세요.") + kCrLf + QStringLiteral("예) 14:25 또는 1425") +
-             kCrLf + QStringLiteral("     01:05 또는 0105"));
+    if (help)
+        *help = QLatin1Char('[') + shaped + QStringLiteral("]는 시간형식이 아닙니다.") + kCrLf +
+                QStringLiteral("시:분 방식으로 입력하세요.") + kCrLf + QStringLiteral("예) 14:25 또는 1425") +
+                kCrLf + QStringLiteral("     01:05 또는 0105");
     return false;
 }
 

@@ -34,18 +34,18 @@ QString MaxByteLengthMessage(int maxBytes);
 // The longest text a text column holds, in bytes; a longer search text can match nothing.
 constexpr int kMaxSearchBytes = 255;
 
-// The check every search box makes before its text goes into a statement: a text holding a NUL or half
-// of a surrogate pair, or longer than maxBytes, is refused with a message saying why (false). Such a
-// text never reaches the engine, whose error would show the statement to the operator.
-bool CheckSearchText(const QString& text, int maxBytes = kMaxSearchBytes);
-// The same character check for a text about to be stored: a NUL or half of a surrogate pair cannot be kept
-// as typed, so the text is refused with a message (false).
-bool CheckStorableText(const QString& text);
+// What refuses a search text before it goes into a statement: a NUL or half of a surrogate pair, or more
+// than maxBytes; the message saying why, "" for a text that may be searched. Such a text never reaches the
+// engine, whose error would show the statement to the operator.
+QString SearchTextProblem(const QString& text, int maxBytes = kMaxSearchBytes);
+// The same character check for a text about to be stored (a NUL or half of a surrogate pair cannot be kept
+// as typed): the message, "" for a storable text.
+QString StorableTextProblem(const QString& text);
 
 // Time-of-day entry: "9" -> "09:00", "1425" and "14.25" -> "14:25". On success the text is replaced by
-// "HH:MM" and true is returned. Lengths 0, 3 and over 5 return false silently; any other text that is
-// not a time shows the format help and returns false, leaving the text as it was.
-bool CheckTime(QString& text);
+// "HH:MM" and true is returned. Lengths 0, 3 and over 5 return false with *help left empty; any other text
+// that is not a time returns false with the format help in *help, leaving the text as it was.
+bool ShapeTime(QString& text, QString* help = nullptr);
 
 // Inserts the dashes of a Korean telephone number ("0212345678" -> "02-1234-5678"). localPart, when
 // given, receives the number without its area code ("1234-5678"); for texts left unchanged it receives
@@ -56,9 +56,8 @@ QString FormatPhone(const QString& phone, QString* localPart = nullptr);
 // at least 3 digits with blanks, "-", "(", ")" and "." between them, and may go on with a note after a blank
 // ("031-555-0199 사무실"). Blanks around the text are not counted.
 bool IsPhoneText(const QString& text);
-// The refusal of such a text: true for an empty text or a telephone text; otherwise the format help is shown
-// (false) and the caller writes the previous value back.
-bool CheckPhoneText(const QString& text);
+// The format help for a text a telephone field refuses; "" for an empty text or a telephone text.
+QString PhoneTextProblem(const QString& text);
 
 // Rounds half away from zero to `places` decimal places (rounded to a whole number; negative places
 // round to tens, hundreds, ...). Works on the shortest decimal form of the number, so 1.005 rounds to

@@ -1,5 +1,5 @@
 #include "admin/gui/FrmNTSetup.h"
-#include "admin/modGoURL.h"
+#include "admin/gui/modGoURL.h"
 #include "app/AppPaths.h"
 #include "app/Globals.h"
 #include "app/UserSettings.h"

@@ -12,8 +12,9 @@
 #include <functional>
 
 // The layers as the tree shows them: a source's path says whether it is core or GUI (a folder named "gui"
-// in it makes it GUI), CMake must build it into that library, a core source includes no GUI header, and the
-// folders under src/ include each other without a loop. Settings are named only by the settings table.
+// in it makes it GUI), CMake must build it into that library, a core source includes no GUI header, the
+// folders under src/ include each other without a loop, no screen writes to the database itself, and
+// settings are named only by the settings table.
 class TestLayers : public QObject
 {
     Q_OBJECT
@@ -26,6 +27,8 @@ private Q_SLOTS:
     void coreIncludesNoGuiHeader();
     void foldersIncludeWithoutLoop();
     void settingsOnlyThroughTheTable();
+    void guiSourcesWriteNoSql_data();
+    void guiSourcesWriteNoSql();
 
 private:
     // Source files under src/, by path relative to it, with the project headers each includes.
@@ -221,6 +224,40 @@ void TestLayers::settingsOnlyThroughTheTable()
     }
     QVERIFY(scanned > 100);
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+}
+
+void TestLayers::guiSourcesWriteNoSql_data()
+{
+    QTest::addColumn<QString>("keyword");
+    for (const char* k : {"INSERT", "UPDATE", "DELETE"})
+        QTest::newRow(k) << QString::fromLatin1(k);
+}
+
+void TestLayers::guiSourcesWriteNoSql()
+{
+    // Writes belong to the core services: a string literal of a GUI source holding the keyword as SQL writes
+    // it is a statement built in a screen.
+    QFETCH(QString, keyword);
+    static const QRegularExpression literal(QStringLiteral("\"((?:[^\"\\\\\n]|\\\\.)*)\""));
+    const QRegularExpression word(QStringLiteral("\\b") + keyword + QStringLiteral("\\b"));
+    QStringList found;
+    for (auto it = m_includes.cbegin(); it != m_includes.cend(); ++it) {
+        if (!isGuiPath(it.key()))
+            continue;
+        QFile f(kRoot + QLatin1Char('/') + it.key());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        int lineNo = 0;
+        for (const QByteArray& line : f.readAll().split('\n')) {
+            ++lineNo;
+            auto m = literal.globalMatch(QString::fromUtf8(line));
+            while (m.hasNext()) {
+                if (m.next().captured(1).contains(word))
+                    found << it.key() + QLatin1Char(':') + QString::number(lineNo);
+            }
+        }
+    }
+    found.sort();
+    QVERIFY2(found.isEmpty(), qPrintable(found.join(u' ')));
 }
 
 QTEST_GUILESS_MAIN(TestLayers)

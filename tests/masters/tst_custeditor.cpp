@@ -1,6 +1,8 @@
 #include "app/Globals.h"
 #include "db/CustomerPhoneIndex.h"
+#include "db/DbError.h"
 #include "db/modDBQuery.h"
+#include "masters/CustomerService.h"
 #include "masters/gui/FrmCust_save.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
@@ -66,6 +68,8 @@ private Q_SLOTS:
     void continueAddReportsEachInsert();
     void deletedCustomerSavesNothing();
     void postalSearch();
+    void serviceCommitsOrRollsBack_data();
+    void serviceCommitsOrRollsBack();
 
 private:
     void addCustomer(const QString& code, const QString& tel1, const QString& tel3, int base, int current);
@@ -357,6 +361,64 @@ void TestCustEditor::postalSearch()
     QTest::keyClick(ed.htField(FrmCust_save::FPost), Qt::Key_Return);
     QCOMPARE(prompter.lastText(), QString("해당하는 주소가 검색되지 않습니다."));
     QCOMPARE(ed.FieldText(FrmCust_save::FPost), QString());
+}
+
+void TestCustEditor::serviceCommitsOrRollsBack_data()
+{
+    QTest::addColumn<QString>("write");
+    QTest::addColumn<QString>("failing"); // the beginning of the statement made to fail, "" for none
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("after"); // customers, then 기초포인트:현포인트 of 10000001
+    QTest::newRow("insert") << "insert"
+                            << "" << true << "2 100:150";
+    QTest::newRow("insert refused") << "insert"
+                                    << "INSERT INTO 고객" << false << "1 100:150";
+    QTest::newRow("insert, next code unread") << "insert"
+                                              << "SELECT MAX(코드)" << false << "1 100:150";
+    QTest::newRow("update re-bases the points") << "update"
+                                                << "" << true << "1 300:350";
+    QTest::newRow("update refused") << "update"
+                                    << "UPDATE 고객" << false << "1 100:150";
+    QTest::newRow("delete") << "delete"
+                            << "" << true << "0 :";
+    QTest::newRow("delete refused") << "delete"
+                                    << "DELETE FROM 고객" << false << "1 100:150";
+}
+
+void TestCustEditor::serviceCommitsOrRollsBack()
+{
+    QFETCH(QString, write);
+    QFETCH(QString, failing);
+    QFETCH(bool, ok);
+    QFETCH(QString, after);
+    addCustomer("10000001", "02-111-2222", "", 100, 150);
+    ScriptedPrompter prompter; // fails the test on a message while the write holds the lock
+    gMainConn.setFaultInjector([&](const QString& sql) -> std::optional<ErrInfo> {
+        if (!failing.isEmpty() && sql.startsWith(failing))
+            return ErrInfo{DbErr::kSyntax, QStringLiteral("disk I/O error")};
+        return std::nullopt;
+    });
+    CustomerRecord c = *CustomerRecord::Load("10000001");
+    c.basePoints = 300;
+    bool done = false;
+    try {
+        if (write == "insert") {
+            c.tel[0] = "02-333-4444";
+            done = CustomerService::InsertCustomer(c, "1").ok();
+        } else if (write == "update") {
+            done = CustomerService::UpdateCustomer(c).ok();
+        } else {
+            done = CustomerService::DeleteCustomer(c.code).ok();
+        }
+    } catch (const DbException&) {
+    }
+    gMainConn.setFaultInjector({});
+    QCOMPARE(done, ok);
+    QCOMPARE(gMainConn.transactionDepth(), 0);
+    QCOMPARE(QString::number(CountRows("고객")) + ' ' + stored("10000001", "기초포인트") + ':' +
+                 stored("10000001", "현포인트"),
+             after);
+    QCOMPARE(prompter.unexpected(), 0);
 }
 
 QTEST_MAIN(TestCustEditor)

@@ -1,4 +1,6 @@
+#include "db/DbError.h"
 #include "db/modDBQuery.h"
+#include "masters/StoreService.h"
 #include "masters/gui/FrmHDay_save.h"
 #include "masters/gui/FrmMemb_admin.h"
 #include "masters/gui/StoreScreens.h"
@@ -51,6 +53,8 @@ private Q_SLOTS:
     void holidayMemo_data();
     void holidayMemo();
     void noStores();
+    void serviceCommitsOrRollsBack_data();
+    void serviceCommitsOrRollsBack();
 
 private:
     DbFixture* m_db = nullptr;
@@ -346,6 +350,62 @@ void TestStoreAdmin::noStores()
     QVERIFY(entry);
     QCOMPARE(entry->name, QString("FrmMemb_admin"));
     QCOMPARE(entry->gate, ScreenGate::Authority);
+}
+
+void TestStoreAdmin::serviceCommitsOrRollsBack_data()
+{
+    QTest::addColumn<QString>("write");
+    QTest::addColumn<QString>("failing"); // the beginning of the statement made to fail, "" for none
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("after"); // stores, holidays of S1, then 기초잔액:현잔액 of S1
+    QTest::newRow("insert") << "insert"
+                            << "" << true << "3 2 0:500";
+    QTest::newRow("insert refused") << "insert"
+                                    << "INSERT INTO 가맹점" << false << "2 2 0:500";
+    QTest::newRow("update re-bases the balance") << "update"
+                                                 << "" << true << "2 2 1000:1500";
+    QTest::newRow("update refused") << "update"
+                                    << "UPDATE 가맹점" << false << "2 2 0:500";
+    QTest::newRow("holiday") << "holiday"
+                             << "" << true << "2 3 0:500";
+    QTest::newRow("holiday refused") << "holiday"
+                                     << "INSERT INTO 가맹점휴일" << false << "2 2 0:500";
+}
+
+void TestStoreAdmin::serviceCommitsOrRollsBack()
+{
+    QFETCH(QString, write);
+    QFETCH(QString, failing);
+    QFETCH(bool, ok);
+    QFETCH(QString, after);
+    exec("UPDATE 가맹점 SET 현잔액 = 500 WHERE 코드 = 'S1'");
+    ScriptedPrompter prompter; // fails the test on a message while the write holds the lock
+    gMainConn.setFaultInjector([&](const QString& sql) -> std::optional<ErrInfo> {
+        if (!failing.isEmpty() && sql.startsWith(failing))
+            return ErrInfo{DbErr::kSyntax, QStringLiteral("disk I/O error")};
+        return std::nullopt;
+    });
+    StoreRecord s = *StoreRecord::Load("S1");
+    s.baseBalance = 1000;
+    StoreService::Result r;
+    if (write == "insert") {
+        s.code = "S3";
+        s.name = "셋째";
+        r = StoreService::InsertStore(s);
+    } else if (write == "update") {
+        r = StoreService::UpdateStore(s);
+    } else {
+        r = StoreService::InsertHoliday("S1", "12-31", 3, "");
+    }
+    gMainConn.setFaultInjector({});
+    QCOMPARE(r.ok(), ok);
+    QCOMPARE(gMainConn.transactionDepth(), 0);
+    // A refused statement has been told once the write ended.
+    QCOMPARE(prompter.count(), ok ? 0 : 1);
+    QCOMPARE(QString::number(CountRows("가맹점")) + ' ' + QString::number(CountRows("가맹점휴일")) + ' ' +
+                 NullToStr(GetFirstValue("SELECT 기초잔액 FROM 가맹점 WHERE 코드 = 'S1'")) + ':' +
+                 NullToStr(GetFirstValue("SELECT 현잔액 FROM 가맹점 WHERE 코드 = 'S1'")),
+             after);
 }
 
 QTEST_MAIN(TestStoreAdmin)

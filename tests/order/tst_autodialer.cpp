@@ -1,6 +1,7 @@
 #include "app/Globals.h"
 #include "order/AutoDialer.h"
 #include "support/ScriptedPrompter.h"
+#include "ui/MsgBox.h"
 
 #include <QTest>
 
@@ -35,6 +36,12 @@ struct FakeScreen
         };
         h.showCountdown = [this](const QString& text) { calls << QStringLiteral("show ") + text; };
         h.hideCountdown = [this] { calls << QStringLiteral("hide"); };
+        h.ask = [](const QString& question) { return AskYesNo(question, {}, false) == MsgAnswer::Yes; };
+        h.tell = [](const QString& text) { ShowInfo(text); };
+        h.notice = [](const QString& text, int ms) { MyFloatMsg(text, ms); };
+        h.error = [](const QString& what, const QString& procedure) {
+            ShowStdError(ErrInfo{0, what}, procedure, QStringLiteral("FrmMain"), ErrOwner::Form);
+        };
         return h;
     }
     QStringList sends() const { return calls.filter(QStringLiteral("send ")); }

@@ -2,7 +2,6 @@
 #include "MainScreenDriver.h"
 #include "db/DbError.h"
 #include "db/modMain_SQL.h"
-#include "order/CheckStoreOpen.h"
 #include "order/gui/FrmMain.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestRows.h"
@@ -331,7 +330,7 @@ void TestOrderEntry::availability()
     ScriptedPrompter p;
     if (asks)
         p.answer(MsgAnswer::No);
-    QCOMPARE(CheckStoreOpen("1001"), !asks);
+    QCOMPARE(FrmMain::AskStoreOpen("1001"), !asks);
     QCOMPARE(p.count(), asks ? 1 : 0);
     if (asks) {
         QVERIFY(p.lastText().startsWith(QStringLiteral("『1001 느티골치킨』의 영업시간은 ")));
@@ -353,7 +352,7 @@ void TestOrderEntry::holidayAskedBeforeHours()
     ScriptedPrompter p;
     p.answer(MsgAnswer::Yes);
     p.answer(MsgAnswer::Yes);
-    QVERIFY(CheckStoreOpen("1001"));
+    QVERIFY(FrmMain::AskStoreOpen("1001"));
     QCOMPARE(p.count(), 2);
     QCOMPARE(p.shown().at(0).request.title, QStringLiteral("1001가맹점 휴무일"));
     QCOMPARE(p.shown().at(0).request.text,
@@ -363,14 +362,14 @@ void TestOrderEntry::holidayAskedBeforeHours()
     p.clear();
     Clock::SetFixed(QDateTime(QDate(2027, 1, 5), QTime(20, 0)));
     p.answer(MsgAnswer::No);
-    QVERIFY(!CheckStoreOpen("1002"));
+    QVERIFY(!FrmMain::AskStoreOpen("1002"));
     QCOMPARE(p.lastText(), QStringLiteral("『매월 5일』은 휴일입니다.\r\n\r\n\r\n그래도, 처리하시겠습니까?"));
     Clock::SetFixed(QDateTime(QDate(2026, 12, 25), QTime(20, 0)));
     p.answer(MsgAnswer::No);
-    QVERIFY(!CheckStoreOpen("1002"));
+    QVERIFY(!FrmMain::AskStoreOpen("1002"));
     QVERIFY(p.lastText().startsWith(QStringLiteral("『매년 12월 25일』은 휴일입니다.\r\n(성탄절)")));
     Clock::SetFixed(QDateTime(QDate(2026, 12, 24), QTime(20, 0)));
-    QVERIFY(CheckStoreOpen("1002"));
+    QVERIFY(FrmMain::AskStoreOpen("1002"));
 }
 
 QTEST_MAIN(TestOrderEntry)

@@ -3,6 +3,7 @@
 #include "accounts/PointService.h"
 #include "db/ServerAddress.h"
 #include "db/modMain_SQL.h"
+#include "masters/CustomerService.h"
 #include "masters/StoreService.h"
 #include "order/OrderService.h"
 #include "reception/ReceptionService.h"
@@ -69,14 +70,18 @@ int count(const QString& sql)
 // Every running total equals its opening plus what its rows booked: nothing was posted twice or lost.
 void checkTotals()
 {
-    QCOMPARE(count("SELECT COUNT(*) FROM 가맹점 m WHERE m.현잔액 - m.기초잔액 <> (SELECT COALESCE(SUM(d.수수료), "
-                   "0) FROM 주문 o INNER JOIN 주문내역 d ON o.주문번호 = d.주문번호 WHERE o.가맹점코드 = m.코드) - "
-                   "(SELECT COALESCE(SUM(p.입금액 + p.할인액), 0) FROM 입금 p WHERE p.가맹점코드 = m.코드)"),
-             0);
-    QCOMPARE(count("SELECT COUNT(*) FROM 고객 c WHERE c.현포인트 - c.기초포인트 <> (SELECT COALESCE(SUM(d.포인트), "
-                   "0) FROM 주문 o INNER JOIN 주문내역 d ON o.주문번호 = d.주문번호 WHERE o.고객코드 = c.코드) - "
-                   "(SELECT COALESCE(SUM(s.차감포인트), 0) FROM 서비스 s WHERE s.고객코드 = c.코드)"),
-             0);
+    QCOMPARE(
+        count(
+            "SELECT COUNT(*) FROM 가맹점 m WHERE m.현잔액 - m.기초잔액 <> (SELECT COALESCE(SUM(d.수수료), "
+            "0) FROM 주문 o INNER JOIN 주문내역 d ON o.주문번호 = d.주문번호 WHERE o.가맹점코드 = m.코드) - "
+            "(SELECT COALESCE(SUM(p.입금액 + p.할인액), 0) FROM 입금 p WHERE p.가맹점코드 = m.코드)"),
+        0);
+    QCOMPARE(
+        count(
+            "SELECT COUNT(*) FROM 고객 c WHERE c.현포인트 - c.기초포인트 <> (SELECT COALESCE(SUM(d.포인트), "
+            "0) FROM 주문 o INNER JOIN 주문내역 d ON o.주문번호 = d.주문번호 WHERE o.고객코드 = c.코드) - "
+            "(SELECT COALESCE(SUM(s.차감포인트), 0) FROM 서비스 s WHERE s.고객코드 = c.코드)"),
+        0);
 }
 
 // One kind of write: the statements its connection is cut at, the write itself and what it leaves.
@@ -95,7 +100,8 @@ const QList<Unit>& units()
         {"new order", "INSERT", "COMMIT",
          [] {
              QString n;
-             return OrderService::InsertOrder({"10000002", "02-9999-0000", "1002", kDay, "13:00"}, "1", n).ok() &&
+             return OrderService::InsertOrder({"10000002", "02-9999-0000", "1002", kDay, "13:00"}, "1", n)
+                        .ok() &&
                     n == "2612081002";
          },
          [] { return count("SELECT COUNT(*) FROM 주문 WHERE 고객코드 = '10000002'") == 1; }},
@@ -149,11 +155,30 @@ const QList<Unit>& units()
          },
          [] { return count("SELECT COUNT(*) FROM 서비스") == 0; }},
         {"passed on", "", "UPDATE 주문 SET 통보시간",
-         [] { return ReceptionService::PassOn(gMainConn, kOrder, "13:05") == ReceptionService::Outcome::Done; },
+         [] { return ReceptionService::PassOn(gMainConn, kOrder, "13:05").ok(); },
          [] { return count("SELECT COUNT(*) FROM 주문 WHERE 통보시간 = '13:05'") == 1; }},
         {"new menu", "INSERT", "COMMIT",
          [] { return StoreService::InsertMenu("1001", "치즈볼", 3000, "").ok(); },
          [] { return count("SELECT COUNT(*) FROM 취급메뉴 WHERE 메뉴명 = '치즈볼'") == 1; }},
+        {"new customer", "INSERT", "COMMIT",
+         [] {
+             CustomerRecord c;
+             c.tel[0] = "02-7777-0000";
+             c.basePoints = 50;
+             return CustomerService::InsertCustomer(c, "1").ok() && c.code == "10000003";
+         },
+         [] { return count("SELECT COUNT(*) FROM 고객 WHERE 전화1 = '02-7777-0000'") == 1; }},
+        {"store changed", "UPDATE 가맹점", "COMMIT",
+         [] {
+             StoreRecord s = *StoreRecord::Load("1002");
+             s.memo = "cut";
+             s.baseBalance += 1000;
+             return StoreService::UpdateStore(s).ok();
+         },
+         [] { return count("SELECT COUNT(*) FROM 가맹점 WHERE 메모 = 'cut' AND 현잔액 = 기초잔액") == 1; }},
+        {"new holiday", "INSERT", "COMMIT",
+         [] { return StoreService::InsertHoliday("1002", "7", 1, "").ok(); },
+         [] { return count("SELECT COUNT(*) FROM 가맹점휴일") == 1; }},
     };
     return list;
 }
@@ -174,9 +199,11 @@ void TestServerLoss::init()
     gMainConn.close();
     ErrInfo e;
     QVERIFY(gMainConn.open(m_address, false, &e));
-    for (const char* sql : {"DELETE FROM 서비스", "DELETE FROM 입금", "DELETE FROM 주문내역", "DELETE FROM 주문",
-                            "DELETE FROM 취급메뉴 WHERE 메뉴명 = '치즈볼'", "UPDATE 가맹점 SET 현잔액 = 기초잔액",
-                            "UPDATE 고객 SET 현포인트 = 기초포인트"})
+    for (const char* sql :
+         {"DELETE FROM 서비스", "DELETE FROM 입금", "DELETE FROM 주문내역", "DELETE FROM 주문",
+          "DELETE FROM 취급메뉴 WHERE 메뉴명 = '치즈볼'", "DELETE FROM 가맹점휴일",
+          "DELETE FROM 고객 WHERE 전화1 = '02-7777-0000'", "UPDATE 가맹점 SET 메모 = ''",
+          "UPDATE 가맹점 SET 현잔액 = 기초잔액", "UPDATE 고객 SET 현포인트 = 기초포인트"})
         QVERIFY(ExecSQL(sql) >= 0);
     // An order with a line, a payment and a service to change and delete.
     QString number;
@@ -194,7 +221,8 @@ void TestServerLoss::init()
     m_proxy = std::make_unique<PgProxy>(a.host() + QStringLiteral("/.s.PGSQL.%1").arg(a.port()),
                                         m_tmp->path() + "/proxy", 6001);
     gMainConn.close();
-    QVERIFY2(gMainConn.open(m_proxy->address(a.databaseName(), a.user()), false, &e), qPrintable(e.description));
+    QVERIFY2(gMainConn.open(m_proxy->address(a.databaseName(), a.user()), false, &e),
+             qPrintable(e.description));
     g_log.clear();
     g_previousHandler = qInstallMessageHandler(captureLog);
 }
@@ -222,9 +250,11 @@ void TestServerLoss::unitSurvivesACut_data()
         const Unit& u = units().at(i);
         if (*u.midStatement)
             QTest::addRow("%s, cut inside", u.name)
-                << i << QString(u.midStatement) << int(PgProxy::Cut::BeforeStatement) << "끊긴 작업을 다시 합니다";
+                << i << QString(u.midStatement) << int(PgProxy::Cut::BeforeStatement)
+                << "끊긴 작업을 다시 합니다";
         QTest::addRow("%s, cut at its end", u.name)
-            << i << QString(u.endStatement) << int(PgProxy::Cut::BeforeStatement) << "저장되지 않아 다시 합니다";
+            << i << QString(u.endStatement) << int(PgProxy::Cut::BeforeStatement)
+            << "저장되지 않아 다시 합니다";
         QTest::addRow("%s, answer to its end lost", u.name)
             << i << QString(u.endStatement) << int(PgProxy::Cut::AfterAnswer) << "저장되어 있습니다";
     }
@@ -246,7 +276,8 @@ void TestServerLoss::unitSurvivesACut()
     // One notice, no box: the operator learns that the connection is being restored, and nothing failed.
     QCOMPARE(prompter.count(), 1);
     QVERIFY(prompter.shown().at(0).isNotice);
-    QVERIFY2(prompter.lastText().contains("연결이 끊어져 다시 연결하고 있습니다"), qPrintable(prompter.lastText()));
+    QVERIFY2(prompter.lastText().contains("연결이 끊어져 다시 연결하고 있습니다"),
+             qPrintable(prompter.lastText()));
     QVERIFY2(logHas("서버와의 연결이 끊어졌습니다") && logHas("다시 연결했습니다") && logHas(logged),
              qPrintable(g_log.join('\n')));
 }
@@ -275,10 +306,11 @@ void TestServerLoss::serverAwayIsNamed_data()
     QTest::addColumn<QString>("whenBack");
     QTest::addColumn<int>("lines");
     QTest::newRow("not saved") << "UPDATE 가맹점" << int(PgProxy::Cut::BeforeStatement)
-                               << "다음 자료를 저장하지 못했습니다" << "저장되지 않은 자료입니다" << 1;
-    QTest::newRow("saved, answer lost") << "COMMIT" << int(PgProxy::Cut::AfterAnswer)
-                                        << "저장되었는지 확인하지 못했습니다" << "저장된 것으로 확인된 자료입니다"
-                                        << 2;
+                               << "다음 자료를 저장하지 못했습니다"
+                               << "저장되지 않은 자료입니다" << 1;
+    QTest::newRow("saved, answer lost")
+        << "COMMIT" << int(PgProxy::Cut::AfterAnswer) << "저장되었는지 확인하지 못했습니다"
+        << "저장된 것으로 확인된 자료입니다" << 2;
 }
 
 void TestServerLoss::serverAwayIsNamed()
@@ -296,7 +328,8 @@ void TestServerLoss::serverAwayIsNamed()
     QCOMPARE(r.status, OrderService::Status::Reported);
     // The notice, then the line the seat could not save, named.
     QCOMPARE(prompter.count(), 2);
-    QVERIFY2(prompter.lastText().contains(whenAway) && prompter.lastText().contains("주문 2612081001의 2번 내역"),
+    QVERIFY2(prompter.lastText().contains(whenAway) &&
+                 prompter.lastText().contains("주문 2612081001의 2번 내역"),
              qPrintable(prompter.lastText()));
     // While the server stays away, a read fails with the Korean cause, no statement shown.
     prompter.clear();
@@ -310,7 +343,8 @@ void TestServerLoss::serverAwayIsNamed()
     prompter.clear();
     QCOMPARE(count("SELECT COUNT(*) FROM 주문내역"), lines);
     QCOMPARE(prompter.count(), 1);
-    QVERIFY2(prompter.lastText().contains(whenBack) && prompter.lastText().contains("주문 2612081001의 2번 내역"),
+    QVERIFY2(prompter.lastText().contains(whenBack) &&
+                 prompter.lastText().contains("주문 2612081001의 2번 내역"),
              qPrintable(prompter.lastText()));
     checkTotals();
 }

@@ -35,13 +35,13 @@ void TestReceptionService::outcome_data()
     QTest::addColumn<QString>("order");
     QTest::addColumn<int>("expected");
     QTest::addColumn<QString>("timeAfter");
-    QTest::newRow("accept waiting") << true << "0612071001" << int(Outcome::Done) << "12:34";
-    QTest::newRow("accept passed on") << true << "0612071002" << int(Outcome::AlreadyPassedOn) << "14:25";
-    QTest::newRow("accept gone") << true << "0612079999" << int(Outcome::NotFound) << "(gone)";
-    QTest::newRow("accept, quote in number") << true << "06'12" << int(Outcome::NotFound) << "(gone)";
-    QTest::newRow("undo passed on") << false << "0612071002" << int(Outcome::Done) << "";
-    QTest::newRow("undo waiting") << false << "0612071001" << int(Outcome::NotPassedOn) << "";
-    QTest::newRow("undo gone") << false << "0612079999" << int(Outcome::NotFound) << "(gone)";
+    QTest::newRow("accept waiting") << true << "0612071001" << int(Status::Done) << "12:34";
+    QTest::newRow("accept passed on") << true << "0612071002" << int(Status::AlreadyPassedOn) << "14:25";
+    QTest::newRow("accept gone") << true << "0612079999" << int(Status::NotFound) << "(gone)";
+    QTest::newRow("accept, quote in number") << true << "06'12" << int(Status::NotFound) << "(gone)";
+    QTest::newRow("undo passed on") << false << "0612071002" << int(Status::Done) << "";
+    QTest::newRow("undo waiting") << false << "0612071001" << int(Status::NotPassedOn) << "";
+    QTest::newRow("undo gone") << false << "0612079999" << int(Status::NotFound) << "(gone)";
 }
 
 void TestReceptionService::outcome()
@@ -50,7 +50,8 @@ void TestReceptionService::outcome()
     QFETCH(QString, order);
     QFETCH(int, expected);
     QFETCH(QString, timeAfter);
-    const Outcome got = accept ? PassOn(gMainConn, order, QStringLiteral("12:34")) : Undo(gMainConn, order);
+    const Status got =
+        (accept ? PassOn(gMainConn, order, QStringLiteral("12:34")) : Undo(gMainConn, order)).status;
     QCOMPARE(int(got), expected);
     QCOMPARE(ReceptionFixture::passedOnTime(order), timeAfter);
 }
@@ -61,8 +62,8 @@ void TestReceptionService::secondSeatLosesTheRace_data()
     QTest::addColumn<QString>("order");
     QTest::addColumn<int>("expected");
     QTest::addColumn<QString>("timeAfter");
-    QTest::newRow("both accept") << true << "0612071001" << int(Outcome::AlreadyPassedOn) << "12:30";
-    QTest::newRow("both undo") << false << "0612071002" << int(Outcome::NotPassedOn) << "";
+    QTest::newRow("both accept") << true << "0612071001" << int(Status::AlreadyPassedOn) << "12:30";
+    QTest::newRow("both undo") << false << "0612071002" << int(Status::NotPassedOn) << "";
 }
 
 // The other seat acts on the same order just before this seat's statement runs: whatever this seat saw
@@ -80,14 +81,15 @@ void TestReceptionService::secondSeatLosesTheRace()
     gMainConn.setFaultInjector([&](const QString& sql) -> std::optional<ErrInfo> {
         if (!otherWent && sql.contains(QStringLiteral("UPDATE"))) {
             otherWent = true;
-            const Outcome other =
-                accept ? PassOn(otherSeat, order, QStringLiteral("12:30")) : Undo(otherSeat, order);
-            if (other != Outcome::Done)
+            const Status other =
+                (accept ? PassOn(otherSeat, order, QStringLiteral("12:30")) : Undo(otherSeat, order)).status;
+            if (other != Status::Done)
                 qFatal("the other seat did not get through");
         }
         return std::nullopt;
     });
-    const Outcome got = accept ? PassOn(gMainConn, order, QStringLiteral("12:34")) : Undo(gMainConn, order);
+    const Status got =
+        (accept ? PassOn(gMainConn, order, QStringLiteral("12:34")) : Undo(gMainConn, order)).status;
     QVERIFY(otherWent);
     QCOMPARE(int(got), expected);
     QCOMPARE(ReceptionFixture::passedOnTime(order), timeAfter);

@@ -1,5 +1,6 @@
 #include "support/ScriptedPrompter.h"
 #include "ui/TextUtil.h"
+#include "ui/gui/InputUtil.h"
 
 #include <QTest>
 

@@ -5,6 +5,8 @@
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "masters/CustPhone.h"
+#include "masters/CustomerRecord.h"
+#include "masters/CustomerService.h"
 #include "masters/gui/frmZipcode.h"
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
@@ -19,7 +21,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -193,27 +194,23 @@ void FrmCust_save::Init(EditorMode mode, QWidget* parentScreen, const QString& t
 
 void FrmCust_save::DispRec(const QString& code)
 {
-    QSqlQuery q;
     ErrInfo error;
-    if (!gMainConn.query(QStringLiteral("SELECT * FROM 고객 WHERE 코드 = ") + SQLLiteral(code), q, &error)) {
-        ShowStdError(error, QStringLiteral("DispRec"), kForm, ErrOwner::Form);
+    const std::optional<CustomerRecord> c = CustomerRecord::Load(code, &error);
+    if (!c) {
+        if (!error.description.isEmpty() || error.number != 0)
+            ShowStdError(error, QStringLiteral("DispRec"), kForm, ErrOwner::Form);
         return;
     }
-    if (!q.next())
-        return;
-    auto text = [&q](const char* column) { return NullToStr(q.value(QString::fromUtf8(column))); };
-    setFieldText(FCode, text("코드"));
-    setFieldText(FTel1, text("전화1"));
-    setFieldText(FTel2, text("전화2"));
-    setFieldText(FTel3, text("전화3"));
-    setFieldText(FTel4, text("전화4"));
-    setFieldText(FPost, text("우편번호"));
-    setFieldText(FAddr1, text("주소1"));
-    setFieldText(FAddr2, text("주소2"));
-    setFieldText(FMemo, text("메모"));
-    m_loadedBase = qint64(q.value(QStringLiteral("기초포인트")).toDouble());
+    setFieldText(FCode, c->code);
+    for (int i = FTel1; i <= FTel4; ++i)
+        setFieldText(i, c->tel.at(size_t(i - FTel1)));
+    setFieldText(FPost, c->post);
+    setFieldText(FAddr1, c->addr1);
+    setFieldText(FAddr2, c->addr2);
+    setFieldText(FMemo, c->memo);
+    m_loadedBase = c->basePoints;
     setFieldText(FBasePoints, thousands(m_loadedBase));
-    setFieldText(FCurPoints, thousands(qint64(q.value(QStringLiteral("현포인트")).toDouble())));
+    setFieldText(FCurPoints, thousands(c->curPoints));
     // Stored numbers stay as they are, whatever form they have.
     settlePhones();
 }
@@ -279,59 +276,34 @@ bool FrmCust_save::saveSteps()
         return false;
 
     const qint64 difference = *newBase - m_loadedBase;
-    const QString base = QString::number(*newBase);
-    int affected = 0;
-    if (m_mode == EditorMode::Add) {
-        const auto insertSql = [&](const QString& newCode) {
-            QString sql =
-                QStringLiteral("INSERT INTO 고객 (코드, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, "
-                               "주소2, 현포인트, 기초포인트, 메모) VALUES ( ") +
-                SQLLiteral(newCode);
-            for (int i :
-                 {int(FTel1), int(FTel2), int(FTel3), int(FTel4), int(FPost), int(FAddr1), int(FAddr2)})
-                sql += QLatin1Char(',') + SQLLiteral(FieldText(i));
-            return sql + QStringLiteral(", ") + base + QStringLiteral(", ") + base + QLatin1Char(',') +
-                   SQLLiteral(FieldText(FMemo)) + QStringLiteral(" )");
-        };
-        // The code is read and used inside one write holding the write lock from its start, after every
-        // question: two seats sharing a terminal number never take the same code. Should it still be taken
-        // by the time the row goes in, the next one is tried.
-        for (int attempt = 0;; ++attempt) {
-            DbTransaction t(gMainConn);
-            code = NextCode(QStringLiteral("고객"), QStringLiteral("코드"), 8, gTerminalID);
-            if (code.isEmpty())
-                return false;
-            const DbConnection::ExecResult r = gMainConn.exec(insertSql(code));
-            if (r.ok && t.commit()) {
-                affected = r.rowsAffected;
-                break;
-            }
-            t.rollback();
-            if (attempt < 9 &&
-                CountRows(QStringLiteral("고객"), QStringLiteral("코드 = ") + SQLLiteral(code)) > 0)
-                continue;
-            ShowErrorInfo(QStringLiteral("자료저장을 실패하였습니다."), r.ok ? t.error() : r.error);
-            return false;
-        }
-        setFieldText(FCode, code);
-    } else {
-        const QString sql =
-            QStringLiteral("UPDATE 고객 SET 전화1 = ") + SQLLiteral(FieldText(FTel1)) +
-            QStringLiteral(",전화2 = ") + SQLLiteral(FieldText(FTel2)) + QStringLiteral(",전화3 = ") +
-            SQLLiteral(FieldText(FTel3)) + QStringLiteral(",전화4 = ") + SQLLiteral(FieldText(FTel4)) +
-            QStringLiteral(",우편번호 = ") + SQLLiteral(FieldText(FPost)) + QStringLiteral(",주소1= ") +
-            SQLLiteral(FieldText(FAddr1)) + QStringLiteral(",주소2 = ") + SQLLiteral(FieldText(FAddr2)) +
-            QStringLiteral(",현포인트 = 현포인트 - 기초포인트 + ") + base + QStringLiteral(",기초포인트 = ") +
-            base + QStringLiteral(",메모 = ") + SQLLiteral(FieldText(FMemo)) +
-            QStringLiteral(" WHERE 코드 = ") + SQLLiteral(code);
-        affected = ExecSQL(sql);
-        if (affected < 0) // the engine's error has been shown
-            return false;
-    }
-    if (affected == 0) {
+    CustomerRecord c;
+    c.code = code;
+    for (int i = FTel1; i <= FTel4; ++i)
+        c.tel.at(size_t(i - FTel1)) = FieldText(i);
+    c.post = FieldText(FPost);
+    c.addr1 = FieldText(FAddr1);
+    c.addr2 = FieldText(FAddr2);
+    c.memo = FieldText(FMemo);
+    c.basePoints = *newBase;
+    const CustomerService::Result r = m_mode == EditorMode::Add
+                                          ? CustomerService::InsertCustomer(c, gTerminalID)
+                                          : CustomerService::UpdateCustomer(c);
+    switch (r.status) {
+    case CustomerService::Status::Saved:
+        break;
+    case CustomerService::Status::NotFound:
         ShowInfo(QStringLiteral("수정된 내용이 없거나, 자료저장을 실패하였습니다."));
         return false;
+    case CustomerService::Status::Reported:
+        return false;
+    case CustomerService::Status::Linked:
+    case CustomerService::Status::Failed:
+        ShowErrorInfo(QStringLiteral("자료저장을 실패하였습니다."), r.error);
+        return false;
     }
+    code = c.code;
+    if (m_mode == EditorMode::Add)
+        setFieldText(FCode, code);
     const std::optional<qint64> shown = parsePoints(FieldText(FCurPoints));
     showCurrentPoints(shown.value_or(0) + difference);
     m_loadedBase = *newBase;
@@ -347,14 +319,7 @@ bool FrmCust_save::saveSteps()
 void FrmCust_save::showCurrentPoints(qint64 fallback)
 {
     // Other seats post points too, so the stored figure is shown when it can be read.
-    qint64 value = fallback;
-    try {
-        const QVariant stored = GetFirstValue(QStringLiteral("SELECT 현포인트 FROM 고객 WHERE 코드 = ") +
-                                              SQLLiteral(FieldText(FCode)));
-        if (!stored.isNull())
-            value = qint64(stored.toDouble());
-    } catch (const DbException&) {
-    }
+    const qint64 value = CustomerRecord::CurrentPoints(FieldText(FCode)).value_or(fallback);
     setFieldText(FCurPoints, thousands(value));
 }
 

@@ -3,6 +3,7 @@
 #include "app/Clock.h"
 #include "db/modDBQuery.h"
 #include "masters/HolidayRules.h"
+#include "masters/StoreService.h"
 #include "ui/MsgBox.h"
 #include "ui/gui/ByteLimitedLineEdit.h"
 #include "ui/gui/InputUtil.h"
@@ -104,15 +105,12 @@ bool FrmHDay_save::Save()
         return false;
     if (!FieldsFitLimits())
         return false;
-    const QString sql = QStringLiteral("INSERT INTO 가맹점휴일") +
-                        QStringLiteral(" (가맹점코드, 일자, 반복구분, 메모)") + QStringLiteral(" VALUES") +
-                        QStringLiteral(" ( ") + SQLLiteral(m_storeCode) + QLatin1Char(',') + SQLLiteral(day) +
-                        QStringLiteral(", ") + QString::number(kind) + QLatin1Char(',') +
-                        SQLLiteral(m_memo->text()) + QStringLiteral(" )");
-    const int affected = ExecSQL(sql);
-    if (affected == 0)
+    const StoreService::Result r = StoreService::InsertHoliday(m_storeCode, day, kind, m_memo->text());
+    if (r.status == StoreService::Status::NotFound)
         ShowInfo(QStringLiteral("수정된 내용이 없거나, 자료저장을 실패하였습니다."));
-    if (affected <= 0)
+    else if (r.status == StoreService::Status::Failed)
+        ShowErrorInfo(QStringLiteral("자료저장을 실패하였습니다."), r.error);
+    if (!r.ok())
         return false;
     FinishSave();
     return true;

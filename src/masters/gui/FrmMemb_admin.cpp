@@ -439,6 +439,8 @@ bool FrmMemb_admin::saveMenuCell(int col, int row)
                           ? r.error
                           : ErrInfo{DbErr::kUnspecified, QStringLiteral("해당 메뉴를 찾을 수 없습니다.")});
         return false;
+    case StoreService::Status::Reported:
+        return false;
     }
     if (newRow) {
         m_spMenu->SetValue(MenuCode, row, r.code);

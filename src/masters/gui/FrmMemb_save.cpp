@@ -1,9 +1,11 @@
 #include "masters/gui/FrmMemb_save.h"
 
 #include "db/DbError.h"
+#include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "masters/CustPhone.h"
 #include "masters/HolidayRules.h"
+#include "masters/StoreService.h"
 #include "masters/gui/frmZipcode.h"
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
@@ -248,23 +250,23 @@ void FrmMemb_save::setBalance(double balance)
 
 bool FrmMemb_save::DispRec(const QString& code)
 {
-    Recordset rs;
-    if (OpenQuery(rs, QStringLiteral("SELECT * FROM 가맹점 WHERE 코드 = ") + SQLLiteral(code)) < 0)
-        return false;
-    if (rs.EOF_()) {
-        rs.close();
+    ErrInfo error;
+    const std::optional<StoreRecord> s = StoreRecord::Load(code, &error);
+    if (!s) {
+        if (error.number != 0 || !error.description.isEmpty())
+            TellReadError(gMainConn, error);
         return false;
     }
-    for (const FieldSpec& f : kFields) {
-        if (f.numeric)
-            continue;
-        m_fields[f.index]->setText(rs.text(QString::fromUtf8(f.column)));
-    }
-    m_loadedBase = rs.value(QStringLiteral("기초잔액")).toDouble();
+    const std::pair<int, const QString*> texts[] = {
+        {FldCode, &s->code},   {FldName, &s->name},   {FldTel1, &s->tel[0]}, {FldTel2, &s->tel[1]},
+        {FldTel3, &s->tel[2]}, {FldTel4, &s->tel[3]}, {FldOpen, &s->open},   {FldClose, &s->close},
+        {FldPost, &s->post},   {FldAddr1, &s->addr1}, {FldAddr2, &s->addr2}, {FldMemo, &s->memo}};
+    for (const auto& [index, text] : texts)
+        m_fields[index]->setText(*text);
+    m_loadedBase = s->baseBalance;
     m_fields[FldBase]->setText(money(m_loadedBase));
-    m_fields[FldRate]->setText(rateText(rs.value(QStringLiteral("수수료율")).toDouble()));
-    setBalance(rs.value(QStringLiteral("현잔액")).toDouble());
-    rs.close();
+    m_fields[FldRate]->setText(rateText(s->rate));
+    setBalance(s->balance);
     // Stored numbers stay as they are, whatever form they have.
     settlePhones();
     return true;
@@ -402,37 +404,26 @@ bool FrmMemb_save::Save()
     }
 
     const double difference = *base - m_loadedBase;
-    const QString baseSql = SqlNumber(*base);
-    QString sql;
-    if (m_mode == EditorMode::Edit) {
-        sql = QStringLiteral("UPDATE 가맹점") + QStringLiteral(" SET") + QStringLiteral(" 상호 = ") +
-              SQLLiteral(name) + QStringLiteral(",전화1 = ") + SQLLiteral(FieldText(FldTel1)) +
-              QStringLiteral(",전화2 = ") + SQLLiteral(FieldText(FldTel2)) + QStringLiteral(",전화3 = ") +
-              SQLLiteral(FieldText(FldTel3)) + QStringLiteral(",전화4 = ") + SQLLiteral(FieldText(FldTel4)) +
-              QStringLiteral(",우편번호 = ") + SQLLiteral(FieldText(FldPost)) + QStringLiteral(",주소1 = ") +
-              SQLLiteral(FieldText(FldAddr1)) + QStringLiteral(",주소2 = ") +
-              SQLLiteral(FieldText(FldAddr2)) + QStringLiteral(",현잔액 = 현잔액 - 기초잔액 + ") + baseSql +
-              QStringLiteral(",기초잔액 = ") + baseSql + QStringLiteral(",수수료율 = ") + SqlNumber(*rate) +
-              QStringLiteral(",메모 = ") + SQLLiteral(FieldText(FldMemo)) + QStringLiteral(",영업시작 = ") +
-              SQLLiteral(FieldText(FldOpen)) + QStringLiteral(",영업종료 = ") +
-              SQLLiteral(FieldText(FldClose)) + QStringLiteral(" WHERE 코드 = ") + SQLLiteral(code);
-    } else {
-        sql = QStringLiteral("INSERT INTO 가맹점") +
-              QStringLiteral(" (코드, 상호, 전화1, 전화2, 전화3, 전화4, 우편번호, 주소1, 주소2") +
-              QStringLiteral(", 수수료율, 현잔액, 기초잔액, 메모, 영업시작, 영업종료)") +
-              QStringLiteral(" VALUES") + QStringLiteral(" ( ") + SQLLiteral(code);
-        for (int i : {FldName, FldTel1, FldTel2, FldTel3, FldTel4, FldPost, FldAddr1, FldAddr2})
-            sql += QLatin1Char(',') + SQLLiteral(FieldText(i));
-        sql += QStringLiteral(", ") + SqlNumber(*rate) + QStringLiteral(", ") + baseSql +
-               QStringLiteral(", ") + baseSql;
-        for (int i : {FldMemo, FldOpen, FldClose})
-            sql += QLatin1Char(',') + SQLLiteral(FieldText(i));
-        sql += QStringLiteral(" )");
-    }
-    const int affected = ExecSQL(sql);
-    if (affected == 0)
+    StoreRecord s;
+    s.code = code;
+    s.name = name;
+    for (int i = FldTel1; i <= FldTel4; ++i)
+        s.tel.at(size_t(i - FldTel1)) = FieldText(i);
+    s.post = FieldText(FldPost);
+    s.addr1 = FieldText(FldAddr1);
+    s.addr2 = FieldText(FldAddr2);
+    s.memo = FieldText(FldMemo);
+    s.open = FieldText(FldOpen);
+    s.close = FieldText(FldClose);
+    s.rate = *rate;
+    s.baseBalance = *base;
+    const StoreService::Result r =
+        m_mode == EditorMode::Edit ? StoreService::UpdateStore(s) : StoreService::InsertStore(s);
+    if (r.status == StoreService::Status::NotFound)
         ShowInfo(QStringLiteral("수정된 내용이 없거나, 자료저장을 실패하였습니다."));
-    if (affected <= 0)
+    else if (r.status == StoreService::Status::Failed)
+        ShowErrorInfo(QStringLiteral("자료저장을 실패하였습니다."), r.error);
+    if (!r.ok())
         return false;
 
     setBalance(m_mode == EditorMode::Add ? *base : m_balance + difference);

@@ -2,6 +2,7 @@
 
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
+#include "ui/gui/InputUtil.h"
 #include "ui/gui/ModalSeam.h"
 #include "ui/gui/RecordScreens.h"
 #include "ui/gui/ScreenCatalogue.h"

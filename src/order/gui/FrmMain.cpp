@@ -3,14 +3,18 @@
 #include "order/gui/FrmMainColumns.h"
 
 #include "admin/gui/modBackUp.h"
-#include "admin/modGoURL.h"
+#include "admin/gui/modGoURL.h"
 #include "app/AppPaths.h"
 #include "app/Clock.h"
 #include "app/Globals.h"
 #include "app/SettingKeys.h"
+#include "app/UserSettings.h"
 #include "db/DbConnection.h"
+#include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
+#include "masters/CustomerRecord.h"
+#include "masters/StoreRecord.h"
 #include "masters/gui/Pick.h"
 #include "order/SeeIdPort.h"
 #include "order/gui/modSeeID.h"
@@ -607,18 +611,20 @@ void FrmMain::ShowCustomer(const QString& code)
     if (code.isEmpty() || code == txtCustID->text())
         return;
     ClearCustomer();
-    Recordset rs;
-    if (OpenQuery(rs, QStringLiteral("SELECT * FROM 고객 WHERE 코드 = '") + SQLQuote(code) +
-                          QLatin1Char('\'')) <= 0)
+    ErrInfo error;
+    const std::optional<CustomerRecord> c = CustomerRecord::Load(code, &error);
+    if (!c) {
+        if (error.number != 0 || !error.description.isEmpty())
+            TellReadError(gMainConn, error);
         return;
-    txtCustID->setText(rs.text(QStringLiteral("코드")));
+    }
+    txtCustID->setText(c->code);
     for (int i = 0; i < 4; ++i)
-        pnlCustTel[i]->setText(rs.text(QStringLiteral("전화%1").arg(i + 1)));
-    pnlCustPost->setText(rs.text(QStringLiteral("우편번호")));
-    pnlCustAddr->setText(rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') +
-                         rs.text(QStringLiteral("주소2")));
-    pnlCustMemo->setText(rs.text(QStringLiteral("메모")));
-    pnlCustPoint->setText(amountText(rs.value(QStringLiteral("현포인트")).toDouble()));
+        pnlCustTel[i]->setText(c->tel.at(size_t(i)));
+    pnlCustPost->setText(c->post);
+    pnlCustAddr->setText(c->address());
+    pnlCustMemo->setText(c->memo);
+    pnlCustPoint->setText(amountText(double(c->curPoints)));
 }
 
 void FrmMain::RefreshCustPoint(const QString& code)
@@ -626,13 +632,8 @@ void FrmMain::RefreshCustPoint(const QString& code)
     if (code.isEmpty())
         return;
     pnlCustPoint->setText(QStringLiteral("0 "));
-    try {
-        const QVariant v = GetFirstValue(QStringLiteral("SELECT 현포인트 FROM 고객 WHERE 코드 = '") +
-                                         SQLQuote(code) + QLatin1Char('\''));
-        if (!v.isNull())
-            pnlCustPoint->setText(amountText(v.toDouble()));
-    } catch (const std::exception&) {
-    }
+    if (const std::optional<qint64> points = CustomerRecord::CurrentPoints(code))
+        pnlCustPoint->setText(amountText(double(*points)));
 }
 
 void FrmMain::ShowStore(const QString& code)
@@ -640,20 +641,22 @@ void FrmMain::ShowStore(const QString& code)
     if (code.isEmpty() || code == pnlMembCode->text())
         return;
     ClearStore();
-    Recordset rs;
-    if (OpenQuery(rs, QStringLiteral("SELECT * FROM 가맹점 WHERE 코드 = '") + SQLQuote(code) +
-                          QLatin1Char('\'')) <= 0)
+    ErrInfo error;
+    const std::optional<StoreRecord> s = StoreRecord::Load(code, &error);
+    if (!s) {
+        if (error.number != 0 || !error.description.isEmpty())
+            TellReadError(gMainConn, error);
         return;
-    pnlMembCode->setText(rs.text(QStringLiteral("코드")));
-    pnlMembName->setText(rs.text(QStringLiteral("상호")));
+    }
+    pnlMembCode->setText(s->code);
+    pnlMembName->setText(s->name);
     for (int i = 0; i < 4; ++i)
-        pnlMembTel[i]->setText(rs.text(QStringLiteral("전화%1").arg(i + 1)));
-    pnlMembPost->setText(rs.text(QStringLiteral("우편번호")));
-    pnlMembAddr->setText(rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') +
-                         rs.text(QStringLiteral("주소2")));
-    pnlMembMemo->setText(rs.text(QStringLiteral("메모")));
-    pnlMembFee->setText(rs.text(QStringLiteral("수수료율")) + QLatin1Char(' '));
-    pnlMembBaln->setText(amountText(rs.value(QStringLiteral("현잔액")).toDouble()));
+        pnlMembTel[i]->setText(s->tel.at(size_t(i)));
+    pnlMembPost->setText(s->post);
+    pnlMembAddr->setText(s->address());
+    pnlMembMemo->setText(s->memo);
+    pnlMembFee->setText(s->rateText + QLatin1Char(' '));
+    pnlMembBaln->setText(amountText(s->balance));
     cmdAutoDial->setEnabled(!pnlMembTel[0]->text().trimmed().isEmpty() ||
                             !pnlMembTel[1]->text().trimmed().isEmpty());
 }
@@ -663,13 +666,8 @@ void FrmMain::RefreshStoreBalance(const QString& code)
     if (code.isEmpty())
         return;
     pnlMembBaln->setText(QStringLiteral("0 "));
-    try {
-        const QVariant v = GetFirstValue(QStringLiteral("SELECT 현잔액 FROM 가맹점 WHERE 코드 = '") +
-                                         SQLQuote(code) + QLatin1Char('\''));
-        if (!v.isNull())
-            pnlMembBaln->setText(amountText(v.toDouble()));
-    } catch (const std::exception&) {
-    }
+    if (const std::optional<double> balance = StoreRecord::CurrentBalance(code))
+        pnlMembBaln->setText(amountText(*balance));
 }
 
 void FrmMain::RefreshList()

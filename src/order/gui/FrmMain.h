@@ -28,6 +28,8 @@ public:
     ~FrmMain() override;
     // The process-wide instance (nullptr before the first one is made).
     static FrmMain* Instance();
+    // Asks before a store closed today goes on an order (its holiday first, then its hours); true = take it.
+    static bool AskStoreOpen(const QString& storeCode);
 
     // Reloads today's order headers, keeps the cursor on the remembered row, and loads the lines.
     void RefreshList();

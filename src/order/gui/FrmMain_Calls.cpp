@@ -41,6 +41,12 @@ void FrmMain::wireCallerId()
         pnlAutoDialingmsg->setVisible(true);
     };
     hooks.hideCountdown = [this] { pnlAutoDialingmsg->setVisible(false); };
+    hooks.ask = [](const QString& question) { return AskYesNo(question, {}, false) == MsgAnswer::Yes; };
+    hooks.tell = [](const QString& text) { ShowInfo(text); };
+    hooks.notice = [](const QString& text, int ms) { MyFloatMsg(text, ms); };
+    hooks.error = [](const QString& what, const QString& procedure) {
+        ShowStdError(ErrInfo{0, what}, procedure, QStringLiteral("FrmMain"), ErrOwner::Form);
+    };
     m_dialer.setHooks(std::move(hooks));
     m_dialer.ResetHandset();
     connect(timerHook, &QTimer::timeout, this, [this] { m_dialer.Tick(); });

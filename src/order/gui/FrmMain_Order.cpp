@@ -9,6 +9,7 @@
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
 #include "masters/CustPhone.h"
+#include "masters/HolidayRules.h"
 #include "masters/gui/Pick.h"
 #include "order/CheckStoreOpen.h"
 #include "order/OrderCharges.h"
@@ -16,6 +17,7 @@
 #include "order/gui/modSeeID.h"
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
+#include "ui/gui/InputUtil.h"
 #include "ui/gui/SpreadGrid.h"
 #include "ui/gui/modSpread60.h"
 
@@ -23,6 +25,31 @@
 #include <QLineEdit>
 
 using namespace FrmMainCols;
+
+bool FrmMain::AskStoreOpen(const QString& storeCode)
+{
+    const StoreOpening o =
+        CheckStoreOpen(storeCode, Clock::Today(), Clock::Time().toString(QStringLiteral("HH:mm")));
+    if (o.holiday) {
+        const QString memo = o.holiday->memo;
+        const QString memoText = memo.isEmpty() ? QString() : QLatin1Char('(') + memo + QLatin1Char(')');
+        if (AskYesNo(o.holiday->dayText + QStringLiteral("은 휴일입니다.") + kCrLf + memoText + kCrLf +
+                         kCrLf + QStringLiteral("그래도, 처리하시겠습니까?"),
+                     storeCode + QStringLiteral("가맹점 휴무일"), false) != MsgAnswer::Yes)
+            return false;
+    }
+    if (!o.found) {
+        ShowInfo(QStringLiteral("가맹점 정보를 찾을 수 없습니다."));
+        return false;
+    }
+    if (o.outsideHours && AskYesNo(QStringLiteral("『") + storeCode + QLatin1Char(' ') + o.name +
+                                       QStringLiteral("』의 영업시간은 ") + AmPmTime(o.start) +
+                                       QLatin1Char('~') + AmPmTime(o.end) + QStringLiteral(" 입니다.") +
+                                       kCrLf + kCrLf + QStringLiteral("그래도, 처리하시겠습니까?"),
+                                   QString(), false) != MsgAnswer::Yes)
+        return false;
+    return true;
+}
 
 namespace {
 const QString kForm = QStringLiteral("FrmMain");
@@ -197,7 +224,7 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
             QString code;
             const QString name = PickStore(text, code, pickerAnchor(), false);
             spMList->setFocus();
-            if (!code.isEmpty() && CheckStoreOpen(code)) {
+            if (!code.isEmpty() && AskStoreOpen(code)) {
                 spMList->SetText(mStore, row, code);
                 spMList->SetText(mStoreName, row, name);
                 ShowStore(code);

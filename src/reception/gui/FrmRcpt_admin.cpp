@@ -6,10 +6,12 @@
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
 #include "order/gui/FrmMain.h"
+#include "masters/StoreRecord.h"
 #include "reception/ReceptionService.h"
 #include "reception/gui/FrmPreviewRcv.h"
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
+#include "ui/gui/InputUtil.h"
 #include "ui/gui/MduMainUi.h"
 #include "ui/gui/SpreadGrid.h"
 #include "ui/gui/modSpread60.h"
@@ -372,19 +374,20 @@ void FrmRcpt_admin::ShowStore(const QString& code)
     if (code.isEmpty() || code == pnlMembCode->text())
         return;
     ClearStore();
-    Recordset rs;
-    if (OpenListQuery(rs, QStringLiteral("SELECT * FROM 가맹점 WHERE 코드 = '") + SQLQuote(code) +
-                              QLatin1Char('\'')) <= 0)
+    ErrInfo error;
+    const std::optional<StoreRecord> s = StoreRecord::Load(code, &error);
+    if (!s) {
+        if (error.number != 0 || !error.description.isEmpty())
+            TellReadError(gMainConn, error);
         return;
-    pnlMembCode->setText(rs.text(QStringLiteral("코드")));
-    pnlMembName->setText(rs.text(QStringLiteral("상호")));
-    pnlMembTel[0]->setText(rs.text(QStringLiteral("전화1")));
-    pnlMembTel[1]->setText(rs.text(QStringLiteral("전화2")));
-    pnlMembFee->setText(QString::number(rs.value(QStringLiteral("수수료율")).toDouble()) + QLatin1Char(' '));
-    pnlMembBaln->setText(FormatThousands(whole(rs.value(QStringLiteral("현잔액")))) + QLatin1Char(' '));
-    pnlMembAddr->setText(rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') +
-                         rs.text(QStringLiteral("주소2")));
-    rs.close();
+    }
+    pnlMembCode->setText(s->code);
+    pnlMembName->setText(s->name);
+    pnlMembTel[0]->setText(s->tel[0]);
+    pnlMembTel[1]->setText(s->tel[1]);
+    pnlMembFee->setText(QString::number(s->rate) + QLatin1Char(' '));
+    pnlMembBaln->setText(FormatThousands(whole(s->balance)) + QLatin1Char(' '));
+    pnlMembAddr->setText(s->address());
     btnDialing->setEnabled(!pnlMembTel[0]->text().trimmed().isEmpty() ||
                            !pnlMembTel[1]->text().trimmed().isEmpty());
 }
@@ -405,20 +408,24 @@ void FrmRcpt_admin::AddRecord()
         return;
     }
     const QString time = Clock::Time().toString(QStringLiteral("HH:mm"));
-    switch (ReceptionService::PassOn(gMainConn, order, time)) {
-    case ReceptionService::Outcome::Done:
+    const ReceptionService::Result r = ReceptionService::PassOn(gMainConn, order, time);
+    switch (r.status) {
+    case ReceptionService::Status::Done:
         MyFloatMsg(QStringLiteral("접수처리가 완료되었습니다."), 500);
         spList()->SetText(ColPassedOn, spList()->ActiveRow(), time);
         PrintReceipt();
         return;
-    case ReceptionService::Outcome::AlreadyPassedOn:
-    case ReceptionService::Outcome::NotPassedOn:
+    case ReceptionService::Status::AlreadyPassedOn:
+    case ReceptionService::Status::NotPassedOn:
         ShowInfo(QStringLiteral("이미 접수처리가 완료된 자료 입니다."));
         break;
-    case ReceptionService::Outcome::NotFound:
+    case ReceptionService::Status::NotFound:
         ShowWarning(QStringLiteral("주문자료를 찾을 수 없습니다."));
         break;
-    case ReceptionService::Outcome::Failed:
+    case ReceptionService::Status::Reported:
+        break;
+    case ReceptionService::Status::Failed:
+        ShowStdError(r.error, QStringLiteral("AddRecord"), QStringLiteral("FrmRcpt_admin"), ErrOwner::Form);
         break;
     }
     focusList();
@@ -436,19 +443,25 @@ void FrmRcpt_admin::DeleteRecord()
         focusList();
         return;
     }
-    switch (ReceptionService::Undo(gMainConn, order)) {
-    case ReceptionService::Outcome::Done:
+    const ReceptionService::Result r = ReceptionService::Undo(gMainConn, order);
+    switch (r.status) {
+    case ReceptionService::Status::Done:
         break;
-    case ReceptionService::Outcome::AlreadyPassedOn:
-    case ReceptionService::Outcome::NotPassedOn:
+    case ReceptionService::Status::AlreadyPassedOn:
+    case ReceptionService::Status::NotPassedOn:
         ShowInfo(QStringLiteral("접수처리가 되지 않은 자료입니다."));
         focusList();
         return;
-    case ReceptionService::Outcome::NotFound:
+    case ReceptionService::Status::NotFound:
         ShowWarning(QStringLiteral("주문자료를 찾을 수 없습니다."));
         focusList();
         return;
-    case ReceptionService::Outcome::Failed:
+    case ReceptionService::Status::Reported:
+        focusList();
+        return;
+    case ReceptionService::Status::Failed:
+        ShowStdError(r.error, QStringLiteral("DeleteRecord"), QStringLiteral("FrmRcpt_admin"),
+                     ErrOwner::Form);
         focusList();
         return;
     }

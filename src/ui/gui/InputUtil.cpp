@@ -246,3 +246,40 @@ bool ShellOpen(QWidget*, const QString& target)
     const QUrl url = ShellOpenUrl(target);
     return url.isValid() && CurrentPlatform().OpenExternally(url);
 }
+
+bool CheckSearchText(const QString& text, int maxBytes)
+{
+    const QString problem = SearchTextProblem(text, maxBytes);
+    if (problem.isEmpty())
+        return true;
+    ShowInfo(problem);
+    return false;
+}
+
+bool CheckStorableText(const QString& text)
+{
+    const QString problem = StorableTextProblem(text);
+    if (problem.isEmpty())
+        return true;
+    ShowInfo(problem);
+    return false;
+}
+
+bool CheckTime(QString& text)
+{
+    QString help;
+    if (ShapeTime(text, &help))
+        return true;
+    if (!help.isEmpty())
+        ShowInfo(help);
+    return false;
+}
+
+bool CheckPhoneText(const QString& text)
+{
+    const QString problem = PhoneTextProblem(text);
+    if (problem.isEmpty())
+        return true;
+    ShowInfo(problem, QStringLiteral("입력오류"));
+    return false;
+}

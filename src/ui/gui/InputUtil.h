@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/TextUtil.h"
+
 #include <QList>
 #include <QString>
 
@@ -15,6 +17,17 @@ class QWidget;
 // The text a control shows: line edits, combo boxes, plain and rich text edits, spin boxes, labels and
 // buttons; otherwise its "text" property.
 QString ControlText(const QWidget* control);
+
+// The check every search box makes before its text goes into a statement: a text SearchTextProblem refuses
+// is refused with its message (false).
+bool CheckSearchText(const QString& text, int maxBytes = kMaxSearchBytes);
+// The same for a text about to be stored (StorableTextProblem).
+bool CheckStorableText(const QString& text);
+// ShapeTime with its format help shown for a text that is no time.
+bool CheckTime(QString& text);
+// The refusal of a telephone field: true for an empty text or a telephone text; otherwise the format help is
+// shown (false) and the caller writes the previous value back.
+bool CheckPhoneText(const QString& text);
 
 // True when the control's text is missing (blank, or "0" when zeroIsEmpty); then tells the user which
 // field is required and puts the focus into it when it can take it.

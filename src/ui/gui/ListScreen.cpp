@@ -6,6 +6,7 @@
 #include "ui/TextUtil.h"
 #include "ui/gui/GridExport.h"
 #include "ui/gui/GridPrinter.h"
+#include "ui/gui/InputUtil.h"
 #include "ui/gui/SpreadGrid.h"
 #include "ui/gui/modFormIni.h"
 #include "ui/gui/modSpread60.h"

@@ -1,6 +1,7 @@
 #include "ui/gui/PhoneField.h"
 
 #include "ui/TextUtil.h"
+#include "ui/gui/InputUtil.h"
 
 #include <QFocusEvent>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "admin/modGoURL.h"
+#include "admin/gui/modGoURL.h"
 
 #include "app/Platform.h"
 #include "ui/MsgBox.h"
