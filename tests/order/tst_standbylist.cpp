@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -221,41 +222,40 @@ void TestStandbyList::positionRestored()
 
 void TestStandbyList::positionSaved_data()
 {
-    QTest::addColumn<QPoint>("pos");
+    QTest::addColumn<QString>("leaving");
     QTest::addColumn<bool>("minimised");
     QTest::addColumn<bool>("saved");
-    QTest::newRow("on screen") << QPoint(200, 100) << false << true;
-    QTest::newRow("at the left edge") << QPoint(0, 100) << false << false;
-    QTest::newRow("minimised") << QPoint(200, 100) << true << false;
+    QTest::newRow("closed by the operator") << "close" << false << true;
+    QTest::newRow("hidden by taking the last number") << "pop" << false << true;
+    QTest::newRow("unloaded on screen") << "unload" << false << true;
+    QTest::newRow("unloaded minimised") << "unload" << true << false;
 }
 
 void TestStandbyList::positionSaved()
 {
-    QFETCH(QPoint, pos);
+    QFETCH(QString, leaving);
     QFETCH(bool, minimised);
     QFETCH(bool, saved);
+    const QRect place(QPoint(200, 100), QSize(340, 280));
     AddStandbyNumber(QStringLiteral("0211112222"));
     FrmSeeIDStanbyList* w = StandbyWindow();
-    w->move(pos);
+    w->move(place.topLeft());
+    w->resize(place.size());
     if (minimised)
         w->setWindowState(Qt::WindowMinimized);
-    const double tpp = TwipsPerPixel(w);
+    if (leaving == QLatin1String("close"))
+        w->close();
+    else if (leaving == QLatin1String("pop"))
+        PopStandbyNumber();
+    QVERIFY(leaving == QLatin1String("unload") || w->isHidden());
 
     UnloadSeeIdWindows();
 
-    const QString x = UserSettings::Get(FrmSeeIDStanbyList::kSettingX, QStringLiteral("-1"));
-    const QString y = UserSettings::Get(FrmSeeIDStanbyList::kSettingY, QStringLiteral("-1"));
-    if (saved) {
-        QCOMPARE(x, QString::number(std::lround(pos.x() * tpp)));
-        QCOMPARE(y, QString::number(std::lround(pos.y() * tpp)));
-    } else {
-        QCOMPARE(x, QStringLiteral("-1"));
-        QCOMPARE(y, QStringLiteral("-1"));
-    }
-    // The next window of the run opens where the last one was left.
+    // The next window of the run opens where the last one was left, as large.
+    QCOMPARE(QFileInfo::exists(FormIniFile(QStringLiteral("FrmSeeIDStanbyList"))), saved);
     QCOMPARE(StandbyCount(), 0);
     if (saved)
-        QCOMPARE(StandbyWindow()->pos(), pos);
+        QCOMPARE(QRect(StandbyWindow()->pos(), StandbyWindow()->size()), place);
 }
 
 void TestStandbyList::callerLog()
