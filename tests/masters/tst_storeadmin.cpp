@@ -3,6 +3,7 @@
 #include "masters/gui/FrmHDay_save.h"
 #include "masters/gui/FrmMemb_admin.h"
 #include "masters/gui/StoreScreens.h"
+#include "support/Controls.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/gui/ModalSeam.h"
 #include "ui/gui/ScreenCatalogue.h"
@@ -86,7 +87,7 @@ void TestStoreAdmin::menusTypedInPlace()
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     // The screen opens with every store and the first store's menus, holidays by kind.
-    QCOMPARE(w.spList()->MaxRows(), 2);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spList")->MaxRows(), 2);
     QCOMPARE(menuNames(w), QStringList({"A메뉴", "B메뉴", ""}));
     QCOMPARE(w.spHDay()->CellText(FrmMemb_admin::HDayKind, 1), QString("당일"));
     QCOMPARE(w.spHDay()->CellText(FrmMemb_admin::HDayDay, 2), QString("일요일"));
@@ -107,21 +108,21 @@ void TestStoreAdmin::menusTypedInPlace()
     QCOMPARE(w.spMenu()->CellText(FrmMemb_admin::MenuCode, 4),
              GetFirstValue("SELECT 코드 FROM 취급메뉴 WHERE 메뉴명 = '간장치킨'").toString());
     // Right from the store list goes to the menus, Left from their first column back.
-    w.spList()->setFocus();
-    QTest::keyClick(w.spList()->view(), Qt::Key_Right);
+    Ctl<SpreadGrid>(&w, "spList")->setFocus();
+    QTest::keyClick(Ctl<SpreadGrid>(&w, "spList")->view(), Qt::Key_Right);
     QVERIFY(w.spMenu()->isAncestorOf(QApplication::focusWidget()));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
-    QVERIFY(w.spList()->isAncestorOf(QApplication::focusWidget()));
+    QVERIFY(Ctl<SpreadGrid>(&w, "spList")->isAncestorOf(QApplication::focusWidget()));
     // The same with the cell open on a saved name, its text selected and the cursor at its end.
     w.spMenu()->SetActiveCell(FrmMemb_admin::MenuPrice, 1);
-    w.spList()->setFocus();
-    QTest::keyClick(w.spList()->view(), Qt::Key_Right);
+    Ctl<SpreadGrid>(&w, "spList")->setFocus();
+    QTest::keyClick(Ctl<SpreadGrid>(&w, "spList")->view(), Qt::Key_Right);
     QTRY_VERIFY(w.spMenu()->IsEditing());
     QCOMPARE(w.spMenu()->editor()->text(), QString("A메뉴"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
-    QVERIFY(w.spList()->isAncestorOf(QApplication::focusWidget()));
+    QVERIFY(Ctl<SpreadGrid>(&w, "spList")->isAncestorOf(QApplication::focusWidget()));
     // After typing, Left moves through the typed text and goes back from its start (the change declined).
-    QTest::keyClick(w.spList()->view(), Qt::Key_Right);
+    QTest::keyClick(Ctl<SpreadGrid>(&w, "spList")->view(), Qt::Key_Right);
     QTRY_VERIFY(w.spMenu()->IsEditing());
     QTest::keyClicks(QApplication::focusWidget(), "ab");
     for (int pos : {1, 0}) {
@@ -131,12 +132,12 @@ void TestStoreAdmin::menusTypedInPlace()
     }
     prompter.answer(MsgAnswer::No); // "정말 수정하시겠습니까?"
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
-    QVERIFY(w.spList()->isAncestorOf(QApplication::focusWidget()));
+    QVERIFY(Ctl<SpreadGrid>(&w, "spList")->isAncestorOf(QApplication::focusWidget()));
     QCOMPARE(w.spMenu()->CellText(FrmMemb_admin::MenuName, 1), QString("A메뉴"));
     QCOMPARE(prompter.unexpected(), 0);
     // Another store's row brings its own menus.
-    w.spList()->setFocus();
-    QTest::keyClick(w.spList()->view(), Qt::Key_Down);
+    Ctl<SpreadGrid>(&w, "spList")->setFocus();
+    QTest::keyClick(Ctl<SpreadGrid>(&w, "spList")->view(), Qt::Key_Down);
     QCOMPARE(menuNames(w), QStringList({"양념치킨", ""}));
     QCOMPARE(w.spHDay()->MaxRows(), 0);
 }
@@ -263,7 +264,9 @@ void TestStoreAdmin::deletes()
     FrmMemb_admin w;
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    SpreadGrid* g = grid == "menu" ? w.spMenu() : grid == "holiday" ? w.spHDay() : w.spList();
+    SpreadGrid* g = grid == "menu"      ? w.spMenu()
+                    : grid == "holiday" ? w.spHDay()
+                                        : Ctl<SpreadGrid>(&w, "spList");
     g->SetActiveCell(1, 1);
     g->setFocus();
     prompter.answer(MsgAnswer::Yes);
@@ -283,8 +286,8 @@ void TestStoreAdmin::deletes()
     // What the grids show follows the tables; the menu grid keeps its empty row for typing.
     const QStringList n = left.split(',');
     if (grid == "store" && n[2] == "0") {
-        QCOMPARE(w.spList()->MaxRows(), 1);
-        QCOMPARE(w.lblRecCount()->text(), QString("1"));
+        QCOMPARE(Ctl<SpreadGrid>(&w, "spList")->MaxRows(), 1);
+        QCOMPARE(Ctl<QLabel>(&w, "lblRecCount")->text(), QString("1"));
         QCOMPARE(menuNames(w), QStringList({"양념치킨", ""}));
     } else {
         QCOMPARE(w.spMenu()->MaxRows(), n[0].toInt() + 1);
@@ -334,7 +337,7 @@ void TestStoreAdmin::noStores()
     QCOMPARE(ExecSQL("DELETE FROM 가맹점"), 2);
     ScriptedPrompter prompter;
     FrmMemb_admin w;
-    QCOMPARE(w.spList()->MaxRows() + w.spMenu()->MaxRows() + w.spHDay()->MaxRows(), 0);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spList")->MaxRows() + w.spMenu()->MaxRows() + w.spHDay()->MaxRows(), 0);
     bool dialogShown = false;
     SetModalHandler([&](QDialog*) {
         dialogShown = true;

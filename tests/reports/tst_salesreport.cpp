@@ -4,6 +4,7 @@
 #include "reports/SalesReport.h"
 #include "reports/gui/FrmRPT_sale.h"
 #include "reports/gui/ReportScreens.h"
+#include "support/Controls.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/gui/SpreadGrid.h"
 
@@ -220,8 +221,8 @@ void TestSalesReport::showSalesFor()
     QCOMPARE(report->htFilter(kind - 1)->text(), QStringLiteral("보이는 이름"));
     QCOMPARE(kind == 1 ? report->selectedStore() : report->selectedCustomer(), code);
     QVERIFY(report->optSort().at(kind)->isChecked());
-    QTEST(report->spList()->ColHeaderText(1), "firstHeading");
-    QCOMPARE(report->lblRecCount()->text().toInt(), lines);
+    QTEST(Ctl<SpreadGrid>(report, "spList")->ColHeaderText(1), "firstHeading");
+    QCOMPARE(Ctl<QLabel>(report, "lblRecCount")->text().toInt(), lines);
     QCOMPARE(prompter.count(), 0);
 }
 

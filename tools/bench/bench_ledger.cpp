@@ -9,6 +9,7 @@
 #include "reports/MduReportDB.h"
 #include "reports/gui/FrmRPT_ledger.h"
 #include "reports/gui/FrmRPT_sale.h"
+#include "support/Controls.h"
 #include "ui/gui/SpreadGrid.h"
 
 #include <QApplication>
@@ -37,7 +38,7 @@ double ledgerMs(FrmRPT_ledger& w, const QDate& from, const QDate& to, int* rows,
     w.Query();
     QApplication::processEvents();
     *cpuMs = double(std::clock() - cpu) * 1000.0 / CLOCKS_PER_SEC;
-    *rows = w.lblRecCount()->text().toInt();
+    *rows = Ctl<QLabel>(&w, "lblRecCount")->text().toInt();
     return double(t.nsecsElapsed()) / 1e6;
 }
 
@@ -132,9 +133,10 @@ ZK_BENCH("reports: store ledger and sales report")
             t.start();
             w.optSort().at(s)->click();
             QApplication::processEvents();
-            BenchReport(QStringLiteral("sales report, one month, by %1").arg(QLatin1String(sorts[s])),
-                        double(t.nsecsElapsed()) / 1e6, -1,
-                        QStringLiteral("%1 lines; goal < 1000 ms").arg(w.lblRecCount()->text()));
+            BenchReport(
+                QStringLiteral("sales report, one month, by %1").arg(QLatin1String(sorts[s])),
+                double(t.nsecsElapsed()) / 1e6, -1,
+                QStringLiteral("%1 lines; goal < 1000 ms").arg(Ctl<QLabel>(&w, "lblRecCount")->text()));
         }
     }
     CloseRPTFile();
