@@ -3,6 +3,7 @@
 #include "order/gui/FrmSeeIDStanbyList.h"
 #include "order/gui/FrmSeeidList.h"
 #include "order/gui/modSeeID.h"
+#include "support/Controls.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 #include "ui/MsgBox.h"
@@ -129,11 +130,11 @@ void TestStandbyList::deleteSelected()
     for (const char* n : {"01", "02", "03"})
         AddStandbyNumber(QString::fromLatin1(n));
     FrmSeeIDStanbyList* w = StandbyWindow();
-    w->List1()->clearSelection();
+    Ctl<QListWidget>(w, "List1")->clearSelection();
     for (int row : select)
-        w->List1()->item(row)->setSelected(true);
+        Ctl<QListWidget>(w, "List1")->item(row)->setSelected(true);
 
-    QTest::mouseClick(w->btnDel(), Qt::LeftButton);
+    QTest::mouseClick(Ctl<QPushButton>(w, "btnDel"), Qt::LeftButton);
 
     QCOMPARE(prompter.lastText(), message);
     QStringList numbers;
@@ -146,7 +147,7 @@ void TestStandbyList::deleteAll()
 {
     AddStandbyNumber(QStringLiteral("01"));
     AddStandbyNumber(QStringLiteral("02"));
-    QTest::mouseClick(StandbyWindow()->btnAllDel(), Qt::LeftButton);
+    QTest::mouseClick(Ctl<QPushButton>(StandbyWindow(), "btnAllDel"), Qt::LeftButton);
     QCOMPARE(StandbyCount(), 0);
     QCOMPARE(PopStandbyNumber(), QString());
 }
@@ -158,8 +159,8 @@ void TestStandbyList::testButtonAddsAnswerAsTyped()
     prompter.answerInput(QString()); // an empty answer is what a cancelled box gives
     FrmSeeIDStanbyList* w = StandbyWindow();
 
-    QTest::mouseClick(w->Command1(), Qt::LeftButton);
-    QTest::mouseClick(w->Command1(), Qt::LeftButton);
+    QTest::mouseClick(Ctl<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QTest::mouseClick(Ctl<QPushButton>(w, "Command1"), Qt::LeftButton);
 
     QCOMPARE(prompter.lastTitle(), QStringLiteral("test"));
     QCOMPARE(prompter.lastText(), QStringLiteral("string"));
@@ -172,7 +173,7 @@ void TestStandbyList::helpButton()
     ScriptedPrompter prompter;
     {
         FrmSeeIDStanbyList w;
-        QVERIFY(w.cmdHelp()->isHidden());
+        QVERIFY(Ctl<QPushButton>(&w, "cmdHelp")->isHidden());
     }
     QDir(m_home->programFolder()).mkpath(QStringLiteral("doc"));
     QFile file(m_home->programFolder() + QStringLiteral("/doc/발신번호안내.txt"));
@@ -180,7 +181,7 @@ void TestStandbyList::helpButton()
     file.close();
 
     FrmSeeIDStanbyList w;
-    QVERIFY(!w.cmdHelp()->isHidden());
+    QVERIFY(!Ctl<QPushButton>(&w, "cmdHelp")->isHidden());
     QVERIFY(file.remove()); // gone while the window was open
     w.cmdHelp_Click();
     QCOMPARE(prompter.lastText(), QStringLiteral("도움말 파일을 찾을 수 없습니다.") + kCrLf + w.HelpPath());
@@ -263,13 +264,13 @@ void TestStandbyList::callerLog()
     AddMsg(QStringLiteral("0211112222 [a]"));
     AddMsg(QStringLiteral("0311112222 [b]"));
     FrmSeeidList* log = CallerLog();
-    log->txtMsg()->moveCursor(QTextCursor::Start); // the caret elsewhere does not matter
+    Ctl<QPlainTextEdit>(log, "txtMsg")->moveCursor(QTextCursor::Start); // the caret elsewhere does not matter
     AddMsg(QStringLiteral("0411112222 [c]"));
     QCOMPARE(log->Text(), QStringLiteral("0211112222 [a]\n0311112222 [b]\n0411112222 [c]\n"));
-    QVERIFY(log->txtMsg()->isReadOnly());
+    QVERIFY(Ctl<QPlainTextEdit>(log, "txtMsg")->isReadOnly());
     QVERIFY(log->isHidden());
 
-    QTest::mouseClick(StandbyWindow()->btnAllList(), Qt::LeftButton);
+    QTest::mouseClick(Ctl<QPushButton>(StandbyWindow(), "btnAllList"), Qt::LeftButton);
     QVERIFY(log->isVisible());
     log->close();
     QVERIFY(log->isHidden());

@@ -38,14 +38,6 @@ public:
     // One entry of the list: number + " [" + date and time + "]".
     static QString ItemText(const QString& number, const QDateTime& when);
 
-    QListWidget* List1() const { return m_List1; }
-    QLabel* pnlTitle() const { return m_pnlTitle; }
-    QPushButton* btnDel() const { return m_btnDel; }
-    QPushButton* btnAllDel() const { return m_btnAllDel; }
-    QPushButton* btnAllList() const { return m_btnAllList; }
-    QPushButton* cmdHelp() const { return m_cmdHelp; }
-    QPushButton* Command1() const { return m_Command1; }
-
 Q_SIGNALS:
     // btnAllList asks for the caller-ID log.
     void allListRequested();
