@@ -152,13 +152,13 @@ void TestCustPicker::findRecords()
         auto* list = qobject_cast<FrmCust_selsub*>(d);
         if (!list)
             return int(QDialog::Rejected);
-        for (int i = 0; i < list->List1()->count(); ++i)
-            offered << list->List1()->item(i)->text();
+        for (int i = 0; i < Ctl<QListWidget>(list, "List1")->count(); ++i)
+            offered << Ctl<QListWidget>(list, "List1")->item(i)->text();
         shot(list, "FrmCust_selsub");
         if (pick < 0)
             return int(QDialog::Rejected);
-        list->List1()->setCurrentRow(pick);
-        QTest::keyClick(list->List1(), Qt::Key_Return);
+        Ctl<QListWidget>(list, "List1")->setCurrentRow(pick);
+        QTest::keyClick(Ctl<QListWidget>(list, "List1"), Qt::Key_Return);
         return list->result();
     });
     FrmCust_sel picker;

@@ -304,7 +304,7 @@ void TestStorePickers::menuSingleMatchTakesQuantityOne()
         picker.FindRecords(QStringLiteral("양념'"), QStringLiteral("A1") + nul + QStringLiteral("김's 치킨")),
         1);
     QCOMPARE(picker.storeCode(), QStringLiteral("A1"));
-    QCOMPARE(picker.lblMBName()->text(), QStringLiteral("김's 치킨"));
+    QCOMPARE(Ctl<QLabel>(&picker, "lblMBName")->text(), QStringLiteral("김's 치킨"));
     QCOMPARE(picker.result(), rec(m_menuCodes.at(1), QStringLiteral("양념's"), QStringLiteral("1")));
     QCOMPARE(picker.FindRecords(QString(), QStringLiteral("A1") + nul), 4);
     QCOMPARE(gridColumn(Ctl<SpreadGrid>(&picker, "spList"), FrmMenu_sel::ColName),

@@ -133,9 +133,9 @@ void TestStoreWorkflow::registerPickAndChooseMenus()
         // The kind list drops down as the dialog opens; the popup, not the dialog, is then active.
         holiday.show();
         QVERIFY(QTest::qWaitForWindowExposed(&holiday));
-        holiday.cmbType()->hidePopup();
-        holiday.cmbType()->setCurrentIndex(1);
-        holiday.cmbWeek()->setCurrentIndex(6);
+        Ctl<QComboBox>(&holiday, "cmbType")->hidePopup();
+        Ctl<QComboBox>(&holiday, "cmbType")->setCurrentIndex(1);
+        Ctl<QComboBox>(&holiday, "cmbWeek")->setCurrentIndex(6);
         typeInto(holiday.htField(0), QStringLiteral("정기휴무"));
         shoot(&holiday, QStringLiteral("02_weekly_holiday"));
         QTest::mouseClick(holiday.btnSave(), Qt::LeftButton);

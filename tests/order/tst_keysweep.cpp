@@ -299,7 +299,7 @@ void TestKeySweep::sweep_data()
     QTest::newRow("store ledger, built") << SceneFactory([] {
         return picker<FrmRPT_ledger>([](FrmRPT_ledger* l) {
             CreateRPTFile();
-            l->hdTermFrom()->setDate(QDate(2026, 12, 1));
+            Ctl<QDateEdit>(l, "hdTerm_0")->setDate(QDate(2026, 12, 1));
             l->Query();
         });
     }) << GridState::Resting;
@@ -307,7 +307,7 @@ void TestKeySweep::sweep_data()
         << SceneFactory([] { return picker<FrmRPT_ledger>([](FrmRPT_ledger*) {}); }) << GridState::Empty;
     QTest::newRow("sales report, by store") << SceneFactory([] {
         return picker<FrmRPT_sale>([](FrmRPT_sale* r) {
-            r->hdTermFrom()->setDate(QDate(2026, 12, 1));
+            Ctl<QDateEdit>(r, "hdTerm_0")->setDate(QDate(2026, 12, 1));
             r->optSort().at(FrmRPT_sale::SortStore)->click();
         });
     }) << GridState::Resting;

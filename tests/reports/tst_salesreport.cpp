@@ -206,7 +206,7 @@ void TestSalesReport::showSalesFor()
     // Whatever was open before is replaced by a fresh report.
     ShowSalesFor(QStringLiteral("S2"), QStringLiteral("가게S2"), 1);
     FrmRPT_sale* before = openReport();
-    before->hdTermFrom()->setDate(QDate(2026, 1, 1));
+    Ctl<QDateEdit>(before, "hdTerm_0")->setDate(QDate(2026, 1, 1));
     QPointer<FrmRPT_sale> old = before;
     ShowSalesFor(code, QStringLiteral("보이는 이름"), kind);
     FrmRPT_sale* report = openReport();
@@ -216,8 +216,8 @@ void TestSalesReport::showSalesFor()
     }
     QVERIFY(old.isNull());
     QVERIFY(report);
-    QCOMPARE(report->hdTermFrom()->date(), QDate(2026, 12, 9));
-    QCOMPARE(report->hdTermTo()->date(), QDate(2026, 12, 9));
+    QCOMPARE(Ctl<QDateEdit>(report, "hdTerm_0")->date(), QDate(2026, 12, 9));
+    QCOMPARE(Ctl<QDateEdit>(report, "hdTerm_1")->date(), QDate(2026, 12, 9));
     QCOMPARE(report->htFilter(kind - 1)->text(), QStringLiteral("보이는 이름"));
     QCOMPARE(kind == 1 ? report->selectedStore() : report->selectedCustomer(), code);
     QVERIFY(report->optSort().at(kind)->isChecked());

@@ -30,8 +30,8 @@ namespace {
 // changes.
 double ledgerMs(FrmRPT_ledger& w, const QDate& from, const QDate& to, int* rows, double* cpuMs)
 {
-    w.hdTermFrom()->setDate(from);
-    w.hdTermTo()->setDate(to);
+    Ctl<QDateEdit>(&w, "hdTerm_0")->setDate(from);
+    Ctl<QDateEdit>(&w, "hdTerm_1")->setDate(to);
     QElapsedTimer t;
     t.start();
     const std::clock_t cpu = std::clock();
@@ -124,8 +124,8 @@ ZK_BENCH("reports: store ledger and sales report")
     {
         FrmRPT_sale w;
         w.show();
-        w.hdTermFrom()->setDate(monthStart);
-        w.hdTermTo()->setDate(last);
+        Ctl<QDateEdit>(&w, "hdTerm_0")->setDate(monthStart);
+        Ctl<QDateEdit>(&w, "hdTerm_1")->setDate(last);
         QApplication::processEvents();
         const char* sorts[] = {"date", "store", "customer"};
         for (int s : {1, 2, 0}) {
