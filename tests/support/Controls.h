@@ -5,7 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 
-// The control a screen carries under its spec name (its objectName), as an operator's manual names it. A
+// The control a screen carries under its name (its objectName), as the operators' manual knows it. A
 // screen without it ends the test program with both names: a renamed control is a fault, not a skip.
 template <typename T> T* Ctl(const QObject* screen, const QString& name)
 {
