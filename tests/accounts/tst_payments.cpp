@@ -6,6 +6,7 @@
 #include "db/modDBQuery.h"
 #include "masters/gui/FrmMemb_sel.h"
 #include "masters/gui/StoreScreens.h"
+#include "support/Controls.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestRows.h"
@@ -38,10 +39,10 @@ void checkBalances()
 // Fills the editor's fields and saves as F2 does.
 bool save(FrmRecv_save& ed, const QString& store, const QString& amount, const QString& discount)
 {
-    ed.htField(FrmRecv_save::FldStore)->setText(store);
-    ed.htField(FrmRecv_save::FldAmount)->setText(amount);
-    ed.htField(FrmRecv_save::FldDiscount)->setText(discount);
-    ed.htField(FrmRecv_save::FldMemo)->setText("메모's");
+    Ctl<QLineEdit>(&ed, "htField", FrmRecv_save::FldStore)->setText(store);
+    Ctl<QLineEdit>(&ed, "htField", FrmRecv_save::FldAmount)->setText(amount);
+    Ctl<QLineEdit>(&ed, "htField", FrmRecv_save::FldDiscount)->setText(discount);
+    Ctl<QLineEdit>(&ed, "htField", FrmRecv_save::FldMemo)->setText("메모's");
     return ed.Save();
 }
 } // namespace
@@ -141,7 +142,7 @@ void TestPayments::postings()
     if (!store.isEmpty()) {
         FrmRecv_save ed;
         ed.Init(EditorMode::Edit, nullptr, QString::number(key));
-        QCOMPARE(ed.lblMName()->text(), QString("가게A"));
+        QCOMPARE(Ctl<QLabel>(&ed, "lblMName")->text(), QString("가게A"));
         QCOMPARE(save(ed, store, amount, discount), message.isEmpty());
     }
     if (deleteAfter)
@@ -190,16 +191,18 @@ void TestPayments::list()
     ScriptedPrompter prompter;
     FrmRecv_admin w;
     // Today only, then the period widened.
-    QCOMPARE(w.spList()->MaxRows(), 2);
-    QCOMPARE(w.spTotal()->CellText(FrmRecv_admin::ColAmount, 1), QString("5000"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spList")->MaxRows(), 2);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spTotal")->CellText(FrmRecv_admin::ColAmount, 1), QString("5000"));
     // Row 1 of the hidden columns 9 and 10 holds the sums; the menu caption keeps its blanks.
-    QCOMPARE(QStringList({w.spList()->ColHeaderText(9), w.spList()->ColHeaderText(10)}),
+    QCOMPARE(QStringList({Ctl<SpreadGrid>(&w, "spList")->ColHeaderText(9),
+                          Ctl<SpreadGrid>(&w, "spList")->ColHeaderText(10)}),
              QStringList({"입금합계", "할인합계"}));
-    QVERIFY(w.spList()->ColHidden(9) && w.spList()->ColHidden(10));
-    QCOMPARE(QStringList({w.spList()->CellText(9, 1), w.spList()->CellText(10, 1)}),
+    QVERIFY(Ctl<SpreadGrid>(&w, "spList")->ColHidden(9) && Ctl<SpreadGrid>(&w, "spList")->ColHidden(10));
+    QCOMPARE(QStringList({Ctl<SpreadGrid>(&w, "spList")->CellText(9, 1),
+                          Ctl<SpreadGrid>(&w, "spList")->CellText(10, 1)}),
              QStringList({"5000", "300"}));
-    QCOMPARE(w.mnutool()->title(), QString("  도구(&T)  "));
-    w.hdTermFrom()->setDate(QDate(2026, 12, 1));
+    QCOMPARE(Ctl<QMenu>(&w, "mnutool")->title(), QString("  도구(&T)  "));
+    Ctl<QDateEdit>(&w, "hdTerm", 0)->setDate(QDate(2026, 12, 1));
     QCOMPARE(w.Search(), 3);
     // Added through the editor with keep-adding: each save appends a row and the totals follow.
     SetModalHandler([](QDialog* d) {
@@ -211,16 +214,16 @@ void TestPayments::list()
         return 0;
     });
     w.AddRecord();
-    QCOMPARE(w.spList()->MaxRows(), 5);
-    QCOMPARE(w.spTotal()->CellText(FrmRecv_admin::ColAmount, 1), QString("10500"));
-    QCOMPARE(w.spTotal()->CellText(FrmRecv_admin::ColDiscount, 1), QString("450"));
-    QCOMPARE(w.spList()->CellText(FrmRecv_admin::ColName, 5), QString("가게A"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spList")->MaxRows(), 5);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spTotal")->CellText(FrmRecv_admin::ColAmount, 1), QString("10500"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spTotal")->CellText(FrmRecv_admin::ColDiscount, 1), QString("450"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spList")->CellText(FrmRecv_admin::ColName, 5), QString("가게A"));
     // Deleted with F4's question; the totals follow.
-    w.spList()->SetActiveCell(1, 1);
+    Ctl<SpreadGrid>(&w, "spList")->SetActiveCell(1, 1);
     prompter.answer(MsgAnswer::Yes);
     w.DeleteRecord();
     QCOMPARE(prompter.lastText(), QString("자료를 삭제하였습니다."));
-    QCOMPARE(w.spTotal()->CellText(FrmRecv_admin::ColAmount, 1), QString("9500"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spTotal")->CellText(FrmRecv_admin::ColAmount, 1), QString("9500"));
     QCOMPARE(prompter.unexpected(), 0);
 }
 
@@ -287,9 +290,9 @@ void TestPayments::storeSearch()
             return int(QDialog::Rejected);
         picked << (picker->pos() == anchor ? "under the main panel" : "elsewhere");
         picker->Refresh_Sheet();
-        for (int r = 1; r <= picker->spList()->MaxRows(); ++r) {
-            if (picker->spList()->CellText(FrmMemb_sel::ColCode, r) == chosen)
-                picker->spList()->SetActiveCell(1, r);
+        for (int r = 1; r <= Ctl<SpreadGrid>(picker, "spList")->MaxRows(); ++r) {
+            if (Ctl<SpreadGrid>(picker, "spList")->CellText(FrmMemb_sel::ColCode, r) == chosen)
+                Ctl<SpreadGrid>(picker, "spList")->SetActiveCell(1, r);
         }
         picker->SelectActive();
         return picker->result().isEmpty() ? int(QDialog::Rejected) : int(QDialog::Accepted);
@@ -298,25 +301,25 @@ void TestPayments::storeSearch()
     if (editor) {
         FrmRecv_save ed;
         ed.Init(EditorMode::Add, nullptr, QString());
-        ed.htField(FrmRecv_save::FldStore)->setText(typed);
-        QTest::keyClick(ed.htField(FrmRecv_save::FldStore), Qt::Key_Return);
+        Ctl<QLineEdit>(&ed, "htField", FrmRecv_save::FldStore)->setText(typed);
+        QTest::keyClick(Ctl<QLineEdit>(&ed, "htField", FrmRecv_save::FldStore), Qt::Key_Return);
         store = ed.FieldText(FrmRecv_save::FldStore);
-        shown = ed.lblMName()->text();
+        shown = Ctl<QLabel>(&ed, "lblMName")->text();
         if (chosen.isEmpty() && !message.isEmpty())
             QCOMPARE(store, typed);
         store = shown.isEmpty() ? QString() : store;
     } else {
         FrmRecv_admin w;
-        QCOMPARE(w.spList()->MaxRows(), 1);
-        w.htName()->setText(typed);
-        QTest::keyClick(w.htName(), Qt::Key_Return);
+        QCOMPARE(Ctl<SpreadGrid>(&w, "spList")->MaxRows(), 1);
+        Ctl<QLineEdit>(&w, "htName")->setText(typed);
+        QTest::keyClick(Ctl<QLineEdit>(&w, "htName"), Qt::Key_Return);
         store = w.selectedStore();
-        shown = w.htName()->text();
+        shown = Ctl<QLineEdit>(&w, "htName")->text();
         // The list follows only on 조회.
-        QCOMPARE(w.spList()->MaxRows(), 1);
+        QCOMPARE(Ctl<SpreadGrid>(&w, "spList")->MaxRows(), 1);
         // A chosen store stays chosen: Enter again asks nothing.
         if (!store.isEmpty())
-            QTest::keyClick(w.htName(), Qt::Key_Return);
+            QTest::keyClick(Ctl<QLineEdit>(&w, "htName"), Qt::Key_Return);
     }
     QTEST(store, "store");
     QTEST(shown, "shown");

@@ -3,6 +3,7 @@
 #include "app/Clock.h"
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
+#include "support/Controls.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestRows.h"
@@ -76,7 +77,7 @@ QPoint rowHeaderCentre(SpreadGrid* grid, int row)
 // e<col><row> Enter, b<row><row> a block drawn over the row headers, a the top-left corner.
 void tickStep(FrmSvce_admin& w, const QString& step)
 {
-    SpreadGrid* grid = w.spCust();
+    SpreadGrid* grid = Ctl<SpreadGrid>(&w, "spCust");
     QWidget* cells = grid->view()->viewport();
     const int a = step.size() > 1 ? step.mid(1, 1).toInt() : 0;
     const int b = step.size() > 2 ? step.mid(2, 1).toInt() : 0;
@@ -217,26 +218,26 @@ void TestPointService::opening()
     QVERIFY(PointService::GrantService("10000005", 1500, kDay).ok());
     ScriptedPrompter prompter;
     FrmSvce_admin w;
-    QCOMPARE(w.htPt()->text(), QString("100"));
+    QCOMPARE(Ctl<QLineEdit>(&w, "htPt")->text(), QString("100"));
     // Points are whole numbers without separators.
-    QCOMPARE(w.spCust()->FormattedText(FrmSvce_admin::CustPoints, 1), QString("10845"));
-    QCOMPARE(w.spSvce()->FormattedText(FrmSvce_admin::SvcePoints, 1), QString("1500"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spCust")->FormattedText(FrmSvce_admin::CustPoints, 1), QString("10845"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spSvce")->FormattedText(FrmSvce_admin::SvcePoints, 1), QString("1500"));
     QCOMPARE(GetFirstValue("SELECT 설정값 FROM 환경설정 WHERE 구분 = '서비스대상점수'").toString(),
              QString("100"));
     QStringList phones;
-    for (int r = 1; r <= w.spCust()->MaxRows(); ++r)
-        phones << w.spCust()->CellText(FrmSvce_admin::CustPhone, r);
+    for (int r = 1; r <= Ctl<SpreadGrid>(&w, "spCust")->MaxRows(); ++r)
+        phones << Ctl<SpreadGrid>(&w, "spCust")->CellText(FrmSvce_admin::CustPhone, r);
     QCOMPARE(phones, QStringList({"02-444-4444", "02-333-3333", "02-111-1111", "02-222-2222"}));
-    QCOMPARE(w.hdTermFrom()->date(), kDay);
+    QCOMPARE(Ctl<QDateEdit>(&w, "hdTermFrom")->date(), kDay);
     // A threshold with letters lists nothing new and says why; nobody reaching it is told as well.
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
-    w.htPt()->setText("1OO");
-    QTest::keyClick(w.htPt(), Qt::Key_Return);
-    QCOMPARE(w.spCust()->MaxRows(), 4);
-    w.htPt()->setText("100,000");
-    QTest::keyClick(w.htPt(), Qt::Key_Return);
-    QCOMPARE(w.spCust()->MaxRows(), 0);
+    Ctl<QLineEdit>(&w, "htPt")->setText("1OO");
+    QTest::keyClick(Ctl<QLineEdit>(&w, "htPt"), Qt::Key_Return);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spCust")->MaxRows(), 4);
+    Ctl<QLineEdit>(&w, "htPt")->setText("100,000");
+    QTest::keyClick(Ctl<QLineEdit>(&w, "htPt"), Qt::Key_Return);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spCust")->MaxRows(), 0);
     QCOMPARE(messages(prompter).size(), 2);
     QVERIFY(messages(prompter).at(0).startsWith("[서비스 대상 점수]에는"));
     QCOMPARE(messages(prompter).at(1), QString("100,000점 이상의 고객은 없습니다."));
@@ -283,7 +284,7 @@ void TestPointService::ticking()
     FrmSvce_admin w;
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QCOMPARE(w.spCust()->MaxRows(), 3);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spCust")->MaxRows(), 3);
     for (const QString& step : steps.split(' '))
         tickStep(w, step);
     // Whatever way a tick changed, the counter and every row's colour tell it.
@@ -291,9 +292,9 @@ void TestPointService::ticking()
         const bool on = ticks.at(r - 1) == '1';
         QCOMPARE(w.IsTicked(r), on);
         for (int c = 1; c <= FrmSvce_admin::CustColCount; ++c)
-            QCOMPARE(w.spCust()->CellBackColor(c, r) == kTicked, on);
+            QCOMPARE(Ctl<SpreadGrid>(&w, "spCust")->CellBackColor(c, r) == kTicked, on);
     }
-    QCOMPARE(w.lblCountRec()->text(), QString::number(ticks.count('1')));
+    QCOMPARE(Ctl<QLabel>(&w, "lblCountRec")->text(), QString::number(ticks.count('1')));
     QCOMPARE(prompter.count(), 0);
 }
 
@@ -355,9 +356,9 @@ void TestPointService::grantRun()
     FrmSvce_admin w;
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.htPt()->setText("40");
-    QTest::keyClick(w.htPt(), Qt::Key_Return);
-    QCOMPARE(w.spCust()->MaxRows(), 3);
+    Ctl<QLineEdit>(&w, "htPt")->setText("40");
+    QTest::keyClick(Ctl<QLineEdit>(&w, "htPt"), Qt::Key_Return);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spCust")->MaxRows(), 3);
     for (QChar row : ticks)
         w.FlipTick(row.digitValue());
     if (spentMeanwhile > 0) {
@@ -383,7 +384,7 @@ void TestPointService::grantRun()
     QTest::keyClick(&w, Qt::Key_F2);
     QCOMPARE(messages(prompter), message.isEmpty() ? QStringList() : QStringList{message});
     QCOMPARE(QList<int>({pointsOf("10000001"), pointsOf("10000002"), pointsOf("10000003")}), points);
-    QCOMPARE(w.spSvce()->MaxRows(), CountRows("서비스"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spSvce")->MaxRows(), CountRows("서비스"));
     checkPointTotals();
 }
 
@@ -408,22 +409,23 @@ void TestPointService::cancel()
     FrmSvce_admin w;
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QCOMPARE(w.spSvce()->MaxRows(), 1);
-    QCOMPARE(w.spCust()->MaxRows(), 0); // 70 is below the threshold of 100
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spSvce")->MaxRows(), 1);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spCust")->MaxRows(), 0); // 70 is below the threshold of 100
     prompter.clear();
     if (goneMeanwhile)
-        QVERIFY(
-            PointService::CancelService(w.spSvce()->CellText(FrmSvce_admin::SvceKey, 1).toLongLong()).ok());
+        QVERIFY(PointService::CancelService(
+                    Ctl<SpreadGrid>(&w, "spSvce")->CellText(FrmSvce_admin::SvceKey, 1).toLongLong())
+                    .ok());
     prompter.answer(MsgAnswer::Yes);
-    w.spSvce()->setFocus();
+    Ctl<SpreadGrid>(&w, "spSvce")->setFocus();
     QTest::keyClick(&w, Qt::Key_F4);
     QCOMPARE(::messages(prompter).mid(1), messages);
     // The 50 come back once, whoever cancelled; the customer is listed again at 120.
     QCOMPARE(pointsOf("10000001"), 120);
     QCOMPARE(CountRows("서비스"), 0);
     if (!goneMeanwhile) {
-        QCOMPARE(w.spSvce()->MaxRows(), 0);
-        QCOMPARE(w.spCust()->MaxRows(), 1);
+        QCOMPARE(Ctl<SpreadGrid>(&w, "spSvce")->MaxRows(), 0);
+        QCOMPARE(Ctl<SpreadGrid>(&w, "spCust")->MaxRows(), 1);
     }
     checkPointTotals();
 }

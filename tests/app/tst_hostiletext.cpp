@@ -13,6 +13,7 @@
 #include "order/MainScreenDriver.h"
 #include "order/gui/FrmMain.h"
 #include "order/gui/FrmMainColumns.h"
+#include "support/Controls.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/TextUtil.h"
 #include "ui/gui/ByteLimitedLineEdit.h"
@@ -225,9 +226,10 @@ void TestHostileText::customerEditorAndPicker()
         FrmCust_sel picker;
         for (int i = 0; i < 3; ++i)
             picker.chkFindFld(i)->setChecked(i == field.scope);
-        picker.txtinput()->setText(expected);
+        Ctl<QLineEdit>(&picker, "txtinput")->setText(expected);
         QCOMPARE(picker.Refresh_Sheet(), 1);
-        QCOMPARE(picker.spList()->CellText(FrmCust_sel::ColCode, 1), QStringLiteral("10000002"));
+        QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->CellText(FrmCust_sel::ColCode, 1),
+                 QStringLiteral("10000002"));
         QCOMPARE(p.unexpected(), 0);
         // Put back for the next field.
         MainFixture::exec("UPDATE 고객 SET 전화3 = '', 주소2 = '', 메모 = '' WHERE 코드 = '10000002'");
@@ -270,9 +272,10 @@ void TestHostileText::storeEditorAndPicker()
             FrmMemb_sel picker;
             for (int i = 0; i < FrmMemb_sel::kScopeCount; ++i)
                 picker.chkFindFld(i)->setChecked(i == field.scope);
-            picker.txtinput()->setText(expected);
+            Ctl<QLineEdit>(&picker, "txtinput")->setText(expected);
             QCOMPARE(picker.Refresh_Sheet(), 1);
-            QCOMPARE(picker.spList()->CellText(FrmMemb_sel::ColCode, 1), QStringLiteral("1002"));
+            QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->CellText(FrmMemb_sel::ColCode, 1),
+                     QStringLiteral("1002"));
         }
         QCOMPARE(p.unexpected(), 0);
         MainFixture::exec(
@@ -318,8 +321,8 @@ void TestHostileText::menuSearch()
         verifyRefused(p, before);
         return;
     }
-    QCOMPARE(picker.spList()->MaxRows(), 1);
-    QCOMPARE(picker.spList()->CellText(FrmMenu_sel::ColName, 1), text);
+    QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->MaxRows(), 1);
+    QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->CellText(FrmMenu_sel::ColName, 1), text);
     QCOMPARE(p.count(), 0);
 }
 
@@ -341,7 +344,7 @@ void TestHostileText::postalSearch()
     gIsNT = true;
     frmZipcode w;
     QVERIFY(w.isReady());
-    w.txtInput()->setText(text);
+    Ctl<QLineEdit>(&w, "txtInput")->setText(text);
     const int n = w.RefreshSheet();
     if (!storable(text, kMaxSearchBytes)) {
         QCOMPARE(n, -1);
@@ -350,7 +353,7 @@ void TestHostileText::postalSearch()
         return;
     }
     QCOMPARE(n, 1);
-    QCOMPARE(w.spList()->CellText(1, 1), QStringLiteral("999-999"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spList")->CellText(1, 1), QStringLiteral("999-999"));
     QCOMPARE(p.count(), 0);
 }
 
@@ -363,21 +366,21 @@ void TestHostileText::mainScreenFilters()
     ScriptedPrompter p;
     SetModalHandler([](QDialog*) { return int(QDialog::Rejected); });
     FrmMain w;
-    QCOMPARE(w.spMList->MaxRows(), 2);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->MaxRows(), 2);
     // Order-number filter: nothing holds these texts, so only the entry row stays, or the text is refused.
-    w.htFilter[0]->setText(text);
-    Q_EMIT w.htFilter[0]->returnPressed();
+    Ctl<QLineEdit>(&w, "htFilter", 0)->setText(text);
+    Q_EMIT Ctl<QLineEdit>(&w, "htFilter", 0)->returnPressed();
     if (storable(text.trimmed(), kMaxSearchBytes)) {
-        QCOMPARE(w.spMList->MaxRows(), 1);
+        QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->MaxRows(), 1);
         QCOMPARE(p.count(), 0);
     } else {
         QCOMPARE(p.count(), 1);
     }
     // Customer search: found nobody, or refused.
     p.clear();
-    w.htFilter[1]->setText(text);
-    Q_EMIT w.htFilter[1]->textEdited(text);
-    Q_EMIT w.htFilter[1]->returnPressed();
+    Ctl<QLineEdit>(&w, "htFilter", 1)->setText(text);
+    Q_EMIT Ctl<QLineEdit>(&w, "htFilter", 1)->textEdited(text);
+    Q_EMIT Ctl<QLineEdit>(&w, "htFilter", 1)->returnPressed();
     QCOMPARE(p.count(), 1);
     if (storable(text, kMaxSearchBytes))
         QCOMPARE(p.lastText(), QStringLiteral("검색한 고객이 등록되어 있지 않습니다."));
@@ -399,14 +402,14 @@ void TestHostileText::orderGridCells()
         "('2612081001', 1, 1, 1, 10000, 10000, 350, '', 100)");
     ScriptedPrompter p;
     FrmMain w;
-    w.spMList->SetActiveCell(mPhone, 1);
+    Ctl<SpreadGrid>(&w, "spMList")->SetActiveCell(mPhone, 1);
     w.LoadLines("2612081001");
 
     // Line memo.
     QString before = snapshot();
     const bool keep = storable(text, 0);
     p.answer(MsgAnswer::Yes); // change the saved line
-    TypeCell(w, w.spDList, dMemo, 1, text);
+    TypeCell(w, Ctl<SpreadGrid>(&w, "spDList"), dMemo, 1, text);
     if (keep) {
         QCOMPARE(column("SELECT 메모 FROM 주문내역"), text);
         QCOMPARE(p.count(), 1);
@@ -424,7 +427,7 @@ void TestHostileText::orderGridCells()
         p.answer(MsgAnswer::Yes); // change the saved order
         p.answer(MsgAnswer::No);  // same customer, number mistyped
     }
-    TypeCell(w, w.spMList, mPhone, 1, text);
+    TypeCell(w, Ctl<SpreadGrid>(&w, "spMList"), mPhone, 1, text);
     const QString expected = FormatPhone(text);
     if (!number) {
         QCOMPARE(p.count(), 1);

@@ -4,6 +4,7 @@
 #include "masters/gui/FrmCust_admin.h"
 #include "masters/gui/FrmCust_save.h"
 #include "reports/gui/ReportScreens.h"
+#include "support/Controls.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestRows.h"
@@ -25,8 +26,8 @@ namespace {
 QStringList gridCodes(const FrmCust_admin& screen)
 {
     QStringList codes;
-    for (int r = 1; r <= screen.spList()->MaxRows(); ++r)
-        codes << screen.spList()->CellText(FrmCust_admin::ColCode, r);
+    for (int r = 1; r <= Ctl<SpreadGrid>(&screen, "spList")->MaxRows(); ++r)
+        codes << Ctl<SpreadGrid>(&screen, "spList")->CellText(FrmCust_admin::ColCode, r);
     return codes;
 }
 } // namespace
@@ -120,24 +121,24 @@ void TestCustAdmin::search()
     ScriptedPrompter prompter;
     FrmCust_admin screen;
     QCOMPARE(screen.Search(), 5);
-    screen.spList()->SetActiveCell(1, 4);
-    screen.cmbFindKey()->setCurrentIndex(key);
-    screen.cmbFindOP()->setCurrentIndex(op);
-    screen.htName()->setText(text);
+    Ctl<SpreadGrid>(&screen, "spList")->SetActiveCell(1, 4);
+    Ctl<QComboBox>(&screen, "cmbFindKey")->setCurrentIndex(key);
+    Ctl<QComboBox>(&screen, "cmbFindOP")->setCurrentIndex(op);
+    Ctl<QLineEdit>(&screen, "htName")->setText(text);
     if (codes == QStringList{"refused"}) {
         // The format help, and the box gets back the last text searched (empty here).
         QCOMPARE(screen.Search(), 0);
         QCOMPARE(prompter.count(), 1);
-        QCOMPARE(screen.htName()->text(), QString());
-        QCOMPARE(screen.spList()->MaxRows(), 5);
+        QCOMPARE(Ctl<QLineEdit>(&screen, "htName")->text(), QString());
+        QCOMPARE(Ctl<SpreadGrid>(&screen, "spList")->MaxRows(), 5);
         return;
     }
     QCOMPARE(screen.Search(), int(codes.size()));
     QCOMPARE(gridCodes(screen), codes);
     if (!codes.isEmpty())
-        QCOMPARE(screen.spList()->ActiveRow(), codes.size() >= 4 ? 4 : 1);
+        QCOMPARE(Ctl<SpreadGrid>(&screen, "spList")->ActiveRow(), codes.size() >= 4 ? 4 : 1);
     // The total counts every customer, not the ones found.
-    QCOMPARE(screen.lblRecCount()->text(), QString("5"));
+    QCOMPARE(Ctl<QLabel>(&screen, "lblRecCount")->text(), QString("5"));
     QCOMPARE(prompter.count(), 0);
 }
 
@@ -151,22 +152,22 @@ void TestCustAdmin::deleting()
     FrmCust_admin screen;
     screen.Search();
     // A customer with an order is refused; the order keeps its customer.
-    screen.spList()->SetActiveCell(1, 1);
+    Ctl<SpreadGrid>(&screen, "spList")->SetActiveCell(1, 1);
     prompter.answer(MsgAnswer::Yes);
     screen.DeleteRecord();
     QCOMPARE(prompter.texts().at(prompter.count() - 2),
              QString("선택된『 경기 중구 필동 12'3번지 』자료를 정말로 삭제 하시겠습니까?"));
     QCOMPARE(prompter.lastText(), QString("해당 자료가 다른자료와 연결되어 있어 삭제할 수 없습니다."));
-    QCOMPARE(screen.spList()->MaxRows(), 5);
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spList")->MaxRows(), 5);
     QCOMPARE(CountRows("주문", "고객코드 = '10000004'"), 1);
-    QCOMPARE(screen.lblRecCount()->text(), QString("5"));
+    QCOMPARE(Ctl<QLabel>(&screen, "lblRecCount")->text(), QString("5"));
     // One without orders goes, and the total follows.
-    screen.spList()->SetActiveCell(1, 2);
+    Ctl<SpreadGrid>(&screen, "spList")->SetActiveCell(1, 2);
     prompter.answer(MsgAnswer::Yes);
     screen.DeleteRecord();
     QCOMPARE(prompter.lastText(), QString("자료를 삭제하였습니다."));
     QCOMPARE(gridCodes(screen), QStringList({"10000004", "10000001", "10000002", "10000003"}));
-    QCOMPARE(screen.lblRecCount()->text(), QString("4"));
+    QCOMPARE(Ctl<QLabel>(&screen, "lblRecCount")->text(), QString("4"));
     QCOMPARE(prompter.unexpected(), 0);
 }
 
@@ -174,7 +175,7 @@ void TestCustAdmin::editorSavesShowInList()
 {
     ScriptedPrompter prompter;
     FrmCust_admin screen;
-    screen.htName()->setText("5678");
+    Ctl<QLineEdit>(&screen, "htName")->setText("5678");
     QCOMPARE(screen.Search(), 2);
     bool continueTicked = false;
     SetModalHandler([&](QDialog* d) {
@@ -195,17 +196,18 @@ void TestCustAdmin::editorSavesShowInList()
     screen.AddRecord();
     QVERIFY(continueTicked);
     QCOMPARE(gridCodes(screen), QStringList({"10000001", "10000002", "10000006"}));
-    QCOMPARE(screen.spList()->CellText(FrmCust_admin::ColTel1, 3), QString("02-1234-5678"));
-    QCOMPARE(screen.spList()->CellText(FrmCust_admin::ColAddr, 3), QString("가평 읍내 "));
-    QCOMPARE(screen.spList()->ActiveRow(), 3);
-    QCOMPARE(screen.lblRecCount()->text(), QString("6"));
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spList")->CellText(FrmCust_admin::ColTel1, 3),
+             QString("02-1234-5678"));
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spList")->CellText(FrmCust_admin::ColAddr, 3), QString("가평 읍내 "));
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spList")->ActiveRow(), 3);
+    QCOMPARE(Ctl<QLabel>(&screen, "lblRecCount")->text(), QString("6"));
     // Edited: the active row in place.
-    screen.spList()->SetActiveCell(1, 1);
+    Ctl<SpreadGrid>(&screen, "spList")->SetActiveCell(1, 1);
     screen.EditRecord();
     QCOMPARE(gridCodes(screen), QStringList({"10000001", "10000002", "10000006"}));
-    QCOMPARE(screen.spList()->CellText(FrmCust_admin::ColMemo, 1), QString("수정됨"));
-    QCOMPARE(screen.spList()->CellText(FrmCust_admin::ColPoints, 1), QString("1200"));
-    QCOMPARE(screen.lblRecCount()->text(), QString("6"));
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spList")->CellText(FrmCust_admin::ColMemo, 1), QString("수정됨"));
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spList")->CellText(FrmCust_admin::ColPoints, 1), QString("1200"));
+    QCOMPARE(Ctl<QLabel>(&screen, "lblRecCount")->text(), QString("6"));
 }
 
 void TestCustAdmin::pagedList()
@@ -226,13 +228,13 @@ void TestCustAdmin::pagedList()
     FrmCust_admin screen;
     screen.show();
     QCOMPARE(screen.Search(), 455);
-    QCOMPARE(screen.spList()->MaxRows(), 455);
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spList")->MaxRows(), 455);
     QVERIFY(!screen.pager()->IsFilled(455));
-    screen.spList()->view()->scrollToBottom();
+    Ctl<SpreadGrid>(&screen, "spList")->view()->scrollToBottom();
     QVERIFY(screen.pager()->IsFilled(455));
-    QCOMPARE(screen.spList()->CellText(FrmCust_admin::ColCode, 455), all.last());
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spList")->CellText(FrmCust_admin::ColCode, 455), all.last());
     // A delete far down keeps the keys beside their rows.
-    screen.spList()->SetActiveCell(1, 454);
+    Ctl<SpreadGrid>(&screen, "spList")->SetActiveCell(1, 454);
     prompter.answer(MsgAnswer::Yes);
     screen.DeleteRecord();
     all.removeAt(453);
@@ -242,10 +244,10 @@ void TestCustAdmin::pagedList()
     screen.ExportList();
     QCOMPARE(gridCodes(screen), all);
     // A delete among the first rows before the codes below them are read: the rest still follows them.
-    screen.spList()->SetActiveCell(1, 1);
+    Ctl<SpreadGrid>(&screen, "spList")->SetActiveCell(1, 1);
     QCOMPARE(screen.Search(), 454);
     QVERIFY(!screen.pager()->IsFilled(454));
-    screen.spList()->SetActiveCell(1, 2);
+    Ctl<SpreadGrid>(&screen, "spList")->SetActiveCell(1, 2);
     prompter.answer(MsgAnswer::Yes);
     screen.DeleteRecord();
     all.removeAt(1);

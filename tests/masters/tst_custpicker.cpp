@@ -7,6 +7,7 @@
 #include "masters/gui/FrmCust_sel.h"
 #include "masters/gui/FrmCust_selsub.h"
 #include "masters/gui/Pick.h"
+#include "support/Controls.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestRows.h"
@@ -39,8 +40,8 @@ void shot(QWidget* w, const QString& name)
 QStringList gridCodes(FrmCust_sel& picker)
 {
     QStringList codes;
-    for (int r = 1; r <= picker.spList()->MaxRows(); ++r)
-        codes << picker.spList()->CellText(FrmCust_sel::ColCode, r);
+    for (int r = 1; r <= Ctl<SpreadGrid>(&picker, "spList")->MaxRows(); ++r)
+        codes << Ctl<SpreadGrid>(&picker, "spList")->CellText(FrmCust_sel::ColCode, r);
     codes.sort();
     return codes;
 }
@@ -152,13 +153,13 @@ void TestCustPicker::findRecords()
         auto* list = qobject_cast<FrmCust_selsub*>(d);
         if (!list)
             return int(QDialog::Rejected);
-        for (int i = 0; i < list->List1()->count(); ++i)
-            offered << list->List1()->item(i)->text();
+        for (int i = 0; i < Ctl<QListWidget>(list, "List1")->count(); ++i)
+            offered << Ctl<QListWidget>(list, "List1")->item(i)->text();
         shot(list, "FrmCust_selsub");
         if (pick < 0)
             return int(QDialog::Rejected);
-        list->List1()->setCurrentRow(pick);
-        QTest::keyClick(list->List1(), Qt::Key_Return);
+        Ctl<QListWidget>(list, "List1")->setCurrentRow(pick);
+        QTest::keyClick(Ctl<QListWidget>(list, "List1"), Qt::Key_Return);
         return list->result();
     });
     FrmCust_sel picker;
@@ -197,8 +198,8 @@ void TestCustPicker::searchScopes()
     FrmCust_sel picker;
     for (int i = 0; i < 3; ++i)
         picker.chkFindFld(i)->setChecked(scopes.at(i));
-    picker.txtinput()->setText(text);
-    QTest::keyClick(picker.txtinput(), Qt::Key_Return);
+    Ctl<QLineEdit>(&picker, "txtinput")->setText(text);
+    QTest::keyClick(Ctl<QLineEdit>(&picker, "txtinput"), Qt::Key_Return);
     QCOMPARE(gridCodes(picker), codes);
     // No engine error; an empty list says so.
     QCOMPARE(prompter.texts(), codes.isEmpty() ? QStringList{"검색된 자료가 없습니다."} : QStringList{});
@@ -215,12 +216,12 @@ void TestCustPicker::badTextRefused()
 {
     ScriptedPrompter prompter;
     FrmCust_sel picker;
-    picker.txtinput()->setText(QStringLiteral("5678") + QChar(0));
-    QTest::keyClick(picker.txtinput(), Qt::Key_Return);
+    Ctl<QLineEdit>(&picker, "txtinput")->setText(QStringLiteral("5678") + QChar(0));
+    QTest::keyClick(Ctl<QLineEdit>(&picker, "txtinput"), Qt::Key_Return);
     QCOMPARE(prompter.count(), 1);
     QVERIFY2(prompter.lastText().endsWith(QStringLiteral("검색어를 고쳐서 다시 입력하세요.")),
              qPrintable(prompter.lastText()));
-    QCOMPARE(picker.spList()->MaxRows(), 0);
+    QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->MaxRows(), 0);
 }
 
 void TestCustPicker::scopesRemembered()
@@ -245,23 +246,23 @@ void TestCustPicker::selecting()
     FrmCust_sel picker;
     picker.SelectRecord();
     QCOMPARE(prompter.lastText(), QString("리스트에서 자료를 선택하세요."));
-    picker.txtinput()->setText("8");
-    QTest::keyClick(picker.txtinput(), Qt::Key_Return);
+    Ctl<QLineEdit>(&picker, "txtinput")->setText("8");
+    QTest::keyClick(Ctl<QLineEdit>(&picker, "txtinput"), Qt::Key_Return);
     QCOMPARE(prompter.count(), 1);
-    picker.txtinput()->setText("0000000");
-    QTest::keyClick(picker.txtinput(), Qt::Key_Return);
+    Ctl<QLineEdit>(&picker, "txtinput")->setText("0000000");
+    QTest::keyClick(Ctl<QLineEdit>(&picker, "txtinput"), Qt::Key_Return);
     QCOMPARE(prompter.lastText(), QString("검색된 자료가 없습니다."));
 
     // Closing the number list leaves the picker open without a result.
     QCOMPARE(picker.FindRecords("5678", "False"), 2);
     SetModalHandler([](QDialog*) { return int(QDialog::Rejected); });
-    picker.spList()->SetActiveCell(1, 1);
+    Ctl<SpreadGrid>(&picker, "spList")->SetActiveCell(1, 1);
     picker.SelectRecord();
     QCOMPARE(picker.result(), QString());
     QCOMPARE(picker.QDialog::result(), int(QDialog::Rejected)); // not closed by the selection
     // A row whose number the caller uses is taken by Enter in the grid.
     QCOMPARE(picker.FindRecords("0277771234", "False"), 1);
-    picker.spList()->SetActiveCell(1, 1);
+    Ctl<SpreadGrid>(&picker, "spList")->SetActiveCell(1, 1);
     picker.SelectRecord();
     QCOMPARE(picker.QDialog::result(), int(QDialog::Accepted));
     QCOMPARE(picker.result(), QString("10000003") + QChar(0) + "02-7777-1234");
@@ -290,15 +291,15 @@ void TestCustPicker::addAndEditShowInGrid()
     });
     QTest::keyClick(&picker, Qt::Key_F2);
     QVERIFY(continueVisible);
-    QCOMPARE(picker.spList()->MaxRows(), 3);
-    QCOMPARE(picker.spList()->CellText(FrmCust_sel::ColTel1, 3), QString("02-1234-5678"));
-    QCOMPARE(picker.spList()->CellText(FrmCust_sel::ColCode, 3), QString("10000006"));
-    QCOMPARE(picker.spList()->ActiveRow(), 3);
+    QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->MaxRows(), 3);
+    QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->CellText(FrmCust_sel::ColTel1, 3), QString("02-1234-5678"));
+    QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->CellText(FrmCust_sel::ColCode, 3), QString("10000006"));
+    QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->ActiveRow(), 3);
 
-    picker.spList()->SetActiveCell(1, 1);
+    Ctl<SpreadGrid>(&picker, "spList")->SetActiveCell(1, 1);
     picker.EditRecord();
-    QCOMPARE(picker.spList()->MaxRows(), 3);
-    QCOMPARE(picker.spList()->CellText(FrmCust_sel::ColMemo, 1), QString("수정됨"));
+    QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->MaxRows(), 3);
+    QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->CellText(FrmCust_sel::ColMemo, 1), QString("수정됨"));
     shot(&picker, "FrmCust_sel");
 }
 
@@ -313,38 +314,38 @@ void TestCustPicker::deleting()
     picker.DeleteRecord();
     QCOMPARE(prompter.lastText(), QString("먼저 그리드에서 삭제할 자료를 선택하세요."));
     picker.chkFindFld(0)->setChecked(false);
-    picker.txtinput()->setText("x");
+    Ctl<QLineEdit>(&picker, "txtinput")->setText("x");
     picker.Refresh_Sheet(); // every customer, by address
     const auto rowOf = [&](const QString& code) {
-        for (int r = 1; r <= picker.spList()->MaxRows(); ++r)
-            if (picker.spList()->CellText(FrmCust_sel::ColCode, r) == code)
+        for (int r = 1; r <= Ctl<SpreadGrid>(&picker, "spList")->MaxRows(); ++r)
+            if (Ctl<SpreadGrid>(&picker, "spList")->CellText(FrmCust_sel::ColCode, r) == code)
                 return r;
         return 0;
     };
     // A customer with orders is refused.
-    picker.spList()->SetActiveCell(1, rowOf("10000004"));
+    Ctl<SpreadGrid>(&picker, "spList")->SetActiveCell(1, rowOf("10000004"));
     prompter.answer(MsgAnswer::Yes);
     QTest::keyClick(&picker, Qt::Key_F4);
     QCOMPARE(prompter.texts().at(prompter.count() - 2),
              QString("선택된『 서울 중구 필동 12'3번지 』자료를 정말로 삭제 하시겠습니까?"));
     QCOMPARE(prompter.lastText(), QString("해당 자료가 다른자료와 연결되어 있어 삭제할 수 없습니다."));
-    QCOMPARE(picker.spList()->MaxRows(), 5);
+    QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->MaxRows(), 5);
     QCOMPARE(CountRows("고객"), 5);
     // One without orders goes, with its row.
-    picker.spList()->SetActiveCell(1, rowOf("10000001"));
+    Ctl<SpreadGrid>(&picker, "spList")->SetActiveCell(1, rowOf("10000001"));
     prompter.answer(MsgAnswer::Yes);
     picker.DeleteRecord();
     QCOMPARE(prompter.lastText(), QString("자료를 삭제하였습니다."));
-    QCOMPARE(picker.spList()->MaxRows(), 4);
+    QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->MaxRows(), 4);
     QCOMPARE(rowOf("10000001"), 0);
     QCOMPARE(CountRows("고객", "코드 = '10000001'"), 0);
     // Deleted meanwhile from another seat.
     QCOMPARE(ExecSQL("DELETE FROM 고객 WHERE 코드 = '10000002'"), 1);
-    picker.spList()->SetActiveCell(1, rowOf("10000002"));
+    Ctl<SpreadGrid>(&picker, "spList")->SetActiveCell(1, rowOf("10000002"));
     prompter.answer(MsgAnswer::Yes);
     picker.DeleteRecord();
     QVERIFY(prompter.lastText().startsWith("코드『10000002』에 해당하는 자료를 삭제 할 수 없습니다."));
-    QCOMPARE(picker.spList()->MaxRows(), 4);
+    QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->MaxRows(), 4);
     QCOMPARE(prompter.unexpected(), 0);
 }
 
@@ -369,7 +370,7 @@ void TestCustPicker::pickCustomer()
         auto* picker = qobject_cast<FrmCust_sel*>(d);
         if (!picker)
             return int(QDialog::Rejected);
-        picker->spList()->SetActiveCell(1, 2);
+        Ctl<SpreadGrid>(picker, "spList")->SetActiveCell(1, 2);
         picker->SelectRecord();
         return picker->QDialog::result();
     };

@@ -2,6 +2,7 @@
 #include "db/modDBQuery.h"
 #include "masters/HolidayRules.h"
 #include "masters/gui/FrmHDay_save.h"
+#include "support/Controls.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestRows.h"
@@ -74,12 +75,12 @@ void TestHolidayDialog::savedForm()
     QFETCH(QDate, notOn);
     FrmHDay_save dlg;
     dlg.Init(QStringLiteral("S1"), nullptr);
-    QCOMPARE(dlg.hdDate()->date(), QDate(2026, 5, 5));
-    dlg.cmbType()->setCurrentIndex(kind);
+    QCOMPARE(Ctl<QDateEdit>(&dlg, "hdDate")->date(), QDate(2026, 5, 5));
+    Ctl<QComboBox>(&dlg, "cmbType")->setCurrentIndex(kind);
     if (picked.isValid())
-        dlg.hdDate()->setDate(picked);
+        Ctl<QDateEdit>(&dlg, "hdDate")->setDate(picked);
     if (weekday >= 0)
-        dlg.cmbWeek()->setCurrentIndex(weekday);
+        Ctl<QComboBox>(&dlg, "cmbWeek")->setCurrentIndex(weekday);
     dlg.htField(0)->setText(QStringLiteral("사장님's 휴가"));
     QVERIFY(dlg.Save());
     QCOMPARE(m_prompter->lastText(), QStringLiteral("자료가 저장되었습니다."));
@@ -100,18 +101,18 @@ void TestHolidayDialog::kindSwitchesTheDayInput()
     FrmHDay_save dlg;
     dlg.Init(QStringLiteral("S1"), nullptr);
     dlg.show();
-    QVERIFY(dlg.hdDate()->isVisible());
-    QVERIFY(!dlg.cmbWeek()->isVisible());
-    dlg.hdDate()->setDate(QDate(2026, 12, 24));
-    dlg.cmbType()->setCurrentIndex(HolidayWeekly);
-    QVERIFY(!dlg.hdDate()->isVisible());
-    QVERIFY(dlg.cmbWeek()->isVisible());
-    QCOMPARE(dlg.cmbWeek()->currentText(), QStringLiteral("일요일"));
-    dlg.cmbType()->setCurrentIndex(HolidayOnce);
-    QVERIFY(dlg.hdDate()->isVisible());
-    QCOMPARE(dlg.hdDate()->date(), QDate(2026, 12, 24));
-    dlg.cmbType()->setCurrentIndex(HolidayYearly);
-    QVERIFY(dlg.hdDate()->isVisible());
+    QVERIFY(Ctl<QDateEdit>(&dlg, "hdDate")->isVisible());
+    QVERIFY(!Ctl<QComboBox>(&dlg, "cmbWeek")->isVisible());
+    Ctl<QDateEdit>(&dlg, "hdDate")->setDate(QDate(2026, 12, 24));
+    Ctl<QComboBox>(&dlg, "cmbType")->setCurrentIndex(HolidayWeekly);
+    QVERIFY(!Ctl<QDateEdit>(&dlg, "hdDate")->isVisible());
+    QVERIFY(Ctl<QComboBox>(&dlg, "cmbWeek")->isVisible());
+    QCOMPARE(Ctl<QComboBox>(&dlg, "cmbWeek")->currentText(), QStringLiteral("일요일"));
+    Ctl<QComboBox>(&dlg, "cmbType")->setCurrentIndex(HolidayOnce);
+    QVERIFY(Ctl<QDateEdit>(&dlg, "hdDate")->isVisible());
+    QCOMPARE(Ctl<QDateEdit>(&dlg, "hdDate")->date(), QDate(2026, 12, 24));
+    Ctl<QComboBox>(&dlg, "cmbType")->setCurrentIndex(HolidayYearly);
+    QVERIFY(Ctl<QDateEdit>(&dlg, "hdDate")->isVisible());
     QCOMPARE(dlg.StoredDay(), QStringLiteral("12-24"));
 }
 
@@ -123,8 +124,8 @@ void TestHolidayDialog::continueAddStoresEveryRow()
     dlg.htField(0)->setText(QStringLiteral("정기휴무"));
     QVERIFY(dlg.Save());
     QCOMPARE(dlg.htField(0)->text(), QString());
-    dlg.cmbType()->setCurrentIndex(HolidayWeekly);
-    dlg.cmbWeek()->setCurrentIndex(6);
+    Ctl<QComboBox>(&dlg, "cmbType")->setCurrentIndex(HolidayWeekly);
+    Ctl<QComboBox>(&dlg, "cmbWeek")->setCurrentIndex(6);
     QVERIFY(dlg.Save());
     // The same day twice is allowed.
     QVERIFY(dlg.Save());

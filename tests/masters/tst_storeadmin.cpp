@@ -4,6 +4,7 @@
 #include "masters/gui/FrmHDay_save.h"
 #include "masters/gui/FrmMemb_admin.h"
 #include "masters/gui/StoreScreens.h"
+#include "support/Controls.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestRows.h"
@@ -32,8 +33,8 @@ void typeCell(SpreadGrid* grid, int col, int row, const QString& text)
 QStringList menuNames(const FrmMemb_admin& w)
 {
     QStringList names;
-    for (int r = 1; r <= w.spMenu()->MaxRows(); ++r)
-        names << w.spMenu()->CellText(FrmMemb_admin::MenuName, r);
+    for (int r = 1; r <= Ctl<SpreadGrid>(&w, "spMenu")->MaxRows(); ++r)
+        names << Ctl<SpreadGrid>(&w, "spMenu")->CellText(FrmMemb_admin::MenuName, r);
     return names;
 }
 } // namespace
@@ -88,59 +89,59 @@ void TestStoreAdmin::menusTypedInPlace()
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     // The screen opens with every store and the first store's menus, holidays by kind.
-    QCOMPARE(w.spList()->MaxRows(), 2);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spList")->MaxRows(), 2);
     QCOMPARE(menuNames(w), QStringList({"A메뉴", "B메뉴", ""}));
-    QCOMPARE(w.spHDay()->CellText(FrmMemb_admin::HDayKind, 1), QString("당일"));
-    QCOMPARE(w.spHDay()->CellText(FrmMemb_admin::HDayDay, 2), QString("일요일"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spHDay")->CellText(FrmMemb_admin::HDayKind, 1), QString("당일"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spHDay")->CellText(FrmMemb_admin::HDayDay, 2), QString("일요일"));
     // Name, Enter, price, Enter, name, ...; a name another store uses is taken.
-    typeCell(w.spMenu(), FrmMemb_admin::MenuName, 3, "양념치킨");
-    QCOMPARE(w.spMenu()->ActiveCol(), int(FrmMemb_admin::MenuPrice));
-    typeCell(w.spMenu(), FrmMemb_admin::MenuPrice, 3, "15,000");
-    QTRY_COMPARE(w.spMenu()->ActiveRow(), 4);
-    QCOMPARE(w.spMenu()->ActiveCol(), int(FrmMemb_admin::MenuName));
-    typeCell(w.spMenu(), FrmMemb_admin::MenuName, 4, "간장치킨");
-    typeCell(w.spMenu(), FrmMemb_admin::MenuPrice, 4, "17000");
-    QTRY_COMPARE(w.spMenu()->ActiveRow(), 5);
+    typeCell(Ctl<SpreadGrid>(&w, "spMenu"), FrmMemb_admin::MenuName, 3, "양념치킨");
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMenu")->ActiveCol(), int(FrmMemb_admin::MenuPrice));
+    typeCell(Ctl<SpreadGrid>(&w, "spMenu"), FrmMemb_admin::MenuPrice, 3, "15,000");
+    QTRY_COMPARE(Ctl<SpreadGrid>(&w, "spMenu")->ActiveRow(), 4);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMenu")->ActiveCol(), int(FrmMemb_admin::MenuName));
+    typeCell(Ctl<SpreadGrid>(&w, "spMenu"), FrmMemb_admin::MenuName, 4, "간장치킨");
+    typeCell(Ctl<SpreadGrid>(&w, "spMenu"), FrmMemb_admin::MenuPrice, 4, "17000");
+    QTRY_COMPARE(Ctl<SpreadGrid>(&w, "spMenu")->ActiveRow(), 5);
     QCOMPARE(prompter.count(), 0);
     QCOMPARE(GetFirstValue("SELECT 판매단가 FROM 취급메뉴 WHERE 가맹점코드 = 'S1' AND 메뉴명 = '양념치킨'")
                  .toInt(),
              15000);
     // Each row holds the code its insert produced.
-    QCOMPARE(w.spMenu()->CellText(FrmMemb_admin::MenuCode, 4),
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMenu")->CellText(FrmMemb_admin::MenuCode, 4),
              GetFirstValue("SELECT 코드 FROM 취급메뉴 WHERE 메뉴명 = '간장치킨'").toString());
     // Right from the store list goes to the menus, Left from their first column back.
-    w.spList()->setFocus();
-    QTest::keyClick(w.spList()->view(), Qt::Key_Right);
-    QVERIFY(w.spMenu()->isAncestorOf(QApplication::focusWidget()));
+    Ctl<SpreadGrid>(&w, "spList")->setFocus();
+    QTest::keyClick(Ctl<SpreadGrid>(&w, "spList")->view(), Qt::Key_Right);
+    QVERIFY(Ctl<SpreadGrid>(&w, "spMenu")->isAncestorOf(QApplication::focusWidget()));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
-    QVERIFY(w.spList()->isAncestorOf(QApplication::focusWidget()));
+    QVERIFY(Ctl<SpreadGrid>(&w, "spList")->isAncestorOf(QApplication::focusWidget()));
     // The same with the cell open on a saved name, its text selected and the cursor at its end.
-    w.spMenu()->SetActiveCell(FrmMemb_admin::MenuPrice, 1);
-    w.spList()->setFocus();
-    QTest::keyClick(w.spList()->view(), Qt::Key_Right);
-    QTRY_VERIFY(w.spMenu()->IsEditing());
-    QCOMPARE(w.spMenu()->editor()->text(), QString("A메뉴"));
+    Ctl<SpreadGrid>(&w, "spMenu")->SetActiveCell(FrmMemb_admin::MenuPrice, 1);
+    Ctl<SpreadGrid>(&w, "spList")->setFocus();
+    QTest::keyClick(Ctl<SpreadGrid>(&w, "spList")->view(), Qt::Key_Right);
+    QTRY_VERIFY(Ctl<SpreadGrid>(&w, "spMenu")->IsEditing());
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMenu")->editor()->text(), QString("A메뉴"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
-    QVERIFY(w.spList()->isAncestorOf(QApplication::focusWidget()));
+    QVERIFY(Ctl<SpreadGrid>(&w, "spList")->isAncestorOf(QApplication::focusWidget()));
     // After typing, Left moves through the typed text and goes back from its start (the change declined).
-    QTest::keyClick(w.spList()->view(), Qt::Key_Right);
-    QTRY_VERIFY(w.spMenu()->IsEditing());
+    QTest::keyClick(Ctl<SpreadGrid>(&w, "spList")->view(), Qt::Key_Right);
+    QTRY_VERIFY(Ctl<SpreadGrid>(&w, "spMenu")->IsEditing());
     QTest::keyClicks(QApplication::focusWidget(), "ab");
     for (int pos : {1, 0}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
-        QVERIFY(w.spMenu()->isAncestorOf(QApplication::focusWidget()));
-        QCOMPARE(w.spMenu()->editor()->cursorPosition(), pos);
+        QVERIFY(Ctl<SpreadGrid>(&w, "spMenu")->isAncestorOf(QApplication::focusWidget()));
+        QCOMPARE(Ctl<SpreadGrid>(&w, "spMenu")->editor()->cursorPosition(), pos);
     }
     prompter.answer(MsgAnswer::No); // "정말 수정하시겠습니까?"
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
-    QVERIFY(w.spList()->isAncestorOf(QApplication::focusWidget()));
-    QCOMPARE(w.spMenu()->CellText(FrmMemb_admin::MenuName, 1), QString("A메뉴"));
+    QVERIFY(Ctl<SpreadGrid>(&w, "spList")->isAncestorOf(QApplication::focusWidget()));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMenu")->CellText(FrmMemb_admin::MenuName, 1), QString("A메뉴"));
     QCOMPARE(prompter.unexpected(), 0);
     // Another store's row brings its own menus.
-    w.spList()->setFocus();
-    QTest::keyClick(w.spList()->view(), Qt::Key_Down);
+    Ctl<SpreadGrid>(&w, "spList")->setFocus();
+    QTest::keyClick(Ctl<SpreadGrid>(&w, "spList")->view(), Qt::Key_Down);
     QCOMPARE(menuNames(w), QStringList({"양념치킨", ""}));
-    QCOMPARE(w.spHDay()->MaxRows(), 0);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spHDay")->MaxRows(), 0);
 }
 
 void TestStoreAdmin::menuCellRules_data()
@@ -195,12 +196,12 @@ void TestStoreAdmin::menuCellRules()
     FrmMemb_admin w;
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    typeCell(w.spMenu(), col, row, text);
+    typeCell(Ctl<SpreadGrid>(&w, "spMenu"), col, row, text);
     QCOMPARE(prompter.unexpected(), 0);
     if (answer)
         QVERIFY(prompter.texts().value(0).startsWith("정말 수정하시겠습니까?"));
     QCOMPARE(prompter.lastText(), answer ? prompter.texts().value(0) : message);
-    QCOMPARE(w.spMenu()->FormattedText(col, row), shown);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMenu")->FormattedText(col, row), shown);
     QStringList names;
     Recordset rs;
     OpenQuery(rs, "SELECT 메뉴명 FROM 취급메뉴 WHERE 가맹점코드 = 'S1' ORDER BY 메뉴명");
@@ -265,7 +266,9 @@ void TestStoreAdmin::deletes()
     FrmMemb_admin w;
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    SpreadGrid* g = grid == "menu" ? w.spMenu() : grid == "holiday" ? w.spHDay() : w.spList();
+    SpreadGrid* g = grid == "menu"      ? Ctl<SpreadGrid>(&w, "spMenu")
+                    : grid == "holiday" ? Ctl<SpreadGrid>(&w, "spHDay")
+                                        : Ctl<SpreadGrid>(&w, "spList");
     g->SetActiveCell(1, 1);
     g->setFocus();
     prompter.answer(MsgAnswer::Yes);
@@ -285,12 +288,12 @@ void TestStoreAdmin::deletes()
     // What the grids show follows the tables; the menu grid keeps its empty row for typing.
     const QStringList n = left.split(',');
     if (grid == "store" && n[2] == "0") {
-        QCOMPARE(w.spList()->MaxRows(), 1);
-        QCOMPARE(w.lblRecCount()->text(), QString("1"));
+        QCOMPARE(Ctl<SpreadGrid>(&w, "spList")->MaxRows(), 1);
+        QCOMPARE(Ctl<QLabel>(&w, "lblRecCount")->text(), QString("1"));
         QCOMPARE(menuNames(w), QStringList({"양념치킨", ""}));
     } else {
-        QCOMPARE(w.spMenu()->MaxRows(), n[0].toInt() + 1);
-        QCOMPARE(w.spHDay()->MaxRows(), n[1].toInt());
+        QCOMPARE(Ctl<SpreadGrid>(&w, "spMenu")->MaxRows(), n[0].toInt() + 1);
+        QCOMPARE(Ctl<SpreadGrid>(&w, "spHDay")->MaxRows(), n[1].toInt());
     }
 }
 
@@ -325,7 +328,7 @@ void TestStoreAdmin::holidayMemo()
     FrmMemb_admin w;
     w.EditHolidayMemo(2); // the weekly holiday sorts after the single date
     QCOMPARE(GetFirstValue("SELECT 메모 FROM 가맹점휴일 WHERE 반복구분 = 1").toString(), stored);
-    QCOMPARE(w.spHDay()->CellText(FrmMemb_admin::HDayMemo, 2), shown);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spHDay")->CellText(FrmMemb_admin::HDayMemo, 2), shown);
     QCOMPARE(prompter.unexpected(), 0);
 }
 
@@ -336,7 +339,9 @@ void TestStoreAdmin::noStores()
     QCOMPARE(ExecSQL("DELETE FROM 가맹점"), 2);
     ScriptedPrompter prompter;
     FrmMemb_admin w;
-    QCOMPARE(w.spList()->MaxRows() + w.spMenu()->MaxRows() + w.spHDay()->MaxRows(), 0);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spList")->MaxRows() + Ctl<SpreadGrid>(&w, "spMenu")->MaxRows() +
+                 Ctl<SpreadGrid>(&w, "spHDay")->MaxRows(),
+             0);
     bool dialogShown = false;
     SetModalHandler([&](QDialog*) {
         dialogShown = true;

@@ -5,6 +5,7 @@
 #include "masters/gui/FrmMenu_sel.h"
 #include "masters/gui/Pick.h"
 #include "masters/gui/StoreScreens.h"
+#include "support/Controls.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestRows.h"
@@ -48,7 +49,7 @@ QStringList gridColumn(SpreadGrid* grid, int col)
 // Types a quantity into the 수량 cell of a row as the operator would, ending with Tab.
 void typeQuantity(FrmMenu_sel& picker, int row, const QString& qty)
 {
-    SpreadGrid* g = picker.spList();
+    SpreadGrid* g = Ctl<SpreadGrid>(&picker, "spList");
     // The cell editor only exists on screen.
     picker.show();
     g->SetActiveCell(FrmMenu_sel::ColQty, row);
@@ -149,9 +150,9 @@ void TestStorePickers::storeSearch()
     FrmMemb_sel picker;
     for (int i = 0; i < FrmMemb_sel::kScopeCount; ++i)
         picker.chkFindFld(i)->setChecked(scopes.at(i));
-    picker.txtinput()->setText(text);
+    Ctl<QLineEdit>(&picker, "txtinput")->setText(text);
     QCOMPARE(picker.Refresh_Sheet(), codes.size());
-    QCOMPARE(gridColumn(picker.spList(), FrmMemb_sel::ColCode), codes);
+    QCOMPARE(gridColumn(Ctl<SpreadGrid>(&picker, "spList"), FrmMemb_sel::ColCode), codes);
 }
 
 void TestStorePickers::badSearchTextRefused_data()
@@ -180,9 +181,10 @@ void TestStorePickers::badSearchTextRefused()
         FrmMenu_sel menus;
         menus.FindRecords(QString(), QStringLiteral("A1") + nul);
         PickerDialog* picker = entry == 0 ? static_cast<PickerDialog*>(&stores) : &menus;
-        picker->txtinput()->setText(text);
-        QTest::keyClick(picker->txtinput(), Qt::Key_Return);
-        QCOMPARE(picker->spList()->MaxRows(), entry == 0 ? 0 : 4); // the list before the search stays
+        Ctl<QLineEdit>(picker, "txtinput")->setText(text);
+        QTest::keyClick(Ctl<QLineEdit>(picker, "txtinput"), Qt::Key_Return);
+        QCOMPARE(Ctl<SpreadGrid>(picker, "spList")->MaxRows(),
+                 entry == 0 ? 0 : 4); // the list before the search stays
     } else if (entry == 2) {
         QCOMPARE(PickStore(text, code, {}, true), QString());
     } else {
@@ -218,7 +220,7 @@ void TestStorePickers::storeFindRecords()
 {
     FrmMemb_sel picker;
     QCOMPARE(picker.FindRecords(QString()), 2);
-    QCOMPARE(picker.spList()->MaxRows(), 0);
+    QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->MaxRows(), 0);
     QCOMPARE(picker.result(), QString());
     QCOMPARE(picker.FindRecords(QStringLiteral("1234")), 1);
     QCOMPARE(picker.result(), QStringLiteral("1234") + nul + QStringLiteral("마바족발"));
@@ -256,7 +258,7 @@ void TestStorePickers::pickStore()
         auto* picker = qobject_cast<FrmMemb_sel*>(d);
         if (!picker || pickRow == 0)
             return int(QDialog::Rejected);
-        picker->spList()->SetActiveCell(FrmMemb_sel::ColName, pickRow);
+        Ctl<SpreadGrid>(picker, "spList")->SetActiveCell(FrmMemb_sel::ColName, pickRow);
         picker->SelectActive();
         return picker->result().isEmpty() ? int(QDialog::Rejected) : int(QDialog::Accepted);
     });
@@ -295,10 +297,10 @@ void TestStorePickers::menuSingleMatchTakesQuantityOne()
         picker.FindRecords(QStringLiteral("양념'"), QStringLiteral("A1") + nul + QStringLiteral("김's 치킨")),
         1);
     QCOMPARE(picker.storeCode(), QStringLiteral("A1"));
-    QCOMPARE(picker.lblMBName()->text(), QStringLiteral("김's 치킨"));
+    QCOMPARE(Ctl<QLabel>(&picker, "lblMBName")->text(), QStringLiteral("김's 치킨"));
     QCOMPARE(picker.result(), rec(m_menuCodes.at(1), QStringLiteral("양념's"), QStringLiteral("1")));
     QCOMPARE(picker.FindRecords(QString(), QStringLiteral("A1") + nul), 4);
-    QCOMPARE(gridColumn(picker.spList(), FrmMenu_sel::ColName),
+    QCOMPARE(gridColumn(Ctl<SpreadGrid>(&picker, "spList"), FrmMenu_sel::ColName),
              (QStringList{"반반", "양념's", "콜라", "후라이드"}));
     QCOMPARE(picker.result(), QString());
 }
@@ -328,15 +330,15 @@ void TestStorePickers::menuMultiSelect()
     FrmMenu_sel picker;
     if (multi)
         picker.SetMultyMode();
-    QCOMPARE(picker.spList()->ColHidden(FrmMenu_sel::ColQty), !multi);
-    QCOMPARE(picker.spList()->ColHidden(FrmMenu_sel::ColMark), !multi);
+    QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->ColHidden(FrmMenu_sel::ColQty), !multi);
+    QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->ColHidden(FrmMenu_sel::ColMark), !multi);
     QCOMPARE(picker.FindRecords(QString(), QStringLiteral("A1") + nul + QStringLiteral("김's 치킨")), 4);
     for (int i = 0; i < quantities.size(); ++i) {
         if (!quantities.at(i).isEmpty())
             typeQuantity(picker, i + 1, quantities.at(i));
     }
-    picker.spList()->SetActiveCell(FrmMenu_sel::ColName, active);
-    QTest::mouseClick(picker.btnSel(), Qt::LeftButton);
+    Ctl<SpreadGrid>(&picker, "spList")->SetActiveCell(FrmMenu_sel::ColName, active);
+    QTest::mouseClick(Ctl<QPushButton>(&picker, "btnSel"), Qt::LeftButton);
     const QStringList names{"반반", "양념's", "콜라", "후라이드"};
     QString expected;
     for (int i = 0; i < rows.size(); ++i)
@@ -349,7 +351,7 @@ void TestStorePickers::menuMarkAndQuantityFollowEachOther()
     FrmMenu_sel picker;
     picker.SetMultyMode();
     picker.FindRecords(QString(), QStringLiteral("A1") + nul);
-    SpreadGrid* g = picker.spList();
+    SpreadGrid* g = Ctl<SpreadGrid>(&picker, "spList");
     QTableView* view = g->view();
 
     // The mark's space bar (column 5) and the space bar elsewhere both tick and untick.
@@ -381,7 +383,7 @@ void TestStorePickers::menuEnterFinishesWithTypedQuantity()
     picker.SetMultyMode();
     picker.FindRecords(QString(), QStringLiteral("A1") + nul);
     picker.show();
-    SpreadGrid* g = picker.spList();
+    SpreadGrid* g = Ctl<SpreadGrid>(&picker, "spList");
     g->SetActiveCell(FrmMenu_sel::ColQty, 4);
     g->SetEditMode(true);
     g->editor()->setText(QStringLiteral("5"));
@@ -399,7 +401,7 @@ void TestStorePickers::pickMenu()
             typeQuantity(*picker, 2, QStringLiteral("2"));
             typeQuantity(*picker, 4, QStringLiteral("1"));
         } else {
-            picker->spList()->SetActiveCell(FrmMenu_sel::ColName, 3);
+            Ctl<SpreadGrid>(picker, "spList")->SetActiveCell(FrmMenu_sel::ColName, 3);
         }
         picker->SelectRows();
         return int(QDialog::Accepted);

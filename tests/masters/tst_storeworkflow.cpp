@@ -5,6 +5,7 @@
 #include "masters/gui/FrmMenu_sel.h"
 #include "masters/gui/Pick.h"
 #include "masters/gui/StoreScreens.h"
+#include "support/Controls.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/gui/ByteLimitedLineEdit.h"
@@ -132,9 +133,9 @@ void TestStoreWorkflow::registerPickAndChooseMenus()
         // The kind list drops down as the dialog opens; the popup, not the dialog, is then active.
         holiday.show();
         QVERIFY(QTest::qWaitForWindowExposed(&holiday));
-        holiday.cmbType()->hidePopup();
-        holiday.cmbType()->setCurrentIndex(1);
-        holiday.cmbWeek()->setCurrentIndex(6);
+        Ctl<QComboBox>(&holiday, "cmbType")->hidePopup();
+        Ctl<QComboBox>(&holiday, "cmbType")->setCurrentIndex(1);
+        Ctl<QComboBox>(&holiday, "cmbWeek")->setCurrentIndex(6);
         typeInto(holiday.htField(0), QStringLiteral("정기휴무"));
         shoot(&holiday, QStringLiteral("02_weekly_holiday"));
         QTest::mouseClick(holiday.btnSave(), Qt::LeftButton);
@@ -152,13 +153,13 @@ void TestStoreWorkflow::registerPickAndChooseMenus()
         if (!picker)
             return int(QDialog::Rejected);
         activate(picker);
-        for (int r = 1; r <= picker->spList()->MaxRows(); ++r)
-            listed << picker->spList()->CellText(FrmMemb_sel::ColCode, r);
-        picker->spList()->setFocus();
-        QTest::keyClick(picker->spList()->view(), Qt::Key_Down);
-        QTest::keyClick(picker->spList()->view(), Qt::Key_Down);
+        for (int r = 1; r <= Ctl<SpreadGrid>(picker, "spList")->MaxRows(); ++r)
+            listed << Ctl<SpreadGrid>(picker, "spList")->CellText(FrmMemb_sel::ColCode, r);
+        Ctl<SpreadGrid>(picker, "spList")->setFocus();
+        QTest::keyClick(Ctl<SpreadGrid>(picker, "spList")->view(), Qt::Key_Down);
+        QTest::keyClick(Ctl<SpreadGrid>(picker, "spList")->view(), Qt::Key_Down);
         shoot(picker, QStringLiteral("03_store_picker"));
-        QTest::keyClick(picker->spList()->view(), Qt::Key_Return);
+        QTest::keyClick(Ctl<SpreadGrid>(picker, "spList")->view(), Qt::Key_Return);
         return picker->result().isEmpty() ? int(QDialog::Rejected) : int(QDialog::Accepted);
     });
     QString storeCode;
@@ -180,7 +181,7 @@ void TestStoreWorkflow::registerPickAndChooseMenus()
         if (!picker)
             return int(QDialog::Rejected);
         activate(picker);
-        SpreadGrid* g = picker->spList();
+        SpreadGrid* g = Ctl<SpreadGrid>(picker, "spList");
         for (int r = 1; r <= g->MaxRows(); ++r)
             codes << g->CellText(FrmMenu_sel::ColCode, r) + QLatin1Char(' ') +
                          g->CellText(FrmMenu_sel::ColName, r);
@@ -193,7 +194,7 @@ void TestStoreWorkflow::registerPickAndChooseMenus()
         }
         g->SetActiveCell(FrmMenu_sel::ColName, 2);
         shoot(picker, QStringLiteral("04_menu_picker"));
-        QTest::mouseClick(picker->btnSel(), Qt::LeftButton);
+        QTest::mouseClick(Ctl<QPushButton>(picker, "btnSel"), Qt::LeftButton);
         return int(QDialog::Accepted);
     });
     QString firstCode;

@@ -1,5 +1,6 @@
 #include "app/Globals.h"
 #include "masters/gui/frmZipcode.h"
+#include "support/Controls.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/gui/ModalSeam.h"
@@ -94,9 +95,9 @@ void TestZipcode::searchRules()
     gIsNT = nt;
     frmZipcode w;
     QVERIFY(w.isReady());
-    w.txtInput()->setText(text);
+    Ctl<QLineEdit>(&w, "txtInput")->setText(text);
     QCOMPARE(w.RefreshSheet(), rows);
-    QCOMPARE(w.spList()->MaxRows(), rows);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spList")->MaxRows(), rows);
     QCOMPARE(prompter.count(), 0); // a quote must not break the statement
 }
 
@@ -147,17 +148,17 @@ void TestZipcode::emptySearchAsks()
     ScriptedPrompter prompter;
     frmZipcode w;
     w.InitForm("역삼동");
-    w.txtInput()->clear();
+    Ctl<QLineEdit>(&w, "txtInput")->clear();
     prompter.answer(MsgAnswer::No);
-    QTest::keyClick(w.txtInput(), Qt::Key_Return);
+    QTest::keyClick(Ctl<QLineEdit>(&w, "txtInput"), Qt::Key_Return);
     QCOMPARE(prompter.lastTitle(), QString("우편번호 검색"));
     QCOMPARE(prompter.lastText(),
              QString("우편번호 전체 검색을 하시겠습니까?\r\n※시스템에 따라 시간이 다소 걸릴 수도 있습니다."));
     QCOMPARE(prompter.shown().last().request.defaultAnswer, MsgAnswer::No);
-    QCOMPARE(w.spList()->MaxRows(), 2);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spList")->MaxRows(), 2);
     prompter.answer(MsgAnswer::Yes);
-    QTest::keyClick(w.txtInput(), Qt::Key_F5);
-    QCOMPARE(w.spList()->MaxRows(), 6);
+    QTest::keyClick(Ctl<QLineEdit>(&w, "txtInput"), Qt::Key_F5);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spList")->MaxRows(), 6);
     QCOMPARE(prompter.unexpected(), 0);
 }
 
@@ -165,8 +166,8 @@ void TestZipcode::notFoundMessage()
 {
     ScriptedPrompter prompter;
     frmZipcode w;
-    w.txtInput()->setText("없는동");
-    QTest::keyClick(w.txtInput(), Qt::Key_Return);
+    Ctl<QLineEdit>(&w, "txtInput")->setText("없는동");
+    QTest::keyClick(Ctl<QLineEdit>(&w, "txtInput"), Qt::Key_Return);
     QCOMPARE(prompter.lastText(), QString("'없는동' 를 찾을 수 없습니다."));
     // Choosing from an empty list tells the operator to pick a row.
     w.findChild<QPushButton*>("btnSel")->click();
@@ -183,8 +184,8 @@ void TestZipcode::badTextRefused()
         return int(QDialog::Rejected);
     });
     frmZipcode w;
-    w.txtInput()->setText(QStringLiteral("역삼") + QChar(0));
-    QTest::keyClick(w.txtInput(), Qt::Key_Return);
+    Ctl<QLineEdit>(&w, "txtInput")->setText(QStringLiteral("역삼") + QChar(0));
+    QTest::keyClick(Ctl<QLineEdit>(&w, "txtInput"), Qt::Key_Return);
     QString p;
     QString a;
     QVERIFY(!RunZipSearch(nullptr, QString(200, u'동'), p, a));
@@ -224,7 +225,7 @@ void TestZipcode::runZipSearch()
         auto* w = qobject_cast<frmZipcode*>(d);
         if (!w || pickRow == 0)
             return int(QDialog::Rejected);
-        w->spList()->SetActiveCell(1, pickRow);
+        Ctl<SpreadGrid>(w, "spList")->SetActiveCell(1, pickRow);
         w->findChild<QPushButton*>("btnSel")->click();
         return w->result();
     });

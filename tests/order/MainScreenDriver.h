@@ -1,6 +1,7 @@
 #pragma once
 
 #include "order/gui/FrmMain.h"
+#include "support/Controls.h"
 #include "ui/gui/RecordScreens.h"
 #include "ui/gui/SpreadGrid.h"
 
@@ -26,7 +27,7 @@ public:
 // Types text into a cell of the main screen's grids the way an edit does: begin, text, end with a change.
 inline void TypeCell(FrmMain& w, SpreadGrid* grid, int col, int row, const QString& text)
 {
-    const bool master = grid == w.spMList;
+    const bool master = grid == Ctl<SpreadGrid>(&w, "spMList");
     grid->SetActiveCell(col, row);
     master ? w.spMList_EditMode(col, row, 1, false) : w.spDList_EditMode(col, row, 1, false);
     grid->SetText(col, row, text);

@@ -13,6 +13,7 @@
 #include "reports/MduReportDB.h"
 #include "reports/StoreLedger.h"
 #include "reports/gui/ReportScreens.h"
+#include "support/Controls.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/TextUtil.h"
 #include "ui/gui/ModalSeam.h"
@@ -59,14 +60,14 @@ void TestFrmMain::emptyDay()
     MainFixture f;
     ScriptedPrompter p;
     FrmMain w;
-    QCOMPARE(w.spMList->MaxRows(), 1);
-    QCOMPARE(w.spDList->MaxRows(), 1);
-    QCOMPARE(w.spMList->ActiveRow(), 1);
-    QCOMPARE(w.spMList->ActiveCol(), 2);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->MaxRows(), 1);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spDList")->MaxRows(), 1);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->ActiveRow(), 1);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->ActiveCol(), 2);
     for (int c : {3, 5, 6})
-        QCOMPARE(w.spTotal->CellText(c, 1).toDouble(), 0.0);
-    QCOMPARE(w.pnlCustPoint->text(), QStringLiteral("0 "));
-    QVERIFY(!w.cmdAutoDial->isEnabled());
+        QCOMPARE(Ctl<SpreadGrid>(&w, "spTotal")->CellText(c, 1).toDouble(), 0.0);
+    QCOMPARE(Ctl<QLabel>(&w, "pnlCustPoint")->text(), QStringLiteral("0 "));
+    QVERIFY(!Ctl<QPushButton>(&w, "cmdAutoDial")->isEnabled());
     QCOMPARE(p.count(), 0);
 }
 
@@ -83,31 +84,31 @@ void TestFrmMain::ordersAndLinesShown()
         "('2612081001', 3, 2, 1, 10000, 10000, 350, '맵게', 100)");
     ScriptedPrompter p;
     FrmMain w;
-    QCOMPARE(w.spMList->MaxRows(), 2);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->MaxRows(), 2);
     // The cursor rests on the entry row; moving to the order shows its lines and parties.
     w.RefreshList();
-    w.spMList->SetActiveCell(2, 1);
+    Ctl<SpreadGrid>(&w, "spMList")->SetActiveCell(2, 1);
     bool cancel = false;
-    Q_EMIT w.spMList->LeaveCell(2, 2, 2, 1, cancel);
+    Q_EMIT Ctl<SpreadGrid>(&w, "spMList")->LeaveCell(2, 2, 2, 1, cancel);
     QVERIFY(!cancel);
-    QCOMPARE(w.spDList->MaxRows(), 3);
-    QCOMPARE(w.spDList->CellText(2, 1), QStringLiteral("후라이드"));
-    QCOMPARE(w.spDList->CellText(9, 2), QStringLiteral("3"));
-    QCOMPARE(w.spDList->CellText(5, 1).toDouble(), 12350.0);
-    QCOMPARE(w.spTotal->CellText(3, 1).toDouble(), 3.0);
-    QCOMPARE(w.spTotal->CellText(5, 1).toDouble(), 22350.0);
-    QCOMPARE(w.spTotal->CellText(6, 1).toDouble(), 224.0);
-    QCOMPARE(w.txtCustID->text(), QStringLiteral("10000001"));
-    QCOMPARE(w.pnlCustTel[1]->text(), QStringLiteral("010-1111-2222"));
-    QCOMPARE(w.pnlCustAddr->text(), QStringLiteral("서울특별시 강남구 역삼동 1층"));
-    QCOMPARE(w.pnlCustPoint->text(), QStringLiteral("500 "));
-    QCOMPARE(w.pnlMembName->text(), QStringLiteral("느티골치킨"));
-    QCOMPARE(w.pnlMembFee->text(), QStringLiteral("3.5 "));
-    QVERIFY(w.cmdAutoDial->isEnabled());
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spDList")->MaxRows(), 3);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spDList")->CellText(2, 1), QStringLiteral("후라이드"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spDList")->CellText(9, 2), QStringLiteral("3"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spDList")->CellText(5, 1).toDouble(), 12350.0);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spTotal")->CellText(3, 1).toDouble(), 3.0);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spTotal")->CellText(5, 1).toDouble(), 22350.0);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spTotal")->CellText(6, 1).toDouble(), 224.0);
+    QCOMPARE(Ctl<QLineEdit>(&w, "txtCustID")->text(), QStringLiteral("10000001"));
+    QCOMPARE(Ctl<QLabel>(&w, "pnlCustTel", 1)->text(), QStringLiteral("010-1111-2222"));
+    QCOMPARE(Ctl<QLabel>(&w, "pnlCustAddr")->text(), QStringLiteral("서울특별시 강남구 역삼동 1층"));
+    QCOMPARE(Ctl<QLabel>(&w, "pnlCustPoint")->text(), QStringLiteral("500 "));
+    QCOMPARE(Ctl<QLabel>(&w, "pnlMembName")->text(), QStringLiteral("느티골치킨"));
+    QCOMPARE(Ctl<QLabel>(&w, "pnlMembFee")->text(), QStringLiteral("3.5 "));
+    QVERIFY(Ctl<QPushButton>(&w, "cmdAutoDial")->isEnabled());
     // Editing a quantity recomputes the amount and the totals.
-    w.spDList->SetText(3, 2, QStringLiteral("4"));
-    QCOMPARE(w.spDList->CellText(5, 2).toDouble(), 40000.0);
-    QCOMPARE(w.spTotal->CellText(5, 1).toDouble(), 52350.0);
+    Ctl<SpreadGrid>(&w, "spDList")->SetText(3, 2, QStringLiteral("4"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spDList")->CellText(5, 2).toDouble(), 40000.0);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spTotal")->CellText(5, 1).toDouble(), 52350.0);
     QCOMPARE(p.count(), 0);
 }
 
@@ -119,25 +120,25 @@ void TestFrmMain::refreshKeepsRowOrFallsBack()
     MainFixture::addOrder("2612081003", "10000001", "1001", "11:20");
     ScriptedPrompter p;
     FrmMain w;
-    QCOMPARE(w.spMList->MaxRows(), 4);
-    w.spMList->SetActiveCell(2, 2);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->MaxRows(), 4);
+    Ctl<SpreadGrid>(&w, "spMList")->SetActiveCell(2, 2);
     w.RefreshList();
-    QCOMPARE(w.spMList->ActiveRow(), 2);
-    QCOMPARE(w.spMList->ActiveCol(), 2);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->ActiveRow(), 2);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->ActiveCol(), 2);
     // The remembered row vanished (two orders deleted elsewhere): back to the entry row.
-    w.spMList->SetActiveCell(2, 3);
+    Ctl<SpreadGrid>(&w, "spMList")->SetActiveCell(2, 3);
     MainFixture::exec("DELETE FROM 주문 WHERE 주문번호 = '2612081003'");
     MainFixture::exec("DELETE FROM 주문 WHERE 주문번호 = '2612081002'");
     w.RefreshList();
-    QCOMPARE(w.spMList->MaxRows(), 2);
-    QCOMPARE(w.spMList->ActiveRow(), 2);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->MaxRows(), 2);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->ActiveRow(), 2);
     // Filter by order number.
-    w.htFilter[0]->setText(QStringLiteral("1001"));
+    Ctl<QLineEdit>(&w, "htFilter", 0)->setText(QStringLiteral("1001"));
     w.RefreshList();
-    QCOMPARE(w.spMList->MaxRows(), 2);
-    w.htFilter[0]->setText(QStringLiteral("9999"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->MaxRows(), 2);
+    Ctl<QLineEdit>(&w, "htFilter", 0)->setText(QStringLiteral("9999"));
     w.RefreshList();
-    QCOMPARE(w.spMList->MaxRows(), 1);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->MaxRows(), 1);
 }
 
 void TestFrmMain::entryRowForcesPhoneColumn()
@@ -146,17 +147,17 @@ void TestFrmMain::entryRowForcesPhoneColumn()
     MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
     ScriptedPrompter p;
     FrmMain w;
-    w.spMList->SetActiveCell(3, 1);
+    Ctl<SpreadGrid>(&w, "spMList")->SetActiveCell(3, 1);
     bool cancel = false;
-    Q_EMIT w.spMList->LeaveCell(3, 1, 3, 2, cancel);
+    Q_EMIT Ctl<SpreadGrid>(&w, "spMList")->LeaveCell(3, 1, 3, 2, cancel);
     QVERIFY(cancel);
-    QTRY_COMPARE(w.spMList->ActiveCol(), 2);
-    QCOMPARE(w.spMList->ActiveRow(), 2);
+    QTRY_COMPARE(Ctl<SpreadGrid>(&w, "spMList")->ActiveCol(), 2);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->ActiveRow(), 2);
     // With a number already typed the move is allowed.
-    w.spMList->SetText(2, 2, QStringLiteral("02-1234-5678"));
-    w.spMList->SetActiveCell(3, 1);
+    Ctl<SpreadGrid>(&w, "spMList")->SetText(2, 2, QStringLiteral("02-1234-5678"));
+    Ctl<SpreadGrid>(&w, "spMList")->SetActiveCell(3, 1);
     cancel = false;
-    Q_EMIT w.spMList->LeaveCell(3, 1, 3, 2, cancel);
+    Q_EMIT Ctl<SpreadGrid>(&w, "spMList")->LeaveCell(3, 1, 3, 2, cancel);
     QVERIFY(!cancel);
 }
 
@@ -167,13 +168,13 @@ void TestFrmMain::customerSearchNotFound()
     ScreenCatalogue::RegisterPicker("FrmCust_sel", [] { return std::make_unique<ScriptedPicker>(); });
     ScriptedPrompter p;
     FrmMain w;
-    w.htFilter[1]->setText(QStringLiteral("7777"));
-    Q_EMIT w.htFilter[1]->textEdited(QStringLiteral("7777"));
-    Q_EMIT w.htFilter[1]->returnPressed();
+    Ctl<QLineEdit>(&w, "htFilter", 1)->setText(QStringLiteral("7777"));
+    Q_EMIT Ctl<QLineEdit>(&w, "htFilter", 1)->textEdited(QStringLiteral("7777"));
+    Q_EMIT Ctl<QLineEdit>(&w, "htFilter", 1)->returnPressed();
     QCOMPARE(p.lastText(), QStringLiteral("검색한 고객이 등록되어 있지 않습니다."));
     QCOMPARE(p.lastTitle(), QStringLiteral("고객 검색"));
     QVERIFY(w.filterCustCode().isEmpty());
-    QCOMPARE(w.spMList->MaxRows(), 2);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->MaxRows(), 2);
 }
 
 void TestFrmMain::storeWithSecondNumberDials()
@@ -182,16 +183,16 @@ void TestFrmMain::storeWithSecondNumberDials()
     ScriptedPrompter p;
     FrmMain w;
     w.ShowStore(QStringLiteral("1002"));
-    QVERIFY(w.cmdAutoDial->isEnabled());
-    QCOMPARE(w.pnlMembTel[1]->text(), QStringLiteral("031-123-4567"));
+    QVERIFY(Ctl<QPushButton>(&w, "cmdAutoDial")->isEnabled());
+    QCOMPARE(Ctl<QLabel>(&w, "pnlMembTel", 1)->text(), QStringLiteral("031-123-4567"));
     w.ShowStore(QStringLiteral("1001"));
-    QCOMPARE(w.pnlMembCode->text(), QStringLiteral("1001"));
+    QCOMPARE(Ctl<QLabel>(&w, "pnlMembCode")->text(), QStringLiteral("1001"));
     MainFixture::exec("UPDATE 가맹점 SET 전화1 = '' WHERE 코드 = '1001'");
     w.ClearStore();
     w.ShowStore(QStringLiteral("1001"));
-    QVERIFY(!w.cmdAutoDial->isEnabled());
-    w.cmdAutoDial->setEnabled(true);
-    w.cmdAutoDial->click();
+    QVERIFY(!Ctl<QPushButton>(&w, "cmdAutoDial")->isEnabled());
+    Ctl<QPushButton>(&w, "cmdAutoDial")->setEnabled(true);
+    Ctl<QPushButton>(&w, "cmdAutoDial")->click();
     QCOMPARE(p.lastText(), QStringLiteral("가맹점에 전화번호가 입력되어 있지 않습니다."));
 }
 
@@ -225,8 +226,8 @@ void TestFrmMain::captionAndMenus()
     recv.create = [](QWidget*) { return new QWidget; };
     ScreenCatalogue::Register(recv);
     QVERIFY(w.findChild<QAction*>(QStringLiteral("mnuBasic_Recv"))->isEnabled());
-    QVERIFY(w.btnShortCut[4]->isEnabled());
-    w.btnShortCut[4]->click();
+    QVERIFY(Ctl<QPushButton>(&w, "btnShortCut", 4)->isEnabled());
+    Ctl<QPushButton>(&w, "btnShortCut", 4)->click();
     QCOMPARE(CountRows("보안설정", "폼이름 = 'FrmRecv_admin'"), 1);
     // Data-file entries stop after the question on a stand-alone seat.
     p.answer(MsgAnswer::No);
@@ -425,17 +426,19 @@ void TestFrmMain::smallestWindowKeepsButtonsAndEntryRow()
     w.resize(w.minimumSize());
     QTRY_COMPARE(w.size(), w.minimumSize());
     const QRect inside = w.centralWidget()->rect();
-    QList<QPushButton*> buttons(std::begin(w.btnShortCut), std::end(w.btnShortCut));
-    buttons << w.btnExit;
+    QList<QPushButton*> buttons;
+    for (int i = 0; i < 5; ++i)
+        buttons << Ctl<QPushButton>(&w, "btnShortCut", i);
+    buttons << Ctl<QPushButton>(&w, "btnExit");
     for (QPushButton* b : buttons) {
         QVERIFY2(b->isVisible() && b->height() >= b->minimumSizeHint().height(), qPrintable(b->text()));
         QVERIFY2(inside.contains(QRect(b->mapTo(w.centralWidget(), QPoint(0, 0)), b->size())),
                  qPrintable(b->text()));
     }
     // The entry row the cursor rests on stays in sight after the window shrank.
-    QCOMPARE(w.spMList->ActiveRow(), w.spMList->MaxRows());
-    QTableView* view = w.spMList->view();
-    const QModelIndex entry = view->model()->index(w.spMList->MaxRows() - 1, 1);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->ActiveRow(), Ctl<SpreadGrid>(&w, "spMList")->MaxRows());
+    QTableView* view = Ctl<SpreadGrid>(&w, "spMList")->view();
+    const QModelIndex entry = view->model()->index(Ctl<SpreadGrid>(&w, "spMList")->MaxRows() - 1, 1);
     QTRY_VERIFY(view->viewport()->rect().contains(view->visualRect(entry)));
 }
 
@@ -448,7 +451,8 @@ void TestFrmMain::inputLanguageFollowsGrid()
     QVERIFY(QTest::qWaitForWindowActive(&w));
     // Menu names are Hangul, numbers Latin: the hint sits on whatever part of the grid has the keyboard.
     for (auto [grid, latin] :
-         {std::pair{w.spDList, false}, std::pair{w.spMList, true}, std::pair{w.spDList, false}}) {
+         {std::pair{Ctl<SpreadGrid>(&w, "spDList"), false}, std::pair{Ctl<SpreadGrid>(&w, "spMList"), true},
+          std::pair{Ctl<SpreadGrid>(&w, "spDList"), false}}) {
         grid->setFocus();
         QWidget* focused = QApplication::focusWidget();
         QVERIFY(focused && grid->isAncestorOf(focused));

@@ -15,6 +15,7 @@
 #include "reports/MduReportDB.h"
 #include "reports/gui/FrmRPT_ledger.h"
 #include "reports/gui/FrmRPT_sale.h"
+#include "support/Controls.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestDatabase.h"
 #include "ui/gui/ModalSeam.h"
@@ -108,7 +109,7 @@ Scene mainScreen(const char* gridName, int col, int row)
     auto* w = new FrmMain;
     s.window.reset(w);
     s.grid = w->findChild<SpreadGrid*>(QString::fromLatin1(gridName));
-    if (s.grid == w->spDList)
+    if (qstrcmp(gridName, "spDList") == 0)
         w->LoadLines(QStringLiteral("2612081001"));
     if (row < 0)
         row = s.grid->MaxRows();
@@ -154,13 +155,13 @@ QString windowMnemonics(QWidget* window)
     return out;
 }
 
-template <typename Picker> Scene picker(const std::function<void(Picker*)>& fill)
+template <typename Picker> Scene picker(const std::function<void(Picker*)>& fill, const char* grid = "spList")
 {
     Scene s;
     auto* p = new Picker;
     s.window.reset(p);
     fill(p);
-    s.grid = p->spList();
+    s.grid = Ctl<SpreadGrid>(p, QString::fromLatin1(grid));
     return s;
 }
 } // namespace
@@ -254,19 +255,19 @@ void TestKeySweep::sweep_data()
         return picker<FrmMenu_sel>([](FrmMenu_sel* p) {
             p->SetMultyMode();
             p->FindRecords("", "1001", "느티골치킨");
-            p->spList()->SetActiveCell(FrmMenu_sel::ColMark, 1);
+            Ctl<SpreadGrid>(p, "spList")->SetActiveCell(FrmMenu_sel::ColMark, 1);
         });
     }) << GridState::Resting;
     QTest::newRow("menu picker, typing a quantity") << SceneFactory([] {
         return picker<FrmMenu_sel>([](FrmMenu_sel* p) {
             p->SetMultyMode();
             p->FindRecords("", "1001", "느티골치킨");
-            p->spList()->SetActiveCell(FrmMenu_sel::ColQty, 1);
+            Ctl<SpreadGrid>(p, "spList")->SetActiveCell(FrmMenu_sel::ColQty, 1);
         });
     }) << GridState::Editing;
     QTest::newRow("postal-code picker") << SceneFactory([] {
         return picker<frmZipcode>([](frmZipcode* p) {
-            p->txtInput()->setText("동");
+            Ctl<QLineEdit>(p, "txtInput")->setText("동");
             p->RefreshSheet();
         });
     }) << GridState::Resting;
@@ -298,7 +299,7 @@ void TestKeySweep::sweep_data()
     QTest::newRow("store ledger, built") << SceneFactory([] {
         return picker<FrmRPT_ledger>([](FrmRPT_ledger* l) {
             CreateRPTFile();
-            l->hdTermFrom()->setDate(QDate(2026, 12, 1));
+            Ctl<QDateEdit>(l, "hdTerm_0")->setDate(QDate(2026, 12, 1));
             l->Query();
         });
     }) << GridState::Resting;
@@ -306,7 +307,7 @@ void TestKeySweep::sweep_data()
         << SceneFactory([] { return picker<FrmRPT_ledger>([](FrmRPT_ledger*) {}); }) << GridState::Empty;
     QTest::newRow("sales report, by store") << SceneFactory([] {
         return picker<FrmRPT_sale>([](FrmRPT_sale* r) {
-            r->hdTermFrom()->setDate(QDate(2026, 12, 1));
+            Ctl<QDateEdit>(r, "hdTerm_0")->setDate(QDate(2026, 12, 1));
             r->optSort().at(FrmRPT_sale::SortStore)->click();
         });
     }) << GridState::Resting;
@@ -314,13 +315,16 @@ void TestKeySweep::sweep_data()
         << SceneFactory([] { return picker<FrmRPT_sale>([](FrmRPT_sale*) {}); }) << GridState::Empty;
     // Last: F4 in the reception list takes the order back and deletes it.
     QTest::newRow("reception, nothing listed") << SceneFactory([] {
-        return picker<FrmRcpt_admin>([](FrmRcpt_admin* l) {
-            l->htName()->setText("ZZ");
-            l->Search();
-        });
+        return picker<FrmRcpt_admin>(
+            [](FrmRcpt_admin* l) {
+                Ctl<QLineEdit>(l, "htFindWd")->setText("ZZ");
+                l->Search();
+            },
+            "spMList");
     }) << GridState::Empty;
     QTest::newRow("reception, waiting order")
-        << SceneFactory([] { return picker<FrmRcpt_admin>([](FrmRcpt_admin*) {}); }) << GridState::Resting;
+        << SceneFactory([] { return picker<FrmRcpt_admin>([](FrmRcpt_admin*) {}, "spMList"); })
+        << GridState::Resting;
 }
 
 void TestKeySweep::press(QWidget* window, const Key& k)
@@ -445,7 +449,7 @@ void TestKeySweep::escapeClosesPicker_data()
     });
     QTest::newRow("postal codes") << SceneFactory([] {
         return picker<frmZipcode>([](frmZipcode* p) {
-            p->txtInput()->setText("동");
+            Ctl<QLineEdit>(p, "txtInput")->setText("동");
             p->RefreshSheet();
         });
     });

@@ -3,6 +3,7 @@
 #include "db/DbError.h"
 #include "db/modMain_SQL.h"
 #include "order/gui/FrmMain.h"
+#include "support/Controls.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestRows.h"
 #include "ui/gui/RecordScreens.h"
@@ -56,16 +57,16 @@ void TestOrderEntry::newOrderNeedsNumberAndStore()
     ScriptedPrompter p;
     FrmMain w;
     ScriptedPicker::next = rec({"10000001", "02-1234-5678"});
-    TypeCell(w, w.spMList, 2, 1, "5678");
+    TypeCell(w, Ctl<SpreadGrid>(&w, "spMList"), 2, 1, "5678");
     QCOMPARE(ScriptedPicker::lastSearch, QStringLiteral("5678"));
-    QCOMPARE(w.spMList->CellText(1, 1), QStringLiteral("10000001"));
-    QCOMPARE(w.spMList->CellText(2, 1), QStringLiteral("02-1234-5678"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->CellText(1, 1), QStringLiteral("10000001"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->CellText(2, 1), QStringLiteral("02-1234-5678"));
     QCOMPARE(CountRows("주문"), 0); // the store is still to come
     // Store chosen: the order is saved and the menu picker offers its lines (three menus at once).
     ScriptedPicker::next = rec({"1001", "느티골치킨"});
-    w.spMList->SetActiveCell(3, 1);
+    Ctl<SpreadGrid>(&w, "spMList")->SetActiveCell(3, 1);
     w.spMList_EditMode(3, 1, 1, false);
-    w.spMList->SetText(3, 1, "1001");
+    Ctl<SpreadGrid>(&w, "spMList")->SetText(3, 1, "1001");
     // Store picker answers first; the menu picker second.
     ScreenCatalogue::RegisterPicker("FrmMenu_sel", [] {
         auto picker = std::make_unique<ScriptedPicker>();
@@ -76,22 +77,22 @@ void TestOrderEntry::newOrderNeedsNumberAndStore()
     w.spMList_EditMode(3, 1, 0, true);
     ScreenCatalogue::RegisterPicker("FrmMenu_sel", [] { return std::make_unique<ScriptedPicker>(); });
     QCOMPARE(CountRows("주문"), 1);
-    QCOMPARE(w.spMList->CellText(5, 1), QStringLiteral("2612081001"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->CellText(5, 1), QStringLiteral("2612081001"));
     QCOMPARE(GetFirstValue("SELECT 통보시간 FROM 주문").toString(), QString());
     QCOMPARE(GetFirstValue("SELECT 주문시간 FROM 주문").toString(), QStringLiteral("12:30"));
-    QCOMPARE(w.spMList->MaxRows(), 2);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->MaxRows(), 2);
     QCOMPARE(CountRows("주문내역", "주문번호 = '2612081001'"), 3);
     // 2 × 6,175 = 12,350 at 3.5 %: 432 commission, 124 points; 1 × 10,000: 350 and 100; 1 × 6,175: 216, 62.
     QCOMPARE(balance("1001"), 998.0);
     QCOMPARE(points("10000001"), qint64(500 + 286));
-    QCOMPARE(w.spDList->MaxRows(), 4);
-    QCOMPARE(w.spDList->CellText(9, 3), QStringLiteral("3"));
-    QCOMPARE(w.pnlCustPoint->text(), QStringLiteral("786 "));
-    QCOMPARE(w.pnlMembBaln->text(), QStringLiteral("998 "));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spDList")->MaxRows(), 4);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spDList")->CellText(9, 3), QStringLiteral("3"));
+    QCOMPARE(Ctl<QLabel>(&w, "pnlCustPoint")->text(), QStringLiteral("786 "));
+    QCOMPARE(Ctl<QLabel>(&w, "pnlMembBaln")->text(), QStringLiteral("998 "));
     // The totals row counts every line at once, without a refresh.
-    QCOMPARE(w.spTotal->CellText(3, 1).toDouble(), 4.0);
-    QCOMPARE(w.spTotal->CellText(5, 1).toDouble(), 28525.0);
-    QCOMPARE(w.spTotal->CellText(6, 1).toDouble(), 286.0);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spTotal")->CellText(3, 1).toDouble(), 4.0);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spTotal")->CellText(5, 1).toDouble(), 28525.0);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spTotal")->CellText(6, 1).toDouble(), 286.0);
 }
 
 void TestOrderEntry::numberingPerTerminalAndDay()
@@ -101,12 +102,12 @@ void TestOrderEntry::numberingPerTerminalAndDay()
     FrmMain w;
     auto take = [&](const QString& terminal) {
         gTerminalID = terminal;
-        const int row = w.spMList->MaxRows();
-        w.spMList->SetText(1, row, "10000002");
-        w.spMList->SetText(2, row, "02-9999-0000");
-        w.spMList->SetText(3, row, "1001");
+        const int row = Ctl<SpreadGrid>(&w, "spMList")->MaxRows();
+        Ctl<SpreadGrid>(&w, "spMList")->SetText(1, row, "10000002");
+        Ctl<SpreadGrid>(&w, "spMList")->SetText(2, row, "02-9999-0000");
+        Ctl<SpreadGrid>(&w, "spMList")->SetText(3, row, "1001");
         QString number;
-        return w.SaveMst(number, 3, row, 1) ? number : QString();
+        return w.SaveMst(number, 3, row, EditorMode::Add) ? number : QString();
     };
     QCOMPARE(take("3"), QStringLiteral("2612083001"));
     QCOMPARE(take("3"), QStringLiteral("2612083002"));
@@ -122,12 +123,12 @@ void TestOrderEntry::numberSpaceExhausted()
     MainFixture::addOrder("2612081999", "10000001", "1001", "11:00");
     ScriptedPrompter p;
     FrmMain w;
-    const int row = w.spMList->MaxRows();
-    w.spMList->SetText(1, row, "10000002");
-    w.spMList->SetText(2, row, "02-9999-0000");
-    w.spMList->SetText(3, row, "1001");
+    const int row = Ctl<SpreadGrid>(&w, "spMList")->MaxRows();
+    Ctl<SpreadGrid>(&w, "spMList")->SetText(1, row, "10000002");
+    Ctl<SpreadGrid>(&w, "spMList")->SetText(2, row, "02-9999-0000");
+    Ctl<SpreadGrid>(&w, "spMList")->SetText(3, row, "1001");
     QString number;
-    QVERIFY(!w.SaveMst(number, 3, row, 1));
+    QVERIFY(!w.SaveMst(number, 3, row, EditorMode::Add));
     QCOMPARE(p.lastText(), QStringLiteral("해당 순번이 최대값을 넘어 자동으로 값을 구할 수가 없습니다."));
     QCOMPARE(CountRows("주문"), 1);
 }
@@ -139,41 +140,41 @@ void TestOrderEntry::chargesFollowLineChanges()
     MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
     ScriptedPrompter p;
     FrmMain w;
-    w.spMList->SetActiveCell(2, 1);
+    Ctl<SpreadGrid>(&w, "spMList")->SetActiveCell(2, 1);
     w.LoadLines("2612081001");
-    QCOMPARE(w.spDList->MaxRows(), 1);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spDList")->MaxRows(), 1);
     int line = 0;
     const int row = 1;
-    w.spDList->SetText(1, row, "2");
-    w.spDList->SetText(2, row, "양념");
-    w.spDList->SetValue(3, row, 1);
-    w.spDList->SetValue(4, row, 10000);
-    QVERIFY(w.SaveDtl("1001", "2612081001", line, 1, row, 1, "10000001"));
+    Ctl<SpreadGrid>(&w, "spDList")->SetText(1, row, "2");
+    Ctl<SpreadGrid>(&w, "spDList")->SetText(2, row, "양념");
+    Ctl<SpreadGrid>(&w, "spDList")->SetValue(3, row, 1);
+    Ctl<SpreadGrid>(&w, "spDList")->SetValue(4, row, 10000);
+    QVERIFY(w.SaveDtl("1001", "2612081001", line, 1, row, EditorMode::Add, "10000001"));
     QCOMPARE(line, 1);
     QCOMPARE(balance("1001"), 1000.0);
     QCOMPARE(points("10000001"), qint64(600));
     w.LoadLines("2612081001");
     // Quantity 1 → 3: +2,000 balance, +200 points; back to 1: −2,000 and −200.
     p.answer(MsgAnswer::Yes);
-    TypeCell(w, w.spDList, 3, 1, "3");
+    TypeCell(w, Ctl<SpreadGrid>(&w, "spDList"), 3, 1, "3");
     QCOMPARE(balance("1001"), 3000.0);
     QCOMPARE(points("10000001"), qint64(800));
-    QCOMPARE(w.spDList->CellText(6, 1).toInt(), 300);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spDList")->CellText(6, 1).toInt(), 300);
     p.answer(MsgAnswer::Yes);
-    TypeCell(w, w.spDList, 3, 1, "1");
+    TypeCell(w, Ctl<SpreadGrid>(&w, "spDList"), 3, 1, "1");
     QCOMPARE(balance("1001"), 1000.0);
     QCOMPARE(points("10000001"), qint64(600));
     // A memo change posts nothing; quotes survive.
     p.answer(MsgAnswer::Yes);
-    TypeCell(w, w.spDList, 7, 1, "덜 맵게 'please'");
+    TypeCell(w, Ctl<SpreadGrid>(&w, "spDList"), 7, 1, "덜 맵게 'please'");
     QCOMPARE(balance("1001"), 1000.0);
     QCOMPARE(GetFirstValue("SELECT 메모 FROM 주문내역").toString(), QStringLiteral("덜 맵게 'please'"));
     // A zero-amount line books nothing.
-    w.spDList->SetText(1, 2, "1");
-    w.spDList->SetText(2, 2, "서비스");
-    w.spDList->SetValue(3, 2, 1);
-    w.spDList->SetValue(4, 2, 0);
-    QVERIFY(w.SaveDtl("1001", "2612081001", line, 1, 2, 1, "10000001"));
+    Ctl<SpreadGrid>(&w, "spDList")->SetText(1, 2, "1");
+    Ctl<SpreadGrid>(&w, "spDList")->SetText(2, 2, "서비스");
+    Ctl<SpreadGrid>(&w, "spDList")->SetValue(3, 2, 1);
+    Ctl<SpreadGrid>(&w, "spDList")->SetValue(4, 2, 0);
+    QVERIFY(w.SaveDtl("1001", "2612081001", line, 1, 2, EditorMode::Add, "10000001"));
     QCOMPARE(line, 2);
     QCOMPARE(balance("1001"), 1000.0);
     QCOMPARE(points("10000001"), qint64(600));
@@ -193,9 +194,9 @@ void TestOrderEntry::deleteReversesStoredCharges()
     MainFixture::exec("UPDATE 가맹점 SET 수수료율 = 9 WHERE 코드 = '1001'");
     ScriptedPrompter p;
     FrmMain w;
-    w.spMList->SetActiveCell(2, 1);
+    Ctl<SpreadGrid>(&w, "spMList")->SetActiveCell(2, 1);
     w.LoadLines("2612081001");
-    w.spDList->SetActiveCell(2, 1);
+    Ctl<SpreadGrid>(&w, "spDList")->SetActiveCell(2, 1);
     p.answer(MsgAnswer::Yes);
     w.DeleteSelectedLine();
     QCOMPARE(p.shown().at(0).request.text,
@@ -203,16 +204,16 @@ void TestOrderEntry::deleteReversesStoredCharges()
     QCOMPARE(CountRows("주문내역"), 0);
     QCOMPARE(balance("1001"), 0.0);
     QCOMPARE(points("10000001"), qint64(500));
-    QCOMPARE(w.spDList->MaxRows(), 1);
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spDList")->MaxRows(), 1);
     // Whole order: the question defaults to No and F4 on it removes the row; the panels no longer show it.
     w.ShowCustomer("10000001");
     w.ShowStore("1001");
     p.answer(MsgAnswer::Yes);
     w.DeleteSelectedOrder();
     QCOMPARE(CountRows("주문"), 0);
-    QCOMPARE(w.spMList->MaxRows(), 1);
-    QCOMPARE(w.txtCustID->text(), QString());
-    QCOMPARE(w.pnlMembCode->text(), QString());
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->MaxRows(), 1);
+    QCOMPARE(Ctl<QLineEdit>(&w, "txtCustID")->text(), QString());
+    QCOMPARE(Ctl<QLabel>(&w, "pnlMembCode")->text(), QString());
 }
 
 void TestOrderEntry::passedOnOrderRefused()
@@ -222,22 +223,22 @@ void TestOrderEntry::passedOnOrderRefused()
     MainFixture::exec("UPDATE 주문 SET 통보시간 = '11:05'");
     ScriptedPrompter p;
     FrmMain w;
-    w.spMList->SetActiveCell(2, 1);
+    Ctl<SpreadGrid>(&w, "spMList")->SetActiveCell(2, 1);
     w.DeleteSelectedOrder();
     QCOMPARE(p.lastText(), QStringLiteral("이미 접수완료 되었습니다.\r\n접수 취소 처리를 먼저 하세요."));
     QCOMPARE(CountRows("주문"), 1);
     p.answer(MsgAnswer::Yes); // ReallyEdit
-    TypeCell(w, w.spMList, 3, 1, "1002");
+    TypeCell(w, Ctl<SpreadGrid>(&w, "spMList"), 3, 1, "1002");
     QCOMPARE(p.lastText(), QStringLiteral("이미 접수완료 되었습니다.\r\n접수 취소 처리를 먼저 하세요."));
-    QCOMPARE(w.spMList->CellText(3, 1), QStringLiteral("1001"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->CellText(3, 1), QStringLiteral("1001"));
     QCOMPARE(GetFirstValue("SELECT 가맹점코드 FROM 주문").toString(), QStringLiteral("1001"));
     // Column 1 of a saved order cannot be changed: refused with the save message, old value back.
     MainFixture::exec("UPDATE 주문 SET 통보시간 = ''");
     p.answer(MsgAnswer::Yes);
-    TypeCell(w, w.spMList, 1, 1, "10000002");
+    TypeCell(w, Ctl<SpreadGrid>(&w, "spMList"), 1, 1, "10000002");
     QCOMPARE(p.lastTitle(), QStringLiteral("오류"));
     QVERIFY(p.lastText().startsWith(QStringLiteral("주문 자료저장을 실패하였습니다.")));
-    QCOMPARE(w.spMList->CellText(1, 1), QStringLiteral("10000001"));
+    QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->CellText(1, 1), QStringLiteral("10000001"));
     QCOMPARE(GetFirstValue("SELECT 고객코드 FROM 주문").toString(), QStringLiteral("10000001"));
 }
 
@@ -253,9 +254,9 @@ void TestOrderEntry::changedNumberRewritesOrMovesPoints()
     // A text that is no telephone number is refused before any question; nothing is written.
     for (const QString& typed :
          {QStringLiteral("c"), QStringLiteral("02-1234-5678c"), QStringLiteral("12")}) {
-        TypeCell(w, w.spMList, 2, 1, typed);
+        TypeCell(w, Ctl<SpreadGrid>(&w, "spMList"), 2, 1, typed);
         QVERIFY(p.lastText().startsWith(QStringLiteral("입력한 내용은 전화번호 형식이 아닙니다.")));
-        QCOMPARE(w.spMList->CellText(2, 1), QStringLiteral("02-1234-5678"));
+        QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->CellText(2, 1), QStringLiteral("02-1234-5678"));
     }
     QCOMPARE(GetFirstValue("SELECT 전화1 FROM 고객 WHERE 코드 = '10000001'").toString(),
              QStringLiteral("02-1234-5678"));
@@ -263,7 +264,7 @@ void TestOrderEntry::changedNumberRewritesOrMovesPoints()
     // "아니오": same customer, the stored number of that customer is corrected.
     p.answer(MsgAnswer::Yes); // ReallyEdit
     p.answer(MsgAnswer::No);
-    TypeCell(w, w.spMList, 2, 1, "0212345679");
+    TypeCell(w, Ctl<SpreadGrid>(&w, "spMList"), 2, 1, "0212345679");
     QCOMPARE(GetFirstValue("SELECT 전화1 FROM 고객 WHERE 코드 = '10000001'").toString(),
              QStringLiteral("02-1234-5679"));
     QCOMPARE(GetFirstValue("SELECT 주문시전화 FROM 주문").toString(), QStringLiteral("02-1234-5679"));
@@ -271,7 +272,7 @@ void TestOrderEntry::changedNumberRewritesOrMovesPoints()
     ScriptedPicker::next = rec({"10000002", "02-9999-0000"});
     p.answer(MsgAnswer::Yes);
     p.answer(MsgAnswer::Yes);
-    TypeCell(w, w.spMList, 2, 1, "0299990000");
+    TypeCell(w, Ctl<SpreadGrid>(&w, "spMList"), 2, 1, "0299990000");
     QCOMPARE(GetFirstValue("SELECT 고객코드 FROM 주문").toString(), QStringLiteral("10000002"));
     QCOMPARE(points("10000001"), qint64(400));
     QCOMPARE(points("10000002"), qint64(100));
@@ -284,7 +285,7 @@ void TestOrderEntry::failedPostingLeavesNothing()
     MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
     ScriptedPrompter p;
     FrmMain w;
-    w.spMList->SetActiveCell(2, 1);
+    Ctl<SpreadGrid>(&w, "spMList")->SetActiveCell(2, 1);
     w.LoadLines("2612081001");
     gMainConn.setFaultInjector([](const QString& sql) -> std::optional<ErrInfo> {
         if (sql.startsWith(QStringLiteral("UPDATE 고객 SET 현포인트")))
@@ -292,10 +293,10 @@ void TestOrderEntry::failedPostingLeavesNothing()
         return std::nullopt;
     });
     int line = 0;
-    w.spDList->SetText(1, 1, "1");
-    w.spDList->SetValue(3, 1, 2);
-    w.spDList->SetValue(4, 1, 6175);
-    QVERIFY(!w.SaveDtl("1001", "2612081001", line, 1, 1, 1, "10000001"));
+    Ctl<SpreadGrid>(&w, "spDList")->SetText(1, 1, "1");
+    Ctl<SpreadGrid>(&w, "spDList")->SetValue(3, 1, 2);
+    Ctl<SpreadGrid>(&w, "spDList")->SetValue(4, 1, 6175);
+    QVERIFY(!w.SaveDtl("1001", "2612081001", line, 1, 1, EditorMode::Add, "10000001"));
     gMainConn.setFaultInjector({});
     QCOMPARE(CountRows("주문내역"), 0);
     QCOMPARE(balance("1001"), 0.0);

@@ -3,6 +3,7 @@
 #include "order/gui/FrmSeeIDStanbyList.h"
 #include "order/gui/FrmSeeidList.h"
 #include "order/gui/modSeeID.h"
+#include "support/Controls.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
 #include "ui/MsgBox.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -128,11 +130,11 @@ void TestStandbyList::deleteSelected()
     for (const char* n : {"01", "02", "03"})
         AddStandbyNumber(QString::fromLatin1(n));
     FrmSeeIDStanbyList* w = StandbyWindow();
-    w->List1()->clearSelection();
+    Ctl<QListWidget>(w, "List1")->clearSelection();
     for (int row : select)
-        w->List1()->item(row)->setSelected(true);
+        Ctl<QListWidget>(w, "List1")->item(row)->setSelected(true);
 
-    QTest::mouseClick(w->btnDel(), Qt::LeftButton);
+    QTest::mouseClick(Ctl<QPushButton>(w, "btnDel"), Qt::LeftButton);
 
     QCOMPARE(prompter.lastText(), message);
     QStringList numbers;
@@ -145,7 +147,7 @@ void TestStandbyList::deleteAll()
 {
     AddStandbyNumber(QStringLiteral("01"));
     AddStandbyNumber(QStringLiteral("02"));
-    QTest::mouseClick(StandbyWindow()->btnAllDel(), Qt::LeftButton);
+    QTest::mouseClick(Ctl<QPushButton>(StandbyWindow(), "btnAllDel"), Qt::LeftButton);
     QCOMPARE(StandbyCount(), 0);
     QCOMPARE(PopStandbyNumber(), QString());
 }
@@ -157,8 +159,8 @@ void TestStandbyList::testButtonAddsAnswerAsTyped()
     prompter.answerInput(QString()); // an empty answer is what a cancelled box gives
     FrmSeeIDStanbyList* w = StandbyWindow();
 
-    QTest::mouseClick(w->Command1(), Qt::LeftButton);
-    QTest::mouseClick(w->Command1(), Qt::LeftButton);
+    QTest::mouseClick(Ctl<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QTest::mouseClick(Ctl<QPushButton>(w, "Command1"), Qt::LeftButton);
 
     QCOMPARE(prompter.lastTitle(), QStringLiteral("test"));
     QCOMPARE(prompter.lastText(), QStringLiteral("string"));
@@ -171,7 +173,7 @@ void TestStandbyList::helpButton()
     ScriptedPrompter prompter;
     {
         FrmSeeIDStanbyList w;
-        QVERIFY(w.cmdHelp()->isHidden());
+        QVERIFY(Ctl<QPushButton>(&w, "cmdHelp")->isHidden());
     }
     QDir(m_home->programFolder()).mkpath(QStringLiteral("doc"));
     QFile file(m_home->programFolder() + QStringLiteral("/doc/발신번호안내.txt"));
@@ -179,7 +181,7 @@ void TestStandbyList::helpButton()
     file.close();
 
     FrmSeeIDStanbyList w;
-    QVERIFY(!w.cmdHelp()->isHidden());
+    QVERIFY(!Ctl<QPushButton>(&w, "cmdHelp")->isHidden());
     QVERIFY(file.remove()); // gone while the window was open
     w.cmdHelp_Click();
     QCOMPARE(prompter.lastText(), QStringLiteral("도움말 파일을 찾을 수 없습니다.") + kCrLf + w.HelpPath());
@@ -221,41 +223,40 @@ void TestStandbyList::positionRestored()
 
 void TestStandbyList::positionSaved_data()
 {
-    QTest::addColumn<QPoint>("pos");
+    QTest::addColumn<QString>("leaving");
     QTest::addColumn<bool>("minimised");
     QTest::addColumn<bool>("saved");
-    QTest::newRow("on screen") << QPoint(200, 100) << false << true;
-    QTest::newRow("at the left edge") << QPoint(0, 100) << false << false;
-    QTest::newRow("minimised") << QPoint(200, 100) << true << false;
+    QTest::newRow("closed by the operator") << "close" << false << true;
+    QTest::newRow("hidden by taking the last number") << "pop" << false << true;
+    QTest::newRow("unloaded on screen") << "unload" << false << true;
+    QTest::newRow("unloaded minimised") << "unload" << true << false;
 }
 
 void TestStandbyList::positionSaved()
 {
-    QFETCH(QPoint, pos);
+    QFETCH(QString, leaving);
     QFETCH(bool, minimised);
     QFETCH(bool, saved);
+    const QRect place(QPoint(200, 100), QSize(340, 280));
     AddStandbyNumber(QStringLiteral("0211112222"));
     FrmSeeIDStanbyList* w = StandbyWindow();
-    w->move(pos);
+    w->move(place.topLeft());
+    w->resize(place.size());
     if (minimised)
         w->setWindowState(Qt::WindowMinimized);
-    const double tpp = TwipsPerPixel(w);
+    if (leaving == QLatin1String("close"))
+        w->close();
+    else if (leaving == QLatin1String("pop"))
+        PopStandbyNumber();
+    QVERIFY(leaving == QLatin1String("unload") || w->isHidden());
 
     UnloadSeeIdWindows();
 
-    const QString x = UserSettings::Get(FrmSeeIDStanbyList::kSettingX, QStringLiteral("-1"));
-    const QString y = UserSettings::Get(FrmSeeIDStanbyList::kSettingY, QStringLiteral("-1"));
-    if (saved) {
-        QCOMPARE(x, QString::number(std::lround(pos.x() * tpp)));
-        QCOMPARE(y, QString::number(std::lround(pos.y() * tpp)));
-    } else {
-        QCOMPARE(x, QStringLiteral("-1"));
-        QCOMPARE(y, QStringLiteral("-1"));
-    }
-    // The next window of the run opens where the last one was left.
+    // The next window of the run opens where the last one was left, as large.
+    QCOMPARE(QFileInfo::exists(FormIniFile(QStringLiteral("FrmSeeIDStanbyList"))), saved);
     QCOMPARE(StandbyCount(), 0);
     if (saved)
-        QCOMPARE(StandbyWindow()->pos(), pos);
+        QCOMPARE(QRect(StandbyWindow()->pos(), StandbyWindow()->size()), place);
 }
 
 void TestStandbyList::callerLog()
@@ -263,13 +264,13 @@ void TestStandbyList::callerLog()
     AddMsg(QStringLiteral("0211112222 [a]"));
     AddMsg(QStringLiteral("0311112222 [b]"));
     FrmSeeidList* log = CallerLog();
-    log->txtMsg()->moveCursor(QTextCursor::Start); // the caret elsewhere does not matter
+    Ctl<QPlainTextEdit>(log, "txtMsg")->moveCursor(QTextCursor::Start); // the caret elsewhere does not matter
     AddMsg(QStringLiteral("0411112222 [c]"));
     QCOMPARE(log->Text(), QStringLiteral("0211112222 [a]\n0311112222 [b]\n0411112222 [c]\n"));
-    QVERIFY(log->txtMsg()->isReadOnly());
+    QVERIFY(Ctl<QPlainTextEdit>(log, "txtMsg")->isReadOnly());
     QVERIFY(log->isHidden());
 
-    QTest::mouseClick(StandbyWindow()->btnAllList(), Qt::LeftButton);
+    QTest::mouseClick(Ctl<QPushButton>(StandbyWindow(), "btnAllList"), Qt::LeftButton);
     QVERIFY(log->isVisible());
     log->close();
     QVERIFY(log->isHidden());

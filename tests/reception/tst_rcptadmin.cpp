@@ -6,6 +6,7 @@
 #include "reception/gui/FrmPreviewRcv.h"
 #include "reception/gui/FrmRcpt_admin.h"
 #include "reception/gui/ReceptionScreens.h"
+#include "support/Controls.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/gui/ModalSeam.h"
 #include "ui/gui/ScreenCatalogue.h"
@@ -22,8 +23,8 @@ namespace {
 QStringList listedOrders(const FrmRcpt_admin& screen)
 {
     QStringList orders;
-    for (int r = 1; r <= screen.spList()->MaxRows(); ++r)
-        orders << screen.spList()->CellText(FrmRcpt_admin::ColOrderNo, r);
+    for (int r = 1; r <= Ctl<SpreadGrid>(&screen, "spMList")->MaxRows(); ++r)
+        orders << Ctl<SpreadGrid>(&screen, "spMList")->CellText(FrmRcpt_admin::ColOrderNo, r);
     return orders;
 }
 } // namespace
@@ -105,7 +106,7 @@ void TestRcptAdmin::opening()
     // Today's waiting orders; the first one's lines, ten rows at least, and its totals.
     QCOMPARE(screen.cmbFilter->currentText(), QString("미접수만 보기"));
     QCOMPARE(listedOrders(screen), QStringList({"0612071001", "0612072001"}));
-    QCOMPARE(screen.spList()->CellText(FrmRcpt_admin::ColAddress, 1), QString(" "));
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spMList")->CellText(FrmRcpt_admin::ColAddress, 1), QString(" "));
     QCOMPARE(screen.spDList->MaxRows(), 10);
     QCOMPARE(screen.spDList->CellText(FrmRcpt_admin::LnMenu, 2), QString("콜라"));
     QCOMPARE(screen.spTotal->CellText(FrmRcpt_admin::LnQty, 1), QString("12"));
@@ -153,9 +154,9 @@ void TestRcptAdmin::acceptOpensReceiptOnce()
     ScriptedPrompter prompter;
     FrmRcpt_admin screen;
     int enter = Qt::Key_Return;
-    Q_EMIT screen.spList()->KeyDown(enter, 0);
+    Q_EMIT Ctl<SpreadGrid>(&screen, "spMList")->KeyDown(enter, 0);
     QCOMPARE(prompter.texts(), QStringList{"접수처리가 완료되었습니다."});
-    QCOMPARE(screen.spList()->CellText(FrmRcpt_admin::ColPassedOn, 1), QString("12:34"));
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spMList")->CellText(FrmRcpt_admin::ColPassedOn, 1), QString("12:34"));
     QCOMPARE(ReceptionFixture::passedOnTime("0612071001"), QString("12:34"));
     QCOMPARE(m_previews, QStringList{"shown"});
     // Once passed on, a second acceptance is refused and prints nothing.
@@ -216,7 +217,7 @@ void TestRcptAdmin::refusals()
     if (action == "dial")
         QCOMPARE(ExecSQL(change), 1);
     FrmRcpt_admin screen;
-    screen.htName()->setText(prefix);
+    Ctl<QLineEdit>(&screen, "htFindWd")->setText(prefix);
     screen.Search();
     if (action != "dial" && !change.isEmpty()) {
         ExecSQL("DELETE FROM 주문내역 WHERE 주문번호 = '0612071001'");
@@ -271,13 +272,13 @@ void TestRcptAdmin::doubleClick()
     FrmRcpt_admin screen;
     screen.cmbFilter->setCurrentIndex(0);
     QCOMPARE(listedOrders(screen), QStringList({"0612071002", "0612071001", "0612072001", "0612071003"}));
-    screen.spList()->SetActiveCell(FrmRcpt_admin::ColPhone, row == 1 ? 2 : 1);
-    Q_EMIT screen.spList()->DblClick(FrmRcpt_admin::ColPhone, row);
+    Ctl<SpreadGrid>(&screen, "spMList")->SetActiveCell(FrmRcpt_admin::ColPhone, row == 1 ? 2 : 1);
+    Q_EMIT Ctl<SpreadGrid>(&screen, "spMList")->DblClick(FrmRcpt_admin::ColPhone, row);
     QCOMPARE(ReceptionFixture::passedOnTime(order), timeAfter);
-    QCOMPARE(screen.spList()->MaxRows(), rowsAfter);
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spMList")->MaxRows(), rowsAfter);
     QCOMPARE(listedOrders(screen).contains(order), timeAfter != "(gone)");
     if (rowsAfter == 4)
-        QCOMPARE(screen.spList()->CellText(FrmRcpt_admin::ColPassedOn, row), timeAfter);
+        QCOMPARE(Ctl<SpreadGrid>(&screen, "spMList")->CellText(FrmRcpt_admin::ColPassedOn, row), timeAfter);
     QCOMPARE(m_previews.size(), previews);
     QCOMPARE(prompter.answersLeft(), 0);
     QCOMPARE(prompter.unexpected(), 0);
@@ -288,15 +289,15 @@ void TestRcptAdmin::cursorStaysOnItsRow()
     ScriptedPrompter prompter;
     FrmRcpt_admin screen;
     screen.cmbFilter->setCurrentIndex(0);
-    screen.spList()->SetActiveCell(FrmRcpt_admin::ColPhone, 3);
+    Ctl<SpreadGrid>(&screen, "spMList")->SetActiveCell(FrmRcpt_admin::ColPhone, 3);
     screen.chkMeOnly->click();
     QCOMPARE(listedOrders(screen), QStringList({"0612071002", "0612071001", "0612071003"}));
-    QCOMPARE(screen.spList()->ActiveRow(), 3);
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spMList")->ActiveRow(), 3);
     QCOMPARE(screen.pnlMembCode->text(), QString("T1"));
     screen.chkMeOnly->click();
-    screen.htName()->setText("S2");
+    Ctl<QLineEdit>(&screen, "htFindWd")->setText("S2");
     QCOMPARE(screen.Search(), 1);
-    QCOMPARE(screen.spList()->ActiveRow(), 1);
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spMList")->ActiveRow(), 1);
     QCOMPARE(screen.pnlMembBaln->text(), QString("12,500 "));
     QCOMPARE(screen.pnlMembTel[1]->text(), QString("031-222-3333"));
     QCOMPARE(prompter.count(), 0);

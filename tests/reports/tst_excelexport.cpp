@@ -1,5 +1,6 @@
 #include "app/Clock.h"
 #include "reports/gui/ReportScreens.h"
+#include "support/Controls.h"
 #include "support/Golden.h"
 #include "support/RecordingPlatform.h"
 #include "support/ScriptedPrompter.h"
@@ -226,7 +227,7 @@ void TestExcelExport::written()
     prompter.answer(MsgAnswer::Yes);
     m_platform->setOpenResult(opens);
     ExportScreen screen(headings, rows);
-    SpreadGrid* grid = screen.spList();
+    SpreadGrid* grid = Ctl<SpreadGrid>(&screen, "spList");
     const int maxRows = grid->MaxRows();
     screen.exportList();
 
@@ -384,10 +385,10 @@ void TestExcelExport::nothingWritten()
     QCOMPARE(QFileInfo(exportFolder(*m_home)).isDir(), false);
     QCOMPARE(QFileInfo::exists(exportFolder(*m_home)), folderTaken);
     QVERIFY(m_platform->opened().isEmpty());
-    QCOMPARE(screen.spList()->MaxRows(), rowCount);
-    QCOMPARE(screen.spList()->DataRowCnt(), rowCount);
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spList")->MaxRows(), rowCount);
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spList")->DataRowCnt(), rowCount);
     for (int r = 1; r <= rowCount; ++r)
-        QCOMPARE(screen.spList()->IsLocked(4, r), false);
+        QCOMPARE(Ctl<SpreadGrid>(&screen, "spList")->IsLocked(4, r), false);
 }
 
 void TestExcelExport::longExportShowsProgress_data()
@@ -423,8 +424,8 @@ void TestExcelExport::longExportShowsProgress()
     QCOMPARE(prompter.texts().size(), 2); // the question, then where the file is or that it was cancelled
     QVERIFY(!prompter.texts().contains(kFailed));
     QVERIFY(screen.findChild<QProgressDialog*>() == nullptr);
-    QCOMPARE(screen.spList()->MaxRows(), 3000);
-    QCOMPARE(screen.spList()->IsLocked(4, 3000), false);
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spList")->MaxRows(), 3000);
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spList")->IsLocked(4, 3000), false);
 }
 
 QTEST_MAIN(TestExcelExport)

@@ -3,6 +3,7 @@
 #include "reports/SalesReport.h"
 #include "reports/gui/FrmRPT_sale.h"
 #include "reports/gui/ReportScreens.h"
+#include "support/Controls.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestRows.h"
@@ -203,7 +204,7 @@ void TestSalesReport::showSalesFor()
     // Whatever was open before is replaced by a fresh report.
     ShowSalesFor(QStringLiteral("S2"), QStringLiteral("가게S2"), 1);
     FrmRPT_sale* before = openReport();
-    before->hdTermFrom()->setDate(QDate(2026, 1, 1));
+    Ctl<QDateEdit>(before, "hdTerm_0")->setDate(QDate(2026, 1, 1));
     QPointer<FrmRPT_sale> old = before;
     ShowSalesFor(code, QStringLiteral("보이는 이름"), kind);
     FrmRPT_sale* report = openReport();
@@ -213,13 +214,13 @@ void TestSalesReport::showSalesFor()
     }
     QVERIFY(old.isNull());
     QVERIFY(report);
-    QCOMPARE(report->hdTermFrom()->date(), QDate(2026, 12, 9));
-    QCOMPARE(report->hdTermTo()->date(), QDate(2026, 12, 9));
+    QCOMPARE(Ctl<QDateEdit>(report, "hdTerm_0")->date(), QDate(2026, 12, 9));
+    QCOMPARE(Ctl<QDateEdit>(report, "hdTerm_1")->date(), QDate(2026, 12, 9));
     QCOMPARE(report->htFilter(kind - 1)->text(), QStringLiteral("보이는 이름"));
     QCOMPARE(kind == 1 ? report->selectedStore() : report->selectedCustomer(), code);
     QVERIFY(report->optSort().at(kind)->isChecked());
-    QTEST(report->spList()->ColHeaderText(1), "firstHeading");
-    QCOMPARE(report->lblRecCount()->text().toInt(), lines);
+    QTEST(Ctl<SpreadGrid>(report, "spList")->ColHeaderText(1), "firstHeading");
+    QCOMPARE(Ctl<QLabel>(report, "lblRecCount")->text().toInt(), lines);
     QCOMPARE(prompter.count(), 0);
 }
 

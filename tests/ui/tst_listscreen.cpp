@@ -1,3 +1,4 @@
+#include "support/Controls.h"
 #include "support/TestHome.h"
 #include "ui/gui/ListScreen.h"
 #include "ui/gui/SpreadGrid.h"
@@ -68,14 +69,14 @@ void TestListScreen::controls()
          {"htName", "cmbFindKey", "cmbFindOP", "spList", "lblRecCount", "btnQuery", "btnClose"})
         QVERIFY2(s.findChild<QWidget*>(QString::fromLatin1(name)), name);
     s.SetRecCount(1234);
-    QCOMPARE(s.lblRecCount()->text(), QStringLiteral("1234"));
-    QCOMPARE(s.mnutool()->title(), QStringLiteral("도구(&T)"));
+    QCOMPARE(Ctl<QLabel>(&s, "lblRecCount")->text(), QStringLiteral("1234"));
+    QCOMPARE(Ctl<QMenu>(&s, "mnutool")->title(), QStringLiteral("도구(&T)"));
     QStringList items;
-    for (QAction* a : s.mnutool()->actions())
+    for (QAction* a : Ctl<QMenu>(&s, "mnutool")->actions())
         items << a->objectName() + QLatin1Char('=') + a->text();
     QCOMPARE(items,
              QStringList({QStringLiteral("mnutool_print=인쇄"), QStringLiteral("mnutool_excel=엑셀")}));
-    s.mnutool()->actions().at(1)->trigger();
+    Ctl<QMenu>(&s, "mnutool")->actions().at(1)->trigger();
     QCOMPARE(s.calls, QStringList{QStringLiteral("excel")});
     QCOMPARE(s.SearchWhere(), QString());
 }
@@ -107,7 +108,7 @@ void TestListScreen::functionKeys()
     QFETCH(QString, call);
     QFETCH(QString, focus);
     ProbeList& s = *m_screen;
-    s.spList()->setFocus();
+    Ctl<SpreadGrid>(&s, "spList")->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(s.calls, call.isEmpty() ? QStringList() : QStringList{call});
     if (!focus.isEmpty())
@@ -117,11 +118,11 @@ void TestListScreen::functionKeys()
 void TestListScreen::enterSearchesThenEdits()
 {
     ProbeList& s = *m_screen;
-    s.htName()->setFocus();
-    QTest::keyClick(s.htName(), Qt::Key_Return);
+    Ctl<QLineEdit>(&s, "htName")->setFocus();
+    QTest::keyClick(Ctl<QLineEdit>(&s, "htName"), Qt::Key_Return);
     QCOMPARE(s.calls, QStringList{QStringLiteral("search")});
-    QVERIFY(s.spList()->isAncestorOf(QApplication::focusWidget()) ||
-            QApplication::focusWidget() == s.spList());
+    QVERIFY(Ctl<SpreadGrid>(&s, "spList")->isAncestorOf(QApplication::focusWidget()) ||
+            QApplication::focusWidget() == Ctl<SpreadGrid>(&s, "spList"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QCOMPARE(s.calls, QStringList({QStringLiteral("search"), QStringLiteral("edit")}));
 }

@@ -14,6 +14,7 @@
 #include "order/gui/FrmMain.h"
 #include "order/gui/FrmMainColumns.h"
 #include "order/gui/modSeeID.h"
+#include "support/Controls.h"
 #include "ui/Prompter.h"
 #include "ui/TextUtil.h"
 #include "ui/gui/ModalSeam.h"
@@ -208,15 +209,15 @@ double worst(const std::vector<double>& v)
 void restState(FrmMain& w)
 {
     using namespace FrmMainCols;
-    const int row = w.spMList->MaxRows();
-    if (w.spMList->IsEditing())
-        w.spMList->SetEditMode(false);
-    w.spMList->SetText(mCust, row, QString());
-    w.spMList->SetText(mPhone, row, QString());
+    const int row = Ctl<SpreadGrid>(&w, "spMList")->MaxRows();
+    if (Ctl<SpreadGrid>(&w, "spMList")->IsEditing())
+        Ctl<SpreadGrid>(&w, "spMList")->SetEditMode(false);
+    Ctl<SpreadGrid>(&w, "spMList")->SetText(mCust, row, QString());
+    Ctl<SpreadGrid>(&w, "spMList")->SetText(mPhone, row, QString());
     w.ClearCustomer();
     w.ClearStore();
-    w.pnlSeeIDDisp->clear();
-    w.spMList->SetActiveCell(mPhone, row);
+    Ctl<QLabel>(&w, "pnlSeeIDDisp")->clear();
+    Ctl<SpreadGrid>(&w, "spMList")->SetActiveCell(mPhone, row);
 }
 
 bool ringAll(FrmMain& w, int master, const std::vector<Ring>& rings, QElapsedTimer& clock,
@@ -227,7 +228,7 @@ bool ringAll(FrmMain& w, int master, const std::vector<Ring>& rings, QElapsedTim
     const QMetaObject::Connection c1 = QObject::connect(
         &w, &FrmMain::callerIdShown, [&](const QString&) { callerIdNs = clock.nsecsElapsed(); });
     const QMetaObject::Connection c2 =
-        QObject::connect(w.txtCustID, &QLineEdit::textChanged, [&](const QString& t) {
+        QObject::connect(Ctl<QLineEdit>(&w, "txtCustID"), &QLineEdit::textChanged, [&](const QString& t) {
             if (!t.isEmpty())
                 codeNs = clock.nsecsElapsed();
         });
@@ -248,15 +249,18 @@ bool ringAll(FrmMain& w, int master, const std::vector<Ring>& rings, QElapsedTim
         const bool answered = spinUntil([&] {
             if (r.code.isEmpty())
                 return prompter.askedNs() >= 0;
-            return w.txtCustID->text() == r.code && w.pnlCustTel[0]->text() == r.firstTel;
+            return Ctl<QLineEdit>(&w, "txtCustID")->text() == r.code &&
+                   Ctl<QLabel>(&w, "pnlCustTel", 0)->text() == r.firstTel;
         });
         const double idleMs = clock.nsecsElapsed() / 1e6;
         if (!answered) {
-            std::fprintf(stderr,
-                         "ring %s: not answered within %d ms (panel \"%s\", cell \"%s\", waiting %d)\n",
-                         qUtf8Printable(r.digits), kTimeoutMs, qUtf8Printable(w.txtCustID->text()),
-                         qUtf8Printable(w.spMList->CellText(FrmMainCols::mPhone, w.spMList->MaxRows())),
-                         StandbyCount());
+            std::fprintf(
+                stderr, "ring %s: not answered within %d ms (panel \"%s\", cell \"%s\", waiting %d)\n",
+                qUtf8Printable(r.digits), kTimeoutMs, qUtf8Printable(Ctl<QLineEdit>(&w, "txtCustID")->text()),
+                qUtf8Printable(
+                    Ctl<SpreadGrid>(&w, "spMList")
+                        ->CellText(FrmMainCols::mPhone, Ctl<SpreadGrid>(&w, "spMList")->MaxRows())),
+                StandbyCount());
             ok = false;
             break;
         }

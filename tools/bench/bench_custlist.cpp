@@ -11,6 +11,7 @@
 #include "db/modDBQuery.h"
 #include "masters/gui/FrmCust_admin.h"
 #include "reports/gui/modExcel.h"
+#include "support/Controls.h"
 #include "ui/Prompter.h"
 #include "ui/gui/GridPager.h"
 #include "ui/gui/SpreadGrid.h"
@@ -48,14 +49,14 @@ public:
 // Search and paint the first screen of rows, as the operator sees it.
 double searchShown(FrmCust_admin& w, int key, int op, const QString& text, int* rows)
 {
-    w.cmbFindKey()->setCurrentIndex(key);
-    w.cmbFindOP()->setCurrentIndex(op);
-    w.htName()->setText(text);
+    Ctl<QComboBox>(&w, "cmbFindKey")->setCurrentIndex(key);
+    Ctl<QComboBox>(&w, "cmbFindOP")->setCurrentIndex(op);
+    Ctl<QLineEdit>(&w, "htName")->setText(text);
     QElapsedTimer t;
     t.start();
     w.Search();
-    w.spList()->view()->viewport()->repaint();
-    *rows = w.spList()->MaxRows();
+    Ctl<SpreadGrid>(&w, "spList")->view()->viewport()->repaint();
+    *rows = Ctl<SpreadGrid>(&w, "spList")->MaxRows();
     return t.nsecsElapsed() / 1e6;
 }
 

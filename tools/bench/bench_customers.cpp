@@ -9,6 +9,7 @@
 #include "db/Schema.h"
 #include "masters/CustPhone.h"
 #include "masters/gui/FrmCust_sel.h"
+#include "support/Controls.h"
 #include "ui/gui/ModalSeam.h"
 #include "ui/gui/SpreadGrid.h"
 
@@ -142,8 +143,9 @@ void measure(const QString& file, const QString& label, const QString& fullNumbe
         int n = 0;
         const double ours = BenchMedianMs(7, [&] { n = picker.FindRecords(text, QStringLiteral("False")); });
         const QString sql = SqliteDialect().translate(FrmCust_sel::SearchSql(text, true, false, false, true));
-        BenchReport(QStringLiteral("FindRecords \"%1\" → grid (%2)").arg(text, label), ours, rawMs(file, sql),
-                    QStringLiteral("%1 rows, result %2").arg(picker.spList()->MaxRows()).arg(n));
+        BenchReport(
+            QStringLiteral("FindRecords \"%1\" → grid (%2)").arg(text, label), ours, rawMs(file, sql),
+            QStringLiteral("%1 rows, result %2").arg(Ctl<SpreadGrid>(&picker, "spList")->MaxRows()).arg(n));
     }
     // The four-column suffix scan the index replaces, for comparison.
     const QString scan = SqliteDialect().translate(FrmCust_sel::SearchSql(last4, true, false, false, false));

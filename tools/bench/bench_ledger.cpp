@@ -9,6 +9,7 @@
 #include "reports/MduReportDB.h"
 #include "reports/gui/FrmRPT_ledger.h"
 #include "reports/gui/FrmRPT_sale.h"
+#include "support/Controls.h"
 #include "ui/gui/SpreadGrid.h"
 
 #include <QApplication>
@@ -29,15 +30,15 @@ namespace {
 // changes.
 double ledgerMs(FrmRPT_ledger& w, const QDate& from, const QDate& to, int* rows, double* cpuMs)
 {
-    w.hdTermFrom()->setDate(from);
-    w.hdTermTo()->setDate(to);
+    Ctl<QDateEdit>(&w, "hdTerm_0")->setDate(from);
+    Ctl<QDateEdit>(&w, "hdTerm_1")->setDate(to);
     QElapsedTimer t;
     t.start();
     const std::clock_t cpu = std::clock();
     w.Query();
     QApplication::processEvents();
     *cpuMs = double(std::clock() - cpu) * 1000.0 / CLOCKS_PER_SEC;
-    *rows = w.lblRecCount()->text().toInt();
+    *rows = Ctl<QLabel>(&w, "lblRecCount")->text().toInt();
     return double(t.nsecsElapsed()) / 1e6;
 }
 
@@ -123,8 +124,8 @@ ZK_BENCH("reports: store ledger and sales report")
     {
         FrmRPT_sale w;
         w.show();
-        w.hdTermFrom()->setDate(monthStart);
-        w.hdTermTo()->setDate(last);
+        Ctl<QDateEdit>(&w, "hdTerm_0")->setDate(monthStart);
+        Ctl<QDateEdit>(&w, "hdTerm_1")->setDate(last);
         QApplication::processEvents();
         const char* sorts[] = {"date", "store", "customer"};
         for (int s : {1, 2, 0}) {
@@ -132,9 +133,10 @@ ZK_BENCH("reports: store ledger and sales report")
             t.start();
             w.optSort().at(s)->click();
             QApplication::processEvents();
-            BenchReport(QStringLiteral("sales report, one month, by %1").arg(QLatin1String(sorts[s])),
-                        double(t.nsecsElapsed()) / 1e6, -1,
-                        QStringLiteral("%1 lines; goal < 1000 ms").arg(w.lblRecCount()->text()));
+            BenchReport(
+                QStringLiteral("sales report, one month, by %1").arg(QLatin1String(sorts[s])),
+                double(t.nsecsElapsed()) / 1e6, -1,
+                QStringLiteral("%1 lines; goal < 1000 ms").arg(Ctl<QLabel>(&w, "lblRecCount")->text()));
         }
     }
     CloseRPTFile();

@@ -10,6 +10,7 @@
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "order/gui/FrmMain.h"
+#include "support/Controls.h"
 #include "ui/gui/SpreadGrid.h"
 
 #include <QElapsedTimer>
@@ -51,24 +52,24 @@ bool openInstallation(BenchContext& ctx, QTemporaryDir& dir, QString* mainFile)
 bool takeOrder(FrmMain& w, const QString& customer, const QString& phone, const QString& store,
                const std::vector<qint64>& menus)
 {
-    const int row = w.spMList->MaxRows();
-    w.spMList->SetText(1, row, customer);
-    w.spMList->SetText(2, row, phone);
-    w.spMList->SetText(3, row, store);
+    const int row = Ctl<SpreadGrid>(&w, "spMList")->MaxRows();
+    Ctl<SpreadGrid>(&w, "spMList")->SetText(1, row, customer);
+    Ctl<SpreadGrid>(&w, "spMList")->SetText(2, row, phone);
+    Ctl<SpreadGrid>(&w, "spMList")->SetText(3, row, store);
     QString number;
-    if (!w.SaveMst(number, 3, row, 1))
+    if (!w.SaveMst(number, 3, row, EditorMode::Add))
         return false;
-    w.spMList->SetText(5, row, number);
-    w.spMList->SetMaxRows(row + 1);
+    Ctl<SpreadGrid>(&w, "spMList")->SetText(5, row, number);
+    Ctl<SpreadGrid>(&w, "spMList")->SetMaxRows(row + 1);
     for (size_t i = 0; i < menus.size(); ++i) {
-        const int line = w.spDList->MaxRows();
-        w.spDList->SetText(1, line, QString::number(menus[i]));
-        w.spDList->SetValue(3, line, int(i) + 1);
-        w.spDList->SetValue(4, line, 12000);
+        const int line = Ctl<SpreadGrid>(&w, "spDList")->MaxRows();
+        Ctl<SpreadGrid>(&w, "spDList")->SetText(1, line, QString::number(menus[i]));
+        Ctl<SpreadGrid>(&w, "spDList")->SetValue(3, line, int(i) + 1);
+        Ctl<SpreadGrid>(&w, "spDList")->SetValue(4, line, 12000);
         int lineNo = 0;
-        if (!w.SaveDtl(store, number, lineNo, 1, line, 1, customer))
+        if (!w.SaveDtl(store, number, lineNo, 1, line, EditorMode::Add, customer))
             return false;
-        w.spDList->SetMaxRows(line + 1);
+        Ctl<SpreadGrid>(&w, "spDList")->SetMaxRows(line + 1);
     }
     return true;
 }
@@ -122,8 +123,8 @@ ZK_BENCH("main: order screen")
 
     std::vector<double> times;
     for (int i = 0; i < 900; ++i) {
-        w.spMList->SetMaxRows(1);
-        w.spDList->SetMaxRows(1);
+        Ctl<SpreadGrid>(&w, "spMList")->SetMaxRows(1);
+        Ctl<SpreadGrid>(&w, "spDList")->SetMaxRows(1);
         QElapsedTimer t;
         t.start();
         if (!takeOrder(w, customer, QStringLiteral("02-1234-5678"), store, menus)) {

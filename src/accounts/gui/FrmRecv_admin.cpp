@@ -264,15 +264,18 @@ void FrmRecv_admin::PrintList()
                               1, 0.5, 0.5, 0.6, 0.6);
 }
 
-void FrmRecv_admin::SyncUpdateRecv(FrmRecv_save* editor, EditorMode mode)
+void FrmRecv_admin::SyncUpdateCust(RecordEditor* recordEditor, EditorMode mode)
 {
+    auto* editor = dynamic_cast<FrmRecv_save*>(recordEditor);
+    if (!editor)
+        return;
     SpreadGrid* grid = spList();
     const int row = RowForSave(mode);
-    grid->SetRowValues(
-        row, {editor->DateText(), editor->FieldText(FrmRecv_save::FldStore), editor->lblMName()->text(),
-              editor->lblTel()->text(), wonOf(editor->FieldText(FrmRecv_save::FldAmount)),
-              wonOf(editor->FieldText(FrmRecv_save::FldDiscount)), editor->FieldText(FrmRecv_save::FldMemo),
-              editor->FieldText(FrmRecv_save::FldKey)});
+    grid->SetRowValues(row,
+                       {editor->DateText(), editor->FieldText(FrmRecv_save::FldStore), editor->StoreName(),
+                        editor->StoreTel(), wonOf(editor->FieldText(FrmRecv_save::FldAmount)),
+                        wonOf(editor->FieldText(FrmRecv_save::FldDiscount)),
+                        editor->FieldText(FrmRecv_save::FldMemo), editor->FieldText(FrmRecv_save::FldKey)});
     grid->SetActiveCell(qMax(grid->ActiveCol(), 1), row);
     refreshTotals();
 }

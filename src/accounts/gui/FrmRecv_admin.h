@@ -3,12 +3,11 @@
 #include "ui/gui/ListScreen.h"
 #include "ui/gui/RecordScreens.h"
 
-class FrmRecv_save;
 class QDateEdit;
 
 // The payments of a period, of one store or all, with their totals; payments are added, changed and
 // deleted here.
-class FrmRecv_admin : public ListScreen
+class FrmRecv_admin : public ListScreen, public EditorSyncTarget
 {
     Q_OBJECT
 public:
@@ -40,16 +39,13 @@ public:
     void DeleteRecord() override;
     void RowDoubleClicked(int) override { EditRecord(); }
     void PrintList() override;
-    // After each save of the editor: Add appends the payment, Edit rewrites the active row.
-    void SyncUpdateRecv(FrmRecv_save* editor, EditorMode mode);
+    // After each save of the payment editor: Add appends the payment, Edit rewrites the active row.
+    void SyncUpdateCust(RecordEditor* editor, EditorMode mode) override;
 
     // The store the list is narrowed to; "" for all stores.
     QString selectedStore() const { return m_store; }
     // Enter in the store box while no store is selected: the store picker for the typed text.
     void PickStoreForSearch();
-    QDateEdit* hdTermFrom() const { return m_from; }
-    QDateEdit* hdTermTo() const { return m_to; }
-    SpreadGrid* spTotal() const { return m_spTotal; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,7 +1,6 @@
 #include "accounts/gui/FrmRecv_save.h"
 
 #include "accounts/PaymentService.h"
-#include "accounts/gui/FrmRecv_admin.h"
 #include "app/Clock.h"
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
@@ -116,6 +115,16 @@ QString FrmRecv_save::FieldText(int index) const
 {
     ByteLimitedLineEdit* f = htField(index);
     return f ? f->text() : QString();
+}
+
+QString FrmRecv_save::StoreName() const
+{
+    return m_lblMName->text();
+}
+
+QString FrmRecv_save::StoreTel() const
+{
+    return m_lblTel->text();
 }
 
 QString FrmRecv_save::DateText() const
@@ -259,8 +268,8 @@ bool FrmRecv_save::Save()
     m_fields[FldKey]->setText(QString::number(key));
     // The shown balance follows what was just posted.
     showStore(p.store);
-    if (auto* list = qobject_cast<FrmRecv_admin*>(m_parentScreen.data()))
-        list->SyncUpdateRecv(this, m_mode);
+    if (auto* target = dynamic_cast<EditorSyncTarget*>(m_parentScreen.data()))
+        target->SyncUpdateCust(this, m_mode);
     FinishSave();
     return true;
 }

@@ -39,14 +39,13 @@ public:
     bool Save() override;
     void ClearFields() override;
 
-    // nullptr for the unused indexes.
-    ByteLimitedLineEdit* htField(int index) const;
+    // The text of htField(index); "" for the unused indexes.
     QString FieldText(int index) const;
-    QDateEdit* hdDate() const { return m_hdDate; }
-    QLabel* lblMName() const { return m_lblMName; }
-    QLabel* lblTel() const { return m_lblTel; }
     // The payment date as stored, "yyyy-MM-dd".
     QString DateText() const;
+    // The store's name and first telephone number as shown beside its code.
+    QString StoreName() const;
+    QString StoreTel() const;
 
     // Runs the store picker for the code field's text (Enter in the code field).
     void PickStoreForField();
@@ -55,6 +54,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // nullptr for the unused indexes.
+    ByteLimitedLineEdit* htField(int index) const;
     void showStore(const QString& code);
     std::optional<qint64> wonOf(int index, const QString& label);
 

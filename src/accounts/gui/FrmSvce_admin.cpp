@@ -6,34 +6,27 @@
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
-#include "reports/gui/modExcel.h"
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
-#include "ui/gui/GridPrinter.h"
 #include "ui/gui/GridStyle.h"
 #include "ui/gui/MduMainUi.h"
 #include "ui/gui/SpreadGrid.h"
 #include "ui/gui/SpreadGridModel.h"
-#include "ui/gui/modFormIni.h"
 #include "ui/gui/modSpread60.h"
 
 #include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QDateEdit>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSplitter>
 #include <QStyle>
 #include <QTableView>
@@ -64,14 +57,6 @@ std::optional<qint64> wholePoints(const QString& typed)
     return qint64(*v);
 }
 
-QPushButton* makeButton(QWidget* owner, const QString& caption, const QString& objectName)
-{
-    auto* button = new QPushButton(caption, owner);
-    button->setObjectName(objectName);
-    button->setAutoDefault(false);
-    return button;
-}
-
 QLabel* panelCaption(QWidget* owner, const QString& text)
 {
     auto* label = new QLabel(text, owner);
@@ -100,21 +85,11 @@ private:
 };
 } // namespace
 
-FrmSvce_admin::FrmSvce_admin(QWidget* parent) : QWidget(parent, Qt::Window)
+FrmSvce_admin::FrmSvce_admin(QWidget* parent) : FrameScreen(parent)
 {
     setObjectName(kForm);
     setWindowTitle(kCaption);
     resize(1040, 620);
-
-    auto* bar = new QMenuBar(this);
-    m_mnutool = bar->addMenu(QStringLiteral("도구(&T)"));
-    m_mnutool->setObjectName(QStringLiteral("mnutool"));
-    QAction* print = m_mnutool->addAction(QStringLiteral("인쇄"));
-    print->setObjectName(QStringLiteral("mnutool_print"));
-    connect(print, &QAction::triggered, this, &FrmSvce_admin::printList);
-    QAction* excel = m_mnutool->addAction(QStringLiteral("엑셀"));
-    excel->setObjectName(QStringLiteral("mnutool_excel"));
-    connect(excel, &QAction::triggered, this, &FrmSvce_admin::exportList);
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setObjectName(QStringLiteral("splGrids"));
@@ -125,18 +100,17 @@ FrmSvce_admin::FrmSvce_admin(QWidget* parent) : QWidget(parent, Qt::Window)
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({400, 620});
 
-    m_btnRecAdd = makeButton(this, QStringLiteral("서비스F2"), QStringLiteral("btnRecAdd"));
+    m_btnRecAdd = MakeButton(this, QStringLiteral("서비스F2"), QStringLiteral("btnRecAdd"));
     m_btnRecAdd->setToolTip(QStringLiteral("선택한 고객의 포인트를 차감하고 서비스 처리"));
-    m_btnRecDel = makeButton(this, QStringLiteral("삭제 F4"), QStringLiteral("btnRecDel"));
+    m_btnRecDel = MakeButton(this, QStringLiteral("삭제 F4"), QStringLiteral("btnRecDel"));
     m_btnRecDel->setToolTip(QStringLiteral("선택한 서비스 내역 삭제(취소)"));
-    m_btnClose = makeButton(this, QStringLiteral("닫기 &C"), QStringLiteral("btnClose"));
+    m_btnClose = MakeCloseButton();
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     for (QPushButton* b : {m_btnRecAdd, m_btnRecDel, m_btnClose})
         buttons->addWidget(b);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(bar);
+    QVBoxLayout* layout = frameLayout();
     layout->addWidget(splitter, 1);
     layout->addLayout(buttons);
 
@@ -147,23 +121,12 @@ FrmSvce_admin::FrmSvce_admin(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(m_btnQuery, &QPushButton::clicked, this, [this] { ListServices(); });
     connect(m_btnRecAdd, &QPushButton::clicked, this, &FrmSvce_admin::GrantServices);
     connect(m_btnRecDel, &QPushButton::clicked, this, &FrmSvce_admin::CancelService);
-    connect(m_btnClose, &QPushButton::clicked, this, &QWidget::close);
-    const std::pair<Qt::Key, void (FrmSvce_admin::*)()> keys[] = {
-        {Qt::Key_F2, &FrmSvce_admin::GrantServices}, {Qt::Key_F4, &FrmSvce_admin::CancelService}};
-    for (const auto& [key, action] : keys) {
-        auto* shortcut = new QShortcut(QKeySequence(key), this);
-        connect(shortcut, &QShortcut::activated, this, action);
-    }
-    auto* f5 = new QShortcut(QKeySequence(Qt::Key_F5), this);
-    connect(f5, &QShortcut::activated, this, [this] { ListServices(); });
+    AddKey(QKeySequence(Qt::Key_F2), [this] { GrantServices(); });
+    AddKey(QKeySequence(Qt::Key_F4), [this] { CancelService(); });
+    AddKey(QKeySequence(Qt::Key_F5), [this] { ListServices(); });
 
     CenterForm(this);
-    LoadFormIni(this);
-    for (SpreadGrid* grid : {m_spCust, m_spSvce}) {
-        WatchColWidths(this, grid);
-        ConnectGridMenu(this, grid);
-    }
-    m_openedGeometry = geometry();
+    FinishLayout({m_spCust, m_spSvce});
 
     const QDate today = Clock::Today();
     m_hdTermFrom->setDate(today);
@@ -183,14 +146,8 @@ FrmSvce_admin::~FrmSvce_admin() = default;
 
 ScreenEntry FrmSvce_admin::Entry()
 {
-    ScreenEntry entry;
-    entry.name = kForm;
-    entry.description = kCaption;
-    entry.modality = ScreenModality::Modeless;
-    entry.gate = ScreenGate::Authority;
-    entry.menuEntry = QStringLiteral("mnuBasic_Service");
-    entry.create = [](QWidget*) -> QWidget* { return new FrmSvce_admin; };
-    return entry;
+    return CatalogueEntry(kForm, kCaption, QStringLiteral("mnuBasic_Service"),
+                          [] { return new FrmSvce_admin; });
 }
 
 QWidget* FrmSvce_admin::buildCustomerPanel()
@@ -202,7 +159,7 @@ QWidget* FrmSvce_admin::buildCustomerPanel()
     m_htPt->setMaximumWidth(80);
     m_htPt->setToolTip(QStringLiteral("서비스 대상 점수(엔터: 고객목록 새로고침)"));
     m_htPt->installEventFilter(this);
-    m_btnRefresh = makeButton(box, QString(), QStringLiteral("btnRefresh"));
+    m_btnRefresh = MakeButton(box, QString(), QStringLiteral("btnRefresh"));
     m_btnRefresh->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     m_btnRefresh->setToolTip(QStringLiteral("고객목록 새로고침"));
     auto* search = new QHBoxLayout;
@@ -251,7 +208,7 @@ QWidget* FrmSvce_admin::buildServicePanel()
     term->addWidget(m_hdTermFrom);
     term->addWidget(new QLabel(QStringLiteral("~"), m_hdTerm));
     term->addWidget(m_hdTermTo);
-    m_btnQuery = makeButton(box, QStringLiteral("조회 F5"), QStringLiteral("btnQuery"));
+    m_btnQuery = MakeButton(box, QStringLiteral("조회 F5"), QStringLiteral("btnQuery"));
     auto* search = new QHBoxLayout;
     search->addWidget(new QLabel(QStringLiteral("검색기간:"), box));
     search->addWidget(m_hdTerm);
@@ -595,16 +552,6 @@ void FrmSvce_admin::CancelService()
     m_spSvce->setFocus();
 }
 
-void FrmSvce_admin::printList()
-{
-    gGridPrinter->PrintSpread(m_spCust, windowTitle(), kCaption, QString(), 2, 0.5, 0.5, 0.5, 0.5);
-}
-
-void FrmSvce_admin::exportList()
-{
-    ExportToExcelFile(m_spCust, QStringLiteral("Sheet1"), true);
-}
-
 bool FrmSvce_admin::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
@@ -625,7 +572,7 @@ bool FrmSvce_admin::eventFilter(QObject* watched, QEvent* event)
         // flips the tick of every row in it.
         if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
             type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
-            return QWidget::eventFilter(watched, event);
+            return FrameScreen::eventFilter(watched, event);
         auto* mouse = static_cast<QMouseEvent*>(event);
         const int rows = m_spCust->MaxRows();
         const int at = rowHeaders->logicalIndexAt(mouse->position().toPoint().y()) + 1;
@@ -648,13 +595,5 @@ bool FrmSvce_admin::eventFilter(QObject* watched, QEvent* event)
         }
         return true;
     }
-    return QWidget::eventFilter(watched, event);
-}
-
-void FrmSvce_admin::closeEvent(QCloseEvent* event)
-{
-    // An unchanged placement leaves the layout file as the operator last arranged it.
-    if (geometry() != m_openedGeometry)
-        SaveFormIni(this);
-    QWidget::closeEvent(event);
+    return FrameScreen::eventFilter(watched, event);
 }

@@ -1,22 +1,18 @@
 #pragma once
 
-#include "ui/gui/ScreenCatalogue.h"
+#include "ui/gui/FrameScreen.h"
 
 #include <QElapsedTimer>
-#include <QRect>
-#include <QWidget>
 
 class QDateEdit;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QMenu;
 class QPushButton;
-class SpreadGrid;
 
 // The service screen ("서비스 관리"): customers whose points reach a threshold, ticked and granted a service
 // that deducts points, beside the services of a period, which can be cancelled.
-class FrmSvce_admin : public QWidget
+class FrmSvce_admin : public FrameScreen
 {
     Q_OBJECT
 public:
@@ -65,23 +61,10 @@ public:
     void TickAll();
     bool IsTicked(int row) const;
 
-    SpreadGrid* spCust() const { return m_spCust; }
-    SpreadGrid* spSvce() const { return m_spSvce; }
-    QLineEdit* htPt() const { return m_htPt; }
-    QFrame* hdTerm() const { return m_hdTerm; }
-    QDateEdit* hdTermFrom() const { return m_hdTermFrom; }
-    QDateEdit* hdTermTo() const { return m_hdTermTo; }
-    QLabel* lblCountRec() const { return m_lblCountRec; }
-    QPushButton* btnRefresh() const { return m_btnRefresh; }
-    QPushButton* btnQuery() const { return m_btnQuery; }
-    QPushButton* btnRecAdd() const { return m_btnRecAdd; }
-    QPushButton* btnRecDel() const { return m_btnRecDel; }
-    QPushButton* btnClose() const { return m_btnClose; }
-    QMenu* mnutool() const { return m_mnutool; }
-
 protected:
+    // The tools menu prints and exports the customer list.
+    SpreadGrid* ListGrid() const override { return m_spCust; }
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     QWidget* buildCustomerPanel();
@@ -91,8 +74,6 @@ private:
     void setTick(int row, bool on);
     void countTicks();
     void showRowAtTop(int row);
-    void printList();
-    void exportList();
 
     SpreadGrid* m_spCust = nullptr;
     SpreadGrid* m_spSvce = nullptr;
@@ -106,7 +87,6 @@ private:
     QPushButton* m_btnRecAdd = nullptr;
     QPushButton* m_btnRecDel = nullptr;
     QPushButton* m_btnClose = nullptr;
-    QMenu* m_mnutool = nullptr;
     // The row a press on the row headers started from; 0 while no block is being drawn.
     int m_blockAnchor = 0;
     int m_blockEnd = 0;
@@ -115,5 +95,4 @@ private:
     int m_clickRow = 0;
     bool m_tickBeforeClicks = false;
     QElapsedTimer m_clickTimer;
-    QRect m_openedGeometry;
 };

@@ -18,8 +18,6 @@ public:
     // The chosen number; empty when the list was closed without a choice.
     QString Telno() const { return m_telno; }
 
-    QListWidget* List1() const { return m_list; }
-    QLabel* lblAddr() const { return m_lblAddr; }
     // Takes the selected entry and closes (btnSel, double-click, Enter).
     void ChooseSelected();
 

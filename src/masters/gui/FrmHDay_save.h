@@ -24,9 +24,6 @@ public:
     QString StoredDay() const;
 
     QString storeCode() const { return m_storeCode; }
-    QComboBox* cmbType() const { return m_cmbType; }
-    QComboBox* cmbWeek() const { return m_cmbWeek; }
-    QDateEdit* hdDate() const { return m_hdDate; }
     ByteLimitedLineEdit* htField(int index) const { return index == 0 ? m_memo : nullptr; }
 
 protected:

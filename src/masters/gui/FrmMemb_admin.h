@@ -65,11 +65,6 @@ public:
     void AddHoliday();
     void EditHolidayMemo(int row);
 
-    SpreadGrid* spMenu() const { return m_spMenu; }
-    SpreadGrid* spHDay() const { return m_spHDay; }
-    QPushButton* btnMnuDel() const { return m_btnMnuDel; }
-    QPushButton* btnHDayAdd() const { return m_btnHDayAdd; }
-
 private:
     void buildPanels();
     void loadSubGrids();

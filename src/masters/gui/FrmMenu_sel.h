@@ -40,7 +40,6 @@ public:
     bool SelectRows();
 
     QString storeCode() const { return m_storeCode; }
-    QLabel* lblMBName() const { return m_lblMBName; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

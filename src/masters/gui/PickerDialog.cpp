@@ -13,10 +13,14 @@ PickerDialog::~PickerDialog() = default;
 
 bool PickerDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_txtinput &&
-        HandlePickerInputEvent(event, [this] { ShowPickerSearchOutcome(Refresh_Sheet(), m_spList); }))
+    if (watched == m_txtinput && HandlePickerInputEvent(event, [this] { SearchFromInput(); }))
         return true;
     return QDialog::eventFilter(watched, event);
+}
+
+void PickerDialog::SearchFromInput()
+{
+    ShowPickerSearchOutcome(Refresh_Sheet(), m_spList);
 }
 
 void PickerDialog::keyPressEvent(QKeyEvent* event)

@@ -17,13 +17,16 @@ public:
 
     // Searches for the text in txtinput; returns the number of rows.
     virtual int Refresh_Sheet() = 0;
+    // Enter in the search box: the search, then into the list or a word that nothing matched.
+    virtual void SearchFromInput();
 
+protected:
+    // The controls, for the pickers built on the base; others reach them by objectName.
     SpreadGrid* spList() const { return m_spList; }
     QLineEdit* txtinput() const { return m_txtinput; }
     QPushButton* btnSel() const { return m_btnSel; }
     QPushButton* btnClose() const { return m_btnClose; }
 
-protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -47,16 +47,14 @@ bool isDigits(const QString& text)
 }
 } // namespace
 
-frmZipcode::frmZipcode(QWidget* parent) : QDialog(parent)
+frmZipcode::frmZipcode(QWidget* parent) : PickerDialog(parent)
 {
     setObjectName(QStringLiteral("frmZipcode"));
     setWindowTitle(QStringLiteral("우편번호 검색"));
     resize(560, 400);
 
     auto* caption = new QLabel(QStringLiteral("검색단어"), this);
-    m_txtInput = new QLineEdit(this);
-    m_txtInput->setObjectName(QStringLiteral("txtInput"));
-    m_txtInput->installEventFilter(this);
+    m_txtinput = MakePickerInput(this, QStringLiteral("txtInput"));
     m_pnlHelp = new QLabel(QStringLiteral("읍/면/동으로 검색하세요. [전체검색 : 빈칸]"), this);
     m_pnlHelp->setObjectName(QStringLiteral("pnlHelp"));
     m_pnlHelp->setFrameShape(QFrame::StyledPanel);
@@ -83,32 +81,22 @@ frmZipcode::frmZipcode(QWidget* parent) : QDialog(parent)
         }
     });
 
-    m_btnSel = new QPushButton(QStringLiteral("선택(&S)"), this);
-    m_btnSel->setObjectName(QStringLiteral("btnSel"));
-    m_btnClose = new QPushButton(QStringLiteral("닫기(&C)"), this);
-    m_btnClose->setObjectName(QStringLiteral("btnClose"));
-    for (QPushButton* b : {m_btnSel, m_btnClose})
-        b->setAutoDefault(false);
+    m_btnSel = MakePickerButton(this, QStringLiteral("선택(&S)"), QStringLiteral("btnSel"));
+    m_btnClose = MakePickerButton(this, QStringLiteral("닫기(&C)"), QStringLiteral("btnClose"));
     connect(m_btnSel, &QPushButton::clicked, this, &frmZipcode::selectClicked);
     connect(m_btnClose, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(caption);
-    top->addWidget(m_txtInput, 1);
+    auto* search = new QHBoxLayout;
+    search->addWidget(caption);
+    search->addWidget(m_txtinput, 1);
+    auto* top = new QVBoxLayout;
+    top->addLayout(search);
+    top->addWidget(m_pnlHelp);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(m_btnSel);
     buttons->addWidget(m_btnClose);
-    auto* main = new QVBoxLayout(this);
-    main->addLayout(top);
-    main->addWidget(m_pnlHelp);
-    main->addWidget(m_spList, 1);
-    main->addLayout(buttons);
-
-    CenterForm(this);
-    LoadFormIni(this);
-    WatchColWidths(this, m_spList);
-    ConnectGridMenu(this, m_spList);
+    FinishPickerLayout(this, top, m_spList, buttons);
     openDatabase();
 }
 
@@ -146,13 +134,13 @@ QString frmZipcode::SearchSql(const QString& text)
 
 int frmZipcode::RefreshSheet()
 {
-    if (!CheckSearchText(m_txtInput->text()))
+    if (!CheckSearchText(m_txtinput->text()))
         return -1;
     WaitCursor wait;
     m_spList->SetMaxRows(0);
     if (!m_conn.isOpen())
         return 0;
-    if (!OpenRecordset(m_conn, m_rs, SearchSql(m_txtInput->text())))
+    if (!OpenRecordset(m_conn, m_rs, SearchSql(m_txtinput->text())))
         return 0;
     QList<QVariantList> rows;
     rows.reserve(m_rs.RecordCount());
@@ -173,7 +161,7 @@ int frmZipcode::InitForm(const QString& searchText)
 {
     if (searchText.isEmpty())
         return 2;
-    m_txtInput->setText(searchText);
+    m_txtinput->setText(searchText);
     const int n = RefreshSheet();
     if (n == 1) {
         if (chooseRow(1, false))
@@ -184,19 +172,19 @@ int frmZipcode::InitForm(const QString& searchText)
     return n >= 2 ? 2 : 0;
 }
 
-void frmZipcode::searchAction()
+void frmZipcode::SearchFromInput()
 {
-    const QString text = m_txtInput->text();
+    const QString text = m_txtinput->text();
     if (text.isEmpty() && AskYesNo(QStringLiteral("우편번호 전체 검색을 하시겠습니까?") + kCrLf +
                                        QStringLiteral("※시스템에 따라 시간이 다소 걸릴 수도 있습니다."),
                                    QStringLiteral("우편번호 검색"), false) != MsgAnswer::Yes)
         return;
     const int rows = RefreshSheet();
     if (rows < 0) {
-        m_txtInput->setFocus();
+        m_txtinput->setFocus();
     } else if (rows == 0) {
         ShowInfo(QLatin1Char('\'') + text + QStringLiteral("' 를 찾을 수 없습니다."));
-        m_txtInput->setFocus();
+        m_txtinput->setFocus();
     } else {
         m_spList->setFocus();
     }
@@ -224,31 +212,18 @@ void frmZipcode::selectClicked()
         accept();
 }
 
-bool frmZipcode::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_txtInput && HandlePickerInputEvent(event, [this] { searchAction(); }))
-        return true;
-    return QDialog::eventFilter(watched, event);
-}
-
 void frmZipcode::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_F5)
-        searchAction();
-    else if (!HandlePickerKey(event, m_txtInput))
-        QDialog::keyPressEvent(event);
-}
-
-void frmZipcode::done(int r)
-{
-    SaveFormIni(this);
-    QDialog::done(r);
+        SearchFromInput();
+    else if (!HandlePickerKey(event, m_txtinput))
+        PickerDialog::keyPressEvent(event);
 }
 
 void frmZipcode::showEvent(QShowEvent* event)
 {
-    QDialog::showEvent(event);
-    FocusPickerListWhenShown(this, m_spList, m_txtInput);
+    PickerDialog::showEvent(event);
+    FocusPickerListWhenShown(this, m_spList, m_txtinput);
 }
 
 bool RunZipSearch(QWidget* parent, const QString& text, QString& post, QString& addr, bool* nothingFound)

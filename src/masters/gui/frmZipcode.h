@@ -2,16 +2,12 @@
 
 #include "db/DbConnection.h"
 #include "db/Recordset.h"
-
-#include <QDialog>
+#include "masters/gui/PickerDialog.h"
 
 class QLabel;
-class QLineEdit;
-class QPushButton;
-class SpreadGrid;
 
 // Looks up postal codes and base addresses in the read-only postal-code file and hands one back.
-class frmZipcode : public QDialog
+class frmZipcode : public PickerDialog
 {
     Q_OBJECT
 public:
@@ -28,22 +24,19 @@ public:
     // Runs the search for the current text of txtInput; the number of rows found, -1 when the text was
     // refused.
     int RefreshSheet();
+    int Refresh_Sheet() override { return RefreshSheet(); }
 
     // The search statement for a text (exposed for the tests of its rules).
     static QString SearchSql(const QString& text);
 
-    QLineEdit* txtInput() const { return m_txtInput; }
-    SpreadGrid* spList() const { return m_spList; }
-
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    // Enter in txtInput and F5: an empty text asks before the whole table is listed.
+    void SearchFromInput() override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void done(int r) override;
 
 private:
     void openDatabase();
-    void searchAction();
     // Chooses a grid row; fromButton shows the selection message when the row has no postal code.
     bool chooseRow(int row, bool fromButton);
     void selectClicked();
@@ -52,11 +45,7 @@ private:
     Recordset m_rs;
     QString m_post;
     QString m_addr;
-    QLineEdit* m_txtInput = nullptr;
     QLabel* m_pnlHelp = nullptr;
-    SpreadGrid* m_spList = nullptr;
-    QPushButton* m_btnSel = nullptr;
-    QPushButton* m_btnClose = nullptr;
 };
 
 // The postal search as the editors run it: nothing found shows "해당하는 주소가 검색되지 않습니다.", a single

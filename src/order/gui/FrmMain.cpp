@@ -145,6 +145,11 @@ FrmMain::~FrmMain()
         g_instance = nullptr;
 }
 
+QString FrmMain::CentreName() const
+{
+    return pnlUserName->text();
+}
+
 QString FrmMain::Caption() const
 {
     return QStringLiteral("테스Soft - ") + AppTitle() + QStringLiteral(" v") +

@@ -2,6 +2,7 @@
 
 #include "order/AutoDialer.h"
 #include "order/SeeIdDevice.h"
+#include "ui/gui/RecordScreens.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -48,6 +49,8 @@ public:
     // Opens the catalogue screen of a menu entry; false when none is registered or it was refused.
     bool OpenScreen(const QString& menuEntry);
     QString Caption() const;
+    // The centre's name as the top panel shows it.
+    QString CentreName() const;
 
     // Store dialling entry used by this window and by the reception screen.
     void AutoDialReady(const QString& phone);
@@ -60,6 +63,11 @@ public:
     void HandleCallerNumber(const QString& number);
     // The caller-ID test (Ctrl+Shift+F12) while the device is ready.
     void CallerIdTest();
+
+    QString filterCustCode() const { return m_filterCustCode; }
+
+private:
+    // Controls are reached by their objectNames (a row's carry "_" + index).
     // Where the dialling countdown shows while the reception screen is closed.
     QLabel* pnlAutoDialingmsg = nullptr;
 
@@ -97,16 +105,15 @@ public:
     QTimer* timerHook = nullptr;
     SeeIdArray seeid = {};
 
-    QString filterCustCode() const { return m_filterCustCode; }
-
+public:
     // Order entry in the grids.
     void spMList_EditMode(int col, int row, int mode, bool changeMade);
     void spDList_EditMode(int col, int row, int mode, bool changeMade);
-    // Inserts (mode 1) or updates (mode 2) the order header of a grid row; a new number goes to `number`.
-    bool SaveMst(QString& number, int col, int row, int mode);
-    // Inserts (mode 1) or updates (mode 2) one order line with its commission and points, in one transaction.
-    bool SaveDtl(const QString& storeCode, const QString& number, int& lineNo, int col, int row, int mode,
-                 const QString& customerCode);
+    // Inserts (Add) or updates (Edit) the order header of a grid row; a new number goes to `number`.
+    bool SaveMst(QString& number, int col, int row, EditorMode mode);
+    // Inserts (Add) or updates (Edit) one order line with its commission and points, in one transaction.
+    bool SaveDtl(const QString& storeCode, const QString& number, int& lineNo, int col, int row,
+                 EditorMode mode, const QString& customerCode);
     // Adds lines from a multiple menu choice; true when menus were chosen.
     bool AddMenuLines(const QString& number, const QString& storeCode, const QString& storeName,
                       const QString& searchText, const QString& customerCode);

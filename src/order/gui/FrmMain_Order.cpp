@@ -240,7 +240,7 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
         bool saved = false;
         if (savedOrder) {
             QString number = GetCellText(spMList, mOrderNo, row);
-            saved = SaveMst(number, col, row, 2);
+            saved = SaveMst(number, col, row, EditorMode::Edit);
             if (col == mStore && saved) {
                 spDList->setFocus();
                 return;
@@ -249,7 +249,7 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
             if (GetCellText(spMList, mStore, row).isEmpty() || GetCellText(spMList, mPhone, row).isEmpty())
                 return;
             QString number;
-            saved = SaveMst(number, col, row, 1);
+            saved = SaveMst(number, col, row, EditorMode::Add);
             if (saved) {
                 spMList->SetText(mOrderNo, row, number);
                 LoadLines(number);
@@ -275,7 +275,7 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
     }
 }
 
-bool FrmMain::SaveMst(QString& number, int col, int row, int mode)
+bool FrmMain::SaveMst(QString& number, int col, int row, EditorMode mode)
 {
     try {
         const QString store = GetCellText(spMList, mStore, row);
@@ -295,7 +295,7 @@ bool FrmMain::SaveMst(QString& number, int col, int row, int mode)
                                     Clock::Time().toString(QStringLiteral("HH:mm"))};
         OrderService::Result result;
         bool pointsMoved = false;
-        if (mode == 2) {
+        if (mode == EditorMode::Edit) {
             if (col != mPhone && col != mStore) {
                 // Only the number and the store of a saved order can change here.
                 ShowErrorInfo(failed, {0, QStringLiteral("이 칸은 수정할 수 없습니다.")});
@@ -421,7 +421,7 @@ void FrmMain::spDList_EditMode(int col, int row, int mode, bool changeMade)
                                   QString::number(code.toLongLong())));
             }
             int lineNo = GetCellText(spDList, dLineNo, row).toInt();
-            ok = SaveDtl(store, number, lineNo, col, row, 2, customer);
+            ok = SaveDtl(store, number, lineNo, col, row, EditorMode::Edit, customer);
         } else if (col == dMenuName) {
             ok = AddMenuLines(number, store, storeName, text, customer);
             if (!ok)
@@ -445,7 +445,7 @@ void FrmMain::spDList_EditMode(int col, int row, int mode, bool changeMade)
 }
 
 bool FrmMain::SaveDtl(const QString& storeCode, const QString& number, int& lineNo, int col, int row,
-                      int mode, const QString& customerCode)
+                      EditorMode mode, const QString& customerCode)
 {
     try {
         // Numbers typed into the grid reach SQL as numbers, never as the text typed.
@@ -453,7 +453,7 @@ bool FrmMain::SaveDtl(const QString& storeCode, const QString& number, int& line
             wholeNumber(GetCellText(spDList, dMenu, row)), wholeNumber(GetCellText(spDList, dQty, row)),
             wholeNumber(GetCellText(spDList, dPrice, row)), GetCellText(spDList, dMemo, row)};
         OrderService::LineResult result;
-        if (mode == 2) {
+        if (mode == EditorMode::Edit) {
             OrderService::LineField field = OrderService::LineField::Memo;
             switch (col) {
             case dMenuName:
@@ -517,7 +517,7 @@ bool FrmMain::AddMenuLines(const QString& number, const QString& storeCode, cons
                           GetFirstValue(QStringLiteral("SELECT 판매단가 FROM 취급메뉴 WHERE 코드 = ") +
                                         QString::number(code)));
         int lineNo = 0;
-        if (!SaveDtl(storeCode, number, lineNo, dMenu, row, 1, customerCode)) {
+        if (!SaveDtl(storeCode, number, lineNo, dMenu, row, EditorMode::Add, customerCode)) {
             for (int c = dMenu; c <= dLineNo; ++c)
                 spDList->SetText(c, row, QString());
             break;

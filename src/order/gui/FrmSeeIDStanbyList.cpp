@@ -15,7 +15,6 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -85,11 +84,15 @@ FrmSeeIDStanbyList::FrmSeeIDStanbyList(QWidget* parent) : QWidget(parent, Qt::Wi
     layout->addWidget(m_List1, 1);
     layout->addLayout(buttons);
 
-    const double x = settingNumber(Settings::Key::StandbyX);
-    const double y = settingNumber(Settings::Key::StandbyY);
-    if (x > 0 && y > 0) {
-        const double tpp = TwipsPerPixel(this);
-        move(int(std::lround(x / tpp)), int(std::lround(y / tpp)));
+    if (QFileInfo::exists(FormIniFile(ScreenName(this)))) {
+        LoadFormIni(this);
+    } else {
+        const double x = settingNumber(Settings::Key::StandbyX);
+        const double y = settingNumber(Settings::Key::StandbyY);
+        if (x > 0 && y > 0) {
+            const double tpp = TwipsPerPixel(this);
+            move(int(std::lround(x / tpp)), int(std::lround(y / tpp)));
+        }
     }
 
     m_helpPath = AppPaths::ProgramPath(QStringLiteral("doc/발신번호안내.txt"));
@@ -99,9 +102,8 @@ FrmSeeIDStanbyList::FrmSeeIDStanbyList(QWidget* parent) : QWidget(parent, Qt::Wi
 
 FrmSeeIDStanbyList::~FrmSeeIDStanbyList()
 {
-    // Closed down together with other screens without the regular unload: still keep the place.
-    if (!m_positionSaved)
-        SavePosition();
+    // Closed down together with other screens while still on screen: keep the place.
+    SavePosition();
 }
 
 QString FrmSeeIDStanbyList::ItemText(const QString& number, const QDateTime& when)
@@ -129,7 +131,7 @@ QString FrmSeeIDStanbyList::PopNumber()
     delete first;
     const qsizetype blank = text.indexOf(QLatin1Char(' '));
     if (m_List1->count() == 0)
-        hide();
+        hideKeepingPlace();
     return blank < 0 ? text : text.left(blank);
 }
 
@@ -148,16 +150,14 @@ QStringList FrmSeeIDStanbyList::Items() const
 
 void FrmSeeIDStanbyList::SavePosition()
 {
-    m_positionSaved = true;
-    if (isMinimized())
-        return;
-    const double tpp = TwipsPerPixel(this);
-    const long x = std::lround(pos().x() * tpp);
-    const long y = std::lround(pos().y() * tpp);
-    if (x <= 0 || y <= 0)
-        return;
-    Settings::Save(Settings::Key::StandbyX, QString::number(x));
-    Settings::Save(Settings::Key::StandbyY, QString::number(y));
+    SaveFormIni(this);
+}
+
+void FrmSeeIDStanbyList::hideKeepingPlace()
+{
+    // A hidden window has no place to save: the layout is written while it is still up.
+    SavePosition();
+    hide();
 }
 
 void FrmSeeIDStanbyList::btnDel_Click()
@@ -198,18 +198,11 @@ void FrmSeeIDStanbyList::Command1_Click()
 void FrmSeeIDStanbyList::closeEvent(QCloseEvent* event)
 {
     if (isVisible()) {
-        hide();
+        hideKeepingPlace();
         event->ignore();
         return;
     }
-    SavePosition();
     event->accept();
-}
-
-void FrmSeeIDStanbyList::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    m_positionSaved = false;
 }
 
 void FrmSeeIDStanbyList::changeEvent(QEvent* event)

@@ -12,11 +12,13 @@ class QPushButton;
 //
 // Showing rule: every added number shows the window (restoring it when minimised) without taking the focus
 // from the main screen; the window stays up while numbers wait and hides by itself when the last one is
-// taken. The operator may still close (hide) it or delete entries; the next number brings it back.
+// taken. The operator may still close (hide) it or delete entries; the next number brings it back. Its place
+// and size live in its layout file like every other window's.
 class FrmSeeIDStanbyList : public QWidget
 {
     Q_OBJECT
 public:
+    // The place an earlier version kept per user, taken while the window has no layout file yet.
     static const QString kSettingX;
     static const QString kSettingY;
 
@@ -29,20 +31,12 @@ public:
     QString PopNumber();
     int Count() const;
     QStringList Items() const;
-    // Remembers the window's left and top (twips) unless it is minimised or off the top-left edge.
+    // Writes the window's place and size to its layout file while it is on screen and not minimised.
     void SavePosition();
     QString HelpPath() const { return m_helpPath; }
 
     // One entry of the list: number + " [" + date and time + "]".
     static QString ItemText(const QString& number, const QDateTime& when);
-
-    QListWidget* List1() const { return m_List1; }
-    QLabel* pnlTitle() const { return m_pnlTitle; }
-    QPushButton* btnDel() const { return m_btnDel; }
-    QPushButton* btnAllDel() const { return m_btnAllDel; }
-    QPushButton* btnAllList() const { return m_btnAllList; }
-    QPushButton* cmdHelp() const { return m_cmdHelp; }
-    QPushButton* Command1() const { return m_Command1; }
 
 Q_SIGNALS:
     // btnAllList asks for the caller-ID log.
@@ -56,11 +50,12 @@ public Q_SLOTS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
     void bringUp();
+    // Hides the window, its place saved first.
+    void hideKeepingPlace();
 
     QLabel* m_pnlTitle = nullptr;
     QListWidget* m_List1 = nullptr;
@@ -70,5 +65,4 @@ private:
     QPushButton* m_cmdHelp = nullptr;
     QPushButton* m_Command1 = nullptr;
     QString m_helpPath;
-    bool m_positionSaved = false;
 };

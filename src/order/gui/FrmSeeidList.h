@@ -16,8 +16,6 @@ public:
     // The whole log, one line per number.
     QString Text() const;
 
-    QPlainTextEdit* txtMsg() const { return m_txtMsg; }
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -56,6 +56,7 @@ void AddMsg(const QString& text)
 void UnloadSeeIdWindows()
 {
     if (g_standby) {
+        g_standby->SavePosition();
         g_standby->hide();
         g_standby->close();
         delete g_standby;

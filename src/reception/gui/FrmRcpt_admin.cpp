@@ -509,7 +509,7 @@ void FrmRcpt_admin::PrintReceipt()
         return;
     }
     FrmMain* main = FrmMain::Instance();
-    const QString centre = main && main->pnlUserName ? main->pnlUserName->text() : GetCompanyName();
+    const QString centre = main ? main->CentreName() : GetCompanyName();
     FrmPreviewRcv::ShowPreview(GetOrdNo(-2), centre, this);
     focusList();
 }

@@ -20,8 +20,6 @@ class ReportScreen : public ListScreen
 {
     Q_OBJECT
 public:
-    QDateEdit* hdTermFrom() const { return m_from; }
-    QDateEdit* hdTermTo() const { return m_to; }
     QString PeriodFrom() const;
     QString PeriodTo() const;
     // "( 검색기간: d1 - d2 )    "
@@ -31,6 +29,8 @@ public:
     void PrintList() override;
 
 protected:
+    QDateEdit* hdTermFrom() const { return m_from; }
+    QDateEdit* hdTermTo() const { return m_to; }
     explicit ReportScreen(QWidget* parent = nullptr);
 
     // A search box named objectName after a caption, added before the sort options; Enter in it calls

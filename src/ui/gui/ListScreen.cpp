@@ -4,39 +4,22 @@
 #include "db/modDBQuery.h"
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
-#include "ui/gui/GridExport.h"
-#include "ui/gui/GridPrinter.h"
 #include "ui/gui/InputUtil.h"
 #include "ui/gui/SpreadGrid.h"
-#include "ui/gui/modFormIni.h"
 #include "ui/gui/modSpread60.h"
 
-#include <QAction>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSqlQuery>
 #include <QVBoxLayout>
 
-namespace {
-QPushButton* makeButton(QWidget* owner, const QString& caption, const QString& objectName)
-{
-    auto* button = new QPushButton(caption, owner);
-    button->setObjectName(objectName);
-    button->setAutoDefault(false);
-    return button;
-}
-} // namespace
-
-ListScreen::ListScreen(QWidget* parent) : QWidget(parent, Qt::Window)
+ListScreen::ListScreen(QWidget* parent) : FrameScreen(parent)
 {
     m_pnlTop = new QFrame(this);
     m_pnlTop->setObjectName(QStringLiteral("pnlTop"));
@@ -54,7 +37,7 @@ ListScreen::ListScreen(QWidget* parent) : QWidget(parent, Qt::Window)
     m_cmbFindOP = new QComboBox(m_pnlTop);
     m_cmbFindOP->setObjectName(QStringLiteral("cmbFindOP"));
     m_cmbFindOP->setToolTip(QStringLiteral("검색연산(Ctrl+F3)"));
-    m_btnQuery = makeButton(m_pnlTop, QStringLiteral("조회 F5"), QStringLiteral("btnQuery"));
+    m_btnQuery = MakeButton(m_pnlTop, QStringLiteral("조회 F5"), QStringLiteral("btnQuery"));
     search->addWidget(caption);
     search->addWidget(m_htName, 1);
     search->addWidget(m_cmbFindKey);
@@ -74,10 +57,10 @@ ListScreen::ListScreen(QWidget* parent) : QWidget(parent, Qt::Window)
             RowDoubleClicked(row);
     });
 
-    m_btnRecAdd = makeButton(this, QStringLiteral("추가 F2"), QStringLiteral("btnRecAdd"));
-    m_btnRecEdit = makeButton(this, QStringLiteral("수정 &E"), QStringLiteral("btnRecEdit"));
-    m_btnRecDel = makeButton(this, QStringLiteral("삭제 F4"), QStringLiteral("btnRecDel"));
-    m_btnClose = makeButton(this, QStringLiteral("닫기 &C"), QStringLiteral("btnClose"));
+    m_btnRecAdd = MakeButton(this, QStringLiteral("추가 F2"), QStringLiteral("btnRecAdd"));
+    m_btnRecEdit = MakeButton(this, QStringLiteral("수정 &E"), QStringLiteral("btnRecEdit"));
+    m_btnRecDel = MakeButton(this, QStringLiteral("삭제 F4"), QStringLiteral("btnRecDel"));
+    m_btnClose = MakeCloseButton();
     m_lblRecCount = new QLabel(QStringLiteral("0"), this);
     m_lblRecCount->setObjectName(QStringLiteral("lblRecCount"));
     m_buttonRow = new QHBoxLayout;
@@ -91,63 +74,22 @@ ListScreen::ListScreen(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(m_btnRecAdd, &QPushButton::clicked, this, [this] { AddRecord(); });
     connect(m_btnRecEdit, &QPushButton::clicked, this, [this] { EditRecord(); });
     connect(m_btnRecDel, &QPushButton::clicked, this, [this] { DeleteRecord(); });
-    connect(m_btnClose, &QPushButton::clicked, this, &QWidget::close);
 
-    auto* bar = new QMenuBar(this);
-    m_mnutool = bar->addMenu(QStringLiteral("도구(&T)"));
-    m_mnutool->setObjectName(QStringLiteral("mnutool"));
-    QAction* print = m_mnutool->addAction(QStringLiteral("인쇄"));
-    print->setObjectName(QStringLiteral("mnutool_print"));
-    connect(print, &QAction::triggered, this, [this] { PrintList(); });
-    QAction* excel = m_mnutool->addAction(QStringLiteral("엑셀"));
-    excel->setObjectName(QStringLiteral("mnutool_excel"));
-    connect(excel, &QAction::triggered, this, [this] { ExportList(); });
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setMenuBar(bar);
+    QVBoxLayout* layout = frameLayout();
     layout->addWidget(m_pnlTop);
     layout->addWidget(m_spList, 1);
     layout->addLayout(m_buttonRow);
 
     // The window takes these keys before any of its controls.
-    addKey(QKeySequence(Qt::Key_F2), [this] { AddRecord(); });
-    addKey(QKeySequence(Qt::Key_F3), [this] { m_htName->setFocus(); });
-    addKey(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { m_cmbFindKey->setFocus(); });
-    addKey(QKeySequence(Qt::CTRL | Qt::Key_F3), [this] { m_cmbFindOP->setFocus(); });
-    addKey(QKeySequence(Qt::Key_F4), [this] { DeleteRecord(); });
-    addKey(QKeySequence(Qt::Key_F5), [this] { Search(); });
+    AddKey(QKeySequence(Qt::Key_F2), [this] { AddRecord(); });
+    AddKey(QKeySequence(Qt::Key_F3), [this] { m_htName->setFocus(); });
+    AddKey(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { m_cmbFindKey->setFocus(); });
+    AddKey(QKeySequence(Qt::CTRL | Qt::Key_F3), [this] { m_cmbFindOP->setFocus(); });
+    AddKey(QKeySequence(Qt::Key_F4), [this] { DeleteRecord(); });
+    AddKey(QKeySequence(Qt::Key_F5), [this] { Search(); });
 }
 
 ListScreen::~ListScreen() = default;
-
-ScreenEntry ListScreen::CatalogueEntry(const QString& name, const QString& description,
-                                       const QString& menuEntry, std::function<ListScreen*()> create)
-{
-    ScreenEntry entry;
-    entry.name = name;
-    entry.description = description;
-    entry.modality = ScreenModality::Modeless;
-    entry.gate = ScreenGate::Authority;
-    entry.menuEntry = menuEntry;
-    entry.create = [create = std::move(create)](QWidget*) -> QWidget* { return create(); };
-    return entry;
-}
-
-void ListScreen::addKey(const QKeySequence& key, const std::function<void()>& action)
-{
-    auto* shortcut = new QShortcut(key, this);
-    connect(shortcut, &QShortcut::activated, this, action);
-}
-
-void ListScreen::PrintList()
-{
-    gGridPrinter->PrintSpread(m_spList, windowTitle(), PrintTitle(), QString(), 2, 0.5, 0.5, 0.5, 0.5);
-}
-
-void ListScreen::ExportList()
-{
-    ExportGrid(m_spList, QStringLiteral("Sheet1"), true);
-}
 
 void ListScreen::AddFindKey(const QString& text, const QString& columns)
 {
@@ -222,10 +164,7 @@ int ListScreen::OpenListQuery(Recordset& rs, const QString& sql) const
 
 void ListScreen::FinishLayout()
 {
-    LoadFormIni(this);
-    WatchColWidths(this, m_spList);
-    ConnectGridMenu(this, m_spList);
-    m_openedGeometry = geometry();
+    FrameScreen::FinishLayout({m_spList});
 }
 
 bool ListScreen::eventFilter(QObject* watched, QEvent* event)
@@ -238,13 +177,5 @@ bool ListScreen::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
-    return QWidget::eventFilter(watched, event);
-}
-
-void ListScreen::closeEvent(QCloseEvent* event)
-{
-    // An unchanged placement leaves the layout file as the operator last arranged it.
-    if (geometry() != m_openedGeometry)
-        SaveFormIni(this);
-    QWidget::closeEvent(event);
+    return FrameScreen::eventFilter(watched, event);
 }

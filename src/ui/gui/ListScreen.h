@@ -1,9 +1,7 @@
 #pragma once
 
+#include "ui/gui/FrameScreen.h"
 #include "ui/gui/ScreenCatalogue.h"
-
-#include <QRect>
-#include <QWidget>
 
 #include <functional>
 
@@ -13,26 +11,23 @@ class QFrame;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
-class QMenu;
 class QPushButton;
 class Recordset;
 class SpreadGrid;
 
-// Base of the modeless list screens: search row, list grid, record count, tools menu, screen keys and layout.
+// Base of the modeless list screens: search row, list grid, record count and their keys, on the frame base
+// (tools menu, layout, closing).
 //
 // A screen names itself (objectName, the layout file's and the permission table's name), sets up spList's
 // columns, fills cmbFindKey with AddFindKey and cmbFindOP with FillFindModeCombo, centres itself and then
-// calls FinishLayout. It registers through CatalogueEntry, so opening it passes the permission gate.
-class ListScreen : public QWidget
+// calls FinishLayout. It registers through the frame's CatalogueEntry, so opening it passes the permission
+// gate.
+class ListScreen : public FrameScreen
 {
     Q_OBJECT
 public:
     explicit ListScreen(QWidget* parent = nullptr);
     ~ListScreen() override;
-
-    // Modeless, behind the permission table, opened from menuEntry of the main window.
-    static ScreenEntry CatalogueEntry(const QString& name, const QString& description,
-                                      const QString& menuEntry, std::function<ListScreen*()> create);
 
     // btnQuery, F5 and Enter in htName; returns the number of rows listed.
     virtual int Search() = 0;
@@ -44,13 +39,6 @@ public:
     virtual void DeleteRecord() {}
     // Double-click on a data row.
     virtual void RowDoubleClicked(int row) { Q_UNUSED(row); }
-    // "엑셀": the spreadsheet export of the list (spList, sheet "Sheet1"); a screen exporting another grid
-    // overrides it.
-    virtual void ExportList();
-    // "인쇄": the list through the grid printer with the window caption and PrintTitle.
-    virtual void PrintList();
-    virtual QString PrintTitle() const { return windowTitle(); }
-
     // Adds a search field: its visible text and the comma-separated columns it searches.
     void AddFindKey(const QString& text, const QString& columns);
     // The checks of htName before a search: a text the engine cannot take is refused, and while the field is
@@ -64,23 +52,24 @@ public:
     // active row; appended tells which.
     int RowForSave(EditorMode mode, bool* appended = nullptr);
 
+protected:
+    // The controls, for the screens built on the list; others reach them by objectName.
     QFrame* pnlTop() const { return m_pnlTop; }
     QLineEdit* htName() const { return m_htName; }
     QComboBox* cmbFindKey() const { return m_cmbFindKey; }
     QComboBox* cmbFindOP() const { return m_cmbFindOP; }
     SpreadGrid* spList() const { return m_spList; }
     QLabel* lblRecCount() const { return m_lblRecCount; }
-    QMenu* mnutool() const { return m_mnutool; }
     QPushButton* btnQuery() const { return m_btnQuery; }
     QPushButton* btnRecAdd() const { return m_btnRecAdd; }
     QPushButton* btnRecEdit() const { return m_btnRecEdit; }
     QPushButton* btnRecDel() const { return m_btnRecDel; }
     QPushButton* btnClose() const { return m_btnClose; }
 
-protected:
-    // Restores the stored layout, watches the column widths and the grid menu, and remembers the placement
-    // the screen opened with.
+    // The frame's FinishLayout for spList.
     void FinishLayout();
+    // The tools menu prints and exports spList; a screen exporting another grid overrides it.
+    SpreadGrid* ListGrid() const override { return m_spList; }
     // Runs the steps of opening the screen: an engine error ends them with the standard error message naming
     // Form_Load of this screen (its objectName), and the screen stays as far as it got.
     void RunOpening(const std::function<void()>& steps);
@@ -90,25 +79,20 @@ protected:
     QHBoxLayout* buttonRow() const { return m_buttonRow; }
 
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
-    void addKey(const QKeySequence& key, const std::function<void()>& action);
-
     QFrame* m_pnlTop = nullptr;
     QLineEdit* m_htName = nullptr;
     QComboBox* m_cmbFindKey = nullptr;
     QComboBox* m_cmbFindOP = nullptr;
     SpreadGrid* m_spList = nullptr;
     QLabel* m_lblRecCount = nullptr;
-    QMenu* m_mnutool = nullptr;
     QHBoxLayout* m_buttonRow = nullptr;
     QPushButton* m_btnQuery = nullptr;
     QPushButton* m_btnRecAdd = nullptr;
     QPushButton* m_btnRecEdit = nullptr;
     QPushButton* m_btnRecDel = nullptr;
     QPushButton* m_btnClose = nullptr;
-    QRect m_openedGeometry;
     QString m_acceptedSearch;
     bool m_opening = false;
 };
