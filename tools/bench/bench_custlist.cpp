@@ -119,7 +119,7 @@ void measureExport(const QString& label)
 
 ZK_BENCH("customers: list screen search and export")
 {
-    const QString home = ctx.home.isEmpty() ? BenchGeneratedHome(1000000, 200) : ctx.home;
+    const QString home = ctx.home().isEmpty() ? BenchGeneratedHome(1000000, 200) : ctx.home();
     if (home.isEmpty())
         return;
     QTemporaryDir dir;

@@ -68,7 +68,7 @@ bool addDailySums()
 ZK_BENCH("reports: store ledger and sales report")
 {
     // A year of 3,000 orders a day at 200 stores, unless an installation is given.
-    QString home = ctx.home;
+    QString home = ctx.home();
     QTemporaryDir generated;
     if (home.isEmpty()) {
         std::printf("generating a year of orders (a few minutes)...\n");
@@ -96,7 +96,8 @@ ZK_BENCH("reports: store ledger and sales report")
     const QString lines =
         QStringLiteral("%L1 lines")
             .arg(GetFirstValue(QStringLiteral("SELECT COUNT(*) FROM 주문내역")).toLongLong());
-    const QDate monthStart(last.year(), last.month(), 1);
+    // "One month" is the 30 days ending on the last day of data.
+    const QDate monthStart = last.addDays(-29);
     const QDate yearStart = last.addDays(-364);
     const QString store = GetFirstValue(QStringLiteral("SELECT MIN(코드) FROM 가맹점")).toString();
     {
