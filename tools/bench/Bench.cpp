@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -54,8 +56,13 @@ extern "C" void onInterrupt(int sig)
     static const char said[] = "\nzelkova-bench: interrupted, removing its temporary files\n";
     (void)!write(2, said, sizeof said - 1);
     if (g_psqlConn[0]) {
-        char* argv[] = {const_cast<char*>("psql"), const_cast<char*>("-q"), const_cast<char*>("-d"),
-                        g_psqlConn, const_cast<char*>("-c"), g_psqlSql, nullptr};
+        char* argv[] = {const_cast<char*>("psql"),
+                        const_cast<char*>("-q"),
+                        const_cast<char*>("-d"),
+                        g_psqlConn,
+                        const_cast<char*>("-c"),
+                        g_psqlSql,
+                        nullptr};
         runAndWait("psql", argv);
     }
     if (g_scratch[0]) {
@@ -114,7 +121,9 @@ QString BenchScratch()
     }
     folder = QFile::decodeName(buf.data());
     copyText(g_scratch, sizeof g_scratch, QFile::encodeName(folder));
-    struct sigaction sa{};
+    struct sigaction sa
+    {
+    };
     sa.sa_handler = onInterrupt;
     sigemptyset(&sa.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP})
@@ -141,7 +150,8 @@ void BenchRemoveScratch()
 
 void BenchDropOnInterrupt(const QString& connectionString, const QString& database)
 {
-    const QByteArray sql = QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(database).toUtf8();
+    const QByteArray sql =
+        QStringLiteral("DROP DATABASE IF EXISTS \"%1\" WITH (FORCE)").arg(database).toUtf8();
     if (!copyText(g_psqlSql, sizeof g_psqlSql, sql) ||
         !copyText(g_psqlConn, sizeof g_psqlConn, connectionString.toUtf8()))
         g_psqlConn[0] = '\0';
@@ -293,4 +303,55 @@ QString BenchLoad()
     return QStringLiteral("load %1 %2 %3")
         .arg(QString::fromLatin1(parts.value(0)), QString::fromLatin1(parts.value(1)),
              QString::fromLatin1(parts.value(2)));
+}
+
+BenchRawDb::BenchRawDb(const QString& file, bool mapped)
+{
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK) {
+        std::fprintf(stderr, "raw: cannot open %s\n", qUtf8Printable(file));
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        return;
+    }
+    for (const char* pragma : {"PRAGMA foreign_keys = ON", "PRAGMA busy_timeout = 15000"})
+        sqlite3_exec(m_db, pragma, nullptr, nullptr, nullptr);
+    if (mapped)
+        sqlite3_exec(m_db, "PRAGMA mmap_size = 134217728", nullptr, nullptr, nullptr);
+}
+
+BenchRawDb::~BenchRawDb()
+{
+    sqlite3_close(m_db);
+}
+
+qint64 BenchRawDb::Step(const QStringList& statements)
+{
+    qint64 rows = 0;
+    for (const QString& text : statements) {
+        const QByteArray sql = text.toUtf8();
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(m_db, sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK) {
+            std::fprintf(stderr, "raw: %s\n  in %s\n", sqlite3_errmsg(m_db), sql.constData());
+            return -1;
+        }
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+            ++rows;
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) {
+            std::fprintf(stderr, "raw: %s\n", sqlite3_errmsg(m_db));
+            return -1;
+        }
+    }
+    return rows;
+}
+
+double BenchRawDb::StepMs(const QStringList& statements, qint64* rows)
+{
+    qint64 n = 0;
+    const double ms = BenchTimeMs([&] { n = Step(statements); });
+    if (rows)
+        *rows = n;
+    return ms;
 }

@@ -34,6 +34,27 @@ struct BenchRegistrar
     BenchRegistrar(const char* name, BenchFn fn);
 };
 
+// A plain SQLite handle on a database file, set up as the program's connections are (WAL, memory-mapped
+// reads), for the raw figures: the program's own statements stepped to their end without their values.
+class BenchRawDb
+{
+public:
+    // mapped: reads through a memory map, as the main connection reads a file in WAL mode; the ledger's
+    // attachment of the main file reads through the page cache.
+    explicit BenchRawDb(const QString& file, bool mapped = true);
+    ~BenchRawDb();
+    BenchRawDb(const BenchRawDb&) = delete;
+    BenchRawDb& operator=(const BenchRawDb&) = delete;
+    bool ok() const { return m_db != nullptr; }
+    // Steps each statement to its end, in order; the rows they gave, -1 when one failed (said on stderr).
+    qint64 Step(const QStringList& statements);
+    // Milliseconds of Step.
+    double StepMs(const QStringList& statements, qint64* rows = nullptr);
+
+private:
+    struct sqlite3* m_db = nullptr;
+};
+
 // One result line: our layer's time beside the raw SQLite C API time (rawMs < 0 when there is none).
 void BenchReport(const QString& operation, double ourMs, double rawMs = -1, const QString& note = {});
 
