@@ -75,6 +75,12 @@ public:
     void whenUnlocked(std::function<void()> action);
 
     void setFaultInjector(FaultInjector injector) { m_fault = std::move(injector); }
+    // The fault chosen for a statement that runs past exec and query (straight through the engine's own
+    // interface), so it fails as those would.
+    std::optional<ErrInfo> injectedFault(const QString& sql) const
+    {
+        return m_fault ? m_fault(sql) : std::nullopt;
+    }
 
     // Whether a statement since clearConflict() was broken off by the server to end a deadlock or a
     // serialization conflict with another seat: the unit it belonged to is rolled back and may run again.

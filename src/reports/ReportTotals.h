@@ -21,6 +21,20 @@ struct ReportRow
     int tag = 0;
 };
 
+// The rows of a report held by the report itself, handed out one at a time: a grid fills only the rows it
+// shows, and a year's ledger is too long to hold as grid cells.
+class ReportRowSource
+{
+public:
+    virtual ~ReportRowSource() = default;
+    // Data rows, "[소 계]" rows and the "[합 계]" row.
+    virtual int RowCount() const = 0;
+    // Row 0 first.
+    virtual ReportRow RowAt(int row) const = 0;
+    // The rows that are neither subtotals nor the total.
+    virtual int DataRowCount() const = 0;
+};
+
 // The report's rows followed by "[소 계]" rows after each run of equal text in keyCol and the "[합 계]" row
 // last, both labelled in labelCol, with the sums of sumCols in whole won. A run of fewer than two rows gets
 // no subtotal, nor does a list that is one run (the grand total says it). copyCol (>= 0) of a subtotal

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 class DbConnection;
@@ -56,10 +57,33 @@ public:
     void Choose(Sort sort);
 
     static QString Heading(Field field);
-    // The query of the report with its key columns in the current order.
-    QString Sql(const Filter& filter) const;
-    // The rows of the query with a "[소 계]" per run of the first column and the "[합 계]" row; sums in whole
-    // won.
+    // The report's lines, in the common dialect: the key fields, the fixed ones and the order number and
+    // line that end the order; the engine returns them as they come, and the report sorts them itself (by
+    // the key columns in their current order, then order number and line, texts as the databases compare
+    // them: ASCII letters case-blind, the rest by code).
+    static QString Sql(const Filter& filter);
+
+    // The lines of a period sorted as chosen with a "[소 계]" per run of the first column and the "[합 계]"
+    // row; sums in whole won. Held as numbers and shared texts, each grid row made when asked for.
+    class Lines : public ReportRowSource
+    {
+    public:
+        Lines();
+        ~Lines() override;
+        Lines(Lines&&) noexcept;
+        Lines& operator=(Lines&&) noexcept;
+        int RowCount() const override;
+        ReportRow RowAt(int row) const override;
+        int DataRowCount() const override;
+
+        struct Data;
+        Data& data() { return *d; }
+
+    private:
+        std::unique_ptr<Data> d;
+    };
+
+    bool Read(DbConnection& main, const Filter& filter, Lines& lines, ErrInfo* error) const;
     bool Read(DbConnection& main, const Filter& filter, std::vector<ReportRow>& rows, ErrInfo* error) const;
 
 private:

@@ -6,15 +6,17 @@
 #include "ui/TextUtil.h"
 
 #include <QDate>
-#include <QSet>
+#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace StoreLedger {
 
@@ -25,17 +27,22 @@ qint64 won(const QVariant& v)
     return v.isNull() ? 0 : qint64(std::llround(v.toDouble()));
 }
 
+qint64 won(sqlite3_value* v)
+{
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_INTEGER:
+        return sqlite3_value_int64(v);
+    case SQLITE_NULL:
+        return 0;
+    default:
+        return qint64(std::llround(sqlite3_value_double(v)));
+    }
+}
+
 QString storeCondition(const QString& column, const QString& store)
 {
     return store.isEmpty() ? QString()
                            : QStringLiteral(" AND ") + column + QStringLiteral(" = ") + SQLLiteral(store);
-}
-
-Kind kindOf(const QString& date, const QString& menu, qint64 quantity, qint64 commission)
-{
-    if (date == kCarriedForward)
-        return Kind::Carried;
-    return menu == kPaymentMenu && quantity == 0 && commission == 0 ? Kind::Payment : Kind::Commission;
 }
 
 QVariant shown(qint64 v, bool blankZero)
@@ -43,138 +50,807 @@ QVariant shown(qint64 v, bool blankZero)
     return blankZero && v == 0 ? QVariant() : QVariant(v);
 }
 
-ReportRow gridRow(const Entry& e)
+// SQLite's NOCASE order of texts (UTF-8 bytes, ASCII letters folded), as the databases sort codes.
+bool lessNoCase(const QByteArray& x, const QByteArray& y)
 {
-    const bool blank = e.kind != Kind::Commission;
-    ReportRow row;
-    row.tag = int(e.kind);
-    row.cells = {e.store,
-                 e.name,
-                 e.date,
-                 e.menu,
-                 shown(e.quantity, blank),
-                 shown(e.commission, blank),
-                 shown(e.discount, blank),
-                 shown(e.payment, blank),
-                 e.balance};
-    return row;
-}
-
-// SQLite's NOCASE order of texts (UTF-8 bytes, ASCII letters folded), as the report database sorts codes.
-bool lessNoCase(const QString& a, const QString& b)
-{
-    const QByteArray x = a.toUtf8(), y = b.toUtf8();
     const qsizetype n = std::min(x.size(), y.size());
     for (qsizetype i = 0; i < n; ++i) {
-        const uchar p = uchar(x[i]) < 0x80 ? uchar(QChar::toLower(uchar(x[i]))) : uchar(x[i]);
-        const uchar q = uchar(y[i]) < 0x80 ? uchar(QChar::toLower(uchar(y[i]))) : uchar(y[i]);
+        uchar p = uchar(x[i]), q = uchar(y[i]);
+        if (p >= 'A' && p <= 'Z')
+            p += 'a' - 'A';
+        if (q >= 'A' && q <= 'Z')
+            q += 'a' - 'A';
         if (p != q)
             return p < q;
     }
     return x.size() < y.size();
 }
 
-// The ledger's grid rows from the work table's rows, given in running order within each store (stores may
-// take turns): the rows of a store, date, kind and menu merged (sums, and the balance after the last of
-// them) and ordered by their last movement, so a store's last row holds its closing balance. The stores
-// follow one another in the order they first came, or by code when asked.
-class LedgerRows
+sqlite3* sqliteHandle(DbConnection& conn)
+{
+    const QVariant handle = conn.isOpen() ? conn.database().driver()->handle() : QVariant();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3* const*>(handle.data());
+    return nullptr;
+}
+
+ErrInfo sqliteError(sqlite3* db, int rc)
+{
+    return {rc, QString::fromUtf8(sqlite3_errmsg(db))};
+}
+
+// A prepared statement that finalizes itself.
+class Statement
 {
 public:
-    // seq: the row's place in the running order (its 순번).
-    void Add(Entry e, qint64 seq)
+    Statement() = default;
+    ~Statement() { sqlite3_finalize(m_st); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    bool prepare(sqlite3* db, const QByteArray& sql, ErrInfo& error)
     {
-        e.kind = kindOf(e.date, e.menu, e.quantity, e.commission);
-        auto it = m_stores.find(e.store);
-        if (it == m_stores.end()) {
-            m_order << e.store;
-            it = m_stores.insert(e.store, {});
-        }
-        Store& s = *it;
-        if (e.date != s.dayDate) {
-            s.flushDay();
-            s.dayDate = e.date;
-        }
-        if (e.kind == Kind::Carried)
-            m_totals.carried += e.balance;
-        s.lastBalance = e.balance;
-        for (Merged& m : s.day) {
-            if (m.entry.kind == e.kind && m.entry.menu == e.menu) {
-                m.entry.quantity += e.quantity;
-                m.entry.discount += e.discount;
-                m.entry.commission += e.commission;
-                m.entry.payment += e.payment;
-                m.entry.balance = e.balance;
-                m.last = seq;
-                return;
-            }
-        }
-        s.day.push_back({std::move(e), seq});
+        m_db = db;
+        const int rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &m_st, nullptr);
+        if (rc != SQLITE_OK)
+            error = sqliteError(db, rc);
+        return rc == SQLITE_OK;
     }
-    void SortStoresByCode() { std::stable_sort(m_order.begin(), m_order.end(), lessNoCase); }
-    // The rows with the "[소 계]" rows and the "[합 계]" row.
-    std::vector<ReportRow> Finish(Totals* totals)
+    sqlite3_stmt* get() const { return m_st; }
+    void bind(int i, const QByteArray& text) const
     {
-        std::vector<ReportRow> data;
-        for (const QString& code : std::as_const(m_order)) {
-            Store& s = m_stores[code];
-            s.flushDay();
-            m_totals.closing += s.lastBalance;
-            std::move(s.rows.begin(), s.rows.end(), std::back_inserter(data));
+        sqlite3_bind_text(m_st, i, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    }
+    // Steps to the end; false with the engine's error.
+    bool run(ErrInfo& error) const
+    {
+        int rc;
+        while ((rc = sqlite3_step(m_st)) == SQLITE_ROW) {
         }
-        m_stores.clear();
-        std::vector<ReportRow> rows =
-            WithTotals(std::move(data), ColStore, {ColQuantity, ColCommission, ColDiscount, ColPayment},
-                       ColStore, ColBalance);
-        ReportRow& total = rows.back();
-        total.cells.resize(ColCount);
-        total.cells[ColMenu] = QStringLiteral("이월: ") + FormatThousands(m_totals.carried);
-        total.cells[ColBalance] = m_totals.closing;
-        if (totals)
-            *totals = m_totals;
-        return rows;
+        sqlite3_reset(m_st);
+        if (rc != SQLITE_DONE)
+            error = sqliteError(m_db, rc);
+        return rc == SQLITE_DONE;
+    }
+    // The first column of the first row as UTF-8 ("" for none or NULL); false with the engine's error.
+    bool text(QByteArray& out, ErrInfo& error) const
+    {
+        out.clear();
+        const int rc = sqlite3_step(m_st);
+        if (rc == SQLITE_ROW && sqlite3_column_type(m_st, 0) != SQLITE_NULL)
+            out = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(m_st, 0)),
+                             sqlite3_column_bytes(m_st, 0));
+        sqlite3_reset(m_st);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+            error = sqliteError(m_db, rc);
+            return false;
+        }
+        return true;
     }
 
 private:
-    struct Merged
-    {
-        Entry entry;
-        qint64 last = 0;
-    };
-    struct Store
-    {
-        std::vector<ReportRow> rows;
-        std::vector<Merged> day;
-        QString dayDate;
-        qint64 lastBalance = 0;
-        void flushDay()
-        {
-            std::sort(day.begin(), day.end(),
-                      [](const Merged& a, const Merged& b) { return a.last < b.last; });
-            for (const Merged& m : day)
-                rows.push_back(gridRow(m.entry));
-            day.clear();
-        }
-    };
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_st = nullptr;
+};
+} // namespace
 
-    QHash<QString, Store> m_stores;
-    QStringList m_order;
-    Totals m_totals;
+// ---------------------------------------------------------------------------------------------------------
+// The ledger's rows, compact.
+
+namespace {
+// One grid row of a store: the movements of one date, kind and menu merged.
+struct Line
+{
+    qint32 date = 0;
+    qint32 menu = 0;
+    Kind kind = Kind::Commission;
+    qint64 quantity = 0;
+    qint64 commission = 0;
+    qint64 discount = 0;
+    qint64 payment = 0;
+    // After the last movement merged into the row.
+    qint64 balance = 0;
+    // The running place of that movement: a day's rows are ordered by it.
+    qint64 last = 0;
 };
 
-// Writes the work table's rows through prepared statements with bound values, many rows to a statement: the
-// report database is always the seat's own SQLite file, and a year of lines is millions of rows.
+struct Store
+{
+    qint32 code = 0;
+    qint32 name = 0;
+    qint64 opening = 0;
+    // The running balance (building) or that after the last row read (reading).
+    qint64 balance = 0;
+    bool open = false;
+    // The carried-forward row written for the store before its movements, when building in the engine.
+    qint64 carriedRowid = 0;
+    std::vector<Line> lines;
+    size_t dayStart = 0;
+    qint32 day = -1;
+    qint64 sums[4] = {0, 0, 0, 0};
+
+    void flushDay()
+    {
+        std::sort(lines.begin() + qsizetype(dayStart), lines.end(),
+                  [](const Line& a, const Line& b) { return a.last < b.last; });
+        dayStart = lines.size();
+    }
+};
+} // namespace
+
+struct Ledger::Data
+{
+    QStringList texts;
+    QHash<QByteArray, int> textIds;
+    std::vector<Store> stores;
+    QHash<QByteArray, int> storeByCode;
+    // The stores with rows, in the order shown.
+    std::vector<int> shown;
+    // The grid row each shown store starts at; the last entry is the "[합 계]" row.
+    std::vector<int> offsets;
+    Totals totals;
+    qint64 sums[4] = {0, 0, 0, 0};
+    int dataRows = 0;
+    qint64 seq = 0;
+    qint32 carriedDate = 0;
+    qint32 emptyMenu = 0;
+    qint32 paymentMenu = 0;
+
+    Data()
+    {
+        carriedDate = intern(kCarriedForward.toUtf8());
+        emptyMenu = intern(QByteArray());
+        paymentMenu = intern(kPaymentMenu.toUtf8());
+    }
+
+    qint32 intern(const char* p, int n)
+    {
+        const auto it = textIds.constFind(QByteArray::fromRawData(p, n));
+        if (it != textIds.cend())
+            return *it;
+        const QByteArray key(p, n);
+        texts << QString::fromUtf8(key);
+        return *textIds.insert(key, int(texts.size() - 1));
+    }
+    qint32 intern(const QByteArray& text) { return intern(text.constData(), int(text.size())); }
+    qint32 intern(const QString& text) { return intern(text.toUtf8()); }
+    const QByteArray utf8(qint32 id) const { return texts.at(id).toUtf8(); }
+
+    // The store of a code, made (with its name) the first time when asked.
+    int store(const char* code, int n, const char* name = nullptr, int nameBytes = 0)
+    {
+        const auto it = storeByCode.constFind(QByteArray::fromRawData(code, n));
+        if (it != storeByCode.cend())
+            return *it;
+        Store s;
+        s.code = intern(code, n);
+        s.name = name ? intern(name, nameBytes) : emptyMenu;
+        stores.push_back(std::move(s));
+        return *storeByCode.insert(QByteArray(code, n), int(stores.size() - 1));
+    }
+
+    void merge(Store& s, const Line& line)
+    {
+        if (line.date != s.day) {
+            s.flushDay();
+            s.day = line.date;
+        }
+        for (size_t i = s.dayStart; i < s.lines.size(); ++i) {
+            Line& m = s.lines[i];
+            if (m.kind == line.kind && m.menu == line.menu) {
+                m.quantity += line.quantity;
+                m.commission += line.commission;
+                m.discount += line.discount;
+                m.payment += line.payment;
+                m.balance = line.balance;
+                m.last = line.last;
+                return;
+            }
+        }
+        s.lines.push_back(line);
+    }
+
+    // A movement in running order: the store's carried-forward row comes first (opened = true the first
+    // time), and the movement gets the balance after it.
+    qint64 move(int store, Kind kind, qint32 date, qint32 menu, qint64 quantity, qint64 commission,
+                qint64 discount, qint64 payment, bool* opened = nullptr)
+    {
+        Store& s = stores[size_t(store)];
+        if (opened)
+            *opened = !s.open;
+        if (!s.open) {
+            s.open = true;
+            s.balance = s.opening;
+            totals.carried += s.opening;
+            Line carried;
+            carried.kind = Kind::Carried;
+            carried.date = carriedDate;
+            carried.menu = emptyMenu;
+            carried.balance = s.opening;
+            carried.last = ++seq;
+            merge(s, carried);
+        }
+        if (kind == Kind::Payment)
+            s.balance -= payment + discount;
+        else
+            s.balance += commission - discount;
+        Line line;
+        // A line of a menu named as payments are, without amounts, reads back as one.
+        line.kind = kind == Kind::Commission && menu == paymentMenu && quantity == 0 && commission == 0
+                        ? Kind::Payment
+                        : kind;
+        line.date = date;
+        line.menu = menu;
+        line.quantity = quantity;
+        line.commission = commission;
+        line.discount = discount;
+        line.payment = payment;
+        line.balance = s.balance;
+        line.last = ++seq;
+        merge(s, line);
+        return s.balance;
+    }
+
+    // A row of the work table as it stands.
+    void row(int store, const Line& line)
+    {
+        Store& s = stores[size_t(store)];
+        s.open = true;
+        if (line.kind == Kind::Carried)
+            totals.carried += line.balance;
+        s.balance = line.balance;
+        merge(s, line);
+    }
+
+    void finish()
+    {
+        totals.closing = 0;
+        std::fill(std::begin(sums), std::end(sums), 0);
+        dataRows = 0;
+        shown.clear();
+        for (size_t i = 0; i < stores.size(); ++i) {
+            Store& s = stores[i];
+            s.flushDay();
+            std::fill(std::begin(s.sums), std::end(s.sums), 0);
+            if (s.lines.empty())
+                continue;
+            totals.closing += s.balance;
+            for (const Line& l : s.lines) {
+                s.sums[0] += l.quantity;
+                s.sums[1] += l.commission;
+                s.sums[2] += l.discount;
+                s.sums[3] += l.payment;
+            }
+            for (int k = 0; k < 4; ++k)
+                sums[k] += s.sums[k];
+            dataRows += int(s.lines.size());
+            shown.push_back(int(i));
+        }
+        sort(SortBy::Code);
+    }
+
+    bool hasSubtotal(const Store& s) const { return shown.size() > 1 && s.lines.size() >= 2; }
+
+    void sort(SortBy by)
+    {
+        std::vector<QByteArray> codes(stores.size()), names(stores.size());
+        for (int i : shown) {
+            codes[size_t(i)] = utf8(stores[size_t(i)].code);
+            if (by == SortBy::Name)
+                names[size_t(i)] = utf8(stores[size_t(i)].name);
+        }
+        std::stable_sort(shown.begin(), shown.end(), [&](int a, int b) {
+            if (by == SortBy::Name) {
+                if (lessNoCase(names[size_t(a)], names[size_t(b)]))
+                    return true;
+                if (lessNoCase(names[size_t(b)], names[size_t(a)]))
+                    return false;
+            }
+            return lessNoCase(codes[size_t(a)], codes[size_t(b)]);
+        });
+        offsets.clear();
+        int at = 0;
+        for (int i : shown) {
+            offsets.push_back(at);
+            const Store& s = stores[size_t(i)];
+            at += int(s.lines.size()) + (hasSubtotal(s) ? 1 : 0);
+        }
+        offsets.push_back(at);
+    }
+};
+
+Ledger::Ledger() : d(std::make_unique<Data>())
+{
+    d->finish();
+}
+
+Ledger::~Ledger() = default;
+Ledger::Ledger(Ledger&&) noexcept = default;
+Ledger& Ledger::operator=(Ledger&&) noexcept = default;
+
+int Ledger::RowCount() const
+{
+    return d->offsets.back() + 1;
+}
+
+int Ledger::DataRowCount() const
+{
+    return d->dataRows;
+}
+
+Totals Ledger::totals() const
+{
+    return d->totals;
+}
+
+void Ledger::SortStores(SortBy sort)
+{
+    d->sort(sort);
+}
+
+ReportRow Ledger::RowAt(int row) const
+{
+    ReportRow r;
+    r.cells = QVariantList(ColCount);
+    if (row >= d->offsets.back()) {
+        r.kind = ReportRow::Kind::Total;
+        r.cells[ColStore] = QStringLiteral("[합 계]");
+        r.cells[ColMenu] = QStringLiteral("이월: ") + FormatThousands(d->totals.carried);
+        for (int k = 0; k < 4; ++k)
+            r.cells[ColQuantity + k] = d->sums[k];
+        r.cells[ColBalance] = d->totals.closing;
+        return r;
+    }
+    const auto at = std::upper_bound(d->offsets.begin(), d->offsets.end(), row) - 1;
+    const Store& s = d->stores[size_t(d->shown[size_t(at - d->offsets.begin())])];
+    const size_t i = size_t(row - *at);
+    if (i >= s.lines.size()) {
+        r.kind = ReportRow::Kind::SubTotal;
+        r.cells[ColStore] = QStringLiteral("[소 계]");
+        for (int k = 0; k < 4; ++k)
+            r.cells[ColQuantity + k] = s.sums[k];
+        r.cells[ColBalance] = s.lines.back().balance;
+        return r;
+    }
+    const Line& l = s.lines[i];
+    const bool blank = l.kind != Kind::Commission;
+    r.tag = int(l.kind);
+    r.cells[ColStore] = d->texts.at(s.code);
+    r.cells[ColName] = d->texts.at(s.name);
+    r.cells[ColDate] = d->texts.at(l.date);
+    r.cells[ColMenu] = d->texts.at(l.menu);
+    r.cells[ColQuantity] = shown(l.quantity, blank);
+    r.cells[ColCommission] = shown(l.commission, blank);
+    r.cells[ColDiscount] = shown(l.discount, blank);
+    r.cells[ColPayment] = shown(l.payment, blank);
+    r.cells[ColBalance] = l.balance;
+    return r;
+}
+
+std::vector<ReportRow> Ledger::Rows() const
+{
+    std::vector<ReportRow> rows;
+    rows.reserve(size_t(RowCount()));
+    for (int i = 0; i < RowCount(); ++i)
+        rows.push_back(RowAt(i));
+    return rows;
+}
+
+std::vector<Entry> RunBalances(const QHash<QString, Opening>& openings, const std::vector<Entry>& movements,
+                               Totals& totals)
+{
+    Ledger::Data d;
+    for (auto it = openings.cbegin(); it != openings.cend(); ++it) {
+        const QByteArray code = it.key().toUtf8(), name = it->name.toUtf8();
+        d.stores[size_t(d.store(code.constData(), int(code.size()), name.constData(), int(name.size())))]
+            .opening = it->balance;
+    }
+    std::vector<Entry> out;
+    for (Entry m : movements) {
+        const QByteArray code = m.store.toUtf8();
+        const int s = d.store(code.constData(), int(code.size()));
+        bool opened = false;
+        m.balance = d.move(s, m.kind, d.intern(m.date), d.intern(m.menu), m.quantity, m.commission,
+                           m.discount, m.payment, &opened);
+        if (opened) {
+            Entry carried;
+            carried.kind = Kind::Carried;
+            carried.store = m.store;
+            carried.name = d.texts.at(d.stores[size_t(s)].name);
+            carried.date = kCarriedForward;
+            carried.balance = d.stores[size_t(s)].opening;
+            out.push_back(std::move(carried));
+        }
+        if (m.name.isEmpty())
+            m.name = d.texts.at(d.stores[size_t(s)].name);
+        out.push_back(std::move(m));
+    }
+    d.finish();
+    totals = d.totals;
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Building.
+
+namespace {
+bool clearWorkTable(DbConnection& report, ErrInfo& error)
+{
+    // Emptying a year's table would hold all its pages in a journal in memory: this one statement keeps
+    // its journal on disk (and deletes it at the commit), the filling goes back to memory.
+    sqlite3* db = sqliteHandle(report);
+    if (db)
+        sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+    struct MemoryJournal
+    {
+        sqlite3* db;
+        ~MemoryJournal()
+        {
+            if (db)
+                sqlite3_exec(db, "PRAGMA journal_mode = MEMORY", nullptr, nullptr, nullptr);
+        }
+    } back{db};
+    DbTransaction t(report);
+    const DbConnection::ExecResult r = report.exec(QStringLiteral("DELETE * FROM 매출대입금"));
+    if (!r.ok) {
+        error = r.error;
+        return false;
+    }
+    if (!t.commit()) {
+        error = t.error();
+        return false;
+    }
+    return true;
+}
+
+// The opening sums' queries (commissions, then payments and discounts), in the common dialect.
+QStringList openingSql(DbConnection& main, const QString& d1, const QString& store)
+{
+    const QString before = SQLLiteral(d1);
+    // The daily sums kept beside the orders answer from a few rows per store and day; without them every
+    // earlier line is read. Both count each line in whole won.
+    const bool daily = main.database().tables().contains(kStoreDailySumsTable, Qt::CaseInsensitive);
+    // Without them, one store's orders come by its index; for all stores the lines are summed per order
+    // first, which reads them in storage order instead of looking each order's lines up.
+    QString commissions;
+    if (daily)
+        commissions =
+            QStringLiteral("SELECT 가맹점.코드, SUM(s.수수료) FROM 가맹점일별수수료 AS s INNER JOIN "
+                           "가맹점 ON s.가맹점코드 = 가맹점.코드 WHERE s.일자 < ") +
+            before + storeCondition(QStringLiteral("s.가맹점코드"), store) +
+            QStringLiteral(" GROUP BY 가맹점.코드");
+    else if (store.isEmpty())
+        commissions = QStringLiteral("SELECT 가맹점.코드, SUM(d.수수료합) FROM ((SELECT 주문번호, "
+                                     "SUM(ROUND(수수료)) AS 수수료합 FROM 주문내역 GROUP BY 주문번호) AS d "
+                                     "INNER JOIN 주문 ON 주문.주문번호 = d.주문번호) INNER JOIN 가맹점 ON "
+                                     "주문.가맹점코드 = 가맹점.코드 WHERE 주문일자 < ") +
+                      before + QStringLiteral(" GROUP BY 가맹점.코드");
+    else
+        commissions =
+            QStringLiteral("SELECT 가맹점.코드, SUM(ROUND(수수료)) FROM (주문 INNER JOIN 주문내역 "
+                           "ON 주문.주문번호 = 주문내역.주문번호) INNER JOIN 가맹점 ON 주문.가맹점코드 = "
+                           "가맹점.코드 WHERE 주문일자 < ") +
+            before + storeCondition(QStringLiteral("주문.가맹점코드"), store) +
+            QStringLiteral(" GROUP BY 가맹점.코드");
+    return {commissions,
+            QStringLiteral("SELECT 가맹점.코드, SUM(입금액 + 할인액) FROM 입금 INNER JOIN 가맹점 ON "
+                           "입금.가맹점코드 = 가맹점.코드 WHERE 입금일자 < ") +
+                before + storeCondition(QStringLiteral("입금.가맹점코드"), store) +
+                QStringLiteral(" GROUP BY 가맹점.코드")};
+}
+
+QString storesSql(const QString& store)
+{
+    QString sql = QStringLiteral("SELECT 코드, 상호, 기초잔액 FROM 가맹점");
+    if (!store.isEmpty())
+        sql += QStringLiteral(" WHERE 코드 = ") + SQLLiteral(store);
+    return sql;
+}
+
+// Each store's balance at the start of the period: 기초잔액 + earlier commissions − earlier payments and
+// discounts, summed by the database per store. Codes are case-blind in the tables (an order of "t04" belongs
+// to store "T04"), so every sum is keyed by the store's own 코드 through the join, never by the text the
+// order or payment happens to hold.
+bool readOpenings(DbConnection& main, const QString& d1, const QString& store, Ledger::Data& d,
+                  ErrInfo& error)
+{
+    QSqlQuery q;
+    if (!main.query(storesSql(store), q, &error))
+        return false;
+    while (q.next()) {
+        const QByteArray code = q.value(0).toString().toUtf8(), name = q.value(1).toString().toUtf8();
+        d.stores[size_t(d.store(code.constData(), int(code.size()), name.constData(), int(name.size())))]
+            .opening = won(q.value(2));
+    }
+    const QStringList sums = openingSql(main, d1, store);
+    for (int i = 0; i < sums.size(); ++i) {
+        if (!main.query(sums[i], q, &error))
+            return false;
+        while (q.next()) {
+            const QByteArray code = q.value(0).toString().toUtf8();
+            const auto it = d.storeByCode.constFind(code);
+            if (it != d.storeByCode.cend())
+                d.stores[size_t(*it)].opening += i == 0 ? won(q.value(1)) : -won(q.value(1));
+        }
+    }
+    return true;
+}
+
+int periodDays(const QDate& first, const QString& d2)
+{
+    return std::max(int(first.daysTo(QDate::fromString(d2, Qt::ISODate))) + 1, 1);
+}
+
+int dayDone(const QDate& first, const QString& day, int days)
+{
+    return std::clamp(int(first.daysTo(QDate::fromString(day, Qt::ISODate))) + 1, 1, days);
+}
+
+// --- In the engine: the report file attaches the main file and fills the work table itself.
+
+const QByteArray kMainSchema = "zk_main";
+
+// A day's commissions of every store (or the one), store by store in running order, straight from the
+// indexes that hold that order: stores by code, a store's orders of the day by time and number
+// (ix_주문_3), an order's lines by number. ORDER BY says so, and the build checks the engine needs no sort
+// for it: the running balance is taken as the rows come. balance: the expression of the 잔액 column.
+QByteArray commissionSelect(const QByteArray& schema, bool oneStore, const QByteArray& balance)
+{
+    const QByteArray s = schema + ".";
+    return "SELECT mb.코드, IFNULL(mb.상호, ''), om.주문일자, IFNULL(mn.메뉴명, ''), IFNULL(od.수량, 0), "
+           "ROUND(IFNULL(od.단가, 0)), 0, ROUND(IFNULL(od.수수료, 0)), 0, " +
+           balance + " FROM " + s + "가맹점 AS mb CROSS JOIN " + s +
+           "주문 AS om INDEXED BY \"ix_주문_3\" ON om.가맹점코드 = mb.코드 CROSS JOIN " + s +
+           "주문내역 AS od ON od.주문번호 = om.주문번호 CROSS JOIN " + s +
+           "취급메뉴 AS mn ON mn.코드 = od.주문메뉴 WHERE om.주문일자 = ?1" +
+           (oneStore ? " AND mb.코드 = ?2" : "") +
+           " ORDER BY mb.코드, om.주문시간, om.주문번호, om.rowid, od.순번";
+}
+
+// A day's payments after its commissions, by entry number.
+QByteArray paymentSelect(const QByteArray& schema, bool oneStore, const QByteArray& balance)
+{
+    const QByteArray s = schema + ".";
+    return "SELECT mb.코드, IFNULL(mb.상호, ''), p.입금일자, '입금', 0, 0, ROUND(IFNULL(p.할인액, 0)), 0, "
+           "ROUND(IFNULL(p.입금액, 0)), " +
+           balance + " FROM " + s + "입금 AS p INDEXED BY \"ix_입금_2\" CROSS JOIN " + s +
+           "가맹점 AS mb ON p.가맹점코드 = mb.코드 WHERE p.입금일자 = ?1" +
+           (oneStore ? " AND p.가맹점코드 = ?2" : "") + " ORDER BY p.처리순번";
+}
+
+// The first day from ?1 (after it, strictly) up to ?2 with orders (or payments) of every store or the one
+// (?3): the first entry of the date index (or the store's) there.
+QByteArray nextDaySelect(const QByteArray& schema, bool payments, bool oneStore, bool strictly)
+{
+    const QByteArray s = schema + ".";
+    const QByteArray date = payments ? "입금일자" : "주문일자";
+    return "SELECT " + date + " FROM " + s + (payments ? "입금" : "주문") + " WHERE " + date +
+           (strictly ? " > ?1" : " >= ?1") + " AND " + date + " <= ?2" +
+           (oneStore ? " AND 가맹점코드 = ?3" : "") + " ORDER BY " + date + " LIMIT 1";
+}
+
+const QByteArray kCommissionBalance =
+    "zk_ledger(mb.코드, om.주문일자, 1, mn.메뉴명, od.수량, od.수수료, 0, 0)";
+const QByteArray kPaymentBalance = "zk_ledger(mb.코드, p.입금일자, 2, '', 0, 0, p.할인액, p.입금액)";
+const QByteArray kInsert = "INSERT INTO main.매출대입금 (가맹점코드, 상호, 일자, 메뉴명, 수량, 단가, 할인액, "
+                           "수수료, 입금액, 잔액) ";
+
+// What the engine's calls of zk_ledger add to: the ledger being built, and the store and date of the last
+// row (rows come store by store, so a look-up is rarely needed).
+struct EngineRun
+{
+    Ledger::Data* d = nullptr;
+    int store = -1;
+    QByteArray code;
+    qint32 date = -1;
+    QByteArray dateText;
+};
+
+// Called by the engine for each commission and payment row as it is written, in running order within each
+// store: the balance after it, and the row for the ledger's grid.
+void ledgerFunction(sqlite3_context* context, int, sqlite3_value** v)
+{
+    auto* run = static_cast<EngineRun*>(sqlite3_user_data(context));
+    Ledger::Data* d = run->d;
+    const char* code = reinterpret_cast<const char*>(sqlite3_value_text(v[0]));
+    const int codeBytes = sqlite3_value_bytes(v[0]);
+    if (run->store < 0 || codeBytes != run->code.size() ||
+        std::memcmp(code, run->code.constData(), size_t(codeBytes)) != 0) {
+        const auto it = d->storeByCode.constFind(QByteArray::fromRawData(code, codeBytes));
+        if (it == d->storeByCode.cend()) {
+            sqlite3_result_error(context, "store without its opening row", -1);
+            return;
+        }
+        run->store = *it;
+        run->code = QByteArray(code, codeBytes);
+    }
+    const char* date = reinterpret_cast<const char*>(sqlite3_value_text(v[1]));
+    const int dateBytes = sqlite3_value_bytes(v[1]);
+    if (run->date < 0 || dateBytes != run->dateText.size() ||
+        std::memcmp(date, run->dateText.constData(), size_t(dateBytes)) != 0) {
+        run->date = d->intern(date, dateBytes);
+        run->dateText = QByteArray(date, dateBytes);
+    }
+    qint64 balance;
+    if (sqlite3_value_int(v[2]) == 2) {
+        balance = d->move(run->store, Kind::Payment, run->date, d->paymentMenu, 0, 0, won(v[6]), won(v[7]));
+    } else {
+        const qint32 menu =
+            d->intern(reinterpret_cast<const char*>(sqlite3_value_text(v[3])), sqlite3_value_bytes(v[3]));
+        balance = d->move(run->store, Kind::Commission, run->date, menu, sqlite3_value_int64(v[4]), won(v[5]),
+                          0, 0);
+    }
+    sqlite3_result_int64(context, balance);
+}
+
+// Detaches the main file however the build ends (after its transaction).
+struct Attached
+{
+    sqlite3* db = nullptr;
+    ~Attached()
+    {
+        if (db) {
+            sqlite3_create_function_v2(db, "zk_ledger", 8, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr);
+            sqlite3_exec(db, ("DETACH DATABASE " + kMainSchema).constData(), nullptr, nullptr, nullptr);
+        }
+    }
+};
+
+bool needsSort(sqlite3* db, const QByteArray& sql)
+{
+    sqlite3_stmt* st = nullptr;
+    const QByteArray explain = "EXPLAIN QUERY PLAN " + sql;
+    if (sqlite3_prepare_v2(db, explain.constData(), int(explain.size()), &st, nullptr) != SQLITE_OK)
+        return true;
+    bool sorts = false;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        const QByteArray step(reinterpret_cast<const char*>(sqlite3_column_text(st, 3)));
+        sorts = sorts || step.contains("TEMP B-TREE") || step.contains("AUTOMATIC");
+    }
+    sqlite3_finalize(st);
+    return sorts;
+}
+
+enum class Outcome
+{
+    Done,
+    Failed,
+    // The engine cannot do it here (a server, a file it cannot attach, a plan that would sort): stream.
+    NotHere,
+};
+
+Outcome buildInEngine(DbConnection& main, DbConnection& report, const QString& d1, const QString& d2,
+                      const QString& store, const Progress& progress, Ledger::Data& d, BuildResult& result)
+{
+    sqlite3* db = sqliteHandle(report);
+    if (!db || main.isServer() || !sqliteHandle(main))
+        return Outcome::NotHere;
+    const QFileInfo file(main.path());
+    if (!file.isFile())
+        return Outcome::NotHere;
+    const bool one = !store.isEmpty();
+    const QByteArray commissions = kInsert + commissionSelect(kMainSchema, one, kCommissionBalance);
+    const QByteArray payments = kInsert + paymentSelect(kMainSchema, one, kPaymentBalance);
+    for (const QByteArray& sql : {commissions, payments}) {
+        if (const std::optional<ErrInfo> fault = main.injectedFault(QString::fromUtf8(sql))) {
+            result.error = *fault;
+            return Outcome::Failed;
+        }
+    }
+    Attached attached;
+    {
+        sqlite3_stmt* st = nullptr;
+        const QByteArray uri =
+            QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded).toUtf8() + "?mode=ro";
+        const QByteArray attach = "ATTACH DATABASE ?1 AS " + kMainSchema;
+        if (sqlite3_prepare_v2(db, attach.constData(), -1, &st, nullptr) != SQLITE_OK)
+            return Outcome::NotHere;
+        sqlite3_bind_text(st, 1, uri.constData(), int(uri.size()), SQLITE_TRANSIENT);
+        const int rc = sqlite3_step(st);
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE)
+            return Outcome::NotHere;
+        attached.db = db;
+    }
+    // Without statistics the planner would rather build a throwaway index of every line than use the key.
+    sqlite3_exec(db, "PRAGMA automatic_index = OFF", nullptr, nullptr, nullptr);
+    ErrInfo& error = result.error;
+    EngineRun run;
+    run.d = &d;
+    if (sqlite3_create_function_v2(db, "zk_ledger", 8, SQLITE_UTF8, &run, ledgerFunction, nullptr, nullptr,
+                                   nullptr) != SQLITE_OK)
+        return Outcome::NotHere;
+    // The days: the first from d1 on, then each after the last.
+    Statement commissionRows, paymentRows, firstDay[2], nextDay[2], carriedRow, dropCarried;
+    if (!commissionRows.prepare(db, commissions, error) || !paymentRows.prepare(db, payments, error) ||
+        !carriedRow.prepare(db, kInsert + "VALUES (?1, ?2, ?3, '', 0, 0, 0, 0, 0, ?4)", error) ||
+        !dropCarried.prepare(db, "DELETE FROM main.매출대입금 WHERE 순번 = ?1", error))
+        return Outcome::NotHere;
+    for (int pay = 0; pay < 2; ++pay) {
+        if (!firstDay[pay].prepare(db, nextDaySelect(kMainSchema, pay, one, false), error) ||
+            !nextDay[pay].prepare(db, nextDaySelect(kMainSchema, pay, one, true), error))
+            return Outcome::NotHere;
+    }
+    if (needsSort(db, commissions) || needsSort(db, payments))
+        return Outcome::NotHere;
+
+    const QByteArray first = d1.toUtf8(), last = d2.toUtf8(), code = store.toUtf8();
+    const QDate firstDate = QDate::fromString(d1, Qt::ISODate);
+    const int days = periodDays(firstDate, d2);
+    DbTransaction t(report);
+    // Each store's carried-forward row before its movements; those of stores without any go again at the
+    // end.
+    const QByteArray carried = kCarriedForward.toUtf8();
+    for (Store& s : d.stores) {
+        carriedRow.bind(1, d.utf8(s.code));
+        carriedRow.bind(2, d.utf8(s.name));
+        carriedRow.bind(3, carried);
+        sqlite3_bind_int64(carriedRow.get(), 4, s.opening);
+        if (!carriedRow.run(error))
+            return Outcome::Failed;
+        s.carriedRowid = sqlite3_last_insert_rowid(db);
+    }
+    for (const Statement* st : {&firstDay[0], &firstDay[1], &nextDay[0], &nextDay[1]}) {
+        st->bind(2, last);
+        if (one)
+            st->bind(3, code);
+    }
+    if (one) {
+        commissionRows.bind(2, code);
+        paymentRows.bind(2, code);
+    }
+    // The next day with orders and the next with payments, each found by its index.
+    QByteArray day, upcoming[2];
+    for (int pay = 0; pay < 2; ++pay) {
+        firstDay[pay].bind(1, first);
+        if (!firstDay[pay].text(upcoming[pay], error))
+            return Outcome::Failed;
+    }
+    while (!upcoming[0].isEmpty() || !upcoming[1].isEmpty()) {
+        day = upcoming[0].isEmpty()                                                    ? upcoming[1]
+              : upcoming[1].isEmpty()                                                  ? upcoming[0]
+              : sqlite3_stricmp(upcoming[0].constData(), upcoming[1].constData()) <= 0 ? upcoming[0]
+                                                                                       : upcoming[1];
+        if (progress && !progress(dayDone(firstDate, QString::fromUtf8(day), days), days)) {
+            result.cancelled = true;
+            return Outcome::Failed;
+        }
+        for (const Statement* st : {&commissionRows, &paymentRows}) {
+            st->bind(1, day);
+            if (!st->run(error))
+                return Outcome::Failed;
+        }
+        for (int pay = 0; pay < 2; ++pay) {
+            if (upcoming[pay] != day)
+                continue;
+            nextDay[pay].bind(1, day);
+            if (!nextDay[pay].text(upcoming[pay], error))
+                return Outcome::Failed;
+        }
+    }
+    for (const Store& s : d.stores) {
+        if (!s.open) {
+            sqlite3_bind_int64(dropCarried.get(), 1, s.carriedRowid);
+            if (!dropCarried.run(error))
+                return Outcome::Failed;
+        }
+    }
+    if (!t.commit()) {
+        error = t.error();
+        return Outcome::Failed;
+    }
+    result.rows = qint64(d.seq);
+    result.inEngine = true;
+    return Outcome::Done;
+}
+
+// --- Streamed: a server's rows come through the connection and are written with bound values.
+
+// Writes the work table's rows through prepared statements with bound values, many rows to a statement.
 class Writer
 {
 public:
-    // Rows written are also given to the ledger rows when there are any.
-    Writer(DbConnection& report, LedgerRows* rows) : m_ledgerRows(rows)
-    {
-        const QVariant handle = report.isOpen() ? report.database().driver()->handle() : QVariant();
-        if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
-            m_db = *static_cast<sqlite3* const*>(handle.data());
-        m_pending.reserve(kBatchRows);
-    }
+    explicit Writer(DbConnection& report) : m_db(sqliteHandle(report)) { m_pending.reserve(kBatchRows); }
     ~Writer()
     {
         sqlite3_finalize(m_batch);
@@ -189,9 +865,7 @@ public:
             error = {-1, QStringLiteral("레포트DB가 열려 있지 않습니다.")};
             return false;
         }
-        const QByteArray insert =
-            "INSERT INTO 매출대입금 (가맹점코드, 상호, 일자, 메뉴명, 수량, 단가, 할인액, "
-            "수수료, 입금액, 잔액) VALUES ";
+        const QByteArray insert = kInsert + "VALUES ";
         const QByteArray row = "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
         QByteArrayList rows(kBatchRows, row);
         const QByteArray batch = insert + rows.join(", ");
@@ -201,14 +875,10 @@ public:
                check(sqlite3_prepare_v2(m_db, single.constData(), int(single.size()), &m_single, nullptr),
                      error);
     }
-    bool add(std::vector<Entry>& entries, ErrInfo& error)
+    bool add(Entry e, ErrInfo& error)
     {
-        for (Entry& e : entries) {
-            m_pending.push_back(std::move(e));
-            if (m_pending.size() == size_t(kBatchRows) && !flush(error))
-                return false;
-        }
-        return true;
+        m_pending.push_back(std::move(e));
+        return m_pending.size() < size_t(kBatchRows) || flush(error);
     }
     // Writes what is pending.
     bool flush(ErrInfo& error)
@@ -226,11 +896,7 @@ public:
                     return false;
             }
         }
-        for (Entry& e : m_pending) {
-            ++m_rows;
-            if (m_ledgerRows)
-                m_ledgerRows->Add(std::move(e), m_rows);
-        }
+        m_rows += qint64(m_pending.size());
         m_pending.clear();
         return true;
     }
@@ -260,11 +926,10 @@ private:
     {
         if (rc == SQLITE_OK || rc == SQLITE_DONE)
             return true;
-        error = {rc, QString::fromUtf8(sqlite3_errmsg(m_db))};
+        error = sqliteError(m_db, rc);
         return false;
     }
 
-    LedgerRows* m_ledgerRows = nullptr;
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_batch = nullptr;
     sqlite3_stmt* m_single = nullptr;
@@ -272,88 +937,8 @@ private:
     qint64 m_rows = 0;
 };
 
-bool clearWorkTable(DbConnection& report, ErrInfo& error)
-{
-    DbTransaction t(report);
-    const DbConnection::ExecResult r = report.exec(QStringLiteral("DELETE * FROM 매출대입금"));
-    if (!r.ok) {
-        error = r.error;
-        return false;
-    }
-    if (!t.commit()) {
-        error = t.error();
-        return false;
-    }
-    return true;
-}
-
-// Each store's balance at the start of the period: 기초잔액 + earlier commissions − earlier payments and
-// discounts, summed by the database per store. Codes are case-blind in the tables (an order of "t04" belongs
-// to store "T04"), so every sum is keyed by the store's own 코드 through the join, never by the text the
-// order or payment happens to hold.
-bool readOpenings(DbConnection& main, const QString& d1, const QString& store, QHash<QString, Opening>& out,
-                  ErrInfo& error)
-{
-    QSqlQuery q;
-    QString sql = QStringLiteral("SELECT 코드, 상호, 기초잔액 FROM 가맹점");
-    if (!store.isEmpty())
-        sql += QStringLiteral(" WHERE 코드 = ") + SQLLiteral(store);
-    if (!main.query(sql, q, &error))
-        return false;
-    while (q.next())
-        out.insert(q.value(0).toString(), {q.value(1).toString(), won(q.value(2))});
-
-    const QString before = SQLLiteral(d1);
-    // The daily sums kept beside the orders answer from a few rows per store and day; without them every
-    // earlier line is read. Both count each line in whole won.
-    const bool daily = main.database().tables().contains(kStoreDailySumsTable, Qt::CaseInsensitive);
-    // Without them, one store's orders come by its index; for all stores the lines are summed per order
-    // first, which reads them in storage order instead of looking each order's lines up.
-    QString commissions;
-    if (daily)
-        commissions =
-            QStringLiteral("SELECT 가맹점.코드, SUM(s.수수료) FROM 가맹점일별수수료 AS s INNER JOIN "
-                           "가맹점 ON s.가맹점코드 = 가맹점.코드 WHERE s.일자 < ") +
-            before + storeCondition(QStringLiteral("s.가맹점코드"), store) +
-            QStringLiteral(" GROUP BY 가맹점.코드");
-    else if (store.isEmpty())
-        commissions = QStringLiteral("SELECT 가맹점.코드, SUM(d.수수료합) FROM ((SELECT 주문번호, "
-                                     "SUM(ROUND(수수료)) AS 수수료합 FROM 주문내역 GROUP BY 주문번호) AS d "
-                                     "INNER JOIN 주문 ON 주문.주문번호 = d.주문번호) INNER JOIN 가맹점 ON "
-                                     "주문.가맹점코드 = 가맹점.코드 WHERE 주문일자 < ") +
-                      before + QStringLiteral(" GROUP BY 가맹점.코드");
-    else
-        commissions =
-            QStringLiteral("SELECT 가맹점.코드, SUM(ROUND(수수료)) FROM (주문 INNER JOIN 주문내역 "
-                           "ON 주문.주문번호 = 주문내역.주문번호) INNER JOIN 가맹점 ON 주문.가맹점코드 = "
-                           "가맹점.코드 WHERE 주문일자 < ") +
-            before + storeCondition(QStringLiteral("주문.가맹점코드"), store) +
-            QStringLiteral(" GROUP BY 가맹점.코드");
-    if (!main.query(commissions, q, &error))
-        return false;
-    while (q.next()) {
-        const auto it = out.find(q.value(0).toString());
-        if (it != out.end())
-            it->balance += won(q.value(1));
-    }
-    if (!main.query(QStringLiteral("SELECT 가맹점.코드, SUM(입금액 + 할인액) FROM 입금 INNER JOIN 가맹점 ON "
-                                   "입금.가맹점코드 = 가맹점.코드 WHERE 입금일자 < ") +
-                        before + storeCondition(QStringLiteral("입금.가맹점코드"), store) +
-                        QStringLiteral(" GROUP BY 가맹점.코드"),
-                    q, &error))
-        return false;
-    while (q.next()) {
-        const auto it = out.find(q.value(0).toString());
-        if (it != out.end())
-            it->balance -= won(q.value(1));
-    }
-    return true;
-}
-
 // The movements of the period in running order: by date, a day's commissions (by order time, number and
-// line) before its payments (by entry number), the stores taking turns. The engine reads the orders by their
-// date (or, for one store, by store and date) index and sorts only within a time of day, so rows come at once
-// and a long build can tell how far it has come.
+// line) before its payments (by entry number), the stores taking turns.
 QString movementsSql(const QString& d1, const QString& d2, const QString& store)
 {
     const QString period =
@@ -373,171 +958,269 @@ QString movementsSql(const QString& d1, const QString& d2, const QString& store)
            QStringLiteral(" ORDER BY 2, 3, 4, 5, 6");
 }
 
-// False with *cancelled when the progress callback asked to stop.
-bool writeMovements(DbConnection& main, const QString& d1, const QString& d2, const QString& store,
-                    BalanceRun& run, Writer& writer, const Progress& progress, bool* cancelled,
-                    ErrInfo& error)
+bool buildStreamed(DbConnection& main, DbConnection& report, const QString& d1, const QString& d2,
+                   const QString& store, const Progress& progress, Ledger::Data& d, BuildResult& result)
 {
+    ErrInfo& error = result.error;
     const QDate first = QDate::fromString(d1, Qt::ISODate);
-    const int days = std::max(int(first.daysTo(QDate::fromString(d2, Qt::ISODate))) + 1, 1);
+    const int days = periodDays(first, d2);
+    DbTransaction t(report);
+    Writer writer(report);
+    if (!writer.open(error))
+        return false;
     QSqlQuery q;
     if (!main.query(movementsSql(d1, d2, store), q, &error))
         return false;
-    std::vector<Entry> out;
-    // Repeated names share one copy: a year of lines holds few distinct texts.
-    QSet<QString> texts;
-    auto shared = [&texts](const QString& s) { return *texts.insert(s); };
-    QString day;
+    QString day, storeCode;
+    QByteArray dayUtf8;
+    qint32 dayId = 0;
+    int storeIndex = -1;
     while (q.next()) {
-        Entry e;
-        e.store = shared(q.value(0).toString());
-        e.date = shared(q.value(1).toString());
-        if (e.date != day) {
-            day = e.date;
-            const int done = std::clamp(int(first.daysTo(QDate::fromString(day, Qt::ISODate))) + 1, 1, days);
-            if (progress && !progress(done, days)) {
-                *cancelled = true;
+        const QString code = q.value(0).toString();
+        if (storeIndex < 0 || code != storeCode) {
+            const QByteArray bytes = code.toUtf8();
+            const auto it = d.storeByCode.constFind(bytes);
+            if (it == d.storeByCode.cend())
+                continue;
+            storeIndex = *it;
+            storeCode = code;
+        }
+        const QString date = q.value(1).toString();
+        if (date != day) {
+            day = date;
+            dayId = d.intern(date);
+            if (progress && !progress(dayDone(first, day, days), days)) {
+                result.cancelled = true;
                 return false;
             }
         }
+        Entry e;
+        const Store& s = d.stores[size_t(storeIndex)];
+        e.store = d.texts.at(s.code);
+        e.name = d.texts.at(s.name);
+        e.date = d.texts.at(dayId);
+        bool opened = false;
         if (q.value(2).toInt() == 0) {
             e.kind = Kind::Commission;
-            e.menu = shared(q.value(6).toString());
+            e.menu = q.value(6).toString();
             e.quantity = q.value(7).toLongLong();
             e.price = won(q.value(8));
             e.commission = won(q.value(9));
+            e.balance =
+                d.move(storeIndex, e.kind, dayId, d.intern(e.menu), e.quantity, e.commission, 0, 0, &opened);
         } else {
             e.kind = Kind::Payment;
             e.menu = kPaymentMenu;
             e.discount = won(q.value(10));
             e.payment = won(q.value(11));
+            e.balance =
+                d.move(storeIndex, e.kind, dayId, d.paymentMenu, 0, 0, e.discount, e.payment, &opened);
         }
-        out.clear();
-        run.Add(std::move(e), out);
-        if (!writer.add(out, error))
+        if (opened) {
+            Entry c;
+            c.kind = Kind::Carried;
+            c.store = e.store;
+            c.name = e.name;
+            c.date = kCarriedForward;
+            c.balance = s.opening;
+            if (!writer.add(std::move(c), error))
+                return false;
+        }
+        if (!writer.add(std::move(e), error))
             return false;
     }
     if (q.lastError().isValid()) {
         error = DbConnection::errorFrom(q.lastError());
         return false;
     }
-    return writer.flush(error);
+    if (!writer.flush(error))
+        return false;
+    if (!t.commit()) {
+        error = t.error();
+        return false;
+    }
+    result.rows = writer.rows();
+    return true;
 }
 } // namespace
 
-void BalanceRun::Add(Entry movement, std::vector<Entry>& out)
+BuildResult Build(DbConnection& main, DbConnection& report, const QString& d1, const QString& d2,
+                  const QString& store, const Progress& progress, Ledger* ledger)
 {
-    auto it = m_stores.find(movement.store);
-    if (it == m_stores.end()) {
-        const Opening opening = m_openings.value(movement.store);
-        Entry carried;
-        carried.kind = Kind::Carried;
-        carried.store = movement.store;
-        carried.name = opening.name;
-        carried.date = kCarriedForward;
-        carried.balance = opening.balance;
-        m_carried += opening.balance;
-        out.push_back(std::move(carried));
-        it = m_stores.insert(movement.store, {opening.name, opening.balance});
+    BuildResult result;
+    if (!clearWorkTable(report, result.error))
+        return result;
+    Ledger built;
+    Ledger::Data& d = built.data();
+    if (!readOpenings(main, d1, store, d, result.error))
+        return result;
+    const Outcome outcome = buildInEngine(main, report, d1, d2, store, progress, d, result);
+    if (outcome == Outcome::NotHere) {
+        // Nothing was written or counted; the same stores and openings go the other way.
+        result = {};
+        for (Store& s : d.stores) {
+            s.lines.clear();
+            s.open = false;
+            s.day = -1;
+            s.dayStart = 0;
+        }
+        d.totals = {};
+        d.seq = 0;
+        if (!buildStreamed(main, report, d1, d2, store, progress, d, result))
+            return result; // rolled back: the table stays as cleared
+    } else if (outcome == Outcome::Failed) {
+        return result;
     }
-    if (movement.name.isEmpty())
-        movement.name = it->name;
-    if (movement.kind == Kind::Payment)
-        it->balance -= movement.payment + movement.discount;
-    else
-        it->balance += movement.commission - movement.discount;
-    movement.balance = it->balance;
-    out.push_back(std::move(movement));
-}
-
-Totals BalanceRun::totals() const
-{
-    Totals t;
-    t.carried = m_carried;
-    for (const Running& r : m_stores)
-        t.closing += r.balance;
-    return t;
-}
-
-std::vector<Entry> RunBalances(const QHash<QString, Opening>& openings, const std::vector<Entry>& movements,
-                               Totals& totals)
-{
-    BalanceRun run(openings);
-    std::vector<Entry> out;
-    for (const Entry& m : movements)
-        run.Add(m, out);
-    totals = run.totals();
-    return out;
+    d.finish();
+    result.ok = true;
+    result.totals = d.totals;
+    if (ledger)
+        *ledger = std::move(built);
+    return result;
 }
 
 BuildResult Build(DbConnection& main, DbConnection& report, const QString& d1, const QString& d2,
                   const QString& store, const Progress& progress, std::vector<ReportRow>* rows)
 {
-    BuildResult result;
-    if (!clearWorkTable(report, result.error))
-        return result;
-    QHash<QString, Opening> openings;
-    if (!readOpenings(main, d1, store, openings, result.error))
-        return result;
-    BalanceRun run(std::move(openings));
-    LedgerRows ledgerRows;
-    {
-        DbTransaction t(report);
-        {
-            Writer writer(report, rows ? &ledgerRows : nullptr);
-            if (!writer.open(result.error) ||
-                !writeMovements(main, d1, d2, store, run, writer, progress, &result.cancelled, result.error))
-                return result; // rolled back: the table stays as cleared
-            result.rows = writer.rows();
-        }
-        if (!t.commit()) {
-            result.error = t.error();
-            return result;
-        }
-    }
-    result.ok = true;
-    result.totals = run.totals();
-    if (rows) {
-        ledgerRows.SortStoresByCode();
-        *rows = ledgerRows.Finish(nullptr);
-    }
+    Ledger ledger;
+    const BuildResult result = Build(main, report, d1, d2, store, progress, &ledger);
+    if (rows && result.ok)
+        *rows = ledger.Rows();
     return result;
+}
+
+bool Read(DbConnection& report, SortBy sort, Ledger& ledger, ErrInfo* error)
+{
+    ErrInfo e;
+    Ledger read;
+    Ledger::Data& d = read.data();
+    // 순번 is the running order within each store: a store's carried-forward row was written first.
+    const QString sql = QStringLiteral("SELECT 순번, 가맹점코드, 상호, 일자, 메뉴명, 수량, 할인액, 수수료, "
+                                       "입금액, 잔액 FROM 매출대입금 ORDER BY 순번");
+    sqlite3* db = sqliteHandle(report);
+    const std::optional<ErrInfo> fault = report.injectedFault(sql);
+    if (!db || fault) {
+        e = fault ? *fault : ErrInfo{-1, QStringLiteral("레포트DB가 열려 있지 않습니다.")};
+        if (error)
+            *error = e;
+        return false;
+    }
+    Statement st;
+    if (!st.prepare(db, sql.toUtf8(), e)) {
+        if (error)
+            *error = e;
+        return false;
+    }
+    const auto text = [&](int c) {
+        return QByteArray::fromRawData(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), c)),
+                                       sqlite3_column_bytes(st.get(), c));
+    };
+    const auto number = [&](int c) {
+        return sqlite3_column_type(st.get(), c) == SQLITE_INTEGER
+                   ? sqlite3_column_int64(st.get(), c)
+                   : qint64(std::llround(sqlite3_column_double(st.get(), c)));
+    };
+    int rc;
+    int lastStore = -1;
+    QByteArray lastCode;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        const QByteArray code = text(1);
+        if (lastStore < 0 || code != lastCode) {
+            const QByteArray name = text(2);
+            lastStore = d.store(code.constData(), int(code.size()), name.constData(), int(name.size()));
+            lastCode = QByteArray(code.constData(), code.size());
+        }
+        Line l;
+        const QByteArray date = text(3), menu = text(4);
+        l.date = d.intern(date);
+        l.menu = d.intern(menu);
+        l.quantity = sqlite3_column_int64(st.get(), 5);
+        l.discount = number(6);
+        l.commission = number(7);
+        l.payment = number(8);
+        l.balance = number(9);
+        l.last = sqlite3_column_int64(st.get(), 0);
+        l.kind = l.date == d.carriedDate                                           ? Kind::Carried
+                 : l.menu == d.paymentMenu && l.quantity == 0 && l.commission == 0 ? Kind::Payment
+                                                                                   : Kind::Commission;
+        d.row(lastStore, l);
+    }
+    if (rc != SQLITE_DONE) {
+        if (error)
+            *error = sqliteError(db, rc);
+        return false;
+    }
+    d.finish();
+    d.sort(sort);
+    ledger = std::move(read);
+    return true;
 }
 
 bool Read(DbConnection& report, SortBy sort, std::vector<ReportRow>& rows, Totals* totals, ErrInfo* error)
 {
     rows.clear();
-    QSqlQuery q;
-    // 순번 is the running order: each store's carried-forward row was written first.
-    const QString order = sort == SortBy::Code ? QStringLiteral(" ORDER BY 가맹점코드, 순번")
-                                               : QStringLiteral(" ORDER BY 상호, 가맹점코드, 순번");
-    if (!report.query(
-            QStringLiteral("SELECT 순번, 가맹점코드, 상호, 일자, 메뉴명, 수량, 할인액, 수수료, 입금액, "
-                           "잔액 FROM 매출대입금") +
-                order,
-            q, error))
+    Ledger ledger;
+    if (!Read(report, sort, ledger, error))
         return false;
-    LedgerRows ledger;
-    while (q.next()) {
-        Entry e;
-        e.store = q.value(1).toString();
-        e.name = q.value(2).toString();
-        e.date = q.value(3).toString();
-        e.menu = q.value(4).toString();
-        e.quantity = q.value(5).toLongLong();
-        e.discount = won(q.value(6));
-        e.commission = won(q.value(7));
-        e.payment = won(q.value(8));
-        e.balance = won(q.value(9));
-        ledger.Add(std::move(e), q.value(0).toLongLong());
-    }
-    if (q.lastError().isValid()) {
-        if (error)
-            *error = DbConnection::errorFrom(q.lastError());
-        return false;
-    }
-    rows = ledger.Finish(totals);
+    rows = ledger.Rows();
+    if (totals)
+        *totals = ledger.totals();
     return true;
+}
+
+QStringList BuildSelects(DbConnection& main, const QString& d1, const QString& d2, const QString& store)
+{
+    sqlite3* db = sqliteHandle(main);
+    if (!db)
+        return {};
+    // The build runs its statements without throwaway indexes.
+    QStringList out{QStringLiteral("PRAGMA automatic_index = OFF")};
+    const SqlDialect& dialect = main.dialect();
+    out << dialect.translate(storesSql(store));
+    for (const QString& sql : openingSql(main, d1, store))
+        out << dialect.translate(sql);
+    const bool one = !store.isEmpty();
+    const auto literal = [](const QByteArray& v) {
+        return QByteArray("'") + QByteArray(v).replace("'", "''") + "'";
+    };
+    const auto bound = [&](QByteArray sql, const QList<QByteArray>& values) {
+        for (qsizetype i = values.size(); i >= 1; --i)
+            sql.replace("?" + QByteArray::number(i), literal(values.at(i - 1)));
+        return sql;
+    };
+    const QByteArray first = d1.toUtf8(), last = d2.toUtf8(), code = store.toUtf8();
+    const QByteArray commissions = commissionSelect("main", one, "0");
+    const QByteArray payments = paymentSelect("main", one, "0");
+    ErrInfo e;
+    const auto next = [&](int pay, bool strictly, const QByteArray& from, QByteArray& into) {
+        QList<QByteArray> values{from, last};
+        if (one)
+            values << code;
+        const QByteArray sql = bound(nextDaySelect("main", pay, one, strictly), values);
+        out << QString::fromUtf8(sql);
+        Statement st;
+        return st.prepare(db, sql, e) && st.text(into, e);
+    };
+    QByteArray day, upcoming[2];
+    for (int pay = 0; pay < 2; ++pay) {
+        if (!next(pay, false, first, upcoming[pay]))
+            return out;
+    }
+    while (!upcoming[0].isEmpty() || !upcoming[1].isEmpty()) {
+        day = upcoming[0].isEmpty()                                                    ? upcoming[1]
+              : upcoming[1].isEmpty()                                                  ? upcoming[0]
+              : sqlite3_stricmp(upcoming[0].constData(), upcoming[1].constData()) <= 0 ? upcoming[0]
+                                                                                       : upcoming[1];
+        QList<QByteArray> values{day};
+        if (one)
+            values << code;
+        out << QString::fromUtf8(bound(commissions, values)) << QString::fromUtf8(bound(payments, values));
+        for (int pay = 0; pay < 2; ++pay) {
+            if (upcoming[pay] == day && !next(pay, true, day, upcoming[pay]))
+                return out;
+        }
+    }
+    return out;
 }
 
 } // namespace StoreLedger

@@ -11,49 +11,78 @@ namespace {
 using Cell = XlsxSheet::Cell;
 constexpr size_t kRowsPerReport = 500;
 
-QString formatKey(const Cell& c)
+// What tells formats apart besides the number format.
+int formatFlags(const Cell& c)
 {
-    return QStringLiteral("%1|%2|%3|%4|%5")
-        .arg(c.numberFormat)
-        .arg(int(c.bold))
-        .arg(int(c.align))
-        .arg(int(c.vCentre))
-        .arg(int(c.locked));
+    return int(c.bold) | int(c.align) << 1 | int(c.vCentre) << 3 | int(c.locked) << 4;
 }
 
-// Workbooks share identical formats; a 10,000-row list needs only a handful.
-lxw_format* formatFor(lxw_workbook* book, QHash<QString, lxw_format*>& cache, const Cell& c)
+using FormatKey = std::pair<QString, int>;
+
+// Workbooks share identical formats; a list needs only a handful. Cells of a column mostly share theirs, so
+// each column remembers its last one.
+class Formats
 {
-    if (c.numberFormat.isEmpty() && !c.bold && c.align == Cell::Align::General && !c.vCentre && c.locked)
-        return nullptr;
-    const QString key = formatKey(c);
-    if (lxw_format* f = cache.value(key))
+public:
+    explicit Formats(lxw_workbook* book) : m_book(book) {}
+
+    lxw_format* forCell(const Cell& c, size_t col)
+    {
+        const int flags = formatFlags(c);
+        if (c.numberFormat.isEmpty() && flags == formatFlags(Cell{}))
+            return nullptr;
+        if (col >= m_last.size())
+            m_last.resize(col + 1);
+        Last& last = m_last[col];
+        if (last.format && last.key.second == flags && last.key.first == c.numberFormat)
+            return last.format;
+        FormatKey key{c.numberFormat, flags};
+        lxw_format* f = m_cache.value(key);
+        if (!f) {
+            f = make(c);
+            m_cache.insert(key, f);
+        }
+        last = {std::move(key), f};
         return f;
-    lxw_format* f = workbook_add_format(book);
-    if (!c.numberFormat.isEmpty())
-        format_set_num_format(f, c.numberFormat.toUtf8().constData());
-    if (c.bold)
-        format_set_bold(f);
-    switch (c.align) {
-    case Cell::Align::Left:
-        format_set_align(f, LXW_ALIGN_LEFT);
-        break;
-    case Cell::Align::Centre:
-        format_set_align(f, LXW_ALIGN_CENTER);
-        break;
-    case Cell::Align::Right:
-        format_set_align(f, LXW_ALIGN_RIGHT);
-        break;
-    case Cell::Align::General:
-        break;
     }
-    if (c.vCentre)
-        format_set_align(f, LXW_ALIGN_VERTICAL_CENTER);
-    if (!c.locked)
-        format_set_unlocked(f);
-    cache.insert(key, f);
-    return f;
-}
+
+private:
+    lxw_format* make(const Cell& c) const
+    {
+        lxw_format* f = workbook_add_format(m_book);
+        if (!c.numberFormat.isEmpty())
+            format_set_num_format(f, c.numberFormat.toUtf8().constData());
+        if (c.bold)
+            format_set_bold(f);
+        switch (c.align) {
+        case Cell::Align::Left:
+            format_set_align(f, LXW_ALIGN_LEFT);
+            break;
+        case Cell::Align::Centre:
+            format_set_align(f, LXW_ALIGN_CENTER);
+            break;
+        case Cell::Align::Right:
+            format_set_align(f, LXW_ALIGN_RIGHT);
+            break;
+        case Cell::Align::General:
+            break;
+        }
+        if (c.vCentre)
+            format_set_align(f, LXW_ALIGN_VERTICAL_CENTER);
+        if (!c.locked)
+            format_set_unlocked(f);
+        return f;
+    }
+
+    struct Last
+    {
+        FormatKey key;
+        lxw_format* format = nullptr;
+    };
+    lxw_workbook* m_book;
+    QHash<FormatKey, lxw_format*> m_cache;
+    std::vector<Last> m_last;
+};
 
 bool fail(QString* error, const QString& why)
 {
@@ -65,8 +94,20 @@ bool fail(QString* error, const QString& why)
 
 bool WriteXlsxFile(const QString& file, const XlsxSheet& sheet, QString* error, const XlsxProgress& progress)
 {
+    return WriteXlsxRows(
+        file, sheet, sheet.rows.size(),
+        [&sheet](size_t r, std::vector<Cell>& cells) { cells = sheet.rows[r]; }, error, progress);
+}
+
+bool WriteXlsxRows(const QString& file, const XlsxSheet& sheet, size_t rowCount, const XlsxRowSource& source,
+                   QString* error, const XlsxProgress& progress)
+{
     const QByteArray path = QFile::encodeName(file);
-    lxw_workbook* book = workbook_new(path.constData());
+    // Each row goes to a temporary file as it is written, its texts inline: memory stays flat however long
+    // the list.
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    lxw_workbook* book = workbook_new_opt(path.constData(), &options);
     if (!book)
         return fail(error, QStringLiteral("cannot create workbook %1").arg(file));
     const QByteArray name = sheet.name.toUtf8();
@@ -79,7 +120,7 @@ bool WriteXlsxFile(const QString& file, const XlsxSheet& sheet, QString* error, 
         return fail(error, QStringLiteral("cannot add worksheet"));
     }
 
-    QHash<QString, lxw_format*> formats;
+    Formats formats(book);
     const size_t cols = std::max(sheet.colWidths.size(), sheet.colHidden.size());
     for (size_t c = 0; c < cols && c <= LXW_COL_MAX; ++c) {
         const double width = c < sheet.colWidths.size() ? sheet.colWidths[c] : 0;
@@ -89,21 +130,23 @@ bool WriteXlsxFile(const QString& file, const XlsxSheet& sheet, QString* error, 
                                  nullptr, &options);
     }
 
-    // The cells go into memory; workbook_close writes the whole file at the end (the last tenth), so a
-    // cancel before it leaves no file at all.
-    const size_t total = std::max<size_t>(sheet.rows.size(), 1);
+    // The rows go to the temporary file; workbook_close writes the workbook itself at the end (the last
+    // tenth), so a cancel before it leaves no file at all.
+    const size_t total = std::max<size_t>(rowCount, 1);
     const auto cancelled = [&](size_t done) { return progress && !progress(int(90 * done / total)); };
     lxw_error result = LXW_NO_ERROR;
-    for (size_t r = 0; r < sheet.rows.size() && r < LXW_ROW_MAX && result == LXW_NO_ERROR; ++r) {
+    std::vector<Cell> row;
+    for (size_t r = 0; r < rowCount && r < LXW_ROW_MAX && result == LXW_NO_ERROR; ++r) {
         if (r % kRowsPerReport == 0 && cancelled(r)) {
             lxw_workbook_free(book);
             QFile::remove(file);
             return fail(error, QStringLiteral("cancelled"));
         }
-        const auto& row = sheet.rows[r];
+        row.clear();
+        source(r, row);
         for (size_t c = 0; c < row.size() && c <= LXW_COL_MAX && result == LXW_NO_ERROR; ++c) {
             const Cell& cell = row[c];
-            lxw_format* f = formatFor(book, formats, cell);
+            lxw_format* f = formats.forCell(cell, c);
             switch (cell.kind) {
             case Cell::Kind::Number:
                 result = worksheet_write_number(ws, lxw_row_t(r), lxw_col_t(c), cell.number, f);
@@ -119,7 +162,7 @@ bool WriteXlsxFile(const QString& file, const XlsxSheet& sheet, QString* error, 
             }
         }
     }
-    if (result == LXW_NO_ERROR && cancelled(sheet.rows.size())) {
+    if (result == LXW_NO_ERROR && cancelled(rowCount)) {
         lxw_workbook_free(book);
         QFile::remove(file);
         return fail(error, QStringLiteral("cancelled"));

@@ -47,3 +47,11 @@ using XlsxProgress = std::function<bool(int percent)>;
 // tells why. A large sheet reports its progress (when given) as it goes.
 bool WriteXlsxFile(const QString& file, const XlsxSheet& sheet, QString* error = nullptr,
                    const XlsxProgress& progress = {});
+
+// Fills cells with the cells of row `row` (from 0), in column order.
+using XlsxRowSource = std::function<void(size_t row, std::vector<XlsxSheet::Cell>& cells)>;
+
+// The same for rowCount rows asked for one at a time in order, each written out before the next is asked
+// for: the workbook never holds more than a row in memory (its rows of layout are ignored).
+bool WriteXlsxRows(const QString& file, const XlsxSheet& layout, size_t rowCount, const XlsxRowSource& row,
+                   QString* error = nullptr, const XlsxProgress& progress = {});

@@ -141,6 +141,13 @@ QHash<QString, SheetCell> readSheet(const QString& file, QHash<int, double>* wid
             const bool shared = a.value(QLatin1String("t")) == u"s";
             const QString ref = a.value(QLatin1String("r")).toString();
             while (sh.readNextStartElement()) {
+                // A text written in the row itself: <is><t>…</t></is>.
+                if (sh.name() == u"is") {
+                    cell.number = false;
+                    while (sh.readNextStartElement())
+                        cell.text += sh.readElementText(QXmlStreamReader::IncludeChildElements);
+                    continue;
+                }
                 if (sh.name() != u"v") {
                     sh.skipCurrentElement();
                     continue;

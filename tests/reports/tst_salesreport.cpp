@@ -66,6 +66,8 @@ private Q_SLOTS:
     void lines();
     void showSalesFor_data();
     void showSalesFor();
+    void engineOrder_data();
+    void engineOrder();
 
 private:
     DbFixture* m_db = nullptr;
@@ -222,6 +224,71 @@ void TestSalesReport::showSalesFor()
     QTEST(Ctl<SpreadGrid>(report, "spList")->ColHeaderText(1), "firstHeading");
     QCOMPARE(Ctl<QLabel>(report, "lblRecCount")->text().toInt(), lines);
     QCOMPARE(prompter.count(), 0);
+}
+
+void TestSalesReport::engineOrder_data()
+{
+    QTest::addColumn<int>("sort");
+    QTest::newRow("date") << int(SalesReport::SortDate);
+    QTest::newRow("store") << int(SalesReport::SortStore);
+    QTest::newRow("customer") << int(SalesReport::SortCustomer);
+}
+
+// The report sorts its lines itself: in the order the engine's ORDER BY of the same key columns gives, with
+// codes in either case, dates, stores and customers taking turns and orders of several lines.
+void TestSalesReport::engineOrder()
+{
+    QFETCH(int, sort);
+    exec(QStringLiteral("INSERT INTO 가맹점 (코드, 상호, 수수료율) VALUES ('s3', '가게S1', 10)"));
+    exec(QStringLiteral("INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가) VALUES ('밥', 's3', 5000)"));
+    const QStringList customers = {"a1", "B2", "b3", "C10", "c20"};
+    for (const QString& c : customers)
+        exec(QStringLiteral("INSERT INTO 고객 (코드, 전화1) VALUES ('%1', '02-%1')").arg(c));
+    const QStringList stores = {"S1", "s3", "S2"};
+    for (int i = 0; i < 15; ++i) {
+        const QString no = QStringLiteral("26120%1%2").arg(i % 3 + 7).arg(30 - i, 3, 10, QLatin1Char('0'));
+        const QString store = stores[i % 3];
+        exec(
+            QStringLiteral(
+                "INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, 주문시간, 통보시간) "
+                "VALUES ('%1', '%2', '%3', '%4', '2026-12-0%5', '12:00', '')")
+                .arg(no, customers[i % 5], i % 2 ? QStringLiteral("010-1") : QStringLiteral("02-9"), store)
+                .arg(i % 3 + 7));
+        for (int line = 1; line <= 1 + i % 2; ++line)
+            exec(QStringLiteral(
+                     "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 포인트) "
+                     "SELECT '%1', %2, MIN(코드), 1, 5000, 5000, %3, 0 FROM 취급메뉴 WHERE 가맹점코드 = '%4'")
+                     .arg(no)
+                     .arg(line)
+                     .arg(i * 10 + line)
+                     .arg(store));
+    }
+    SalesReport report;
+    report.Choose(SalesReport::Sort(sort));
+    SalesReport::Filter filter;
+    filter.from = QStringLiteral("2026-12-01");
+    filter.to = QStringLiteral("2026-12-31");
+    std::vector<ReportRow> rows;
+    ErrInfo error;
+    QVERIFY2(report.Read(gMainConn, filter, rows, &error), qPrintable(error.description));
+    QStringList got;
+    for (const ReportRow& r : rows) {
+        if (r.kind == ReportRow::Kind::Data)
+            got << r.cells[0].toString() + QLatin1Char(' ') + r.cells[9].toString();
+    }
+    const char* expressions[] = {"om.주문일자", "mb.코드", "mb.상호", "om.고객코드", "om.주문시전화"};
+    QStringList keys;
+    for (SalesReport::Field f : report.Columns())
+        keys << QString::fromUtf8(expressions[f]);
+    Recordset rs;
+    OpenQuery(rs, SalesReport::Sql(filter) + QStringLiteral(" ORDER BY ") + keys.join(QStringLiteral(", ")) +
+                      QStringLiteral(", om.주문번호, od.순번"));
+    QStringList engine;
+    for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext())
+        engine << rs.text(keys.first().section(QLatin1Char('.'), 1)) + QLatin1Char(' ') +
+                      QString::number(qint64(rs.value(9).toDouble()));
+    QCOMPARE(got.size(), 26);
+    QCOMPARE(got, engine);
 }
 
 QTEST_MAIN(TestSalesReport)

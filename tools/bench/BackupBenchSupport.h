@@ -71,7 +71,7 @@ inline QString PrivateInstallation(const BenchContext& ctx)
     static QString home;
     if (dir)
         return home;
-    const QString from = ctx.home.isEmpty() ? BenchGeneratedHome(100000, 200) : ctx.home;
+    const QString from = ctx.givenHome.isEmpty() ? BenchGeneratedHome(100000, 200) : ctx.givenHome;
     if (from.isEmpty())
         return {};
     // Beside the system's temporary files, on the disk the benches' other files are on.

@@ -292,7 +292,7 @@ void report(const QString& what, const Timings& t)
 
 ZK_BENCH("calls: ring to the customer on the main screen")
 {
-    const QString home = ctx.home.isEmpty() ? BenchGeneratedHome(1000000, 200) : ctx.home;
+    const QString home = ctx.home().isEmpty() ? BenchGeneratedHome(1000000, 200) : ctx.home();
     if (home.isEmpty())
         return;
     QTemporaryDir dir;

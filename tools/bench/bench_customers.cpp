@@ -179,12 +179,12 @@ ZK_BENCH("customers: picker telephone search")
         measure(file, QStringLiteral("%1명").arg(n), first);
         QFile::remove(file);
     }
-    if (!ctx.mainDbFile.isEmpty()) {
+    if (!ctx.mainDbFile().isEmpty()) {
         QString first;
         {
             ErrInfo e;
             DbConnection probe;
-            if (probe.open(ctx.mainDbFile, true, &e)) {
+            if (probe.open(ctx.mainDbFile(), true, &e)) {
                 QSqlQuery q;
                 if (probe.query(QStringLiteral("SELECT 전화1 FROM 고객 WHERE 전화1 <> ''"), q, &e) &&
                     q.next())
@@ -192,6 +192,6 @@ ZK_BENCH("customers: picker telephone search")
             }
         }
         if (!first.isEmpty())
-            measure(ctx.mainDbFile, QStringLiteral("--home"), first);
+            measure(ctx.mainDbFile(), QStringLiteral("--home"), first);
     }
 }

@@ -40,7 +40,7 @@ struct Installation
 
 QTemporaryDir& scratch()
 {
-    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/zelkova-bench-XXXXXX"));
+    static QTemporaryDir dir(BenchScratch() + QStringLiteral("/generated-XXXXXX"));
     return dir;
 }
 
@@ -91,10 +91,10 @@ const Installation* generated(int customers, int stores)
 }
 
 // The installations to measure: the one given with --home, or generated ones.
-std::vector<Installation> installations(const BenchContext& ctx, bool both)
+std::vector<Installation> installations(BenchContext& ctx, bool both)
 {
-    if (!ctx.mainDbFile.isEmpty())
-        return {Installation{ctx.mainDbFile, -1, ctx.home}};
+    if (!ctx.mainDbFile().isEmpty())
+        return {Installation{ctx.mainDbFile(), -1, ctx.home()}};
     std::vector<Installation> out;
     if (const Installation* small = generated(100000, 50))
         out.push_back(*small);

@@ -22,7 +22,7 @@
 namespace {
 bool openInstallation(BenchContext& ctx, QTemporaryDir& dir, QString* mainFile)
 {
-    QString home = ctx.home;
+    QString home = ctx.home();
     if (home.isEmpty()) {
         home = dir.path();
         DbTool::DemoOptions o;

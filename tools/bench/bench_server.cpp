@@ -275,9 +275,9 @@ ZK_BENCH("server: beside SQLite")
         return;
     }
     // A month of days for the ledger when the installation is generated here.
-    if (ctx.home.isEmpty() && qEnvironmentVariableIsEmpty("ZK_BENCH_DAYS"))
+    if (ctx.home().isEmpty() && qEnvironmentVariableIsEmpty("ZK_BENCH_DAYS"))
         qputenv("ZK_BENCH_DAYS", "30");
-    const QString home = ctx.home.isEmpty() ? BenchGeneratedHome(1000000, 200) : ctx.home;
+    const QString home = ctx.home().isEmpty() ? BenchGeneratedHome(1000000, 200) : ctx.home();
     if (home.isEmpty())
         return;
     QTemporaryDir settings;
@@ -299,6 +299,7 @@ ZK_BENCH("server: beside SQLite")
 
     const QString dbName = QStringLiteral("zkbench_%1").arg(QCoreApplication::applicationPid());
     const QString target = admin.withDatabase(dbName);
+    BenchDropOnInterrupt(admin.connectionString(), dbName);
     bool copied = false;
     const double copyMs = timedMs([&] { copied = ServerSchema::CopyFromFile(mainFile, target, {}, &error); });
     if (!copied) {
@@ -359,6 +360,7 @@ ZK_BENCH("server: beside SQLite")
         dropServerDatabase(admin, dbName);
     else
         std::printf("kept the server database %s\n", qUtf8Printable(dbName));
+    BenchForgetDropOnInterrupt();
     if (!measured)
         return;
 

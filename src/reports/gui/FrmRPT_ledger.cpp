@@ -146,21 +146,17 @@ bool FrmRPT_ledger::Query()
 {
     m_totals = {};
     auto progress = std::make_unique<BuildProgress>(this);
-    // Sorted by code the build gives the rows as it writes them; by name they are read back in that order.
-    const bool byCode = SortIndex() == 0;
-    std::vector<ReportRow> rows;
+    auto ledger = std::make_shared<Ledger>();
     BuildResult built;
     {
         WaitCursor wait;
         built = Build(
             gMainConn, gReportConn, PeriodFrom(), PeriodTo(), m_store,
-            [&progress](int done, int total) { return progress->Step(done, total); },
-            byCode ? &rows : nullptr);
+            [&progress](int done, int total) { return progress->Step(done, total); }, ledger.get());
     }
     if (!built.ok) {
         progress.reset();
-        spList()->SetMaxRows(0);
-        SetRecCount(0);
+        ClearRows();
         if (built.cancelled)
             MyFloatMsg(QStringLiteral("가맹점 원장 작성을 취소했습니다."));
         else
@@ -169,35 +165,36 @@ bool FrmRPT_ledger::Query()
     }
     m_totals = built.totals;
     progress->Showing();
-    if (byCode)
-        showLedger(rows);
-    else
-        Search();
+    // The build gives the rows as the table holds them; by name only the stores change places.
+    if (SortIndex() == 1)
+        ledger->SortStores(SortBy::Name);
+    showLedger(std::move(ledger));
     return true;
 }
 
 int FrmRPT_ledger::Search()
 {
-    std::vector<ReportRow> rows;
+    auto ledger = std::make_shared<Ledger>();
     ErrInfo error;
     bool read = false;
     {
         WaitCursor wait;
-        read = Read(gReportConn, SortIndex() == 1 ? SortBy::Name : SortBy::Code, rows, &m_totals, &error);
+        read = Read(gReportConn, SortIndex() == 1 ? SortBy::Name : SortBy::Code, *ledger, &error);
     }
     if (!read) {
-        spList()->SetMaxRows(0);
-        SetRecCount(0);
+        ClearRows();
         ShowStdError(error, QStringLiteral("ShowLedger"), kForm, ErrOwner::Form);
         return 0;
     }
-    return showLedger(rows);
+    m_totals = ledger->totals();
+    return showLedger(std::move(ledger));
 }
 
-int FrmRPT_ledger::showLedger(const std::vector<ReportRow>& rows)
+int FrmRPT_ledger::showLedger(std::shared_ptr<const Ledger> ledger)
 {
     WaitCursor wait;
-    return ShowRows(rows, {{int(Kind::Carried), kCarriedColour}, {int(Kind::Payment), kPaymentColour}});
+    return ShowRows(std::move(ledger),
+                    {{int(Kind::Carried), kCarriedColour}, {int(Kind::Payment), kPaymentColour}});
 }
 
 void FrmRPT_ledger::FilterEnter(QLineEdit* box)

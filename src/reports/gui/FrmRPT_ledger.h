@@ -36,8 +36,8 @@ protected:
     void SortClicked(int index) override;
 
 private:
-    // Fills the grid with the ledger's rows in their colours; returns the number of data rows.
-    int showLedger(const std::vector<ReportRow>& rows);
+    // Shows the ledger's rows in their colours; returns the number of data rows.
+    int showLedger(std::shared_ptr<const StoreLedger::Ledger> ledger);
 
     QLineEdit* m_htFilter = nullptr;
     QString m_store;

@@ -86,18 +86,17 @@ int FrmRPT_sale::Search()
     filter.passedOnly = m_chkRcpt->isChecked();
     filter.store = m_store;
     filter.customer = m_customer;
-    std::vector<ReportRow> rows;
+    auto lines = std::make_shared<SalesReport::Lines>();
     ErrInfo error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool read = m_report.Read(gMainConn, filter, rows, &error);
+    const bool read = m_report.Read(gMainConn, filter, *lines, &error);
     QApplication::restoreOverrideCursor();
     if (!read) {
-        spList()->SetMaxRows(0);
-        SetRecCount(0);
+        ClearRows();
         ShowStdError(error, QStringLiteral("btnQuery_Click"), kForm, ErrOwner::Form);
         return 0;
     }
-    return ShowRows(rows);
+    return ShowRows(std::move(lines));
 }
 
 void FrmRPT_sale::SortClicked(int index)
@@ -108,7 +107,7 @@ void FrmRPT_sale::SortClicked(int index)
     for (int c = 0; c < SalesReport::FieldCount; ++c)
         widths[size_t(before[size_t(c)])] = spList()->ColWidth(c + 1);
     spList()->SetReDraw(false);
-    spList()->SetMaxRows(0);
+    ClearRows();
     m_report.Choose(SalesReport::Sort(index));
     arrangeKeyColumns(widths);
     spList()->SetReDraw(true);

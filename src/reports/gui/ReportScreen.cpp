@@ -1,6 +1,7 @@
 #include "reports/gui/ReportScreen.h"
 
 #include "app/Clock.h"
+#include "ui/gui/GridPager.h"
 #include "ui/gui/GridPrinter.h"
 #include "ui/gui/SpreadGrid.h"
 #include "ui/gui/modSpread60.h"
@@ -18,6 +19,24 @@
 
 namespace {
 const QString kDate = QStringLiteral("yyyy-MM-dd");
+
+// Rows already made, for a report that makes them all at once.
+class HeldRows : public ReportRowSource
+{
+public:
+    explicit HeldRows(std::vector<ReportRow> rows) : m_rows(std::move(rows))
+    {
+        for (const ReportRow& r : m_rows)
+            m_data += r.kind == ReportRow::Kind::Data ? 1 : 0;
+    }
+    int RowCount() const override { return int(m_rows.size()); }
+    ReportRow RowAt(int row) const override { return m_rows[size_t(row)]; }
+    int DataRowCount() const override { return m_data; }
+
+private:
+    std::vector<ReportRow> m_rows;
+    int m_data = 0;
+};
 
 QDateEdit* dateEdit(QWidget* owner, const QString& name)
 {
@@ -50,6 +69,8 @@ ReportScreen::ReportScreen(QWidget* parent) : ListScreen(parent)
     row->insertWidget(at++, m_from);
     row->insertWidget(at++, new QLabel(QStringLiteral("~"), pnlTop()));
     row->insertWidget(at++, m_to);
+    m_pager =
+        new GridPager(spList(), GridPager::FillRange([this](int first, int last) { fillRows(first, last); }));
     m_sortGroup = new QButtonGroup(this);
     connect(m_sortGroup, &QButtonGroup::idClicked, this, [this](int id) { SortClicked(id); });
     SetRecCount(0);
@@ -78,8 +99,15 @@ int ReportScreen::SortIndex() const
 
 void ReportScreen::PrintList()
 {
+    m_pager->FillAll();
     gGridPrinter->PrintSpread(spList(), windowTitle(), windowTitle(), PeriodSubTitle(), m_printOption,
                               m_printMargin, m_printMargin, m_printMargin, m_printMargin);
+}
+
+void ReportScreen::ExportList()
+{
+    m_pager->FillAll();
+    ListScreen::ExportList();
 }
 
 QLineEdit* ReportScreen::AddFilter(const QString& caption, const QString& objectName)
@@ -126,27 +154,41 @@ void ReportScreen::AddSortOptions(const QStringList& texts)
         m_optSort.first()->setChecked(true);
 }
 
-int ReportScreen::ShowRows(const std::vector<ReportRow>& rows, const QHash<int, QColor>& tagColours)
+int ReportScreen::ShowRows(std::vector<ReportRow> rows, const QHash<int, QColor>& tagColours)
+{
+    return ShowRows(std::make_shared<HeldRows>(std::move(rows)), tagColours);
+}
+
+int ReportScreen::ShowRows(std::shared_ptr<const ReportRowSource> rows, const QHash<int, QColor>& tagColours)
 {
     SpreadGrid* grid = spList();
+    m_rows = std::move(rows);
+    m_tagColours = tagColours;
     grid->SetReDraw(false);
-    grid->SetMaxRows(0);
-    QList<QVariantList> cells;
-    cells.reserve(qsizetype(rows.size()));
-    for (const ReportRow& r : rows)
-        cells << r.cells;
-    grid->SetMaxRows(int(cells.size()));
-    grid->SetBlockValues(1, cells);
-    int data = 0;
+    m_pager->Reset(m_rows ? m_rows->RowCount() : 0);
+    const int data = m_rows ? m_rows->DataRowCount() : 0;
+    if (data > 0)
+        grid->SetActiveCell(1, 1);
+    grid->SetReDraw(true);
+    SetRecCount(data);
+    return data;
+}
+
+void ReportScreen::fillRows(int first, int last)
+{
+    if (!m_rows)
+        return;
+    SpreadGrid* grid = spList();
     const int col = grid->Col();
     const int rowAt = grid->Row();
     grid->SetCol(-1);
-    for (int i = 0; i < int(rows.size()); ++i) {
-        grid->SetRow(i + 1);
-        switch (rows[size_t(i)].kind) {
+    for (int r = first; r <= last && r <= m_rows->RowCount(); ++r) {
+        const ReportRow row = m_rows->RowAt(r - 1);
+        grid->SetRowValues(r, row.cells);
+        grid->SetRow(r);
+        switch (row.kind) {
         case ReportRow::Kind::Data: {
-            ++data;
-            const QColor colour = tagColours.value(rows[size_t(i)].tag);
+            const QColor colour = m_tagColours.value(row.tag);
             if (colour.isValid())
                 grid->SetForeColor(colour);
             break;
@@ -163,11 +205,6 @@ int ReportScreen::ShowRows(const std::vector<ReportRow>& rows, const QHash<int, 
     }
     grid->SetCol(col);
     grid->SetRow(rowAt);
-    if (data > 0)
-        grid->SetActiveCell(1, 1);
-    grid->SetReDraw(true);
-    SetRecCount(data);
-    return data;
 }
 
 QPoint ReportScreen::PickerAnchor() const

@@ -5,8 +5,10 @@
 
 #include <QHash>
 
+#include <memory>
 #include <vector>
 
+class GridPager;
 class QButtonGroup;
 class QDateEdit;
 class QRadioButton;
@@ -26,7 +28,9 @@ public:
     QString PeriodSubTitle() const;
     const QList<QRadioButton*>& optSort() const { return m_optSort; }
     int SortIndex() const;
+    // Both take the whole report: the rows not yet shown are written first.
     void PrintList() override;
+    void ExportList() override;
 
 protected:
     QDateEdit* hdTermFrom() const { return m_from; }
@@ -47,9 +51,15 @@ protected:
     void AddSortOptions(const QStringList& texts);
     virtual void SortClicked(int index) = 0;
 
-    // Fills spList with the rows: sums and totals locked in their colours, each data row in the colour
-    // rowColour gives its tag (an invalid colour keeps the grid's). Returns the number of data rows.
-    int ShowRows(const std::vector<ReportRow>& rows, const QHash<int, QColor>& tagColours = {});
+    // Shows the report's rows in spList, each written as it first comes into view: sums and totals locked in
+    // their colours, each data row in the colour tagColours gives its tag (none keeps the grid's). Returns
+    // the number of data rows.
+    int ShowRows(std::shared_ptr<const ReportRowSource> rows, const QHash<int, QColor>& tagColours = {});
+    int ShowRows(std::vector<ReportRow> rows, const QHash<int, QColor>& tagColours = {});
+    // An empty grid.
+    void ClearRows() { ShowRows(std::shared_ptr<const ReportRowSource>()); }
+    // The report shown, or none.
+    const ReportRowSource* Shown() const { return m_rows.get(); }
 
     void SetPrintOption(int option, double margin)
     {
@@ -68,6 +78,12 @@ private:
     QList<QLineEdit*> m_filters;
     QList<QRadioButton*> m_optSort;
     QButtonGroup* m_sortGroup = nullptr;
+    // Writes grid rows from m_rows.
+    void fillRows(int first, int last);
+
+    GridPager* m_pager = nullptr;
+    std::shared_ptr<const ReportRowSource> m_rows;
+    QHash<int, QColor> m_tagColours;
     int m_printOption = 0;
     double m_printMargin = 0.5;
 };

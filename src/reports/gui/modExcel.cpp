@@ -47,10 +47,13 @@ XlsxSheet::Cell exportCell(const QString& text, const GridStyle& style)
     if (number && (style.type == CellTypeNumber || style.type == CellTypeCurrency)) {
         cell.kind = XlsxSheet::Cell::Kind::Number;
         cell.number = value;
-        const int dec = std::clamp(style.decPlaces, 0, 10);
-        cell.numberFormat = QString::fromLatin1(style.showSep ? "#,##0" : "0");
-        if (dec > 0)
-            cell.numberFormat += QLatin1Char('.') + QString(dec, QLatin1Char('0'));
+        // One shared text per format: a long list has a number in nearly every row.
+        static const QString kFormats[2][11] = {{"0", "0.0", "0.00", "0.000", "0.0000", "0.00000", "0.000000",
+                                                 "0.0000000", "0.00000000", "0.000000000", "0.0000000000"},
+                                                {"#,##0", "#,##0.0", "#,##0.00", "#,##0.000", "#,##0.0000",
+                                                 "#,##0.00000", "#,##0.000000", "#,##0.0000000",
+                                                 "#,##0.00000000", "#,##0.000000000", "#,##0.0000000000"}};
+        cell.numberFormat = kFormats[style.showSep ? 1 : 0][std::clamp(style.decPlaces, 0, 10)];
         return cell;
     }
     cell.kind = XlsxSheet::Cell::Kind::Text;
@@ -254,19 +257,19 @@ bool WriteGridXlsx(const SpreadGrid& grid, const QString& file, const QString& s
     XlsxSheet sheet;
     sheet.name = sheetName;
     const int rows = grid.DataRowCnt(), cols = grid.MaxCols();
-    sheet.rows.resize(static_cast<size_t>(rows));
-    for (int r = 1; r <= rows; ++r) {
-        auto& line = sheet.rows[static_cast<size_t>(r - 1)];
-        line.reserve(static_cast<size_t>(cols));
-        for (int c = 1; c <= cols; ++c)
-            line.push_back(exportCell(grid.model()->text(c, r), grid.model()->resolved(c, r)));
-    }
     for (int c = 1; c <= cols; ++c) {
         sheet.colWidths.push_back(grid.ShownColWidth(c));
         sheet.colHidden.push_back(grid.ColHidden(c));
     }
+    // Row by row from the grid's cells: a long list is never copied whole.
+    const auto row = [&grid, cols](size_t r, std::vector<XlsxSheet::Cell>& cells) {
+        cells.reserve(static_cast<size_t>(cols));
+        for (int c = 1; c <= cols; ++c)
+            cells.push_back(
+                exportCell(grid.model()->text(c, int(r) + 1), grid.model()->resolved(c, int(r) + 1)));
+    };
     QString error;
-    const bool written = WriteXlsxFile(file, sheet, &error, progress);
+    const bool written = WriteXlsxRows(file, sheet, static_cast<size_t>(rows), row, &error, progress);
     if (!logFile.isEmpty()) {
         QFile log(logFile);
         if (log.open(QIODevice::WriteOnly | QIODevice::Truncate)) {

@@ -9,6 +9,11 @@
 #include <algorithm>
 #include <utility>
 
+GridPager::GridPager(SpreadGrid* grid, FillRange fill, int pageRows) : GridPager(grid, FetchRows(), pageRows)
+{
+    m_fillRange = std::move(fill);
+}
+
 GridPager::GridPager(SpreadGrid* grid, FetchRows fetch, int pageRows)
     : QObject(grid), m_grid(grid), m_fetch(std::move(fetch)), m_pageRows(qBound(1, pageRows, 100000))
 {
@@ -35,6 +40,19 @@ void GridPager::Reset(const QStringList& firstKeys, int rows, ReadKeys rest)
     m_grid->SetMaxRows(rows);
     m_holding = false;
     Fill(1, qMin(m_pageRows, int(m_keys.size())));
+    fillInView();
+}
+
+void GridPager::Reset(int rows)
+{
+    m_keys.clear();
+    m_rest = ReadKeys();
+    m_filled.assign(size_t(std::max(rows, 0)), false);
+    m_holding = true;
+    m_grid->SetMaxRows(0);
+    m_grid->SetMaxRows(RowCount());
+    m_holding = false;
+    Fill(1, m_pageRows);
     fillInView();
 }
 
@@ -78,6 +96,24 @@ void GridPager::Fill(int first, int last)
 {
     first = qMax(first, 1);
     last = qMin(last, RowCount());
+    if (m_fillRange) {
+        if (first > last)
+            return;
+        first = (first - 1) / m_pageRows * m_pageRows + 1;
+        last = qMin(((last - 1) / m_pageRows + 1) * m_pageRows, RowCount());
+        // Runs of rows not written yet, each written at once.
+        for (int r = first; r <= last; ++r) {
+            if (m_filled[size_t(r - 1)])
+                continue;
+            int end = r;
+            while (end < last && !m_filled[size_t(end)])
+                ++end;
+            m_fillRange(r, end);
+            std::fill(m_filled.begin() + (r - 1), m_filled.begin() + end, true);
+            r = end;
+        }
+        return;
+    }
     if (last > m_keys.size())
         LoadAllKeys();
     last = qMin(last, RowCount());

@@ -20,7 +20,11 @@ public:
     // Every key of the list, in order.
     using ReadKeys = std::function<QStringList()>;
 
+    // Writes the grid rows first..last (1-based) of a list the screen holds itself, in its own way.
+    using FillRange = std::function<void(int first, int last)>;
+
     GridPager(SpreadGrid* grid, FetchRows fetch, int pageRows = 200);
+    GridPager(SpreadGrid* grid, FillRange fill, int pageRows = 200);
 
     // Lists the keys: MaxRows becomes their number, earlier cells go, the rows in view are filled. All keys
     // are held (a customer code is a few bytes), so the row count is right at once and any row is reached
@@ -30,6 +34,9 @@ public:
     // whole list when a row beyond those keys is needed (a large search shows its top without waiting for
     // the codes of the rest).
     void Reset(const QStringList& firstKeys, int rows, ReadKeys rest);
+    // A list of `rows` rows without keys, written by the FillRange: MaxRows becomes rows, earlier cells go,
+    // the rows in view are filled.
+    void Reset(int rows);
     // Reads the keys not read yet. A screen calls it before it adds a record: read afterwards, the list
     // would hold the new key among the rows already shown.
     void LoadAllKeys();
@@ -53,6 +60,7 @@ private:
 
     SpreadGrid* m_grid;
     FetchRows m_fetch;
+    FillRange m_fillRange;
     int m_pageRows;
     bool m_holding = false;
     ReadKeys m_rest;
