@@ -5,6 +5,8 @@
 #include "admin/gui/AdminScreens.h"
 #include "app/UserSettings.h"
 #include "app/gui/AppScreens.h"
+#include "db/ChangeFeed.h"
+#include "db/DbConnection.h"
 #include "masters/gui/CustomerScreens.h"
 #include "masters/gui/PickerDialog.h"
 #include "masters/gui/StoreScreens.h"
@@ -42,6 +44,7 @@ private Q_SLOTS:
     void emptyDay();
     void ordersAndLinesShown();
     void refreshKeepsRowOrFallsBack();
+    void othersOrdersArriveWithoutF5();
     void entryRowForcesPhoneColumn();
     void customerSearchNotFound();
     void storeWithSecondNumberDials();
@@ -139,6 +142,61 @@ void TestFrmMain::refreshKeepsRowOrFallsBack()
     Ctl<QLineEdit>(&w, "htFilter", 0)->setText(QStringLiteral("9999"));
     w.RefreshList();
     QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->MaxRows(), 1);
+}
+
+// Another seat's orders arrive by themselves: the cursor stays on its order (by number, not row), a typed
+// entry row makes the list wait, an order deleted elsewhere leaves, the store panel follows a payment.
+void TestFrmMain::othersOrdersArriveWithoutF5()
+{
+    MainFixture f;
+    MainFixture::addOrder("2612081001", "10000001", "1001", "11:00");
+    MainFixture::addOrder("2612081002", "10000002", "1002", "11:10");
+    ScriptedPrompter p;
+    FrmMain w;
+    DbConnection other;
+    ErrInfo e;
+    QVERIFY2(other.open(gMainConn.path(), false, &e), qPrintable(e.description));
+    QVERIFY(MainChangeFeed().start());
+    auto* list = Ctl<SpreadGrid>(&w, "spMList");
+    auto otherAdds = [&](const char* number, const char* time) {
+        QVERIFY(other
+                    .exec(QStringLiteral(
+                              "INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, "
+                              "주문시간, 통보시간) VALUES ('%1', '10000001', '02-1234-5678', '1001', "
+                              "'2026-12-08', '%2', '')")
+                              .arg(QLatin1String(number), QLatin1String(time)))
+                    .ok);
+    };
+    auto heard = [&] {
+        MainChangeFeed().checkNow();
+        QTest::qWait(other.isServer() ? 300 : 0);
+        MainChangeFeed().checkNow();
+    };
+    list->SetActiveCell(3, 2);
+    w.ShowActiveOrderPanels();
+    otherAdds("2612081000", "10:50");
+    heard();
+    QCOMPARE(list->MaxRows(), 4);
+    QCOMPARE(list->CellText(5, list->ActiveRow()), QStringLiteral("2612081002"));
+    QCOMPARE(list->ActiveCol(), 3);
+    // An entry being typed is not wiped: the list waits until the row is empty again.
+    list->SetText(2, list->MaxRows(), QStringLiteral("010-5555-0000"));
+    otherAdds("2612081003", "11:20");
+    heard();
+    QCOMPARE(list->MaxRows(), 4);
+    list->SetText(2, list->MaxRows(), QString());
+    QTRY_COMPARE_WITH_TIMEOUT(list->MaxRows(), 5, 3000);
+    QCOMPARE(list->CellText(5, list->ActiveRow()), QStringLiteral("2612081002"));
+    // A payment elsewhere moves the shown store's balance.
+    QVERIFY(other.exec(QStringLiteral("UPDATE 가맹점 SET 현잔액 = 5000 WHERE 코드 = '1002'")).ok);
+    heard();
+    QCOMPARE(Ctl<QLabel>(&w, "pnlMembBaln")->text(), QStringLiteral("5,000 "));
+    // The order the cursor is on is deleted elsewhere: it leaves the list.
+    QVERIFY(other.exec(QStringLiteral("DELETE FROM 주문 WHERE 주문번호 = '2612081002'")).ok);
+    heard();
+    QCOMPARE(list->MaxRows(), 4);
+    QCOMPARE(list->ActiveRow(), list->MaxRows());
+    EndMainChangeFeed();
 }
 
 void TestFrmMain::entryRowForcesPhoneColumn()

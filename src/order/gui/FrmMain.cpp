@@ -42,7 +42,9 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTextBrowser>
 #include <QTimer>
@@ -122,6 +124,20 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent)
     setAttribute(Qt::WA_DeleteOnClose, false);
     buildUi();
     buildMenus();
+    // Other seats' orders, passes-on, payments and services show up without F5.
+    m_othersRetry = new QTimer(this);
+    m_othersRetry->setSingleShot(true);
+    m_othersRetry->setInterval(1000);
+    connect(m_othersRetry, &QTimer::timeout, this, [this] {
+        if (m_othersWaiting)
+            refreshForOthers();
+    });
+    connect(&MainChangeFeed(), &ChangeFeed::changed, this, &FrmMain::OthersChanged);
+    connect(&MainChangeFeed(), &ChangeFeed::resync, this, [this] {
+        OthersChanged({{QStringLiteral("주문"), {}},
+                       {QStringLiteral("가맹점"), pnlMembCode->text()},
+                       {QStringLiteral("고객"), txtCustID->text()}});
+    });
     // Form_Load
     CenterForm(this, false, 15600, 10800);
     setWindowTitle(Caption());
@@ -680,6 +696,13 @@ void FrmMain::RefreshList()
     const QString numberFilter = htFilter[0]->text().trimmed();
     if (!CheckSearchText(numberFilter))
         return;
+    m_listFilter = numberFilter;
+    fillList(numberFilter, QString(), mPhone);
+    spMList->setFocus();
+}
+
+void FrmMain::fillList(const QString& numberFilter, const QString& keepOrder, int col)
+{
     QApplication::setOverrideCursor(Qt::WaitCursor);
     spMList->SetReDraw(false);
     const int remembered = spMList->ActiveRow();
@@ -715,8 +738,17 @@ void FrmMain::RefreshList()
     spMList->SetMaxRows(int(rows.size()) + 1);
     if (!rows.isEmpty())
         spMList->SetBlockValues(1, rows);
-    const int target = remembered >= 1 && remembered <= spMList->MaxRows() ? remembered : spMList->MaxRows();
-    spMList->SetActiveCell(mPhone, target);
+    int target = remembered >= 1 && remembered <= spMList->MaxRows() ? remembered : spMList->MaxRows();
+    if (!keepOrder.isEmpty()) {
+        target = spMList->MaxRows();
+        for (int r = 1; r < spMList->MaxRows(); ++r) {
+            if (GetCellText(spMList, mOrderNo, r) == keepOrder) {
+                target = r;
+                break;
+            }
+        }
+    }
+    spMList->SetActiveCell(col, target);
     spMList->SetReDraw(true);
     QApplication::restoreOverrideCursor();
     LoadLines(GetCellText(spMList, mOrderNo, target));
@@ -724,7 +756,59 @@ void FrmMain::RefreshList()
         ShowCustomer(GetCellText(spMList, mCust, target));
         ShowStore(GetCellText(spMList, mStore, target));
     }
-    spMList->setFocus();
+}
+
+bool FrmMain::entryInProgress() const
+{
+    if (spMList->EditTyped() || spDList->EditTyped() || QApplication::activeModalWidget())
+        return true;
+    // An entry row holding text is an order being typed; a line row holding a menu, a line being typed.
+    const int entry = spMList->MaxRows();
+    for (int c : {mCust, mPhone, mStore}) {
+        if (!GetCellText(spMList, c, entry).trimmed().isEmpty())
+            return true;
+    }
+    return !GetCellText(spDList, dMenuName, spDList->MaxRows()).trimmed().isEmpty();
+}
+
+void FrmMain::OthersChanged(const QList<ChangeFeed::Change>& changes)
+{
+    bool orders = false;
+    for (const ChangeFeed::Change& c : changes) {
+        if (c.table == QStringLiteral("주문") || c.table == QStringLiteral("주문내역"))
+            orders = true;
+        else if (c.table == QStringLiteral("가맹점") &&
+                 c.key.compare(pnlMembCode->text(), Qt::CaseInsensitive) == 0)
+            RefreshStoreBalance(pnlMembCode->text());
+        else if (c.table == QStringLiteral("고객") && !c.key.isEmpty() && c.key == txtCustID->text())
+            RefreshCustPoint(c.key);
+    }
+    if (orders)
+        refreshForOthers();
+}
+
+void FrmMain::refreshForOthers()
+{
+    if (entryInProgress()) {
+        m_othersWaiting = true;
+        m_othersRetry->start();
+        return;
+    }
+    m_othersWaiting = false;
+    const int row = spMList->ActiveRow();
+    const QString order =
+        row >= 1 && row < spMList->MaxRows() ? GetCellText(spMList, mOrderNo, row) : QString();
+    const int col = spMList->ActiveCol() >= 1 ? spMList->ActiveCol() : mPhone;
+    QScrollBar* bar = spMList->view()->verticalScrollBar();
+    const int scrolled = bar->value();
+    QPointer<QWidget> focus = QApplication::focusWidget();
+    fillList(m_listFilter, order, col);
+    bar->setValue(scrolled);
+    if (focus)
+        focus->setFocus();
+    if (!order.isEmpty() && spMList->ActiveRow() == spMList->MaxRows())
+        MyFloatMsg(QStringLiteral("주문 ") + order + QStringLiteral("은(는) 다른 자리에서 삭제되었습니다."),
+                   1500);
 }
 
 void FrmMain::LoadLines(const QString& orderNumber)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/ChangeFeed.h"
 #include "order/AutoDialer.h"
 #include "order/SeeIdDevice.h"
 #include "ui/gui/RecordScreens.h"
@@ -34,6 +35,11 @@ public:
 
     // Reloads today's order headers, keeps the cursor on the remembered row, and loads the lines.
     void RefreshList();
+    // What another seat changed: the order list is read again with the last query's filter (the row the
+    // cursor is on, its column, the scroll and the focus stay), the panels follow their customer and store.
+    // While the operator is entering something (a typed cell, an unsaved entry row, a question open) the
+    // list waits and is read once that is over.
+    void OthersChanged(const QList<ChangeFeed::Change>& changes);
     // Loads the lines of an order into spDList ("" = none) and recomputes the sums.
     void LoadLines(const QString& orderNumber);
     void ShowCustomer(const QString& code);
@@ -154,6 +160,11 @@ private:
     static QString amountText(double value);
 
     void restoreCell(SpreadGrid* grid, int col, int row);
+    // Fills spMList with today's orders matching numberFilter; the cursor goes to the row of keepOrder
+    // (when given and still listed), else to the remembered row number, in column col.
+    void fillList(const QString& numberFilter, const QString& keepOrder, int col);
+    bool entryInProgress() const;
+    void refreshForOthers();
     QPoint pickerAnchor() const;
     void spMList_KeyDown(int& keyCode, int shift);
     void spDList_KeyDown(int& keyCode, int shift);
@@ -167,6 +178,9 @@ private:
     QString m_menuChoiceList;
     double m_menuQty = 0;
     QString m_filterCustCode;
+    QString m_listFilter; // the number filter of the last query
+    bool m_othersWaiting = false;
+    QTimer* m_othersRetry = nullptr;
     bool m_filterEdited = false;
     bool m_deviceReady = false;
     QRect m_startGeometry;
