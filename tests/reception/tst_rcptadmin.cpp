@@ -1,4 +1,6 @@
 #include "ReceptionFixture.h"
+#include "db/ChangeFeed.h"
+#include "db/DbConnection.h"
 #include "db/DbError.h"
 #include "masters/gui/FrmCust_admin.h"
 #include "masters/gui/FrmMemb_admin.h"
@@ -47,6 +49,7 @@ private Q_SLOTS:
     void doubleClick_data();
     void doubleClick();
     void cursorStaysOnItsRow();
+    void othersOrdersArrive();
     void catalogued();
 
 private:
@@ -301,6 +304,39 @@ void TestRcptAdmin::cursorStaysOnItsRow()
     QCOMPARE(screen.pnlMembBaln->text(), QString("12,500 "));
     QCOMPARE(screen.pnlMembTel[1]->text(), QString("031-222-3333"));
     QCOMPARE(prompter.count(), 0);
+}
+
+// Orders typed and passed on at another seat arrive by themselves; the cursor keeps its order.
+void TestRcptAdmin::othersOrdersArrive()
+{
+    ScriptedPrompter prompter;
+    FrmRcpt_admin screen;
+    DbConnection other;
+    ErrInfo e;
+    QVERIFY2(other.open(gMainConn.path(), false, &e), qPrintable(e.description));
+    QVERIFY(MainChangeFeed().start());
+    auto heard = [&] {
+        MainChangeFeed().checkNow();
+        QTest::qWait(other.isServer() ? 300 : 0);
+        MainChangeFeed().checkNow();
+    };
+    Ctl<SpreadGrid>(&screen, "spMList")->SetActiveCell(FrmRcpt_admin::ColPhone, 2);
+    QCOMPARE(screen.GetOrdNo(-2), QString("0612072001"));
+    QVERIFY(
+        other
+            .exec(
+                "INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, 주문시간, 통보시간) "
+                "VALUES ('0612072002', '10000002', '02-222-0000', 'S2', '2006-12-07', '08:00', '')")
+            .ok);
+    heard();
+    QCOMPARE(listedOrders(screen), QStringList({"0612071001", "0612072002", "0612072001"}));
+    QCOMPARE(screen.GetOrdNo(-2), QString("0612072001"));
+    // Passed on elsewhere: it leaves the list of orders still waiting.
+    QVERIFY(other.exec("UPDATE 주문 SET 통보시간 = '12:00' WHERE 주문번호 = '0612071001'").ok);
+    heard();
+    QCOMPARE(listedOrders(screen), QStringList({"0612072002", "0612072001"}));
+    QCOMPARE(screen.GetOrdNo(-2), QString("0612072001"));
+    EndMainChangeFeed();
 }
 
 void TestRcptAdmin::catalogued()

@@ -5,8 +5,8 @@
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
-#include "order/gui/FrmMain.h"
 #include "masters/StoreRecord.h"
+#include "order/gui/FrmMain.h"
 #include "reception/ReceptionService.h"
 #include "reception/gui/FrmPreviewRcv.h"
 #include "ui/MsgBox.h"
@@ -26,8 +26,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
+#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -113,6 +116,18 @@ FrmRcpt_admin::FrmRcpt_admin(QWidget* parent) : ListScreen(parent)
     connect(btnPrint, &QPushButton::clicked, this, &FrmRcpt_admin::PrintReceipt);
     connect(btnDialing, &QPushButton::clicked, this, &FrmRcpt_admin::DialStore);
     connect(chkMeOnly, &QCheckBox::clicked, this, [this] { Search(); });
+    // Orders typed and passed on at other seats show up without F5.
+    m_othersRetry = new QTimer(this);
+    m_othersRetry->setSingleShot(true);
+    m_othersRetry->setInterval(1000);
+    connect(m_othersRetry, &QTimer::timeout, this, [this] {
+        if (m_othersWaiting)
+            refreshForOthers();
+    });
+    connect(&MainChangeFeed(), &ChangeFeed::changed, this, &FrmRcpt_admin::OthersChanged);
+    connect(&MainChangeFeed(), &ChangeFeed::resync, this, [this] {
+        OthersChanged({{QStringLiteral("주문"), {}}, {QStringLiteral("가맹점"), pnlMembCode->text()}});
+    });
     connect(spList(), &SpreadGrid::LeaveCell, this, [this](int, int row, int, int newRow, bool&) {
         if (newRow < 1 || newRow == row)
             return;
@@ -267,16 +282,23 @@ int FrmRcpt_admin::ListQuery()
 {
     if (!CheckSearchText(htName()->text()))
         return 0;
-    WaitCursor wait;
-    SpreadGrid* list = spList();
-    const int remembered = list->ActiveRow();
-    list->SetMaxRows(0);
     ReceptionService::ListFilter filter;
     filter.date = hdOrd->date().toString(QStringLiteral("yyyy-MM-dd"));
     filter.ownSeatOnly = chkMeOnly->isChecked();
     filter.terminalId = gTerminalID;
     filter.state = static_cast<ReceptionService::StateFilter>(std::clamp(cmbFilter->currentIndex(), 0, 2));
     filter.storePrefix = htName()->text();
+    m_lastFilter = filter;
+    m_queried = true;
+    return fillList(filter, QString(), ColPhone);
+}
+
+int FrmRcpt_admin::fillList(const ReceptionService::ListFilter& filter, const QString& keepOrder, int col)
+{
+    WaitCursor wait;
+    SpreadGrid* list = spList();
+    const int remembered = list->ActiveRow();
+    list->SetMaxRows(0);
     Recordset rs;
     QList<QVariantList> rows;
     if (OpenListQuery(rs, ReceptionService::ListSql(filter)) > 0) {
@@ -295,11 +317,62 @@ int FrmRcpt_admin::ListQuery()
     list->SetBlockValues(1, rows);
     SetRecCount(rows.size());
     if (!rows.isEmpty()) {
-        const int row = remembered >= 1 && remembered <= rows.size() ? remembered : 1;
-        list->SetActiveCell(ColPhone, row);
+        int row = remembered >= 1 && remembered <= rows.size() ? remembered : 1;
+        if (!keepOrder.isEmpty()) {
+            for (int r = 1; r <= list->MaxRows(); ++r) {
+                if (list->CellText(ColOrderNo, r) == keepOrder) {
+                    row = r;
+                    break;
+                }
+            }
+        }
+        list->SetActiveCell(col, row);
         ShowStore(list->CellText(ColStore, row));
     }
     return int(rows.size());
+}
+
+void FrmRcpt_admin::OthersChanged(const QList<ChangeFeed::Change>& changes)
+{
+    bool orders = false;
+    for (const ChangeFeed::Change& c : changes) {
+        if (c.table == QStringLiteral("주문") || c.table == QStringLiteral("주문내역")) {
+            orders = true;
+        } else if (c.table == QStringLiteral("가맹점") && !c.key.isEmpty() &&
+                   c.key.compare(pnlMembCode->text(), Qt::CaseInsensitive) == 0) {
+            const QString code = pnlMembCode->text();
+            ClearStore();
+            ShowStore(code);
+        }
+    }
+    if (orders && m_queried)
+        refreshForOthers();
+}
+
+void FrmRcpt_admin::refreshForOthers()
+{
+    // The row being dialled and an open question stay as they are.
+    if (QApplication::activeModalWidget() || pnlAutoDialingmsg->isVisible()) {
+        m_othersWaiting = true;
+        m_othersRetry->start();
+        return;
+    }
+    m_othersWaiting = false;
+    const QString order = GetOrdNo(-2);
+    const int col = spList()->ActiveCol() >= 1 ? spList()->ActiveCol() : int(ColPhone);
+    QScrollBar* bar = spList()->view()->verticalScrollBar();
+    const int scrolled = bar->value();
+    QPointer<QWidget> focus = QApplication::focusWidget();
+    fillList(m_lastFilter, order, col);
+    LoadLines(GetOrdNo(-2));
+    bar->setValue(scrolled);
+    if (focus)
+        focus->setFocus();
+    if (!order.isEmpty() && GetOrdNo(-2) != order)
+        MyFloatMsg(QStringLiteral("주문 ") + order +
+                       QStringLiteral("은(는) 다른 자리에서 삭제되었거나 목록에서 "
+                                      "빠졌습니다."),
+                   1500);
 }
 
 int FrmRcpt_admin::Search()

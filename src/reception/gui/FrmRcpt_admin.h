@@ -1,5 +1,8 @@
 #pragma once
 
+#include "db/ChangeFeed.h"
+#include "reception/ReceptionService.h"
+
 #include "order/AutoDialer.h"
 #include "ui/gui/ListScreen.h"
 
@@ -9,6 +12,7 @@
 class QCheckBox;
 class QDateEdit;
 class QLabel;
+class QTimer;
 
 // The reception list ("접수 관리"): one day's orders passed on to their stores, with lines, store and
 // receipt.
@@ -69,6 +73,10 @@ public:
 
     // F5: the list only; returns the number of orders listed.
     int ListQuery();
+    // What another seat changed: the list is read again with the last query's filter, the cursor staying
+    // on its order, and the lines and store panel follow; while a store is being dialled or a question is
+    // open it waits and is read a second after.
+    void OthersChanged(const QList<ChangeFeed::Change>& changes);
     // Order number of a row of spMList, -2 = the row under the cursor; "" when the list is empty.
     QString GetOrdNo(int row) const;
     void LoadLines(const QString& orderNumber);
@@ -106,6 +114,12 @@ private:
     void focusList();
     void takeCountdown();
     void giveBackCountdown();
+    int fillList(const ReceptionService::ListFilter& filter, const QString& keepOrder, int col);
+    void refreshForOthers();
     bool m_openingDialDone = false;
+    ReceptionService::ListFilter m_lastFilter;
+    bool m_queried = false;
+    bool m_othersWaiting = false;
+    QTimer* m_othersRetry = nullptr;
     std::optional<AutoDialer::Hooks> m_mainHooks;
 };
