@@ -16,6 +16,7 @@
 #include "reports/StoreLedger.h"
 #include "reports/gui/ReportScreens.h"
 #include "support/Controls.h"
+#include "support/OtherSeats.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/TextUtil.h"
 #include "ui/gui/ModalSeam.h"
@@ -167,33 +168,28 @@ void TestFrmMain::othersOrdersArriveWithoutF5()
                               .arg(QLatin1String(number), QLatin1String(time)))
                     .ok);
     };
-    auto heard = [&] {
-        MainChangeFeed().checkNow();
-        QTest::qWait(other.isServer() ? 300 : 0);
-        MainChangeFeed().checkNow();
-    };
     list->SetActiveCell(3, 2);
     w.ShowActiveOrderPanels();
     otherAdds("2612081000", "10:50");
-    heard();
+    HearOtherSeats(other.isServer());
     QCOMPARE(list->MaxRows(), 4);
     QCOMPARE(list->CellText(5, list->ActiveRow()), QStringLiteral("2612081002"));
     QCOMPARE(list->ActiveCol(), 3);
     // An entry being typed is not wiped: the list waits until the row is empty again.
     list->SetText(2, list->MaxRows(), QStringLiteral("010-5555-0000"));
     otherAdds("2612081003", "11:20");
-    heard();
+    HearOtherSeats(other.isServer());
     QCOMPARE(list->MaxRows(), 4);
     list->SetText(2, list->MaxRows(), QString());
     QTRY_COMPARE_WITH_TIMEOUT(list->MaxRows(), 5, 3000);
     QCOMPARE(list->CellText(5, list->ActiveRow()), QStringLiteral("2612081002"));
     // A payment elsewhere moves the shown store's balance.
     QVERIFY(other.exec(QStringLiteral("UPDATE 가맹점 SET 현잔액 = 5000 WHERE 코드 = '1002'")).ok);
-    heard();
+    HearOtherSeats(other.isServer());
     QCOMPARE(Ctl<QLabel>(&w, "pnlMembBaln")->text(), QStringLiteral("5,000 "));
     // The order the cursor is on is deleted elsewhere: it leaves the list.
     QVERIFY(other.exec(QStringLiteral("DELETE FROM 주문 WHERE 주문번호 = '2612081002'")).ok);
-    heard();
+    HearOtherSeats(other.isServer());
     QCOMPARE(list->MaxRows(), 4);
     QCOMPARE(list->ActiveRow(), list->MaxRows());
     EndMainChangeFeed();

@@ -9,6 +9,7 @@
 #include "reception/gui/FrmRcpt_admin.h"
 #include "reception/gui/ReceptionScreens.h"
 #include "support/Controls.h"
+#include "support/OtherSeats.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/gui/ModalSeam.h"
 #include "ui/gui/ScreenCatalogue.h"
@@ -315,11 +316,6 @@ void TestRcptAdmin::othersOrdersArrive()
     ErrInfo e;
     QVERIFY2(other.open(gMainConn.path(), false, &e), qPrintable(e.description));
     QVERIFY(MainChangeFeed().start());
-    auto heard = [&] {
-        MainChangeFeed().checkNow();
-        QTest::qWait(other.isServer() ? 300 : 0);
-        MainChangeFeed().checkNow();
-    };
     Ctl<SpreadGrid>(&screen, "spMList")->SetActiveCell(FrmRcpt_admin::ColPhone, 2);
     QCOMPARE(screen.GetOrdNo(-2), QString("0612072001"));
     QVERIFY(
@@ -328,12 +324,12 @@ void TestRcptAdmin::othersOrdersArrive()
                 "INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, 주문시간, 통보시간) "
                 "VALUES ('0612072002', '10000002', '02-222-0000', 'S2', '2006-12-07', '08:00', '')")
             .ok);
-    heard();
+    HearOtherSeats(other.isServer());
     QCOMPARE(listedOrders(screen), QStringList({"0612071001", "0612072002", "0612072001"}));
     QCOMPARE(screen.GetOrdNo(-2), QString("0612072001"));
     // Passed on elsewhere: it leaves the list of orders still waiting.
     QVERIFY(other.exec("UPDATE 주문 SET 통보시간 = '12:00' WHERE 주문번호 = '0612071001'").ok);
-    heard();
+    HearOtherSeats(other.isServer());
     QCOMPARE(listedOrders(screen), QStringList({"0612072002", "0612072001"}));
     QCOMPARE(screen.GetOrdNo(-2), QString("0612072001"));
     EndMainChangeFeed();

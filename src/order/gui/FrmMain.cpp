@@ -25,6 +25,7 @@
 #include "ui/gui/InputUtil.h"
 #include "ui/gui/MduMainUi.h"
 #include "ui/gui/ModalSeam.h"
+#include "ui/gui/OthersRefresh.h"
 #include "ui/gui/ScreenCatalogue.h"
 #include "ui/gui/SpreadGrid.h"
 #include "ui/gui/modFormIni.h"
@@ -125,13 +126,8 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent)
     buildUi();
     buildMenus();
     // Other seats' orders, passes-on, payments and services show up without F5.
-    m_othersRetry = new QTimer(this);
-    m_othersRetry->setSingleShot(true);
-    m_othersRetry->setInterval(1000);
-    connect(m_othersRetry, &QTimer::timeout, this, [this] {
-        if (m_othersWaiting)
-            refreshForOthers();
-    });
+    m_others = new OthersRefresh(
+        this, [this] { return entryInProgress(); }, [this] { refreshForOthers(); });
     connect(&MainChangeFeed(), &ChangeFeed::changed, this, &FrmMain::OthersChanged);
     connect(&MainChangeFeed(), &ChangeFeed::resync, this, [this] {
         OthersChanged({{QStringLiteral("주문"), {}},
@@ -784,17 +780,11 @@ void FrmMain::OthersChanged(const QList<ChangeFeed::Change>& changes)
             RefreshCustPoint(c.key);
     }
     if (orders)
-        refreshForOthers();
+        m_others->Request();
 }
 
 void FrmMain::refreshForOthers()
 {
-    if (entryInProgress()) {
-        m_othersWaiting = true;
-        m_othersRetry->start();
-        return;
-    }
-    m_othersWaiting = false;
     const int row = spMList->ActiveRow();
     const QString order =
         row >= 1 && row < spMList->MaxRows() ? GetCellText(spMList, mOrderNo, row) : QString();

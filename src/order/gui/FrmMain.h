@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class OthersRefresh;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -179,8 +180,7 @@ private:
     double m_menuQty = 0;
     QString m_filterCustCode;
     QString m_listFilter; // the number filter of the last query
-    bool m_othersWaiting = false;
-    QTimer* m_othersRetry = nullptr;
+    OthersRefresh* m_others = nullptr;
     bool m_filterEdited = false;
     bool m_deviceReady = false;
     QRect m_startGeometry;

@@ -13,6 +13,7 @@
 #include "ui/TextUtil.h"
 #include "ui/gui/InputUtil.h"
 #include "ui/gui/MduMainUi.h"
+#include "ui/gui/OthersRefresh.h"
 #include "ui/gui/SpreadGrid.h"
 #include "ui/gui/modSpread60.h"
 
@@ -117,13 +118,10 @@ FrmRcpt_admin::FrmRcpt_admin(QWidget* parent) : ListScreen(parent)
     connect(btnDialing, &QPushButton::clicked, this, &FrmRcpt_admin::DialStore);
     connect(chkMeOnly, &QCheckBox::clicked, this, [this] { Search(); });
     // Orders typed and passed on at other seats show up without F5.
-    m_othersRetry = new QTimer(this);
-    m_othersRetry->setSingleShot(true);
-    m_othersRetry->setInterval(1000);
-    connect(m_othersRetry, &QTimer::timeout, this, [this] {
-        if (m_othersWaiting)
-            refreshForOthers();
-    });
+    // The row being dialled and an open question stay as they are.
+    m_others = new OthersRefresh(
+        this, [this] { return QApplication::activeModalWidget() || pnlAutoDialingmsg->isVisible(); },
+        [this] { refreshForOthers(); });
     connect(&MainChangeFeed(), &ChangeFeed::changed, this, &FrmRcpt_admin::OthersChanged);
     connect(&MainChangeFeed(), &ChangeFeed::resync, this, [this] {
         OthersChanged({{QStringLiteral("주문"), {}}, {QStringLiteral("가맹점"), pnlMembCode->text()}});
@@ -346,18 +344,11 @@ void FrmRcpt_admin::OthersChanged(const QList<ChangeFeed::Change>& changes)
         }
     }
     if (orders && m_queried)
-        refreshForOthers();
+        m_others->Request();
 }
 
 void FrmRcpt_admin::refreshForOthers()
 {
-    // The row being dialled and an open question stay as they are.
-    if (QApplication::activeModalWidget() || pnlAutoDialingmsg->isVisible()) {
-        m_othersWaiting = true;
-        m_othersRetry->start();
-        return;
-    }
-    m_othersWaiting = false;
     const QString order = GetOrdNo(-2);
     const int col = spList()->ActiveCol() >= 1 ? spList()->ActiveCol() : int(ColPhone);
     QScrollBar* bar = spList()->view()->verticalScrollBar();

@@ -12,7 +12,7 @@
 class QCheckBox;
 class QDateEdit;
 class QLabel;
-class QTimer;
+class OthersRefresh;
 
 // The reception list ("접수 관리"): one day's orders passed on to their stores, with lines, store and
 // receipt.
@@ -119,7 +119,6 @@ private:
     bool m_openingDialDone = false;
     ReceptionService::ListFilter m_lastFilter;
     bool m_queried = false;
-    bool m_othersWaiting = false;
-    QTimer* m_othersRetry = nullptr;
+    OthersRefresh* m_others = nullptr;
     std::optional<AutoDialer::Hooks> m_mainHooks;
 };
