@@ -446,19 +446,19 @@ int Run(const QStringList& args)
         return args.isEmpty() ? 1 : 0;
     }
     const QString command = args.first();
-    const CommandSpec* spec = findCommand(command);
-    if (!spec)
+    const CommandSpec* entry = findCommand(command);
+    if (!entry)
         return fail(QStringLiteral("알 수 없는 명령: ") + command + QLatin1Char('\n') + Usage(), 1);
     QCommandLineParser parser;
-    describe(parser, *spec);
+    describe(parser, *entry);
     if (!parser.parse(QStringList{QStringLiteral("zelkova-db")} + args.mid(1)))
-        return fail(parser.errorText() + QLatin1Char('\n') + commandHelp(parser, *spec), 1);
+        return fail(parser.errorText() + QLatin1Char('\n') + commandHelp(parser, *entry), 1);
     if (parser.isSet(kHelp)) {
-        out(commandHelp(parser, *spec));
+        out(commandHelp(parser, *entry));
         return 0;
     }
     QStringList positional = parser.positionalArguments();
-    const auto usageError = [&] { return fail(commandHelp(parser, *spec), 1); };
+    const auto usageError = [&] { return fail(commandHelp(parser, *entry), 1); };
 
     if (command == QLatin1String("create") && parser.isSet(kPostgres)) {
         if (!positional.isEmpty() || parser.isSet(kHome))
@@ -508,7 +508,7 @@ int Run(const QStringList& args)
         if (home.isEmpty())
             home = qEnvironmentVariable("ZELKOVA_HOME");
         if (home.isEmpty())
-            return fail(QStringLiteral("프로그램 폴더를 지정하세요.\n") + commandHelp(parser, *spec), 1);
+            return fail(QStringLiteral("프로그램 폴더를 지정하세요.\n") + commandHelp(parser, *entry), 1);
         home = QFileInfo(home).absoluteFilePath();
     }
     const QString mainFile = dbsFolder(home) + QLatin1Char('/') + Schema::kMainFileName;
