@@ -16,7 +16,7 @@ using enum Type;
 constexpr const char* kOptions = "환경설정";
 
 // The names and the places are those every seat's files and every database already hold: never rename.
-constexpr std::array<Spec, size_t(Count)> kTable{{
+constexpr std::array<Row, size_t(Count)> kTable{{
     {NoMsg, User, nullptr, kOptions, "NoMsg", Text, "0", 0, 0},
     {GridRowHeight, User, nullptr, kOptions, "그리드줄높이", Whole, "14", qint64(kGridSizeMin),
      qint64(kGridSizeMax)},
@@ -88,18 +88,18 @@ std::optional<QString> port(const QString& text, qint64 highest)
     return std::nullopt;
 }
 
-QString appOf(const Spec& s)
+QString appOf(const Row& s)
 {
     return s.app ? QString::fromUtf8(s.app) : AppTitle();
 }
 } // namespace
 
-std::span<const Spec> Table()
+std::span<const Row> Table()
 {
     return kTable;
 }
 
-const Spec& Of(Key key)
+const Row& Of(Key key)
 {
     return kTable.at(size_t(key));
 }
@@ -116,7 +116,7 @@ QString Default(Key key)
 
 std::optional<QString> Parse(Key key, const QString& text)
 {
-    const Spec& s = Of(key);
+    const Row& s = Of(key);
     switch (s.type) {
     case Text:
         return text;
@@ -150,7 +150,7 @@ QString Checked(Key key, const QString& stored)
 
 QString Get(Key key)
 {
-    const Spec& s = Of(key);
+    const Row& s = Of(key);
     Q_ASSERT_X(s.store != Database, "Settings::Get", "a database setting is read with GetConfig");
     const QString section = QString::fromUtf8(s.section);
     const QString stored =
@@ -172,7 +172,7 @@ bool IsOn(Key key)
 
 void Save(Key key, const QString& value)
 {
-    const Spec& s = Of(key);
+    const Row& s = Of(key);
     Q_ASSERT_X(s.store != Database, "Settings::Save", "a database setting is saved with SaveConfig");
     const QString section = QString::fromUtf8(s.section);
     if (s.store == Installation)

@@ -58,7 +58,7 @@ enum class Type
     AreaCode, // 2 to 4 digits beginning with 0
 };
 
-struct Spec
+struct Row
 {
     Key key;
     Store store;
@@ -71,8 +71,8 @@ struct Spec
     qint64 highest;
 };
 
-std::span<const Spec> Table();
-const Spec& Of(Key key);
+std::span<const Row> Table();
+const Row& Of(Key key);
 QString Name(Key key);
 QString Default(Key key);
 // The value to store for a typed or stored text, normalised ("03" → "3"); nothing when the key's type or

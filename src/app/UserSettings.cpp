@@ -53,10 +53,10 @@ bool legacyBelongsHere()
 QStringList installationKeys()
 {
     QStringList keys;
-    for (const Settings::Spec& spec : Settings::Table())
-        if (spec.store == Settings::Store::Installation && !spec.app &&
-            QString::fromUtf8(spec.section) == kSection)
-            keys.append(QString::fromUtf8(spec.name));
+    for (const Settings::Row& row : Settings::Table())
+        if (row.store == Settings::Store::Installation && !row.app &&
+            QString::fromUtf8(row.section) == kSection)
+            keys.append(QString::fromUtf8(row.name));
     return keys;
 }
 

@@ -188,8 +188,8 @@ void TestLayers::foldersIncludeWithoutLoop()
 void TestLayers::settingsOnlyThroughTheTable()
 {
     QStringList quotedNames;
-    for (const Settings::Spec& spec : Settings::Table())
-        quotedNames << QLatin1Char('"') + QString::fromUtf8(spec.name) + QLatin1Char('"');
+    for (const Settings::Row& row : Settings::Table())
+        quotedNames << QLatin1Char('"') + QString::fromUtf8(row.name) + QLatin1Char('"');
     static const QRegularExpression byText(QStringLiteral(
         "UserSettings::(Get|Save|GetSetting|SaveSetting|DeleteSetting|GetInstallationSetting|"
         "SaveInstallationSetting)\\s*\\(|\\b(Get|Read|Peek|Save)Config\\s*\\(\\s*(QStringLiteral|"
