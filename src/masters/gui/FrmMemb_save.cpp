@@ -6,6 +6,7 @@
 #include "masters/CustPhone.h"
 #include "masters/HolidayRules.h"
 #include "masters/StoreService.h"
+#include "masters/gui/LoadRecord.h"
 #include "masters/gui/frmZipcode.h"
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
@@ -250,13 +251,9 @@ void FrmMemb_save::setBalance(double balance)
 
 bool FrmMemb_save::DispRec(const QString& code)
 {
-    ErrInfo error;
-    const std::optional<StoreRecord> s = StoreRecord::Load(code, &error);
-    if (!s) {
-        if (error.number != 0 || !error.description.isEmpty())
-            TellReadError(gMainConn, error);
+    const std::optional<StoreRecord> s = LoadRecord<StoreRecord>(code);
+    if (!s)
         return false;
-    }
     const std::pair<int, const QString*> texts[] = {
         {FldCode, &s->code},   {FldName, &s->name},   {FldTel1, &s->tel[0]}, {FldTel2, &s->tel[1]},
         {FldTel3, &s->tel[2]}, {FldTel4, &s->tel[3]}, {FldOpen, &s->open},   {FldClose, &s->close},

@@ -15,6 +15,7 @@
 #include "db/modMain_SQL.h"
 #include "masters/CustomerRecord.h"
 #include "masters/StoreRecord.h"
+#include "masters/gui/LoadRecord.h"
 #include "masters/gui/Pick.h"
 #include "order/SeeIdPort.h"
 #include "order/gui/modSeeID.h"
@@ -628,13 +629,9 @@ void FrmMain::ShowCustomer(const QString& code)
     if (code.isEmpty() || code == txtCustID->text())
         return;
     ClearCustomer();
-    ErrInfo error;
-    const std::optional<CustomerRecord> c = CustomerRecord::Load(code, &error);
-    if (!c) {
-        if (error.number != 0 || !error.description.isEmpty())
-            TellReadError(gMainConn, error);
+    const std::optional<CustomerRecord> c = LoadRecord<CustomerRecord>(code);
+    if (!c)
         return;
-    }
     txtCustID->setText(c->code);
     for (int i = 0; i < 4; ++i)
         pnlCustTel[i]->setText(c->tel.at(size_t(i)));
@@ -658,13 +655,9 @@ void FrmMain::ShowStore(const QString& code)
     if (code.isEmpty() || code == pnlMembCode->text())
         return;
     ClearStore();
-    ErrInfo error;
-    const std::optional<StoreRecord> s = StoreRecord::Load(code, &error);
-    if (!s) {
-        if (error.number != 0 || !error.description.isEmpty())
-            TellReadError(gMainConn, error);
+    const std::optional<StoreRecord> s = LoadRecord<StoreRecord>(code);
+    if (!s)
         return;
-    }
     pnlMembCode->setText(s->code);
     pnlMembName->setText(s->name);
     for (int i = 0; i < 4; ++i)

@@ -6,6 +6,7 @@
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
 #include "masters/StoreRecord.h"
+#include "masters/gui/LoadRecord.h"
 #include "order/gui/FrmMain.h"
 #include "reception/ReceptionService.h"
 #include "reception/gui/FrmPreviewRcv.h"
@@ -438,13 +439,9 @@ void FrmRcpt_admin::ShowStore(const QString& code)
     if (code.isEmpty() || code == pnlMembCode->text())
         return;
     ClearStore();
-    ErrInfo error;
-    const std::optional<StoreRecord> s = StoreRecord::Load(code, &error);
-    if (!s) {
-        if (error.number != 0 || !error.description.isEmpty())
-            TellReadError(gMainConn, error);
+    const std::optional<StoreRecord> s = LoadRecord<StoreRecord>(code);
+    if (!s)
         return;
-    }
     pnlMembCode->setText(s->code);
     pnlMembName->setText(s->name);
     pnlMembTel[0]->setText(s->tel[0]);
