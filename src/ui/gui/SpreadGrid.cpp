@@ -1560,6 +1560,8 @@ bool SpreadGrid::editorKey(QKeyEvent* e)
             return true;
         }
         m_editor->setText(m_editOrig);
+        // Undone is as good as never typed: what waited for the cell (another seat's changes) may come in.
+        m_editTyped = false;
         if (!m_editModePermanent)
             endEdit(false);
         return true;
