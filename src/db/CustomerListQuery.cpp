@@ -120,6 +120,21 @@ QString CustomerListKeysSql(const QString& columns, const QString& modeItem, con
     return CustomerListSql(columns, modeItem, text).keys;
 }
 
+QString CustomerListMatchSql(const QString& columns, const QString& modeItem, const QString& text,
+                             const QString& code)
+{
+    QStringList cols;
+    for (const QString& c : columns.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        cols << c.trimmed();
+    QString sql = QStringLiteral("SELECT COUNT(*) FROM 고객 WHERE 코드 = ") + SQLLiteral(code);
+    const QString digits = typedDigits(text);
+    if (allNumbers(cols) && !digits.isEmpty())
+        sql += QStringLiteral(" AND ") + PhoneDigitsCondition(modeItem, digits);
+    else if (!text.isEmpty())
+        sql += QStringLiteral(" AND (") + MakeSearchWhere(columns, modeItem, text) + QLatin1Char(')');
+    return sql;
+}
+
 QString CustomerRowsSql(const QStringList& codes)
 {
     QStringList quoted;

@@ -31,5 +31,10 @@ struct CustomerListStatements
 };
 CustomerListStatements CustomerListSql(const QString& columns, const QString& modeItem, const QString& text);
 
+// "SELECT COUNT(*) FROM 고객 WHERE 코드 = … AND …": 1 when the customer of that code is among what the search
+// finds, 0 when not (or when there is no such customer). Throws DbException on an engine error.
+QString CustomerListMatchSql(const QString& columns, const QString& modeItem, const QString& text,
+                             const QString& code);
+
 // "SELECT * FROM 고객 WHERE 코드 IN (…)" for the given codes, in no particular order.
 QString CustomerRowsSql(const QStringList& codes);

@@ -1,4 +1,6 @@
 #include "app/Globals.h"
+#include "db/ChangeFeed.h"
+#include "db/DbConnection.h"
 #include "db/modDBQuery.h"
 #include "masters/gui/CustomerScreens.h"
 #include "masters/gui/FrmCust_admin.h"
@@ -6,6 +8,7 @@
 #include "reports/gui/ReportScreens.h"
 #include "support/Controls.h"
 #include "support/DbFixture.h"
+#include "support/OtherSeats.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestRows.h"
 #include "ui/gui/ByteLimitedLineEdit.h"
@@ -44,6 +47,7 @@ private Q_SLOTS:
     void deleting();
     void editorSavesShowInList();
     void pagedList();
+    void othersChangesFollow();
     void catalogued();
 
 private:
@@ -255,6 +259,41 @@ void TestCustAdmin::pagedList()
     screen.ExportList();
     QCOMPARE(gridCodes(screen), all);
     QCOMPARE(prompter.unexpected(), 0);
+}
+
+void TestCustAdmin::othersChangesFollow()
+{
+    ScriptedPrompter prompter;
+    FrmCust_admin screen;
+    DbConnection other;
+    ErrInfo e;
+    QVERIFY2(other.open(gMainConn.path(), false, &e), qPrintable(e.description));
+    QVERIFY(MainChangeFeed().start());
+    auto* list = Ctl<SpreadGrid>(&screen, "spList");
+    auto otherRuns = [&](const QString& sql) {
+        QVERIFY(other.exec(sql).ok);
+        HearOtherSeats(other.isServer());
+    };
+    Ctl<QComboBox>(&screen, "cmbFindKey")->setCurrentIndex(1);
+    Ctl<QLineEdit>(&screen, "htName")->setText("서울");
+    QCOMPARE(screen.Search(), 4);
+    list->SetActiveCell(FrmCust_admin::ColAddr, 4); // 10000003
+    // Typed but not searched: the refresh keeps to the search of the last query.
+    Ctl<QLineEdit>(&screen, "htName")->setText("경기");
+    otherRuns("UPDATE 고객 SET 현포인트 = 77 WHERE 코드 = '10000003'");
+    QCOMPARE(list->CellText(FrmCust_admin::ColPoints, 4), QString("77"));
+    otherRuns("INSERT INTO 고객 (코드, 전화1, 주소1, 주소2, 현포인트, 기초포인트) VALUES "
+              "('10000006', '02-600-0006', '서울 마포구 합정동', '6번지', 0, 0)");
+    otherRuns("INSERT INTO 고객 (코드, 전화1, 주소1, 주소2, 현포인트, 기초포인트) VALUES "
+              "('10000007', '02-600-0007', '부산 중구 남포동', '7번지', 0, 0)");
+    QCOMPARE(gridCodes(screen), (QStringList{"10000005", "10000001", "10000002", "10000003", "10000006"}));
+    QCOMPARE(Ctl<QLabel>(&screen, "lblRecCount")->text(), QString("7"));
+    otherRuns("DELETE FROM 고객 WHERE 코드 = '10000003'");
+    QCOMPARE(gridCodes(screen), (QStringList{"10000005", "10000001", "10000002", "10000006"}));
+    QCOMPARE(Ctl<QLineEdit>(&screen, "htName")->text(), QString("경기"));
+    // The cursor stood on it: the one notice.
+    QCOMPARE(prompter.texts(), QStringList{"선택한 자료는 다른 자리에서 삭제되었습니다."});
+    EndMainChangeFeed();
 }
 
 void TestCustAdmin::catalogued()

@@ -64,15 +64,17 @@ void writerCommand(const QStringList& words)
 {
     if (words.value(0) == QLatin1String("order")) {
         QString number;
-        const bool ok = OrderService::InsertOrder({"10000001", "02-1234-5678", "1001", kDay, "12:00"},
-                                                  words.value(1), number)
-                            .ok() &&
-                        OrderService::InsertLine(number, "1001", "10000001", {1, 1, 6175, QString()}, 100).ok();
+        const bool ok =
+            OrderService::InsertOrder({"10000001", "02-1234-5678", "1001", kDay, "12:00"}, words.value(1),
+                                      number)
+                .ok() &&
+            OrderService::InsertLine(number, "1001", "10000001", {1, 1, 6175, QString()}, 100).ok();
         say((ok ? QStringLiteral("SAVED ") : QStringLiteral("FAILED ")) + number);
     } else if (words.value(0) == QLatin1String("pay")) {
         qint64 key = 0;
-        const bool ok = PaymentService::InsertPayment({"1001", "2026-12-08", words.value(1).toLongLong(), 0, {}}, key)
-                            .ok();
+        const bool ok =
+            PaymentService::InsertPayment({"1001", "2026-12-08", words.value(1).toLongLong(), 0, {}}, key)
+                .ok();
         say(ok ? QStringLiteral("PAID %1").arg(key) : QStringLiteral("FAILED pay"));
     }
 }
@@ -101,10 +103,13 @@ void watcherCommand(FrmMain& w, const QStringList& words)
             list->SetEditMode(true);
             QTest::keyClicks(list->editor(), words.value(2));
         }
-        say(QStringLiteral("%1 %2").arg(words.value(0) == QLatin1String("goto") ? "AT" : "TYPED").arg(list->EditTyped() ? 1 : 0));
+        say(QStringLiteral("%1 %2")
+                .arg(words.value(0) == QLatin1String("goto") ? "AT" : "TYPED")
+                .arg(list->EditTyped() ? 1 : 0));
     } else if (words.value(0) == QLatin1String("state")) {
         say(QStringLiteral("STATE %1 %2 %3")
-                .arg(list->CellText(mOrderNo, list->ActiveRow()), list->EditTyped() ? QStringLiteral("1") : "0",
+                .arg(list->CellText(mOrderNo, list->ActiveRow()),
+                     list->EditTyped() ? QStringLiteral("1") : "0",
                      list->editor() && list->EditTyped() ? list->editor()->text() : QStringLiteral("-")));
     } else if (words.value(0) == QLatin1String("escape")) {
         QTest::keyClick(list->editor(), Qt::Key_Escape);
@@ -280,14 +285,16 @@ void TestLive::typedCellWaits()
     watcher.ask(QStringLiteral("escape"), QStringLiteral("ESCAPED"));
     QVERIFY2(watcher.hear(QStringLiteral("LIST"), QStringLiteral("2612081001,") + number),
              qPrintable(watcher.heard.join(QLatin1Char('\n'))));
-    QCOMPARE(watcher.ask(QStringLiteral("state"), QStringLiteral("STATE")), QStringLiteral("STATE 2612081001 0 -"));
+    QCOMPARE(watcher.ask(QStringLiteral("state"), QStringLiteral("STATE")),
+             QStringLiteral("STATE 2612081001 0 -"));
 }
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() >= 4 && (args.at(1) == QLatin1String("--watch") || args.at(1) == QLatin1String("--write")))
+    if (args.size() >= 4 &&
+        (args.at(1) == QLatin1String("--watch") || args.at(1) == QLatin1String("--write")))
         return runSeat(args);
     TestLive t;
     return QTest::qExec(&t, argc, argv);

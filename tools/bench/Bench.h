@@ -102,6 +102,9 @@ qint64 BenchMemoryKb(const char* field);
 // Lets VmHWM start again from the present resident size, so a peak belongs to what follows.
 void BenchResetPeakMemory();
 
+// The seat process of the "live" bench: role, program folder, database location, day of the orders.
+int BenchLiveSeat(const QStringList& args);
+
 // "load 1.23 0.98 0.75" from /proc/loadavg.
 QString BenchLoad();
 

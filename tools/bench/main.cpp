@@ -35,6 +35,11 @@ void usage(FILE* to)
 
 int main(int argc, char* argv[])
 {
+    // A seat process of the "live" bench, started by the bench itself.
+    if (argc > 1 && std::strcmp(argv[1], "--live-seat") == 0) {
+        QApplication app(argc, argv);
+        return BenchLiveSeat(QApplication::arguments().mid(2));
+    }
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             usage(stdout);

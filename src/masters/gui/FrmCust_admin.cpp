@@ -4,6 +4,7 @@
 #include "db/DbError.h"
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
+#include "masters/CustomerRecord.h"
 #include "masters/gui/CustomerScreens.h"
 #include "masters/gui/FrmCust_save.h"
 #include "ui/MsgBox.h"
@@ -61,6 +62,9 @@ FrmCust_admin::FrmCust_admin(QWidget* parent) : ListScreen(parent)
     FillFindModeCombo(cmbFindOP());
     RunOpening([this] { SetRecCount(CountRows(QStringLiteral("고객"))); });
 
+    FollowOthers({QStringLiteral("고객")},
+                 [this](const QList<ChangeFeed::Change>& changes) { takeOthers(changes); });
+
     CenterForm(this);
     FinishLayout();
     // Opening the screen puts the operator in the search box: nothing is listed before a search.
@@ -91,9 +95,11 @@ int FrmCust_admin::Search()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     SpreadGrid* grid = spList();
     const int remembered = grid->ActiveRow();
-    const QString columns = cmbFindKey()->currentData().toString();
-    const QString mode = cmbFindOP()->currentText();
-    const QString text = htName()->text();
+    const SearchRow searched = SearchedRow();
+    const QString& columns = searched.columns;
+    const QString& mode = searched.mode;
+    const QString& text = searched.text;
+    m_searched = true;
     // A large result shows its top rows with the right count at once; the codes below the first screen are
     // read when needed.
     constexpr int kFirstKeys = 200;
@@ -128,6 +134,62 @@ int FrmCust_admin::Search()
         grid->SetActiveCell(ColAddr, remembered >= 1 && remembered <= rows ? remembered : 1);
     QApplication::restoreOverrideCursor();
     return rows;
+}
+
+void FrmCust_admin::takeOthers(const QList<ChangeFeed::Change>& changes)
+{
+    if (!m_searched)
+        return;
+    QStringList keys;
+    for (const ChangeFeed::Change& c : changes) {
+        if (c.key.isEmpty()) {
+            RefreshForOthers();
+            return;
+        }
+        if (!keys.contains(c.key, Qt::CaseInsensitive))
+            keys << c.key;
+    }
+    SpreadGrid* grid = spList();
+    const SearchRow& searched = LastSearch();
+    QStringList shown;
+    bool counted = false;
+    for (const QString& key : keys) {
+        ErrInfo error;
+        const bool exists = CustomerRecord::Load(key, &error).has_value() || !error.description.isEmpty();
+        const int row = m_pager->RowOf(key);
+        if (row > 0 && exists) {
+            shown << key;
+        } else if (row > 0) {
+            if (row == grid->ActiveRow())
+                MyFloatMsg(QStringLiteral("선택한 자료는 다른 자리에서 삭제되었습니다."), 1500);
+            m_pager->RemoveRow(row, [&] {
+                DeleteGridRow(grid, row, false, false);
+                grid->SetMaxRows(grid->MaxRows() - 1);
+            });
+            counted = true;
+        } else if (exists && m_pager->AllKeysRead()) {
+            // (With keys still unread the new one comes with them, in its place.)
+            counted = true;
+            try {
+                if (GetFirstValue(CustomerListMatchSql(searched.columns, searched.mode, searched.text, key))
+                        .toInt() == 0)
+                    continue;
+            } catch (const DbException& e) {
+                ShowErrorInfo(QStringLiteral("고객 자료를 읽는 중 오류가 발생했습니다."), e.info());
+                continue;
+            }
+            const QList<QVariantList> rows = fetchRows({key});
+            if (rows.isEmpty() || rows.first().isEmpty())
+                continue;
+            const int at = grid->MaxRows() + 1;
+            grid->SetMaxRows(at);
+            m_pager->AppendRow(key);
+            grid->SetRowValues(at, rows.first());
+        }
+    }
+    m_pager->Refresh(shown);
+    if (counted)
+        RefreshRecCount();
 }
 
 QList<QVariantList> FrmCust_admin::fetchRows(const QStringList& codes) const

@@ -51,6 +51,10 @@ public:
 
 private:
     QList<QVariantList> fetchRows(const QStringList& codes) const;
+    // Other seats' changes of customers: rows shown are read again, rows gone leave, a new customer the
+    // last search finds is added at the end (as an added one is); a gap in the feed reads the list again.
+    void takeOthers(const QList<ChangeFeed::Change>& changes);
 
     GridPager* m_pager = nullptr;
+    bool m_searched = false;
 };

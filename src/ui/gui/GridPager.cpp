@@ -170,6 +170,24 @@ void GridPager::AppendRow(const QString& key)
     m_filled.push_back(true);
 }
 
+int GridPager::RowOf(const QString& key) const
+{
+    for (int i = 0; i < m_keys.size(); ++i) {
+        if (m_keys.at(i).compare(key, Qt::CaseInsensitive) == 0)
+            return i + 1;
+    }
+    return 0;
+}
+
+void GridPager::Refresh(const QStringList& keys)
+{
+    for (const QString& key : keys) {
+        if (const int row = RowOf(key))
+            m_filled[size_t(row - 1)] = false;
+    }
+    fillInView();
+}
+
 void GridPager::fillInView()
 {
     if (RowCount() == 0 || m_holding)

@@ -41,6 +41,8 @@ public:
     // would hold the new key among the rows already shown.
     void LoadAllKeys();
     int RowCount() const { return int(m_filled.size()); }
+    // Every row's key has been read (a large search reads the keys past its first screen when needed).
+    bool AllKeysRead() const { return m_keys.size() >= qsizetype(m_filled.size()); }
     // Key of a 1-based row, "" outside the list.
     QString Key(int row);
     bool IsFilled(int row) const;
@@ -54,6 +56,11 @@ public:
     // The screen appended a grid row for `key` and wrote its cells (a screen adding or removing grid rows
     // itself keeps the keys in step through this and RemoveRow; it reads all keys before it adds the record).
     void AppendRow(const QString& key);
+    // Row (1-based) of a key among the keys read so far, 0 when it is not there; codes compare as the
+    // engine compares them, without case.
+    int RowOf(const QString& key) const;
+    // Those keys' rows are fetched again: at once when in view, else when they come into view.
+    void Refresh(const QStringList& keys);
 
 private:
     void fillInView();

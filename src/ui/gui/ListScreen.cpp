@@ -5,9 +5,11 @@
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
 #include "ui/gui/InputUtil.h"
+#include "ui/gui/OthersRefresh.h"
 #include "ui/gui/SpreadGrid.h"
 #include "ui/gui/modSpread60.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -15,8 +17,11 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QVBoxLayout>
 
 ListScreen::ListScreen(QWidget* parent) : FrameScreen(parent)
@@ -100,6 +105,8 @@ void ListScreen::AddFindKey(const QString& text, const QString& columns)
 
 bool ListScreen::AcceptSearchText()
 {
+    if (m_refreshing)
+        return true;
     const QString text = m_htName->text();
     if (!CheckSearchText(text))
         return false;
@@ -109,15 +116,91 @@ bool ListScreen::AcceptSearchText()
         return false;
     }
     m_acceptedSearch = text;
+    m_searched = {m_cmbFindKey->currentData().toString(), m_cmbFindOP->currentText(), text};
     return true;
+}
+
+ListScreen::SearchRow ListScreen::SearchedRow() const
+{
+    if (m_refreshing)
+        return m_searched;
+    return {m_cmbFindKey->currentData().toString(), m_cmbFindOP->currentText(), m_htName->text()};
 }
 
 QString ListScreen::SearchWhere() const
 {
-    if (m_htName->text().isEmpty())
+    const SearchRow row = SearchedRow();
+    if (row.text.isEmpty())
         return QString();
-    return QStringLiteral(" WHERE ") + MakeSearchWhere(m_cmbFindKey->currentData().toString(),
-                                                       m_cmbFindOP->currentText(), m_htName->text());
+    return QStringLiteral(" WHERE ") + MakeSearchWhere(row.columns, row.mode, row.text);
+}
+
+void ListScreen::FollowOthers(const QStringList& tables, int keyCol)
+{
+    m_keyCol = keyCol;
+    FollowOthers(tables, [this](const QList<ChangeFeed::Change>&) { RefreshForOthers(); });
+}
+
+void ListScreen::FollowOthers(const QStringList& tables,
+                              std::function<void(const QList<ChangeFeed::Change>&)> take)
+{
+    m_followed = tables;
+    m_take = std::move(take);
+    if (m_others)
+        return;
+    m_others = new OthersRefresh(
+        this, [this] { return m_spList->EditTyped() || QApplication::activeModalWidget() != nullptr; },
+        [this] {
+            const QList<ChangeFeed::Change> changes = std::exchange(m_pending, {});
+            if (!changes.isEmpty())
+                m_take(changes);
+        });
+    auto heard = [this](const QList<ChangeFeed::Change>& changes) {
+        bool wanted = false;
+        for (const ChangeFeed::Change& c : changes) {
+            if (m_followed.contains(c.table)) {
+                m_pending << c;
+                wanted = true;
+            }
+        }
+        if (wanted)
+            m_others->Request();
+    };
+    connect(&MainChangeFeed(), &ChangeFeed::changed, this, heard);
+    // After a gap (a reconnect, a log pruned past what was read) every followed table counts as changed.
+    connect(&MainChangeFeed(), &ChangeFeed::resync, this, [this, heard] {
+        QList<ChangeFeed::Change> all;
+        for (const QString& t : m_followed)
+            all << ChangeFeed::Change{t, QString()};
+        heard(all);
+    });
+}
+
+void ListScreen::RefreshForOthers()
+{
+    SpreadGrid* grid = m_spList;
+    const int row = grid->ActiveRow();
+    const QString key =
+        row >= 1 && row <= grid->MaxRows() && m_keyCol > 0 ? grid->CellText(m_keyCol, row) : QString();
+    const int col = grid->ActiveCol();
+    QScrollBar* bar = grid->view()->verticalScrollBar();
+    const int scrolled = bar->value();
+    QPointer<QWidget> focus = QApplication::focusWidget();
+    m_refreshing = true;
+    Search();
+    m_refreshing = false;
+    int found = 0;
+    for (int r = 1; !key.isEmpty() && r <= grid->MaxRows() && found == 0; ++r) {
+        if (grid->CellText(m_keyCol, r) == key)
+            found = r;
+    }
+    if (found > 0)
+        grid->SetActiveCell(col, found);
+    bar->setValue(scrolled);
+    if (focus)
+        focus->setFocus();
+    if (!key.isEmpty() && found == 0)
+        MyFloatMsg(QStringLiteral("선택한 자료는 다른 자리에서 삭제되었습니다."), 1500);
 }
 
 void ListScreen::SetRecCount(qint64 count)

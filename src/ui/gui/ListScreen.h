@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/ChangeFeed.h"
 #include "ui/gui/FrameScreen.h"
 #include "ui/gui/ScreenCatalogue.h"
 
@@ -11,6 +12,7 @@ class QFrame;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class OthersRefresh;
 class QPushButton;
 class Recordset;
 class SpreadGrid;
@@ -44,7 +46,18 @@ public:
     // The checks of htName before a search: a text the engine cannot take is refused, and while the field is
     // "전화번호" so is a text that is not a telephone number (htName gets the last accepted text back).
     bool AcceptSearchText();
-    // " WHERE " + the condition of the search row, "" when htName is empty.
+    // The search row a query reads with: as it stands, except while the list is read again for other seats
+    // (then as it stood at the last query: what is typed into htName waits for btnQuery).
+    struct SearchRow
+    {
+        QString columns; // the data of cmbFindKey's item
+        QString mode;    // cmbFindOP's text
+        QString text;    // htName
+    };
+    SearchRow SearchedRow() const;
+    // The search row of the last query, whatever has been typed since.
+    const SearchRow& LastSearch() const { return m_searched; }
+    // " WHERE " + the condition of SearchedRow, "" when its text is empty.
     QString SearchWhere() const;
     // Shows the number of all records beside "전체 자료수:".
     void SetRecCount(qint64 count);
@@ -78,6 +91,19 @@ protected:
     // The row the buttons sit in, for screens that add their own.
     QHBoxLayout* buttonRow() const { return m_buttonRow; }
 
+    // The list follows other seats' changes of `tables`: it is read again by Search with the search row of
+    // the last query, the cursor staying on the row whose column keyCol holds the same key (with its column
+    // and scroll); a row gone elsewhere that the cursor stood on is told in a short notice. While a question
+    // is open or a cell is being typed it waits.
+    void FollowOthers(const QStringList& tables, int keyCol);
+    // The same with the screen's own way of taking the changes (called when the screen is not busy).
+    void FollowOthers(const QStringList& tables, std::function<void(const QList<ChangeFeed::Change>&)> take);
+    // True while the list is read again for other seats.
+    bool RefreshingForOthers() const { return m_refreshing; }
+    // Reads the list again as FollowOthers(tables, keyCol) does (for a screen taking changes its own way when
+    // it cannot tell what changed).
+    void RefreshForOthers();
+
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -94,5 +120,12 @@ private:
     QPushButton* m_btnRecDel = nullptr;
     QPushButton* m_btnClose = nullptr;
     QString m_acceptedSearch;
+    SearchRow m_searched;
     bool m_opening = false;
+    bool m_refreshing = false;
+    QStringList m_followed;
+    int m_keyCol = 0;
+    OthersRefresh* m_others = nullptr;
+    QList<ChangeFeed::Change> m_pending;
+    std::function<void(const QList<ChangeFeed::Change>&)> m_take;
 };
