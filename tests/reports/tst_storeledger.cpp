@@ -6,6 +6,7 @@
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestRows.h"
+#include "ui/MsgBox.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -226,7 +227,7 @@ void TestStoreLedger::subtotals()
 void TestStoreLedger::init()
 {
     m_db = new DbFixture;
-    QVERIFY(CreateRPTFile());
+    QVERIFY(CreateRPTFile(ShowFound()));
     exec(QStringLiteral("INSERT INTO 고객 (코드, 전화1) VALUES ('00000001', '02-1')"));
     // Codes in one order, names in the other.
     addStore(QStringLiteral("S1"), QStringLiteral("하나식당"), 10000);
