@@ -5,7 +5,6 @@
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
-#include "ui/MsgBox.h"
 
 namespace StoredPasswords {
 
@@ -22,14 +21,14 @@ std::optional<QString> Save(const QString& key, const QString& password)
     return stored;
 }
 
-std::optional<QString> UpgradeClearText(const QString& key)
+std::optional<QString> UpgradeClearText(const QString& key, Notices& found)
 {
     QString stored;
     try {
         stored = NullToStr(
             GetFirstValue(QStringLiteral("SELECT 설정값 FROM 환경설정 WHERE 구분 = ") + SQLLiteral(key)));
     } catch (const DbException& e) {
-        ShowErrorInfo(QStringLiteral("프로그램 수행도중 오류가 발생했습니다."), e.info());
+        found.errorInfo(QStringLiteral("프로그램 수행도중 오류가 발생했습니다."), e.info());
         return std::nullopt;
     }
     return UpgradeClearText(key, stored);

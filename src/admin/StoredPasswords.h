@@ -2,6 +2,7 @@
 
 #include "admin/PasswordHash.h"
 #include "app/SettingKeys.h"
+#include "ui/Notice.h"
 
 #include <QString>
 
@@ -20,9 +21,9 @@ PasswordHash::LetterCase CaseOf(const QString& key);
 // was shown).
 std::optional<QString> Save(const QString& key, const QString& password);
 // Replaces a clear-text value of the setting with its hash, leaving a missing row missing. The stored
-// form now in the table, nothing when it could not be read (the error was shown). A failed replacement
-// keeps the clear text, which still matches.
-std::optional<QString> UpgradeClearText(const QString& key);
+// form now in the table, nothing when it could not be read (the error added to `found`). A failed
+// replacement keeps the clear text, which still matches.
+std::optional<QString> UpgradeClearText(const QString& key, Notices& found);
 // The same for a value already read.
 QString UpgradeClearText(const QString& key, const QString& stored);
 // After typed was accepted against stored: when stored is older than today's hashes (PasswordHash::

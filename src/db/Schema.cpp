@@ -4,6 +4,7 @@
 #include "db/CustomerPhoneDigits.h"
 #include "db/CustomerPhoneIndex.h"
 #include "db/CustomerTextIndex.h"
+#include "db/DbConnection.h"
 #include "db/StoreDailySums.h"
 
 #include <QFile>
@@ -175,10 +176,17 @@ QStringList OrderStoreIndexUpgrade()
 }
 
 namespace {
-bool runAll(QSqlDatabase& db, const QStringList& statements, QString* error)
+// Statements run straight through the engine (the layout is the engine's own SQL, not Jet SQL), failing as
+// a fault chosen for them says.
+bool runAll(DbConnection& conn, const QStringList& statements, QString* error)
 {
-    QSqlQuery q(db);
+    QSqlQuery q(conn.database());
     for (const QString& s : statements) {
+        if (const std::optional<ErrInfo> fault = conn.injectedFault(s)) {
+            if (error)
+                *error = fault->description + QStringLiteral(" — ") + s;
+            return false;
+        }
         if (!q.exec(s)) {
             if (error)
                 *error = q.lastError().text() + QStringLiteral(" — ") + s;
@@ -188,24 +196,41 @@ bool runAll(QSqlDatabase& db, const QStringList& statements, QString* error)
     return true;
 }
 
-// A private connection for schema work, removed again when the scope ends.
+// Runs the statements as one transaction: all of them or none.
+bool runAllAtOnce(DbConnection& conn, const QStringList& statements, QString* error)
+{
+    DbTransaction t(conn);
+    if (t.active() && runAll(conn, statements, error) && t.commit())
+        return true;
+    if (error && error->isEmpty())
+        *error = t.error().description;
+    return false;
+}
+
+bool openFile(DbConnection& conn, const QString& path, QString* error)
+{
+    ErrInfo e;
+    if (conn.open(path, false, &e))
+        return true;
+    if (error)
+        *error = e.description;
+    return false;
+}
+
+// A plain connection for the journal switch and the version read (no pragmas of its own), removed again
+// when the scope ends.
 class SchemaConnection
 {
 public:
-    // Only a new file is created; an existing one is opened without the engine's create flag.
-    SchemaConnection(const QString& path, bool create)
+    // Opened without the engine's create flag: a file that vanished is not made again.
+    explicit SchemaConnection(const QString& path)
         : m_name(QStringLiteral("zk_schema_") + QUuid::createUuid().toString(QUuid::Id128))
     {
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        if (create) {
-            m_db.setDatabaseName(path);
-            m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
-        } else {
-            m_db.setDatabaseName(
-                QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
-                QStringLiteral("?mode=rw"));
-            m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=15000"));
-        }
+        m_db.setDatabaseName(
+            QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded) +
+            QStringLiteral("?mode=rw"));
+        m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=15000"));
     }
     ~SchemaConnection()
     {
@@ -292,18 +317,17 @@ QStringList CreateStatements(const Table& table, Engine engine)
 
 bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, int version, QString* error)
 {
-    if (QFileInfo::exists(path)) {
+    // The file is made empty first, and only when no file of that name exists: the connection then opens it
+    // as any other and starts it in the write-ahead log.
+    QFile empty(path);
+    if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
         if (error)
-            *error = QStringLiteral("이미 있는 파일입니다: ") + path;
+            *error = QFileInfo::exists(path) ? QStringLiteral("이미 있는 파일입니다: ") + path
+                                             : empty.errorString() + QStringLiteral(" — ") + path;
         return false;
     }
-    SchemaConnection conn(path, true);
-    if (!conn.db().open()) {
-        if (error)
-            *error = conn.db().lastError().text();
-        return false;
-    }
-    QStringList statements = {QStringLiteral("PRAGMA journal_mode = WAL"), QStringLiteral("BEGIN")};
+    empty.close();
+    QStringList statements;
     for (const Table& t : tables)
         statements << CreateStatements(t);
     if (version > 0) {
@@ -313,8 +337,16 @@ bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, i
         statements << QStringLiteral("CREATE TABLE zk_schema (version INTEGER NOT NULL)")
                    << QStringLiteral("INSERT INTO zk_schema (version) VALUES (%1)").arg(version);
     }
-    statements << QStringLiteral("COMMIT");
-    return runAll(conn.db(), statements, error);
+    bool made = false;
+    {
+        DbConnection conn;
+        made = openFile(conn, path, error) && runAllAtOnce(conn, statements, error);
+    }
+    // A file left without its tables would be taken for a database by the next attempt.
+    if (!made)
+        for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QFile::remove(path + suffix);
+    return made;
 }
 
 bool UsesWriteAheadLog(const QString& path)
@@ -329,7 +361,7 @@ bool UsesWriteAheadLog(const QString& path)
 
 bool SetSharedJournal(const QString& path, bool shared, QString* error)
 {
-    SchemaConnection conn(path, false);
+    SchemaConnection conn(path);
     if (!conn.db().open()) {
         if (error)
             *error = conn.db().lastError().text();
@@ -348,7 +380,7 @@ bool SetSharedJournal(const QString& path, bool shared, QString* error)
 
 int StoredVersion(const QString& path, QString* error)
 {
-    SchemaConnection conn(path, false);
+    SchemaConnection conn(path);
     if (!conn.db().open()) {
         if (error)
             *error = conn.db().lastError().text();
@@ -367,13 +399,21 @@ bool Upgrade(const QString& path, QString* error)
         return false;
     if (stored >= kCurrentVersion)
         return true;
-    SchemaConnection conn(path, false);
-    if (!conn.db().open()) {
-        if (error)
-            *error = conn.db().lastError().text();
-        return false;
+    DbConnection conn;
+    return openFile(conn, path, error) && Upgrade(conn, error);
+}
+
+bool Upgrade(DbConnection& conn, QString* error)
+{
+    int stored = 0;
+    {
+        QSqlQuery q(conn.database());
+        if (q.exec(QStringLiteral("SELECT version FROM zk_schema")) && q.next())
+            stored = q.value(0).toInt();
     }
-    QStringList steps = {QStringLiteral("BEGIN IMMEDIATE")};
+    if (stored >= kCurrentVersion)
+        return true;
+    QStringList steps;
     if (stored == 0) // a file made before the version table existed
         steps << QStringLiteral("CREATE TABLE IF NOT EXISTS zk_schema (version INTEGER NOT NULL)")
               << QStringLiteral("DELETE FROM zk_schema")
@@ -389,12 +429,7 @@ bool Upgrade(const QString& path, QString* error)
         steps << CustomerPhoneDigitsDdl();
     if (stored < 6)
         steps << ChangeLogDdl();
-    steps << QStringLiteral("UPDATE zk_schema SET version = %1").arg(kCurrentVersion)
-          << QStringLiteral("COMMIT");
-    if (!runAll(conn.db(), steps, error)) {
-        QSqlQuery(conn.db()).exec(QStringLiteral("ROLLBACK"));
-        return false;
-    }
-    return true;
+    steps << QStringLiteral("UPDATE zk_schema SET version = %1").arg(kCurrentVersion);
+    return runAllAtOnce(conn, steps, error);
 }
 } // namespace Schema

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+class DbConnection;
+
 // The three database files of an installation and how to create or upgrade them.
 namespace Schema {
 
@@ -63,7 +65,8 @@ QStringList CreateStatements(const Table& table, Engine engine = Engine::File);
 // the statements that replace the narrower one, in the engine-neutral form both engines take.
 QStringList OrderStoreIndexUpgrade();
 
-// Creates a new database file with the given tables; false with *error when the file exists or fails.
+// Creates a new database file with the given tables in one transaction; false with *error when the file
+// exists or fails (a file it made is removed again).
 bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, int version, QString* error);
 
 // Whether the database file is in write-ahead-log mode (read from its header, without opening it). Such a
@@ -76,8 +79,10 @@ bool SetSharedJournal(const QString& path, bool shared, QString* error);
 
 // Version stored in a main database file (0 when it has none).
 int StoredVersion(const QString& path, QString* error);
-// Brings an older main database file up to kCurrentVersion.
+// Brings an older main database file up to kCurrentVersion, in one transaction: all steps or none.
 bool Upgrade(const QString& path, QString* error);
+// The same on a connection already open on the file.
+bool Upgrade(DbConnection& conn, QString* error);
 
 // File names below the program folder.
 extern const QString kMainFileName;   // "dbMain.mdb" in the database folder

@@ -8,7 +8,7 @@
 #include "db/MduAdoDB.h"
 #include "db/Schema.h"
 #include "db/modDBQuery.h"
-#include "ui/MsgBox.h"
+#include "ui/Notice.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,13 +19,13 @@ namespace {
 const QString kModule = QStringLiteral("MduReportDB");
 }
 
-bool CreateRPTFile()
+bool CreateRPTFile(Notices& found)
 {
     const QString source = AppPaths::ProgramPath(Schema::kReportTemplate);
     if (!QFileInfo::exists(source)) {
-        ShowWarning(QStringLiteral("원본 레포트DB파일이 없어졌거나 옮겨졌습니다.") + kCrLf +
-                        QStringLiteral("원본 레포트DB파일을 확인하세요.") + kCrLf + source,
-                    QStringLiteral("파일 오류"));
+        found.warning(QStringLiteral("원본 레포트DB파일이 없어졌거나 옮겨졌습니다.") + kCrLf +
+                          QStringLiteral("원본 레포트DB파일을 확인하세요.") + kCrLf + source,
+                      QStringLiteral("파일 오류"));
         return false;
     }
     CloseObject(gReportConn);
@@ -39,12 +39,12 @@ bool CreateRPTFile()
         // A full disk or a folder that turned read-only is named as such, not as a moved file.
         QFile::remove(target);
         if (const DbCheck::Result folder = DbCheck::CheckFolder(QFileInfo(target).path()); !folder.ok()) {
-            ShowWarning(DbCheck::Message(folder), DbCheck::Title(folder));
+            found.warning(DbCheck::Message(folder), DbCheck::Title(folder));
             return false;
         }
-        ShowWarning(QStringLiteral("레포트DB파일이 없어졌거나 옮겨졌습니다.") + kCrLf +
-                        QStringLiteral("레포트DB파일을 확인하세요.") + kCrLf + target,
-                    QStringLiteral("파일 오류"));
+        found.warning(QStringLiteral("레포트DB파일이 없어졌거나 옮겨졌습니다.") + kCrLf +
+                          QStringLiteral("레포트DB파일을 확인하세요.") + kCrLf + target,
+                      QStringLiteral("파일 오류"));
         return false;
     }
     // The copy takes the template's shared mode; the seat's ledger data is for its own user only.
@@ -63,7 +63,7 @@ bool CreateRPTFile()
           QStringLiteral("PRAGMA mmap_size = 0"),
           QStringLiteral("DROP INDEX IF EXISTS \"ix_매출대입금_1\"")}) {
         if (!q.exec(pragma)) {
-            ShowStdError(DbConnection::errorFrom(q.lastError()), QStringLiteral("CreateRPTFile"), kModule);
+            found.stdError(DbConnection::errorFrom(q.lastError()), QStringLiteral("CreateRPTFile"), kModule);
             CloseObject(gReportConn);
             return false;
         }
@@ -80,19 +80,20 @@ void CloseRPTFile()
     }
 }
 
-bool ClearTable(const QString& table)
+bool ClearTable(const QString& table, Notices& found)
 {
     DbTransaction t(gReportConn);
     const DbConnection::ExecResult r = gReportConn.exec(QStringLiteral("DELETE * FROM ") + table);
     if (!r.ok || !t.commit()) {
-        ShowStdError(r.ok ? t.error() : r.error, QStringLiteral("ClearTable"), kModule);
+        found.stdError(r.ok ? t.error() : r.error, QStringLiteral("ClearTable"), kModule);
         return false;
     }
     return true;
 }
 
-bool RPTUpdate_strcode(const QString& sql, const QString& table, const QString& field, int valueIndex,
-                       const QString& keyField, int keyIndex, const QString& field2, int value2Index)
+bool RPTUpdate_strcode(Notices& found, const QString& sql, const QString& table, const QString& field,
+                       int valueIndex, const QString& keyField, int keyIndex, const QString& field2,
+                       int value2Index)
 {
     Recordset rs;
     if (!OpenRecordset(gMainConn, rs, sql))
@@ -109,12 +110,12 @@ bool RPTUpdate_strcode(const QString& sql, const QString& table, const QString& 
                 SQLQuote(NullToStr(rs.value(keyIndex))) + QLatin1Char('\'');
         const DbConnection::ExecResult r = gReportConn.exec(stmt);
         if (!r.ok) {
-            ShowStdError(r.error, QStringLiteral("RPTUpdate_strcode"), kModule);
+            found.stdError(r.error, QStringLiteral("RPTUpdate_strcode"), kModule);
             return false;
         }
     }
     if (!t.commit()) {
-        ShowStdError(t.error(), QStringLiteral("RPTUpdate_strcode"), kModule);
+        found.stdError(t.error(), QStringLiteral("RPTUpdate_strcode"), kModule);
         return false;
     }
     return true;

@@ -65,6 +65,23 @@ QString InputBox(const QString& prompt, const QString& title, const QString& def
     return CurrentPrompter().input(prompt, titleOr(title), defaultText).value_or(QString());
 }
 
+void ShowNotices(const Notices& found)
+{
+    for (const Notices::Item& n : found.items()) {
+        switch (n.kind) {
+        case Notices::Kind::Warning:
+            ShowWarning(n.text, n.title);
+            break;
+        case Notices::Kind::StdError:
+            ShowStdError(n.error, n.text, n.title);
+            break;
+        case Notices::Kind::ErrorInfo:
+            ShowErrorInfo(n.text, n.error);
+            break;
+        }
+    }
+}
+
 bool ShowErrorInfo(const QString& context, const ErrInfo& error)
 {
     return ShowEngineError(context, error, QStringLiteral("오류"));

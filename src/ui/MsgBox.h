@@ -2,6 +2,7 @@
 
 #include "app/Globals.h" // AppTitle
 #include "ui/ErrInfo.h"
+#include "ui/Notice.h"
 #include "ui/Prompter.h"
 
 #include <QString>
@@ -9,8 +10,6 @@
 #include <QVariant>
 
 // Message helpers every screen uses; an empty title means the program's title.
-
-extern const QString kCrLf; // "\r\n" as the messages write it
 
 QString FormatMessage(const QString& templ, const QVariantList& values);
 
@@ -49,6 +48,23 @@ QString StandardErrorText(const ErrInfo& error, const QString& procedure, const 
 // The Korean error box (EngineErrorText) ending with "Error n (desc) in procedure p of Module m".
 void ShowStdError(const ErrInfo& error, const QString& procedure, const QString& owner,
                   ErrOwner kind = ErrOwner::Module);
+
+// Shows what a core step found, in order.
+void ShowNotices(const Notices& found);
+// Collects what a step finds and shows it when the statement that ran the step ends:
+// `if (!InitApp(ShowFound()))`.
+class ShowFound
+{
+public:
+    ShowFound() = default;
+    ShowFound(const ShowFound&) = delete;
+    ShowFound& operator=(const ShowFound&) = delete;
+    ~ShowFound() { ShowNotices(m_found); }
+    operator Notices&() { return m_found; }
+
+private:
+    Notices m_found;
+};
 
 // Short-lived floating notice; the display, mode and colour arguments are accepted and
 // ignored.

@@ -1,5 +1,6 @@
 #include "admin/gui/frmAuthority.h"
 #include "db/modDBQuery.h"
+#include "support/Controls.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 
@@ -61,31 +62,34 @@ void TestAuthority::confirm()
     frmAuthority form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QCOMPARE(form.lstAuthority->count(), 4);
-    QCOMPARE(form.lstAuthority->item(0)->text(), QStringLiteral("고객 관리"));
+    QCOMPARE(Ctl<QListWidget>(&form, "lstAuthority")->count(), 4);
+    QCOMPARE(Ctl<QListWidget>(&form, "lstAuthority")->item(0)->text(), QStringLiteral("고객 관리"));
     for (const QString& action : actions) {
         const QString what = action.section(QLatin1Char(':'), 0, 0);
-        QListWidgetItem* item = itemOf(form.lstAuthority, action.section(QLatin1Char(':'), 1));
-        QWidget* viewport = form.lstAuthority->viewport();
+        QListWidgetItem* item =
+            itemOf(Ctl<QListWidget>(&form, "lstAuthority"), action.section(QLatin1Char(':'), 1));
+        QWidget* viewport = Ctl<QListWidget>(&form, "lstAuthority")->viewport();
         if (what == QLatin1String("all")) {
-            form.chkAll->click();
+            Ctl<QCheckBox>(&form, "chkAll")->click();
         } else if (what == QLatin1String("text")) {
-            QTest::mouseClick(viewport, Qt::LeftButton, {}, form.lstAuthority->visualItemRect(item).center());
+            QTest::mouseClick(viewport, Qt::LeftButton, {},
+                              Ctl<QListWidget>(&form, "lstAuthority")->visualItemRect(item).center());
         } else if (what == QLatin1String("box")) {
             QStyleOptionViewItem option;
-            option.initFrom(form.lstAuthority);
-            option.rect = form.lstAuthority->visualItemRect(item);
+            option.initFrom(Ctl<QListWidget>(&form, "lstAuthority"));
+            option.rect = Ctl<QListWidget>(&form, "lstAuthority")->visualItemRect(item);
             option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-            const QRect box =
-                form.lstAuthority->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option);
+            const QRect box = Ctl<QListWidget>(&form, "lstAuthority")
+                                  ->style()
+                                  ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option);
             QTest::mouseClick(viewport, Qt::LeftButton, {}, box.center());
         } else if (what == QLatin1String("space")) {
-            form.lstAuthority->setCurrentItem(item);
-            QTest::keyClick(form.lstAuthority, Qt::Key_Space);
+            Ctl<QListWidget>(&form, "lstAuthority")->setCurrentItem(item);
+            QTest::keyClick(Ctl<QListWidget>(&form, "lstAuthority"), Qt::Key_Space);
         } else if (what == QLatin1String("ok")) {
-            form.cmdOK->click();
+            Ctl<QPushButton>(&form, "cmdOK")->click();
         } else {
-            form.cmdCancel->click();
+            Ctl<QPushButton>(&form, "cmdCancel")->click();
         }
     }
     QVERIFY(!form.isVisible());

@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "app/UserSettings.h"
 #include "db/Schema.h"
+#include "support/Controls.h"
 #include "support/RecordingPlatform.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
@@ -79,13 +80,13 @@ void TestNtSetup::saving()
     ScriptedPrompter prompter;
     gCSType = 0;
     FrmNTSetup w;
-    QVERIFY(!w.Frame1()->isEnabled());
-    w.optCSType(client ? 1 : 0)->setChecked(true);
-    QCOMPARE(w.Frame1()->isEnabled(), client);
+    QVERIFY(!Ctl<QGroupBox>(&w, "Frame1")->isEnabled());
+    Ctl<QRadioButton>(&w, "optCSType", client ? 1 : 0)->setChecked(true);
+    QCOMPARE(Ctl<QGroupBox>(&w, "Frame1")->isEnabled(), client);
     if (withPath)
-        w.htInput(FrmNTSetup::InServerPath)->setText("smb://server/zelkova");
-    w.htInput(FrmNTSetup::InDrive)->setText(folder.path());
-    w.htInput(FrmNTSetup::InTerminal)->setText(terminal);
+        Ctl<QLineEdit>(&w, "htInput", FrmNTSetup::InServerPath)->setText("smb://server/zelkova");
+    Ctl<QLineEdit>(&w, "htInput", FrmNTSetup::InDrive)->setText(folder.path());
+    Ctl<QLineEdit>(&w, "htInput", FrmNTSetup::InTerminal)->setText(terminal);
     QCOMPARE(w.Save(), message.isEmpty());
     if (!message.isEmpty()) {
         QVERIFY2(prompter.lastText().startsWith(message), qPrintable(prompter.lastText()));
@@ -128,12 +129,12 @@ void TestNtSetup::savingServerAddress()
     ScriptedPrompter prompter;
     gCSType = 0;
     FrmNTSetup w;
-    w.optCSType(1)->setChecked(true);
-    w.htInput(FrmNTSetup::InServerPath)->setText(address);
+    Ctl<QRadioButton>(&w, "optCSType", 1)->setChecked(true);
+    Ctl<QLineEdit>(&w, "htInput", FrmNTSetup::InServerPath)->setText(address);
     // An address needs no drive.
-    QVERIFY(!w.htInput(FrmNTSetup::InDrive)->isEnabled());
-    QVERIFY(!w.cmdAutoNTDrv()->isEnabled());
-    w.htInput(FrmNTSetup::InTerminal)->setText("2");
+    QVERIFY(!Ctl<QLineEdit>(&w, "htInput", FrmNTSetup::InDrive)->isEnabled());
+    QVERIFY(!Ctl<QPushButton>(&w, "cmdAutoNTDrv")->isEnabled());
+    Ctl<QLineEdit>(&w, "htInput", FrmNTSetup::InTerminal)->setText("2");
     QCOMPARE(w.Save(), message.isEmpty());
     if (!message.isEmpty()) {
         QVERIFY2(prompter.lastText().startsWith(message), qPrintable(prompter.lastText()));
@@ -156,16 +157,16 @@ void TestNtSetup::connectingAFolder()
     RecordingPlatform platform;
     ScriptedPrompter prompter;
     FrmNTSetup w;
-    w.optCSType(1)->setChecked(true);
-    w.htInput(FrmNTSetup::InServerPath)->setText(share.path());
+    Ctl<QRadioButton>(&w, "optCSType", 1)->setChecked(true);
+    Ctl<QLineEdit>(&w, "htInput", FrmNTSetup::InServerPath)->setText(share.path());
     w.ConnectDrive();
-    QCOMPARE(w.htInput(FrmNTSetup::InDrive)->text(), share.path());
-    QVERIFY(!w.cmdAutoNTDrv()->isEnabled());
+    QCOMPARE(Ctl<QLineEdit>(&w, "htInput", FrmNTSetup::InDrive)->text(), share.path());
+    QVERIFY(!Ctl<QPushButton>(&w, "cmdAutoNTDrv")->isEnabled());
     // A folder that is no share and not there is not connected.
-    w.htInput(FrmNTSetup::InServerPath)->setText(share.filePath("없는폴더"));
-    w.htInput(FrmNTSetup::InDrive)->clear();
+    Ctl<QLineEdit>(&w, "htInput", FrmNTSetup::InServerPath)->setText(share.filePath("없는폴더"));
+    Ctl<QLineEdit>(&w, "htInput", FrmNTSetup::InDrive)->clear();
     w.ConnectDrive();
-    QVERIFY(w.htInput(FrmNTSetup::InDrive)->text().isEmpty());
+    QVERIFY(Ctl<QLineEdit>(&w, "htInput", FrmNTSetup::InDrive)->text().isEmpty());
     QCOMPARE(prompter.lastText(), QString("드라이브 연결이 실패되었습니다."));
 }
 

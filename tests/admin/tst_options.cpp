@@ -8,6 +8,7 @@
 #include "app/start/MduMain.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
+#include "support/Controls.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/MsgBox.h"
@@ -181,20 +182,20 @@ void TestOptions::applySteps()
     ScriptedPrompter prompter;
     frmOptions form;
     form.show();
-    QVERIFY(!form.cmdApply->isEnabled());
+    QVERIFY(!Ctl<QPushButton>(&form, "cmdApply")->isEnabled());
     for (const QString& entry : typed) {
         auto* box = form.findChild<QLineEdit*>(entry.section(QLatin1Char('='), 0, 0));
         QVERIFY(box);
-        for (int tab = 0; tab < form.fraTabRound.size(); ++tab)
-            if (form.fraTabRound[tab]->isAncestorOf(box))
-                form.tbsOptions->setCurrentIndex(tab);
+        for (int tab = 0; tab < Ctl<QTabWidget>(&form, "tbsOptions")->count(); ++tab)
+            if (Ctl<QFrame>(&form, "fraTabRound", tab)->isAncestorOf(box))
+                Ctl<QTabWidget>(&form, "tbsOptions")->setCurrentIndex(tab);
         retype(box, entry.section(QLatin1Char('='), 1));
     }
-    QVERIFY(form.cmdApply->isEnabled());
-    const int tab = form.tbsOptions->currentIndex();
+    QVERIFY(Ctl<QPushButton>(&form, "cmdApply")->isEnabled());
+    const int tab = Ctl<QTabWidget>(&form, "tbsOptions")->currentIndex();
     QVERIFY(form.TabChanged(tab));
     prompter.clear();
-    form.cmdOK->click();
+    Ctl<QPushButton>(&form, "cmdOK")->click();
 
     QCOMPARE(boxes(prompter), messages);
     QCOMPARE(form.isVisible(), !applied);
@@ -247,15 +248,15 @@ void TestOptions::passwords()
     {
         frmOptions form;
         form.show();
-        form.tbsOptions->setCurrentIndex(2);
-        QCOMPARE(form.tbsOptions->currentIndex(), 2);
+        Ctl<QTabWidget>(&form, "tbsOptions")->setCurrentIndex(2);
+        QCOMPARE(Ctl<QTabWidget>(&form, "tbsOptions")->currentIndex(), 2);
         // A stored password is never shown: the boxes hold the mark of "unchanged".
-        QCOMPARE(form.txtPWD[0]->text(), frmOptions::kUnchanged);
-        QVERIFY(form.txtPWD[2]->text().isEmpty());
+        QCOMPARE(Ctl<QLineEdit>(&form, "txtPWD", 0)->text(), frmOptions::kUnchanged);
+        QVERIFY(Ctl<QLineEdit>(&form, "txtPWD", 2)->text().isEmpty());
         for (int i = 0; i < 4; ++i)
             if (typed[i] != QLatin1String("="))
-                retype(form.txtPWD[i], typed[i]);
-        form.cmdOK->click();
+                retype(Ctl<QLineEdit>(&form, "txtPWD", i), typed[i]);
+        Ctl<QPushButton>(&form, "cmdOK")->click();
         QCOMPARE(boxes(prompter), messages);
         QCOMPARE(form.isVisible(), !messages.isEmpty());
     }
@@ -270,16 +271,16 @@ void TestOptions::passwords()
     FrmLogin login;
     login.show();
     if (!loginTyped.isEmpty())
-        login.txtPass->setText(loginTyped);
-    QTest::keyClick(login.txtPass, Qt::Key_Return);
+        Ctl<QLineEdit>(&login, "txtPass")->setText(loginTyped);
+    QTest::keyClick(Ctl<QLineEdit>(&login, "txtPass"), Qt::Key_Return);
     QCOMPARE(login.bSucc, loginOk);
 
     QCOMPARE(gAdminPWD, GetConfig(QStringLiteral("관리자암호"), QString()));
     frmPWDInput prompt;
     prompt.CorrectPWD = gAdminPWD;
     prompt.show();
-    prompt.txtPWD->setText(adminTyped);
-    prompt.cmdOK->click();
+    Ctl<QLineEdit>(&prompt, "txtPWD")->setText(adminTyped);
+    Ctl<QPushButton>(&prompt, "cmdOK")->click();
     QCOMPARE(prompt.Success, adminOk);
 }
 
@@ -306,23 +307,23 @@ void TestOptions::passwordTabGate()
         prompt.CorrectPWD = correct;
         prompt.show();
         for (const QString& a : answers) {
-            prompt.txtPWD->setText(a);
-            prompt.cmdOK->click();
+            Ctl<QLineEdit>(&prompt, "txtPWD")->setText(a);
+            Ctl<QPushButton>(&prompt, "cmdOK")->click();
         }
         return prompt.Success;
     });
     frmOptions form;
     form.show();
-    form.tbsOptions->setCurrentIndex(1);
+    Ctl<QTabWidget>(&form, "tbsOptions")->setCurrentIndex(1);
     // Ctrl+Tab moves on to the password tab.
-    QTest::keyClick(form.htPt, Qt::Key_Tab, Qt::ControlModifier);
-    QCOMPARE(form.tbsOptions->currentIndex(), tabAfter);
+    QTest::keyClick(Ctl<QLineEdit>(&form, "htPt"), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(Ctl<QTabWidget>(&form, "tbsOptions")->currentIndex(), tabAfter);
     QCOMPARE(asked, 1);
     // Asked the first time only: once through, the tab opens freely; refused, it asks again.
-    form.tbsOptions->setCurrentIndex(3);
-    QTest::keyClick(form.htDDD, Qt::Key_Tab, Qt::ControlModifier);
-    QCOMPARE(form.tbsOptions->currentIndex(), 0);
-    form.tbsOptions->setCurrentIndex(2);
+    Ctl<QTabWidget>(&form, "tbsOptions")->setCurrentIndex(3);
+    QTest::keyClick(Ctl<QLineEdit>(&form, "htDDD"), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(Ctl<QTabWidget>(&form, "tbsOptions")->currentIndex(), 0);
+    Ctl<QTabWidget>(&form, "tbsOptions")->setCurrentIndex(2);
     QCOMPARE(asked, tabAfter == 2 ? 1 : 2);
     SetAdminPasswordPrompt({});
 }
@@ -337,12 +338,12 @@ void TestOptions::gridPreviewAndMainGrids()
     spMList->SetMaxRows(3);
     frmOptions form;
     form.show();
-    form.tbsOptions->setCurrentIndex(1);
-    retype(form.htGrid[0], QStringLiteral("25"));
-    QVERIFY(form.spPreview->RowHeight(1) != 25);
-    retype(form.htGrid[0], QStringLiteral("16"));
-    QCOMPARE(form.spPreview->RowHeight(1), 16.0);
-    QCOMPARE(form.spPreview->RowHeight(0), 18.0);
+    Ctl<QTabWidget>(&form, "tbsOptions")->setCurrentIndex(1);
+    retype(Ctl<QLineEdit>(&form, "htGrid", 0), QStringLiteral("25"));
+    QVERIFY(Ctl<SpreadGrid>(&form, "spPreview")->RowHeight(1) != 25);
+    retype(Ctl<QLineEdit>(&form, "htGrid", 0), QStringLiteral("16"));
+    QCOMPARE(Ctl<SpreadGrid>(&form, "spPreview")->RowHeight(1), 16.0);
+    QCOMPARE(Ctl<SpreadGrid>(&form, "spPreview")->RowHeight(0), 18.0);
     QVERIFY(form.cmdApply_Click());
     QCOMPARE(spMList->RowHeight(2), 16.0);
     QCOMPARE(spMList->RowHeight(0), 18.0);
@@ -385,14 +386,14 @@ void TestOptions::seeIdTest()
     ScriptedPrompter prompter;
     frmOptions form;
     form.show();
-    for (const QLabel* label : form.fraTabRound[2]->findChildren<QLabel*>())
+    for (const QLabel* label : Ctl<QFrame>(&form, "fraTabRound", 2)->findChildren<QLabel*>())
         QVERIFY2(!label->text().contains(QStringLiteral("대,소문자")), qPrintable(label->text()));
-    form.tbsOptions->setCurrentIndex(3);
-    QVERIFY(form.cmdSeeIDTest->isVisible());
-    QCOMPARE(form.cmdSeeIDTest->text(), QStringLiteral("SeeID 테스트"));
-    retype(form.htPortNo[0], port1);
-    retype(form.htPortNo[1], port2);
-    form.cmdSeeIDTest->click();
+    Ctl<QTabWidget>(&form, "tbsOptions")->setCurrentIndex(3);
+    QVERIFY(Ctl<QPushButton>(&form, "cmdSeeIDTest")->isVisible());
+    QCOMPARE(Ctl<QPushButton>(&form, "cmdSeeIDTest")->text(), QStringLiteral("SeeID 테스트"));
+    retype(Ctl<QLineEdit>(&form, "htPortNo", 0), port1);
+    retype(Ctl<QLineEdit>(&form, "htPortNo", 1), port2);
+    Ctl<QPushButton>(&form, "cmdSeeIDTest")->click();
     QCOMPARE(boxes(prompter), QStringList{said});
     QCOMPARE(prompter.lastTitle(), title);
     // Testing saves nothing.

@@ -6,6 +6,7 @@
 #include "db/modMain_SQL.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
+#include "ui/MsgBox.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -132,7 +133,7 @@ void TestPasswords::clearTextUpgradedAtStart()
     DbFixture db;
     ScriptedPrompter prompter;
     QVERIFY(SaveConfig(key, clearText));
-    QVERIFY(ReadOptions());
+    QVERIFY(ReadOptions(ShowFound()));
 
     const QString stored = GetConfig(key, QStringLiteral("?"));
     QCOMPARE(PasswordHash::IsHashed(stored), !clearText.isEmpty());
@@ -144,7 +145,7 @@ void TestPasswords::clearTextUpgradedAtStart()
     if (key == StoredPasswords::kAdminKey)
         QCOMPARE(gAdminPWD, stored);
     // A second start finds the hash and leaves it alone.
-    QVERIFY(ReadOptions());
+    QVERIFY(ReadOptions(ShowFound()));
     QCOMPARE(GetConfig(key, QStringLiteral("?")), stored);
     QCOMPARE(prompter.count(), 0);
 }

@@ -6,6 +6,7 @@
 #include "app/start/MduMain.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
+#include "ui/MsgBox.h"
 #include "ui/gui/ModalSeam.h"
 
 #include <QDir>
@@ -130,7 +131,7 @@ void TestFirstStart::choiceMakesInstallation()
     }
     // The start goes on from here without a word.
     ScriptedPrompter p;
-    QVERIFY(InitApp());
+    QVERIFY(InitApp(ShowFound()));
     QCOMPARE(p.count(), 0);
 }
 

@@ -112,7 +112,7 @@ void TestMduMain::firstRunStandAlone()
     TestHome home;
     QVERIFY(createInstallation(home));
     ScriptedPrompter p;
-    QVERIFY(InitApp());
+    QVERIFY(InitApp(ShowFound()));
     QCOMPARE(p.count(), 0);
     QCOMPARE(gDBPath, home.dbsFolder());
     QCOMPARE(gMainDBFile, home.dbsFolder() + "/dbMain.mdb");
@@ -152,7 +152,7 @@ void TestMduMain::missingFolderAndFile()
     UserSettings::Save("DB경로", removeFolder ? home.path() + "/gone" : elsewhere);
     UserSettings::Save("DataBaseMain", (removeFolder ? home.path() + "/gone" : elsewhere) + "/dbMain.mdb");
     ScriptedPrompter p;
-    QVERIFY(!InitApp());
+    QVERIFY(!InitApp(ShowFound()));
     QCOMPARE(p.count(), 1);
     QCOMPARE(p.lastTitle(), title);
     const QString shownPath = removeFolder ? home.path() + "/gone" : elsewhere + "/dbMain.mdb";
@@ -174,12 +174,12 @@ void TestMduMain::networkClientFindsMountedShare()
     UserSettings::Save("네트웍드라이브", home.path() + "/oldmount");
     ScriptedPrompter p;
     // A database in write-ahead-log mode is refused through a share until the server seat switches it.
-    QVERIFY(!InitApp());
+    QVERIFY(!InitApp(ShowFound()));
     QVERIFY(p.lastText().startsWith("공유 폴더의 메인DB가 한 자리 전용(WAL) 방식이어서"));
     QString error;
     QVERIFY2(Schema::SetSharedJournal(home.dbsFolder() + "/dbMain.mdb", true, &error), qPrintable(error));
     p.clear();
-    QVERIFY(InitApp());
+    QVERIFY(InitApp(ShowFound()));
     QCOMPARE(p.count(), 0);
     // Opening it keeps the rollback journal.
     QVERIFY(!Schema::UsesWriteAheadLog(home.dbsFolder() + "/dbMain.mdb"));
@@ -212,7 +212,7 @@ void TestMduMain::databaseFolderKeptPerProgramFolder()
     QString error;
     QVERIFY2(DbTool::Create(b, {}, &error), qPrintable(error));
     if (before == "A started") {
-        QVERIFY(InitApp());
+        QVERIFY(InitApp(ShowFound()));
         DestroyApp();
     } else {
         // What an older version wrote: one database folder for whichever folder the program ran in.
@@ -225,7 +225,7 @@ void TestMduMain::databaseFolderKeptPerProgramFolder()
     ScriptedPrompter p;
     // The companion handed B works on what B's program remembers, before and after it ran.
     const QString companionBefore = DataPack::CurrentPlaces().databaseFolder;
-    const bool started = InitApp();
+    const bool started = InitApp(ShowFound());
     DestroyApp();
     const QString companionAfter = DataPack::CurrentPlaces().databaseFolder;
     AppPaths::SetProgramFolder(a.programFolder());
@@ -284,7 +284,7 @@ void TestMduMain::serverSeat()
     QVERIFY2(DbTool::Create(home.programFolder(), options, &error), qPrintable(error));
     SaveServerAddress(address);
     ScriptedPrompter p;
-    const bool started = InitApp();
+    const bool started = InitApp(ShowFound());
     const int shown = p.count();
     const bool connected = gMainConn.isOpen() && gMainConn.isServer();
     DestroyApp();
@@ -312,16 +312,16 @@ void TestMduMain::readOptionsInsertsMissingRows()
 {
     TestHome home;
     QVERIFY(createInstallation(home));
-    QVERIFY(InitApp());
+    QVERIFY(InitApp(ShowFound()));
     QCOMPARE(CountRows("환경설정"), 3);
     QCOMPARE(GetFirstValue("SELECT 설정값 FROM 환경설정 WHERE 구분 = '금액대포인트'").toString(),
              QStringLiteral("100"));
     QCOMPARE(ExecSQL("UPDATE 환경설정 SET 설정값 = '50' WHERE 구분 = '금액대포인트'"), 1);
-    QVERIFY(ReadOptions());
+    QVERIFY(ReadOptions(ShowFound()));
     QCOMPARE(gPointUnit, 50);
     QCOMPARE(CountRows("환경설정"), 3);
     QCOMPARE(ExecSQL("UPDATE 환경설정 SET 설정값 = 'nan' WHERE 구분 = '금액대포인트'"), 1);
-    QVERIFY(ReadOptions());
+    QVERIFY(ReadOptions(ShowFound()));
     QCOMPARE(gPointUnit, 100);
 
     // An administrator password that cannot be read keeps every guarded screen shut, never open.
@@ -331,10 +331,10 @@ void TestMduMain::readOptionsInsertsMissingRows()
             return ErrInfo{-2147467259, QStringLiteral("disk I/O error")};
         return std::nullopt;
     });
-    QVERIFY(!ReadOptions());
+    QVERIFY(!ReadOptions(ShowFound()));
     gMainConn.setFaultInjector({});
     QVERIFY(!AdminPWDConfirm());
-    QVERIFY(ReadOptions());
+    QVERIFY(ReadOptions(ShowFound()));
     QVERIFY(AdminPWDConfirm());
 }
 
@@ -370,7 +370,7 @@ void TestMduMain::gridSettingsRangeChecked()
     QVERIFY(createInstallation(home));
     UserSettings::Save("그리드줄높이", rowHeight);
     UserSettings::Save("그리드글자크기", fontSize);
-    QVERIFY(InitApp());
+    QVERIFY(InitApp(ShowFound()));
     QCOMPARE(gGridRowHeight, expectedRowHeight);
     QCOMPARE(gGridFontSize, expectedFontSize);
 }
@@ -436,7 +436,7 @@ void TestMduMain::settingKeys()
     const bool inDb = place == QLatin1String("db");
     if (inDb) {
         QVERIFY(createInstallation(home));
-        QVERIFY(InitApp());
+        QVERIFY(InitApp(ShowFound()));
         ExecSQL("DELETE FROM 환경설정 WHERE 구분 = '" + SQLQuote(name) + "'");
     }
     const QString app = place == QLatin1String("backup") ? QStringLiteral("Backup") : AppTitle();
@@ -562,7 +562,7 @@ void TestMduMain::damagedDatabaseStopsStart()
     }
     const QByteArray before = readAll(mainFile);
     ScriptedPrompter p;
-    const bool started = InitApp();
+    const bool started = InitApp(ShowFound());
     const QByteArray after = readAll(mainFile);
     const bool companions = QFileInfo::exists(mainFile + "-wal") || QFileInfo::exists(mainFile + "-shm");
     if (!mounted.isEmpty())
@@ -596,30 +596,31 @@ void TestMduMain::unfinishedRunChecksEveryPage()
     QVERIFY(createInstallation(home));
     const QString mainFile = home.dbsFolder() + "/dbMain.mdb";
     const QString marker = home.dbsFolder() + "/zelkova.running";
-    QVERIFY(InitApp());
-    QVERIFY(FinishStart());
+    QVERIFY(InitApp(ShowFound()));
+    QVERIFY(FinishStart(ShowFound()));
     QVERIFY(QFileInfo::exists(marker));
-    const int root = GetFirstValue("SELECT rootpage FROM sqlite_master WHERE name = '가맹점'").toInt();
-    const int pageSize = GetFirstValue("PRAGMA page_size").toInt();
     QCOMPARE(ExecSQL("DELETE FROM 환경설정"), 3);
     // The files as a crash leaves them: the last writes still in the write-ahead log.
-    const QByteArray wal = readAll(mainFile + "-wal");
+    QByteArray wal = readAll(mainFile + "-wal");
     QByteArray bytes = readAll(mainFile);
     QVERIFY(!wal.isEmpty());
     DestroyApp();
     QVERIFY(!QFileInfo::exists(marker));
-    QVERIFY(root > 1);
-    if (damaged)
-        bytes.replace(qsizetype(root - 1) * pageSize, 8, QByteArray(8, '\x77'));
+    if (damaged) {
+        // The same installation's file with its settings emptied and 가맹점's page zeroed, all in the file.
+        bytes = readAll(Golden::Path("fixtures/zeroed-page.mdb"));
+        wal.clear();
+    }
     QVERIFY(writeAll(mainFile, bytes));
     if (unfinishedRun) {
-        QVERIFY(writeAll(mainFile + "-wal", wal));
+        if (!wal.isEmpty())
+            QVERIFY(writeAll(mainFile + "-wal", wal));
         QVERIFY(writeAll(marker, "1234"));
     }
 
     ScriptedPrompter p;
     // The login may open at once, whatever the check will find.
-    QVERIFY(InitApp());
+    QVERIFY(InitApp(ShowFound()));
     QCOMPARE(StartChecking(), unfinishedRun);
     if (unfinishedRun) {
         // Meanwhile the seat reads but writes nothing: not the settings' missing rows, nor anything else.
@@ -627,7 +628,7 @@ void TestMduMain::unfinishedRunChecksEveryPage()
         QVERIFY(!gMainConn.exec("INSERT INTO 환경설정 VALUES ('시험', '1')").ok);
         QCOMPARE(readAll(marker), QByteArray("1234"));
     }
-    const bool passed = FinishStart();
+    const bool passed = FinishStart(ShowFound());
     QCOMPARE(passed, !(unfinishedRun && damaged));
     QCOMPARE(StartCheckFailed(), !passed);
     if (passed) {
@@ -677,7 +678,7 @@ void TestMduMain::filesKeptFromOtherUsers()
     const int previous = FileModes::SetCreationMask(022);
     TestHome home;
     const bool created = createInstallation(home);
-    const bool started = created && InitApp();
+    const bool started = created && InitApp(ShowFound());
     if (started) {
         QSettings layout(home.programFolder() + "/FormIni/FrmMain.ini", QSettings::IniFormat);
         layout.setValue("FormPosition/Left", "0");
@@ -713,7 +714,7 @@ void TestMduMain::reportDatabaseRebuiltAndRemoved()
 {
     TestHome home;
     QVERIFY(createInstallation(home));
-    QVERIFY(InitApp());
+    QVERIFY(InitApp(ShowFound()));
     const QString work = home.dbsFolder() + "/dbReport.mdb";
     QCOMPARE(gReportDBFile, work);
     QVERIFY(QFileInfo::exists(work));
@@ -722,7 +723,7 @@ void TestMduMain::reportDatabaseRebuiltAndRemoved()
     QVERIFY(!QFileInfo::exists(work));
     // A copy left behind by a crashed run is replaced by a fresh one.
     QVERIFY(QFile::copy(home.dbsFolder() + "/dbReport_SRC.mdb", work));
-    QVERIFY(InitApp());
+    QVERIFY(InitApp(ShowFound()));
     QCOMPARE(GetFirstValue(gReportConn, "SELECT COUNT(*) FROM 매출대입금").toInt(), 0);
 }
 
@@ -732,7 +733,7 @@ void TestMduMain::reportTemplateMissing()
     QVERIFY(createInstallation(home));
     QVERIFY(QFile::remove(home.dbsFolder() + "/dbReport_SRC.mdb"));
     ScriptedPrompter p;
-    QVERIFY(!InitApp());
+    QVERIFY(!InitApp(ShowFound()));
     QCOMPARE(p.lastTitle(), QStringLiteral("파일 오류"));
     QCOMPARE(p.lastText(),
              "원본 레포트DB파일이 없어졌거나 옮겨졌습니다.\r\n원본 레포트DB파일을 확인하세요.\r\n" +

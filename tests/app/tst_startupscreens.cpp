@@ -12,8 +12,10 @@
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
+#include "support/Controls.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestHome.h"
+#include "ui/MsgBox.h"
 #include "ui/gui/MduMainUi.h"
 #include "ui/gui/ModalSeam.h"
 
@@ -98,16 +100,16 @@ void TestStartupScreens::loginWithoutPassword()
     ScriptedPrompter prompter;
     FrmLogin login;
     QCOMPARE(login.windowTitle(), QStringLiteral("사용자 로그인"));
-    QCOMPARE(login.txtUser->text(), GetCompanyName());
-    QVERIFY(login.txtUser->isReadOnly());
-    QCOMPARE(login.txtPass->echoMode(), QLineEdit::Password);
+    QCOMPARE(Ctl<QLineEdit>(&login, "txtUser")->text(), GetCompanyName());
+    QVERIFY(Ctl<QLineEdit>(&login, "txtUser")->isReadOnly());
+    QCOMPARE(Ctl<QLineEdit>(&login, "txtPass")->echoMode(), QLineEdit::Password);
 
     login.show();
     QCOMPARE(login.windowTitle(), QStringLiteral("일반 사용자 로그인"));
-    QCOMPARE(login.txtPass->echoMode(), QLineEdit::Normal);
-    QCOMPARE(login.txtPass->text(), QStringLiteral("엔터 치세요"));
+    QCOMPARE(Ctl<QLineEdit>(&login, "txtPass")->echoMode(), QLineEdit::Normal);
+    QCOMPARE(Ctl<QLineEdit>(&login, "txtPass")->text(), QStringLiteral("엔터 치세요"));
 
-    QTest::keyClick(login.txtPass, Qt::Key_Return);
+    QTest::keyClick(Ctl<QLineEdit>(&login, "txtPass"), Qt::Key_Return);
     QVERIFY(login.bSucc);
     QVERIFY(!login.isVisible());
     QCOMPARE(login.result(), int(QDialog::Accepted));
@@ -127,13 +129,13 @@ void TestStartupScreens::loginBesideTheStartCheck()
         QVERIFY(marker.open(QIODevice::WriteOnly));
         marker.close();
         ScriptedPrompter prompter;
-        QVERIFY(InitApp());
+        QVERIFY(InitApp(ShowFound()));
         QVERIFY(StartChecking());
         FrmLogin login;
         login.show();
-        QCOMPARE(login.txtPass->text(), QStringLiteral("엔터 치세요"));
+        QCOMPARE(Ctl<QLineEdit>(&login, "txtPass")->text(), QStringLiteral("엔터 치세요"));
         QCOMPARE(CountRows("환경설정"), 0);
-        QTest::keyClick(login.txtPass, Qt::Key_Return);
+        QTest::keyClick(Ctl<QLineEdit>(&login, "txtPass"), Qt::Key_Return);
         QVERIFY(login.bSucc);
         QVERIFY(!StartChecking());
         QVERIFY(CountRows("환경설정") >= 3);
@@ -160,8 +162,8 @@ void TestStartupScreens::loginRefusedWhenPasswordUnreadable()
     gMainConn.setFaultInjector({});
     // An empty answer must not open the program when the password could not be read.
     for (int i = 0; i < 3; ++i) {
-        login.txtPass->clear();
-        QTest::keyClick(login.txtPass, Qt::Key_Return);
+        Ctl<QLineEdit>(&login, "txtPass")->clear();
+        QTest::keyClick(Ctl<QLineEdit>(&login, "txtPass"), Qt::Key_Return);
     }
     QVERIFY(!login.bSucc);
     QVERIFY(!login.isVisible());
@@ -192,13 +194,13 @@ void TestStartupScreens::loginAttempts()
     ScriptedPrompter prompter;
     FrmLogin login;
     login.show();
-    QCOMPARE(login.txtPass->echoMode(), QLineEdit::Password);
-    QVERIFY(login.txtPass->text().isEmpty());
+    QCOMPARE(Ctl<QLineEdit>(&login, "txtPass")->echoMode(), QLineEdit::Password);
+    QVERIFY(Ctl<QLineEdit>(&login, "txtPass")->text().isEmpty());
 
     for (const QString& text : typed) {
         QVERIFY(login.isVisible());
-        login.txtPass->setText(text);
-        QTest::keyClick(login.txtPass, Qt::Key_Return);
+        Ctl<QLineEdit>(&login, "txtPass")->setText(text);
+        QTest::keyClick(Ctl<QLineEdit>(&login, "txtPass"), Qt::Key_Return);
     }
     QCOMPARE(login.bSucc, success);
     QCOMPARE(!login.isVisible(), closed);
@@ -225,7 +227,7 @@ void TestStartupScreens::loginEscape()
     prompter.answer(MsgAnswer(answer));
     FrmLogin login;
     login.show();
-    QTest::keyClick(login.txtPass, Qt::Key_Escape);
+    QTest::keyClick(Ctl<QLineEdit>(&login, "txtPass"), Qt::Key_Escape);
 
     QCOMPARE(prompter.count(), 1);
     QCOMPARE(prompter.lastText(), QStringLiteral("프로그램을 종료하시겠습니까?"));
@@ -261,13 +263,13 @@ void TestStartupScreens::adminPrompt()
     ScriptedPrompter prompter;
     frmPWDInput prompt;
     QCOMPARE(prompt.ConfirmCount, qint16(3));
-    QCOMPARE(prompt.txtPWD->echoMode(), QLineEdit::Password);
+    QCOMPARE(Ctl<QLineEdit>(&prompt, "txtPWD")->echoMode(), QLineEdit::Password);
     prompt.CorrectPWD = correct;
     prompt.show();
     for (const QString& text : typed) {
         QVERIFY(prompt.isVisible());
-        prompt.txtPWD->setText(text);
-        prompt.cmdOK->click();
+        Ctl<QLineEdit>(&prompt, "txtPWD")->setText(text);
+        Ctl<QPushButton>(&prompt, "cmdOK")->click();
     }
     QCOMPARE(prompt.Success, success);
     QVERIFY(!prompt.isVisible());
@@ -280,8 +282,8 @@ void TestStartupScreens::adminPromptCancel()
     frmPWDInput prompt;
     prompt.CorrectPWD = QStringLiteral("pw");
     prompt.show();
-    prompt.txtPWD->setText(QStringLiteral("pw"));
-    prompt.cmdCancel->click();
+    Ctl<QLineEdit>(&prompt, "txtPWD")->setText(QStringLiteral("pw"));
+    Ctl<QPushButton>(&prompt, "cmdCancel")->click();
     QVERIFY(!prompt.Success);
     QVERIFY(!prompt.isVisible());
     QCOMPARE(prompter.count(), 0);
@@ -298,13 +300,13 @@ void TestStartupScreens::adminPromptThroughModalSeam()
         caption = prompt->windowTitle();
         prompt->show();
         QApplication::setActiveWindow(prompt);
-        prompt->txtPWD->setFocus();
-        QTest::keyClicks(prompt->txtPWD, QStringLiteral("SECRET"));
+        Ctl<QLineEdit>(prompt, "txtPWD")->setFocus();
+        QTest::keyClicks(Ctl<QLineEdit>(prompt, "txtPWD"), QStringLiteral("SECRET"));
         // Enter moves on to the confirm button, where the next Enter presses it.
-        QTest::keyClick(prompt->txtPWD, Qt::Key_Return);
-        if (QApplication::focusWidget() != prompt->cmdOK)
+        QTest::keyClick(Ctl<QLineEdit>(prompt, "txtPWD"), Qt::Key_Return);
+        if (QApplication::focusWidget() != Ctl<QPushButton>(prompt, "cmdOK"))
             return int(QDialog::Rejected);
-        QTest::keyClick(prompt->cmdOK, Qt::Key_Return);
+        QTest::keyClick(Ctl<QPushButton>(prompt, "cmdOK"), Qt::Key_Return);
         return prompt->result();
     });
     const bool ok = RunAdminPasswordPrompt(QStringLiteral("secret"));
@@ -362,8 +364,8 @@ void TestStartupScreens::olderPasswordsMoveUp()
     if (key == StoredPasswords::kLoginKey) {
         FrmLogin login;
         login.show();
-        login.txtPass->setText(typed);
-        QTest::keyClick(login.txtPass, Qt::Key_Return);
+        Ctl<QLineEdit>(&login, "txtPass")->setText(typed);
+        QTest::keyClick(Ctl<QLineEdit>(&login, "txtPass"), Qt::Key_Return);
         accepted = login.bSucc;
     } else {
         gAdminPWD = stored;
@@ -371,7 +373,7 @@ void TestStartupScreens::olderPasswordsMoveUp()
             auto* prompt = qobject_cast<frmPWDInput*>(dialog);
             if (changedElsewhere)
                 SaveConfig(key, elsewhere);
-            prompt->txtPWD->setText(typed);
+            Ctl<QLineEdit>(prompt, "txtPWD")->setText(typed);
             prompt->cmdOK_Click();
             return prompt->result();
         });

@@ -13,6 +13,7 @@
 #include "support/OtherUser.h"
 #include "support/RecordingPlatform.h"
 #include "support/ScriptedPrompter.h"
+#include "ui/MsgBox.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -1072,7 +1073,7 @@ static int runAsChild(const QStringList& args)
     }
     UserSettings::SetFolder(args.at(3));
     ScriptedPrompter prompter;
-    if (!InitApp()) {
+    if (!InitApp(ShowFound())) {
         say(QStringLiteral("refused ") + prompter.lastText());
         DestroyApp();
         return 1;

@@ -15,6 +15,7 @@ private Q_SLOTS:
     void tablesAndColumnsInOrder();
     void settingsRowsStartMissing();
     void textKeepsLeadingZeros();
+    void upgradeFromUnversionedFile_data();
     void upgradeFromUnversionedFile();
 };
 
@@ -113,16 +114,53 @@ void TestSchema::textKeepsLeadingZeros()
              QStringLiteral("012345"));
 }
 
+void TestSchema::upgradeFromUnversionedFile_data()
+{
+    QTest::addColumn<QString>("failing"); // how the statement the engine refuses starts; "" for none
+    QTest::newRow("every step runs") << QString();
+    QTest::newRow("a middle step fails") << QStringLiteral("CREATE INDEX \"ix_주문_3\"");
+    QTest::newRow("the version write fails") << QStringLiteral("UPDATE zk_schema");
+}
+
 void TestSchema::upgradeFromUnversionedFile()
 {
+    QFETCH(QString, failing);
     TestHome home;
     const QString file = home.dbsFolder() + "/dbMain.mdb";
     QString error;
     QVERIFY(Schema::CreateDatabaseFile(file, Schema::MainTables(), 0, &error));
     QCOMPARE(Schema::StoredVersion(file, &error), 0);
-    QVERIFY2(DbTool::Upgrade(home.programFolder(), &error), qPrintable(error));
-    QCOMPARE(Schema::StoredVersion(file, &error), Schema::kCurrentVersion);
-    QVERIFY(DbTool::Upgrade(home.programFolder(), &error)); // idempotent
+    if (failing.isEmpty()) {
+        QVERIFY2(DbTool::Upgrade(home.programFolder(), &error), qPrintable(error));
+        QCOMPARE(Schema::StoredVersion(file, &error), Schema::kCurrentVersion);
+        QVERIFY(DbTool::Upgrade(home.programFolder(), &error)); // idempotent
+        return;
+    }
+    const auto layout = [&file] {
+        DbConnection conn;
+        QStringList names;
+        if (!conn.open(file, true, nullptr))
+            return names;
+        QSqlQuery q(conn.database());
+        q.exec("SELECT name FROM sqlite_master ORDER BY name");
+        while (q.next())
+            names << q.value(0).toString();
+        return names;
+    };
+    const QStringList before = layout();
+    {
+        DbConnection conn;
+        QVERIFY(conn.open(file, false, nullptr));
+        conn.setFaultInjector([&](const QString& sql) -> std::optional<ErrInfo> {
+            if (sql.startsWith(failing))
+                return ErrInfo{1, QStringLiteral("disk I/O error")};
+            return std::nullopt;
+        });
+        QVERIFY(!Schema::Upgrade(conn, &error));
+        QVERIFY2(error.contains(failing), qPrintable(error));
+    }
+    QCOMPARE(layout(), before);
+    QCOMPARE(Schema::StoredVersion(file, &error), 0);
 }
 
 QTEST_GUILESS_MAIN(TestSchema)

@@ -18,6 +18,7 @@
 #include "support/Controls.h"
 #include "support/OtherSeats.h"
 #include "support/ScriptedPrompter.h"
+#include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
 #include "ui/gui/ModalSeam.h"
 #include "ui/gui/RecordScreens.h"
@@ -386,7 +387,7 @@ void TestFrmMain::everyGridFitsItsFont()
     MainFixture::exec(
         "INSERT INTO 서비스 (고객코드, 서비스일, 차감포인트, 메모) VALUES ('10000001', '2026-12-08', "
         "100, '')");
-    QVERIFY(CreateRPTFile());
+    QVERIFY(CreateRPTFile(ShowFound()));
     ScriptedPrompter p;
     const ModalHandler previous = SetModalHandler([](QDialog*) { return int(QDialog::Rejected); });
 

@@ -18,6 +18,7 @@
 #include "support/Controls.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestDatabase.h"
+#include "ui/MsgBox.h"
 #include "ui/gui/ModalSeam.h"
 #include "ui/gui/SpreadGrid.h"
 
@@ -291,14 +292,14 @@ void TestKeySweep::sweep_data()
         Scene s;
         auto* w = new frmOptions;
         s.window.reset(w);
-        w->tbsOptions->setCurrentIndex(1);
-        s.grid = w->spPreview;
+        Ctl<QTabWidget>(w, "tbsOptions")->setCurrentIndex(1);
+        s.grid = Ctl<SpreadGrid>(w, "spPreview");
         s.grid->SetActiveCell(1, 1);
         return s;
     }) << GridState::Resting;
     QTest::newRow("store ledger, built") << SceneFactory([] {
         return picker<FrmRPT_ledger>([](FrmRPT_ledger* l) {
-            CreateRPTFile();
+            CreateRPTFile(ShowFound());
             Ctl<QDateEdit>(l, "hdTerm_0")->setDate(QDate(2026, 12, 1));
             l->Query();
         });

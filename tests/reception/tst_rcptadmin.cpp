@@ -67,7 +67,9 @@ void TestRcptAdmin::init()
     FrmRcpt_admin::SetDialler([this](const QString& phone) { m_dialled << phone; });
     SetModalHandler([this](QDialog* dialog) {
         if (auto* preview = qobject_cast<FrmPreviewRcv*>(dialog))
-            m_previews << (preview->HasOrder() && !preview->picView->page().isEmpty() ? "shown" : "empty");
+            m_previews << (preview->HasOrder() && !Ctl<CellView>(preview, "picView")->page().isEmpty()
+                               ? "shown"
+                               : "empty");
         return int(QDialog::Rejected);
     });
 }

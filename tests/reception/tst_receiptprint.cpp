@@ -3,6 +3,7 @@
 #include "reception/gui/CellView.h"
 #include "reception/gui/FrmPreviewRcv.h"
 #include "reception/gui/modCellPrint.h"
+#include "support/Controls.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/gui/ModalSeam.h"
 
@@ -170,7 +171,7 @@ void TestReceiptPrint::printsToPdf()
     int result = -1;
     SetModalHandler([&](QDialog* dialog) {
         auto* preview = qobject_cast<FrmPreviewRcv*>(dialog);
-        QTest::mouseClick(preview->btnPrint, Qt::LeftButton);
+        QTest::mouseClick(Ctl<QPushButton>(preview, "btnPrint"), Qt::LeftButton);
         result = preview->result();
         return result;
     });
@@ -192,8 +193,8 @@ void TestReceiptPrint::orderGoneShowsEmptyPreview()
     bool printable = true;
     SetModalHandler([&](QDialog* dialog) {
         auto* preview = qobject_cast<FrmPreviewRcv*>(dialog);
-        emptyPage = preview->picView->page().isEmpty();
-        printable = preview->btnPrint->isEnabled();
+        emptyPage = Ctl<CellView>(preview, "picView")->page().isEmpty();
+        printable = Ctl<QPushButton>(preview, "btnPrint")->isEnabled();
         QTest::keyClick(preview, Qt::Key_F8);
         QTest::keyClick(preview, Qt::Key_F5);
         return int(QDialog::Rejected);

@@ -15,6 +15,7 @@
 #include "reports/gui/FrmRPT_ledger.h"
 #include "reports/gui/FrmRPT_sale.h"
 #include "support/Controls.h"
+#include "ui/MsgBox.h"
 #include "ui/gui/SpreadGrid.h"
 
 #include <QApplication>
@@ -136,7 +137,7 @@ ZK_BENCH("reports: store ledger and sales report")
             return;
     }
     QTemporaryDir settings;
-    if (!BenchOpenHome(home, settings.path()) || !addDailySums() || !CreateRPTFile())
+    if (!BenchOpenHome(home, settings.path()) || !addDailySums() || !CreateRPTFile(ShowFound()))
         return;
     const QString mainFile = AppPaths::ProgramPath(QStringLiteral("DBS/dbMain.mdb"));
     const QDate last =
@@ -245,7 +246,8 @@ ZK_BENCH("reports: store ledger and sales report")
             BenchFigure(what + QStringLiteral(": first screen"), ours, {}, {0, 300, {}, true},
                         QStringLiteral("rows in display order, the grand total with them"));
             BenchFigure(what, ours, direct, {1.3, 600, {}, true},
-                        QStringLiteral("%1 lines, all read, sorted and summed").arg(Ctl<QLabel>(&w, "lblRecCount")->text()));
+                        QStringLiteral("%1 lines, all read, sorted and summed")
+                            .arg(Ctl<QLabel>(&w, "lblRecCount")->text()));
             BenchReport(QStringLiteral("  the SELECT with the engine's sort (before)"),
                         BenchMedian(engineSorted));
         }

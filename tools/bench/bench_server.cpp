@@ -24,6 +24,7 @@
 #include "order/gui/FrmMain.h"
 #include "reports/MduReportDB.h"
 #include "reports/StoreLedger.h"
+#include "ui/MsgBox.h"
 #include "ui/gui/ModalSeam.h"
 
 #include <QCoreApplication>
@@ -344,7 +345,7 @@ ZK_BENCH("server: beside SQLite")
     gTerminalID = QStringLiteral("0"); // the generator numbers its orders on terminals 1 to 9
     Clock::SetFixed(QDateTime(QDate::fromString(f.today, QStringLiteral("yyyy-MM-dd")), QTime(12, 0)));
     Figures lite, server;
-    bool measured = CreateRPTFile();
+    bool measured = CreateRPTFile(ShowFound());
     for (auto [location, into] : {std::pair{mainFile, &lite}, std::pair{target, &server}}) {
         if (!measured || !openEngine(location)) {
             measured = false;

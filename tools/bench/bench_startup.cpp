@@ -8,6 +8,7 @@
 #include "app/UserSettings.h"
 #include "app/gui/FrmLogin.h"
 #include "app/start/MduMain.h"
+#include "ui/MsgBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -35,7 +36,7 @@ ZK_BENCH("startup: login window after a clean and an unclean end")
             }
             QElapsedTimer t;
             t.start();
-            if (!InitApp()) {
+            if (!InitApp(ShowFound())) {
                 std::fprintf(stderr, "the start failed\n");
                 DestroyApp();
                 return;
@@ -47,7 +48,7 @@ ZK_BENCH("startup: login window after a clean and an unclean end")
                 (crashed ? unclean : clean).add(t.nsecsElapsed() / 1e6);
                 // The operator's Enter at once: the program goes on when the check has passed.
                 if (crashed) {
-                    if (!FinishStart()) {
+                    if (!FinishStart(ShowFound())) {
                         std::fprintf(stderr, "the page check failed\n");
                         DestroyApp();
                         return;

@@ -225,8 +225,9 @@ bool FrmNTSetup::Save()
         if (server && !serverReachable())
             return false;
         // The share is checked as the next start will check it: a seat must not lock itself out.
-        if (!server && !CheckClientDatabase(AppPaths::ResolveCaseInsensitive(m_inputs[InDrive]->text(),
-                                                                             QStringLiteral("DBS")))) {
+        if (!server && !CheckClientDatabase(
+                           AppPaths::ResolveCaseInsensitive(m_inputs[InDrive]->text(), QStringLiteral("DBS")),
+                           ShowFound())) {
             m_inputs[InServerPath]->setFocus();
             return false;
         }

@@ -40,12 +40,6 @@ public:
     // to it succeeded).
     bool Save();
 
-    QRadioButton* optCSType(int index) const { return index == 0 ? m_server : m_client; }
-    QLineEdit* htInput(int index) const { return m_inputs[index]; }
-    QPushButton* cmdAutoNTDrv() const { return m_cmdAutoNTDrv; }
-    QGroupBox* Frame1() const { return m_frame; }
-    QLabel* lblCPath() const { return m_lblCPath; }
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 

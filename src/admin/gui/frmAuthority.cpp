@@ -20,43 +20,43 @@ frmAuthority::frmAuthority(QWidget* parent) : QDialog(parent)
     auto* hint = new QLabel(QStringLiteral("- 관리자만 사용할 프로그램에 체크를 해 주세요."), this);
     auto* keys = new QLabel(QStringLiteral("선택: 스페이스바, 클릭"), this);
 
-    lstAuthority = new QListWidget(this);
-    lstAuthority->setObjectName(QStringLiteral("lstAuthority"));
-    lstAuthority->setMinimumSize(280, 260);
+    m_lstAuthority = new QListWidget(this);
+    m_lstAuthority->setObjectName(QStringLiteral("lstAuthority"));
+    m_lstAuthority->setMinimumSize(280, 260);
 
-    chkAll = new QCheckBox(QStringLiteral("전체"), this);
-    chkAll->setObjectName(QStringLiteral("chkAll"));
-    cmdOK = new QPushButton(QStringLiteral("확인(&O)"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdCancel = new QPushButton(QStringLiteral("취소(&C)"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    m_chkAll = new QCheckBox(QStringLiteral("전체"), this);
+    m_chkAll->setObjectName(QStringLiteral("chkAll"));
+    m_cmdOK = new QPushButton(QStringLiteral("확인(&O)"), this);
+    m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    m_cmdCancel = new QPushButton(QStringLiteral("취소(&C)"), this);
+    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
 
     auto* top = new QHBoxLayout;
     top->addWidget(hint, 1);
-    top->addWidget(chkAll);
+    top->addWidget(m_chkAll);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(keys, 1);
-    bottom->addWidget(cmdOK);
-    bottom->addWidget(cmdCancel);
+    bottom->addWidget(m_cmdOK);
+    bottom->addWidget(m_cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(lstAuthority, 1);
+    layout->addWidget(m_lstAuthority, 1);
     layout->addLayout(bottom);
 
-    setTabOrder(lstAuthority, chkAll);
-    setTabOrder(chkAll, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
+    setTabOrder(m_lstAuthority, m_chkAll);
+    setTabOrder(m_chkAll, m_cmdOK);
+    setTabOrder(m_cmdOK, m_cmdCancel);
 
-    connect(cmdOK, &QPushButton::clicked, this, &frmAuthority::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(chkAll, &QCheckBox::clicked, this, &frmAuthority::chkAll_Click);
-    connect(lstAuthority, &QListWidget::itemPressed, this, [this] { m_toggledByClick = false; });
-    connect(lstAuthority, &QListWidget::itemChanged, this, [this] { m_toggledByClick = true; });
-    connect(lstAuthority, &QListWidget::itemClicked, this, &frmAuthority::itemClicked);
+    connect(m_cmdOK, &QPushButton::clicked, this, &frmAuthority::cmdOK_Click);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_chkAll, &QCheckBox::clicked, this, &frmAuthority::chkAll_Click);
+    connect(m_lstAuthority, &QListWidget::itemPressed, this, [this] { m_toggledByClick = false; });
+    connect(m_lstAuthority, &QListWidget::itemChanged, this, [this] { m_toggledByClick = true; });
+    connect(m_lstAuthority, &QListWidget::itemClicked, this, &frmAuthority::itemClicked);
 
     fillList();
-    lstAuthority->setCurrentRow(0);
-    lstAuthority->setFocus();
+    m_lstAuthority->setCurrentRow(0);
+    m_lstAuthority->setFocus();
 }
 
 void frmAuthority::showEvent(QShowEvent* event)
@@ -74,7 +74,7 @@ void frmAuthority::fillList()
     if (!entries)
         return;
     for (const PermissionTable::Entry& e : *entries) {
-        auto* item = new QListWidgetItem(e.description, lstAuthority);
+        auto* item = new QListWidgetItem(e.description, m_lstAuthority);
         item->setData(Qt::UserRole, e.formName);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(e.adminOnly ? Qt::Checked : Qt::Unchecked);
@@ -90,16 +90,16 @@ void frmAuthority::itemClicked(QListWidgetItem* item)
 
 void frmAuthority::chkAll_Click()
 {
-    const Qt::CheckState state = chkAll->isChecked() ? Qt::Checked : Qt::Unchecked;
-    for (int i = 0; i < lstAuthority->count(); ++i)
-        lstAuthority->item(i)->setCheckState(state);
+    const Qt::CheckState state = m_chkAll->isChecked() ? Qt::Checked : Qt::Unchecked;
+    for (int i = 0; i < m_lstAuthority->count(); ++i)
+        m_lstAuthority->item(i)->setCheckState(state);
 }
 
 void frmAuthority::cmdOK_Click()
 {
     QList<PermissionTable::Entry> entries;
-    for (int i = 0; i < lstAuthority->count(); ++i) {
-        const QListWidgetItem* item = lstAuthority->item(i);
+    for (int i = 0; i < m_lstAuthority->count(); ++i) {
+        const QListWidgetItem* item = m_lstAuthority->item(i);
         entries.append(
             {item->data(Qt::UserRole).toString(), item->text(), item->checkState() == Qt::Checked});
     }

@@ -16,10 +16,6 @@ public:
     explicit frmAuthority(QWidget* parent = nullptr);
 
     // One entry per row of 보안설정: the description shown, the screen's name as the item's data.
-    QListWidget* lstAuthority = nullptr;
-    QCheckBox* chkAll = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
 
 public Q_SLOTS:
     void cmdOK_Click();
@@ -29,6 +25,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QListWidget* m_lstAuthority = nullptr;
+    QCheckBox* m_chkAll = nullptr;
+    QPushButton* m_cmdOK = nullptr;
+    QPushButton* m_cmdCancel = nullptr;
     void fillList();
     void itemClicked(QListWidgetItem* item);
 

@@ -25,25 +25,6 @@ public:
     // Something on the tab was changed since the last apply (the frame's tag "Y").
     bool TabChanged(int tab) const;
 
-    QTabWidget* tbsOptions = nullptr;
-    QList<QFrame*> fraTabRound;
-    QList<QLineEdit*> txtinput; // company details, in the order of CompanyInfo::Columns
-    QPushButton* btnZipcode = nullptr;
-    QLineEdit* htPt = nullptr;
-    QLineEdit* htsvce = nullptr;
-    QGroupBox* fraGrid = nullptr;
-    QList<QLineEdit*> htGrid; // row height, font size
-    SpreadGrid* spPreview = nullptr;
-    QList<QLineEdit*> txtPWD; // login, again, administrator, again
-    QPushButton* cmdAuthority = nullptr;
-    QGroupBox* FraCIDPort = nullptr;
-    QList<QLineEdit*> htPortNo;
-    QPushButton* cmdSeeIDTest = nullptr;
-    QLineEdit* htDDD = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QPushButton* cmdApply = nullptr;
-
 public Q_SLOTS:
     // True when everything changed was saved.
     bool cmdApply_Click();
@@ -58,6 +39,24 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    QTabWidget* m_tbsOptions = nullptr;
+    QList<QFrame*> m_fraTabRound;
+    QList<QLineEdit*> m_txtinput; // company details, in the order of CompanyInfo::Columns
+    QPushButton* m_btnZipcode = nullptr;
+    QLineEdit* m_htPt = nullptr;
+    QLineEdit* m_htsvce = nullptr;
+    QGroupBox* m_fraGrid = nullptr;
+    QList<QLineEdit*> m_htGrid; // row height, font size
+    SpreadGrid* m_spPreview = nullptr;
+    QList<QLineEdit*> m_txtPWD; // login, again, administrator, again
+    QPushButton* m_cmdAuthority = nullptr;
+    QGroupBox* m_FraCIDPort = nullptr;
+    QList<QLineEdit*> m_htPortNo;
+    QPushButton* m_cmdSeeIDTest = nullptr;
+    QLineEdit* m_htDDD = nullptr;
+    QPushButton* m_cmdOK = nullptr;
+    QPushButton* m_cmdCancel = nullptr;
+    QPushButton* m_cmdApply = nullptr;
     // What was changed since the last apply; each is saved by its own step.
     enum Mark
     {

@@ -28,27 +28,27 @@ frmPWDInput::frmPWDInput(QWidget* parent) : QDialog(parent)
     m_panel->setAlignment(Qt::AlignCenter);
     m_panel->setMinimumWidth(70);
 
-    txtPWD = new QLineEdit(this);
-    txtPWD->setObjectName(QStringLiteral("txtPWD"));
-    txtPWD->setEchoMode(QLineEdit::Password);
-    txtPWD->setMinimumWidth(180);
-    txtPWD->installEventFilter(this);
+    m_txtPWD = new QLineEdit(this);
+    m_txtPWD->setObjectName(QStringLiteral("txtPWD"));
+    m_txtPWD->setEchoMode(QLineEdit::Password);
+    m_txtPWD->setMinimumWidth(180);
+    m_txtPWD->installEventFilter(this);
 
     m_note = new QLabel(QStringLiteral("※영문 대,소문자를 구분하지 않습니다."), this);
 
-    cmdOK = new QPushButton(QStringLiteral("확인(&O)"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdCancel = new QPushButton(QStringLiteral("취소(&C)"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    m_cmdOK = new QPushButton(QStringLiteral("확인(&O)"), this);
+    m_cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    m_cmdCancel = new QPushButton(QStringLiteral("취소(&C)"), this);
+    m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
 
     auto* row = new QHBoxLayout;
     row->addWidget(m_panel);
-    row->addWidget(txtPWD, 1);
+    row->addWidget(m_txtPWD, 1);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
+    buttons->addWidget(m_cmdOK);
+    buttons->addWidget(m_cmdCancel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(row);
@@ -56,17 +56,17 @@ frmPWDInput::frmPWDInput(QWidget* parent) : QDialog(parent)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    setTabOrder(txtPWD, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
-    txtPWD->setFocus();
+    setTabOrder(m_txtPWD, m_cmdOK);
+    setTabOrder(m_cmdOK, m_cmdCancel);
+    m_txtPWD->setFocus();
 
-    connect(cmdOK, &QPushButton::clicked, this, &frmPWDInput::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmPWDInput::cmdCancel_Click);
+    connect(m_cmdOK, &QPushButton::clicked, this, &frmPWDInput::cmdOK_Click);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &frmPWDInput::cmdCancel_Click);
 }
 
 void frmPWDInput::cmdOK_Click()
 {
-    if (PasswordHash::Matches(txtPWD->text(), CorrectPWD, PasswordHash::LetterCase::Ignored)) {
+    if (PasswordHash::Matches(m_txtPWD->text(), CorrectPWD, PasswordHash::LetterCase::Ignored)) {
         Success = true;
         accept();
         return;
@@ -74,8 +74,8 @@ void frmPWDInput::cmdOK_Click()
     if (ConfirmCount > 1) {
         ShowWarning(QStringLiteral("암호가 정확하지 않습니다.") + kCrLf + QStringLiteral("다시 입력하세요."));
         --ConfirmCount;
-        txtPWD->setFocus();
-        txtPWD->selectAll();
+        m_txtPWD->setFocus();
+        m_txtPWD->selectAll();
         return;
     }
     ShowWarning(QStringLiteral("암호가 정확하지 않습니다.") + kCrLf +
@@ -92,7 +92,7 @@ void frmPWDInput::cmdCancel_Click()
 
 bool frmPWDInput::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == txtPWD) {
+    if (watched == m_txtPWD) {
         if (event->type() == QEvent::FocusIn) {
             SelectAllText();
         } else if (event->type() == QEvent::KeyPress) {
@@ -106,6 +106,11 @@ bool frmPWDInput::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+QString frmPWDInput::TypedPassword() const
+{
+    return m_txtPWD->text();
+}
+
 bool RunAdminPasswordPrompt(const QString& correctPassword)
 {
     frmPWDInput prompt;
@@ -114,6 +119,6 @@ bool RunAdminPasswordPrompt(const QString& correctPassword)
     // An older installation's administrator password moves up to today's hash once it is typed right.
     if (prompt.Success && correctPassword == gAdminPWD)
         gAdminPWD =
-            StoredPasswords::Rehash(StoredPasswords::kAdminKey, prompt.txtPWD->text(), correctPassword);
+            StoredPasswords::Rehash(StoredPasswords::kAdminKey, prompt.TypedPassword(), correctPassword);
     return prompt.Success;
 }

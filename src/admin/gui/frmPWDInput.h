@@ -17,10 +17,8 @@ public:
     qint16 ConfirmCount = 3; // attempts left
     QString CorrectPWD;      // the password to match, as stored (a hash, or an older database's text)
     bool Success = false;
-
-    QLineEdit* txtPWD = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    // What is typed in the password box.
+    QString TypedPassword() const;
 
 public Q_SLOTS:
     void cmdOK_Click();
@@ -30,6 +28,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QLineEdit* m_txtPWD = nullptr;
+    QPushButton* m_cmdOK = nullptr;
+    QPushButton* m_cmdCancel = nullptr;
     QLabel* m_panel = nullptr;
     QLabel* m_note = nullptr;
 };

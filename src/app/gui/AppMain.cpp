@@ -119,7 +119,7 @@ int RunApplication(int argc, char* argv[])
         AppLog::Stop();
         return code;
     };
-    if (!InitApp()) {
+    if (!InitApp(ShowFound())) {
         // A seat whose database is out of reach can always get back to where the database is set.
         if (!AppShutdown::Requested() && MainDatabaseUnreachable())
             FrmNTSetup::OfferAfterFailedStart();
@@ -132,7 +132,7 @@ int RunApplication(int argc, char* argv[])
         loggedIn = login.bSucc;
     }
     // The login waited for the start's page check; a start that never showed the login checks here.
-    if (loggedIn && !AppShutdown::Requested() && !FinishStart())
+    if (loggedIn && !AppShutdown::Requested() && !FinishStart(ShowFound()))
         loggedIn = false;
     if (!loggedIn || AppShutdown::Requested())
         return end(StartCheckFailed() ? 1 : 0);

@@ -37,54 +37,54 @@ FrmLogin::FrmLogin(QWidget* parent) : QDialog(parent)
     caption->setFont(captionFont);
     caption->setStyleSheet(QStringLiteral("color: #e8eef6;"));
 
-    txtUser = new QLineEdit(this);
-    txtUser->setObjectName(QStringLiteral("txtUser"));
-    txtUser->setReadOnly(true);
-    txtUser->setFocusPolicy(Qt::NoFocus);
-    txtUser->setFrame(false);
-    txtUser->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    txtUser->setText(GetCompanyName());
-    QFont userFont = txtUser->font();
+    m_txtUser = new QLineEdit(this);
+    m_txtUser->setObjectName(QStringLiteral("txtUser"));
+    m_txtUser->setReadOnly(true);
+    m_txtUser->setFocusPolicy(Qt::NoFocus);
+    m_txtUser->setFrame(false);
+    m_txtUser->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_txtUser->setText(GetCompanyName());
+    QFont userFont = m_txtUser->font();
     userFont.setPointSizeF(userFont.pointSizeF() * 2.0);
     userFont.setBold(true);
-    txtUser->setFont(userFont);
-    txtUser->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; color: white; }"));
+    m_txtUser->setFont(userFont);
+    m_txtUser->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; color: white; }"));
 
     auto* passLabel = new QLabel(QStringLiteral("암호"), this);
     passLabel->setStyleSheet(QStringLiteral("color: white; font-weight: bold;"));
 
-    txtPass = new QLineEdit(this);
-    txtPass->setObjectName(QStringLiteral("txtPass"));
-    txtPass->setEchoMode(QLineEdit::Password);
-    txtPass->setMinimumWidth(200);
-    txtPass->setStyleSheet(QStringLiteral(
+    m_txtPass = new QLineEdit(this);
+    m_txtPass->setObjectName(QStringLiteral("txtPass"));
+    m_txtPass->setEchoMode(QLineEdit::Password);
+    m_txtPass->setMinimumWidth(200);
+    m_txtPass->setStyleSheet(QStringLiteral(
         "QLineEdit { background: white; border: 1px solid #9fb3c8; border-radius: 3px; padding: 4px 6px; }"));
-    txtPass->installEventFilter(this);
-    passLabel->setBuddy(txtPass);
+    m_txtPass->installEventFilter(this);
+    passLabel->setBuddy(m_txtPass);
 
-    pnlMsg = new QLabel(this);
-    pnlMsg->setObjectName(QStringLiteral("pnlMsg"));
-    pnlMsg->setWordWrap(true);
-    pnlMsg->setStyleSheet(QStringLiteral("color: #dbe6f2;"));
+    m_pnlMsg = new QLabel(this);
+    m_pnlMsg->setObjectName(QStringLiteral("pnlMsg"));
+    m_pnlMsg->setWordWrap(true);
+    m_pnlMsg->setStyleSheet(QStringLiteral("color: #dbe6f2;"));
 
     auto* passRow = new QHBoxLayout;
     passRow->setSpacing(10);
     passRow->addWidget(passLabel);
-    passRow->addWidget(txtPass, 1);
+    passRow->addWidget(m_txtPass, 1);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(28, 22, 28, 20);
     layout->setSpacing(8);
     layout->addWidget(caption);
-    layout->addWidget(txtUser);
+    layout->addWidget(m_txtUser);
     layout->addStretch(1);
     layout->addLayout(passRow);
-    layout->addWidget(pnlMsg);
+    layout->addWidget(m_pnlMsg);
 
     setFixedSize(440, 230);
-    txtPass->setFocus();
+    m_txtPass->setFocus();
 
-    connect(txtPass, &QLineEdit::returnPressed, this, &FrmLogin::txtPass_Return);
+    connect(m_txtPass, &QLineEdit::returnPressed, this, &FrmLogin::txtPass_Return);
 }
 
 QString FrmLogin::wrongPasswordMessage()
@@ -117,16 +117,16 @@ void FrmLogin::activateOnce()
     m_unreadable = !stored.has_value();
     m_password = stored.value_or(QString());
     if (m_unreadable) {
-        pnlMsg->setText(QStringLiteral("로그인 암호를 읽을 수 없습니다. 데이터베이스를 확인하세요."));
+        m_pnlMsg->setText(QStringLiteral("로그인 암호를 읽을 수 없습니다. 데이터베이스를 확인하세요."));
     } else if (m_password.isEmpty()) {
-        txtPass->setEchoMode(QLineEdit::Normal);
-        txtPass->setText(kHint);
-        pnlMsg->setText(QStringLiteral("로그인 암호가 설정되어 있지 않습니다. 엔터를 누르면 시작합니다."));
+        m_txtPass->setEchoMode(QLineEdit::Normal);
+        m_txtPass->setText(kHint);
+        m_pnlMsg->setText(QStringLiteral("로그인 암호가 설정되어 있지 않습니다. 엔터를 누르면 시작합니다."));
     } else {
-        pnlMsg->setText(QStringLiteral("로그인 암호를 입력한 뒤 엔터를 누르세요."));
+        m_pnlMsg->setText(QStringLiteral("로그인 암호를 입력한 뒤 엔터를 누르세요."));
     }
-    txtPass->setFocus();
-    txtPass->selectAll();
+    m_txtPass->setFocus();
+    m_txtPass->selectAll();
 }
 
 void FrmLogin::txtPass_Return()
@@ -134,20 +134,20 @@ void FrmLogin::txtPass_Return()
     // Enter may come before the window was ever activated (a key queued at start-up).
     activateOnce();
     ++m_attempts;
-    if (!m_unreadable && (m_password.isEmpty() || PasswordHash::Matches(txtPass->text(), m_password,
+    if (!m_unreadable && (m_password.isEmpty() || PasswordHash::Matches(m_txtPass->text(), m_password,
                                                                         PasswordHash::LetterCase::Exact))) {
         // After an unclean end the start's page check may still be reading the database: the program goes
         // on once it has passed, and nothing is written before; a failed check ends the start.
         if (StartChecking()) {
-            pnlMsg->setText(QStringLiteral("데이터베이스를 검사하고 있습니다. 잠시만 기다려 주세요."));
-            txtPass->setEnabled(false);
+            m_pnlMsg->setText(QStringLiteral("데이터베이스를 검사하고 있습니다. 잠시만 기다려 주세요."));
+            m_txtPass->setEnabled(false);
         }
-        if (!FinishStart()) {
+        if (!FinishStart(ShowFound())) {
             finish(false);
             return;
         }
         // An older installation's hash moves up to today's strength once the password is typed right.
-        m_password = StoredPasswords::Rehash(StoredPasswords::kLoginKey, txtPass->text(), m_password);
+        m_password = StoredPasswords::Rehash(StoredPasswords::kLoginKey, m_txtPass->text(), m_password);
         finish(true);
         return;
     }
@@ -157,13 +157,13 @@ void FrmLogin::txtPass_Return()
         return;
     }
     showAttemptsLeft();
-    txtPass->setFocus();
-    txtPass->selectAll();
+    m_txtPass->setFocus();
+    m_txtPass->selectAll();
 }
 
 void FrmLogin::showAttemptsLeft()
 {
-    pnlMsg->setText(
+    m_pnlMsg->setText(
         QStringLiteral("암호가 맞지 않습니다. 남은 입력 횟수: %1").arg(kMaxAttempts - m_attempts));
 }
 
@@ -181,7 +181,7 @@ void FrmLogin::finish(bool success)
 
 bool FrmLogin::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == txtPass && event->type() == QEvent::FocusIn)
+    if (watched == m_txtPass && event->type() == QEvent::FocusIn)
         SelectAllText();
     return QDialog::eventFilter(watched, event);
 }

@@ -16,10 +16,6 @@ public:
 
     bool bSucc = false; // true once the right password was typed
 
-    QLineEdit* txtUser = nullptr;
-    QLineEdit* txtPass = nullptr;
-    QLabel* pnlMsg = nullptr;
-
     static constexpr int kMaxAttempts = 3;
     static QString wrongPasswordMessage();
     static QString quitQuestion();
@@ -36,6 +32,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QLineEdit* m_txtUser = nullptr;
+    QLineEdit* m_txtPass = nullptr;
+    QLabel* m_pnlMsg = nullptr;
+
     void activateOnce();
     void finish(bool success);
     void showAttemptsLeft();

@@ -16,7 +16,7 @@
 #include "db/Schema.h"
 #include "db/modMain_SQL.h"
 #include "reports/MduReportDB.h"
-#include "ui/MsgBox.h"
+#include "ui/Notice.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -119,23 +119,23 @@ QString runMarkerPath()
     return AppPaths::ProgramPath(QStringLiteral("DBS/zelkova.running"));
 }
 
-bool showCheck(const DbCheck::Result& r)
+bool passed(const DbCheck::Result& r, Notices& found)
 {
     if (r.ok())
         return true;
-    ShowWarning(DbCheck::Message(r), DbCheck::Title(r));
+    found.warning(DbCheck::Message(r), DbCheck::Title(r));
     return false;
 }
 
 // A restore killed while it replaced the files is finished before anything reads them, so no seat works on
 // databases of two archives.
-bool finishInterruptedRestore()
+bool finishInterruptedRestore(Notices& found)
 {
     const SeatPresence::Exclusive hold(gDBPath);
     QStringList replaced;
     QString error;
     if (!hold.held() || !RestoreJournal::Complete(gDBPath, &replaced, &error)) {
-        ShowWarning(
+        found.warning(
             QStringLiteral("데이터 복구가 파일을 바꾸던 중에 멈추어, 끝내기 전에는 데이터베이스를 열 수 "
                            "없습니다.") +
                 kCrLf +
@@ -155,11 +155,11 @@ bool finishInterruptedRestore()
 // Everything the start needs before it writes anything: the folders, then (once the seat is registered, so
 // no restore can replace it under the checks) the main database file; a server's database is checked once
 // connected.
-bool checkBeforeOpen(bool server)
+bool checkBeforeOpen(bool server, Notices& found)
 {
     const QString reportFolder = QFileInfo(AppPaths::ProgramPath(Schema::kReportWorkCopy)).path();
     for (const QString& folder : {gDBPath, reportFolder}) {
-        if (!showCheck(DbCheck::CheckFolder(folder))) {
+        if (!passed(DbCheck::CheckFolder(folder), found)) {
             g_mainUnreachable = !server && folder == gDBPath;
             return false;
         }
@@ -169,13 +169,13 @@ bool checkBeforeOpen(bool server)
     // A restore or upgrade run by anyone, at any seat, waits for this seat until it has closed the data.
     QString refused;
     if (!SeatPresence::Start(gDBPath, gTerminalID, &refused)) {
-        ShowWarning(refused, QStringLiteral("데이터베이스 폴더 권한 오류"));
+        found.warning(refused, QStringLiteral("데이터베이스 폴더 권한 오류"));
         return false;
     }
     g_mainUnreachable = true;
-    if (RestoreJournal::Pending(gDBPath) && !finishInterruptedRestore())
+    if (RestoreJournal::Pending(gDBPath) && !finishInterruptedRestore(found))
         return false;
-    if (!showCheck(DbCheck::CheckMainFile(gMainDBFile)))
+    if (!passed(DbCheck::CheckMainFile(gMainDBFile), found))
         return false;
     // A run that did not end cleanly may have left damaged pages: every page is read, beside the login.
     if (QFileInfo::exists(runMarkerPath()))
@@ -192,16 +192,16 @@ QString sharedWalMessage()
            QStringLiteral("여러 자리가 함께 쓰는 데는 서버 데이터베이스(PostgreSQL)가 더 안전합니다.");
 }
 
-void folderMissing()
+void folderMissing(Notices& found)
 {
-    ShowWarning(QStringLiteral("데이터베이스 파일 경로가 없어졌거나 옮겨졌습니다.") + kCrLf +
-                    QStringLiteral("데이터베이스 파일 경로를 확인하세요.") + kCrLf + gDBPath,
-                QStringLiteral("파일 경로 오류"));
+    found.warning(QStringLiteral("데이터베이스 파일 경로가 없어졌거나 옮겨졌습니다.") + kCrLf +
+                      QStringLiteral("데이터베이스 파일 경로를 확인하세요.") + kCrLf + gDBPath,
+                  QStringLiteral("파일 경로 오류"));
 }
 
 // Finds the database folder and the main database file of a seat whose data is in files, connecting the
 // server's share when it has gone.
-bool locateMainFile()
+bool locateMainFile(Notices& found)
 {
     gDBPath = AppPaths::Native(Settings::Get(Settings::Key::DbFolder));
     if (gDBPath.isEmpty())
@@ -210,14 +210,14 @@ bool locateMainFile()
         gMainDBFile = AppPaths::Native(Settings::Get(Settings::Key::MainDatabase));
 
     if (!QFileInfo(gDBPath).isDir()) {
-        bool found = false;
+        bool mounted = false;
         if (gCSType == 1) {
             const QString share = Settings::Get(Settings::Key::NetworkPath);
             const QString drive = Settings::Get(Settings::Key::NetworkDrive);
             if (!share.isEmpty() && !drive.isEmpty()) {
                 const QString connected = ConnectNetDrive(share, QString());
                 if (!connected.isEmpty()) {
-                    found = true;
+                    mounted = true;
                     if (connected != drive) {
                         SetDBPath(AppPaths::ResolveCaseInsensitive(connected, QStringLiteral("DBS")));
                         Settings::Save(Settings::Key::NetworkDrive, connected);
@@ -225,8 +225,8 @@ bool locateMainFile()
                 }
             }
         }
-        if (!found) {
-            folderMissing();
+        if (!mounted) {
+            folderMissing(found);
             return false;
         }
     }
@@ -244,9 +244,9 @@ bool locateMainFile()
             gMainDBFile = resolved;
     }
     if (!QFileInfo(gMainDBFile).isFile()) {
-        ShowWarning(QStringLiteral("메인DB파일이 없어졌거나 옮겨졌습니다.") + kCrLf +
-                        QStringLiteral("메인DB파일을 확인하세요.") + kCrLf + gMainDBFile,
-                    QStringLiteral("파일 오류"));
+        found.warning(QStringLiteral("메인DB파일이 없어졌거나 옮겨졌습니다.") + kCrLf +
+                          QStringLiteral("메인DB파일을 확인하세요.") + kCrLf + gMainDBFile,
+                      QStringLiteral("파일 오류"));
         return false;
     }
     return true;
@@ -319,7 +319,7 @@ void SetDBPath(const QString& folder)
     Settings::Save(Settings::Key::MainDatabase, gMainDBFile);
 }
 
-bool ReadOptions()
+bool ReadOptions(Notices& found)
 {
     try {
         const std::optional<QString> password = ReadConfig(Settings::Key::AdminPassword);
@@ -328,13 +328,13 @@ bool ReadOptions()
             return false;
         // An older database kept the passwords in clear text: they are hashed the first time they are read.
         gAdminPWD = StoredPasswords::UpgradeClearText(StoredPasswords::kAdminKey, *password);
-        StoredPasswords::UpgradeClearText(StoredPasswords::kLoginKey);
+        StoredPasswords::UpgradeClearText(StoredPasswords::kLoginKey, found);
         // A unit that is no whole number of won (or absurd) earns points at the usual rate.
         gPointUnit = GetConfig(Settings::Key::PointUnit).toInt();
         gDDD = GetConfig(Settings::Key::Ddd);
         return true;
     } catch (const std::exception& e) {
-        ShowStdError({0, QString::fromUtf8(e.what())}, QStringLiteral("ReadOptions"), kModule);
+        found.stdError({0, QString::fromUtf8(e.what())}, QStringLiteral("ReadOptions"), kModule);
         return false;
     }
 }
@@ -344,22 +344,22 @@ bool MainDatabaseUnreachable()
     return g_mainUnreachable;
 }
 
-bool CheckClientDatabase(const QString& databaseFolder)
+bool CheckClientDatabase(const QString& databaseFolder, Notices& found)
 {
-    if (!showCheck(DbCheck::CheckFolder(databaseFolder)))
+    if (!passed(DbCheck::CheckFolder(databaseFolder), found))
         return false;
     const QString mainFile = AppPaths::ResolveCaseInsensitive(databaseFolder, Schema::kMainFileName);
-    if (!showCheck(DbCheck::CheckMainFile(mainFile)))
+    if (!passed(DbCheck::CheckMainFile(mainFile), found))
         return false;
     if (Schema::UsesWriteAheadLog(mainFile)) {
-        ShowWarning(sharedWalMessage() + kCrLf + kCrLf + QStringLiteral("설정을 저장하지 않았습니다."),
-                    QStringLiteral("파일 오류"));
+        found.warning(sharedWalMessage() + kCrLf + kCrLf + QStringLiteral("설정을 저장하지 않았습니다."),
+                      QStringLiteral("파일 오류"));
         return false;
     }
     return true;
 }
 
-bool InitApp()
+bool InitApp(Notices& found)
 {
     g_mainUnreachable = false;
     g_pageCheck.reset();
@@ -382,27 +382,27 @@ bool InitApp()
             gMainDBFile = storedMain;
             gDBPath = AppPaths::Native(AppPaths::ProgramPath(QStringLiteral("DBS")));
             if (!QFileInfo(gDBPath).isDir()) {
-                folderMissing();
+                folderMissing(found);
                 return false;
             }
-        } else if (!locateMainFile()) {
+        } else if (!locateMainFile(found)) {
             g_mainUnreachable = true;
             return false;
         }
         gReportDBFile = AppPaths::ProgramPath(Schema::kReportWorkCopy);
-        if (!checkBeforeOpen(server) || !CreateRPTFile())
+        if (!checkBeforeOpen(server, found) || !CreateRPTFile(found))
             return false;
         Settings::Save(Settings::Key::BackupFolder, gDBPath + QLatin1Char('/'));
         // A database in write-ahead-log mode works only for seats on its own machine: reached through a
         // share it would lose writes. The server seat switches it once with `zelkova-db share`.
         g_mainUnreachable = true;
         if (!server && gCSType == 1 && Schema::UsesWriteAheadLog(gMainDBFile)) {
-            ShowWarning(sharedWalMessage(), QStringLiteral("파일 오류"));
+            found.warning(sharedWalMessage(), QStringLiteral("파일 오류"));
             return false;
         }
         if (!OpenConnection(gMainConn, gMainDBFile, kMainDbPassword))
             return false;
-        if (server && !showCheck(DbCheck::CheckServer(gMainDBFile))) {
+        if (server && !passed(DbCheck::CheckServer(gMainDBFile), found)) {
             CloseObject(gMainConn);
             return false;
         }
@@ -414,14 +414,14 @@ bool InitApp()
         }
         g_startState = StartState::Finished;
         markRun();
-        return ReadOptions();
+        return ReadOptions(found);
     } catch (const std::exception& e) {
-        ShowStdError({0, QString::fromUtf8(e.what())}, QStringLiteral("InitApp"), kModule);
+        found.stdError({0, QString::fromUtf8(e.what())}, QStringLiteral("InitApp"), kModule);
         return false;
     }
 }
 
-bool FinishStart()
+bool FinishStart(Notices& found)
 {
     if (g_startState != StartState::Checking)
         return g_startState != StartState::CheckFailed;
@@ -429,13 +429,13 @@ bool FinishStart()
     g_pageCheck.reset();
     if (!checked.ok()) {
         g_startState = StartState::CheckFailed;
-        showCheck(checked);
+        passed(checked, found);
         return false;
     }
     holdWrites(false);
     g_startState = StartState::Finished;
     markRun();
-    return ReadOptions();
+    return ReadOptions(found);
 }
 
 bool StartChecking()

@@ -960,7 +960,7 @@ void FrmMain::dataFileEntry(int kind)
         close();
         return;
     }
-    CreateRPTFile();
+    CreateRPTFile(ShowFound());
 }
 
 void FrmMain::openHomePage()

@@ -48,45 +48,45 @@ FrmPreviewRcv::FrmPreviewRcv(const QString& centreName, QWidget* parent)
     setWindowTitle(QStringLiteral("주문내역 미리보기"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    fraTop = new QFrame(this);
-    fraTop->setObjectName(QStringLiteral("fraTop"));
-    fraTop->setFrameShape(QFrame::StyledPanel);
-    btnPrint = new QPushButton(QStringLiteral("인쇄(F8)"), fraTop);
-    btnPrint->setObjectName(QStringLiteral("btnPrint"));
-    btnClose = new QPushButton(QStringLiteral("닫기(&C)"), fraTop);
-    btnClose->setObjectName(QStringLiteral("btnClose"));
-    auto* bar = new QHBoxLayout(fraTop);
+    m_fraTop = new QFrame(this);
+    m_fraTop->setObjectName(QStringLiteral("fraTop"));
+    m_fraTop->setFrameShape(QFrame::StyledPanel);
+    m_btnPrint = new QPushButton(QStringLiteral("인쇄(F8)"), m_fraTop);
+    m_btnPrint->setObjectName(QStringLiteral("btnPrint"));
+    m_btnClose = new QPushButton(QStringLiteral("닫기(&C)"), m_fraTop);
+    m_btnClose->setObjectName(QStringLiteral("btnClose"));
+    auto* bar = new QHBoxLayout(m_fraTop);
     bar->setContentsMargins(4, 4, 4, 4);
-    bar->addWidget(btnPrint);
-    bar->addWidget(btnClose);
+    bar->addWidget(m_btnPrint);
+    bar->addWidget(m_btnClose);
     bar->addStretch(1);
 
-    picView = new CellView(this);
-    picView->setObjectName(QStringLiteral("picView"));
+    m_picView = new CellView(this);
+    m_picView->setObjectName(QStringLiteral("picView"));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(fraTop);
-    layout->addWidget(picView, 1);
+    layout->addWidget(m_fraTop);
+    layout->addWidget(m_picView, 1);
     resize(440, 620);
 
-    connect(btnPrint, &QPushButton::clicked, this, &FrmPreviewRcv::btnPrint_Click);
-    connect(btnClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_btnPrint, &QPushButton::clicked, this, &FrmPreviewRcv::btnPrint_Click);
+    connect(m_btnClose, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 bool FrmPreviewRcv::LoadOrder(const QString& orderNumber)
 {
     m_order = LoadReceiptOrder(orderNumber);
-    btnPrint->setEnabled(m_order.has_value());
+    m_btnPrint->setEnabled(m_order.has_value());
     return m_order.has_value();
 }
 
 void FrmPreviewRcv::ShowReceipt()
 {
     WaitCursor wait;
-    picView->Clear();
-    DrawReceipt(picView);
+    m_picView->Clear();
+    DrawReceipt(m_picView);
 }
 
 bool FrmPreviewRcv::DrawReceipt(QPaintDevice* target)
@@ -94,8 +94,8 @@ bool FrmPreviewRcv::DrawReceipt(QPaintDevice* target)
     if (!m_order || !target)
         return false;
     // The preview widget paints itself from the page it holds; any other target is drawn at once.
-    if (target == static_cast<QPaintDevice*>(picView)) {
-        picView->SetPage(BuildReceipt(*m_order, m_centreName, ReceiptTarget::Preview));
+    if (target == static_cast<QPaintDevice*>(m_picView)) {
+        m_picView->SetPage(BuildReceipt(*m_order, m_centreName, ReceiptTarget::Preview));
         return true;
     }
     const CellPage page = BuildReceipt(*m_order, m_centreName, ReceiptTarget::Printer);

@@ -37,11 +37,6 @@ public:
     // printer.
     static void SetPrintFile(const QString& pdfFile);
 
-    QFrame* fraTop = nullptr;
-    QPushButton* btnPrint = nullptr;
-    QPushButton* btnClose = nullptr;
-    CellView* picView = nullptr;
-
 public Q_SLOTS:
     void btnPrint_Click();
 
@@ -49,6 +44,10 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    QFrame* m_fraTop = nullptr;
+    QPushButton* m_btnPrint = nullptr;
+    QPushButton* m_btnClose = nullptr;
+    CellView* m_picView = nullptr;
     QString m_centreName;
     std::optional<ReceiptOrder> m_order;
 };
