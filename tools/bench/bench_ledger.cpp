@@ -234,7 +234,7 @@ ZK_BENCH("reports: store ledger and sales report")
                 // view: the first screen painted is the whole report, its other rows written as they are
                 // scrolled to.
                 ours.push_back(BenchTimeMs([&] {
-                    w.optSort().at(s)->click();
+                    Ctl<QRadioButton>(&w, "optSort", s)->click();
                     Ctl<SpreadGrid>(&w, "spList")->view()->viewport()->repaint();
                 }));
                 BenchRawDb raw(mainFile);
@@ -245,7 +245,8 @@ ZK_BENCH("reports: store ledger and sales report")
             BenchFigure(what + QStringLiteral(": first screen"), ours, {}, {0, 300, {}, true},
                         QStringLiteral("rows in display order, the grand total with them"));
             BenchFigure(what, ours, direct, {1.3, 600, {}, true},
-                        QStringLiteral("%1 lines, all read, sorted and summed").arg(Ctl<QLabel>(&w, "lblRecCount")->text()));
+                        QStringLiteral("%1 lines, all read, sorted and summed")
+                            .arg(Ctl<QLabel>(&w, "lblRecCount")->text()));
             BenchReport(QStringLiteral("  the SELECT with the engine's sort (before)"),
                         BenchMedian(engineSorted));
         }

@@ -120,6 +120,11 @@ QString ListScreen::SearchWhere() const
                                                        m_cmbFindOP->currentText(), m_htName->text());
 }
 
+ListScreen::SearchTerms ListScreen::Terms() const
+{
+    return {m_cmbFindKey->currentData().toString(), m_cmbFindOP->currentText(), m_htName->text()};
+}
+
 void ListScreen::SetRecCount(qint64 count)
 {
     m_lblRecCount->setText(QString::number(count));
@@ -151,12 +156,17 @@ void ListScreen::RunOpening(const std::function<void()>& steps)
 
 int ListScreen::OpenListQuery(Recordset& rs, const QString& sql) const
 {
+    return OpenListQuery(rs, ReadQuery{sql, {}});
+}
+
+int ListScreen::OpenListQuery(Recordset& rs, const ReadQuery& read) const
+{
     if (!m_opening)
-        return OpenQuery(rs, sql);
+        return OpenQuery(rs, read);
     rs.close();
     QSqlQuery q;
     ErrInfo error;
-    if (!gMainConn.query(sql, q, &error))
+    if (!gMainConn.query(read.sql, read.values, q, &error))
         throw DbException(error);
     rs.load(q);
     return rs.RecordCount();

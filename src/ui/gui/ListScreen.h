@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/ReadQuery.h"
 #include "ui/gui/FrameScreen.h"
 #include "ui/gui/ScreenCatalogue.h"
 
@@ -46,6 +47,14 @@ public:
     bool AcceptSearchText();
     // " WHERE " + the condition of the search row, "" when htName is empty.
     QString SearchWhere() const;
+    // The search row as a core read takes it: the columns of cmbFindKey, cmbFindOP's item, htName's text.
+    struct SearchTerms
+    {
+        QString columns;
+        QString modeItem;
+        QString text;
+    };
+    SearchTerms Terms() const;
     // Shows the number of all records beside "전체 자료수:".
     void SetRecCount(qint64 count);
     // The row an editor's save is shown in: a new last row after an add (or in an empty list), else the
@@ -75,6 +84,7 @@ protected:
     void RunOpening(const std::function<void()>& steps);
     // OpenQuery, except during RunOpening: then an engine error is thrown (DbException) for it to report.
     int OpenListQuery(Recordset& rs, const QString& sql) const;
+    int OpenListQuery(Recordset& rs, const ReadQuery& read) const;
     // The row the buttons sit in, for screens that add their own.
     QHBoxLayout* buttonRow() const { return m_buttonRow; }
 
