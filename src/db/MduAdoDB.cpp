@@ -81,11 +81,16 @@ void TellReadError(DbConnection& conn, const ErrInfo& error, const QString& sql)
 
 bool OpenRecordset(DbConnection& conn, Recordset& rs, const QString& sql, int, int, int)
 {
+    return OpenRecordset(conn, rs, sql, QVariantList{});
+}
+
+bool OpenRecordset(DbConnection& conn, Recordset& rs, const QString& sql, const QVariantList& values)
+{
     rs.close();
     QSqlQuery q;
     ErrInfo error;
     for (int round = 0;; ++round) {
-        if (!conn.query(sql, q, &error))
+        if (!conn.query(sql, values, q, &error))
             break;
         rs.load(q);
         if (!q.lastError().isValid())

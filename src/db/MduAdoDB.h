@@ -41,6 +41,8 @@ bool OpenConnection(DbConnection& conn, const QString& filePath, const QString& 
 // Runs a query into rs (closing it first); on failure shows the message for the error and returns false.
 bool OpenRecordset(DbConnection& conn, Recordset& rs, const QString& sql, int cursorType = adOpenForwardOnly,
                    int lockType = adLockReadOnly, int options = adCmdText);
+// The same with values bound to the statement's "?" places in order.
+bool OpenRecordset(DbConnection& conn, Recordset& rs, const QString& sql, const QVariantList& values);
 // The message OpenRecordset shows for a failed read (sql goes to the log).
 void TellReadError(DbConnection& conn, const ErrInfo& error, const QString& sql = {});
 void CloseObject(DbConnection& conn);

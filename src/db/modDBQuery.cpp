@@ -51,6 +51,13 @@ int OpenQuery(Recordset& rs, const QString& sql)
     return rs.RecordCount();
 }
 
+int OpenQuery(Recordset& rs, const ReadQuery& read)
+{
+    if (!OpenRecordset(gMainConn, rs, read.sql, read.values))
+        return -1;
+    return rs.RecordCount();
+}
+
 QVariant GetFirstValue(const QString& sql)
 {
     return firstValue(gMainConn, sql);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/MduAdoDB.h"
+#include "db/ReadQuery.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,6 +12,8 @@
 
 // Opens a read-only result on gMainConn and returns its exact row count (-1 when the query failed).
 int OpenQuery(Recordset& rs, const QString& sql);
+// The same for a read with bound values.
+int OpenQuery(Recordset& rs, const ReadQuery& read);
 // First column of the first row, or Null when there is no row.
 QVariant GetFirstValue(const QString& sql);
 QVariant GetFirstValue(DbConnection& conn, const QString& sql);

@@ -207,8 +207,8 @@ void TestHostileText::customerEditorAndPicker()
         p.answer(MsgAnswer::Yes); // a duplicate address, should the text match one
         FrmCust_save ed;
         ed.Init(EditorMode::Edit, nullptr, QStringLiteral("10000002"));
-        ed.htField(field.index)->setText(text);
-        const int limit = ed.htField(field.index)->maxBytes();
+        Ctl<QLineEdit>(&ed, "htField", field.index)->setText(text);
+        const int limit = Ctl<ByteLimitedLineEdit>(&ed, "htField", field.index)->maxBytes();
         const bool number = field.index == FrmCust_save::FTel3;
         const QString expected = number ? CanonicalPhone(text) : text;
         // A number field takes telephone texts only.
@@ -225,7 +225,7 @@ void TestHostileText::customerEditorAndPicker()
             continue;
         FrmCust_sel picker;
         for (int i = 0; i < 3; ++i)
-            picker.chkFindFld(i)->setChecked(i == field.scope);
+            Ctl<QCheckBox>(&picker, "chkFindFld", i)->setChecked(i == field.scope);
         Ctl<QLineEdit>(&picker, "txtinput")->setText(expected);
         QCOMPARE(picker.Refresh_Sheet(), 1);
         QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->CellText(FrmCust_sel::ColCode, 1),
@@ -254,8 +254,8 @@ void TestHostileText::storeEditorAndPicker()
         ScriptedPrompter p;
         FrmMemb_save ed;
         ed.Init(EditorMode::Edit, nullptr, QStringLiteral("1002"));
-        ed.htField(field.index)->setText(text);
-        const int limit = static_cast<ByteLimitedLineEdit*>(ed.htField(field.index))->maxBytes();
+        Ctl<QLineEdit>(&ed, "htField", field.index)->setText(text);
+        const int limit = Ctl<ByteLimitedLineEdit>(&ed, "htField", field.index)->maxBytes();
         const bool number = field.index == FrmMemb_save::FldTel3;
         const QString expected = number ? CanonicalPhone(text) : text;
         // A number field takes telephone texts only.
@@ -271,7 +271,7 @@ void TestHostileText::storeEditorAndPicker()
         if (field.scope >= 0) {
             FrmMemb_sel picker;
             for (int i = 0; i < FrmMemb_sel::kScopeCount; ++i)
-                picker.chkFindFld(i)->setChecked(i == field.scope);
+                Ctl<QCheckBox>(&picker, "chkFindFld", i)->setChecked(i == field.scope);
             Ctl<QLineEdit>(&picker, "txtinput")->setText(expected);
             QCOMPARE(picker.Refresh_Sheet(), 1);
             QCOMPARE(Ctl<SpreadGrid>(&picker, "spList")->CellText(FrmMemb_sel::ColCode, 1),
@@ -291,8 +291,8 @@ void TestHostileText::holidayMemo()
     ScriptedPrompter p;
     FrmHDay_save ed;
     ed.Init(QStringLiteral("1001"), nullptr);
-    ed.htField(0)->setText(text);
-    if (!storable(text, ed.htField(0)->maxBytes())) {
+    Ctl<QLineEdit>(&ed, "htField", 0)->setText(text);
+    if (!storable(text, Ctl<ByteLimitedLineEdit>(&ed, "htField", 0)->maxBytes())) {
         QVERIFY(!ed.Save());
         verifyRefused(p, before);
         return;

@@ -13,8 +13,8 @@
 
 // The layers as the tree shows them: a source's path says whether it is core or GUI (a folder named "gui"
 // in it makes it GUI), CMake must build it into that library, a core source includes no GUI header, the
-// folders under src/ include each other without a loop, no screen writes to the database itself, and
-// settings are named only by the settings table.
+// folders under src/ include each other without a loop, no screen writes to the database itself nor reads
+// customers or stores, and settings are named only by the settings table.
 class TestLayers : public QObject
 {
     Q_OBJECT
@@ -29,6 +29,8 @@ private Q_SLOTS:
     void settingsOnlyThroughTheTable();
     void guiSourcesWriteNoSql_data();
     void guiSourcesWriteNoSql();
+    void guiSourcesReadNoCustomersOrStores_data();
+    void guiSourcesReadNoCustomersOrStores();
 
 private:
     // Source files under src/, by path relative to it, with the project headers each includes.
@@ -255,6 +257,43 @@ void TestLayers::guiSourcesWriteNoSql()
                     found << it.key() + QLatin1Char(':') + QString::number(lineNo);
             }
         }
+    }
+    found.sort();
+    QVERIFY2(found.isEmpty(), qPrintable(found.join(u' ')));
+}
+
+void TestLayers::guiSourcesReadNoCustomersOrStores_data()
+{
+    QTest::addColumn<QString>("table");
+    for (const char* t : {"고객", "가맹점"})
+        QTest::newRow(t) << QString::fromUtf8(t);
+}
+
+void TestLayers::guiSourcesReadNoCustomersOrStores()
+{
+    // Customers and stores are read through the core's records and queries: a SELECT of a GUI source whose
+    // FROM or JOIN names the table is a read built in a screen. A statement may run over several literals,
+    // so each file's literals are read as one text.
+    QFETCH(QString, table);
+    // TEMPORARY exemption, the one line below: these two screens' reads are moving now; remove it then.
+    const QStringList notYet{"order/gui/FrmMain.cpp", "reception/gui/FrmRcpt_admin.cpp"};
+    static const QRegularExpression literal(QStringLiteral("\"((?:[^\"\\\\\n]|\\\\.)*)\""));
+    const QRegularExpression read(QStringLiteral("\\bSELECT\\b(?:(?!\\bSELECT\\b).)*?\\b(?:FROM|JOIN)\\s+") +
+                                  table + QStringLiteral("(?![\\p{L}\\p{N}_])"));
+    QStringList found;
+    for (auto it = m_includes.cbegin(); it != m_includes.cend(); ++it) {
+        if (!isGuiPath(it.key()) || notYet.contains(it.key()))
+            continue;
+        QFile f(kRoot + QLatin1Char('/') + it.key());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QString texts;
+        for (const QByteArray& line : f.readAll().split('\n')) {
+            auto m = literal.globalMatch(QString::fromUtf8(line));
+            while (m.hasNext())
+                texts += m.next().captured(1) + QLatin1Char(' ');
+        }
+        if (read.match(texts).hasMatch())
+            found << it.key();
     }
     found.sort();
     QVERIFY2(found.isEmpty(), qPrintable(found.join(u' ')));

@@ -188,10 +188,10 @@ void TestCustAdmin::editorSavesShowInList()
             return int(QDialog::Rejected);
         if (ed->mode() == EditorMode::Add) {
             continueTicked = ed->chkContinueAdd()->isVisibleTo(ed) && ed->chkContinueAdd()->isChecked();
-            ed->htField(FrmCust_save::FTel1)->setText("0212345678");
-            ed->htField(FrmCust_save::FAddr1)->setText("가평 읍내");
+            Ctl<QLineEdit>(ed, "htField", FrmCust_save::FTel1)->setText("0212345678");
+            Ctl<QLineEdit>(ed, "htField", FrmCust_save::FAddr1)->setText("가평 읍내");
         } else {
-            ed->htField(FrmCust_save::FMemo)->setText("수정됨");
+            Ctl<QLineEdit>(ed, "htField", FrmCust_save::FMemo)->setText("수정됨");
         }
         ed->findChild<QPushButton*>("btnSave")->click();
         return int(QDialog::Accepted);

@@ -4,6 +4,7 @@
 #include "db/modDBQuery.h"
 #include "masters/CustomerService.h"
 #include "masters/gui/FrmCust_save.h"
+#include "support/Controls.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/gui/ByteLimitedLineEdit.h"
@@ -130,9 +131,9 @@ void TestCustEditor::byteLimits()
     ed.Init(EditorMode::Add, nullptr, {});
     ed.show();
     QVERIFY(QTest::qWaitForWindowActive(&ed));
-    ed.htField(field)->setFocus();
-    QVERIFY(ed.htField(field)->hasFocus());
-    typeText(ed.htField(field), typed);
+    Ctl<QLineEdit>(&ed, "htField", field)->setFocus();
+    QVERIFY(Ctl<QLineEdit>(&ed, "htField", field)->hasFocus());
+    typeText(Ctl<QLineEdit>(&ed, "htField", field), typed);
     QCOMPARE(ed.FieldText(field), kept);
 }
 
@@ -144,8 +145,9 @@ void TestCustEditor::insertCodesAndCanonicalPhones()
         FrmCust_save ed;
         ed.Init(EditorMode::Add, nullptr, "0212345678");
         QCOMPARE(ed.FieldText(FrmCust_save::FTel1), QString("02-1234-5678"));
-        ed.htField(FrmCust_save::FTel1)->setText(QString("031111%1").arg(prompter.count() + 1000));
-        ed.htField(FrmCust_save::FAddr1)->setText("서울 종로구 삼청동");
+        Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FTel1)
+            ->setText(QString("031111%1").arg(prompter.count() + 1000));
+        Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FAddr1)->setText("서울 종로구 삼청동");
         QVERIFY(ed.Save());
     }
     QCOMPARE(
@@ -157,9 +159,9 @@ void TestCustEditor::insertCodesAndCanonicalPhones()
     gTerminalID = "1";
     FrmCust_save ed;
     ed.Init(EditorMode::Add, nullptr, "");
-    QTest::keyClicks(ed.htField(FrmCust_save::FTel1), "0299998888");
-    ed.htField(FrmCust_save::FAddr1)->setText("주소");
-    QTest::keyClick(ed.htField(FrmCust_save::FTel1), Qt::Key_F2);
+    QTest::keyClicks(Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FTel1), "0299998888");
+    Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FAddr1)->setText("주소");
+    QTest::keyClick(Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FTel1), Qt::Key_F2);
     QCOMPARE(ed.result(), int(QDialog::Accepted));
     QCOMPARE(ed.AddedRec(), QString("10000003") + QChar(0) + "02-9999-8888");
     QCOMPARE(stored("10000003", "전화1"), QString("02-9999-8888"));
@@ -171,7 +173,7 @@ void TestCustEditor::emptyAddressAsks()
     ScriptedPrompter prompter;
     FrmCust_save ed;
     ed.Init(EditorMode::Add, nullptr, "0212345678");
-    ed.htField(FrmCust_save::FPost)->setText("110-030");
+    Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FPost)->setText("110-030");
     prompter.answer(MsgAnswer::No);
     QVERIFY(!ed.Save());
     QCOMPARE(prompter.lastText(), QString("주소가 입력되지 않았습니다. 그래도, 저장하시겠습니까?"));
@@ -198,7 +200,7 @@ void TestCustEditor::duplicateTelephone()
     {
         FrmCust_save ed;
         ed.Init(EditorMode::Add, nullptr, "025556666"); // typed raw, stored dashed: still a duplicate
-        ed.htField(FrmCust_save::FAddr1)->setText("다른 주소");
+        Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FAddr1)->setText("다른 주소");
         prompter.answer(MsgAnswer::No);
         QVERIFY(!ed.Save());
         QCOMPARE(prompter.lastTitle(), QString("동일 전화번호 발견"));
@@ -211,7 +213,7 @@ void TestCustEditor::duplicateTelephone()
         prompter.clear();
         FrmCust_save ed;
         ed.Init(EditorMode::Edit, nullptr, "10000001");
-        ed.htField(FrmCust_save::FMemo)->setText("단골");
+        Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FMemo)->setText("단골");
         QVERIFY(ed.Save());
         QCOMPARE(prompter.count(), 1); // only the floating notice
         QVERIFY(prompter.shown().first().isNotice);
@@ -221,8 +223,8 @@ void TestCustEditor::duplicateTelephone()
         prompter.clear();
         FrmCust_save ed;
         ed.Init(EditorMode::Add, nullptr, "0277778888");
-        ed.htField(FrmCust_save::FAddr1)->setText("서울 종로구");
-        ed.htField(FrmCust_save::FAddr2)->setText("1번지");
+        Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FAddr1)->setText("서울 종로구");
+        Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FAddr2)->setText("1번지");
         prompter.answer(MsgAnswer::No);
         QVERIFY(!ed.Save());
         QCOMPARE(prompter.lastTitle(), QString("동일 주소 발견"));
@@ -237,7 +239,7 @@ void TestCustEditor::openingPointsMoveCurrentPoints()
     ed.Init(EditorMode::Edit, nullptr, "10000001");
     QCOMPARE(ed.windowTitle(), QString("고객 - 『수정』"));
     QCOMPARE(ed.FieldText(FrmCust_save::FCurPoints), QString("420"));
-    ed.htField(FrmCust_save::FBasePoints)->setText("150");
+    Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FBasePoints)->setText("150");
     QVERIFY(ed.Save());
     QCOMPARE(stored("10000001", "현포인트"), QString("470"));
     QCOMPARE(stored("10000001", "기초포인트"), QString("150"));
@@ -265,8 +267,8 @@ void TestCustEditor::typedNumbers()
     ScriptedPrompter prompter;
     FrmCust_save ed;
     ed.Init(EditorMode::Add, nullptr, "0212345678");
-    ed.htField(FrmCust_save::FAddr1)->setText("주소");
-    ed.htField(FrmCust_save::FBasePoints)->setText(typed);
+    Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FAddr1)->setText("주소");
+    Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FBasePoints)->setText(typed);
     QCOMPARE(ed.Save(), saved);
     if (saved) {
         QCOMPARE(stored("10000001", "기초포인트"), base);
@@ -286,9 +288,9 @@ void TestCustEditor::quotesAreStoredAsTyped()
     {
         FrmCust_save ed;
         ed.Init(EditorMode::Add, nullptr, "0212345678");
-        ed.htField(FrmCust_save::FAddr1)->setText(addr1);
-        ed.htField(FrmCust_save::FAddr2)->setText(addr2);
-        ed.htField(FrmCust_save::FMemo)->setText(memo);
+        Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FAddr1)->setText(addr1);
+        Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FAddr2)->setText(addr2);
+        Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FMemo)->setText(memo);
         QVERIFY(ed.Save());
     }
     QCOMPARE(stored("10000001", "주소1"), addr1);
@@ -297,7 +299,7 @@ void TestCustEditor::quotesAreStoredAsTyped()
         FrmCust_save ed;
         ed.Init(EditorMode::Edit, nullptr, "10000001");
         QCOMPARE(ed.FieldText(FrmCust_save::FAddr2), addr2);
-        ed.htField(FrmCust_save::FMemo)->setText(memo + "'");
+        Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FMemo)->setText(memo + "'");
         QVERIFY(ed.Save()); // the address check with quotes finds only this customer
     }
     QCOMPARE(stored("10000001", "메모"), memo + "'");
@@ -313,9 +315,9 @@ void TestCustEditor::continueAddReportsEachInsert()
     ed.chkContinueAdd()->setVisible(true);
     ed.chkContinueAdd()->setChecked(true);
     for (const char* tel : {"0211112222", "0233334444"}) {
-        ed.htField(FrmCust_save::FTel1)->setText(tel);
-        ed.htField(FrmCust_save::FAddr1)->setText("주소");
-        ed.htField(FrmCust_save::FBasePoints)->setText("10");
+        Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FTel1)->setText(tel);
+        Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FAddr1)->setText("주소");
+        Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FBasePoints)->setText("10");
         QVERIFY(ed.Save());
         QCOMPARE(ed.result(), int(QDialog::Rejected)); // still open
         QCOMPARE(ed.FieldText(FrmCust_save::FTel1), QString());
@@ -333,8 +335,8 @@ void TestCustEditor::deletedCustomerSavesNothing()
     FrmCust_save ed;
     ed.Init(EditorMode::Edit, nullptr, "19999999");
     QCOMPARE(ed.FieldText(FrmCust_save::FCode), QString());
-    ed.htField(FrmCust_save::FTel1)->setText("0212345678");
-    ed.htField(FrmCust_save::FAddr1)->setText("주소");
+    Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FTel1)->setText("0212345678");
+    Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FAddr1)->setText("주소");
     QVERIFY(!ed.Save());
     QCOMPARE(prompter.lastText(), QString("수정된 내용이 없거나, 자료저장을 실패하였습니다."));
 }
@@ -351,14 +353,14 @@ void TestCustEditor::postalSearch()
     ScriptedPrompter prompter;
     FrmCust_save ed;
     ed.Init(EditorMode::Add, nullptr, "");
-    ed.htField(FrmCust_save::FPost)->setText("삼청동");
-    QTest::keyClick(ed.htField(FrmCust_save::FPost), Qt::Key_Return);
+    Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FPost)->setText("삼청동");
+    QTest::keyClick(Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FPost), Qt::Key_Return);
     QCOMPARE(ed.FieldText(FrmCust_save::FPost), QString("110-030"));
     QCOMPARE(ed.FieldText(FrmCust_save::FAddr1), QString("서울특별시 종로구 삼청동"));
     // Any change of the postal code drops the address that belonged to it.
-    ed.htField(FrmCust_save::FPost)->setText("없는동");
+    Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FPost)->setText("없는동");
     QCOMPARE(ed.FieldText(FrmCust_save::FAddr1), QString());
-    QTest::keyClick(ed.htField(FrmCust_save::FPost), Qt::Key_Return);
+    QTest::keyClick(Ctl<QLineEdit>(&ed, "htField", FrmCust_save::FPost), Qt::Key_Return);
     QCOMPARE(prompter.lastText(), QString("해당하는 주소가 검색되지 않습니다."));
     QCOMPARE(ed.FieldText(FrmCust_save::FPost), QString());
 }

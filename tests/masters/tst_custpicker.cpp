@@ -2,6 +2,7 @@
 #include "app/UserSettings.h"
 #include "db/CustomerPhoneIndex.h"
 #include "db/modDBQuery.h"
+#include "masters/CustomerQueries.h"
 #include "masters/gui/CustomerScreens.h"
 #include "masters/gui/FrmCust_save.h"
 #include "masters/gui/FrmCust_sel.h"
@@ -197,7 +198,7 @@ void TestCustPicker::searchScopes()
     ScriptedPrompter prompter;
     FrmCust_sel picker;
     for (int i = 0; i < 3; ++i)
-        picker.chkFindFld(i)->setChecked(scopes.at(i));
+        Ctl<QCheckBox>(&picker, "chkFindFld", i)->setChecked(scopes.at(i));
     Ctl<QLineEdit>(&picker, "txtinput")->setText(text);
     QTest::keyClick(Ctl<QLineEdit>(&picker, "txtinput"), Qt::Key_Return);
     QCOMPARE(gridCodes(picker), codes);
@@ -207,7 +208,8 @@ void TestCustPicker::searchScopes()
     for (bool useIndex : {true, false}) {
         Recordset rs;
         QCOMPARE(
-            OpenQuery(rs, FrmCust_sel::SearchSql(text, scopes.at(0), scopes.at(1), scopes.at(2), useIndex)),
+            OpenQuery(rs,
+                      CustomerQueries::Picker(text, scopes.at(0), scopes.at(1), scopes.at(2), useIndex).sql),
             int(codes.size()));
     }
 }
@@ -228,15 +230,15 @@ void TestCustPicker::scopesRemembered()
 {
     {
         FrmCust_sel picker;
-        QVERIFY(picker.chkFindFld(0)->isChecked());
-        QVERIFY(!picker.chkFindFld(1)->isChecked());
+        QVERIFY(Ctl<QCheckBox>(&picker, "chkFindFld", 0)->isChecked());
+        QVERIFY(!Ctl<QCheckBox>(&picker, "chkFindFld", 1)->isChecked());
         QCOMPARE(UserSettings::Get("CustFindFld_0", "unset"), QString("unset")); // opening writes nothing
-        picker.chkFindFld(2)->setChecked(true);
-        picker.chkFindFld(0)->setChecked(false);
+        Ctl<QCheckBox>(&picker, "chkFindFld", 2)->setChecked(true);
+        Ctl<QCheckBox>(&picker, "chkFindFld", 0)->setChecked(false);
     }
     FrmCust_sel again;
-    QVERIFY(!again.chkFindFld(0)->isChecked());
-    QVERIFY(again.chkFindFld(2)->isChecked());
+    QVERIFY(!Ctl<QCheckBox>(&again, "chkFindFld", 0)->isChecked());
+    QVERIFY(Ctl<QCheckBox>(&again, "chkFindFld", 2)->isChecked());
     QCOMPARE(UserSettings::Get("CustFindFld_2"), QString("1"));
 }
 
@@ -280,11 +282,11 @@ void TestCustPicker::addAndEditShowInGrid()
             return int(QDialog::Rejected);
         if (ed->mode() == EditorMode::Add) {
             continueVisible = ed->chkContinueAdd()->isVisibleTo(ed);
-            ed->htField(FrmCust_save::FTel1)->setText("0212345678");
-            ed->htField(FrmCust_save::FAddr1)->setText("서울 종로구 삼청동");
+            Ctl<QLineEdit>(ed, "htField", FrmCust_save::FTel1)->setText("0212345678");
+            Ctl<QLineEdit>(ed, "htField", FrmCust_save::FAddr1)->setText("서울 종로구 삼청동");
             shot(ed, "FrmCust_save");
         } else {
-            ed->htField(FrmCust_save::FMemo)->setText("수정됨");
+            Ctl<QLineEdit>(ed, "htField", FrmCust_save::FMemo)->setText("수정됨");
         }
         ed->findChild<QPushButton*>("btnSave")->click();
         return ed->result();
@@ -313,7 +315,7 @@ void TestCustPicker::deleting()
     FrmCust_sel picker;
     picker.DeleteRecord();
     QCOMPARE(prompter.lastText(), QString("먼저 그리드에서 삭제할 자료를 선택하세요."));
-    picker.chkFindFld(0)->setChecked(false);
+    Ctl<QCheckBox>(&picker, "chkFindFld", 0)->setChecked(false);
     Ctl<QLineEdit>(&picker, "txtinput")->setText("x");
     picker.Refresh_Sheet(); // every customer, by address
     const auto rowOf = [&](const QString& code) {
@@ -384,8 +386,8 @@ void TestCustPicker::pickCustomer()
         auto* ed = qobject_cast<FrmCust_save*>(d);
         if (!ed || ed->FieldText(FrmCust_save::FTel1) != "02-1234-0000")
             return int(QDialog::Rejected);
-        ed->htField(FrmCust_save::FAddr1)->setText("서울 종로구 삼청동");
-        QTest::keyClick(ed->htField(FrmCust_save::FAddr1), Qt::Key_F2);
+        Ctl<QLineEdit>(ed, "htField", FrmCust_save::FAddr1)->setText("서울 종로구 삼청동");
+        QTest::keyClick(Ctl<QLineEdit>(ed, "htField", FrmCust_save::FAddr1), Qt::Key_F2);
         return ed->result();
     };
     prompter.answer(MsgAnswer::Yes);

@@ -81,7 +81,7 @@ void TestHolidayDialog::savedForm()
         Ctl<QDateEdit>(&dlg, "hdDate")->setDate(picked);
     if (weekday >= 0)
         Ctl<QComboBox>(&dlg, "cmbWeek")->setCurrentIndex(weekday);
-    dlg.htField(0)->setText(QStringLiteral("사장님's 휴가"));
+    Ctl<QLineEdit>(&dlg, "htField", 0)->setText(QStringLiteral("사장님's 휴가"));
     QVERIFY(dlg.Save());
     QCOMPARE(m_prompter->lastText(), QStringLiteral("자료가 저장되었습니다."));
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
@@ -121,9 +121,9 @@ void TestHolidayDialog::continueAddStoresEveryRow()
     FrmHDay_save dlg;
     dlg.Init(QStringLiteral("S1"), nullptr);
     dlg.chkContinueAdd()->setChecked(true);
-    dlg.htField(0)->setText(QStringLiteral("정기휴무"));
+    Ctl<QLineEdit>(&dlg, "htField", 0)->setText(QStringLiteral("정기휴무"));
     QVERIFY(dlg.Save());
-    QCOMPARE(dlg.htField(0)->text(), QString());
+    QCOMPARE(Ctl<QLineEdit>(&dlg, "htField", 0)->text(), QString());
     Ctl<QComboBox>(&dlg, "cmbType")->setCurrentIndex(HolidayWeekly);
     Ctl<QComboBox>(&dlg, "cmbWeek")->setCurrentIndex(6);
     QVERIFY(dlg.Save());

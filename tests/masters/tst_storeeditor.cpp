@@ -1,5 +1,6 @@
 #include "db/modDBQuery.h"
 #include "masters/gui/FrmMemb_save.h"
+#include "support/Controls.h"
 #include "support/DbFixture.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestRows.h"
@@ -36,9 +37,9 @@ QVariant storeValue(const QString& code, const QString& column)
 
 void fill(FrmMemb_save& dlg, const QString& code, const QString& name, const QString& rate)
 {
-    dlg.htField(FrmMemb_save::FldCode)->setText(code);
-    dlg.htField(FrmMemb_save::FldName)->setText(name);
-    dlg.htField(FrmMemb_save::FldRate)->setText(rate);
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldCode)->setText(code);
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldName)->setText(name);
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldRate)->setText(rate);
 }
 
 // Shows the dialog as the active window, so focus changes raise the field checks.
@@ -100,7 +101,7 @@ void TestStoreEditor::newStoreOpensWithFullDay()
     QCOMPARE(dlg.FieldText(FrmMemb_save::FldRate), QStringLiteral("0"));
     QCOMPARE(dlg.FieldText(FrmMemb_save::FldName), QStringLiteral("교촌"));
     QCOMPARE(dlg.lblBreakTime(1)->text(), QStringLiteral("오후 11:59"));
-    QVERIFY(!dlg.htField(FrmMemb_save::FldCode)->isReadOnly());
+    QVERIFY(!Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldCode)->isReadOnly());
 }
 
 void TestStoreEditor::rateRefused_data()
@@ -165,7 +166,7 @@ void TestStoreEditor::timeOnLeaving()
     FrmMemb_save dlg;
     dlg.Init(EditorMode::Add, nullptr, {});
     showActive(dlg);
-    QLineEdit* open = dlg.htField(FrmMemb_save::FldOpen);
+    QLineEdit* open = Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldOpen);
     open->setFocus(Qt::TabFocusReason);
     dlg.lblBreakTime(0)->clear();
     open->setText(typed);
@@ -186,17 +187,17 @@ void TestStoreEditor::insertWritesEveryField()
     FrmMemb_save dlg;
     dlg.Init(EditorMode::Add, &opener, {});
     fill(dlg, QStringLiteral(" S1 "), QStringLiteral("김's 치킨"), QStringLiteral("3.5"));
-    dlg.htField(FrmMemb_save::FldTel1)->setText(QStringLiteral("0212345678"));
-    dlg.htField(FrmMemb_save::FldTel2)->setText(QStringLiteral("031.123.4567"));
-    dlg.htField(FrmMemb_save::FldTel3)->setText(QStringLiteral("123-4567 내선2"));
-    dlg.htField(FrmMemb_save::FldTel4)->setText(QStringLiteral("1234-5678 ext9"));
-    dlg.htField(FrmMemb_save::FldOpen)->setText(QStringLiteral("1700"));
-    dlg.htField(FrmMemb_save::FldClose)->setText(QStringLiteral("02:00"));
-    dlg.htField(FrmMemb_save::FldPost)->setText(QStringLiteral("123-4567"));
-    dlg.htField(FrmMemb_save::FldAddr1)->setText(QStringLiteral("서울 중구 을지로"));
-    dlg.htField(FrmMemb_save::FldAddr2)->setText(QStringLiteral("1'2번지"));
-    dlg.htField(FrmMemb_save::FldMemo)->setText(QStringLiteral("사장님 '급함'"));
-    dlg.htField(FrmMemb_save::FldBase)->setText(QStringLiteral("1,500"));
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldTel1)->setText(QStringLiteral("0212345678"));
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldTel2)->setText(QStringLiteral("031.123.4567"));
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldTel3)->setText(QStringLiteral("123-4567 내선2"));
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldTel4)->setText(QStringLiteral("1234-5678 ext9"));
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldOpen)->setText(QStringLiteral("1700"));
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldClose)->setText(QStringLiteral("02:00"));
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldPost)->setText(QStringLiteral("123-4567"));
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldAddr1)->setText(QStringLiteral("서울 중구 을지로"));
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldAddr2)->setText(QStringLiteral("1'2번지"));
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldMemo)->setText(QStringLiteral("사장님 '급함'"));
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldBase)->setText(QStringLiteral("1,500"));
     QVERIFY(dlg.Save());
 
     const QString code = QStringLiteral("S1");
@@ -228,7 +229,7 @@ void TestStoreEditor::duplicateCodeRefused()
     FrmMemb_save dlg;
     dlg.Init(EditorMode::Add, nullptr, {});
     showActive(dlg);
-    QLineEdit* code = dlg.htField(FrmMemb_save::FldCode);
+    QLineEdit* code = Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldCode);
     code->setFocus(Qt::TabFocusReason);
     code->setText(QStringLiteral("12"));
     QTest::keyClick(code, Qt::Key_Tab);
@@ -251,18 +252,18 @@ void TestStoreEditor::editMovesBalanceByOpeningBalance()
     FrmMemb_save dlg;
     dlg.Init(EditorMode::Edit, &opener, QStringLiteral("S7"));
     QCOMPARE(dlg.windowTitle(), QStringLiteral("가맹점 - 『수정』"));
-    QVERIFY(dlg.htField(FrmMemb_save::FldCode)->isReadOnly());
+    QVERIFY(Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldCode)->isReadOnly());
     QCOMPARE(dlg.FieldText(FrmMemb_save::FldBalance), QStringLiteral("12,000"));
 
     showActive(dlg);
-    dlg.htField(FrmMemb_save::FldCode)->setFocus(Qt::MouseFocusReason);
-    QTest::keyClick(dlg.htField(FrmMemb_save::FldCode), Qt::Key_X);
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldCode)->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldCode), Qt::Key_X);
     QCOMPARE(m_prompter->lastText(), QStringLiteral("코드는 수정할 수 없습니다."));
     QCOMPARE(dlg.FieldText(FrmMemb_save::FldCode), QStringLiteral("S7"));
 
     // Commissions booked in between stay in the balance.
     QVERIFY(ExecSQL(QStringLiteral("UPDATE 가맹점 SET 현잔액 = 현잔액 + 500 WHERE 코드 = 'S7'")) == 1);
-    dlg.htField(FrmMemb_save::FldBase)->setText(QStringLiteral("50000"));
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldBase)->setText(QStringLiteral("50000"));
     QVERIFY(dlg.Save());
     QCOMPARE(storeValue(QStringLiteral("S7"), "현잔액").toDouble(), 62500.0);
     QCOMPARE(storeValue(QStringLiteral("S7"), "기초잔액").toDouble(), 50000.0);
@@ -291,7 +292,7 @@ void TestStoreEditor::editNameToAnotherStoresName()
     QCOMPARE(m_prompter->count(), 1);
     m_prompter->clear();
 
-    dlg.htField(FrmMemb_save::FldName)->setText(QStringLiteral("놀부's 부대찌개"));
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldName)->setText(QStringLiteral("놀부's 부대찌개"));
     m_prompter->answer(yes ? MsgAnswer::Yes : MsgAnswer::No);
     QCOMPARE(dlg.Save(), yes);
     QCOMPARE(m_prompter->shown().first().request.title, QStringLiteral("동일 상호명 발견"));
@@ -318,7 +319,7 @@ void TestStoreEditor::openingBalanceInput()
     FrmMemb_save dlg;
     dlg.Init(EditorMode::Add, nullptr, {});
     fill(dlg, QStringLiteral("N1"), QStringLiteral("새가게"), QStringLiteral("10"));
-    dlg.htField(FrmMemb_save::FldBase)->setText(typed);
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldBase)->setText(typed);
     QCOMPARE(dlg.Save(), saved);
     QCOMPARE(CountRows(QStringLiteral("가맹점")), saved ? 1 : 0);
     if (saved) {
@@ -337,7 +338,7 @@ void TestStoreEditor::continueAddKeepsDialogOpen()
     dlg.chkContinueAdd()->setVisible(true);
     dlg.chkContinueAdd()->setChecked(true);
     fill(dlg, QStringLiteral("C1"), QStringLiteral("첫째"), QStringLiteral("10"));
-    dlg.htField(FrmMemb_save::FldOpen)->setText(QStringLiteral("10:00"));
+    Ctl<QLineEdit>(&dlg, "htField", FrmMemb_save::FldOpen)->setText(QStringLiteral("10:00"));
     QVERIFY(dlg.Save());
     QCOMPARE(dlg.FieldText(FrmMemb_save::FldCode), QString());
     QCOMPARE(dlg.FieldText(FrmMemb_save::FldOpen), QStringLiteral("00:00"));

@@ -149,7 +149,7 @@ void TestStorePickers::storeSearch()
     QFETCH(QStringList, codes);
     FrmMemb_sel picker;
     for (int i = 0; i < FrmMemb_sel::kScopeCount; ++i)
-        picker.chkFindFld(i)->setChecked(scopes.at(i));
+        Ctl<QCheckBox>(&picker, "chkFindFld", i)->setChecked(scopes.at(i));
     Ctl<QLineEdit>(&picker, "txtinput")->setText(text);
     QCOMPARE(picker.Refresh_Sheet(), codes.size());
     QCOMPARE(gridColumn(Ctl<SpreadGrid>(&picker, "spList"), FrmMemb_sel::ColCode), codes);
@@ -203,17 +203,17 @@ void TestStorePickers::storeScopesRemembered()
 {
     {
         FrmMemb_sel picker;
-        QVERIFY(picker.chkFindFld(0)->isChecked());
-        QVERIFY(!picker.chkFindFld(1)->isChecked());
-        picker.chkFindFld(1)->setChecked(true);
-        picker.chkFindFld(0)->setChecked(false);
+        QVERIFY(Ctl<QCheckBox>(&picker, "chkFindFld", 0)->isChecked());
+        QVERIFY(!Ctl<QCheckBox>(&picker, "chkFindFld", 1)->isChecked());
+        Ctl<QCheckBox>(&picker, "chkFindFld", 1)->setChecked(true);
+        Ctl<QCheckBox>(&picker, "chkFindFld", 0)->setChecked(false);
     }
     QCOMPARE(UserSettings::Get(QStringLiteral("MembFindFld_0")), QStringLiteral("0"));
     QCOMPARE(UserSettings::Get(QStringLiteral("MembFindFld_1")), QStringLiteral("1"));
     FrmMemb_sel again;
-    QVERIFY(!again.chkFindFld(0)->isChecked());
-    QVERIFY(again.chkFindFld(1)->isChecked());
-    QVERIFY(!again.chkFindFld(3)->isChecked());
+    QVERIFY(!Ctl<QCheckBox>(&again, "chkFindFld", 0)->isChecked());
+    QVERIFY(Ctl<QCheckBox>(&again, "chkFindFld", 1)->isChecked());
+    QVERIFY(!Ctl<QCheckBox>(&again, "chkFindFld", 3)->isChecked());
 }
 
 void TestStorePickers::storeFindRecords()
@@ -276,8 +276,8 @@ void TestStorePickers::pickStoreRegistersNewStore()
         auto* editor = qobject_cast<FrmMemb_save*>(d);
         if (!editor)
             return int(QDialog::Rejected);
-        editor->htField(FrmMemb_save::FldCode)->setText(QStringLiteral("N9"));
-        editor->htField(FrmMemb_save::FldRate)->setText(QStringLiteral("8"));
+        Ctl<QLineEdit>(editor, "htField", FrmMemb_save::FldCode)->setText(QStringLiteral("N9"));
+        Ctl<QLineEdit>(editor, "htField", FrmMemb_save::FldRate)->setText(QStringLiteral("8"));
         return editor->Save() ? int(QDialog::Accepted) : int(QDialog::Rejected);
     });
     QString code;

@@ -103,21 +103,21 @@ void TestStoreWorkflow::registerPickAndChooseMenus()
         FrmMemb_save editor;
         editor.Init(EditorMode::Add, nullptr, {});
         activate(&editor);
-        typeInto(editor.htField(FrmMemb_save::FldCode), QStringLiteral("1234"));
-        typeInto(editor.htField(FrmMemb_save::FldName), QStringLiteral("야식왕 족발"));
-        typeInto(editor.htField(FrmMemb_save::FldTel1), QStringLiteral("0212345678"));
-        typeInto(editor.htField(FrmMemb_save::FldOpen), QStringLiteral("1700"));
-        QTest::keyClick(editor.htField(FrmMemb_save::FldOpen), Qt::Key_Return);
-        typeInto(editor.htField(FrmMemb_save::FldClose), QStringLiteral("0200"));
-        QTest::keyClick(editor.htField(FrmMemb_save::FldClose), Qt::Key_Return);
-        typeInto(editor.htField(FrmMemb_save::FldRate), QStringLiteral("10"));
-        typeInto(editor.htField(FrmMemb_save::FldBase), QStringLiteral("50,000"));
+        typeInto(Ctl<QLineEdit>(&editor, "htField", FrmMemb_save::FldCode), QStringLiteral("1234"));
+        typeInto(Ctl<QLineEdit>(&editor, "htField", FrmMemb_save::FldName), QStringLiteral("야식왕 족발"));
+        typeInto(Ctl<QLineEdit>(&editor, "htField", FrmMemb_save::FldTel1), QStringLiteral("0212345678"));
+        typeInto(Ctl<QLineEdit>(&editor, "htField", FrmMemb_save::FldOpen), QStringLiteral("1700"));
+        QTest::keyClick(Ctl<QLineEdit>(&editor, "htField", FrmMemb_save::FldOpen), Qt::Key_Return);
+        typeInto(Ctl<QLineEdit>(&editor, "htField", FrmMemb_save::FldClose), QStringLiteral("0200"));
+        QTest::keyClick(Ctl<QLineEdit>(&editor, "htField", FrmMemb_save::FldClose), Qt::Key_Return);
+        typeInto(Ctl<QLineEdit>(&editor, "htField", FrmMemb_save::FldRate), QStringLiteral("10"));
+        typeInto(Ctl<QLineEdit>(&editor, "htField", FrmMemb_save::FldBase), QStringLiteral("50,000"));
         QCOMPARE(editor.FieldText(FrmMemb_save::FldOpen), QStringLiteral("17:00"));
         QCOMPARE(editor.FieldText(FrmMemb_save::FldClose), QStringLiteral("02:00"));
         QCOMPARE(editor.lblBreakTime(0)->text(), QStringLiteral("오후 05:00"));
         QCOMPARE(editor.lblBreakTime(1)->text(), QStringLiteral("오전 02:00"));
         shoot(&editor, QStringLiteral("01_store_editor"));
-        QTest::keyClick(editor.htField(FrmMemb_save::FldBase), Qt::Key_F2);
+        QTest::keyClick(Ctl<QLineEdit>(&editor, "htField", FrmMemb_save::FldBase), Qt::Key_F2);
         QCOMPARE(editor.result(), int(QDialog::Accepted));
     }
     QCOMPARE(GetFirstValue(QStringLiteral("SELECT 영업시작 & '~' & 영업종료 FROM 가맹점 WHERE 코드 = '1234'"))
@@ -136,7 +136,7 @@ void TestStoreWorkflow::registerPickAndChooseMenus()
         Ctl<QComboBox>(&holiday, "cmbType")->hidePopup();
         Ctl<QComboBox>(&holiday, "cmbType")->setCurrentIndex(1);
         Ctl<QComboBox>(&holiday, "cmbWeek")->setCurrentIndex(6);
-        typeInto(holiday.htField(0), QStringLiteral("정기휴무"));
+        typeInto(Ctl<QLineEdit>(&holiday, "htField", 0), QStringLiteral("정기휴무"));
         shoot(&holiday, QStringLiteral("02_weekly_holiday"));
         QTest::mouseClick(holiday.btnSave(), Qt::LeftButton);
         QCOMPARE(holiday.result(), int(QDialog::Accepted));

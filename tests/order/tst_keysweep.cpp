@@ -309,7 +309,7 @@ void TestKeySweep::sweep_data()
     QTest::newRow("sales report, by store") << SceneFactory([] {
         return picker<FrmRPT_sale>([](FrmRPT_sale* r) {
             Ctl<QDateEdit>(r, "hdTerm_0")->setDate(QDate(2026, 12, 1));
-            r->optSort().at(FrmRPT_sale::SortStore)->click();
+            Ctl<QRadioButton>(r, "optSort", FrmRPT_sale::SortStore)->click();
         });
     }) << GridState::Resting;
     QTest::newRow("sales report, nothing listed")

@@ -218,9 +218,9 @@ void TestSalesReport::showSalesFor()
     QVERIFY(report);
     QCOMPARE(Ctl<QDateEdit>(report, "hdTerm_0")->date(), QDate(2026, 12, 9));
     QCOMPARE(Ctl<QDateEdit>(report, "hdTerm_1")->date(), QDate(2026, 12, 9));
-    QCOMPARE(report->htFilter(kind - 1)->text(), QStringLiteral("보이는 이름"));
+    QCOMPARE(Ctl<QLineEdit>(report, "htFilter", kind - 1)->text(), QStringLiteral("보이는 이름"));
     QCOMPARE(kind == 1 ? report->selectedStore() : report->selectedCustomer(), code);
-    QVERIFY(report->optSort().at(kind)->isChecked());
+    QVERIFY(Ctl<QRadioButton>(report, "optSort", kind)->isChecked());
     QTEST(Ctl<SpreadGrid>(report, "spList")->ColHeaderText(1), "firstHeading");
     QCOMPARE(Ctl<QLabel>(report, "lblRecCount")->text().toInt(), lines);
     QCOMPARE(prompter.count(), 0);

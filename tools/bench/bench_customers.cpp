@@ -8,6 +8,7 @@
 #include "db/MduAdoDB.h"
 #include "db/Schema.h"
 #include "masters/CustPhone.h"
+#include "masters/CustomerQueries.h"
 #include "masters/gui/FrmCust_sel.h"
 #include "support/Controls.h"
 #include "ui/gui/ModalSeam.h"
@@ -134,21 +135,23 @@ void measure(const QString& file, const QString& label, const QString& fullNumbe
     const ModalHandler previous = SetModalHandler([](QDialog*) { return int(QDialog::Rejected); });
 
     FrmCust_sel picker;
-    picker.chkFindFld(0)->setChecked(true);
-    picker.chkFindFld(1)->setChecked(false);
-    picker.chkFindFld(2)->setChecked(false);
+    Ctl<QCheckBox>(&picker, "chkFindFld", 0)->setChecked(true);
+    Ctl<QCheckBox>(&picker, "chkFindFld", 1)->setChecked(false);
+    Ctl<QCheckBox>(&picker, "chkFindFld", 2)->setChecked(false);
     const QString last4 = fullNumber.right(4);
     const QString digits = WithoutHyphens(fullNumber);
     for (const QString& text : {last4, digits}) {
         int n = 0;
         const double ours = BenchMedianMs(7, [&] { n = picker.FindRecords(text, QStringLiteral("False")); });
-        const QString sql = SqliteDialect().translate(FrmCust_sel::SearchSql(text, true, false, false, true));
+        const QString sql =
+            SqliteDialect().translate(CustomerQueries::Picker(text, true, false, false, true).sql);
         BenchReport(
             QStringLiteral("FindRecords \"%1\" → grid (%2)").arg(text, label), ours, rawMs(file, sql),
             QStringLiteral("%1 rows, result %2").arg(Ctl<SpreadGrid>(&picker, "spList")->MaxRows()).arg(n));
     }
     // The four-column suffix scan the index replaces, for comparison.
-    const QString scan = SqliteDialect().translate(FrmCust_sel::SearchSql(last4, true, false, false, false));
+    const QString scan =
+        SqliteDialect().translate(CustomerQueries::Picker(last4, true, false, false, false).sql);
     BenchReport(QStringLiteral("plain scan 전화1..4 LIKE '%%1' (%2)").arg(last4, label), rawMs(file, scan),
                 -1, QStringLiteral("engine only, without the index"));
     SetModalHandler(previous);

@@ -235,7 +235,7 @@ ZK_BENCH("reports: store ledger and sales report")
                 // view: the first screen painted is the whole report, its other rows written as they are
                 // scrolled to.
                 ours.push_back(BenchTimeMs([&] {
-                    w.optSort().at(s)->click();
+                    Ctl<QRadioButton>(&w, "optSort", s)->click();
                     Ctl<SpreadGrid>(&w, "spList")->view()->viewport()->repaint();
                 }));
                 BenchRawDb raw(mainFile);

@@ -1,5 +1,6 @@
 #include "accounts/gui/FrmRecv_admin.h"
 
+#include "accounts/AccountQueries.h"
 #include "accounts/PaymentService.h"
 #include "accounts/gui/FrmRecv_save.h"
 #include "app/Clock.h"
@@ -129,17 +130,10 @@ int FrmRecv_admin::Search()
     grid->SetReDraw(false);
     const int remembered = grid->ActiveRow();
     grid->SetMaxRows(0);
-    QString sql =
-        QStringLiteral("SELECT r.*, m.상호, m.전화1 FROM 입금 AS r INNER JOIN 가맹점 AS m ON r.가맹점코드 = "
-                       "m.코드 WHERE 입금일자 BETWEEN ") +
-        SQLLiteral(m_from->date().toString(kDate)) + QStringLiteral(" AND ") +
-        SQLLiteral(m_to->date().toString(kDate));
-    if (!m_store.isEmpty())
-        sql += QStringLiteral(" AND 가맹점코드 = ") + SQLLiteral(m_store);
-    sql += QStringLiteral(" ORDER BY 입금일자, 가맹점코드, 처리순번");
     Recordset rs;
     QList<QVariantList> rows;
-    if (OpenQuery(rs, sql) >= 0) {
+    if (OpenQuery(rs, AccountQueries::Payments(m_from->date().toString(kDate), m_to->date().toString(kDate),
+                                               m_store)) >= 0) {
         for (int i = 0; i < rs.RecordCount(); ++i, rs.MoveNext())
             rows << QVariantList{rs.text(QStringLiteral("입금일자")),
                                  rs.text(QStringLiteral("가맹점코드")),

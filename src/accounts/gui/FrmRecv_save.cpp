@@ -1,9 +1,12 @@
 #include "accounts/gui/FrmRecv_save.h"
 
+#include "accounts/AccountQueries.h"
 #include "accounts/PaymentService.h"
 #include "app/Clock.h"
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
+#include "masters/StoreRecord.h"
+#include "masters/gui/LoadRecord.h"
 #include "masters/gui/Pick.h"
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
@@ -164,10 +167,7 @@ bool FrmRecv_save::DispRec(qint64 key)
 {
     try {
         Recordset rs;
-        if (OpenQuery(rs, QStringLiteral(
-                              "SELECT r.*, m.상호, m.현잔액, m.전화1 FROM 입금 AS r INNER JOIN 가맹점 AS m "
-                              "ON r.가맹점코드 = m.코드 WHERE 처리순번 = ") +
-                              QString::number(key)) < 1)
+        if (OpenQuery(rs, AccountQueries::Payment(key)) < 1)
             return false;
         m_showingStore = true;
         m_fields[FldKey]->setText(rs.text(QStringLiteral("처리순번")));
@@ -193,16 +193,12 @@ bool FrmRecv_save::DispRec(qint64 key)
 
 void FrmRecv_save::showStore(const QString& code)
 {
-    Recordset rs;
     m_showingStore = true;
     m_fields[FldStore]->setText(code);
-    if (OpenQuery(rs, QStringLiteral("SELECT 상호, 전화1, 현잔액 FROM 가맹점 WHERE 코드 = ") +
-                          SQLLiteral(code)) > 0) {
-        m_lblMName->setText(rs.text(QStringLiteral("상호")));
-        m_lblTel->setText(rs.text(QStringLiteral("전화1")));
-        m_fields[FldBalance]->setText(
-            FormatThousands(qint64(std::llround(rs.value(QStringLiteral("현잔액")).toDouble()))));
-        rs.close();
+    if (const std::optional<StoreRecord> store = LoadRecord<StoreRecord>(code)) {
+        m_lblMName->setText(store->name);
+        m_lblTel->setText(store->tel.at(0));
+        m_fields[FldBalance]->setText(FormatThousands(qint64(std::llround(store->balance))));
     }
     m_showingStore = false;
 }

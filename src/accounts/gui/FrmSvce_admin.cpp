@@ -1,5 +1,6 @@
 #include "accounts/gui/FrmSvce_admin.h"
 
+#include "accounts/AccountQueries.h"
 #include "accounts/PointService.h"
 #include "app/Clock.h"
 #include "db/DbError.h"
@@ -376,9 +377,7 @@ int FrmSvce_admin::ListCustomers()
     m_spCust->SetMaxRows(0);
     Recordset rs;
     QList<QVariantList> rows;
-    if (OpenQuery(rs, QStringLiteral("SELECT 전화1, 현포인트, 코드 FROM 고객 WHERE 현포인트 >= ") +
-                          QString::number(*threshold) +
-                          QStringLiteral(" ORDER BY 현포인트 DESC, 전화1, 코드")) >= 0) {
+    if (OpenQuery(rs, AccountQueries::PointCustomers(*threshold)) >= 0) {
         const int iPhone = rs.fieldIndex(QStringLiteral("전화1"));
         const int iPoints = rs.fieldIndex(QStringLiteral("현포인트"));
         const int iCode = rs.fieldIndex(QStringLiteral("코드"));
@@ -409,11 +408,7 @@ int FrmSvce_admin::ListServices()
     const QString to = m_hdTermTo->date().toString(QStringLiteral("yyyy-MM-dd"));
     Recordset rs;
     QList<QVariantList> rows;
-    if (OpenQuery(rs, QStringLiteral("SELECT s.*, c.전화1, c.우편번호, c.주소1, c.주소2 FROM 서비스 AS s "
-                                     "INNER JOIN 고객 AS c ON s.고객코드 = c.코드") +
-                          QStringLiteral(" WHERE 서비스일 BETWEEN ") + SQLLiteral(from) +
-                          QStringLiteral(" AND ") + SQLLiteral(to) +
-                          QStringLiteral(" ORDER BY 서비스일, 처리순번")) >= 0) {
+    if (OpenQuery(rs, AccountQueries::Services(from, to)) >= 0) {
         const int iDate = rs.fieldIndex(QStringLiteral("서비스일"));
         const int iCustomer = rs.fieldIndex(QStringLiteral("고객코드"));
         const int iPhone = rs.fieldIndex(QStringLiteral("전화1"));

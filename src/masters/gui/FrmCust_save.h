@@ -47,7 +47,6 @@ public:
     // The postal-code search of btnZipcode.
     void SearchZipcode();
 
-    ByteLimitedLineEdit* htField(int index) const { return m_fields.at(size_t(index)); }
     QString FieldText(int index) const;
 
 protected:
@@ -55,6 +54,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    ByteLimitedLineEdit* htField(int index) const { return m_fields.at(size_t(index)); }
     bool saveSteps();
     bool fieldKey(int index, int key);
     void setFieldText(int index, const QString& text);

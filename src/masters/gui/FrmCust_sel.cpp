@@ -6,6 +6,7 @@
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "masters/CustPhone.h"
+#include "masters/CustomerQueries.h"
 #include "masters/gui/CustomerScreens.h"
 #include "masters/gui/FrmCust_save.h"
 #include "masters/gui/FrmCust_selsub.h"
@@ -131,37 +132,16 @@ FrmCust_sel::FrmCust_sel(QWidget* parent) : PickerDialog(parent)
 
 FrmCust_sel::~FrmCust_sel() = default;
 
-QString FrmCust_sel::SearchSql(const QString& text, bool tel, bool bunji, bool memo, bool phoneIndex)
-{
-    QString condition;
-    if (!text.isEmpty()) {
-        const QString q = SQLLikePattern(text, LikeMatch::Contains);
-        if (tel)
-            condition =
-                QStringLiteral(" WHERE (") + PhoneSuffixCondition(PhoneSearchSuffix(text), phoneIndex);
-        if (bunji)
-            condition += (condition.isEmpty() ? QStringLiteral(" WHERE (") : QStringLiteral(" OR")) +
-                         QStringLiteral(" 주소2 LIKE ") + q;
-        if (memo)
-            condition += (condition.isEmpty() ? QStringLiteral(" WHERE (") : QStringLiteral(" OR")) +
-                         QStringLiteral(" 메모 LIKE ") + q;
-        if (!condition.isEmpty())
-            condition += QLatin1Char(')');
-    }
-    // The picker finds few rows: they are sorted, never found by walking the address index ("+").
-    return QStringLiteral("SELECT * FROM 고객") + condition + QStringLiteral(" ORDER BY +주소1, 주소2");
-}
-
 int FrmCust_sel::Refresh_Sheet()
 {
     if (!CheckSearchText(m_txtinput->text()))
         return -1;
     m_spList->SetMaxRows(0);
-    const QString sql =
-        SearchSql(m_txtinput->text(), m_chkFindFld[0]->isChecked(), m_chkFindFld[1]->isChecked(),
-                  m_chkFindFld[2]->isChecked(), HasCustomerPhoneIndex(gMainConn));
+    const ReadQuery read = CustomerQueries::Picker(m_txtinput->text(), m_chkFindFld[0]->isChecked(),
+                                                   m_chkFindFld[1]->isChecked(), m_chkFindFld[2]->isChecked(),
+                                                   HasCustomerPhoneIndex(gMainConn));
     Recordset rs;
-    if (OpenQuery(rs, sql) < 0)
+    if (OpenQuery(rs, read) < 0)
         return 0;
     const int iTel1 = rs.fieldIndex(QStringLiteral("전화1"));
     const int iAddr1 = rs.fieldIndex(QStringLiteral("주소1"));

@@ -38,8 +38,6 @@ public:
 
     // Runs the search for txtinput and the ticked scopes; the number of rows, -1 when the text was refused.
     int Refresh_Sheet() override;
-    // The statement Refresh_Sheet runs for a text and the scopes (telephone, street number, memo).
-    static QString SearchSql(const QString& text, bool tel, bool bunji, bool memo, bool phoneIndex);
 
     // The caller's number for a grid row; "" when none was chosen.
     QString ChooseTelephone(int row);
@@ -49,13 +47,12 @@ public:
     void EditRecord();
     void DeleteRecord();
 
-    QCheckBox* chkFindFld(int index) const { return m_chkFindFld.at(size_t(index)); }
-
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    QCheckBox* chkFindFld(int index) const { return m_chkFindFld.at(size_t(index)); }
     // Runs an editor for this picker: it adds, or changes the customer with this code.
     void runEditor(EditorMode mode, const QString& code);
 

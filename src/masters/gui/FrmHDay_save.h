@@ -24,13 +24,13 @@ public:
     QString StoredDay() const;
 
     QString storeCode() const { return m_storeCode; }
-    ByteLimitedLineEdit* htField(int index) const { return index == 0 ? m_memo : nullptr; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    ByteLimitedLineEdit* htField(int index) const { return index == 0 ? m_memo : nullptr; }
     void typeChanged(int kind);
 
     QComboBox* m_cmbType = nullptr;

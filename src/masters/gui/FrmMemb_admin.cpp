@@ -4,6 +4,7 @@
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "masters/HolidayRules.h"
+#include "masters/StoreQueries.h"
 #include "masters/StoreService.h"
 #include "masters/gui/FrmHDay_save.h"
 #include "masters/gui/FrmMemb_save.h"
@@ -212,8 +213,8 @@ int FrmMemb_admin::Search()
     QList<QVariantList> rows;
     {
         WaitCursor wait;
-        if (OpenListQuery(rs, QStringLiteral("SELECT * FROM 가맹점") + SearchWhere() +
-                                  QStringLiteral(" ORDER BY 코드")) >= 0) {
+        const SearchRow terms = SearchedRow();
+        if (OpenListQuery(rs, StoreQueries::List(terms.columns, terms.mode, terms.text)) >= 0) {
             const int iCode = rs.fieldIndex(QStringLiteral("코드"));
             const int iName = rs.fieldIndex(QStringLiteral("상호"));
             const int iTel = rs.fieldIndex(QStringLiteral("전화1"));
@@ -264,8 +265,7 @@ void FrmMemb_admin::LoadMenus(const QString& store)
     if (!store.isEmpty()) {
         Recordset rs;
         QList<QVariantList> rows;
-        if (OpenListQuery(rs, QStringLiteral("SELECT * FROM 취급메뉴 WHERE 가맹점코드 = ") +
-                                  SQLLiteral(store) + QStringLiteral(" ORDER BY 메뉴명")) >= 0) {
+        if (OpenListQuery(rs, StoreQueries::Menus(store)) >= 0) {
             const int iName = rs.fieldIndex(QStringLiteral("메뉴명"));
             const int iPrice = rs.fieldIndex(QStringLiteral("판매단가"));
             const int iMemo = rs.fieldIndex(QStringLiteral("메모"));
@@ -290,8 +290,7 @@ void FrmMemb_admin::LoadHolidays(const QString& store)
         return;
     Recordset rs;
     QList<QVariantList> rows;
-    if (OpenListQuery(rs, QStringLiteral("SELECT * FROM 가맹점휴일 WHERE 가맹점코드 = ") + SQLLiteral(store) +
-                              QStringLiteral(" ORDER BY 반복구분, 순번")) >= 0) {
+    if (OpenListQuery(rs, StoreQueries::Holidays(store)) >= 0) {
         const int iKind = rs.fieldIndex(QStringLiteral("반복구분"));
         const int iDay = rs.fieldIndex(QStringLiteral("일자"));
         const int iMemo = rs.fieldIndex(QStringLiteral("메모"));

@@ -51,8 +51,6 @@ public:
     // Empties the fields for the next store (default hours, "0" in the number fields).
     void ClearFields() override;
 
-    // nullptr for the unused indexes.
-    QLineEdit* htField(int index) const;
     QString FieldText(int index) const;
     // The store's current balance as stored (the 현잔액 field shows it with thousands separators).
     double currentBalance() const { return m_balance; }
@@ -69,6 +67,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // nullptr for the unused indexes.
+    QLineEdit* htField(int index) const;
     void buildUi();
     void setBalance(double balance);
     void showBreakTime(int index);

@@ -2,6 +2,7 @@
 
 #include "app/SettingKeys.h"
 #include "db/modDBQuery.h"
+#include "masters/StoreQueries.h"
 #include "masters/gui/PickerWindow.h"
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
@@ -22,19 +23,9 @@
 
 namespace {
 
-struct Scope
-{
-    const char* caption;
-    const char* column;
-    bool startsWith;
-};
-
-constexpr Scope kScopes[FrmMemb_sel::kScopeCount] = {
-    {"코드(&1)", "코드", true},
-    {"상호(&2)", "상호", false},
-    {"주소(&3)", "주소1", false},
-    {"메모(&4)", "메모", false},
-};
+// Captions of the search scopes, in the order StoreQueries::Picker takes them.
+constexpr const char* kScopeCaptions[FrmMemb_sel::kScopeCount] = {"코드(&1)", "상호(&2)", "주소(&3)",
+                                                                  "메모(&4)"};
 } // namespace
 
 FrmMemb_sel::FrmMemb_sel(QWidget* parent) : PickerDialog(parent)
@@ -50,7 +41,7 @@ FrmMemb_sel::FrmMemb_sel(QWidget* parent) : PickerDialog(parent)
     top->addWidget(new QLabel(QStringLiteral("검색범위:"), this));
     m_loading = true;
     for (int i = 0; i < kScopeCount; ++i) {
-        auto* box = new QCheckBox(QString::fromUtf8(kScopes[i].caption), this);
+        auto* box = new QCheckBox(QString::fromUtf8(kScopeCaptions[i]), this);
         box->setObjectName(QStringLiteral("chkFindFld_%1").arg(i));
         box->setChecked(Settings::IsOn(Settings::MembFindField(i)));
         connect(box, &QCheckBox::toggled, this, [this, i](bool on) {
@@ -102,11 +93,6 @@ FrmMemb_sel::FrmMemb_sel(QWidget* parent) : PickerDialog(parent)
 
 FrmMemb_sel::~FrmMemb_sel() = default;
 
-QCheckBox* FrmMemb_sel::chkFindFld(int index) const
-{
-    return index >= 0 && index < kScopeCount ? m_chkFindFld[index] : nullptr;
-}
-
 int FrmMemb_sel::FindRecords(const QString& searchText, const QString& /*extra*/)
 {
     m_result.clear();
@@ -124,29 +110,17 @@ int FrmMemb_sel::Refresh_Sheet()
     const QString text = m_txtinput->text();
     if (!CheckSearchText(text))
         return -1;
-    QString sql = QStringLiteral("SELECT * FROM 가맹점");
-    if (!text.isEmpty()) {
-        QString where;
-        for (int i = 0; i < kScopeCount; ++i) {
-            if (!m_chkFindFld[i]->isChecked())
-                continue;
-            where += where.isEmpty() ? QStringLiteral(" WHERE (") : QStringLiteral(" OR ");
-            where +=
-                QString::fromUtf8(kScopes[i].column) + QStringLiteral(" LIKE ") +
-                SQLLikePattern(text, kScopes[i].startsWith ? LikeMatch::StartsWith : LikeMatch::Contains);
-        }
-        if (!where.isEmpty())
-            sql += where + QLatin1Char(')');
-    }
-    sql += QStringLiteral(" ORDER BY 코드");
-    m_lastQuery = sql;
+    std::array<bool, StoreQueries::kPickerScopes> ticked{};
+    for (int i = 0; i < kScopeCount; ++i)
+        ticked.at(size_t(i)) = m_chkFindFld[i]->isChecked();
 
-    return FillPickerList(m_spList, sql, ColCode, [](const Recordset& rs) -> QVariantList {
-        return {rs.text(QStringLiteral("코드")), rs.text(QStringLiteral("상호")),
-                rs.text(QStringLiteral("전화1")),
-                rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') + rs.text(QStringLiteral("주소2")),
-                rs.text(QStringLiteral("메모"))};
-    });
+    return FillPickerList(
+        m_spList, StoreQueries::Picker(text, ticked), ColCode, [](const Recordset& rs) -> QVariantList {
+            return {rs.text(QStringLiteral("코드")), rs.text(QStringLiteral("상호")),
+                    rs.text(QStringLiteral("전화1")),
+                    rs.text(QStringLiteral("주소1")) + QLatin1Char(' ') + rs.text(QStringLiteral("주소2")),
+                    rs.text(QStringLiteral("메모"))};
+        });
 }
 
 bool FrmMemb_sel::SelectActive()

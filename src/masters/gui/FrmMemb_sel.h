@@ -1,5 +1,6 @@
 #pragma once
 
+#include "masters/StoreQueries.h"
 #include "masters/gui/PickerDialog.h"
 #include "ui/gui/RecordScreens.h"
 
@@ -19,7 +20,7 @@ public:
         ColMemo = 5,
         ColCount = 5
     };
-    static constexpr int kScopeCount = 4;
+    static constexpr int kScopeCount = StoreQueries::kPickerScopes;
 
     explicit FrmMemb_sel(QWidget* parent = nullptr);
     ~FrmMemb_sel() override;
@@ -36,12 +37,7 @@ public:
     // Takes the active row as the result and closes; false with a message when the list is empty.
     bool SelectActive();
 
-    QCheckBox* chkFindFld(int index) const;
-    // The statement of the last search.
-    QString lastQuery() const { return m_lastQuery; }
-
 private:
     QCheckBox* m_chkFindFld[kScopeCount] = {};
-    QString m_lastQuery;
     bool m_loading = false;
 };

@@ -2,6 +2,7 @@
 
 #include "db/modDBQuery.h"
 #include "masters/MenuPickResult.h"
+#include "masters/StoreQueries.h"
 #include "masters/gui/PickerWindow.h"
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
@@ -151,20 +152,15 @@ int FrmMenu_sel::Refresh_Sheet()
     const QString text = m_txtinput->text();
     if (!CheckSearchText(text))
         return -1;
-    QString sql = QStringLiteral("SELECT * FROM 취급메뉴") + QStringLiteral(" WHERE 가맹점코드 = '") +
-                  SQLQuote(m_storeCode) + QLatin1Char('\'');
-    if (!text.isEmpty())
-        sql += QStringLiteral(" AND 메뉴명 LIKE ") + SQLLikePattern(text, LikeMatch::Contains);
-    sql += QStringLiteral(" ORDER BY 메뉴명");
-
-    return FillPickerList(m_spList, sql, ColName, [](const Recordset& rs) -> QVariantList {
-        return {rs.text(QStringLiteral("메뉴명")),
-                rs.text(QStringLiteral("메모")),
-                rs.value(QStringLiteral("판매단가")),
-                QString(),
-                QString(),
-                rs.text(QStringLiteral("코드"))};
-    });
+    return FillPickerList(m_spList, StoreQueries::Menus(m_storeCode, text), ColName,
+                          [](const Recordset& rs) -> QVariantList {
+                              return {rs.text(QStringLiteral("메뉴명")),
+                                      rs.text(QStringLiteral("메모")),
+                                      rs.value(QStringLiteral("판매단가")),
+                                      QString(),
+                                      QString(),
+                                      rs.text(QStringLiteral("코드"))};
+                          });
 }
 
 bool FrmMenu_sel::SelectRows()

@@ -106,13 +106,13 @@ void FocusPickerListWhenShown(QDialog* owner, SpreadGrid* list, QLineEdit* fallb
     });
 }
 
-int FillPickerList(SpreadGrid* list, const QString& sql, int activeCol,
+int FillPickerList(SpreadGrid* list, const ReadQuery& read, int activeCol,
                    const std::function<QVariantList(const Recordset&)>& makeRow)
 {
     list->SetReDraw(false);
     list->SetMaxRows(0);
     Recordset rs;
-    const int n = OpenQuery(rs, sql);
+    const int n = OpenQuery(rs, read);
     if (n > 0) {
         QList<QVariantList> rows;
         rows.reserve(n);

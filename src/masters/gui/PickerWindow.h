@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/ReadQuery.h"
+
 #include <QString>
 #include <QVariantList>
 
@@ -37,7 +39,7 @@ bool HandlePickerKey(QKeyEvent* event, QLineEdit* input);
 // Once the window is up: into the list when it has rows, otherwise into fallback when given.
 void FocusPickerListWhenShown(QDialog* owner, SpreadGrid* list, QLineEdit* fallback = nullptr);
 
-// Replaces the list with the rows of sql, each built by makeRow, and puts the cursor on activeCol of
+// Replaces the list with the rows of read, each built by makeRow, and puts the cursor on activeCol of
 // the first row; returns the number of rows.
-int FillPickerList(SpreadGrid* list, const QString& sql, int activeCol,
+int FillPickerList(SpreadGrid* list, const ReadQuery& read, int activeCol,
                    const std::function<QVariantList(const Recordset&)>& makeRow);

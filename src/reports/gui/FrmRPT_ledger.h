@@ -23,7 +23,6 @@ public:
     // F5: shows the work table as last built; returns the number of data rows.
     int Search() override;
 
-    QLineEdit* htFilter() const { return m_htFilter; }
     // The store the ledger is narrowed to; "" for all stores.
     QString selectedStore() const { return m_store; }
     // Narrows the ledger to a store as a choice in the search box does, without building it.

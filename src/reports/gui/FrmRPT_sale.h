@@ -31,8 +31,6 @@ public:
     void ShowRecord(const QString& code, const QString& name, FocusKind kind) override;
 
     QCheckBox* chkRcpt() const { return m_chkRcpt; }
-    // Index 0 the store box, 1 the customer box.
-    QLineEdit* htFilter(int index) const { return m_htFilter[index]; }
     QString selectedStore() const { return m_store; }
     QString selectedCustomer() const { return m_customer; }
     const SalesReport& report() const { return m_report; }
@@ -50,6 +48,7 @@ private:
     // The texts each key field's column must show whole, read once.
     std::array<QStringList, SalesReport::FieldCount> m_keyTexts;
     QCheckBox* m_chkRcpt = nullptr;
+    // Index 0 the store box (htFilter_0), 1 the customer box (htFilter_1).
     QLineEdit* m_htFilter[2] = {nullptr, nullptr};
     QString m_store;
     QString m_customer;

@@ -26,13 +26,13 @@ public:
     QString PeriodTo() const;
     // "( 검색기간: d1 - d2 )    "
     QString PeriodSubTitle() const;
-    const QList<QRadioButton*>& optSort() const { return m_optSort; }
     int SortIndex() const;
     // Both take the whole report: the rows not yet shown are written first.
     void PrintList() override;
     void ExportList() override;
 
 protected:
+    const QList<QRadioButton*>& optSort() const { return m_optSort; }
     QDateEdit* hdTermFrom() const { return m_from; }
     QDateEdit* hdTermTo() const { return m_to; }
     explicit ReportScreen(QWidget* parent = nullptr);

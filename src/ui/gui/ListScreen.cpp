@@ -234,12 +234,17 @@ void ListScreen::RunOpening(const std::function<void()>& steps)
 
 int ListScreen::OpenListQuery(Recordset& rs, const QString& sql) const
 {
+    return OpenListQuery(rs, ReadQuery{sql, {}});
+}
+
+int ListScreen::OpenListQuery(Recordset& rs, const ReadQuery& read) const
+{
     if (!m_opening)
-        return OpenQuery(rs, sql);
+        return OpenQuery(rs, read);
     rs.close();
     QSqlQuery q;
     ErrInfo error;
-    if (!gMainConn.query(sql, q, &error))
+    if (!gMainConn.query(read.sql, read.values, q, &error))
         throw DbException(error);
     rs.load(q);
     return rs.RecordCount();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/ChangeFeed.h"
+#include "db/ReadQuery.h"
 #include "ui/gui/FrameScreen.h"
 #include "ui/gui/ScreenCatalogue.h"
 
@@ -88,6 +89,7 @@ protected:
     void RunOpening(const std::function<void()>& steps);
     // OpenQuery, except during RunOpening: then an engine error is thrown (DbException) for it to report.
     int OpenListQuery(Recordset& rs, const QString& sql) const;
+    int OpenListQuery(Recordset& rs, const ReadQuery& read) const;
     // The row the buttons sit in, for screens that add their own.
     QHBoxLayout* buttonRow() const { return m_buttonRow; }
 

@@ -2,6 +2,7 @@
 
 #include "app/Globals.h"
 #include "db/MduAdoDB.h"
+#include "masters/StoreQueries.h"
 #include "ui/MsgBox.h"
 #include "ui/gui/SpreadGrid.h"
 #include "ui/gui/SpreadGridModel.h"
@@ -202,9 +203,9 @@ QStringList FormatTexts(ColFormat format)
         return texts;
     ErrInfo error;
     // A few hundred stores: every one is measured, so that none is cut.
-    gMainConn.queryTexts(format == ColFormat::StoreCode ? QStringLiteral("SELECT DISTINCT 코드 FROM 가맹점")
-                                                        : QStringLiteral("SELECT DISTINCT 상호 FROM 가맹점"),
-                         texts, &error);
+    StoreQueries::AllTexts(format == ColFormat::StoreCode ? StoreQueries::Column::Code
+                                                          : StoreQueries::Column::Name,
+                           texts, &error);
     return texts;
 }
 
