@@ -50,6 +50,8 @@ private Q_SLOTS:
     void entryRowForcesPhoneColumn();
     void customerSearchNotFound();
     void storeWithSecondNumberDials();
+    void balanceShownInWholeWon_data();
+    void balanceShownInWholeWon();
     void portOpenFailureNamesPort();
     void captionAndMenus();
     void smallestWindowKeepsButtonsAndEntryRow();
@@ -249,6 +251,30 @@ void TestFrmMain::storeWithSecondNumberDials()
     Ctl<QPushButton>(&w, "cmdAutoDial")->setEnabled(true);
     Ctl<QPushButton>(&w, "cmdAutoDial")->click();
     QCOMPARE(p.lastText(), QStringLiteral("가맹점에 전화번호가 입력되어 있지 않습니다."));
+}
+
+void TestFrmMain::balanceShownInWholeWon_data()
+{
+    QTest::addColumn<QString>("balance");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("half rounds up") << "1234.5"
+                                    << "1,235 ";
+    QTest::newRow("below half") << "999.4"
+                                << "999 ";
+    QTest::newRow("owed to the store") << "-1234.6"
+                                       << "-1,235 ";
+}
+
+void TestFrmMain::balanceShownInWholeWon()
+{
+    QFETCH(QString, balance);
+    QFETCH(QString, shown);
+    MainFixture f;
+    ScriptedPrompter p;
+    FrmMain w;
+    MainFixture::exec("UPDATE 가맹점 SET 현잔액 = " + balance + " WHERE 코드 = '1001'");
+    w.ShowStore(QStringLiteral("1001"));
+    QCOMPARE(Ctl<QLabel>(&w, "pnlMembBaln")->text(), shown);
 }
 
 void TestFrmMain::portOpenFailureNamesPort()

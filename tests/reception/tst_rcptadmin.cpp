@@ -108,17 +108,17 @@ void TestRcptAdmin::opening()
     screen.show();
     QVERIFY(QTest::qWaitForWindowExposed(&screen));
     QTRY_COMPARE(m_dialled, dialled);
-    QCOMPARE(screen.btnDialing->isEnabled(), !dialled.isEmpty());
+    QCOMPARE(Ctl<QPushButton>(&screen, "btnDialing")->isEnabled(), !dialled.isEmpty());
     // Today's waiting orders; the first one's lines, ten rows at least, and its totals.
-    QCOMPARE(screen.cmbFilter->currentText(), QString("미접수만 보기"));
+    QCOMPARE(Ctl<QComboBox>(&screen, "cmbFilter")->currentText(), QString("미접수만 보기"));
     QCOMPARE(listedOrders(screen), QStringList({"0612071001", "0612072001"}));
     QCOMPARE(Ctl<SpreadGrid>(&screen, "spMList")->CellText(FrmRcpt_admin::ColAddress, 1), QString(" "));
-    QCOMPARE(screen.spDList->MaxRows(), 10);
-    QCOMPARE(screen.spDList->CellText(FrmRcpt_admin::LnMenu, 2), QString("콜라"));
-    QCOMPARE(screen.spTotal->CellText(FrmRcpt_admin::LnQty, 1), QString("12"));
-    QCOMPARE(screen.spTotal->CellText(FrmRcpt_admin::LnAmount, 1), QString("45000"));
-    QCOMPARE(screen.spTotal->CellText(FrmRcpt_admin::LnCommission, 1), QString("2250"));
-    QCOMPARE(screen.spTotal->CellText(FrmRcpt_admin::LnPoints, 1), QString("45"));
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spDList")->MaxRows(), 10);
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spDList")->CellText(FrmRcpt_admin::LnMenu, 2), QString("콜라"));
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spTotal")->CellText(FrmRcpt_admin::LnQty, 1), QString("12"));
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spTotal")->CellText(FrmRcpt_admin::LnAmount, 1), QString("45000"));
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spTotal")->CellText(FrmRcpt_admin::LnCommission, 1), QString("2250"));
+    QCOMPARE(Ctl<SpreadGrid>(&screen, "spTotal")->CellText(FrmRcpt_admin::LnPoints, 1), QString("45"));
     QCOMPARE(prompter.count(), 0);
 }
 
@@ -276,7 +276,7 @@ void TestRcptAdmin::doubleClick()
     for (MsgAnswer a : answers)
         prompter.answer(a);
     FrmRcpt_admin screen;
-    screen.cmbFilter->setCurrentIndex(0);
+    Ctl<QComboBox>(&screen, "cmbFilter")->setCurrentIndex(0);
     QCOMPARE(listedOrders(screen), QStringList({"0612071002", "0612071001", "0612072001", "0612071003"}));
     Ctl<SpreadGrid>(&screen, "spMList")->SetActiveCell(FrmRcpt_admin::ColPhone, row == 1 ? 2 : 1);
     Q_EMIT Ctl<SpreadGrid>(&screen, "spMList")->DblClick(FrmRcpt_admin::ColPhone, row);
@@ -294,18 +294,18 @@ void TestRcptAdmin::cursorStaysOnItsRow()
 {
     ScriptedPrompter prompter;
     FrmRcpt_admin screen;
-    screen.cmbFilter->setCurrentIndex(0);
+    Ctl<QComboBox>(&screen, "cmbFilter")->setCurrentIndex(0);
     Ctl<SpreadGrid>(&screen, "spMList")->SetActiveCell(FrmRcpt_admin::ColPhone, 3);
-    screen.chkMeOnly->click();
+    Ctl<QCheckBox>(&screen, "chkMeOnly")->click();
     QCOMPARE(listedOrders(screen), QStringList({"0612071002", "0612071001", "0612071003"}));
     QCOMPARE(Ctl<SpreadGrid>(&screen, "spMList")->ActiveRow(), 3);
-    QCOMPARE(screen.pnlMembCode->text(), QString("T1"));
-    screen.chkMeOnly->click();
+    QCOMPARE(Ctl<QLabel>(&screen, "pnlMembCode")->text(), QString("T1"));
+    Ctl<QCheckBox>(&screen, "chkMeOnly")->click();
     Ctl<QLineEdit>(&screen, "htFindWd")->setText("S2");
     QCOMPARE(screen.Search(), 1);
     QCOMPARE(Ctl<SpreadGrid>(&screen, "spMList")->ActiveRow(), 1);
-    QCOMPARE(screen.pnlMembBaln->text(), QString("12,500 "));
-    QCOMPARE(screen.pnlMembTel[1]->text(), QString("031-222-3333"));
+    QCOMPARE(Ctl<QLabel>(&screen, "pnlMembBaln")->text(), QString("12,500 "));
+    QCOMPARE(Ctl<QLabel>(&screen, "pnlMembTel", 1)->text(), QString("031-222-3333"));
     QCOMPARE(prompter.count(), 0);
 }
 

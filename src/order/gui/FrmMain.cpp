@@ -13,10 +13,10 @@
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
-#include "masters/CustomerRecord.h"
-#include "masters/StoreRecord.h"
-#include "masters/gui/LoadRecord.h"
+#include "masters/gui/CustomerPanel.h"
 #include "masters/gui/Pick.h"
+#include "masters/gui/StorePanel.h"
+#include "order/OrderReads.h"
 #include "order/SeeIdPort.h"
 #include "order/gui/modSeeID.h"
 #include "reports/MduReportDB.h"
@@ -53,6 +53,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 using namespace FrmMainCols;
@@ -79,15 +80,6 @@ QLabel* caption(const QString& text, QWidget* parent)
 {
     auto* l = new QLabel(text, parent);
     l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    return l;
-}
-
-QLabel* blockTitle(const QString& text, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    l->setAlignment(Qt::AlignCenter);
-    l->setMinimumHeight(24);
-    l->setStyleSheet(QStringLiteral("QLabel { background: #35507a; color: white; font-weight: bold; }"));
     return l;
 }
 
@@ -132,8 +124,8 @@ FrmMain::FrmMain(QWidget* parent) : QMainWindow(parent)
     connect(&MainChangeFeed(), &ChangeFeed::changed, this, &FrmMain::OthersChanged);
     connect(&MainChangeFeed(), &ChangeFeed::resync, this, [this] {
         OthersChanged({{QStringLiteral("주문"), {}},
-                       {QStringLiteral("가맹점"), pnlMembCode->text()},
-                       {QStringLiteral("고객"), txtCustID->text()}});
+                       {QStringLiteral("가맹점"), m_store->Code()},
+                       {QStringLiteral("고객"), m_customer->Code()}});
     });
     // Form_Load
     CenterForm(this, false, 15600, 10800);
@@ -232,69 +224,32 @@ void FrmMain::buildUi()
     // On a small screen the two information blocks scroll; the buttons under them stay in reach.
     auto* infoArea = new FitScrollArea(pnlLeft);
     auto* info = new QWidget(infoArea);
-    auto* left = new QGridLayout(info);
-    left->setContentsMargins(4, 4, 4, 4);
-    left->setHorizontalSpacing(4);
-    left->setVerticalSpacing(2);
-    int r = 0;
-    left->addWidget(blockTitle(QStringLiteral("고객  정보"), pnlLeft), r++, 0, 1, 2);
-    txtCustID = new QLineEdit(pnlLeft);
-    txtCustID->setObjectName(QStringLiteral("txtCustID"));
-    txtCustID->setVisible(false);
-    left->addWidget(caption(QStringLiteral("전화번호"), pnlLeft), r, 0, 2, 1);
-    auto* custTels = new QGridLayout;
-    custTels->setSpacing(2);
-    for (int i = 0; i < 4; ++i) {
-        pnlCustTel[i] = valuePanel(QStringLiteral("pnlCustTel_%1").arg(i), pnlLeft);
-        custTels->addWidget(pnlCustTel[i], i / 2, i % 2);
-    }
-    left->addLayout(custTels, r, 1, 2, 1);
-    r += 2;
-    auto addRow = [&](const QString& label, QLabel*& panel, const QString& name, bool right = false) {
-        left->addWidget(caption(label, pnlLeft), r, 0);
-        panel = valuePanel(name, pnlLeft, right);
-        left->addWidget(panel, r++, 1);
-    };
-    addRow(QStringLiteral("우편번호"), pnlCustPost, QStringLiteral("pnlCustPost"));
-    addRow(QStringLiteral("주      소"), pnlCustAddr, QStringLiteral("pnlCustAddr"));
-    pnlCustAddr->setWordWrap(true);
-    pnlCustAddr->setMinimumHeight(36);
-    addRow(QStringLiteral("메      모"), pnlCustMemo, QStringLiteral("pnlCustMemo"));
-    addRow(QStringLiteral("적립포인트"), pnlCustPoint, QStringLiteral("pnlCustPoint"), true);
-
-    left->addWidget(blockTitle(QStringLiteral("가맹점  정보"), pnlLeft), r++, 0, 1, 2);
-    addRow(QStringLiteral("코      드"), pnlMembCode, QStringLiteral("pnlMembCode"));
-    addRow(QStringLiteral("상      호"), pnlMembName, QStringLiteral("pnlMembName"));
-    left->addWidget(caption(QStringLiteral("전화번호"), pnlLeft), r, 0, 2, 1);
-    auto* membTels = new QGridLayout;
-    membTels->setSpacing(2);
-    for (int i = 0; i < 4; ++i) {
-        pnlMembTel[i] = valuePanel(QStringLiteral("pnlMembTel_%1").arg(i), pnlLeft);
-        membTels->addWidget(pnlMembTel[i], i / 2, i % 2);
-    }
-    left->addLayout(membTels, r, 1, 2, 1);
-    r += 2;
-    addRow(QStringLiteral("우편번호"), pnlMembPost, QStringLiteral("pnlMembPost"));
-    addRow(QStringLiteral("주      소"), pnlMembAddr, QStringLiteral("pnlMembAddr"));
-    pnlMembAddr->setWordWrap(true);
-    pnlMembAddr->setMinimumHeight(36);
-    addRow(QStringLiteral("메      모"), pnlMembMemo, QStringLiteral("pnlMembMemo"));
-    addRow(QStringLiteral("수수료율"), pnlMembFee, QStringLiteral("pnlMembFee"), true);
-    addRow(QStringLiteral("미 수 금"), pnlMembBaln, QStringLiteral("pnlMembBaln"), true);
-    left->setColumnStretch(1, 1);
+    auto* blocks = new QVBoxLayout(info);
+    blocks->setContentsMargins(4, 4, 4, 4);
+    blocks->setSpacing(2);
+    m_customer = new CustomerPanel(info);
+    m_store = new StorePanel(InfoPanel::Style::Column, info);
+    // The values of both blocks stand in one column.
+    const int captionWidth = std::max(m_customer->CaptionWidth(), m_store->CaptionWidth());
+    m_customer->SetCaptionWidth(captionWidth);
+    m_store->SetCaptionWidth(captionWidth);
+    blocks->addWidget(m_customer);
+    blocks->addWidget(m_store);
     infoArea->setWidget(info);
     leftColumn->addWidget(infoArea);
 
     auto* controls = new QWidget(pnlLeft);
-    left = new QGridLayout(controls);
+    auto* left = new QGridLayout(controls);
     left->setContentsMargins(4, 0, 4, 4);
     left->setHorizontalSpacing(4);
     left->setVerticalSpacing(2);
-    r = 0;
+    int r = 0;
     auto* buttons = new QHBoxLayout;
     cmdAutoDial = new QPushButton(QStringLiteral("☎ 전화걸기(&T)"), pnlLeft);
     cmdAutoDial->setObjectName(QStringLiteral("cmdAutoDial"));
     connect(cmdAutoDial, &QPushButton::clicked, this, &FrmMain::cmdAutoDial_Click);
+    connect(m_store, &StorePanel::storeShown, this,
+            [this] { cmdAutoDial->setEnabled(!m_store->DialNumber().isEmpty()); });
     cmdFinish = new QPushButton(QStringLiteral("◈ 접수완료(&M)"), pnlLeft);
     cmdFinish->setObjectName(QStringLiteral("cmdFinish"));
     buttons->addWidget(cmdAutoDial);
@@ -594,90 +549,24 @@ void FrmMain::closePorts()
     }
 }
 
-QString FrmMain::amountText(double value)
-{
-    return QLocale(QLocale::English).toString(qint64(value)) + QLatin1Char(' ');
-}
-
 void FrmMain::ClearCustomer()
 {
-    txtCustID->clear();
-    for (QLabel* l : pnlCustTel)
-        l->clear();
-    pnlCustPost->clear();
-    pnlCustAddr->clear();
-    pnlCustMemo->clear();
-    pnlCustPoint->setText(QStringLiteral("0 "));
+    m_customer->Clear();
 }
 
 void FrmMain::ClearStore()
 {
-    pnlMembCode->clear();
-    pnlMembName->clear();
-    for (QLabel* l : pnlMembTel)
-        l->clear();
-    pnlMembPost->clear();
-    pnlMembAddr->clear();
-    pnlMembMemo->clear();
-    pnlMembFee->setText(QStringLiteral("0 "));
-    pnlMembBaln->setText(QStringLiteral("0 "));
-    cmdAutoDial->setEnabled(false);
+    m_store->Clear();
 }
 
 void FrmMain::ShowCustomer(const QString& code)
 {
-    if (code.isEmpty() || code == txtCustID->text())
-        return;
-    ClearCustomer();
-    const std::optional<CustomerRecord> c = LoadRecord<CustomerRecord>(code);
-    if (!c)
-        return;
-    txtCustID->setText(c->code);
-    for (int i = 0; i < 4; ++i)
-        pnlCustTel[i]->setText(c->tel.at(size_t(i)));
-    pnlCustPost->setText(c->post);
-    pnlCustAddr->setText(c->address());
-    pnlCustMemo->setText(c->memo);
-    pnlCustPoint->setText(amountText(double(c->curPoints)));
-}
-
-void FrmMain::RefreshCustPoint(const QString& code)
-{
-    if (code.isEmpty())
-        return;
-    pnlCustPoint->setText(QStringLiteral("0 "));
-    if (const std::optional<qint64> points = CustomerRecord::CurrentPoints(code))
-        pnlCustPoint->setText(amountText(double(*points)));
+    m_customer->Show(code);
 }
 
 void FrmMain::ShowStore(const QString& code)
 {
-    if (code.isEmpty() || code == pnlMembCode->text())
-        return;
-    ClearStore();
-    const std::optional<StoreRecord> s = LoadRecord<StoreRecord>(code);
-    if (!s)
-        return;
-    pnlMembCode->setText(s->code);
-    pnlMembName->setText(s->name);
-    for (int i = 0; i < 4; ++i)
-        pnlMembTel[i]->setText(s->tel.at(size_t(i)));
-    pnlMembPost->setText(s->post);
-    pnlMembAddr->setText(s->address());
-    pnlMembMemo->setText(s->memo);
-    pnlMembFee->setText(s->rateText + QLatin1Char(' '));
-    pnlMembBaln->setText(amountText(s->balance));
-    cmdAutoDial->setEnabled(!pnlMembTel[0]->text().trimmed().isEmpty() ||
-                            !pnlMembTel[1]->text().trimmed().isEmpty());
-}
-
-void FrmMain::RefreshStoreBalance(const QString& code)
-{
-    if (code.isEmpty())
-        return;
-    pnlMembBaln->setText(QStringLiteral("0 "));
-    if (const std::optional<double> balance = StoreRecord::CurrentBalance(code))
-        pnlMembBaln->setText(amountText(*balance));
+    m_store->Show(code);
 }
 
 void FrmMain::RefreshList()
@@ -696,17 +585,17 @@ void FrmMain::fillList(const QString& numberFilter, const QString& keepOrder, in
     spMList->SetReDraw(false);
     const int remembered = spMList->ActiveRow();
     spMList->SetMaxRows(0);
-    QString sql =
-        QStringLiteral("SELECT o.*, m.상호 FROM 주문 AS o INNER JOIN 가맹점 AS m ON o.가맹점코드 = m.코드") +
-        QStringLiteral(" WHERE 주문일자 = '") + Clock::Today().toString(QStringLiteral("yyyy-MM-dd")) +
-        QLatin1Char('\'');
-    if (!numberFilter.isEmpty())
-        sql += QStringLiteral(" AND 주문번호 LIKE ") + SQLLikePattern(numberFilter, LikeMatch::Contains);
-    if (!m_filterCustCode.isEmpty())
-        sql += QStringLiteral(" AND 고객코드 = '") + SQLQuote(m_filterCustCode) + QLatin1Char('\'');
-    sql += QStringLiteral(" ORDER BY 주문일자, 주문시간, 주문번호");
+    OrderReads::DayFilter filter;
+    filter.date = Clock::Today().toString(QStringLiteral("yyyy-MM-dd"));
+    filter.numberPart = numberFilter;
+    filter.customerCode = m_filterCustCode;
     Recordset rs;
-    const int n = OpenQuery(rs, sql);
+    ErrInfo error;
+    int n = 0;
+    if (OrderReads::ReadDayOrders(gMainConn, filter, rs, &error))
+        n = rs.RecordCount();
+    else
+        TellReadError(gMainConn, error);
     QList<QVariantList> rows;
     if (n > 0) {
         const int f[8] = {
@@ -766,11 +655,8 @@ void FrmMain::OthersChanged(const QList<ChangeFeed::Change>& changes)
     for (const ChangeFeed::Change& c : changes) {
         if (c.table == QStringLiteral("주문") || c.table == QStringLiteral("주문내역"))
             orders = true;
-        else if (c.table == QStringLiteral("가맹점") &&
-                 c.key.compare(pnlMembCode->text(), Qt::CaseInsensitive) == 0)
-            RefreshStoreBalance(pnlMembCode->text());
-        else if (c.table == QStringLiteral("고객") && !c.key.isEmpty() && c.key == txtCustID->text())
-            RefreshCustPoint(c.key);
+        m_store->FollowChange(c);
+        m_customer->FollowChange(c);
     }
     if (orders)
         m_others->Request();
@@ -801,12 +687,12 @@ void FrmMain::LoadLines(const QString& orderNumber)
     QList<QVariantList> rows;
     if (!orderNumber.isEmpty()) {
         Recordset rs;
-        const int n = OpenQuery(
-            rs,
-            QStringLiteral(
-                "SELECT o.*, m.메뉴명 FROM 주문내역 AS o INNER JOIN 취급메뉴 AS m ON o.주문메뉴 = m.코드") +
-                QStringLiteral(" WHERE 주문번호 = '") + SQLQuote(orderNumber) + QLatin1Char('\'') +
-                QStringLiteral(" ORDER BY 순번"));
+        ErrInfo error;
+        int n = 0;
+        if (OrderReads::ReadOrderLines(gMainConn, orderNumber, rs, &error))
+            n = rs.RecordCount();
+        else
+            TellReadError(gMainConn, error);
         if (n > 0) {
             const int f[9] = {
                 rs.fieldIndex(QStringLiteral("주문메뉴")), rs.fieldIndex(QStringLiteral("메뉴명")),
@@ -894,10 +780,10 @@ void FrmMain::spMList_LeaveCell(int col, int row, int newCol, int newRow, bool& 
         LoadLines(GetCellText(spMList, mOrderNo, newRow));
     if (newRow < entryRow) {
         const QString cust = GetCellText(spMList, mCust, newRow);
-        if (cust != txtCustID->text())
+        if (cust != m_customer->Code())
             ShowCustomer(cust);
         const QString store = GetCellText(spMList, mStore, newRow);
-        if (store != pnlMembCode->text())
+        if (store != m_store->Code())
             ShowStore(store);
     }
 }
@@ -928,9 +814,7 @@ void FrmMain::htFilter_Return(int index)
 
 void FrmMain::cmdAutoDial_Click()
 {
-    QString number = pnlMembTel[0]->text().trimmed();
-    if (number.isEmpty())
-        number = pnlMembTel[1]->text().trimmed();
+    const QString number = m_store->DialNumber();
     if (number.isEmpty()) {
         ShowInfo(QStringLiteral("가맹점에 전화번호가 입력되어 있지 않습니다."));
         return;

@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class CustomerPanel;
 class OthersRefresh;
 class QAction;
 class QLabel;
@@ -20,6 +21,7 @@ class QTextBrowser;
 class QTimer;
 class QWidget;
 class SpreadGrid;
+class StorePanel;
 
 // The window the operator works in all day: today's orders, the lines of the selected one, customer and
 // store.
@@ -43,10 +45,9 @@ public:
     void OthersChanged(const QList<ChangeFeed::Change>& changes);
     // Loads the lines of an order into spDList ("" = none) and recomputes the sums.
     void LoadLines(const QString& orderNumber);
+    // The customer and store panels (CustomerPanel, StorePanel).
     void ShowCustomer(const QString& code);
     void ShowStore(const QString& code);
-    void RefreshCustPoint(const QString& code);
-    void RefreshStoreBalance(const QString& code);
     void ClearCustomer();
     void ClearStore();
     // Shows the customer and store of the active order row; clears both panels on the entry row.
@@ -85,20 +86,8 @@ private:
     QWidget* pnlTop = nullptr;
     QWidget* pnlLeft = nullptr;
     QWidget* pnlList = nullptr;
-    QLineEdit* txtCustID = nullptr;
-    QLabel* pnlCustTel[4] = {};
-    QLabel* pnlCustPost = nullptr;
-    QLabel* pnlCustAddr = nullptr;
-    QLabel* pnlCustMemo = nullptr;
-    QLabel* pnlCustPoint = nullptr;
-    QLabel* pnlMembCode = nullptr;
-    QLabel* pnlMembName = nullptr;
-    QLabel* pnlMembTel[4] = {};
-    QLabel* pnlMembPost = nullptr;
-    QLabel* pnlMembAddr = nullptr;
-    QLabel* pnlMembMemo = nullptr;
-    QLabel* pnlMembFee = nullptr;
-    QLabel* pnlMembBaln = nullptr;
+    CustomerPanel* m_customer = nullptr;
+    StorePanel* m_store = nullptr;
     QPushButton* cmdAutoDial = nullptr;
     QPushButton* cmdFinish = nullptr;
     QLabel* pnlSeeIDDisp = nullptr;
@@ -157,8 +146,6 @@ private:
     void cmdAutoDial_Click();
     void dataFileEntry(int kind);
     void openHomePage();
-
-    static QString amountText(double value);
 
     void restoreCell(SpreadGrid* grid, int col, int row);
     // Fills spMList with today's orders matching numberFilter; the cursor goes to the row of keepOrder

@@ -10,9 +10,12 @@
 #include "db/modMain_SQL.h"
 #include "masters/CustPhone.h"
 #include "masters/HolidayRules.h"
+#include "masters/gui/CustomerPanel.h"
 #include "masters/gui/Pick.h"
+#include "masters/gui/StorePanel.h"
 #include "order/CheckStoreOpen.h"
 #include "order/OrderCharges.h"
+#include "order/OrderReads.h"
 #include "order/OrderService.h"
 #include "order/gui/modSeeID.h"
 #include "ui/MsgBox.h"
@@ -63,16 +66,7 @@ const QString kLineSaveFailed = QStringLiteral("주문내역 자료저장을 실
 // The order's 통보시간; nullopt when the order is gone.
 std::optional<QString> passedTime(const QString& number)
 {
-    const QVariant v = GetFirstValue(QStringLiteral("SELECT 통보시간 FROM 주문 WHERE 주문번호 = '") +
-                                     SQLQuote(number) + QLatin1Char('\''));
-    if (v.isNull()) {
-        // An existing order with a Null time counts as not passed on.
-        if (CountRows(QStringLiteral("주문"),
-                      QStringLiteral("주문번호 = '") + SQLQuote(number) + QLatin1Char('\'')) == 0)
-            return std::nullopt;
-        return QString();
-    }
-    return v.toString();
+    return OrderReads::PassedOnTime(gMainConn, number);
 }
 
 qint64 wholeNumber(const QString& text)
@@ -215,7 +209,7 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
                             QStringLiteral("해당 고객자료에서 수정전과 동일한 전화번호를 찾을 수 없습니다."));
                         cancel = true;
                     } else {
-                        txtCustID->clear();
+                        ClearCustomer();
                         ShowCustomer(code);
                     }
                 }
@@ -257,8 +251,8 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
                              QString(), GetCellText(spMList, mCust, row));
                 spMList->SetMaxRows(spMList->MaxRows() + 1);
                 spMList->SetActiveCell(col, row);
-                RefreshCustPoint(txtCustID->text());
-                RefreshStoreBalance(pnlMembCode->text());
+                m_customer->RefreshPoints();
+                m_store->RefreshBalance();
             }
         }
         if (!saved) {
@@ -314,7 +308,7 @@ bool FrmMain::SaveMst(QString& number, int col, int row, EditorMode mode)
         if (!result.ok())
             return false;
         if (pointsMoved)
-            RefreshCustPoint(txtCustID->text());
+            m_customer->RefreshPoints();
         return true;
     } catch (const DbException& e) {
         ShowStdError(e.info(), QStringLiteral("SaveMst"), kForm, ErrOwner::Form);
@@ -348,8 +342,8 @@ void FrmMain::DeleteSelectedOrder()
             LoadLines(GetCellText(spMList, mOrderNo, active));
             // The panels follow the row the cursor lands on, not the order that is gone.
             ShowActiveOrderPanels();
-            RefreshCustPoint(txtCustID->text());
-            RefreshStoreBalance(pnlMembCode->text());
+            m_customer->RefreshPoints();
+            m_store->RefreshBalance();
         }
         spMList->Refresh();
         spMList->setFocus();
@@ -415,10 +409,7 @@ void FrmMain::spDList_EditMode(int col, int row, int mode, bool changeMade)
                 }
                 spDList->SetText(dMenu, row, code);
                 spDList->SetText(dMenuName, row, name);
-                spDList->SetValue(
-                    dPrice, row,
-                    GetFirstValue(QStringLiteral("SELECT 판매단가 FROM 취급메뉴 WHERE 코드 = ") +
-                                  QString::number(code.toLongLong())));
+                spDList->SetValue(dPrice, row, OrderReads::MenuPrice(gMainConn, code.toLongLong()));
             }
             int lineNo = GetCellText(spDList, dLineNo, row).toInt();
             ok = SaveDtl(store, number, lineNo, col, row, EditorMode::Edit, customer);
@@ -431,8 +422,8 @@ void FrmMain::spDList_EditMode(int col, int row, int mode, bool changeMade)
             ShowInfo(QStringLiteral("메뉴명을 먼저 입력하세요."));
         }
         if (ok) {
-            RefreshCustPoint(txtCustID->text());
-            RefreshStoreBalance(pnlMembCode->text());
+            m_customer->RefreshPoints();
+            m_store->RefreshBalance();
         } else if (row < entryRow || col != dMenuName) {
             restoreCell(spDList, col, row);
             if (col == dMenuName || col == dPrice || col == dQty)
@@ -513,9 +504,7 @@ bool FrmMain::AddMenuLines(const QString& number, const QString& storeCode, cons
         spDList->SetText(dMenu, row, QString::number(code));
         spDList->SetText(dMenuName, row, name);
         spDList->SetValue(dQty, row, qint64(m_menuQty));
-        spDList->SetValue(dPrice, row,
-                          GetFirstValue(QStringLiteral("SELECT 판매단가 FROM 취급메뉴 WHERE 코드 = ") +
-                                        QString::number(code)));
+        spDList->SetValue(dPrice, row, OrderReads::MenuPrice(gMainConn, code));
         int lineNo = 0;
         if (!SaveDtl(storeCode, number, lineNo, dMenu, row, EditorMode::Add, customerCode)) {
             for (int c = dMenu; c <= dLineNo; ++c)
@@ -608,8 +597,8 @@ void FrmMain::DeleteSelectedLine()
         LoadLines(number);
         MyFloatMsg(QStringLiteral("자료를 삭제하였습니다."));
         spDList->SetActiveCell(dMenuName, qMin(keepRow, spDList->MaxRows()));
-        RefreshCustPoint(txtCustID->text());
-        RefreshStoreBalance(pnlMembCode->text());
+        m_customer->RefreshPoints();
+        m_store->RefreshBalance();
         spDList->Refresh();
         spDList->setFocus();
     } catch (const DbException& e) {

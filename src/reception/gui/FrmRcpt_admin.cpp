@@ -2,11 +2,12 @@
 
 #include "app/Clock.h"
 #include "app/Globals.h"
+#include "db/DbError.h"
 #include "db/MduAdoDB.h"
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
-#include "masters/StoreRecord.h"
-#include "masters/gui/LoadRecord.h"
+#include "masters/gui/StorePanel.h"
+#include "order/OrderReads.h"
 #include "order/gui/FrmMain.h"
 #include "reception/ReceptionService.h"
 #include "reception/gui/FrmPreviewRcv.h"
@@ -51,15 +52,18 @@ qint64 whole(const QVariant& value)
     return std::isfinite(d) ? std::llround(d) : 0;
 }
 
-QLabel* makePanel(QWidget* owner, const QString& objectName)
+// Marks the steps of opening the screen, whichever way they end.
+class OpeningScope
 {
-    auto* panel = new QLabel(owner);
-    panel->setObjectName(objectName);
-    panel->setFrameShape(QFrame::Panel);
-    panel->setFrameShadow(QFrame::Sunken);
-    panel->setMinimumWidth(150);
-    return panel;
-}
+public:
+    explicit OpeningScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~OpeningScope() { m_flag = false; }
+    OpeningScope(const OpeningScope&) = delete;
+    OpeningScope& operator=(const OpeningScope&) = delete;
+
+private:
+    bool& m_flag;
+};
 
 // The waiting cursor for the time of a query.
 class WaitCursor
@@ -125,14 +129,14 @@ FrmRcpt_admin::FrmRcpt_admin(QWidget* parent) : ListScreen(parent)
         [this] { refreshForOthers(); });
     connect(&MainChangeFeed(), &ChangeFeed::changed, this, &FrmRcpt_admin::OthersChanged);
     connect(&MainChangeFeed(), &ChangeFeed::resync, this, [this] {
-        OthersChanged({{QStringLiteral("주문"), {}}, {QStringLiteral("가맹점"), pnlMembCode->text()}});
+        OthersChanged({{QStringLiteral("주문"), {}}, {QStringLiteral("가맹점"), m_store->Code()}});
     });
     connect(spList(), &SpreadGrid::LeaveCell, this, [this](int, int row, int, int newRow, bool&) {
         if (newRow < 1 || newRow == row)
             return;
         LoadLines(GetOrdNo(newRow));
         const QString store = spList()->CellText(ColStore, newRow);
-        if (store != pnlMembCode->text())
+        if (store != m_store->Code())
             ShowStore(store);
     });
     auto* print = new QShortcut(QKeySequence(Qt::Key_F7), this);
@@ -145,7 +149,10 @@ FrmRcpt_admin::FrmRcpt_admin(QWidget* parent) : ListScreen(parent)
     // The list opens on the orders still waiting; choosing the filter runs the query.
     cmbFilter->setCurrentIndex(1);
     connect(cmbFilter, &QComboBox::currentIndexChanged, this, [this] { Search(); });
-    RunOpening([this] { Search(); });
+    RunOpening([this] {
+        const OpeningScope opening(m_opening);
+        Search();
+    });
     setFocusProxy(spList());
 }
 
@@ -182,43 +189,25 @@ void FrmRcpt_admin::buildLower()
     lines->addWidget(spDList, 1);
     lines->addWidget(spTotal);
 
-    auto* store = new QFrame(this);
-    store->setObjectName(QStringLiteral("pnlMemb"));
-    store->setFrameShape(QFrame::StyledPanel);
-    auto* grid = new QGridLayout(store);
-    pnlMembCode = makePanel(store, QStringLiteral("pnlMembCode"));
-    pnlMembName = makePanel(store, QStringLiteral("pnlMembName"));
-    pnlMembTel[0] = makePanel(store, QStringLiteral("pnlMembTel_0"));
-    pnlMembTel[1] = makePanel(store, QStringLiteral("pnlMembTel_1"));
-    pnlMembFee = makePanel(store, QStringLiteral("pnlMembFee"));
-    pnlMembFee->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    pnlMembBaln = makePanel(store, QStringLiteral("pnlMembBaln"));
-    pnlMembBaln->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    pnlMembAddr = makePanel(store, QStringLiteral("pnlMembAddr"));
-    pnlMembAddr->setWordWrap(true);
-    btnDialing = new QPushButton(QStringLiteral("전화걸기"), store);
+    m_store = new StorePanel(InfoPanel::Style::Compact, this);
+    QGridLayout* grid = m_store->grid();
+    btnDialing = new QPushButton(QStringLiteral("전화걸기"), m_store);
     btnDialing->setObjectName(QStringLiteral("btnDialing"));
     btnDialing->setAutoDefault(false);
-    pnlAutoDialingmsg = new QLabel(store);
+    pnlAutoDialingmsg = new QLabel(m_store);
     pnlAutoDialingmsg->setObjectName(QStringLiteral("pnlAutoDialingmsg"));
     pnlAutoDialingmsg->setStyleSheet(QStringLiteral("QLabel { color: #b00020; font-weight: bold; }"));
     pnlAutoDialingmsg->setVisible(false);
-    const QString captions[] = {
-        QStringLiteral("가맹점:"),   QStringLiteral("상호:"),   QStringLiteral("전화번호:"), QString(),
-        QStringLiteral("수수료율:"), QStringLiteral("미수금:"), QStringLiteral("주소:")};
-    QLabel* panels[] = {pnlMembCode, pnlMembName, pnlMembTel[0], pnlMembTel[1],
-                        pnlMembFee,  pnlMembBaln, pnlMembAddr};
-    for (int i = 0; i < 7; ++i) {
-        grid->addWidget(new QLabel(captions[i], store), i, 0);
-        grid->addWidget(panels[i], i, 1);
-    }
-    grid->addWidget(btnDialing, 7, 1);
-    grid->addWidget(pnlAutoDialingmsg, 8, 0, 1, 2);
-    grid->setRowStretch(9, 1);
+    const int row = m_store->rowCount();
+    grid->addWidget(btnDialing, row, 1);
+    grid->addWidget(pnlAutoDialingmsg, row + 1, 0, 1, 2);
+    grid->setRowStretch(row + 2, 1);
+    connect(m_store, &StorePanel::storeShown, this,
+            [this] { btnDialing->setEnabled(!m_store->DialNumber().isEmpty()); });
 
     auto* lower = new QHBoxLayout;
     lower->addLayout(lines, 1);
-    lower->addWidget(store);
+    lower->addWidget(m_store);
     // Between the order list and the button row.
     auto* main = static_cast<QVBoxLayout*>(layout());
     main->insertLayout(main->indexOf(spList()) + 1, lower, 1);
@@ -337,11 +326,8 @@ void FrmRcpt_admin::OthersChanged(const QList<ChangeFeed::Change>& changes)
     for (const ChangeFeed::Change& c : changes) {
         if (c.table == QStringLiteral("주문") || c.table == QStringLiteral("주문내역")) {
             orders = true;
-        } else if (c.table == QStringLiteral("가맹점") && !c.key.isEmpty() &&
-                   c.key.compare(pnlMembCode->text(), Qt::CaseInsensitive) == 0) {
-            const QString code = pnlMembCode->text();
-            ClearStore();
-            ShowStore(code);
+        } else {
+            m_store->FollowChange(c);
         }
     }
     if (orders && m_queried)
@@ -385,10 +371,9 @@ void FrmRcpt_admin::LoadLines(const QString& orderNumber)
     qint64 points = 0;
     if (!orderNumber.isEmpty()) {
         Recordset rs;
-        if (OpenListQuery(rs,
-                          QStringLiteral("SELECT o.*, m.메뉴명 FROM 주문내역 AS o INNER JOIN 취급메뉴 AS m"
-                                         " ON o.주문메뉴 = m.코드 WHERE 주문번호 = '") +
-                              SQLQuote(orderNumber) + QStringLiteral("' ORDER BY 순번")) > 0) {
+        ErrInfo error;
+        if (readDone(OrderReads::ReadOrderLines(gMainConn, orderNumber, rs, &error), error) &&
+            rs.RecordCount() > 0) {
             for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext()) {
                 const qint64 q = whole(rs.value(QStringLiteral("수량")));
                 const qint64 a = whole(rs.value(QStringLiteral("금액")));
@@ -425,32 +410,25 @@ void FrmRcpt_admin::LoadLines(const QString& orderNumber)
     spDList->SetActiveCell(1, 1);
 }
 
+bool FrmRcpt_admin::readDone(bool done, const ErrInfo& error) const
+{
+    if (done)
+        return true;
+    // While the screen opens, the opening reports it with the screen's name.
+    if (m_opening)
+        throw DbException(error);
+    TellReadError(gMainConn, error);
+    return false;
+}
+
 void FrmRcpt_admin::ClearStore()
 {
-    for (QLabel* panel : {pnlMembCode, pnlMembName, pnlMembTel[0], pnlMembTel[1], pnlMembAddr})
-        panel->clear();
-    pnlMembFee->setText(QStringLiteral("0 "));
-    pnlMembBaln->setText(QStringLiteral("0 "));
-    btnDialing->setEnabled(false);
+    m_store->Clear();
 }
 
 void FrmRcpt_admin::ShowStore(const QString& code)
 {
-    if (code.isEmpty() || code == pnlMembCode->text())
-        return;
-    ClearStore();
-    const std::optional<StoreRecord> s = LoadRecord<StoreRecord>(code);
-    if (!s)
-        return;
-    pnlMembCode->setText(s->code);
-    pnlMembName->setText(s->name);
-    pnlMembTel[0]->setText(s->tel[0]);
-    pnlMembTel[1]->setText(s->tel[1]);
-    pnlMembFee->setText(QString::number(s->rate) + QLatin1Char(' '));
-    pnlMembBaln->setText(FormatThousands(whole(s->balance)) + QLatin1Char(' '));
-    pnlMembAddr->setText(s->address());
-    btnDialing->setEnabled(!pnlMembTel[0]->text().trimmed().isEmpty() ||
-                           !pnlMembTel[1]->text().trimmed().isEmpty());
+    m_store->Show(code);
 }
 
 void FrmRcpt_admin::focusList()
@@ -577,9 +555,7 @@ void FrmRcpt_admin::PrintReceipt()
 
 void FrmRcpt_admin::DialStore()
 {
-    QString number = pnlMembTel[0]->text().trimmed();
-    if (number.isEmpty())
-        number = pnlMembTel[1]->text().trimmed();
+    const QString number = m_store->DialNumber();
     if (number.isEmpty()) {
         ShowInfo(QStringLiteral("가맹점에 전화번호가 입력되어 있지 않습니다."));
         return;

@@ -13,6 +13,7 @@ class QCheckBox;
 class QDateEdit;
 class QLabel;
 class OthersRefresh;
+class StorePanel;
 
 // The reception list ("접수 관리"): one day's orders passed on to their stores, with lines, store and
 // receipt.
@@ -87,27 +88,24 @@ public:
     // btnDialing.
     void DialStore();
 
-    QDateEdit* hdOrd = nullptr;
-    QCheckBox* chkMeOnly = nullptr;
-    QComboBox* cmbFilter = nullptr;
-    SpreadGrid* spDList = nullptr;
-    SpreadGrid* spTotal = nullptr;
-    QLabel* pnlMembCode = nullptr;
-    QLabel* pnlMembName = nullptr;
-    QLabel* pnlMembTel[2] = {};
-    QLabel* pnlMembFee = nullptr;
-    QLabel* pnlMembBaln = nullptr;
-    QLabel* pnlMembAddr = nullptr;
-    QLabel* pnlAutoDialingmsg = nullptr;
-    QPushButton* btnPrint = nullptr;
-    QPushButton* btnDialing = nullptr;
-
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Controls are reached by their objectNames (a row's carry "_" + index).
+    QDateEdit* hdOrd = nullptr;
+    QCheckBox* chkMeOnly = nullptr;
+    QComboBox* cmbFilter = nullptr;
+    SpreadGrid* spDList = nullptr;
+    SpreadGrid* spTotal = nullptr;
+    // pnlMembCode, pnlMembName, pnlMembTel_0/1, pnlMembFee, pnlMembBaln, pnlMembAddr.
+    StorePanel* m_store = nullptr;
+    QLabel* pnlAutoDialingmsg = nullptr;
+    QPushButton* btnPrint = nullptr;
+    QPushButton* btnDialing = nullptr;
+
     void buildLower();
     void designGrids();
     void deleteOrderOfRow();
@@ -116,6 +114,9 @@ private:
     void giveBackCountdown();
     int fillList(const ReceptionService::ListFilter& filter, const QString& keepOrder, int col);
     void refreshForOthers();
+    // True when a read succeeded; a failed one is told to the operator (thrown while the screen opens).
+    bool readDone(bool done, const ErrInfo& error) const;
+    bool m_opening = false;
     bool m_openingDialDone = false;
     ReceptionService::ListFilter m_lastFilter;
     bool m_queried = false;
