@@ -106,6 +106,7 @@ FrmRecv_admin::FrmRecv_admin(QWidget* parent) : ListScreen(parent)
     m_spTotal->setFixedHeight(m_spTotal->view()->verticalHeader()->defaultSectionSize() + 4);
 
     CenterForm(this);
+    FollowOthers({QStringLiteral("입금"), QStringLiteral("가맹점")}, ColKey);
     FinishLayout();
     try {
         Search();
@@ -132,8 +133,11 @@ int FrmRecv_admin::Search()
     grid->SetMaxRows(0);
     Recordset rs;
     QList<QVariantList> rows;
-    if (OpenQuery(rs, AccountQueries::Payments(m_from->date().toString(kDate), m_to->date().toString(kDate),
-                                               m_store)) >= 0) {
+    // Read again for other seats, the list keeps the period and store of its last query.
+    if (!RefreshingForOthers())
+        m_searched = {m_from->date(), m_to->date(), m_store};
+    if (OpenQuery(rs, AccountQueries::Payments(m_searched.from.toString(kDate), m_searched.to.toString(kDate),
+                                               m_searched.store)) >= 0) {
         for (int i = 0; i < rs.RecordCount(); ++i, rs.MoveNext())
             rows << QVariantList{rs.text(QStringLiteral("입금일자")),
                                  rs.text(QStringLiteral("가맹점코드")),

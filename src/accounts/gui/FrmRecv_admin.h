@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDate>
+
 #include "ui/gui/ListScreen.h"
 #include "ui/gui/RecordScreens.h"
 
@@ -57,4 +59,9 @@ private:
     QDateEdit* m_to = nullptr;
     SpreadGrid* m_spTotal = nullptr;
     QString m_store;
+    struct Searched
+    {
+        QDate from, to;
+        QString store;
+    } m_searched;
 };

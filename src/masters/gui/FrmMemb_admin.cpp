@@ -124,6 +124,7 @@ FrmMemb_admin::FrmMemb_admin(QWidget* parent) : ListScreen(parent)
 
     RefreshRecCount();
     CenterForm(this);
+    FollowOthers({QStringLiteral("가맹점"), QStringLiteral("취급메뉴"), QStringLiteral("가맹점휴일")}, ColCode);
     FinishLayout();
     for (SpreadGrid* g : {m_spMenu, m_spHDay}) {
         WatchColWidths(this, g);
