@@ -41,11 +41,11 @@ void InfoPanel::SetCaptionWidth(int width)
     m_grid->setColumnMinimumWidth(0, width);
 }
 
-QLabel* InfoPanel::valuePanel(const QString& name, bool rightAlign)
+QLabel* InfoPanel::ValuePanel(Style style, const QString& name, QWidget* parent, bool rightAlign)
 {
-    auto* l = new QLabel(this);
+    auto* l = new QLabel(parent);
     l->setObjectName(name);
-    if (m_style == Style::Column) {
+    if (style == Style::Column) {
         l->setFrameShape(QFrame::StyledPanel);
         l->setFrameShadow(QFrame::Sunken);
         l->setMinimumHeight(22);
@@ -83,7 +83,7 @@ void InfoPanel::addTitle(const QString& text)
 QLabel* InfoPanel::addRow(const QString& caption, const QString& name, bool rightAlign)
 {
     m_grid->addWidget(captionLabel(caption), m_row, 0);
-    QLabel* panel = valuePanel(name, rightAlign);
+    QLabel* panel = ValuePanel(m_style, name, this, rightAlign);
     m_grid->addWidget(panel, m_row++, 1);
     return panel;
 }
@@ -102,7 +102,7 @@ void InfoPanel::addPhones(const QString& caption, const QString& name, QLabel** 
     auto* phones = new QGridLayout;
     phones->setSpacing(2);
     for (int i = 0; i < count; ++i) {
-        panels[i] = valuePanel(panelName(i), false);
+        panels[i] = ValuePanel(m_style, panelName(i), this);
         phones->addWidget(panels[i], i / 2, i % 2);
     }
     m_grid->addLayout(phones, m_row, 1, rows, 1);

@@ -30,6 +30,8 @@ public:
 
     // An amount as the panels show it: whole won with thousands separators and one blank.
     static QString AmountText(double value);
+    // One value panel in a style's look, for a screen that puts one beside the blocks.
+    static QLabel* ValuePanel(Style style, const QString& name, QWidget* parent, bool rightAlign = false);
 
 protected:
     InfoPanel(Style style, QWidget* parent);
@@ -40,7 +42,6 @@ protected:
     void addPhones(const QString& caption, const QString& name, QLabel** panels, int count);
 
 private:
-    QLabel* valuePanel(const QString& name, bool rightAlign);
     QLabel* captionLabel(const QString& text);
 
     Style m_style;

@@ -14,6 +14,7 @@
 #include "db/modDBQuery.h"
 #include "db/modMain_SQL.h"
 #include "masters/gui/CustomerPanel.h"
+#include "masters/gui/InfoPanel.h"
 #include "masters/gui/Pick.h"
 #include "masters/gui/StorePanel.h"
 #include "order/OrderReads.h"
@@ -62,19 +63,6 @@ namespace {
 FrmMain* g_instance = nullptr;
 
 const QString kForm = QStringLiteral("FrmMain");
-
-QLabel* valuePanel(const QString& name, QWidget* parent, bool rightAlign = false)
-{
-    auto* l = new QLabel(parent);
-    l->setObjectName(name);
-    l->setFrameShape(QFrame::StyledPanel);
-    l->setFrameShadow(QFrame::Sunken);
-    l->setMinimumHeight(22);
-    l->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    l->setAlignment((rightAlign ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
-    l->setStyleSheet(QStringLiteral("QLabel { background: white; padding: 0 4px; }"));
-    return l;
-}
 
 QLabel* caption(const QString& text, QWidget* parent)
 {
@@ -258,7 +246,7 @@ void FrmMain::buildUi()
 
     auto* seeIdRow = new QHBoxLayout;
     seeIdRow->addWidget(caption(QStringLiteral("(SEE ID)"), pnlLeft));
-    pnlSeeIDDisp = valuePanel(QStringLiteral("pnlSeeIDDisp"), pnlLeft);
+    pnlSeeIDDisp = InfoPanel::ValuePanel(InfoPanel::Style::Column, QStringLiteral("pnlSeeIDDisp"), pnlLeft);
     pnlSeeIDDisp->setStyleSheet(
         QStringLiteral("QLabel { background: #10202c; color: #7cf29a; font-weight: bold; padding: 0 6px; }"));
     pnlSeeIDDisp->setMinimumHeight(28);
