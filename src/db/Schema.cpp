@@ -175,10 +175,7 @@ QStringList OrderStoreIndexUpgrade()
                        "\"주문번호\")")};
 }
 
-namespace {
-// Statements run straight through the engine (the layout is the engine's own SQL, not Jet SQL), failing as
-// a fault chosen for them says.
-bool runAll(DbConnection& conn, const QStringList& statements, QString* error)
+bool RunStatements(DbConnection& conn, const QStringList& statements, QString* error)
 {
     QSqlQuery q(conn.database());
     for (const QString& s : statements) {
@@ -196,27 +193,27 @@ bool runAll(DbConnection& conn, const QStringList& statements, QString* error)
     return true;
 }
 
-// Runs the statements as one transaction: all of them or none.
-bool runAllAtOnce(DbConnection& conn, const QStringList& statements, QString* error)
+bool RunStatementsAtOnce(DbConnection& conn, const QStringList& statements, QString* error)
 {
     DbTransaction t(conn);
-    if (t.active() && runAll(conn, statements, error) && t.commit())
+    if (t.active() && RunStatements(conn, statements, error) && t.commit())
         return true;
     if (error && error->isEmpty())
         *error = t.error().description;
     return false;
 }
 
-bool openFile(DbConnection& conn, const QString& path, QString* error)
+bool OpenForLayout(DbConnection& conn, const QString& where, QString* error)
 {
     ErrInfo e;
-    if (conn.open(path, false, &e))
+    if (conn.open(where, false, &e))
         return true;
     if (error)
         *error = e.description;
     return false;
 }
 
+namespace {
 // A plain connection for the journal switch and the version read (no pragmas of its own), removed again
 // when the scope ends.
 class SchemaConnection
@@ -340,7 +337,7 @@ bool CreateDatabaseFile(const QString& path, const std::vector<Table>& tables, i
     bool made = false;
     {
         DbConnection conn;
-        made = openFile(conn, path, error) && runAllAtOnce(conn, statements, error);
+        made = OpenForLayout(conn, path, error) && RunStatementsAtOnce(conn, statements, error);
     }
     // A file left without its tables would be taken for a database by the next attempt.
     if (!made)
@@ -400,7 +397,7 @@ bool Upgrade(const QString& path, QString* error)
     if (stored >= kCurrentVersion)
         return true;
     DbConnection conn;
-    return openFile(conn, path, error) && Upgrade(conn, error);
+    return OpenForLayout(conn, path, error) && Upgrade(conn, error);
 }
 
 bool Upgrade(DbConnection& conn, QString* error)
@@ -430,6 +427,6 @@ bool Upgrade(DbConnection& conn, QString* error)
     if (stored < 6)
         steps << ChangeLogDdl();
     steps << QStringLiteral("UPDATE zk_schema SET version = %1").arg(kCurrentVersion);
-    return runAllAtOnce(conn, steps, error);
+    return RunStatementsAtOnce(conn, steps, error);
 }
 } // namespace Schema

@@ -84,6 +84,13 @@ bool Upgrade(const QString& path, QString* error);
 // The same on a connection already open on the file.
 bool Upgrade(DbConnection& conn, QString* error);
 
+// Layout statements run straight through the engine (the engine's own SQL, not Jet SQL), failing as a fault
+// chosen for them says; the AtOnce form runs them in one transaction, all or none.
+bool RunStatements(DbConnection& conn, const QStringList& statements, QString* error);
+bool RunStatementsAtOnce(DbConnection& conn, const QStringList& statements, QString* error);
+// Opens conn on a database file or server address for layout work, its error text in *error.
+bool OpenForLayout(DbConnection& conn, const QString& where, QString* error);
+
 // File names below the program folder.
 extern const QString kMainFileName;   // "dbMain.mdb" in the database folder
 extern const QString kReportTemplate; // "DBS/dbReport_SRC.mdb"

@@ -1,11 +1,11 @@
 #include "db/ServerSchema.h"
 
+#include "db/ChangeLog.h"
 #include "db/CustomerPhoneDigits.h"
 #include "db/CustomerPhoneIndex.h"
 #include "db/CustomerTextIndex.h"
 #include "db/DbConnection.h"
 #include "db/ServerAddress.h"
-#include "db/ChangeLog.h"
 #include "db/StoreDailySums.h"
 
 #include <QFileInfo>
@@ -19,29 +19,6 @@ namespace {
 QString quoted(const QString& ident)
 {
     return QLatin1Char('"') + ident + QLatin1Char('"');
-}
-
-bool runAll(DbConnection& conn, const QStringList& statements, QString* error)
-{
-    QSqlQuery q(conn.database());
-    for (const QString& s : statements) {
-        if (!q.exec(s)) {
-            if (error)
-                *error = q.lastError().text() + QStringLiteral(" — ") + s;
-            return false;
-        }
-    }
-    return true;
-}
-
-bool connect(DbConnection& conn, const QString& address, QString* error)
-{
-    ErrInfo e;
-    if (conn.open(address, false, &e))
-        return true;
-    if (error)
-        *error = e.description;
-    return false;
 }
 
 QStringList versionStatements()
@@ -138,17 +115,6 @@ bool createEmptyDatabase(const ServerAddress& a, QString* error)
     return true;
 }
 
-// Runs the statements as one transaction: all of them or none.
-bool runAllAtOnce(DbConnection& conn, const QStringList& statements, QString* error)
-{
-    DbTransaction t(conn);
-    if (t.active() && runAll(conn, statements, error) && t.commit())
-        return true;
-    if (error && error->isEmpty())
-        *error = t.error().description;
-    return false;
-}
-
 bool createTables(DbConnection& conn, bool withDerived, QString* error)
 {
     QStringList statements = extensionStatements();
@@ -157,7 +123,7 @@ bool createTables(DbConnection& conn, bool withDerived, QString* error)
     if (withDerived)
         statements << DerivedStatements();
     statements << versionStatements();
-    return runAllAtOnce(conn, statements, error);
+    return Schema::RunStatementsAtOnce(conn, statements, error);
 }
 } // namespace
 
@@ -168,7 +134,7 @@ bool CreateDatabase(const QString& address, QString* error)
         return false;
     {
         DbConnection conn;
-        if (connect(conn, address, error) && createTables(conn, true, error))
+        if (Schema::OpenForLayout(conn, address, error) && createTables(conn, true, error))
             return true;
     }
     dropDatabase(a);
@@ -178,7 +144,7 @@ bool CreateDatabase(const QString& address, QString* error)
 int StoredVersion(const QString& address, QString* error)
 {
     DbConnection conn;
-    if (!connect(conn, address, error))
+    if (!Schema::OpenForLayout(conn, address, error))
         return -1;
     QSqlQuery q(conn.database());
     if (q.exec(QStringLiteral("SELECT version FROM zk_schema")))
@@ -199,7 +165,7 @@ bool Upgrade(const QString& address, QString* error)
     if (stored >= Schema::kCurrentVersion)
         return true;
     DbConnection conn;
-    if (!connect(conn, address, error))
+    if (!Schema::OpenForLayout(conn, address, error))
         return false;
     // Every server database starts at version 3; later layouts add their steps here. The derived tables are
     // rebuilt whole, which also makes the ones a version adds.
@@ -207,7 +173,7 @@ bool Upgrade(const QString& address, QString* error)
     if (stored < 4)
         steps << Schema::OrderStoreIndexUpgrade();
     steps << DerivedStatements() << versionStatements();
-    return runAllAtOnce(conn, steps, error);
+    return Schema::RunStatementsAtOnce(conn, steps, error);
 }
 
 namespace {
@@ -360,7 +326,7 @@ bool copyInto(DbConnection& from, DbConnection& to, const QString& address, cons
         if (progress)
             progress(percent, step);
     };
-    if (!connect(to, address, error) || !createTables(to, false, error))
+    if (!Schema::OpenForLayout(to, address, error) || !createTables(to, false, error))
         return false;
 
     const auto& tables = Schema::MainTables();
@@ -377,7 +343,7 @@ bool copyInto(DbConnection& from, DbConnection& to, const QString& address, cons
                 return false;
         }
         tell(85, QStringLiteral("검색 색인을 만드는 중"));
-        if (!runAll(to, DerivedStatements(), error))
+        if (!Schema::RunStatements(to, DerivedStatements(), error))
             return false;
         if (!t.commit()) {
             if (error)
@@ -388,7 +354,7 @@ bool copyInto(DbConnection& from, DbConnection& to, const QString& address, cons
     // The planner knows nothing of the new rows until statistics are taken; without them the first hours of
     // work would run on guesses (a ledger several times slower).
     tell(90, QStringLiteral("통계를 만드는 중"));
-    if (!runAll(to, {QStringLiteral("VACUUM (ANALYZE)")}, error))
+    if (!Schema::RunStatements(to, {QStringLiteral("VACUUM (ANALYZE)")}, error))
         return false;
     tell(95, QStringLiteral("옮긴 자료를 확인하는 중"));
     for (const Schema::Table& t : tables) {
