@@ -7,17 +7,16 @@
 #include "order/gui/FrmMainColumns.h"
 #include "support/Controls.h"
 #include "support/ScriptedPrompter.h"
+#include "support/SeatCommands.h"
 #include "ui/gui/SpreadGrid.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
-#include <QSocketNotifier>
 #include <QTimer>
 
 #include <cstdio>
-#include <unistd.h>
 
 using namespace FrmMainCols;
 
@@ -148,26 +147,12 @@ int runSeat(const QStringList& args)
         });
         watch.start(20);
     }
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QByteArray pending;
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[512];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) {
-            QCoreApplication::quit();
-            return;
-        }
-        pending.append(buffer, int(n));
-        for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
-            const QStringList words = QString::fromUtf8(pending.left(end)).split(QLatin1Char(' '));
-            pending.remove(0, end + 1);
-            if (words.value(0) == QLatin1String("quit"))
-                QCoreApplication::quit();
-            else if (w)
-                watcherCommand(*w, words);
-            else
-                writerCommand(words);
-        }
+    FollowSeatCommands(QCoreApplication::instance(), [&](const QString& command) {
+        const QStringList words = command.split(QLatin1Char(' '));
+        if (w)
+            watcherCommand(*w, words);
+        else
+            writerCommand(words);
     });
     say(QStringLiteral("READY"));
     const int rc = QCoreApplication::exec();

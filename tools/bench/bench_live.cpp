@@ -19,6 +19,7 @@
 #include "order/OrderService.h"
 #include "order/gui/FrmMain.h"
 #include "order/gui/FrmMainColumns.h"
+#include "support/SeatCommands.h"
 #include "ui/Prompter.h"
 #include "ui/gui/ModalSeam.h"
 #include "ui/gui/SpreadGrid.h"
@@ -29,7 +30,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QSocketNotifier>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QThread>
@@ -37,7 +37,6 @@
 
 #include <cstdio>
 #include <set>
-#include <unistd.h>
 
 namespace {
 
@@ -164,35 +163,20 @@ int seat(const QStringList& args)
         menu = rs.value(QStringLiteral("주문메뉴")).toLongLong();
         rs.close();
     }
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QByteArray pending;
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[256];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) {
-            QCoreApplication::quit();
-            return;
-        }
-        pending.append(buffer, int(n));
-        for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
-            const QString command = QString::fromUtf8(pending.left(end));
-            pending.remove(0, end + 1);
-            if (command == QLatin1String("quit")) {
-                QCoreApplication::quit();
-            } else if (command == QLatin1String("watch")) {
-                poll.start(2);
-                say(QStringLiteral("WATCHING"));
-            } else if (command == QLatin1String("order")) {
-                QString number;
-                const bool ok =
-                    OrderService::InsertOrder({customer, phone, store, day, QStringLiteral("12:00")},
-                                              gTerminalID, number)
-                        .ok() &&
-                    OrderService::InsertLine(number, store, customer, {menu, 1, 12000, QString()}, gPointUnit)
-                        .ok();
-                say((ok ? QStringLiteral("SAVED ") : QStringLiteral("FAILED ")) + number + QLatin1Char(' ') +
-                    now());
-            }
+    FollowSeatCommands(QCoreApplication::instance(), [&](const QString& command) {
+        if (command == QLatin1String("watch")) {
+            poll.start(2);
+            say(QStringLiteral("WATCHING"));
+        } else if (command == QLatin1String("order")) {
+            QString number;
+            const bool ok =
+                OrderService::InsertOrder({customer, phone, store, day, QStringLiteral("12:00")}, gTerminalID,
+                                          number)
+                    .ok() &&
+                OrderService::InsertLine(number, store, customer, {menu, 1, 12000, QString()}, gPointUnit)
+                    .ok();
+            say((ok ? QStringLiteral("SAVED ") : QStringLiteral("FAILED ")) + number + QLatin1Char(' ') +
+                now());
         }
     });
     say(QStringLiteral("READY"));
