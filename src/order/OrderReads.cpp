@@ -72,6 +72,14 @@ bool ReadDayOrders(DbConnection& conn, const DayFilter& filter, Recordset& rs, E
         sql += QStringLiteral(" AND 고객코드 = ?");
         values << filter.customerCode;
     }
+    if (!filter.orderNumbers.isEmpty()) {
+        QStringList marks;
+        for (const QString& number : filter.orderNumbers) {
+            marks << QStringLiteral("?");
+            values << number;
+        }
+        sql += QStringLiteral(" AND 주문번호 IN (") + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    }
     sql += QStringLiteral(" ORDER BY 주문일자, 주문시간, 주문번호");
     return readRows(conn, sql, values, rs, error);
 }

@@ -4,6 +4,7 @@
 #include "ui/ErrInfo.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <optional>
@@ -20,6 +21,8 @@ struct DayFilter
     QString numberPart;
     // One customer's orders only; "" = every customer.
     QString customerCode;
+    // Only these orders (the ones other seats changed); empty = every order the rest lets through.
+    QStringList orderNumbers;
 };
 
 // The day's orders with their stores' names (o.* and 상호), by date, time and number. False with *error

@@ -190,6 +190,20 @@ void TestFrmMain::othersOrdersArriveWithoutF5()
     QVERIFY(other.exec(QStringLiteral("UPDATE 가맹점 SET 현잔액 = 5000 WHERE 코드 = '1002'")).ok);
     HearOtherSeats(other.isServer());
     QCOMPARE(Ctl<QLabel>(&w, "pnlMembBaln")->text(), QStringLiteral("5,000 "));
+    // A pass-on elsewhere: that one order is read again, not the day.
+    QStringList reads;
+    gMainConn.setFaultInjector([&](const QString& sql) -> std::optional<ErrInfo> {
+        if (sql.contains(QStringLiteral("FROM 주문 AS o")))
+            reads << sql;
+        return std::nullopt;
+    });
+    QVERIFY(
+        other.exec(QStringLiteral("UPDATE 주문 SET 통보시간 = '11:30' WHERE 주문번호 = '2612081001'")).ok);
+    HearOtherSeats(other.isServer());
+    gMainConn.setFaultInjector({});
+    QCOMPARE(list->CellText(8, 2), QStringLiteral("11:30"));
+    QCOMPARE(reads.size(), 1);
+    QVERIFY2(reads.at(0).contains(QStringLiteral("IN (")), qPrintable(reads.at(0)));
     // The order the cursor is on is deleted elsewhere: it leaves the list.
     QVERIFY(other.exec(QStringLiteral("DELETE FROM 주문 WHERE 주문번호 = '2612081002'")).ok);
     HearOtherSeats(other.isServer());

@@ -4,6 +4,7 @@
 
 #include "admin/gui/modBackUp.h"
 #include "admin/gui/modGoURL.h"
+#include "app/AppLog.h"
 #include "app/AppPaths.h"
 #include "app/Clock.h"
 #include "app/Globals.h"
@@ -39,6 +40,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -63,6 +65,34 @@ namespace {
 FrmMain* g_instance = nullptr;
 
 const QString kForm = QStringLiteral("FrmMain");
+// Past this many orders changed at once (a day's import, a restore) the whole day is read again.
+constexpr int kMostOrdersReadAlone = 50;
+
+// The list's cells of each order read (고객코드 … 통보시간, in column order).
+QList<QVariantList> listRows(const Recordset& rs)
+{
+    const int f[8] = {
+        rs.fieldIndex(QStringLiteral("고객코드")),   rs.fieldIndex(QStringLiteral("주문시전화")),
+        rs.fieldIndex(QStringLiteral("가맹점코드")), rs.fieldIndex(QStringLiteral("상호")),
+        rs.fieldIndex(QStringLiteral("주문번호")),   rs.fieldIndex(QStringLiteral("주문일자")),
+        rs.fieldIndex(QStringLiteral("주문시간")),   rs.fieldIndex(QStringLiteral("통보시간"))};
+    QList<QVariantList> rows;
+    rows.reserve(rs.rows().size());
+    for (const QVariantList& rec : rs.rows()) {
+        QVariantList row;
+        row.reserve(8);
+        for (int i : f)
+            row.append(i >= 0 ? QVariant(NullToStr(rec.at(i))) : QVariant());
+        rows.append(std::move(row));
+    }
+    return rows;
+}
+
+// Where the list keeps an order: by date, time and number, as the day's read sorts them.
+QString listOrderKey(const QString& date, const QString& time, const QString& number)
+{
+    return date + QLatin1Char('\x1f') + time + QLatin1Char('\x1f') + number;
+}
 
 QLabel* caption(const QString& text, QWidget* parent)
 {
@@ -584,22 +614,7 @@ void FrmMain::fillList(const QString& numberFilter, const QString& keepOrder, in
         n = rs.RecordCount();
     else
         TellReadError(gMainConn, error);
-    QList<QVariantList> rows;
-    if (n > 0) {
-        const int f[8] = {
-            rs.fieldIndex(QStringLiteral("고객코드")),   rs.fieldIndex(QStringLiteral("주문시전화")),
-            rs.fieldIndex(QStringLiteral("가맹점코드")), rs.fieldIndex(QStringLiteral("상호")),
-            rs.fieldIndex(QStringLiteral("주문번호")),   rs.fieldIndex(QStringLiteral("주문일자")),
-            rs.fieldIndex(QStringLiteral("주문시간")),   rs.fieldIndex(QStringLiteral("통보시간"))};
-        rows.reserve(n);
-        for (const QVariantList& rec : rs.rows()) {
-            QVariantList row;
-            row.reserve(8);
-            for (int i : f)
-                row.append(i >= 0 ? QVariant(NullToStr(rec.at(i))) : QVariant());
-            rows.append(std::move(row));
-        }
-    }
+    const QList<QVariantList> rows = n > 0 ? listRows(rs) : QList<QVariantList>();
     rs.close();
     spMList->SetMaxRows(int(rows.size()) + 1);
     if (!rows.isEmpty())
@@ -641,8 +656,15 @@ void FrmMain::OthersChanged(const QList<ChangeFeed::Change>& changes)
 {
     bool orders = false;
     for (const ChangeFeed::Change& c : changes) {
-        if (c.table == QStringLiteral("주문") || c.table == QStringLiteral("주문내역"))
+        if (c.table == QStringLiteral("주문") || c.table == QStringLiteral("주문내역")) {
+            // A line's change concerns the list only through its order's lines, read when the order is
+            // the one shown.
             orders = true;
+            if (c.key.isEmpty())
+                m_othersAll = true;
+            else
+                m_othersOrders.insert(c.key);
+        }
         m_store->FollowChange(c);
         m_customer->FollowChange(c);
     }
@@ -659,13 +681,101 @@ void FrmMain::refreshForOthers()
     QScrollBar* bar = spMList->view()->verticalScrollBar();
     const int scrolled = bar->value();
     QPointer<QWidget> focus = QApplication::focusWidget();
-    fillList(m_listFilter, order, col);
+    const QStringList changed(m_othersOrders.cbegin(), m_othersOrders.cend());
+    const bool all = m_othersAll || changed.size() > kMostOrdersReadAlone;
+    m_othersOrders.clear();
+    m_othersAll = false;
+    if (all || !refreshOrders(changed))
+        fillList(m_listFilter, order, col);
     bar->setValue(scrolled);
     if (focus)
         focus->setFocus();
     if (!order.isEmpty() && spMList->ActiveRow() == spMList->MaxRows())
         MyFloatMsg(QStringLiteral("주문 ") + order + QStringLiteral("은(는) 다른 자리에서 삭제되었습니다."),
                    1500);
+}
+
+bool FrmMain::refreshOrders(const QStringList& numbers)
+{
+    OrderReads::DayFilter filter;
+    filter.date = Clock::Today().toString(QStringLiteral("yyyy-MM-dd"));
+    filter.numberPart = m_listFilter;
+    filter.customerCode = m_filterCustCode;
+    filter.orderNumbers = numbers;
+    Recordset rs;
+    ErrInfo error;
+    if (!OrderReads::ReadDayOrders(gMainConn, filter, rs, &error)) {
+        AppLog::Write(QStringLiteral("다른 자리"),
+                      QStringLiteral("바뀐 주문을 읽지 못해 목록 전체를 읽습니다: ") + error.description);
+        return false;
+    }
+    QHash<QString, QVariantList> now;
+    for (QVariantList& row : listRows(rs))
+        now.insert(row.at(mOrderNo - 1).toString(), std::move(row));
+    rs.close();
+
+    const int activeRow = spMList->ActiveRow();
+    const int activeCol = spMList->ActiveCol() >= 1 ? spMList->ActiveCol() : mPhone;
+    const QString activeOrder = activeRow >= 1 && activeRow < spMList->MaxRows()
+                                    ? GetCellText(spMList, mOrderNo, activeRow)
+                                    : QString();
+    bool activeTouched = false;
+    spMList->SetReDraw(false);
+    // Out first, so the places found for the orders coming in are final.
+    for (const QString& number : numbers) {
+        for (int r = 1; r < spMList->MaxRows(); ++r) {
+            if (GetCellText(spMList, mOrderNo, r) != number)
+                continue;
+            auto it = now.find(number);
+            if (it != now.end() && GetCellText(spMList, mDate, r) == it->at(mDate - 1).toString() &&
+                GetCellText(spMList, mTime, r) == it->at(mTime - 1).toString()) {
+                spMList->SetRowValues(r, *it); // same place, new values
+                now.erase(it);
+            } else {
+                spMList->DeleteRows(r, 1);
+                spMList->SetMaxRows(spMList->MaxRows() - 1);
+            }
+            activeTouched = activeTouched || number == activeOrder;
+            break;
+        }
+    }
+    for (auto it = now.cbegin(); it != now.cend(); ++it) {
+        const QVariantList& row = it.value();
+        const QString key =
+            listOrderKey(row.at(mDate - 1).toString(), row.at(mTime - 1).toString(), it.key());
+        int at = spMList->MaxRows();
+        for (int r = 1; r < spMList->MaxRows(); ++r) {
+            if (listOrderKey(GetCellText(spMList, mDate, r), GetCellText(spMList, mTime, r),
+                             GetCellText(spMList, mOrderNo, r)) > key) {
+                at = r;
+                break;
+            }
+        }
+        spMList->SetMaxRows(spMList->MaxRows() + 1);
+        spMList->InsertRows(at, 1);
+        spMList->SetRowValues(at, row);
+        activeTouched = activeTouched || it.key() == activeOrder;
+    }
+    int target = spMList->MaxRows();
+    if (!activeOrder.isEmpty()) {
+        for (int r = 1; r < spMList->MaxRows(); ++r) {
+            if (GetCellText(spMList, mOrderNo, r) == activeOrder) {
+                target = r;
+                break;
+            }
+        }
+    }
+    spMList->SetActiveCell(activeCol, target);
+    spMList->SetReDraw(true);
+    // The lines and parties are read again only for the order the cursor stands on, when it changed.
+    if (activeTouched || activeOrder.isEmpty() != (target == spMList->MaxRows())) {
+        LoadLines(GetCellText(spMList, mOrderNo, target));
+        if (target < spMList->MaxRows()) {
+            ShowCustomer(GetCellText(spMList, mCust, target));
+            ShowStore(GetCellText(spMList, mStore, target));
+        }
+    }
+    return true;
 }
 
 void FrmMain::LoadLines(const QString& orderNumber)

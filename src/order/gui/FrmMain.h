@@ -153,6 +153,9 @@ private:
     void fillList(const QString& numberFilter, const QString& keepOrder, int col);
     bool entryInProgress() const;
     void refreshForOthers();
+    // Reads just these orders again and puts each in, over or out of its place in spMList; false when the
+    // read failed.
+    bool refreshOrders(const QStringList& numbers);
     QPoint pickerAnchor() const;
     void spMList_KeyDown(int& keyCode, int shift);
     void spDList_KeyDown(int& keyCode, int shift);
@@ -168,6 +171,9 @@ private:
     QString m_filterCustCode;
     QString m_listFilter; // the number filter of the last query
     OthersRefresh* m_others = nullptr;
+    // What other seats changed since the list last followed them: these orders, or (m_othersAll) any.
+    QSet<QString> m_othersOrders;
+    bool m_othersAll = false;
     bool m_filterEdited = false;
     bool m_deviceReady = false;
     QRect m_startGeometry;
