@@ -98,6 +98,12 @@ QString ListSql(const ListFilter& filter)
     if (!filter.storePrefix.isEmpty())
         sql += QStringLiteral(" AND 가맹점코드 LIKE ") +
                SQLLikePattern(filter.storePrefix, LikeMatch::StartsWith);
+    if (!filter.orderNumbers.isEmpty()) {
+        QStringList numbers;
+        for (const QString& n : filter.orderNumbers)
+            numbers << literal(n);
+        sql += QStringLiteral(" AND 주문번호 IN (") + numbers.join(QLatin1Char(',')) + QLatin1Char(')');
+    }
     return sql + QStringLiteral(" ORDER BY 가맹점코드, 주문시간, 주문번호");
 }
 

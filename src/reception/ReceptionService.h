@@ -3,6 +3,7 @@
 #include "ui/ErrInfo.h"
 
 #include <QString>
+#include <QStringList>
 
 class DbConnection;
 
@@ -54,6 +55,8 @@ struct ListFilter
     StateFilter state = StateFilter::Waiting;
     // Beginning of a store code; "" lists every store.
     QString storePrefix;
+    // Only these orders (the ones other seats changed); empty = every order the rest lets through.
+    QStringList orderNumbers;
 };
 
 // The orders of a day with their customers' addresses, by store, time and number.

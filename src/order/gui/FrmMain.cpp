@@ -24,6 +24,7 @@
 #include "reports/MduReportDB.h"
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
+#include "ui/gui/ChangedRows.h"
 #include "ui/gui/FitScrollArea.h"
 #include "ui/gui/InputUtil.h"
 #include "ui/gui/MduMainUi.h"
@@ -65,6 +66,8 @@ namespace {
 FrmMain* g_instance = nullptr;
 
 const QString kForm = QStringLiteral("FrmMain");
+// The order list as the day's read sorts it: by date, time and number, the entry row last.
+const SortedListLayout kListLayout{mOrderNo, {mDate, mTime}, true};
 // Past this many orders changed at once (a day's import, a restore) the whole day is read again.
 constexpr int kMostOrdersReadAlone = 50;
 
@@ -86,12 +89,6 @@ QList<QVariantList> listRows(const Recordset& rs)
         rows.append(std::move(row));
     }
     return rows;
-}
-
-// Where the list keeps an order: by date, time and number, as the day's read sorts them.
-QString listOrderKey(const QString& date, const QString& time, const QString& number)
-{
-    return date + QLatin1Char('\x1f') + time + QLatin1Char('\x1f') + number;
 }
 
 QLabel* caption(const QString& text, QWidget* parent)
@@ -719,52 +716,10 @@ bool FrmMain::refreshOrders(const QStringList& numbers)
     const QString activeOrder = activeRow >= 1 && activeRow < spMList->MaxRows()
                                     ? GetCellText(spMList, mOrderNo, activeRow)
                                     : QString();
-    bool activeTouched = false;
     spMList->SetReDraw(false);
-    // Out first, so the places found for the orders coming in are final.
-    for (const QString& number : numbers) {
-        for (int r = 1; r < spMList->MaxRows(); ++r) {
-            if (GetCellText(spMList, mOrderNo, r) != number)
-                continue;
-            auto it = now.find(number);
-            if (it != now.end() && GetCellText(spMList, mDate, r) == it->at(mDate - 1).toString() &&
-                GetCellText(spMList, mTime, r) == it->at(mTime - 1).toString()) {
-                spMList->SetRowValues(r, *it); // same place, new values
-                now.erase(it);
-            } else {
-                spMList->DeleteRows(r, 1);
-                spMList->SetMaxRows(spMList->MaxRows() - 1);
-            }
-            activeTouched = activeTouched || number == activeOrder;
-            break;
-        }
-    }
-    for (auto it = now.cbegin(); it != now.cend(); ++it) {
-        const QVariantList& row = it.value();
-        const QString key =
-            listOrderKey(row.at(mDate - 1).toString(), row.at(mTime - 1).toString(), it.key());
-        int at = spMList->MaxRows();
-        for (int r = 1; r < spMList->MaxRows(); ++r) {
-            if (listOrderKey(GetCellText(spMList, mDate, r), GetCellText(spMList, mTime, r),
-                             GetCellText(spMList, mOrderNo, r)) > key) {
-                at = r;
-                break;
-            }
-        }
-        spMList->SetMaxRows(spMList->MaxRows() + 1);
-        spMList->InsertRows(at, 1);
-        spMList->SetRowValues(at, row);
-        activeTouched = activeTouched || it.key() == activeOrder;
-    }
-    int target = spMList->MaxRows();
-    if (!activeOrder.isEmpty()) {
-        for (int r = 1; r < spMList->MaxRows(); ++r) {
-            if (GetCellText(spMList, mOrderNo, r) == activeOrder) {
-                target = r;
-                break;
-            }
-        }
-    }
+    const bool activeTouched = MergeChangedRows(spMList, kListLayout, numbers, std::move(now), activeOrder);
+    const int found = RowOfKey(spMList, kListLayout, activeOrder);
+    const int target = found > 0 ? found : spMList->MaxRows();
     spMList->SetActiveCell(activeCol, target);
     spMList->SetReDraw(true);
     // The lines and parties are read again only for the order the cursor stands on, when it changed.

@@ -13,6 +13,7 @@
 #include "reception/gui/FrmPreviewRcv.h"
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
+#include "ui/gui/ChangedRows.h"
 #include "ui/gui/InputUtil.h"
 #include "ui/gui/MduMainUi.h"
 #include "ui/gui/OthersRefresh.h"
@@ -40,6 +41,12 @@
 #include <cmath>
 
 namespace {
+// The list as its read sorts it: by store, time and number.
+const SortedListLayout kListLayout{
+    FrmRcpt_admin::ColOrderNo, {FrmRcpt_admin::ColStore, FrmRcpt_admin::ColTime}, false};
+// Past this many orders changed at once (a day's import, a restore) the whole list is read again.
+constexpr int kMostOrdersReadAlone = 50;
+
 FrmRcpt_admin::Dialler& dialler()
 {
     static FrmRcpt_admin::Dialler d;
@@ -281,15 +288,14 @@ int FrmRcpt_admin::ListQuery()
     return fillList(filter, QString(), ColPhone);
 }
 
-int FrmRcpt_admin::fillList(const ReceptionService::ListFilter& filter, const QString& keepOrder, int col)
+QList<QVariantList> FrmRcpt_admin::listRows(const ReceptionService::ListFilter& filter, bool* read)
 {
-    WaitCursor wait;
-    SpreadGrid* list = spList();
-    const int remembered = list->ActiveRow();
-    list->SetMaxRows(0);
     Recordset rs;
     QList<QVariantList> rows;
-    if (OpenListQuery(rs, ReceptionService::ListSql(filter)) > 0) {
+    const int n = OpenListQuery(rs, ReceptionService::ListSql(filter));
+    if (read)
+        *read = n >= 0;
+    if (n > 0) {
         for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext())
             rows << QVariantList{rs.text(QStringLiteral("가맹점코드")),
                                  rs.text(QStringLiteral("주문시간")),
@@ -301,6 +307,16 @@ int FrmRcpt_admin::fillList(const ReceptionService::ListFilter& filter, const QS
                                  rs.text(QStringLiteral("통보시간"))};
     }
     rs.close();
+    return rows;
+}
+
+int FrmRcpt_admin::fillList(const ReceptionService::ListFilter& filter, const QString& keepOrder, int col)
+{
+    WaitCursor wait;
+    SpreadGrid* list = spList();
+    const int remembered = list->ActiveRow();
+    list->SetMaxRows(0);
+    const QList<QVariantList> rows = listRows(filter);
     list->SetMaxRows(int(rows.size()));
     list->SetBlockValues(1, rows);
     SetRecCount(rows.size());
@@ -326,6 +342,10 @@ void FrmRcpt_admin::OthersChanged(const QList<ChangeFeed::Change>& changes)
     for (const ChangeFeed::Change& c : changes) {
         if (c.table == QStringLiteral("주문") || c.table == QStringLiteral("주문내역")) {
             orders = true;
+            if (c.key.isEmpty())
+                m_othersAll = true;
+            else
+                m_othersOrders.insert(c.key);
         } else {
             m_store->FollowChange(c);
         }
@@ -341,8 +361,14 @@ void FrmRcpt_admin::refreshForOthers()
     QScrollBar* bar = spList()->view()->verticalScrollBar();
     const int scrolled = bar->value();
     QPointer<QWidget> focus = QApplication::focusWidget();
-    fillList(m_lastFilter, order, col);
-    LoadLines(GetOrdNo(-2));
+    const QStringList changed(m_othersOrders.cbegin(), m_othersOrders.cend());
+    const bool all = m_othersAll || changed.size() > kMostOrdersReadAlone;
+    m_othersOrders.clear();
+    m_othersAll = false;
+    if (all || !refreshOrders(changed, order, col)) {
+        fillList(m_lastFilter, order, col);
+        LoadLines(GetOrdNo(-2));
+    }
     bar->setValue(scrolled);
     if (focus)
         focus->setFocus();
@@ -351,6 +377,37 @@ void FrmRcpt_admin::refreshForOthers()
                        QStringLiteral("은(는) 다른 자리에서 삭제되었거나 목록에서 "
                                       "빠졌습니다."),
                    1500);
+}
+
+bool FrmRcpt_admin::refreshOrders(const QStringList& numbers, const QString& activeOrder, int col)
+{
+    ReceptionService::ListFilter filter = m_lastFilter;
+    filter.orderNumbers = numbers;
+    bool read = false;
+    QHash<QString, QVariantList> now;
+    for (QVariantList& row : listRows(filter, &read))
+        now.insert(row.at(ColOrderNo - 1).toString(), std::move(row));
+    if (!read) {
+        // The failure was told; the same orders are tried again with the next change.
+        m_othersOrders.unite(QSet<QString>(numbers.cbegin(), numbers.cend()));
+        return true;
+    }
+    SpreadGrid* list = spList();
+    const bool activeTouched = MergeChangedRows(list, kListLayout, numbers, std::move(now), activeOrder);
+    SetRecCount(list->MaxRows());
+    if (list->MaxRows() == 0) {
+        LoadLines(QString());
+        ClearStore();
+        return true;
+    }
+    const int found = RowOfKey(list, kListLayout, activeOrder);
+    const int row = found > 0 ? found : std::clamp(list->ActiveRow(), 1, list->MaxRows());
+    list->SetActiveCell(col, row);
+    if (activeTouched || found == 0) {
+        ShowStore(list->CellText(ColStore, row));
+        LoadLines(GetOrdNo(-2));
+    }
+    return true;
 }
 
 int FrmRcpt_admin::Search()

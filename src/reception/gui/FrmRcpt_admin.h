@@ -6,6 +6,8 @@
 #include "order/AutoDialer.h"
 #include "ui/gui/ListScreen.h"
 
+#include <QSet>
+
 #include <functional>
 #include <optional>
 
@@ -113,6 +115,11 @@ private:
     void takeCountdown();
     void giveBackCountdown();
     int fillList(const ReceptionService::ListFilter& filter, const QString& keepOrder, int col);
+    // The list's cells of the orders filter finds; *read false when the read failed (and was told).
+    QList<QVariantList> listRows(const ReceptionService::ListFilter& filter, bool* read = nullptr);
+    // Reads just these orders again and puts each in, over or out of its place; false when the whole list
+    // must be read instead.
+    bool refreshOrders(const QStringList& numbers, const QString& activeOrder, int col);
     void refreshForOthers();
     // True when a read succeeded; a failed one is told to the operator (thrown while the screen opens).
     bool readDone(bool done, const ErrInfo& error) const;
@@ -121,5 +128,8 @@ private:
     ReceptionService::ListFilter m_lastFilter;
     bool m_queried = false;
     OthersRefresh* m_others = nullptr;
+    // What other seats changed since the list last followed them: these orders, or (m_othersAll) any.
+    QSet<QString> m_othersOrders;
+    bool m_othersAll = false;
     std::optional<AutoDialer::Hooks> m_mainHooks;
 };
