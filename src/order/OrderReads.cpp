@@ -2,6 +2,7 @@
 
 #include "db/DbConnection.h"
 #include "db/DbError.h"
+#include "db/ReadQuery.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -73,12 +74,10 @@ bool ReadDayOrders(DbConnection& conn, const DayFilter& filter, Recordset& rs, E
         values << filter.customerCode;
     }
     if (!filter.orderNumbers.isEmpty()) {
-        QStringList marks;
-        for (const QString& number : filter.orderNumbers) {
-            marks << QStringLiteral("?");
-            values << number;
-        }
-        sql += QStringLiteral(" AND 주문번호 IN (") + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+        ReadQuery numbers;
+        sql +=
+            QStringLiteral(" AND 주문번호 IN (") + numbers.bindEach(filter.orderNumbers) + QLatin1Char(')');
+        values << numbers.values;
     }
     sql += QStringLiteral(" ORDER BY 주문일자, 주문시간, 주문번호");
     return readRows(conn, sql, values, rs, error);

@@ -1,10 +1,12 @@
 #include "accounts/PointService.h"
 #include "accounts/gui/FrmSvce_admin.h"
 #include "app/Clock.h"
+#include "db/DbConnection.h"
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
 #include "support/Controls.h"
 #include "support/DbFixture.h"
+#include "support/OtherSeats.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestRows.h"
 #include "ui/gui/SpreadGrid.h"
@@ -128,6 +130,7 @@ private Q_SLOTS:
     void cancel_data();
     void cancel();
     void twoSeatsGrantAtOnce();
+    void othersChangesFollow();
 
 private:
     DbFixture* m_db = nullptr;
@@ -477,6 +480,43 @@ int runSeat(const QString& file)
     return 0;
 }
 } // namespace
+
+void TestPointService::othersChangesFollow()
+{
+    addCustomer("10000001", "02-111-1111", 500);
+    addCustomer("10000002", "02-222-2222", 300);
+    addCustomer("10000003", "02-333-3333", 90);
+    QVERIFY(PointService::GrantService("10000002", 10, kDay).ok());
+    ScriptedPrompter prompter;
+    FrmSvce_admin w;
+    auto* customers = Ctl<SpreadGrid>(&w, "spCust");
+    auto* services = Ctl<SpreadGrid>(&w, "spSvce");
+    w.FlipTick(1);
+    customers->SetActiveCell(FrmSvce_admin::CustPhone, 1);
+    DbConnection other;
+    ErrInfo e;
+    QVERIFY2(other.open(gMainConn.path(), false, &e), qPrintable(e.description));
+    QVERIFY(MainChangeFeed().start());
+    // One customer reaches the threshold, one falls below it, a service is granted elsewhere.
+    QVERIFY(other.exec(QStringLiteral("UPDATE 고객 SET 현포인트 = 150 WHERE 코드 = '10000003'")).ok);
+    QVERIFY(other.exec(QStringLiteral("UPDATE 고객 SET 현포인트 = 50 WHERE 코드 = '10000002'")).ok);
+    QVERIFY(other
+                .exec(QStringLiteral("INSERT INTO 서비스 (고객코드, 서비스일, 차감포인트, 메모) VALUES "
+                                     "('10000001', '2026-12-09', 20, '')"))
+                .ok);
+    HearOtherSeats(other.isServer());
+    QStringList listed;
+    for (int r = 1; r <= customers->MaxRows(); ++r)
+        listed << customers->CellText(FrmSvce_admin::CustCode, r);
+    QCOMPARE(listed, QStringList({"10000001", "10000003"}));
+    QVERIFY(w.IsTicked(1));
+    QVERIFY(!w.IsTicked(2));
+    QCOMPARE(Ctl<QLabel>(&w, "lblCountRec")->text(), QStringLiteral("1"));
+    QCOMPARE(customers->ActiveRow(), 1);
+    QCOMPARE(services->MaxRows(), 2);
+    QCOMPARE(services->CellText(FrmSvce_admin::SvceCustomer, 2), QStringLiteral("10000001"));
+    EndMainChangeFeed();
+}
 
 int main(int argc, char* argv[])
 {

@@ -9,6 +9,7 @@
 #include "db/modMain_SQL.h"
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
+#include "ui/gui/ChangedRows.h"
 #include "ui/gui/GridStyle.h"
 #include "ui/gui/MduMainUi.h"
 #include "ui/gui/SpreadGrid.h"
@@ -43,6 +44,12 @@ const QColor kTickedBack(0xE0, 0xFF, 0xE0);
 const QColor kUntickedBack(0xFF, 0xFF, 0xFF);
 // Points beyond this are a typing slip, not points.
 constexpr double kMaxPoints = 99999999;
+// The lists as their reads sort them.
+const SortedListLayout kCustomerOrder{
+    {{FrmSvce_admin::CustPoints, true, true}, {FrmSvce_admin::CustPhone}, {FrmSvce_admin::CustCode}}, false};
+const SortedListLayout kServiceOrder{{{FrmSvce_admin::SvceDate}, {FrmSvce_admin::SvceKey, true}}, false};
+// Past this many rows changed at once (a day's import, a restore) the lists are read whole.
+constexpr int kMostRowsReadAlone = 50;
 
 bool isEnter(int key)
 {
@@ -117,6 +124,8 @@ FrmSvce_admin::FrmSvce_admin(QWidget* parent) : FrameScreen(parent)
 
     designGrids();
     connectTicking();
+    FollowOthers({QStringLiteral("고객"), QStringLiteral("서비스")},
+                 [this](const QList<ChangeFeed::Change>& changes) { takeOthers(changes); });
 
     connect(m_btnRefresh, &QPushButton::clicked, this, [this] { ListCustomers(); });
     connect(m_btnQuery, &QPushButton::clicked, this, [this] { ListServices(); });
@@ -375,17 +384,12 @@ int FrmSvce_admin::ListCustomers()
     m_spCust->SetReDraw(false);
     const int remembered = m_spCust->ActiveRow();
     m_spCust->SetMaxRows(0);
+    m_lastThreshold = threshold;
     Recordset rs;
     QList<QVariantList> rows;
-    if (OpenQuery(rs, AccountQueries::PointCustomers(*threshold)) >= 0) {
-        const int iPhone = rs.fieldIndex(QStringLiteral("전화1"));
-        const int iPoints = rs.fieldIndex(QStringLiteral("현포인트"));
-        const int iCode = rs.fieldIndex(QStringLiteral("코드"));
-        for (const QVariantList& r : rs.rows())
-            rows << QVariantList{NullToStr(r.value(iPhone)), r.value(iPoints).toLongLong(), QString(),
-                                 NullToStr(r.value(iCode))};
-        rs.close();
-    }
+    if (OpenQuery(rs, AccountQueries::PointCustomers(*threshold)) >= 0)
+        rows = customerRows(rs);
+    rs.close();
     m_spCust->SetMaxRows(int(rows.size()));
     m_spCust->SetBlockValues(1, rows);
     if (!rows.isEmpty())
@@ -406,33 +410,152 @@ int FrmSvce_admin::ListServices()
     m_spSvce->SetMaxRows(0);
     const QString from = m_hdTermFrom->date().toString(QStringLiteral("yyyy-MM-dd"));
     const QString to = m_hdTermTo->date().toString(QStringLiteral("yyyy-MM-dd"));
+    m_lastFrom = from;
+    m_lastTo = to;
     Recordset rs;
     QList<QVariantList> rows;
-    if (OpenQuery(rs, AccountQueries::Services(from, to)) >= 0) {
-        const int iDate = rs.fieldIndex(QStringLiteral("서비스일"));
-        const int iCustomer = rs.fieldIndex(QStringLiteral("고객코드"));
-        const int iPhone = rs.fieldIndex(QStringLiteral("전화1"));
-        const int iZip = rs.fieldIndex(QStringLiteral("우편번호"));
-        const int iAddr1 = rs.fieldIndex(QStringLiteral("주소1"));
-        const int iAddr2 = rs.fieldIndex(QStringLiteral("주소2"));
-        const int iPoints = rs.fieldIndex(QStringLiteral("차감포인트"));
-        const int iKey = rs.fieldIndex(QStringLiteral("처리순번"));
-        for (const QVariantList& r : rs.rows())
-            rows << QVariantList{NullToStr(r.value(iDate)),
-                                 NullToStr(r.value(iCustomer)),
-                                 NullToStr(r.value(iPhone)),
-                                 NullToStr(r.value(iZip)),
-                                 NullToStr(r.value(iAddr1)) + QLatin1Char(' ') + NullToStr(r.value(iAddr2)),
-                                 r.value(iPoints).toLongLong(),
-                                 r.value(iKey).toLongLong()};
-        rs.close();
-    }
+    if (OpenQuery(rs, AccountQueries::Services(from, to)) >= 0)
+        rows = serviceRows(rs);
+    rs.close();
     m_spSvce->SetMaxRows(int(rows.size()));
     m_spSvce->SetBlockValues(1, rows);
     if (!rows.isEmpty())
         m_spSvce->SetActiveCell(SvceDate, remembered >= 1 && remembered <= rows.size() ? remembered : 1);
     m_spSvce->SetReDraw(true);
     return int(rows.size());
+}
+
+QList<QVariantList> FrmSvce_admin::customerRows(const Recordset& rs)
+{
+    const int iPhone = rs.fieldIndex(QStringLiteral("전화1"));
+    const int iPoints = rs.fieldIndex(QStringLiteral("현포인트"));
+    const int iCode = rs.fieldIndex(QStringLiteral("코드"));
+    QList<QVariantList> rows;
+    for (const QVariantList& r : rs.rows())
+        rows << QVariantList{NullToStr(r.value(iPhone)), r.value(iPoints).toLongLong(), QString(),
+                             NullToStr(r.value(iCode))};
+    return rows;
+}
+
+QList<QVariantList> FrmSvce_admin::serviceRows(const Recordset& rs)
+{
+    const int iDate = rs.fieldIndex(QStringLiteral("서비스일"));
+    const int iCustomer = rs.fieldIndex(QStringLiteral("고객코드"));
+    const int iPhone = rs.fieldIndex(QStringLiteral("전화1"));
+    const int iZip = rs.fieldIndex(QStringLiteral("우편번호"));
+    const int iAddr1 = rs.fieldIndex(QStringLiteral("주소1"));
+    const int iAddr2 = rs.fieldIndex(QStringLiteral("주소2"));
+    const int iPoints = rs.fieldIndex(QStringLiteral("차감포인트"));
+    const int iKey = rs.fieldIndex(QStringLiteral("처리순번"));
+    QList<QVariantList> rows;
+    for (const QVariantList& r : rs.rows())
+        rows << QVariantList{NullToStr(r.value(iDate)),
+                             NullToStr(r.value(iCustomer)),
+                             NullToStr(r.value(iPhone)),
+                             NullToStr(r.value(iZip)),
+                             NullToStr(r.value(iAddr1)) + QLatin1Char(' ') + NullToStr(r.value(iAddr2)),
+                             r.value(iPoints).toLongLong(),
+                             r.value(iKey).toLongLong()};
+    return rows;
+}
+
+void FrmSvce_admin::takeOthers(const QList<ChangeFeed::Change>& changes)
+{
+    QSet<QString> customers;
+    QSet<QString> services;
+    bool all = false;
+    for (const ChangeFeed::Change& c : changes) {
+        all = all || c.key.isEmpty();
+        (c.table == QStringLiteral("고객") ? customers : services).insert(c.key);
+    }
+    if (all || customers.size() + services.size() > kMostRowsReadAlone) {
+        // Too much to pick out: both lists are read again with their last queries, ticks kept by code.
+        followCustomers({});
+        followServices({}, {});
+        return;
+    }
+    const QStringList codes(customers.cbegin(), customers.cend());
+    if (!codes.isEmpty())
+        followCustomers(codes);
+    if (!codes.isEmpty() || !services.isEmpty())
+        followServices(QStringList(services.cbegin(), services.cend()), codes);
+}
+
+void FrmSvce_admin::followCustomers(const QStringList& codes)
+{
+    if (!m_lastThreshold)
+        return;
+    Recordset rs;
+    if (OpenQuery(rs, AccountQueries::PointCustomers(*m_lastThreshold, codes)) < 0)
+        return;
+    const QList<QVariantList> read = customerRows(rs);
+    rs.close();
+    QSet<QString> ticked;
+    for (int r = 1; r <= m_spCust->MaxRows(); ++r) {
+        if (IsTicked(r))
+            ticked.insert(m_spCust->CellText(CustCode, r));
+    }
+    const KeptPlace kept = KeepPlace(m_spCust, CustCode);
+    m_spCust->SetReDraw(false);
+    QStringList keys = codes;
+    if (keys.isEmpty()) {
+        for (int r = 1; r <= m_spCust->MaxRows(); ++r)
+            keys << m_spCust->CellText(CustCode, r);
+    }
+    QHash<QString, QVariantList> now;
+    for (const QVariantList& row : read) {
+        now.insert(row.value(CustCode - 1).toString(), row);
+        if (codes.isEmpty() && !keys.contains(row.value(CustCode - 1).toString()))
+            keys << row.value(CustCode - 1).toString();
+    }
+    MergeChangedRows(m_spCust, kCustomerOrder, keys, std::move(now), kept.key);
+    // A row put in afresh has lost its tick and colour: they follow its code.
+    const auto retick = [&](int r) { setTick(r, ticked.contains(m_spCust->CellText(CustCode, r))); };
+    if (codes.isEmpty()) {
+        for (int r = 1; r <= m_spCust->MaxRows(); ++r)
+            retick(r);
+    } else {
+        for (const QString& code : codes) {
+            if (const int r = RowOfKey(m_spCust, kCustomerOrder, code))
+                retick(r);
+        }
+    }
+    countTicks();
+    m_spCust->SetReDraw(true);
+    RestorePlace(m_spCust, CustCode, kept);
+}
+
+void FrmSvce_admin::followServices(const QStringList& keys, const QStringList& customerCodes)
+{
+    if (m_lastFrom.isEmpty())
+        return;
+    QList<qint64> numbers;
+    for (const QString& k : keys)
+        numbers << k.toLongLong();
+    Recordset rs;
+    if (OpenQuery(rs, AccountQueries::Services(m_lastFrom, m_lastTo, numbers, customerCodes)) < 0)
+        return;
+    const QList<QVariantList> read = serviceRows(rs);
+    rs.close();
+    const KeptPlace kept = KeepPlace(m_spSvce, SvceKey);
+    // Besides the entries named, those shown for the customers named may have changed or gone.
+    QStringList changed = keys;
+    for (int r = 1; r <= m_spSvce->MaxRows(); ++r) {
+        const bool everyRow = keys.isEmpty() && customerCodes.isEmpty();
+        if (everyRow || customerCodes.contains(m_spSvce->CellText(SvceCustomer, r)))
+            changed << m_spSvce->CellText(SvceKey, r);
+    }
+    QHash<QString, QVariantList> now;
+    for (const QVariantList& row : read) {
+        const QString key = row.value(SvceKey - 1).toString();
+        now.insert(key, row);
+        if (!changed.contains(key))
+            changed << key;
+    }
+    m_spSvce->SetReDraw(false);
+    MergeChangedRows(m_spSvce, kServiceOrder, changed, std::move(now), kept.key);
+    m_spSvce->SetReDraw(true);
+    RestorePlace(m_spSvce, SvceKey, kept);
 }
 
 void FrmSvce_admin::showRowAtTop(int row)

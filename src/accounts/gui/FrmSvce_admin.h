@@ -1,13 +1,18 @@
 #pragma once
 
+#include "db/ChangeFeed.h"
 #include "ui/gui/FrameScreen.h"
 
 #include <QElapsedTimer>
+#include <QSet>
+
+#include <optional>
 
 class QDateEdit;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class Recordset;
 class QPushButton;
 
 // The service screen ("서비스 관리"): customers whose points reach a threshold, ticked and granted a service
@@ -74,6 +79,14 @@ private:
     void setTick(int row, bool on);
     void countTicks();
     void showRowAtTop(int row);
+    // The rows of the lists as their reads give them, in column order.
+    static QList<QVariantList> customerRows(const Recordset& rs);
+    static QList<QVariantList> serviceRows(const Recordset& rs);
+    // Other seats' changes: the customers and services they touched are read again with the last query's
+    // threshold and period, ticks and cursors staying with their keys.
+    void takeOthers(const QList<ChangeFeed::Change>& changes);
+    void followCustomers(const QStringList& codes);
+    void followServices(const QStringList& keys, const QStringList& customerCodes);
 
     SpreadGrid* m_spCust = nullptr;
     SpreadGrid* m_spSvce = nullptr;
@@ -95,4 +108,9 @@ private:
     int m_clickRow = 0;
     bool m_tickBeforeClicks = false;
     QElapsedTimer m_clickTimer;
+    // The last query of each list, and what other seats changed since the lists last followed them.
+    std::optional<qint64> m_lastThreshold;
+    QString m_lastFrom;
+    QString m_lastTo;
+    QSet<QString> m_othersCustomers;
 };

@@ -67,7 +67,7 @@ FrmMain* g_instance = nullptr;
 
 const QString kForm = QStringLiteral("FrmMain");
 // The order list as the day's read sorts it: by date, time and number, the entry row last.
-const SortedListLayout kListLayout{mOrderNo, {mDate, mTime}, true};
+const SortedListLayout kListLayout{{{mDate}, {mTime}, {mOrderNo}}, true};
 // Past this many orders changed at once (a day's import, a restore) the whole day is read again.
 constexpr int kMostOrdersReadAlone = 50;
 

@@ -43,7 +43,7 @@
 namespace {
 // The list as its read sorts it: by store, time and number.
 const SortedListLayout kListLayout{
-    FrmRcpt_admin::ColOrderNo, {FrmRcpt_admin::ColStore, FrmRcpt_admin::ColTime}, false};
+    {{FrmRcpt_admin::ColStore}, {FrmRcpt_admin::ColTime}, {FrmRcpt_admin::ColOrderNo}}, false};
 // Past this many orders changed at once (a day's import, a restore) the whole list is read again.
 constexpr int kMostOrdersReadAlone = 50;
 

@@ -1,6 +1,11 @@
 #include "ui/gui/ChangedRows.h"
 
+#include "ui/MsgBox.h"
 #include "ui/gui/SpreadGrid.h"
+
+#include <QApplication>
+#include <QScrollBar>
+#include <QTableView>
 
 #include <functional>
 
@@ -10,12 +15,30 @@ int lastDataRow(SpreadGrid* grid, const SortedListLayout& layout)
     return grid->MaxRows() - (layout.entryRow ? 1 : 0);
 }
 
-QString sortKeyOfCells(const SortedListLayout& layout, const std::function<QString(int)>& cell)
+qint64 wholeNumber(QString text)
 {
-    QString key;
-    for (int c : layout.sortCols)
-        key += cell(c) + QChar(0x1f);
-    return key + cell(layout.keyCol);
+    return text.remove(QLatin1Char(',')).trimmed().toLongLong();
+}
+
+// Whether the row with cells a comes before the one with cells b.
+bool precedes(const SortedListLayout& layout, const std::function<QString(int)>& a,
+              const std::function<QString(int)>& b)
+{
+    for (const SortColumn& s : layout.sortCols) {
+        const QString x = a(s.col);
+        const QString y = b(s.col);
+        int order = 0;
+        if (s.numeric) {
+            const qint64 nx = wholeNumber(x);
+            const qint64 ny = wholeNumber(y);
+            order = nx < ny ? -1 : nx > ny ? 1 : 0;
+        } else {
+            order = QString::compare(x, y);
+        }
+        if (order != 0)
+            return s.descending ? order > 0 : order < 0;
+    }
+    return false;
 }
 } // namespace
 
@@ -25,7 +48,7 @@ int RowOfKey(SpreadGrid* grid, const SortedListLayout& layout, const QString& ke
         return 0;
     const int last = lastDataRow(grid, layout);
     for (int r = 1; r <= last; ++r) {
-        if (grid->CellText(layout.keyCol, r) == key)
+        if (grid->CellText(layout.keyCol(), r) == key)
             return r;
     }
     return 0;
@@ -43,8 +66,8 @@ bool MergeChangedRows(SpreadGrid* grid, const SortedListLayout& layout, const QS
         activeTouched = activeTouched || key == activeKey;
         auto it = rows.find(key);
         bool stays = it != rows.end();
-        for (int c : layout.sortCols)
-            stays = stays && grid->CellText(c, r) == it->value(c - 1).toString();
+        for (const SortColumn& c : layout.sortCols)
+            stays = stays && grid->CellText(c.col, r) == it->value(c.col - 1).toString();
         if (stays) {
             grid->SetRowValues(r, *it);
             rows.erase(it);
@@ -55,11 +78,11 @@ bool MergeChangedRows(SpreadGrid* grid, const SortedListLayout& layout, const QS
     }
     for (auto it = rows.cbegin(); it != rows.cend(); ++it) {
         const QVariantList& row = it.value();
-        const QString key = sortKeyOfCells(layout, [&](int c) { return row.value(c - 1).toString(); });
+        const auto fresh = [&](int c) { return row.value(c - 1).toString(); };
         const int last = lastDataRow(grid, layout);
         int at = last + 1;
         for (int r = 1; r <= last; ++r) {
-            if (sortKeyOfCells(layout, [&](int c) { return grid->CellText(c, r); }) > key) {
+            if (precedes(layout, fresh, [&](int c) { return grid->CellText(c, r); })) {
                 at = r;
                 break;
             }
@@ -70,4 +93,33 @@ bool MergeChangedRows(SpreadGrid* grid, const SortedListLayout& layout, const QS
         activeTouched = activeTouched || it.key() == activeKey;
     }
     return activeTouched;
+}
+
+KeptPlace KeepPlace(SpreadGrid* grid, int keyCol)
+{
+    KeptPlace kept;
+    const int row = grid->ActiveRow();
+    if (row >= 1 && row <= grid->MaxRows() && keyCol > 0)
+        kept.key = grid->CellText(keyCol, row);
+    kept.col = grid->ActiveCol();
+    kept.scrolled = grid->view()->verticalScrollBar()->value();
+    kept.focus = QApplication::focusWidget();
+    return kept;
+}
+
+bool RestorePlace(SpreadGrid* grid, int keyCol, const KeptPlace& kept)
+{
+    int found = 0;
+    for (int r = 1; !kept.key.isEmpty() && r <= grid->MaxRows() && found == 0; ++r) {
+        if (grid->CellText(keyCol, r) == kept.key)
+            found = r;
+    }
+    if (found > 0)
+        grid->SetActiveCell(kept.col, found);
+    grid->view()->verticalScrollBar()->setValue(kept.scrolled);
+    if (kept.focus)
+        kept.focus->setFocus();
+    if (!kept.key.isEmpty() && found == 0)
+        MyFloatMsg(QStringLiteral("선택한 자료는 다른 자리에서 삭제되었습니다."), 1500);
+    return found > 0;
 }

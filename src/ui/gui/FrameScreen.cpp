@@ -2,17 +2,21 @@
 
 #include "ui/gui/GridExport.h"
 #include "ui/gui/GridPrinter.h"
+#include "ui/gui/OthersRefresh.h"
 #include "ui/gui/SpreadGrid.h"
 #include "ui/gui/modFormIni.h"
 #include "ui/gui/modSpread60.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
+
+#include <utility>
 
 FrameScreen::FrameScreen(QWidget* parent) : QWidget(parent, Qt::Window)
 {
@@ -92,4 +96,39 @@ void FrameScreen::closeEvent(QCloseEvent* event)
     if (geometry() != m_openedGeometry)
         SaveFormIni(this);
     QWidget::closeEvent(event);
+}
+
+void FrameScreen::FollowOthers(const QStringList& tables,
+                               std::function<void(const QList<ChangeFeed::Change>&)> take)
+{
+    m_followed = tables;
+    m_take = std::move(take);
+    if (m_others)
+        return;
+    m_others = new OthersRefresh(
+        this, [this] { return OthersMustWait() || QApplication::activeModalWidget() != nullptr; },
+        [this] {
+            const QList<ChangeFeed::Change> changes = std::exchange(m_pending, {});
+            if (!changes.isEmpty())
+                m_take(changes);
+        });
+    auto heard = [this](const QList<ChangeFeed::Change>& changes) {
+        bool wanted = false;
+        for (const ChangeFeed::Change& c : changes) {
+            if (m_followed.contains(c.table)) {
+                m_pending << c;
+                wanted = true;
+            }
+        }
+        if (wanted)
+            m_others->Request();
+    };
+    connect(&MainChangeFeed(), &ChangeFeed::changed, this, heard);
+    // After a gap (a reconnect, a log pruned past what was read) every followed table counts as changed.
+    connect(&MainChangeFeed(), &ChangeFeed::resync, this, [this, heard] {
+        QList<ChangeFeed::Change> all;
+        for (const QString& t : m_followed)
+            all << ChangeFeed::Change{t, QString()};
+        heard(all);
+    });
 }

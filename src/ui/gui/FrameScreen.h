@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/ChangeFeed.h"
 #include "ui/gui/ScreenCatalogue.h"
 
 #include <QRect>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <initializer_list>
 
+class OthersRefresh;
 class QKeySequence;
 class QMenu;
 class QPushButton;
@@ -55,8 +57,19 @@ protected:
 
     void closeEvent(QCloseEvent* event) override;
 
+    // The screen follows other seats' changes of tables: take gets them, gathered, whenever the screen is
+    // not busy (a question open, or OthersMustWait); a reconnect or a gap counts as every table changed,
+    // with an empty key.
+    void FollowOthers(const QStringList& tables, std::function<void(const QList<ChangeFeed::Change>&)> take);
+    // A screen's own reason to keep other seats' changes waiting (e.g. a cell being typed).
+    virtual bool OthersMustWait() const { return false; }
+
 private:
     QVBoxLayout* m_frameLayout = nullptr;
     QMenu* m_mnutool = nullptr;
     QRect m_openedGeometry;
+    QStringList m_followed;
+    OthersRefresh* m_others = nullptr;
+    QList<ChangeFeed::Change> m_pending;
+    std::function<void(const QList<ChangeFeed::Change>&)> m_take;
 };

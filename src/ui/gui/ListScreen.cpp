@@ -1,11 +1,11 @@
 #include "ui/gui/ListScreen.h"
+#include "ui/gui/ChangedRows.h"
 
 #include "db/DbError.h"
 #include "db/modDBQuery.h"
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
 #include "ui/gui/InputUtil.h"
-#include "ui/gui/OthersRefresh.h"
 #include "ui/gui/SpreadGrid.h"
 #include "ui/gui/modSpread60.h"
 
@@ -17,9 +17,7 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -141,66 +139,18 @@ void ListScreen::FollowOthers(const QStringList& tables, int keyCol)
     FollowOthers(tables, [this](const QList<ChangeFeed::Change>&) { RefreshForOthers(); });
 }
 
-void ListScreen::FollowOthers(const QStringList& tables,
-                              std::function<void(const QList<ChangeFeed::Change>&)> take)
+bool ListScreen::OthersMustWait() const
 {
-    m_followed = tables;
-    m_take = std::move(take);
-    if (m_others)
-        return;
-    m_others = new OthersRefresh(
-        this, [this] { return m_spList->EditTyped() || QApplication::activeModalWidget() != nullptr; },
-        [this] {
-            const QList<ChangeFeed::Change> changes = std::exchange(m_pending, {});
-            if (!changes.isEmpty())
-                m_take(changes);
-        });
-    auto heard = [this](const QList<ChangeFeed::Change>& changes) {
-        bool wanted = false;
-        for (const ChangeFeed::Change& c : changes) {
-            if (m_followed.contains(c.table)) {
-                m_pending << c;
-                wanted = true;
-            }
-        }
-        if (wanted)
-            m_others->Request();
-    };
-    connect(&MainChangeFeed(), &ChangeFeed::changed, this, heard);
-    // After a gap (a reconnect, a log pruned past what was read) every followed table counts as changed.
-    connect(&MainChangeFeed(), &ChangeFeed::resync, this, [this, heard] {
-        QList<ChangeFeed::Change> all;
-        for (const QString& t : m_followed)
-            all << ChangeFeed::Change{t, QString()};
-        heard(all);
-    });
+    return m_spList->EditTyped();
 }
 
 void ListScreen::RefreshForOthers()
 {
-    SpreadGrid* grid = m_spList;
-    const int row = grid->ActiveRow();
-    const QString key =
-        row >= 1 && row <= grid->MaxRows() && m_keyCol > 0 ? grid->CellText(m_keyCol, row) : QString();
-    const int col = grid->ActiveCol();
-    QScrollBar* bar = grid->view()->verticalScrollBar();
-    const int scrolled = bar->value();
-    QPointer<QWidget> focus = QApplication::focusWidget();
+    const KeptPlace kept = KeepPlace(m_spList, m_keyCol);
     m_refreshing = true;
     Search();
     m_refreshing = false;
-    int found = 0;
-    for (int r = 1; !key.isEmpty() && r <= grid->MaxRows() && found == 0; ++r) {
-        if (grid->CellText(m_keyCol, r) == key)
-            found = r;
-    }
-    if (found > 0)
-        grid->SetActiveCell(col, found);
-    bar->setValue(scrolled);
-    if (focus)
-        focus->setFocus();
-    if (!key.isEmpty() && found == 0)
-        MyFloatMsg(QStringLiteral("선택한 자료는 다른 자리에서 삭제되었습니다."), 1500);
+    RestorePlace(m_spList, m_keyCol, kept);
 }
 
 void ListScreen::SetRecCount(qint64 count)

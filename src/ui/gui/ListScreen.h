@@ -13,7 +13,6 @@ class QFrame;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
-class OthersRefresh;
 class QPushButton;
 class Recordset;
 class SpreadGrid;
@@ -98,8 +97,7 @@ protected:
     // and scroll); a row gone elsewhere that the cursor stood on is told in a short notice. While a question
     // is open or a cell is being typed it waits.
     void FollowOthers(const QStringList& tables, int keyCol);
-    // The same with the screen's own way of taking the changes (called when the screen is not busy).
-    void FollowOthers(const QStringList& tables, std::function<void(const QList<ChangeFeed::Change>&)> take);
+    using FrameScreen::FollowOthers;
     // True while the list is read again for other seats.
     bool RefreshingForOthers() const { return m_refreshing; }
     // Reads the list again as FollowOthers(tables, keyCol) does (for a screen taking changes its own way when
@@ -107,6 +105,8 @@ protected:
     void RefreshForOthers();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A cell of the list being typed.
+    bool OthersMustWait() const override;
 
 private:
     QFrame* m_pnlTop = nullptr;
@@ -125,9 +125,5 @@ private:
     SearchRow m_searched;
     bool m_opening = false;
     bool m_refreshing = false;
-    QStringList m_followed;
     int m_keyCol = 0;
-    OthersRefresh* m_others = nullptr;
-    QList<ChangeFeed::Change> m_pending;
-    std::function<void(const QList<ChangeFeed::Change>&)> m_take;
 };
