@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <libpq-fe.h>
+#include <sqlite3.h>
 
 namespace {
 // A file is asked once a second; a server's listening connection is looked at (a local call, nothing sent)
@@ -26,6 +27,23 @@ PGconn* pgHandle(const QSqlDatabase& db)
     if (h.isValid() && (qstrcmp(h.typeName(), "PGconn*") == 0 || qstrcmp(h.typeName(), "pg_conn*") == 0))
         return *static_cast<PGconn* const*>(h.data());
     return nullptr;
+}
+
+sqlite3* sqliteHandle(const QSqlDatabase& db)
+{
+    if (!db.isValid() || !db.driver())
+        return nullptr;
+    const QVariant h = db.driver()->handle();
+    if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
+        return *static_cast<sqlite3* const*>(h.data());
+    return nullptr;
+}
+
+// Rows this connection has written since it opened (its own commits leave the data version as it was).
+qint64 ownWrites(const QSqlDatabase& db)
+{
+    sqlite3* h = sqliteHandle(db);
+    return h ? qint64(sqlite3_total_changes64(h)) : 0;
 }
 } // namespace
 
@@ -113,10 +131,13 @@ void ChangeFeed::pollFile()
         return;
     const qint64 version = q.value(0).toLongLong();
     q.finish();
-    if (version == m_dataVersion)
+    // This seat's own writes are news for its other screens as well.
+    const qint64 own = ownWrites(m_conn.database());
+    if (version == m_dataVersion && own == m_ownWrites)
         return;
     const bool first = m_dataVersion < 0;
     m_dataVersion = version;
+    m_ownWrites = own;
     if (first)
         return;
     QList<Change> changes;

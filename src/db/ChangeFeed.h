@@ -67,6 +67,7 @@ private:
     bool m_running = false;
     bool m_server = false;
     qint64 m_dataVersion = -1;
+    qint64 m_ownWrites = 0;
     qint64 m_lastRow = 0;
     std::unique_ptr<DbConnection> m_listener;
     bool m_listenerLost = false;

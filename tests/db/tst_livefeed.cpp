@@ -17,6 +17,7 @@ private Q_SLOTS:
     void init() { m_fx = std::make_unique<DbFixture>(); }
     void cleanup() { m_fx.reset(); }
     void otherSeatsWritesArrive();
+    void ownWritesArrive();
     void restIsQuiet();
     void missedChangesAskForEverything();
 
@@ -92,6 +93,17 @@ void TestLiveFeed::otherSeatsWritesArrive()
             QVERIFY2(seen.split(u' ').contains(want),
                      qPrintable(QString::fromUtf8(step.sql) + " -> " + seen));
     }
+}
+
+// This seat's own commits leave a file's data version alone, yet its other screens must hear of them.
+void TestLiveFeed::ownWritesArrive()
+{
+    ChangeFeed feed(gMainConn);
+    QVERIFY(feed.start());
+    QSignalSpy spy(&feed, &ChangeFeed::changed);
+    nextBatch(feed, spy);
+    QVERIFY(gMainConn.exec(QStringLiteral("INSERT INTO 가맹점 (코드, 상호) VALUES ('T01', '가')")).ok);
+    QVERIFY(describe(nextBatch(feed, spy)).split(u' ').contains(QStringLiteral("가맹점:T01")));
 }
 
 void TestLiveFeed::restIsQuiet()
