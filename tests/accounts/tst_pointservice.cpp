@@ -500,6 +500,8 @@ void TestPointService::othersChangesFollow()
     // One customer reaches the threshold, one falls below it, a service is granted elsewhere.
     QVERIFY(other.exec(QStringLiteral("UPDATE 고객 SET 현포인트 = 150 WHERE 코드 = '10000003'")).ok);
     QVERIFY(other.exec(QStringLiteral("UPDATE 고객 SET 현포인트 = 50 WHERE 코드 = '10000002'")).ok);
+    // The service shown changes together with its customer: named twice, it is still one row.
+    QVERIFY(other.exec(QStringLiteral("UPDATE 서비스 SET 차감포인트 = 15 WHERE 고객코드 = '10000002'")).ok);
     QVERIFY(other
                 .exec(QStringLiteral("INSERT INTO 서비스 (고객코드, 서비스일, 차감포인트, 메모) VALUES "
                                      "('10000001', '2026-12-09', 20, '')"))
@@ -515,6 +517,7 @@ void TestPointService::othersChangesFollow()
     QCOMPARE(customers->ActiveRow(), 1);
     QCOMPARE(services->MaxRows(), 2);
     QCOMPARE(services->CellText(FrmSvce_admin::SvceCustomer, 2), QStringLiteral("10000001"));
+    QCOMPARE(services->CellText(FrmSvce_admin::SvcePoints, 1), QStringLiteral("15"));
     EndMainChangeFeed();
 }
 

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QScrollBar>
+#include <QSet>
 #include <QTableView>
 
 #include <functional>
@@ -58,8 +59,14 @@ bool MergeChangedRows(SpreadGrid* grid, const SortedListLayout& layout, const QS
                       QHash<QString, QVariantList> rows, const QString& activeKey)
 {
     bool activeTouched = false;
+    // A key named twice (its entry and its customer both changed) is one row: a second pass would find
+    // its fresh values already taken and remove it.
+    QSet<QString> seen;
     // Out first, so the places found for the rows coming in are final.
     for (const QString& key : keys) {
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
         const int r = RowOfKey(grid, layout, key);
         if (r == 0)
             continue;
