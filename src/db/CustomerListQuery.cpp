@@ -79,14 +79,21 @@ ListPlan listPlan(const QString& columns, const QString& modeItem, const QString
     }
     if (!text.isEmpty()) {
         where = MakeSearchWhere(columns, modeItem, text);
-        if (modeItem.left(3).trimmed() == QLatin1String("=") && eachIndexed(cols)) {
+        const bool equal = modeItem.left(3).trimmed() == QLatin1String("=");
+        if (equal && eachIndexed(cols)) {
             // A number typed in full finds its few rows through the indexes of the number columns.
             return {QStringLiteral(" WHERE ") + where, true};
         }
-        // The text index pays for itself while it offers few rows; many are read faster in one pass over
-        // the list index (in order, nothing else read) or the table than one by one through the key table.
-        const int candidates = TextIndexCandidateCount(cols, text, kFewCandidates);
-        if (candidates >= 0 && candidates <= kFewCandidates) {
+        if (equal && cols == QStringList{QStringLiteral("주소1")}) {
+            // The list index begins with 주소1: its rows stand together there, already in order.
+            return {source + QStringLiteral(" WHERE ") + where, false};
+        }
+        // The text index pays for itself while it offers fewer rows than a pass over the list index (in
+        // order, nothing else read) or the table would read; more are read faster that way than one by one
+        // through the key table.
+        const int cap = inListIndex(cols) ? kFewCandidates : kTableScanCandidates;
+        const int candidates = TextIndexCandidateCount(cols, text, cap);
+        if (candidates >= 0 && candidates <= cap) {
             where = IndexedSearchWhere(columns, modeItem, text);
             source.clear();
             sorted = true;

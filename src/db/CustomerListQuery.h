@@ -10,16 +10,19 @@
 // Name of the list index of 고객: (주소1, 주소2, 코드, 전화1, 전화2, 전화3, 전화4).
 extern const QString kCustomerListIndex; // "ix_고객_5"
 
-// Rows the text index may offer before a search reads the list index (or the table) instead.
+// Rows the text index may offer before a search reads the list index (or the table) instead: a search of
+// columns the list index holds walks it, in order, from the first screen on; any other search reads the
+// whole table, which costs what fetching a few tens of thousands of rows one by one does.
 constexpr int kFewCandidates = 5000;
+constexpr int kTableScanCandidates = 25000;
 
 // "SELECT 코드 FROM 고객 … [WHERE …] ORDER BY 주소1, 주소2, 코드" for a search of the list (columns
 // comma-separated, the operator item of the search combo, the text; an empty text lists everyone), with the
 // plan chosen for it: the four number columns compare the digits of the text with the digits of the numbers
 // (db/CustomerPhoneDigits.h), few found through the digits table and sorted; few candidates of the text
-// index are sorted; the whole list and searches with many
-// rows on columns of the list index walk that index, which is in order and holds what the condition tests;
-// any other search reads the table once and sorts. Throws DbException on an engine error.
+// index are sorted; an equal 주소1 reads its rows from the list index, in order; the whole list and searches
+// with many rows on columns of the list index walk that index, which is in order and holds what the condition
+// tests; any other search reads the table once and sorts. Throws DbException on an engine error.
 QString CustomerListKeysSql(const QString& columns, const QString& modeItem, const QString& text);
 
 // The list of a search and, when it walks the list index, its count through the same plan: the count then

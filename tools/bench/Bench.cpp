@@ -2,6 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/UserSettings.h"
+#include "db/CustomerPhoneDigits.h"
 #include "db/MduAdoDB.h"
 
 #include <QDir>
@@ -318,6 +319,8 @@ BenchRawDb::BenchRawDb(const QString& file, bool mapped)
         sqlite3_exec(m_db, pragma, nullptr, nullptr, nullptr);
     if (mapped)
         sqlite3_exec(m_db, "PRAGMA mmap_size = 134217728", nullptr, nullptr, nullptr);
+    // The program's own functions, which its statements call, as on its file connections.
+    RegisterPhoneDigitsFunction(m_db);
 }
 
 BenchRawDb::~BenchRawDb()

@@ -100,36 +100,52 @@ int FrmCust_admin::Search()
     const QString& mode = searched.mode;
     const QString& text = searched.text;
     m_searched = true;
-    // A large result shows its top rows with the right count at once; the codes below the first screen are
-    // read when needed.
+    // A large result shows its top rows at once; the count follows when the first screen is painted, and
+    // the codes below the first screen are read when needed.
     constexpr int kFirstKeys = 200;
     QStringList codes;
-    int rows = 0;
-    QString sql;
+    QString sql, count;
     try {
         const CustomerListStatements list = CustomerListSql(columns, mode, text);
         sql = list.keys;
+        count = list.count;
         ErrInfo error;
         const QString first =
-            list.count.isEmpty() ? sql : sql + QStringLiteral(" LIMIT ") + QString::number(kFirstKeys);
+            count.isEmpty() ? sql : sql + QStringLiteral(" LIMIT ") + QString::number(kFirstKeys);
         if (!gMainConn.queryTexts(first, codes, &error)) {
             codes.clear();
             ShowErrorInfo(QStringLiteral("고객 자료를 읽는 중 오류가 발생했습니다."), error);
         }
-        rows = int(codes.size());
-        if (!list.count.isEmpty() && rows == kFirstKeys)
-            rows = qMax(rows, GetFirstValue(list.count).toInt());
     } catch (const DbException& e) {
         ShowErrorInfo(QStringLiteral("고객 자료를 읽는 중 오류가 발생했습니다."), e.info());
     }
-    m_pager->Reset(codes, rows, [sql] {
+    const auto readAll = [sql] {
         QStringList all;
         ErrInfo error;
         if (!gMainConn.queryTexts(sql, all, &error))
             ShowErrorInfo(QStringLiteral("고객 자료를 읽는 중 오류가 발생했습니다."), error);
         return all;
-    });
-    rows = m_pager->RowCount();
+    };
+    if (!count.isEmpty() && codes.size() == kFirstKeys) {
+        m_pager->Reset(
+            codes,
+            [count] {
+                try {
+                    return GetFirstValue(count).toInt();
+                } catch (const DbException& e) {
+                    ShowErrorInfo(QStringLiteral("고객 자료를 읽는 중 오류가 발생했습니다."), e.info());
+                    return 0;
+                }
+            },
+            readAll);
+        // A refresh for other seats puts the operator back where he was, and the cursor stays on its row
+        // number: both need the whole range.
+        if (RefreshingForOthers() || remembered > kFirstKeys)
+            m_pager->FinishCount();
+    } else {
+        m_pager->Reset(codes);
+    }
+    const int rows = m_pager->RowCount();
     if (rows > 0)
         grid->SetActiveCell(ColAddr, remembered >= 1 && remembered <= rows ? remembered : 1);
     QApplication::restoreOverrideCursor();

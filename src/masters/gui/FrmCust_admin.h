@@ -30,7 +30,8 @@ public:
     static ScreenEntry Entry();
 
     // Reads the codes of every customer found, in address order, and shows the rows as they come into view
-    // (GridPager): a million customers list at once.
+    // (GridPager): a million customers list at once. A large result returns with its first screen; its
+    // count comes when the event loop next runs (GridPager::rowsCounted).
     int Search() override;
     void AddRecord() override;
     void EditRecord() override;

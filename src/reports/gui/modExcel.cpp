@@ -21,7 +21,8 @@
 #include <vector>
 
 namespace {
-XlsxSheet::Cell exportCell(const QString& text, const GridStyle& style)
+// A cell's look in the file, without its value.
+XlsxSheet::Cell exportLook(const GridStyle& style)
 {
     XlsxSheet::Cell cell;
     cell.bold = style.fontBold;
@@ -40,13 +41,7 @@ XlsxSheet::Cell exportCell(const QString& text, const GridStyle& style)
     default:
         break;
     }
-    if (text.isEmpty())
-        return cell;
-    bool number = false;
-    const double value = text.toDouble(&number);
-    if (number && (style.type == CellTypeNumber || style.type == CellTypeCurrency)) {
-        cell.kind = XlsxSheet::Cell::Kind::Number;
-        cell.number = value;
+    if (style.type == CellTypeNumber || style.type == CellTypeCurrency) {
         // One shared text per format: a long list has a number in nearly every row.
         static const QString kFormats[2][11] = {{"0", "0.0", "0.00", "0.000", "0.0000", "0.00000", "0.000000",
                                                  "0.0000000", "0.00000000", "0.000000000", "0.0000000000"},
@@ -54,11 +49,29 @@ XlsxSheet::Cell exportCell(const QString& text, const GridStyle& style)
                                                  "#,##0.00000", "#,##0.000000", "#,##0.0000000",
                                                  "#,##0.00000000", "#,##0.000000000", "#,##0.0000000000"}};
         cell.numberFormat = kFormats[style.showSep ? 1 : 0][std::clamp(style.decPlaces, 0, 10)];
-        return cell;
+    }
+    return cell;
+}
+
+// The cell of a text in a cell of that look: a number where the cell is a number cell and the text one.
+void setExportValue(XlsxSheet::Cell& cell, const QString& text)
+{
+    if (text.isEmpty()) {
+        cell.numberFormat.clear(); // a blank keeps only the look
+        return;
+    }
+    if (!cell.numberFormat.isEmpty()) {
+        bool number = false;
+        const double value = text.toDouble(&number);
+        if (number) {
+            cell.kind = XlsxSheet::Cell::Kind::Number;
+            cell.number = value;
+            return;
+        }
+        cell.numberFormat.clear();
     }
     cell.kind = XlsxSheet::Cell::Kind::Text;
     cell.text = text;
-    return cell;
 }
 
 const QString kXlsx = QStringLiteral(".xlsx");
@@ -67,41 +80,54 @@ constexpr int kMaxCounter = 999;
 // Fewer rows are written before a progress window could be read.
 constexpr int kRowsForProgress = 2000;
 
-// Every cell's lock as it was, so cells the screen left editable (a tick column) stay editable afterwards.
+// Every cell's lock as it was, so cells the screen left editable (a tick column) stay editable afterwards:
+// the sheet's and each column's, and the cells that differ from their column (only rows or cells with a
+// layer of their own can).
 class LockSnapshot
 {
 public:
-    explicit LockSnapshot(const SpreadGrid& grid)
-        : m_cols(grid.MaxCols()), m_rows(grid.MaxRows()), m_sheet(grid.model()->sheetStyle().lock)
+    explicit LockSnapshot(const SpreadGrid& grid) : m_sheet(grid.model()->sheetStyle().lock)
     {
-        m_locks.reserve(static_cast<size_t>(m_cols) * static_cast<size_t>(m_rows));
-        for (int r = 1; r <= m_rows; ++r)
-            for (int c = 1; c <= m_cols; ++c)
-                m_locks.push_back(grid.IsLocked(c, r));
+        const SpreadGridModel* model = grid.model();
+        const int cols = grid.MaxCols();
+        for (int c = 1; c <= cols; ++c)
+            m_cols.push_back(model->resolvedColumn(c).lock);
+        for (int r = 1; r <= grid.MaxRows(); ++r) {
+            const GridRowData* data = model->rowData(r);
+            if (!data || !ownLayer(*data))
+                continue;
+            for (int c = 1; c <= cols; ++c) {
+                const bool locked = grid.IsLocked(c, r);
+                if (locked != m_cols[size_t(c - 1)])
+                    m_cells.push_back({c, r, locked});
+            }
+        }
     }
 
     void restore(SpreadGrid& grid) const
     {
         setLock(grid, -1, -1, m_sheet);
-        // Whole columns first, so an unlocked tick column costs one setting rather than one per row.
-        for (int c = 1; c <= m_cols; ++c) {
-            bool uniform = m_rows > 0;
-            for (int r = 1; r <= m_rows && uniform; ++r)
-                uniform = at(c, r) == at(c, 1);
-            if (uniform && at(c, 1) != m_sheet)
-                setLock(grid, c, -1, at(c, 1));
-        }
-        for (int r = 1; r <= m_rows; ++r)
-            for (int c = 1; c <= m_cols; ++c)
-                if (grid.IsLocked(c, r) != at(c, r))
-                    setLock(grid, c, r, at(c, r));
+        for (int c = 1; c <= int(m_cols.size()); ++c)
+            if (m_cols[size_t(c - 1)] != m_sheet)
+                setLock(grid, c, -1, m_cols[size_t(c - 1)]);
+        for (const Cell& cell : m_cells)
+            if (grid.IsLocked(cell.col, cell.row) != cell.locked)
+                setLock(grid, cell.col, cell.row, cell.locked);
     }
 
 private:
-    bool at(int col, int row) const
+    struct Cell
     {
-        return m_locks[static_cast<size_t>(row - 1) * static_cast<size_t>(m_cols) +
-                       static_cast<size_t>(col - 1)];
+        int col;
+        int row;
+        bool locked;
+    };
+    static bool ownLayer(const GridRowData& data)
+    {
+        if (data.style)
+            return true;
+        return std::any_of(data.cells.cbegin(), data.cells.cend(),
+                           [](const GridCell& c) { return c.extra != nullptr; });
     }
     static void setLock(SpreadGrid& grid, int col, int row, bool on)
     {
@@ -111,10 +137,9 @@ private:
         grid.SetLock(on);
     }
 
-    int m_cols;
-    int m_rows;
     bool m_sheet;
-    std::vector<bool> m_locks;
+    std::vector<bool> m_cols;
+    std::vector<Cell> m_cells;
 };
 
 void setAllLocks(SpreadGrid& grid, bool on)
@@ -261,12 +286,28 @@ bool WriteGridXlsx(const SpreadGrid& grid, const QString& file, const QString& s
         sheet.colWidths.push_back(grid.ShownColWidth(c));
         sheet.colHidden.push_back(grid.ColHidden(c));
     }
-    // Row by row from the grid's cells: a long list is never copied whole.
-    const auto row = [&grid, cols](size_t r, std::vector<XlsxSheet::Cell>& cells) {
-        cells.reserve(static_cast<size_t>(cols));
-        for (int c = 1; c <= cols; ++c)
-            cells.push_back(
-                exportCell(grid.model()->text(c, int(r) + 1), grid.model()->resolved(c, int(r) + 1)));
+    // Row by row from the grid's cells: a long list is never copied whole. Most cells take their column's
+    // look, worked out once; a row or cell with a layer of its own (a heading, a formula) is resolved.
+    const SpreadGridModel* model = grid.model();
+    std::vector<XlsxSheet::Cell> looks;
+    for (int c = 1; c <= cols; ++c)
+        looks.push_back(exportLook(model->resolvedColumn(c)));
+    const auto row = [model, cols, &looks](size_t r, std::vector<XlsxSheet::Cell>& cells) {
+        const int gridRow = int(r) + 1;
+        const GridRowData* data = model->rowData(gridRow);
+        const bool plainRow = !data || !data->style;
+        for (int c = 1; c <= cols; ++c) {
+            const GridCell* own =
+                data && c <= int(data->cells.size()) ? &data->cells[size_t(c - 1)] : nullptr;
+            if (plainRow && !(own && own->extra)) {
+                cells.push_back(looks[size_t(c - 1)]);
+                if (own)
+                    setExportValue(cells.back(), own->text);
+                continue;
+            }
+            cells.push_back(exportLook(model->resolved(c, gridRow)));
+            setExportValue(cells.back(), model->text(c, gridRow));
+        }
     };
     QString error;
     const bool written = WriteXlsxRows(file, sheet, static_cast<size_t>(rows), row, &error, progress);

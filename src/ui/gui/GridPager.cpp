@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 
 #include <algorithm>
 #include <utility>
@@ -31,6 +32,8 @@ void GridPager::Reset(const QStringList& keys)
 
 void GridPager::Reset(const QStringList& firstKeys, int rows, ReadKeys rest)
 {
+    ++m_generation;
+    m_count = CountRows();
     m_keys = firstKeys;
     m_rest = rows > firstKeys.size() ? std::move(rest) : ReadKeys();
     rows = m_rest ? rows : int(firstKeys.size());
@@ -43,8 +46,50 @@ void GridPager::Reset(const QStringList& firstKeys, int rows, ReadKeys rest)
     fillInView();
 }
 
+void GridPager::Reset(const QStringList& firstKeys, CountRows count, ReadKeys rest)
+{
+    Reset(firstKeys, int(firstKeys.size()), {});
+    if (!count || !rest)
+        return;
+    m_rest = std::move(rest);
+    m_count = std::move(count);
+    const int generation = m_generation;
+    QTimer::singleShot(0, this, [this, generation] {
+        if (generation == m_generation)
+            FinishCount();
+    });
+}
+
+void GridPager::FinishCount()
+{
+    if (!m_count)
+        return;
+    const CountRows count = std::exchange(m_count, CountRows());
+    const int rows = count();
+    if (rows <= m_keys.size() && m_keys.size() >= RowCount()) {
+        // Nothing beyond the first keys (another seat may have removed rows meanwhile).
+        m_rest = ReadKeys();
+    } else {
+        setRowCount(std::max(rows, RowCount()));
+    }
+    Q_EMIT rowsCounted(RowCount());
+}
+
+void GridPager::setRowCount(int rows)
+{
+    if (rows == RowCount())
+        return;
+    m_filled.resize(size_t(rows), false);
+    m_holding = true;
+    m_grid->SetMaxRows(rows);
+    m_holding = false;
+    fillInView();
+}
+
 void GridPager::Reset(int rows)
 {
+    ++m_generation;
+    m_count = CountRows();
     m_keys.clear();
     m_rest = ReadKeys();
     m_filled.assign(size_t(std::max(rows, 0)), false);
@@ -58,6 +103,7 @@ void GridPager::Reset(int rows)
 
 void GridPager::LoadAllKeys()
 {
+    m_count = CountRows(); // every key tells the count too
     if (!m_rest)
         return;
     const ReadKeys rest = std::exchange(m_rest, ReadKeys());
@@ -71,13 +117,7 @@ void GridPager::LoadAllKeys()
         return;
     }
     m_keys = all;
-    if (RowCount() != all.size()) {
-        m_filled.resize(size_t(all.size()), false);
-        m_holding = true;
-        m_grid->SetMaxRows(int(all.size()));
-        m_holding = false;
-        fillInView();
-    }
+    setRowCount(int(all.size()));
 }
 
 QString GridPager::Key(int row)
@@ -146,6 +186,8 @@ void GridPager::Fill(int first, int last)
 
 void GridPager::FillAll()
 {
+    if (m_fetch)
+        LoadAllKeys();
     Fill(1, RowCount());
 }
 

@@ -707,6 +707,14 @@ GridStyle SpreadGridModel::resolved(int col, int row) const
     return s;
 }
 
+GridStyle SpreadGridModel::resolvedColumn(int col) const
+{
+    GridStyle s = m_sheet;
+    if (col >= 1 && col < int(m_cols.size()))
+        s.merge(m_cols[col]);
+    return s;
+}
+
 QRgb SpreadGridModel::backColorAt(int col, int row) const
 {
     const GridStyle s = specific(col, row);

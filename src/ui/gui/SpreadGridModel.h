@@ -79,6 +79,8 @@ public:
     // Style layers; the sheet layer always has every field set.
     const GridStyle& sheetStyle() const { return m_sheet; }
     GridStyle resolved(int col, int row) const;
+    // What resolved gives a cell of the column with neither a row nor a cell layer of its own.
+    GridStyle resolvedColumn(int col) const;
     // Fields set below the sheet level (column, row, cell), used to let odd/even colours show through.
     GridStyle specific(int col, int row) const;
     void applySheetStyle(const GridStyle& delta);
