@@ -334,6 +334,11 @@ void TestRcptAdmin::othersOrdersArrive()
     HearOtherSeats(other.isServer());
     QCOMPARE(listedOrders(screen), QStringList({"0612072002", "0612072001"}));
     QCOMPARE(screen.GetOrdNo(-2), QString("0612072001"));
+    // Passed on here: it stays where the operator left it, with its time, until the next query.
+    screen.AddRecord();
+    HearOtherSeats(other.isServer());
+    QCOMPARE(listedOrders(screen), QStringList({"0612072002", "0612072001"}));
+    QCOMPARE(screen.GetOrdNo(-2), QString("0612072001"));
     EndMainChangeFeed();
 }
 

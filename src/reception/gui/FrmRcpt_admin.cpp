@@ -285,6 +285,7 @@ int FrmRcpt_admin::ListQuery()
     filter.storePrefix = htName()->text();
     m_lastFilter = filter;
     m_queried = true;
+    m_ownOrders.clear();
     return fillList(filter, QString(), ColPhone);
 }
 
@@ -392,8 +393,14 @@ bool FrmRcpt_admin::refreshOrders(const QStringList& numbers, const QString& act
         m_othersOrders.unite(QSet<QString>(numbers.cbegin(), numbers.cend()));
         return true;
     }
+    // This screen's own pass-on or take-back is already shown; the filter dropping it is not news.
+    QStringList merged;
+    for (const QString& number : numbers) {
+        if (!m_ownOrders.contains(number) || now.contains(number))
+            merged << number;
+    }
     SpreadGrid* list = spList();
-    const bool activeTouched = MergeChangedRows(list, kListLayout, numbers, std::move(now), activeOrder);
+    const bool activeTouched = MergeChangedRows(list, kListLayout, merged, std::move(now), activeOrder);
     SetRecCount(list->MaxRows());
     if (list->MaxRows() == 0) {
         LoadLines(QString());
@@ -509,6 +516,7 @@ void FrmRcpt_admin::AddRecord()
     case ReceptionService::Status::Done:
         MyFloatMsg(QStringLiteral("접수처리가 완료되었습니다."), 500);
         spList()->SetText(ColPassedOn, spList()->ActiveRow(), time);
+        m_ownOrders.insert(order);
         PrintReceipt();
         return;
     case ReceptionService::Status::AlreadyPassedOn:
@@ -562,6 +570,7 @@ void FrmRcpt_admin::DeleteRecord()
         return;
     }
     spList()->SetText(ColPassedOn, spList()->ActiveRow(), QString());
+    m_ownOrders.insert(order);
     if (AskYesNo(QStringLiteral("접수처리 취소를 완료하였습니다.") + kCrLf + kCrLf +
                      QStringLiteral("주문내역까지 완전히 삭제하시겠습니까?"),
                  {}, true) == MsgAnswer::Yes)

@@ -131,5 +131,8 @@ private:
     // What other seats changed since the list last followed them: these orders, or (m_othersAll) any.
     QSet<QString> m_othersOrders;
     bool m_othersAll = false;
+    // Orders this screen passed on or took back since its last query: they stay where the operator left
+    // them until the next query, even when the filter no longer finds them.
+    QSet<QString> m_ownOrders;
     std::optional<AutoDialer::Hooks> m_mainHooks;
 };
