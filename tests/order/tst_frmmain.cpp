@@ -21,6 +21,7 @@
 #include "ui/MsgBox.h"
 #include "ui/TextUtil.h"
 #include "ui/gui/ModalSeam.h"
+#include "ui/gui/OthersRefresh.h"
 #include "ui/gui/RecordScreens.h"
 #include "ui/gui/ScreenCatalogue.h"
 #include "ui/gui/SpreadGrid.h"
@@ -183,8 +184,10 @@ void TestFrmMain::othersOrdersArriveWithoutF5()
     otherAdds("2612081003", "11:20");
     HearOtherSeats(other.isServer());
     QCOMPARE(list->MaxRows(), 4);
+    QVERIFY(w.windowTitle().endsWith(OthersRefresh::WaitingMark()));
     list->SetText(2, list->MaxRows(), QString());
     QTRY_COMPARE_WITH_TIMEOUT(list->MaxRows(), 5, 3000);
+    QVERIFY(!w.windowTitle().contains(OthersRefresh::WaitingMark()));
     QCOMPARE(list->CellText(5, list->ActiveRow()), QStringLiteral("2612081002"));
     // A payment elsewhere moves the shown store's balance.
     QVERIFY(other.exec(QStringLiteral("UPDATE 가맹점 SET 현잔액 = 5000 WHERE 코드 = '1002'")).ok);
