@@ -157,10 +157,12 @@ struct Texts
 };
 
 // The values of a row are read through sqlite3_column_value, one call (and one lock of the connection) per
-// column; the connection is stepped by this thread alone meanwhile.
+// column; the connection is stepped by this thread alone meanwhile. A text's bytes are taken as they stand in
+// the page: asking for it as text would copy each to end it with a NUL.
 const char* text(sqlite3_value* v)
 {
-    return reinterpret_cast<const char*>(sqlite3_value_text(v));
+    const char* p = static_cast<const char*>(sqlite3_value_blob(v));
+    return p ? p : "";
 }
 
 qint64 won(sqlite3_value* v)
@@ -212,10 +214,12 @@ struct SalesReport::Lines::Data
     std::vector<qint32> offsets;
     qint64 sums[4] = {0, 0, 0, 0};
     int lastStore = -1;
-    QByteArray lastCode;
     qint32 lastDate = -1;
-    QByteArray lastDateText;
 
+    static bool same(const QByteArray& a, const char* p, int n)
+    {
+        return a.size() == n && std::memcmp(a.constData(), p, size_t(n)) == 0;
+    }
     TextRef keep(const char* p, int n, bool null)
     {
         if (null)
@@ -226,24 +230,19 @@ struct SalesReport::Lines::Data
     }
     qint32 date(const char* p, int n)
     {
-        if (lastDate < 0 || n != lastDateText.size() ||
-            std::memcmp(p, lastDateText.constData(), size_t(n)) != 0) {
+        if (lastDate < 0 || !same(dates.utf8[lastDate], p, n))
             lastDate = dates.id(p, n);
-            lastDateText = QByteArray(p, n);
-        }
         return lastDate;
     }
     qint32 store(const char* code, int n, const char* name, int nameBytes, bool nameNull)
     {
-        if (lastStore < 0 || n != lastCode.size() ||
-            std::memcmp(code, lastCode.constData(), size_t(n)) != 0) {
+        if (lastStore < 0 || !same(codes.utf8[lastStore], code, n)) {
             const qint32 before = qint32(codes.utf8.size());
             lastStore = codes.id(code, n);
             if (lastStore == before) {
                 names.emplace_back(name, nameBytes);
                 namesNull.push_back(nameNull);
             }
-            lastCode = QByteArray(code, n);
         }
         return lastStore;
     }
