@@ -2,8 +2,8 @@
 
 #include "db/DbConnection.h"
 #include "db/modDBQuery.h"
+#include "reports/TextIds.h"
 
-#include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -126,28 +126,18 @@ quint64 prefixKey(const char* p, qint32 n)
     return k;
 }
 
-// Distinct texts (dates, menu names), each kept once.
-struct Texts
+// Distinct texts (dates, menu names, store codes), each kept once.
+struct Texts : TextIds
 {
-    QList<QByteArray> utf8;
-    QHash<QByteArray, qint32> ids;
-    qint32 id(const char* p, int n)
-    {
-        const auto it = ids.constFind(QByteArray::fromRawData(p, n));
-        if (it != ids.cend())
-            return *it;
-        utf8 << QByteArray(p, n);
-        return *ids.insert(utf8.last(), qint32(utf8.size() - 1));
-    }
     // Each text's place in the case-blind order.
     std::vector<qint32> ranks() const
     {
-        std::vector<qint32> order(size_t(utf8.size()));
+        std::vector<qint32> order(static_cast<size_t>(size()));
         for (size_t i = 0; i < order.size(); ++i)
             order[i] = qint32(i);
         std::sort(order.begin(), order.end(), [this](qint32 x, qint32 y) {
-            return compareNoCase(utf8[x].constData(), qint32(utf8[x].size()), utf8[y].constData(),
-                                 qint32(utf8[y].size())) < 0;
+            const QByteArray &a = utf8(x), &b = utf8(y);
+            return compareNoCase(a.constData(), qint32(a.size()), b.constData(), qint32(b.size())) < 0;
         });
         std::vector<qint32> rank(order.size());
         for (size_t i = 0; i < order.size(); ++i)
@@ -230,16 +220,16 @@ struct SalesReport::Lines::Data
     }
     qint32 date(const char* p, int n)
     {
-        if (lastDate < 0 || !same(dates.utf8[lastDate], p, n))
+        if (lastDate < 0 || !same(dates.utf8(lastDate), p, n))
             lastDate = dates.id(p, n);
         return lastDate;
     }
     qint32 store(const char* code, int n, const char* name, int nameBytes, bool nameNull)
     {
-        if (lastStore < 0 || !same(codes.utf8[lastStore], code, n)) {
-            const qint32 before = qint32(codes.utf8.size());
-            lastStore = codes.id(code, n);
-            if (lastStore == before) {
+        if (lastStore < 0 || !same(codes.utf8(lastStore), code, n)) {
+            bool added = false;
+            lastStore = codes.id(code, n, &added);
+            if (added) {
                 names.emplace_back(name, nameBytes);
                 namesNull.push_back(nameNull);
             }
@@ -474,10 +464,10 @@ ReportRow SalesReport::Lines::RowAt(int row) const
     for (int c = 0; c < FieldCount; ++c) {
         switch (d->columns[size_t(c)]) {
         case OrderDate:
-            r.cells[c] = QString::fromUtf8(d->dates.utf8[o.date]);
+            r.cells[c] = QString::fromUtf8(d->dates.utf8(o.date));
             break;
         case StoreCode:
-            r.cells[c] = QString::fromUtf8(d->codes.utf8[o.store]);
+            r.cells[c] = QString::fromUtf8(d->codes.utf8(o.store));
             break;
         case StoreName:
             r.cells[c] = QString::fromUtf8(d->names[size_t(o.store)]);
@@ -491,7 +481,7 @@ ReportRow SalesReport::Lines::RowAt(int row) const
             break;
         }
     }
-    r.cells[5] = QString::fromUtf8(d->menus.utf8[l.menu]);
+    r.cells[5] = QString::fromUtf8(d->menus.utf8(l.menu));
     for (int v = 0; v < 4; ++v)
         r.cells[6 + v] = l.values[v];
     return r;
@@ -501,6 +491,9 @@ bool SalesReport::Read(DbConnection& main, const Filter& filter, Lines& out, Err
 {
     Lines read;
     Lines::Data& d = read.data();
+    d.lines.reserve(size_t(m_lastSizes[0]));
+    d.orders.reserve(size_t(m_lastSizes[1]));
+    d.bytes.reserve(m_lastSizes[2]);
     const QString sql = Sql(filter);
     sqlite3* db = main.isServer() ? nullptr : sqliteHandle(main);
     if (db) {
@@ -583,6 +576,7 @@ bool SalesReport::Read(DbConnection& main, const Filter& filter, Lines& out, Err
             return false;
         }
     }
+    m_lastSizes = {qsizetype(d.lines.size()), qsizetype(d.orders.size()), d.bytes.size()};
     d.finish(Columns());
     out = std::move(read);
     return true;
