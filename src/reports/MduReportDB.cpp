@@ -57,10 +57,11 @@ bool CreateRPTFile(Notices& found)
     // store and date would cost more than the rest of writing a year's rows, and no statement uses it.
     QSqlQuery q(gReportConn.database());
     // Its pages are written through the cache, and a year's ledger read back through a map would stay in
-    // this process's memory.
+    // this process's memory. Emptying the work table frees its pages without overwriting and journalling
+    // each (the file is this user's alone and removed at the end): the journal holds only the free list.
     for (const QString& pragma :
          {QStringLiteral("PRAGMA journal_mode = MEMORY"), QStringLiteral("PRAGMA synchronous = OFF"),
-          QStringLiteral("PRAGMA mmap_size = 0"),
+          QStringLiteral("PRAGMA mmap_size = 0"), QStringLiteral("PRAGMA secure_delete = OFF"),
           QStringLiteral("DROP INDEX IF EXISTS \"ix_매출대입금_1\"")}) {
         if (!q.exec(pragma)) {
             found.stdError(DbConnection::errorFrom(q.lastError()), QStringLiteral("CreateRPTFile"), kModule);

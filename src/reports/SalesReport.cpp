@@ -2,8 +2,8 @@
 
 #include "db/DbConnection.h"
 #include "db/modDBQuery.h"
+#include "reports/TextIds.h"
 
-#include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -66,21 +66,29 @@ QString SalesReport::Sql(const Filter& filter)
 }
 
 namespace {
-// A text of a line: where its UTF-8 bytes stand in the report's store of texts; length < 0 for NULL.
+// A text of an order: where its UTF-8 bytes stand in the report's store of texts; length < 0 for NULL.
 struct TextRef
 {
     qint32 at = 0;
     qint32 length = -1;
 };
 
-struct Line
+// An order of the period: the key fields its lines share, and where its lines stand among those read.
+struct Order
 {
     qint32 date = 0;
     qint32 store = 0;
-    qint32 menu = 0;
     TextRef customer;
     TextRef phone;
-    TextRef order;
+    TextRef number;
+    qint32 first = 0;
+    qint32 count = 0;
+};
+
+struct Line
+{
+    qint32 order = 0;
+    qint32 menu = 0;
     qint64 line = 0;
     // 수량, 금액, 포인트, 수수료 in whole won.
     qint64 values[4] = {0, 0, 0, 0};
@@ -104,28 +112,32 @@ int compareNoCase(const char* a, qint32 la, const char* b, qint32 lb)
     return la == lb ? 0 : la < lb ? -1 : 1;
 }
 
-// Distinct texts (dates, menu names), each kept once.
-struct Texts
+// The first eight bytes of a text, ASCII letters folded, as one number: where two numbers differ they
+// order their texts as compareNoCase does; where they are equal the texts decide.
+quint64 prefixKey(const char* p, qint32 n)
 {
-    QList<QByteArray> utf8;
-    QHash<QByteArray, qint32> ids;
-    qint32 id(const char* p, int n)
-    {
-        const auto it = ids.constFind(QByteArray::fromRawData(p, n));
-        if (it != ids.cend())
-            return *it;
-        utf8 << QByteArray(p, n);
-        return *ids.insert(utf8.last(), qint32(utf8.size() - 1));
+    quint64 k = 0;
+    for (qint32 i = 0; i < 8; ++i) {
+        uchar c = i < n ? uchar(p[i]) : 0;
+        if (c >= 'A' && c <= 'Z')
+            c += 'a' - 'A';
+        k = (k << 8) | c;
     }
+    return k;
+}
+
+// Distinct texts (dates, menu names, store codes), each kept once.
+struct Texts : TextIds
+{
     // Each text's place in the case-blind order.
     std::vector<qint32> ranks() const
     {
-        std::vector<qint32> order(size_t(utf8.size()));
+        std::vector<qint32> order(static_cast<size_t>(size()));
         for (size_t i = 0; i < order.size(); ++i)
             order[i] = qint32(i);
         std::sort(order.begin(), order.end(), [this](qint32 x, qint32 y) {
-            return compareNoCase(utf8[x].constData(), qint32(utf8[x].size()), utf8[y].constData(),
-                                 qint32(utf8[y].size())) < 0;
+            const QByteArray &a = utf8(x), &b = utf8(y);
+            return compareNoCase(a.constData(), qint32(a.size()), b.constData(), qint32(b.size())) < 0;
         });
         std::vector<qint32> rank(order.size());
         for (size_t i = 0; i < order.size(); ++i)
@@ -134,15 +146,24 @@ struct Texts
     }
 };
 
-qint64 won(sqlite3_stmt* st, int c)
+// The values of a row are read through sqlite3_column_value, one call (and one lock of the connection) per
+// column; the connection is stepped by this thread alone meanwhile. A text's bytes are taken as they stand in
+// the page: asking for it as text would copy each to end it with a NUL.
+const char* text(sqlite3_value* v)
 {
-    switch (sqlite3_column_type(st, c)) {
+    const char* p = static_cast<const char*>(sqlite3_value_blob(v));
+    return p ? p : "";
+}
+
+qint64 won(sqlite3_value* v)
+{
+    switch (sqlite3_value_type(v)) {
     case SQLITE_INTEGER:
-        return sqlite3_column_int64(st, c);
+        return sqlite3_value_int64(v);
     case SQLITE_NULL:
         return 0;
     default:
-        return qint64(std::llround(sqlite3_column_double(st, c)));
+        return qint64(std::llround(sqlite3_value_double(v)));
     }
 }
 
@@ -157,9 +178,12 @@ sqlite3* sqliteHandle(DbConnection& conn)
 
 struct SalesReport::Lines::Data
 {
+    // The key fields are the order's: its lines are read together and sorted as one, by number among
+    // themselves.
+    std::vector<Order> orders;
     std::vector<Line> lines;
     // Lines in the order shown.
-    std::vector<quint32> order;
+    std::vector<quint32> shown;
     QByteArray bytes;
     Texts dates;
     Texts menus;
@@ -180,10 +204,12 @@ struct SalesReport::Lines::Data
     std::vector<qint32> offsets;
     qint64 sums[4] = {0, 0, 0, 0};
     int lastStore = -1;
-    QByteArray lastCode;
     qint32 lastDate = -1;
-    QByteArray lastDateText;
 
+    static bool same(const QByteArray& a, const char* p, int n)
+    {
+        return a.size() == n && std::memcmp(a.constData(), p, size_t(n)) == 0;
+    }
     TextRef keep(const char* p, int n, bool null)
     {
         if (null)
@@ -194,51 +220,69 @@ struct SalesReport::Lines::Data
     }
     qint32 date(const char* p, int n)
     {
-        if (lastDate < 0 || n != lastDateText.size() ||
-            std::memcmp(p, lastDateText.constData(), size_t(n)) != 0) {
+        if (lastDate < 0 || !same(dates.utf8(lastDate), p, n))
             lastDate = dates.id(p, n);
-            lastDateText = QByteArray(p, n);
-        }
         return lastDate;
     }
     qint32 store(const char* code, int n, const char* name, int nameBytes, bool nameNull)
     {
-        if (lastStore < 0 || n != lastCode.size() ||
-            std::memcmp(code, lastCode.constData(), size_t(n)) != 0) {
-            const qint32 before = qint32(codes.utf8.size());
-            lastStore = codes.id(code, n);
-            if (lastStore == before) {
+        if (lastStore < 0 || !same(codes.utf8(lastStore), code, n)) {
+            bool added = false;
+            lastStore = codes.id(code, n, &added);
+            if (added) {
                 names.emplace_back(name, nameBytes);
                 namesNull.push_back(nameNull);
             }
-            lastCode = QByteArray(code, n);
         }
         return lastStore;
+    }
+    // Whether a line read belongs to the order read before it.
+    bool sameOrder(const char* number, int n, bool null) const
+    {
+        if (orders.empty() || null)
+            return false;
+        const TextRef& t = orders.back().number;
+        return t.length == n && std::memcmp(bytes.constData() + t.at, number, size_t(n)) == 0;
+    }
+    // A line of the last order (same) or of a new one, whose key fields the caller then fills.
+    Line& add(bool same)
+    {
+        if (!same) {
+            orders.emplace_back();
+            orders.back().first = qint32(lines.size());
+        }
+        ++orders.back().count;
+        lines.emplace_back();
+        lines.back().order = qint32(orders.size() - 1);
+        return lines.back();
     }
     QString text(const TextRef& t) const
     {
         return t.length < 0 ? QString() : QString::fromUtf8(bytes.constData() + t.at, t.length);
     }
-    // The display text of a line's field, for telling runs apart.
-    QByteArray raw(const Line& l, Field f) const
+    const TextRef& textOf(const Order& o, Field f) const
     {
-        const auto ref = [this](const TextRef& t) {
-            return t.length < 0 ? QByteArray() : QByteArray::fromRawData(bytes.constData() + t.at, t.length);
-        };
+        return f == CustomerCode ? o.customer : f == CallingNumber ? o.phone : o.number;
+    }
+    // Whether two orders show the same text in a field (NULL as empty), for telling runs apart.
+    bool sameText(const Order& x, const Order& y, Field f) const
+    {
         switch (f) {
         case OrderDate:
-            return dates.utf8[l.date];
+            return x.date == y.date;
         case StoreCode:
-            return codes.utf8[l.store];
+            return x.store == y.store;
         case StoreName:
-            return names[size_t(l.store)];
+            return x.store == y.store || names[size_t(x.store)] == names[size_t(y.store)];
         case CustomerCode:
-            return ref(l.customer);
         case CallingNumber:
         case FieldCount:
             break;
         }
-        return ref(l.phone);
+        const TextRef &a = textOf(x, f), &b = textOf(y, f);
+        const qint32 n = std::max(a.length, 0);
+        return n == std::max(b.length, 0) &&
+               std::memcmp(bytes.constData() + a.at, bytes.constData() + b.at, size_t(n)) == 0;
     }
 
     void finish(const std::array<Field, FieldCount>& cols)
@@ -267,54 +311,95 @@ struct SalesReport::Lines::Data
             }
         }
         const char* b = bytes.constData();
-        const auto text = [b](const TextRef& x, const TextRef& y) {
-            return compareNoCase(b + x.at, x.length, b + y.at, y.length);
+        // Each order's key columns as numbers, then its number: a comparison is mostly of numbers, the texts
+        // compared whole only where their first bytes tie.
+        constexpr int kKeys = FieldCount + 1;
+        struct Key
+        {
+            quint64 k[kKeys];
+            quint32 order;
         };
-        order.resize(lines.size());
-        for (size_t i = 0; i < order.size(); ++i)
-            order[i] = quint32(i);
-        std::sort(order.begin(), order.end(), [&](quint32 i, quint32 j) {
-            const Line& x = lines[i];
-            const Line& y = lines[j];
-            for (Field f : columns) {
-                int c = 0;
-                switch (f) {
+        Field fields[kKeys];
+        bool texts[kKeys];
+        for (int c = 0; c < kKeys; ++c) {
+            fields[c] = c < FieldCount ? columns[size_t(c)] : FieldCount;
+            texts[c] = fields[c] == CustomerCode || fields[c] == CallingNumber || fields[c] == FieldCount;
+        }
+        std::vector<Key> keys(orders.size());
+        for (size_t i = 0; i < orders.size(); ++i) {
+            const Order& o = orders[i];
+            Key& key = keys[i];
+            key.order = quint32(i);
+            for (int c = 0; c < kKeys; ++c) {
+                switch (fields[c]) {
                 case OrderDate:
-                    c = dateRank[size_t(x.date)] - dateRank[size_t(y.date)];
+                    key.k[c] = quint64(dateRank[size_t(o.date)]);
                     break;
                 case StoreCode:
-                    c = codeRank[size_t(x.store)] - codeRank[size_t(y.store)];
+                    key.k[c] = quint64(codeRank[size_t(o.store)]);
                     break;
                 case StoreName:
-                    c = nameRank[size_t(x.store)] - nameRank[size_t(y.store)];
+                    key.k[c] = quint64(nameRank[size_t(o.store)]);
                     break;
                 case CustomerCode:
-                    c = text(x.customer, y.customer);
-                    break;
                 case CallingNumber:
-                    c = text(x.phone, y.phone);
-                    break;
-                case FieldCount:
+                case FieldCount: {
+                    const TextRef& t = textOf(o, fields[c]);
+                    key.k[c] = prefixKey(b + t.at, t.length);
                     break;
                 }
-                if (c != 0)
-                    return c < 0;
+                }
             }
-            if (const int c = text(x.order, y.order); c != 0)
-                return c < 0;
-            return x.line < y.line;
+        }
+        std::sort(keys.begin(), keys.end(), [&](const Key& x, const Key& y) {
+            for (int c = 0; c < kKeys; ++c) {
+                if (x.k[c] != y.k[c])
+                    return x.k[c] < y.k[c];
+                if (texts[c]) {
+                    const TextRef& p = textOf(orders[x.order], fields[c]);
+                    const TextRef& q = textOf(orders[y.order], fields[c]);
+                    if (const int r = compareNoCase(b + p.at, p.length, b + q.at, q.length); r != 0)
+                        return r < 0;
+                }
+            }
+            return false;
         });
+        // The lines of each order by their number. An order whose lines the engine gave apart is read as
+        // several with the same number, and these sort side by side: their lines are sorted together.
+        shown.resize(lines.size());
+        const auto byLine = [this](quint32 i, quint32 j) { return lines[i].line < lines[j].line; };
+        size_t at = 0, span = 0;
+        const Order* spanOrder = nullptr;
+        for (const Key& key : keys) {
+            const Order& o = orders[key.order];
+            const TextRef &n = o.number, *sn = spanOrder ? &spanOrder->number : nullptr;
+            const bool sameNumber = sn && n.length >= 0 && n.length == sn->length &&
+                                    std::memcmp(b + n.at, b + sn->at, size_t(n.length)) == 0;
+            if (!sameNumber) {
+                if (at - span > size_t(spanOrder ? spanOrder->count : 0))
+                    std::sort(shown.begin() + qsizetype(span), shown.begin() + qsizetype(at), byLine);
+                span = at;
+                spanOrder = &o;
+            }
+            for (qint32 i = 0; i < o.count; ++i)
+                shown[at + size_t(i)] = quint32(o.first + i);
+            if (!std::is_sorted(shown.begin() + qsizetype(at), shown.begin() + qsizetype(at) + o.count,
+                                byLine))
+                std::sort(shown.begin() + qsizetype(at), shown.begin() + qsizetype(at) + o.count, byLine);
+            at += size_t(o.count);
+        }
+        if (spanOrder && at - span > size_t(spanOrder->count))
+            std::sort(shown.begin() + qsizetype(span), shown.begin() + qsizetype(at), byLine);
         // Runs of the same text in column 1.
         runs.clear();
         std::fill(std::begin(sums), std::end(sums), 0);
-        QByteArray key;
-        for (size_t i = 0; i < order.size(); ++i) {
-            const Line& l = lines[order[i]];
-            const QByteArray k = raw(l, columns[0]);
-            if (runs.empty() || k != key) {
+        qint32 previous = -1;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            const Line& l = lines[shown[i]];
+            if (runs.empty() || (l.order != previous &&
+                                 !sameText(orders[size_t(l.order)], orders[size_t(previous)], columns[0])))
                 runs.push_back({qint32(i), 0, {0, 0, 0, 0}});
-                key = QByteArray(k.constData(), k.size());
-            }
+            previous = l.order;
             Run& r = runs.back();
             ++r.count;
             for (int v = 0; v < 4; ++v) {
@@ -323,12 +408,12 @@ struct SalesReport::Lines::Data
             }
         }
         offsets.clear();
-        qint32 at = 0;
+        qint32 row = 0;
         for (const Run& r : runs) {
-            offsets.push_back(at);
-            at += r.count + (hasSubtotal(r) ? 1 : 0);
+            offsets.push_back(row);
+            row += r.count + (hasSubtotal(r) ? 1 : 0);
         }
-        offsets.push_back(at);
+        offsets.push_back(row);
     }
     // A run of fewer than two lines gets no subtotal, nor does a list that is one run.
     bool hasSubtotal(const Run& r) const { return runs.size() > 1 && r.count >= 2; }
@@ -374,28 +459,29 @@ ReportRow SalesReport::Lines::RowAt(int row) const
             r.cells[6 + v] = run.sums[v];
         return r;
     }
-    const Line& l = d->lines[d->order[size_t(run.first + i)]];
+    const Line& l = d->lines[d->shown[size_t(run.first + i)]];
+    const Order& o = d->orders[size_t(l.order)];
     for (int c = 0; c < FieldCount; ++c) {
         switch (d->columns[size_t(c)]) {
         case OrderDate:
-            r.cells[c] = QString::fromUtf8(d->dates.utf8[l.date]);
+            r.cells[c] = QString::fromUtf8(d->dates.utf8(o.date));
             break;
         case StoreCode:
-            r.cells[c] = QString::fromUtf8(d->codes.utf8[l.store]);
+            r.cells[c] = QString::fromUtf8(d->codes.utf8(o.store));
             break;
         case StoreName:
-            r.cells[c] = QString::fromUtf8(d->names[size_t(l.store)]);
+            r.cells[c] = QString::fromUtf8(d->names[size_t(o.store)]);
             break;
         case CustomerCode:
-            r.cells[c] = d->text(l.customer);
+            r.cells[c] = d->text(o.customer);
             break;
         case CallingNumber:
         case FieldCount:
-            r.cells[c] = d->text(l.phone);
+            r.cells[c] = d->text(o.phone);
             break;
         }
     }
-    r.cells[5] = QString::fromUtf8(d->menus.utf8[l.menu]);
+    r.cells[5] = QString::fromUtf8(d->menus.utf8(l.menu));
     for (int v = 0; v < 4; ++v)
         r.cells[6 + v] = l.values[v];
     return r;
@@ -405,36 +491,48 @@ bool SalesReport::Read(DbConnection& main, const Filter& filter, Lines& out, Err
 {
     Lines read;
     Lines::Data& d = read.data();
+    d.lines.reserve(size_t(m_lastSizes[0]));
+    d.orders.reserve(size_t(m_lastSizes[1]));
+    d.bytes.reserve(m_lastSizes[2]);
     const QString sql = Sql(filter);
     sqlite3* db = main.isServer() ? nullptr : sqliteHandle(main);
     if (db) {
-        // A file's lines straight from the engine, their texts as it holds them.
+        // A file's lines straight from the engine, their texts as it holds them; an order's own fields
+        // once for its lines.
         if (const std::optional<ErrInfo> fault = main.injectedFault(sql)) {
             if (error)
                 *error = *fault;
             return false;
         }
-        const QByteArray text = main.dialect().translate(sql).toUtf8();
+        const QByteArray statement = main.dialect().translate(sql).toUtf8();
         sqlite3_stmt* st = nullptr;
-        int rc = sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st, nullptr);
-        const auto bytes = [st](int c) { return reinterpret_cast<const char*>(sqlite3_column_text(st, c)); };
-        const auto size = [st](int c) { return sqlite3_column_bytes(st, c); };
-        const auto null = [st](int c) { return sqlite3_column_type(st, c) == SQLITE_NULL; };
+        int rc = sqlite3_prepare_v2(db, statement.constData(), int(statement.size()), &st, nullptr);
+        const auto null = [](sqlite3_value* v) { return sqlite3_value_type(v) == SQLITE_NULL; };
         while (rc == SQLITE_OK || rc == SQLITE_ROW) {
             if ((rc = sqlite3_step(st)) != SQLITE_ROW)
                 break;
-            Line l;
-            l.date = d.date(bytes(0), size(0));
-            const char* code = bytes(1);
-            l.store = d.store(code, size(1), bytes(2), size(2), null(2));
-            l.customer = d.keep(bytes(3), size(3), null(3));
-            l.phone = d.keep(bytes(4), size(4), null(4));
-            l.menu = d.menus.id(bytes(5), size(5));
+            sqlite3_value* number = sqlite3_column_value(st, 10);
+            const char* numberText = text(number);
+            const int numberBytes = sqlite3_value_bytes(number);
+            const bool same = d.sameOrder(numberText, numberBytes, null(number));
+            Line& l = d.add(same);
+            if (!same) {
+                Order& o = d.orders.back();
+                o.number = d.keep(numberText, numberBytes, null(number));
+                sqlite3_value* v[5];
+                for (int c = 0; c < 5; ++c)
+                    v[c] = sqlite3_column_value(st, c);
+                o.date = d.date(text(v[0]), sqlite3_value_bytes(v[0]));
+                o.store = d.store(text(v[1]), sqlite3_value_bytes(v[1]), text(v[2]),
+                                  sqlite3_value_bytes(v[2]), null(v[2]));
+                o.customer = d.keep(text(v[3]), sqlite3_value_bytes(v[3]), null(v[3]));
+                o.phone = d.keep(text(v[4]), sqlite3_value_bytes(v[4]), null(v[4]));
+            }
+            sqlite3_value* menu = sqlite3_column_value(st, 5);
+            l.menu = d.menus.id(text(menu), sqlite3_value_bytes(menu));
             for (int v = 0; v < 4; ++v)
-                l.values[v] = won(st, 6 + v);
-            l.order = d.keep(bytes(10), size(10), null(10));
-            l.line = sqlite3_column_int64(st, 11);
-            d.lines.push_back(l);
+                l.values[v] = won(sqlite3_column_value(st, 6 + v));
+            l.line = sqlite3_value_int64(sqlite3_column_value(st, 11));
         }
         if (rc != SQLITE_DONE) {
             if (error)
@@ -448,17 +546,22 @@ bool SalesReport::Read(DbConnection& main, const Filter& filter, Lines& out, Err
         if (!main.query(sql, q, error))
             return false;
         while (q.next()) {
-            Line l;
-            const QByteArray date = q.value(0).toString().toUtf8(), code = q.value(1).toString().toUtf8(),
-                             name = q.value(2).toString().toUtf8();
-            l.date = d.date(date.constData(), int(date.size()));
-            l.store = d.store(code.constData(), int(code.size()), name.constData(), int(name.size()),
-                              q.value(2).isNull());
-            for (int c : {3, 4, 10}) {
-                const QByteArray t = q.value(c).toString().toUtf8();
-                (c == 3   ? l.customer
-                 : c == 4 ? l.phone
-                          : l.order) = d.keep(t.constData(), int(t.size()), q.value(c).isNull());
+            const QByteArray number = q.value(10).toString().toUtf8();
+            const bool same = d.sameOrder(number.constData(), int(number.size()), q.value(10).isNull());
+            Line& l = d.add(same);
+            if (!same) {
+                Order& o = d.orders.back();
+                o.number = d.keep(number.constData(), int(number.size()), q.value(10).isNull());
+                const QByteArray date = q.value(0).toString().toUtf8(), code = q.value(1).toString().toUtf8(),
+                                 name = q.value(2).toString().toUtf8();
+                o.date = d.date(date.constData(), int(date.size()));
+                o.store = d.store(code.constData(), int(code.size()), name.constData(), int(name.size()),
+                                  q.value(2).isNull());
+                for (int c : {3, 4}) {
+                    const QByteArray t = q.value(c).toString().toUtf8();
+                    (c == 3 ? o.customer : o.phone) =
+                        d.keep(t.constData(), int(t.size()), q.value(c).isNull());
+                }
             }
             const QByteArray menu = q.value(5).toString().toUtf8();
             l.menu = d.menus.id(menu.constData(), int(menu.size()));
@@ -466,7 +569,6 @@ bool SalesReport::Read(DbConnection& main, const Filter& filter, Lines& out, Err
             for (int v = 0; v < 4; ++v)
                 l.values[v] = qint64(std::llround(q.value(6 + v).toDouble()));
             l.line = q.value(11).toLongLong();
-            d.lines.push_back(l);
         }
         if (q.lastError().isValid()) {
             if (error)
@@ -474,6 +576,7 @@ bool SalesReport::Read(DbConnection& main, const Filter& filter, Lines& out, Err
             return false;
         }
     }
+    m_lastSizes = {qsizetype(d.lines.size()), qsizetype(d.orders.size()), d.bytes.size()};
     d.finish(Columns());
     out = std::move(read);
     return true;

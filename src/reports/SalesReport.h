@@ -88,4 +88,7 @@ public:
 
 private:
     std::array<int, FieldCount> m_positions{1, 2, 3, 4, 5};
+    // The sizes of the last read (lines, orders, text bytes): the next, mostly of the same period, takes
+    // its room at once instead of growing into it.
+    mutable std::array<qsizetype, 3> m_lastSizes{0, 0, 0};
 };

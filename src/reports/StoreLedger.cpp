@@ -475,20 +475,8 @@ std::vector<Entry> RunBalances(const QHash<QString, Opening>& openings, const st
 namespace {
 bool clearWorkTable(DbConnection& report, ErrInfo& error)
 {
-    // Emptying a year's table would hold all its pages in a journal in memory: this one statement keeps
-    // its journal on disk (and deletes it at the commit), the filling goes back to memory.
-    sqlite3* db = sqliteHandle(report);
-    if (db)
-        sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
-    struct MemoryJournal
-    {
-        sqlite3* db;
-        ~MemoryJournal()
-        {
-            if (db)
-                sqlite3_exec(db, "PRAGMA journal_mode = MEMORY", nullptr, nullptr, nullptr);
-        }
-    } back{db};
+    // The report file frees pages without overwriting them: emptying even a year's table journals only its
+    // free list.
     DbTransaction t(report);
     const DbConnection::ExecResult r = report.exec(QStringLiteral("DELETE * FROM 매출대입금"));
     if (!r.ok) {
@@ -645,13 +633,20 @@ struct EngineRun
     QByteArray dateText;
 };
 
+// A text argument's bytes as they stand: asking for it as text would copy each to end it with a NUL.
+const char* bytesOf(sqlite3_value* v)
+{
+    const char* p = static_cast<const char*>(sqlite3_value_blob(v));
+    return p ? p : "";
+}
+
 // Called by the engine for each commission and payment row as it is written, in running order within each
 // store: the balance after it, and the row for the ledger's grid.
 void ledgerFunction(sqlite3_context* context, int, sqlite3_value** v)
 {
     auto* run = static_cast<EngineRun*>(sqlite3_user_data(context));
     Ledger::Data* d = run->d;
-    const char* code = reinterpret_cast<const char*>(sqlite3_value_text(v[0]));
+    const char* code = bytesOf(v[0]);
     const int codeBytes = sqlite3_value_bytes(v[0]);
     if (run->store < 0 || codeBytes != run->code.size() ||
         std::memcmp(code, run->code.constData(), size_t(codeBytes)) != 0) {
@@ -663,7 +658,7 @@ void ledgerFunction(sqlite3_context* context, int, sqlite3_value** v)
         run->store = *it;
         run->code = QByteArray(code, codeBytes);
     }
-    const char* date = reinterpret_cast<const char*>(sqlite3_value_text(v[1]));
+    const char* date = bytesOf(v[1]);
     const int dateBytes = sqlite3_value_bytes(v[1]);
     if (run->date < 0 || dateBytes != run->dateText.size() ||
         std::memcmp(date, run->dateText.constData(), size_t(dateBytes)) != 0) {
@@ -674,8 +669,7 @@ void ledgerFunction(sqlite3_context* context, int, sqlite3_value** v)
     if (sqlite3_value_int(v[2]) == 2) {
         balance = d->move(run->store, Kind::Payment, run->date, d->paymentMenu, 0, 0, won(v[6]), won(v[7]));
     } else {
-        const qint32 menu =
-            d->intern(reinterpret_cast<const char*>(sqlite3_value_text(v[3])), sqlite3_value_bytes(v[3]));
+        const qint32 menu = d->intern(bytesOf(v[3]), sqlite3_value_bytes(v[3]));
         balance = d->move(run->store, Kind::Commission, run->date, menu, sqlite3_value_int64(v[4]), won(v[5]),
                           0, 0);
     }

@@ -241,7 +241,8 @@ void TestSalesReport::engineOrder()
     QFETCH(int, sort);
     exec(QStringLiteral("INSERT INTO 가맹점 (코드, 상호, 수수료율) VALUES ('s3', '가게S1', 10)"));
     exec(QStringLiteral("INSERT INTO 취급메뉴 (메뉴명, 가맹점코드, 판매단가) VALUES ('밥', 's3', 5000)"));
-    const QStringList customers = {"a1", "B2", "b3", "C10", "c20"};
+    // Codes longer than eight bytes that agree in their first eight, in either case.
+    const QStringList customers = {"a1", "B2", "b3", "C10", "c20", "CUSTOMER-10", "customer-9"};
     for (const QString& c : customers)
         exec(QStringLiteral("INSERT INTO 고객 (코드, 전화1) VALUES ('%1', '02-%1')").arg(c));
     const QStringList stores = {"S1", "s3", "S2"};
@@ -252,7 +253,7 @@ void TestSalesReport::engineOrder()
             QStringLiteral(
                 "INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, 주문시간, 통보시간) "
                 "VALUES ('%1', '%2', '%3', '%4', '2026-12-0%5', '12:00', '')")
-                .arg(no, customers[i % 5], i % 2 ? QStringLiteral("010-1") : QStringLiteral("02-9"), store)
+                .arg(no, customers[i % 7], i % 2 ? QStringLiteral("010-1") : QStringLiteral("02-9"), store)
                 .arg(i % 3 + 7));
         for (int line = 1; line <= 1 + i % 2; ++line)
             exec(QStringLiteral(
