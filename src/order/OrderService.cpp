@@ -58,9 +58,108 @@ QString lineName(const QString& number, int lineNo)
 // A line's columns as the unit writes them.
 QList<std::pair<QString, QString>> lineValues(const QString& number, int lineNo)
 {
-    return {{QStringLiteral("주문번호"), SQLLiteral(number)}, {QStringLiteral("순번"), QString::number(lineNo)}};
+    return {{QStringLiteral("주문번호"), SQLLiteral(number)},
+            {QStringLiteral("순번"), QString::number(lineNo)}};
 }
 } // namespace
+
+namespace {
+QString headerInsertSql(const Header& header, const QString& number)
+{
+    return QStringLiteral("INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, 주문시간, "
+                          "통보시간)") +
+           QStringLiteral(" VALUES ( ") + SQLLiteral(number) + QLatin1Char(',') +
+           SQLLiteral(header.customer) + QLatin1Char(',') + SQLLiteral(header.phone) + QLatin1Char(',') +
+           SQLLiteral(header.store) + QLatin1Char(',') +
+           SQLLiteral(header.date.toString(QStringLiteral("yyyy-MM-dd"))) + QLatin1Char(',') +
+           SQLLiteral(header.time) + QStringLiteral(",'' )");
+}
+
+QString headerStoredSql(const Header& header, const QString& number)
+{
+    return countWhere(
+        QStringLiteral("주문"),
+        {{QStringLiteral("주문번호"), SQLLiteral(number)},
+         {QStringLiteral("고객코드"), SQLLiteral(header.customer)},
+         {QStringLiteral("주문시전화"), SQLLiteral(header.phone)},
+         {QStringLiteral("가맹점코드"), SQLLiteral(header.store)},
+         {QStringLiteral("주문일자"), SQLLiteral(header.date.toString(QStringLiteral("yyyy-MM-dd")))},
+         {QStringLiteral("주문시간"), SQLLiteral(header.time)}});
+}
+
+QString lineInsertSql(const QString& number, int lineNo, const Line& line, qint64 amount, qint64 commission,
+                      qint64 points)
+{
+    return QStringLiteral(
+               "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트)") +
+           QStringLiteral(" VALUES ( ") + SQLLiteral(number) + QStringLiteral(", ") +
+           QString::number(lineNo) + QStringLiteral(", ") + QString::number(line.menu) +
+           QStringLiteral(", ") + QString::number(line.quantity) + QStringLiteral(", ") +
+           QString::number(line.price) + QStringLiteral(", ") + QString::number(amount) +
+           QStringLiteral(", ") + QString::number(commission) + QLatin1Char(',') + SQLLiteral(line.memo) +
+           QStringLiteral(", ") + QString::number(points) + QStringLiteral(" )");
+}
+} // namespace
+
+static Result InsertOrderWithLinesOnce(const Header& header, const QString& terminalId,
+                                       const QList<Line>& lines, qint64 pointUnit, QString& number)
+{
+    const QString prefix = OrderCharges::OrderNumberPrefix(header.date, terminalId);
+    for (int attempt = 0;; ++attempt) {
+        DbTransaction t(gMainConn);
+        if (!t.active())
+            return failed(t.error());
+        number = NextCode(QStringLiteral("주문"), QStringLiteral("주문번호"), 10, prefix);
+        if (number.isEmpty())
+            return {Status::Reported, {}};
+        const DbConnection::ExecResult r = gMainConn.exec(headerInsertSql(header, number));
+        if (!r.ok || r.rowsAffected == 0) {
+            t.rollback();
+            if (r.ok)
+                return failed(kNothingSaved);
+            if (attempt < kNumberAttempts && !gMainConn.wasCut() &&
+                CountRows(QStringLiteral("주문"), QStringLiteral("주문번호 = ") + SQLLiteral(number)) > 0)
+                continue;
+            return failed(r.error);
+        }
+        const double rate = storeRate(header.store);
+        int lineNo = 0;
+        for (const Line& line : lines) {
+            const qint64 amount = OrderCharges::LineAmount(line.quantity, line.price);
+            const qint64 points = OrderCharges::LinePoints(amount, pointUnit);
+            const qint64 commission = OrderCharges::LineCommission(rate, amount);
+            const DbConnection::ExecResult l =
+                gMainConn.exec(lineInsertSql(number, ++lineNo, line, amount, commission, points));
+            if (!l.ok || l.rowsAffected == 0) {
+                t.rollback();
+                return failed(l.ok ? kNothingSaved : l.error);
+            }
+            if (!AdjustBalance(header.store, double(commission)) || !AdjustPoints(header.customer, points))
+                return {Status::Reported, {}};
+        }
+        if (!t.commit())
+            return failed(t.error());
+        return {Status::Saved, {}};
+    }
+}
+
+Result InsertOrderWithLines(const Header& header, const QString& terminalId, const QList<Line>& lines,
+                            qint64 pointUnit, QString& number)
+{
+    UnitCheck<Result> check;
+    check.what = [&] {
+        return orderName(number) + QStringLiteral(" (고객 %1, 가맹점 %2, 내역 %3건)")
+                                       .arg(header.customer, header.store)
+                                       .arg(lines.size());
+    };
+    // The header and its lines commit together: the header found stored means all of it is.
+    check.storedSql = [&] { return headerStoredSql(header, number); };
+    check.saved = [] { return Result{Status::Saved, {}}; };
+    check.givenUp = {Status::Reported, {}};
+    return RetryOnConflict(
+        gMainConn, [&] { return InsertOrderWithLinesOnce(header, terminalId, lines, pointUnit, number); },
+        check);
+}
 
 static Result InsertOrderOnce(const Header& header, const QString& terminalId, QString& number)
 {
@@ -102,17 +201,19 @@ Result InsertOrder(const Header& header, const QString& terminalId, QString& num
         return orderName(number) + QStringLiteral(" (고객 %1, 가맹점 %2)").arg(header.customer, header.store);
     };
     check.storedSql = [&] {
-        return countWhere(QStringLiteral("주문"),
-                          {{QStringLiteral("주문번호"), SQLLiteral(number)},
-                           {QStringLiteral("고객코드"), SQLLiteral(header.customer)},
-                           {QStringLiteral("주문시전화"), SQLLiteral(header.phone)},
-                           {QStringLiteral("가맹점코드"), SQLLiteral(header.store)},
-                           {QStringLiteral("주문일자"), SQLLiteral(header.date.toString(QStringLiteral("yyyy-MM-dd")))},
-                           {QStringLiteral("주문시간"), SQLLiteral(header.time)}});
+        return countWhere(
+            QStringLiteral("주문"),
+            {{QStringLiteral("주문번호"), SQLLiteral(number)},
+             {QStringLiteral("고객코드"), SQLLiteral(header.customer)},
+             {QStringLiteral("주문시전화"), SQLLiteral(header.phone)},
+             {QStringLiteral("가맹점코드"), SQLLiteral(header.store)},
+             {QStringLiteral("주문일자"), SQLLiteral(header.date.toString(QStringLiteral("yyyy-MM-dd")))},
+             {QStringLiteral("주문시간"), SQLLiteral(header.time)}});
     };
     check.saved = [] { return Result{Status::Saved, {}}; };
     check.givenUp = {Status::Reported, {}};
-    return RetryOnConflict(gMainConn, [&] { return InsertOrderOnce(header, terminalId, number); }, check);
+    return RetryOnConflict(
+        gMainConn, [&] { return InsertOrderOnce(header, terminalId, number); }, check);
 }
 
 static Result UpdateOrderOnce(const QString& number, HeaderField field, const Header& header,
@@ -166,16 +267,18 @@ Result UpdateOrder(const QString& number, HeaderField field, const Header& heade
     bool movedOnCommit = false;
     UnitCheck<Result> check;
     check.what = [&] {
-        return orderName(number) +
-               (field == HeaderField::Phone ? QStringLiteral("의 전화번호 변경") : QStringLiteral("의 가맹점 변경"));
+        return orderName(number) + (field == HeaderField::Phone ? QStringLiteral("의 전화번호 변경")
+                                                                : QStringLiteral("의 가맹점 변경"));
     };
     check.storedSql = [&] {
         if (field == HeaderField::Store)
-            return countWhere(QStringLiteral("주문"), {{QStringLiteral("주문번호"), SQLLiteral(number)},
-                                                       {QStringLiteral("가맹점코드"), SQLLiteral(header.store)}});
-        return countWhere(QStringLiteral("주문"), {{QStringLiteral("주문번호"), SQLLiteral(number)},
-                                                   {QStringLiteral("주문시전화"), SQLLiteral(header.phone)},
-                                                   {QStringLiteral("고객코드"), SQLLiteral(header.customer)}});
+            return countWhere(QStringLiteral("주문"),
+                              {{QStringLiteral("주문번호"), SQLLiteral(number)},
+                               {QStringLiteral("가맹점코드"), SQLLiteral(header.store)}});
+        return countWhere(QStringLiteral("주문"),
+                          {{QStringLiteral("주문번호"), SQLLiteral(number)},
+                           {QStringLiteral("주문시전화"), SQLLiteral(header.phone)},
+                           {QStringLiteral("고객코드"), SQLLiteral(header.customer)}});
     };
     check.saved = [&] {
         if (pointsMoved)
@@ -213,8 +316,8 @@ LineResult writeLine(DbTransaction& t, const QString& sql, const QString& store,
 } // namespace
 
 static LineResult InsertLineOnce(const QString& number, const QString& store, const QString& customer,
-                                 const Line& line, qint64 pointUnit, int& attemptLineNo, qint64& attemptPoints,
-                                 qint64& attemptCommission)
+                                 const Line& line, qint64 pointUnit, int& attemptLineNo,
+                                 qint64& attemptPoints, qint64& attemptCommission)
 {
     DbTransaction t(gMainConn);
     if (!t.active()) {
@@ -255,8 +358,10 @@ LineResult InsertLine(const QString& number, const QString& store, const QString
     qint64 commission = 0;
     UnitCheck<LineResult> check;
     check.what = [&] {
-        return lineName(number, lineNo) +
-               QStringLiteral(" (메뉴 %1, 수량 %2, 단가 %3)").arg(line.menu).arg(line.quantity).arg(line.price);
+        return lineName(number, lineNo) + QStringLiteral(" (메뉴 %1, 수량 %2, 단가 %3)")
+                                              .arg(line.menu)
+                                              .arg(line.quantity)
+                                              .arg(line.price);
     };
     check.storedSql = [&] {
         auto values = lineValues(number, lineNo);
@@ -364,7 +469,9 @@ LineResult UpdateLine(const QString& number, int lineNo, LineField field, const 
     QList<std::pair<QString, QString>> written;
     UnitCheck<LineResult> check;
     check.what = [&] { return lineName(number, lineNo) + QStringLiteral(" 변경"); };
-    check.storedSql = [&] { return countWhere(QStringLiteral("주문내역"), lineValues(number, lineNo) + written); };
+    check.storedSql = [&] {
+        return countWhere(QStringLiteral("주문내역"), lineValues(number, lineNo) + written);
+    };
     check.saved = [&] {
         LineResult r;
         r.status = Status::Saved;
@@ -424,7 +531,8 @@ DeleteResult DeleteLine(const QString& number, int lineNo)
     check.storedWhenNone = true;
     check.saved = [] { return DeleteResult{DeleteStatus::Deleted, {}}; };
     check.givenUp = {DeleteStatus::Reported, {}};
-    return RetryOnConflict(gMainConn, [&] { return DeleteLineOnce(number, lineNo); }, check);
+    return RetryOnConflict(
+        gMainConn, [&] { return DeleteLineOnce(number, lineNo); }, check);
 }
 
 } // namespace OrderService
