@@ -105,6 +105,28 @@ bool ReadRecent(DbConnection& conn, const QString& customer, int count, QList<Pa
     return !failedRows(lines, error);
 }
 
+bool AnyOfCustomer(DbConnection& conn, const QString& customer, const QStringList& numbers, bool& found,
+                   ErrInfo* error)
+{
+    found = false;
+    if (numbers.isEmpty())
+        return true;
+    QStringList marks;
+    QVariantList values{customer};
+    for (const QString& n : numbers) {
+        marks << QStringLiteral("?");
+        values << n;
+    }
+    QSqlQuery q;
+    if (!run(conn,
+             QStringLiteral("SELECT COUNT(*) FROM 주문 WHERE 고객코드 = ? AND 주문번호 IN (") +
+                 marks.join(QLatin1Char(',')) + QLatin1Char(')'),
+             values, q, error))
+        return false;
+    found = q.next() && q.value(0).toLongLong() > 0;
+    return !failedRows(q, error);
+}
+
 RepeatPlan PlanRepeat(DbConnection& conn, const PastOrder& order)
 {
     struct Menu

@@ -43,6 +43,11 @@ struct PastOrder
 bool ReadRecent(DbConnection& conn, const QString& customer, int count, QList<PastOrder>& out,
                 ErrInfo* error);
 
+// Whether any of the order numbers is an order of the customer (one bound statement); false with *error
+// set when the read failed.
+bool AnyOfCustomer(DbConnection& conn, const QString& customer, const QStringList& numbers, bool& found,
+                   ErrInfo* error);
+
 struct RepeatLine
 {
     qint64 menu = 0; // today's menu of that name in the store

@@ -1,10 +1,13 @@
 #include "MainFixture.h"
+#include "db/ChangeFeed.h"
+#include "db/DbConnection.h"
 #include "db/DbError.h"
 #include "order/OrderHistory.h"
 #include "order/gui/FrmMain.h"
 #include "order/gui/HistoryPanel.h"
 #include "order/gui/modSeeID.h"
 #include "support/Controls.h"
+#include "support/OtherSeats.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TestRows.h"
 #include "ui/gui/RecordScreens.h"
@@ -76,7 +79,7 @@ class TestRepeat : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
-    void ringShowsNewestFive();
+    void ringShowsNewestFiveAndFollows();
     void repeat_data();
     void repeat();
 };
@@ -87,7 +90,7 @@ void TestRepeat::initTestCase()
                                     [] { return std::make_unique<RegularPicker>(); });
 }
 
-void TestRepeat::ringShowsNewestFive()
+void TestRepeat::ringShowsNewestFiveAndFollows()
 {
     MainFixture f;
     for (int day = 1; day <= 7; ++day)
@@ -108,6 +111,33 @@ void TestRepeat::ringShowsNewestFive()
     // The panel never took the cursor: it waits on the store of the call's row.
     QCOMPARE(Ctl<SpreadGrid>(&w, "spMList")->ActiveCol(), 3);
     QVERIFY(Ctl<QLabel>(&w, "lblHistory_0")->text().contains(QStringLiteral("느티골치킨  22,350원")));
+    // Other seats: another customer's order is not read again; this customer's new order arrives on top.
+    DbConnection other;
+    ErrInfo e;
+    QVERIFY2(other.open(gMainConn.path(), false, &e), qPrintable(e.description));
+    QVERIFY(MainChangeFeed().start());
+    int reads = 0;
+    gMainConn.setFaultInjector([&](const QString& sql) -> std::optional<ErrInfo> {
+        reads += sql.contains(QStringLiteral("FROM 주문 AS o")) ? 1 : 0;
+        return std::nullopt;
+    });
+    const auto otherAdds = [&](const char* number, const char* customer) {
+        return other
+            .exec(QStringLiteral(
+                      "INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, 주문시간, "
+                      "통보시간) VALUES ('%1', '%2', '', '1002', '2026-12-08', '12:00', '')")
+                      .arg(QLatin1String(number), QLatin1String(customer)))
+            .ok;
+    };
+    QVERIFY(otherAdds("2612082001", "10000002"));
+    HearOtherSeats(other.isServer());
+    QCOMPARE(reads, 0);
+    QVERIFY(otherAdds("2612082002", "10000001"));
+    HearOtherSeats(other.isServer());
+    gMainConn.setFaultInjector({});
+    QCOMPARE(reads, 1);
+    QCOMPARE(history->Orders().first().number, QStringLiteral("2612082002"));
+    EndMainChangeFeed();
     UnloadSeeIdWindows();
 }
 

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QSet>
 #include <QVBoxLayout>
 
 HistoryPanel::HistoryPanel(QWidget* parent) : QFrame(parent)
@@ -100,13 +101,30 @@ void HistoryPanel::FollowChanges(const QList<ChangeFeed::Change>& changes)
 {
     if (m_customer.isEmpty())
         return;
-    for (const ChangeFeed::Change& c : changes) {
-        if (c.table == QStringLiteral("주문") || c.table == QStringLiteral("주문내역") ||
-            c.table == QStringLiteral("취급메뉴")) {
-            Reload();
-            return;
-        }
+    QSet<QString> shown, menus;
+    for (const OrderHistory::PastOrder& o : std::as_const(m_orders)) {
+        shown.insert(o.number);
+        for (const OrderHistory::PastLine& l : o.lines)
+            menus.insert(QString::number(l.menu));
     }
+    // An order or line of a number not shown may be a new order of this customer: asked in one read.
+    QStringList others;
+    for (const ChangeFeed::Change& c : changes) {
+        const bool order = c.table == QStringLiteral("주문") || c.table == QStringLiteral("주문내역");
+        if ((order || c.table == QStringLiteral("취급메뉴")) && c.key.isEmpty())
+            return Reload();
+        if ((order && shown.contains(c.key)) ||
+            (c.table == QStringLiteral("취급메뉴") && menus.contains(c.key)))
+            return Reload();
+        if (order)
+            others << c.key;
+    }
+    ErrInfo error;
+    bool ours = false;
+    if (!others.isEmpty() && !OrderHistory::AnyOfCustomer(gMainConn, m_customer, others, ours, &error))
+        TellReadError(gMainConn, error);
+    if (ours)
+        Reload();
 }
 
 bool HistoryPanel::eventFilter(QObject* watched, QEvent* event)
