@@ -58,8 +58,7 @@ QString lineName(const QString& number, int lineNo)
 // A line's columns as the unit writes them.
 QList<std::pair<QString, QString>> lineValues(const QString& number, int lineNo)
 {
-    return {{QStringLiteral("주문번호"), SQLLiteral(number)},
-            {QStringLiteral("순번"), QString::number(lineNo)}};
+    return {{QStringLiteral("주문번호"), SQLLiteral(number)}, {QStringLiteral("순번"), QString::number(lineNo)}};
 }
 } // namespace
 
@@ -201,19 +200,17 @@ Result InsertOrder(const Header& header, const QString& terminalId, QString& num
         return orderName(number) + QStringLiteral(" (고객 %1, 가맹점 %2)").arg(header.customer, header.store);
     };
     check.storedSql = [&] {
-        return countWhere(
-            QStringLiteral("주문"),
-            {{QStringLiteral("주문번호"), SQLLiteral(number)},
-             {QStringLiteral("고객코드"), SQLLiteral(header.customer)},
-             {QStringLiteral("주문시전화"), SQLLiteral(header.phone)},
-             {QStringLiteral("가맹점코드"), SQLLiteral(header.store)},
-             {QStringLiteral("주문일자"), SQLLiteral(header.date.toString(QStringLiteral("yyyy-MM-dd")))},
-             {QStringLiteral("주문시간"), SQLLiteral(header.time)}});
+        return countWhere(QStringLiteral("주문"),
+                          {{QStringLiteral("주문번호"), SQLLiteral(number)},
+                           {QStringLiteral("고객코드"), SQLLiteral(header.customer)},
+                           {QStringLiteral("주문시전화"), SQLLiteral(header.phone)},
+                           {QStringLiteral("가맹점코드"), SQLLiteral(header.store)},
+                           {QStringLiteral("주문일자"), SQLLiteral(header.date.toString(QStringLiteral("yyyy-MM-dd")))},
+                           {QStringLiteral("주문시간"), SQLLiteral(header.time)}});
     };
     check.saved = [] { return Result{Status::Saved, {}}; };
     check.givenUp = {Status::Reported, {}};
-    return RetryOnConflict(
-        gMainConn, [&] { return InsertOrderOnce(header, terminalId, number); }, check);
+    return RetryOnConflict(gMainConn, [&] { return InsertOrderOnce(header, terminalId, number); }, check);
 }
 
 static Result UpdateOrderOnce(const QString& number, HeaderField field, const Header& header,
@@ -267,18 +264,16 @@ Result UpdateOrder(const QString& number, HeaderField field, const Header& heade
     bool movedOnCommit = false;
     UnitCheck<Result> check;
     check.what = [&] {
-        return orderName(number) + (field == HeaderField::Phone ? QStringLiteral("의 전화번호 변경")
-                                                                : QStringLiteral("의 가맹점 변경"));
+        return orderName(number) +
+               (field == HeaderField::Phone ? QStringLiteral("의 전화번호 변경") : QStringLiteral("의 가맹점 변경"));
     };
     check.storedSql = [&] {
         if (field == HeaderField::Store)
-            return countWhere(QStringLiteral("주문"),
-                              {{QStringLiteral("주문번호"), SQLLiteral(number)},
-                               {QStringLiteral("가맹점코드"), SQLLiteral(header.store)}});
-        return countWhere(QStringLiteral("주문"),
-                          {{QStringLiteral("주문번호"), SQLLiteral(number)},
-                           {QStringLiteral("주문시전화"), SQLLiteral(header.phone)},
-                           {QStringLiteral("고객코드"), SQLLiteral(header.customer)}});
+            return countWhere(QStringLiteral("주문"), {{QStringLiteral("주문번호"), SQLLiteral(number)},
+                                                       {QStringLiteral("가맹점코드"), SQLLiteral(header.store)}});
+        return countWhere(QStringLiteral("주문"), {{QStringLiteral("주문번호"), SQLLiteral(number)},
+                                                   {QStringLiteral("주문시전화"), SQLLiteral(header.phone)},
+                                                   {QStringLiteral("고객코드"), SQLLiteral(header.customer)}});
     };
     check.saved = [&] {
         if (pointsMoved)
@@ -316,8 +311,8 @@ LineResult writeLine(DbTransaction& t, const QString& sql, const QString& store,
 } // namespace
 
 static LineResult InsertLineOnce(const QString& number, const QString& store, const QString& customer,
-                                 const Line& line, qint64 pointUnit, int& attemptLineNo,
-                                 qint64& attemptPoints, qint64& attemptCommission)
+                                 const Line& line, qint64 pointUnit, int& attemptLineNo, qint64& attemptPoints,
+                                 qint64& attemptCommission)
 {
     DbTransaction t(gMainConn);
     if (!t.active()) {
@@ -358,10 +353,8 @@ LineResult InsertLine(const QString& number, const QString& store, const QString
     qint64 commission = 0;
     UnitCheck<LineResult> check;
     check.what = [&] {
-        return lineName(number, lineNo) + QStringLiteral(" (메뉴 %1, 수량 %2, 단가 %3)")
-                                              .arg(line.menu)
-                                              .arg(line.quantity)
-                                              .arg(line.price);
+        return lineName(number, lineNo) +
+               QStringLiteral(" (메뉴 %1, 수량 %2, 단가 %3)").arg(line.menu).arg(line.quantity).arg(line.price);
     };
     check.storedSql = [&] {
         auto values = lineValues(number, lineNo);
@@ -469,9 +462,7 @@ LineResult UpdateLine(const QString& number, int lineNo, LineField field, const 
     QList<std::pair<QString, QString>> written;
     UnitCheck<LineResult> check;
     check.what = [&] { return lineName(number, lineNo) + QStringLiteral(" 변경"); };
-    check.storedSql = [&] {
-        return countWhere(QStringLiteral("주문내역"), lineValues(number, lineNo) + written);
-    };
+    check.storedSql = [&] { return countWhere(QStringLiteral("주문내역"), lineValues(number, lineNo) + written); };
     check.saved = [&] {
         LineResult r;
         r.status = Status::Saved;
@@ -531,8 +522,7 @@ DeleteResult DeleteLine(const QString& number, int lineNo)
     check.storedWhenNone = true;
     check.saved = [] { return DeleteResult{DeleteStatus::Deleted, {}}; };
     check.givenUp = {DeleteStatus::Reported, {}};
-    return RetryOnConflict(
-        gMainConn, [&] { return DeleteLineOnce(number, lineNo); }, check);
+    return RetryOnConflict(gMainConn, [&] { return DeleteLineOnce(number, lineNo); }, check);
 }
 
 } // namespace OrderService
