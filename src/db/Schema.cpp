@@ -80,8 +80,9 @@ std::vector<Table> buildMain()
           c("주문일자", T::Stamp), c("주문시간", T::Stamp), c("통보시간", T::Stamp)},
          l({"주문번호"}),
          {fk({"고객코드"}, "고객", {"코드"}), fk({"가맹점코드"}, "가맹점", {"코드"})},
-         // The third index holds everything a store's ledger reads of its orders, in the order it reads them.
-         {l({"주문일자", "주문시간"}), l({"고객코드"}),
+         // The second index holds a customer's orders newest last (the history on a call reads it backwards);
+         // the third everything a store's ledger reads of its orders, in the order it reads them.
+         {l({"주문일자", "주문시간"}), l({"고객코드", "주문일자", "주문시간", "주문번호"}),
           l({"가맹점코드", "주문일자", "주문시간", "주문번호"})}});
     t.push_back({QStringLiteral("주문내역"),
                  {c("주문번호", T::Stamp), c("순번", T::Integer), c("주문메뉴", T::Integer),
@@ -172,6 +173,14 @@ QStringList OrderStoreIndexUpgrade()
     return {
         QStringLiteral("DROP INDEX IF EXISTS \"ix_주문_3\""),
         QStringLiteral("CREATE INDEX \"ix_주문_3\" ON \"주문\" (\"가맹점코드\", \"주문일자\", \"주문시간\", "
+                       "\"주문번호\")")};
+}
+
+QStringList OrderCustomerIndexUpgrade()
+{
+    return {
+        QStringLiteral("DROP INDEX IF EXISTS \"ix_주문_2\""),
+        QStringLiteral("CREATE INDEX \"ix_주문_2\" ON \"주문\" (\"고객코드\", \"주문일자\", \"주문시간\", "
                        "\"주문번호\")")};
 }
 
@@ -426,6 +435,8 @@ bool Upgrade(DbConnection& conn, QString* error)
         steps << CustomerPhoneDigitsDdl();
     if (stored < 6)
         steps << ChangeLogDdl();
+    if (stored < 7)
+        steps << OrderCustomerIndexUpgrade();
     steps << QStringLiteral("UPDATE zk_schema SET version = %1").arg(kCurrentVersion);
     return RunStatementsAtOnce(conn, steps, error);
 }

@@ -45,7 +45,7 @@ struct Table
 };
 
 // Version of the main database layout this program writes; stored in the zk_schema table.
-constexpr int kCurrentVersion = 6;
+constexpr int kCurrentVersion = 7;
 
 const std::vector<Table>& MainTables();
 const std::vector<Table>& ReportTables();
@@ -64,6 +64,9 @@ QStringList CreateStatements(const Table& table, Engine engine = Engine::File);
 // Version 4 widens the third index of 주문 to hold what the store ledger reads (store, date, time, number);
 // the statements that replace the narrower one, in the engine-neutral form both engines take.
 QStringList OrderStoreIndexUpgrade();
+// Version 7 widens the second index of 주문 from the customer alone to (customer, date, time, number): a
+// customer's last orders are read off its end.
+QStringList OrderCustomerIndexUpgrade();
 
 // Creates a new database file with the given tables in one transaction; false with *error when the file
 // exists or fails (a file it made is removed again).

@@ -172,6 +172,8 @@ bool Upgrade(const QString& address, QString* error)
     QStringList steps = extensionStatements();
     if (stored < 4)
         steps << Schema::OrderStoreIndexUpgrade();
+    if (stored < 7)
+        steps << Schema::OrderCustomerIndexUpgrade();
     steps << DerivedStatements() << versionStatements();
     return Schema::RunStatementsAtOnce(conn, steps, error);
 }

@@ -62,6 +62,104 @@ QList<std::pair<QString, QString>> lineValues(const QString& number, int lineNo)
 }
 } // namespace
 
+namespace {
+QString headerInsertSql(const Header& header, const QString& number)
+{
+    return QStringLiteral("INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, 주문일자, 주문시간, "
+                          "통보시간)") +
+           QStringLiteral(" VALUES ( ") + SQLLiteral(number) + QLatin1Char(',') +
+           SQLLiteral(header.customer) + QLatin1Char(',') + SQLLiteral(header.phone) + QLatin1Char(',') +
+           SQLLiteral(header.store) + QLatin1Char(',') +
+           SQLLiteral(header.date.toString(QStringLiteral("yyyy-MM-dd"))) + QLatin1Char(',') +
+           SQLLiteral(header.time) + QStringLiteral(",'' )");
+}
+
+QString headerStoredSql(const Header& header, const QString& number)
+{
+    return countWhere(
+        QStringLiteral("주문"),
+        {{QStringLiteral("주문번호"), SQLLiteral(number)},
+         {QStringLiteral("고객코드"), SQLLiteral(header.customer)},
+         {QStringLiteral("주문시전화"), SQLLiteral(header.phone)},
+         {QStringLiteral("가맹점코드"), SQLLiteral(header.store)},
+         {QStringLiteral("주문일자"), SQLLiteral(header.date.toString(QStringLiteral("yyyy-MM-dd")))},
+         {QStringLiteral("주문시간"), SQLLiteral(header.time)}});
+}
+
+QString lineInsertSql(const QString& number, int lineNo, const Line& line, qint64 amount, qint64 commission,
+                      qint64 points)
+{
+    return QStringLiteral(
+               "INSERT INTO 주문내역 (주문번호, 순번, 주문메뉴, 수량, 단가, 금액, 수수료, 메모, 포인트)") +
+           QStringLiteral(" VALUES ( ") + SQLLiteral(number) + QStringLiteral(", ") +
+           QString::number(lineNo) + QStringLiteral(", ") + QString::number(line.menu) +
+           QStringLiteral(", ") + QString::number(line.quantity) + QStringLiteral(", ") +
+           QString::number(line.price) + QStringLiteral(", ") + QString::number(amount) +
+           QStringLiteral(", ") + QString::number(commission) + QLatin1Char(',') + SQLLiteral(line.memo) +
+           QStringLiteral(", ") + QString::number(points) + QStringLiteral(" )");
+}
+} // namespace
+
+static Result InsertOrderWithLinesOnce(const Header& header, const QString& terminalId,
+                                       const QList<Line>& lines, qint64 pointUnit, QString& number)
+{
+    const QString prefix = OrderCharges::OrderNumberPrefix(header.date, terminalId);
+    for (int attempt = 0;; ++attempt) {
+        DbTransaction t(gMainConn);
+        if (!t.active())
+            return failed(t.error());
+        number = NextCode(QStringLiteral("주문"), QStringLiteral("주문번호"), 10, prefix);
+        if (number.isEmpty())
+            return {Status::Reported, {}};
+        const DbConnection::ExecResult r = gMainConn.exec(headerInsertSql(header, number));
+        if (!r.ok || r.rowsAffected == 0) {
+            t.rollback();
+            if (r.ok)
+                return failed(kNothingSaved);
+            if (attempt < kNumberAttempts && !gMainConn.wasCut() &&
+                CountRows(QStringLiteral("주문"), QStringLiteral("주문번호 = ") + SQLLiteral(number)) > 0)
+                continue;
+            return failed(r.error);
+        }
+        const double rate = storeRate(header.store);
+        int lineNo = 0;
+        for (const Line& line : lines) {
+            const qint64 amount = OrderCharges::LineAmount(line.quantity, line.price);
+            const qint64 points = OrderCharges::LinePoints(amount, pointUnit);
+            const qint64 commission = OrderCharges::LineCommission(rate, amount);
+            const DbConnection::ExecResult l =
+                gMainConn.exec(lineInsertSql(number, ++lineNo, line, amount, commission, points));
+            if (!l.ok || l.rowsAffected == 0) {
+                t.rollback();
+                return failed(l.ok ? kNothingSaved : l.error);
+            }
+            if (!AdjustBalance(header.store, double(commission)) || !AdjustPoints(header.customer, points))
+                return {Status::Reported, {}};
+        }
+        if (!t.commit())
+            return failed(t.error());
+        return {Status::Saved, {}};
+    }
+}
+
+Result InsertOrderWithLines(const Header& header, const QString& terminalId, const QList<Line>& lines,
+                            qint64 pointUnit, QString& number)
+{
+    UnitCheck<Result> check;
+    check.what = [&] {
+        return orderName(number) + QStringLiteral(" (고객 %1, 가맹점 %2, 내역 %3건)")
+                                       .arg(header.customer, header.store)
+                                       .arg(lines.size());
+    };
+    // The header and its lines commit together: the header found stored means all of it is.
+    check.storedSql = [&] { return headerStoredSql(header, number); };
+    check.saved = [] { return Result{Status::Saved, {}}; };
+    check.givenUp = {Status::Reported, {}};
+    return RetryOnConflict(
+        gMainConn, [&] { return InsertOrderWithLinesOnce(header, terminalId, lines, pointUnit, number); },
+        check);
+}
+
 static Result InsertOrderOnce(const Header& header, const QString& terminalId, QString& number)
 {
     const QString prefix = OrderCharges::OrderNumberPrefix(header.date, terminalId);

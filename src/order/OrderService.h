@@ -3,6 +3,7 @@
 #include "db/DbError.h"
 
 #include <QDate>
+#include <QList>
 #include <QString>
 
 // The writes of order taking: every change of an order header or line is one transaction together with the
@@ -82,6 +83,12 @@ LineResult InsertLine(const QString& number, const QString& store, const QString
 // charges.
 LineResult UpdateLine(const QString& number, int lineNo, LineField field, const QString& store,
                       const QString& customer, const Line& line, qint64 pointUnit);
+
+// Saves a new order together with all its lines in one transaction: the header under the next number of its
+// date and terminal, then each line numbered from 1 with its commission at the store's rate now and its
+// points, each line posting as a typed one does. Either everything is stored or nothing.
+Result InsertOrderWithLines(const Header& header, const QString& terminalId, const QList<Line>& lines,
+                            qint64 pointUnit, QString& number);
 
 enum class DeleteStatus
 {

@@ -119,6 +119,7 @@ void TestSchema::upgradeFromUnversionedFile_data()
     QTest::addColumn<QString>("failing"); // how the statement the engine refuses starts; "" for none
     QTest::newRow("every step runs") << QString();
     QTest::newRow("a middle step fails") << QStringLiteral("CREATE INDEX \"ix_주문_3\"");
+    QTest::newRow("the customer index step fails") << QStringLiteral("CREATE INDEX \"ix_주문_2\"");
     QTest::newRow("the version write fails") << QStringLiteral("UPDATE zk_schema");
 }
 
@@ -130,9 +131,25 @@ void TestSchema::upgradeFromUnversionedFile()
     QString error;
     QVERIFY(Schema::CreateDatabaseFile(file, Schema::MainTables(), 0, &error));
     QCOMPARE(Schema::StoredVersion(file, &error), 0);
+    const auto indexColumns = [&file](const QString& index) {
+        DbConnection conn;
+        QSqlQuery q(conn.open(file, true, nullptr) ? conn.database() : QSqlDatabase());
+        q.exec("SELECT COUNT(*) FROM pragma_index_info('" + index + "')");
+        return q.next() ? q.value(0).toInt() : -1;
+    };
     if (failing.isEmpty()) {
+        // A file before version 7 holds the customer index of 주문 on the customer alone.
+        {
+            DbConnection conn;
+            QVERIFY(conn.open(file, false, nullptr));
+            QSqlQuery q(conn.database());
+            QVERIFY(q.exec("DROP INDEX \"ix_주문_2\""));
+            QVERIFY(q.exec("CREATE INDEX \"ix_주문_2\" ON \"주문\" (\"고객코드\")"));
+        }
+        QCOMPARE(indexColumns("ix_주문_2"), 1);
         QVERIFY2(DbTool::Upgrade(home.programFolder(), &error), qPrintable(error));
         QCOMPARE(Schema::StoredVersion(file, &error), Schema::kCurrentVersion);
+        QCOMPARE(indexColumns("ix_주문_2"), 4);
         QVERIFY(DbTool::Upgrade(home.programFolder(), &error)); // idempotent
         return;
     }

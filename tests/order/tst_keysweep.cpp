@@ -45,8 +45,11 @@ struct Key
     Qt::KeyboardModifiers mods = Qt::NoModifier;
 };
 
-// Keys an operator presses without meaning to change the cell: they must leave a half-typed entry alone.
+// Keys an operator presses without meaning to change the cell: they must leave a half-typed entry alone and,
+// with every question answered by its default, write nothing (F6 asks whether to repeat an order).
 const QList<Key> kIdleKeys = {
+    {Qt::Key_F6},
+    {Qt::Key_F6, Qt::ShiftModifier},
     {Qt::Key_Shift, Qt::ShiftModifier},
     {Qt::Key_Control, Qt::ControlModifier},
     {Qt::Key_Alt, Qt::AltModifier},
@@ -216,6 +219,14 @@ void TestKeySweep::sweep_data()
     const auto lines = [](int col, int row) { return [=] { return mainScreen("spDList", col, row); }; };
     QTest::newRow("main headers, entry row") << SceneFactory(headers(2, -1)) << GridState::Resting;
     QTest::newRow("main headers, typing a number") << SceneFactory(headers(2, -1)) << GridState::Editing;
+    QTest::newRow("main headers, a regular's call") << SceneFactory([] {
+        Scene s = mainScreen("spMList", 3, -1);
+        const int entry = s.grid->MaxRows();
+        s.grid->SetText(1, entry, QStringLiteral("10000001"));
+        s.grid->SetText(2, entry, QStringLiteral("02-1234-5678"));
+        static_cast<FrmMain*>(s.window.get())->ShowCustomer(QStringLiteral("10000001"));
+        return s;
+    }) << GridState::Resting;
     QTest::newRow("main headers, order row") << SceneFactory(headers(3, 1)) << GridState::Resting;
     QTest::newRow("main headers, saved number") << SceneFactory(headers(2, 1)) << GridState::Resting;
     QTest::newRow("main headers, locked cell") << SceneFactory(headers(5, 1)) << GridState::Resting;
@@ -396,11 +407,13 @@ void TestKeySweep::sweep()
         if (QTest::currentTestFailed())
             return;
     }
+    const QString before = TestDatabase::MainSnapshot();
     for (const Key& k : kIdleKeys) {
         press(s.window.get(), k);
         QVERIFY(grid);
         checkSane(grid);
     }
+    QCOMPARE(TestDatabase::MainSnapshot(), before);
     if (state == GridState::Editing) {
         QVERIFY(grid->IsEditing());
         QCOMPARE(grid->editor()->text(), typed);

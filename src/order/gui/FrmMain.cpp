@@ -20,6 +20,7 @@
 #include "masters/gui/StorePanel.h"
 #include "order/OrderReads.h"
 #include "order/SeeIdPort.h"
+#include "order/gui/HistoryPanel.h"
 #include "order/gui/modSeeID.h"
 #include "reports/MduReportDB.h"
 #include "ui/MsgBox.h"
@@ -308,6 +309,8 @@ void FrmMain::buildUi()
     left->addLayout(shortcutGrid, r++, 0, 1, 2);
     left->setColumnStretch(1, 1);
     leftColumn->addWidget(controls);
+    m_history = new HistoryPanel(pnlLeft);
+    leftColumn->addWidget(m_history);
 
     // The notice takes what height is left and is the first to give it up.
     WebBrowser = new QTextBrowser(pnlLeft);
@@ -360,6 +363,7 @@ void FrmMain::buildUi()
     timerHook->setObjectName(QStringLiteral("timerHook"));
     timerHook->setInterval(AutoDialer::kTickMs);
     wireCallerId();
+    wireRepeat();
 
     // Keep the window at least 5000 × 5000 twips.
     const int minPx = int(5000 / TwipsPerPixel(this));
@@ -567,6 +571,7 @@ void FrmMain::closePorts()
 void FrmMain::ClearCustomer()
 {
     m_customer->Clear();
+    historyFollowsCall(false);
 }
 
 void FrmMain::ClearStore()
@@ -577,6 +582,7 @@ void FrmMain::ClearStore()
 void FrmMain::ShowCustomer(const QString& code)
 {
     m_customer->Show(code);
+    historyFollowsCall(!m_customer->Code().isEmpty());
 }
 
 void FrmMain::ShowStore(const QString& code)
@@ -665,6 +671,7 @@ void FrmMain::OthersChanged(const QList<ChangeFeed::Change>& changes)
         m_store->FollowChange(c);
         m_customer->FollowChange(c);
     }
+    m_history->FollowChanges(changes);
     if (orders)
         m_others->Request();
 }

@@ -12,6 +12,7 @@
 #include <functional>
 
 class CustomerPanel;
+class HistoryPanel;
 class OthersRefresh;
 class QAction;
 class QLabel;
@@ -88,6 +89,7 @@ private:
     QWidget* pnlList = nullptr;
     CustomerPanel* m_customer = nullptr;
     StorePanel* m_store = nullptr;
+    HistoryPanel* m_history = nullptr;
     QPushButton* cmdAutoDial = nullptr;
     QPushButton* cmdFinish = nullptr;
     QLabel* pnlSeeIDDisp = nullptr;
@@ -117,6 +119,9 @@ public:
     void NextMenuItem(qint64& code, QString& name);
     void DeleteSelectedOrder();
     void DeleteSelectedLine();
+    // F6: takes the order chosen in the history panel again for the customer of the call in the entry row,
+    // after asking (아니오 by default), the store's opening questions and a word on changed menus.
+    void RepeatOrder();
 
 Q_SIGNALS:
     // Text shown in pnlSeeIDDisp changed (a caller-ID event arrived).
@@ -128,6 +133,9 @@ protected:
 
 private:
     void followInputLanguage(QWidget* old, QWidget* now);
+    void wireRepeat();
+    // The history follows the customer a call resolved to; a withheld or unknown number clears it.
+    void historyFollowsCall(bool known);
     void buildUi();
     void buildMenus();
     // A menu entry that opens the catalogue screen registered for it; disabled while there is none.

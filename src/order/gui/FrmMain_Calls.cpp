@@ -65,6 +65,8 @@ void FrmMain::onDeviceData(int index, int kind, const QString& data)
     // Only kinds 1 and 2 carry a number to look up; withheld and other notices are shown and nothing more.
     if (kind == SeeIdKind::CallerNumber || kind == SeeIdKind::WaitingNumber)
         HandleCallerNumber(data);
+    else if (kind == SeeIdKind::Withheld)
+        historyFollowsCall(false);
 }
 
 void FrmMain::HandleCallerNumber(const QString& number)

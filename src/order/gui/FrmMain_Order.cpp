@@ -188,6 +188,8 @@ void FrmMain::spMList_EditMode(int col, int row, int mode, bool changeMade)
                     ShowCustomer(code);
                 } else {
                     cancel = true;
+                    if (!savedOrder)
+                        historyFollowsCall(false);
                 }
             } else {
                 // Same customer, the number was mistyped: rewrite the stored number in its own column.
