@@ -58,7 +58,8 @@ QString lineName(const QString& number, int lineNo)
 // A line's columns as the unit writes them.
 QList<std::pair<QString, QString>> lineValues(const QString& number, int lineNo)
 {
-    return {{QStringLiteral("주문번호"), SQLLiteral(number)}, {QStringLiteral("순번"), QString::number(lineNo)}};
+    return {{QStringLiteral("주문번호"), SQLLiteral(number)},
+            {QStringLiteral("순번"), QString::number(lineNo)}};
 }
 } // namespace
 
@@ -100,6 +101,8 @@ QString lineInsertSql(const QString& number, int lineNo, const Line& line, qint6
 }
 } // namespace
 
+// The header (a fresh number, taken again when another seat took it first) and any lines with their
+// postings, in one transaction.
 static Result InsertOrderWithLinesOnce(const Header& header, const QString& terminalId,
                                        const QList<Line>& lines, qint64 pointUnit, QString& number)
 {
@@ -121,7 +124,7 @@ static Result InsertOrderWithLinesOnce(const Header& header, const QString& term
                 continue;
             return failed(r.error);
         }
-        const double rate = storeRate(header.store);
+        const double rate = lines.isEmpty() ? 0 : storeRate(header.store);
         int lineNo = 0;
         for (const Line& line : lines) {
             const qint64 amount = OrderCharges::LineAmount(line.quantity, line.price);
@@ -160,57 +163,17 @@ Result InsertOrderWithLines(const Header& header, const QString& terminalId, con
         check);
 }
 
-static Result InsertOrderOnce(const Header& header, const QString& terminalId, QString& number)
-{
-    const QString prefix = OrderCharges::OrderNumberPrefix(header.date, terminalId);
-    for (int attempt = 0;; ++attempt) {
-        DbTransaction t(gMainConn);
-        if (!t.active())
-            return failed(t.error());
-        number = NextCode(QStringLiteral("주문"), QStringLiteral("주문번호"), 10, prefix);
-        if (number.isEmpty())
-            return {Status::Reported, {}};
-        const DbConnection::ExecResult r =
-            gMainConn.exec(QStringLiteral("INSERT INTO 주문 (주문번호, 고객코드, 주문시전화, 가맹점코드, "
-                                          "주문일자, 주문시간, 통보시간)") +
-                           QStringLiteral(" VALUES ( ") + SQLLiteral(number) + QLatin1Char(',') +
-                           SQLLiteral(header.customer) + QLatin1Char(',') + SQLLiteral(header.phone) +
-                           QLatin1Char(',') + SQLLiteral(header.store) + QLatin1Char(',') +
-                           SQLLiteral(header.date.toString(QStringLiteral("yyyy-MM-dd"))) + QLatin1Char(',') +
-                           SQLLiteral(header.time) + QStringLiteral(",'' )"));
-        if (r.ok && r.rowsAffected > 0) {
-            if (!t.commit())
-                return failed(t.error());
-            return {Status::Saved, {}};
-        }
-        t.rollback();
-        if (r.ok)
-            return failed(kNothingSaved);
-        if (attempt < kNumberAttempts && !gMainConn.wasCut() &&
-            CountRows(QStringLiteral("주문"), QStringLiteral("주문번호 = ") + SQLLiteral(number)) > 0)
-            continue;
-        return failed(r.error);
-    }
-}
-
 Result InsertOrder(const Header& header, const QString& terminalId, QString& number)
 {
     UnitCheck<Result> check;
     check.what = [&] {
         return orderName(number) + QStringLiteral(" (고객 %1, 가맹점 %2)").arg(header.customer, header.store);
     };
-    check.storedSql = [&] {
-        return countWhere(QStringLiteral("주문"),
-                          {{QStringLiteral("주문번호"), SQLLiteral(number)},
-                           {QStringLiteral("고객코드"), SQLLiteral(header.customer)},
-                           {QStringLiteral("주문시전화"), SQLLiteral(header.phone)},
-                           {QStringLiteral("가맹점코드"), SQLLiteral(header.store)},
-                           {QStringLiteral("주문일자"), SQLLiteral(header.date.toString(QStringLiteral("yyyy-MM-dd")))},
-                           {QStringLiteral("주문시간"), SQLLiteral(header.time)}});
-    };
+    check.storedSql = [&] { return headerStoredSql(header, number); };
     check.saved = [] { return Result{Status::Saved, {}}; };
     check.givenUp = {Status::Reported, {}};
-    return RetryOnConflict(gMainConn, [&] { return InsertOrderOnce(header, terminalId, number); }, check);
+    return RetryOnConflict(
+        gMainConn, [&] { return InsertOrderWithLinesOnce(header, terminalId, {}, 0, number); }, check);
 }
 
 static Result UpdateOrderOnce(const QString& number, HeaderField field, const Header& header,
@@ -264,16 +227,18 @@ Result UpdateOrder(const QString& number, HeaderField field, const Header& heade
     bool movedOnCommit = false;
     UnitCheck<Result> check;
     check.what = [&] {
-        return orderName(number) +
-               (field == HeaderField::Phone ? QStringLiteral("의 전화번호 변경") : QStringLiteral("의 가맹점 변경"));
+        return orderName(number) + (field == HeaderField::Phone ? QStringLiteral("의 전화번호 변경")
+                                                                : QStringLiteral("의 가맹점 변경"));
     };
     check.storedSql = [&] {
         if (field == HeaderField::Store)
-            return countWhere(QStringLiteral("주문"), {{QStringLiteral("주문번호"), SQLLiteral(number)},
-                                                       {QStringLiteral("가맹점코드"), SQLLiteral(header.store)}});
-        return countWhere(QStringLiteral("주문"), {{QStringLiteral("주문번호"), SQLLiteral(number)},
-                                                   {QStringLiteral("주문시전화"), SQLLiteral(header.phone)},
-                                                   {QStringLiteral("고객코드"), SQLLiteral(header.customer)}});
+            return countWhere(QStringLiteral("주문"),
+                              {{QStringLiteral("주문번호"), SQLLiteral(number)},
+                               {QStringLiteral("가맹점코드"), SQLLiteral(header.store)}});
+        return countWhere(QStringLiteral("주문"),
+                          {{QStringLiteral("주문번호"), SQLLiteral(number)},
+                           {QStringLiteral("주문시전화"), SQLLiteral(header.phone)},
+                           {QStringLiteral("고객코드"), SQLLiteral(header.customer)}});
     };
     check.saved = [&] {
         if (pointsMoved)
@@ -311,8 +276,8 @@ LineResult writeLine(DbTransaction& t, const QString& sql, const QString& store,
 } // namespace
 
 static LineResult InsertLineOnce(const QString& number, const QString& store, const QString& customer,
-                                 const Line& line, qint64 pointUnit, int& attemptLineNo, qint64& attemptPoints,
-                                 qint64& attemptCommission)
+                                 const Line& line, qint64 pointUnit, int& attemptLineNo,
+                                 qint64& attemptPoints, qint64& attemptCommission)
 {
     DbTransaction t(gMainConn);
     if (!t.active()) {
@@ -353,8 +318,10 @@ LineResult InsertLine(const QString& number, const QString& store, const QString
     qint64 commission = 0;
     UnitCheck<LineResult> check;
     check.what = [&] {
-        return lineName(number, lineNo) +
-               QStringLiteral(" (메뉴 %1, 수량 %2, 단가 %3)").arg(line.menu).arg(line.quantity).arg(line.price);
+        return lineName(number, lineNo) + QStringLiteral(" (메뉴 %1, 수량 %2, 단가 %3)")
+                                              .arg(line.menu)
+                                              .arg(line.quantity)
+                                              .arg(line.price);
     };
     check.storedSql = [&] {
         auto values = lineValues(number, lineNo);
@@ -462,7 +429,9 @@ LineResult UpdateLine(const QString& number, int lineNo, LineField field, const 
     QList<std::pair<QString, QString>> written;
     UnitCheck<LineResult> check;
     check.what = [&] { return lineName(number, lineNo) + QStringLiteral(" 변경"); };
-    check.storedSql = [&] { return countWhere(QStringLiteral("주문내역"), lineValues(number, lineNo) + written); };
+    check.storedSql = [&] {
+        return countWhere(QStringLiteral("주문내역"), lineValues(number, lineNo) + written);
+    };
     check.saved = [&] {
         LineResult r;
         r.status = Status::Saved;
@@ -522,7 +491,8 @@ DeleteResult DeleteLine(const QString& number, int lineNo)
     check.storedWhenNone = true;
     check.saved = [] { return DeleteResult{DeleteStatus::Deleted, {}}; };
     check.givenUp = {DeleteStatus::Reported, {}};
-    return RetryOnConflict(gMainConn, [&] { return DeleteLineOnce(number, lineNo); }, check);
+    return RetryOnConflict(
+        gMainConn, [&] { return DeleteLineOnce(number, lineNo); }, check);
 }
 
 } // namespace OrderService
