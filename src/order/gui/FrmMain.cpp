@@ -309,8 +309,17 @@ void FrmMain::buildUi()
     left->addLayout(shortcutGrid, r++, 0, 1, 2);
     left->setColumnStretch(1, 1);
     leftColumn->addWidget(controls);
-    m_history = new HistoryPanel(pnlLeft);
-    leftColumn->addWidget(m_history);
+    // The caller's history gives up its height before the two information blocks do: they are what the
+    // operator reads on every call, the history a help beside them.
+    auto* historyArea = new FitScrollArea(pnlLeft);
+    m_history = new HistoryPanel(historyArea);
+    historyArea->setWidget(m_history);
+    historyArea->setFocusPolicy(Qt::NoFocus);
+    leftColumn->addWidget(historyArea);
+    m_historyArea = historyArea;
+    m_infoArea = infoArea;
+    m_leftControls = controls;
+    pnlLeft->installEventFilter(this);
 
     // The notice takes what height is left and is the first to give it up.
     WebBrowser = new QTextBrowser(pnlLeft);
@@ -368,6 +377,22 @@ void FrmMain::buildUi()
     // Keep the window at least 5000 × 5000 twips.
     const int minPx = int(5000 / TwipsPerPixel(this));
     setMinimumSize(qMax(minPx, 640), qMax(minPx, 480));
+}
+
+bool FrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == pnlLeft && event->type() == QEvent::Resize)
+        fitHistory();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void FrmMain::fitHistory()
+{
+    // What the two blocks and the buttons leave; the history keeps at least its title and one order.
+    const int spacing = pnlLeft->layout()->spacing();
+    const int spare = pnlLeft->height() - m_infoArea->sizeHint().height() -
+                      m_leftControls->sizeHint().height() - 3 * spacing;
+    m_historyArea->setMaximumHeight(std::max(kHistoryLeastHeight, spare));
 }
 
 QAction* FrmMain::addScreenAction(QWidget* menu, const QString& objectName, const QString& text)

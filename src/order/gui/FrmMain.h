@@ -90,6 +90,11 @@ private:
     CustomerPanel* m_customer = nullptr;
     StorePanel* m_store = nullptr;
     HistoryPanel* m_history = nullptr;
+    // The left column's parts the history's height is fitted between.
+    QWidget* m_infoArea = nullptr;
+    QWidget* m_leftControls = nullptr;
+    QWidget* m_historyArea = nullptr;
+    static constexpr int kHistoryLeastHeight = 64;
     QPushButton* cmdAutoDial = nullptr;
     QPushButton* cmdFinish = nullptr;
     QLabel* pnlSeeIDDisp = nullptr;
@@ -128,10 +133,13 @@ Q_SIGNALS:
     void callerIdShown(const QString& text);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The history takes the left column's height the information blocks and buttons leave.
+    void fitHistory();
     void followInputLanguage(QWidget* old, QWidget* now);
     void wireRepeat();
     // The history follows the customer a call resolved to; a withheld or unknown number clears it.
