@@ -351,19 +351,45 @@ struct SalesReport::Lines::Data
                 }
             }
         }
-        std::sort(keys.begin(), keys.end(), [&](const Key& x, const Key& y) {
-            for (int c = 0; c < kKeys; ++c) {
-                if (x.k[c] != y.k[c])
-                    return x.k[c] < y.k[c];
-                if (texts[c]) {
-                    const TextRef& p = textOf(orders[x.order], fields[c]);
-                    const TextRef& q = textOf(orders[y.order], fields[c]);
-                    if (const int r = compareNoCase(b + p.at, p.length, b + q.at, q.length); r != 0)
-                        return r < 0;
+        // Ordered from the column where two keys may differ: a group of equal first columns no longer
+        // compares them.
+        const auto lessFrom = [&](int from) {
+            return [&, from](const Key& x, const Key& y) {
+                for (int c = from; c < kKeys; ++c) {
+                    if (x.k[c] != y.k[c])
+                        return x.k[c] < y.k[c];
+                    if (texts[c]) {
+                        const TextRef& p = textOf(orders[x.order], fields[c]);
+                        const TextRef& q = textOf(orders[y.order], fields[c]);
+                        if (const int r = compareNoCase(b + p.at, p.length, b + q.at, q.length); r != 0)
+                            return r < 0;
+                    }
                 }
+                return false;
+            };
+        };
+        if (texts[0]) {
+            std::sort(keys.begin(), keys.end(), lessFrom(0));
+        } else {
+            // A first column of ranks (a few dates or stores) is placed by counting, and each group sorted
+            // apart: far fewer comparisons than one sort of all.
+            const size_t groups = fields[0] == OrderDate ? dateRank.size() : codeRank.size();
+            std::vector<qint32> starts(groups + 1, 0);
+            for (const Key& key : keys)
+                ++starts[size_t(key.k[0]) + 1];
+            for (size_t g = 1; g <= groups; ++g)
+                starts[g] += starts[g - 1];
+            std::vector<Key> placed(keys.size());
+            {
+                std::vector<qint32> next(starts.begin(), starts.end() - 1);
+                for (const Key& key : keys)
+                    placed[size_t(next[size_t(key.k[0])]++)] = key;
             }
-            return false;
-        });
+            keys.swap(placed);
+            const auto less = lessFrom(1);
+            for (size_t g = 0; g < groups; ++g)
+                std::sort(keys.begin() + starts[g], keys.begin() + starts[g + 1], less);
+        }
         // The lines of each order by their number. An order whose lines the engine gave apart is read as
         // several with the same number, and these sort side by side: their lines are sorted together.
         shown.resize(lines.size());
