@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 std::array<SalesReport::Field, SalesReport::FieldCount> SalesReport::Columns() const
 {
@@ -368,8 +369,14 @@ struct SalesReport::Lines::Data
                 return false;
             };
         };
+        // The machine's second core sorts the first part while this thread sorts the rest.
         if (texts[0]) {
-            std::sort(keys.begin(), keys.end(), lessFrom(0));
+            const auto less = lessFrom(0);
+            const auto middle = keys.begin() + qsizetype(keys.size() / 2);
+            std::thread other([&] { std::sort(keys.begin(), middle, less); });
+            std::sort(middle, keys.end(), less);
+            other.join();
+            std::inplace_merge(keys.begin(), middle, keys.end(), less);
         } else {
             // A first column of ranks (a few dates or stores) is placed by counting, and each group sorted
             // apart: far fewer comparisons than one sort of all.
@@ -387,8 +394,16 @@ struct SalesReport::Lines::Data
             }
             keys.swap(placed);
             const auto less = lessFrom(1);
-            for (size_t g = 0; g < groups; ++g)
-                std::sort(keys.begin() + starts[g], keys.begin() + starts[g + 1], less);
+            const auto sortGroups = [&](size_t from, size_t to) {
+                for (size_t g = from; g < to; ++g)
+                    std::sort(keys.begin() + starts[g], keys.begin() + starts[g + 1], less);
+            };
+            size_t half = 0;
+            while (half < groups && size_t(starts[half]) * 2 < keys.size())
+                ++half;
+            std::thread other([&] { sortGroups(0, half); });
+            sortGroups(half, groups);
+            other.join();
         }
         // The lines of each order by their number. An order whose lines the engine gave apart is read as
         // several with the same number, and these sort side by side: their lines are sorted together.
