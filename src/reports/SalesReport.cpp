@@ -411,43 +411,64 @@ struct SalesReport::Lines::Data
         const auto byLine = [this](quint32 i, quint32 j) { return lines[i].line < lines[j].line; };
         size_t at = 0, span = 0;
         const Order* spanOrder = nullptr;
+        // Runs of the same text in column 1, with their sums, taken order by order as they are placed;
+        // taken again line by line where an order given apart had its lines sorted together.
+        runs.clear();
+        std::fill(std::begin(sums), std::end(sums), 0);
+        bool spansSorted = false;
+        const Order* previous = nullptr;
         for (const Key& key : keys) {
             const Order& o = orders[key.order];
             const TextRef &n = o.number, *sn = spanOrder ? &spanOrder->number : nullptr;
             const bool sameNumber = sn && n.length >= 0 && n.length == sn->length &&
                                     std::memcmp(b + n.at, b + sn->at, size_t(n.length)) == 0;
             if (!sameNumber) {
-                if (at - span > size_t(spanOrder ? spanOrder->count : 0))
+                if (at - span > size_t(spanOrder ? spanOrder->count : 0)) {
                     std::sort(shown.begin() + qsizetype(span), shown.begin() + qsizetype(at), byLine);
+                    spansSorted = true;
+                }
                 span = at;
                 spanOrder = &o;
             }
-            for (qint32 i = 0; i < o.count; ++i)
+            if (!previous || !sameText(o, *previous, columns[0]))
+                runs.push_back({qint32(at), 0, {0, 0, 0, 0}});
+            previous = &o;
+            Run& r = runs.back();
+            r.count += o.count;
+            bool inOrder = true;
+            for (qint32 i = 0; i < o.count; ++i) {
+                const Line& l = lines[size_t(o.first + i)];
                 shown[at + size_t(i)] = quint32(o.first + i);
-            if (!std::is_sorted(shown.begin() + qsizetype(at), shown.begin() + qsizetype(at) + o.count,
-                                byLine))
+                inOrder = inOrder && (i == 0 || lines[size_t(o.first + i - 1)].line <= l.line);
+                for (int v = 0; v < 4; ++v)
+                    r.sums[v] += l.values[v];
+            }
+            if (!inOrder)
                 std::sort(shown.begin() + qsizetype(at), shown.begin() + qsizetype(at) + o.count, byLine);
             at += size_t(o.count);
         }
-        if (spanOrder && at - span > size_t(spanOrder->count))
+        if (spanOrder && at - span > size_t(spanOrder->count)) {
             std::sort(shown.begin() + qsizetype(span), shown.begin() + qsizetype(at), byLine);
-        // Runs of the same text in column 1.
-        runs.clear();
-        std::fill(std::begin(sums), std::end(sums), 0);
-        qint32 previous = -1;
-        for (size_t i = 0; i < shown.size(); ++i) {
-            const Line& l = lines[shown[i]];
-            if (runs.empty() || (l.order != previous &&
-                                 !sameText(orders[size_t(l.order)], orders[size_t(previous)], columns[0])))
-                runs.push_back({qint32(i), 0, {0, 0, 0, 0}});
-            previous = l.order;
-            Run& r = runs.back();
-            ++r.count;
-            for (int v = 0; v < 4; ++v) {
-                r.sums[v] += l.values[v];
-                sums[v] += l.values[v];
+            spansSorted = true;
+        }
+        if (spansSorted) {
+            runs.clear();
+            qint32 last = -1;
+            for (size_t i = 0; i < shown.size(); ++i) {
+                const Line& l = lines[shown[i]];
+                if (runs.empty() ||
+                    (l.order != last && !sameText(orders[size_t(l.order)], orders[size_t(last)], columns[0])))
+                    runs.push_back({qint32(i), 0, {0, 0, 0, 0}});
+                last = l.order;
+                Run& r = runs.back();
+                ++r.count;
+                for (int v = 0; v < 4; ++v)
+                    r.sums[v] += l.values[v];
             }
         }
+        for (const Run& r : runs)
+            for (int v = 0; v < 4; ++v)
+                sums[v] += r.sums[v];
         offsets.clear();
         qint32 row = 0;
         for (const Run& r : runs) {
