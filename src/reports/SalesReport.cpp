@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 std::array<SalesReport::Field, SalesReport::FieldCount> SalesReport::Columns() const
 {
@@ -351,62 +352,123 @@ struct SalesReport::Lines::Data
                 }
             }
         }
-        std::sort(keys.begin(), keys.end(), [&](const Key& x, const Key& y) {
-            for (int c = 0; c < kKeys; ++c) {
-                if (x.k[c] != y.k[c])
-                    return x.k[c] < y.k[c];
-                if (texts[c]) {
-                    const TextRef& p = textOf(orders[x.order], fields[c]);
-                    const TextRef& q = textOf(orders[y.order], fields[c]);
-                    if (const int r = compareNoCase(b + p.at, p.length, b + q.at, q.length); r != 0)
-                        return r < 0;
+        // Ordered from the column where two keys may differ: a group of equal first columns no longer
+        // compares them.
+        const auto lessFrom = [&](int from) {
+            return [&, from](const Key& x, const Key& y) {
+                for (int c = from; c < kKeys; ++c) {
+                    if (x.k[c] != y.k[c])
+                        return x.k[c] < y.k[c];
+                    if (texts[c]) {
+                        const TextRef& p = textOf(orders[x.order], fields[c]);
+                        const TextRef& q = textOf(orders[y.order], fields[c]);
+                        if (const int r = compareNoCase(b + p.at, p.length, b + q.at, q.length); r != 0)
+                            return r < 0;
+                    }
                 }
+                return false;
+            };
+        };
+        // The machine's second core sorts the first part while this thread sorts the rest.
+        if (texts[0]) {
+            const auto less = lessFrom(0);
+            const auto middle = keys.begin() + qsizetype(keys.size() / 2);
+            std::thread other([&] { std::sort(keys.begin(), middle, less); });
+            std::sort(middle, keys.end(), less);
+            other.join();
+            std::inplace_merge(keys.begin(), middle, keys.end(), less);
+        } else {
+            // A first column of ranks (a few dates or stores) is placed by counting, and each group sorted
+            // apart: far fewer comparisons than one sort of all.
+            const size_t groups = fields[0] == OrderDate ? dateRank.size() : codeRank.size();
+            std::vector<qint32> starts(groups + 1, 0);
+            for (const Key& key : keys)
+                ++starts[size_t(key.k[0]) + 1];
+            for (size_t g = 1; g <= groups; ++g)
+                starts[g] += starts[g - 1];
+            std::vector<Key> placed(keys.size());
+            {
+                std::vector<qint32> next(starts.begin(), starts.end() - 1);
+                for (const Key& key : keys)
+                    placed[size_t(next[size_t(key.k[0])]++)] = key;
             }
-            return false;
-        });
+            keys.swap(placed);
+            const auto less = lessFrom(1);
+            const auto sortGroups = [&](size_t from, size_t to) {
+                for (size_t g = from; g < to; ++g)
+                    std::sort(keys.begin() + starts[g], keys.begin() + starts[g + 1], less);
+            };
+            size_t half = 0;
+            while (half < groups && size_t(starts[half]) * 2 < keys.size())
+                ++half;
+            std::thread other([&] { sortGroups(0, half); });
+            sortGroups(half, groups);
+            other.join();
+        }
         // The lines of each order by their number. An order whose lines the engine gave apart is read as
         // several with the same number, and these sort side by side: their lines are sorted together.
         shown.resize(lines.size());
         const auto byLine = [this](quint32 i, quint32 j) { return lines[i].line < lines[j].line; };
         size_t at = 0, span = 0;
         const Order* spanOrder = nullptr;
+        // Runs of the same text in column 1, with their sums, taken order by order as they are placed;
+        // taken again line by line where an order given apart had its lines sorted together.
+        runs.clear();
+        std::fill(std::begin(sums), std::end(sums), 0);
+        bool spansSorted = false;
+        const Order* previous = nullptr;
         for (const Key& key : keys) {
             const Order& o = orders[key.order];
             const TextRef &n = o.number, *sn = spanOrder ? &spanOrder->number : nullptr;
             const bool sameNumber = sn && n.length >= 0 && n.length == sn->length &&
                                     std::memcmp(b + n.at, b + sn->at, size_t(n.length)) == 0;
             if (!sameNumber) {
-                if (at - span > size_t(spanOrder ? spanOrder->count : 0))
+                if (at - span > size_t(spanOrder ? spanOrder->count : 0)) {
                     std::sort(shown.begin() + qsizetype(span), shown.begin() + qsizetype(at), byLine);
+                    spansSorted = true;
+                }
                 span = at;
                 spanOrder = &o;
             }
-            for (qint32 i = 0; i < o.count; ++i)
+            if (!previous || !sameText(o, *previous, columns[0]))
+                runs.push_back({qint32(at), 0, {0, 0, 0, 0}});
+            previous = &o;
+            Run& r = runs.back();
+            r.count += o.count;
+            bool inOrder = true;
+            for (qint32 i = 0; i < o.count; ++i) {
+                const Line& l = lines[size_t(o.first + i)];
                 shown[at + size_t(i)] = quint32(o.first + i);
-            if (!std::is_sorted(shown.begin() + qsizetype(at), shown.begin() + qsizetype(at) + o.count,
-                                byLine))
+                inOrder = inOrder && (i == 0 || lines[size_t(o.first + i - 1)].line <= l.line);
+                for (int v = 0; v < 4; ++v)
+                    r.sums[v] += l.values[v];
+            }
+            if (!inOrder)
                 std::sort(shown.begin() + qsizetype(at), shown.begin() + qsizetype(at) + o.count, byLine);
             at += size_t(o.count);
         }
-        if (spanOrder && at - span > size_t(spanOrder->count))
+        if (spanOrder && at - span > size_t(spanOrder->count)) {
             std::sort(shown.begin() + qsizetype(span), shown.begin() + qsizetype(at), byLine);
-        // Runs of the same text in column 1.
-        runs.clear();
-        std::fill(std::begin(sums), std::end(sums), 0);
-        qint32 previous = -1;
-        for (size_t i = 0; i < shown.size(); ++i) {
-            const Line& l = lines[shown[i]];
-            if (runs.empty() || (l.order != previous &&
-                                 !sameText(orders[size_t(l.order)], orders[size_t(previous)], columns[0])))
-                runs.push_back({qint32(i), 0, {0, 0, 0, 0}});
-            previous = l.order;
-            Run& r = runs.back();
-            ++r.count;
-            for (int v = 0; v < 4; ++v) {
-                r.sums[v] += l.values[v];
-                sums[v] += l.values[v];
+            spansSorted = true;
+        }
+        if (spansSorted) {
+            runs.clear();
+            qint32 last = -1;
+            for (size_t i = 0; i < shown.size(); ++i) {
+                const Line& l = lines[shown[i]];
+                if (runs.empty() ||
+                    (l.order != last && !sameText(orders[size_t(l.order)], orders[size_t(last)], columns[0])))
+                    runs.push_back({qint32(i), 0, {0, 0, 0, 0}});
+                last = l.order;
+                Run& r = runs.back();
+                ++r.count;
+                for (int v = 0; v < 4; ++v)
+                    r.sums[v] += l.values[v];
             }
         }
+        for (const Run& r : runs)
+            for (int v = 0; v < 4; ++v)
+                sums[v] += r.sums[v];
         offsets.clear();
         qint32 row = 0;
         for (const Run& r : runs) {

@@ -3,6 +3,7 @@
 #include "db/DbConnection.h"
 #include "db/StoreDailySums.h"
 #include "db/modDBQuery.h"
+#include "reports/TextIds.h"
 #include "ui/TextUtil.h"
 
 #include <QDate>
@@ -631,6 +632,10 @@ struct EngineRun
     QByteArray code;
     qint32 date = -1;
     QByteArray dateText;
+    // The menus met, by their bytes in an open table, and the ledger's number of each: one look-up per row
+    // without making a key.
+    TextIds menus;
+    std::vector<qint32> menuIds;
 };
 
 // A text argument's bytes as they stand: asking for it as text would copy each to end it with a NUL.
@@ -669,7 +674,13 @@ void ledgerFunction(sqlite3_context* context, int, sqlite3_value** v)
     if (sqlite3_value_int(v[2]) == 2) {
         balance = d->move(run->store, Kind::Payment, run->date, d->paymentMenu, 0, 0, won(v[6]), won(v[7]));
     } else {
-        const qint32 menu = d->intern(bytesOf(v[3]), sqlite3_value_bytes(v[3]));
+        const char* name = bytesOf(v[3]);
+        const int nameBytes = sqlite3_value_bytes(v[3]);
+        bool added = false;
+        const qint32 at = run->menus.id(name, nameBytes, &added);
+        if (added)
+            run->menuIds.push_back(d->intern(name, nameBytes));
+        const qint32 menu = run->menuIds[size_t(at)];
         balance = d->move(run->store, Kind::Commission, run->date, menu, sqlite3_value_int64(v[4]), won(v[5]),
                           0, 0);
     }
