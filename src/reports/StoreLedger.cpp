@@ -617,25 +617,22 @@ QByteArray nextDaySelect(const QByteArray& schema, bool payments, bool oneStore,
            (oneStore ? " AND 가맹점코드 = ?3" : "") + " ORDER BY " + date + " LIMIT 1";
 }
 
+// The store and menu are passed by rowid, with their texts for the first time each is met; the date is the
+// day the statement was bound to.
 const QByteArray kCommissionBalance =
-    "zk_ledger(mb.코드, om.주문일자, 1, mn.메뉴명, od.수량, od.수수료, 0, 0)";
-const QByteArray kPaymentBalance = "zk_ledger(mb.코드, p.입금일자, 2, '', 0, 0, p.할인액, p.입금액)";
+    "zk_commission(mb.rowid, mb.코드, mn.rowid, mn.메뉴명, od.수량, od.수수료)";
+const QByteArray kPaymentBalance = "zk_payment(mb.rowid, mb.코드, p.할인액, p.입금액)";
 const QByteArray kInsert = "INSERT INTO main.매출대입금 (가맹점코드, 상호, 일자, 메뉴명, 수량, 단가, 할인액, "
                            "수수료, 입금액, 잔액) ";
 
-// What the engine's calls of zk_ledger add to: the ledger being built, and the store and date of the last
-// row (rows come store by store, so a look-up is rarely needed).
+// What the engine's calls of zk_commission and zk_payment add to: the ledger being built, the day the
+// statements run for, and the ledger's number of each store and menu met, by rowid.
 struct EngineRun
 {
     Ledger::Data* d = nullptr;
-    int store = -1;
-    QByteArray code;
     qint32 date = -1;
-    QByteArray dateText;
-    // The menus met, by their bytes in an open table, and the ledger's number of each: one look-up per row
-    // without making a key.
-    TextIds menus;
-    std::vector<qint32> menuIds;
+    std::vector<int> storeByRowid;
+    std::vector<qint32> menuByRowid;
 };
 
 // A text argument's bytes as they stand: asking for it as text would copy each to end it with a NUL.
@@ -645,46 +642,66 @@ const char* bytesOf(sqlite3_value* v)
     return p ? p : "";
 }
 
-// Called by the engine for each commission and payment row as it is written, in running order within each
-// store: the balance after it, and the row for the ledger's grid.
-void ledgerFunction(sqlite3_context* context, int, sqlite3_value** v)
+// The number of what a rowid stands for (known, -1 where not yet met), found by its text (find) the first
+// time; rowids outside a plain table's range are looked up each time.
+template <typename Number, typename Find>
+bool byRowid(std::vector<Number>& known, sqlite3_value* rowid, Number& out, const Find& find)
+{
+    constexpr qint64 kRowids = 1 << 20;
+    const qint64 r = sqlite3_value_int64(rowid);
+    if (r < 0 || r >= kRowids)
+        return find(out);
+    if (size_t(r) >= known.size())
+        known.resize(size_t(r) + 1, Number(-1));
+    Number& n = known[size_t(r)];
+    if (n < 0 && !find(n))
+        return false;
+    out = n;
+    return true;
+}
+
+bool storeOf(sqlite3_context* context, EngineRun* run, sqlite3_value** v, int& store)
+{
+    return byRowid(run->storeByRowid, v[0], store, [&](int& found) {
+        const auto it =
+            run->d->storeByCode.constFind(QByteArray::fromRawData(bytesOf(v[1]), sqlite3_value_bytes(v[1])));
+        if (it == run->d->storeByCode.cend()) {
+            sqlite3_result_error(context, "store without its opening row", -1);
+            return false;
+        }
+        found = *it;
+        return true;
+    });
+}
+
+// Called by the engine for each commission row as it is written, in running order within each store: the
+// balance after it, and the row for the ledger's grid.
+void commissionFunction(sqlite3_context* context, int, sqlite3_value** v)
 {
     auto* run = static_cast<EngineRun*>(sqlite3_user_data(context));
     Ledger::Data* d = run->d;
-    const char* code = bytesOf(v[0]);
-    const int codeBytes = sqlite3_value_bytes(v[0]);
-    if (run->store < 0 || codeBytes != run->code.size() ||
-        std::memcmp(code, run->code.constData(), size_t(codeBytes)) != 0) {
-        const auto it = d->storeByCode.constFind(QByteArray::fromRawData(code, codeBytes));
-        if (it == d->storeByCode.cend()) {
-            sqlite3_result_error(context, "store without its opening row", -1);
-            return;
-        }
-        run->store = *it;
-        run->code = QByteArray(code, codeBytes);
-    }
-    const char* date = bytesOf(v[1]);
-    const int dateBytes = sqlite3_value_bytes(v[1]);
-    if (run->date < 0 || dateBytes != run->dateText.size() ||
-        std::memcmp(date, run->dateText.constData(), size_t(dateBytes)) != 0) {
-        run->date = d->intern(date, dateBytes);
-        run->dateText = QByteArray(date, dateBytes);
-    }
-    qint64 balance;
-    if (sqlite3_value_int(v[2]) == 2) {
-        balance = d->move(run->store, Kind::Payment, run->date, d->paymentMenu, 0, 0, won(v[6]), won(v[7]));
-    } else {
-        const char* name = bytesOf(v[3]);
-        const int nameBytes = sqlite3_value_bytes(v[3]);
-        bool added = false;
-        const qint32 at = run->menus.id(name, nameBytes, &added);
-        if (added)
-            run->menuIds.push_back(d->intern(name, nameBytes));
-        const qint32 menu = run->menuIds[size_t(at)];
-        balance = d->move(run->store, Kind::Commission, run->date, menu, sqlite3_value_int64(v[4]), won(v[5]),
-                          0, 0);
-    }
-    sqlite3_result_int64(context, balance);
+    int store = 0;
+    if (!storeOf(context, run, v, store))
+        return;
+    qint32 menu = 0;
+    byRowid(run->menuByRowid, v[2], menu, [&](qint32& found) {
+        found = d->intern(bytesOf(v[3]), sqlite3_value_bytes(v[3]));
+        return true;
+    });
+    sqlite3_result_int64(context, d->move(store, Kind::Commission, run->date, menu, sqlite3_value_int64(v[4]),
+                                          won(v[5]), 0, 0));
+}
+
+// The same for each payment row.
+void paymentFunction(sqlite3_context* context, int, sqlite3_value** v)
+{
+    auto* run = static_cast<EngineRun*>(sqlite3_user_data(context));
+    Ledger::Data* d = run->d;
+    int store = 0;
+    if (!storeOf(context, run, v, store))
+        return;
+    sqlite3_result_int64(
+        context, d->move(store, Kind::Payment, run->date, d->paymentMenu, 0, 0, won(v[2]), won(v[3])));
 }
 
 // Detaches the main file however the build ends (after its transaction).
@@ -694,7 +711,9 @@ struct Attached
     ~Attached()
     {
         if (db) {
-            sqlite3_create_function_v2(db, "zk_ledger", 8, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr,
+            sqlite3_create_function_v2(db, "zk_commission", 6, SQLITE_UTF8, nullptr, nullptr, nullptr,
+                                       nullptr, nullptr);
+            sqlite3_create_function_v2(db, "zk_payment", 4, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr,
                                        nullptr);
             sqlite3_exec(db, ("DETACH DATABASE " + kMainSchema).constData(), nullptr, nullptr, nullptr);
         }
@@ -762,7 +781,9 @@ Outcome buildInEngine(DbConnection& main, DbConnection& report, const QString& d
     ErrInfo& error = result.error;
     EngineRun run;
     run.d = &d;
-    if (sqlite3_create_function_v2(db, "zk_ledger", 8, SQLITE_UTF8, &run, ledgerFunction, nullptr, nullptr,
+    if (sqlite3_create_function_v2(db, "zk_commission", 6, SQLITE_UTF8, &run, commissionFunction, nullptr,
+                                   nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_create_function_v2(db, "zk_payment", 4, SQLITE_UTF8, &run, paymentFunction, nullptr, nullptr,
                                    nullptr) != SQLITE_OK)
         return Outcome::NotHere;
     // The days: the first from d1 on, then each after the last.
@@ -820,6 +841,7 @@ Outcome buildInEngine(DbConnection& main, DbConnection& report, const QString& d
             result.cancelled = true;
             return Outcome::Failed;
         }
+        run.date = d.intern(day);
         for (const Statement* st : {&commissionRows, &paymentRows}) {
             st->bind(1, day);
             if (!st->run(error))
