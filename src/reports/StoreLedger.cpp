@@ -617,11 +617,10 @@ QByteArray nextDaySelect(const QByteArray& schema, bool payments, bool oneStore,
            (oneStore ? " AND 가맹점코드 = ?3" : "") + " ORDER BY " + date + " LIMIT 1";
 }
 
-// The store and menu are passed by rowid, with their texts for the first time each is met; the date is the
+// The store and menu are passed by rowid, their texts looked up the first time each is met; the date is the
 // day the statement was bound to.
-const QByteArray kCommissionBalance =
-    "zk_commission(mb.rowid, mb.코드, mn.rowid, mn.메뉴명, od.수량, od.수수료)";
-const QByteArray kPaymentBalance = "zk_payment(mb.rowid, mb.코드, p.할인액, p.입금액)";
+const QByteArray kCommissionBalance = "zk_commission(mb.rowid, mn.rowid, od.수량, od.수수료)";
+const QByteArray kPaymentBalance = "zk_payment(mb.rowid, p.할인액, p.입금액)";
 const QByteArray kInsert = "INSERT INTO main.매출대입금 (가맹점코드, 상호, 일자, 메뉴명, 수량, 단가, 할인액, "
                            "수수료, 입금액, 잔액) ";
 
@@ -633,38 +632,48 @@ struct EngineRun
     qint32 date = -1;
     std::vector<int> storeByRowid;
     std::vector<qint32> menuByRowid;
+    // A store's code and a menu's name by rowid (?1), run from within the engine's calls.
+    Statement storeCode;
+    Statement menuName;
 };
 
-// A text argument's bytes as they stand: asking for it as text would copy each to end it with a NUL.
-const char* bytesOf(sqlite3_value* v)
-{
-    const char* p = static_cast<const char*>(sqlite3_value_blob(v));
-    return p ? p : "";
-}
-
-// The number of what a rowid stands for (known, -1 where not yet met), found by its text (find) the first
-// time; rowids outside a plain table's range are looked up each time.
+// The number of what a rowid stands for (known, -1 where not yet met), found (find) the first time; rowids
+// outside a plain table's range are looked up each time.
 template <typename Number, typename Find>
 bool byRowid(std::vector<Number>& known, sqlite3_value* rowid, Number& out, const Find& find)
 {
     constexpr qint64 kRowids = 1 << 20;
     const qint64 r = sqlite3_value_int64(rowid);
     if (r < 0 || r >= kRowids)
-        return find(out);
+        return find(r, out);
     if (size_t(r) >= known.size())
         known.resize(size_t(r) + 1, Number(-1));
     Number& n = known[size_t(r)];
-    if (n < 0 && !find(n))
+    if (n < 0 && !find(r, n))
         return false;
     out = n;
     return true;
 }
 
-bool storeOf(sqlite3_context* context, EngineRun* run, sqlite3_value** v, int& store)
+// The first column of the statement's row for the rowid ("" for none or NULL); false (the call failed) with
+// the engine's error.
+bool textOf(sqlite3_context* context, const Statement& st, qint64 rowid, QByteArray& out)
 {
-    return byRowid(run->storeByRowid, v[0], store, [&](int& found) {
-        const auto it =
-            run->d->storeByCode.constFind(QByteArray::fromRawData(bytesOf(v[1]), sqlite3_value_bytes(v[1])));
+    sqlite3_bind_int64(st.get(), 1, rowid);
+    ErrInfo error;
+    if (st.text(out, error))
+        return true;
+    sqlite3_result_error(context, error.description.toUtf8().constData(), -1);
+    return false;
+}
+
+bool storeOf(sqlite3_context* context, EngineRun* run, sqlite3_value* rowid, int& store)
+{
+    return byRowid(run->storeByRowid, rowid, store, [&](qint64 r, int& found) {
+        QByteArray code;
+        if (!textOf(context, run->storeCode, r, code))
+            return false;
+        const auto it = run->d->storeByCode.constFind(code);
         if (it == run->d->storeByCode.cend()) {
             sqlite3_result_error(context, "store without its opening row", -1);
             return false;
@@ -681,15 +690,18 @@ void commissionFunction(sqlite3_context* context, int, sqlite3_value** v)
     auto* run = static_cast<EngineRun*>(sqlite3_user_data(context));
     Ledger::Data* d = run->d;
     int store = 0;
-    if (!storeOf(context, run, v, store))
-        return;
     qint32 menu = 0;
-    byRowid(run->menuByRowid, v[2], menu, [&](qint32& found) {
-        found = d->intern(bytesOf(v[3]), sqlite3_value_bytes(v[3]));
-        return true;
-    });
-    sqlite3_result_int64(context, d->move(store, Kind::Commission, run->date, menu, sqlite3_value_int64(v[4]),
-                                          won(v[5]), 0, 0));
+    if (!storeOf(context, run, v[0], store) ||
+        !byRowid(run->menuByRowid, v[1], menu, [&](qint64 r, qint32& found) {
+            QByteArray name;
+            if (!textOf(context, run->menuName, r, name))
+                return false;
+            found = d->intern(name);
+            return true;
+        }))
+        return;
+    sqlite3_result_int64(context, d->move(store, Kind::Commission, run->date, menu, sqlite3_value_int64(v[2]),
+                                          won(v[3]), 0, 0));
 }
 
 // The same for each payment row.
@@ -698,10 +710,10 @@ void paymentFunction(sqlite3_context* context, int, sqlite3_value** v)
     auto* run = static_cast<EngineRun*>(sqlite3_user_data(context));
     Ledger::Data* d = run->d;
     int store = 0;
-    if (!storeOf(context, run, v, store))
+    if (!storeOf(context, run, v[0], store))
         return;
     sqlite3_result_int64(
-        context, d->move(store, Kind::Payment, run->date, d->paymentMenu, 0, 0, won(v[2]), won(v[3])));
+        context, d->move(store, Kind::Payment, run->date, d->paymentMenu, 0, 0, won(v[1]), won(v[2])));
 }
 
 // Detaches the main file however the build ends (after its transaction).
@@ -711,9 +723,9 @@ struct Attached
     ~Attached()
     {
         if (db) {
-            sqlite3_create_function_v2(db, "zk_commission", 6, SQLITE_UTF8, nullptr, nullptr, nullptr,
+            sqlite3_create_function_v2(db, "zk_commission", 4, SQLITE_UTF8, nullptr, nullptr, nullptr,
                                        nullptr, nullptr);
-            sqlite3_create_function_v2(db, "zk_payment", 4, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr,
+            sqlite3_create_function_v2(db, "zk_payment", 3, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr,
                                        nullptr);
             sqlite3_exec(db, ("DETACH DATABASE " + kMainSchema).constData(), nullptr, nullptr, nullptr);
         }
@@ -781,9 +793,12 @@ Outcome buildInEngine(DbConnection& main, DbConnection& report, const QString& d
     ErrInfo& error = result.error;
     EngineRun run;
     run.d = &d;
-    if (sqlite3_create_function_v2(db, "zk_commission", 6, SQLITE_UTF8, &run, commissionFunction, nullptr,
+    if (!run.storeCode.prepare(db, "SELECT 코드 FROM " + kMainSchema + ".가맹점 WHERE rowid = ?1", error) ||
+        !run.menuName.prepare(db, "SELECT 메뉴명 FROM " + kMainSchema + ".취급메뉴 WHERE rowid = ?1", error))
+        return Outcome::NotHere;
+    if (sqlite3_create_function_v2(db, "zk_commission", 4, SQLITE_UTF8, &run, commissionFunction, nullptr,
                                    nullptr, nullptr) != SQLITE_OK ||
-        sqlite3_create_function_v2(db, "zk_payment", 4, SQLITE_UTF8, &run, paymentFunction, nullptr, nullptr,
+        sqlite3_create_function_v2(db, "zk_payment", 3, SQLITE_UTF8, &run, paymentFunction, nullptr, nullptr,
                                    nullptr) != SQLITE_OK)
         return Outcome::NotHere;
     // The days: the first from d1 on, then each after the last.
