@@ -2,6 +2,7 @@
 
 #include "db/DbConnection.h"
 #include "db/DbError.h"
+#include "db/ReadQuery.h"
 #include "ui/TextUtil.h"
 
 #include <QHash>
@@ -76,19 +77,16 @@ bool ReadRecent(DbConnection& conn, const QString& customer, int count, QList<Pa
         return false;
     if (out.isEmpty())
         return true;
-    QStringList marks;
-    QVariantList numbers;
-    for (const PastOrder& o : std::as_const(out)) {
-        marks << QStringLiteral("?");
+    QStringList numbers;
+    for (const PastOrder& o : std::as_const(out))
         numbers << o.number;
-    }
+    ReadQuery read;
+    read.sql =
+        QStringLiteral("SELECT d.주문번호, d.주문메뉴, m.메뉴명, d.수량, d.단가, d.금액 FROM 주문내역 AS d "
+                       "LEFT JOIN 취급메뉴 AS m ON d.주문메뉴 = m.코드 WHERE d.주문번호 IN (") +
+        read.bindEach(numbers) + QStringLiteral(") ORDER BY d.주문번호, d.순번");
     QSqlQuery lines;
-    if (!run(conn,
-             QStringLiteral(
-                 "SELECT d.주문번호, d.주문메뉴, m.메뉴명, d.수량, d.단가, d.금액 FROM 주문내역 AS d "
-                 "LEFT JOIN 취급메뉴 AS m ON d.주문메뉴 = m.코드 WHERE d.주문번호 IN (") +
-                 marks.join(QLatin1Char(',')) + QStringLiteral(") ORDER BY d.주문번호, d.순번"),
-             numbers, lines, error))
+    if (!run(conn, read.sql, read.values, lines, error))
         return false;
     while (lines.next()) {
         const auto at = byNumber.constFind(lines.value(0).toString());
@@ -111,17 +109,11 @@ bool AnyOfCustomer(DbConnection& conn, const QString& customer, const QStringLis
     found = false;
     if (numbers.isEmpty())
         return true;
-    QStringList marks;
-    QVariantList values{customer};
-    for (const QString& n : numbers) {
-        marks << QStringLiteral("?");
-        values << n;
-    }
+    ReadQuery read{QStringLiteral("SELECT COUNT(*) FROM 주문 WHERE 고객코드 = ? AND 주문번호 IN ("),
+                   {customer}};
+    read.sql += read.bindEach(numbers) + QLatin1Char(')');
     QSqlQuery q;
-    if (!run(conn,
-             QStringLiteral("SELECT COUNT(*) FROM 주문 WHERE 고객코드 = ? AND 주문번호 IN (") +
-                 marks.join(QLatin1Char(',')) + QLatin1Char(')'),
-             values, q, error))
+    if (!run(conn, read.sql, read.values, q, error))
         return false;
     found = q.next() && q.value(0).toLongLong() > 0;
     return !failedRows(q, error);

@@ -137,6 +137,10 @@ void TestRepeat::ringShowsNewestFiveAndFollows()
     gMainConn.setFaultInjector({});
     QCOMPARE(reads, 1);
     QCOMPARE(history->Orders().first().number, QStringLiteral("2612082002"));
+    // A shown menu renamed elsewhere (announced by its store's code) is named anew.
+    QVERIFY(other.exec(QStringLiteral("UPDATE 취급메뉴 SET 메뉴명 = '반반' WHERE 메뉴명 = '양념'")).ok);
+    HearOtherSeats(other.isServer());
+    QCOMPARE(history->Orders().at(1).menusText(), QStringLiteral("후라이드×2, 반반×1"));
     EndMainChangeFeed();
     UnloadSeeIdWindows();
 }

@@ -101,11 +101,11 @@ void HistoryPanel::FollowChanges(const QList<ChangeFeed::Change>& changes)
 {
     if (m_customer.isEmpty())
         return;
-    QSet<QString> shown, menus;
+    // A menu's change is announced by its store's code.
+    QSet<QString> shown, stores;
     for (const OrderHistory::PastOrder& o : std::as_const(m_orders)) {
         shown.insert(o.number);
-        for (const OrderHistory::PastLine& l : o.lines)
-            menus.insert(QString::number(l.menu));
+        stores.insert(o.store);
     }
     // An order or line of a number not shown may be a new order of this customer: asked in one read.
     QStringList others;
@@ -114,7 +114,7 @@ void HistoryPanel::FollowChanges(const QList<ChangeFeed::Change>& changes)
         if ((order || c.table == QStringLiteral("취급메뉴")) && c.key.isEmpty())
             return Reload();
         if ((order && shown.contains(c.key)) ||
-            (c.table == QStringLiteral("취급메뉴") && menus.contains(c.key)))
+            (c.table == QStringLiteral("취급메뉴") && stores.contains(c.key)))
             return Reload();
         if (order)
             others << c.key;
