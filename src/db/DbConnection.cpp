@@ -19,6 +19,8 @@
 #include <QUrl>
 
 #include <libpq-fe.h>
+#include <cctype>
+#include <cstring>
 #include <poll.h>
 #include <sqlite3.h>
 
@@ -738,6 +740,149 @@ bool DbConnection::queryTexts(const QString& jetSql, QStringList& texts, ErrInfo
         *error = {rc, QString::fromUtf8(sqlite3_errmsg(h))};
     sqlite3_finalize(st);
     return rc == SQLITE_DONE;
+}
+
+namespace {
+// A COPY field's backslash escapes undone in place; the view of what is left.
+QByteArrayView unescapeCopyField(char* field, qsizetype n)
+{
+    char* out = field;
+    for (qsizetype i = 0; i < n; ++i) {
+        char c = field[i];
+        if (c == '\\' && i + 1 < n) {
+            c = field[++i];
+            switch (c) {
+            case 'b': c = '\b'; break;
+            case 'f': c = '\f'; break;
+            case 'n': c = '\n'; break;
+            case 'r': c = '\r'; break;
+            case 't': c = '\t'; break;
+            case 'v': c = '\v'; break;
+            case 'x': {
+                int v = 0, digits = 0;
+                for (; digits < 2 && i + 1 < n && std::isxdigit(uchar(field[i + 1])); ++digits)
+                    v = v * 16 + QByteArrayView("0123456789abcdef").indexOf(char(std::tolower(field[++i])));
+                c = digits ? char(v) : 'x';
+                break;
+            }
+            default:
+                if (c >= '0' && c <= '7') {
+                    int v = c - '0';
+                    for (int digits = 1; digits < 3 && i + 1 < n && field[i + 1] >= '0' && field[i + 1] <= '7';
+                         ++digits)
+                        v = v * 8 + (field[++i] - '0');
+                    c = char(v);
+                }
+            }
+        }
+        *out++ = c;
+    }
+    return QByteArrayView(field, out - field);
+}
+
+// A COPY text row split in place into its fields: tabs between them, "\N" for NULL (a null view).
+void splitCopyRow(char* p, qsizetype n, std::vector<QByteArrayView>& fields)
+{
+    fields.clear();
+    if (n > 0 && p[n - 1] == '\n')
+        --n;
+    char* const end = p + n;
+    for (char* field = p;;) {
+        char* tab = static_cast<char*>(std::memchr(field, '\t', size_t(end - field)));
+        char* stop = tab ? tab : end;
+        const qsizetype size = stop - field;
+        if (size == 2 && field[0] == '\\' && field[1] == 'N')
+            fields.push_back(QByteArrayView());
+        else if (std::memchr(field, '\\', size_t(size)))
+            fields.push_back(unescapeCopyField(field, size));
+        else
+            fields.push_back(QByteArrayView(field, size));
+        if (!tab)
+            break;
+        field = tab + 1;
+    }
+}
+} // namespace
+
+bool DbConnection::copyRows(const QString& jetSql, const CopyRow& onRow, ErrInfo* error)
+{
+    ErrInfo ignored;
+    ErrInfo& e = error ? *error : ignored;
+    e = {};
+    if (!usable(&e))
+        return false;
+    if (!isServer()) {
+        e = {DbErr::kUnspecified, QStringLiteral("서버의 자료만 이렇게 읽을 수 있습니다.")};
+        return false;
+    }
+    if (m_fault) {
+        if (auto injected = m_fault(jetSql)) {
+            e = *injected;
+            return false;
+        }
+    }
+    if (holdsUnusableChar(jetSql)) {
+        e = {DbErr::kUnusableText, UnusableTextMessage()};
+        return false;
+    }
+    if (!IsSingleStatement(jetSql)) {
+        e = {DbErr::kSyntax, QStringLiteral("한 번에 한 문장만 실행할 수 있습니다.")};
+        return false;
+    }
+    auto* c = static_cast<PGconn*>(serverHandle());
+    if (!c) {
+        e = {91, QStringLiteral("데이터베이스가 열려 있지 않습니다.")};
+        return false;
+    }
+    const auto resultError = [this](const PGresult* r) {
+        return failure(QSqlError(QString(), QString::fromUtf8(PQresultErrorMessage(r)).trimmed(),
+                                 QSqlError::StatementError,
+                                 QString::fromUtf8(PQresultErrorField(r, PG_DIAG_SQLSTATE))));
+    };
+    const QByteArray sql = "COPY (" + m_dialect->translate(jetSql).toUtf8() + ") TO STDOUT";
+    bool ok = true, stopped = false;
+    PGresult* started = PQexec(c, sql.constData());
+    if (PQresultStatus(started) == PGRES_COPY_OUT) {
+        std::vector<QByteArrayView> fields;
+        char* row = nullptr;
+        int n;
+        while ((n = PQgetCopyData(c, &row, 0)) >= 0) {
+            if (!stopped) {
+                splitCopyRow(row, n, fields);
+                stopped = !onRow(fields);
+                // The rest is not wanted: the server stops sending. Inside a transaction the rows run out
+                // instead, as a cancelled statement would leave the transaction failed.
+                if (stopped && m_depth == 0) {
+                    if (PGcancel* cancel = PQgetCancel(c)) {
+                        char why[256];
+                        PQcancel(cancel, why, int(sizeof why));
+                        PQfreeCancel(cancel);
+                    }
+                }
+            }
+            PQfreemem(row);
+        }
+    } else {
+        ok = false;
+        e = resultError(started);
+    }
+    PQclear(started);
+    while (PGresult* r = PQgetResult(c)) {
+        if (ok && !stopped && PQresultStatus(r) != PGRES_COMMAND_OK) {
+            ok = false;
+            e = resultError(r);
+        }
+        PQclear(r);
+    }
+    if (!ok && PQstatus(c) != CONNECTION_OK) {
+        noteLoss(m_lastNotice.isEmpty() ? oneLine(QString::fromUtf8(PQerrorMessage(c))) : m_lastNotice);
+        if (m_depth > 0)
+            m_cut = true;
+        e = lostError(false);
+    }
+    if (stopped)
+        e = {};
+    return ok && !stopped;
 }
 
 bool DbConnection::runRaw(const QString& sql, ErrInfo* error)

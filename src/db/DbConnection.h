@@ -3,6 +3,7 @@
 #include "db/SqlDialect.h"
 #include "ui/ErrInfo.h"
 
+#include <QByteArrayView>
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
@@ -62,6 +63,12 @@ public:
     // The first column of every row of a Jet SQL query as text, appended to `texts`: a long list of keys
     // read straight from the engine, without a QVariant per value.
     bool queryTexts(const QString& jetSql, QStringList& texts, ErrInfo* error);
+    // A server's rows of a Jet SQL query as the server streams them out (COPY), each handed to onRow as its
+    // fields' text (a null view for NULL) while the next are on their way: reads of hundreds of thousands
+    // of rows without a QVariant per value or the whole result held at once. onRow returns false to stop
+    // the rows; false then, with *error empty. Only on a server.
+    using CopyRow = std::function<bool(const std::vector<QByteArrayView>& fields)>;
+    bool copyRows(const QString& jetSql, const CopyRow& onRow, ErrInfo* error);
 
     // Nested transactions: only the outermost begin/commit reach the engine; a rollback at any depth
     // rolls back the whole unit.

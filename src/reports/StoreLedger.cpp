@@ -16,6 +16,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_map>
 #include <cmath>
 #include <cstring>
 
@@ -886,13 +888,32 @@ Outcome buildInEngine(DbConnection& main, DbConnection& report, const QString& d
     return Outcome::Done;
 }
 
-// --- Streamed: a server's rows come through the connection and are written with bound values.
+// --- Streamed: rows that come through the connection are written with bound values.
 
-// Writes the work table's rows through prepared statements with bound values, many rows to a statement.
+// One row for the work table, its texts by the ledger's numbers.
+struct WorkRow
+{
+    qint32 store = 0;
+    qint32 name = 0;
+    qint32 date = 0;
+    qint32 menu = 0;
+    qint64 quantity = 0;
+    qint64 price = 0;
+    qint64 discount = 0;
+    qint64 commission = 0;
+    qint64 payment = 0;
+    qint64 balance = 0;
+};
+
+// Writes the work table's rows through prepared statements with bound values, many rows to a statement;
+// each text is made UTF-8 once and bound without a copy.
 class Writer
 {
 public:
-    explicit Writer(DbConnection& report) : m_db(sqliteHandle(report)) { m_pending.reserve(kBatchRows); }
+    Writer(DbConnection& report, const Ledger::Data& d) : m_db(sqliteHandle(report)), m_d(d)
+    {
+        m_pending.reserve(kBatchRows);
+    }
     ~Writer()
     {
         sqlite3_finalize(m_batch);
@@ -917,23 +938,36 @@ public:
                check(sqlite3_prepare_v2(m_db, single.constData(), int(single.size()), &m_single, nullptr),
                      error);
     }
-    bool add(Entry e, ErrInfo& error)
+    bool add(const WorkRow& r, ErrInfo& error)
     {
-        m_pending.push_back(std::move(e));
+        for (qint32 id : {r.store, r.name, r.date, r.menu})
+            utf8(id);
+        m_pending.push_back(r);
         return m_pending.size() < size_t(kBatchRows) || flush(error);
+    }
+    // The carried-forward row of a store.
+    bool addCarried(const Store& s, ErrInfo& error)
+    {
+        WorkRow c;
+        c.store = s.code;
+        c.name = s.name;
+        c.date = m_d.carriedDate;
+        c.menu = m_d.emptyMenu;
+        c.balance = s.opening;
+        return add(c, error);
     }
     // Writes what is pending.
     bool flush(ErrInfo& error)
     {
         if (m_pending.size() == size_t(kBatchRows)) {
             int i = 0;
-            for (const Entry& e : m_pending)
-                i = bind(m_batch, i, e);
+            for (const WorkRow& r : m_pending)
+                i = bind(m_batch, i, r);
             if (!step(m_batch, error))
                 return false;
         } else {
-            for (const Entry& e : m_pending) {
-                bind(m_single, 0, e);
+            for (const WorkRow& r : m_pending) {
+                bind(m_single, 0, r);
                 if (!step(m_single, error))
                     return false;
             }
@@ -948,13 +982,20 @@ private:
     // Ten values to a row; a statement of this many rows stays far below the engine's parameter limit.
     static constexpr int kBatchRows = 100;
 
-    // Binds a row's values after parameter i; returns the last parameter bound. The texts stay in m_pending
-    // until the statement has run.
-    static int bind(sqlite3_stmt* st, int i, const Entry& e)
+    const QByteArray& utf8(qint32 id)
     {
-        for (const QString* text : {&e.store, &e.name, &e.date, &e.menu})
-            sqlite3_bind_text16(st, ++i, text->utf16(), int(text->size() * 2), SQLITE_STATIC);
-        for (qint64 v : {e.quantity, e.price, e.discount, e.commission, e.payment, e.balance})
+        while (m_utf8.size() <= size_t(id))
+            m_utf8.push_back(m_d.texts.at(qsizetype(m_utf8.size())).toUtf8());
+        return m_utf8[size_t(id)];
+    }
+    // Binds a row's values after parameter i; returns the last parameter bound.
+    int bind(sqlite3_stmt* st, int i, const WorkRow& r) const
+    {
+        for (qint32 id : {r.store, r.name, r.date, r.menu}) {
+            const QByteArray& text = m_utf8[size_t(id)];
+            sqlite3_bind_text(st, ++i, text.constData(), int(text.size()), SQLITE_STATIC);
+        }
+        for (qint64 v : {r.quantity, r.price, r.discount, r.commission, r.payment, r.balance})
             sqlite3_bind_int64(st, ++i, v);
         return i;
     }
@@ -973,9 +1014,12 @@ private:
     }
 
     sqlite3* m_db = nullptr;
+    const Ledger::Data& m_d;
     sqlite3_stmt* m_batch = nullptr;
     sqlite3_stmt* m_single = nullptr;
-    std::vector<Entry> m_pending;
+    std::vector<WorkRow> m_pending;
+    // The UTF-8 of the ledger's texts by number, as far as rows have used them.
+    std::vector<QByteArray> m_utf8;
     qint64 m_rows = 0;
 };
 
@@ -1000,6 +1044,7 @@ QString movementsSql(const QString& d1, const QString& d2, const QString& store)
            QStringLiteral(" ORDER BY 2, 3, 4, 5, 6");
 }
 
+// A file the engine cannot fill the table from itself: one statement's rows in running order.
 bool buildStreamed(DbConnection& main, DbConnection& report, const QString& d1, const QString& d2,
                    const QString& store, const Progress& progress, Ledger::Data& d, BuildResult& result)
 {
@@ -1007,21 +1052,19 @@ bool buildStreamed(DbConnection& main, DbConnection& report, const QString& d1, 
     const QDate first = QDate::fromString(d1, Qt::ISODate);
     const int days = periodDays(first, d2);
     DbTransaction t(report);
-    Writer writer(report);
+    Writer writer(report, d);
     if (!writer.open(error))
         return false;
     QSqlQuery q;
     if (!main.query(movementsSql(d1, d2, store), q, &error))
         return false;
     QString day, storeCode;
-    QByteArray dayUtf8;
     qint32 dayId = 0;
     int storeIndex = -1;
     while (q.next()) {
         const QString code = q.value(0).toString();
         if (storeIndex < 0 || code != storeCode) {
-            const QByteArray bytes = code.toUtf8();
-            const auto it = d.storeByCode.constFind(bytes);
+            const auto it = d.storeByCode.constFind(code.toUtf8());
             if (it == d.storeByCode.cend())
                 continue;
             storeIndex = *it;
@@ -1036,39 +1079,26 @@ bool buildStreamed(DbConnection& main, DbConnection& report, const QString& d1, 
                 return false;
             }
         }
-        Entry e;
         const Store& s = d.stores[size_t(storeIndex)];
-        e.store = d.texts.at(s.code);
-        e.name = d.texts.at(s.name);
-        e.date = d.texts.at(dayId);
+        WorkRow r;
+        r.store = s.code;
+        r.name = s.name;
+        r.date = dayId;
         bool opened = false;
         if (q.value(2).toInt() == 0) {
-            e.kind = Kind::Commission;
-            e.menu = q.value(6).toString();
-            e.quantity = q.value(7).toLongLong();
-            e.price = won(q.value(8));
-            e.commission = won(q.value(9));
-            e.balance =
-                d.move(storeIndex, e.kind, dayId, d.intern(e.menu), e.quantity, e.commission, 0, 0, &opened);
+            r.menu = d.intern(q.value(6).toString());
+            r.quantity = q.value(7).toLongLong();
+            r.price = won(q.value(8));
+            r.commission = won(q.value(9));
+            r.balance =
+                d.move(storeIndex, Kind::Commission, dayId, r.menu, r.quantity, r.commission, 0, 0, &opened);
         } else {
-            e.kind = Kind::Payment;
-            e.menu = kPaymentMenu;
-            e.discount = won(q.value(10));
-            e.payment = won(q.value(11));
-            e.balance =
-                d.move(storeIndex, e.kind, dayId, d.paymentMenu, 0, 0, e.discount, e.payment, &opened);
+            r.menu = d.paymentMenu;
+            r.discount = won(q.value(10));
+            r.payment = won(q.value(11));
+            r.balance = d.move(storeIndex, Kind::Payment, dayId, r.menu, 0, 0, r.discount, r.payment, &opened);
         }
-        if (opened) {
-            Entry c;
-            c.kind = Kind::Carried;
-            c.store = e.store;
-            c.name = e.name;
-            c.date = kCarriedForward;
-            c.balance = s.opening;
-            if (!writer.add(std::move(c), error))
-                return false;
-        }
-        if (!writer.add(std::move(e), error))
+        if ((opened && !writer.addCarried(s, error)) || !writer.add(r, error))
             return false;
     }
     if (q.lastError().isValid()) {
@@ -1084,6 +1114,349 @@ bool buildStreamed(DbConnection& main, DbConnection& report, const QString& d1, 
     result.rows = writer.rows();
     return true;
 }
+
+// --- On a server: the period's orders, their lines and its payments come out of the server as it streams
+// them (COPY), each read once without a sort or a join there, and are put in running order here.
+
+// Whole won of a number's text (an integer or a decimal), rounded half away from zero as won() rounds.
+qint64 wonOf(QByteArrayView v)
+{
+    qsizetype i = 0;
+    const bool negative = !v.isEmpty() && v[0] == '-';
+    if (!v.isEmpty() && (v[0] == '-' || v[0] == '+'))
+        ++i;
+    qint64 whole = 0;
+    for (; i < v.size() && v[i] >= '0' && v[i] <= '9'; ++i)
+        whole = whole * 10 + (v[i] - '0');
+    if (i + 1 < v.size() && v[i] == '.' && v[i + 1] >= '5' && v[i + 1] <= '9')
+        ++whole;
+    return negative ? -whole : whole;
+}
+
+// An order of the period as the server gave it.
+struct ServerOrder
+{
+    qint32 number = 0; // its number's place in the text arena
+    qint32 numberSize = 0;
+    qint32 store = 0;
+    qint32 day = 0;  // local day number
+    qint32 time = 0; // local time number; NULL after every time, as the server orders it
+    qint32 lines = 0;
+};
+
+struct ServerLine
+{
+    qint32 order = 0;
+    qint32 menu = 0;
+    qint64 quantity = 0;
+    qint64 price = 0;
+    qint64 commission = 0;
+};
+
+struct ServerPayment
+{
+    QByteArray day;
+    qint64 entry = 0;
+    qint32 store = 0;
+    qint64 discount = 0;
+    qint64 payment = 0;
+};
+
+// Texts numbered as first met, ranked in the server's order of texts (bytes) once all are in.
+class RankedTexts
+{
+public:
+    qint32 id(QByteArrayView text)
+    {
+        const auto it = m_ids.constFind(text.toByteArray());
+        if (it != m_ids.cend())
+            return *it;
+        m_texts.push_back(text.toByteArray());
+        return *m_ids.insert(m_texts.back(), qint32(m_texts.size() - 1));
+    }
+    const QByteArray& text(qint32 id) const { return m_texts[size_t(id)]; }
+    // rank[id]: the text's place among all, in byte order.
+    std::vector<qint32> ranks() const
+    {
+        std::vector<qint32> order(m_texts.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = qint32(i);
+        std::sort(order.begin(), order.end(), [&](qint32 a, qint32 b) {
+            return std::string_view(m_texts[size_t(a)]) < std::string_view(m_texts[size_t(b)]);
+        });
+        std::vector<qint32> rank(order.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            rank[size_t(order[i])] = qint32(i);
+        return rank;
+    }
+
+private:
+    QHash<QByteArray, qint32> m_ids;
+    std::vector<QByteArray> m_texts;
+};
+
+// The store a code of the server's rows belongs to: its own spelling, else the one the server's case-blind
+// join would find; -1 for none.
+class StoreFinder
+{
+public:
+    explicit StoreFinder(const Ledger::Data& d) : m_d(d) {}
+    int find(QByteArrayView code)
+    {
+        if (code.isNull())
+            return -1;
+        const QByteArray key = QByteArray::fromRawData(code.data(), code.size());
+        auto it = m_d.storeByCode.constFind(key);
+        if (it != m_d.storeByCode.cend())
+            return *it;
+        const auto met = m_other.constFind(key);
+        if (met != m_other.cend())
+            return *met;
+        if (m_folded.isEmpty()) {
+            for (auto s = m_d.storeByCode.cbegin(); s != m_d.storeByCode.cend(); ++s)
+                m_folded.insert(fold(s.key()), *s);
+        }
+        const int store = m_folded.value(fold(key), -1);
+        m_other.insert(QByteArray(code.data(), code.size()), store);
+        return store;
+    }
+
+private:
+    static QByteArray fold(const QByteArray& code) { return QString::fromUtf8(code).toLower().toUtf8(); }
+    const Ledger::Data& m_d;
+    QHash<QByteArray, int> m_folded;
+    QHash<QByteArray, int> m_other;
+};
+
+// The rows come from the server; the running balance and the table are made here.
+Outcome buildOnServer(DbConnection& main, DbConnection& report, const QString& d1, const QString& d2,
+                      const QString& store, const Progress& progress, Ledger::Data& d, BuildResult& result)
+{
+    if (!main.isServer())
+        return Outcome::NotHere;
+    ErrInfo& error = result.error;
+    const QDate firstDate = QDate::fromString(d1, Qt::ISODate);
+    const int days = periodDays(firstDate, d2);
+    const QString period =
+        QStringLiteral(" BETWEEN ") + SQLLiteral(d1) + QStringLiteral(" AND ") + SQLLiteral(d2);
+    const auto stopped = [&]() {
+        result.cancelled = progress && !progress(1, days);
+        return result.cancelled;
+    };
+    StoreFinder stores(d);
+
+    // The menus by code; a line whose menu is not among them counts nowhere, as in the join.
+    QHash<qint64, qint32> menus;
+    if (!main.copyRows(QStringLiteral("SELECT 코드, 메뉴명 FROM 취급메뉴"),
+                       [&](const std::vector<QByteArrayView>& f) {
+                           if (!f[0].isNull())
+                               menus.insert(wonOf(f[0]), d.intern(f[1].data(), int(f[1].size())));
+                           return true;
+                       },
+                       &error))
+        return Outcome::Failed;
+
+    // The orders of the period.
+    std::vector<ServerOrder> orders;
+    QByteArray numbers;
+    RankedTexts dayTexts, timeTexts;
+    const qint32 noTime = -1;
+    qint64 read = 0;
+    if (!main.copyRows(QStringLiteral("SELECT 주문번호, 가맹점코드, 주문일자, 주문시간 FROM 주문 WHERE 주문일자") +
+                           period + storeCondition(QStringLiteral("가맹점코드"), store),
+                       [&](const std::vector<QByteArrayView>& f) {
+                           if ((++read & 0xFFFF) == 0 && stopped())
+                               return false;
+                           const int s = stores.find(f[1]);
+                           if (s < 0 || f[0].isNull())
+                               return true;
+                           ServerOrder o;
+                           o.number = qint32(numbers.size());
+                           o.numberSize = qint32(f[0].size());
+                           numbers.append(f[0]);
+                           o.store = s;
+                           o.day = dayTexts.id(f[2]);
+                           o.time = f[3].isNull() ? noTime : timeTexts.id(f[3]);
+                           orders.push_back(o);
+                           return true;
+                       },
+                       &error))
+        return Outcome::Failed;
+    if (result.cancelled)
+        return Outcome::Failed;
+    const auto number = [&](const ServerOrder& o) {
+        return std::string_view(numbers.constData() + o.number, size_t(o.numberSize));
+    };
+
+    // Their lines: by the range of the numbers (numbers follow the days they were taken on, so the range
+    // holds little else, and whatever else it holds is left out here), or through the orders of one store.
+    std::vector<ServerLine> lines;
+    if (!orders.empty()) {
+        std::unordered_map<std::string_view, qint32> byNumber;
+        byNumber.reserve(orders.size());
+        std::string_view low = number(orders.front()), high = low;
+        for (size_t i = 0; i < orders.size(); ++i) {
+            const std::string_view n = number(orders[i]);
+            byNumber.emplace(n, qint32(i));
+            low = std::min(low, n);
+            high = std::max(high, n);
+        }
+        const auto literal = [](std::string_view v) {
+            return SQLLiteral(QString::fromUtf8(v.data(), qsizetype(v.size())));
+        };
+        const QString sql =
+            store.isEmpty()
+                ? QStringLiteral("SELECT 주문번호, 순번, 주문메뉴, 수량, 단가, 수수료 FROM 주문내역 WHERE "
+                                 "주문번호 BETWEEN ") +
+                      literal(low) + QStringLiteral(" AND ") + literal(high) +
+                      QStringLiteral(" ORDER BY 주문번호, 순번")
+                : QStringLiteral("SELECT 주문내역.주문번호, 순번, 주문메뉴, 수량, 단가, 수수료 FROM 주문내역 "
+                                 "INNER JOIN 주문 ON 주문내역.주문번호 = 주문.주문번호 WHERE 주문일자") +
+                      period + storeCondition(QStringLiteral("주문.가맹점코드"), store) +
+                      QStringLiteral(" ORDER BY 주문내역.주문번호, 순번");
+        lines.reserve(orders.size() * 2);
+        if (!main.copyRows(sql,
+                           [&](const std::vector<QByteArrayView>& f) {
+                               if ((++read & 0xFFFF) == 0 && stopped())
+                                   return false;
+                               const auto o = byNumber.find(std::string_view(f[0].data(), size_t(f[0].size())));
+                               const auto menu = f[2].isNull() ? menus.cend() : menus.constFind(wonOf(f[2]));
+                               if (f[0].isNull() || o == byNumber.end() || menu == menus.cend())
+                                   return true;
+                               lines.push_back({o->second, *menu, wonOf(f[3]), wonOf(f[4]), wonOf(f[5])});
+                               ++orders[size_t(o->second)].lines;
+                               return true;
+                           },
+                           &error))
+            return Outcome::Failed;
+        if (result.cancelled)
+            return Outcome::Failed;
+    }
+
+    // Payments by day and entry.
+    std::vector<ServerPayment> payments;
+    if (!main.copyRows(QStringLiteral("SELECT 가맹점코드, 입금일자, 처리순번, 할인액, 입금액 FROM 입금 WHERE "
+                                      "입금일자") +
+                           period + storeCondition(QStringLiteral("가맹점코드"), store),
+                       [&](const std::vector<QByteArrayView>& f) {
+                           const int s = stores.find(f[0]);
+                           if (s >= 0 && !f[1].isNull())
+                               payments.push_back({f[1].toByteArray(), wonOf(f[2]), s, wonOf(f[3]), wonOf(f[4])});
+                           return true;
+                       },
+                       &error))
+        return Outcome::Failed;
+    std::sort(payments.begin(), payments.end(), [](const ServerPayment& a, const ServerPayment& b) {
+        const int c = std::string_view(a.day).compare(std::string_view(b.day));
+        return c != 0 ? c < 0 : a.entry < b.entry;
+    });
+
+    // The running order: orders by day, time and number, each with its lines by line number.
+    const std::vector<qint32> dayRank = dayTexts.ranks(), timeRank = timeTexts.ranks();
+    const qint32 lastTime = qint32(timeRank.size());
+    std::vector<qint32> running(orders.size());
+    for (size_t i = 0; i < running.size(); ++i)
+        running[i] = qint32(i);
+    std::sort(running.begin(), running.end(), [&](qint32 a, qint32 b) {
+        const ServerOrder &x = orders[size_t(a)], &y = orders[size_t(b)];
+        if (x.day != y.day)
+            return dayRank[size_t(x.day)] < dayRank[size_t(y.day)];
+        const qint32 tx = x.time == noTime ? lastTime : timeRank[size_t(x.time)];
+        const qint32 ty = y.time == noTime ? lastTime : timeRank[size_t(y.time)];
+        if (tx != ty)
+            return tx < ty;
+        return number(x) < number(y);
+    });
+    // The lines put in that order, each order's in the order they came.
+    {
+        std::vector<qint32> place(orders.size());
+        for (size_t r = 0; r < running.size(); ++r)
+            place[size_t(running[r])] = qint32(r);
+        std::vector<qint64> at(orders.size() + 1, 0);
+        for (size_t r = 0; r < running.size(); ++r)
+            at[r + 1] = at[r] + orders[size_t(running[r])].lines;
+        std::vector<ServerLine> placed(lines.size());
+        for (const ServerLine& l : lines)
+            placed[size_t(at[size_t(place[size_t(l.order)])]++)] = l;
+        lines = std::move(placed);
+    }
+
+    DbTransaction t(report);
+    Writer writer(report, d);
+    if (!writer.open(error))
+        return Outcome::Failed;
+    QByteArray day;
+    qint32 dayId = -1;
+    const auto toDay = [&](const QByteArray& next) {
+        if (dayId >= 0 && next == day)
+            return true;
+        day = next;
+        dayId = d.intern(day);
+        if (progress && !progress(dayDone(firstDate, QString::fromUtf8(day), days), days)) {
+            result.cancelled = true;
+            return false;
+        }
+        return true;
+    };
+    const auto write = [&](int storeIndex, WorkRow r, bool opened) {
+        const Store& s = d.stores[size_t(storeIndex)];
+        r.store = s.code;
+        r.name = s.name;
+        return (!opened || writer.addCarried(s, error)) && writer.add(r, error);
+    };
+    size_t nextPayment = 0;
+    // The payments of the days before `until` (all when empty).
+    const auto paymentsBefore = [&](const QByteArray* until) {
+        for (; nextPayment < payments.size(); ++nextPayment) {
+            const ServerPayment& p = payments[nextPayment];
+            if (until && std::string_view(p.day) >= std::string_view(*until))
+                return true;
+            if (!toDay(p.day))
+                return false;
+            WorkRow r;
+            r.date = dayId;
+            r.menu = d.paymentMenu;
+            r.discount = p.discount;
+            r.payment = p.payment;
+            bool opened = false;
+            r.balance = d.move(p.store, Kind::Payment, dayId, r.menu, 0, 0, r.discount, r.payment, &opened);
+            if (!write(p.store, r, opened))
+                return false;
+        }
+        return true;
+    };
+    size_t line = 0;
+    for (qint32 index : running) {
+        const ServerOrder& o = orders[size_t(index)];
+        if (o.lines == 0)
+            continue;
+        const QByteArray& orderDay = dayTexts.text(o.day);
+        if (!paymentsBefore(&orderDay) || !toDay(orderDay))
+            return Outcome::Failed;
+        for (qint32 k = 0; k < o.lines; ++k, ++line) {
+            const ServerLine& l = lines[line];
+            WorkRow r;
+            r.date = dayId;
+            r.menu = l.menu;
+            r.quantity = l.quantity;
+            r.price = l.price;
+            r.commission = l.commission;
+            bool opened = false;
+            r.balance =
+                d.move(o.store, Kind::Commission, dayId, l.menu, l.quantity, l.commission, 0, 0, &opened);
+            if (!write(o.store, r, opened))
+                return Outcome::Failed;
+        }
+    }
+    if (!paymentsBefore(nullptr) || !writer.flush(error))
+        return Outcome::Failed;
+    if (!t.commit()) {
+        error = t.error();
+        return Outcome::Failed;
+    }
+    result.rows = writer.rows();
+    return Outcome::Done;
+}
 } // namespace
 
 BuildResult Build(DbConnection& main, DbConnection& report, const QString& d1, const QString& d2,
@@ -1096,7 +1469,9 @@ BuildResult Build(DbConnection& main, DbConnection& report, const QString& d1, c
     Ledger::Data& d = built.data();
     if (!readOpenings(main, d1, store, d, result.error))
         return result;
-    const Outcome outcome = buildInEngine(main, report, d1, d2, store, progress, d, result);
+    Outcome outcome = buildOnServer(main, report, d1, d2, store, progress, d, result);
+    if (outcome == Outcome::NotHere)
+        outcome = buildInEngine(main, report, d1, d2, store, progress, d, result);
     if (outcome == Outcome::NotHere) {
         // Nothing was written or counted; the same stores and openings go the other way.
         result = {};
