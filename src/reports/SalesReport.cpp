@@ -1,9 +1,12 @@
 #include "reports/SalesReport.h"
 
 #include "db/DbConnection.h"
+#include "db/SqlDialect.h"
 #include "db/modDBQuery.h"
 #include "reports/TextIds.h"
 
+#include <QDate>
+#include <QFile>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -46,17 +49,18 @@ QString SalesReport::Heading(Field field)
     return headings.at(field);
 }
 
-QString SalesReport::Sql(const Filter& filter)
+namespace {
+// The report's statement with the period's condition on 주문일자 given.
+QString salesSql(const QString& period, const SalesReport::Filter& filter)
 {
     // The store as 가맹점 spells its code: codes are case-blind, and an order stored with "t04" belongs to
     // store "T04" and to its subtotal.
     QString sql = QStringLiteral(
                       "SELECT om.주문일자, mb.코드, mb.상호, om.고객코드, om.주문시전화, mn.메뉴명, od.수량, "
-                      "od.금액, od.포인트, od.수수료, om.주문번호, od.순번 FROM (((주문 AS om "
+                      "od.금액, od.포인트, od.수수료, om.주문번호, od.순번, od.주문메뉴 FROM (((주문 AS om "
                       "INNER JOIN 주문내역 AS od ON om.주문번호 = od.주문번호) INNER JOIN 가맹점 AS mb ON "
-                      "om.가맹점코드 = mb.코드) INNER JOIN 취급메뉴 AS mn ON od.주문메뉴 = mn.코드) WHERE "
-                      "주문일자 BETWEEN ") +
-                  SQLLiteral(filter.from) + QStringLiteral(" AND ") + SQLLiteral(filter.to);
+                      "om.가맹점코드 = mb.코드) INNER JOIN 취급메뉴 AS mn ON od.주문메뉴 = mn.코드) WHERE ") +
+                  period;
     if (filter.passedOnly)
         sql += QStringLiteral(" AND om.통보시간 <> ''");
     if (!filter.store.isEmpty())
@@ -64,6 +68,37 @@ QString SalesReport::Sql(const Filter& filter)
     if (!filter.customer.isEmpty())
         sql += QStringLiteral(" AND om.고객코드 = ") + SQLLiteral(filter.customer);
     return sql;
+}
+
+// The first day of the period's later half ("" for a period too short to halve).
+QString halfway(const SalesReport::Filter& filter)
+{
+    const QDate from = QDate::fromString(filter.from, Qt::ISODate), to = QDate::fromString(filter.to, Qt::ISODate);
+    if (!from.isValid() || !to.isValid() || from.daysTo(to) < 1)
+        return {};
+    return from.addDays((from.daysTo(to) + 1) / 2).toString(Qt::ISODate);
+}
+} // namespace
+
+QString SalesReport::Sql(const Filter& filter)
+{
+    return salesSql(QStringLiteral("주문일자 BETWEEN ") + SQLLiteral(filter.from) + QStringLiteral(" AND ") +
+                        SQLLiteral(filter.to),
+                    filter);
+}
+
+QStringList SalesReport::FileSql(const Filter& filter)
+{
+    const QString split = halfway(filter);
+    if (split.isEmpty())
+        return {Sql(filter)};
+    // Every date text of the period falls in exactly one half, whatever its form.
+    return {salesSql(QStringLiteral("주문일자 >= ") + SQLLiteral(filter.from) + QStringLiteral(" AND 주문일자 < ") +
+                         SQLLiteral(split),
+                     filter),
+            salesSql(QStringLiteral("주문일자 >= ") + SQLLiteral(split) + QStringLiteral(" AND 주문일자 <= ") +
+                         SQLLiteral(filter.to),
+                     filter)};
 }
 
 namespace {
@@ -206,6 +241,8 @@ struct SalesReport::Lines::Data
     qint64 sums[4] = {0, 0, 0, 0};
     int lastStore = -1;
     qint32 lastDate = -1;
+    // The menu text of each menu code met (-1: not yet), so a line's menu is a look-up by number.
+    std::vector<qint32> menuByCode;
 
     static bool same(const QByteArray& a, const char* p, int n)
     {
@@ -477,6 +514,43 @@ struct SalesReport::Lines::Data
         }
         offsets.push_back(row);
     }
+    // The lines another read gave (of later orders), its numbers for texts made this one's.
+    void append(Data&& other)
+    {
+        std::vector<qint32> date(size_t(other.dates.size())), menu(size_t(other.menus.size())),
+            store(size_t(other.codes.size()));
+        for (qint32 i = 0; i < other.dates.size(); ++i)
+            date[size_t(i)] = dates.id(other.dates.utf8(i).constData(), other.dates.utf8(i).size());
+        for (qint32 i = 0; i < other.menus.size(); ++i)
+            menu[size_t(i)] = menus.id(other.menus.utf8(i).constData(), other.menus.utf8(i).size());
+        for (qint32 i = 0; i < other.codes.size(); ++i) {
+            bool added = false;
+            store[size_t(i)] = codes.id(other.codes.utf8(i).constData(), other.codes.utf8(i).size(), &added);
+            if (added) {
+                names.push_back(other.names[size_t(i)]);
+                namesNull.push_back(other.namesNull[size_t(i)]);
+            }
+        }
+        const qint32 shift = qint32(bytes.size()), firstOrder = qint32(orders.size()),
+                     firstLine = qint32(lines.size());
+        bytes.append(other.bytes);
+        for (Order o : other.orders) {
+            o.date = date[size_t(o.date)];
+            o.store = store[size_t(o.store)];
+            for (TextRef* t : {&o.customer, &o.phone, &o.number})
+                t->at += t->length >= 0 ? shift : 0;
+            o.first += firstLine;
+            orders.push_back(o);
+        }
+        for (Line l : other.lines) {
+            l.order += firstOrder;
+            l.menu = menu[size_t(l.menu)];
+            lines.push_back(l);
+        }
+        lastStore = -1;
+        lastDate = -1;
+        menuByCode.clear();
+    }
     // A run of fewer than two lines gets no subtotal, nor does a list that is one run.
     bool hasSubtotal(const Run& r) const { return runs.size() > 1 && r.count >= 2; }
 };
@@ -549,6 +623,114 @@ ReportRow SalesReport::Lines::RowAt(int row) const
     return r;
 }
 
+namespace {
+// A statement's lines from a file's connection into d; false with the engine's error. The values of a row
+// are read through sqlite3_column_value, one call per column; a text's bytes as they stand in the page.
+bool readFileLines(sqlite3* db, const QByteArray& statement, SalesReport::Lines::Data& d, ErrInfo& error)
+{
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, statement.constData(), int(statement.size()), &st, nullptr);
+    const auto null = [](sqlite3_value* v) { return sqlite3_value_type(v) == SQLITE_NULL; };
+    while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+        if ((rc = sqlite3_step(st)) != SQLITE_ROW)
+            break;
+        sqlite3_value* number = sqlite3_column_value(st, 10);
+        const char* numberText = text(number);
+        const int numberBytes = sqlite3_value_bytes(number);
+        const bool same = d.sameOrder(numberText, numberBytes, null(number));
+        Line& l = d.add(same);
+        if (!same) {
+            Order& o = d.orders.back();
+            o.number = d.keep(numberText, numberBytes, null(number));
+            sqlite3_value* v[5];
+            for (int c = 0; c < 5; ++c)
+                v[c] = sqlite3_column_value(st, c);
+            o.date = d.date(text(v[0]), sqlite3_value_bytes(v[0]));
+            o.store = d.store(text(v[1]), sqlite3_value_bytes(v[1]), text(v[2]),
+                              sqlite3_value_bytes(v[2]), null(v[2]));
+            o.customer = d.keep(text(v[3]), sqlite3_value_bytes(v[3]), null(v[3]));
+            o.phone = d.keep(text(v[4]), sqlite3_value_bytes(v[4]), null(v[4]));
+        }
+        // The menu's name once per menu code; a code that is not a small number is looked up by its name.
+        sqlite3_value* code = sqlite3_column_value(st, 12);
+        const qint64 c = sqlite3_value_type(code) == SQLITE_INTEGER ? sqlite3_value_int64(code) : -1;
+        constexpr qint64 kCodes = 1 << 20;
+        qint32* known = nullptr;
+        if (c >= 0 && c < kCodes) {
+            if (size_t(c) >= d.menuByCode.size())
+                d.menuByCode.resize(size_t(c) + 1, -1);
+            known = &d.menuByCode[size_t(c)];
+        }
+        if (known && *known >= 0) {
+            l.menu = *known;
+        } else {
+            sqlite3_value* menu = sqlite3_column_value(st, 5);
+            l.menu = d.menus.id(text(menu), sqlite3_value_bytes(menu));
+            if (known)
+                *known = l.menu;
+        }
+        for (int v = 0; v < 4; ++v)
+            l.values[v] = won(sqlite3_column_value(st, 6 + v));
+        l.line = sqlite3_value_int64(sqlite3_column_value(st, 11));
+    }
+    if (rc != SQLITE_DONE)
+        error = {rc, QString::fromUtf8(sqlite3_errmsg(db))};
+    sqlite3_finalize(st);
+    return rc == SQLITE_DONE;
+}
+
+// The last number the change log gave out, as this connection's read sees the database; false when it
+// cannot tell.
+bool changeCount(sqlite3* db, qint64& count)
+{
+    sqlite3_stmt* st = nullptr;
+    const char* sql = "SELECT seq FROM sqlite_sequence WHERE name = 'zk_변경'";
+    if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK)
+        return false;
+    const int rc = sqlite3_step(st);
+    count = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : 0;
+    sqlite3_finalize(st);
+    return rc == SQLITE_ROW || rc == SQLITE_DONE;
+}
+
+// The period's halves at once: the earlier on this connection, the later on one of its own on the machine's
+// other core. Each reads in a transaction, and both must have seen the same database (the change log, which
+// every write to the tables read moves, at the same count); otherwise, or when the second connection cannot
+// read, false with error empty and nothing kept. A failure of this connection's statement is its error.
+bool readHalves(sqlite3* db, const QString& path, const QByteArray& first, const QByteArray& second,
+                SalesReport::Lines::Data& d, ErrInfo& error)
+{
+    SalesReport::Lines::Data later;
+    bool laterRead = false;
+    qint64 laterCount = -1;
+    std::thread other([&] {
+        sqlite3* own = nullptr;
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &own, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                            nullptr) == SQLITE_OK) {
+            sqlite3_busy_timeout(own, SqliteDialect::kBusyTimeoutMs);
+            ErrInfo ignored;
+            laterRead = sqlite3_exec(own, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK &&
+                        changeCount(own, laterCount) && readFileLines(own, second, later, ignored);
+        }
+        sqlite3_close_v2(own);
+    });
+    qint64 count = -2;
+    const bool began = sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool counted = began && changeCount(db, count);
+    const bool read = counted && readFileLines(db, first, d, error);
+    if (began)
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    other.join();
+    if (!read || !laterRead || count != laterCount) {
+        if (read || !counted)
+            error = {};
+        return false;
+    }
+    d.append(std::move(later));
+    return true;
+}
+} // namespace
+
 bool SalesReport::Read(DbConnection& main, const Filter& filter, Lines& out, ErrInfo* error) const
 {
     Lines read;
@@ -559,50 +741,27 @@ bool SalesReport::Read(DbConnection& main, const Filter& filter, Lines& out, Err
     const QString sql = Sql(filter);
     sqlite3* db = main.isServer() ? nullptr : sqliteHandle(main);
     if (db) {
-        // A file's lines straight from the engine, their texts as it holds them; an order's own fields
-        // once for its lines.
         if (const std::optional<ErrInfo> fault = main.injectedFault(sql)) {
             if (error)
                 *error = *fault;
             return false;
         }
-        const QByteArray statement = main.dialect().translate(sql).toUtf8();
-        sqlite3_stmt* st = nullptr;
-        int rc = sqlite3_prepare_v2(db, statement.constData(), int(statement.size()), &st, nullptr);
-        const auto null = [](sqlite3_value* v) { return sqlite3_value_type(v) == SQLITE_NULL; };
-        while (rc == SQLITE_OK || rc == SQLITE_ROW) {
-            if ((rc = sqlite3_step(st)) != SQLITE_ROW)
-                break;
-            sqlite3_value* number = sqlite3_column_value(st, 10);
-            const char* numberText = text(number);
-            const int numberBytes = sqlite3_value_bytes(number);
-            const bool same = d.sameOrder(numberText, numberBytes, null(number));
-            Line& l = d.add(same);
-            if (!same) {
-                Order& o = d.orders.back();
-                o.number = d.keep(numberText, numberBytes, null(number));
-                sqlite3_value* v[5];
-                for (int c = 0; c < 5; ++c)
-                    v[c] = sqlite3_column_value(st, c);
-                o.date = d.date(text(v[0]), sqlite3_value_bytes(v[0]));
-                o.store = d.store(text(v[1]), sqlite3_value_bytes(v[1]), text(v[2]),
-                                  sqlite3_value_bytes(v[2]), null(v[2]));
-                o.customer = d.keep(text(v[3]), sqlite3_value_bytes(v[3]), null(v[3]));
-                o.phone = d.keep(text(v[4]), sqlite3_value_bytes(v[4]), null(v[4]));
-            }
-            sqlite3_value* menu = sqlite3_column_value(st, 5);
-            l.menu = d.menus.id(text(menu), sqlite3_value_bytes(menu));
-            for (int v = 0; v < 4; ++v)
-                l.values[v] = won(sqlite3_column_value(st, 6 + v));
-            l.line = sqlite3_value_int64(sqlite3_column_value(st, 11));
+        const QStringList halves = FileSql(filter);
+        ErrInfo e;
+        bool done = false;
+        if (halves.size() == 2 && main.transactionDepth() == 0 && sqlite3_get_autocommit(db))
+            done = readHalves(db, main.path(), main.dialect().translate(halves[0]).toUtf8(),
+                              main.dialect().translate(halves[1]).toUtf8(), d, e);
+        if (!done && e.number == 0) {
+            // One statement on this connection: a single day, or the halves could not be read as one.
+            d = Lines::Data();
+            done = readFileLines(db, main.dialect().translate(sql).toUtf8(), d, e);
         }
-        if (rc != SQLITE_DONE) {
+        if (!done) {
             if (error)
-                *error = {rc, QString::fromUtf8(sqlite3_errmsg(db))};
-            sqlite3_finalize(st);
+                *error = e;
             return false;
         }
-        sqlite3_finalize(st);
     } else {
         QSqlQuery q;
         if (!main.query(sql, q, error))

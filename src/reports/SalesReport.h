@@ -62,6 +62,9 @@ public:
     // the key columns in their current order, then order number and line, texts as the databases compare
     // them: ASCII letters case-blind, the rest by code).
     static QString Sql(const Filter& filter);
+    // The statements a file's report reads with, in the common dialect: the period's earlier and later
+    // halves, read at once on two connections, or the one statement for a single day.
+    static QStringList FileSql(const Filter& filter);
 
     // The lines of a period sorted as chosen with a "[소 계]" per run of the first column and the "[합 계]"
     // row; sums in whole won. Held as numbers and shared texts, each grid row made when asked for.
