@@ -751,28 +751,19 @@ QByteArrayView unescapeCopyField(char* field, qsizetype n)
         char c = field[i];
         if (c == '\\' && i + 1 < n) {
             c = field[++i];
-            switch (c) {
-            case 'b': c = '\b'; break;
-            case 'f': c = '\f'; break;
-            case 'n': c = '\n'; break;
-            case 'r': c = '\r'; break;
-            case 't': c = '\t'; break;
-            case 'v': c = '\v'; break;
-            case 'x': {
+            static constexpr char kNamed[] = "bfnrtv", kMeant[] = "\b\f\n\r\t\v";
+            if (const char* named = c ? std::strchr(kNamed, c) : nullptr) {
+                c = kMeant[named - kNamed];
+            } else if (c == 'x') {
                 int v = 0, digits = 0;
                 for (; digits < 2 && i + 1 < n && std::isxdigit(uchar(field[i + 1])); ++digits)
                     v = v * 16 + QByteArrayView("0123456789abcdef").indexOf(char(std::tolower(field[++i])));
                 c = digits ? char(v) : 'x';
-                break;
-            }
-            default:
-                if (c >= '0' && c <= '7') {
-                    int v = c - '0';
-                    for (int digits = 1; digits < 3 && i + 1 < n && field[i + 1] >= '0' && field[i + 1] <= '7';
-                         ++digits)
-                        v = v * 8 + (field[++i] - '0');
-                    c = char(v);
-                }
+            } else if (c >= '0' && c <= '7') {
+                int v = c - '0';
+                for (int digits = 1; digits < 3 && i + 1 < n && field[i + 1] >= '0' && field[i + 1] <= '7'; ++digits)
+                    v = v * 8 + (field[++i] - '0');
+                c = char(v);
             }
         }
         *out++ = c;

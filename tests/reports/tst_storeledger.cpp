@@ -355,13 +355,15 @@ void TestStoreLedger::codesCaseBlind()
     addLine(spellings[2], QStringLiteral("2026-12-04"), QStringLiteral("12:00"), QStringLiteral("짜장면"),
             70);
     addPayment(spellings[3], QStringLiteral("2026-12-04"), 20, 0);
+    // A name with a tab and a backslash reaches the ledger whole, however the rows travel.
+    exec(QStringLiteral("UPDATE 취급메뉴 SET 메뉴명 = '짜장\t면\\' WHERE 가맹점코드 = 'T4' AND 메뉴명 = '짜장면'"));
     // 현잔액 as the postings of those rows left it.
     for (const auto& [spelling, difference] :
          {std::pair{spellings[0], 300}, {spellings[1], -150}, {spellings[2], 70}, {spellings[3], -20}})
         QVERIFY(AdjustBalance(spelling, difference));
     // The store's own spelling on every row, one carried-forward row, the balance running on from it.
     const QStringList expected = {"T4|넷째식당|[전기이월]||||||1150",
-                                  "T4|넷째식당|2026-12-04|짜장면|2|70|0|0|1220",
+                                  "T4|넷째식당|2026-12-04|짜장\t면\\|2|70|0|0|1220",
                                   "T4|넷째식당|2026-12-04|입금||||20|1200"};
     for (bool daily : {false, true}) {
         if (daily)
