@@ -18,9 +18,9 @@
 #include <QThread>
 #include <QUrl>
 
-#include <libpq-fe.h>
 #include <cctype>
 #include <cstring>
+#include <libpq-fe.h>
 #include <poll.h>
 #include <sqlite3.h>
 
@@ -761,7 +761,8 @@ QByteArrayView unescapeCopyField(char* field, qsizetype n)
                 c = digits ? char(v) : 'x';
             } else if (c >= '0' && c <= '7') {
                 int v = c - '0';
-                for (int digits = 1; digits < 3 && i + 1 < n && field[i + 1] >= '0' && field[i + 1] <= '7'; ++digits)
+                for (int digits = 1; digits < 3 && i + 1 < n && field[i + 1] >= '0' && field[i + 1] <= '7';
+                     ++digits)
                     v = v * 8 + (field[++i] - '0');
                 c = char(v);
             }

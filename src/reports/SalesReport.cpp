@@ -73,7 +73,8 @@ QString salesSql(const QString& period, const SalesReport::Filter& filter)
 // The first day of the period's later half ("" for a period too short to halve).
 QString halfway(const SalesReport::Filter& filter)
 {
-    const QDate from = QDate::fromString(filter.from, Qt::ISODate), to = QDate::fromString(filter.to, Qt::ISODate);
+    const QDate from = QDate::fromString(filter.from, Qt::ISODate),
+                to = QDate::fromString(filter.to, Qt::ISODate);
     if (!from.isValid() || !to.isValid() || from.daysTo(to) < 1)
         return {};
     return from.addDays((from.daysTo(to) + 1) / 2).toString(Qt::ISODate);
@@ -93,11 +94,11 @@ QStringList SalesReport::FileSql(const Filter& filter)
     if (split.isEmpty())
         return {Sql(filter)};
     // Every date text of the period falls in exactly one half, whatever its form.
-    return {salesSql(QStringLiteral("주문일자 >= ") + SQLLiteral(filter.from) + QStringLiteral(" AND 주문일자 < ") +
-                         SQLLiteral(split),
+    return {salesSql(QStringLiteral("주문일자 >= ") + SQLLiteral(filter.from) +
+                         QStringLiteral(" AND 주문일자 < ") + SQLLiteral(split),
                      filter),
-            salesSql(QStringLiteral("주문일자 >= ") + SQLLiteral(split) + QStringLiteral(" AND 주문일자 <= ") +
-                         SQLLiteral(filter.to),
+            salesSql(QStringLiteral("주문일자 >= ") + SQLLiteral(split) +
+                         QStringLiteral(" AND 주문일자 <= ") + SQLLiteral(filter.to),
                      filter)};
 }
 
@@ -646,8 +647,8 @@ bool readFileLines(sqlite3* db, const QByteArray& statement, SalesReport::Lines:
             for (int c = 0; c < 5; ++c)
                 v[c] = sqlite3_column_value(st, c);
             o.date = d.date(text(v[0]), sqlite3_value_bytes(v[0]));
-            o.store = d.store(text(v[1]), sqlite3_value_bytes(v[1]), text(v[2]),
-                              sqlite3_value_bytes(v[2]), null(v[2]));
+            o.store = d.store(text(v[1]), sqlite3_value_bytes(v[1]), text(v[2]), sqlite3_value_bytes(v[2]),
+                              null(v[2]));
             o.customer = d.keep(text(v[3]), sqlite3_value_bytes(v[3]), null(v[3]));
             o.phone = d.keep(text(v[4]), sqlite3_value_bytes(v[4]), null(v[4]));
         }
@@ -705,8 +706,8 @@ bool readHalves(sqlite3* db, const QString& path, const QByteArray& first, const
     qint64 laterCount = -1;
     std::thread other([&] {
         sqlite3* own = nullptr;
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &own, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                            nullptr) == SQLITE_OK) {
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &own,
+                            SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK) {
             sqlite3_busy_timeout(own, SqliteDialect::kBusyTimeoutMs);
             ErrInfo ignored;
             laterRead = sqlite3_exec(own, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK &&

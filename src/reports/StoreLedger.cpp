@@ -16,10 +16,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <string_view>
-#include <unordered_map>
 #include <cmath>
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 
 namespace StoreLedger {
 
@@ -1096,7 +1096,8 @@ bool buildStreamed(DbConnection& main, DbConnection& report, const QString& d1, 
             r.menu = d.paymentMenu;
             r.discount = won(q.value(10));
             r.payment = won(q.value(11));
-            r.balance = d.move(storeIndex, Kind::Payment, dayId, r.menu, 0, 0, r.discount, r.payment, &opened);
+            r.balance =
+                d.move(storeIndex, Kind::Payment, dayId, r.menu, 0, 0, r.discount, r.payment, &opened);
         }
         if ((opened && !writer.addCarried(s, error)) || !writer.add(r, error))
             return false;
@@ -1247,13 +1248,14 @@ Outcome buildOnServer(DbConnection& main, DbConnection& report, const QString& d
 
     // The menus by code; a line whose menu is not among them counts nowhere, as in the join.
     QHash<qint64, qint32> menus;
-    if (!main.copyRows(QStringLiteral("SELECT 코드, 메뉴명 FROM 취급메뉴"),
-                       [&](const std::vector<QByteArrayView>& f) {
-                           if (!f[0].isNull())
-                               menus.insert(wonOf(f[0]), d.intern(f[1].data(), int(f[1].size())));
-                           return true;
-                       },
-                       &error))
+    if (!main.copyRows(
+            QStringLiteral("SELECT 코드, 메뉴명 FROM 취급메뉴"),
+            [&](const std::vector<QByteArrayView>& f) {
+                if (!f[0].isNull())
+                    menus.insert(wonOf(f[0]), d.intern(f[1].data(), int(f[1].size())));
+                return true;
+            },
+            &error))
         return Outcome::Failed;
 
     // The orders of the period.
@@ -1262,25 +1264,26 @@ Outcome buildOnServer(DbConnection& main, DbConnection& report, const QString& d
     RankedTexts dayTexts, timeTexts;
     const qint32 noTime = -1;
     qint64 read = 0;
-    if (!main.copyRows(QStringLiteral("SELECT 주문번호, 가맹점코드, 주문일자, 주문시간 FROM 주문 WHERE 주문일자") +
-                           period + storeCondition(QStringLiteral("가맹점코드"), store),
-                       [&](const std::vector<QByteArrayView>& f) {
-                           if ((++read & 0xFFFF) == 0 && stopped())
-                               return false;
-                           const int s = stores.find(f[1]);
-                           if (s < 0 || f[0].isNull())
-                               return true;
-                           ServerOrder o;
-                           o.number = qint32(numbers.size());
-                           o.numberSize = qint32(f[0].size());
-                           numbers.append(f[0]);
-                           o.store = s;
-                           o.day = dayTexts.id(f[2]);
-                           o.time = f[3].isNull() ? noTime : timeTexts.id(f[3]);
-                           orders.push_back(o);
-                           return true;
-                       },
-                       &error))
+    if (!main.copyRows(
+            QStringLiteral("SELECT 주문번호, 가맹점코드, 주문일자, 주문시간 FROM 주문 WHERE 주문일자") +
+                period + storeCondition(QStringLiteral("가맹점코드"), store),
+            [&](const std::vector<QByteArrayView>& f) {
+                if ((++read & 0xFFFF) == 0 && stopped())
+                    return false;
+                const int s = stores.find(f[1]);
+                if (s < 0 || f[0].isNull())
+                    return true;
+                ServerOrder o;
+                o.number = qint32(numbers.size());
+                o.numberSize = qint32(f[0].size());
+                numbers.append(f[0]);
+                o.store = s;
+                o.day = dayTexts.id(f[2]);
+                o.time = f[3].isNull() ? noTime : timeTexts.id(f[3]);
+                orders.push_back(o);
+                return true;
+            },
+            &error))
         return Outcome::Failed;
     if (result.cancelled)
         return Outcome::Failed;
@@ -1315,19 +1318,20 @@ Outcome buildOnServer(DbConnection& main, DbConnection& report, const QString& d
                       period + storeCondition(QStringLiteral("주문.가맹점코드"), store) +
                       QStringLiteral(" ORDER BY 주문내역.주문번호, 순번");
         lines.reserve(orders.size() * 2);
-        if (!main.copyRows(sql,
-                           [&](const std::vector<QByteArrayView>& f) {
-                               if ((++read & 0xFFFF) == 0 && stopped())
-                                   return false;
-                               const auto o = byNumber.find(std::string_view(f[0].data(), size_t(f[0].size())));
-                               const auto menu = f[2].isNull() ? menus.cend() : menus.constFind(wonOf(f[2]));
-                               if (f[0].isNull() || o == byNumber.end() || menu == menus.cend())
-                                   return true;
-                               lines.push_back({o->second, *menu, wonOf(f[3]), wonOf(f[4]), wonOf(f[5])});
-                               ++orders[size_t(o->second)].lines;
-                               return true;
-                           },
-                           &error))
+        if (!main.copyRows(
+                sql,
+                [&](const std::vector<QByteArrayView>& f) {
+                    if ((++read & 0xFFFF) == 0 && stopped())
+                        return false;
+                    const auto o = byNumber.find(std::string_view(f[0].data(), size_t(f[0].size())));
+                    const auto menu = f[2].isNull() ? menus.cend() : menus.constFind(wonOf(f[2]));
+                    if (f[0].isNull() || o == byNumber.end() || menu == menus.cend())
+                        return true;
+                    lines.push_back({o->second, *menu, wonOf(f[3]), wonOf(f[4]), wonOf(f[5])});
+                    ++orders[size_t(o->second)].lines;
+                    return true;
+                },
+                &error))
             return Outcome::Failed;
         if (result.cancelled)
             return Outcome::Failed;
@@ -1335,16 +1339,17 @@ Outcome buildOnServer(DbConnection& main, DbConnection& report, const QString& d
 
     // Payments by day and entry.
     std::vector<ServerPayment> payments;
-    if (!main.copyRows(QStringLiteral("SELECT 가맹점코드, 입금일자, 처리순번, 할인액, 입금액 FROM 입금 WHERE "
-                                      "입금일자") +
-                           period + storeCondition(QStringLiteral("가맹점코드"), store),
-                       [&](const std::vector<QByteArrayView>& f) {
-                           const int s = stores.find(f[0]);
-                           if (s >= 0 && !f[1].isNull())
-                               payments.push_back({f[1].toByteArray(), wonOf(f[2]), s, wonOf(f[3]), wonOf(f[4])});
-                           return true;
-                       },
-                       &error))
+    if (!main.copyRows(
+            QStringLiteral("SELECT 가맹점코드, 입금일자, 처리순번, 할인액, 입금액 FROM 입금 WHERE "
+                           "입금일자") +
+                period + storeCondition(QStringLiteral("가맹점코드"), store),
+            [&](const std::vector<QByteArrayView>& f) {
+                const int s = stores.find(f[0]);
+                if (s >= 0 && !f[1].isNull())
+                    payments.push_back({f[1].toByteArray(), wonOf(f[2]), s, wonOf(f[3]), wonOf(f[4])});
+                return true;
+            },
+            &error))
         return Outcome::Failed;
     std::sort(payments.begin(), payments.end(), [](const ServerPayment& a, const ServerPayment& b) {
         const int c = std::string_view(a.day).compare(std::string_view(b.day));

@@ -356,7 +356,8 @@ void TestStoreLedger::codesCaseBlind()
             70);
     addPayment(spellings[3], QStringLiteral("2026-12-04"), 20, 0);
     // A name with a tab and a backslash reaches the ledger whole, however the rows travel.
-    exec(QStringLiteral("UPDATE 취급메뉴 SET 메뉴명 = '짜장\t면\\' WHERE 가맹점코드 = 'T4' AND 메뉴명 = '짜장면'"));
+    exec(QStringLiteral(
+        "UPDATE 취급메뉴 SET 메뉴명 = '짜장\t면\\' WHERE 가맹점코드 = 'T4' AND 메뉴명 = '짜장면'"));
     // 현잔액 as the postings of those rows left it.
     for (const auto& [spelling, difference] :
          {std::pair{spellings[0], 300}, {spellings[1], -150}, {spellings[2], 70}, {spellings[3], -20}})

@@ -227,8 +227,7 @@ ZK_BENCH("reports: store ledger and sales report")
             for (SalesReport::Field f : report.Columns())
                 keys << QString::fromUtf8(expressions[f]);
             const QStringList sorted = {gMainConn.dialect().translate(SalesReport::Sql(filter)) +
-                                        QStringLiteral(" ORDER BY ") +
-                                        keys.join(QStringLiteral(", ")) +
+                                        QStringLiteral(" ORDER BY ") + keys.join(QStringLiteral(", ")) +
                                         QStringLiteral(", om.주문번호, od.순번")};
             std::vector<double> ours, direct, engineSorted;
             const int runs = qEnvironmentVariableIsSet("ZK_BENCH_RUNS")

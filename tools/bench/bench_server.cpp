@@ -467,8 +467,8 @@ ZK_BENCH("server: beside SQLite (ring, history, save, refresh, ledger)")
         QStringLiteral("goal < 100 ms"));
     // The ledger's goal on a server: within 1.3 times the file's figure on the same data.
     const double ledgerLite = median(lite.ledgers), ledgerServer = median(server.ledgers);
-    row(QStringLiteral("ledger %1..%2, all stores, median").arg(f.monthStart, f.today), ledgerLite, ledgerServer,
-        verdict(ledgerServer >= 0 && ledgerLite > 0 && ledgerServer <= 1.3 * ledgerLite),
+    row(QStringLiteral("ledger %1..%2, all stores, median").arg(f.monthStart, f.today), ledgerLite,
+        ledgerServer, verdict(ledgerServer >= 0 && ledgerLite > 0 && ledgerServer <= 1.3 * ledgerLite),
         QStringLiteral("%L1 order lines, %L2 ledger rows, %3 runs; goal ≤ 1.3 × SQLite")
             .arg(monthLines)
             .arg(server.ledgerRows)
