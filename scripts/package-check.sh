@@ -115,6 +115,15 @@ window 'DB:' >/dev/null
 sleep 1
 DISPLAY=$display import -window root "$BUILD/main-window.png" || true
 echo "== main window up; screenshots $BUILD/first-start.png, $BUILD/main-window.png"
+# The display goes away under the running program: it ends by its own end, not by a crash.
+kill "$xvfb" 2>/dev/null || true
+rc=0
+wait "$app" || rc=$?
+app=
+[ "$rc" -lt 128 ] || { cat "$work/app.log" >&2; fail "the program crashed when its display went away ($rc)"; }
+grep -q '\[종료\]' "$work/home/Log/zelkova.log" || fail "the program's end is not in its log"
+[ ! -e "$work/home/DBS/dbReport.mdb" ] || fail "the seat's report file was left behind"
+echo "== display gone: the program ended ($rc) and logged its end"
 cleanup
 trap - EXIT
 zelkova-db check "$work/home" >/dev/null || fail "zelkova-db check failed on the new installation"

@@ -11,6 +11,8 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <utility>
+
 namespace {
 // A file is asked once a second; a server's listening connection is looked at (a local call, nothing sent)
 // four times a second, so a lost one is given up before its closed socket keeps waking the loop.
@@ -258,21 +260,19 @@ void ChangeFeed::flush()
 }
 
 namespace {
-std::unique_ptr<ChangeFeed>& mainFeed()
-{
-    static std::unique_ptr<ChangeFeed> feed;
-    return feed;
-}
+// A plain pointer, never torn down by the process's exit: the program's end, wherever it is called from,
+// ends the feed itself.
+ChangeFeed* g_mainFeed = nullptr;
 } // namespace
 
 ChangeFeed& MainChangeFeed()
 {
-    if (!mainFeed())
-        mainFeed() = std::make_unique<ChangeFeed>(gMainConn);
-    return *mainFeed();
+    if (!g_mainFeed)
+        g_mainFeed = new ChangeFeed(gMainConn);
+    return *g_mainFeed;
 }
 
 void EndMainChangeFeed()
 {
-    mainFeed().reset();
+    delete std::exchange(g_mainFeed, nullptr);
 }

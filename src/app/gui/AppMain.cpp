@@ -35,6 +35,7 @@
 #include <QFontDatabase>
 #include <QIcon>
 
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -52,6 +53,22 @@ void chooseFont()
     }
 }
 
+// Whether the program's own end has run.
+bool g_ended = false;
+
+// The program can be ended from below: when the display's connection breaks, the windowing layer ends the
+// process with exit(). The seat's end runs then from here, before the libraries' own registries are torn
+// down, which would otherwise take the database connections with them and crash the process on its way out.
+void endFromBelow()
+{
+    if (g_ended)
+        return;
+    g_ended = true;
+    AppLog::Write(QStringLiteral("종료"), QStringLiteral("화면과의 연결이 끊겨 끝냅니다."));
+    DestroyApp();
+    ReleaseSingleInstance();
+    AppLog::Stop();
+}
 } // namespace
 
 int RunApplication(int argc, char* argv[])
@@ -112,6 +129,7 @@ int RunApplication(int argc, char* argv[])
     RegisterAppScreens();
     RegisterAdminScreens();
     auto end = [](int code) {
+        g_ended = true;
         DestroyApp();
         ReleaseSingleInstance();
         AppLog::Write(QStringLiteral("종료"), QString::number(code));
@@ -125,6 +143,8 @@ int RunApplication(int argc, char* argv[])
             FrmNTSetup::OfferAfterFailedStart();
         return end(AppShutdown::Requested() ? 0 : 1);
     }
+    // Registered once the connections are open, so it runs before the registries they live in are gone.
+    std::atexit(endFromBelow);
     bool loggedIn = false;
     if (!AppShutdown::Requested()) {
         FrmLogin login;
@@ -149,6 +169,8 @@ int RunApplication(int argc, char* argv[])
         // The operator types straight away: the order screen takes the keyboard from the closed login.
         window->raise();
         window->activateWindow();
+        // Again, after everything the main window started: the last registered runs first.
+        std::atexit(endFromBelow);
         rc = app.exec();
     }
     return end(rc);
