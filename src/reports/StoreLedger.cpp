@@ -1,12 +1,14 @@
 #include "reports/StoreLedger.h"
 
 #include "db/DbConnection.h"
+#include "db/SqlDialect.h"
 #include "db/StoreDailySums.h"
 #include "db/modDBQuery.h"
 #include "reports/TextIds.h"
 #include "ui/TextUtil.h"
 
 #include <QDate>
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -16,6 +18,10 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <cmath>
 #include <cstring>
 #include <string_view>
@@ -164,8 +170,6 @@ struct Store
     // The running balance (building) or that after the last row read (reading).
     qint64 balance = 0;
     bool open = false;
-    // The carried-forward row written for the store before its movements, when building in the engine.
-    qint64 carriedRowid = 0;
     std::vector<Line> lines;
     size_t dayStart = 0;
     qint32 day = -1;
@@ -576,20 +580,21 @@ int dayDone(const QDate& first, const QString& day, int days)
     return std::clamp(int(first.daysTo(QDate::fromString(day, Qt::ISODate))) + 1, 1, days);
 }
 
-// --- In the engine: the report file attaches the main file and fills the work table itself.
+// --- From a file: a second thread reads the main file day by day while this one writes the work table.
 
-const QByteArray kMainSchema = "zk_main";
+const QByteArray kMainSchema = "main";
 
 // A day's commissions of every store (or the one), store by store in running order, straight from the
 // indexes that hold that order: stores by code, a store's orders of the day by time and number
 // (ix_주문_3), an order's lines by number. ORDER BY says so, and the build checks the engine needs no sort
-// for it: the running balance is taken as the rows come. balance: the expression of the 잔액 column.
-QByteArray commissionSelect(const QByteArray& schema, bool oneStore, const QByteArray& balance)
+// for it: the running balance is taken as the rows come. The store and menu come by rowid, their texts
+// looked up the first time each is met; the date is the day the statement was bound to.
+QByteArray commissionSelect(const QByteArray& schema, bool oneStore)
 {
     const QByteArray s = schema + ".";
-    return "SELECT mb.코드, IFNULL(mb.상호, ''), om.주문일자, IFNULL(mn.메뉴명, ''), IFNULL(od.수량, 0), "
-           "ROUND(IFNULL(od.단가, 0)), 0, ROUND(IFNULL(od.수수료, 0)), 0, " +
-           balance + " FROM " + s + "가맹점 AS mb CROSS JOIN " + s +
+    return "SELECT mb.rowid, mn.rowid, IFNULL(od.수량, 0), ROUND(IFNULL(od.단가, 0)), "
+           "ROUND(IFNULL(od.수수료, 0)) FROM " +
+           s + "가맹점 AS mb CROSS JOIN " + s +
            "주문 AS om INDEXED BY \"ix_주문_3\" ON om.가맹점코드 = mb.코드 CROSS JOIN " + s +
            "주문내역 AS od ON od.주문번호 = om.주문번호 CROSS JOIN " + s +
            "취급메뉴 AS mn ON mn.코드 = od.주문메뉴 WHERE om.주문일자 = ?1" +
@@ -598,12 +603,11 @@ QByteArray commissionSelect(const QByteArray& schema, bool oneStore, const QByte
 }
 
 // A day's payments after its commissions, by entry number.
-QByteArray paymentSelect(const QByteArray& schema, bool oneStore, const QByteArray& balance)
+QByteArray paymentSelect(const QByteArray& schema, bool oneStore)
 {
     const QByteArray s = schema + ".";
-    return "SELECT mb.코드, IFNULL(mb.상호, ''), p.입금일자, '입금', 0, 0, ROUND(IFNULL(p.할인액, 0)), 0, "
-           "ROUND(IFNULL(p.입금액, 0)), " +
-           balance + " FROM " + s + "입금 AS p INDEXED BY \"ix_입금_2\" CROSS JOIN " + s +
+    return "SELECT mb.rowid, ROUND(IFNULL(p.할인액, 0)), ROUND(IFNULL(p.입금액, 0)) FROM " + s +
+           "입금 AS p INDEXED BY \"ix_입금_2\" CROSS JOIN " + s +
            "가맹점 AS mb ON p.가맹점코드 = mb.코드 WHERE p.입금일자 = ?1" +
            (oneStore ? " AND p.가맹점코드 = ?2" : "") + " ORDER BY p.처리순번";
 }
@@ -619,120 +623,8 @@ QByteArray nextDaySelect(const QByteArray& schema, bool payments, bool oneStore,
            (oneStore ? " AND 가맹점코드 = ?3" : "") + " ORDER BY " + date + " LIMIT 1";
 }
 
-// The store and menu are passed by rowid, their texts looked up the first time each is met; the date is the
-// day the statement was bound to.
-const QByteArray kCommissionBalance = "zk_commission(mb.rowid, mn.rowid, od.수량, od.수수료)";
-const QByteArray kPaymentBalance = "zk_payment(mb.rowid, p.할인액, p.입금액)";
 const QByteArray kInsert = "INSERT INTO main.매출대입금 (가맹점코드, 상호, 일자, 메뉴명, 수량, 단가, 할인액, "
                            "수수료, 입금액, 잔액) ";
-
-// What the engine's calls of zk_commission and zk_payment add to: the ledger being built, the day the
-// statements run for, and the ledger's number of each store and menu met, by rowid.
-struct EngineRun
-{
-    Ledger::Data* d = nullptr;
-    qint32 date = -1;
-    std::vector<int> storeByRowid;
-    std::vector<qint32> menuByRowid;
-    // A store's code and a menu's name by rowid (?1), run from within the engine's calls.
-    Statement storeCode;
-    Statement menuName;
-};
-
-// The number of what a rowid stands for (known, -1 where not yet met), found (find) the first time; rowids
-// outside a plain table's range are looked up each time.
-template <typename Number, typename Find>
-bool byRowid(std::vector<Number>& known, sqlite3_value* rowid, Number& out, const Find& find)
-{
-    constexpr qint64 kRowids = 1 << 20;
-    const qint64 r = sqlite3_value_int64(rowid);
-    if (r < 0 || r >= kRowids)
-        return find(r, out);
-    if (size_t(r) >= known.size())
-        known.resize(size_t(r) + 1, Number(-1));
-    Number& n = known[size_t(r)];
-    if (n < 0 && !find(r, n))
-        return false;
-    out = n;
-    return true;
-}
-
-// The first column of the statement's row for the rowid ("" for none or NULL); false (the call failed) with
-// the engine's error.
-bool textOf(sqlite3_context* context, const Statement& st, qint64 rowid, QByteArray& out)
-{
-    sqlite3_bind_int64(st.get(), 1, rowid);
-    ErrInfo error;
-    if (st.text(out, error))
-        return true;
-    sqlite3_result_error(context, error.description.toUtf8().constData(), -1);
-    return false;
-}
-
-bool storeOf(sqlite3_context* context, EngineRun* run, sqlite3_value* rowid, int& store)
-{
-    return byRowid(run->storeByRowid, rowid, store, [&](qint64 r, int& found) {
-        QByteArray code;
-        if (!textOf(context, run->storeCode, r, code))
-            return false;
-        const auto it = run->d->storeByCode.constFind(code);
-        if (it == run->d->storeByCode.cend()) {
-            sqlite3_result_error(context, "store without its opening row", -1);
-            return false;
-        }
-        found = *it;
-        return true;
-    });
-}
-
-// Called by the engine for each commission row as it is written, in running order within each store: the
-// balance after it, and the row for the ledger's grid.
-void commissionFunction(sqlite3_context* context, int, sqlite3_value** v)
-{
-    auto* run = static_cast<EngineRun*>(sqlite3_user_data(context));
-    Ledger::Data* d = run->d;
-    int store = 0;
-    qint32 menu = 0;
-    if (!storeOf(context, run, v[0], store) ||
-        !byRowid(run->menuByRowid, v[1], menu, [&](qint64 r, qint32& found) {
-            QByteArray name;
-            if (!textOf(context, run->menuName, r, name))
-                return false;
-            found = d->intern(name);
-            return true;
-        }))
-        return;
-    sqlite3_result_int64(context, d->move(store, Kind::Commission, run->date, menu, sqlite3_value_int64(v[2]),
-                                          won(v[3]), 0, 0));
-}
-
-// The same for each payment row.
-void paymentFunction(sqlite3_context* context, int, sqlite3_value** v)
-{
-    auto* run = static_cast<EngineRun*>(sqlite3_user_data(context));
-    Ledger::Data* d = run->d;
-    int store = 0;
-    if (!storeOf(context, run, v[0], store))
-        return;
-    sqlite3_result_int64(
-        context, d->move(store, Kind::Payment, run->date, d->paymentMenu, 0, 0, won(v[1]), won(v[2])));
-}
-
-// Detaches the main file however the build ends (after its transaction).
-struct Attached
-{
-    sqlite3* db = nullptr;
-    ~Attached()
-    {
-        if (db) {
-            sqlite3_create_function_v2(db, "zk_commission", 4, SQLITE_UTF8, nullptr, nullptr, nullptr,
-                                       nullptr, nullptr);
-            sqlite3_create_function_v2(db, "zk_payment", 3, SQLITE_UTF8, nullptr, nullptr, nullptr, nullptr,
-                                       nullptr);
-            sqlite3_exec(db, ("DETACH DATABASE " + kMainSchema).constData(), nullptr, nullptr, nullptr);
-        }
-    }
-};
 
 bool needsSort(sqlite3* db, const QByteArray& sql)
 {
@@ -753,140 +645,9 @@ enum class Outcome
 {
     Done,
     Failed,
-    // The engine cannot do it here (a server, a file it cannot attach, a plan that would sort): stream.
+    // Not this way here (a server, a file that cannot be opened again, a plan that would sort): another.
     NotHere,
 };
-
-Outcome buildInEngine(DbConnection& main, DbConnection& report, const QString& d1, const QString& d2,
-                      const QString& store, const Progress& progress, Ledger::Data& d, BuildResult& result)
-{
-    sqlite3* db = sqliteHandle(report);
-    if (!db || main.isServer() || !sqliteHandle(main))
-        return Outcome::NotHere;
-    const QFileInfo file(main.path());
-    if (!file.isFile())
-        return Outcome::NotHere;
-    const bool one = !store.isEmpty();
-    const QByteArray commissions = kInsert + commissionSelect(kMainSchema, one, kCommissionBalance);
-    const QByteArray payments = kInsert + paymentSelect(kMainSchema, one, kPaymentBalance);
-    for (const QByteArray& sql : {commissions, payments}) {
-        if (const std::optional<ErrInfo> fault = main.injectedFault(QString::fromUtf8(sql))) {
-            result.error = *fault;
-            return Outcome::Failed;
-        }
-    }
-    Attached attached;
-    {
-        sqlite3_stmt* st = nullptr;
-        const QByteArray uri =
-            QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded).toUtf8() + "?mode=ro";
-        const QByteArray attach = "ATTACH DATABASE ?1 AS " + kMainSchema;
-        if (sqlite3_prepare_v2(db, attach.constData(), -1, &st, nullptr) != SQLITE_OK)
-            return Outcome::NotHere;
-        sqlite3_bind_text(st, 1, uri.constData(), int(uri.size()), SQLITE_TRANSIENT);
-        const int rc = sqlite3_step(st);
-        sqlite3_finalize(st);
-        if (rc != SQLITE_DONE)
-            return Outcome::NotHere;
-        attached.db = db;
-    }
-    // Without statistics the planner would rather build a throwaway index of every line than use the key.
-    sqlite3_exec(db, "PRAGMA automatic_index = OFF", nullptr, nullptr, nullptr);
-    ErrInfo& error = result.error;
-    EngineRun run;
-    run.d = &d;
-    if (!run.storeCode.prepare(db, "SELECT 코드 FROM " + kMainSchema + ".가맹점 WHERE rowid = ?1", error) ||
-        !run.menuName.prepare(db, "SELECT 메뉴명 FROM " + kMainSchema + ".취급메뉴 WHERE rowid = ?1", error))
-        return Outcome::NotHere;
-    if (sqlite3_create_function_v2(db, "zk_commission", 4, SQLITE_UTF8, &run, commissionFunction, nullptr,
-                                   nullptr, nullptr) != SQLITE_OK ||
-        sqlite3_create_function_v2(db, "zk_payment", 3, SQLITE_UTF8, &run, paymentFunction, nullptr, nullptr,
-                                   nullptr) != SQLITE_OK)
-        return Outcome::NotHere;
-    // The days: the first from d1 on, then each after the last.
-    Statement commissionRows, paymentRows, firstDay[2], nextDay[2], carriedRow, dropCarried;
-    if (!commissionRows.prepare(db, commissions, error) || !paymentRows.prepare(db, payments, error) ||
-        !carriedRow.prepare(db, kInsert + "VALUES (?1, ?2, ?3, '', 0, 0, 0, 0, 0, ?4)", error) ||
-        !dropCarried.prepare(db, "DELETE FROM main.매출대입금 WHERE 순번 = ?1", error))
-        return Outcome::NotHere;
-    for (int pay = 0; pay < 2; ++pay) {
-        if (!firstDay[pay].prepare(db, nextDaySelect(kMainSchema, pay, one, false), error) ||
-            !nextDay[pay].prepare(db, nextDaySelect(kMainSchema, pay, one, true), error))
-            return Outcome::NotHere;
-    }
-    if (needsSort(db, commissions) || needsSort(db, payments))
-        return Outcome::NotHere;
-
-    const QByteArray first = d1.toUtf8(), last = d2.toUtf8(), code = store.toUtf8();
-    const QDate firstDate = QDate::fromString(d1, Qt::ISODate);
-    const int days = periodDays(firstDate, d2);
-    DbTransaction t(report);
-    // Each store's carried-forward row before its movements; those of stores without any go again at the
-    // end.
-    const QByteArray carried = kCarriedForward.toUtf8();
-    for (Store& s : d.stores) {
-        carriedRow.bind(1, d.utf8(s.code));
-        carriedRow.bind(2, d.utf8(s.name));
-        carriedRow.bind(3, carried);
-        sqlite3_bind_int64(carriedRow.get(), 4, s.opening);
-        if (!carriedRow.run(error))
-            return Outcome::Failed;
-        s.carriedRowid = sqlite3_last_insert_rowid(db);
-    }
-    for (const Statement* st : {&firstDay[0], &firstDay[1], &nextDay[0], &nextDay[1]}) {
-        st->bind(2, last);
-        if (one)
-            st->bind(3, code);
-    }
-    if (one) {
-        commissionRows.bind(2, code);
-        paymentRows.bind(2, code);
-    }
-    // The next day with orders and the next with payments, each found by its index.
-    QByteArray day, upcoming[2];
-    for (int pay = 0; pay < 2; ++pay) {
-        firstDay[pay].bind(1, first);
-        if (!firstDay[pay].text(upcoming[pay], error))
-            return Outcome::Failed;
-    }
-    while (!upcoming[0].isEmpty() || !upcoming[1].isEmpty()) {
-        day = upcoming[0].isEmpty()                                                    ? upcoming[1]
-              : upcoming[1].isEmpty()                                                  ? upcoming[0]
-              : sqlite3_stricmp(upcoming[0].constData(), upcoming[1].constData()) <= 0 ? upcoming[0]
-                                                                                       : upcoming[1];
-        if (progress && !progress(dayDone(firstDate, QString::fromUtf8(day), days), days)) {
-            result.cancelled = true;
-            return Outcome::Failed;
-        }
-        run.date = d.intern(day);
-        for (const Statement* st : {&commissionRows, &paymentRows}) {
-            st->bind(1, day);
-            if (!st->run(error))
-                return Outcome::Failed;
-        }
-        for (int pay = 0; pay < 2; ++pay) {
-            if (upcoming[pay] != day)
-                continue;
-            nextDay[pay].bind(1, day);
-            if (!nextDay[pay].text(upcoming[pay], error))
-                return Outcome::Failed;
-        }
-    }
-    for (const Store& s : d.stores) {
-        if (!s.open) {
-            sqlite3_bind_int64(dropCarried.get(), 1, s.carriedRowid);
-            if (!dropCarried.run(error))
-                return Outcome::Failed;
-        }
-    }
-    if (!t.commit()) {
-        error = t.error();
-        return Outcome::Failed;
-    }
-    result.rows = qint64(d.seq);
-    result.inEngine = true;
-    return Outcome::Done;
-}
 
 // --- Streamed: rows that come through the connection are written with bound values.
 
@@ -1114,6 +875,319 @@ bool buildStreamed(DbConnection& main, DbConnection& report, const QString& d1, 
     }
     result.rows = writer.rows();
     return true;
+}
+
+// What the reading thread hands over: the movements of one day's statement (or part of them), with the texts
+// of the stores and menus met there for the first time.
+struct FileBatch
+{
+    QByteArray day;
+    bool payments = false;
+    struct Row
+    {
+        qint64 store = 0; // rowid
+        qint64 menu = 0;  // rowid (commissions)
+        qint64 quantity = 0;
+        qint64 price = 0;
+        qint64 commission = 0;
+        qint64 discount = 0;
+        qint64 payment = 0;
+    };
+    std::vector<Row> rows;
+    std::vector<std::pair<qint64, QByteArray>> stores;
+    std::vector<std::pair<qint64, QByteArray>> menus;
+};
+
+// Batches from the reading thread to the writing one, a few at a time.
+class FileBatches
+{
+public:
+    // False once the reader is to stop.
+    bool push(FileBatch&& b)
+    {
+        std::unique_lock lock(m_mutex);
+        m_room.wait(lock, [&] { return m_stop || m_batches.size() < kQueued; });
+        if (m_stop)
+            return false;
+        m_batches.push_back(std::move(b));
+        m_ready.notify_one();
+        return true;
+    }
+    // False at the end (or after a failure of the reader: error() says it).
+    bool pop(FileBatch& b)
+    {
+        std::unique_lock lock(m_mutex);
+        m_ready.wait(lock, [&] { return m_done || !m_batches.empty(); });
+        if (m_batches.empty())
+            return false;
+        b = std::move(m_batches.front());
+        m_batches.pop_front();
+        m_room.notify_one();
+        return true;
+    }
+    void finish(const ErrInfo& error = {})
+    {
+        std::lock_guard lock(m_mutex);
+        m_done = true;
+        m_error = error;
+        m_ready.notify_one();
+    }
+    void stop()
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+        m_room.notify_one();
+    }
+    ErrInfo error() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_error;
+    }
+
+private:
+    static constexpr size_t kQueued = 8;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_ready, m_room;
+    std::deque<FileBatch> m_batches;
+    bool m_done = false, m_stop = false;
+    ErrInfo m_error;
+};
+
+// The main file opened again, read-only, for the reading thread: its statements and what it has met.
+struct FileReader
+{
+    sqlite3* db = nullptr;
+    bool began = false;
+    Statement commissions, payments, firstDay[2], nextDay[2], storeCode, menuName;
+    std::vector<bool> storeMet, menuMet;
+
+    ~FileReader()
+    {
+        if (began)
+            sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(db);
+    }
+
+    // The text of a rowid met for the first time into `into`; false with the engine's error.
+    static bool firstText(std::vector<bool>& met, const Statement& st, qint64 rowid,
+                          std::vector<std::pair<qint64, QByteArray>>& into, ErrInfo& error)
+    {
+        constexpr qint64 kRowids = 1 << 22;
+        if (rowid >= 0 && rowid < kRowids) {
+            if (size_t(rowid) >= met.size())
+                met.resize(size_t(rowid) + 1, false);
+            if (met[size_t(rowid)])
+                return true;
+            met[size_t(rowid)] = true;
+        }
+        sqlite3_bind_int64(st.get(), 1, rowid);
+        QByteArray text;
+        if (!st.text(text, error))
+            return false;
+        into.emplace_back(rowid, text);
+        return true;
+    }
+
+    // Runs a day's statement, handing its rows over in batches; false when it failed (error) or was stopped.
+    bool runDay(const Statement& st, const QByteArray& day, bool payments, FileBatches& out, ErrInfo& error)
+    {
+        constexpr size_t kRows = 4096;
+        st.bind(1, day);
+        FileBatch b;
+        b.day = day;
+        b.payments = payments;
+        int rc;
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+            FileBatch::Row r;
+            r.store = sqlite3_column_int64(st.get(), 0);
+            if (!firstText(storeMet, storeCode, r.store, b.stores, error))
+                break;
+            if (payments) {
+                r.discount = won(sqlite3_column_value(st.get(), 1));
+                r.payment = won(sqlite3_column_value(st.get(), 2));
+            } else {
+                r.menu = sqlite3_column_int64(st.get(), 1);
+                if (!firstText(menuMet, menuName, r.menu, b.menus, error))
+                    break;
+                r.quantity = sqlite3_column_int64(st.get(), 2);
+                r.price = won(sqlite3_column_value(st.get(), 3));
+                r.commission = won(sqlite3_column_value(st.get(), 4));
+            }
+            b.rows.push_back(r);
+            if (b.rows.size() == kRows) {
+                if (!out.push(std::move(b))) {
+                    sqlite3_reset(st.get());
+                    return false;
+                }
+                b = FileBatch();
+                b.day = day;
+                b.payments = payments;
+            }
+        }
+        sqlite3_reset(st.get());
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+            error = sqliteError(db, rc);
+            return false;
+        }
+        if (!error.description.isEmpty())
+            return false;
+        return b.rows.empty() || out.push(std::move(b));
+    }
+
+    // The period day by day: the next day with orders and the next with payments, each found by its index.
+    void run(const QByteArray& first, FileBatches& out)
+    {
+        ErrInfo error;
+        QByteArray day, upcoming[2];
+        bool ok = true;
+        for (int pay = 0; ok && pay < 2; ++pay) {
+            firstDay[pay].bind(1, first);
+            ok = firstDay[pay].text(upcoming[pay], error);
+        }
+        while (ok && (!upcoming[0].isEmpty() || !upcoming[1].isEmpty())) {
+            day = upcoming[0].isEmpty()                                                    ? upcoming[1]
+                  : upcoming[1].isEmpty()                                                  ? upcoming[0]
+                  : sqlite3_stricmp(upcoming[0].constData(), upcoming[1].constData()) <= 0 ? upcoming[0]
+                                                                                           : upcoming[1];
+            ok = runDay(commissions, day, false, out, error) && runDay(payments, day, true, out, error);
+            for (int pay = 0; ok && pay < 2; ++pay) {
+                if (upcoming[pay] != day)
+                    continue;
+                nextDay[pay].bind(1, day);
+                ok = nextDay[pay].text(upcoming[pay], error);
+            }
+        }
+        out.finish(error);
+    }
+};
+
+// The main file's movements read on a second thread through a connection of its own, in one read
+// transaction, while this thread keeps the running balances and writes the work table.
+Outcome buildFromFile(DbConnection& main, DbConnection& report, const QString& d1, const QString& d2,
+                      const QString& store, const Progress& progress, Ledger::Data& d, BuildResult& result)
+{
+    if (main.isServer() || !sqliteHandle(main) || !sqliteHandle(report) || !QFileInfo(main.path()).isFile())
+        return Outcome::NotHere;
+    const bool one = !store.isEmpty();
+    const QByteArray commissions = commissionSelect(kMainSchema, one), payments = paymentSelect(kMainSchema, one);
+    for (const QByteArray& sql : {commissions, payments}) {
+        if (const std::optional<ErrInfo> fault = main.injectedFault(QString::fromUtf8(sql))) {
+            result.error = *fault;
+            return Outcome::Failed;
+        }
+    }
+    ErrInfo& error = result.error;
+    FileReader reader;
+    if (sqlite3_open_v2(QFile::encodeName(main.path()).constData(), &reader.db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+        return Outcome::NotHere;
+    sqlite3_busy_timeout(reader.db, SqliteDialect::kBusyTimeoutMs);
+    // Without statistics the planner would rather build a throwaway index of every line than use the key.
+    sqlite3_exec(reader.db, "PRAGMA automatic_index = OFF", nullptr, nullptr, nullptr);
+    ErrInfo ignored;
+    if (!reader.commissions.prepare(reader.db, commissions, ignored) ||
+        !reader.payments.prepare(reader.db, payments, ignored) ||
+        !reader.storeCode.prepare(reader.db, "SELECT 코드 FROM 가맹점 WHERE rowid = ?1", ignored) ||
+        !reader.menuName.prepare(reader.db, "SELECT 메뉴명 FROM 취급메뉴 WHERE rowid = ?1", ignored) ||
+        needsSort(reader.db, commissions) || needsSort(reader.db, payments))
+        return Outcome::NotHere;
+    const QByteArray first = d1.toUtf8(), last = d2.toUtf8(), code = store.toUtf8();
+    for (int pay = 0; pay < 2; ++pay) {
+        if (!reader.firstDay[pay].prepare(reader.db, nextDaySelect(kMainSchema, pay, one, false), ignored) ||
+            !reader.nextDay[pay].prepare(reader.db, nextDaySelect(kMainSchema, pay, one, true), ignored))
+            return Outcome::NotHere;
+        for (const Statement* st : {&reader.firstDay[pay], &reader.nextDay[pay]}) {
+            st->bind(2, last);
+            if (one)
+                st->bind(3, code);
+        }
+    }
+    if (one) {
+        reader.commissions.bind(2, code);
+        reader.payments.bind(2, code);
+    }
+    if (sqlite3_exec(reader.db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return Outcome::NotHere;
+    reader.began = true;
+
+    DbTransaction t(report);
+    Writer writer(report, d);
+    if (!writer.open(error))
+        return Outcome::Failed;
+    FileBatches batches;
+    std::thread reading([&] { reader.run(first, batches); });
+    const QDate firstDate = QDate::fromString(d1, Qt::ISODate);
+    const int days = periodDays(firstDate, d2);
+    std::unordered_map<qint64, int> storeByRowid;
+    std::unordered_map<qint64, qint32> menuByRowid;
+    QByteArray day;
+    qint32 dayId = -1;
+    bool ok = true;
+    FileBatch b;
+    while (ok && batches.pop(b)) {
+        for (const auto& [rowid, text] : b.stores) {
+            const auto it = d.storeByCode.constFind(text);
+            storeByRowid[rowid] = it == d.storeByCode.cend() ? -1 : *it;
+        }
+        for (const auto& [rowid, text] : b.menus)
+            menuByRowid[rowid] = d.intern(text);
+        if (dayId < 0 || b.day != day) {
+            day = b.day;
+            dayId = d.intern(day);
+            if (progress && !progress(dayDone(firstDate, QString::fromUtf8(day), days), days)) {
+                result.cancelled = true;
+                ok = false;
+                break;
+            }
+        }
+        for (const FileBatch::Row& m : b.rows) {
+            const auto s = storeByRowid.find(m.store);
+            if (s == storeByRowid.end() || s->second < 0) {
+                error = {-1, QStringLiteral("가맹점 원장을 만드는 중에 모르는 가맹점을 만났습니다.")};
+                ok = false;
+                break;
+            }
+            WorkRow r;
+            const Store& st = d.stores[size_t(s->second)];
+            r.store = st.code;
+            r.name = st.name;
+            r.date = dayId;
+            bool opened = false;
+            if (b.payments) {
+                r.menu = d.paymentMenu;
+                r.discount = m.discount;
+                r.payment = m.payment;
+                r.balance =
+                    d.move(s->second, Kind::Payment, dayId, r.menu, 0, 0, r.discount, r.payment, &opened);
+            } else {
+                r.menu = menuByRowid[m.menu];
+                r.quantity = m.quantity;
+                r.price = m.price;
+                r.commission = m.commission;
+                r.balance = d.move(s->second, Kind::Commission, dayId, r.menu, r.quantity, r.commission, 0, 0,
+                                   &opened);
+            }
+            if ((opened && !writer.addCarried(st, error)) || !writer.add(r, error)) {
+                ok = false;
+                break;
+            }
+        }
+    }
+    batches.stop();
+    reading.join();
+    if (ok && !batches.error().description.isEmpty()) {
+        error = batches.error();
+        ok = false;
+    }
+    if (!ok || !writer.flush(error))
+        return Outcome::Failed;
+    if (!t.commit()) {
+        error = t.error();
+        return Outcome::Failed;
+    }
+    result.rows = writer.rows();
+    result.readBeside = true;
+    return Outcome::Done;
 }
 
 // --- On a server: the period's orders, their lines and its payments come out of the server as it streams
@@ -1476,7 +1550,7 @@ BuildResult Build(DbConnection& main, DbConnection& report, const QString& d1, c
         return result;
     Outcome outcome = buildOnServer(main, report, d1, d2, store, progress, d, result);
     if (outcome == Outcome::NotHere)
-        outcome = buildInEngine(main, report, d1, d2, store, progress, d, result);
+        outcome = buildFromFile(main, report, d1, d2, store, progress, d, result);
     if (outcome == Outcome::NotHere) {
         // Nothing was written or counted; the same stores and openings go the other way.
         result = {};
@@ -1611,8 +1685,8 @@ QStringList BuildSelects(DbConnection& main, const QString& d1, const QString& d
         return sql;
     };
     const QByteArray first = d1.toUtf8(), last = d2.toUtf8(), code = store.toUtf8();
-    const QByteArray commissions = commissionSelect("main", one, "0");
-    const QByteArray payments = paymentSelect("main", one, "0");
+    const QByteArray commissions = commissionSelect("main", one);
+    const QByteArray payments = paymentSelect("main", one);
     ErrInfo e;
     const auto next = [&](int pay, bool strictly, const QByteArray& from, QByteArray& into) {
         QList<QByteArray> values{from, last};

@@ -125,9 +125,9 @@ struct BuildResult
     ErrInfo error;
     Totals totals;
     qint64 rows = 0;
-    // The engine wrote the rows itself from the attached main file (not on a server, and not where its plan
-    // would need a sort).
-    bool inEngine = false;
+    // The main file's rows were read beside the writing, by a thread of its own (a file whose statements
+    // need no sort; not on a server).
+    bool readBeside = false;
 };
 
 // Called as the build reaches each day of the period that has movements, with the days done so far and the
