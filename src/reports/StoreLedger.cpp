@@ -24,6 +24,7 @@
 #include <thread>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -1217,6 +1218,7 @@ struct ServerOrder
     qint32 day = 0;  // local day number
     qint32 time = 0; // local time number; NULL after every time, as the server orders it
     qint32 lines = 0;
+    qint32 firstLine = 0; // among the lines read
 };
 
 struct ServerLine
@@ -1365,72 +1367,27 @@ Outcome buildOnServer(DbConnection& main, DbConnection& report, const QString& d
         return std::string_view(numbers.constData() + o.number, size_t(o.numberSize));
     };
 
-    // Their lines: by the range of the numbers (numbers follow the days they were taken on, so the range
-    // holds little else, and whatever else it holds is left out here), or through the orders of one store.
-    std::vector<ServerLine> lines;
-    if (!orders.empty()) {
-        std::unordered_map<std::string_view, qint32> byNumber;
-        byNumber.reserve(orders.size());
-        std::string_view low = number(orders.front()), high = low;
-        for (size_t i = 0; i < orders.size(); ++i) {
-            const std::string_view n = number(orders[i]);
-            byNumber.emplace(n, qint32(i));
-            low = std::min(low, n);
-            high = std::max(high, n);
-        }
-        const auto literal = [](std::string_view v) {
-            return SQLLiteral(QString::fromUtf8(v.data(), qsizetype(v.size())));
-        };
-        const QString sql =
-            store.isEmpty()
-                ? QStringLiteral("SELECT 주문번호, 순번, 주문메뉴, 수량, 단가, 수수료 FROM 주문내역 WHERE "
-                                 "주문번호 BETWEEN ") +
-                      literal(low) + QStringLiteral(" AND ") + literal(high) +
-                      QStringLiteral(" ORDER BY 주문번호, 순번")
-                : QStringLiteral("SELECT 주문내역.주문번호, 순번, 주문메뉴, 수량, 단가, 수수료 FROM 주문내역 "
-                                 "INNER JOIN 주문 ON 주문내역.주문번호 = 주문.주문번호 WHERE 주문일자") +
-                      period + storeCondition(QStringLiteral("주문.가맹점코드"), store) +
-                      QStringLiteral(" ORDER BY 주문내역.주문번호, 순번");
-        lines.reserve(orders.size() * 2);
-        if (!main.copyRows(
-                sql,
-                [&](const std::vector<QByteArrayView>& f) {
-                    if ((++read & 0xFFFF) == 0 && stopped())
-                        return false;
-                    const auto o = byNumber.find(std::string_view(f[0].data(), size_t(f[0].size())));
-                    const auto menu = f[2].isNull() ? menus.cend() : menus.constFind(wonOf(f[2]));
-                    if (f[0].isNull() || o == byNumber.end() || menu == menus.cend())
-                        return true;
-                    lines.push_back({o->second, *menu, wonOf(f[3]), wonOf(f[4]), wonOf(f[5])});
-                    ++orders[size_t(o->second)].lines;
-                    return true;
-                },
-                &error))
-            return Outcome::Failed;
-        if (result.cancelled)
-            return Outcome::Failed;
-    }
-
     // Payments by day and entry.
     std::vector<ServerPayment> payments;
-    if (!main.copyRows(
-            QStringLiteral("SELECT 가맹점코드, 입금일자, 처리순번, 할인액, 입금액 FROM 입금 WHERE "
-                           "입금일자") +
-                period + storeCondition(QStringLiteral("가맹점코드"), store),
-            [&](const std::vector<QByteArrayView>& f) {
-                const int s = stores.find(f[0]);
-                if (s >= 0 && !f[1].isNull())
-                    payments.push_back({f[1].toByteArray(), wonOf(f[2]), s, wonOf(f[3]), wonOf(f[4])});
-                return true;
-            },
-            &error))
+    if (!main.copyRows(QStringLiteral("SELECT 가맹점코드, 입금일자, 처리순번, 할인액, 입금액 FROM 입금 WHERE "
+                                      "입금일자") +
+                           period + storeCondition(QStringLiteral("가맹점코드"), store),
+                       [&](const std::vector<QByteArrayView>& f) {
+                           const int s = stores.find(f[0]);
+                           if (s >= 0 && !f[1].isNull())
+                               payments.push_back(
+                                   {f[1].toByteArray(), wonOf(f[2]), s, wonOf(f[3]), wonOf(f[4])});
+                           return true;
+                       },
+                       &error))
         return Outcome::Failed;
     std::sort(payments.begin(), payments.end(), [](const ServerPayment& a, const ServerPayment& b) {
         const int c = std::string_view(a.day).compare(std::string_view(b.day));
         return c != 0 ? c < 0 : a.entry < b.entry;
     });
 
-    // The running order: orders by day, time and number, each with its lines by line number.
+    // The running order: orders by day, time and number, each with its lines by line number; the days in
+    // turn, each with the highest number among its orders.
     const std::vector<qint32> dayRank = dayTexts.ranks(), timeRank = timeTexts.ranks();
     const qint32 lastTime = qint32(timeRank.size());
     std::vector<qint32> running(orders.size());
@@ -1446,18 +1403,20 @@ Outcome buildOnServer(DbConnection& main, DbConnection& report, const QString& d
             return tx < ty;
         return number(x) < number(y);
     });
-    // The lines put in that order, each order's in the order they came.
+    struct Day
     {
-        std::vector<qint32> place(orders.size());
-        for (size_t r = 0; r < running.size(); ++r)
-            place[size_t(running[r])] = qint32(r);
-        std::vector<qint64> at(orders.size() + 1, 0);
-        for (size_t r = 0; r < running.size(); ++r)
-            at[r + 1] = at[r] + orders[size_t(running[r])].lines;
-        std::vector<ServerLine> placed(lines.size());
-        for (const ServerLine& l : lines)
-            placed[size_t(at[size_t(place[size_t(l.order)])]++)] = l;
-        lines = std::move(placed);
+        size_t first = 0; // in running
+        size_t end = 0;
+        std::string_view highest;
+    };
+    std::vector<Day> daysInTurn;
+    for (size_t r = 0; r < running.size(); ++r) {
+        const ServerOrder& o = orders[size_t(running[r])];
+        if (daysInTurn.empty() || orders[size_t(running[daysInTurn.back().first])].day != o.day)
+            daysInTurn.push_back({r, r, number(o)});
+        Day& day = daysInTurn.back();
+        day.end = r + 1;
+        day.highest = std::max(day.highest, number(o));
     }
 
     DbTransaction t(report);
@@ -1504,28 +1463,104 @@ Outcome buildOnServer(DbConnection& main, DbConnection& report, const QString& d
         }
         return true;
     };
-    size_t line = 0;
-    for (qint32 index : running) {
-        const ServerOrder& o = orders[size_t(index)];
-        if (o.lines == 0)
-            continue;
-        const QByteArray& orderDay = dayTexts.text(o.day);
-        if (!paymentsBefore(&orderDay) || !toDay(orderDay))
-            return Outcome::Failed;
-        for (qint32 k = 0; k < o.lines; ++k, ++line) {
-            const ServerLine& l = lines[line];
-            WorkRow r;
-            r.date = dayId;
-            r.menu = l.menu;
-            r.quantity = l.quantity;
-            r.price = l.price;
-            r.commission = l.commission;
-            bool opened = false;
-            r.balance =
-                d.move(o.store, Kind::Commission, dayId, l.menu, l.quantity, l.commission, 0, 0, &opened);
-            if (!write(o.store, r, opened))
-                return Outcome::Failed;
+    std::vector<ServerLine> lines;
+    // A day's orders in running order with their lines, the payments of the days before first.
+    const auto writeDay = [&](const Day& g) {
+        for (size_t r = g.first; r < g.end; ++r) {
+            const ServerOrder& o = orders[size_t(running[r])];
+            if (o.lines == 0)
+                continue;
+            const QByteArray& orderDay = dayTexts.text(o.day);
+            if (!paymentsBefore(&orderDay) || !toDay(orderDay))
+                return false;
+            for (qint32 k = 0; k < o.lines; ++k) {
+                const ServerLine& l = lines[size_t(o.firstLine + k)];
+                WorkRow w;
+                w.date = dayId;
+                w.menu = l.menu;
+                w.quantity = l.quantity;
+                w.price = l.price;
+                w.commission = l.commission;
+                bool opened = false;
+                w.balance =
+                    d.move(o.store, Kind::Commission, dayId, l.menu, l.quantity, l.commission, 0, 0, &opened);
+                if (!write(o.store, w, opened))
+                    return false;
+            }
         }
+        return true;
+    };
+
+    // Their lines: by the range of the numbers (numbers follow the days they were taken on, so the range
+    // holds little else, and whatever else it holds is left out here), or through the orders of one store.
+    // They come by number, an order's together: a day is written as soon as the lines have passed its
+    // highest number, while the server sends the next.
+    size_t written = 0;
+    bool halted = false, unordered = false;
+    std::string previous;
+    if (!orders.empty()) {
+        std::unordered_map<std::string_view, qint32> byNumber;
+        byNumber.reserve(orders.size());
+        std::string_view low = number(orders.front()), high = low;
+        for (size_t i = 0; i < orders.size(); ++i) {
+            const std::string_view n = number(orders[i]);
+            byNumber.emplace(n, qint32(i));
+            low = std::min(low, n);
+            high = std::max(high, n);
+        }
+        const auto literal = [](std::string_view v) {
+            return SQLLiteral(QString::fromUtf8(v.data(), qsizetype(v.size())));
+        };
+        const QString sql =
+            store.isEmpty()
+                ? QStringLiteral("SELECT 주문번호, 순번, 주문메뉴, 수량, 단가, 수수료 FROM 주문내역 WHERE "
+                                 "주문번호 BETWEEN ") +
+                      literal(low) + QStringLiteral(" AND ") + literal(high) +
+                      QStringLiteral(" ORDER BY 주문번호, 순번")
+                : QStringLiteral("SELECT 주문내역.주문번호, 순번, 주문메뉴, 수량, 단가, 수수료 FROM 주문내역 "
+                                 "INNER JOIN 주문 ON 주문내역.주문번호 = 주문.주문번호 WHERE 주문일자") +
+                      period + storeCondition(QStringLiteral("주문.가맹점코드"), store) +
+                      QStringLiteral(" ORDER BY 주문내역.주문번호, 순번");
+        lines.reserve(orders.size() * 2);
+        if (!main.copyRows(
+                sql,
+                [&](const std::vector<QByteArrayView>& f) {
+                    if (f[0].isNull())
+                        return true;
+                    const std::string_view n(f[0].data(), size_t(f[0].size()));
+                    // Days are written early only while the server orders numbers as bytes (the C
+                    // collation); a server that does not gets the ledger the slow way.
+                    if (n < std::string_view(previous)) {
+                        unordered = true;
+                        return false;
+                    }
+                    previous.assign(n);
+                    for (; written < daysInTurn.size() && n > daysInTurn[written].highest; ++written) {
+                        if (!writeDay(daysInTurn[written])) {
+                            halted = true;
+                            return false;
+                        }
+                    }
+                    const auto o = byNumber.find(n);
+                    const auto menu = f[2].isNull() ? menus.cend() : menus.constFind(wonOf(f[2]));
+                    if (o == byNumber.end() || menu == menus.cend())
+                        return true;
+                    ServerOrder& order = orders[size_t(o->second)];
+                    if (order.lines == 0)
+                        order.firstLine = qint32(lines.size());
+                    lines.push_back({o->second, *menu, wonOf(f[3]), wonOf(f[4]), wonOf(f[5])});
+                    ++order.lines;
+                    return true;
+                },
+                &error) ||
+            halted) {
+            // Rolled back with the transaction; the build starts again from the openings.
+            return unordered ? Outcome::NotHere : Outcome::Failed;
+        }
+    }
+    for (; written < daysInTurn.size(); ++written) {
+        if (!writeDay(daysInTurn[written]))
+            return Outcome::Failed;
     }
     if (!paymentsBefore(nullptr) || !writer.flush(error))
         return Outcome::Failed;
@@ -1552,7 +1587,8 @@ BuildResult Build(DbConnection& main, DbConnection& report, const QString& d1, c
     if (outcome == Outcome::NotHere)
         outcome = buildFromFile(main, report, d1, d2, store, progress, d, result);
     if (outcome == Outcome::NotHere) {
-        // Nothing was written or counted; the same stores and openings go the other way.
+        // Whatever that way counted is undone (its writing was rolled back); the same stores and openings go the
+        // other way.
         result = {};
         for (Store& s : d.stores) {
             s.lines.clear();
