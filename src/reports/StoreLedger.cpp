@@ -18,14 +18,14 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cmath>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <mutex>
-#include <thread>
-#include <cmath>
-#include <cstring>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 
 namespace StoreLedger {
@@ -1070,7 +1070,8 @@ Outcome buildFromFile(DbConnection& main, DbConnection& report, const QString& d
     if (main.isServer() || !sqliteHandle(main) || !sqliteHandle(report) || !QFileInfo(main.path()).isFile())
         return Outcome::NotHere;
     const bool one = !store.isEmpty();
-    const QByteArray commissions = commissionSelect(kMainSchema, one), payments = paymentSelect(kMainSchema, one);
+    const QByteArray commissions = commissionSelect(kMainSchema, one),
+                     payments = paymentSelect(kMainSchema, one);
     for (const QByteArray& sql : {commissions, payments}) {
         if (const std::optional<ErrInfo> fault = main.injectedFault(QString::fromUtf8(sql))) {
             result.error = *fault;
@@ -1369,17 +1370,17 @@ Outcome buildOnServer(DbConnection& main, DbConnection& report, const QString& d
 
     // Payments by day and entry.
     std::vector<ServerPayment> payments;
-    if (!main.copyRows(QStringLiteral("SELECT 가맹점코드, 입금일자, 처리순번, 할인액, 입금액 FROM 입금 WHERE "
-                                      "입금일자") +
-                           period + storeCondition(QStringLiteral("가맹점코드"), store),
-                       [&](const std::vector<QByteArrayView>& f) {
-                           const int s = stores.find(f[0]);
-                           if (s >= 0 && !f[1].isNull())
-                               payments.push_back(
-                                   {f[1].toByteArray(), wonOf(f[2]), s, wonOf(f[3]), wonOf(f[4])});
-                           return true;
-                       },
-                       &error))
+    if (!main.copyRows(
+            QStringLiteral("SELECT 가맹점코드, 입금일자, 처리순번, 할인액, 입금액 FROM 입금 WHERE "
+                           "입금일자") +
+                period + storeCondition(QStringLiteral("가맹점코드"), store),
+            [&](const std::vector<QByteArrayView>& f) {
+                const int s = stores.find(f[0]);
+                if (s >= 0 && !f[1].isNull())
+                    payments.push_back({f[1].toByteArray(), wonOf(f[2]), s, wonOf(f[3]), wonOf(f[4])});
+                return true;
+            },
+            &error))
         return Outcome::Failed;
     std::sort(payments.begin(), payments.end(), [](const ServerPayment& a, const ServerPayment& b) {
         const int c = std::string_view(a.day).compare(std::string_view(b.day));
@@ -1587,8 +1588,8 @@ BuildResult Build(DbConnection& main, DbConnection& report, const QString& d1, c
     if (outcome == Outcome::NotHere)
         outcome = buildFromFile(main, report, d1, d2, store, progress, d, result);
     if (outcome == Outcome::NotHere) {
-        // Whatever that way counted is undone (its writing was rolled back); the same stores and openings go the
-        // other way.
+        // Whatever that way counted is undone (its writing was rolled back); the same stores and openings go
+        // the other way.
         result = {};
         for (Store& s : d.stores) {
             s.lines.clear();
