@@ -796,6 +796,20 @@ void splitCopyRow(char* p, qsizetype n, std::vector<QByteArrayView>& fields)
 }
 } // namespace
 
+qint64 DbConnection::CopyWon(QByteArrayView v)
+{
+    qsizetype i = 0;
+    const bool negative = !v.isEmpty() && v[0] == '-';
+    if (!v.isEmpty() && (v[0] == '-' || v[0] == '+'))
+        ++i;
+    qint64 whole = 0;
+    for (; i < v.size() && v[i] >= '0' && v[i] <= '9'; ++i)
+        whole = whole * 10 + (v[i] - '0');
+    if (i + 1 < v.size() && v[i] == '.' && v[i + 1] >= '5' && v[i + 1] <= '9')
+        ++whole;
+    return negative ? -whole : whole;
+}
+
 bool DbConnection::copyRows(const QString& jetSql, const CopyRow& onRow, ErrInfo* error)
 {
     ErrInfo ignored;

@@ -69,6 +69,9 @@ public:
     // the rows; false then, with *error empty. Only on a server.
     using CopyRow = std::function<bool(const std::vector<QByteArrayView>& fields)>;
     bool copyRows(const QString& jetSql, const CopyRow& onRow, ErrInfo* error);
+    // A copyRows field's number (an integer or a decimal) in whole won, rounded half away from zero as the
+    // other reads round; 0 for NULL.
+    static qint64 CopyWon(QByteArrayView field);
 
     // Nested transactions: only the outermost begin/commit reach the engine; a rollback at any depth
     // rolls back the whole unit.

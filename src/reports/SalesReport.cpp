@@ -8,8 +8,6 @@
 #include <QDate>
 #include <QFile>
 #include <QSqlDriver>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <sqlite3.h>
 
@@ -764,37 +762,34 @@ bool SalesReport::Read(DbConnection& main, const Filter& filter, Lines& out, Err
             return false;
         }
     } else {
-        QSqlQuery q;
-        if (!main.query(sql, q, error))
-            return false;
-        while (q.next()) {
-            const QByteArray number = q.value(10).toString().toUtf8();
-            const bool same = d.sameOrder(number.constData(), int(number.size()), q.value(10).isNull());
-            Line& l = d.add(same);
-            if (!same) {
-                Order& o = d.orders.back();
-                o.number = d.keep(number.constData(), int(number.size()), q.value(10).isNull());
-                const QByteArray date = q.value(0).toString().toUtf8(), code = q.value(1).toString().toUtf8(),
-                                 name = q.value(2).toString().toUtf8();
-                o.date = d.date(date.constData(), int(date.size()));
-                o.store = d.store(code.constData(), int(code.size()), name.constData(), int(name.size()),
-                                  q.value(2).isNull());
-                for (int c : {3, 4}) {
-                    const QByteArray t = q.value(c).toString().toUtf8();
-                    (c == 3 ? o.customer : o.phone) =
-                        d.keep(t.constData(), int(t.size()), q.value(c).isNull());
+        // A server's lines as it streams them out, each field's text as it came.
+        const auto at = [](QByteArrayView v) { return v.isNull() ? "" : v.data(); };
+        const auto size = [](QByteArrayView v) { return int(v.size()); };
+        ErrInfo e;
+        const bool streamed = main.copyRows(
+            sql,
+            [&](const std::vector<QByteArrayView>& f) {
+                const bool same = d.sameOrder(at(f[10]), size(f[10]), f[10].isNull());
+                Line& l = d.add(same);
+                if (!same) {
+                    Order& o = d.orders.back();
+                    o.number = d.keep(at(f[10]), size(f[10]), f[10].isNull());
+                    o.date = d.date(at(f[0]), size(f[0]));
+                    o.store = d.store(at(f[1]), size(f[1]), at(f[2]), size(f[2]), f[2].isNull());
+                    o.customer = d.keep(at(f[3]), size(f[3]), f[3].isNull());
+                    o.phone = d.keep(at(f[4]), size(f[4]), f[4].isNull());
                 }
-            }
-            const QByteArray menu = q.value(5).toString().toUtf8();
-            l.menu = d.menus.id(menu.constData(), int(menu.size()));
-            // Whole won: a stray fraction in old data is rounded, not summed in binary.
-            for (int v = 0; v < 4; ++v)
-                l.values[v] = qint64(std::llround(q.value(6 + v).toDouble()));
-            l.line = q.value(11).toLongLong();
-        }
-        if (q.lastError().isValid()) {
+                l.menu = d.menus.id(at(f[5]), size(f[5]));
+                // Whole won: a stray fraction in old data is rounded, not summed in binary.
+                for (int v = 0; v < 4; ++v)
+                    l.values[v] = DbConnection::CopyWon(f[size_t(6 + v)]);
+                l.line = DbConnection::CopyWon(f[11]);
+                return true;
+            },
+            &e);
+        if (!streamed) {
             if (error)
-                *error = DbConnection::errorFrom(q.lastError());
+                *error = e;
             return false;
         }
     }

@@ -1195,19 +1195,9 @@ Outcome buildFromFile(DbConnection& main, DbConnection& report, const QString& d
 // --- On a server: the period's orders, their lines and its payments come out of the server as it streams
 // them (COPY), each read once without a sort or a join there, and are put in running order here.
 
-// Whole won of a number's text (an integer or a decimal), rounded half away from zero as won() rounds.
 qint64 wonOf(QByteArrayView v)
 {
-    qsizetype i = 0;
-    const bool negative = !v.isEmpty() && v[0] == '-';
-    if (!v.isEmpty() && (v[0] == '-' || v[0] == '+'))
-        ++i;
-    qint64 whole = 0;
-    for (; i < v.size() && v[i] >= '0' && v[i] <= '9'; ++i)
-        whole = whole * 10 + (v[i] - '0');
-    if (i + 1 < v.size() && v[i] == '.' && v[i + 1] >= '5' && v[i + 1] <= '9')
-        ++whole;
-    return negative ? -whole : whole;
+    return DbConnection::CopyWon(v);
 }
 
 // An order of the period as the server gave it.
