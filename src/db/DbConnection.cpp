@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QRandomGenerator>
@@ -795,6 +796,20 @@ void splitCopyRow(char* p, qsizetype n, std::vector<QByteArrayView>& fields)
     }
 }
 } // namespace
+
+sqlite3* DbConnection::openReaderBeside() const
+{
+    if (!isOpen() || isServer() || !QFileInfo(m_path).isFile())
+        return nullptr;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db, SqliteDialect::kBusyTimeoutMs);
+    return db;
+}
 
 qint64 DbConnection::CopyWon(QByteArrayView v)
 {

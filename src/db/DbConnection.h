@@ -16,6 +16,7 @@
 #include <vector>
 
 class QSqlQuery;
+struct sqlite3;
 
 // One open database (the "connection object"), a file or a server's: its Qt connection, its dialect and its
 // transaction depth.
@@ -69,6 +70,10 @@ public:
     // the rows; false then, with *error empty. Only on a server.
     using CopyRow = std::function<bool(const std::vector<QByteArrayView>& fields)>;
     bool copyRows(const QString& jetSql, const CopyRow& onRow, ErrInfo* error);
+    // This file's database opened again, read-only, for a read on another thread, with the seat's busy
+    // timeout; asked on this connection's own thread, closed by the caller (sqlite3_close_v2). nullptr for a
+    // server or where it cannot be opened.
+    sqlite3* openReaderBeside() const;
     // A copyRows field's number (an integer or a decimal) in whole won, rounded half away from zero as the
     // other reads round; 0 for NULL.
     static qint64 CopyWon(QByteArrayView field);

@@ -1,12 +1,10 @@
 #include "reports/SalesReport.h"
 
 #include "db/DbConnection.h"
-#include "db/SqlDialect.h"
 #include "db/modDBQuery.h"
 #include "reports/TextIds.h"
 
 #include <QDate>
-#include <QFile>
 #include <QSqlDriver>
 
 #include <sqlite3.h>
@@ -548,7 +546,6 @@ struct SalesReport::Lines::Data
         }
         lastStore = -1;
         lastDate = -1;
-        menuByCode.clear();
     }
     // A run of fewer than two lines gets no subtotal, nor does a list that is one run.
     bool hasSubtotal(const Run& r) const { return runs.size() > 1 && r.count >= 2; }
@@ -696,17 +693,16 @@ bool changeCount(sqlite3* db, qint64& count)
 // other core. Each reads in a transaction, and both must have seen the same database (the change log, which
 // every write to the tables read moves, at the same count); otherwise, or when the second connection cannot
 // read, false with error empty and nothing kept. A failure of this connection's statement is its error.
-bool readHalves(sqlite3* db, const QString& path, const QByteArray& first, const QByteArray& second,
+bool readHalves(const DbConnection& main, sqlite3* db, const QByteArray& first, const QByteArray& second,
                 SalesReport::Lines::Data& d, ErrInfo& error)
 {
     SalesReport::Lines::Data later;
     bool laterRead = false;
     qint64 laterCount = -1;
+    // Opened here: the connection is asked on its own thread, the reading goes to the other.
+    sqlite3* own = main.openReaderBeside();
     std::thread other([&] {
-        sqlite3* own = nullptr;
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &own,
-                            SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK) {
-            sqlite3_busy_timeout(own, SqliteDialect::kBusyTimeoutMs);
+        if (own) {
             ErrInfo ignored;
             laterRead = sqlite3_exec(own, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK &&
                         changeCount(own, laterCount) && readFileLines(own, second, later, ignored);
@@ -749,7 +745,7 @@ bool SalesReport::Read(DbConnection& main, const Filter& filter, Lines& out, Err
         ErrInfo e;
         bool done = false;
         if (halves.size() == 2 && main.transactionDepth() == 0 && sqlite3_get_autocommit(db))
-            done = readHalves(db, main.path(), main.dialect().translate(halves[0]).toUtf8(),
+            done = readHalves(main, db, main.dialect().translate(halves[0]).toUtf8(),
                               main.dialect().translate(halves[1]).toUtf8(), d, e);
         if (!done && e.number == 0) {
             // One statement on this connection: a single day, or the halves could not be read as one.

@@ -1,15 +1,12 @@
 #include "reports/StoreLedger.h"
 
 #include "db/DbConnection.h"
-#include "db/SqlDialect.h"
 #include "db/StoreDailySums.h"
 #include "db/modDBQuery.h"
 #include "reports/TextIds.h"
 #include "ui/TextUtil.h"
 
 #include <QDate>
-#include <QFile>
-#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -1067,7 +1064,7 @@ struct FileReader
 Outcome buildFromFile(DbConnection& main, DbConnection& report, const QString& d1, const QString& d2,
                       const QString& store, const Progress& progress, Ledger::Data& d, BuildResult& result)
 {
-    if (main.isServer() || !sqliteHandle(main) || !sqliteHandle(report) || !QFileInfo(main.path()).isFile())
+    if (main.isServer() || !sqliteHandle(main) || !sqliteHandle(report))
         return Outcome::NotHere;
     const bool one = !store.isEmpty();
     const QByteArray commissions = commissionSelect(kMainSchema, one),
@@ -1080,10 +1077,8 @@ Outcome buildFromFile(DbConnection& main, DbConnection& report, const QString& d
     }
     ErrInfo& error = result.error;
     FileReader reader;
-    if (sqlite3_open_v2(QFile::encodeName(main.path()).constData(), &reader.db,
-                        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+    if (!(reader.db = main.openReaderBeside()))
         return Outcome::NotHere;
-    sqlite3_busy_timeout(reader.db, SqliteDialect::kBusyTimeoutMs);
     // Without statistics the planner would rather build a throwaway index of every line than use the key.
     sqlite3_exec(reader.db, "PRAGMA automatic_index = OFF", nullptr, nullptr, nullptr);
     ErrInfo ignored;
@@ -1194,11 +1189,6 @@ Outcome buildFromFile(DbConnection& main, DbConnection& report, const QString& d
 
 // --- On a server: the period's orders, their lines and its payments come out of the server as it streams
 // them (COPY), each read once without a sort or a join there, and are put in running order here.
-
-qint64 wonOf(QByteArrayView v)
-{
-    return DbConnection::CopyWon(v);
-}
 
 // An order of the period as the server gave it.
 struct ServerOrder
@@ -1319,7 +1309,7 @@ Outcome buildOnServer(DbConnection& main, DbConnection& report, const QString& d
             QStringLiteral("SELECT 코드, 메뉴명 FROM 취급메뉴"),
             [&](const std::vector<QByteArrayView>& f) {
                 if (!f[0].isNull())
-                    menus.insert(wonOf(f[0]), d.intern(f[1].data(), int(f[1].size())));
+                    menus.insert(DbConnection::CopyWon(f[0]), d.intern(f[1].data(), int(f[1].size())));
                 return true;
             },
             &error))
@@ -1367,7 +1357,7 @@ Outcome buildOnServer(DbConnection& main, DbConnection& report, const QString& d
             [&](const std::vector<QByteArrayView>& f) {
                 const int s = stores.find(f[0]);
                 if (s >= 0 && !f[1].isNull())
-                    payments.push_back({f[1].toByteArray(), wonOf(f[2]), s, wonOf(f[3]), wonOf(f[4])});
+                    payments.push_back({f[1].toByteArray(), DbConnection::CopyWon(f[2]), s, DbConnection::CopyWon(f[3]), DbConnection::CopyWon(f[4])});
                 return true;
             },
             &error))
@@ -1533,13 +1523,13 @@ Outcome buildOnServer(DbConnection& main, DbConnection& report, const QString& d
                         }
                     }
                     const auto o = byNumber.find(n);
-                    const auto menu = f[2].isNull() ? menus.cend() : menus.constFind(wonOf(f[2]));
+                    const auto menu = f[2].isNull() ? menus.cend() : menus.constFind(DbConnection::CopyWon(f[2]));
                     if (o == byNumber.end() || menu == menus.cend())
                         return true;
                     ServerOrder& order = orders[size_t(o->second)];
                     if (order.lines == 0)
                         order.firstLine = qint32(lines.size());
-                    lines.push_back({o->second, *menu, wonOf(f[3]), wonOf(f[4]), wonOf(f[5])});
+                    lines.push_back({o->second, *menu, DbConnection::CopyWon(f[3]), DbConnection::CopyWon(f[4]), DbConnection::CopyWon(f[5])});
                     ++order.lines;
                     return true;
                 },
