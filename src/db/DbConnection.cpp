@@ -802,8 +802,8 @@ sqlite3* DbConnection::openReaderBeside() const
     if (!isOpen() || isServer() || !QFileInfo(m_path).isFile())
         return nullptr;
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
-                        nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         sqlite3_close_v2(db);
         return nullptr;
     }

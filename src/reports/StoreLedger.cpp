@@ -1357,7 +1357,8 @@ Outcome buildOnServer(DbConnection& main, DbConnection& report, const QString& d
             [&](const std::vector<QByteArrayView>& f) {
                 const int s = stores.find(f[0]);
                 if (s >= 0 && !f[1].isNull())
-                    payments.push_back({f[1].toByteArray(), DbConnection::CopyWon(f[2]), s, DbConnection::CopyWon(f[3]), DbConnection::CopyWon(f[4])});
+                    payments.push_back({f[1].toByteArray(), DbConnection::CopyWon(f[2]), s,
+                                        DbConnection::CopyWon(f[3]), DbConnection::CopyWon(f[4])});
                 return true;
             },
             &error))
@@ -1523,13 +1524,15 @@ Outcome buildOnServer(DbConnection& main, DbConnection& report, const QString& d
                         }
                     }
                     const auto o = byNumber.find(n);
-                    const auto menu = f[2].isNull() ? menus.cend() : menus.constFind(DbConnection::CopyWon(f[2]));
+                    const auto menu =
+                        f[2].isNull() ? menus.cend() : menus.constFind(DbConnection::CopyWon(f[2]));
                     if (o == byNumber.end() || menu == menus.cend())
                         return true;
                     ServerOrder& order = orders[size_t(o->second)];
                     if (order.lines == 0)
                         order.firstLine = qint32(lines.size());
-                    lines.push_back({o->second, *menu, DbConnection::CopyWon(f[3]), DbConnection::CopyWon(f[4]), DbConnection::CopyWon(f[5])});
+                    lines.push_back({o->second, *menu, DbConnection::CopyWon(f[3]),
+                                     DbConnection::CopyWon(f[4]), DbConnection::CopyWon(f[5])});
                     ++order.lines;
                     return true;
                 },
